@@ -1,0 +1,42 @@
+#pragma once
+// Connection: an open source, as ADO's Connection object. The properties are
+// set before Open; Open picks the provider from the connection string.
+
+#include "Provider.h"
+
+#include <memory>
+
+namespace tw::ado {
+
+class Recordset;
+
+class Connection {
+public:
+    Connection() = default;
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    int CursorLocation = 2;
+    int Mode = 0;
+    int CommandTimeout = 30;
+    int ConnectionTimeout = 15;
+
+    void Open(const QString &connectionString);
+    // Runs one statement; its result is not read.
+    void Execute(const QString &sql);
+    Recordset OpenSchema(int schema);
+    void Close();
+    // 1 when open, 0 when closed.
+    int State() const { return m_session ? 1 : 0; }
+
+    // The open session; RuntimeError when the connection is closed.
+    const std::shared_ptr<Session> &session() const;
+    const QString &connectionString() const { return m_connectionString; }
+
+private:
+    std::shared_ptr<Session> m_session;
+    QString m_connectionString;
+};
+
+} // namespace tw::ado

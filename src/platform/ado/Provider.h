@@ -1,0 +1,94 @@
+#pragma once
+// The provider interface: what the FoxPro, Paradox and work-database providers
+// implement so that Connection and Recordset can reach them. A provider turns a
+// connection string into a Session; a Session runs statements and opens Cursors.
+
+#include "ColumnInfo.h"
+#include "ConnectionString.h"
+#include "RuntimeError.h"
+#include "Variant.h"
+
+#include <memory>
+#include <vector>
+
+namespace tw::ado {
+
+// Settings made on a Connection before Open.
+struct ConnectionOptions {
+    int cursorLocation = 2;
+    int mode = 0;
+    int commandTimeout = 30;
+    int connectionTimeout = 15;
+};
+
+// Settings made on a Recordset before or at Open.
+struct OpenOptions {
+    int cursorLocation = 2;
+    int cursorType = 0; // 0 forward-only, 2 dynamic
+    int lockType = 1;   // 1 read-only, 3 optimistic
+    bool wantsUpdates() const { return lockType == 3; }
+};
+
+// A forward walk over the rows of one statement. It keeps alive whatever it
+// reads from, so it stays usable after its Session is closed.
+class Cursor {
+public:
+    virtual ~Cursor() = default;
+
+    virtual const std::vector<ColumnInfo> &columns() const = 0;
+    // The number of rows the walk returns, known before the walk starts.
+    virtual qint64 rowCount() const = 0;
+    // Fills row (resized to the column count) with the next row; false at the end.
+    virtual bool fetch(std::vector<Variant> &row) = 0;
+
+    // Updatable cursors (opened with lock type 3) accept new rows.
+    virtual bool updatable() const { return false; }
+    // Converts a value to what column `column` holds; RuntimeError when it cannot.
+    virtual Variant convert(int column, const Variant &value) const;
+    // Appends one row of converted values (Empty for a field never set).
+    virtual void append(const std::vector<Variant> &row);
+};
+
+class Session {
+public:
+    virtual ~Session() = default;
+    virtual void execute(const QString &sql) = 0;
+    // Only schema 20 (tables) is known: columns TABLE_CATALOG, TABLE_SCHEMA,
+    // TABLE_NAME, TABLE_TYPE.
+    virtual std::unique_ptr<Cursor> openSchema(int schema) = 0;
+    virtual std::unique_ptr<Cursor> query(const QString &sql, const OpenOptions &options) = 0;
+};
+
+class Provider {
+public:
+    virtual ~Provider() = default;
+    virtual QString name() const = 0;
+    // True when this provider is the one the connection string names.
+    virtual bool accepts(const ConnectionString &cs) const = 0;
+    // Opens the source; RuntimeError with a message a user can act on when it cannot.
+    virtual std::unique_ptr<Session> open(const ConnectionString &cs, const ConnectionOptions &options) = 0;
+};
+
+// A cursor over rows held in memory: schema rows, small results, tests.
+class MemoryCursor : public Cursor {
+public:
+    MemoryCursor(std::vector<ColumnInfo> columns, std::vector<std::vector<Variant>> rows);
+    const std::vector<ColumnInfo> &columns() const override { return m_columns; }
+    qint64 rowCount() const override { return static_cast<qint64>(m_rows.size()); }
+    bool fetch(std::vector<Variant> &row) override;
+
+private:
+    std::vector<ColumnInfo> m_columns;
+    std::vector<std::vector<Variant>> m_rows;
+    size_t m_next = 0;
+};
+
+// One row of the tables schema.
+struct SchemaTable {
+    QString name;
+    QString type; // "TABLE", "VIEW", "SYSTEM TABLE"
+};
+
+std::unique_ptr<Cursor> makeTablesSchema(const std::vector<SchemaTable> &tables);
+
+} // namespace tw::ado

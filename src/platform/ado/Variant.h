@@ -1,0 +1,80 @@
+#pragma once
+// Variant: one field value as the providers hand it over and take it back,
+// with the locale-independent text form every conversion to text uses.
+
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+
+#include <cstdint>
+#include <variant>
+
+namespace tw::ado {
+
+class Variant {
+public:
+    enum class Kind { Empty, Null, Text, Integer, Double, Currency, Decimal, Date, Time, DateTime, Boolean, Bytes };
+
+    static constexpr int kMsPerDay = 86'400'000;
+
+    Variant() = default; // Empty
+    static Variant null();
+    static Variant text(const QString &value);
+    static Variant integer(qint64 value);
+    static Variant real(double value);
+    // Currency as a count of ten-thousandths (ADO's scaled 64-bit integer).
+    static Variant currency(qint64 tenThousandths);
+    // Exact decimal digits: an optional '-', digits, optionally '.' and digits.
+    // Throws RuntimeError when the text is not of that form.
+    static Variant decimal(const QString &digits);
+    static Variant date(const QDate &value);
+    // Time of day in milliseconds since midnight, 0 to kMsPerDay - 1.
+    static Variant time(int msOfDay);
+    static Variant dateTime(const QDate &date, int msOfDay);
+    static Variant boolean(bool value);
+    static Variant bytes(const QByteArray &value);
+
+    Kind kind() const { return m_kind; }
+    bool isNull() const { return m_kind == Kind::Null; }
+    bool isEmpty() const { return m_kind == Kind::Empty; }
+
+    // Direct access; each requires the matching kind (checked, RuntimeError otherwise).
+    const QString &asText() const;
+    qint64 asInteger() const;
+    double asDouble() const;
+    qint64 asCurrency() const;
+    const QString &asDecimal() const;
+    QDate asDate() const;     // Date and DateTime
+    int asMsOfDay() const;    // Time and DateTime
+    bool asBoolean() const;
+    const QByteArray &asBytes() const;
+
+    // The text form: numbers with "." and no grouping (doubles in the shortest
+    // form that reads back exactly), "YYYY-MM-DD", "HH:MM:SS", "YYYY-MM-DD
+    // HH:MM:SS" with ".mmm" only when the milliseconds are not zero,
+    // "True"/"False", bytes one character per byte. Empty and Null give "".
+    QString toText() const;
+
+    // Conversions a target column applies; RuntimeError when impossible.
+    double toDouble() const;
+    qint64 toInteger() const;
+
+    bool operator==(const Variant &other) const;
+
+private:
+    using Storage = std::variant<std::monostate, QString, qint64, double, bool, QByteArray, QDate>;
+    Variant(Kind kind, Storage storage, int ms = 0) : m_kind(kind), m_storage(std::move(storage)), m_ms(ms) {}
+
+    Kind m_kind = Kind::Empty;
+    Storage m_storage;
+    int m_ms = 0; // milliseconds of day for Time and DateTime
+};
+
+const char *kindName(Variant::Kind kind);
+
+// Shortest text that reads back as the same double; plain digits between 1e-6 and 1e21.
+QString formatDouble(double value);
+QString formatDate(const QDate &date);
+QString formatTime(int msOfDay);
+
+} // namespace tw::ado

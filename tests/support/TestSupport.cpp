@@ -1,0 +1,61 @@
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+namespace tw::test {
+
+QString sharedDir()
+{
+    const QString dir = qEnvironmentVariable("TW_SHARED_DIR");
+    if (!dir.isEmpty() && QDir(dir + "/corpus").exists())
+        return dir;
+    return {};
+}
+
+QString binDir()
+{
+    return qEnvironmentVariable("TW_BIN_DIR");
+}
+
+ProcessResult run(const QString &program, const QStringList &args, int timeoutMs, const QByteArray &input)
+{
+    QProcess process;
+    process.start(program, args);
+    ProcessResult result;
+    if (!process.waitForStarted(timeoutMs)) {
+        result.err = "cannot start " + program.toUtf8();
+        return result;
+    }
+    if (!input.isEmpty())
+        process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        result.err = "timed out: " + program.toUtf8();
+        return result;
+    }
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return result;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+void writeAll(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(data);
+}
+
+} // namespace tw::test
