@@ -1,0 +1,174 @@
+#include "Lexer.h"
+
+namespace tw::sql {
+
+namespace {
+
+constexpr QChar kStringQuote = u'\'';
+constexpr QChar kBracketOpen = u'[';
+constexpr QChar kBracketClose = u']';
+constexpr QChar kBacktick = u'`';
+constexpr QChar kDoubleQuote = u'"';
+
+bool isWordStart(QChar c)
+{
+    return c.isLetter() || c == u'_';
+}
+
+bool isWordPart(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_';
+}
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// How an unexpected character reads in a message: printable ones as
+// themselves, the rest by their code.
+QString describeCharacter(QStringView ch)
+{
+    const char32_t code = ch.size() == 2 ? QChar::surrogateToUcs4(ch[0], ch[1]) : ch[0].unicode();
+    if (!QChar::isSurrogate(code) && QChar::isPrint(code))
+        return QStringLiteral("the character '%1'").arg(ch.toString());
+    return QStringLiteral("the character U+") + QString::number(code, 16).toUpper().rightJustified(4, u'0');
+}
+
+} // namespace
+
+Token Lexer::next()
+{
+    skipWhitespace();
+    if (m_pos >= m_text.size())
+        return Token{TokenType::End, QString(), m_text.size(), 0};
+
+    const QChar c = m_text[m_pos];
+    if (c == kStringQuote)
+        return lexString();
+    if (c == kBracketOpen)
+        return lexQuotedName(kBracketClose, false);
+    if (c == kBacktick)
+        return lexQuotedName(kBacktick, true);
+    if (c == kDoubleQuote)
+        return lexQuotedName(kDoubleQuote, true);
+    if (isDigit(c) || (c == u'.' && m_pos + 1 < m_text.size() && isDigit(m_text[m_pos + 1])))
+        return lexNumber();
+    if (isWordStart(c))
+        return lexWord();
+
+    switch (c.unicode()) {
+    case u'(': return single(TokenType::LeftParen);
+    case u')': return single(TokenType::RightParen);
+    case u',': return single(TokenType::Comma);
+    case u';': return single(TokenType::Semicolon);
+    case u'*': return single(TokenType::Star);
+    case u'+': return single(TokenType::Plus);
+    case u'-': return single(TokenType::Minus);
+    case u'.': return single(TokenType::Dot);
+    default: break;
+    }
+
+    qsizetype length = 1;
+    if (c.isHighSurrogate() && m_pos + 1 < m_text.size() && m_text[m_pos + 1].isLowSurrogate())
+        length = 2;
+    const qsizetype start = m_pos;
+    m_pos += length;
+    return invalid(start, length, describeCharacter(m_text.sliced(start, length)));
+}
+
+void Lexer::skipWhitespace()
+{
+    while (m_pos < m_text.size() && m_text[m_pos].isSpace())
+        ++m_pos;
+}
+
+Token Lexer::lexWord()
+{
+    const qsizetype start = m_pos;
+    while (m_pos < m_text.size() && isWordPart(m_text[m_pos]))
+        ++m_pos;
+    return Token{TokenType::Word, m_text.sliced(start, m_pos - start).toString(), start, m_pos - start};
+}
+
+Token Lexer::lexNumber()
+{
+    const qsizetype start = m_pos;
+    const auto skipDigits = [this] {
+        while (m_pos < m_text.size() && isDigit(m_text[m_pos]))
+            ++m_pos;
+    };
+    skipDigits();
+    if (m_pos < m_text.size() && m_text[m_pos] == u'.') {
+        ++m_pos;
+        skipDigits();
+    }
+    if (m_pos < m_text.size() && (m_text[m_pos] == u'e' || m_text[m_pos] == u'E')) {
+        qsizetype exponent = m_pos + 1;
+        if (exponent < m_text.size() && (m_text[exponent] == u'+' || m_text[exponent] == u'-'))
+            ++exponent;
+        if (exponent < m_text.size() && isDigit(m_text[exponent])) {
+            m_pos = exponent;
+            skipDigits();
+        }
+    }
+    return Token{TokenType::Number, m_text.sliced(start, m_pos - start).toString(), start, m_pos - start};
+}
+
+Token Lexer::lexString()
+{
+    const qsizetype start = m_pos;
+    QString value;
+    qsizetype from = m_pos + 1;
+    for (;;) {
+        const qsizetype quote = m_text.indexOf(kStringQuote, from);
+        if (quote < 0) {
+            m_pos = m_text.size();
+            return invalid(start, m_pos - start, QStringLiteral("an unterminated string literal"));
+        }
+        value.append(m_text.sliced(from, quote - from));
+        if (quote + 1 < m_text.size() && m_text[quote + 1] == kStringQuote) {
+            value.append(kStringQuote);
+            from = quote + 2;
+            continue;
+        }
+        m_pos = quote + 1;
+        return Token{TokenType::String, std::move(value), start, m_pos - start};
+    }
+}
+
+Token Lexer::lexQuotedName(QChar close, bool doubledCloseEscapes)
+{
+    const qsizetype start = m_pos;
+    QString name;
+    qsizetype from = m_pos + 1;
+    for (;;) {
+        const qsizetype end = m_text.indexOf(close, from);
+        if (end < 0) {
+            m_pos = m_text.size();
+            return invalid(start, m_pos - start,
+                           QStringLiteral("an unterminated name (no closing %1)").arg(close));
+        }
+        name.append(m_text.sliced(from, end - from));
+        if (doubledCloseEscapes && end + 1 < m_text.size() && m_text[end + 1] == close) {
+            name.append(close);
+            from = end + 2;
+            continue;
+        }
+        m_pos = end + 1;
+        return Token{TokenType::Name, std::move(name), start, m_pos - start};
+    }
+}
+
+Token Lexer::single(TokenType type)
+{
+    const qsizetype start = m_pos++;
+    return Token{type, m_text.sliced(start, 1).toString(), start, 1};
+}
+
+Token Lexer::invalid(qsizetype start, qsizetype length, const QString &what)
+{
+    return Token{TokenType::Invalid, what, start, length};
+}
+
+} // namespace tw::sql
