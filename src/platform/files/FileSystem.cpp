@@ -248,7 +248,7 @@ void removeFile(const QString &path, bool refuseReadOnly)
         raise(kErrPathFileAccess, QStringLiteral("Cannot delete %1").arg(native), errorText(EISDIR));
     if (refuseReadOnly && S_ISREG(entry->st_mode) && !(entry->st_mode & S_IWUSR))
         raise(kErrPathFileAccess, QStringLiteral("Cannot delete %1").arg(native),
-              QStringLiteral("the file is read-only"));
+              QStringLiteral("%1 (the file is read-only)").arg(errorText(EACCES)));
     if (::unlink(encoded(native).constData()) != 0) {
         const int err = errno;
         raise(numberFor(err, native), QStringLiteral("Cannot delete %1").arg(native), errorText(err));
@@ -425,7 +425,7 @@ void copyFile(const QString &from, const QString &to, bool overwrite)
         if (S_ISDIR(target->st_mode))
             raise(kErrPathFileAccess, what, errorText(EISDIR));
         if (!(target->st_mode & S_IWUSR))
-            raise(kErrPathFileAccess, what, QStringLiteral("the target file is read-only"));
+            raise(kErrPathFileAccess, what, QStringLiteral("%1 (the target file is read-only)").arg(errorText(EACCES)));
     } else if (!overwrite && lstatOf(dst)) {
         raise(kErrFileExists, what, errorText(EEXIST));
     }

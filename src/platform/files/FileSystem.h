@@ -26,33 +26,51 @@ constexpr int kErrPermissionDenied = 70;
 constexpr int kErrPathFileAccess = 75;
 constexpr int kErrPathNotFound = 76;
 
-// Longest path text the folder walk examines.
+// Longest path text the folder walk examines. Callers that walk folder trees
+// stop at it; the routines here do not enforce it.
 constexpr int kMaxPath = 260;
 
 bool isSeparator(QChar c);
 // The real path for a path text: separators turned to "/", each existing
 // component matched without regard to case. Components that do not exist are
 // kept as written. The empty text stays empty.
+// - The exact spelling wins; among several entries differing only in case the
+//   first in byte order is taken.
+// - Consecutive separators count as one; a trailing separator is kept.
+// - A relative text resolves from the current folder and stays relative.
+// - "C:\x" is not special: "C:" is an ordinary (missing) component.
 QString toNativePath(const QString &path);
 // The path text's last component (after the last separator).
 QString fileName(const QString &path);
 
 // Attribute bits of the file or folder; RuntimeError 53 (file) / 76 (folder
-// part missing) when there is none.
+// part missing) when there is none. A link reports 1024 plus the bits of what
+// it points at (a dangling link is 1024 alone).
 int attributes(const QString &path);
+// True when there is an entry of that name (a dangling link counts).
 bool exists(const QString &path);
+// True for a folder or a link to one.
 bool isDirectory(const QString &path);
 // Time of the last change; RuntimeError 53 when there is no such file.
 QDateTime lastModified(const QString &path);
 
 // Copies a regular file; an existing target is replaced when overwrite is true
-// and refused (58) otherwise. RuntimeError naming both paths on failure.
+// and refused (58) otherwise. RuntimeError naming both paths on failure:
+// 53 no source, 76 no target folder, 75 source or target is a folder or the
+// target is read-only, 70 permission denied. The data is streamed into a
+// hidden temporary file beside the target, then renamed over it, so a failed
+// copy leaves the target as it was. The copy is a new ordinary file (the
+// source's mode and times are not carried over).
 void copyFile(const QString &from, const QString &to, bool overwrite = true);
 // The platform's plain delete: refuses read-only files (75), like DeleteFile.
+// Folders are refused (75); a link is removed, not what it points at.
+// 53/76 when missing, 70 when the folder does not allow it.
 void deleteFile(const QString &path);
 // Deletes read-only files too.
 void deleteFileForced(const QString &path);
-// Renames within the file system (atomic when on the same device).
+// Renames within the file system (atomic when on the same device); an
+// existing target file is replaced. When the target resolves to the source
+// itself, only the letter case of the name changes, to the spelling given.
 void renameFile(const QString &from, const QString &to);
 
 struct DirEntry {
@@ -63,16 +81,25 @@ struct DirEntry {
 // The entries of a folder whose names match the wildcard pattern ("*" and "?",
 // without regard to case), hidden ones included, "." and ".." excluded, in
 // the order the directory gives them. RuntimeError 76 when the folder is
-// missing, 70 when it cannot be read.
+// missing (or is a file), 70 when it cannot be read. An empty folder text is
+// the current folder; an empty pattern is "*".
 std::vector<DirEntry> listDirectory(const QString &folder, const QString &pattern = QStringLiteral("*"));
-// Splits "C:\x\*.db" style specs into folder and pattern, then lists files only.
+// Splits "C:\x\*.db" style specs into folder and pattern, then lists files only
+// (everything that is not a folder or a link to one). A spec without a
+// separator lists the current folder.
 std::vector<DirEntry> findFiles(const QString &folderAndPattern);
 // Sub-folder entries of a folder (links to folders included).
 std::vector<DirEntry> subFolders(const QString &folder);
 
+// "*" any run of characters, "?" exactly one, others compared without regard
+// to case. As on the original platform a closing ".*" may also match nothing,
+// so "*.*" matches every name and "readme.*" matches "README". Linear-ish:
+// at worst pattern length times name length steps.
 bool wildcardMatch(const QString &pattern, const QString &name);
+// True for "/" (any run of separators alone) and for "X:\".
 bool isDriveRoot(const QString &path);
-// True when the path names an existing regular file this process may open.
+// True when the path names an existing regular file this process may open
+// for reading (it is opened and closed at once). Never throws.
 bool canOpen(const QString &path);
 
 } // namespace tw::files
