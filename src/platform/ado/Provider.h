@@ -5,6 +5,7 @@
 
 #include "ColumnInfo.h"
 #include "ConnectionString.h"
+#include "DataTypeEnum.h"
 #include "RuntimeError.h"
 #include "Variant.h"
 

@@ -1,0 +1,34 @@
+#include "Steps.h"
+
+#include "ErrorReport.h"
+#include "platform/ado/RuntimeError.h"
+
+#include <optional>
+
+namespace tw {
+
+QString describeFailure(std::exception_ptr failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const ado::RuntimeError &error) {
+        return error.description();
+    } catch (const std::bad_alloc &) {
+        return QStringLiteral("Out of memory");
+    } catch (const std::exception &error) {
+        return QString::fromLocal8Bit(error.what());
+    } catch (...) {
+        return QStringLiteral("Unknown error");
+    }
+}
+
+void Steps::report(std::exception_ptr failure)
+{
+    ++m_failures;
+    std::optional<QString> extension;
+    if (m_statement)
+        extension = *m_statement;
+    ShowErrorReport(m_dialogs, m_module, m_routine, m_step, describeFailure(failure), extension);
+}
+
+} // namespace tw

@@ -1,0 +1,63 @@
+#pragma once
+// Steps: runs a routine as numbered steps. A failure inside a step shows the
+// standard error report for the routine and that step, and the routine goes
+// on with the next step.
+//
+//   Steps steps{dialogs, "Form2", "PushButton3_Click"};
+//   steps(114, [&] { window.setMousePointer(ui::PointerBusy); });
+
+#include <QString>
+
+#include <exception>
+#include <utility>
+
+namespace tw::ui {
+class Dialogs;
+}
+
+namespace tw {
+
+class Steps {
+public:
+    Steps(ui::Dialogs &dialogs, QString module, QString routine)
+        : m_dialogs(dialogs), m_module(std::move(module)), m_routine(std::move(routine))
+    {
+    }
+
+    // Reports also show "sql: " and the current text of *statement.
+    void reportStatement(const QString *statement) { m_statement = statement; }
+
+    // Runs one step; true when it finished without a failure.
+    template <typename F>
+    bool operator()(int step, F &&body)
+    {
+        m_step = step;
+        try {
+            std::forward<F>(body)();
+            return true;
+        } catch (...) {
+            report(std::current_exception());
+            return false;
+        }
+    }
+
+    int step() const { return m_step; }
+    int failures() const { return m_failures; }
+    ui::Dialogs &dialogs() const { return m_dialogs; }
+
+private:
+    void report(std::exception_ptr failure);
+
+    ui::Dialogs &m_dialogs;
+    QString m_module;
+    QString m_routine;
+    const QString *m_statement = nullptr;
+    int m_step = 0;
+    int m_failures = 0;
+};
+
+// The description a failure carries: a RuntimeError's text, a standard
+// exception's what(), or a fixed text for anything else.
+QString describeFailure(std::exception_ptr failure);
+
+} // namespace tw

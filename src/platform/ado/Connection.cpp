@@ -1,0 +1,54 @@
+#include "Connection.h"
+
+#include "ProviderRegistry.h"
+#include "Recordset.h"
+
+namespace tw::ado {
+
+Connection::~Connection() = default;
+
+void Connection::Open(const QString &connectionString)
+{
+    if (m_session)
+        throw RuntimeError(3705, QStringLiteral("Operation is not allowed when the object is open."));
+    const ConnectionString cs = ConnectionString::parse(connectionString);
+    const std::shared_ptr<Provider> provider = ProviderRegistry::instance().find(cs);
+    ConnectionOptions options;
+    options.cursorLocation = CursorLocation;
+    options.mode = Mode;
+    options.commandTimeout = CommandTimeout;
+    options.connectionTimeout = ConnectionTimeout;
+    std::unique_ptr<Session> session = provider->open(cs, options);
+    if (!session)
+        throw RuntimeError(QStringLiteral("%1 could not open %2.").arg(provider->name(), connectionString));
+    m_session = std::move(session);
+    m_connectionString = connectionString;
+}
+
+const std::shared_ptr<Session> &Connection::session() const
+{
+    if (!m_session)
+        throw RuntimeError(3704, QStringLiteral("Operation is not allowed when the object is closed."));
+    return m_session;
+}
+
+void Connection::Execute(const QString &sql)
+{
+    session()->execute(sql);
+}
+
+Recordset Connection::OpenSchema(int schema)
+{
+    Recordset recordset;
+    recordset.attach(session(), session()->openSchema(schema));
+    return recordset;
+}
+
+void Connection::Close()
+{
+    if (!m_session)
+        throw RuntimeError(3704, QStringLiteral("Operation is not allowed when the object is closed."));
+    m_session.reset();
+}
+
+} // namespace tw::ado

@@ -1,0 +1,66 @@
+#include "Field.h"
+
+#include "RuntimeError.h"
+
+namespace tw::ado {
+
+namespace {
+[[noreturn]] void notFound(const QString &what)
+{
+    throw RuntimeError(3265, QStringLiteral("Item cannot be found in the collection corresponding to the "
+                                            "requested name or ordinal (%1).")
+                                 .arg(what));
+}
+} // namespace
+
+void Field::setValue(const Variant &value)
+{
+    if (!m_convert)
+        throw RuntimeError(3251, QStringLiteral("Field '%1' cannot be changed: the recordset is not adding a row.")
+                                     .arg(m_info.name));
+    m_value = m_convert(value);
+}
+
+Field &Fields::operator()(int index)
+{
+    if (index < 0 || index >= count())
+        notFound(QString::number(index));
+    return m_fields[static_cast<size_t>(index)];
+}
+
+const Field &Fields::operator()(int index) const
+{
+    return const_cast<Fields *>(this)->operator()(index);
+}
+
+Field &Fields::operator()(const QString &name)
+{
+    const int index = indexOf(name);
+    if (index < 0)
+        notFound(name);
+    return m_fields[static_cast<size_t>(index)];
+}
+
+const Field &Fields::operator()(const QString &name) const
+{
+    return const_cast<Fields *>(this)->operator()(name);
+}
+
+void Fields::reset(const std::vector<ColumnInfo> &columns)
+{
+    m_fields.clear();
+    m_fields.reserve(columns.size());
+    for (const ColumnInfo &column : columns)
+        m_fields.emplace_back(column);
+}
+
+int Fields::indexOf(const QString &name) const
+{
+    for (size_t i = 0; i < m_fields.size(); ++i) {
+        if (m_fields[i].name().compare(name, Qt::CaseInsensitive) == 0)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+} // namespace tw::ado

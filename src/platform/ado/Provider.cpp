@@ -1,0 +1,44 @@
+#include "Provider.h"
+
+namespace tw::ado {
+
+Variant Cursor::convert(int, const Variant &) const
+{
+    throw RuntimeError(3251, QStringLiteral("The recordset is read-only."));
+}
+
+void Cursor::append(const std::vector<Variant> &)
+{
+    throw RuntimeError(3251, QStringLiteral("The recordset is read-only."));
+}
+
+MemoryCursor::MemoryCursor(std::vector<ColumnInfo> columns, std::vector<std::vector<Variant>> rows)
+    : m_columns(std::move(columns)), m_rows(std::move(rows))
+{
+}
+
+bool MemoryCursor::fetch(std::vector<Variant> &row)
+{
+    if (m_next >= m_rows.size())
+        return false;
+    row = m_rows[m_next++];
+    row.resize(m_columns.size());
+    return true;
+}
+
+std::unique_ptr<Cursor> makeTablesSchema(const std::vector<SchemaTable> &tables)
+{
+    std::vector<ColumnInfo> columns{
+        {QStringLiteral("TABLE_CATALOG"), adVarChar},
+        {QStringLiteral("TABLE_SCHEMA"), adVarChar},
+        {QStringLiteral("TABLE_NAME"), adVarChar},
+        {QStringLiteral("TABLE_TYPE"), adVarChar},
+    };
+    std::vector<std::vector<Variant>> rows;
+    rows.reserve(tables.size());
+    for (const SchemaTable &table : tables)
+        rows.push_back({Variant::null(), Variant::null(), Variant::text(table.name), Variant::text(table.type)});
+    return std::make_unique<MemoryCursor>(std::move(columns), std::move(rows));
+}
+
+} // namespace tw::ado

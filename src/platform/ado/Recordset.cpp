@@ -1,0 +1,123 @@
+#include "Recordset.h"
+
+#include "Connection.h"
+
+namespace tw::ado {
+
+Recordset::~Recordset() = default;
+Recordset::Recordset(Recordset &&) noexcept = default;
+Recordset &Recordset::operator=(Recordset &&) noexcept = default;
+
+void Recordset::Open(const QString &source, Connection &activeConnection, int cursorType, int lockType)
+{
+    if (m_cursor)
+        throw RuntimeError(3705, QStringLiteral("Operation is not allowed when the object is open."));
+    OpenOptions options;
+    options.cursorLocation = CursorLocation;
+    options.cursorType = cursorType;
+    options.lockType = lockType;
+    const std::shared_ptr<Session> &session = activeConnection.session();
+    attach(session, session->query(source, options));
+}
+
+void Recordset::attach(std::shared_ptr<Session> session, std::unique_ptr<Cursor> cursor)
+{
+    if (!cursor)
+        throw RuntimeError(QStringLiteral("The provider returned no rows object."));
+    m_session = std::move(session);
+    m_cursor = std::move(cursor);
+    m_fields.reset(m_cursor->columns());
+    m_adding = false;
+    loadRow();
+}
+
+void Recordset::requireOpen(const char *member) const
+{
+    if (!m_cursor)
+        throw RuntimeError(3704, QStringLiteral("%1: operation is not allowed when the object is closed.")
+                                     .arg(QLatin1String(member)));
+}
+
+void Recordset::loadRow()
+{
+    m_eof = !m_cursor->fetch(m_row);
+    auto &items = m_fields.items();
+    for (size_t i = 0; i < items.size(); ++i)
+        items[i].load(m_eof || i >= m_row.size() ? Variant() : m_row[i]);
+}
+
+bool Recordset::Eof() const
+{
+    requireOpen("EOF");
+    return m_eof;
+}
+
+void Recordset::MoveNext()
+{
+    requireOpen("MoveNext");
+    if (m_eof)
+        throw RuntimeError(3021, QStringLiteral("Either BOF or EOF is True, or the current record has been "
+                                                "deleted. Requested operation requires a current record."));
+    loadRow();
+}
+
+qint64 Recordset::RecordCount() const
+{
+    requireOpen("RecordCount");
+    return m_cursor->rowCount();
+}
+
+Fields &Recordset::fields()
+{
+    return m_fields;
+}
+
+const Fields &Recordset::fields() const
+{
+    return m_fields;
+}
+
+void Recordset::AddNew()
+{
+    requireOpen("AddNew");
+    if (!m_cursor->updatable())
+        throw RuntimeError(3251, QStringLiteral("Current Recordset does not support updating."));
+    auto &items = m_fields.items();
+    Cursor *cursor = m_cursor.get();
+    for (size_t i = 0; i < items.size(); ++i) {
+        items[i].load(Variant());
+        const int column = static_cast<int>(i);
+        items[i].setConverter([cursor, column](const Variant &value) { return cursor->convert(column, value); });
+    }
+    m_adding = true;
+}
+
+void Recordset::Update()
+{
+    requireOpen("Update");
+    if (!m_adding)
+        throw RuntimeError(3251, QStringLiteral("Update needs a new row started with AddNew."));
+    std::vector<Variant> row;
+    auto &items = m_fields.items();
+    row.reserve(items.size());
+    for (Field &field : items)
+        row.push_back(field.Value());
+    // The row is finished whether or not the source takes it.
+    m_adding = false;
+    for (Field &field : items)
+        field.setConverter({});
+    m_cursor->append(row);
+}
+
+void Recordset::Close()
+{
+    requireOpen("Close");
+    m_cursor.reset();
+    m_session.reset();
+    m_fields.reset({});
+    m_row.clear();
+    m_eof = true;
+    m_adding = false;
+}
+
+} // namespace tw::ado
