@@ -155,13 +155,10 @@ ColumnDef StatementParser::parseColumnDef()
 
 int StatementParser::parseTypeArgument()
 {
-    const QString expectation = QStringLiteral("a whole number up to %1").arg(std::numeric_limits<int>::max());
-    if (m_current.type != TokenType::Number)
-        expected(expectation);
     bool ok = false;
-    const int value = m_current.text.toInt(&ok);
+    const int value = m_current.type == TokenType::Number ? m_current.text.toInt(&ok) : 0;
     if (!ok)
-        expected(expectation);
+        expected(QStringLiteral("a whole number up to %1").arg(std::numeric_limits<int>::max()));
     advance();
     return value;
 }
