@@ -1,0 +1,117 @@
+#include "platform/ado/RuntimeError.h"
+#include "platform/ado/Variant.h"
+
+#include <QTest>
+
+#include <limits>
+
+using tw::ado::RuntimeError;
+using tw::ado::Variant;
+Q_DECLARE_METATYPE(tw::ado::Variant)
+
+class VariantTest : public QObject {
+    Q_OBJECT
+private slots:
+    void textForms_data();
+    void textForms();
+    void doublesReadBackExactly();
+    void decimalRejectsNonDigits();
+    void timeOutOfRangeIsRefused();
+    void accessorsCheckTheKind();
+    void numericConversions();
+};
+
+void VariantTest::textForms_data()
+{
+    QTest::addColumn<Variant>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("empty") << Variant() << "";
+    QTest::newRow("null") << Variant::null() << "";
+    QTest::newRow("text") << Variant::text("O'Brien\r\n") << "O'Brien\r\n";
+    QTest::newRow("negative integer") << Variant::integer(-42) << "-42";
+    QTest::newRow("int64 min") << Variant::integer(std::numeric_limits<qint64>::min()) << "-9223372036854775808";
+    QTest::newRow("double fraction") << Variant::real(0.1) << "0.1";
+    QTest::newRow("double whole") << Variant::real(1234567.0) << "1234567";
+    QTest::newRow("double no grouping") << Variant::real(-98765.25) << "-98765.25";
+    QTest::newRow("double tiny") << Variant::real(1e-7) << "1e-07";
+    QTest::newRow("double huge") << Variant::real(1e300) << "1e+300";
+    QTest::newRow("double zero") << Variant::real(0.0) << "0";
+    QTest::newRow("currency") << Variant::currency(123450) << "12.345";
+    QTest::newRow("currency negative fraction") << Variant::currency(-5) << "-0.0005";
+    QTest::newRow("currency whole") << Variant::currency(-20000) << "-2";
+    QTest::newRow("currency min") << Variant::currency(std::numeric_limits<qint64>::min())
+                                  << "-922337203685477.5808";
+    QTest::newRow("decimal kept as stored") << Variant::decimal("-12.50") << "-12.50";
+    QTest::newRow("date") << Variant::date(QDate(2024, 2, 29)) << "2024-02-29";
+    QTest::newRow("date year 1") << Variant::date(QDate(1, 1, 1)) << "0001-01-01";
+    QTest::newRow("time") << Variant::time(13 * 3600000 + 5 * 60000 + 9000) << "13:05:09";
+    QTest::newRow("time with ms") << Variant::time(999) << "00:00:00.999";
+    QTest::newRow("timestamp") << Variant::dateTime(QDate(1999, 12, 31), Variant::kMsPerDay - 1)
+                               << "1999-12-31 23:59:59.999";
+    QTest::newRow("timestamp whole second") << Variant::dateTime(QDate(2000, 1, 1), 0) << "2000-01-01 00:00:00";
+    QTest::newRow("true") << Variant::boolean(true) << "True";
+    QTest::newRow("false") << Variant::boolean(false) << "False";
+    QTest::newRow("bytes") << Variant::bytes(QByteArray("a\0\xff", 3)) << QString::fromLatin1("a\0\xff", 3);
+}
+
+void VariantTest::textForms()
+{
+    QFETCH(Variant, value);
+    QFETCH(QString, text);
+    QCOMPARE(value.toText(), text);
+}
+
+void VariantTest::doublesReadBackExactly()
+{
+    const double values[] = {0.1 + 0.2, 1.0 / 3.0, 123456789.123456789, -2.5e-5, 5e-324, 1.7976931348623157e308};
+    for (double value : values) {
+        const QString text = Variant::real(value).toText();
+        bool ok = false;
+        QCOMPARE(text.toDouble(&ok), value);
+        QVERIFY(ok);
+        QVERIFY2(!text.contains(u','), qPrintable(text));
+    }
+}
+
+void VariantTest::decimalRejectsNonDigits()
+{
+    for (const char *bad : {"", "-", "1.2.3", "1e5", " 12", "12 ", "+1", "abc", "."})
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, Variant::decimal(QString::fromLatin1(bad)));
+    QCOMPARE(Variant::decimal(".5").toText(), QString(".5"));
+    QCOMPARE(Variant::decimal("7.").toText(), QString("7."));
+}
+
+void VariantTest::timeOutOfRangeIsRefused()
+{
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, Variant::time(-1));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, Variant::time(Variant::kMsPerDay));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, Variant::dateTime(QDate(2000, 1, 1), Variant::kMsPerDay));
+}
+
+void VariantTest::accessorsCheckTheKind()
+{
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, Variant::text("1").asInteger());
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, Variant::null().asText());
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, Variant::time(5).asDate());
+    QCOMPARE(Variant::dateTime(QDate(2001, 2, 3), 4).asDate(), QDate(2001, 2, 3));
+    QCOMPARE(Variant::dateTime(QDate(2001, 2, 3), 4).asMsOfDay(), 4);
+    QVERIFY(Variant::text("x") != Variant::bytes("x"));
+    QVERIFY(Variant::time(5) != Variant::dateTime(QDate(2000, 1, 1), 5));
+}
+
+void VariantTest::numericConversions()
+{
+    QCOMPARE(Variant::text(" 2.5 ").toDouble(), 2.5);
+    QCOMPARE(Variant::currency(25000).toDouble(), 2.5);
+    QCOMPARE(Variant::decimal("-3.75").toDouble(), -3.75);
+    QCOMPARE(Variant::real(2.5).toInteger(), qint64(3));
+    QCOMPARE(Variant::real(-2.5).toInteger(), qint64(-3));
+    QCOMPARE(Variant::text("9007199254740993").toInteger(), qint64(9007199254740993));
+    QCOMPARE(Variant::boolean(true).toInteger(), qint64(-1));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, Variant::text("12abc").toDouble());
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, Variant::real(1e30).toInteger());
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, Variant::date(QDate(2000, 1, 1)).toDouble());
+}
+
+QTEST_APPLESS_MAIN(VariantTest)
+#include "tst_variant.moc"

@@ -1,0 +1,41 @@
+#pragma once
+// MemoryProvider: a provider whose tables live in memory, for tests of the
+// object model and of commands. Connection string:
+// "Provider=Memory;Data Source=<database name>;". CREATE TABLE, DROP TABLE,
+// INSERT and SELECT * FROM are understood; SELECT opened with lock type 3
+// appends rows.
+
+#include "platform/ado/Provider.h"
+
+#include <map>
+#include <memory>
+
+namespace tw::test {
+
+struct MemoryTable {
+    std::vector<ado::ColumnInfo> columns;
+    std::vector<std::vector<ado::Variant>> rows;
+    QString type = QStringLiteral("TABLE");
+};
+
+struct MemoryDatabase {
+    std::map<QString, MemoryTable> tables; // keyed by upper-cased name
+    QStringList executed;                  // every statement text, in order
+    bool failOpen = false;
+};
+
+class MemoryProvider final : public ado::Provider {
+public:
+    QString name() const override { return QStringLiteral("Memory provider"); }
+    bool accepts(const ado::ConnectionString &cs) const override;
+    std::unique_ptr<ado::Session> open(const ado::ConnectionString &cs, const ado::ConnectionOptions &options) override;
+
+    // The database a connection string names; created empty when new.
+    MemoryDatabase &database(const QString &name) { return m_databases[name]; }
+    ado::ConnectionOptions lastOptions;
+
+private:
+    std::map<QString, MemoryDatabase> m_databases;
+};
+
+} // namespace tw::test
