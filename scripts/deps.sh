@@ -1,0 +1,25 @@
+#!/bin/sh
+# Installs the Debian packages Tabwright needs that are missing; silent when all are present.
+#   scripts/deps.sh build   packages to build and run the program
+#   scripts/deps.sh test    those plus the independent readers the tests compare with
+set -eu
+build="cmake ninja-build g++ pkg-config qt6-base-dev libsqlite3-dev fonts-liberation"
+test_only="python3 python3-dbfread pgdbf pxlib-dev gcc"
+case "${1:-build}" in
+  build) wanted=$build ;;
+  test) wanted="$build $test_only" ;;
+  *) echo "usage: $0 [build|test]" >&2; exit 2 ;;
+esac
+missing=""
+for pkg in $wanted; do
+  status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
+  case "$status" in *"install ok installed"*) ;; *) missing="$missing $pkg" ;; esac
+done
+[ -z "$missing" ] && exit 0
+echo "Installing:$missing"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+# shellcheck disable=SC2086
+$sudo apt-get install -y -qq --no-install-recommends $missing >/dev/null

@@ -1,0 +1,19 @@
+#!/bin/sh
+# Installs what is missing, then builds and runs every test twice: in a plain
+# build and under AddressSanitizer + UndefinedBehaviorSanitizer.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/deps.sh" test
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
+for variant in plain asan; do
+  dir="$root/build/$variant"
+  sanitize=OFF
+  [ "$variant" = asan ] && sanitize=ON
+  echo "== $variant build"
+  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTW_SANITIZE=$sanitize >/dev/null
+  cmake --build "$dir" -j2
+  ctest --test-dir "$dir" --output-on-failure -j2
+done
