@@ -1,0 +1,235 @@
+#include "DbfHeader.h"
+
+#include "ByteCodec.h"
+
+#include "platform/ado/RuntimeError.h"
+
+namespace tw::foxpro {
+
+using ado::RuntimeError;
+
+namespace {
+
+constexpr int kCenturyBase = 2000;
+constexpr int kOldCenturyFrom = 80; // YY of 80..99 are 1980..1999
+constexpr int kMaxNumericLength = 32;
+constexpr int kMaxCharLength = 254;
+constexpr int kClipperCharMax = 65535;
+
+bool isKnownFileType(uint8_t type)
+{
+    using namespace dbf;
+    return type == kTypeFoxBase || type == kTypeVisualFoxPro || type == kTypeVisualFoxProAutoinc
+        || type == kTypeVisualFoxProVarchar || type == kTypeFoxPro2Memo;
+}
+
+[[noreturn]] void fail(const QString &fileName, const QString &problem)
+{
+    throw RuntimeError(QStringLiteral("%1: %2").arg(fileName, problem));
+}
+
+// Checks a field's length against its type; an empty text when it is sound.
+QString lengthProblem(const DbfField &f, bool visualFoxPro)
+{
+    auto want = [&](int length) {
+        return f.length == length ? QString()
+                                  : QStringLiteral("is %1 bytes long, its type needs %2").arg(f.length).arg(length);
+    };
+    switch (f.type) {
+    case 'C':
+        return f.length >= 1 && f.length <= (visualFoxPro ? kMaxCharLength : kClipperCharMax)
+            ? QString() : QStringLiteral("has length %1").arg(f.length);
+    case 'V':
+    case 'Q':
+        return f.length >= 1 && f.length <= kMaxCharLength ? QString() : QStringLiteral("has length %1").arg(f.length);
+    case 'N':
+    case 'F':
+        return f.length >= 1 && f.length <= kMaxNumericLength ? QString()
+                                                                : QStringLiteral("has length %1").arg(f.length);
+    case 'I': return want(4);
+    case 'Y':
+    case 'T':
+    case 'D': return want(8);
+    case 'B': return visualFoxPro ? want(8) : QStringLiteral("is a dBase binary memo, which is not read");
+    case 'L': return want(1);
+    case 'M':
+    case 'G':
+    case 'W':
+    case 'P':
+        return f.length == 4 || f.length == 10 ? QString() : QStringLiteral("has length %1").arg(f.length);
+    case '0': return f.length >= 1 ? QString() : QStringLiteral("has length 0");
+    default:
+        return QStringLiteral("has the unknown type '%1' (0x%2)")
+            .arg(QChar::fromLatin1(f.type)).arg(uint8_t(f.type), 2, 16, QLatin1Char('0'));
+    }
+}
+
+} // namespace
+
+bool DbfHeader::isVisualFoxPro() const
+{
+    return fileType == dbf::kTypeVisualFoxPro || fileType == dbf::kTypeVisualFoxProAutoinc
+        || fileType == dbf::kTypeVisualFoxProVarchar;
+}
+
+bool DbfHeader::hasMemoFields() const
+{
+    for (const DbfField &f : fields)
+        if (f.isMemo())
+            return true;
+    return false;
+}
+
+int DbfHeader::headerLengthOf(const QByteArray &first32, const QString &fileName)
+{
+    if (first32.size() < dbf::kHeaderSize)
+        fail(fileName, QStringLiteral("the file is %1 bytes long, too short for a table header (32 bytes).")
+                           .arg(first32.size()));
+    return getU16LE(bytesOf(first32.constData()) + dbf::kOffHeaderLength);
+}
+
+DbfHeader DbfHeader::decode(const QByteArray &head, const QString &fileName, qint64 fileSize)
+{
+    using namespace dbf;
+    const int headerLength = headerLengthOf(head, fileName);
+    const unsigned char *p = bytesOf(head.constData());
+    DbfHeader h;
+    h.fileType = p[kOffType];
+    if (!isKnownFileType(h.fileType))
+        fail(fileName, QStringLiteral("file type 0x%1 is not a FoxPro table.").arg(h.fileType, 2, 16, QLatin1Char('0')));
+    const int yy = p[kOffUpdated];
+    h.updated = QDate(yy >= kOldCenturyFrom && yy < 100 ? 1900 + yy : kCenturyBase + yy, p[kOffUpdated + 1],
+                      p[kOffUpdated + 2]);
+    h.recordCount = getU32LE(p + kOffRecordCount);
+    h.headerLength = headerLength;
+    h.recordLength = getU16LE(p + kOffRecordLength);
+    h.tableFlags = p[kOffTableFlags];
+    h.codePageMark = p[kOffCodePage];
+
+    if (h.headerLength < kHeaderSize + 1)
+        fail(fileName, QStringLiteral("the header length %1 is too small.").arg(h.headerLength));
+    if (h.headerLength > fileSize)
+        fail(fileName, QStringLiteral("the header length %1 is past the end of the file (%2 bytes).")
+                           .arg(h.headerLength).arg(fileSize));
+    if (head.size() < h.headerLength)
+        fail(fileName, QStringLiteral("the file ends inside its header."));
+    if (h.recordLength < 1)
+        fail(fileName, QStringLiteral("the record length is 0."));
+
+    const bool vfp = h.isVisualFoxPro();
+    int at = kHeaderSize;
+    int offset = 1;
+    int bit = 0;
+    while (at < h.headerLength && p[at] != uint8_t(kDescriptorEnd)) {
+        if (at + kDescriptorSize > h.headerLength)
+            fail(fileName, QStringLiteral("field descriptor %1 runs past the header (%2 bytes).")
+                               .arg(h.fields.size() + 1).arg(h.headerLength));
+        if (int(h.fields.size()) >= kMaxFields)
+            fail(fileName, QStringLiteral("more than %1 field descriptors.").arg(kMaxFields));
+        const unsigned char *d = p + at;
+        DbfField f;
+        int nameLength = 0;
+        while (nameLength < 11 && d[kOffFieldName + nameLength] != 0)
+            ++nameLength;
+        f.name = QString::fromLatin1(reinterpret_cast<const char *>(d), nameLength);
+        f.type = char(d[kOffFieldType]);
+        f.length = d[kOffFieldLength];
+        f.decimals = d[kOffFieldDecimals];
+        f.flags = vfp ? d[kOffFieldFlags] : 0;
+        if (!vfp && f.type == 'C') {
+            // FoxPro 2 and Clipper keep the high byte of long character fields in the decimals.
+            f.length += f.decimals * 256;
+            f.decimals = 0;
+        }
+        const QString problem = lengthProblem(f, vfp);
+        if (!problem.isEmpty())
+            fail(fileName, QStringLiteral("field %1 %2.").arg(f.name, problem));
+        f.offset = offset;
+        offset += f.length;
+        if (vfp && f.type != '0') {
+            if (f.type == 'V' || f.type == 'Q')
+                f.varLengthBit = bit++;
+            if (f.nullable())
+                f.nullBit = bit++;
+        }
+        if (f.type == '0')
+            h.nullFlagsField = int(h.fields.size());
+        h.fields.push_back(f);
+        at += kDescriptorSize;
+    }
+    if (h.fields.empty())
+        fail(fileName, QStringLiteral("the header describes no fields."));
+    if (offset > h.recordLength)
+        fail(fileName, QStringLiteral("the fields need %1 bytes per record, the header says %2.")
+                           .arg(offset).arg(h.recordLength));
+    if (bit > 0) {
+        if (h.nullFlagsField < 0)
+            fail(fileName, QStringLiteral("nullable or variable-length fields but no _NullFlags field."));
+        if (h.fields[size_t(h.nullFlagsField)].length * 8 < bit)
+            fail(fileName, QStringLiteral("_NullFlags holds %1 bits, the fields need %2.")
+                               .arg(h.fields[size_t(h.nullFlagsField)].length * 8).arg(bit));
+    }
+    if (vfp && at < h.headerLength) {
+        const int start = at + 1;
+        const int length = std::min(kBacklinkSize, h.headerLength - start);
+        QByteArray link = head.mid(start, std::max(0, length));
+        const qsizetype nul = link.indexOf('\0');
+        if (nul >= 0)
+            link.truncate(nul);
+        h.backlink = link;
+    }
+    return h;
+}
+
+void DbfHeader::layOut()
+{
+    using namespace dbf;
+    int offset = 1;
+    for (DbfField &f : fields) {
+        f.offset = offset;
+        offset += f.length;
+    }
+    recordLength = offset;
+    headerLength = kHeaderSize + kDescriptorSize * int(fields.size()) + 1 + (isVisualFoxPro() ? kBacklinkSize : 0);
+}
+
+void putHeaderDate(unsigned char *p, const QDate &date)
+{
+    p[0] = uint8_t(date.year() % 100);
+    p[1] = uint8_t(date.month());
+    p[2] = uint8_t(date.day());
+}
+
+QByteArray DbfHeader::encode() const
+{
+    using namespace dbf;
+    QByteArray bytes(headerLength, '\0');
+    unsigned char *p = bytesOf(bytes.data());
+    p[kOffType] = fileType;
+    putHeaderDate(p + kOffUpdated, updated.isValid() ? updated : QDate::currentDate());
+    putU32LE(p + kOffRecordCount, recordCount);
+    putU16LE(p + kOffHeaderLength, uint16_t(headerLength));
+    putU16LE(p + kOffRecordLength, uint16_t(recordLength));
+    p[kOffTableFlags] = tableFlags;
+    p[kOffCodePage] = codePageMark;
+    int at = kHeaderSize;
+    for (const DbfField &f : fields) {
+        unsigned char *d = p + at;
+        const QByteArray name = f.name.toLatin1().left(kMaxFieldName);
+        std::copy(name.begin(), name.end(), d + kOffFieldName);
+        d[kOffFieldType] = uint8_t(f.type);
+        putU32LE(d + kOffFieldDisplacement, uint32_t(f.offset));
+        d[kOffFieldLength] = uint8_t(f.length);
+        d[kOffFieldDecimals] = uint8_t(f.decimals);
+        d[kOffFieldFlags] = f.flags;
+        at += kDescriptorSize;
+    }
+    p[at] = uint8_t(kDescriptorEnd);
+    const int start = at + 1;
+    const QByteArray link = backlink.left(kBacklinkSize);
+    if (start + link.size() <= headerLength)
+        std::copy(link.begin(), link.end(), p + start);
+    return bytes;
+}
+
+} // namespace tw::foxpro

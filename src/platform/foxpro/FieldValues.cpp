@@ -1,0 +1,230 @@
+#include "FieldValues.h"
+
+#include "ByteCodec.h"
+#include "CodePage.h"
+
+#include "platform/ado/DataTypeEnum.h"
+#include "platform/ado/RuntimeError.h"
+
+namespace tw::foxpro {
+
+using ado::RuntimeError;
+using ado::Variant;
+
+namespace {
+
+constexpr int kDateLength = 8;
+constexpr int kMaxExponent = 400;
+
+bool isBlank(const char *bytes, int length)
+{
+    for (int i = 0; i < length; ++i)
+        if (bytes[i] != ' ' && bytes[i] != '\0')
+            return false;
+    return true;
+}
+
+QString shown(const char *bytes, int length)
+{
+    return QString::fromLatin1(bytes, length);
+}
+
+Variant decodeDate(const DbfField &f, const char *bytes)
+{
+    bool allZero = true;
+    for (int i = 0; i < kDateLength; ++i)
+        if (bytes[i] != '0' && bytes[i] != ' ' && bytes[i] != '\0')
+            allZero = false;
+    if (allZero)
+        return Variant::null();
+    int parts[3] = {0, 0, 0};
+    const int widths[3] = {4, 2, 2};
+    int at = 0;
+    for (int k = 0; k < 3; ++k) {
+        for (int i = 0; i < widths[k]; ++i, ++at) {
+            const char c = bytes[at];
+            if (c < '0' || c > '9')
+                throw RuntimeError(QStringLiteral("field %1 holds '%2', not a date").arg(f.name, shown(bytes, kDateLength)));
+            parts[k] = parts[k] * 10 + (c - '0');
+        }
+    }
+    const QDate date(parts[0], parts[1], parts[2]);
+    if (!date.isValid())
+        throw RuntimeError(QStringLiteral("field %1 holds '%2', not a date").arg(f.name, shown(bytes, kDateLength)));
+    return Variant::date(date);
+}
+
+Variant decodeDateTime(const DbfField &f, const char *bytes)
+{
+    if (isBlank(bytes, 8))
+        return Variant::null();
+    const unsigned char *p = bytesOf(bytes);
+    const int32_t day = getI32LE(p);
+    const uint32_t ms = getU32LE(p + 4);
+    if (day <= 0)
+        return Variant::null();
+    QDate date = QDate::fromJulianDay(day);
+    // Some writers leave a whole day of milliseconds: it rolls into the next day.
+    date = date.addDays(qint64(ms / uint32_t(Variant::kMsPerDay)));
+    if (!date.isValid())
+        throw RuntimeError(QStringLiteral("field %1 holds day %2, not a date").arg(f.name).arg(day));
+    return Variant::dateTime(date, int(ms % uint32_t(Variant::kMsPerDay)));
+}
+
+Variant decodeLogical(const DbfField &f, char c)
+{
+    switch (c) {
+    case 'T': case 't': case 'Y': case 'y': return Variant::boolean(true);
+    case 'F': case 'f': case 'N': case 'n': return Variant::boolean(false);
+    case ' ': case '?': case '\0': return Variant::null();
+    default:
+        throw RuntimeError(QStringLiteral("field %1 holds '%2', not a logical value").arg(f.name, shown(&c, 1)));
+    }
+}
+
+} // namespace
+
+std::optional<QString> normalizeNumber(const QByteArray &stored)
+{
+    QByteArray s;
+    s.reserve(stored.size());
+    for (char c : stored)
+        if (c != ' ' && c != '\0')
+            s.append(c == ',' ? '.' : c);
+    if (s.isEmpty() || s.count('*') == s.size())
+        return std::nullopt;
+    qsizetype i = 0;
+    bool negative = false;
+    if (s[i] == '-' || s[i] == '+')
+        negative = s[i++] == '-';
+    QByteArray intPart, fracPart;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9')
+        intPart.append(s[i++]);
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        while (i < s.size() && s[i] >= '0' && s[i] <= '9')
+            fracPart.append(s[i++]);
+    }
+    if (intPart.isEmpty() && fracPart.isEmpty()) {
+        if (i == s.size() && (s == "-" || s == "+" || s == "." || s == "-."))
+            return std::nullopt; // a sign or point alone: nothing stored
+        throw RuntimeError(QStringLiteral("'%1' is not a number").arg(QString::fromLatin1(stored.trimmed())));
+    }
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        bool expNegative = false;
+        if (i < s.size() && (s[i] == '-' || s[i] == '+'))
+            expNegative = s[i++] == '-';
+        int exponent = 0;
+        const qsizetype expStart = i;
+        while (i < s.size() && s[i] >= '0' && s[i] <= '9' && exponent < kMaxExponent)
+            exponent = exponent * 10 + (s[i++] - '0');
+        if (i == expStart || i != s.size() || exponent >= kMaxExponent)
+            throw RuntimeError(QStringLiteral("'%1' is not a number").arg(QString::fromLatin1(stored.trimmed())));
+        QByteArray digits = intPart + fracPart;
+        qsizetype point = intPart.size() + (expNegative ? -exponent : exponent);
+        if (point < 0) {
+            digits.prepend(QByteArray(-point, '0'));
+            point = 0;
+        }
+        if (point > digits.size())
+            digits.append(QByteArray(point - digits.size(), '0'));
+        intPart = digits.left(point);
+        fracPart = digits.mid(point);
+    }
+    if (i != s.size())
+        throw RuntimeError(QStringLiteral("'%1' is not a number").arg(QString::fromLatin1(stored.trimmed())));
+    if (intPart.isEmpty())
+        intPart = "0";
+    QByteArray out = negative ? QByteArray("-") : QByteArray();
+    out += intPart;
+    if (!fracPart.isEmpty())
+        out += '.' + fracPart;
+    return QString::fromLatin1(out);
+}
+
+ado::ColumnInfo columnInfoOf(const DbfField &f)
+{
+    ado::ColumnInfo info;
+    info.definedSize = f.length;
+    switch (f.type) {
+    case 'C': info.type = f.binary() ? ado::adBinary : ado::adChar; break;
+    case 'V': info.type = ado::adVarChar; break;
+    case 'Q': info.type = ado::adVarBinary; break;
+    case 'M':
+        info.type = f.binary() ? ado::adLongVarBinary : ado::adLongVarChar;
+        info.definedSize = 0;
+        break;
+    case 'G':
+    case 'W':
+    case 'P':
+        info.type = ado::adLongVarBinary;
+        info.definedSize = 0;
+        break;
+    case 'N':
+    case 'F':
+        info.type = ado::adNumeric;
+        info.precision = f.length;
+        info.numericScale = f.decimals;
+        break;
+    case 'I': info.type = ado::adInteger; info.precision = 10; break;
+    case 'B': info.type = ado::adDouble; info.precision = 15; info.numericScale = f.decimals; break;
+    case 'Y': info.type = ado::adCurrency; info.precision = 19; info.numericScale = 4; break;
+    case 'D': info.type = ado::adDate; break;
+    case 'T': info.type = ado::adDBTimeStamp; break;
+    case 'L': info.type = ado::adBoolean; break;
+    default: info.type = ado::adBinary; break;
+    }
+    return info;
+}
+
+uint32_t memoBlockOf(const DbfField &f, const char *bytes)
+{
+    if (f.length == 4)
+        return getU32LE(bytesOf(bytes));
+    uint32_t block = 0;
+    for (int i = 0; i < f.length; ++i) {
+        const char c = bytes[i];
+        if (c == ' ' || c == '\0')
+            continue;
+        if (c < '0' || c > '9' || block > (0xFFFFFFFFu - 9) / 10)
+            throw RuntimeError(QStringLiteral("field %1 holds '%2', not a memo pointer").arg(f.name, shown(bytes, f.length)));
+        block = block * 10 + uint32_t(c - '0');
+    }
+    return block;
+}
+
+Variant decodeFixedField(const DbfField &f, const char *bytes, int length, const CodePage &text)
+{
+    switch (f.type) {
+    case 'C': {
+        if (f.binary())
+            return Variant::bytes(QByteArray(bytes, length));
+        int end = length;
+        while (end > 0 && (bytes[end - 1] == ' ' || bytes[end - 1] == '\0'))
+            --end;
+        return Variant::text(text.decode(bytes, end));
+    }
+    case 'V': return Variant::text(text.decode(bytes, length));
+    case 'Q': return Variant::bytes(QByteArray(bytes, length));
+    case 'N':
+    case 'F': {
+        try {
+            const auto digits = normalizeNumber(QByteArray(bytes, length));
+            return digits ? Variant::decimal(*digits) : Variant::null();
+        } catch (const RuntimeError &e) {
+            throw RuntimeError(QStringLiteral("field %1: %2").arg(f.name, e.description()));
+        }
+    }
+    case 'I': return Variant::integer(getI32LE(bytesOf(bytes)));
+    case 'B': return Variant::real(getF64LE(bytesOf(bytes)));
+    case 'Y': return Variant::currency(getI64LE(bytesOf(bytes)));
+    case 'D': return decodeDate(f, bytes);
+    case 'T': return decodeDateTime(f, bytes);
+    case 'L': return decodeLogical(f, bytes[0]);
+    default:
+        return Variant::bytes(QByteArray(bytes, length));
+    }
+}
+
+} // namespace tw::foxpro

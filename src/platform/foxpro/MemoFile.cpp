@@ -1,0 +1,104 @@
+#include "MemoFile.h"
+
+#include "ByteCodec.h"
+
+#include "platform/ado/RuntimeError.h"
+
+namespace tw::foxpro {
+
+using ado::RuntimeError;
+
+namespace {
+constexpr uint32_t kMaxBlocks = 0xFFFFFFFFu;
+}
+
+MemoFile MemoFile::open(const QString &path, const QString &tableName, bool writable)
+{
+    MemoFile memo;
+    memo.m_tableName = tableName;
+    memo.m_file = RawFile(path, writable ? RawFile::Mode::ReadWrite : RawFile::Mode::Read);
+    memo.m_size = memo.m_file.size();
+    if (memo.m_size < fpt::kHeaderSize)
+        throw RuntimeError(QStringLiteral("%1: the memo file %2 is %3 bytes long, too short for its 512-byte header.")
+                               .arg(tableName, memo.m_file.name()).arg(memo.m_size));
+    const QByteArray head = memo.m_file.readExactly(0, fpt::kHeaderSize, "the memo header");
+    const unsigned char *p = bytesOf(head.constData());
+    memo.m_nextFree = getU32BE(p + fpt::kOffNextFree);
+    memo.m_blockSize = getU16BE(p + fpt::kOffBlockSize);
+    if (memo.m_blockSize == 0)
+        throw RuntimeError(QStringLiteral("%1: the memo file %2 has block size 0.").arg(tableName, memo.m_file.name()));
+    if (writable) {
+        // Appends go after whatever the file holds, even when the header lags behind.
+        const qint64 used = (memo.m_size + memo.m_blockSize - 1) / memo.m_blockSize;
+        const qint64 first = (fpt::kHeaderSize + memo.m_blockSize - 1) / memo.m_blockSize;
+        memo.m_nextFree = uint32_t(std::max<qint64>({qint64(memo.m_nextFree), used, first}));
+    }
+    return memo;
+}
+
+MemoFile MemoFile::create(const QString &path, const QString &tableName)
+{
+    MemoFile memo;
+    memo.m_tableName = tableName;
+    memo.m_file = RawFile(path, RawFile::Mode::CreateNew);
+    memo.m_blockSize = fpt::kDefaultBlockSize;
+    memo.m_nextFree = fpt::kHeaderSize / fpt::kDefaultBlockSize;
+    QByteArray head(fpt::kHeaderSize, '\0');
+    putU32BE(bytesOf(head.data()) + fpt::kOffNextFree, memo.m_nextFree);
+    putU16BE(bytesOf(head.data()) + fpt::kOffBlockSize, uint16_t(memo.m_blockSize));
+    memo.m_file.writeAt(0, head);
+    memo.m_size = fpt::kHeaderSize;
+    return memo;
+}
+
+QByteArray MemoFile::read(uint32_t block) const
+{
+    const qint64 offset = qint64(block) * m_blockSize;
+    const qint64 size = m_size;
+    if (offset < fpt::kHeaderSize)
+        throw RuntimeError(QStringLiteral("%1: memo pointer %2 points into the header of %3.")
+                               .arg(m_tableName).arg(block).arg(m_file.name()));
+    if (offset + fpt::kBlockHeaderSize > size)
+        throw RuntimeError(QStringLiteral("%1: memo pointer %2 is past the end of %3 (%4 bytes).")
+                               .arg(m_tableName).arg(block).arg(m_file.name()).arg(size));
+    char head[fpt::kBlockHeaderSize];
+    if (m_file.readAt(offset, head, fpt::kBlockHeaderSize) != fpt::kBlockHeaderSize)
+        throw RuntimeError(QStringLiteral("%1: memo pointer %2 is past the end of %3.")
+                               .arg(m_tableName).arg(block).arg(m_file.name()));
+    const uint32_t length = getU32BE(bytesOf(head) + 4);
+    const qint64 available = size - offset - fpt::kBlockHeaderSize;
+    if (qint64(length) > available)
+        throw RuntimeError(QStringLiteral("%1: the memo at block %2 claims %3 bytes, but %4 ends %5 bytes later.")
+                               .arg(m_tableName).arg(block).arg(length).arg(m_file.name()).arg(available));
+    QByteArray data(qsizetype(length), Qt::Uninitialized);
+    if (m_file.readAt(offset + fpt::kBlockHeaderSize, data.data(), length) != qint64(length))
+        throw RuntimeError(QStringLiteral("%1: %2 ends inside the memo at block %3.")
+                               .arg(m_tableName, m_file.name()).arg(block));
+    return data;
+}
+
+uint32_t MemoFile::append(uint32_t type, const QByteArray &data)
+{
+    const qint64 total = fpt::kBlockHeaderSize + data.size();
+    const qint64 blocks = (total + m_blockSize - 1) / m_blockSize;
+    if (qint64(m_nextFree) + blocks > qint64(kMaxBlocks))
+        throw RuntimeError(QStringLiteral("%1: the memo file %2 is full.").arg(m_tableName, m_file.name()));
+    QByteArray block(blocks * m_blockSize, '\0');
+    putU32BE(bytesOf(block.data()), type);
+    putU32BE(bytesOf(block.data()) + 4, uint32_t(data.size()));
+    std::copy(data.begin(), data.end(), block.begin() + fpt::kBlockHeaderSize);
+    const uint32_t at = m_nextFree;
+    m_file.writeAt(qint64(at) * m_blockSize, block);
+    m_nextFree = uint32_t(at + blocks);
+    m_size = std::max(m_size, qint64(m_nextFree) * m_blockSize);
+    return at;
+}
+
+void MemoFile::commit()
+{
+    unsigned char next[4];
+    putU32BE(next, m_nextFree);
+    m_file.writeAt(fpt::kOffNextFree, reinterpret_cast<const char *>(next), 4);
+}
+
+} // namespace tw::foxpro

@@ -1,0 +1,61 @@
+#pragma once
+// MemoFile: a FoxPro memo file (.fpt, or a container's .dct): its 512-byte
+// header (next free block, block size, both big-endian) and its blocks
+// ([type u32 BE][length u32 BE][data]). Reads any block size; appends
+// blocks the way Visual FoxPro lays them out.
+
+#include "RawFile.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+
+namespace tw::foxpro {
+
+namespace fpt {
+constexpr int kHeaderSize = 512;
+constexpr int kOffNextFree = 0;
+constexpr int kOffBlockSize = 6;
+constexpr int kBlockHeaderSize = 8;
+constexpr int kDefaultBlockSize = 64;
+constexpr uint32_t kTypePicture = 0; // binary data (BLOB)
+constexpr uint32_t kTypeText = 1;
+constexpr uint32_t kTypeObject = 2;
+} // namespace fpt
+
+class MemoFile {
+public:
+    // Opens an existing memo file; `tableName` names the table in messages.
+    static MemoFile open(const QString &path, const QString &tableName, bool writable);
+    // Creates a new, empty memo file with 64-byte blocks; refuses an existing file.
+    static MemoFile create(const QString &path, const QString &tableName);
+
+    MemoFile() = default;
+    MemoFile(MemoFile &&) noexcept = default;
+    MemoFile &operator=(MemoFile &&) noexcept = default;
+
+    bool isOpen() const { return m_file.isOpen(); }
+    QString fileName() const { return m_file.name(); }
+    int blockSize() const { return m_blockSize; }
+    uint32_t nextFree() const { return m_nextFree; }
+
+    // The data of the memo at block `block` (> 0). RuntimeError naming both
+    // files when the pointer or the length leaves the file.
+    QByteArray read(uint32_t block) const;
+    // Writes a memo at the next free block and returns that block number. The
+    // header's next-free pointer is written by commit(), once per row.
+    uint32_t append(uint32_t type, const QByteArray &data);
+    // Writes the next-free pointer to the header.
+    void commit();
+    void close() { m_file.close(); }
+
+private:
+    RawFile m_file;
+    QString m_tableName;
+    int m_blockSize = fpt::kDefaultBlockSize;
+    uint32_t m_nextFree = 0;
+    qint64 m_size = 0;
+};
+
+} // namespace tw::foxpro

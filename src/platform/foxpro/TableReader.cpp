@@ -1,0 +1,201 @@
+#include "TableReader.h"
+
+#include "FieldValues.h"
+
+#include "platform/ado/RuntimeError.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace tw::foxpro {
+
+using ado::RuntimeError;
+using ado::Variant;
+
+namespace {
+constexpr qint64 kChunkBytes = 256 * 1024;
+constexpr qint64 kHeadProbe = dbf::kHeaderSize;
+} // namespace
+
+QString findCompanion(const QString &path, const QString &ext)
+{
+    const QFileInfo info(path);
+    const QString wanted = info.completeBaseName() + ext;
+    const QDir dir = info.dir();
+    if (QFileInfo::exists(dir.filePath(wanted)))
+        return dir.filePath(wanted);
+    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &entry : entries)
+        if (entry.compare(wanted, Qt::CaseInsensitive) == 0)
+            return dir.filePath(entry);
+    return {};
+}
+
+TableReader::TableReader(const QString &path)
+    : m_path(path), m_fileName(QFileInfo(path).fileName()), m_file(path, RawFile::Mode::Read)
+{
+    const qint64 fileSize = m_file.size();
+    QByteArray first(kHeadProbe, Qt::Uninitialized);
+    first.truncate(m_file.readAt(0, first.data(), kHeadProbe));
+    const int headerLength = DbfHeader::headerLengthOf(first, m_fileName);
+    QByteArray head(std::min<qint64>(std::max(headerLength, dbf::kHeaderSize), fileSize), Qt::Uninitialized);
+    head.truncate(m_file.readAt(0, head.data(), head.size()));
+    m_header = DbfHeader::decode(head, m_fileName, fileSize);
+    m_codePage = &CodePage::forMark(m_header.codePageMark);
+
+    const qint64 dataBytes = fileSize - m_header.headerLength;
+    const qint64 needed = qint64(m_header.recordCount) * m_header.recordLength;
+    if (needed > dataBytes)
+        throw RuntimeError(QStringLiteral("%1: the header promises %2 records of %3 bytes, but the file holds only "
+                                          "%4 whole records (%5 bytes); the file is truncated or damaged.")
+                               .arg(m_fileName).arg(m_header.recordCount).arg(m_header.recordLength)
+                               .arg(dataBytes / m_header.recordLength).arg(fileSize));
+
+    for (int i = 0; i < int(m_header.fields.size()); ++i)
+        if (!m_header.fields[size_t(i)].isNullFlags())
+            m_visible.push_back(i);
+
+    if (m_header.hasMemoFields()) {
+        const bool container = path.endsWith(QLatin1String(".dbc"), Qt::CaseInsensitive);
+        const QString ext = container ? QStringLiteral(".dct") : QStringLiteral(".fpt");
+        const QString memoPath = findCompanion(path, ext);
+        if (memoPath.isEmpty())
+            throw RuntimeError(QStringLiteral("%1: its memo file %2 is missing.")
+                                   .arg(m_fileName, QFileInfo(path).completeBaseName() + ext));
+        m_memo.emplace(MemoFile::open(memoPath, m_fileName, false));
+    }
+}
+
+std::vector<ado::ColumnInfo> TableReader::columns() const
+{
+    std::vector<ado::ColumnInfo> out;
+    for (int index : m_visible) {
+        const DbfField &f = m_header.fields[size_t(index)];
+        ado::ColumnInfo info = columnInfoOf(f);
+        info.name = f.name;
+        out.push_back(info);
+    }
+    return out;
+}
+
+qint64 TableReader::liveCount() const
+{
+    if (m_liveCount >= 0)
+        return m_liveCount;
+    const qint64 total = m_header.recordCount;
+    const qint64 recordLength = m_header.recordLength;
+    const qint64 perChunk = std::max<qint64>(1, kChunkBytes / recordLength);
+    QByteArray chunk(std::min(total, perChunk) * recordLength, Qt::Uninitialized);
+    qint64 live = 0;
+    for (qint64 first = 0; first < total; first += perChunk) {
+        const qint64 count = std::min(perChunk, total - first);
+        const qint64 bytes = count * recordLength;
+        const qint64 got = m_file.readAt(m_header.headerLength + first * recordLength, chunk.data(), bytes);
+        if (got != bytes)
+            throw RuntimeError(QStringLiteral("%1: the file became shorter while it was read.").arg(m_fileName));
+        for (qint64 i = 0; i < count; ++i)
+            if (chunk[i * recordLength] != dbf::kDeletedMark)
+                ++live;
+    }
+    m_liveCount = live;
+    return live;
+}
+
+bool TableReader::advance(bool includeDeleted)
+{
+    const qint64 total = m_header.recordCount;
+    const qint64 recordLength = m_header.recordLength;
+    while (m_current + 1 < total) {
+        ++m_current;
+        if (m_current >= m_bufferFirst + m_bufferCount) {
+            const qint64 perChunk = std::max<qint64>(1, kChunkBytes / recordLength);
+            m_bufferFirst = m_current;
+            m_bufferCount = std::min(perChunk, total - m_current);
+            const qint64 bytes = m_bufferCount * recordLength;
+            if (m_buffer.size() < bytes)
+                m_buffer.resize(bytes);
+            const qint64 got = m_file.readAt(m_header.headerLength + m_current * recordLength, m_buffer.data(), bytes);
+            if (got != bytes) {
+                m_bufferCount = 0;
+                throw RuntimeError(QStringLiteral("%1: the file became shorter while it was read (record %2).")
+                                       .arg(m_fileName).arg(m_current + 1));
+            }
+        }
+        m_recordPtr = m_buffer.constData() + (m_current - m_bufferFirst) * recordLength;
+        if (includeDeleted || m_recordPtr[0] != dbf::kDeletedMark)
+            return true;
+    }
+    m_recordPtr = nullptr;
+    return false;
+}
+
+bool TableReader::next()
+{
+    return advance(false);
+}
+
+bool TableReader::nextAny()
+{
+    return advance(true);
+}
+
+bool TableReader::isDeleted() const
+{
+    return m_recordPtr && m_recordPtr[0] == dbf::kDeletedMark;
+}
+
+bool TableReader::bitSet(int bit) const
+{
+    if (bit < 0 || m_header.nullFlagsField < 0)
+        return false;
+    const DbfField &flags = m_header.fields[size_t(m_header.nullFlagsField)];
+    return (uint8_t(m_recordPtr[flags.offset + (bit >> 3)]) >> (bit & 7)) & 1;
+}
+
+void TableReader::failAtRecord(const QString &problem) const
+{
+    throw RuntimeError(QStringLiteral("%1: record %2: %3.").arg(m_fileName).arg(m_current + 1).arg(problem));
+}
+
+Variant TableReader::value(int index) const
+{
+    const DbfField &f = m_header.fields[size_t(index)];
+    if (bitSet(f.nullBit))
+        return Variant::null();
+    const char *bytes = m_recordPtr + f.offset;
+    try {
+        if (f.isMemo()) {
+            const uint32_t block = memoBlockOf(f, bytes);
+            QByteArray data;
+            if (block != 0) {
+                if (!m_memo)
+                    failAtRecord(QStringLiteral("field %1 points into a memo file the table does not have").arg(f.name));
+                data = m_memo->read(block);
+            }
+            if (f.type == 'M' && !f.binary())
+                return Variant::text(m_codePage->decode(data));
+            return Variant::bytes(data);
+        }
+        int length = f.length;
+        if (f.varLengthBit >= 0 && bitSet(f.varLengthBit)) {
+            length = uint8_t(bytes[f.length - 1]);
+            if (length >= f.length)
+                failAtRecord(QStringLiteral("field %1 gives its length as %2, the field holds %3 bytes")
+                                 .arg(f.name).arg(length).arg(f.length - 1));
+        }
+        return decodeFixedField(f, bytes, length, *m_codePage);
+    } catch (const RuntimeError &e) {
+        if (e.description().startsWith(m_fileName))
+            throw;
+        failAtRecord(e.description());
+    }
+}
+
+void TableReader::values(std::vector<Variant> &row) const
+{
+    row.resize(m_visible.size());
+    for (size_t i = 0; i < m_visible.size(); ++i)
+        row[i] = value(m_visible[i]);
+}
+
+} // namespace tw::foxpro

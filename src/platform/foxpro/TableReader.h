@@ -1,0 +1,85 @@
+#pragma once
+// TableReader: a forward walk over the records of one .dbf (with its memo
+// file), reading the file in chunks so that memory stays flat whatever the
+// record count. It trusts the header's record count but checks it against
+// the file's size first, and skips deleted records.
+
+#include "CodePage.h"
+#include "DbfHeader.h"
+#include "MemoFile.h"
+#include "RawFile.h"
+
+#include "platform/ado/ColumnInfo.h"
+#include "platform/ado/Variant.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace tw::foxpro {
+
+class TableReader {
+public:
+    // Opens the table at the real path `path` (a .dbf, or a .dbc read as a
+    // table). RuntimeError naming the file when it is missing, damaged, or
+    // needs a memo file that is not there.
+    explicit TableReader(const QString &path);
+
+    const DbfHeader &header() const { return m_header; }
+    const CodePage &codePage() const { return *m_codePage; }
+    // File name for messages.
+    const QString &fileName() const { return m_fileName; }
+    const QString &path() const { return m_path; }
+
+    // Indexes (into header().fields) of the fields a row shows: all but _NullFlags.
+    const std::vector<int> &visibleFields() const { return m_visible; }
+    // One ColumnInfo per visible field, named by the DBF field name.
+    std::vector<ado::ColumnInfo> columns() const;
+
+    // The number of live (not deleted) records among the header's count; the
+    // first call reads the deletion marks of the whole file.
+    qint64 liveCount() const;
+
+    // Moves to the next live record; false at the end. recordNumber() is then
+    // its 1-based number.
+    bool next();
+    // Like next(), deleted records included; isDeleted() tells them apart.
+    bool nextAny();
+    qint64 recordNumber() const { return m_current + 1; }
+    bool isDeleted() const;
+    // The current record's bytes (recordLength of them).
+    const char *record() const { return m_recordPtr; }
+
+    // Value of field `index` (into header().fields) of the current record.
+    ado::Variant value(int index) const;
+    // Values of the visible fields of the current record.
+    void values(std::vector<ado::Variant> &row) const;
+
+private:
+    bool bitSet(int bit) const;
+    [[noreturn]] void failAtRecord(const QString &problem) const;
+    bool advance(bool includeDeleted);
+
+    QString m_path;
+    QString m_fileName;
+    RawFile m_file;
+    DbfHeader m_header;
+    const CodePage *m_codePage = nullptr;
+    std::optional<MemoFile> m_memo;
+    std::vector<int> m_visible;
+
+    QByteArray m_buffer;
+    qint64 m_bufferFirst = 0;   // record index of the buffer's first record
+    qint64 m_bufferCount = 0;   // records in the buffer
+    qint64 m_current = -1;      // record index (0-based) of the current record
+    const char *m_recordPtr = nullptr;
+    mutable qint64 m_liveCount = -1;
+};
+
+// The real path of the file beside `path` with the same base name and the
+// extension `ext` (".fpt"), found in any letter case; empty when none.
+QString findCompanion(const QString &path, const QString &ext);
+
+} // namespace tw::foxpro

@@ -1,0 +1,89 @@
+#include "TableFiles.h"
+
+namespace tw::foxpro::test {
+
+QByteArray le32(quint32 v)
+{
+    QByteArray b(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        b[i] = char(v >> (8 * i));
+    return b;
+}
+
+static QByteArray be32(quint32 v)
+{
+    QByteArray b(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        b[i] = char(v >> (8 * (3 - i)));
+    return b;
+}
+
+QByteArray buildDbf(unsigned char fileType, const std::vector<FieldSpec> &fields,
+                    const std::vector<QByteArray> &records, unsigned char codePageMark, const QByteArray &backlink)
+{
+    const bool vfp = fileType == 0x30 || fileType == 0x31 || fileType == 0x32;
+    const int headerLength = 32 + 32 * int(fields.size()) + 1 + (vfp ? 263 : 0);
+    int recordLength = 1;
+    for (const auto &f : fields)
+        recordLength += f.length;
+    QByteArray h(headerLength, '\0');
+    h[0] = char(fileType);
+    h[1] = 24;
+    h[2] = 1;
+    h[3] = 2;
+    h.replace(4, 4, le32(quint32(records.size())));
+    h[8] = char(headerLength & 0xFF);
+    h[9] = char(headerLength >> 8);
+    h[10] = char(recordLength & 0xFF);
+    h[11] = char(recordLength >> 8);
+    bool memo = false;
+    for (const auto &f : fields)
+        memo = memo || f.type == 'M' || f.type == 'G' || f.type == 'W';
+    h[28] = memo ? 0x02 : 0x00;
+    h[29] = char(codePageMark);
+    int at = 32, offset = 1;
+    for (const auto &f : fields) {
+        h.replace(at, f.name.size(), f.name);
+        h[at + 11] = f.type;
+        h.replace(at + 12, 4, le32(quint32(offset)));
+        h[at + 16] = char(f.length);
+        h[at + 17] = char(f.decimals);
+        h[at + 18] = char(f.flags);
+        offset += f.length;
+        at += 32;
+    }
+    h[at] = 0x0D;
+    if (vfp)
+        h.replace(at + 1, backlink.size(), backlink);
+    QByteArray out = h;
+    for (const auto &r : records) {
+        QByteArray rec = r.left(recordLength);
+        rec.append(QByteArray(recordLength - rec.size(), ' '));
+        out += rec;
+    }
+    out += char(0x1A);
+    return out;
+}
+
+QByteArray buildFpt(int blockSize, const std::vector<QByteArray> &memos, std::vector<quint32> *blocks, quint32 type)
+{
+    QByteArray out(512, '\0');
+    quint32 next = quint32((512 + blockSize - 1) / blockSize);
+    if (out.size() < qsizetype(next) * blockSize)
+        out.append(QByteArray(next * blockSize - out.size(), '\0'));
+    for (const auto &m : memos) {
+        if (blocks)
+            blocks->push_back(next);
+        QByteArray block = be32(type) + be32(quint32(m.size())) + m;
+        const int used = (int(block.size()) + blockSize - 1) / blockSize;
+        block.append(QByteArray(used * blockSize - block.size(), '\0'));
+        out += block;
+        next += quint32(used);
+    }
+    out.replace(0, 4, be32(next));
+    out[6] = char(blockSize >> 8);
+    out[7] = char(blockSize & 0xFF);
+    return out;
+}
+
+} // namespace tw::foxpro::test

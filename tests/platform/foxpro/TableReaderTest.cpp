@@ -1,0 +1,424 @@
+// Reading FoxPro tables: the corpus against dbfjson.py, every field type,
+// null flags, memo block sizes, code pages, and damaged files.
+
+#include "CanonicalDump.h"
+#include "TableFiles.h"
+#include "TestSupport.h"
+
+#include "platform/ado/DataTypeEnum.h"
+#include "platform/ado/RuntimeError.h"
+#include "platform/foxpro/TableReader.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace tw::foxpro;
+using namespace tw::foxpro::test;
+using tw::ado::RuntimeError;
+using tw::ado::Variant;
+
+namespace {
+
+std::vector<std::vector<Variant>> readAllRows(const QString &path)
+{
+    TableReader reader(path);
+    std::vector<std::vector<Variant>> rows;
+    std::vector<Variant> row;
+    while (reader.next()) {
+        reader.values(row);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// The RuntimeError text of opening and walking the table, empty when none.
+QString readError(const QString &path)
+{
+    try {
+        TableReader reader(path);
+        std::vector<Variant> row;
+        while (reader.next())
+            reader.values(row);
+        reader.liveCount();
+    } catch (const RuntimeError &e) {
+        return e.description();
+    }
+    return {};
+}
+
+QByteArray record(const QByteArray &bytes)
+{
+    return " " + bytes;
+}
+
+} // namespace
+
+class TableReaderTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void corpusMatchesDbfjson_data();
+    void corpusMatchesDbfjson();
+    void corpusValuesAndTypes();
+    void everyFieldType();
+    void nullFlagsAndVarLength();
+    void memoBlockSizes_data();
+    void memoBlockSizes();
+    void codePages();
+    void foxPro2Memo();
+    void deletedRowsAreSkippedAndCounted();
+    void damagedFilesGiveClearErrors_data();
+    void damagedFilesGiveClearErrors();
+
+private:
+    QTemporaryDir m_dir;
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        tw::test::writeAll(path, bytes);
+        return path;
+    }
+};
+
+void TableReaderTest::corpusMatchesDbfjson_data()
+{
+    QTest::addColumn<QString>("path");
+    if (tw::test::sharedDir().isEmpty())
+        return;
+    QDirIterator it(tw::test::sharedDir() + "/corpus/foxpro", QDir::Files, QDirIterator::Subdirectories);
+    QStringList paths;
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (path.endsWith(".dbf", Qt::CaseInsensitive) || path.endsWith(".dbc", Qt::CaseInsensitive))
+            paths << path;
+    }
+    paths.sort();
+    for (const QString &path : paths)
+        QTest::newRow(qPrintable(QFileInfo(path).fileName())) << path;
+}
+
+void TableReaderTest::corpusMatchesDbfjson()
+{
+    if (tw::test::sharedDir().isEmpty())
+        QSKIP("no shared corpus on this machine");
+    QFETCH(QString, path);
+    const QByteArray ours = dumpWithReader(path);
+    const Comparison cmp = compareWithDbfjson(path, ours);
+    QVERIFY2(cmp.ok, qPrintable(cmp.details));
+}
+
+void TableReaderTest::corpusValuesAndTypes()
+{
+    if (tw::test::sharedDir().isEmpty())
+        QSKIP("no shared corpus on this machine");
+    const QString corpus = tw::test::sharedDir() + "/corpus/foxpro";
+    {
+        TableReader reader(corpus + "/free/dbase_31.dbf");
+        const auto cols = reader.columns();
+        QCOMPARE(int(cols.size()), 10); // _NullFlags is no column
+        QCOMPARE(cols[0].type, int(tw::ado::adInteger));
+        QCOMPARE(cols[1].type, int(tw::ado::adChar));
+        QCOMPARE(cols[5].type, int(tw::ado::adCurrency));
+        QCOMPARE(cols[9].type, int(tw::ado::adBoolean));
+        QCOMPARE(reader.liveCount(), qint64(77));
+        QCOMPARE(reader.header().backlink, QByteArray("northwind.dbc"));
+    }
+    {
+        TableReader reader(corpus + "/free/dbase_03.dbf");
+        const auto cols = reader.columns();
+        QCOMPARE(cols[10].type, int(tw::ado::adNumeric));
+        QCOMPARE(cols[10].precision, 5);
+        QCOMPARE(cols[10].numericScale, 1);
+        QCOMPARE(cols[8].type, int(tw::ado::adDate));
+    }
+    {
+        // Cyrillic text through code page 1251.
+        const auto rows = readAllRows(corpus + "/free/cp1251.dbf");
+        QVERIFY(!rows.empty());
+        bool cyrillic = false;
+        for (const auto &row : rows)
+            for (QChar c : row[1].asText())
+                cyrillic = cyrillic || (c.unicode() >= 0x410 && c.unicode() <= 0x44F);
+        QVERIFY(cyrillic);
+    }
+    {
+        // Times stored with 999 ms stay as stored.
+        const auto rows = readAllRows(corpus + "/foxprodb/calls.dbf");
+        QCOMPARE(rows[0][2].kind(), Variant::Kind::DateTime);
+        TableReader reader(corpus + "/foxprodb/calls.dbf");
+        QCOMPARE(reader.columns()[2].type, int(tw::ado::adDBTimeStamp));
+        QCOMPARE(reader.columns()[5].type, int(tw::ado::adLongVarChar));
+    }
+}
+
+void TableReaderTest::everyFieldType()
+{
+    std::vector<FieldSpec> fields = {
+        {"C", 'C', 5}, {"CB", 'C', 3, 0, 0x04}, {"N", 'N', 8, 2}, {"F", 'F', 6, 1}, {"I", 'I', 4, 0, 0x04},
+        {"B", 'B', 8, 2, 0x04}, {"Y", 'Y', 8, 4, 0x04}, {"D", 'D', 8}, {"T", 'T', 8, 0, 0x04}, {"L", 'L', 1},
+        {"M", 'M', 4}, {"G", 'G', 4, 0, 0x04}, {"W", 'W', 4, 0, 0x04}, {"MB", 'M', 4, 0, 0x04},
+    };
+    std::vector<quint32> blocks;
+    const QByteArray fpt = buildFpt(64, {"caf\xe9", QByteArray("\x00\x01\x02", 3), QByteArray("\xff\x00", 2),
+                                         "raw\xe9"}, &blocks);
+    QByteArray dbl(8, '\0');
+    const double d = -2.5;
+    memcpy(dbl.data(), &d, 8);
+    QByteArray cur(8, '\0');
+    const qint64 money = -123456; // -12.3456
+    memcpy(cur.data(), &money, 8);
+    QByteArray ts = le32(2460311) + le32(45296789); // 2024-01-01 12:34:56.789
+    const QByteArray rec1 = record("ab\xe9  " + QByteArray("x\0y", 3) + "   -1.50" + "  12.3" + le32(quint32(-7)) + dbl
+                                   + cur + "20240229" + ts + "T" + le32(blocks[0]) + le32(blocks[1]) + le32(blocks[2])
+                                   + le32(blocks[3]));
+    const QByteArray rec2 = record("     " + QByteArray(3, ' ') + "        " + "******" + le32(0) + QByteArray(8, '\0')
+                                   + QByteArray(8, '\0') + "        " + QByteArray(8, '\0') + "?" + le32(0) + le32(0)
+                                   + le32(0) + le32(0));
+    const QString path = write("types.dbf", buildDbf(0x30, fields, {rec1, rec2}));
+    write("types.fpt", fpt);
+
+    TableReader reader(path);
+    const auto cols = reader.columns();
+    const int want[] = {129, 128, 131, 131, 3, 5, 6, 7, 135, 11, 201, 205, 205, 205};
+    for (size_t i = 0; i < cols.size(); ++i)
+        QCOMPARE(cols[i].type, want[i]);
+    QCOMPARE(cols[2].precision, 8);
+    QCOMPARE(cols[2].numericScale, 2);
+
+    std::vector<Variant> row;
+    QVERIFY(reader.next());
+    reader.values(row);
+    QCOMPARE(row[0].asText(), QString::fromUtf8("ab\u00e9"));
+    QCOMPARE(row[1].asBytes(), QByteArray("x\0y", 3));
+    QCOMPARE(row[2].asDecimal(), QString("-1.50"));
+    QCOMPARE(row[3].asDecimal(), QString("12.3"));
+    QCOMPARE(row[4].asInteger(), qint64(-7));
+    QCOMPARE(row[5].asDouble(), -2.5);
+    QCOMPARE(row[6].asCurrency(), qint64(-123456));
+    QCOMPARE(row[7].asDate(), QDate(2024, 2, 29));
+    QCOMPARE(row[8].asDate(), QDate(2024, 1, 1));
+    QCOMPARE(row[8].asMsOfDay(), 45296789);
+    QCOMPARE(row[9].asBoolean(), true);
+    QCOMPARE(row[10].asText(), QString::fromUtf8("caf\u00e9"));
+    QCOMPARE(row[11].asBytes(), QByteArray("\x00\x01\x02", 3));
+    QCOMPARE(row[12].asBytes(), QByteArray("\xff\x00", 2));
+    QCOMPARE(row[13].asBytes(), QByteArray("raw\xe9"));
+
+    QVERIFY(reader.next());
+    reader.values(row);
+    QCOMPARE(row[0].asText(), QString());
+    QCOMPARE(row[1].asBytes(), QByteArray(3, ' ')); // binary C keeps its width
+    QVERIFY(row[2].isNull()); // blank numeric
+    QVERIFY(row[3].isNull()); // overflow mark
+    QVERIFY(row[7].isNull());
+    QVERIFY(row[8].isNull());
+    QVERIFY(row[9].isNull());
+    QCOMPARE(row[10].asText(), QString()); // empty memo is empty, not null
+    QCOMPARE(row[11].asBytes(), QByteArray());
+    QVERIFY(!reader.next());
+
+    if (!tw::test::sharedDir().isEmpty()) {
+        const Comparison cmp = compareWithDbfjson(path, dumpWithReader(path));
+        QVERIFY2(cmp.ok, qPrintable(cmp.details));
+    }
+}
+
+void TableReaderTest::nullFlagsAndVarLength()
+{
+    // V (varlength bit 0, null bit 1), nullable I (bit 2), Q (varlength bit 3), nullable C (bit 4).
+    std::vector<FieldSpec> fields = {{"V", 'V', 6, 0, 0x02}, {"I", 'I', 4, 0, 0x06}, {"Q", 'Q', 4, 0, 0x04},
+                                     {"C", 'C', 3, 0, 0x02}, {"_NullFlags", '0', 1, 0, 0x05}};
+    const QByteArray r1 = record(QByteArray("ab\0\0\0\x02", 6) + le32(5) + QByteArray("\x01\x02\x03\x04", 4) + "xyz"
+                                 + QByteArray(1, char(0x01)));
+    const QByteArray r2 = record(QByteArray("      ", 6) + le32(0) + QByteArray("\x09\x00\x00\x01", 4) + "   "
+                                 + QByteArray(1, char(0x02 | 0x04 | 0x08 | 0x10)));
+    const QByteArray r3 = record(QByteArray("abcdef", 6) + le32(1) + QByteArray("wxyz", 4) + "a  "
+                                 + QByteArray(1, char(0x00)));
+    const QString path = write("nulls.dbf", buildDbf(0x32, fields, {r1, r2, r3}));
+    const auto rows = readAllRows(path);
+    QCOMPARE(rows.size(), size_t(3));
+    QCOMPARE(rows[0][0].asText(), QString("ab"));
+    QCOMPARE(rows[0][1].asInteger(), qint64(5));
+    QCOMPARE(rows[0][2].asBytes(), QByteArray("\x01\x02\x03\x04"));
+    QCOMPARE(rows[0][3].asText(), QString("xyz"));
+    QVERIFY(rows[1][0].isNull());
+    QVERIFY(rows[1][1].isNull());
+    QCOMPARE(rows[1][2].asBytes(), QByteArray("\x09", 1));
+    QVERIFY(rows[1][3].isNull());
+    QCOMPARE(rows[2][0].asText(), QString("abcdef"));
+    QCOMPARE(rows[2][2].asBytes(), QByteArray("wxyz"));
+    QCOMPARE(rows[2][3].asText(), QString("a"));
+    if (!tw::test::sharedDir().isEmpty()) {
+        const Comparison cmp = compareWithDbfjson(path, dumpWithReader(path));
+        QVERIFY2(cmp.ok, qPrintable(cmp.details));
+    }
+}
+
+void TableReaderTest::memoBlockSizes_data()
+{
+    QTest::addColumn<int>("blockSize");
+    QTest::addColumn<bool>("unpaddedEnd");
+    QTest::newRow("1 byte") << 1 << true;
+    QTest::newRow("32") << 32 << false;
+    QTest::newRow("64 unpadded") << 64 << true;
+    QTest::newRow("512") << 512 << false;
+    QTest::newRow("16384 unpadded") << 16384 << true;
+}
+
+void TableReaderTest::memoBlockSizes()
+{
+    QFETCH(int, blockSize);
+    QFETCH(bool, unpaddedEnd);
+    const QByteArray big(70000, 'z');
+    std::vector<quint32> blocks;
+    QByteArray fpt = buildFpt(blockSize, {"first", big, "last one"}, &blocks);
+    if (unpaddedEnd)
+        fpt.truncate(qsizetype(blocks[2]) * blockSize + 8 + 8);
+    const QString name = QStringLiteral("bs%1").arg(blockSize);
+    const QString path = write(name + ".dbf", buildDbf(0x30, {{"M", 'M', 4}},
+                                                       {record(le32(blocks[0])), record(le32(blocks[1])),
+                                                        record(le32(blocks[2]))}));
+    write(name + ".FPT", fpt); // found in another letter case
+    const auto rows = readAllRows(path);
+    QCOMPARE(rows.size(), size_t(3));
+    QCOMPARE(rows[0][0].asText(), QString("first"));
+    QCOMPARE(rows[1][0].asText().size(), big.size());
+    QCOMPARE(rows[2][0].asText(), QString("last one"));
+}
+
+void TableReaderTest::codePages()
+{
+    struct Case {
+        unsigned char mark;
+        QByteArray stored;
+        QString text;
+    };
+    const Case cases[] = {
+        {0x01, "\x82\x9a", QString::fromUtf8("\u00e9\u00dc")},        // 437
+        {0x02, "\x82\xd0", QString::fromUtf8("\u00e9\u00f0")},        // 850
+        {0x64, "\xa5\xe7", QString::fromUtf8("\u0105\u0161")},        // 852
+        {0x65, "\x80\xaf", QString::fromUtf8("\u0410\u043f")},        // 866
+        {0xC8, "\xb9\x9a", QString::fromUtf8("\u0105\u0161")},        // 1250
+        {0xC9, "\xc0\xff", QString::fromUtf8("\u0410\u044f")},        // 1251
+        {0xCB, "\xc1\xe1", QString::fromUtf8("\u0391\u03b1")},        // 1253
+        {0xCA, "\xd0\xfe", QString::fromUtf8("\u011e\u015f")},        // 1254
+        {0x00, "\x80\xe9", QString::fromUtf8("\u20ac\u00e9")},        // no mark: 1252
+        {0x03, "\x81", QString::fromUtf8("\ufffd")},                  // undefined in 1252
+    };
+    int n = 0;
+    for (const Case &c : cases) {
+        const QString path = write(QStringLiteral("cp%1.dbf").arg(n++),
+                                   buildDbf(0x30, {{"T", 'C', 4}}, {record(c.stored)}, c.mark));
+        const auto rows = readAllRows(path);
+        QCOMPARE(rows[0][0].asText(), c.text);
+    }
+}
+
+void TableReaderTest::foxPro2Memo()
+{
+    // FoxPro 2.x: file type 0xF5, memo pointers as 10 ASCII digits, no backlink.
+    std::vector<quint32> blocks;
+    const QByteArray fpt = buildFpt(512, {"old memo"}, &blocks);
+    const QByteArray pointer = QByteArray::number(blocks[0]).rightJustified(10, ' ');
+    const QString path = write("fox2.dbf", buildDbf(0xF5, {{"NAME", 'C', 4}, {"NOTES", 'M', 10}},
+                                                    {record("abcd" + pointer), record("efgh" + QByteArray(10, ' '))}));
+    write("fox2.fpt", fpt);
+    const auto rows = readAllRows(path);
+    QCOMPARE(rows[0][1].asText(), QString("old memo"));
+    QCOMPARE(rows[1][1].asText(), QString());
+    TableReader reader(path);
+    QVERIFY(reader.header().backlink.isEmpty());
+}
+
+void TableReaderTest::deletedRowsAreSkippedAndCounted()
+{
+    std::vector<QByteArray> records;
+    for (int i = 0; i < 5000; ++i)
+        records.push_back((i % 3 == 0 ? "*" : " ") + QByteArray::number(i).rightJustified(6, ' '));
+    const QString path = write("deleted.dbf", buildDbf(0x30, {{"N", 'N', 6}}, records));
+    TableReader reader(path);
+    QCOMPARE(reader.liveCount(), qint64(3333));
+    qint64 walked = 0;
+    std::vector<Variant> row;
+    while (reader.next()) {
+        reader.values(row);
+        QVERIFY(row[0].asDecimal().toInt() % 3 != 0);
+        ++walked;
+    }
+    QCOMPARE(walked, qint64(3333));
+}
+
+void TableReaderTest::damagedFilesGiveClearErrors_data()
+{
+    QTest::addColumn<QByteArray>("dbf");
+    QTest::addColumn<QByteArray>("fpt");
+    QTest::addColumn<QString>("expected");
+
+    const std::vector<FieldSpec> memoFields = {{"NAME", 'C', 4}, {"NOTES", 'M', 4}};
+    std::vector<quint32> blocks;
+    const QByteArray fpt = buildFpt(64, {"hello"}, &blocks);
+    const QByteArray good = buildDbf(0x30, memoFields, {record("abcd" + le32(blocks[0]))});
+
+    QTest::newRow("empty file") << QByteArray() << QByteArray() << "too short for a table header";
+    QTest::newRow("garbage") << QByteArray(300, '\x7f') << QByteArray() << "not a FoxPro table";
+    QTest::newRow("truncated records") << good.left(good.size() - 6) << fpt << "the file is truncated";
+    QByteArray lyingCount = good;
+    lyingCount.replace(4, 4, le32(1000000));
+    QTest::newRow("count past the end") << lyingCount << fpt << "promises 1000000 records";
+    QByteArray lyingHeader = good;
+    lyingHeader[8] = char(0xff);
+    lyingHeader[9] = char(0x7f);
+    QTest::newRow("header length past the end") << lyingHeader << fpt << "past the end of the file";
+    QByteArray shortRecord = good;
+    shortRecord[10] = 3;
+    shortRecord[11] = 0;
+    QTest::newRow("record length too small") << shortRecord << fpt << "the fields need 9 bytes per record";
+    QByteArray badType = good;
+    badType[32 + 11] = 'Z';
+    QTest::newRow("unknown field type") << badType << fpt << "unknown type 'Z'";
+    QByteArray badLength = good;
+    badLength[32 + 32 + 16] = 9;
+    QTest::newRow("memo field of 9 bytes") << badLength << fpt << "field NOTES has length 9";
+    QTest::newRow("memo file missing") << good << QByteArray("-") << "memo file";
+    QTest::newRow("memo pointer past the end")
+        << buildDbf(0x30, memoFields, {record("abcd" + le32(812))}) << fpt << "memo pointer 812 is past the end";
+    QTest::newRow("memo pointer into the header")
+        << buildDbf(0x30, memoFields, {record("abcd" + le32(2))}) << fpt << "points into the header";
+    QByteArray longMemo = fpt;
+    longMemo.replace(blocks[0] * 64 + 4, 4, QByteArray("\x7f\xff\xff\xff", 4));
+    QTest::newRow("memo length past the end") << good << longMemo << "claims 2147483647 bytes";
+    QTest::newRow("memo file too short") << good << QByteArray(100, '\0') << "too short for its 512-byte header";
+    QByteArray zeroBlocks = fpt;
+    zeroBlocks[6] = 0;
+    zeroBlocks[7] = 0;
+    QTest::newRow("memo block size 0") << good << zeroBlocks << "block size 0";
+    QTest::newRow("bad date") << buildDbf(0x30, {{"D", 'D', 8}}, {record("2023X101")}) << QByteArray()
+                              << "record 1: field D holds '2023X101', not a date";
+    QTest::newRow("bad number") << buildDbf(0x30, {{"N", 'N', 5}}, {record("1-2-3")}) << QByteArray()
+                                << "record 1: field N: '1-2-3' is not a number";
+    QTest::newRow("bad varchar length")
+        << buildDbf(0x32, {{"V", 'V', 4}, {"_NullFlags", '0', 1, 0, 0x05}}, {record("abc\x09\x01")}) << QByteArray()
+        << "field V gives its length as 9";
+    QTest::newRow("null bits without _NullFlags")
+        << buildDbf(0x30, {{"C", 'C', 2, 0, 0x02}}, {record("ab")}) << QByteArray() << "no _NullFlags field";
+}
+
+void TableReaderTest::damagedFilesGiveClearErrors()
+{
+    QFETCH(QByteArray, dbf);
+    QFETCH(QByteArray, fpt);
+    QFETCH(QString, expected);
+    const QString name = QString("damaged%1").arg(QTest::currentDataTag()).remove(' ');
+    const QString path = write(name + ".dbf", dbf);
+    QFile::remove(m_dir.filePath(name + ".fpt"));
+    if (!fpt.isEmpty() && fpt != "-")
+        write(name + ".fpt", fpt);
+    const QString error = readError(path);
+    QVERIFY2(error.contains(expected), qPrintable("got: " + error));
+    QVERIFY2(error.contains(name), qPrintable("the message does not name the file: " + error));
+}
+
+QTEST_GUILESS_MAIN(TableReaderTest)
+#include "TableReaderTest.moc"
