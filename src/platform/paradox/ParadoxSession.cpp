@@ -1,0 +1,123 @@
+#include "ParadoxSession.h"
+
+#include "TableCursor.h"
+
+#include "platform/ado/DataTypeEnum.h"
+#include "platform/sql/Parser.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace tw::paradox {
+
+using tw::ado::RuntimeError;
+
+namespace {
+
+const QString kDbSuffix = QStringLiteral("db");
+
+QString baseName(const QString &name)
+{
+    QString n = name.trimmed();
+    if (n.endsWith(QLatin1String(".db"), Qt::CaseInsensitive)) n.chop(3);
+    return n;
+}
+
+// Extensions of the files that belong to a table besides its .db.
+bool isCompanionSuffix(const QString &suffix)
+{
+    static const QStringList fixed = {QStringLiteral("mb"), QStringLiteral("px"), QStringLiteral("val"),
+                                      QStringLiteral("tv"), QStringLiteral("fam")};
+    const QString s = suffix.toLower();
+    if (fixed.contains(s)) return true;
+    // Secondary indexes: .Xnn and .Ynn (nn digits or letters, e.g. X01, XG0).
+    return s.size() == 3 && (s[0] == QLatin1Char('x') || s[0] == QLatin1Char('y')) && s[1].isLetterOrNumber()
+        && s[2].isLetterOrNumber() && s[1].unicode() < 0x80 && s[2].unicode() < 0x80;
+}
+
+} // namespace
+
+ParadoxSession::ParadoxSession(QString folder) : m_folder(std::move(folder)) {}
+
+QString ParadoxSession::findTable(const QString &name) const
+{
+    const QString wanted = baseName(name) + QStringLiteral(".db");
+    const QDir dir(m_folder);
+    const QString exact = dir.filePath(wanted);
+    if (QFileInfo(exact).isFile()) return exact;
+    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &entry : entries)
+        if (entry.compare(wanted, Qt::CaseInsensitive) == 0) return dir.filePath(entry);
+    return QString();
+}
+
+void ParadoxSession::dropTable(const QString &name)
+{
+    const QString base = baseName(name);
+    const QString db = findTable(base);
+    if (db.isEmpty())
+        throw RuntimeError(QStringLiteral("Paradox driver: table '%1' does not exist in %2.")
+                               .arg(base, QDir::toNativeSeparators(m_folder)));
+    QStringList doomed{db};
+    const QDir dir(m_folder);
+    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &entry : entries) {
+        const QFileInfo info(entry);
+        if (info.completeBaseName().compare(base, Qt::CaseInsensitive) == 0 && isCompanionSuffix(info.suffix()))
+            doomed << dir.filePath(entry);
+    }
+    for (const QString &path : doomed) {
+        QFile file(path);
+        if (!file.remove())
+            throw RuntimeError(RuntimeError::kPermissionDenied,
+                               QStringLiteral("Paradox driver: cannot delete %1: %2.").arg(path, file.errorString()));
+    }
+}
+
+void ParadoxSession::execute(const QString &sql)
+{
+    const tw::sql::Statement statement = tw::sql::parse(sql);
+    if (const auto *drop = std::get_if<tw::sql::DropTable>(&statement)) {
+        dropTable(drop->table);
+        return;
+    }
+    if (std::holds_alternative<tw::sql::SelectAll>(statement)) return; // nothing to change
+    throw RuntimeError(QStringLiteral("Paradox driver: this statement is not supported: %1").arg(sql.left(80)));
+}
+
+std::unique_ptr<tw::ado::Cursor> ParadoxSession::openSchema(int schema)
+{
+    if (schema != tw::ado::adSchemaTables)
+        throw RuntimeError(QStringLiteral("Paradox driver: schema %1 is not supported.").arg(schema));
+    std::vector<tw::ado::SchemaTable> tables;
+    const QStringList entries = QDir(m_folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
+    for (const QString &entry : entries) {
+        const QFileInfo info(entry);
+        // Names beginning with "~" are temporaries of the writer.
+        if (info.suffix().compare(kDbSuffix, Qt::CaseInsensitive) != 0 || entry.startsWith(QLatin1Char('~'))
+            || info.completeBaseName().isEmpty())
+            continue;
+        tables.push_back({info.completeBaseName(), QStringLiteral("TABLE")});
+    }
+    return tw::ado::makeTablesSchema(tables);
+}
+
+std::unique_ptr<tw::ado::Cursor> ParadoxSession::query(const QString &sql, const tw::ado::OpenOptions &options)
+{
+    const tw::sql::Statement statement = tw::sql::parse(sql);
+    const auto *select = std::get_if<tw::sql::SelectAll>(&statement);
+    if (!select)
+        throw RuntimeError(QStringLiteral("Paradox driver: only SELECT * FROM a table opens a recordset: %1").arg(sql.left(80)));
+    if (options.wantsUpdates())
+        throw RuntimeError(QStringLiteral("Paradox driver: table '%1' cannot be opened for updates.").arg(select->table));
+    const QString path = findTable(select->table);
+    if (path.isEmpty())
+        throw RuntimeError(QStringLiteral("Paradox driver: table '%1' does not exist in %2.")
+                               .arg(baseName(select->table), QDir::toNativeSeparators(m_folder)));
+    return std::make_unique<TableCursor>(path);
+}
+
+} // namespace tw::paradox

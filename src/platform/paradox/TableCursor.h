@@ -1,0 +1,23 @@
+#pragma once
+// TableCursor: the ADO cursor over one Paradox table, streaming its records
+// in block-chain order.
+
+#include "TableReader.h"
+
+#include "platform/ado/Provider.h"
+
+namespace tw::paradox {
+
+class TableCursor final : public tw::ado::Cursor {
+public:
+    explicit TableCursor(const QString &dbPath) : m_reader(dbPath) {}
+
+    const std::vector<tw::ado::ColumnInfo> &columns() const override { return m_reader.columns(); }
+    qint64 rowCount() const override { return m_reader.rowCount(); }
+    bool fetch(std::vector<tw::ado::Variant> &row) override { return m_reader.next(row); }
+
+private:
+    TableReader m_reader;
+};
+
+} // namespace tw::paradox

@@ -1,0 +1,160 @@
+#include "TableHeader.h"
+
+#include "platform/ado/RuntimeError.h"
+
+namespace tw::paradox {
+
+using tw::ado::RuntimeError;
+
+namespace {
+
+struct TypeInfo {
+    FieldType type;
+    char letter;
+    int size; // fixed size, 0 when the header gives it
+};
+
+constexpr TypeInfo kTypes[] = {
+    {FieldType::Alpha, 'A', 0},         {FieldType::Date, 'D', 4},       {FieldType::Short, 'S', 2},
+    {FieldType::Long, 'I', 4},          {FieldType::Money, '$', 8},      {FieldType::Number, 'N', 8},
+    {FieldType::Logical, 'L', 1},       {FieldType::Memo, 'M', 0},       {FieldType::Blob, 'B', 0},
+    {FieldType::FormattedMemo, 'F', 0}, {FieldType::Ole, 'O', 0},        {FieldType::Graphic, 'G', 0},
+    {FieldType::Time, 'T', 4},          {FieldType::Timestamp, '@', 8},  {FieldType::AutoIncrement, '+', 4},
+    {FieldType::Bcd, '#', db::kBcdSize}, {FieldType::Bytes, 'Y', 0},
+};
+
+const TypeInfo *findType(int code)
+{
+    for (const TypeInfo &info : kTypes)
+        if (static_cast<int>(info.type) == code) return &info;
+    return nullptr;
+}
+
+[[noreturn]] void fail(const QString &fileName, const QString &problem)
+{
+    throw RuntimeError(QStringLiteral("%1: %2").arg(fileName, problem));
+}
+
+} // namespace
+
+QChar typeLetter(FieldType type)
+{
+    const TypeInfo *info = findType(static_cast<int>(type));
+    return info ? QChar(info->letter) : QChar('?');
+}
+
+bool typeFromLetter(QChar letter, FieldType *type)
+{
+    for (const TypeInfo &info : kTypes) {
+        if (QChar(info.letter) == letter.toUpper()) {
+            *type = info.type;
+            return true;
+        }
+    }
+    return false;
+}
+
+int fixedSize(FieldType type)
+{
+    const TypeInfo *info = findType(static_cast<int>(type));
+    return info ? info->size : 0;
+}
+
+bool isBlobType(FieldType type)
+{
+    return type == FieldType::Memo || type == FieldType::Blob || type == FieldType::FormattedMemo
+        || type == FieldType::Ole || type == FieldType::Graphic;
+}
+
+bool isKnownType(int code) { return findType(code) != nullptr; }
+
+TableHeader TableHeader::decode(const QByteArray &bytes, const QString &fileName)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const int available = static_cast<int>(bytes.size());
+    if (available < db::kFieldInfo3x)
+        fail(fileName, QStringLiteral("the file is too short (%1 bytes) to be a Paradox table.").arg(available));
+
+    TableHeader h;
+    h.recordSize = getLe16(p + db::kRecordSize);
+    h.headerSize = getLe16(p + db::kHeaderSize);
+    h.fileType = p[db::kFileType];
+    const int units = p[db::kMaxTableSize];
+    h.fileVersion = p[db::kFileVersion];
+    if (h.fileType != db::kTypeKeyed && h.fileType != db::kTypeUnkeyed)
+        fail(fileName, QStringLiteral("file type %1 is not a Paradox table.").arg(h.fileType));
+    if (h.fileVersion < db::kVersion30 || h.fileVersion > db::kVersionLast)
+        fail(fileName, QStringLiteral("unknown file version 0x%1.").arg(h.fileVersion, 2, 16, QChar('0')));
+    if (units < 1 || units > db::kMaxBlockUnits)
+        fail(fileName, QStringLiteral("block size %1 KiB is not between 1 and 32 KiB.").arg(units));
+    h.blockSize = units * db::kBlockUnit;
+    if (h.recordSize < 1 || h.recordSize > h.blockSize - db::kBlockHeaderSize)
+        fail(fileName, QStringLiteral("record size %1 does not fit a block of %2 bytes.").arg(h.recordSize).arg(h.blockSize));
+    const bool has4xHeader = h.fileVersion >= db::kVersion4First;
+    const int fieldInfo = has4xHeader ? db::kFieldInfo4x : db::kFieldInfo3x;
+    if (h.headerSize < fieldInfo)
+        fail(fileName, QStringLiteral("header size %1 is too small.").arg(h.headerSize));
+    if (available < h.headerSize)
+        fail(fileName, QStringLiteral("the file (%1 bytes) is shorter than its header (%2 bytes).").arg(available).arg(h.headerSize));
+
+    h.numRecords = getLe32(p + db::kNumRecords);
+    h.fileBlocks = getLe16(p + db::kFileBlocks);
+    h.firstBlock = getLe16(p + db::kFirstBlock);
+    h.lastBlock = getLe16(p + db::kLastBlock);
+    h.sortOrder = p[db::kSortOrder];
+    h.autoIncrement = static_cast<qint32>(getLe32(p + db::kAutoIncrement));
+    h.encryption = getLe32(p + db::kEncryption1);
+    if (has4xHeader) {
+        if (h.encryption == db::kEncryptionInDataHeader) h.encryption = getLe32(p + db::kEncryption2);
+        h.codePage = getLe16(p + db::kDosCodePage);
+    }
+
+    const int numFields = static_cast<qint16>(getLe16(p + db::kNumFields));
+    if (numFields < 1 || numFields > db::kMaxFields)
+        fail(fileName, QStringLiteral("field count %1 is not between 1 and 255.").arg(numFields));
+
+    // Field info, table-name pointer, field-name pointers, table name, names.
+    const int nameLength = h.fileVersion >= db::kVersion70 ? db::kTableNameLength7 : db::kTableNameLength;
+    int pos = fieldInfo;
+    const int namesStart = pos + numFields * 2 + db::kPointerSize + numFields * db::kPointerSize + nameLength;
+    if (namesStart > h.headerSize)
+        fail(fileName, QStringLiteral("%1 field descriptions do not fit its header of %2 bytes.").arg(numFields).arg(h.headerSize));
+    int sum = 0;
+    h.fields.resize(numFields);
+    for (int i = 0; i < numFields; ++i, pos += 2) {
+        FieldDef &f = h.fields[i];
+        const int code = p[pos];
+        const int size = p[pos + 1];
+        if (!isKnownType(code))
+            fail(fileName, QStringLiteral("field %1 has unknown type 0x%2.").arg(i + 1).arg(code, 2, 16, QChar('0')));
+        f.type = static_cast<FieldType>(code);
+        if (f.type == FieldType::Bcd) {
+            f.size = db::kBcdSize;
+            f.decimals = size;
+            if (size > db::kBcdDigits)
+                fail(fileName, QStringLiteral("BCD field %1 has %2 decimals (at most 32).").arg(i + 1).arg(size));
+        } else {
+            f.size = size;
+            const int fixed = fixedSize(f.type);
+            if (size < 1 || (fixed && size != fixed) || (isBlobType(f.type) && size < db::kBlobTrailer))
+                fail(fileName, QStringLiteral("field %1 of type %2 has size %3.").arg(i + 1).arg(typeLetter(f.type)).arg(size));
+        }
+        sum += f.size;
+    }
+    if (sum != h.recordSize)
+        fail(fileName, QStringLiteral("the fields take %1 bytes but the record size is %2.").arg(sum).arg(h.recordSize));
+
+    pos = namesStart;
+    for (int i = 0; i < numFields; ++i) {
+        const int start = pos;
+        while (pos < h.headerSize && p[pos] != 0) ++pos;
+        if (pos >= h.headerSize)
+            fail(fileName, QStringLiteral("the name of field %1 runs past the end of the header.").arg(i + 1));
+        h.fields[i].rawName = QByteArray(reinterpret_cast<const char *>(p + start), pos - start);
+        h.fields[i].name = QString::fromLatin1(h.fields[i].rawName);
+        ++pos;
+    }
+    return h;
+}
+
+} // namespace tw::paradox

@@ -1,0 +1,210 @@
+#include "TableReader.h"
+
+#include "Crypt.h"
+#include "FieldCodec.h"
+
+#include "platform/ado/DataTypeEnum.h"
+#include "platform/ado/RuntimeError.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace tw::paradox {
+
+using tw::ado::ColumnInfo;
+using tw::ado::RuntimeError;
+using tw::ado::Variant;
+
+namespace {
+
+// The companion file with another extension, in any letter case.
+QString companion(const QString &dbPath, const QString &extension)
+{
+    const QFileInfo info(dbPath);
+    const QString wanted = info.completeBaseName() + QLatin1Char('.') + extension;
+    const QDir dir = info.dir();
+    const QString exact = dir.filePath(wanted);
+    if (QFileInfo::exists(exact)) return exact;
+    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &entry : entries)
+        if (entry.compare(wanted, Qt::CaseInsensitive) == 0) return dir.filePath(entry);
+    return QString();
+}
+
+constexpr int kBcdPrecision = 32;
+
+} // namespace
+
+ColumnInfo TableReader::columnInfo(const FieldDef &field)
+{
+    using namespace tw::ado;
+    ColumnInfo c;
+    c.name = field.name;
+    switch (field.type) {
+    case FieldType::Alpha: c.type = adVarChar; c.definedSize = field.size; break;
+    case FieldType::Memo: c.type = adLongVarChar; break;
+    case FieldType::Blob:
+    case FieldType::FormattedMemo:
+    case FieldType::Ole:
+    case FieldType::Graphic: c.type = adLongVarBinary; break;
+    case FieldType::Short: c.type = adSmallInt; c.definedSize = 2; break;
+    case FieldType::Long:
+    case FieldType::AutoIncrement: c.type = adInteger; c.definedSize = 4; break;
+    case FieldType::Number: c.type = adDouble; c.definedSize = 8; break;
+    case FieldType::Money: c.type = adCurrency; c.definedSize = 8; break;
+    case FieldType::Bcd:
+        c.type = adNumeric;
+        c.precision = kBcdPrecision;
+        c.numericScale = field.decimals;
+        c.definedSize = db::kBcdSize;
+        break;
+    case FieldType::Logical: c.type = adBoolean; c.definedSize = 1; break;
+    case FieldType::Date: c.type = adDBDate; c.definedSize = 4; break;
+    case FieldType::Time: c.type = adDBTime; c.definedSize = 4; break;
+    case FieldType::Timestamp: c.type = adDBTimeStamp; c.definedSize = 8; break;
+    case FieldType::Bytes: c.type = adBinary; c.definedSize = field.size; break;
+    }
+    return c;
+}
+
+TableReader::TableReader(const QString &dbPath)
+    : m_path(dbPath), m_name(QFileInfo(dbPath).fileName()), m_file(dbPath)
+{
+    if (!m_file.open(QIODevice::ReadOnly))
+        throw RuntimeError(QStringLiteral("%1: cannot open the table: %2.").arg(m_name, m_file.errorString()));
+    m_fileSize = m_file.size();
+    QByteArray head = m_file.read(db::kHeaderSize + 2);
+    if (head.size() < db::kHeaderSize + 2) fail(QStringLiteral("the file is too short to be a Paradox table"));
+    const int headerSize = getLe16(reinterpret_cast<const unsigned char *>(head.constData()) + db::kHeaderSize);
+    m_file.seek(0);
+    head = m_file.read(qMax(headerSize, static_cast<int>(db::kFieldInfo4x)));
+    m_header = TableHeader::decode(head, m_name);
+    m_codec = std::make_unique<TextCodec>(m_header.codePage);
+    for (FieldDef &f : m_header.fields) {
+        f.name = m_codec->decode(f.rawName.constData(), static_cast<int>(f.rawName.size()));
+        m_columns.push_back(columnInfo(f));
+        if (isBlobType(f.type)) m_hasBlobFields = true;
+    }
+    if (m_hasBlobFields) {
+        m_mbPath = companion(dbPath, QStringLiteral("mb"));
+        if (!m_mbPath.isEmpty()) m_blobs = std::make_unique<BlobFile>(m_mbPath, m_header.encryption);
+    }
+    walkChain();
+}
+
+void TableReader::fail(const QString &problem) const
+{
+    throw RuntimeError(QStringLiteral("%1: %2.").arg(m_name, problem));
+}
+
+QByteArray TableReader::readBlock(int number, int bytes)
+{
+    const qint64 offset = m_header.headerSize + qint64(number - 1) * m_header.blockSize;
+    // A short last block reads as if padded with zeros.
+    QByteArray block(m_header.encryption ? m_header.blockSize : bytes, '\0');
+    if (!m_file.seek(offset)) fail(QStringLiteral("cannot seek to block %1").arg(number));
+    if (m_file.read(block.data(), block.size()) < 0)
+        fail(QStringLiteral("cannot read block %1: %2").arg(number).arg(m_file.errorString()));
+    if (m_header.encryption)
+        decryptDbBlock(reinterpret_cast<unsigned char *>(block.data()), static_cast<size_t>(block.size()),
+                       m_header.encryption, static_cast<quint32>(number));
+    return block;
+}
+
+void TableReader::walkChain()
+{
+    const qint64 dataBytes = m_fileSize - m_header.headerSize;
+    const int blocksInFile = dataBytes <= 0 ? 0 : static_cast<int>((dataBytes + m_header.blockSize - 1) / m_header.blockSize);
+    const int capacity = (m_header.blockSize - db::kBlockHeaderSize) / m_header.recordSize;
+    std::vector<bool> seen(static_cast<size_t>(blocksInFile) + 1, false);
+    int number = m_header.firstBlock;
+    int previous = 0;
+    while (number != 0) {
+        if (number > blocksInFile) {
+            if (previous == 0)
+                fail(QStringLiteral("the first block %1 is past the end of the file (%2 blocks)").arg(number).arg(blocksInFile));
+            fail(QStringLiteral("block %1 points to block %2, past the end of the file (%3 blocks)")
+                     .arg(previous).arg(number).arg(blocksInFile));
+        }
+        if (seen[static_cast<size_t>(number)])
+            fail(QStringLiteral("the block chain loops: block %1 points back to block %2").arg(previous).arg(number));
+        seen[static_cast<size_t>(number)] = true;
+        const QByteArray head = readBlock(number, db::kBlockHeaderSize);
+        const auto *p = reinterpret_cast<const unsigned char *>(head.constData());
+        const int next = getLe16(p);
+        const int addDataSize = static_cast<qint16>(getLe16(p + 4));
+        int records = 0;
+        // A negative size marks an empty block; one too large for the block
+        // marks a block whose records were deleted.
+        if (addDataSize >= 0 && addDataSize / m_header.recordSize + 1 <= capacity)
+            records = addDataSize / m_header.recordSize + 1;
+        m_chain.push_back({number, records});
+        m_rowCount += records;
+        previous = number;
+        number = next;
+    }
+}
+
+bool TableReader::next(std::vector<Variant> &row)
+{
+    while (m_chainIndex < m_chain.size() && m_recordInBlock >= m_chain[m_chainIndex].records) {
+        ++m_chainIndex;
+        m_recordInBlock = 0;
+        m_block.clear();
+    }
+    if (m_chainIndex >= m_chain.size()) return false;
+    if (m_block.isEmpty()) m_block = readBlock(m_chain[m_chainIndex].number, m_header.blockSize);
+    const auto *record = reinterpret_cast<const unsigned char *>(m_block.constData()) + db::kBlockHeaderSize
+        + qint64(m_recordInBlock) * m_header.recordSize;
+    ++m_recordInBlock;
+    ++m_recordNumber;
+    decodeRecord(record, row);
+    return true;
+}
+
+void TableReader::decodeRecord(const unsigned char *record, std::vector<Variant> &row)
+{
+    row.resize(m_header.fields.size());
+    int offset = 0;
+    for (size_t i = 0; i < m_header.fields.size(); ++i) {
+        const FieldDef &f = m_header.fields[i];
+        try {
+            row[i] = isBlobType(f.type) ? decodeBlob(f, record + offset) : decodeScalar(f, record + offset, *m_codec);
+        } catch (const RuntimeError &e) {
+            // Errors from the .mb name their file already.
+            if (e.description().contains(QLatin1String(".mb:"), Qt::CaseInsensitive)
+                || e.description().startsWith(m_name))
+                throw RuntimeError(QStringLiteral("%1 (record %2, field '%3')")
+                                       .arg(e.description()).arg(m_recordNumber).arg(f.name));
+            fail(QStringLiteral("record %1, field '%2': %3").arg(m_recordNumber).arg(f.name, e.description()));
+        }
+        offset += f.size;
+    }
+}
+
+Variant TableReader::decodeBlob(const FieldDef &field, const unsigned char *data)
+{
+    if (allZero(data, field.size)) return Variant::null();
+    const BlobRef ref = decodeBlobRef(field, data);
+    const bool memo = field.type == FieldType::Memo;
+    const qint64 prefix = field.type == FieldType::Graphic ? mb::kGraphicPrefix : 0;
+    const qint64 length = qint64(ref.length) - prefix;
+    const int leader = field.size - db::kBlobTrailer;
+    QByteArray bytes;
+    if (length <= 0) {
+        bytes = QByteArray("");
+    } else if (length <= leader) {
+        bytes = QByteArray(reinterpret_cast<const char *>(data), static_cast<int>(length));
+    } else {
+        if (!m_blobs) {
+            const QString mbName = QFileInfo(m_path).completeBaseName() + QStringLiteral(".mb");
+            fail(QStringLiteral("record %1, field '%2': the value is in %3, which is missing")
+                     .arg(m_recordNumber).arg(field.name, mbName));
+        }
+        bytes = m_blobs->read(ref, field.type);
+    }
+    if (memo) return Variant::text(m_codec->decode(bytes.constData(), static_cast<int>(bytes.size())));
+    return Variant::bytes(bytes);
+}
+
+} // namespace tw::paradox

@@ -1,0 +1,71 @@
+#pragma once
+// TableReader: a forward walk over the records of a Paradox table in
+// block-chain order, one block in memory at a time. The chain is checked and
+// its records counted when the table is opened (block headers only).
+
+#include "BlobFile.h"
+#include "TableHeader.h"
+#include "TextCodec.h"
+
+#include "platform/ado/ColumnInfo.h"
+#include "platform/ado/Variant.h"
+
+#include <QFile>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace tw::paradox {
+
+class TableReader {
+public:
+    // Opens the .db at a real (native) path and finds its .mb beside it in
+    // any letter case. RuntimeError naming the file when it cannot be read,
+    // its header is damaged, or its block chain loops or leaves the file.
+    explicit TableReader(const QString &dbPath);
+
+    const TableHeader &header() const { return m_header; }
+    const std::vector<tw::ado::ColumnInfo> &columns() const { return m_columns; }
+    // Records the walk returns (the header's count is not trusted).
+    qint64 rowCount() const { return m_rowCount; }
+    int codePage() const { return m_codec->codePage(); }
+
+    // Fills row with the next record; false at the end.
+    bool next(std::vector<tw::ado::Variant> &row);
+
+    // The ADO type a field reports.
+    static tw::ado::ColumnInfo columnInfo(const FieldDef &field);
+
+private:
+    struct ChainBlock {
+        int number;
+        int records;
+    };
+    [[noreturn]] void fail(const QString &problem) const;
+    QByteArray readBlock(int number, int bytes);
+    void walkChain();
+    void decodeRecord(const unsigned char *record, std::vector<tw::ado::Variant> &row);
+    tw::ado::Variant decodeBlob(const FieldDef &field, const unsigned char *data);
+
+    QString m_path;
+    QString m_name;
+    QString m_mbPath;
+    QFile m_file;
+    qint64 m_fileSize = 0;
+    TableHeader m_header;
+    std::unique_ptr<TextCodec> m_codec;
+    std::unique_ptr<BlobFile> m_blobs;
+    bool m_hasBlobFields = false;
+    std::vector<tw::ado::ColumnInfo> m_columns;
+    std::vector<ChainBlock> m_chain;
+    qint64 m_rowCount = 0;
+
+    // Walk state.
+    size_t m_chainIndex = 0;
+    int m_recordInBlock = 0;
+    QByteArray m_block;
+    qint64 m_recordNumber = 0;
+};
+
+} // namespace tw::paradox

@@ -1,0 +1,106 @@
+#include "TextCodec.h"
+
+#include <cerrno>
+#include <iconv.h>
+
+namespace tw::paradox {
+
+namespace {
+
+constexpr int kDefaultCodePage = 1252;
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+
+iconv_t openConverter(const char *to, int codePage)
+{
+    const QByteArray name = "CP" + QByteArray::number(codePage);
+    const QByteArray target = qstrcmp(to, "UTF-8") == 0 ? QByteArray("UTF-8") : name;
+    const QByteArray source = qstrcmp(to, "UTF-8") == 0 ? name : QByteArray("UTF-8");
+    return iconv_open(target.constData(), source.constData());
+}
+
+} // namespace
+
+TextCodec::TextCodec(int codePage) : m_codePage(codePage > 0 ? codePage : kDefaultCodePage)
+{
+    iconv_t to = openConverter("UTF-8", m_codePage);
+    iconv_t from = kNoConverter;
+    if (to != kNoConverter)
+        from = openConverter("CP", m_codePage);
+    if (to == kNoConverter || from == kNoConverter) {
+        if (to != kNoConverter) iconv_close(to);
+        m_codePage = kDefaultCodePage;
+        to = openConverter("UTF-8", m_codePage);
+        from = openConverter("CP", m_codePage);
+    }
+    m_toUtf8 = to;
+    m_fromUtf8 = from;
+}
+
+TextCodec::~TextCodec()
+{
+    if (m_toUtf8 && m_toUtf8 != kNoConverter) iconv_close(static_cast<iconv_t>(m_toUtf8));
+    if (m_fromUtf8 && m_fromUtf8 != kNoConverter) iconv_close(static_cast<iconv_t>(m_fromUtf8));
+}
+
+QString TextCodec::decode(const char *data, int size) const
+{
+    if (size <= 0) return QString();
+    bool ascii = true;
+    for (int i = 0; i < size && ascii; ++i) ascii = static_cast<unsigned char>(data[i]) < 0x80;
+    if (ascii) return QString::fromLatin1(data, size);
+
+    iconv_t cd = static_cast<iconv_t>(m_toUtf8);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    QByteArray out;
+    out.reserve(size * 2);
+    char buffer[1024];
+    char *in = const_cast<char *>(data);
+    size_t left = static_cast<size_t>(size);
+    while (left > 0) {
+        char *o = buffer;
+        size_t room = sizeof buffer;
+        const size_t r = iconv(cd, &in, &left, &o, &room);
+        out.append(buffer, o - buffer);
+        if (r == static_cast<size_t>(-1) && errno != E2BIG) {
+            out.append("\xEF\xBF\xBD"); // U+FFFD
+            ++in;
+            --left;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    return QString::fromUtf8(out);
+}
+
+QByteArray TextCodec::encode(const QString &text, qint64 *unmapped) const
+{
+    QByteArray out;
+    out.reserve(text.size());
+    iconv_t cd = static_cast<iconv_t>(m_fromUtf8);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.unicode() < 0x80) {
+            out.append(char(c.unicode()));
+            continue;
+        }
+        qsizetype length = 1;
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) length = 2;
+        QByteArray utf8 = text.mid(i, length).toUtf8();
+        i += length - 1;
+        char buffer[8];
+        char *in = utf8.data();
+        size_t left = utf8.size();
+        char *o = buffer;
+        size_t room = sizeof buffer;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        const size_t r = iconv(cd, &in, &left, &o, &room);
+        if (r == static_cast<size_t>(-1) || left != 0 || o == buffer) {
+            out.append('?');
+            if (unmapped) ++*unmapped;
+        } else {
+            out.append(buffer, o - buffer);
+        }
+    }
+    return out;
+}
+
+} // namespace tw::paradox

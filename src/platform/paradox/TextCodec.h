@@ -1,0 +1,31 @@
+#pragma once
+// TextCodec: converts table text between a Paradox code page (the header's
+// DOS code page number) and Unicode, through iconv.
+
+#include <QByteArray>
+#include <QString>
+
+namespace tw::paradox {
+
+class TextCodec {
+public:
+    // Code page 0 (3.x tables, some 4.x ones) reads as Windows-1252; a code
+    // page iconv does not know reads as Windows-1252 too.
+    explicit TextCodec(int codePage);
+    ~TextCodec();
+    TextCodec(const TextCodec &) = delete;
+    TextCodec &operator=(const TextCodec &) = delete;
+
+    int codePage() const { return m_codePage; }
+    // A byte the code page does not define becomes U+FFFD.
+    QString decode(const char *data, int size) const;
+    // A character the code page cannot hold becomes "?", counted in *unmapped.
+    QByteArray encode(const QString &text, qint64 *unmapped) const;
+
+private:
+    int m_codePage;
+    void *m_toUtf8 = nullptr;   // iconv_t
+    void *m_fromUtf8 = nullptr; // iconv_t
+};
+
+} // namespace tw::paradox

@@ -1,0 +1,32 @@
+#pragma once
+// Helpers of the Paradox tests: our reader's dump in the canonical JSON-lines
+// form of the shared tools, the pxlib dumper built on demand, and dumpcmp.
+
+#include "platform/ado/Variant.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace tw::paradoxtest {
+
+// One value in the canonical form (null, numbers, strings, {"hex": ...}).
+QByteArray canonicalValue(const tw::ado::Variant &value);
+// The whole table read through TableReader, one JSON line per record.
+QByteArray dumpWithReader(const QString &dbPath);
+// pxjson built from the shared tools into a temporary folder; empty when the
+// shared folder or the compiler or pxlib is missing.
+QString pxjson();
+struct Comparison {
+    bool same = false;
+    QString report;
+};
+// Runs dumpcmp.py on two dumps.
+Comparison compareDumps(const QByteArray &ours, const QByteArray &theirs, const QStringList &options = {});
+// pxjson's dump of a table (with its .mb when there is one); fails the test
+// through the returned error text when pxjson fails.
+QByteArray dumpWithPxjson(const QString &dbPath, QString *error);
+
+} // namespace tw::paradoxtest
