@@ -127,14 +127,14 @@ private:
 
 bool MemoryProvider::accepts(const ado::ConnectionString &cs) const
 {
-    return cs.valueOr(QStringLiteral("Provider")).compare(u"Memory", Qt::CaseInsensitive) == 0;
+    return cs.valueOr(QStringLiteral("Provider")).compare(acceptedProvider, Qt::CaseInsensitive) == 0;
 }
 
 std::unique_ptr<ado::Session> MemoryProvider::open(const ado::ConnectionString &cs, const ado::ConnectionOptions &options)
 {
     lastOptions = options;
     MemoryDatabase &db = database(cs.valueOr(QStringLiteral("Data Source")));
-    if (db.failOpen)
+    if (db.failOpen || refused.contains(cs.valueOr(QStringLiteral("Data Source"))))
         throw RuntimeError(QStringLiteral("Cannot open the memory database '%1'.").arg(cs.valueOr("Data Source")));
     return std::make_unique<MemorySession>(db);
 }

@@ -33,6 +33,10 @@ public:
     // The database a connection string names; created empty when new.
     MemoryDatabase &database(const QString &name) { return m_databases[name]; }
     ado::ConnectionOptions lastOptions;
+    // The Provider value this provider answers to (e.g. "vfpoledb.1" to stand in for a real one).
+    QString acceptedProvider = QStringLiteral("Memory");
+    // Data sources that fail to open.
+    QStringList refused;
 
 private:
     std::map<QString, MemoryDatabase> m_databases;

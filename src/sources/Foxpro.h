@@ -1,0 +1,32 @@
+#pragma once
+// The FoxPro side: how it is named to the provider, whether it opens, its
+// table list, and the table-exists test on any open connection.
+
+#include <QString>
+
+namespace tw {
+class ConnectionSettings;
+class TableList;
+namespace ado {
+class Connection;
+}
+} // namespace tw
+
+namespace tw::Foxpro {
+
+// "Provider=vfpoledb.1;Data Source=" + container or folder + ";Collating Sequence=machine;"
+// (container) or "...;Collating Sequence=general;" (free tables); the path as typed.
+QString FoxProConnectionString(const ConnectionSettings &settings);
+
+// True when a connection to the FoxPro side opens; shows nothing, keeps nothing.
+bool OpenFoxProConnection(const ConnectionSettings &settings);
+
+// Opens the source, reads its tables, and only then clears the list and fills
+// it with the entries of type exactly "TABLE". Failures pass to the caller.
+void ListFoxProTables(TableList &list, const QString &connectionString);
+
+// True when the connection's tables schema lists a "TABLE" whose name equals
+// name without regard to case. Every row is examined.
+bool ExistTable(ado::Connection &connection, const QString &name);
+
+} // namespace tw::Foxpro
