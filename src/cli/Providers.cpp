@@ -1,0 +1,22 @@
+#include "Providers.h"
+
+#ifdef TW_HAVE_FOXPRO
+#include "platform/foxpro/FoxProProvider.h"
+#endif
+#ifdef TW_HAVE_PARADOX
+#include "platform/paradox/ParadoxProvider.h"
+#endif
+
+namespace tw::cli {
+
+void registerProviders()
+{
+#ifdef TW_HAVE_FOXPRO
+    foxpro::registerProvider();
+#endif
+#ifdef TW_HAVE_PARADOX
+    paradox::registerProvider();
+#endif
+}
+
+} // namespace tw::cli

@@ -1,0 +1,17 @@
+// tabwright-cli: the program's commands without windows.
+
+#include "Commands.h"
+#include "Providers.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Kestrava"));
+    QCoreApplication::setApplicationName(QStringLiteral("Tabwright"));
+    tw::cli::registerProviders();
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    return tw::cli::runCommand(args, stdout, stderr);
+}
