@@ -1,0 +1,168 @@
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using tw::test::ProcessResult;
+using tw::test::run;
+
+// Runs tabwright-cli as a user would and compares its dumps of every table of
+// the shared corpus with the independent readers' dumps.
+class CliTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void usageAndExitStatus();
+    void missingSourcesAreErrors();
+    void paradoxCorpusDumpsLikePxlib_data();
+    void paradoxCorpusDumpsLikePxlib();
+    void foxproCorpusDumpsLikeDbfread_data();
+    void foxproCorpusDumpsLikeDbfread();
+    void paradoxTablesListing();
+
+private:
+    ProcessResult cli(const QStringList &args) { return run(m_cli, args); }
+    // Compares two dumps with dumpcmp; returns its report when they differ.
+    QString compare(const QByteArray &ours, const QByteArray &theirs, const QStringList &options = {});
+
+    QString m_cli;
+    QString m_shared;
+    QString m_pxjson;
+    QTemporaryDir m_work;
+};
+
+void CliTest::initTestCase()
+{
+    m_cli = tw::test::binDir() + "/tabwright-cli";
+    QVERIFY2(QFileInfo::exists(m_cli), qPrintable(m_cli));
+    m_shared = tw::test::sharedDir();
+    if (m_shared.isEmpty())
+        return;
+    m_pxjson = m_work.path() + "/pxjson";
+    const ProcessResult built = run("gcc", {"-O2", "-o", m_pxjson, m_shared + "/tools/pxjson.c", "-lpx"});
+    if (built.exitCode != 0)
+        m_pxjson.clear();
+}
+
+QString CliTest::compare(const QByteArray &ours, const QByteArray &theirs, const QStringList &options)
+{
+    const QString a = m_work.filePath("ours.jsonl");
+    const QString b = m_work.filePath("theirs.jsonl");
+    tw::test::writeAll(a, ours);
+    tw::test::writeAll(b, theirs);
+    const ProcessResult result =
+        run("/usr/bin/python3", QStringList{m_shared + "/tools/dumpcmp.py"} + options + QStringList{a, b});
+    return result.exitCode == 0 ? QString() : QString::fromUtf8(result.out + result.err);
+}
+
+void CliTest::usageAndExitStatus()
+{
+    QCOMPARE(cli({}).exitCode, 2);
+    const ProcessResult help = cli({"--help"});
+    QCOMPARE(help.exitCode, 0);
+    QVERIFY(help.out.contains("dump --foxpro PATH TABLE"));
+    QCOMPARE(cli({"frobnicate"}).exitCode, 2);
+    QCOMPARE(cli({"tables"}).exitCode, 2);
+    QCOMPARE(cli({"tables", "--sqlite", "/tmp"}).exitCode, 2);
+    const ProcessResult extra = cli({"dump", "--paradox", "/tmp"});
+    QCOMPARE(extra.exitCode, 2);
+    QVERIFY(extra.err.contains("expected one table name"));
+}
+
+void CliTest::missingSourcesAreErrors()
+{
+    const ProcessResult missing = cli({"dump", "--paradox", m_work.path(), "nosuch"});
+    QCOMPARE(missing.exitCode, 1);
+    QVERIFY2(missing.err.startsWith("tabwright-cli: "), missing.err.constData());
+    QVERIFY(missing.out.isEmpty());
+    const ProcessResult noFolder = cli({"dump", "--paradox", m_work.path() + "/none", "t"});
+    QCOMPARE(noFolder.exitCode, 1);
+    const ProcessResult noFox = cli({"tables", "--foxpro", m_work.path() + "/none.dbc"});
+    QCOMPARE(noFox.exitCode, 1);
+}
+
+void CliTest::paradoxCorpusDumpsLikePxlib_data()
+{
+    QTest::addColumn<QString>("table");
+    if (m_shared.isEmpty())
+        return;
+    const QDir dir(m_shared + "/corpus/paradox");
+    for (const QFileInfo &file : dir.entryInfoList({"*.db", "*.DB"}, QDir::Files, QDir::Name))
+        QTest::newRow(qPrintable(file.fileName())) << file.completeBaseName();
+}
+
+void CliTest::paradoxCorpusDumpsLikePxlib()
+{
+    if (m_shared.isEmpty())
+        QSKIP("no shared corpus on this machine");
+    if (m_pxjson.isEmpty())
+        QSKIP("pxjson could not be built (pxlib-dev missing)");
+    QFETCH(QString, table);
+    const QString folder = m_shared + "/corpus/paradox";
+    const ProcessResult ours = cli({"dump", "--paradox", folder, table});
+    QVERIFY2(ours.exitCode == 0, ours.err.constData());
+    QStringList args{QDir(folder).entryInfoList({table + ".db", table + ".DB"}).value(0).filePath()};
+    const QFileInfoList memo = QDir(folder).entryInfoList({table + ".mb", table + ".MB"});
+    if (!memo.isEmpty())
+        args << memo[0].filePath();
+    const ProcessResult theirs = run(m_pxjson, args);
+    QVERIFY2(theirs.exitCode == 0, theirs.err.constData());
+    QStringList options;
+    if (table == "bcd")
+        options << "--float-tol" << "1e-15"; // nibbles past the 19th digit are noise
+    if (table == "ROMAN8")
+        QEXPECT_FAIL("", "pxlib ignores the HP Roman-8 language driver and reads Windows-1252", Abort);
+    const QString differences = compare(ours.out, theirs.out, options);
+    QVERIFY2(differences.isEmpty(), qPrintable(differences));
+}
+
+void CliTest::foxproCorpusDumpsLikeDbfread_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("file");
+    if (m_shared.isEmpty())
+        return;
+    const QString free = m_shared + "/corpus/foxpro/free";
+    for (const QFileInfo &file : QDir(free).entryInfoList({"*.dbf"}, QDir::Files, QDir::Name))
+        QTest::newRow(qPrintable("free/" + file.fileName())) << free << file.completeBaseName() << file.filePath();
+    const QString container = m_shared + "/corpus/foxpro/foxprodb";
+    for (const QFileInfo &file : QDir(container).entryInfoList({"*.dbf"}, QDir::Files, QDir::Name))
+        QTest::newRow(qPrintable("dbc/" + file.fileName()))
+            << container + "/FOXPRO-DB-TEST.DBC" << file.completeBaseName() << file.filePath();
+}
+
+void CliTest::foxproCorpusDumpsLikeDbfread()
+{
+    if (m_shared.isEmpty())
+        QSKIP("no shared corpus on this machine");
+    if (!QFileInfo::exists("/usr/lib/python3/dist-packages/dbfread"))
+        QSKIP("python3-dbfread is not installed");
+    QFETCH(QString, source);
+    QFETCH(QString, table);
+    QFETCH(QString, file);
+    const ProcessResult ours = cli({"dump", "--foxpro", source, table});
+    QVERIFY2(ours.exitCode == 0, ours.err.constData());
+    const ProcessResult theirs = run("/usr/bin/python3", {m_shared + "/tools/dbfjson.py", file});
+    QVERIFY2(theirs.exitCode == 0, theirs.err.constData());
+    const QString differences = compare(ours.out, theirs.out);
+    QVERIFY2(differences.isEmpty(), qPrintable(differences));
+}
+
+void CliTest::paradoxTablesListing()
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir("Sub");
+    tw::test::writeAll(dir.path() + "/orders.db", "x");
+    tw::test::writeAll(dir.path() + "/Sub/my.dbx.db", "x");
+    tw::test::writeAll(dir.path() + "/~tmp.db", "x");
+    const ProcessResult listed = cli({"tables", "--paradox", dir.path()});
+    QCOMPARE(listed.exitCode, 0);
+    QCOMPARE(listed.out, QByteArray("ORDERS\nMYX\n"));
+}
+
+QTEST_GUILESS_MAIN(CliTest)
+#include "tst_cli.moc"
