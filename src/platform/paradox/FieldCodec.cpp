@@ -146,7 +146,10 @@ QString decimalDigits(const FieldDef &field, const Variant &value, int decimals)
     case Kind::Double: {
         const double d = value.asDouble();
         if (!std::isfinite(d)) refuse(field, value, QStringLiteral("is not a finite number"));
-        text = QString::number(d, 'f', decimals);
+        // The shortest text that reads back as d, rounded in decimal below
+        // (1.0005 becomes 1.001, as written, not 1.000 as the binary value).
+        text = tw::ado::formatDouble(d);
+        if (text.contains(QLatin1Char('e'), Qt::CaseInsensitive)) text = QString::number(d, 'f', decimals);
         break;
     }
     case Kind::Boolean: text = value.asBoolean() ? QStringLiteral("-1") : QStringLiteral("0"); break;

@@ -1,0 +1,41 @@
+#pragma once
+// BlobWriter: builds the .mb file of a table being written. Values of up to
+// 2,048 bytes share sub-allocated (type 3) blocks; larger ones get blocks of
+// their own (type 2). Only the open sub-allocated block is held in memory.
+
+#include "FieldCodec.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+namespace tw::paradox {
+
+class BlobWriter {
+public:
+    // Creates the file (it must not exist) and writes its header block.
+    explicit BlobWriter(const QString &path);
+
+    // Stores one value (graphics with their 8-byte prefix already in front)
+    // and returns where it went. An empty value is not stored. ownBlock puts
+    // a small value in a block of its own too (graphics: pxlib misreads
+    // graphics in sub-allocated blocks).
+    BlobRef write(const QByteArray &data, bool ownBlock = false);
+    // Writes the open sub-allocated block and closes the file.
+    void finish();
+    const QString &path() const { return m_path; }
+
+private:
+    void writeAt(qint64 offset, const QByteArray &bytes);
+    void flushSubBlock();
+
+    QString m_path;
+    QFile m_file;
+    qint64 m_nextBlock = 1; // the header block is block 0
+    QByteArray m_sub;       // the open sub-allocated block, empty when none
+    qint64 m_subOffset = 0;
+    int m_subNextChunk = 0;
+    int m_subNextEntry = 0;
+};
+
+} // namespace tw::paradox

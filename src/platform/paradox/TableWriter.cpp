@@ -1,0 +1,353 @@
+#include "TableWriter.h"
+
+#include "FieldCodec.h"
+
+#include "platform/ado/RuntimeError.h"
+#include "platform/files/FileSystem.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cstring>
+
+namespace tw::paradox {
+
+using tw::ado::RuntimeError;
+using tw::ado::Variant;
+
+namespace {
+
+// Sort order and language driver of code page 1252 ("Paradox ANSI INTL850").
+constexpr std::uint8_t kSortOrder = 0x11;
+constexpr char kSortOrderName[] = "ANSII850";
+constexpr std::uint16_t kFileVersionWord = 0x010B;
+constexpr std::uint8_t kChangeCount1 = 2;
+constexpr std::uint8_t kChangeCount2 = 1;
+constexpr std::uint8_t kChangeCount4 = 1;
+constexpr std::uint8_t kUnknown3E[] = {0x1F, 0x0F};
+constexpr std::uint8_t kUnknown56 = 0x20;
+constexpr std::uint8_t kUnknown6C[] = {0x01, 0x01};
+constexpr int kTempTagLength = 6;
+
+bool existsWithoutCase(const QString &folder, const QString &name)
+{
+    const QDir dir(folder);
+    if (QFileInfo::exists(dir.filePath(name))) return true;
+    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries)
+        if (entry.compare(name, Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
+QString tempBase(const QString &folder)
+{
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    for (;;) {
+        QString tag = QStringLiteral("~tw");
+        for (int i = 0; i < kTempTagLength; ++i)
+            tag += QLatin1Char(letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))]);
+        if (!existsWithoutCase(folder, tag + QStringLiteral(".db")) && !existsWithoutCase(folder, tag + QStringLiteral(".mb")))
+            return QDir(folder).filePath(tag);
+    }
+}
+
+} // namespace
+
+TableWriter::TableWriter(const QString &folder, const QString &table, const std::vector<ColumnSpec> &columns)
+{
+    m_folder = tw::files::toNativePath(folder);
+    if (!QFileInfo(m_folder).isDir())
+        throw RuntimeError(RuntimeError::kPathNotFound, QStringLiteral("Paradox table '%1': the folder '%2' does not exist.").arg(table, folder));
+    QString name = table.trimmed();
+    QString extension = QStringLiteral("db");
+    if (name.endsWith(QLatin1String(".db"), Qt::CaseInsensitive)) {
+        extension = name.right(2);
+        name.chop(3);
+    }
+    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
+        throw RuntimeError(QStringLiteral("'%1' is not a valid Paradox table name.").arg(table));
+    m_tableName = name + QLatin1Char('.') + extension;
+    m_dbPath = QDir(m_folder).filePath(m_tableName);
+    if (existsWithoutCase(m_folder, m_tableName))
+        throw RuntimeError(tw::files::kErrFileExists, QStringLiteral("Table '%1' already exists in %2.").arg(m_tableName, folder));
+
+    defineFields(columns);
+    const QString mbExtension = extension == QLatin1String("DB") ? QStringLiteral("MB") : QStringLiteral("mb");
+    if (m_hasBlobs) m_mbPath = QDir(m_folder).filePath(name + QLatin1Char('.') + mbExtension);
+
+    const QString temp = tempBase(m_folder);
+    m_tempDb = temp + QStringLiteral(".db");
+    m_file.setFileName(m_tempDb);
+    if (!m_file.open(QIODevice::ReadWrite | QIODevice::NewOnly))
+        throw RuntimeError(RuntimeError::kPermissionDenied,
+                           QStringLiteral("%1: cannot create the table: %2.").arg(m_tableName, m_file.errorString()));
+    m_open = true;
+    try {
+        if (m_hasBlobs) {
+            m_tempMb = temp + QStringLiteral(".mb");
+            m_blobs = std::make_unique<BlobWriter>(m_tempMb);
+        }
+        // The header is written last; reserve its room.
+        if (m_file.write(QByteArray(m_headerSize, '\0')) != m_headerSize) fail(m_file.errorString());
+    } catch (...) {
+        abandon();
+        throw;
+    }
+    m_block = QByteArray(m_blockSize, '\0');
+}
+
+TableWriter::~TableWriter()
+{
+    if (m_open) abandon();
+}
+
+void TableWriter::fail(const QString &problem) const
+{
+    throw RuntimeError(QStringLiteral("%1: %2.").arg(m_tableName, problem));
+}
+
+void TableWriter::defineFields(const std::vector<ColumnSpec> &columns)
+{
+    if (columns.empty() || columns.size() > size_t(db::kMaxFields))
+        fail(QStringLiteral("a table has 1 to 255 fields, not %1").arg(columns.size()));
+    QStringList seen;
+    for (const ColumnSpec &c : columns) {
+        FieldDef f;
+        f.name = c.name;
+        f.type = c.type;
+        const QString shown = QStringLiteral("field '%1'").arg(c.name);
+        if (c.name.trimmed().isEmpty() || c.name.size() > db::kMaxFieldName)
+            fail(QStringLiteral("%1: a field name has 1 to 25 characters").arg(shown));
+        if (seen.contains(c.name.toLower())) fail(QStringLiteral("%1 appears twice").arg(shown));
+        seen << c.name.toLower();
+        f.rawName = m_codec.encode(c.name, nullptr);
+        if (f.rawName.contains('\0')) fail(QStringLiteral("%1: the name holds a NUL character").arg(shown));
+        switch (c.type) {
+        case FieldType::Alpha:
+        case FieldType::Bytes:
+            if (c.size < 1 || c.size > db::kMaxAlpha) fail(QStringLiteral("%1: size %2 is not 1 to 255").arg(shown).arg(c.size));
+            f.size = c.size;
+            break;
+        case FieldType::Memo:
+        case FieldType::Blob:
+        case FieldType::FormattedMemo:
+        case FieldType::Ole:
+        case FieldType::Graphic: {
+            const int leader = c.size == 0 ? kDefaultLeader : c.size;
+            if (leader < 0 || leader > db::kMaxLeader) fail(QStringLiteral("%1: leader %2 is not 1 to 240").arg(shown).arg(leader));
+            f.size = leader + db::kBlobTrailer;
+            m_hasBlobs = true;
+            break;
+        }
+        case FieldType::Bcd:
+            if (c.decimals < 0 || c.decimals > db::kBcdDigits) fail(QStringLiteral("%1: %2 decimals is not 0 to 32").arg(shown).arg(c.decimals));
+            f.size = db::kBcdSize;
+            f.decimals = c.decimals;
+            break;
+        default:
+            f.size = fixedSize(c.type);
+            if (f.size == 0) fail(QStringLiteral("%1 has an unknown type").arg(shown));
+        }
+        if (c.type == FieldType::AutoIncrement) m_hasAutoIncrement = true;
+        m_recordSize += f.size;
+        m_fields.push_back(f);
+    }
+    const int maxBlock = db::kMaxBlockUnits * db::kBlockUnit;
+    if (m_recordSize > maxBlock - db::kBlockHeaderSize)
+        fail(QStringLiteral("records of %1 bytes do not fit the largest block (32 KiB)").arg(m_recordSize));
+    m_blockSize = kPreferredBlockSize;
+    // Block sizes Paradox offers: 1, 2, 4, 8, 16 and 32 KiB.
+    while (m_recordSize > m_blockSize - db::kBlockHeaderSize) m_blockSize *= 2;
+    m_recordsPerBlock = (m_blockSize - db::kBlockHeaderSize) / m_recordSize;
+    m_headerSize = static_cast<int>((encodeHeader().size() + db::kHeaderUnit - 1) / db::kHeaderUnit * db::kHeaderUnit);
+}
+
+QByteArray TableWriter::encodeHeader() const
+{
+    const int n = static_cast<int>(m_fields.size());
+    QByteArray h(db::kFieldInfo4x, '\0');
+    auto *p = reinterpret_cast<unsigned char *>(h.data());
+    const int blocks = m_blocksWritten;
+    putLe16(p + db::kRecordSize, static_cast<quint16>(m_recordSize));
+    putLe16(p + db::kHeaderSize, static_cast<quint16>(m_headerSize));
+    p[db::kFileType] = db::kTypeUnkeyed;
+    p[db::kMaxTableSize] = static_cast<unsigned char>(m_blockSize / db::kBlockUnit);
+    putLe32(p + db::kNumRecords, static_cast<quint32>(m_rows));
+    putLe16(p + db::kNextBlock, static_cast<quint16>(blocks));
+    putLe16(p + db::kFileBlocks, static_cast<quint16>(blocks));
+    putLe16(p + db::kFirstBlock, blocks > 0 ? 1 : 0);
+    putLe16(p + db::kLastBlock, static_cast<quint16>(blocks));
+    putLe16(p + db::kNumFields, static_cast<quint16>(n));
+    putLe32(p + db::kEncryption1, db::kEncryptionInDataHeader);
+    p[db::kSortOrder] = kSortOrder;
+    p[db::kChangeCount1] = kChangeCount1;
+    p[db::kChangeCount2] = kChangeCount2;
+    p[db::kFileVersion] = db::kVersion50;
+    putLe16(p + db::kMaxBlocks, static_cast<quint16>(blocks));
+    p[db::kUnknown3E] = kUnknown3E[0];
+    p[db::kUnknown3E + 1] = kUnknown3E[1];
+    putLe32(p + db::kAutoIncrement, static_cast<quint32>(m_maxAutoIncrement));
+    p[db::kUnknown56] = kUnknown56;
+    putLe16(p + db::kFileVerId3, kFileVersionWord);
+    putLe16(p + db::kFileVerId4, kFileVersionWord);
+    putLe32(p + db::kFileUpdateTime, static_cast<quint32>(QDateTime::currentSecsSinceEpoch()));
+    putLe16(p + db::kHiFieldId, static_cast<quint16>(n + 1));
+    putLe16(p + db::kDosCodePage, kCodePage);
+    p[db::kUnknown6C] = kUnknown6C[0];
+    p[db::kUnknown6C + 1] = kUnknown6C[1];
+    p[db::kChangeCount4] = kChangeCount4;
+
+    // Field info, then the pointers (left 0: they are memory addresses).
+    for (const FieldDef &f : m_fields) {
+        h.append(char(f.type));
+        h.append(char(f.type == FieldType::Bcd ? f.decimals : f.size));
+    }
+    h.append(QByteArray(db::kPointerSize * (1 + n), '\0'));
+    QByteArray tableName = m_codec.encode(m_tableName, nullptr).left(db::kTableNameLength - 1);
+    h.append(tableName.leftJustified(db::kTableNameLength, '\0'));
+    for (const FieldDef &f : m_fields) h.append(f.rawName).append('\0');
+    const int fieldNumbers = static_cast<int>(h.size());
+    for (int i = 1; i <= n; ++i) {
+        unsigned char number[2];
+        putLe16(number, static_cast<quint16>(i));
+        h.append(reinterpret_cast<const char *>(number), 2);
+    }
+    const int sortName = static_cast<int>(h.size());
+    h.append(kSortOrderName).append('\0');
+    p = reinterpret_cast<unsigned char *>(h.data());
+    putLe16(p + db::kRealHeaderSize, static_cast<quint16>(h.size()));
+    putLe16(p + db::kHiFieldIdInfo, static_cast<quint16>(fieldNumbers - db::kDataHeaderBase));
+    putLe16(p + db::kSortOrderNamePtr, static_cast<quint16>(sortName - db::kDataHeaderBase));
+    if (m_headerSize > h.size()) h.append(QByteArray(m_headerSize - h.size(), '\0'));
+    return h;
+}
+
+void TableWriter::requireOpen() const
+{
+    if (!m_open) fail(QStringLiteral("the table is no longer being written"));
+}
+
+void TableWriter::encodeRecord(const std::vector<Variant> &row, unsigned char *record)
+{
+    if (row.size() > m_fields.size())
+        fail(QStringLiteral("a row of %1 values for %2 fields").arg(row.size()).arg(m_fields.size()));
+    const Variant null = Variant::null();
+    int offset = 0;
+    for (size_t i = 0; i < m_fields.size(); ++i) {
+        const FieldDef &f = m_fields[i];
+        const Variant &value = i < row.size() ? row[i] : null;
+        unsigned char *out = record + offset;
+        offset += f.size;
+        if (!isBlobType(f.type)) {
+            encodeScalar(f, value, out, m_codec, &m_unmapped);
+            if (f.type == FieldType::AutoIncrement && !value.isNull() && !value.isEmpty())
+                m_maxAutoIncrement = qMax<qint64>(m_maxAutoIncrement, static_cast<qint32>(getBe32(out) ^ 0x80000000u));
+            continue;
+        }
+        std::memset(out, 0, static_cast<size_t>(f.size));
+        const QByteArray bytes = blobBytes(f, value, m_codec, &m_unmapped);
+        if (bytes.isEmpty()) continue; // NULL; an empty value is NULL too
+        const int leader = f.size - db::kBlobTrailer;
+        const bool graphic = f.type == FieldType::Graphic;
+        std::memcpy(out, bytes.constData(), static_cast<size_t>(qMin<qint64>(leader, bytes.size())));
+        BlobRef ref;
+        if (bytes.size() <= leader) {
+            ref.length = static_cast<quint32>(bytes.size() + (graphic ? mb::kGraphicPrefix : 0));
+        } else if (graphic) {
+            QByteArray stored(mb::kGraphicPrefix, '\0');
+            auto *g = reinterpret_cast<unsigned char *>(stored.data());
+            g[0] = 0x01;
+            g[3] = 0x01;
+            putLe32(g + 4, static_cast<quint32>(bytes.size()));
+            ref = m_blobs->write(stored + bytes, true);
+        } else {
+            ref = m_blobs->write(bytes);
+        }
+        unsigned char *trailer = out + leader;
+        putLe32(trailer, ref.pointer);
+        putLe32(trailer + 4, ref.length);
+        putLe16(trailer + 8, ref.modNumber);
+    }
+}
+
+void TableWriter::flushBlock(bool last)
+{
+    if (m_inBlock == 0) return;
+    if (m_blocksWritten >= db::kMaxBlocksPerTable)
+        fail(QStringLiteral("more than %1 records do not fit a Paradox table of this record size")
+                 .arg(qint64(db::kMaxBlocksPerTable) * m_recordsPerBlock));
+    const int number = m_blocksWritten + 1;
+    auto *p = reinterpret_cast<unsigned char *>(m_block.data());
+    putLe16(p, last ? 0 : static_cast<quint16>(number + 1));
+    putLe16(p + 2, static_cast<quint16>(number - 1));
+    putLe16(p + 4, static_cast<quint16>((m_inBlock - 1) * m_recordSize));
+    const qint64 offset = m_headerSize + qint64(number - 1) * m_blockSize;
+    if (!m_file.seek(offset) || m_file.write(m_block) != m_block.size()) fail(QStringLiteral("write error: %1").arg(m_file.errorString()));
+    ++m_blocksWritten;
+    m_inBlock = 0;
+    m_block.fill('\0');
+}
+
+void TableWriter::appendRow(const std::vector<Variant> &row)
+{
+    requireOpen();
+    try {
+        if (m_inBlock == m_recordsPerBlock) flushBlock(false);
+        if (m_blocksWritten >= db::kMaxBlocksPerTable)
+            fail(QStringLiteral("more than %1 records do not fit a Paradox table of this record size")
+                     .arg(qint64(db::kMaxBlocksPerTable) * m_recordsPerBlock));
+        auto *record = reinterpret_cast<unsigned char *>(m_block.data()) + db::kBlockHeaderSize + m_inBlock * m_recordSize;
+        encodeRecord(row, record);
+        ++m_inBlock;
+        ++m_rows;
+    } catch (const RuntimeError &e) {
+        abandon();
+        if (e.description().startsWith(m_tableName)) throw;
+        throw RuntimeError(e.number(), QStringLiteral("%1, row %2: %3").arg(m_tableName).arg(m_rows + 1).arg(e.description()));
+    } catch (...) {
+        abandon();
+        throw;
+    }
+}
+
+void TableWriter::finish()
+{
+    requireOpen();
+    try {
+        flushBlock(true);
+        const QByteArray header = encodeHeader();
+        if (!m_file.seek(0) || m_file.write(header) != header.size() || !m_file.flush())
+            fail(QStringLiteral("write error: %1").arg(m_file.errorString()));
+        m_file.close();
+        if (m_blobs) m_blobs->finish();
+        if (existsWithoutCase(m_folder, m_tableName))
+            throw RuntimeError(tw::files::kErrFileExists, QStringLiteral("Table '%1' already exists in %2.").arg(m_tableName, m_folder));
+        if (m_blobs) {
+            QFile::remove(m_mbPath); // a .mb left without its table
+            if (!QFile::rename(m_tempMb, m_mbPath)) fail(QStringLiteral("cannot rename %1 to %2").arg(m_tempMb, m_mbPath));
+        }
+        if (!QFile::rename(m_tempDb, m_dbPath)) {
+            if (m_blobs) QFile::rename(m_mbPath, m_tempMb);
+            fail(QStringLiteral("cannot rename %1 to %2").arg(m_tempDb, m_dbPath));
+        }
+        m_open = false;
+        m_blobs.reset();
+    } catch (...) {
+        abandon();
+        throw;
+    }
+}
+
+void TableWriter::abandon()
+{
+    if (!m_open) return;
+    m_open = false;
+    m_file.close();
+    m_blobs.reset();
+    QFile::remove(m_tempDb);
+    if (!m_tempMb.isEmpty()) QFile::remove(m_tempMb);
+}
+
+} // namespace tw::paradox

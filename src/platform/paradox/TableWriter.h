@@ -1,0 +1,93 @@
+#pragma once
+// TableWriter: writes a new unkeyed Paradox 5.x table (.db, and .mb when it
+// has memo or blob fields) row by row, in code page 1252. The files are
+// written under temporary "~tw" names in the target folder and renamed into
+// place by finish(); abandon(), a failure or destruction before finish()
+// deletes them, so a table is never left half written.
+
+#include "BlobWriter.h"
+#include "TableHeader.h"
+#include "TextCodec.h"
+
+#include "platform/ado/Variant.h"
+
+#include <QFile>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace tw::paradox {
+
+struct ColumnSpec {
+    QString name;                     // 1-25 characters, unique without regard to case
+    FieldType type = FieldType::Alpha;
+    int size = 0;     // A, Y: width 1-255. M, B, F, O, G: leader 0-240 (M: 1-240), 0 = kDefaultLeader
+    int decimals = 0; // #: 0-32 digits after the point
+};
+
+class TableWriter {
+public:
+    // Leader given to memo and blob fields whose size is 0.
+    static constexpr int kDefaultLeader = 10;
+    static constexpr int kCodePage = 1252;
+    static constexpr int kPreferredBlockSize = 4096;
+
+    // folder: a path text (Windows or native separators); table: "name" or
+    // "name.db". RuntimeError when the folder is missing, the table exists,
+    // or a column definition is invalid.
+    TableWriter(const QString &folder, const QString &table, const std::vector<ColumnSpec> &columns);
+    ~TableWriter();
+    TableWriter(const TableWriter &) = delete;
+    TableWriter &operator=(const TableWriter &) = delete;
+
+    const std::vector<FieldDef> &fields() const { return m_fields; }
+    int blockSize() const { return m_blockSize; }
+
+    // Appends one row (missing trailing values are Null), converting each
+    // value to its field's type. On any failure (a value that cannot be
+    // converted, a write error) the writer abandons the table and rethrows.
+    void appendRow(const std::vector<tw::ado::Variant> &row);
+    // Completes the header, closes the files and renames them into place.
+    void finish();
+    // Deletes the temporaries; nothing of the table remains.
+    void abandon();
+
+    qint64 rowCount() const { return m_rows; }
+    // Characters that code page 1252 cannot hold, written as "?".
+    qint64 unmappedCharacters() const { return m_unmapped; }
+    // Real paths the table gets.
+    const QString &dbPath() const { return m_dbPath; }
+    QString mbPath() const { return m_mbPath; }
+
+private:
+    void defineFields(const std::vector<ColumnSpec> &columns);
+    QByteArray encodeHeader() const;
+    void encodeRecord(const std::vector<tw::ado::Variant> &row, unsigned char *record);
+    void flushBlock(bool last);
+    void requireOpen() const;
+    [[noreturn]] void fail(const QString &problem) const;
+
+    QString m_folder;
+    QString m_tableName; // as stored in the header ("name.db")
+    QString m_dbPath, m_mbPath, m_tempDb, m_tempMb;
+    std::vector<FieldDef> m_fields;
+    int m_recordSize = 0;
+    int m_blockSize = 0;
+    int m_headerSize = 0;
+    int m_recordsPerBlock = 0;
+    bool m_hasBlobs = false;
+    bool m_hasAutoIncrement = false;
+    qint64 m_maxAutoIncrement = 0;
+    TextCodec m_codec{kCodePage};
+    QFile m_file;
+    std::unique_ptr<BlobWriter> m_blobs;
+    QByteArray m_block;
+    int m_inBlock = 0;
+    int m_blocksWritten = 0;
+    qint64 m_rows = 0;
+    qint64 m_unmapped = 0;
+    bool m_open = false;
+};
+
+} // namespace tw::paradox
