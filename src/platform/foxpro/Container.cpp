@@ -1,0 +1,277 @@
+#include "Container.h"
+
+#include "CodePage.h"
+#include "CompoundIndex.h"
+#include "PropertyList.h"
+#include "TableReader.h"
+#include "TableWriter.h"
+
+#include "platform/ado/RuntimeError.h"
+#include "platform/files/FileSystem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace tw::foxpro {
+
+using ado::RuntimeError;
+using ado::Variant;
+
+namespace {
+
+constexpr int kStrWidth = 10;
+constexpr int kDatabaseObjectId = 1;
+const QByteArray kForExpression = ".NOT.DELETED()";
+const QByteArray kNameTagExpression = "STR(parentid)+objecttype+LOWER(objectname)";
+const QByteArray kTypeTagExpression = "STR(parentid)+objecttype";
+
+QByteArray strOf(int value)
+{
+    const QByteArray text = QByteArray::number(value);
+    return text.size() <= kStrWidth ? text.rightJustified(kStrWidth, ' ') : QByteArray(kStrWidth, '*');
+}
+
+// LOWER() of stored bytes: A-Z, and bytes above 127 whose lower case is one
+// byte of the same code page.
+QByteArray lowerBytes(const QByteArray &bytes, const CodePage &page)
+{
+    QByteArray out = bytes;
+    for (char &c : out) {
+        const uint8_t b = uint8_t(c);
+        if (b >= 'A' && b <= 'Z') {
+            c = char(b + ('a' - 'A'));
+        } else if (b >= 128 && page.singleByte()) {
+            const QString ch = page.decode(&c, 1);
+            const QString low = ch.toLower();
+            if (low.size() == 1 && low != ch) {
+                const int lowByte = page.byteOf(low[0].unicode());
+                if (lowByte >= 0)
+                    c = char(lowByte);
+            }
+        }
+    }
+    return out;
+}
+
+int fieldIndex(const DbfHeader &h, const char *name, char type, const QString &fileName)
+{
+    for (int i = 0; i < int(h.fields.size()); ++i)
+        if (h.fields[size_t(i)].name.compare(QLatin1String(name), Qt::CaseInsensitive) == 0
+            && h.fields[size_t(i)].type == type)
+            return i;
+    throw RuntimeError(QStringLiteral("%1: not a database container (it has no %2 field of type %3).")
+                           .arg(fileName, QLatin1String(name), QChar::fromLatin1(type)));
+}
+
+QString toWindowsPath(const QString &path)
+{
+    QString out = path;
+    out.replace('/', '\\');
+    return out;
+}
+
+} // namespace
+
+QByteArray backlinkFor(const QString &tablePath, const QString &containerPath)
+{
+    const QString relative = QFileInfo(tablePath).absoluteDir().relativeFilePath(QFileInfo(containerPath).absoluteFilePath());
+    return toWindowsPath(relative).toLower().toLatin1();
+}
+
+Container::Container(const QString &path) : m_path(path)
+{
+    load();
+}
+
+QString Container::fileName() const
+{
+    return QFileInfo(m_path).fileName();
+}
+
+QString Container::folder() const
+{
+    return QFileInfo(m_path).absolutePath();
+}
+
+void Container::load()
+{
+    TableReader reader(m_path);
+    const DbfHeader &h = reader.header();
+    const QString name = reader.fileName();
+    const int objectId = fieldIndex(h, "OBJECTID", 'I', name);
+    const int parentId = fieldIndex(h, "PARENTID", 'I', name);
+    const int objectType = fieldIndex(h, "OBJECTTYPE", 'C', name);
+    const int objectName = fieldIndex(h, "OBJECTNAME", 'C', name);
+    const int property = fieldIndex(h, "PROPERTY", 'M', name);
+    m_codePageMark = h.codePageMark;
+    m_objects.clear();
+    while (reader.nextAny()) {
+        Object o;
+        o.record = reader.recordNumber();
+        o.deleted = reader.isDeleted();
+        const DbfField &typeField = h.fields[size_t(objectType)];
+        const DbfField &nameField = h.fields[size_t(objectName)];
+        o.rawType = QByteArray(reader.record() + typeField.offset, typeField.length);
+        o.rawName = QByteArray(reader.record() + nameField.offset, nameField.length);
+        if (o.deleted) {
+            m_objects.push_back(o);
+            continue;
+        }
+        o.objectId = int(reader.value(objectId).asInteger());
+        o.parentId = int(reader.value(parentId).asInteger());
+        o.type = reader.value(objectType).asText();
+        o.name = reader.value(objectName).asText();
+        const Variant prop = reader.value(property);
+        o.property = prop.kind() == Variant::Kind::Bytes ? prop.asBytes() : prop.toText().toLatin1();
+        m_objects.push_back(o);
+    }
+}
+
+std::vector<Container::TableEntry> Container::tables() const
+{
+    std::vector<TableEntry> out;
+    for (const Object &o : m_objects) {
+        if (o.deleted || o.type.compare(QLatin1String("Table"), Qt::CaseInsensitive) != 0)
+            continue;
+        const auto path = PropertyList::decode(o.property).string(property::kPath);
+        out.push_back({o.name, path ? QString::fromLatin1(*path) : o.name + ".dbf", o.objectId});
+    }
+    return out;
+}
+
+QStringList Container::views() const
+{
+    QStringList out;
+    for (const Object &o : m_objects)
+        if (!o.deleted && o.type.compare(QLatin1String("View"), Qt::CaseInsensitive) == 0)
+            out << o.name;
+    return out;
+}
+
+std::optional<Container::TableEntry> Container::findTable(const QString &name) const
+{
+    for (const TableEntry &t : tables())
+        if (t.name.compare(name, Qt::CaseInsensitive) == 0)
+            return t;
+    return std::nullopt;
+}
+
+QString Container::tablePath(const TableEntry &table) const
+{
+    QString relative = table.relativePath;
+    if (QDir::isAbsolutePath(relative) || relative.startsWith('\\'))
+        return files::toNativePath(relative);
+    return files::toNativePath(folder() + '/' + relative);
+}
+
+QStringList Container::fieldNames(int tableObjectId) const
+{
+    QStringList out;
+    for (const Object &o : m_objects)
+        if (!o.deleted && o.parentId == tableObjectId && o.type.compare(QLatin1String("Field"), Qt::CaseInsensitive) == 0)
+            out << o.name;
+    return out;
+}
+
+QString Container::indexPath() const
+{
+    const QString existing = findCompanion(m_path, ".dcx");
+    if (!existing.isEmpty())
+        return existing;
+    const QFileInfo info(m_path);
+    const bool upper = info.suffix() == info.suffix().toUpper();
+    return info.dir().filePath(info.completeBaseName() + (upper ? ".DCX" : ".dcx"));
+}
+
+void Container::addTable(const QString &name, const QString &tablePath, const QStringList &fieldNames)
+{
+    if (findTable(name))
+        throw RuntimeError(QStringLiteral("%1: the container already has a table named '%2'.").arg(fileName(), name));
+    const QString relative = toWindowsPath(QDir(folder()).relativeFilePath(QFileInfo(tablePath).absoluteFilePath())).toLower();
+    {
+        auto writer = TableWriter::openForAppend(m_path, ".dct");
+        const qint64 tableRecord = qint64(writer->header().recordCount) + 1;
+        PropertyList props;
+        props.add(property::kClass, QByteArray(1, char(property::kClassTable)));
+        props.addString(property::kPath, relative.toLatin1());
+        const auto fields = writer->header().fields;
+        auto row = [&](int objectId, int parentId, const QString &type, const QString &objectName, const QByteArray &prop) {
+            std::vector<Variant> values;
+            for (const DbfField &f : fields) {
+                if (f.isNullFlags())
+                    continue;
+                const QString n = f.name.toUpper();
+                if (n == "OBJECTID")
+                    values.push_back(Variant::integer(objectId));
+                else if (n == "PARENTID")
+                    values.push_back(Variant::integer(parentId));
+                else if (n == "OBJECTTYPE")
+                    values.push_back(Variant::text(type));
+                else if (n == "OBJECTNAME")
+                    values.push_back(Variant::text(objectName));
+                else if (n == "PROPERTY")
+                    values.push_back(Variant::bytes(prop));
+                else
+                    values.push_back(Variant::null());
+            }
+            return values;
+        };
+        writer->append(row(int(tableRecord), kDatabaseObjectId, "Table", name.toLower(), props.encode()));
+        for (const QString &field : fieldNames) {
+            const qint64 next = qint64(writer->header().recordCount) + 1;
+            writer->append(row(int(next), int(tableRecord), "Field", field.toLower(), {}));
+        }
+    }
+    {
+        auto table = TableWriter::openForAppend(tablePath);
+        table->setBacklink(backlinkFor(tablePath, m_path));
+    }
+    load();
+    rebuildIndex();
+}
+
+void Container::removeTable(int objectId)
+{
+    {
+        auto writer = TableWriter::openForAppend(m_path, ".dct");
+        for (const Object &o : m_objects) {
+            if (o.deleted)
+                continue;
+            if (o.objectId == objectId || o.parentId == objectId)
+                writer->markDeleted(o.record);
+        }
+    }
+    load();
+    rebuildIndex();
+}
+
+void Container::rebuildIndex()
+{
+    const CodePage &page = CodePage::forMark(m_codePageMark);
+    IndexTag byName{"OBJECTNAME", kNameTagExpression, kForExpression, 0, ' ', {}};
+    IndexTag byType{"OBJECTTYPE", kTypeTagExpression, kForExpression, 0, ' ', {}};
+    int typeLength = 10;
+    int nameLength = 128;
+    if (!m_objects.empty()) {
+        typeLength = int(m_objects.front().rawType.size());
+        nameLength = int(m_objects.front().rawName.size());
+    }
+    byName.keyLength = kStrWidth + typeLength + nameLength;
+    byType.keyLength = kStrWidth + typeLength;
+    for (const Object &o : m_objects) {
+        if (o.deleted)
+            continue;
+        const QByteArray prefix = strOf(o.parentId) + o.rawType;
+        byType.keys.push_back({prefix, uint32_t(o.record)});
+        byName.keys.push_back({prefix + lowerBytes(o.rawName, page), uint32_t(o.record)});
+    }
+    const QByteArray bytes = buildCompoundIndex({byName, byType});
+    QSaveFile out(indexPath());
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+        throw RuntimeError(QStringLiteral("%1: cannot write its index %2: %3.")
+                               .arg(fileName(), QFileInfo(indexPath()).fileName(), out.errorString()));
+}
+
+} // namespace tw::foxpro

@@ -1,0 +1,76 @@
+#pragma once
+// Container: a Visual FoxPro database container (.dbc + .dct + .dcx). Reads
+// its tables, views and long field names; adds and removes tables, keeping
+// the records, the backlinks and the .dcx index as Visual FoxPro keeps them.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+namespace tw::foxpro {
+
+class CodePage;
+
+class Container {
+public:
+    struct Object {
+        qint64 record = 0;     // record number in the .dbc, from 1
+        bool deleted = false;
+        int objectId = 0;
+        int parentId = 0;
+        QString type;          // "Table", "Field", "View", ...
+        QString name;
+        QByteArray property;   // the PROPERTY memo
+        QByteArray rawType;    // OBJECTTYPE as stored (index keys)
+        QByteArray rawName;    // OBJECTNAME as stored
+    };
+    struct TableEntry {
+        QString name;          // the long name
+        QString relativePath;  // as the container stores it
+        int objectId = 0;
+    };
+
+    // Reads the container at the real path `path`. RuntimeError naming the file
+    // when it is missing or not a container.
+    explicit Container(const QString &path);
+
+    const QString &path() const { return m_path; }
+    QString fileName() const;
+    QString folder() const;
+
+    std::vector<TableEntry> tables() const;
+    QStringList views() const;
+    // The table of that long name, without regard to case.
+    std::optional<TableEntry> findTable(const QString &name) const;
+    // The real path of a table's .dbf.
+    QString tablePath(const TableEntry &table) const;
+    // The long names of a table's fields, in field order.
+    QStringList fieldNames(int tableObjectId) const;
+
+    // Adds a table (already created at the real path `tablePath`) under the long
+    // name `name` with one Field record per long field name; sets the table's
+    // backlink and rebuilds the index.
+    void addTable(const QString &name, const QString &tablePath, const QStringList &fieldNames);
+    // Removes a table's records (and those under it) and rebuilds the index.
+    void removeTable(int objectId);
+    // Writes the .dcx again from the live records.
+    void rebuildIndex();
+    // The real path of the .dcx (the existing one in any letter case, else a new name).
+    QString indexPath() const;
+
+private:
+    void load();
+
+    QString m_path;
+    uint8_t m_codePageMark = 0;
+    std::vector<Object> m_objects;
+};
+
+// The container's path relative to a table's folder, as a backlink stores it
+// (lower case, "\" separators).
+QByteArray backlinkFor(const QString &tablePath, const QString &containerPath);
+
+} // namespace tw::foxpro

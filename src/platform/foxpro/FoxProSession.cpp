@@ -1,0 +1,319 @@
+#include "FoxProSession.h"
+
+#include "TableCursor.h"
+#include "TableReader.h"
+
+#include "platform/ado/DataTypeEnum.h"
+#include "platform/ado/RuntimeError.h"
+#include "platform/files/FileSystem.h"
+#include "platform/sql/Parser.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace tw::foxpro {
+
+using ado::RuntimeError;
+using ado::Variant;
+
+namespace {
+
+constexpr size_t kMaxOpenWriters = 64;
+
+bool looksLikePath(const QString &name)
+{
+    return name.contains('/') || name.contains('\\') || name.endsWith(QLatin1String(".dbf"), Qt::CaseInsensitive);
+}
+
+// The backlink of a .dbf, read from its header only; nullopt when the header
+// cannot be read.
+std::optional<QByteArray> backlinkOf(const QString &path)
+{
+    try {
+        RawFile file(path, RawFile::Mode::Read);
+        const qint64 size = file.size();
+        QByteArray first(dbf::kHeaderSize, Qt::Uninitialized);
+        first.truncate(file.readAt(0, first.data(), first.size()));
+        const int length = DbfHeader::headerLengthOf(first, file.name());
+        QByteArray head(std::min<qint64>(length, size), Qt::Uninitialized);
+        head.truncate(file.readAt(0, head.data(), head.size()));
+        return DbfHeader::decode(head, file.name(), size).backlink;
+    } catch (const RuntimeError &) {
+        return std::nullopt;
+    }
+}
+
+NewField fieldOf(const sql::ColumnDef &column)
+{
+    const QString type = column.typeName.toUpper();
+    NewField f;
+    f.name = column.name;
+    if (type == "M" || type == "MEMO")
+        f.type = 'M';
+    else if (type == "BLOB" || type == "W")
+        f.type = 'W';
+    else if (type == "G" || type == "GENERAL")
+        f.type = 'G';
+    else if (type == "I" || type == "INT" || type == "INTEGER")
+        f.type = 'I';
+    else if ((type == "C" || type == "CHAR" || type == "CHARACTER") && column.typeArgs.size() == 1
+             && column.typeArgs[0] >= 1 && column.typeArgs[0] <= 254) {
+        f.type = 'C';
+        f.length = column.typeArgs[0];
+    } else {
+        throw RuntimeError(QStringLiteral("CREATE TABLE: column '%1' has the type %2, which FoxPro tables are not "
+                                          "created with here (use M or BLOB).").arg(column.name, column.typeName));
+    }
+    return f;
+}
+
+Variant valueOf(const sql::Literal &literal)
+{
+    switch (literal.kind) {
+    case sql::Literal::Kind::Null: return Variant::null();
+    case sql::Literal::Kind::Number: return Variant::text(literal.text);
+    case sql::Literal::Kind::String: break;
+    }
+    return Variant::text(literal.text);
+}
+
+void removeCompanions(const QString &dbfPath)
+{
+    for (const char *ext : {".fpt", ".cdx"}) {
+        const QString path = findCompanion(dbfPath, QLatin1String(ext));
+        if (!path.isEmpty())
+            files::deleteFileForced(path);
+    }
+}
+
+} // namespace
+
+FoxProSession::FoxProSession(const QString &source) : m_source(source)
+{
+    if (source.isEmpty())
+        throw RuntimeError(RuntimeError::kPathNotFound,
+                           QStringLiteral("The FoxPro connection names no Data Source (a .dbc file or a folder)."));
+    const QString native = files::toNativePath(source);
+    const QFileInfo info(native);
+    if (info.isDir()) {
+        m_folder = info.absoluteFilePath();
+    } else if (info.isFile() && info.suffix().compare(QLatin1String("dbc"), Qt::CaseInsensitive) == 0) {
+        m_containerPath = info.absoluteFilePath();
+        m_folder = info.absolutePath();
+        loadContainer(); // a damaged container fails here, naming the file
+    } else {
+        throw RuntimeError(RuntimeError::kPathNotFound,
+                           QStringLiteral("Cannot open the FoxPro data source %1: it is neither a database container "
+                                          "(.dbc) nor a folder.").arg(source));
+    }
+}
+
+FoxProSession::~FoxProSession() = default;
+
+std::optional<Container> FoxProSession::loadContainer() const
+{
+    if (m_containerPath.isEmpty())
+        return std::nullopt;
+    return Container(m_containerPath);
+}
+
+void FoxProSession::missing(const QString &name) const
+{
+    throw RuntimeError(QStringLiteral("Table '%1' does not exist in %2.")
+                           .arg(name, isContainer() ? m_containerPath : m_folder));
+}
+
+FoxProSession::Resolved FoxProSession::resolve(const QString &name, const std::optional<Container> &container) const
+{
+    if (container) {
+        if (auto entry = container->findTable(name))
+            return {container->tablePath(*entry), entry};
+    }
+    QString candidate;
+    if (looksLikePath(name)) {
+        candidate = pathForNewTable(name);
+    } else if (!isContainer()) {
+        candidate = files::toNativePath(m_folder + '/' + name + ".dbf");
+    }
+    if (!candidate.isEmpty() && QFileInfo(candidate).isFile()) {
+        const QString absolute = QFileInfo(candidate).absoluteFilePath();
+        if (container) {
+            for (const auto &t : container->tables())
+                if (QFileInfo(container->tablePath(t)).absoluteFilePath() == absolute)
+                    return {absolute, t};
+        }
+        return {absolute, std::nullopt};
+    }
+    missing(name);
+}
+
+QString FoxProSession::pathForNewTable(const QString &name) const
+{
+    QString text = name;
+    const bool absolute = !text.isEmpty() && (files::isSeparator(text.front()) || (text.size() > 1 && text[1] == ':'));
+    if (!absolute)
+        text = m_folder + '/' + text;
+    QString native = files::toNativePath(text);
+    if (QFileInfo(native).suffix().isEmpty())
+        native = files::toNativePath(text + ".dbf");
+    return QFileInfo(native).absoluteFilePath();
+}
+
+void FoxProSession::execute(const QString &sql)
+{
+    const sql::Statement statement = sql::parse(sql);
+    if (auto *create = std::get_if<sql::CreateTable>(&statement))
+        createTable(*create);
+    else if (auto *ins = std::get_if<sql::Insert>(&statement))
+        insert(*ins);
+    else if (auto *drop = std::get_if<sql::DropTable>(&statement))
+        dropTable(*drop);
+    else
+        throw RuntimeError(QStringLiteral("The FoxPro provider runs CREATE TABLE, INSERT and DROP TABLE; "
+                                          "open a SELECT as a recordset."));
+}
+
+std::unique_ptr<ado::Cursor> FoxProSession::openSchema(int schema)
+{
+    if (schema != ado::adSchemaTables)
+        throw RuntimeError(QStringLiteral("The FoxPro provider lists only tables (schema 20), not schema %1.").arg(schema));
+    std::vector<ado::SchemaTable> rows;
+    if (const auto container = loadContainer()) {
+        for (const auto &t : container->tables())
+            rows.push_back({t.name, QStringLiteral("TABLE")});
+        for (const QString &v : container->views())
+            rows.push_back({v, QStringLiteral("VIEW")});
+        return ado::makeTablesSchema(rows);
+    }
+    std::vector<files::DirEntry> entries = files::listDirectory(m_folder, QStringLiteral("*.dbf"));
+    std::sort(entries.begin(), entries.end(), [](const files::DirEntry &a, const files::DirEntry &b) {
+        return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
+    });
+    for (const files::DirEntry &e : entries) {
+        if (e.attributes & files::kAttrDirectory)
+            continue;
+        const auto link = backlinkOf(m_folder + '/' + e.name);
+        if (link && !link->isEmpty())
+            continue; // a container's table
+        rows.push_back({QFileInfo(e.name).completeBaseName(), QStringLiteral("TABLE")});
+    }
+    return ado::makeTablesSchema(rows);
+}
+
+std::unique_ptr<ado::Cursor> FoxProSession::query(const QString &sql, const ado::OpenOptions &)
+{
+    const sql::Statement statement = sql::parse(sql);
+    const auto *select = std::get_if<sql::SelectAll>(&statement);
+    if (!select)
+        throw RuntimeError(QStringLiteral("The FoxPro provider opens only SELECT * FROM a table as a recordset."));
+    const auto container = loadContainer();
+    const Resolved table = resolve(select->table, container);
+    QStringList names;
+    if (table.entry)
+        names = container->fieldNames(table.entry->objectId);
+    return std::make_unique<TableCursor>(std::make_unique<TableReader>(table.path), names);
+}
+
+TableWriter &FoxProSession::writerFor(const QString &path)
+{
+    auto it = m_writers.find(path);
+    if (it != m_writers.end())
+        return *it->second;
+    if (m_writers.size() >= kMaxOpenWriters)
+        closeWriter(m_writers.begin()->first);
+    auto writer = TableWriter::openForAppend(path);
+    return *m_writers.emplace(path, std::move(writer)).first->second;
+}
+
+void FoxProSession::closeWriter(const QString &path)
+{
+    auto it = m_writers.find(path);
+    if (it == m_writers.end())
+        return;
+    m_replaced[path] += it->second->replacedCharacters();
+    m_writers.erase(it);
+}
+
+void FoxProSession::closeWriters()
+{
+    while (!m_writers.empty())
+        closeWriter(m_writers.begin()->first);
+}
+
+qint64 FoxProSession::replacedCharacters(const QString &table) const
+{
+    QString path;
+    try {
+        path = resolve(table, loadContainer()).path;
+    } catch (const RuntimeError &) {
+        return 0;
+    }
+    qint64 total = m_replaced.value(path);
+    auto it = m_writers.find(path);
+    if (it != m_writers.end())
+        total += it->second->replacedCharacters();
+    return total;
+}
+
+void FoxProSession::createTable(const sql::CreateTable &statement)
+{
+    std::vector<NewField> fields;
+    QStringList longNames;
+    for (const sql::ColumnDef &column : statement.columns) {
+        fields.push_back(fieldOf(column));
+        longNames << column.name;
+    }
+    const QString path = pathForNewTable(statement.table);
+    auto container = loadContainer();
+    const QString tableName = QFileInfo(path).completeBaseName();
+    if (container && container->findTable(tableName))
+        throw RuntimeError(58, QStringLiteral("Cannot create the table %1: %2 already has a table named '%3'.")
+                                   .arg(path, container->fileName(), tableName));
+    const QByteArray backlink = container ? backlinkFor(path, container->path()) : QByteArray();
+    auto writer = TableWriter::create(path, fields, backlink);
+    if (container) {
+        try {
+            container->addTable(tableName, path, longNames);
+        } catch (...) {
+            writer.reset();
+            QFile::remove(path);
+            removeCompanions(path);
+            throw;
+        }
+    }
+    closeWriter(path);
+    if (m_writers.size() >= kMaxOpenWriters)
+        closeWriter(m_writers.begin()->first);
+    m_writers.emplace(path, std::move(writer));
+}
+
+void FoxProSession::insert(const sql::Insert &statement)
+{
+    QString path;
+    const QString direct = looksLikePath(statement.table) ? pathForNewTable(statement.table) : QString();
+    if (!direct.isEmpty() && m_writers.count(direct))
+        path = direct;
+    else
+        path = resolve(statement.table, loadContainer()).path;
+    std::vector<Variant> values;
+    values.reserve(statement.values.size());
+    for (const sql::Literal &literal : statement.values)
+        values.push_back(valueOf(literal));
+    writerFor(path).append(values);
+}
+
+void FoxProSession::dropTable(const sql::DropTable &statement)
+{
+    auto container = loadContainer();
+    const Resolved table = resolve(statement.table, container);
+    closeWriter(table.path);
+    files::deleteFileForced(table.path);
+    removeCompanions(table.path);
+    if (container && table.entry)
+        container->removeTable(table.entry->objectId);
+}
+
+} // namespace tw::foxpro

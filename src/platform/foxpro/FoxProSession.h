@@ -1,0 +1,64 @@
+#pragma once
+// FoxProSession: one open FoxPro source (a container or a folder of free
+// tables). It keeps the tables it appends to open across INSERTs, so long
+// copies do not reopen files per row; every row is complete on disk before
+// the INSERT returns, so readers see a consistent table at any time.
+
+#include "Container.h"
+#include "TableWriter.h"
+
+#include "platform/ado/Provider.h"
+#include "platform/sql/Statement.h"
+
+#include <QHash>
+
+#include <map>
+#include <memory>
+#include <optional>
+
+namespace tw::foxpro {
+
+class FoxProSession : public ado::Session {
+public:
+    // `source` is the Data Source text (a .dbc file or a folder, Windows-style).
+    explicit FoxProSession(const QString &source);
+    ~FoxProSession() override;
+
+    void execute(const QString &sql) override;
+    std::unique_ptr<ado::Cursor> openSchema(int schema) override;
+    std::unique_ptr<ado::Cursor> query(const QString &sql, const ado::OpenOptions &options) override;
+
+    bool isContainer() const { return !m_containerPath.isEmpty(); }
+    // The folder of the tables (the container's folder for a container).
+    const QString &folder() const { return m_folder; }
+    // Characters that became '?' in INSERTs into the table named as in the
+    // statements (path or name); 0 when none.
+    qint64 replacedCharacters(const QString &table) const;
+    // Closes the tables kept open for appending.
+    void closeWriters();
+
+private:
+    struct Resolved {
+        QString path;                              // real path of the .dbf
+        std::optional<Container::TableEntry> entry; // when it is a container's table
+    };
+    std::optional<Container> loadContainer() const;
+    // The table a statement names; RuntimeError "Table 'x' does not exist in ..." when none.
+    Resolved resolve(const QString &name, const std::optional<Container> &container) const;
+    QString pathForNewTable(const QString &name) const;
+    [[noreturn]] void missing(const QString &name) const;
+
+    void createTable(const sql::CreateTable &statement);
+    void insert(const sql::Insert &statement);
+    void dropTable(const sql::DropTable &statement);
+    TableWriter &writerFor(const QString &path);
+    void closeWriter(const QString &path);
+
+    QString m_source;        // as given
+    QString m_containerPath; // real path, empty for a folder
+    QString m_folder;        // real path
+    std::map<QString, std::unique_ptr<TableWriter>> m_writers; // by real path
+    QHash<QString, qint64> m_replaced; // by real path, from writers already closed
+};
+
+} // namespace tw::foxpro

@@ -1,0 +1,28 @@
+#pragma once
+// TableCursor: the read-only ADO cursor over one FoxPro table, streaming its
+// live rows from a TableReader.
+
+#include "TableReader.h"
+
+#include "platform/ado/Provider.h"
+
+#include <memory>
+
+namespace tw::foxpro {
+
+class TableCursor : public ado::Cursor {
+public:
+    // `names` renames the columns by position (long names); missing ones keep
+    // the DBF field name in lower case.
+    TableCursor(std::unique_ptr<TableReader> reader, const QStringList &names);
+
+    const std::vector<ado::ColumnInfo> &columns() const override { return m_columns; }
+    qint64 rowCount() const override { return m_reader->liveCount(); }
+    bool fetch(std::vector<ado::Variant> &row) override;
+
+private:
+    std::unique_ptr<TableReader> m_reader;
+    std::vector<ado::ColumnInfo> m_columns;
+};
+
+} // namespace tw::foxpro

@@ -1,0 +1,302 @@
+#include "TableWriter.h"
+
+#include "ByteCodec.h"
+#include "TableReader.h"
+
+#include "platform/ado/RuntimeError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+namespace tw::foxpro {
+
+using ado::RuntimeError;
+using ado::Variant;
+
+namespace {
+
+bool writableType(char type)
+{
+    return type == 'M' || type == 'W' || type == 'G' || type == 'C' || type == 'I';
+}
+
+uint32_t memoTypeOf(const DbfField &f)
+{
+    switch (f.type) {
+    case 'W': return fpt::kTypePicture;
+    case 'G': return fpt::kTypeObject;
+    default: return fpt::kTypeText;
+    }
+}
+
+// Visual FoxPro sets the binary flag on these types by itself.
+uint8_t flagsOf(char type)
+{
+    switch (type) {
+    case 'I': case 'Y': case 'B': case 'T': case 'W': case 'Q': return dbf::kFieldBinary;
+    default: return 0;
+    }
+}
+
+QByteArray latin1Bytes(const QString &text, qint64 *replaced)
+{
+    QByteArray out(text.size(), Qt::Uninitialized);
+    qsizetype n = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c <= 0xFF) {
+            out[n++] = char(c);
+            continue;
+        }
+        out[n++] = '?';
+        ++*replaced;
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+    }
+    out.truncate(n);
+    return out;
+}
+
+} // namespace
+
+QStringList storedFieldNames(const QStringList &names)
+{
+    QStringList out;
+    QSet<QString> used;
+    for (const QString &name : names) {
+        QString base = name.toUpper().left(dbf::kMaxFieldName);
+        QString chosen = base;
+        for (int n = 2; used.contains(chosen); ++n) {
+            const QString suffix = QString::number(n);
+            chosen = base.left(dbf::kMaxFieldName - suffix.size()) + suffix;
+        }
+        used.insert(chosen);
+        out << chosen;
+    }
+    return out;
+}
+
+std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std::vector<NewField> &fields,
+                                                 const QByteArray &backlink)
+{
+    const QString name = QFileInfo(path).fileName();
+    if (fields.empty())
+        throw RuntimeError(QStringLiteral("%1: a table needs at least one field.").arg(name));
+    if (int(fields.size()) > dbf::kMaxFields - 1)
+        throw RuntimeError(QStringLiteral("%1: %2 fields; a table holds at most %3.")
+                               .arg(name).arg(fields.size()).arg(dbf::kMaxFields - 1));
+    const QFileInfo info(path);
+    const bool upperExt = info.suffix() == info.suffix().toUpper() && !info.suffix().isEmpty();
+    const QString memoPath = info.dir().filePath(info.completeBaseName() + (upperExt ? ".FPT" : ".fpt"));
+    if (!findCompanion(path, "." + info.suffix()).isEmpty())
+        throw RuntimeError(58, QStringLiteral("Cannot create the table %1: the file already exists.").arg(path));
+
+    auto writer = std::unique_ptr<TableWriter>(new TableWriter);
+    writer->m_path = path;
+    DbfHeader &h = writer->m_header;
+    h.fileType = dbf::kTypeVisualFoxPro;
+    h.updated = QDate::currentDate();
+    h.codePageMark = CodePage::kMark1252;
+    h.backlink = backlink;
+    QStringList given;
+    for (const NewField &f : fields)
+        given << f.name;
+    const QStringList stored = storedFieldNames(given);
+    bool memo = false;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const NewField &nf = fields[i];
+        if (!writableType(nf.type))
+            throw RuntimeError(QStringLiteral("%1: fields of type %2 are not written.").arg(name, QChar::fromLatin1(nf.type)));
+        DbfField f;
+        f.name = stored[qsizetype(i)];
+        f.type = nf.type;
+        f.length = nf.type == 'C' ? nf.length : 4;
+        f.decimals = 0;
+        f.flags = flagsOf(nf.type);
+        if (nf.type == 'W')
+            h.fileType = dbf::kTypeVisualFoxProVarchar;
+        memo = memo || f.isMemo();
+        h.fields.push_back(f);
+    }
+    h.tableFlags = memo ? dbf::kTableHasMemo : 0;
+    h.layOut();
+    if (h.recordLength > dbf::kMaxRecordLength)
+        throw RuntimeError(QStringLiteral("%1: records of %2 bytes; a table allows at most %3.")
+                               .arg(name).arg(h.recordLength).arg(dbf::kMaxRecordLength));
+    writer->m_codePage = &CodePage::forMark(h.codePageMark);
+
+    if (memo && !findCompanion(path, ".fpt").isEmpty())
+        throw RuntimeError(58, QStringLiteral("Cannot create the table %1: its memo file %2 already exists.")
+                                   .arg(path, memoPath));
+    writer->m_file = RawFile(path, RawFile::Mode::CreateNew);
+    try {
+        QByteArray bytes = h.encode();
+        bytes.append(dbf::kEndOfFile);
+        writer->m_file.writeAt(0, bytes);
+        if (memo)
+            writer->m_memo.emplace(MemoFile::create(memoPath, writer->m_file.name()));
+    } catch (...) {
+        writer->m_file.close();
+        QFile::remove(path);
+        throw;
+    }
+    writer->m_record = QByteArray(h.recordLength, ' ');
+    return writer;
+}
+
+std::unique_ptr<TableWriter> TableWriter::openForAppend(const QString &path, const QString &memoExt)
+{
+    auto writer = std::unique_ptr<TableWriter>(new TableWriter);
+    writer->m_path = path;
+    writer->m_file = RawFile(path, RawFile::Mode::ReadWrite);
+    const QString name = writer->m_file.name();
+    const qint64 size = writer->m_file.size();
+    QByteArray head(std::min<qint64>(size, 0xFFFF), Qt::Uninitialized);
+    head.truncate(writer->m_file.readAt(0, head.data(), head.size()));
+    writer->m_header = DbfHeader::decode(head, name, size);
+    DbfHeader &h = writer->m_header;
+    if (qint64(h.headerLength) + qint64(h.recordCount) * h.recordLength > size)
+        throw RuntimeError(QStringLiteral("%1: the header promises %2 records, but the file is truncated; "
+                                          "rows are not appended to a damaged table.").arg(name).arg(h.recordCount));
+    for (const DbfField &f : h.fields)
+        if (!f.isNullFlags() && !writableType(f.type))
+            throw RuntimeError(QStringLiteral("%1: field %2 is of type %3, which rows are not appended to.")
+                                   .arg(name, f.name, QChar::fromLatin1(f.type)));
+    writer->m_codePage = &CodePage::forMark(h.codePageMark);
+    if (h.hasMemoFields()) {
+        const QString memoPath = findCompanion(path, memoExt);
+        if (memoPath.isEmpty())
+            throw RuntimeError(QStringLiteral("%1: its memo file %2 is missing.")
+                                   .arg(name, QFileInfo(path).completeBaseName() + memoExt));
+        writer->m_memo.emplace(MemoFile::open(memoPath, name, true));
+    }
+    unsigned char date[3];
+    putHeaderDate(date, QDate::currentDate());
+    writer->m_file.writeAt(dbf::kOffUpdated, reinterpret_cast<const char *>(date), 3);
+    writer->m_record = QByteArray(h.recordLength, ' ');
+    return writer;
+}
+
+QStringList TableWriter::fieldNames() const
+{
+    QStringList names;
+    for (const DbfField &f : m_header.fields)
+        if (!f.isNullFlags())
+            names << f.name;
+    return names;
+}
+
+QByteArray TableWriter::memoData(const DbfField &f, const Variant &value)
+{
+    switch (value.kind()) {
+    case Variant::Kind::Empty:
+    case Variant::Kind::Null: return {};
+    case Variant::Kind::Bytes: return value.asBytes();
+    case Variant::Kind::Text:
+        if (f.type == 'M' && !f.binary())
+            return m_codePage->encode(value.asText(), &m_replaced);
+        return latin1Bytes(value.asText(), &m_replaced);
+    default: {
+        const QString text = value.toText();
+        return f.type == 'M' ? m_codePage->encode(text, &m_replaced) : latin1Bytes(text, &m_replaced);
+    }
+    }
+}
+
+void TableWriter::putField(char *at, const DbfField &f, const Variant &value)
+{
+    switch (f.type) {
+    case 'C': {
+        QByteArray bytes;
+        if (value.kind() == Variant::Kind::Bytes)
+            bytes = value.asBytes();
+        else if (!value.isNull() && !value.isEmpty())
+            bytes = m_codePage->encode(value.toText(), &m_replaced);
+        bytes = bytes.left(f.length);
+        std::fill(at, at + f.length, ' ');
+        std::copy(bytes.begin(), bytes.end(), at);
+        return;
+    }
+    case 'I':
+        putU32LE(bytesOf(at), uint32_t(int32_t(value.isNull() || value.isEmpty() ? 0 : value.toInteger())));
+        return;
+    default:
+        break;
+    }
+}
+
+qint64 TableWriter::append(const std::vector<Variant> &values)
+{
+    const QString name = m_file.name();
+    std::vector<int> columns;
+    for (int i = 0; i < int(m_header.fields.size()); ++i)
+        if (!m_header.fields[size_t(i)].isNullFlags())
+            columns.push_back(i);
+    if (values.size() != columns.size())
+        throw RuntimeError(QStringLiteral("%1: %2 values for %3 fields.").arg(name).arg(values.size()).arg(columns.size()));
+    if (m_header.recordCount == 0xFFFFFFFFu)
+        throw RuntimeError(QStringLiteral("%1: the table is full.").arg(name));
+
+    char *record = m_record.data();
+    std::fill(record, record + m_record.size(), ' ');
+    record[0] = dbf::kLiveMark;
+    bool wroteMemo = false;
+    for (size_t k = 0; k < columns.size(); ++k) {
+        const DbfField &f = m_header.fields[size_t(columns[k])];
+        char *at = record + f.offset;
+        if (f.isMemo()) {
+            const QByteArray data = memoData(f, values[k]);
+            uint32_t block = 0;
+            if (!data.isEmpty()) {
+                block = m_memo->append(memoTypeOf(f), data);
+                wroteMemo = true;
+            }
+            putU32LE(bytesOf(at), block);
+        } else if (f.isNullFlags()) {
+            std::fill(at, at + f.length, '\0');
+        } else {
+            putField(at, f, values[k]);
+        }
+    }
+    if (m_header.nullFlagsField >= 0) {
+        const DbfField &nf = m_header.fields[size_t(m_header.nullFlagsField)];
+        std::fill(record + nf.offset, record + nf.offset + nf.length, '\0');
+    }
+    if (wroteMemo)
+        m_memo->commit();
+    const qint64 at = m_header.headerLength + qint64(m_header.recordCount) * m_header.recordLength;
+    QByteArray out = m_record;
+    out.append(dbf::kEndOfFile);
+    m_file.writeAt(at, out);
+    ++m_header.recordCount;
+    unsigned char count[4];
+    putU32LE(count, m_header.recordCount);
+    m_file.writeAt(dbf::kOffRecordCount, reinterpret_cast<const char *>(count), 4);
+    return m_header.recordCount;
+}
+
+void TableWriter::markDeleted(qint64 number)
+{
+    if (number < 1 || number > qint64(m_header.recordCount))
+        throw RuntimeError(QStringLiteral("%1: there is no record %2.").arg(m_file.name()).arg(number));
+    const char mark = dbf::kDeletedMark;
+    m_file.writeAt(m_header.headerLength + (number - 1) * m_header.recordLength, &mark, 1);
+}
+
+void TableWriter::setBacklink(const QByteArray &backlink)
+{
+    if (!m_header.isVisualFoxPro())
+        return;
+    const int start = dbf::kHeaderSize + dbf::kDescriptorSize * int(m_header.fields.size()) + 1;
+    const int room = std::min(dbf::kBacklinkSize, m_header.headerLength - start);
+    if (room <= 0)
+        return;
+    QByteArray bytes = backlink.left(room);
+    bytes.append(QByteArray(room - bytes.size(), '\0'));
+    m_file.writeAt(start, bytes);
+    m_header.backlink = backlink.left(room);
+}
+
+} // namespace tw::foxpro

@@ -1,0 +1,76 @@
+#pragma once
+// TableWriter: creates a Visual FoxPro table (.dbf + .fpt) as Visual FoxPro
+// writes it, or opens one for appending, and appends rows so that after every
+// row the header's record count and the memo file's next-free pointer agree
+// with what is on disk: memo blocks first, then the record, then the counts.
+
+#include "CodePage.h"
+#include "DbfHeader.h"
+#include "MemoFile.h"
+#include "RawFile.h"
+
+#include "platform/ado/Variant.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace tw::foxpro {
+
+struct NewField {
+    QString name; // stored upper-cased; cut to 10 characters, made unique
+    char type = 'M';
+    int length = 4;
+    int decimals = 0;
+};
+
+class TableWriter {
+public:
+    // Creates the table at the real path `path` (.dbf; the memo file beside it).
+    // Refuses when the .dbf or its memo file already exists. `backlink` is the
+    // container's path relative to the table, empty for a free table.
+    static std::unique_ptr<TableWriter> create(const QString &path, const std::vector<NewField> &fields,
+                                               const QByteArray &backlink = {});
+    // Opens an existing table for appending (the memo file is `memoExt` beside it).
+    static std::unique_ptr<TableWriter> openForAppend(const QString &path, const QString &memoExt = ".fpt");
+
+    const DbfHeader &header() const { return m_header; }
+    const QString &path() const { return m_path; }
+    QString fileName() const { return m_file.name(); }
+    // Names the fields got in the file (upper case, unique, at most 10 characters).
+    QStringList fieldNames() const;
+
+    // Appends one row, a value per field (_NullFlags excluded). Text goes to
+    // memo and character fields through the table's code page, to BLOB (W)
+    // fields one byte per character; Null, Empty and empty text give an empty
+    // memo (block 0). Returns the new record's number.
+    qint64 append(const std::vector<ado::Variant> &values);
+    // Characters that became '?' because the target could not hold them.
+    qint64 replacedCharacters() const { return m_replaced; }
+
+    // Marks record `number` (1-based) deleted.
+    void markDeleted(qint64 number);
+    // Changes the backlink in the header.
+    void setBacklink(const QByteArray &backlink);
+
+private:
+    TableWriter() = default;
+    QByteArray memoData(const DbfField &field, const ado::Variant &value);
+    void putField(char *at, const DbfField &field, const ado::Variant &value);
+
+    QString m_path;
+    RawFile m_file;
+    DbfHeader m_header;
+    const CodePage *m_codePage = nullptr;
+    std::optional<MemoFile> m_memo;
+    QByteArray m_record;
+    qint64 m_replaced = 0;
+};
+
+// Field names as Visual FoxPro stores them: upper case, at most 10
+// characters, a collision resolved with a numeric suffix (NAME, NAME2, ...).
+QStringList storedFieldNames(const QStringList &names);
+
+} // namespace tw::foxpro
