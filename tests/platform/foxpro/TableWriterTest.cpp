@@ -1,0 +1,330 @@
+// Writing FoxPro tables through the provider: CREATE TABLE, INSERT and DROP
+// TABLE on a folder of free tables; the bytes Visual FoxPro expects, the
+// values read back by our reader, dbfjson.py and pgdbf.
+
+#include "CanonicalDump.h"
+#include "TestSupport.h"
+
+#include "platform/ado/Connection.h"
+#include "platform/ado/ProviderRegistry.h"
+#include "platform/ado/Recordset.h"
+#include "platform/ado/RuntimeError.h"
+#include "platform/foxpro/FoxProProvider.h"
+#include "platform/foxpro/FoxProSession.h"
+#include "platform/foxpro/TableReader.h"
+#include "platform/foxpro/TableWriter.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace tw;
+using tw::ado::RuntimeError;
+using tw::ado::Variant;
+
+namespace {
+
+QString sqlString(const QString &text)
+{
+    QString quoted = text;
+    quoted.replace('\'', "''");
+    return "'" + quoted + "'";
+}
+
+quint32 be32(const QByteArray &b, int at)
+{
+    return (quint32(uchar(b[at])) << 24) | (quint32(uchar(b[at + 1])) << 16) | (quint32(uchar(b[at + 2])) << 8)
+        | quint32(uchar(b[at + 3]));
+}
+
+quint32 le32(const QByteArray &b, int at)
+{
+    return quint32(uchar(b[at])) | (quint32(uchar(b[at + 1])) << 8) | (quint32(uchar(b[at + 2])) << 16)
+        | (quint32(uchar(b[at + 3])) << 24);
+}
+
+std::vector<std::vector<Variant>> readRows(const QString &path)
+{
+    foxpro::TableReader reader(path);
+    std::vector<std::vector<Variant>> rows;
+    std::vector<Variant> row;
+    while (reader.next()) {
+        reader.values(row);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+} // namespace
+
+class TableWriterTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void createWritesWhatVisualFoxProWrites();
+    void insertedValuesReadBack();
+    void everyRowIsCompleteOnDisk();
+    void readersAgree();
+    void wideAndEmptyTables();
+    void charactersOutsideTheCodePage();
+    void createRefusesExistingFiles();
+    void dropRemovesTheTableFiles();
+    void appendToDamagedTableFails();
+
+private:
+    QString connectionString() const
+    {
+        return QStringLiteral("Provider=vfpoledb.1;Data Source=%1;Collating Sequence=machine;").arg(m_folder);
+    }
+    std::unique_ptr<ado::ScopedProvider> m_provider;
+    QTemporaryDir m_dir;
+    QString m_folder;
+};
+
+void TableWriterTest::initTestCase()
+{
+    m_provider = std::make_unique<ado::ScopedProvider>(std::make_shared<foxpro::FoxProProvider>());
+    m_folder = m_dir.filePath("tables");
+    QDir().mkpath(m_folder);
+}
+
+void TableWriterTest::createWritesWhatVisualFoxProWrites()
+{
+    ado::Connection c;
+    c.Open(connectionString());
+    c.Execute("CREATE TABLE [" + m_folder + "\\layout.dbf]([Name] M,[Notes] M,[Picture] BLOB);");
+    c.Execute("CREATE TABLE [" + m_folder + "\\plain]([Name] M);");
+    const QByteArray dbf = tw::test::readAll(m_folder + "/layout.dbf");
+    QCOMPARE(uchar(dbf[0]), uchar(0x32)); // a BLOB column makes it 0x32
+    QCOMPARE(le32(dbf, 4), 0u);
+    QCOMPARE(int(uchar(dbf[8]) | uchar(dbf[9]) << 8), 32 + 3 * 32 + 1 + 263);
+    QCOMPARE(int(uchar(dbf[10]) | uchar(dbf[11]) << 8), 1 + 3 * 4);
+    QCOMPARE(uchar(dbf[28]), uchar(0x02));
+    QCOMPARE(uchar(dbf[29]), uchar(0x03));
+    QCOMPARE(dbf.mid(32, 5), QByteArray("NAME\0", 5));
+    QCOMPARE(dbf[32 + 11], 'M');
+    QCOMPARE(uchar(dbf[32 + 18]), uchar(0x00));
+    QCOMPARE(le32(dbf, 32 + 12), 1u);
+    QCOMPARE(dbf[96 + 11], 'W');
+    QCOMPARE(uchar(dbf[96 + 18]), uchar(0x04));
+    QCOMPARE(le32(dbf, 96 + 12), 9u);
+    QCOMPARE(dbf[128], '\x0D');
+    QCOMPARE(dbf.mid(129, 263), QByteArray(263, '\0'));
+    QCOMPARE(dbf.size(), qsizetype(32 + 3 * 32 + 1 + 263 + 1));
+    QCOMPARE(dbf.back(), '\x1A');
+    const QByteArray fpt = tw::test::readAll(m_folder + "/layout.fpt");
+    QCOMPARE(fpt.size(), qsizetype(512));
+    QCOMPARE(be32(fpt, 0), 8u);
+    QCOMPARE(int(uchar(fpt[6]) << 8 | uchar(fpt[7])), 64);
+    QCOMPARE(uchar(tw::test::readAll(m_folder + "/plain.dbf")[0]), uchar(0x30));
+}
+
+void TableWriterTest::insertedValuesReadBack()
+{
+    ado::Connection c;
+    c.Open(connectionString());
+    const QString table = m_folder + "\\values.dbf";
+    c.Execute("CREATE TABLE [" + table + "]([Text] M,[Blob] BLOB)");
+    const QString accents = QString::fromUtf8("Café crème, naïve façade, Ærø, «quotes» 'single' \"double\"");
+    const QString lines = "first line\r\nsecond line\nthird\ttabbed";
+    const QString big = QString(70000, 'x') + "end";
+    QString binary;
+    for (int i = 0; i < 256; ++i)
+        binary += QChar(i);
+    const QList<QPair<QString, QString>> rows = {{accents, "abc"}, {lines, binary}, {big, ""}, {"", QString(3, QChar(0))}};
+    for (const auto &row : rows)
+        c.Execute("INSERT INTO `" + table + "` VALUES(" + sqlString(row.first) + "," + sqlString(row.second) + ")");
+    c.Execute("INSERT INTO `" + table + "` VALUES(NULL, NULL)");
+
+    ado::Recordset rs;
+    rs.Open("SELECT * FROM [values]", c);
+    QCOMPARE(rs.fields()(0).name(), QString("text"));
+    QCOMPARE(rs.fields()(1).Type(), int(ado::adLongVarBinary));
+    QCOMPARE(rs.RecordCount(), qint64(5));
+    for (const auto &row : rows) {
+        QVERIFY(!rs.Eof());
+        QCOMPARE(rs.fields()(0).Value().asText(), row.first);
+        QCOMPARE(rs.fields()(1).Value().asBytes(), row.second.toLatin1());
+        rs.MoveNext();
+    }
+    QCOMPARE(rs.fields()(0).Value().asText(), QString()); // NULL stored as an empty memo
+    QCOMPARE(rs.fields()(1).Value().asBytes(), QByteArray());
+    // Empty values take no memo block.
+    const QByteArray dbf = tw::test::readAll(m_folder + "/values.dbf");
+    const int header = 32 + 2 * 32 + 1 + 263;
+    QCOMPARE(le32(dbf, header + 9 * 2 + 5), 0u);  // row 3, blob ''
+    QCOMPARE(le32(dbf, header + 9 * 3 + 1), 0u);  // row 4, text ''
+    QCOMPARE(le32(dbf, header + 9 * 4 + 1), 0u);  // row 5, NULL
+    QCOMPARE(le32(dbf, header + 9 * 4 + 5), 0u);
+    // Text memos are block type 1, BLOBs type 0; the memo holds 1252 bytes.
+    const QByteArray fpt = tw::test::readAll(m_folder + "/values.fpt");
+    const quint32 first = le32(dbf, header + 1);
+    QCOMPARE(be32(fpt, int(first * 64)), 1u);
+    QCOMPARE(fpt.mid(first * 64 + 8, 5), QByteArray("Caf\xe9 "));
+    QCOMPARE(be32(fpt, int(le32(dbf, header + 5) * 64)), 0u);
+}
+
+void TableWriterTest::everyRowIsCompleteOnDisk()
+{
+    ado::Connection c;
+    c.Open(connectionString());
+    const QString table = m_folder + "/steady.dbf";
+    c.Execute("CREATE TABLE [" + table + "]([a] M,[b] BLOB)");
+    for (int i = 1; i <= 40; ++i) {
+        c.Execute(QStringLiteral("INSERT INTO `%1` VALUES('row %2 %3','%4')")
+                      .arg(table).arg(i).arg(QString(i * 10, 'm')).arg(QString(i, 'b')));
+        // A reader opening the table meanwhile sees every row so far, whole.
+        const auto rows = readRows(table);
+        QCOMPARE(int(rows.size()), i);
+        QVERIFY(rows.back()[0].asText().startsWith(QStringLiteral("row %1 ").arg(i)));
+        const QByteArray dbf = tw::test::readAll(table);
+        QCOMPARE(le32(dbf, 4), quint32(i));
+        QCOMPARE(dbf.size(), qsizetype(32 + 64 + 1 + 263 + 9 * i + 1));
+        QCOMPARE(dbf.back(), '\x1A');
+        const QByteArray fpt = tw::test::readAll(m_folder + "/steady.fpt");
+        QCOMPARE(qsizetype(be32(fpt, 0)) * 64, fpt.size());
+    }
+}
+
+void TableWriterTest::readersAgree()
+{
+    if (tw::test::sharedDir().isEmpty())
+        QSKIP("no shared tools on this machine");
+    ado::Connection c;
+    c.Open(connectionString());
+    const QString memoOnly = m_folder + "/agree.dbf";
+    c.Execute("CREATE TABLE [" + memoOnly + "]([Name] M,[Comment] M)");
+    c.Execute("INSERT INTO `" + memoOnly + "` VALUES('" + QString::fromUtf8("Zoë ''quoted''") + "','line\r\nbreak')");
+    c.Execute("INSERT INTO `" + memoOnly + "` VALUES('" + QString(70000, 'q') + "','')");
+    c.Execute("INSERT INTO `" + memoOnly + "` VALUES(NULL,'x')");
+    const QString withBlob = m_folder + "/agreeblob.dbf";
+    c.Execute("CREATE TABLE [" + withBlob + "]([Name] M,[Data] BLOB)");
+    c.Execute("INSERT INTO `" + withBlob + "` VALUES('a','" + QString::fromLatin1("x\0y", 3) + "')");
+    c.Execute("INSERT INTO `" + withBlob + "` VALUES('','')");
+    c.Close();
+    for (const QString &path : {memoOnly, withBlob}) {
+        const auto cmp = foxpro::test::compareWithDbfjson(path, foxpro::test::dumpWithReader(path));
+        QVERIFY2(cmp.ok, qPrintable(cmp.details));
+    }
+    // pgdbf reads 0x30 tables (not 0x32 ones).
+    const auto pg = tw::test::run("pgdbf", {"-s", "cp1252", "-m", m_folder + "/agree.fpt", memoOnly});
+    QVERIFY2(pg.exitCode == 0, pg.err.constData());
+    QVERIFY(pg.out.contains("Zo\xc3\xab 'quoted'") || pg.out.contains("Zo\xc3\xab ''quoted''"));
+}
+
+void TableWriterTest::wideAndEmptyTables()
+{
+    ado::Connection c;
+    c.Open(connectionString());
+    QStringList columns;
+    QString values;
+    for (int i = 0; i < 254; ++i) {
+        columns << QStringLiteral("[Column_number_%1] M").arg(i);
+        values += (i ? "," : "") + QStringLiteral("'v%1'").arg(i);
+    }
+    const QString wide = m_folder + "/wide.dbf";
+    c.Execute("CREATE TABLE [" + wide + "](" + columns.join(',') + ")");
+    c.Execute("INSERT INTO `" + wide + "` VALUES(" + values + ")");
+    const QString empty = m_folder + "/empty.dbf";
+    c.Execute("CREATE TABLE [" + empty + "]([only] M)");
+
+    foxpro::TableReader reader(wide);
+    QCOMPARE(int(reader.columns().size()), 254);
+    // Long names are cut to 10 characters and made unique as Visual FoxPro does.
+    QCOMPARE(reader.columns()[0].name, QString("COLUMN_NUM"));
+    QCOMPARE(reader.columns()[1].name, QString("COLUMN_NU2"));
+    QCOMPARE(reader.columns()[253].name, QString("COLUMN_254"));
+    const auto rows = readRows(wide);
+    QCOMPARE(rows[0][253].asText(), QString("v253"));
+    QCOMPARE(readRows(empty).size(), size_t(0));
+    QCOMPARE(foxpro::TableReader(empty).liveCount(), qint64(0));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute("CREATE TABLE [" + m_folder + "/toowide.dbf](" + columns.join(',')
+                                                     + ",[one_more] M)"));
+    c.Close();
+    if (!tw::test::sharedDir().isEmpty()) {
+        for (const QString &path : {wide, empty}) {
+            const auto cmp = foxpro::test::compareWithDbfjson(path, foxpro::test::dumpWithReader(path));
+            QVERIFY2(cmp.ok, qPrintable(cmp.details));
+        }
+        const auto pg = tw::test::run("pgdbf", {"-m", m_folder + "/wide.fpt", wide});
+        QVERIFY2(pg.exitCode == 0, pg.err.constData());
+    }
+}
+
+void TableWriterTest::charactersOutsideTheCodePage()
+{
+    ado::Connection c;
+    c.Open(connectionString());
+    const QString table = m_folder + "/replaced.dbf";
+    c.Execute("CREATE TABLE [" + table + "]([t] M,[b] BLOB)");
+    c.Execute("INSERT INTO `" + table + "` VALUES('" + QString::fromUtf8("€ ✓ Ω 😀") + "','" + QString::fromUtf8("é✓")
+              + "')");
+    auto *session = dynamic_cast<foxpro::FoxProSession *>(c.session().get());
+    QVERIFY(session);
+    QCOMPARE(session->replacedCharacters(table), qint64(4)); // ✓ Ω 😀 in the memo, ✓ in the blob
+    const auto rows = readRows(table);
+    QCOMPARE(rows[0][0].asText(), QString::fromUtf8("€ ? ? ?"));
+    QCOMPARE(rows[0][1].asBytes(), QByteArray("\xe9?"));
+}
+
+void TableWriterTest::createRefusesExistingFiles()
+{
+    ado::Connection c;
+    c.Open(connectionString());
+    tw::test::writeAll(m_folder + "/TAKEN.DBF", "not ours");
+    try {
+        c.Execute("CREATE TABLE [" + m_folder + "/taken.dbf]([a] M)");
+        QFAIL("created over an existing file");
+    } catch (const RuntimeError &e) {
+        QVERIFY2(e.description().contains("already exists"), qPrintable(e.description()));
+    }
+    QCOMPARE(tw::test::readAll(m_folder + "/TAKEN.DBF"), QByteArray("not ours"));
+    tw::test::writeAll(m_folder + "/orphan.fpt", "stale memo");
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute("CREATE TABLE [" + m_folder + "/orphan.dbf]([a] M)"));
+    QVERIFY(!QFile::exists(m_folder + "/orphan.dbf"));
+    QCOMPARE(tw::test::readAll(m_folder + "/orphan.fpt"), QByteArray("stale memo"));
+}
+
+void TableWriterTest::dropRemovesTheTableFiles()
+{
+    ado::Connection c;
+    c.Open(connectionString());
+    c.Execute("CREATE TABLE [" + m_folder + "/gone.dbf]([a] M)");
+    c.Execute("INSERT INTO `" + m_folder + "/gone.dbf` VALUES('x')");
+    tw::test::writeAll(m_folder + "/GONE.CDX", "index");
+    tw::test::writeAll(m_folder + "/gone2.dbf", "another table");
+    c.Execute("DROP TABLE `Gone`");
+    QVERIFY(!QFile::exists(m_folder + "/gone.dbf"));
+    QVERIFY(!QFile::exists(m_folder + "/gone.fpt"));
+    QVERIFY(!QFile::exists(m_folder + "/GONE.CDX"));
+    QVERIFY(QFile::exists(m_folder + "/gone2.dbf"));
+    try {
+        c.Execute("DROP TABLE `gone`");
+        QFAIL("dropped a missing table");
+    } catch (const RuntimeError &e) {
+        QCOMPARE(e.description(), QString("Table 'gone' does not exist in %1.").arg(m_folder));
+    }
+    // The table can be created again at once.
+    c.Execute("CREATE TABLE [" + m_folder + "/gone.dbf]([a] M)");
+    c.Execute("INSERT INTO `" + m_folder + "/gone.dbf` VALUES('again')");
+    QCOMPARE(readRows(m_folder + "/gone.dbf").size(), size_t(1));
+}
+
+void TableWriterTest::appendToDamagedTableFails()
+{
+    tw::test::writeAll(m_folder + "/broken.dbf", QByteArray(10, 'x'));
+    ado::Connection c;
+    c.Open(connectionString());
+    try {
+        c.Execute("INSERT INTO `" + m_folder + "/broken.dbf` VALUES('x')");
+        QFAIL("appended to a damaged table");
+    } catch (const RuntimeError &e) {
+        QVERIFY2(e.description().contains("broken.dbf"), qPrintable(e.description()));
+    }
+    c.Execute("CREATE TABLE [" + m_folder + "/two.dbf]([a] M,[b] M)");
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute("INSERT INTO `" + m_folder + "/two.dbf` VALUES('only one')"));
+}
+
+QTEST_GUILESS_MAIN(TableWriterTest)
+#include "TableWriterTest.moc"
