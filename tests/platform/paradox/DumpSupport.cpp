@@ -79,20 +79,30 @@ QByteArray dumpWithReader(const QString &dbPath)
     return out;
 }
 
+namespace {
+
+QString buildTool(const QString &name, const QString &source)
+{
+    static QTemporaryDir dir;
+    const QString target = dir.filePath(name);
+    const auto result = tw::test::run(QStringLiteral("gcc"), {QStringLiteral("-O2"), QStringLiteral("-o"), target, source,
+                                                              QStringLiteral("-lpx")});
+    return result.exitCode == 0 && QFileInfo::exists(target) ? target : QString();
+}
+
+} // namespace
+
 QString pxjson()
 {
-    static QString built;
-    static bool tried = false;
-    if (tried) return built;
-    tried = true;
-    const QString shared = tw::test::sharedDir();
-    if (shared.isEmpty()) return built;
-    static QTemporaryDir dir;
-    const QString target = dir.filePath(QStringLiteral("pxjson"));
-    const auto result = tw::test::run(QStringLiteral("gcc"),
-                                      {QStringLiteral("-O2"), QStringLiteral("-o"), target,
-                                       shared + QStringLiteral("/tools/pxjson.c"), QStringLiteral("-lpx")});
-    if (result.exitCode == 0 && QFileInfo::exists(target)) built = target;
+    static const QString built = tw::test::sharedDir().isEmpty()
+        ? QString()
+        : buildTool(QStringLiteral("pxjson"), tw::test::sharedDir() + QStringLiteral("/tools/pxjson.c"));
+    return built;
+}
+
+QString pxmake()
+{
+    static const QString built = buildTool(QStringLiteral("pxmake"), QStringLiteral(TW_PARADOX_TEST_DIR "/pxmake.c"));
     return built;
 }
 

@@ -19,6 +19,9 @@ QByteArray dumpWithReader(const QString &dbPath);
 // pxjson built from the shared tools into a temporary folder; empty when the
 // shared folder or the compiler or pxlib is missing.
 QString pxjson();
+// pxmake (tests/platform/paradox/pxmake.c), a writer of test tables through
+// pxlib, built the same way; empty when it cannot be built.
+QString pxmake();
 struct Comparison {
     bool same = false;
     QString report;
