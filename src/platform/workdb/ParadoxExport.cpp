@@ -1,0 +1,78 @@
+#include "ParadoxExport.h"
+
+#include "WorkDatabase.h"
+
+#include "platform/paradox/TableWriter.h"
+
+#include <QSet>
+
+namespace tw::workdb {
+
+namespace {
+
+constexpr int kMaxFieldName = 25;
+
+paradox::FieldType fieldType(WorkType type)
+{
+    switch (type) {
+    case WorkType::Memo: return paradox::FieldType::Memo;
+    case WorkType::Int: return paradox::FieldType::Long;
+    case WorkType::Float:
+    case WorkType::Decimal: return paradox::FieldType::Number;
+    case WorkType::DateTime: return paradox::FieldType::Timestamp;
+    case WorkType::OleObject: return paradox::FieldType::Blob;
+    case WorkType::VarChar: return paradox::FieldType::Alpha;
+    }
+    return paradox::FieldType::Memo;
+}
+
+} // namespace
+
+QStringList paradoxFieldNames(const QStringList &names)
+{
+    QStringList result;
+    QSet<QString> used;
+    for (const QString &name : names) {
+        QString candidate = name.left(kMaxFieldName);
+        for (int n = 2; used.contains(candidate.toLower()); ++n) {
+            const QString suffix = QString::number(n);
+            candidate = name.left(kMaxFieldName - static_cast<int>(suffix.size())) + suffix;
+        }
+        used.insert(candidate.toLower());
+        result << candidate;
+    }
+    return result;
+}
+
+ExportResult exportToParadox(WorkDatabase &database, const QString &table, const QString &folder,
+                             const QString &target)
+{
+    database.commit();
+    const QString source = database.requireTable(table);
+    const std::vector<WorkColumn> columns = database.columns(source);
+    QStringList names;
+    for (const WorkColumn &column : columns)
+        names << column.name;
+    names = paradoxFieldNames(names);
+    std::vector<paradox::ColumnSpec> specs;
+    for (size_t i = 0; i < columns.size(); ++i) {
+        paradox::ColumnSpec spec;
+        spec.name = names[static_cast<qsizetype>(i)];
+        spec.type = fieldType(columns[i].type);
+        if (columns[i].type == WorkType::VarChar)
+            spec.size = columns[i].width > 0 ? columns[i].width : 255;
+        specs.push_back(spec);
+    }
+    paradox::TableWriter writer(folder, target, specs);
+    SqliteStatement rows(database.db(), QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(quoteName(source)));
+    std::vector<ado::Variant> row(columns.size());
+    while (rows.step()) {
+        for (size_t i = 0; i < columns.size(); ++i)
+            row[i] = columns[i].read(rows, static_cast<int>(i));
+        writer.appendRow(row);
+    }
+    writer.finish();
+    return {writer.rowCount(), writer.unmappedCharacters()};
+}
+
+} // namespace tw::workdb

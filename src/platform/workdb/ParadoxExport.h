@@ -1,0 +1,27 @@
+#pragma once
+// ParadoxExport: writes a work table out as a new Paradox table, the work of
+// "select * into [Paradox 5.x;Database=FOLDER].[name.db] from [table]".
+
+#include <QString>
+
+namespace tw::workdb {
+
+class WorkDatabase;
+
+struct ExportResult {
+    qint64 rows = 0;
+    qint64 unmappedCharacters = 0; // characters code page 1252 cannot hold, written as "?"
+};
+
+// Column types become Paradox fields: MEMO M, INT I, FLOAT N, DECIMAL N,
+// DATETIME @, OLEOBJECT B, VARCHAR A (its width). Field names longer than
+// Paradox allows are cut and made unique. Fails, writing nothing, when the
+// target table exists; a failure part-way leaves no table behind.
+ExportResult exportToParadox(WorkDatabase &database, const QString &table, const QString &folder,
+                             const QString &target);
+
+// Field names as Paradox takes them: at most 25 characters, unique without
+// regard to case (a cut name that collides gets a number at its end).
+QStringList paradoxFieldNames(const QStringList &names);
+
+} // namespace tw::workdb

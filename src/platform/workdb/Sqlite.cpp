@@ -1,0 +1,147 @@
+#include "Sqlite.h"
+
+#include "platform/ado/RuntimeError.h"
+#include "platform/files/FileSystem.h"
+
+#include <sqlite3.h>
+
+namespace tw::workdb {
+
+using ado::RuntimeError;
+
+SqliteDatabase::SqliteDatabase(const QString &path) : m_path(path)
+{
+    const QString native = files::toNativePath(path);
+    if (path.isEmpty() || !files::exists(path) || files::isDirectory(path))
+        throw RuntimeError(files::kErrFileNotFound,
+                           QStringLiteral("Could not find the work database '%1'.").arg(path));
+    const int rc = sqlite3_open_v2(native.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                                   nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        throw RuntimeError(QStringLiteral("Cannot open the work database '%1': %2.").arg(path, message));
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+    try {
+        // Scratch data: nothing here needs to survive a crash, so no journal and no syncing.
+        exec(QStringLiteral("PRAGMA journal_mode=OFF"));
+        exec(QStringLiteral("PRAGMA synchronous=OFF"));
+        exec(QStringLiteral("PRAGMA cache_size=-16000"));
+        exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    } catch (const RuntimeError &error) {
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        throw RuntimeError(QStringLiteral("'%1' is not a work database this program can use (%2)")
+                               .arg(path, error.description()));
+    }
+}
+
+SqliteDatabase::~SqliteDatabase()
+{
+    sqlite3_close_v2(m_db);
+}
+
+void SqliteDatabase::fail(const QString &what) const
+{
+    throw RuntimeError(QStringLiteral("%1 failed in the work database '%2': %3.")
+                           .arg(what, m_path, QString::fromUtf8(sqlite3_errmsg(m_db))));
+}
+
+void SqliteDatabase::exec(const QString &sql)
+{
+    char *message = nullptr;
+    const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &message);
+    if (rc != SQLITE_OK) {
+        const QString text = message ? QString::fromUtf8(message) : QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_free(message);
+        throw RuntimeError(QStringLiteral("%1 (work database '%2')").arg(text, m_path));
+    }
+}
+
+SqliteStatement::SqliteStatement(SqliteDatabase &db, const QString &sql) : m_db(db)
+{
+    const QByteArray text = sql.toUtf8();
+    check(sqlite3_prepare_v2(db.handle(), text.constData(), static_cast<int>(text.size()), &m_stmt, nullptr),
+          "Preparing a statement");
+}
+
+SqliteStatement::~SqliteStatement()
+{
+    sqlite3_finalize(m_stmt);
+}
+
+void SqliteStatement::check(int rc, const char *what)
+{
+    if (rc != SQLITE_OK)
+        m_db.fail(QLatin1String(what));
+}
+
+bool SqliteStatement::step()
+{
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    m_db.fail(QStringLiteral("A statement"));
+}
+
+void SqliteStatement::reset()
+{
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+}
+
+int SqliteStatement::columnCount() const { return sqlite3_column_count(m_stmt); }
+bool SqliteStatement::columnIsNull(int column) const { return sqlite3_column_type(m_stmt, column) == SQLITE_NULL; }
+qint64 SqliteStatement::columnInteger(int column) const { return sqlite3_column_int64(m_stmt, column); }
+double SqliteStatement::columnDouble(int column) const { return sqlite3_column_double(m_stmt, column); }
+int SqliteStatement::columnType(int column) const { return sqlite3_column_type(m_stmt, column); }
+
+QString SqliteStatement::columnText(int column) const
+{
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+    return QString::fromUtf8(text, sqlite3_column_bytes(m_stmt, column));
+}
+
+QByteArray SqliteStatement::columnBlob(int column) const
+{
+    const auto *data = static_cast<const char *>(sqlite3_column_blob(m_stmt, column));
+    return QByteArray(data, sqlite3_column_bytes(m_stmt, column));
+}
+
+void SqliteStatement::bindNull(int index) { check(sqlite3_bind_null(m_stmt, index), "Binding a value"); }
+
+void SqliteStatement::bindText(int index, const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    check(sqlite3_bind_text64(m_stmt, index, utf8.constData(), static_cast<sqlite3_uint64>(utf8.size()),
+                              SQLITE_TRANSIENT, SQLITE_UTF8),
+          "Binding a value");
+}
+
+void SqliteStatement::bindBlob(int index, const QByteArray &bytes)
+{
+    check(sqlite3_bind_blob64(m_stmt, index, bytes.constData(), static_cast<sqlite3_uint64>(bytes.size()),
+                              SQLITE_TRANSIENT),
+          "Binding a value");
+}
+
+void SqliteStatement::bindInteger(int index, qint64 value)
+{
+    check(sqlite3_bind_int64(m_stmt, index, value), "Binding a value");
+}
+
+void SqliteStatement::bindDouble(int index, double value)
+{
+    check(sqlite3_bind_double(m_stmt, index, value), "Binding a value");
+}
+
+QString quoteName(const QString &name)
+{
+    return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+} // namespace tw::workdb

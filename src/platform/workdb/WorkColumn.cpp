@@ -1,0 +1,247 @@
+#include "WorkColumn.h"
+
+#include "Sqlite.h"
+#include "platform/ado/DataTypeEnum.h"
+#include "platform/ado/RuntimeError.h"
+
+#include <QRegularExpression>
+
+#include <limits>
+#include <sqlite3.h>
+
+namespace tw::workdb {
+
+namespace {
+
+using ado::RuntimeError;
+using ado::Variant;
+
+constexpr int kDefaultVarCharWidth = 255;
+constexpr qint64 kMsPerDay = Variant::kMsPerDay;
+
+[[noreturn]] void mismatch(const WorkColumn &column, const Variant &value)
+{
+    throw RuntimeError(13, QStringLiteral("Data type mismatch: the %1 value '%2' does not fit the %3 column '%4'.")
+                               .arg(QLatin1String(ado::kindName(value.kind())), value.toText().left(60),
+                                    typeWord(column.type), column.name));
+}
+
+Variant parseDateTime(const WorkColumn &column, const Variant &value)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^\s*(-?\d{1,4})-(\d{1,2})-(\d{1,2})(?:[ T](\d{1,2}):(\d{2})(?::(\d{2})(?:\.(\d{1,3}))?)?)?\s*$)"));
+    const QRegularExpressionMatch match = pattern.match(value.asText());
+    if (!match.hasMatch())
+        mismatch(column, value);
+    const QDate date(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
+    const int hours = match.captured(4).toInt();
+    const int minutes = match.captured(5).toInt();
+    const int seconds = match.captured(6).toInt();
+    const int ms = match.captured(7).isEmpty() ? 0 : match.captured(7).leftJustified(3, u'0').toInt();
+    if (!date.isValid() || hours > 23 || minutes > 59 || seconds > 59)
+        mismatch(column, value);
+    return Variant::dateTime(date, ((hours * 60 + minutes) * 60 + seconds) * 1000 + ms);
+}
+
+} // namespace
+
+QDate zeroDate()
+{
+    return QDate(1899, 12, 30);
+}
+
+WorkType workTypeFromWord(const QString &word)
+{
+    const QString base = word.trimmed().section(u'(', 0, 0).section(u' ', 0, 0).trimmed().toUpper();
+    if (base == u"MEMO" || base == u"TEXT" || base == u"LONGTEXT")
+        return WorkType::Memo;
+    if (base == u"INT" || base == u"INTEGER" || base == u"LONG")
+        return WorkType::Int;
+    if (base == u"FLOAT" || base == u"DOUBLE" || base == u"REAL")
+        return WorkType::Float;
+    if (base == u"DECIMAL" || base == u"NUMERIC")
+        return WorkType::Decimal;
+    if (base == u"DATETIME" || base == u"DATE")
+        return WorkType::DateTime;
+    if (base == u"OLEOBJECT" || base == u"LONGBINARY" || base == u"BLOB")
+        return WorkType::OleObject;
+    if (base == u"VARCHAR" || base == u"CHAR")
+        return WorkType::VarChar;
+    throw RuntimeError(QStringLiteral("Syntax error in field definition: unknown type '%1'.").arg(word));
+}
+
+QString typeWord(WorkType type)
+{
+    switch (type) {
+    case WorkType::Memo: return QStringLiteral("MEMO");
+    case WorkType::Int: return QStringLiteral("INT");
+    case WorkType::Float: return QStringLiteral("FLOAT");
+    case WorkType::Decimal: return QStringLiteral("DECIMAL");
+    case WorkType::DateTime: return QStringLiteral("DATETIME");
+    case WorkType::OleObject: return QStringLiteral("OLEOBJECT");
+    case WorkType::VarChar: return QStringLiteral("VARCHAR");
+    }
+    return {};
+}
+
+int adoType(WorkType type)
+{
+    switch (type) {
+    case WorkType::Memo: return ado::adLongVarChar;
+    case WorkType::Int: return ado::adInteger;
+    case WorkType::Float: return ado::adDouble;
+    case WorkType::Decimal: return ado::adNumeric;
+    case WorkType::DateTime: return ado::adDate;
+    case WorkType::OleObject: return ado::adLongVarBinary;
+    case WorkType::VarChar: return ado::adVarChar;
+    }
+    return ado::adEmpty;
+}
+
+QString WorkColumn::declaredType() const
+{
+    // The second word gives SQLite the storage class that keeps the value
+    // exactly as given (a MEMO of digits stays text).
+    switch (type) {
+    case WorkType::Memo: return QStringLiteral("MEMO TEXT");
+    case WorkType::Int: return QStringLiteral("INT");
+    case WorkType::Float: return QStringLiteral("FLOAT");
+    case WorkType::Decimal: return QStringLiteral("DECIMAL TEXT");
+    case WorkType::DateTime: return QStringLiteral("DATETIME INTEGER");
+    case WorkType::OleObject: return QStringLiteral("OLEOBJECT BLOB");
+    case WorkType::VarChar: return QStringLiteral("VARCHAR(%1)").arg(width > 0 ? width : kDefaultVarCharWidth);
+    }
+    return {};
+}
+
+ado::ColumnInfo WorkColumn::info() const
+{
+    ado::ColumnInfo column{name, adoType(type)};
+    if (type == WorkType::VarChar)
+        column.definedSize = width > 0 ? width : kDefaultVarCharWidth;
+    if (type == WorkType::Int)
+        column.precision = 10;
+    if (type == WorkType::Float)
+        column.precision = 15;
+    return column;
+}
+
+Variant WorkColumn::convert(const Variant &value) const
+{
+    using Kind = Variant::Kind;
+    if (value.isNull() || value.isEmpty())
+        return Variant::null();
+    switch (type) {
+    case WorkType::Memo:
+        return Variant::text(value.toText());
+    case WorkType::VarChar: {
+        const QString text = value.toText();
+        const int limit = width > 0 ? width : kDefaultVarCharWidth;
+        if (text.size() > limit)
+            throw RuntimeError(QStringLiteral("The field '%1' is too small to accept the amount of data you "
+                                              "attempted to add (%2 characters, at most %3).")
+                                   .arg(name)
+                                   .arg(text.size())
+                                   .arg(limit));
+        return Variant::text(text);
+    }
+    case WorkType::Int: {
+        if (value.kind() == Kind::Date || value.kind() == Kind::DateTime || value.kind() == Kind::Time ||
+            value.kind() == Kind::Bytes)
+            mismatch(*this, value);
+        qint64 number = 0;
+        try {
+            number = value.toInteger();
+        } catch (const RuntimeError &) {
+            mismatch(*this, value);
+        }
+        if (number < std::numeric_limits<qint32>::min() || number > std::numeric_limits<qint32>::max())
+            throw RuntimeError(6, QStringLiteral("Overflow: %1 does not fit the INT column '%2'.").arg(number).arg(name));
+        return Variant::integer(number);
+    }
+    case WorkType::Float:
+        if (value.kind() == Kind::Date || value.kind() == Kind::DateTime || value.kind() == Kind::Time ||
+            value.kind() == Kind::Bytes)
+            mismatch(*this, value);
+        try {
+            return Variant::real(value.toDouble());
+        } catch (const RuntimeError &) {
+            mismatch(*this, value);
+        }
+    case WorkType::Decimal:
+        switch (value.kind()) {
+        case Kind::Decimal: return value;
+        case Kind::Integer:
+        case Kind::Currency:
+        case Kind::Double: return Variant::decimal(value.toText());
+        case Kind::Text:
+            try {
+                return Variant::decimal(value.asText().trimmed());
+            } catch (const RuntimeError &) {
+                mismatch(*this, value);
+            }
+        default: mismatch(*this, value);
+        }
+    case WorkType::DateTime:
+        switch (value.kind()) {
+        case Kind::DateTime: return value;
+        case Kind::Date: return Variant::dateTime(value.asDate(), 0);
+        case Kind::Time: return Variant::dateTime(zeroDate(), value.asMsOfDay());
+        case Kind::Text: return parseDateTime(*this, value);
+        default: mismatch(*this, value);
+        }
+    case WorkType::OleObject: {
+        if (value.kind() == Kind::Bytes)
+            return value;
+        const QString text = value.toText();
+        bool latin1 = true;
+        for (const QChar c : text)
+            latin1 = latin1 && c.unicode() <= 0xFF;
+        return Variant::bytes(latin1 ? text.toLatin1() : text.toUtf8());
+    }
+    }
+    mismatch(*this, value);
+}
+
+void WorkColumn::bind(SqliteStatement &statement, int index, const Variant &value) const
+{
+    using Kind = Variant::Kind;
+    switch (value.kind()) {
+    case Kind::Null:
+    case Kind::Empty: statement.bindNull(index); break;
+    case Kind::Integer: statement.bindInteger(index, value.asInteger()); break;
+    case Kind::Double: statement.bindDouble(index, value.asDouble()); break;
+    case Kind::Bytes: statement.bindBlob(index, value.asBytes()); break;
+    case Kind::DateTime:
+        statement.bindInteger(index, value.asDate().toJulianDay() * kMsPerDay + value.asMsOfDay());
+        break;
+    default: statement.bindText(index, value.toText()); break;
+    }
+}
+
+Variant WorkColumn::read(const SqliteStatement &statement, int column) const
+{
+    if (statement.columnIsNull(column))
+        return Variant::null();
+    switch (type) {
+    case WorkType::Memo:
+    case WorkType::VarChar: return Variant::text(statement.columnText(column));
+    case WorkType::Int: return Variant::integer(statement.columnInteger(column));
+    case WorkType::Float: return Variant::real(statement.columnDouble(column));
+    case WorkType::Decimal: return Variant::decimal(statement.columnText(column));
+    case WorkType::DateTime: {
+        const qint64 stamp = statement.columnInteger(column);
+        qint64 day = stamp / kMsPerDay;
+        qint64 ms = stamp % kMsPerDay;
+        if (ms < 0) {
+            ms += kMsPerDay;
+            --day;
+        }
+        return Variant::dateTime(QDate::fromJulianDay(day), static_cast<int>(ms));
+    }
+    case WorkType::OleObject: return Variant::bytes(statement.columnBlob(column));
+    }
+    return Variant::null();
+}
+
+} // namespace tw::workdb

@@ -1,0 +1,103 @@
+#include "WorkDatabase.h"
+
+#include "platform/ado/RuntimeError.h"
+
+#include <QSet>
+
+namespace tw::workdb {
+
+using ado::RuntimeError;
+
+QStringList WorkDatabase::tableNames()
+{
+    SqliteStatement query(m_db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT "
+                                               "LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name"));
+    QStringList names;
+    while (query.step())
+        names << query.columnText(0);
+    return names;
+}
+
+QString WorkDatabase::findTable(const QString &name)
+{
+    const QStringList names = tableNames();
+    for (const QString &each : names) {
+        if (each.compare(name, Qt::CaseInsensitive) == 0)
+            return each;
+    }
+    return {};
+}
+
+QString WorkDatabase::requireTable(const QString &name)
+{
+    const QString real = findTable(name);
+    if (real.isEmpty())
+        throw RuntimeError(QStringLiteral("The work database '%1' has no table '%2'.").arg(path(), name));
+    return real;
+}
+
+std::vector<WorkColumn> WorkDatabase::columns(const QString &table)
+{
+    SqliteStatement info(m_db, QStringLiteral("SELECT name, type FROM pragma_table_info(?1)"));
+    info.bindText(1, table);
+    std::vector<WorkColumn> result;
+    while (info.step()) {
+        WorkColumn column;
+        column.name = info.columnText(0);
+        const QString declared = info.columnText(1);
+        column.type = workTypeFromWord(declared);
+        if (column.type == WorkType::VarChar && declared.contains(u'('))
+            column.width = declared.section(u'(', 1).section(u')', 0, 0).toInt();
+        result.push_back(column);
+    }
+    return result;
+}
+
+void WorkDatabase::createTable(const QString &name, const std::vector<WorkColumn> &columns)
+{
+    commit();
+    if (!findTable(name).isEmpty())
+        throw RuntimeError(QStringLiteral("Table '%1' already exists.").arg(name));
+    if (columns.empty())
+        throw RuntimeError(QStringLiteral("Table '%1' needs at least one column.").arg(name));
+    QSet<QString> seen;
+    QStringList definitions;
+    for (const WorkColumn &column : columns) {
+        if (column.name.trimmed().isEmpty())
+            throw RuntimeError(QStringLiteral("A column of table '%1' has no name.").arg(name));
+        if (seen.contains(column.name.toLower()))
+            throw RuntimeError(
+                QStringLiteral("Field '%1' is defined more than once in table '%2'.").arg(column.name, name));
+        seen.insert(column.name.toLower());
+        definitions << quoteName(column.name) + u' ' + column.declaredType();
+    }
+    m_db.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteName(name), definitions.join(QStringLiteral(", "))));
+}
+
+void WorkDatabase::dropTable(const QString &name)
+{
+    commit();
+    m_db.exec(QStringLiteral("DROP TABLE %1").arg(quoteName(requireTable(name))));
+}
+
+void WorkDatabase::beforeAppend()
+{
+    if (m_inTransaction && m_pendingRows >= kRowsPerCommit)
+        commit();
+    if (!m_inTransaction) {
+        m_db.exec(QStringLiteral("BEGIN"));
+        m_inTransaction = true;
+    }
+    ++m_pendingRows;
+}
+
+void WorkDatabase::commit()
+{
+    if (!m_inTransaction)
+        return;
+    m_inTransaction = false;
+    m_pendingRows = 0;
+    m_db.exec(QStringLiteral("COMMIT"));
+}
+
+} // namespace tw::workdb

@@ -1,0 +1,46 @@
+#pragma once
+// WorkDatabase: the staging database on SQLite, shared by a session and the
+// recordsets opened on it. Appended rows are gathered into transactions that
+// commit before any other statement runs, every few thousand rows, and when
+// the appending recordset closes.
+
+#include "Sqlite.h"
+#include "WorkColumn.h"
+
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+namespace tw::workdb {
+
+class WorkDatabase {
+public:
+    static constexpr int kRowsPerCommit = 20000;
+
+    explicit WorkDatabase(const QString &path) : m_db(path) {}
+
+    SqliteDatabase &db() { return m_db; }
+    const QString &path() const { return m_db.path(); }
+
+    // The table's real name (names compare without regard to case), or empty.
+    QString findTable(const QString &name);
+    // The real name; RuntimeError naming the table when there is none.
+    QString requireTable(const QString &name);
+    QStringList tableNames();
+    std::vector<WorkColumn> columns(const QString &table);
+
+    void createTable(const QString &name, const std::vector<WorkColumn> &columns);
+    void dropTable(const QString &name);
+
+    // Starts a transaction when none is open; commits one that has grown long.
+    void beforeAppend();
+    void commit();
+
+private:
+    SqliteDatabase m_db;
+    bool m_inTransaction = false;
+    int m_pendingRows = 0;
+};
+
+} // namespace tw::workdb

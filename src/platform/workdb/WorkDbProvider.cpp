@@ -1,0 +1,131 @@
+#include "WorkDbProvider.h"
+
+#include "ParadoxExport.h"
+#include "WorkDatabase.h"
+#include "WorkTableCursor.h"
+
+#include "platform/ado/DataTypeEnum.h"
+#include "platform/ado/ProviderRegistry.h"
+#include "platform/files/FileSystem.h"
+#include "platform/sql/Parser.h"
+
+#include <QFile>
+
+#include <sqlite3.h>
+
+namespace tw::workdb {
+
+namespace {
+
+using ado::RuntimeError;
+
+constexpr char kParadoxDriverPrefix[] = "Paradox";
+
+class WorkSession final : public ado::Session {
+public:
+    explicit WorkSession(std::shared_ptr<WorkDatabase> database) : m_database(std::move(database)) {}
+
+    void execute(const QString &text) override
+    {
+        const sql::Statement statement = sql::parse(text);
+        if (const auto *create = std::get_if<sql::CreateTable>(&statement)) {
+            std::vector<WorkColumn> columns;
+            for (const sql::ColumnDef &def : create->columns) {
+                WorkColumn column;
+                column.name = def.name;
+                column.type = workTypeFromWord(def.typeName);
+                if (column.type == WorkType::VarChar && !def.typeArgs.empty())
+                    column.width = def.typeArgs.front();
+                if (column.type == WorkType::VarChar && (column.width < 0 || column.width > 255))
+                    throw RuntimeError(QStringLiteral("VARCHAR width %1 of column '%2' is not between 1 and 255.")
+                                           .arg(column.width)
+                                           .arg(def.name));
+                columns.push_back(column);
+            }
+            m_database->createTable(create->table, columns);
+        } else if (const auto *drop = std::get_if<sql::DropTable>(&statement)) {
+            m_database->dropTable(drop->table);
+        } else if (const auto *into = std::get_if<sql::SelectInto>(&statement)) {
+            exportTable(*into);
+        } else {
+            throw RuntimeError(QStringLiteral("The work database cannot run this statement: %1").arg(text.left(200)));
+        }
+    }
+
+    std::unique_ptr<ado::Cursor> openSchema(int schema) override
+    {
+        if (schema != ado::adSchemaTables)
+            throw RuntimeError(QStringLiteral("Schema %1 is not supported by the work database.").arg(schema));
+        m_database->commit();
+        std::vector<ado::SchemaTable> tables;
+        for (const QString &name : m_database->tableNames())
+            tables.push_back({name, QStringLiteral("TABLE")});
+        return ado::makeTablesSchema(tables);
+    }
+
+    std::unique_ptr<ado::Cursor> query(const QString &text, const ado::OpenOptions &options) override
+    {
+        const sql::Statement statement = sql::parse(text);
+        const auto *select = std::get_if<sql::SelectAll>(&statement);
+        if (!select)
+            throw RuntimeError(QStringLiteral("Only SELECT * FROM a table opens rows here: %1").arg(text.left(200)));
+        return std::make_unique<WorkTableCursor>(m_database, select->table, options.wantsUpdates());
+    }
+
+private:
+    void exportTable(const sql::SelectInto &into)
+    {
+        const ado::ConnectionString target = ado::ConnectionString::parse(into.connect);
+        const bool paradox = !target.pairs().empty() &&
+                             target.pairs().front().first.startsWith(QLatin1String(kParadoxDriverPrefix),
+                                                                     Qt::CaseInsensitive);
+        const std::optional<QString> folder = target.value(QStringLiteral("Database"));
+        if (!paradox || !folder)
+            throw RuntimeError(QStringLiteral("Cannot write to '%1': only [Paradox 5.x;Database=folder] targets "
+                                              "are known.")
+                                   .arg(into.connect));
+        exportToParadox(*m_database, into.source, *folder, into.target);
+    }
+
+    std::shared_ptr<WorkDatabase> m_database;
+};
+
+} // namespace
+
+bool WorkDbProvider::accepts(const ado::ConnectionString &cs) const
+{
+    return cs.valueOr(QStringLiteral("Provider")).trimmed().compare(QLatin1String(kProviderName),
+                                                                   Qt::CaseInsensitive) == 0;
+}
+
+std::unique_ptr<ado::Session> WorkDbProvider::open(const ado::ConnectionString &cs, const ado::ConnectionOptions &)
+{
+    const QString path = cs.valueOr(QStringLiteral("Data Source"));
+    return std::make_unique<WorkSession>(std::make_shared<WorkDatabase>(path));
+}
+
+void registerProvider()
+{
+    ado::ProviderRegistry::instance().add(std::make_shared<WorkDbProvider>());
+}
+
+void createWorkDatabase(const QString &path)
+{
+    const QString native = files::toNativePath(path);
+    sqlite3 *db = nullptr;
+    const int rc = sqlite3_open_v2(native.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                                   nullptr);
+    QString problem;
+    if (rc == SQLITE_OK) {
+        // Writing the schema cookie turns the empty file into a real database.
+        if (sqlite3_exec(db, "PRAGMA user_version=1", nullptr, nullptr, nullptr) != SQLITE_OK)
+            problem = QString::fromUtf8(sqlite3_errmsg(db));
+    } else {
+        problem = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+    }
+    sqlite3_close(db);
+    if (!problem.isEmpty())
+        throw RuntimeError(QStringLiteral("Cannot create the work database '%1': %2.").arg(path, problem));
+}
+
+} // namespace tw::workdb

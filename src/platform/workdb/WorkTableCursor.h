@@ -1,0 +1,37 @@
+#pragma once
+// WorkTableCursor: the rows of one work table, walked in the order they were
+// added; opened for updates it also appends rows.
+
+#include "WorkDatabase.h"
+
+#include "platform/ado/Provider.h"
+
+#include <memory>
+
+namespace tw::workdb {
+
+class WorkTableCursor final : public ado::Cursor {
+public:
+    WorkTableCursor(std::shared_ptr<WorkDatabase> database, const QString &table, bool updatable);
+    ~WorkTableCursor() override;
+
+    const std::vector<ado::ColumnInfo> &columns() const override { return m_infos; }
+    qint64 rowCount() const override { return m_rowCount; }
+    bool fetch(std::vector<ado::Variant> &row) override;
+    bool updatable() const override { return m_updatable; }
+    ado::Variant convert(int column, const ado::Variant &value) const override;
+    void append(const std::vector<ado::Variant> &row) override;
+
+private:
+    std::shared_ptr<WorkDatabase> m_database;
+    QString m_table;
+    std::vector<WorkColumn> m_columns;
+    std::vector<ado::ColumnInfo> m_infos;
+    qint64 m_rowCount = 0;
+    bool m_updatable;
+    std::unique_ptr<SqliteStatement> m_select;
+    std::unique_ptr<SqliteStatement> m_insert;
+    bool m_done = false;
+};
+
+} // namespace tw::workdb

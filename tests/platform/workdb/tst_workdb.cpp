@@ -1,0 +1,311 @@
+#include "TestSupport.h"
+#include "platform/ado/Connection.h"
+#include "platform/ado/ProviderRegistry.h"
+#include "platform/ado/Recordset.h"
+#include "platform/paradox/ParadoxProvider.h"
+#include "platform/workdb/ParadoxExport.h"
+#include "platform/workdb/WorkDbProvider.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tw::ado;
+
+class WorkDbTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void missingOrForeignFilesAreClearErrors();
+    void tablesComeAndGo();
+    void valuesAreConvertedToTheColumnType();
+    void conversionFailuresNameTheColumn();
+    void memoDigitsStayText();
+    void exportWritesAParadoxTable();
+    void exportRefusesAnExistingTable();
+    void exportOfAnEmptyTableAndManyRows();
+    void longFieldNamesAreCutAndMadeUnique();
+
+private:
+    QString connectionString() const
+    {
+        return "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=" + m_dir->path() + "\\dbtemp.mdb;";
+    }
+    void openWork(Connection &connection)
+    {
+        connection.CursorLocation = 2;
+        connection.Mode = 3;
+        connection.Open(connectionString());
+    }
+    // Reads a Paradox table of the folder through the Paradox provider.
+    QList<QStringList> readParadox(const QString &table, QStringList *columns = nullptr);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void WorkDbTest::initTestCase()
+{
+    tw::workdb::registerProvider();
+    tw::paradox::registerProvider();
+}
+
+void WorkDbTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    tw::workdb::createWorkDatabase(m_dir->path() + "/dbtemp.mdb");
+    QDir(m_dir->path()).mkdir("px");
+}
+
+QList<QStringList> WorkDbTest::readParadox(const QString &table, QStringList *columns)
+{
+    Connection px;
+    px.CursorLocation = 3;
+    px.Open("Driver={Microsoft Paradox Driver (*.db )};DriverID=538;Fil=Paradox 5.X;DefaultDir=x;Dbq=" +
+            m_dir->path() + "/px;CollatingSequence=ASCII;");
+    Recordset rs;
+    rs.Open("SELECT * FROM `" + table + "`", px);
+    if (columns) {
+        columns->clear();
+        for (int i = 0; i < rs.fields().count(); ++i)
+            *columns << rs.fields()(i).name() + ":" + QString::number(rs.fields()(i).Type());
+    }
+    QList<QStringList> rows;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        QStringList row;
+        for (int i = 0; i < rs.fields().count(); ++i) {
+            const Variant &v = rs.fields()(i).Value();
+            row << (v.isNull() ? QString("<null>") : v.toText());
+        }
+        rows << row;
+    }
+    return rows;
+}
+
+void WorkDbTest::missingOrForeignFilesAreClearErrors()
+{
+    Connection connection;
+    try {
+        connection.Open("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=" + m_dir->path() + "/none.mdb;");
+        QFAIL("opened a missing file");
+    } catch (const RuntimeError &error) {
+        QVERIFY2(error.description().contains("none.mdb"), qPrintable(error.description()));
+    }
+    QVERIFY(!QFile::exists(m_dir->path() + "/none.mdb")); // never created by opening
+    tw::test::writeAll(m_dir->path() + "/foreign.mdb", QByteArray("Standard Jet DB").repeated(100));
+    try {
+        connection.Open("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=" + m_dir->path() + "/foreign.mdb;");
+        QFAIL("opened a foreign file");
+    } catch (const RuntimeError &error) {
+        QVERIFY2(error.description().contains("not a work database"), qPrintable(error.description()));
+    }
+    // An empty file is an empty database.
+    tw::test::writeAll(m_dir->path() + "/empty.mdb", QByteArray());
+    connection.Open("provider=microsoft.jet.oledb.4.0;Data Source=" + m_dir->path() + "/EMPTY.MDB;");
+    QCOMPARE(connection.OpenSchema(adSchemaTables).RecordCount(), qint64(0));
+}
+
+void WorkDbTest::tablesComeAndGo()
+{
+    Connection work;
+    openWork(work);
+    work.Execute("CREATE TABLE `Orders`(`id` INT,`Customer Name` MEMO,`total` FLOAT,`d` DECIMAL,`when` "
+                 "DATETIME,`pic` OLEOBJECT,`flag` VARCHAR);");
+    Recordset schema = work.OpenSchema(adSchemaTables);
+    QCOMPARE(schema.RecordCount(), qint64(1));
+    QCOMPARE(schema.fields()("TABLE_NAME").Value().toText(), QString("Orders"));
+    QCOMPARE(schema.fields()("TABLE_TYPE").Value().toText(), QString("TABLE"));
+    Recordset rs;
+    rs.Open("SELECT * FROM `orders`", work, 2, 3);
+    QStringList types;
+    for (int i = 0; i < rs.fields().count(); ++i)
+        types << rs.fields()(i).name() + ":" + QString::number(rs.fields()(i).Type());
+    QCOMPARE(types, QStringList({"id:3", "Customer Name:201", "total:5", "d:131", "when:7", "pic:205", "flag:200"}));
+    rs.Close();
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, work.Execute("CREATE TABLE `ORDERS`(`x` MEMO);"));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, work.Execute("CREATE TABLE `bad`(`x` MONEY);"));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, work.Execute("CREATE TABLE `dup`(`x` MEMO,`X` INT);"));
+    work.Execute("DROP TABLE [ORDERS]");
+    QCOMPARE(work.OpenSchema(adSchemaTables).RecordCount(), qint64(0));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, work.Execute("DROP TABLE [Orders]"));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, work.Execute("INSERT INTO `x` VALUES('1')"));
+}
+
+void WorkDbTest::valuesAreConvertedToTheColumnType()
+{
+    Connection work;
+    openWork(work);
+    work.Execute("CREATE TABLE `t`(`i` INT,`f` FLOAT,`d` DECIMAL,`w` DATETIME,`b` OLEOBJECT,`v` VARCHAR,`m` MEMO);");
+    Recordset rs;
+    rs.Open("SELECT * FROM `t`", work, 2, 3);
+    rs.AddNew();
+    rs.fields()(0).setValue(Variant::decimal("42"));
+    rs.fields()(1).setValue(Variant::decimal("1234.5678"));
+    rs.fields()(2).setValue(Variant::decimal("-0012.50"));
+    rs.fields()(3).setValue(Variant::date(QDate(1998, 7, 1)));
+    rs.fields()(4).setValue(Variant::bytes(QByteArray("\0\1\2", 3)));
+    rs.fields()(5).setValue(Variant::boolean(true));
+    rs.fields()(6).setValue(Variant::currency(123400));
+    rs.Update();
+    rs.AddNew();
+    rs.fields()(0).setValue(Variant::null());
+    rs.fields()(3).setValue(Variant::time(3600000));
+    rs.fields()(6).setValue(Variant::dateTime(QDate(2001, 2, 3), 4005));
+    rs.Update();
+    rs.AddNew();
+    rs.fields()(3).setValue(Variant::text("2024-02-29 23:59:58.5"));
+    rs.fields()(4).setValue(Variant::text(QString::fromUtf8("é\xc3\xbf")));
+    rs.Update();
+    rs.Close();
+    Recordset back;
+    back.Open("SELECT * FROM `t`", work);
+    QCOMPARE(back.RecordCount(), qint64(3));
+    QCOMPARE(back.fields()(0).Value(), Variant::integer(42));
+    QCOMPARE(back.fields()(1).Value(), Variant::real(1234.5678));
+    QCOMPARE(back.fields()(2).Value(), Variant::decimal("-0012.50"));
+    QCOMPARE(back.fields()(3).Value(), Variant::dateTime(QDate(1998, 7, 1), 0));
+    QCOMPARE(back.fields()(4).Value(), Variant::bytes(QByteArray("\0\1\2", 3)));
+    QCOMPARE(back.fields()(5).Value(), Variant::text("True"));
+    QCOMPARE(back.fields()(6).Value(), Variant::text("12.34"));
+    back.MoveNext();
+    QVERIFY(back.fields()(0).Value().isNull());
+    QVERIFY(back.fields()(1).Value().isNull()); // never set
+    QCOMPARE(back.fields()(3).Value(), Variant::dateTime(QDate(1899, 12, 30), 3600000));
+    QCOMPARE(back.fields()(6).Value().toText(), QString("2001-02-03 00:00:04.005"));
+    back.MoveNext();
+    QCOMPARE(back.fields()(3).Value().toText(), QString("2024-02-29 23:59:58.500"));
+    QCOMPARE(back.fields()(4).Value(), Variant::bytes(QByteArray("\xe9\xff")));
+}
+
+void WorkDbTest::conversionFailuresNameTheColumn()
+{
+    Connection work;
+    openWork(work);
+    work.Execute("CREATE TABLE `t`(`qty` INT,`v` VARCHAR(3),`w` DATETIME);");
+    Recordset rs;
+    rs.Open("SELECT * FROM `t`", work, 2, 3);
+    rs.AddNew();
+    try {
+        rs.fields()(0).setValue(Variant::text("many"));
+        QFAIL("took text into an INT");
+    } catch (const RuntimeError &error) {
+        QVERIFY2(error.description().contains("'qty'"), qPrintable(error.description()));
+    }
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, rs.fields()(0).setValue(Variant::integer(3000000000LL)));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, rs.fields()(1).setValue(Variant::text("abcd")));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, rs.fields()(2).setValue(Variant::text("2024-02-30")));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, rs.fields()(2).setValue(Variant::integer(5)));
+    rs.fields()(1).setValue(Variant::text("abc"));
+    rs.Update();
+    QCOMPARE(rs.RecordCount(), qint64(1));
+}
+
+void WorkDbTest::memoDigitsStayText()
+{
+    Connection work;
+    openWork(work);
+    work.Execute("CREATE TABLE `t`(`m` MEMO,`d` DECIMAL);");
+    Recordset rs;
+    rs.Open("SELECT * FROM `t`", work, 2, 3);
+    rs.AddNew();
+    rs.fields()(0).setValue(Variant::text("00042"));
+    rs.fields()(1).setValue(Variant::text("1.10"));
+    rs.Update();
+    rs.Close();
+    Recordset back;
+    back.Open("SELECT * FROM `t`", work);
+    QCOMPARE(back.fields()(0).Value(), Variant::text("00042"));
+    QCOMPARE(back.fields()(1).Value(), Variant::decimal("1.10"));
+}
+
+void WorkDbTest::exportWritesAParadoxTable()
+{
+    Connection work;
+    openWork(work);
+    work.Execute("CREATE TABLE `customers_2021`(`id` INT,`name` MEMO,`price` FLOAT,`seen` DATETIME,`pic` "
+                 "OLEOBJECT,`code` VARCHAR);");
+    Recordset rs;
+    rs.Open("SELECT * FROM `customers_2021`", work, 2, 3);
+    rs.AddNew();
+    rs.fields()(0).setValue(Variant::integer(7));
+    rs.fields()(1).setValue(Variant::text(QString::fromUtf8("Crème brûlée, \"quoted\"\r\nsecond line") +
+                                          QString(3000, u'x')));
+    rs.fields()(2).setValue(Variant::real(-2.75));
+    rs.fields()(3).setValue(Variant::dateTime(QDate(1999, 12, 31), 86399000));
+    rs.fields()(4).setValue(Variant::bytes(QByteArray("\0\xff\0", 3)));
+    rs.fields()(5).setValue(Variant::text("A-1"));
+    rs.Update();
+    rs.AddNew();
+    rs.Update(); // all Null
+    rs.Close();
+    work.Execute("select * into [Paradox 5.x;Database=" + m_dir->path() + "\\px\\].[customer.db] from [customers_2021]");
+    QStringList columns;
+    const auto rows = readParadox("customer", &columns);
+    QCOMPARE(columns, QStringList({"id:3", "name:201", "price:5", "seen:135", "pic:205", "code:200"}));
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows[0][0], QString("7"));
+    QVERIFY(rows[0][1].startsWith(QString::fromUtf8("Crème brûlée, \"quoted\"\r\nsecond line")));
+    QCOMPARE(rows[0][1].size(), 35 + 3000);
+    QCOMPARE(rows[0][2], QString("-2.75"));
+    QCOMPARE(rows[0][3], QString("1999-12-31 23:59:59"));
+    QCOMPARE(rows[0][4], QString::fromLatin1("\0\xff\0", 3));
+    QCOMPARE(rows[0][5], QString("A-1"));
+    QCOMPARE(rows[1], QStringList(6, "<null>"));
+    // Nothing temporary is left beside the table.
+    QStringList files = QDir(m_dir->path() + "/px").entryList(QDir::Files | QDir::Hidden);
+    files.sort();
+    QCOMPARE(files, QStringList({"customer.db", "customer.mb"}));
+}
+
+void WorkDbTest::exportRefusesAnExistingTable()
+{
+    Connection work;
+    openWork(work);
+    work.Execute("CREATE TABLE `t`(`a` MEMO);");
+    tw::test::writeAll(m_dir->path() + "/px/T.DB", "precious");
+    QVERIFY_THROWS_EXCEPTION(RuntimeError,
+                             work.Execute("select * into [Paradox 5.x;Database=" + m_dir->path() + "/px\\].[t.db] from [t]"));
+    QCOMPARE(tw::test::readAll(m_dir->path() + "/px/T.DB"), QByteArray("precious"));
+    QCOMPARE(QDir(m_dir->path() + "/px").entryList(QDir::Files | QDir::Hidden), QStringList({"T.DB"}));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError,
+                             work.Execute("select * into [dBASE IV;Database=" + m_dir->path() + "].[t.db] from [t]"));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError,
+                             work.Execute("select * into [Paradox 5.x;Database=" + m_dir->path() + "/px].[u.db] from [none]"));
+}
+
+void WorkDbTest::exportOfAnEmptyTableAndManyRows()
+{
+    Connection work;
+    openWork(work);
+    work.Execute("CREATE TABLE `empty`(`a` MEMO,`n` INT);");
+    work.Execute("select * into [Paradox 5.x;Database=" + m_dir->path() + "/px].[empty.db] from [empty]");
+    QCOMPARE(readParadox("empty").size(), 0);
+    work.Execute("CREATE TABLE `many`(`n` INT,`t` MEMO);");
+    Recordset rs;
+    rs.Open("SELECT * FROM `many`", work, 2, 3);
+    const int rows = 45000; // crosses the commit interval twice
+    for (int i = 0; i < rows; ++i) {
+        rs.AddNew();
+        rs.fields()(0).setValue(Variant::integer(i));
+        rs.fields()(1).setValue(Variant::text(QString::number(i % 7)));
+        rs.Update();
+    }
+    rs.Close();
+    work.Execute("select * into [Paradox 5.x;Database=" + m_dir->path() + "/px].[many.db] from [many]");
+    const auto back = readParadox("many");
+    QCOMPARE(back.size(), rows);
+    QCOMPARE(back.last(), QStringList({QString::number(rows - 1), QString::number((rows - 1) % 7)}));
+}
+
+void WorkDbTest::longFieldNamesAreCutAndMadeUnique()
+{
+    const QStringList names = tw::workdb::paradoxFieldNames(
+        {"a_very_long_column_name_number_one", "a_very_long_column_name_number_two", "short", "SHORT"});
+    QCOMPARE(names, QStringList({"a_very_long_column_name_n", "a_very_long_column_name_2", "short", "SHORT2"}));
+    for (const QString &name : names)
+        QVERIFY(name.size() <= 25);
+}
+
+QTEST_GUILESS_MAIN(WorkDbTest)
+#include "tst_workdb.moc"
