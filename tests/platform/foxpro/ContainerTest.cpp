@@ -1,0 +1,249 @@
+// Database containers: reading tables, views and long names; CREATE TABLE and
+// DROP TABLE on a container connection, with the records, backlinks and the
+// .dcx index that Visual FoxPro expects (checked by dcxcheck.py --strict).
+
+#include "CanonicalDump.h"
+#include "TestSupport.h"
+
+#include "platform/ado/Connection.h"
+#include "platform/ado/ProviderRegistry.h"
+#include "platform/ado/Recordset.h"
+#include "platform/ado/RuntimeError.h"
+#include "platform/foxpro/Container.h"
+#include "platform/foxpro/FoxProProvider.h"
+#include "platform/foxpro/PropertyList.h"
+#include "platform/foxpro/TableReader.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace tw;
+using tw::ado::RuntimeError;
+
+namespace {
+
+QString dcxcheck(const QString &dbc)
+{
+    const auto r = tw::test::run("/usr/bin/python3", {tw::test::sharedDir() + "/tools/dcxcheck.py", "--strict",
+                                                      "--no-xbase", dbc});
+    return r.exitCode == 0 ? QString() : QString::fromUtf8(r.out + r.err);
+}
+
+void copyFolder(const QString &from, const QString &to)
+{
+    QDir().mkpath(to);
+    for (const QString &name : QDir(from).entryList(QDir::Files)) {
+        QFile::copy(from + "/" + name, to + "/" + name);
+        QFile(to + "/" + name).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    }
+}
+
+QStringList schema(ado::Connection &c, const QString &type)
+{
+    ado::Recordset rs = c.OpenSchema(ado::adSchemaTables);
+    QStringList names;
+    for (; !rs.Eof(); rs.MoveNext())
+        if (rs.fields()("TABLE_TYPE").Value().asText() == type)
+            names << rs.fields()("TABLE_NAME").Value().asText();
+    return names;
+}
+
+} // namespace
+
+class ContainerTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void propertyListRoundTrip();
+    void readsTheCorpusContainer();
+    void rebuiltIndexOfAnUnchangedContainerPasses();
+    void createTableAddsRecordsBacklinkAndIndex();
+    void tablesInSubfoldersAndManyObjects();
+    void dropTableRemovesRecordsAndFiles();
+    void damagedContainersFailClearly();
+
+private:
+    QString connectionString() const
+    {
+        return QStringLiteral("Provider=vfpoledb.1;Data Source=%1;Collating Sequence=machine;").arg(m_dbc);
+    }
+    std::unique_ptr<ado::ScopedProvider> m_provider;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_folder;
+    QString m_dbc;
+};
+
+void ContainerTest::init()
+{
+    if (!m_provider)
+        m_provider = std::make_unique<ado::ScopedProvider>(std::make_shared<foxpro::FoxProProvider>());
+    if (tw::test::sharedDir().isEmpty())
+        QSKIP("no shared corpus on this machine");
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_folder = m_dir->filePath("db");
+    copyFolder(tw::test::sharedDir() + "/corpus/foxpro/foxprodb", m_folder);
+    m_dbc = m_folder + "/FOXPRO-DB-TEST.DBC";
+}
+
+void ContainerTest::propertyListRoundTrip()
+{
+    // The corpus's "types" table record.
+    const QByteArray stored = QByteArray::fromHex(
+        "08000000010002011100000001000174797065732e646266000f000000010014747970655f696400");
+    const auto list = foxpro::PropertyList::decode(stored);
+    QCOMPARE(list.entries().size(), size_t(3));
+    QCOMPARE(*list.string(foxpro::property::kPath), QByteArray("types.dbf"));
+    QCOMPARE(*list.value(foxpro::property::kClass), QByteArray("\x01"));
+    QCOMPARE(*list.string(foxpro::property::kPrimaryKey), QByteArray("type_id"));
+    QCOMPARE(list.encode(), stored);
+    // A damaged tail is left out.
+    QCOMPARE(foxpro::PropertyList::decode(stored.left(stored.size() - 3)).entries().size(), size_t(2));
+    QCOMPARE(foxpro::PropertyList::decode(QByteArray("\xff\xff\xff\x7f\x01\x00\x01", 7)).entries().size(), size_t(0));
+}
+
+void ContainerTest::readsTheCorpusContainer()
+{
+    foxpro::Container container(m_dbc);
+    const auto tables = container.tables();
+    QCOMPARE(int(tables.size()), 4);
+    QCOMPARE(tables[2].name, QString("contacts"));
+    QCOMPARE(tables[2].relativePath, QString("contacts.dbf"));
+    QCOMPARE(container.tablePath(tables[2]), m_folder + "/contacts.dbf");
+    QCOMPARE(container.fieldNames(tables[2].objectId).size(), 29);
+    QVERIFY(container.findTable("CALLS"));
+    QVERIFY(!container.findTable("orders"));
+    QCOMPARE(container.views(), QStringList());
+}
+
+void ContainerTest::rebuiltIndexOfAnUnchangedContainerPasses()
+{
+    foxpro::Container container(m_dbc);
+    container.rebuildIndex();
+    const QString problems = dcxcheck(m_dbc);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems));
+}
+
+void ContainerTest::createTableAddsRecordsBacklinkAndIndex()
+{
+    ado::Connection c;
+    c.Open(connectionString());
+    c.Execute("CREATE TABLE [" + m_folder + "\\Orders.dbf]([Customer_name] M,[Customer_notes] M,[Scan] BLOB);");
+    c.Execute("INSERT INTO `" + m_folder + "\\Orders.dbf` VALUES('Ann','first','\x01\x02')");
+    QVERIFY(schema(c, "TABLE").contains("orders"));
+
+    // The DBF keeps 10-character names; the container the long ones.
+    foxpro::TableReader table(m_folder + "/Orders.dbf");
+    QCOMPARE(table.header().fields[0].name, QString("CUSTOMER_N"));
+    QCOMPARE(table.header().fields[1].name, QString("CUSTOMER_2"));
+    QCOMPARE(table.header().backlink, QByteArray("foxpro-db-test.dbc"));
+    ado::Recordset rs;
+    rs.Open("SELECT * FROM [ORDERS]", c);
+    QCOMPARE(rs.fields()(0).name(), QString("customer_name"));
+    QCOMPARE(rs.fields()(1).name(), QString("customer_notes"));
+    QCOMPARE(rs.fields()(2).name(), QString("scan"));
+    QCOMPARE(rs.fields()(0).Value().asText(), QString("Ann"));
+
+    foxpro::Container container(m_dbc);
+    const auto entry = container.findTable("orders");
+    QVERIFY(entry);
+    QCOMPARE(entry->relativePath, QString("orders.dbf"));
+    QCOMPARE(container.fieldNames(entry->objectId), QStringList({"customer_name", "customer_notes", "scan"}));
+
+    const QString problems = dcxcheck(m_dbc);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems));
+    const auto dump = tw::test::run("/usr/bin/python3", {tw::test::sharedDir() + "/tools/dbfjson.py", m_dbc});
+    QCOMPARE(dump.exitCode, 0);
+    QVERIFY(dump.out.contains("\"customer_notes\""));
+    const auto cmp = foxpro::test::compareWithDbfjson(m_dbc, foxpro::test::dumpWithReader(m_dbc));
+    QVERIFY2(cmp.ok, qPrintable(cmp.details));
+
+    // A second table of that name is refused, and no file is touched.
+    const QByteArray before = tw::test::readAll(m_dbc);
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute("CREATE TABLE [" + m_folder + "/sub/orders.dbf]([a] M)"));
+    QCOMPARE(tw::test::readAll(m_dbc), before);
+}
+
+void ContainerTest::tablesInSubfoldersAndManyObjects()
+{
+    QDir(m_folder).mkpath("data/2024");
+    ado::Connection c;
+    c.Open(connectionString());
+    c.Execute("CREATE TABLE [" + m_folder + "\\data\\2024\\ledger.dbf]([entry] M)");
+    foxpro::TableReader ledger(m_folder + "/data/2024/ledger.dbf");
+    QCOMPARE(ledger.header().backlink, QByteArray("..\\..\\foxpro-db-test.dbc"));
+    foxpro::Container container(m_dbc);
+    QCOMPARE(container.findTable("ledger")->relativePath, QString("data\\2024\\ledger.dbf"));
+    ado::Recordset rs;
+    rs.Open("SELECT * FROM ledger", c);
+    QCOMPARE(rs.fields()(0).name(), QString("entry"));
+
+    // Enough objects for interior pages on every level of both tags.
+    for (int t = 0; t < 40; ++t) {
+        QStringList columns;
+        for (int f = 0; f < 12; ++f)
+            columns << QStringLiteral("[field_%1_of_table_%2] M").arg(f).arg(t);
+        c.Execute(QStringLiteral("CREATE TABLE [%1/table%2]( %3 )").arg(m_folder).arg(t).arg(columns.join(',')));
+    }
+    QCOMPARE(schema(c, "TABLE").size(), 4 + 1 + 40);
+    QString problems = dcxcheck(m_dbc);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems));
+    for (int t = 0; t < 40; t += 3)
+        c.Execute(QStringLiteral("DROP TABLE [table%1]").arg(t));
+    QCOMPARE(schema(c, "TABLE").size(), 4 + 1 + 40 - 14);
+    problems = dcxcheck(m_dbc);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems));
+}
+
+void ContainerTest::dropTableRemovesRecordsAndFiles()
+{
+    ado::Connection c;
+    c.Open(connectionString());
+    c.Execute("DROP TABLE `Contacts`");
+    QVERIFY(!QFile::exists(m_folder + "/contacts.dbf"));
+    QVERIFY(!QFile::exists(m_folder + "/contacts.FPT"));
+    QVERIFY(!QFile::exists(m_folder + "/contacts.CDX"));
+    QCOMPARE(schema(c, "TABLE"), QStringList({"types", "setup", "calls"}));
+    foxpro::Container container(m_dbc);
+    QCOMPARE(container.fieldNames(12), QStringList());
+    const QString problems = dcxcheck(m_dbc);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems));
+    try {
+        c.Execute("DROP TABLE `contacts`");
+        QFAIL("dropped a table twice");
+    } catch (const RuntimeError &e) {
+        QCOMPARE(e.description(), QString("Table 'contacts' does not exist in %1.").arg(m_dbc));
+    }
+    // The other tables still read.
+    ado::Recordset rs;
+    rs.Open("SELECT * FROM calls", c);
+    QCOMPARE(rs.RecordCount(), qint64(16));
+}
+
+void ContainerTest::damagedContainersFailClearly()
+{
+    const QString garbage = m_folder + "/junk.dbc";
+    QByteArray bytes(4096, '\0');
+    for (int i = 0; i < bytes.size(); ++i)
+        bytes[i] = char((i * 7919) % 251);
+    tw::test::writeAll(garbage, bytes);
+    try {
+        foxpro::Container container(garbage);
+        QFAIL("read a container of garbage");
+    } catch (const RuntimeError &e) {
+        QVERIFY2(e.description().contains("junk.dbc"), qPrintable(e.description()));
+    }
+    // A container whose memo file is gone.
+    QFile::remove(m_folder + "/FOXPRO-DB-TEST.DCT");
+    try {
+        foxpro::Container container(m_dbc);
+        QFAIL("read a container without its memo file");
+    } catch (const RuntimeError &e) {
+        QVERIFY2(e.description().contains("FOXPRO-DB-TEST.DBC") && e.description().contains(".dct"),
+                 qPrintable(e.description()));
+    }
+}
+
+QTEST_GUILESS_MAIN(ContainerTest)
+#include "ContainerTest.moc"
