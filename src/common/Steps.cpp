@@ -25,10 +25,19 @@ QString describeFailure(std::exception_ptr failure)
 void Steps::report(std::exception_ptr failure)
 {
     ++m_failures;
+    const QString description = describeFailure(failure);
+    if (m_quietRepeats) {
+        const QPair<int, QString> key{m_step, description};
+        if (m_reported.contains(key)) {
+            ++m_quieted;
+            return;
+        }
+        m_reported.insert(key);
+    }
     std::optional<QString> extension;
     if (m_statement)
         extension = *m_statement;
-    ShowErrorReport(m_dialogs, m_module, m_routine, m_step, describeFailure(failure), extension);
+    ShowErrorReport(m_dialogs, m_module, m_routine, m_step, description, extension);
 }
 
 } // namespace tw

@@ -6,6 +6,8 @@
 //   Steps steps{dialogs, "Form2", "PushButton3_Click"};
 //   steps(114, [&] { window.setMousePointer(ui::PointerBusy); });
 
+#include <QPair>
+#include <QSet>
 #include <QString>
 
 #include <exception>
@@ -26,6 +28,13 @@ public:
 
     // Reports also show "sql: " and the current text of *statement.
     void reportStatement(const QString *statement) { m_statement = statement; }
+
+    // While on, a failure with the same step and description as one already
+    // reported since the last forgetRepeats() is counted but not shown again,
+    // so that one cause met on every row of a table shows one report.
+    void setQuietRepeats(bool quiet) { m_quietRepeats = quiet; }
+    void forgetRepeats() { m_reported.clear(); }
+    int quietedRepeats() const { return m_quieted; }
 
     // Runs one step; true when it finished without a failure.
     template <typename F>
@@ -54,6 +63,9 @@ private:
     const QString *m_statement = nullptr;
     int m_step = 0;
     int m_failures = 0;
+    bool m_quietRepeats = false;
+    QSet<QPair<int, QString>> m_reported;
+    int m_quieted = 0;
 };
 
 // The description a failure carries: a RuntimeError's text, a standard

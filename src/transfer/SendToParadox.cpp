@@ -1,0 +1,233 @@
+#include "SendToParadox.h"
+
+#include "TransferContext.h"
+#include "TypeRules.h"
+
+#include "common/ConnectionSettings.h"
+#include "common/DoEvents.h"
+#include "common/Main.h"
+#include "common/Steps.h"
+#include "common/TableList.h"
+#include "platform/ado/Connection.h"
+#include "platform/ado/Recordset.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Pointer.h"
+#include "sources/Foxpro.h"
+#include "sources/Paradox.h"
+
+namespace tw::transfer {
+
+namespace {
+
+constexpr int kMaxParadoxName = 8;
+enum class Answer { None, Yes, No };
+
+class ParadoxSender {
+public:
+    explicit ParadoxSender(TransferContext &context)
+        : c(context), steps(context.dialogs, QStringLiteral("Form2"), QStringLiteral("PushButton3_Click"))
+    {
+        steps.setQuietRepeats(true);
+    }
+
+    void run();
+
+private:
+    void copyTable(int index);
+    void copyRows(qint64 lastRow);
+
+    TransferContext &c;
+    Steps steps;
+    ado::Connection work;
+    ado::Connection paradox;
+    ado::Connection foxpro;
+    ado::Recordset source;
+    ado::Recordset target;
+    bool stopped = false;
+};
+
+void ParadoxSender::run()
+{
+    // Lines 100 to 108 create the connection and recordset objects, which are members here.
+    bool hasCurrent = false;
+    steps(112, [&] { hasCurrent = c.foxproList.currentIndex() != -1; });
+    if (!hasCurrent) {
+        steps(306, [&] { c.dialogs.MsgBox(QStringLiteral("Please select a table to send."), ui::vbOKOnly); });
+        return;
+    }
+    steps(114, [&] { c.pointer.setMousePointer(ui::PointerBusy); });
+    steps(116, [&] { work.CursorLocation = ado::adUseServer; });
+    steps(118, [&] { work.Mode = ado::adModeReadWrite; });
+    const bool workOpen = steps(120, [&] {
+        work.Open(QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=") + c.workDatabase + u';');
+    });
+    steps(122, [&] { paradox.CursorLocation = ado::adUseClient; });
+    steps(124, [&] { paradox.Open(Paradox::ParadoxConnectionString(c.settings.paradoxFolder())); });
+    steps(126, [&] { foxpro.CursorLocation = ado::adUseServer; });
+    bool dbc = false;
+    steps(128, [&] { dbc = c.settings.dbcChosen(); });
+    const bool foxproOpen = dbc ? steps(130, [&] { foxpro.Open(Foxpro::FoxProConnectionString(c.settings)); })
+                                : steps(132, [&] { foxpro.Open(Foxpro::FoxProConnectionString(c.settings)); });
+    // Without the work database or the source every table would fail the same
+    // way: the failure has been reported once, and no table is tried.
+    if (workOpen && foxproOpen) {
+        int count = 0;
+        steps(134, [&] { count = c.foxproList.count(); });
+        for (int i = count - 1; i >= 0 && !stopped; --i) {
+            bool selected = false;
+            steps(136, [&] { selected = c.foxproList.selected(i); });
+            if (selected)
+                copyTable(i);
+        }
+    }
+    steps(292, [&] { Paradox::ListParadoxTables(c.paradoxList, c.settings, c.dialogs); });
+    steps(300, [&] { c.pointer.setMousePointer(ui::PointerDefault); });
+    steps(302, [&] {
+        if (work.State())
+            work.Close();
+    });
+    steps(304, [&] {
+        if (foxpro.State())
+            foxpro.Close();
+    });
+}
+
+void ParadoxSender::copyTable(int index)
+{
+    steps.forgetRepeats();
+    QString sourceName;
+    QString targetName;
+    Answer answer = Answer::None;
+    if (!steps(138, [&] { sourceName = c.foxproList.text(index); }))
+        return;
+    steps(142, [&] { targetName = sourceName; });
+    bool longName = false;
+    steps(144, [&] { longName = targetName.size() > kMaxParadoxName; });
+    if (longName) {
+        int reply = ui::vbNo;
+        steps(146, [&] {
+            reply = c.dialogs.MsgBox(targetName.toUpper() + QStringLiteral(" is more than 8 characters. It will be "
+                                                                           "trimmed into ") +
+                                         targetName.left(kMaxParadoxName).toUpper() + QStringLiteral(". Continue?"),
+                                     ui::vbYesNo, QStringLiteral("Continue?"));
+        });
+        if (reply == ui::vbYes)
+            steps(148, [&] { targetName = targetName.left(kMaxParadoxName); });
+        else
+            steps(150, [&] { answer = Answer::No; });
+    }
+    if (answer != Answer::No) { // 152
+        bool listed = false;
+        steps(154, [&] { listed = Main::ListHasItem(c.paradoxList, targetName); });
+        if (listed) {
+            steps(156, [&] {
+                const int reply = c.dialogs.MsgBox(QStringLiteral("Would you like to overwrite ") + sourceName + u'?',
+                                                   ui::vbYesNo, QStringLiteral("Overwrite?"));
+                answer = reply == ui::vbYes ? Answer::Yes : Answer::No;
+            });
+        } else {
+            steps(158, [&] { answer = Answer::None; });
+        }
+    }
+    if (answer == Answer::No) // 160
+        return;
+    if (answer == Answer::Yes) { // 162
+        // The new table cannot be written over one that could not be dropped.
+        if (!steps(164, [&] { paradox.Execute(QStringLiteral("DROP TABLE [") + targetName + u']'); }))
+            return;
+        steps(166, [&] { Main::ListRemoveMatching(c.paradoxList, targetName); });
+    }
+    steps(168, [&] { source.CursorLocation = ado::adUseClient; });
+    if (!steps(170, [&] { source.Open(QStringLiteral("SELECT * FROM \"") + sourceName + u'"', foxpro); }))
+        return;
+    QString definition;
+    steps(172, [&] { definition = QStringLiteral("CREATE TABLE `") + sourceName + QStringLiteral("`("); });
+    int columns = 0;
+    steps(174, [&] { columns = source.fields().count(); });
+    for (int column = 0; column < columns; ++column) {
+        steps(176, [&] { DoEvents(); });
+        QString name;
+        steps(178, [&] { name = source.fields()(column).name(); });
+        QString typeText;
+        steps(180, [&] { typeText = WorkColumnTypeText(source.fields()(column)); });
+        steps(182, [&] { definition += u'`' + name + typeText; });
+    }
+    steps(226, [&] { definition.chop(1); });
+    steps(228, [&] { definition += QStringLiteral(");"); });
+    bool leftOver = false;
+    steps(230, [&] { leftOver = Foxpro::ExistTable(work, sourceName); });
+    if (leftOver)
+        steps(232, [&] { work.Execute(QStringLiteral("DROP TABLE [") + sourceName + u']'); });
+    const bool created = steps(234, [&] { work.Execute(definition); });
+    bool targetOpened = false;
+    if (created) {
+        qint64 lastRow = -1;
+        steps(242, [&] { lastRow = source.RecordCount() - 1; });
+        bool hasRows = false;
+        steps(244, [&] { hasRows = !source.Eof(); });
+        if (hasRows) {
+            targetOpened = steps(246, [&] {
+                target.Open(QStringLiteral("SELECT * FROM `") + sourceName + u'`', work, ado::adOpenDynamic,
+                            ado::adLockOptimistic);
+            });
+            if (targetOpened)
+                copyRows(lastRow);
+        }
+    }
+    steps(272, [&] { c.pointer.setMousePointer(ui::PointerDefault); });
+    steps(274, [&] {
+        c.progress.setProgressValue(0);
+        c.progress.setProgressText(QLatin1String(kProgressCaption));
+    });
+    steps(276, [&] { source.Close(); });
+    if (targetOpened)
+        steps(278, [&] { target.Close(); });
+    // A copy stopped part-way is not written: the table on disk stays as it was.
+    if (created && !stopped) {
+        steps(280, [&] {
+            work.Execute(QStringLiteral("select * into [Paradox 5.x;Database=") +
+                         Main::CollapseBackslashes(c.settings.paradoxFolder() + u'\\') + QStringLiteral("].[") +
+                         targetName + QStringLiteral(".db] from [") + sourceName + u']');
+        });
+        steps(282, [&] { DoEvents(); });
+    }
+    bool workTable = false;
+    steps(284, [&] { workTable = Foxpro::ExistTable(work, sourceName); });
+    if (workTable) {
+        steps(286, [&] { work.Execute(QStringLiteral("DROP TABLE [") + sourceName + u']'); });
+        steps(288, [&] { DoEvents(); });
+    }
+}
+
+void ParadoxSender::copyRows(qint64 lastRow)
+{
+    const int columns = source.fields().count();
+    for (qint64 row = 0; row <= lastRow; ++row) {
+        steps(250, [&] { DoEvents(); });
+        steps(252, [&] {
+            c.progress.setProgressValue(qRound(static_cast<double>(row + 1) / static_cast<double>(lastRow + 1) * 100.0));
+        });
+        // Without a new row the field values have nowhere to go.
+        if (steps(254, [&] { target.AddNew(); })) {
+            for (int column = 0; column < columns; ++column) {
+                steps(258, [&] { DoEvents(); });
+                steps(260, [&] { target.fields()(column).setValue(source.fields()(column).Value()); });
+            }
+            steps(264, [&] { target.Update(); });
+        }
+        steps(270, [&] { source.MoveNext(); });
+        if (c.stopRequested()) {
+            stopped = true;
+            return;
+        }
+    }
+}
+
+} // namespace
+
+void SendTablesToParadox(TransferContext &context)
+{
+    ParadoxSender(context).run();
+}
+
+} // namespace tw::transfer

@@ -1,0 +1,51 @@
+#pragma once
+// TransferContext: everything a transfer or table command works on, given as
+// interfaces so that the window and the command-line program run the same code.
+
+#include "common/CommandGuard.h"
+
+#include <QString>
+
+namespace tw {
+class ConnectionSettings;
+class TableList;
+namespace ui {
+class Dialogs;
+class PointerTarget;
+} // namespace ui
+
+// The window's progress bar (values 0 to 100 and a caption).
+class ProgressSink {
+public:
+    virtual ~ProgressSink() = default;
+    virtual void setProgressValue(int value) = 0;
+    virtual void setProgressText(const QString &text) = 0;
+};
+
+class NullProgress final : public ProgressSink {
+public:
+    void setProgressValue(int value) override { lastValue = value; }
+    void setProgressText(const QString &text) override { lastText = text; }
+    int lastValue = 0;
+    QString lastText;
+};
+
+struct TransferContext {
+    ui::Dialogs &dialogs;
+    const ConnectionSettings &settings;
+    TableList &foxproList;  // List1
+    TableList &paradoxList; // List2
+    ui::PointerTarget &pointer;
+    ProgressSink &progress;
+    // The work database file, as a path text.
+    QString workDatabase;
+    // When set and a close was requested, a command stops after the row it is writing.
+    const BusyState *busy = nullptr;
+
+    bool stopRequested() const { return busy && busy->closeRequested(); }
+};
+
+// The caption the progress bar shows between tables.
+inline constexpr char kProgressCaption[] = "Progress Bar";
+
+} // namespace tw

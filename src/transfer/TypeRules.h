@@ -1,0 +1,32 @@
+#pragma once
+// The column type rules of the two transfers: which work-database type a
+// FoxPro column becomes on its way to Paradox, and which FoxPro column (name
+// and type) a Paradox column becomes on its way to FoxPro.
+
+#include <QString>
+#include <QStringList>
+
+namespace tw::ado {
+class Field;
+}
+
+namespace tw::transfer {
+
+// The text after the column name in the work table's definition, such as
+// "` MEMO,". Character types become MEMO, integers INT; numerics of scale 0
+// and precision 9 or less INT, other numerics, decimals and singles FLOAT (so
+// no fractional digit is lost); long binaries and binaries OLEOBJECT; dates
+// and timestamps DATETIME; doubles FLOAT; anything else VARCHAR.
+QString WorkColumnTypeText(const ado::Field &field);
+
+// The FoxPro column type word: "BLOB" for binary types, "M" for the rest.
+QString FoxProColumnType(int adoType);
+
+// FoxPro column names for the source's column names, in order: every character
+// other than an ASCII letter, digit or "_" becomes "_", a leading digit gets a
+// "_" before it, the first 10 characters are kept, and a name already taken
+// (without regard to case) ends in a number instead, as FoxPro names them
+// (UNIT_PRICE, UNIT_PRIC2, ..., UNIT_PRI10).
+QStringList FoxProColumnNames(const QStringList &names);
+
+} // namespace tw::transfer

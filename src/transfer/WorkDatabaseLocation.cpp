@@ -1,0 +1,43 @@
+#include "WorkDatabaseLocation.h"
+
+#include "common/Main.h"
+#include "platform/ado/RuntimeError.h"
+#include "platform/files/FileSystem.h"
+#include "platform/workdb/WorkDbProvider.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <unistd.h>
+
+namespace tw::transfer {
+
+namespace {
+bool writableFolder(const QString &folder)
+{
+    return ::access(QFile::encodeName(files::toNativePath(folder)).constData(), W_OK) == 0;
+}
+} // namespace
+
+QString WorkDatabasePath(const QString &programFolder, const QString &dataFolder)
+{
+    const QString beside = programFolder + u'\\' + QLatin1String(kWorkDatabaseName);
+    if (writableFolder(programFolder) || dataFolder.isEmpty())
+        return beside;
+    const QString path = QDir(dataFolder).filePath(QLatin1String(kWorkDatabaseName));
+    if (!QFileInfo::exists(path)) {
+        if (!QDir().mkpath(dataFolder))
+            throw ado::RuntimeError(QStringLiteral("Cannot create the folder %1 for the work database.").arg(dataFolder));
+        workdb::createWorkDatabase(path);
+    }
+    return path;
+}
+
+QString WorkDatabasePath()
+{
+    return WorkDatabasePath(Main::ProgramFolder(),
+                            QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
+}
+
+} // namespace tw::transfer
