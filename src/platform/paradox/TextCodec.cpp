@@ -34,6 +34,35 @@ TextCodec::TextCodec(int codePage) : m_codePage(codePage > 0 ? codePage : kDefau
     }
     m_toUtf8 = to;
     m_fromUtf8 = from;
+    buildSingleByteTables();
+}
+
+void TextCodec::buildSingleByteTables()
+{
+    iconv_t cd = static_cast<iconv_t>(m_toUtf8);
+    std::array<char16_t, 256> table{};
+    for (int b = 0; b < 256; ++b) {
+        char in[1] = {static_cast<char>(b)};
+        char out[8];
+        char *ip = in, *op = out;
+        size_t left = 1, room = sizeof out;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        const size_t r = iconv(cd, &ip, &left, &op, &room);
+        if (r == static_cast<size_t>(-1)) {
+            if (errno == EINVAL) return; // a lead byte: a multi-byte code page
+            table[b] = 0xFFFD;
+            continue;
+        }
+        const QString decoded = QString::fromUtf8(out, op - out);
+        if (decoded.size() != 1) return;
+        table[b] = decoded.at(0).unicode();
+    }
+    for (int b = 0; b < 0x80; ++b)
+        if (table[b] != b) return; // keep the ASCII shortcuts exact
+    m_toUnicode = table;
+    for (int b = 255; b >= 0; --b)
+        if (table[b] != 0xFFFD) m_fromUnicode.insert(table[b], static_cast<char>(b));
+    m_singleByte = true;
 }
 
 TextCodec::~TextCodec()
@@ -48,6 +77,11 @@ QString TextCodec::decode(const char *data, int size) const
     bool ascii = true;
     for (int i = 0; i < size && ascii; ++i) ascii = static_cast<unsigned char>(data[i]) < 0x80;
     if (ascii) return QString::fromLatin1(data, size);
+    if (m_singleByte) {
+        QString out(size, Qt::Uninitialized);
+        for (int i = 0; i < size; ++i) out[i] = QChar(m_toUnicode[static_cast<unsigned char>(data[i])]);
+        return out;
+    }
 
     iconv_t cd = static_cast<iconv_t>(m_toUtf8);
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -80,6 +114,17 @@ QByteArray TextCodec::encode(const QString &text, qint64 *unmapped) const
         const QChar c = text.at(i);
         if (c.unicode() < 0x80) {
             out.append(char(c.unicode()));
+            continue;
+        }
+        if (m_singleByte) {
+            const auto found = m_fromUnicode.constFind(c.unicode());
+            if (found != m_fromUnicode.constEnd()) {
+                out.append(found.value());
+                continue;
+            }
+            if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) ++i;
+            out.append('?');
+            if (unmapped) ++*unmapped;
             continue;
         }
         qsizetype length = 1;

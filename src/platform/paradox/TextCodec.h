@@ -3,7 +3,10 @@
 // DOS code page number) and Unicode, through iconv.
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
+
+#include <array>
 
 namespace tw::paradox {
 
@@ -23,7 +26,13 @@ public:
     QByteArray encode(const QString &text, qint64 *unmapped) const;
 
 private:
+    void buildSingleByteTables();
+
     int m_codePage;
+    // Single-byte code pages convert through these tables, without iconv.
+    bool m_singleByte = false;
+    std::array<char16_t, 256> m_toUnicode{};
+    QHash<char16_t, char> m_fromUnicode;
     void *m_toUtf8 = nullptr;   // iconv_t
     void *m_fromUtf8 = nullptr; // iconv_t
 };
