@@ -235,6 +235,8 @@ void FoxProSession::closeWriter(const QString &path)
         return;
     m_replaced[path] += it->second->replacedCharacters();
     m_writers.erase(it);
+    for (auto target = m_insertTargets.begin(); target != m_insertTargets.end();)
+        target = target.value() == path ? m_insertTargets.erase(target) : std::next(target);
 }
 
 void FoxProSession::closeWriters()
@@ -292,17 +294,17 @@ void FoxProSession::createTable(const sql::CreateTable &statement)
 
 void FoxProSession::insert(const sql::Insert &statement)
 {
-    QString path;
-    const QString direct = looksLikePath(statement.table) ? pathForNewTable(statement.table) : QString();
-    if (!direct.isEmpty() && m_writers.count(direct))
-        path = direct;
-    else
-        path = resolve(statement.table, loadContainer()).path;
+    QString path = m_insertTargets.value(statement.table);
+    if (path.isEmpty() || !m_writers.count(path)) {
+        const QString direct = looksLikePath(statement.table) ? pathForNewTable(statement.table) : QString();
+        path = !direct.isEmpty() && m_writers.count(direct) ? direct : resolve(statement.table, loadContainer()).path;
+    }
     std::vector<Variant> values;
     values.reserve(statement.values.size());
     for (const sql::Literal &literal : statement.values)
         values.push_back(valueOf(literal));
     writerFor(path).append(values);
+    m_insertTargets.insert(statement.table, path);
 }
 
 void FoxProSession::dropTable(const sql::DropTable &statement)

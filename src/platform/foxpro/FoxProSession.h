@@ -59,6 +59,7 @@ private:
     QString m_folder;        // real path
     std::map<QString, std::unique_ptr<TableWriter>> m_writers; // by real path
     QHash<QString, qint64> m_replaced; // by real path, from writers already closed
+    QHash<QString, QString> m_insertTargets; // INSERT table text -> real path of an open writer
 };
 
 } // namespace tw::foxpro

@@ -4,6 +4,8 @@
 
 #include "platform/ado/RuntimeError.h"
 
+#include <utility>
+
 namespace tw::foxpro {
 
 using ado::RuntimeError;
@@ -83,19 +85,32 @@ uint32_t MemoFile::append(uint32_t type, const QByteArray &data)
     const qint64 blocks = (total + m_blockSize - 1) / m_blockSize;
     if (qint64(m_nextFree) + blocks > qint64(kMaxBlocks))
         throw RuntimeError(QStringLiteral("%1: the memo file %2 is full.").arg(m_tableName, m_file.name()));
-    QByteArray block(blocks * m_blockSize, '\0');
-    putU32BE(bytesOf(block.data()), type);
-    putU32BE(bytesOf(block.data()) + 4, uint32_t(data.size()));
-    std::copy(data.begin(), data.end(), block.begin() + fpt::kBlockHeaderSize);
-    const uint32_t at = m_nextFree;
-    m_file.writeAt(qint64(at) * m_blockSize, block);
-    m_nextFree = uint32_t(at + blocks);
-    m_size = std::max(m_size, qint64(m_nextFree) * m_blockSize);
-    return at;
+    if (m_pending.isEmpty())
+        m_pendingFirst = m_nextFree;
+    const qsizetype at = m_pending.size();
+    m_pending.resize(at + blocks * m_blockSize);
+    char *block = m_pending.data() + at;
+    std::fill(block, block + blocks * m_blockSize, '\0');
+    putU32BE(bytesOf(block), type);
+    putU32BE(bytesOf(block) + 4, uint32_t(data.size()));
+    std::copy(data.begin(), data.end(), block + fpt::kBlockHeaderSize);
+    const uint32_t first = m_nextFree;
+    m_nextFree = uint32_t(first + blocks);
+    return first;
 }
 
 void MemoFile::commit()
 {
+    if (!m_pending.isEmpty()) {
+        const QByteArray pending = std::exchange(m_pending, QByteArray());
+        try {
+            m_file.writeAt(qint64(m_pendingFirst) * m_blockSize, pending);
+        } catch (...) {
+            m_nextFree = m_pendingFirst; // the row is not written; its blocks are free again
+            throw;
+        }
+        m_size = std::max(m_size, qint64(m_nextFree) * m_blockSize);
+    }
     unsigned char next[4];
     putU32BE(next, m_nextFree);
     m_file.writeAt(fpt::kOffNextFree, reinterpret_cast<const char *>(next), 4);

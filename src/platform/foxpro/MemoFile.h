@@ -43,10 +43,11 @@ public:
     // The data of the memo at block `block` (> 0). RuntimeError naming both
     // files when the pointer or the length leaves the file.
     QByteArray read(uint32_t block) const;
-    // Writes a memo at the next free block and returns that block number. The
-    // header's next-free pointer is written by commit(), once per row.
+    // Places a memo at the next free block and returns that block number. The
+    // blocks of one row are written together by commit().
     uint32_t append(uint32_t type, const QByteArray &data);
-    // Writes the next-free pointer to the header.
+    // Writes the memos appended since the last commit, then the header's
+    // next-free pointer.
     void commit();
     void close() { m_file.close(); }
 
@@ -56,6 +57,8 @@ private:
     int m_blockSize = fpt::kDefaultBlockSize;
     uint32_t m_nextFree = 0;
     qint64 m_size = 0;
+    QByteArray m_pending;       // blocks appended but not yet written
+    uint32_t m_pendingFirst = 0; // block number of m_pending's start
 };
 
 } // namespace tw::foxpro
