@@ -14,7 +14,13 @@ using tw::ado::RuntimeError;
 bool ParadoxProvider::accepts(const tw::ado::ConnectionString &cs) const
 {
     const std::optional<QString> driver = cs.value(QStringLiteral("Driver"));
-    return driver && driver->trimmed().compare(QLatin1String(kDriverName), Qt::CaseInsensitive) == 0;
+    if (!driver) return false;
+    auto bare = [](QString text) {
+        text = text.trimmed();
+        if (text.startsWith(QLatin1Char('{')) && text.endsWith(QLatin1Char('}'))) text = text.mid(1, text.size() - 2);
+        return text;
+    };
+    return bare(*driver).compare(bare(QLatin1String(kDriverName)), Qt::CaseInsensitive) == 0;
 }
 
 std::unique_ptr<tw::ado::Session> ParadoxProvider::open(const tw::ado::ConnectionString &cs,

@@ -171,12 +171,17 @@ void TableReader::decodeRecord(const unsigned char *record, std::vector<Variant>
         try {
             row[i] = isBlobType(f.type) ? decodeBlob(f, record + offset) : decodeScalar(f, record + offset, *m_codec);
         } catch (const RuntimeError &e) {
-            // Errors from the .mb name their file already.
-            if (e.description().contains(QLatin1String(".mb:"), Qt::CaseInsensitive)
-                || e.description().startsWith(m_name))
-                throw RuntimeError(QStringLiteral("%1 (record %2, field '%3')")
-                                       .arg(e.description()).arg(m_recordNumber).arg(f.name));
-            fail(QStringLiteral("record %1, field '%2': %3").arg(m_recordNumber).arg(f.name, e.description()));
+            // Errors of the table itself carry their context already; those
+            // of the .mb name it and get the record and field added; value
+            // errors get the table, record and field.
+            const QString &text = e.description();
+            if (text.startsWith(m_name + QLatin1Char(':'))) throw;
+            if (m_blobs && text.startsWith(QFileInfo(m_mbPath).fileName() + QLatin1Char(':'))) {
+                QString base = text;
+                if (base.endsWith(QLatin1Char('.'))) base.chop(1);
+                throw RuntimeError(QStringLiteral("%1 (record %2, field '%3' of %4).").arg(base).arg(m_recordNumber).arg(f.name, m_name));
+            }
+            fail(QStringLiteral("record %1, field '%2': %3").arg(m_recordNumber).arg(f.name, text));
         }
         offset += f.size;
     }

@@ -55,7 +55,8 @@ QString tempBase(const QString &folder)
 
 } // namespace
 
-TableWriter::TableWriter(const QString &folder, const QString &table, const std::vector<ColumnSpec> &columns)
+TableWriter::TableWriter(const QString &folder, const QString &table, const std::vector<ColumnSpec> &columns,
+                         qint64 expectedRows)
 {
     m_folder = tw::files::toNativePath(folder);
     if (!QFileInfo(m_folder).isDir())
@@ -73,7 +74,7 @@ TableWriter::TableWriter(const QString &folder, const QString &table, const std:
     if (existsWithoutCase(m_folder, m_tableName))
         throw RuntimeError(tw::files::kErrFileExists, QStringLiteral("Table '%1' already exists in %2.").arg(m_tableName, folder));
 
-    defineFields(columns);
+    defineFields(columns, expectedRows);
     const QString mbExtension = extension == QLatin1String("DB") ? QStringLiteral("MB") : QStringLiteral("mb");
     if (m_hasBlobs) m_mbPath = QDir(m_folder).filePath(name + QLatin1Char('.') + mbExtension);
 
@@ -108,7 +109,7 @@ void TableWriter::fail(const QString &problem) const
     throw RuntimeError(QStringLiteral("%1: %2.").arg(m_tableName, problem));
 }
 
-void TableWriter::defineFields(const std::vector<ColumnSpec> &columns)
+void TableWriter::defineFields(const std::vector<ColumnSpec> &columns, qint64 expectedRows)
 {
     if (columns.empty() || columns.size() > size_t(db::kMaxFields))
         fail(QStringLiteral("a table has 1 to 255 fields, not %1").arg(columns.size()));
@@ -161,6 +162,12 @@ void TableWriter::defineFields(const std::vector<ColumnSpec> &columns)
     // Block sizes Paradox offers: 1, 2, 4, 8, 16 and 32 KiB.
     while (m_recordSize > m_blockSize - db::kBlockHeaderSize) m_blockSize *= 2;
     m_recordsPerBlock = (m_blockSize - db::kBlockHeaderSize) / m_recordSize;
+    while (expectedRows > capacity() && m_blockSize < maxBlock) {
+        m_blockSize *= 2;
+        m_recordsPerBlock = (m_blockSize - db::kBlockHeaderSize) / m_recordSize;
+    }
+    if (expectedRows > capacity())
+        fail(QStringLiteral("%1 rows do not fit a Paradox table of this record size (at most %2)").arg(expectedRows).arg(capacity()));
     m_headerSize = static_cast<int>((encodeHeader().size() + db::kHeaderUnit - 1) / db::kHeaderUnit * db::kHeaderUnit);
 }
 
@@ -276,8 +283,7 @@ void TableWriter::flushBlock(bool last)
 {
     if (m_inBlock == 0) return;
     if (m_blocksWritten >= db::kMaxBlocksPerTable)
-        fail(QStringLiteral("more than %1 records do not fit a Paradox table of this record size")
-                 .arg(qint64(db::kMaxBlocksPerTable) * m_recordsPerBlock));
+        fail(QStringLiteral("more than %1 records do not fit a Paradox table of this record size").arg(capacity()));
     const int number = m_blocksWritten + 1;
     auto *p = reinterpret_cast<unsigned char *>(m_block.data());
     putLe16(p, last ? 0 : static_cast<quint16>(number + 1));
@@ -296,8 +302,7 @@ void TableWriter::appendRow(const std::vector<Variant> &row)
     try {
         if (m_inBlock == m_recordsPerBlock) flushBlock(false);
         if (m_blocksWritten >= db::kMaxBlocksPerTable)
-            fail(QStringLiteral("more than %1 records do not fit a Paradox table of this record size")
-                     .arg(qint64(db::kMaxBlocksPerTable) * m_recordsPerBlock));
+            fail(QStringLiteral("more than %1 records do not fit a Paradox table of this record size").arg(capacity()));
         auto *record = reinterpret_cast<unsigned char *>(m_block.data()) + db::kBlockHeaderSize + m_inBlock * m_recordSize;
         encodeRecord(row, record);
         ++m_inBlock;

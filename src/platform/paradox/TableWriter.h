@@ -35,14 +35,20 @@ public:
 
     // folder: a path text (Windows or native separators); table: "name" or
     // "name.db". RuntimeError when the folder is missing, the table exists,
-    // or a column definition is invalid.
-    TableWriter(const QString &folder, const QString &table, const std::vector<ColumnSpec> &columns);
+    // or a column definition is invalid. expectedRows, when known, lets the
+    // writer pick blocks larger than 4 KiB where 65,535 blocks of 4 KiB
+    // would not hold that many rows.
+    TableWriter(const QString &folder, const QString &table, const std::vector<ColumnSpec> &columns,
+                qint64 expectedRows = 0);
     ~TableWriter();
     TableWriter(const TableWriter &) = delete;
     TableWriter &operator=(const TableWriter &) = delete;
 
     const std::vector<FieldDef> &fields() const { return m_fields; }
     int blockSize() const { return m_blockSize; }
+
+    // Rows the table can hold at most.
+    qint64 capacity() const { return qint64(db::kMaxBlocksPerTable) * m_recordsPerBlock; }
 
     // Appends one row (missing trailing values are Null), converting each
     // value to its field's type. On any failure (a value that cannot be
@@ -61,7 +67,7 @@ public:
     QString mbPath() const { return m_mbPath; }
 
 private:
-    void defineFields(const std::vector<ColumnSpec> &columns);
+    void defineFields(const std::vector<ColumnSpec> &columns, qint64 expectedRows);
     QByteArray encodeHeader() const;
     void encodeRecord(const std::vector<tw::ado::Variant> &row, unsigned char *record);
     void flushBlock(bool last);

@@ -351,6 +351,13 @@ void TestParadoxWriter::refusesBadDefinitions()
     writer.finish();
     verifyReadBack(writer.dbPath(), "[\"x\"" + QByteArray(", null").repeated(19) + "]\n");
     QVERIFY(leftovers().isEmpty());
+
+    // Blocks grow when the expected rows would not fit 65,535 blocks of 4 KiB.
+    std::vector<ColumnSpec> four(wide.begin(), wide.begin() + 4); // 1,020-byte records
+    QCOMPARE(TableWriter(m_dir.path(), QStringLiteral("rows1"), four, 200000).blockSize(), 4096);
+    QCOMPARE(TableWriter(m_dir.path(), QStringLiteral("rows2"), four, 1000000).blockSize(), 16384);
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, TableWriter(m_dir.path(), QStringLiteral("rows3"), four, 10000000));
+    QVERIFY(leftovers().isEmpty());
 }
 
 void TestParadoxWriter::convertsValues()
