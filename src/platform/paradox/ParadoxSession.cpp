@@ -105,14 +105,14 @@ std::unique_ptr<tw::ado::Cursor> ParadoxSession::openSchema(int schema)
     return tw::ado::makeTablesSchema(tables);
 }
 
-std::unique_ptr<tw::ado::Cursor> ParadoxSession::query(const QString &sql, const tw::ado::OpenOptions &options)
+// Opened for updates or not, the cursor only reads (Jet cannot update an
+// unkeyed Paradox table either); AddNew on it is refused.
+std::unique_ptr<tw::ado::Cursor> ParadoxSession::query(const QString &sql, const tw::ado::OpenOptions &)
 {
     const tw::sql::Statement statement = tw::sql::parse(sql);
     const auto *select = std::get_if<tw::sql::SelectAll>(&statement);
     if (!select)
         throw RuntimeError(QStringLiteral("Paradox driver: only SELECT * FROM a table opens a recordset: %1").arg(sql.left(80)));
-    if (options.wantsUpdates())
-        throw RuntimeError(QStringLiteral("Paradox driver: table '%1' cannot be opened for updates.").arg(select->table));
     const QString path = findTable(select->table);
     if (path.isEmpty())
         throw RuntimeError(QStringLiteral("Paradox driver: table '%1' does not exist in %2.")

@@ -170,6 +170,11 @@ void TestParadoxProvider::refusesOtherStatements()
     Recordset rs;
     QVERIFY_THROWS_EXCEPTION(RuntimeError, rs.Open(QStringLiteral("DROP TABLE [T]"), c));
     QVERIFY_THROWS_EXCEPTION(RuntimeError, c.OpenSchema(4));
+    // Asked for updates, the recordset still reads, and refuses new rows.
+    Recordset updatable;
+    updatable.Open(QStringLiteral("SELECT * FROM [t]"), c, tw::ado::adOpenDynamic, tw::ado::adLockOptimistic);
+    QCOMPARE(updatable.RecordCount(), qint64(1));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, updatable.AddNew());
     QVERIFY(QFileInfo::exists(m_dir.filePath(QStringLiteral("T.db"))));
 }
 
