@@ -330,7 +330,11 @@ void TableWriter::finish()
         if (existsWithoutCase(m_folder, m_tableName))
             throw RuntimeError(tw::files::kErrFileExists, QStringLiteral("Table '%1' already exists in %2.").arg(m_tableName, m_folder));
         if (m_blobs) {
-            QFile::remove(m_mbPath); // a .mb left without its table
+            // A .mb left without its table, in any letter case, goes.
+            const QString mbName = QFileInfo(m_mbPath).fileName();
+            const QStringList entries = QDir(m_folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+            for (const QString &entry : entries)
+                if (entry.compare(mbName, Qt::CaseInsensitive) == 0) QFile::remove(QDir(m_folder).filePath(entry));
             if (!QFile::rename(m_tempMb, m_mbPath)) fail(QStringLiteral("cannot rename %1 to %2").arg(m_tempMb, m_mbPath));
         }
         if (!QFile::rename(m_tempDb, m_dbPath)) {
