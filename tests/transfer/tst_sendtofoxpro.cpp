@@ -1,0 +1,247 @@
+#include "TestSupport.h"
+#include "TransferFixture.h"
+#include "platform/ado/DataTypeEnum.h"
+#include "platform/paradox/TableWriter.h"
+#include "transfer/SendToFoxPro.h"
+#include "transfer/StatementText.h"
+#include "transfer/TypeRules.h"
+
+#include <QFile>
+#include <QTest>
+
+using namespace tw;
+using namespace tw::ado;
+using tw::paradox::ColumnSpec;
+using tw::paradox::FieldType;
+using tw::test::MemoryTable;
+using tw::test::TransferFixture;
+
+class SendToFoxProTest : public QObject {
+    Q_OBJECT
+private slots:
+    void splitLongValue();
+    void quotedPiecesDoubleQuotesAndKeepPieces();
+    void lineBreaksOutsideValuesOnly();
+    void columnNamesAreValidAndUnique();
+    void noCurrentItemOpensNothing();
+    void buildsTheStatements();
+    void overwriteUsesTheListedSpelling();
+    void answerNoChangesNothing();
+    void unlistedFileIsReplaced();
+    void emptyTableGetsNoInsert();
+    void failedCreateShowsTheStatementAndSkipsTheRows();
+    void unreachableFoxProIsReportedOnce();
+
+private:
+    static void paradoxTable(TransferFixture &f, const QString &name, const std::vector<ColumnSpec> &columns,
+                             const std::vector<std::vector<Variant>> &rows);
+};
+
+void SendToFoxProTest::paradoxTable(TransferFixture &f, const QString &name, const std::vector<ColumnSpec> &columns,
+                                    const std::vector<std::vector<Variant>> &rows)
+{
+    paradox::TableWriter writer(f.paradoxFolder(), name, columns);
+    for (const auto &row : rows)
+        writer.appendRow(row);
+    writer.finish();
+}
+
+void SendToFoxProTest::splitLongValue()
+{
+    QCOMPARE(Foxpro::SplitLongValue(""), QString());
+    QCOMPARE(Foxpro::SplitLongValue(QString(199, u'a')), QString(199, u'a'));
+    QCOMPARE(Foxpro::SplitLongValue(QString(200, u'a')), QString(200, u'a') + "'+'");
+    QCOMPARE(Foxpro::SplitLongValue(QString(450, u'a')),
+             QString(200, u'a') + "'+'" + QString(200, u'a') + "'+'" + QString(50, u'a'));
+}
+
+void SendToFoxProTest::quotedPiecesDoubleQuotesAndKeepPieces()
+{
+    QCOMPARE(Foxpro::QuotedPieces("O'Brien"), QString("O''Brien"));
+    // A quote on a piece boundary stays whole, and pieces count the value's characters.
+    const QString value = QString(199, u'x') + "'" + "y";
+    QCOMPARE(Foxpro::QuotedPieces(value), QString(199, u'x') + "'''+'" + "y");
+    QCOMPARE(Foxpro::QuotedPieces(QString(200, u'z')), QString(200, u'z') + "'+'");
+}
+
+void SendToFoxProTest::lineBreaksOutsideValuesOnly()
+{
+    QCOMPARE(Foxpro::RemoveLineBreaksOutsideValues("INSERT INTO `a\r\nb` VALUES('x\r\ny', 'it''s\n')\r\n"),
+             QString("INSERT INTO `ab` VALUES('x\r\ny', 'it''s\n')"));
+    QCOMPARE(Foxpro::RemoveLineBreaksOutsideValues("INSERT INTO `/o'brien\\t.DBF` VALUES('a\nb')"),
+             QString("INSERT INTO `/o'brien\\t.DBF` VALUES('a\nb')"));
+}
+
+void SendToFoxProTest::columnNamesAreValidAndUnique()
+{
+    QCOMPARE(transfer::FoxProColumnNames({"Customer Name", "Unit/Price", "Photo", "Unit Price", "Unit_Price"}),
+             QStringList({"Customer_N", "Unit_Price", "Photo", "Unit_Pric2", "Unit_Pric3"}));
+    QCOMPARE(transfer::FoxProColumnNames({"2nd", "a-b.c", "", QString::fromUtf8("Größe")}),
+             QStringList({"_2nd", "a_b_c", "_", "Gr__e"}));
+    QStringList many;
+    for (int i = 0; i < 12; ++i)
+        many << "UNIT_PRICE";
+    const QStringList names = transfer::FoxProColumnNames(many);
+    QCOMPARE(names[1], QString("UNIT_PRIC2"));
+    QCOMPARE(names[9], QString("UNIT_PRI10"));
+    QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), 12);
+    QCOMPARE(transfer::FoxProColumnType(adLongVarBinary), QString("BLOB"));
+    QCOMPARE(transfer::FoxProColumnType(adBinary), QString("BLOB"));
+    QCOMPARE(transfer::FoxProColumnType(adCurrency), QString("M"));
+    QCOMPARE(transfer::FoxProColumnType(adLongVarChar), QString("M"));
+}
+
+void SendToFoxProTest::noCurrentItemOpensNothing()
+{
+    TransferFixture f;
+    f.list2.add("ORDERS");
+    auto context = f.context();
+    transfer::SendTablesToFoxPro(context);
+    QCOMPARE(f.dialogs.boxes().size(), size_t(1));
+    QCOMPARE(f.dialogs.boxes()[0].text, QString("Please select a table to send."));
+    QVERIFY(f.foxpro().executed.isEmpty());
+}
+
+void SendToFoxProTest::buildsTheStatements()
+{
+    TransferFixture f;
+    paradoxTable(f, "orders",
+                 {{"Customer Name", FieldType::Alpha, 40}, {"Unit/Price", FieldType::Money}, {"Photo", FieldType::Blob},
+                  {"Notes", FieldType::Memo}, {"Qty", FieldType::Long}},
+                 {{Variant::text("O'Brien"), Variant::null(), Variant::bytes(QByteArray("\0\x01\xff", 3)),
+                   Variant::text("line one\r\nline two"), Variant::integer(42)},
+                  {Variant::null(), Variant::real(12.5), Variant::null(), Variant::text(QString(450, u'q')),
+                   Variant::integer(-1)}});
+    f.list2.add("ORDERS");
+    f.list2.select({"ORDERS"});
+    auto context = f.context();
+    transfer::SendTablesToFoxPro(context);
+    QVERIFY2(f.dialogs.boxes().empty(), f.dialogs.boxes().empty() ? "" : qPrintable(f.dialogs.boxes()[0].text));
+    const QString path = f.foxproFolder() + "\\ORDERS.DBF";
+    const QStringList executed = f.foxpro().executed;
+    QCOMPARE(executed.size(), 3);
+    QCOMPARE(executed[0], "CREATE TABLE [" + path + "]([Customer_N] M,[Unit_Price] M,[Photo] BLOB,[Notes] M,[Qty] M);");
+    QCOMPARE(executed[1], "INSERT INTO `" + path + "` VALUES('O''Brien', '', '" + QString::fromLatin1("\0\x01\xff", 3) +
+                              "', 'line one\r\nline two', '42')");
+    QCOMPARE(executed[2], "INSERT INTO `" + path + "` VALUES('', '12.5', '', '" + QString(200, u'q') + "'+'" +
+                              QString(200, u'q') + "'+'" + QString(50, u'q') + "', '-1')");
+    // The rows arrived as the FoxPro side parses them.
+    const auto &rows = f.foxpro().tables[path.toUpper()].rows;
+    QCOMPARE(rows.size(), size_t(2));
+    QCOMPARE(rows[0][3], Variant::text("line one\r\nline two"));
+    QCOMPARE(rows[1][3].toText().size(), 450);
+    QCOMPARE(f.list1.items(), QStringList({"orders"}));
+    QCOMPARE(f.progress.texts.last(), QString("Progress Bar"));
+    QCOMPARE(f.progress.values.last(), 0);
+    QCOMPARE(f.pointer.MousePointer(), 0);
+}
+
+void SendToFoxProTest::overwriteUsesTheListedSpelling()
+{
+    TransferFixture f;
+    paradoxTable(f, "Orders", {{"a", FieldType::Alpha, 5}}, {{Variant::text("x")}});
+    MemoryTable old;
+    old.columns = {{"a", adLongVarChar}};
+    f.foxpro().tables["ORDERS"] = old;
+    f.list1.add("ORDERS");
+    f.list2.add("Orders");
+    f.list2.select({"Orders"});
+    f.dialogs.expectMessage(ui::vbYes);
+    auto context = f.context();
+    transfer::SendTablesToFoxPro(context);
+    QCOMPARE(f.dialogs.boxes()[0].text, QString("Would you like to overwrite ORDERS?"));
+    QCOMPARE(f.foxpro().executed[0], QString("DROP TABLE `ORDERS`"));
+    QVERIFY(f.foxpro().executed[1].startsWith("CREATE TABLE [" + f.foxproFolder() + "\\ORDERS.DBF]("));
+    QCOMPARE(f.list1.items(), QStringList({"orders"}));
+}
+
+void SendToFoxProTest::answerNoChangesNothing()
+{
+    TransferFixture f;
+    paradoxTable(f, "orders", {{"a", FieldType::Alpha, 5}}, {{Variant::text("x")}});
+    tw::test::writeAll(f.foxproFolder() + "/orders.dbf", "keep");
+    f.list1.add("orders");
+    f.list2.add("ORDERS");
+    f.list2.select({"ORDERS"});
+    f.dialogs.expectMessage(ui::vbNo);
+    auto context = f.context();
+    transfer::SendTablesToFoxPro(context);
+    QVERIFY(f.foxpro().executed.isEmpty());
+    QCOMPARE(tw::test::readAll(f.foxproFolder() + "/orders.dbf"), QByteArray("keep"));
+    QCOMPARE(f.list1.items(), QStringList({"orders"}));
+}
+
+void SendToFoxProTest::unlistedFileIsReplaced()
+{
+    TransferFixture f;
+    paradoxTable(f, "orders", {{"a", FieldType::Alpha, 5}}, {});
+    tw::test::writeAll(f.foxproFolder() + "/ORDERS.DBF", "stale");
+    f.list2.add("ORDERS");
+    f.list2.select({"ORDERS"});
+    auto context = f.context();
+    transfer::SendTablesToFoxPro(context);
+    QVERIFY(f.dialogs.boxes().empty());
+    QVERIFY(!QFile::exists(f.foxproFolder() + "/ORDERS.DBF"));
+    QCOMPARE(f.foxpro().executed.size(), 1); // CREATE only: no rows
+    QVERIFY(!f.progress.values.contains(100));
+}
+
+void SendToFoxProTest::emptyTableGetsNoInsert()
+{
+    TransferFixture f;
+    paradoxTable(f, "a", {{"n", FieldType::Number}}, {});
+    paradoxTable(f, "b", {{"n", FieldType::Number}}, {{Variant::real(1)}});
+    f.list2.add("A");
+    f.list2.add("B");
+    f.list2.select({"A", "B"});
+    auto context = f.context();
+    transfer::SendTablesToFoxPro(context);
+    // Walked from the bottom of the list up.
+    QCOMPARE(f.list1.items(), QStringList({"b", "a"}));
+    QCOMPARE(f.foxpro().executed.filter("INSERT").size(), 1);
+}
+
+void SendToFoxProTest::failedCreateShowsTheStatementAndSkipsTheRows()
+{
+    TransferFixture f;
+    paradoxTable(f, "t", {{"a", FieldType::Alpha, 5}}, {{Variant::text("one")}, {Variant::text("two")}});
+    f.list2.add("T");
+    f.list2.select({"T"});
+    f.dialogs.setFallback(ui::vbOK);
+    auto context = f.context();
+    transfer::SendTablesToFoxPro(context);
+    QVERIFY(f.dialogs.boxes().empty());
+    // A second copy finds a table the FoxPro side will not create again.
+    f.list1.clear();
+    f.foxpro().tables.clear();
+    f.foxpro().executed.clear();
+    f.foxpro().tables[(f.foxproFolder() + "\\T.DBF").toUpper()] = {}; // CREATE will refuse: already there
+    transfer::SendTablesToFoxPro(context);
+    QCOMPARE(f.dialogs.boxes().size(), size_t(1));
+    const QString report = f.dialogs.boxes()[0].text;
+    QVERIFY2(report.contains("in Quillmark2021/08/31.Form2.PushButton4_Click at line 148\r\r"), qPrintable(report));
+    QVERIFY2(report.endsWith("\r\rsql: CREATE TABLE [" + f.foxproFolder() + "\\T.DBF]([a] M);"), qPrintable(report));
+    QCOMPARE(f.foxpro().executed.filter("INSERT").size(), 0);
+    QVERIFY(f.list1.items().isEmpty());
+}
+
+void SendToFoxProTest::unreachableFoxProIsReportedOnce()
+{
+    TransferFixture f;
+    paradoxTable(f, "x", {{"a", FieldType::Alpha, 5}}, {{Variant::text("one")}});
+    paradoxTable(f, "y", {{"a", FieldType::Alpha, 5}}, {{Variant::text("two")}});
+    f.list2.add("X");
+    f.list2.add("Y");
+    f.list2.select({"X", "Y"});
+    f.settings.freeTables.clear(); // no FoxPro folder: the provider refuses the connection
+    f.memory->refused << "";
+    f.dialogs.setFallback(ui::vbOK);
+    auto context = f.context();
+    transfer::SendTablesToFoxPro(context);
+    QCOMPARE(f.dialogs.boxes().size(), size_t(1));
+    QVERIFY(f.dialogs.boxes()[0].text.contains("at line 110\r\r"));
+    QVERIFY(f.dialogs.boxes()[0].text.endsWith("\r\rsql: "));
+}
+
+QTEST_GUILESS_MAIN(SendToFoxProTest)
+#include "tst_sendtofoxpro.moc"
