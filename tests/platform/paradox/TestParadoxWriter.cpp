@@ -83,6 +83,7 @@ private slots:
     void emptyTable();
     void manyRows();
     void headerMatchesCorpusLayout();
+    void blobFileMatchesCorpus();
     void refusesExistingTable();
     void failureAndAbandonLeaveNothing();
     void refusesBadDefinitions();
@@ -277,6 +278,32 @@ void TestParadoxWriter::headerMatchesCorpusLayout()
     QCOMPARE(quint8(ours[0x05]), quint8(4)); // 4 KiB blocks
     // The records themselves, byte for byte.
     QCOMPARE(ours.mid(0x800 + 6, 4), theirs.mid(0x800 + 6, 4));
+}
+
+void TestParadoxWriter::blobFileMatchesCorpus()
+{
+    if (tw::test::sharedDir().isEmpty()) QSKIP("no shared corpus on this machine");
+    // memo.db: an autoincrement and a memo with a 240-byte leader; record 1
+    // holds 555 bytes in a sub-allocated block, record 2 fits its leader.
+    const QString corpus = tw::test::sharedDir() + QStringLiteral("/corpus/paradox/");
+    TableReader original(corpus + QStringLiteral("memo.db"));
+    Rows rows;
+    std::vector<Variant> row;
+    while (original.next(row)) rows.push_back(row);
+    const QString db = write(QStringLiteral("memo"), {{QStringLiteral("Id"), FieldType::AutoIncrement},
+                                                      {QStringLiteral("MEMO"), FieldType::Memo, 240}}, rows);
+    const QByteArray ourDb = tw::test::readAll(db), theirDb = tw::test::readAll(corpus + QStringLiteral("memo.db"));
+    const int recordBytes = 2 * 254;
+    QCOMPARE(ourDb.mid(0x800 + 6, recordBytes).toHex(), theirDb.mid(0x800 + 6, recordBytes).toHex());
+    QCOMPARE(ourDb.mid(0x800, 6).toHex(), theirDb.mid(0x800, 6).toHex()); // block header
+    QCOMPARE(ourDb.mid(0x49, 4).toHex(), theirDb.mid(0x49, 4).toHex());   // last autoincrement value
+    const QByteArray ourMb = tw::test::readAll(m_dir.filePath(QStringLiteral("memo.mb")));
+    const QByteArray theirMb = tw::test::readAll(corpus + QStringLiteral("memo.mb"));
+    QCOMPARE(ourMb.size(), theirMb.size());
+    QCOMPARE(ourMb.left(0x38).toHex(), theirMb.left(0x38).toHex());                 // header block
+    QCOMPARE(ourMb.mid(0x1000, 3).toHex(), theirMb.mid(0x1000, 3).toHex());         // type 3, 1
+    QCOMPARE(ourMb.mid(0x1000 + 12, 64 * 5).toHex(), theirMb.mid(0x1000 + 12, 64 * 5).toHex()); // entries
+    QCOMPARE(ourMb.mid(0x1000 + 0x150, 555), theirMb.mid(0x1000 + 0x150, 555));     // the value
 }
 
 void TestParadoxWriter::refusesExistingTable()
