@@ -71,6 +71,7 @@ private slots:
     void deletedRowsAreSkippedAndCounted();
     void damagedFilesGiveClearErrors_data();
     void damagedFilesGiveClearErrors();
+    void flippedBytesNeverCrash();
 
 private:
     QTemporaryDir m_dir;
@@ -418,6 +419,57 @@ void TableReaderTest::damagedFilesGiveClearErrors()
     const QString error = readError(path);
     QVERIFY2(error.contains(expected), qPrintable("got: " + error));
     QVERIFY2(error.contains(name), qPrintable("the message does not name the file: " + error));
+}
+
+void TableReaderTest::flippedBytesNeverCrash()
+{
+    if (tw::test::sharedDir().isEmpty())
+        QSKIP("no shared corpus on this machine");
+    // Every mutation either reads or fails with a message naming a file.
+    const QString corpus = tw::test::sharedDir() + "/corpus/foxpro";
+    const QStringList tables = {"free/memotest.dbf", "free/dbase_31.dbf", "free/dbase_32.dbf", "free/dbase_03.dbf",
+                                "foxprodb/calls.dbf", "foxprodb/FOXPRO-DB-TEST.DBC"};
+    const unsigned char values[] = {0x00, 0xFF, 0x7F, 0x2A, 0x30};
+    int failures = 0;
+    int mutations = 0;
+    for (const QString &table : tables) {
+        const QString source = corpus + "/" + table;
+        const bool container = table.endsWith(".DBC");
+        const QString memoSource = findCompanion(source, container ? ".dct" : ".fpt");
+        const QByteArray dbf = tw::test::readAll(source);
+        const QByteArray memo = memoSource.isEmpty() ? QByteArray() : tw::test::readAll(memoSource);
+        const QString base = QFileInfo(table).completeBaseName();
+        const QString target = m_dir.filePath("flip_" + base + (container ? ".dbc" : ".dbf"));
+        const QString memoTarget = m_dir.filePath("flip_" + base + (container ? ".dct" : ".fpt"));
+        quint32 seed = 12345;
+        auto nextRandom = [&seed] {
+            seed = seed * 1103515245u + 12345u;
+            return seed >> 8;
+        };
+        for (int round = 0; round < 120; ++round) {
+            QByteArray d = dbf;
+            QByteArray m = memo;
+            const bool inMemo = !m.isEmpty() && round % 4 == 3;
+            QByteArray &victim = inMemo ? m : d;
+            // Mostly the header and the start of the data, where sizes and pointers live.
+            const qsizetype limit = std::min<qsizetype>(victim.size(), round % 2 ? 1024 : victim.size());
+            const qsizetype at = qsizetype(nextRandom() % quint32(limit));
+            victim[at] = char(values[round % 5]);
+            if (round % 7 == 0)
+                victim.truncate(qsizetype(nextRandom() % quint32(victim.size())));
+            tw::test::writeAll(target, d);
+            if (!m.isEmpty())
+                tw::test::writeAll(memoTarget, m);
+            ++mutations;
+            const QString error = readError(target);
+            if (!error.isEmpty()) {
+                ++failures;
+                QVERIFY2(error.contains("flip_" + base, Qt::CaseInsensitive), qPrintable(error));
+            }
+        }
+    }
+    QVERIFY(failures > 0);
+    QVERIFY(failures < mutations);
 }
 
 QTEST_GUILESS_MAIN(TableReaderTest)
