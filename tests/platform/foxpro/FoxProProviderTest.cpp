@@ -71,6 +71,7 @@ private slots:
     void selectFromContainerUsesLongNames();
     void missingTableAndOtherStatementsFail();
     void cursorOutlivesItsConnection();
+    void registerProviderAddsItToTheRegistry();
 
 private:
     std::unique_ptr<ado::ScopedProvider> m_provider;
@@ -227,6 +228,17 @@ void FoxProProviderTest::cursorOutlivesItsConnection()
     for (; !rs.Eof(); rs.MoveNext())
         ++rows;
     QCOMPARE(rows, rs.RecordCount());
+}
+
+void FoxProProviderTest::registerProviderAddsItToTheRegistry()
+{
+    m_provider.reset();
+    const auto cs = ado::ConnectionString::parse("Provider=vfpoledb.1;Data Source=/;");
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, ado::ProviderRegistry::instance().find(cs));
+    foxpro::registerProvider();
+    const auto provider = ado::ProviderRegistry::instance().find(cs);
+    QVERIFY(dynamic_cast<foxpro::FoxProProvider *>(provider.get()));
+    ado::ProviderRegistry::instance().remove(provider.get());
 }
 
 QTEST_GUILESS_MAIN(FoxProProviderTest)

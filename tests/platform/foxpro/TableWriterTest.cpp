@@ -71,6 +71,7 @@ private slots:
     void createRefusesExistingFiles();
     void dropRemovesTheTableFiles();
     void appendToDamagedTableFails();
+    void manyTablesInOneSession();
 
 private:
     QString connectionString() const
@@ -324,6 +325,28 @@ void TableWriterTest::appendToDamagedTableFails()
     }
     c.Execute("CREATE TABLE [" + m_folder + "/two.dbf]([a] M,[b] M)");
     QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute("INSERT INTO `" + m_folder + "/two.dbf` VALUES('only one')"));
+}
+
+void TableWriterTest::manyTablesInOneSession()
+{
+    // More tables than the session keeps open: closed ones are reopened for appending.
+    ado::Connection c;
+    c.Open(connectionString());
+    QDir().mkpath(m_folder + "/many");
+    const int tables = 70;
+    for (int t = 0; t < tables; ++t)
+        c.Execute(QStringLiteral("CREATE TABLE [%1/many/t%2]([a] M,[b] BLOB)").arg(m_folder).arg(t));
+    for (int round = 0; round < 3; ++round)
+        for (int t = 0; t < tables; ++t)
+            c.Execute(QStringLiteral("INSERT INTO `%1/many/t%2` VALUES('r%3','%4')")
+                          .arg(m_folder).arg(t).arg(round).arg(QString(round * 50, 'z')));
+    for (int t = 0; t < tables; t += 13) {
+        const auto rows = readRows(QStringLiteral("%1/many/t%2.dbf").arg(m_folder).arg(t));
+        QCOMPARE(rows.size(), size_t(3));
+        QCOMPARE(rows[2][0].asText(), QString("r2"));
+        QCOMPARE(rows[2][1].asBytes(), QByteArray(100, 'z'));
+        QCOMPARE(rows[1][1].asBytes(), QByteArray(50, 'z'));
+    }
 }
 
 QTEST_GUILESS_MAIN(TableWriterTest)
