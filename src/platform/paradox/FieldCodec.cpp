@@ -30,7 +30,8 @@ constexpr unsigned char kBcdDecimalsMask = 0x3F;
 constexpr qint64 kMsPerDay = Variant::kMsPerDay;
 // Money becomes ADO currency while it fits the scaled 64-bit integer.
 constexpr double kCurrencyLimit = 9.0e14;
-constexpr double kCurrencyScale = 10000.0;
+constexpr qint64 kCurrencyUnits = 10000; // ADO currency: ten-thousandths
+constexpr double kCurrencyScale = double(kCurrencyUnits);
 
 [[noreturn]] void refuse(const FieldDef &field, const Variant &value, const QString &why)
 {
@@ -73,7 +74,8 @@ qint64 toWhole(const FieldDef &field, const Variant &value, qint64 limit)
         v = value.asInteger();
     } else if (value.kind() == Kind::Currency) {
         const qint64 c = value.asCurrency();
-        v = c / 10000 + ((c % 10000) * 2 >= 10000 ? 1 : ((c % 10000) * 2 <= -10000 ? -1 : 0));
+        const qint64 rest = c % kCurrencyUnits; // rounds half away from zero
+        v = c / kCurrencyUnits + (rest * 2 >= kCurrencyUnits ? 1 : (rest * 2 <= -kCurrencyUnits ? -1 : 0));
     } else {
         if (value.kind() == Kind::Text || value.kind() == Kind::Decimal) {
             bool ok = false;
@@ -140,7 +142,10 @@ QString decimalDigits(const FieldDef &field, const Variant &value, int decimals)
     case Kind::Currency: {
         const qint64 c = value.asCurrency();
         const quint64 a = c < 0 ? quint64(-(c + 1)) + 1 : quint64(c);
-        text = QStringLiteral("%1%2.%3").arg(c < 0 ? QStringLiteral("-") : QString()).arg(a / 10000).arg(a % 10000, 4, 10, QChar('0'));
+        text = QStringLiteral("%1%2.%3")
+                   .arg(c < 0 ? QStringLiteral("-") : QString())
+                   .arg(a / kCurrencyUnits)
+                   .arg(a % kCurrencyUnits, 4, 10, QChar('0'));
         break;
     }
     case Kind::Double: {
@@ -302,7 +307,8 @@ Variant decodeScalar(const FieldDef &field, const unsigned char *data, const Tex
             return Variant::currency(std::llround(d * kCurrencyScale));
         return Variant::real(d);
     }
-    case FieldType::Logical: return Variant::boolean(data[0] & 0x80 ? (data[0] & 0x7F) != 0 : true);
+    case FieldType::Logical: // 0x80 false, 0x81 true; other non-zero bytes count as true
+        return Variant::boolean(data[0] & kFalse ? (data[0] & ~kFalse & 0xFF) != 0 : true);
     case FieldType::Date: {
         const QDate date = QDate::fromJulianDay(qint64(getLong(data)) + kJulianDayOfDayZero);
         if (!date.isValid()) throw RuntimeError(QStringLiteral("date %1 is out of range").arg(getLong(data)));

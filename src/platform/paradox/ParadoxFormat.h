@@ -133,7 +133,8 @@ constexpr int kSubFirstChunk = 0x15; // data begins after the header and the ent
 constexpr int kSubChunks = kBlockSize / kSubGranule - kSubFirstChunk;
 constexpr int kSubMaxBlob = 2048;
 constexpr int kSingleIndex = 0xFF;
-constexpr int kGraphicPrefix = 8;
+constexpr int kGraphicPrefix = 8;   // mark, then u32 length of the image
+constexpr unsigned char kGraphicMark[4] = {0x01, 0x00, 0x00, 0x01};
 } // namespace mb
 
 // Byte codecs. Callers check bounds before calling.

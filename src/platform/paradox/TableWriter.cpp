@@ -250,7 +250,7 @@ void TableWriter::encodeRecord(const std::vector<Variant> &row, unsigned char *r
         if (!isBlobType(f.type)) {
             encodeScalar(f, value, out, m_codec, &m_unmapped);
             if (f.type == FieldType::AutoIncrement && !value.isNull() && !value.isEmpty())
-                m_maxAutoIncrement = qMax<qint64>(m_maxAutoIncrement, static_cast<qint32>(getBe32(out) ^ 0x80000000u));
+                m_maxAutoIncrement = qMax(m_maxAutoIncrement, decodeScalar(f, out, m_codec).asInteger());
             continue;
         }
         std::memset(out, 0, static_cast<size_t>(f.size));
@@ -265,9 +265,8 @@ void TableWriter::encodeRecord(const std::vector<Variant> &row, unsigned char *r
         } else if (graphic) {
             QByteArray stored(mb::kGraphicPrefix, '\0');
             auto *g = reinterpret_cast<unsigned char *>(stored.data());
-            g[0] = 0x01;
-            g[3] = 0x01;
-            putLe32(g + 4, static_cast<quint32>(bytes.size()));
+            std::memcpy(g, mb::kGraphicMark, sizeof mb::kGraphicMark);
+            putLe32(g + sizeof mb::kGraphicMark, static_cast<quint32>(bytes.size()));
             ref = m_blobs->write(stored + bytes, true);
         } else {
             ref = m_blobs->write(bytes);
