@@ -19,7 +19,10 @@ bool FoxProProvider::accepts(const ado::ConnectionString &cs) const
 
 std::unique_ptr<ado::Session> FoxProProvider::open(const ado::ConnectionString &cs, const ado::ConnectionOptions &)
 {
-    return std::make_unique<FoxProSession>(cs.valueOr(QStringLiteral("Data Source")).trimmed());
+    QString source = cs.valueOr(QStringLiteral("Data Source")).trimmed();
+    if (source.size() >= 2 && source.front() == '"' && source.back() == '"')
+        source = source.mid(1, source.size() - 2);
+    return std::make_unique<FoxProSession>(source);
 }
 
 void registerProvider()

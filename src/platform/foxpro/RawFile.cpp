@@ -45,7 +45,8 @@ RawFile::RawFile(const QString &path, Mode mode) : m_path(path)
             number = mode == Mode::CreateNew ? RuntimeError::kPathNotFound : 53;
         else if (error == EEXIST)
             number = 58;
-        throw RuntimeError(number, QStringLiteral("Cannot open %1: %2.").arg(path, systemMessage(error)));
+        const QString verb = mode == Mode::CreateNew ? QStringLiteral("create") : QStringLiteral("open");
+        throw RuntimeError(number, QStringLiteral("Cannot %1 %2: %3.").arg(verb, path, systemMessage(error)));
     }
     struct stat st {};
     if (::fstat(m_fd, &st) == 0 && S_ISDIR(st.st_mode)) {
