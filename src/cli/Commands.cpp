@@ -9,6 +9,12 @@
 #include "platform/ui/ScriptedDialogs.h"
 #include "sources/Foxpro.h"
 #include "sources/Paradox.h"
+#include "transfer/SendToFoxPro.h"
+#include "transfer/SendToParadox.h"
+#include "transfer/TransferContext.h"
+#include "transfer/WorkDatabaseLocation.h"
+#include "transferwindow/TableCommands.h"
+#include "platform/ui/Pointer.h"
 
 namespace tw::cli {
 
@@ -109,6 +115,139 @@ int dump(QStringList args, std::FILE *out)
     return kDone;
 }
 
+// Options shared by the commands that change tables.
+struct ChangeOptions {
+    Side foxpro;
+    Side paradox;
+    bool yes = false;
+    QString workDatabase;
+    QStringList tables;
+};
+
+ChangeOptions takeChangeOptions(QStringList args)
+{
+    ChangeOptions options;
+    while (!args.isEmpty()) {
+        const QString arg = args.takeFirst();
+        if (arg == u"--foxpro" || arg == u"--paradox" || arg == u"--work") {
+            if (args.isEmpty())
+                throw UsageError{QStringLiteral("%1 needs a value").arg(arg)};
+            const QString value = args.takeFirst();
+            if (arg == u"--foxpro")
+                options.foxpro = {Side::Kind::FoxPro, value};
+            else if (arg == u"--paradox")
+                options.paradox = {Side::Kind::Paradox, value};
+            else
+                options.workDatabase = value;
+        } else if (arg == u"--yes") {
+            options.yes = true;
+        } else if (arg == u"--no") {
+            options.yes = false;
+        } else if (arg.startsWith(u"--")) {
+            throw UsageError{QStringLiteral("unknown option '%1'").arg(arg)};
+        } else {
+            options.tables << arg;
+        }
+    }
+    if (options.tables.isEmpty())
+        throw UsageError{QStringLiteral("name at least one table")};
+    return options;
+}
+
+PlainConnectionSettings settingsFor(const ChangeOptions &options)
+{
+    PlainConnectionSettings settings = settingsFor(options.foxpro);
+    settings.paradox = options.paradox.path;
+    return settings;
+}
+
+// Selects the named entries (exact spelling first, else without regard to
+// case); throws naming the first table the list does not hold.
+void selectTables(MemoryTableList &list, const QStringList &tables, const QString &side)
+{
+    for (const QString &table : tables) {
+        int found = -1;
+        for (int i = 0; i < list.count() && found < 0; ++i)
+            found = list.text(i) == table ? i : -1;
+        for (int i = 0; i < list.count() && found < 0; ++i)
+            found = list.text(i).compare(table, Qt::CaseInsensitive) == 0 ? i : -1;
+        if (found < 0)
+            throw ado::RuntimeError(QStringLiteral("The %1 side has no table '%2'.").arg(side, table));
+        list.setSelected(found, true);
+        list.setCurrentIndex(found);
+    }
+}
+
+// Runs one table command over lists filled from both sides, answering every
+// question with yes or no and printing every box on standard error.
+int change(QStringList args, std::FILE *out, std::FILE *err, const QString &command)
+{
+    ChangeOptions options = takeChangeOptions(args);
+    const bool toParadox = command == u"copy-to-paradox";
+    const bool toFoxPro = command == u"copy-to-foxpro";
+    const bool needsFoxPro = toParadox || toFoxPro || command == u"delete-foxpro";
+    const bool needsParadox = toParadox || toFoxPro || command == u"delete-paradox" || command == u"rename";
+    if (needsFoxPro && options.foxpro.kind == Side::Kind::None)
+        throw UsageError{QStringLiteral("%1 needs --foxpro PATH").arg(command)};
+    if (needsParadox && options.paradox.kind == Side::Kind::None)
+        throw UsageError{QStringLiteral("%1 needs --paradox DIR").arg(command)};
+    if (command == u"rename" && options.tables.size() != 2)
+        throw UsageError{QStringLiteral("rename needs the old and the new name")};
+
+    const PlainConnectionSettings settings = settingsFor(options);
+    MemoryTableList foxproList;
+    MemoryTableList paradoxList;
+    ui::ScriptedDialogs dialogs;
+    dialogs.setFallback(options.yes ? ui::vbYes : ui::vbNo);
+    if (needsFoxPro)
+        Foxpro::ListFoxProTables(foxproList, Foxpro::FoxProConnectionString(settings));
+    if (needsParadox)
+        Paradox::ListParadoxTables(paradoxList, settings, dialogs);
+    const QString foxproSide = QStringLiteral("FoxPro");
+    const QString paradoxSide = QStringLiteral("Paradox");
+    if (toParadox || command == u"delete-foxpro")
+        selectTables(foxproList, options.tables, foxproSide);
+    else if (command == u"rename")
+        selectTables(paradoxList, options.tables.mid(0, 1), paradoxSide);
+    else
+        selectTables(paradoxList, options.tables, paradoxSide);
+    if (command == u"rename")
+        dialogs.expectText(options.tables[1]);
+
+    ui::PlainPointer pointer;
+    NullProgress progress;
+    const QString workDatabase = options.workDatabase.isEmpty() && toParadox ? transfer::WorkDatabasePath()
+                                                                             : options.workDatabase;
+    TransferContext context{dialogs, settings, foxproList, paradoxList, pointer, progress, workDatabase, nullptr};
+    if (toParadox)
+        transfer::SendTablesToParadox(context);
+    else if (toFoxPro)
+        transfer::SendTablesToFoxPro(context);
+    else if (command == u"delete-foxpro")
+        transferwindow::DeleteFoxProTables(context);
+    else if (command == u"delete-paradox")
+        transferwindow::DeleteParadoxTables(context);
+    else
+        transferwindow::RenameParadoxTable(context);
+
+    int status = kDone;
+    for (const auto &box : dialogs.boxes()) {
+        QString text = box.text;
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+        if (box.kind == ui::ScriptedDialogs::Kind::Message && box.style == ui::vbYesNo) {
+            print(err, QStringLiteral("%1 %2\n").arg(text, options.yes ? QStringLiteral("[yes]") : QStringLiteral("[no]")));
+        } else if (box.kind == ui::ScriptedDialogs::Kind::Message) {
+            print(err, text + u'\n');
+            status = kFailed; // every other box is an error report or a refusal
+        }
+    }
+    const MemoryTableList &changed = toParadox || command == u"delete-paradox" || command == u"rename" ? paradoxList
+                                                                                                      : foxproList;
+    for (const QString &name : changed.items())
+        print(out, name + u'\n');
+    return status;
+}
+
 } // namespace
 
 QString usageText()
@@ -120,7 +259,17 @@ QString usageText()
         "  tables --paradox DIR           list the Paradox tables of DIR and its sub-folders\n"
         "  dump --foxpro PATH TABLE       print a table as canonical JSON Lines\n"
         "  dump --paradox DIR TABLE\n"
+        "  copy --to-paradox --foxpro PATH --paradox DIR [--yes] [--work FILE] TABLE...\n"
+        "  copy --to-foxpro --paradox DIR --foxpro PATH [--yes] TABLE...\n"
+        "                                 copy tables the way the window's send buttons do; the\n"
+        "                                 window's questions (overwrite, shorten a name) are\n"
+        "                                 answered yes with --yes and no otherwise\n"
+        "  delete --foxpro PATH TABLE...  delete tables (Paradox: with their memo and index files)\n"
+        "  delete --paradox DIR TABLE...\n"
+        "  rename --paradox DIR OLD NEW   give a Paradox table a new name\n"
         "  --help                         show this text\n"
+        "\n"
+        "copy, delete and rename print the tables of the changed side when done.\n"
         "\n"
         "Exit status: 0 done, 1 failed (the reason on standard error), 2 wrong usage.\n");
 }
@@ -142,6 +291,22 @@ int runCommand(const QStringList &arguments, std::FILE *out, std::FILE *err)
             return tables(args, out, err);
         if (command == u"dump")
             return dump(args, out);
+        if (command == u"copy") {
+            if (args.isEmpty() || (args[0] != u"--to-paradox" && args[0] != u"--to-foxpro"))
+                throw UsageError{QStringLiteral("copy needs --to-paradox or --to-foxpro first")};
+            const QString direction = args.takeFirst() == u"--to-paradox" ? QStringLiteral("copy-to-paradox")
+                                                                          : QStringLiteral("copy-to-foxpro");
+            return change(args, out, err, direction);
+        }
+        if (command == u"delete") {
+            const bool paradox = args.contains(QStringLiteral("--paradox"));
+            const bool foxpro = args.contains(QStringLiteral("--foxpro"));
+            if (paradox == foxpro)
+                throw UsageError{QStringLiteral("delete needs either --foxpro PATH or --paradox DIR")};
+            return change(args, out, err, paradox ? QStringLiteral("delete-paradox") : QStringLiteral("delete-foxpro"));
+        }
+        if (command == u"rename")
+            return change(args, out, err, QStringLiteral("rename"));
         throw UsageError{QStringLiteral("unknown command '%1'").arg(command)};
     } catch (const UsageError &error) {
         print(err, QStringLiteral("tabwright-cli: %1\n\n").arg(error.message) + usageText());

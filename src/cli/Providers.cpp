@@ -6,6 +6,9 @@
 #ifdef TW_HAVE_PARADOX
 #include "platform/paradox/ParadoxProvider.h"
 #endif
+#ifdef TW_HAVE_WORKDB
+#include "platform/workdb/WorkDbProvider.h"
+#endif
 
 namespace tw::cli {
 
@@ -16,6 +19,9 @@ void registerProviders()
 #endif
 #ifdef TW_HAVE_PARADOX
     paradox::registerProvider();
+#endif
+#ifdef TW_HAVE_WORKDB
+    workdb::registerProvider();
 #endif
 }
 

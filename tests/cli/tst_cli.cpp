@@ -113,8 +113,6 @@ void CliTest::paradoxCorpusDumpsLikePxlib()
     QStringList options;
     if (table == "bcd")
         options << "--float-tol" << "1e-15"; // nibbles past the 19th digit are noise
-    if (table == "ROMAN8")
-        QEXPECT_FAIL("", "pxlib ignores the HP Roman-8 language driver and reads Windows-1252", Abort);
     const QString differences = compare(ours.out, theirs.out, options);
     QVERIFY2(differences.isEmpty(), qPrintable(differences));
 }
