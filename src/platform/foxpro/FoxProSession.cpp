@@ -228,7 +228,7 @@ TableWriter &FoxProSession::writerFor(const QString &path)
     return *m_writers.emplace(path, std::move(writer)).first->second;
 }
 
-void FoxProSession::closeWriter(const QString &path)
+void FoxProSession::closeWriter(QString path)
 {
     auto it = m_writers.find(path);
     if (it == m_writers.end())

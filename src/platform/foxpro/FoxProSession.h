@@ -52,7 +52,7 @@ private:
     void insert(const sql::Insert &statement);
     void dropTable(const sql::DropTable &statement);
     TableWriter &writerFor(const QString &path);
-    void closeWriter(const QString &path);
+    void closeWriter(QString path); // by value: callers pass keys of m_writers
 
     QString m_source;        // as given
     QString m_containerPath; // real path, empty for a folder

@@ -12,6 +12,7 @@ using ado::RuntimeError;
 
 namespace {
 constexpr uint32_t kMaxBlocks = 0xFFFFFFFFu;
+constexpr qint64 kFirstRead = 1024;
 }
 
 MemoFile MemoFile::open(const QString &path, const QString &tableName, bool writable)
@@ -63,17 +64,22 @@ QByteArray MemoFile::read(uint32_t block) const
     if (offset + fpt::kBlockHeaderSize > size)
         throw RuntimeError(QStringLiteral("%1: memo pointer %2 is past the end of %3 (%4 bytes).")
                                .arg(m_tableName).arg(block).arg(m_file.name()).arg(size));
-    char head[fpt::kBlockHeaderSize];
-    if (m_file.readAt(offset, head, fpt::kBlockHeaderSize) != fpt::kBlockHeaderSize)
+    // One read for the block header and, for most memos, the whole value.
+    char first[kFirstRead];
+    const qint64 firstSize = std::min<qint64>(kFirstRead, size - offset);
+    if (m_file.readAt(offset, first, firstSize) < fpt::kBlockHeaderSize)
         throw RuntimeError(QStringLiteral("%1: memo pointer %2 is past the end of %3.")
                                .arg(m_tableName).arg(block).arg(m_file.name()));
-    const uint32_t length = getU32BE(bytesOf(head) + 4);
+    const uint32_t length = getU32BE(bytesOf(first) + 4);
     const qint64 available = size - offset - fpt::kBlockHeaderSize;
     if (qint64(length) > available)
         throw RuntimeError(QStringLiteral("%1: the memo at block %2 claims %3 bytes, but %4 ends %5 bytes later.")
                                .arg(m_tableName).arg(block).arg(length).arg(m_file.name()).arg(available));
     QByteArray data(qsizetype(length), Qt::Uninitialized);
-    if (m_file.readAt(offset + fpt::kBlockHeaderSize, data.data(), length) != qint64(length))
+    const qint64 inFirst = std::min<qint64>(length, firstSize - fpt::kBlockHeaderSize);
+    std::copy(first + fpt::kBlockHeaderSize, first + fpt::kBlockHeaderSize + inFirst, data.data());
+    const qint64 rest = qint64(length) - inFirst;
+    if (rest > 0 && m_file.readAt(offset + fpt::kBlockHeaderSize + inFirst, data.data() + inFirst, rest) != rest)
         throw RuntimeError(QStringLiteral("%1: %2 ends inside the memo at block %3.")
                                .arg(m_tableName, m_file.name()).arg(block));
     return data;
