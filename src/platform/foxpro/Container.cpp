@@ -23,6 +23,8 @@ namespace {
 
 constexpr int kStrWidth = 10;
 constexpr int kDatabaseObjectId = 1;
+// Property 24 of the Database record: the container version, 10, big-endian.
+const char *const kDatabaseVersion = "0000000a";
 const QByteArray kForExpression = ".NOT.DELETED()";
 const QByteArray kNameTagExpression = "STR(parentid)+objecttype+LOWER(objectname)";
 const QByteArray kTypeTagExpression = "STR(parentid)+objecttype";
@@ -83,6 +85,38 @@ QByteArray backlinkFor(const QString &tablePath, const QString &containerPath)
 Container::Container(const QString &path) : m_path(path)
 {
     load();
+}
+
+Container Container::create(const QString &path)
+{
+    constexpr int kNoFlags = 0;
+    const std::vector<NewField> fields = {
+        {"OBJECTID", 'I', 4, 0, dbf::kFieldBinary},  {"PARENTID", 'I', 4, 0, dbf::kFieldBinary},
+        {"OBJECTTYPE", 'C', 10, 0, kNoFlags},        {"OBJECTNAME", 'C', 128, 0, kNoFlags},
+        {"PROPERTY", 'M', 4, 0, dbf::kFieldBinary},  {"CODE", 'M', 4, 0, dbf::kFieldBinary},
+        {"RIINFO", 'C', 6, 0, kNoFlags},             {"USER", 'M', 4, 0, kNoFlags},
+    };
+    CreateOptions options;
+    options.memoExtension = QStringLiteral(".dct");
+    options.extraTableFlags = dbf::kTableHasCdx | dbf::kTableIsContainer;
+    {
+        auto writer = TableWriter::create(path, fields, options);
+        PropertyList database;
+        database.add(property::kVersion, QByteArray::fromHex(kDatabaseVersion));
+        const char *names[] = {"Database", "TransactionLog", "StoredProceduresSource", "StoredProceduresObject",
+                               "StoredProceduresDependencies"};
+        int id = 1;
+        for (const char *name : names) {
+            const QByteArray prop = id == 1 ? database.encode() : QByteArray();
+            writer->append({Variant::integer(id), Variant::integer(kDatabaseObjectId), Variant::text("Database"),
+                            Variant::text(QLatin1String(name)), Variant::bytes(prop), Variant::null(),
+                            Variant::null(), Variant::null()});
+            ++id;
+        }
+    }
+    Container container(path);
+    container.rebuildIndex();
+    return container;
 }
 
 QString Container::fileName() const

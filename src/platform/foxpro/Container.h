@@ -36,6 +36,9 @@ public:
     // Reads the container at the real path `path`. RuntimeError naming the file
     // when it is missing or not a container.
     explicit Container(const QString &path);
+    // Creates an empty container (.dbc, .dct, .dcx) as Visual FoxPro's CREATE
+    // DATABASE writes it; refuses when the .dbc or its memo file exists.
+    static Container create(const QString &path);
 
     const QString &path() const { return m_path; }
     QString fileName() const;

@@ -275,7 +275,9 @@ void FoxProSession::createTable(const sql::CreateTable &statement)
         throw RuntimeError(58, QStringLiteral("Cannot create the table %1: %2 already has a table named '%3'.")
                                    .arg(path, container->fileName(), tableName));
     const QByteArray backlink = container ? backlinkFor(path, container->path()) : QByteArray();
-    auto writer = TableWriter::create(path, fields, backlink);
+    CreateOptions options;
+    options.backlink = backlink;
+    auto writer = TableWriter::create(path, fields, options);
     if (container) {
         try {
             container->addTable(tableName, path, longNames);

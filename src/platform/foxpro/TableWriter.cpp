@@ -79,7 +79,7 @@ QStringList storedFieldNames(const QStringList &names)
 }
 
 std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std::vector<NewField> &fields,
-                                                 const QByteArray &backlink)
+                                                 const CreateOptions &options)
 {
     const QString name = QFileInfo(path).fileName();
     if (fields.empty())
@@ -89,7 +89,8 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
                                .arg(name).arg(fields.size()).arg(dbf::kMaxFields - 1));
     const QFileInfo info(path);
     const bool upperExt = info.suffix() == info.suffix().toUpper() && !info.suffix().isEmpty();
-    const QString memoPath = info.dir().filePath(info.completeBaseName() + (upperExt ? ".FPT" : ".fpt"));
+    const QString memoExt = upperExt ? options.memoExtension.toUpper() : options.memoExtension.toLower();
+    const QString memoPath = info.dir().filePath(info.completeBaseName() + memoExt);
     if (!findCompanion(path, "." + info.suffix()).isEmpty())
         throw RuntimeError(58, QStringLiteral("Cannot create the table %1: the file already exists.").arg(path));
 
@@ -99,7 +100,7 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
     h.fileType = dbf::kTypeVisualFoxPro;
     h.updated = QDate::currentDate();
     h.codePageMark = CodePage::kMark1252;
-    h.backlink = backlink;
+    h.backlink = options.backlink;
     QStringList given;
     for (const NewField &f : fields)
         given << f.name;
@@ -114,20 +115,20 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
         f.type = nf.type;
         f.length = nf.type == 'C' ? nf.length : 4;
         f.decimals = 0;
-        f.flags = flagsOf(nf.type);
+        f.flags = nf.flags >= 0 ? uint8_t(nf.flags) : flagsOf(nf.type);
         if (nf.type == 'W')
             h.fileType = dbf::kTypeVisualFoxProVarchar;
         memo = memo || f.isMemo();
         h.fields.push_back(f);
     }
-    h.tableFlags = memo ? dbf::kTableHasMemo : 0;
+    h.tableFlags = uint8_t((memo ? dbf::kTableHasMemo : 0) | options.extraTableFlags);
     h.layOut();
     if (h.recordLength > dbf::kMaxRecordLength)
         throw RuntimeError(QStringLiteral("%1: records of %2 bytes; a table allows at most %3.")
                                .arg(name).arg(h.recordLength).arg(dbf::kMaxRecordLength));
     writer->m_codePage = &CodePage::forMark(h.codePageMark);
 
-    if (memo && !findCompanion(path, ".fpt").isEmpty())
+    if (memo && !findCompanion(path, options.memoExtension).isEmpty())
         throw RuntimeError(58, QStringLiteral("Cannot create the table %1: its memo file %2 already exists.")
                                    .arg(path, memoPath));
     writer->m_file = RawFile(path, RawFile::Mode::CreateNew);

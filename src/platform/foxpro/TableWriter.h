@@ -24,15 +24,21 @@ struct NewField {
     char type = 'M';
     int length = 4;
     int decimals = 0;
+    int flags = -1; // descriptor flags; -1 for what Visual FoxPro sets on the type
+};
+
+struct CreateOptions {
+    QByteArray backlink;             // the container's path relative to the table; empty when free
+    QString memoExtension = ".fpt";  // ".dct" for a container
+    uint8_t extraTableFlags = 0;     // e.g. 0x05 for a container (index + container)
 };
 
 class TableWriter {
 public:
     // Creates the table at the real path `path` (.dbf; the memo file beside it).
-    // Refuses when the .dbf or its memo file already exists. `backlink` is the
-    // container's path relative to the table, empty for a free table.
+    // Refuses when the .dbf or its memo file already exists.
     static std::unique_ptr<TableWriter> create(const QString &path, const std::vector<NewField> &fields,
-                                               const QByteArray &backlink = {});
+                                               const CreateOptions &options = {});
     // Opens an existing table for appending (the memo file is `memoExt` beside it).
     static std::unique_ptr<TableWriter> openForAppend(const QString &path, const QString &memoExt = ".fpt");
 

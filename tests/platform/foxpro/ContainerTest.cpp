@@ -63,6 +63,7 @@ private slots:
     void tablesInSubfoldersAndManyObjects();
     void dropTableRemovesRecordsAndFiles();
     void damagedContainersFailClearly();
+    void newContainerAsVisualFoxProWritesIt();
 
 private:
     QString connectionString() const
@@ -243,6 +244,50 @@ void ContainerTest::damagedContainersFailClearly()
         QVERIFY2(e.description().contains("FOXPRO-DB-TEST.DBC") && e.description().contains(".dct"),
                  qPrintable(e.description()));
     }
+}
+
+void ContainerTest::newContainerAsVisualFoxProWritesIt()
+{
+    const QString folder = m_dir->filePath("fresh");
+    QDir().mkpath(folder);
+    const QString dbc = folder + "/sales.dbc";
+    foxpro::Container::create(dbc);
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, foxpro::Container::create(dbc));
+
+    const QByteArray bytes = tw::test::readAll(dbc);
+    QCOMPARE(uchar(bytes[0]), uchar(0x30));
+    QCOMPARE(uchar(bytes[28]), uchar(0x07));
+    QCOMPARE(int(uchar(bytes[8]) | uchar(bytes[9]) << 8), 552);
+    QCOMPARE(int(uchar(bytes[10]) | uchar(bytes[11]) << 8), 165);
+    QVERIFY(QFile::exists(folder + "/sales.dct"));
+    QVERIFY(QFile::exists(folder + "/sales.dcx"));
+    QString problems = dcxcheck(dbc);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems));
+
+    // The same records as a container Visual FoxPro made.
+    const QByteArray ours = foxpro::test::dumpWithReader(dbc);
+    const QByteArray corpus = foxpro::test::dumpWithReader(m_dbc);
+    const QList<QByteArray> ourLines = ours.split('\n');
+    const QList<QByteArray> corpusLines = corpus.split('\n');
+    QCOMPARE(ourLines[0], corpusLines[0]);
+    QCOMPARE(ourLines[1], corpusLines[1]); // Database, with version 10
+    QCOMPARE(ourLines[2], corpusLines[2]);
+    QCOMPARE(ourLines[3].left(40), corpusLines[3].left(40));
+    const auto cmp = foxpro::test::compareWithDbfjson(dbc, ours);
+    QVERIFY2(cmp.ok, qPrintable(cmp.details));
+
+    ado::Connection c;
+    c.Open(QStringLiteral("Provider=vfpoledb.1;Data Source=%1;Collating Sequence=general;").arg(dbc));
+    QCOMPARE(schema(c, "TABLE"), QStringList());
+    c.Execute("CREATE TABLE [" + folder + "/Customer_accounts.dbf]([Account_holder_name] M,[Statement] BLOB)");
+    c.Execute("INSERT INTO `" + folder + "/Customer_accounts.dbf` VALUES('Ann','x')");
+    QCOMPARE(schema(c, "TABLE"), QStringList({"customer_accounts"}));
+    problems = dcxcheck(dbc);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems));
+    ado::Recordset rs;
+    rs.Open("SELECT * FROM customer_accounts", c);
+    QCOMPARE(rs.fields()(0).name(), QString("account_holder_name"));
+    QCOMPARE(rs.fields()(0).Value().asText(), QString("Ann"));
 }
 
 QTEST_GUILESS_MAIN(ContainerTest)
