@@ -131,6 +131,10 @@ FoxProSession::Resolved FoxProSession::resolve(const QString &name, const std::o
     if (container) {
         if (auto entry = container->findTable(name))
             return {container->tablePath(*entry), entry};
+        for (const QString &view : container->views())
+            if (view.compare(name, Qt::CaseInsensitive) == 0)
+                throw RuntimeError(QStringLiteral("'%1' is a view of %2; the FoxPro provider reads tables only.")
+                                       .arg(name, m_containerPath));
     }
     QString candidate;
     if (looksLikePath(name)) {

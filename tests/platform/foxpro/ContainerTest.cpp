@@ -13,6 +13,7 @@
 #include "platform/foxpro/FoxProProvider.h"
 #include "platform/foxpro/PropertyList.h"
 #include "platform/foxpro/TableReader.h"
+#include "platform/foxpro/TableWriter.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -64,6 +65,7 @@ private slots:
     void dropTableRemovesRecordsAndFiles();
     void damagedContainersFailClearly();
     void newContainerAsVisualFoxProWritesIt();
+    void viewsAreListedNotRead();
 
 private:
     QString connectionString() const
@@ -288,6 +290,34 @@ void ContainerTest::newContainerAsVisualFoxProWritesIt()
     rs.Open("SELECT * FROM customer_accounts", c);
     QCOMPARE(rs.fields()(0).name(), QString("account_holder_name"));
     QCOMPARE(rs.fields()(0).Value().asText(), QString("Ann"));
+}
+
+void ContainerTest::viewsAreListedNotRead()
+{
+    {
+        auto writer = foxpro::TableWriter::openForAppend(m_dbc, ".dct");
+        foxpro::PropertyList props;
+        props.add(foxpro::property::kClass, QByteArray(1, '\x06'));
+        props.addString(foxpro::property::kViewSql, "SELECT * FROM calls");
+        const qint64 id = qint64(writer->header().recordCount) + 1;
+        writer->append({ado::Variant::integer(id), ado::Variant::integer(1), ado::Variant::text("View"),
+                        ado::Variant::text("Recent_Calls"), ado::Variant::bytes(props.encode()), ado::Variant::null(),
+                        ado::Variant::null(), ado::Variant::null()});
+    }
+    foxpro::Container(m_dbc).rebuildIndex();
+    ado::Connection c;
+    c.Open(connectionString());
+    QCOMPARE(schema(c, "VIEW"), QStringList({"Recent_Calls"}));
+    QCOMPARE(schema(c, "TABLE").size(), 4);
+    try {
+        ado::Recordset rs;
+        rs.Open("SELECT * FROM recent_calls", c);
+        QFAIL("opened a view");
+    } catch (const RuntimeError &e) {
+        QVERIFY2(e.description().contains("is a view"), qPrintable(e.description()));
+    }
+    const QString problems = dcxcheck(m_dbc);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems));
 }
 
 QTEST_GUILESS_MAIN(ContainerTest)
