@@ -153,10 +153,18 @@ void Container::load()
             m_objects.push_back(o);
             continue;
         }
-        o.objectId = int(reader.value(objectId).asInteger());
-        o.parentId = int(reader.value(parentId).asInteger());
-        o.type = reader.value(objectType).asText();
-        o.name = reader.value(objectName).asText();
+        const Variant id = reader.value(objectId);
+        const Variant parent = reader.value(parentId);
+        const Variant type = reader.value(objectType);
+        const Variant label = reader.value(objectName);
+        if (id.kind() != Variant::Kind::Integer || parent.kind() != Variant::Kind::Integer
+            || type.kind() != Variant::Kind::Text || label.kind() != Variant::Kind::Text)
+            throw RuntimeError(QStringLiteral("%1: record %2 has no object id, parent, type or name.")
+                                   .arg(name).arg(o.record));
+        o.objectId = int(id.asInteger());
+        o.parentId = int(parent.asInteger());
+        o.type = type.asText();
+        o.name = label.asText();
         const Variant prop = reader.value(property);
         o.property = prop.kind() == Variant::Kind::Bytes ? prop.asBytes() : prop.toText().toLatin1();
         m_objects.push_back(o);

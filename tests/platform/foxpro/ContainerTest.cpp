@@ -66,6 +66,7 @@ private slots:
     void damagedContainersFailClearly();
     void newContainerAsVisualFoxProWritesIt();
     void viewsAreListedNotRead();
+    void flippedContainerBytesFailCleanly();
 
 private:
     QString connectionString() const
@@ -318,6 +319,42 @@ void ContainerTest::viewsAreListedNotRead()
     }
     const QString problems = dcxcheck(m_dbc);
     QVERIFY2(problems.isEmpty(), qPrintable(problems));
+}
+
+void ContainerTest::flippedContainerBytesFailCleanly()
+{
+    const QByteArray dbc = tw::test::readAll(m_dbc);
+    const QByteArray dct = tw::test::readAll(m_folder + "/FOXPRO-DB-TEST.DCT");
+    const QString target = m_folder + "/flip.dbc";
+    quint32 seed = 777;
+    auto nextRandom = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 8;
+    };
+    int failures = 0;
+    for (int round = 0; round < 150; ++round) {
+        QByteArray d = dbc;
+        QByteArray m = dct;
+        QByteArray &victim = round % 3 == 2 ? m : d;
+        for (int k = 0; k < 1 + round % 4; ++k)
+            victim[qsizetype(nextRandom() % quint32(victim.size()))] = char(nextRandom() & 0xFF);
+        tw::test::writeAll(target, d);
+        tw::test::writeAll(m_folder + "/flip.dct", m);
+        QFile::remove(m_folder + "/flip.dcx");
+        try {
+            foxpro::Container container(target);
+            for (const auto &t : container.tables()) {
+                container.tablePath(t);
+                container.fieldNames(t.objectId);
+            }
+            container.views();
+            container.rebuildIndex();
+        } catch (const RuntimeError &e) {
+            ++failures;
+            QVERIFY2(e.description().contains("flip.", Qt::CaseInsensitive), qPrintable(e.description()));
+        }
+    }
+    QVERIFY(failures > 0);
 }
 
 QTEST_GUILESS_MAIN(ContainerTest)
