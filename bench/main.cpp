@@ -1,0 +1,312 @@
+// tabwright-bench: times both transfers on generated tables against a plain
+// file copy and pgdbf, and prints every figure as name=value.
+//
+//   tabwright-bench [--rows N] [--seed S] [--repeat R] [--dir DIR] [--keep]
+//   tabwright-bench --generate-only --dir DIR [--rows N] [--seed S]
+//   tabwright-bench --direction to-paradox|to-foxpro --dir DIR --rows N
+//
+// The first form generates the tables, runs each direction in a child process
+// of its own (so that its peak memory is its own) and then the references.
+// The last form is that child; run alone it lets a profiler see one transfer.
+
+#include "BenchLayout.h"
+#include "DirectionRun.h"
+#include "References.h"
+#include "TableGenerator.h"
+
+#include "common/Steps.h"
+#include "platform/foxpro/FoxProProvider.h"
+#include "platform/paradox/ParadoxProvider.h"
+#include "platform/workdb/WorkDbProvider.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QMap>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+namespace {
+
+using namespace tw::bench;
+
+constexpr qint64 kDefaultRows = 100000;
+constexpr quint64 kDefaultSeed = 1;
+constexpr int kDefaultRepeat = 3;
+constexpr double kBytesPerMb = 1e6;
+constexpr int kChildTimeoutMs = 4 * 60 * 60 * 1000;
+constexpr int kUsage = 2;
+
+struct Options {
+    qint64 rows = kDefaultRows;
+    quint64 seed = kDefaultSeed;
+    int repeat = kDefaultRepeat;
+    QString dir;
+    bool keep = false;
+    bool generateOnly = false;
+    std::optional<Direction> direction;
+};
+
+void line(const QString &name, const QString &value)
+{
+    std::printf("%s=%s\n", name.toUtf8().constData(), value.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+QString fixed(double value, int decimals)
+{
+    return QString::number(value, 'f', decimals);
+}
+
+double perSecond(double amount, double seconds)
+{
+    return seconds > 0 ? amount / seconds : 0;
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return -1;
+    std::sort(values.begin(), values.end());
+    const size_t mid = values.size() / 2;
+    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+QString usage()
+{
+    return QStringLiteral("usage: tabwright-bench [--rows N] [--seed S] [--repeat R] [--dir DIR] [--keep]\n"
+                          "       tabwright-bench --generate-only --dir DIR [--rows N] [--seed S]\n"
+                          "       tabwright-bench --direction to-paradox|to-foxpro --dir DIR --rows N\n");
+}
+
+std::optional<Options> parse(QStringList args)
+{
+    Options o;
+    while (!args.isEmpty()) {
+        const QString arg = args.takeFirst();
+        if (arg == u"--keep") {
+            o.keep = true;
+            continue;
+        }
+        if (arg == u"--generate-only") {
+            o.generateOnly = true;
+            continue;
+        }
+        if (args.isEmpty())
+            return std::nullopt;
+        const QString value = args.takeFirst();
+        bool ok = true;
+        if (arg == u"--rows")
+            o.rows = value.toLongLong(&ok);
+        else if (arg == u"--seed")
+            o.seed = value.toULongLong(&ok);
+        else if (arg == u"--repeat")
+            o.repeat = value.toInt(&ok);
+        else if (arg == u"--dir")
+            o.dir = value;
+        else if (arg == u"--direction" && (value == u"to-paradox" || value == u"to-foxpro"))
+            o.direction = value == u"to-paradox" ? Direction::ToParadox : Direction::ToFoxPro;
+        else
+            return std::nullopt;
+        if (!ok || o.rows < 1 || o.repeat < 1)
+            return std::nullopt;
+    }
+    if ((o.direction || o.generateOnly) && o.dir.isEmpty())
+        return std::nullopt;
+    return o;
+}
+
+void registerProviders()
+{
+    tw::foxpro::registerProvider();
+    tw::paradox::registerProvider();
+    tw::workdb::registerProvider();
+}
+
+// The child: one direction, its figures without a prefix.
+int runChild(const Options &o)
+{
+    registerProviders();
+    const DirectionResult r = runDirection(BenchLayout{o.dir}, *o.direction);
+    line(QStringLiteral("rows"), QString::number(r.rows));
+    line(QStringLiteral("seconds"), fixed(r.seconds, 3));
+    line(QStringLiteral("rows_per_s"), fixed(perSecond(double(r.rows), r.seconds), 0));
+    line(QStringLiteral("mb_per_s"), fixed(perSecond(double(r.sourceBytes) / kBytesPerMb, r.seconds), 2));
+    line(QStringLiteral("source_bytes"), QString::number(r.sourceBytes));
+    line(QStringLiteral("peak_rss_mb"), fixed(r.peakResidentMb, 1));
+    line(QStringLiteral("max_event_gap_ms"), fixed(r.longestEventGapMs, 1));
+    line(QStringLiteral("max_event_gap_at_s"), fixed(r.longestEventGapEndS, 3));
+    line(QStringLiteral("event_loop_runs"), QString::number(r.eventLoopRuns));
+    QString error = r.error.trimmed();
+    if (error.isEmpty() && r.rows != o.rows)
+        error = QStringLiteral("the written table holds %1 rows, not %2").arg(r.rows).arg(o.rows);
+    if (!error.isEmpty()) {
+        line(QStringLiteral("error"), error);
+        return 1;
+    }
+    return 0;
+}
+
+struct Generated {
+    GeneratedFiles foxpro;
+    GeneratedFiles paradox;
+};
+
+Generated generate(const Options &o, const BenchLayout &layout)
+{
+    for (const QString &folder : {layout.foxproSource(), layout.paradoxSource()}) {
+        QDir(folder).removeRecursively();
+        QDir().mkpath(folder);
+    }
+    QElapsedTimer clock;
+    clock.start();
+    Generated g{writeFoxProTable(layout.foxproSource(), QString::fromLatin1(kTableName), o.rows, o.seed),
+                writeParadoxTable(layout.paradoxSource(), QString::fromLatin1(kTableName), o.rows, o.seed)};
+    line(QStringLiteral("generate_seconds"), fixed(double(clock.nsecsElapsed()) / 1e9, 3));
+    line(QStringLiteral("foxpro_source_bytes"), QString::number(g.foxpro.bytes));
+    line(QStringLiteral("paradox_source_bytes"), QString::number(g.paradox.bytes));
+    return g;
+}
+
+// Runs this program as the child for one direction; its lines come back with
+// the direction's prefix. Returns the child's figures.
+QMap<QString, QString> runDirectionChild(const Options &o, Direction direction, bool *failed)
+{
+    const QString prefix = directionName(direction).replace(u'-', u'_') + u'_';
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--direction"), directionName(direction), QStringLiteral("--dir"), o.dir,
+                 QStringLiteral("--rows"), QString::number(o.rows)});
+    QMap<QString, QString> figures;
+    if (!child.waitForStarted() || !child.waitForFinished(kChildTimeoutMs)) {
+        line(prefix + QStringLiteral("error"), QStringLiteral("the child did not finish: %1").arg(child.errorString()));
+        *failed = true;
+        return figures;
+    }
+    const QList<QByteArray> lines = child.readAllStandardOutput().split('\n');
+    for (const QByteArray &bytes : lines) {
+        const QString text = QString::fromUtf8(bytes).trimmed();
+        const qsizetype eq = text.indexOf(u'=');
+        if (eq <= 0)
+            continue;
+        figures.insert(text.left(eq), text.mid(eq + 1));
+        line(prefix + text.left(eq), text.mid(eq + 1));
+    }
+    if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
+        if (!figures.contains(QStringLiteral("error")))
+            line(prefix + QStringLiteral("error"), QStringLiteral("exit code %1").arg(child.exitCode()));
+        *failed = true;
+    }
+    return figures;
+}
+
+struct Reference {
+    double seconds = -1;
+};
+
+Reference runReference(const QString &name, int repeat, qint64 rows, qint64 bytes,
+                       const std::function<ReferenceTime()> &once, bool *failed)
+{
+    std::vector<double> times;
+    for (int i = 0; i < repeat; ++i) {
+        const ReferenceTime t = once();
+        if (t.seconds < 0) {
+            line(name + QStringLiteral("_error"), t.error);
+            *failed = true;
+            return {};
+        }
+        times.push_back(t.seconds);
+    }
+    const double seconds = median(times);
+    line(name + QStringLiteral("_seconds"), fixed(seconds, 3));
+    line(name + QStringLiteral("_rows_per_s"), fixed(perSecond(double(rows), seconds), 0));
+    line(name + QStringLiteral("_mb_per_s"), fixed(perSecond(double(bytes) / kBytesPerMb, seconds), 2));
+    return {seconds};
+}
+
+QString ratio(const QMap<QString, QString> &figures, qint64 rows, const Reference &reference)
+{
+    bool ok = false;
+    const double ours = figures.value(QStringLiteral("rows_per_s")).toDouble(&ok);
+    if (!ok || reference.seconds <= 0 || figures.contains(QStringLiteral("error")))
+        return QStringLiteral("nan");
+    return fixed(ours / perSecond(double(rows), reference.seconds), 3);
+}
+
+int runAll(Options o)
+{
+    std::optional<QTemporaryDir> scratch;
+    if (o.dir.isEmpty()) {
+        scratch.emplace(QDir::temp().filePath(QStringLiteral("tabwright-bench-XXXXXX")));
+        if (!scratch->isValid()) {
+            std::fprintf(stderr, "tabwright-bench: cannot make a scratch folder\n");
+            return 1;
+        }
+        scratch->setAutoRemove(!o.keep);
+        o.dir = scratch->path();
+    }
+    const BenchLayout layout{o.dir};
+    line(QStringLiteral("rows"), QString::number(o.rows));
+    line(QStringLiteral("seed"), QString::number(o.seed));
+    line(QStringLiteral("cpu_cores"), QString::number(QThread::idealThreadCount()));
+    const Generated g = generate(o, layout);
+    if (o.generateOnly)
+        return 0;
+
+    bool failed = false;
+    const auto toParadox = runDirectionChild(o, Direction::ToParadox, &failed);
+    const auto toFoxPro = runDirectionChild(o, Direction::ToFoxPro, &failed);
+    // The targets are not needed any more; the references write beside the sources.
+    QDir(layout.paradoxTarget()).removeRecursively();
+    QDir(layout.foxproTarget()).removeRecursively();
+    QDir(layout.work()).removeRecursively();
+
+    const QString scratchFile = QDir(o.dir).filePath(QStringLiteral("copy.tmp"));
+    const Reference copyFoxPro =
+        runReference(QStringLiteral("copy_foxpro"), o.repeat, o.rows, g.foxpro.bytes,
+                     [&] { return timeFileCopy({g.foxpro.data, g.foxpro.memo}, scratchFile); }, &failed);
+    const Reference copyParadox =
+        runReference(QStringLiteral("copy_paradox"), o.repeat, o.rows, g.paradox.bytes,
+                     [&] { return timeFileCopy({g.paradox.data, g.paradox.memo}, scratchFile); }, &failed);
+    const Reference pgdbf = runReference(QStringLiteral("pgdbf"), o.repeat, o.rows, g.foxpro.bytes,
+                                         [&] { return timePgdbf(g.foxpro.data, g.foxpro.memo); }, &failed);
+
+    line(QStringLiteral("ratio_to_paradox_vs_pgdbf"), ratio(toParadox, o.rows, pgdbf));
+    line(QStringLiteral("ratio_to_foxpro_vs_pgdbf"), ratio(toFoxPro, o.rows, pgdbf));
+    line(QStringLiteral("ratio_to_paradox_vs_copy"), ratio(toParadox, o.rows, copyFoxPro));
+    line(QStringLiteral("ratio_to_foxpro_vs_copy"), ratio(toFoxPro, o.rows, copyParadox));
+    const double peak = std::max(toParadox.value(QStringLiteral("peak_rss_mb"), QStringLiteral("-1")).toDouble(),
+                                 toFoxPro.value(QStringLiteral("peak_rss_mb"), QStringLiteral("-1")).toDouble());
+    line(QStringLiteral("peak_rss_mb"), fixed(peak, 1));
+    return failed ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tabwright-bench"));
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    const std::optional<Options> options = parse(args);
+    if (!options) {
+        std::fputs(usage().toUtf8().constData(), stderr);
+        return kUsage;
+    }
+    try {
+        return options->direction ? runChild(*options) : runAll(*options);
+    } catch (...) {
+        std::fprintf(stderr, "tabwright-bench: %s\n",
+                     tw::describeFailure(std::current_exception()).toUtf8().constData());
+        return 1;
+    }
+}
