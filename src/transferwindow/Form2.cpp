@@ -1,0 +1,311 @@
+#include "Form2.h"
+
+#include "ListWidgetTableList.h"
+#include "TableCommands.h"
+#include "WindowFonts.h"
+
+#include "common/Main.h"
+#include "common/Steps.h"
+#include "sources/Foxpro.h"
+#include "sources/Paradox.h"
+#include "platform/ui/Dialogs.h"
+#include "transfer/SendToFoxPro.h"
+#include "transfer/SendToParadox.h"
+#include "transfer/WorkDatabaseLocation.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStandardPaths>
+
+namespace tw::transferwindow {
+
+namespace {
+constexpr char kModule[] = "Form2";
+// The window's client area, and what the outer height adds to the bottom of
+// "< Back" beyond it (title bar and borders of the original frame).
+constexpr int kClientWidth = 8025;
+constexpr int kClientHeight = 5565;
+constexpr int kBottomMargin = 580;
+constexpr int kFrameAllowance = 460;
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, int left, int top, int width,
+                        int height)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setFont(arialFont(kButtonPoints, true));
+    button->setGeometry(twips(left), twips(top), twips(width), twips(height));
+    return button;
+}
+
+QListWidget *makeList(QWidget *parent, const char *name)
+{
+    auto *list = new QListWidget(parent);
+    list->setObjectName(QLatin1String(name));
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list->setGeometry(twips(240), twips(360), twips(3330), twips(1635));
+    return list;
+}
+} // namespace
+
+Form2::Form2(ui::Dialogs &dialogs, const ConnectionSettings &settings, const QString &programFolder, BusyState &busy,
+             QWidget *parent)
+    : QWidget(parent), m_dialogs(dialogs), m_settings(settings), m_programFolder(programFolder), m_busy(busy)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QLatin1String(kProductName));
+    setFont(arialFont(kWindowPoints, true));
+    m_feedback = new PointerFeedback(m_pointer, this);
+    buildLayout();
+    wireCommands();
+    resize(twips(kClientWidth), twips(kClientHeight));
+}
+
+Form2::~Form2() = default;
+
+void Form2::buildLayout()
+{
+    Frame2 = new QGroupBox(QStringLiteral("FoxPro Tables"), this);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    Frame2->setGeometry(twips(120), twips(120), twips(3840), twips(4215));
+    List1 = makeList(Frame2, "List1");
+    PushButton10 = makeButton(Frame2, "PushButton10", QStringLiteral("Select All"), 240, 2160, 1600, 400);
+    PushButton11 = makeButton(Frame2, "PushButton11", QStringLiteral("Deselect All"), 1960, 2160, 1600, 400);
+    PushButton3 = makeButton(Frame2, "PushButton3", QStringLiteral("Send Table/s To Paradox"), 240, 2640, 3330, 400);
+    PushButton1 = makeButton(Frame2, "PushButton1", QStringLiteral("Delete Table/s"), 240, 3120, 3330, 400);
+    PushButton6 = makeButton(Frame2, "PushButton6", QStringLiteral("Rename Table"), 240, 3600, 3330, 400);
+    PushButton6->setEnabled(false);
+
+    Frame1 = new QGroupBox(QStringLiteral("Paradox Tables"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(twips(4080), twips(120), twips(3840), twips(4215));
+    List2 = makeList(Frame1, "List2");
+    PushButton8 = makeButton(Frame1, "PushButton8", QStringLiteral("Select All"), 240, 2160, 1600, 405);
+    PushButton9 = makeButton(Frame1, "PushButton9", QStringLiteral("Deselect All"), 1960, 2160, 1600, 405);
+    PushButton4 = makeButton(Frame1, "PushButton4", QStringLiteral("Send Table/s To FoxPro"), 240, 2640, 3330, 405);
+    PushButton5 = makeButton(Frame1, "PushButton5", QStringLiteral("Delete Table/s"), 240, 3120, 3330, 405);
+    PushButton7 = makeButton(Frame1, "PushButton7", QStringLiteral("Rename Table"), 240, 3600, 3330, 405);
+
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setGeometry(twips(120), twips(4485), twips(7800), twips(405));
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(true);
+    ProgressBar1->setAlignment(Qt::AlignCenter);
+    ProgressBar1->setFormat(QLatin1String(kProgressCaption));
+
+    PushButton2 = makeButton(this, "PushButton2", QStringLiteral("< Back"), 120, 5040, 3840, 405);
+    PushButton12 = makeButton(this, "PushButton12", QStringLiteral("Help"), 4080, 5040, 3840, 405);
+
+    // Keyboard order: the lists, the FoxPro buttons top to bottom, the Paradox
+    // buttons, then "< Back" and "Help" (groups and the bar take no focus).
+    const QList<QWidget *> order{List1,       List2,       PushButton10, PushButton11, PushButton3,
+                                 PushButton1, PushButton6, PushButton8,  PushButton9,  PushButton4,
+                                 PushButton5, PushButton7, PushButton2,  PushButton12};
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        setTabOrder(order[i], order[i + 1]);
+
+    using Rule = PointerFeedback::Rule;
+    m_feedback->watch(this, Rule::Default);
+    for (QWidget *w : {static_cast<QWidget *>(Frame1), static_cast<QWidget *>(Frame2),
+                       static_cast<QWidget *>(List1), static_cast<QWidget *>(List2)})
+        m_feedback->watch(w, Rule::Default);
+    for (QPushButton *b : findChildren<QPushButton *>())
+        m_feedback->watch(b, Rule::Hand);
+}
+
+void Form2::wireCommands()
+{
+    connect(PushButton1, &QPushButton::clicked, this, &Form2::PushButton1_Click);
+    connect(PushButton2, &QPushButton::clicked, this, &Form2::PushButton2_Click);
+    connect(PushButton3, &QPushButton::clicked, this, &Form2::PushButton3_Click);
+    connect(PushButton4, &QPushButton::clicked, this, &Form2::PushButton4_Click);
+    connect(PushButton5, &QPushButton::clicked, this, &Form2::PushButton5_Click);
+    connect(PushButton7, &QPushButton::clicked, this, &Form2::PushButton7_Click);
+    connect(PushButton8, &QPushButton::clicked, this, &Form2::PushButton8_Click);
+    connect(PushButton9, &QPushButton::clicked, this, &Form2::PushButton9_Click);
+    connect(PushButton10, &QPushButton::clicked, this, &Form2::PushButton10_Click);
+    connect(PushButton11, &QPushButton::clicked, this, &Form2::PushButton11_Click);
+    connect(PushButton12, &QPushButton::clicked, this, &Form2::PushButton12_Click);
+}
+
+template <typename Routine>
+void Form2::runCommand(Routine &&routine)
+{
+    {
+        CommandGuard guard(m_busy);
+        if (!guard)
+            return; // another command is running; this click is refused
+        routine();
+    }
+    if (m_busy.closeRequested()) {
+        emit programEnding();
+        EndProgram();
+    }
+}
+
+void Form2::Form_Load()
+{
+    runCommand([this] {
+        Steps steps{m_dialogs, QLatin1String(kModule), QStringLiteral("Form_Load")};
+        steps(100, [&] { Main::ResetFormColours(this); });
+        steps(102, [&] { setWindowIcon(QApplication::windowIcon()); });
+        steps(104, [&] {
+            if (Main::FileExists(m_programFolder + QLatin1String(kHandPointerFile)))
+                m_pointer.loadCustomPointer(m_programFolder + QLatin1String(kHandPointerFile));
+        });
+        steps(106, [&] { setWindowTitle(QLatin1String(kProductName)); });
+        ListWidgetTableList foxpro(List1);
+        ListWidgetTableList paradox(List2);
+        steps(108, [&] { foxpro.clear(); });
+        steps(110, [&] { paradox.clear(); });
+        steps(112, [&] { Foxpro::ListFoxProTables(foxpro, Foxpro::FoxProConnectionString(m_settings)); });
+        steps(114, [&] { Paradox::ListParadoxTables(paradox, m_settings, m_dialogs); });
+        steps(116, [&] {
+            const QRect back = PushButton2->geometry();
+            const int outer = (back.top() + back.height()) * 15 + kBottomMargin;
+            resize(width(), twips(outer - kFrameAllowance));
+        });
+    });
+}
+
+QString Form2::workDatabase() const
+{
+    return transfer::WorkDatabasePath(m_programFolder,
+                                      QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
+}
+
+void Form2::runTableCommand(void (*routine)(TransferContext &), bool needsWorkDatabase)
+{
+    runCommand([&] {
+        ListWidgetTableList foxpro(List1);
+        ListWidgetTableList paradox(List2);
+        QString work;
+        if (needsWorkDatabase) {
+            try {
+                work = workDatabase();
+            } catch (...) {
+                // The copy opens it and reports why it cannot.
+                work = m_programFolder + QLatin1Char('\\') + QLatin1String(transfer::kWorkDatabaseName);
+            }
+        }
+        TransferContext context{m_dialogs, m_settings, foxpro, paradox, m_pointer, *this, work, &m_busy};
+        routine(context);
+    });
+}
+
+void Form2::PushButton1_Click()
+{
+    runTableCommand(&DeleteFoxProTables, false);
+}
+
+void Form2::PushButton3_Click()
+{
+    runTableCommand(&transfer::SendTablesToParadox, true);
+}
+
+void Form2::PushButton4_Click()
+{
+    runTableCommand(&transfer::SendTablesToFoxPro, false);
+}
+
+void Form2::PushButton5_Click()
+{
+    runTableCommand(&DeleteParadoxTables, false);
+}
+
+void Form2::PushButton7_Click()
+{
+    runTableCommand(&RenameParadoxTable, false);
+}
+
+void Form2::PushButton2_Click()
+{
+    runCommand([this] {
+        Steps steps{m_dialogs, QLatin1String(kModule), QStringLiteral("PushButton2_Click")};
+        steps(100, [&] {
+            if (m_setupWindow)
+                m_setupWindow->show();
+        });
+        steps(102, [&] { hide(); });
+    });
+}
+
+void Form2::selectAll(QListWidget *list, const char *routine, bool selected)
+{
+    runCommand([&] {
+        Steps steps{m_dialogs, QLatin1String(kModule), QLatin1String(routine)};
+        ListWidgetTableList entries(list);
+        steps(100, [&] {
+            for (int i = 0; i < entries.count(); ++i)
+                entries.setSelected(i, selected);
+        });
+    });
+}
+
+void Form2::PushButton8_Click()
+{
+    selectAll(List2, "PushButton8_Click", true);
+}
+
+void Form2::PushButton9_Click()
+{
+    selectAll(List2, "PushButton9_Click", false);
+}
+
+void Form2::PushButton10_Click()
+{
+    selectAll(List1, "PushButton10_Click", true);
+}
+
+void Form2::PushButton11_Click()
+{
+    selectAll(List1, "PushButton11_Click", false);
+}
+
+void Form2::PushButton12_Click()
+{
+    runCommand([this] {
+        Steps steps{m_dialogs, QLatin1String(kModule), QStringLiteral("PushButton12_Click")};
+        steps(100, [&] { m_dialogs.MsgBox(QLatin1String(kHelpText) + QLatin1String(kContactPage), ui::vbOKOnly); });
+    });
+}
+
+void Form2::setProgressValue(int value)
+{
+    ProgressBar1->setValue(std::clamp(value, 0, 100));
+}
+
+void Form2::setProgressText(const QString &text)
+{
+    // The bar's format treats "%" as a placeholder mark.
+    ProgressBar1->setFormat(QString(text).replace(QLatin1Char('%'), QStringLiteral("%%")));
+}
+
+void Form2::closeEvent(QCloseEvent *event)
+{
+    if (m_busy.busy()) {
+        // The running command finishes the row it is writing, then the program ends.
+        m_busy.requestClose();
+        event->ignore();
+        return;
+    }
+    event->accept();
+    emit programEnding();
+    EndProgram();
+}
+
+void EndProgram()
+{
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows)
+        window->hide();
+    QCoreApplication::quit();
+}
+
+} // namespace tw::transferwindow
