@@ -189,7 +189,7 @@ void FoxProSender::insertRows(const QString &targetPath, qint64 lastRow)
         for (int column = 0; column < columns; ++column) {
             steps(158, [&] {
                 DoEvents();
-                const QString value = Main::NullTo(source.fields()(column).Value(), ado::Variant::text({})).toText();
+                const QString value = FoxProValueText(source.fields()(column));
                 if (value.isEmpty()) {
                     statement.chop(1);
                     statement += QStringLiteral("'', '");

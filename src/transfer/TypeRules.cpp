@@ -1,15 +1,21 @@
 #include "TypeRules.h"
 
+#include "common/Main.h"
+#include "platform/ado/DataTypeEnum.h"
 #include "platform/ado/Field.h"
 #include "sources/Datatype.h"
 
 #include <QSet>
+
+#include <cmath>
 
 namespace tw::transfer {
 
 namespace {
 constexpr int kMaxFoxProName = 10;
 constexpr int kLargestIntDigits = 9; // every 9-digit number fits the work database's INT
+constexpr double kCurrencyUnits = 10000.0;
+constexpr double kLargestCurrency = 9.0e14; // beyond this a double no longer holds four decimals
 } // namespace
 
 QString WorkColumnTypeText(const ado::Field &field)
@@ -39,6 +45,17 @@ QString FoxProColumnType(int adoType)
 {
     const QString t = Datatype::AdoTypeName(static_cast<std::int16_t>(adoType)).toLower();
     return t.contains(u"binary") ? QStringLiteral("BLOB") : QStringLiteral("M");
+}
+
+QString FoxProValueText(const ado::Field &field)
+{
+    const ado::Variant value = Main::NullTo(field.Value(), ado::Variant::text(QString()));
+    if (field.Type() == ado::adCurrency && value.kind() == ado::Variant::Kind::Double) {
+        const double amount = value.asDouble();
+        if (std::isfinite(amount) && std::fabs(amount) < kLargestCurrency)
+            return ado::Variant::currency(std::llround(amount * kCurrencyUnits)).toText();
+    }
+    return value.toText();
 }
 
 QStringList FoxProColumnNames(const QStringList &names)

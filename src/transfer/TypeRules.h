@@ -22,6 +22,11 @@ QString WorkColumnTypeText(const ado::Field &field);
 // The FoxPro column type word: "BLOB" for binary types, "M" for the rest.
 QString FoxProColumnType(int adoType);
 
+// The text a value is written as into a FoxPro memo or blob column: the
+// value's own text form, Null as the empty text; money kept as a double by its
+// source is written to four decimals, as currency is shown.
+QString FoxProValueText(const ado::Field &field);
+
 // FoxPro column names for the source's column names, in order: every character
 // other than an ASCII letter, digit or "_" becomes "_", a leading digit gets a
 // "_" before it, the first 10 characters are kept, and a name already taken

@@ -28,8 +28,6 @@ constexpr unsigned char kBcdPositive = 0x80;
 constexpr unsigned char kBcdMarker = 0x40;
 constexpr unsigned char kBcdDecimalsMask = 0x3F;
 constexpr qint64 kMsPerDay = Variant::kMsPerDay;
-// Money becomes ADO currency while it fits the scaled 64-bit integer.
-constexpr double kCurrencyLimit = 9.0e14;
 constexpr qint64 kCurrencyUnits = 10000; // ADO currency: ten-thousandths
 constexpr double kCurrencyScale = double(kCurrencyUnits);
 
@@ -301,12 +299,9 @@ Variant decodeScalar(const FieldDef &field, const unsigned char *data, const Tex
     case FieldType::Long:
     case FieldType::AutoIncrement: return Variant::integer(getLong(data));
     case FieldType::Number: return Variant::real(getNumber(data));
-    case FieldType::Money: {
-        const double d = getNumber(data);
-        if (std::isfinite(d) && std::fabs(d) < kCurrencyLimit)
-            return Variant::currency(std::llround(d * kCurrencyScale));
-        return Variant::real(d);
-    }
+    // Money is a double in the file; it is handed over exactly as stored
+    // (134.85 may be stored as 134.85000000000002) and reported as currency.
+    case FieldType::Money: return Variant::real(getNumber(data));
     case FieldType::Logical: // 0x80 false, 0x81 true; other non-zero bytes count as true
         return Variant::boolean(data[0] & kFalse ? (data[0] & ~kFalse & 0xFF) != 0 : true);
     case FieldType::Date: {

@@ -167,7 +167,11 @@ void TestParadoxWriter::everyTypeWithNullsAndExtremes()
     expected[2][16] = Variant::bytes(bytesOf({1, 0, 0, 0, 0, 0, 0, 0}));
     expected[2][11] = Variant::decimal(QStringLiteral("0.00"));
     expected[4][11] = Variant::decimal(QStringLiteral("0.00"));                 // rounded to 2 decimals
-    expected[4][10] = Variant::currency(0);
+    // Money is read back as the double stored.
+    expected[0][10] = Variant::real(1.25);
+    expected[1][10] = Variant::real(-999999999.9999);
+    expected[2][10] = Variant::real(0.0);
+    expected[4][10] = Variant::real(0.0);
     for (int i = 0; i < 6; ++i) expected[4][i] = Variant::null();
     expected[0][11] = Variant::decimal(QStringLiteral("12.34"));
     expected[1][11] = Variant::decimal(QStringLiteral("-999999999999999999999999999999.99"));
