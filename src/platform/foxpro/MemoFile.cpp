@@ -105,6 +105,14 @@ uint32_t MemoFile::append(uint32_t type, const QByteArray &data)
     return first;
 }
 
+void MemoFile::discard()
+{
+    if (!m_pending.isEmpty()) {
+        m_nextFree = m_pendingFirst;
+        m_pending.clear();
+    }
+}
+
 void MemoFile::commit()
 {
     if (!m_pending.isEmpty()) {

@@ -49,6 +49,8 @@ public:
     // Writes the memos appended since the last commit, then the header's
     // next-free pointer.
     void commit();
+    // Forgets the memos appended since the last commit.
+    void discard();
     void close() { m_file.close(); }
 
 private:

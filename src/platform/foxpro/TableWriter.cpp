@@ -1,6 +1,7 @@
 #include "TableWriter.h"
 
 #include "ByteCodec.h"
+#include "FieldEncoder.h"
 #include "TableReader.h"
 
 #include "platform/ado/RuntimeError.h"
@@ -19,7 +20,20 @@ namespace {
 
 bool writableType(char type)
 {
-    return type == 'M' || type == 'W' || type == 'G' || type == 'C' || type == 'I';
+    return QByteArrayView("CVQNFIBYDTLMGW").contains(type);
+}
+
+// The length a field of this type gets, or 0 when the given one is wrong.
+int lengthFor(const NewField &f)
+{
+    switch (f.type) {
+    case 'C': case 'V': case 'Q': return f.length >= 1 && f.length <= 254 ? f.length : 0;
+    case 'N': case 'F': return f.length >= 1 && f.length <= 20 && f.decimals >= 0 && f.decimals < f.length ? f.length : 0;
+    case 'I': case 'M': case 'G': case 'W': return 4;
+    case 'B': case 'Y': case 'D': case 'T': return 8;
+    case 'L': return 1;
+    default: return 0;
+    }
 }
 
 uint32_t memoTypeOf(const DbfField &f)
@@ -106,6 +120,7 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
         given << f.name;
     const QStringList stored = storedFieldNames(given);
     bool memo = false;
+    int bits = 0;
     for (size_t i = 0; i < fields.size(); ++i) {
         const NewField &nf = fields[i];
         if (!writableType(nf.type))
@@ -113,13 +128,31 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
         DbfField f;
         f.name = stored[qsizetype(i)];
         f.type = nf.type;
-        f.length = nf.type == 'C' ? nf.length : 4;
-        f.decimals = 0;
+        f.length = lengthFor(nf);
+        if (f.length == 0)
+            throw RuntimeError(QStringLiteral("%1: field %2 of type %3 cannot have length %4 and %5 decimals.")
+                                   .arg(name, f.name, QChar::fromLatin1(nf.type)).arg(nf.length).arg(nf.decimals));
+        f.decimals = nf.type == 'N' || nf.type == 'F' || nf.type == 'B' ? nf.decimals : (nf.type == 'Y' ? 4 : 0);
         f.flags = nf.flags >= 0 ? uint8_t(nf.flags) : flagsOf(nf.type);
-        if (nf.type == 'W')
+        if (nf.nullable)
+            f.flags |= dbf::kFieldNullable;
+        if (nf.type == 'W' || nf.type == 'V' || nf.type == 'Q')
             h.fileType = dbf::kTypeVisualFoxProVarchar;
+        if (nf.type == 'V' || nf.type == 'Q')
+            f.varLengthBit = bits++;
+        if (f.nullable())
+            f.nullBit = bits++;
         memo = memo || f.isMemo();
         h.fields.push_back(f);
+    }
+    if (bits > 0) {
+        DbfField flags;
+        flags.name = QStringLiteral("_NullFlags");
+        flags.type = '0';
+        flags.length = (bits + 7) / 8;
+        flags.flags = dbf::kFieldSystem | dbf::kFieldBinary;
+        h.nullFlagsField = int(h.fields.size());
+        h.fields.push_back(flags);
     }
     h.tableFlags = uint8_t((memo ? dbf::kTableHasMemo : 0) | options.extraTableFlags);
     h.layOut();
@@ -206,26 +239,10 @@ QByteArray TableWriter::memoData(const DbfField &f, const Variant &value)
     }
 }
 
-void TableWriter::putField(char *at, const DbfField &f, const Variant &value)
+void TableWriter::setBit(int bit)
 {
-    switch (f.type) {
-    case 'C': {
-        QByteArray bytes;
-        if (value.kind() == Variant::Kind::Bytes)
-            bytes = value.asBytes();
-        else if (!value.isNull() && !value.isEmpty())
-            bytes = m_codePage->encode(value.toText(), &m_replaced);
-        bytes = bytes.left(f.length);
-        std::fill(at, at + f.length, ' ');
-        std::copy(bytes.begin(), bytes.end(), at);
-        return;
-    }
-    case 'I':
-        putU32LE(bytesOf(at), uint32_t(int32_t(value.isNull() || value.isEmpty() ? 0 : value.toInteger())));
-        return;
-    default:
-        break;
-    }
+    const DbfField &flags = m_header.fields[size_t(m_header.nullFlagsField)];
+    m_record[flags.offset + (bit >> 3)] = char(uint8_t(m_record[flags.offset + (bit >> 3)]) | (1 << (bit & 7)));
 }
 
 qint64 TableWriter::append(const std::vector<Variant> &values)
@@ -243,27 +260,36 @@ qint64 TableWriter::append(const std::vector<Variant> &values)
     char *record = m_record.data();
     std::fill(record, record + m_record.size(), ' ');
     record[0] = dbf::kLiveMark;
-    bool wroteMemo = false;
-    for (size_t k = 0; k < columns.size(); ++k) {
-        const DbfField &f = m_header.fields[size_t(columns[k])];
-        char *at = record + f.offset;
-        if (f.isMemo()) {
-            const QByteArray data = memoData(f, values[k]);
-            uint32_t block = 0;
-            if (!data.isEmpty()) {
-                block = m_memo->append(memoTypeOf(f), data);
-                wroteMemo = true;
-            }
-            putU32LE(bytesOf(at), block);
-        } else if (f.isNullFlags()) {
-            std::fill(at, at + f.length, '\0');
-        } else {
-            putField(at, f, values[k]);
-        }
-    }
     if (m_header.nullFlagsField >= 0) {
         const DbfField &nf = m_header.fields[size_t(m_header.nullFlagsField)];
         std::fill(record + nf.offset, record + nf.offset + nf.length, '\0');
+    }
+    bool wroteMemo = false;
+    try {
+        for (size_t k = 0; k < columns.size(); ++k) {
+            const DbfField &f = m_header.fields[size_t(columns[k])];
+            const Variant &value = values[k];
+            char *at = record + f.offset;
+            const bool isNull = value.isNull() || value.isEmpty();
+            if (isNull && f.nullBit >= 0)
+                setBit(f.nullBit);
+            if (f.isMemo()) {
+                const QByteArray data = isNull ? QByteArray() : memoData(f, value);
+                uint32_t block = 0;
+                if (!data.isEmpty()) {
+                    block = m_memo->append(memoTypeOf(f), data);
+                    wroteMemo = true;
+                }
+                putU32LE(bytesOf(at), block);
+            } else if (encodeFixedField(at, f, value, *m_codePage, &m_replaced) >= 0 && f.varLengthBit >= 0) {
+                setBit(f.varLengthBit);
+            }
+        }
+    } catch (const RuntimeError &e) {
+        if (m_memo)
+            m_memo->discard();
+        throw RuntimeError(QStringLiteral("%1: row %2 not written: %3.").arg(name).arg(m_header.recordCount + 1)
+                               .arg(e.description()));
     }
     if (wroteMemo)
         m_memo->commit();

@@ -25,6 +25,7 @@ struct NewField {
     int length = 4;
     int decimals = 0;
     int flags = -1; // descriptor flags; -1 for what Visual FoxPro sets on the type
+    bool nullable = false;
 };
 
 struct CreateOptions {
@@ -51,7 +52,8 @@ public:
     // Appends one row, a value per field (_NullFlags excluded). Text goes to
     // memo and character fields through the table's code page, to BLOB (W)
     // fields one byte per character; Null, Empty and empty text give an empty
-    // memo (block 0). Returns the new record's number.
+    // memo (block 0). Null in a nullable field sets its null bit; elsewhere it
+    // stores the type's blank. Returns the new record's number.
     qint64 append(const std::vector<ado::Variant> &values);
     // Characters that became '?' because the target could not hold them.
     qint64 replacedCharacters() const { return m_replaced; }
@@ -64,7 +66,7 @@ public:
 private:
     TableWriter() = default;
     QByteArray memoData(const DbfField &field, const ado::Variant &value);
-    void putField(char *at, const DbfField &field, const ado::Variant &value);
+    void setBit(int bit);
 
     QString m_path;
     RawFile m_file;

@@ -10,6 +10,7 @@
 #include "platform/ado/Recordset.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/foxpro/FoxProProvider.h"
+#include "platform/foxpro/FieldEncoder.h"
 #include "platform/foxpro/FoxProSession.h"
 #include "platform/foxpro/TableReader.h"
 #include "platform/foxpro/TableWriter.h"
@@ -72,6 +73,8 @@ private slots:
     void dropRemovesTheTableFiles();
     void appendToDamagedTableFails();
     void manyTablesInOneSession();
+    void everyFieldTypeRoundTrips();
+    void valuesThatDoNotFitAreRefused();
 
 private:
     QString connectionString() const
@@ -349,6 +352,118 @@ void TableWriterTest::manyTablesInOneSession()
         QCOMPARE(rows[2][1].asBytes(), QByteArray(100, 'z'));
         QCOMPARE(rows[1][1].asBytes(), QByteArray(50, 'z'));
     }
+}
+
+void TableWriterTest::everyFieldTypeRoundTrips()
+{
+    using foxpro::NewField;
+    const std::vector<NewField> fields = {
+        {"Name", 'C', 8},          {"Code", 'C', 3, 0, 0x04},      {"Nick", 'V', 6, 0, -1, true},
+        {"Raw", 'Q', 4},           {"Amount", 'N', 8, 2},          {"Ratio", 'F', 6, 3, -1, true},
+        {"Count", 'I', 4, 0, -1, true}, {"Real", 'B', 8, 2},       {"Price", 'Y', 8, 4},
+        {"Born", 'D', 8, 0, -1, true},  {"Stamp", 'T', 8},         {"Flag", 'L', 1, 0, -1, true},
+        {"Notes", 'M', 4, 0, -1, true}, {"Pic", 'W', 4},
+    };
+    const QString path = m_folder + "/alltypes.dbf";
+    auto writer = foxpro::TableWriter::create(path, fields);
+    QCOMPARE(writer->header().fileType, uchar(0x32));
+    QCOMPARE(writer->header().fields.back().name, QString("_NullFlags"));
+    QCOMPARE(writer->header().fields.back().length, 1); // 2 varlength bits + 6 null bits
+    const std::vector<Variant> full = {
+        Variant::text(QString::fromUtf8("Zoë")), Variant::bytes(QByteArray("a\0b", 3)), Variant::text("abc"),
+        Variant::bytes("\x01\x02"), Variant::decimal("-1234.567"), Variant::real(0.5),
+        Variant::integer(-2147483647), Variant::real(3.25), Variant::currency(-1234567),
+        Variant::date(QDate(1999, 12, 31)), Variant::dateTime(QDate(2024, 2, 29), 45296789), Variant::boolean(true),
+        Variant::text("memo\r\nline"), Variant::bytes(QByteArray("\0\xff", 2)),
+    };
+    const std::vector<Variant> nulls(fields.size(), Variant::null());
+    const std::vector<Variant> edges = {
+        Variant::text("exactly8"), Variant::text("xyz"), Variant::text("sixsix"), Variant::bytes("four"),
+        Variant::integer(99999), Variant::text("12.3456"), Variant::integer(0), Variant::real(-1e300),
+        Variant::decimal("0.00005"), Variant::date(QDate(1, 1, 1)), Variant::time(3723004), Variant::boolean(false),
+        Variant::text(""), Variant::text(QString::fromLatin1("\xe9\xff")),
+    };
+    writer->append(full);
+    writer->append(nulls);
+    writer->append(edges);
+    writer.reset();
+
+    const auto rows = readRows(path);
+    QCOMPARE(rows.size(), size_t(3));
+    const auto &a = rows[0];
+    QCOMPARE(a[0].asText(), QString::fromUtf8("Zoë"));
+    QCOMPARE(a[1].asBytes(), QByteArray("a\0b", 3));
+    QCOMPARE(a[2].asText(), QString("abc"));
+    QCOMPARE(a[3].asBytes(), QByteArray("\x01\x02"));
+    QCOMPARE(a[4].asDecimal(), QString("-1234.57"));
+    QCOMPARE(a[5].asDecimal(), QString("0.500"));
+    QCOMPARE(a[6].asInteger(), qint64(-2147483647));
+    QCOMPARE(a[7].asDouble(), 3.25);
+    QCOMPARE(a[8].asCurrency(), qint64(-1234567));
+    QCOMPARE(a[9].asDate(), QDate(1999, 12, 31));
+    QCOMPARE(a[10].asDate(), QDate(2024, 2, 29));
+    QCOMPARE(a[10].asMsOfDay(), 45296789);
+    QCOMPARE(a[11].asBoolean(), true);
+    QCOMPARE(a[12].asText(), QString("memo\r\nline"));
+    QCOMPARE(a[13].asBytes(), QByteArray("\0\xff", 2));
+    const auto &n = rows[1];
+    for (int i : {2, 5, 6, 9, 11, 12})
+        QVERIFY2(n[size_t(i)].isNull(), qPrintable(QString::number(i)));
+    QCOMPARE(n[0].asText(), QString());        // not nullable: blank
+    QVERIFY(n[4].isNull());                     // a blank numeric reads as Null anyway
+    QVERIFY(n[10].isNull());                    // a blank timestamp too
+    const auto &e = rows[2];
+    QCOMPARE(e[0].asText(), QString("exactly8"));
+    QCOMPARE(e[2].asText(), QString("sixsix")); // full width: no length byte
+    QCOMPARE(e[3].asBytes(), QByteArray("four"));
+    QCOMPARE(e[4].asDecimal(), QString("99999.00"));
+    QCOMPARE(e[5].asDecimal(), QString("12.346"));
+    QCOMPARE(e[7].asDouble(), -1e300);
+    QCOMPARE(e[8].asCurrency(), qint64(1));     // 0.00005 rounds to 0.0001
+    QCOMPARE(e[9].asDate(), QDate(1, 1, 1));
+    QCOMPARE(e[10].asDate(), QDate(1899, 12, 30));
+    QCOMPARE(e[10].asMsOfDay(), 3723004);
+    QCOMPARE(e[11].asBoolean(), false);
+    QCOMPARE(e[12].asText(), QString());
+    QCOMPARE(e[13].asBytes(), QByteArray("\xe9\xff"));
+    if (!tw::test::sharedDir().isEmpty()) {
+        const auto cmp = foxpro::test::compareWithDbfjson(path, foxpro::test::dumpWithReader(path));
+        QVERIFY2(cmp.ok, qPrintable(cmp.details));
+    }
+}
+
+void TableWriterTest::valuesThatDoNotFitAreRefused()
+{
+    using foxpro::NewField;
+    const QString path = m_folder + "/strict.dbf";
+    auto writer = foxpro::TableWriter::create(path, {{"N", 'N', 6, 2}, {"I", 'I', 4}, {"D", 'D', 8}, {"M", 'M', 4}});
+    writer->append({Variant::decimal("999.994"), Variant::integer(1), Variant::date(QDate(2000, 1, 1)),
+                    Variant::text("kept")});
+    for (const auto &bad : std::vector<std::vector<Variant>>{
+             {Variant::text("abc"), Variant::integer(1), Variant::null(), Variant::text("lost")},
+             {Variant::null(), Variant::integer(1LL << 40), Variant::null(), Variant::text("lost")},
+             {Variant::null(), Variant::null(), Variant::text("2000-01-01"), Variant::text("lost")}}) {
+        try {
+            writer->append(bad);
+            QFAIL("a value that does not fit was written");
+        } catch (const RuntimeError &e) {
+            QVERIFY2(e.description().startsWith("strict.dbf: row 2 not written"), qPrintable(e.description()));
+        }
+    }
+    writer->append({Variant::decimal("1000"), Variant::null(), Variant::null(), Variant::text("second")});
+    writer.reset();
+    const auto rows = readRows(path);
+    QCOMPARE(rows.size(), size_t(2));
+    QCOMPARE(rows[0][0].asDecimal(), QString("999.99"));
+    QVERIFY(rows[1][0].isNull()); // overflow: asterisks, as Visual FoxPro writes
+    QCOMPARE(rows[1][3].asText(), QString("second"));
+    // No memo of a refused row was left behind.
+    const QByteArray fpt = tw::test::readAll(m_folder + "/strict.fpt");
+    QCOMPARE(fpt.count("lost"), 0);
+    QCOMPARE(foxpro::formatNumeric("-0.004", 6, 2), QByteArray("  0.00"));
+    QCOMPARE(foxpro::formatNumeric("9.995", 5, 2), QByteArray("10.00"));
+    QCOMPARE(foxpro::formatNumeric("-9.995", 5, 2), QByteArray("*****"));
+    QCOMPARE(foxpro::formatNumeric("42", 4, 0), QByteArray("  42"));
 }
 
 QTEST_GUILESS_MAIN(TableWriterTest)
