@@ -63,7 +63,14 @@ ExportResult exportToParadox(WorkDatabase &database, const QString &table, const
             spec.size = columns[i].width > 0 ? columns[i].width : 255;
         specs.push_back(spec);
     }
-    paradox::TableWriter writer(folder, target, specs);
+    qint64 expectedRows = 0;
+    {
+        SqliteStatement count(database.db(), QStringLiteral("SELECT count(*) FROM %1").arg(quoteName(source)));
+        if (count.step())
+            expectedRows = count.columnInteger(0);
+    }
+    // Knowing the row count lets the writer choose blocks large enough for all of them.
+    paradox::TableWriter writer(folder, target, specs, expectedRows);
     SqliteStatement rows(database.db(), QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(quoteName(source)));
     std::vector<ado::Variant> row(columns.size());
     while (rows.step()) {
