@@ -1,8 +1,18 @@
-// The Tabwright program: until the windows exist it shows an empty main window.
+// Tabwright: copies tables between FoxPro and Paradox databases. Starting it
+// opens the connection-setup window, whose load routine restores the last
+// settings and goes on to the transfer window when both places are usable.
+
+#include "common/Main.h"
+#include "platform/foxpro/FoxProProvider.h"
+#include "platform/paradox/ParadoxProvider.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/QtDialogs.h"
+#include "platform/workdb/WorkDbProvider.h"
+#include "setup/Form1.h"
+#include "transferwindow/Form2.h"
 
 #include <QApplication>
-#include <QGuiApplication>
-#include <QMainWindow>
+#include <QIcon>
 
 #include <cstdio>
 
@@ -16,10 +26,17 @@ int main(int argc, char *argv[])
     }
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Kestrava"));
-    QCoreApplication::setApplicationName(QStringLiteral("Tabwright"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Tabwright"));
-    window.resize(535, 400);
-    window.show();
+    QCoreApplication::setApplicationName(QLatin1String(tw::transferwindow::kProductName));
+    QGuiApplication::setDesktopFileName(QStringLiteral("tabwright"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tabwright.svg")));
+    tw::ui::setApplicationTitle(QLatin1String(tw::transferwindow::kProductName));
+
+    tw::foxpro::registerProvider();
+    tw::paradox::registerProvider();
+    tw::workdb::registerProvider();
+
+    tw::ui::QtDialogs dialogs;
+    tw::setup::Form1 form1(dialogs, tw::Main::ProgramFolder());
+    form1.start();
     return app.exec();
 }

@@ -134,24 +134,9 @@ void Form2::wireCommands()
     connect(PushButton12, &QPushButton::clicked, this, &Form2::PushButton12_Click);
 }
 
-template <typename Routine>
-void Form2::runCommand(Routine &&routine)
-{
-    {
-        CommandGuard guard(m_busy);
-        if (!guard)
-            return; // another command is running; this click is refused
-        routine();
-    }
-    if (m_busy.closeRequested()) {
-        emit programEnding();
-        EndProgram();
-    }
-}
-
 void Form2::Form_Load()
 {
-    runCommand([this] {
+    {
         Steps steps{m_dialogs, QLatin1String(kModule), QStringLiteral("Form_Load")};
         steps(100, [&] { Main::ResetFormColours(this); });
         steps(102, [&] { setWindowIcon(QApplication::windowIcon()); });
@@ -171,7 +156,7 @@ void Form2::Form_Load()
             const int outer = (back.top() + back.height()) * 15 + kBottomMargin;
             resize(width(), twips(outer - kFrameAllowance));
         });
-    });
+    }
 }
 
 QString Form2::workDatabase() const
@@ -182,7 +167,7 @@ QString Form2::workDatabase() const
 
 void Form2::runTableCommand(void (*routine)(TransferContext &), bool needsWorkDatabase)
 {
-    runCommand([&] {
+    RunCommand(m_busy, [&] {
         ListWidgetTableList foxpro(List1);
         ListWidgetTableList paradox(List2);
         QString work;
@@ -226,7 +211,7 @@ void Form2::PushButton7_Click()
 
 void Form2::PushButton2_Click()
 {
-    runCommand([this] {
+    RunCommand(m_busy, [this] {
         Steps steps{m_dialogs, QLatin1String(kModule), QStringLiteral("PushButton2_Click")};
         steps(100, [&] {
             if (m_setupWindow)
@@ -238,7 +223,7 @@ void Form2::PushButton2_Click()
 
 void Form2::selectAll(QListWidget *list, const char *routine, bool selected)
 {
-    runCommand([&] {
+    RunCommand(m_busy, [&] {
         Steps steps{m_dialogs, QLatin1String(kModule), QLatin1String(routine)};
         ListWidgetTableList entries(list);
         steps(100, [&] {
@@ -270,7 +255,7 @@ void Form2::PushButton11_Click()
 
 void Form2::PushButton12_Click()
 {
-    runCommand([this] {
+    RunCommand(m_busy, [this] {
         Steps steps{m_dialogs, QLatin1String(kModule), QStringLiteral("PushButton12_Click")};
         steps(100, [&] { m_dialogs.MsgBox(QLatin1String(kHelpText) + QLatin1String(kContactPage), ui::vbOKOnly); });
     });
@@ -289,23 +274,7 @@ void Form2::setProgressText(const QString &text)
 
 void Form2::closeEvent(QCloseEvent *event)
 {
-    if (m_busy.busy()) {
-        // The running command finishes the row it is writing, then the program ends.
-        m_busy.requestClose();
-        event->ignore();
-        return;
-    }
-    event->accept();
-    emit programEnding();
-    EndProgram();
-}
-
-void EndProgram()
-{
-    const auto windows = QApplication::topLevelWidgets();
-    for (QWidget *window : windows)
-        window->hide();
-    QCoreApplication::quit();
+    CloseWindow(m_busy, event);
 }
 
 } // namespace tw::transferwindow

@@ -4,6 +4,7 @@
 // "Help". Commands run one at a time and read the setup window's fields and
 // the lists' selection at the moment they run.
 
+#include "CommandRunner.h"
 #include "PointerFeedback.h"
 #include "WindowPointer.h"
 
@@ -48,6 +49,7 @@ public:
     void setSetupWindow(QWidget *window) { m_setupWindow = window; }
 
     // Runs each time the window is opened: pointer picture, title, both lists.
+    // The caller shows the window afterwards.
     void Form_Load();
 
     void PushButton1_Click();  // Delete Table/s (FoxPro)
@@ -72,18 +74,12 @@ public:
     // The work database the FoxPro-to-Paradox copy stages its tables in.
     QString workDatabase() const;
 
-signals:
-    // The program is ending: every window has been hidden.
-    void programEnding();
-
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildLayout();
     void wireCommands();
-    template <typename Routine>
-    void runCommand(Routine &&routine);
     void runTableCommand(void (*routine)(TransferContext &), bool needsWorkDatabase);
     void selectAll(QListWidget *list, const char *routine, bool selected);
 
@@ -114,9 +110,6 @@ public:
     QPushButton *PushButton12 = nullptr;
     QProgressBar *ProgressBar1 = nullptr;
 };
-
-// Ends the program: hides every top-level window and leaves the event loop.
-void EndProgram();
 
 // Twips (1/1440 inch) to pixels at 15 twips a pixel.
 constexpr int twips(int value)

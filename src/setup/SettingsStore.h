@@ -1,0 +1,31 @@
+#pragma once
+// The settings store: per-user text values addressed by application, section
+// and value name, kept in an INI file through QSettings. A value never written
+// reads as the caller's default.
+
+#include <QString>
+
+namespace tw::setup {
+
+inline constexpr char kApplicationName[] = "Kestrava";
+inline constexpr char kSectionName[] = "Tabwright";
+
+// The value names the program uses.
+inline constexpr char kFoxproOption[] = "FoxproOption";
+inline constexpr char kParadoxFolder[] = "ParadoxFolder";
+inline constexpr char kDBCFile[] = "DBCFile";
+inline constexpr char kFreeTableFolder[] = "FreeTableFolder";
+inline constexpr char kLastFolderDot[] = "LastFolderDot";
+
+QString GetSetting(const QString &application, const QString &section, const QString &key,
+                   const QString &defaultValue = {});
+void SaveSetting(const QString &application, const QString &section, const QString &key, const QString &value);
+
+// The program's own values (application "Kestrava", section "Tabwright").
+QString ReadSetting(const char *key, const QString &defaultValue = {});
+void WriteSetting(const char *key, const QString &value);
+
+// The INI file that holds the values of an application.
+QString SettingsFilePath(const QString &application);
+
+} // namespace tw::setup
