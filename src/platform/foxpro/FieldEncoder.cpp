@@ -6,6 +6,8 @@
 
 #include "platform/ado/RuntimeError.h"
 
+#include <QTime>
+
 #include <cmath>
 #include <cstring>
 
@@ -58,6 +60,25 @@ QString digitsOf(const DbfField &f, const Variant &v, int decimals)
     }
     default: refuse(f, v);
     }
+}
+
+// "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS[.mmm]" (also with "T") as a date or a timestamp.
+Variant parseDateText(const QString &text)
+{
+    const QString t = text.trimmed();
+    const QDate date = QDate::fromString(t.left(10), Qt::ISODate);
+    if (!date.isValid() || t.size() < 10)
+        return {};
+    if (t.size() == 10)
+        return Variant::date(date);
+    const QChar sep = t[10];
+    if (sep != ' ' && sep != 'T')
+        return {};
+    const QString clock = t.mid(11);
+    QTime time = QTime::fromString(clock, clock.contains('.') ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss"));
+    if (!time.isValid())
+        return {};
+    return Variant::dateTime(date, time.msecsSinceStartOfDay());
 }
 
 QByteArray textBytes(const Variant &v, const CodePage &text, qint64 *replaced)
@@ -189,9 +210,10 @@ int encodeFixedField(char *at, const DbfField &f, const Variant &v, const CodePa
             std::memset(at, ' ', 8);
             return -1;
         }
-        if (v.kind() != Variant::Kind::Date && v.kind() != Variant::Kind::DateTime)
+        const Variant when = v.kind() == Variant::Kind::Text ? parseDateText(v.asText()) : v;
+        if (when.kind() != Variant::Kind::Date && when.kind() != Variant::Kind::DateTime)
             refuse(f, v);
-        const QDate d = v.asDate();
+        const QDate d = when.asDate();
         if (d.year() < 1 || d.year() > 9999)
             refuse(f, v);
         const QByteArray s = d.toString(QStringLiteral("yyyyMMdd")).toLatin1();
@@ -202,11 +224,13 @@ int encodeFixedField(char *at, const DbfField &f, const Variant &v, const CodePa
         std::memset(at, 0, 8);
         if (blank(v))
             return -1;
-        if (v.kind() != Variant::Kind::Date && v.kind() != Variant::Kind::DateTime && v.kind() != Variant::Kind::Time)
+        const Variant when = v.kind() == Variant::Kind::Text ? parseDateText(v.asText()) : v;
+        if (when.kind() != Variant::Kind::Date && when.kind() != Variant::Kind::DateTime
+            && when.kind() != Variant::Kind::Time)
             refuse(f, v);
         // A time alone sits on 1899-12-30, as Visual FoxPro stores it.
-        const QDate day = v.kind() == Variant::Kind::Time ? QDate(1899, 12, 30) : v.asDate();
-        const int ms = v.kind() == Variant::Kind::Date ? 0 : v.asMsOfDay();
+        const QDate day = when.kind() == Variant::Kind::Time ? QDate(1899, 12, 30) : when.asDate();
+        const int ms = when.kind() == Variant::Kind::Date ? 0 : when.asMsOfDay();
         putU32LE(bytesOf(at), uint32_t(day.toJulianDay()));
         putU32LE(bytesOf(at) + 4, uint32_t(ms));
         return -1;

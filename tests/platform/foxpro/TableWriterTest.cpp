@@ -75,6 +75,7 @@ private slots:
     void manyTablesInOneSession();
     void everyFieldTypeRoundTrips();
     void valuesThatDoNotFitAreRefused();
+    void typedColumnsThroughSql();
 
 private:
     QString connectionString() const
@@ -442,7 +443,7 @@ void TableWriterTest::valuesThatDoNotFitAreRefused()
     for (const auto &bad : std::vector<std::vector<Variant>>{
              {Variant::text("abc"), Variant::integer(1), Variant::null(), Variant::text("lost")},
              {Variant::null(), Variant::integer(1LL << 40), Variant::null(), Variant::text("lost")},
-             {Variant::null(), Variant::null(), Variant::text("2000-01-01"), Variant::text("lost")}}) {
+             {Variant::null(), Variant::null(), Variant::text("2000-13-01"), Variant::text("lost")}}) {
         try {
             writer->append(bad);
             QFAIL("a value that does not fit was written");
@@ -464,6 +465,43 @@ void TableWriterTest::valuesThatDoNotFitAreRefused()
     QCOMPARE(foxpro::formatNumeric("9.995", 5, 2), QByteArray("10.00"));
     QCOMPARE(foxpro::formatNumeric("-9.995", 5, 2), QByteArray("*****"));
     QCOMPARE(foxpro::formatNumeric("42", 4, 0), QByteArray("  42"));
+}
+
+void TableWriterTest::typedColumnsThroughSql()
+{
+    ado::Connection c;
+    c.Open(connectionString());
+    const QString table = m_folder + "/typed.dbf";
+    c.Execute("CREATE TABLE [" + table + "]([name] C(10),[qty] N(8,2),[n] INT,[d] DATE,[t] DATETIME,[ok] L,"
+              "[price] Y,[x] DOUBLE,[v] VARCHAR(12))");
+    c.Execute("INSERT INTO `" + table + "` VALUES('Widget', 12.5, 42, '2024-03-01', '2024-03-01 10:20:30.400', 'T',"
+              " '19.99', 2.5, 'short')");
+    c.Execute("INSERT INTO `" + table + "` VALUES(NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL)");
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute("INSERT INTO `" + table + "` VALUES('a', 'x', 1, '2024-03-01',"
+                                                                              " NULL, 'T', 1, 1, 'v')"));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute("CREATE TABLE [" + m_folder + "/bad.dbf]([a] C)"));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute("CREATE TABLE [" + m_folder + "/bad.dbf]([a] SPARKLES)"));
+    QVERIFY(!QFile::exists(m_folder + "/bad.dbf"));
+    ado::Recordset rs;
+    rs.Open("SELECT * FROM typed", c);
+    QCOMPARE(rs.RecordCount(), qint64(2));
+    QCOMPARE(rs.fields()(0).Type(), int(ado::adChar));
+    QCOMPARE(rs.fields()(1).Precision(), 8);
+    QCOMPARE(rs.fields()(1).NumericScale(), 2);
+    QCOMPARE(rs.fields()(0).Value().asText(), QString("Widget"));
+    QCOMPARE(rs.fields()(1).Value().asDecimal(), QString("12.50"));
+    QCOMPARE(rs.fields()(2).Value().asInteger(), qint64(42));
+    QCOMPARE(rs.fields()(3).Value().asDate(), QDate(2024, 3, 1));
+    QCOMPARE(rs.fields()(4).Value().toText(), QString("2024-03-01 10:20:30.400"));
+    QCOMPARE(rs.fields()(5).Value().asBoolean(), true);
+    QCOMPARE(rs.fields()(6).Value().asCurrency(), qint64(199900));
+    QCOMPARE(rs.fields()(7).Value().asDouble(), 2.5);
+    QCOMPARE(rs.fields()(8).Value().asText(), QString("short"));
+    rs.MoveNext();
+    QCOMPARE(rs.fields()(0).Value().asText(), QString());
+    QVERIFY(rs.fields()(1).Value().isNull());
+    QVERIFY(rs.fields()(3).Value().isNull());
+    QVERIFY(rs.fields()(5).Value().isNull());
 }
 
 QTEST_GUILESS_MAIN(TableWriterTest)
