@@ -104,17 +104,17 @@ void writeLeaf(unsigned char *page, const std::vector<Key> &keys, const LeafPlan
                uint16_t attribute)
 {
     const int countBits = bitsFor(uint32_t(keyLength));
-    const int size = plan.count ? plan.entrySize : 3;
+    const int size = plan.count ? plan.entrySize : cdx::kEmptyLeafEntrySize;
     const int recordBits = size * 8 - 2 * countBits;
-    putU16LE(page, attribute);
-    putU16LE(page + 2, uint16_t(plan.count));
-    putU32LE(page + 14, uint32_t((uint64_t(1) << recordBits) - 1));
-    page[18] = uint8_t((1 << countBits) - 1);
-    page[19] = uint8_t((1 << countBits) - 1);
-    page[20] = uint8_t(recordBits);
-    page[21] = uint8_t(countBits);
-    page[22] = uint8_t(countBits);
-    page[23] = uint8_t(size);
+    putU16LE(page + cdx::kOffAttribute, attribute);
+    putU16LE(page + cdx::kOffKeyCount, uint16_t(plan.count));
+    putU32LE(page + cdx::kOffRecordMask, uint32_t((uint64_t(1) << recordBits) - 1));
+    page[cdx::kOffCopyMask] = uint8_t((1 << countBits) - 1);
+    page[cdx::kOffTrailMask] = uint8_t((1 << countBits) - 1);
+    page[cdx::kOffRecordBits] = uint8_t(recordBits);
+    page[cdx::kOffCopyBits] = uint8_t(countBits);
+    page[cdx::kOffTrailBits] = uint8_t(countBits);
+    page[cdx::kOffEntrySize] = uint8_t(size);
     int top = cdx::kPageSize;
     for (size_t n = 0; n < plan.count; ++n) {
         const Key &k = keys[plan.first + n];
@@ -128,7 +128,7 @@ void writeLeaf(unsigned char *page, const std::vector<Key> &keys, const LeafPlan
         top -= stored;
         std::copy(k.first.begin() + dup, k.first.begin() + dup + stored, page + top);
     }
-    putU16LE(page + 12, uint16_t(top - (cdx::kLeafHeaderSize + int(plan.count) * size)));
+    putU16LE(page + cdx::kOffFree, uint16_t(top - (cdx::kLeafHeaderSize + int(plan.count) * size)));
 }
 
 struct Node {
@@ -140,8 +140,8 @@ void linkLevel(PageFile &file, const std::vector<Node> &level)
 {
     for (size_t i = 0; i < level.size(); ++i) {
         unsigned char *p = file.at(level[i].page);
-        putU32LE(p + 4, i ? level[i - 1].page : cdx::kNoPage);
-        putU32LE(p + 8, i + 1 < level.size() ? level[i + 1].page : cdx::kNoPage);
+        putU32LE(p + cdx::kOffLeft, i ? level[i - 1].page : cdx::kNoPage);
+        putU32LE(p + cdx::kOffRight, i + 1 < level.size() ? level[i + 1].page : cdx::kNoPage);
     }
 }
 
@@ -152,8 +152,8 @@ uint32_t writeTree(PageFile &file, const std::vector<Key> &keys, int keyLength, 
     if (plans.empty()) {
         const uint32_t root = file.allocate();
         writeLeaf(file.at(root), keys, LeafPlan{}, keyLength, fill, cdx::kAttrLeaf | cdx::kAttrRoot);
-        putU32LE(file.at(root) + 4, cdx::kNoPage);
-        putU32LE(file.at(root) + 8, cdx::kNoPage);
+        putU32LE(file.at(root) + cdx::kOffLeft, cdx::kNoPage);
+        putU32LE(file.at(root) + cdx::kOffRight, cdx::kNoPage);
         return root;
     }
     std::vector<Node> level;
@@ -164,7 +164,7 @@ uint32_t writeTree(PageFile &file, const std::vector<Key> &keys, int keyLength, 
         level.push_back({page, keys[plan.first + plan.count - 1]});
     }
     linkLevel(file, level);
-    const size_t perPage = size_t(cdx::kInteriorRoom / (keyLength + 8));
+    const size_t perPage = size_t(cdx::kInteriorRoom / (keyLength + cdx::kInteriorPointers));
     while (level.size() > 1) {
         std::vector<Node> parents;
         const bool root = level.size() <= perPage;
@@ -172,14 +172,14 @@ uint32_t writeTree(PageFile &file, const std::vector<Key> &keys, int keyLength, 
             const size_t n = std::min(perPage, level.size() - i);
             const uint32_t page = file.allocate();
             unsigned char *p = file.at(page);
-            putU16LE(p, root ? cdx::kAttrRoot : cdx::kAttrInterior);
-            putU16LE(p + 2, uint16_t(n));
+            putU16LE(p + cdx::kOffAttribute, root ? cdx::kAttrRoot : cdx::kAttrInterior);
+            putU16LE(p + cdx::kOffKeyCount, uint16_t(n));
             for (size_t k = 0; k < n; ++k) {
                 const Node &child = level[i + k];
-                unsigned char *e = p + cdx::kInteriorHeaderSize + k * size_t(keyLength + 8);
+                unsigned char *e = p + cdx::kInteriorHeaderSize + k * size_t(keyLength + cdx::kInteriorPointers);
                 std::copy(child.last.first.begin(), child.last.first.end(), e);
                 putU32BE(e + keyLength, child.last.second);
-                putU32BE(e + keyLength + 4, child.page);
+                putU32BE(e + keyLength + sizeof(uint32_t), child.page);
             }
             parents.push_back({page, level[i + n - 1].last});
         }
@@ -234,8 +234,8 @@ QByteArray buildCompoundIndex(std::vector<IndexTag> tags)
     const auto plans = planLeaves(listKeys, cdx::kTagNameLength, ' ');
     LeafPlan plan = plans.empty() ? LeafPlan{} : plans.front();
     writeLeaf(file.at(listLeaf), listKeys, plan, cdx::kTagNameLength, ' ', cdx::kAttrLeaf | cdx::kAttrRoot);
-    putU32LE(file.at(listLeaf) + 4, cdx::kNoPage);
-    putU32LE(file.at(listLeaf) + 8, cdx::kNoPage);
+    putU32LE(file.at(listLeaf) + cdx::kOffLeft, cdx::kNoPage);
+    putU32LE(file.at(listLeaf) + cdx::kOffRight, cdx::kNoPage);
     writeTagHeader(file.at(fileHeader), listLeaf, cdx::kTagNameLength, cdx::kOptionsTagList, {}, {});
     return file.bytes();
 }

@@ -40,6 +40,24 @@ constexpr int kOffForLen = 506;
 constexpr int kOffKeyPos = 508;
 constexpr int kOffKeyLen = 510;
 constexpr int kOffPool = 512;
+// Page offsets (every page).
+constexpr int kOffAttribute = 0;
+constexpr int kOffKeyCount = 2;
+constexpr int kOffLeft = 4;
+constexpr int kOffRight = 8;
+// Leaf page offsets.
+constexpr int kOffFree = 12;
+constexpr int kOffRecordMask = 14;
+constexpr int kOffCopyMask = 18;
+constexpr int kOffTrailMask = 19;
+constexpr int kOffRecordBits = 20;
+constexpr int kOffCopyBits = 21;
+constexpr int kOffTrailBits = 22;
+constexpr int kOffEntrySize = 23;
+// Interior entries carry a record number and a child page after the key.
+constexpr int kInteriorPointers = 8;
+// Entry size of an empty leaf, as Visual FoxPro writes it.
+constexpr int kEmptyLeafEntrySize = 3;
 } // namespace cdx
 
 struct IndexTag {

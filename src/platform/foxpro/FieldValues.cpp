@@ -60,7 +60,7 @@ Variant decodeDateTime(const DbfField &f, const char *bytes)
         return Variant::null();
     const unsigned char *p = bytesOf(bytes);
     const int32_t day = getI32LE(p);
-    const uint32_t ms = getU32LE(p + 4);
+    const uint32_t ms = getU32LE(p + sizeof(int32_t)); // after the day number
     if (day <= 0)
         return Variant::null();
     QDate date = QDate::fromJulianDay(day);
@@ -180,8 +180,8 @@ ado::ColumnInfo columnInfoOf(const DbfField &f)
 
 uint32_t memoBlockOf(const DbfField &f, const char *bytes)
 {
-    if (f.length == 4)
-        return getU32LE(bytesOf(bytes));
+    if (f.length == int(sizeof(uint32_t)))
+        return getU32LE(bytesOf(bytes)); // Visual FoxPro: binary block number
     uint32_t block = 0;
     for (int i = 0; i < f.length; ++i) {
         const char c = bytes[i];

@@ -70,7 +70,7 @@ QByteArray MemoFile::read(uint32_t block) const
     if (m_file.readAt(offset, first, firstSize) < fpt::kBlockHeaderSize)
         throw RuntimeError(QStringLiteral("%1: memo pointer %2 is past the end of %3.")
                                .arg(m_tableName).arg(block).arg(m_file.name()));
-    const uint32_t length = getU32BE(bytesOf(first) + 4);
+    const uint32_t length = getU32BE(bytesOf(first) + fpt::kOffBlockLength);
     const qint64 available = size - offset - fpt::kBlockHeaderSize;
     if (qint64(length) > available)
         throw RuntimeError(QStringLiteral("%1: the memo at block %2 claims %3 bytes, but %4 ends %5 bytes later.")
@@ -97,8 +97,8 @@ uint32_t MemoFile::append(uint32_t type, const QByteArray &data)
     m_pending.resize(at + blocks * m_blockSize);
     char *block = m_pending.data() + at;
     std::fill(block, block + blocks * m_blockSize, '\0');
-    putU32BE(bytesOf(block), type);
-    putU32BE(bytesOf(block) + 4, uint32_t(data.size()));
+    putU32BE(bytesOf(block) + fpt::kOffBlockType, type);
+    putU32BE(bytesOf(block) + fpt::kOffBlockLength, uint32_t(data.size()));
     std::copy(data.begin(), data.end(), block + fpt::kBlockHeaderSize);
     const uint32_t first = m_nextFree;
     m_nextFree = uint32_t(first + blocks);
@@ -125,9 +125,9 @@ void MemoFile::commit()
         }
         m_size = std::max(m_size, qint64(m_nextFree) * m_blockSize);
     }
-    unsigned char next[4];
+    unsigned char next[sizeof(uint32_t)];
     putU32BE(next, m_nextFree);
-    m_file.writeAt(fpt::kOffNextFree, reinterpret_cast<const char *>(next), 4);
+    m_file.writeAt(fpt::kOffNextFree, reinterpret_cast<const char *>(next), sizeof next);
 }
 
 } // namespace tw::foxpro

@@ -298,9 +298,9 @@ qint64 TableWriter::append(const std::vector<Variant> &values)
     out.append(dbf::kEndOfFile);
     m_file.writeAt(at, out);
     ++m_header.recordCount;
-    unsigned char count[4];
+    unsigned char count[sizeof(uint32_t)];
     putU32LE(count, m_header.recordCount);
-    m_file.writeAt(dbf::kOffRecordCount, reinterpret_cast<const char *>(count), 4);
+    m_file.writeAt(dbf::kOffRecordCount, reinterpret_cast<const char *>(count), sizeof count);
     return m_header.recordCount;
 }
 
