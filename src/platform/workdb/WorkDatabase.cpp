@@ -60,16 +60,22 @@ void WorkDatabase::createTable(const QString &name, const std::vector<WorkColumn
         throw RuntimeError(QStringLiteral("Table '%1' already exists.").arg(name));
     if (columns.empty())
         throw RuntimeError(QStringLiteral("Table '%1' needs at least one column.").arg(name));
+    // Old tables sometimes hold two columns of one name (dBase III kept whatever
+    // it was given); values are matched by position, so a later twin gets a
+    // number at the end of its name instead of failing the whole table.
+    QSet<QString> given;
+    for (const WorkColumn &column : columns)
+        given.insert(column.name.toLower());
     QSet<QString> seen;
     QStringList definitions;
     for (const WorkColumn &column : columns) {
         if (column.name.trimmed().isEmpty())
             throw RuntimeError(QStringLiteral("A column of table '%1' has no name.").arg(name));
-        if (seen.contains(column.name.toLower()))
-            throw RuntimeError(
-                QStringLiteral("Field '%1' is defined more than once in table '%2'.").arg(column.name, name));
-        seen.insert(column.name.toLower());
-        definitions << quoteName(column.name) + u' ' + column.declaredType();
+        QString unique = column.name;
+        for (int n = 2; seen.contains(unique.toLower()) || (n > 2 && given.contains(unique.toLower())); ++n)
+            unique = column.name + QString::number(n);
+        seen.insert(unique.toLower());
+        definitions << quoteName(unique) + u' ' + column.declaredType();
     }
     m_db.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteName(name), definitions.join(QStringLiteral(", "))));
 }

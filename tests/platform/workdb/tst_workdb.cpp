@@ -125,7 +125,13 @@ void WorkDbTest::tablesComeAndGo()
     rs.Close();
     QVERIFY_THROWS_EXCEPTION(RuntimeError, work.Execute("CREATE TABLE `ORDERS`(`x` MEMO);"));
     QVERIFY_THROWS_EXCEPTION(RuntimeError, work.Execute("CREATE TABLE `bad`(`x` MONEY);"));
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, work.Execute("CREATE TABLE `dup`(`x` MEMO,`X` INT);"));
+    work.Execute("CREATE TABLE `dup`(`x` MEMO,`X` INT,`x2` MEMO);");
+    Recordset dup;
+    dup.Open("SELECT * FROM `dup`", work);
+    QCOMPARE(dup.fields()(1).name(), QString("X3")); // "x2" is the third column's own name
+    QCOMPARE(dup.fields()(2).name(), QString("x2"));
+    dup.Close();
+    work.Execute("DROP TABLE [dup]");
     work.Execute("DROP TABLE [ORDERS]");
     QCOMPARE(work.OpenSchema(adSchemaTables).RecordCount(), qint64(0));
     QVERIFY_THROWS_EXCEPTION(RuntimeError, work.Execute("DROP TABLE [Orders]"));
