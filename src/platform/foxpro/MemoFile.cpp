@@ -105,6 +105,13 @@ uint32_t MemoFile::append(uint32_t type, const QByteArray &data)
     return first;
 }
 
+void MemoFile::refresh()
+{
+    unsigned char next[sizeof(uint32_t)];
+    if (m_file.readAt(fpt::kOffNextFree, reinterpret_cast<char *>(next), sizeof next) == qint64(sizeof next))
+        m_nextFree = std::max(m_nextFree, getU32BE(next));
+}
+
 void MemoFile::discard()
 {
     if (!m_pending.isEmpty()) {

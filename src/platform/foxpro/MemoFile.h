@@ -51,6 +51,8 @@ public:
     // Writes the memos appended since the last commit, then the header's
     // next-free pointer.
     void commit();
+    // Catches up with blocks another writer appended since (reads the header).
+    void refresh();
     // Forgets the memos appended since the last commit.
     void discard();
     void close() { m_file.close(); }

@@ -254,6 +254,7 @@ qint64 TableWriter::append(const std::vector<Variant> &values)
             columns.push_back(i);
     if (values.size() != columns.size())
         throw RuntimeError(QStringLiteral("%1: %2 values for %3 fields.").arg(name).arg(values.size()).arg(columns.size()));
+    refresh();
     if (m_header.recordCount == 0xFFFFFFFFu)
         throw RuntimeError(QStringLiteral("%1: the table is full.").arg(name));
 
@@ -302,6 +303,25 @@ qint64 TableWriter::append(const std::vector<Variant> &values)
     putU32LE(count, m_header.recordCount);
     m_file.writeAt(dbf::kOffRecordCount, reinterpret_cast<const char *>(count), sizeof count);
     return m_header.recordCount;
+}
+
+void TableWriter::refresh()
+{
+    // Another writer (another connection, Visual FoxPro) may have appended
+    // since our last row: continue after its rows, not over them.
+    unsigned char count[sizeof(uint32_t)];
+    if (m_file.readAt(dbf::kOffRecordCount, reinterpret_cast<char *>(count), sizeof count) != qint64(sizeof count))
+        throw RuntimeError(QStringLiteral("%1: the header can no longer be read.").arg(m_file.name()));
+    const uint32_t onDisk = getU32LE(count);
+    if (onDisk != m_header.recordCount) {
+        const qint64 needed = m_header.headerLength + qint64(onDisk) * m_header.recordLength;
+        if (needed > m_file.size())
+            throw RuntimeError(QStringLiteral("%1: its header now promises %2 records, more than the file holds.")
+                                   .arg(m_file.name()).arg(onDisk));
+        m_header.recordCount = onDisk;
+    }
+    if (m_memo)
+        m_memo->refresh();
 }
 
 void TableWriter::markDeleted(qint64 number)

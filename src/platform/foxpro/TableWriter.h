@@ -67,6 +67,7 @@ private:
     TableWriter() = default;
     QByteArray memoData(const DbfField &field, const ado::Variant &value);
     void setBit(int bit);
+    void refresh();
 
     QString m_path;
     RawFile m_file;

@@ -76,6 +76,7 @@ private slots:
     void everyFieldTypeRoundTrips();
     void valuesThatDoNotFitAreRefused();
     void typedColumnsThroughSql();
+    void twoConnectionsAppendToOneTable();
 
 private:
     QString connectionString() const
@@ -502,6 +503,24 @@ void TableWriterTest::typedColumnsThroughSql()
     QVERIFY(rs.fields()(1).Value().isNull());
     QVERIFY(rs.fields()(3).Value().isNull());
     QVERIFY(rs.fields()(5).Value().isNull());
+}
+
+void TableWriterTest::twoConnectionsAppendToOneTable()
+{
+    ado::Connection first;
+    first.Open(connectionString());
+    ado::Connection second;
+    second.Open(connectionString());
+    const QString table = m_folder + "/shared.dbf";
+    first.Execute("CREATE TABLE [" + table + "]([a] M)");
+    for (int i = 0; i < 10; ++i) {
+        ado::Connection &c = i % 3 == 0 ? second : first;
+        c.Execute(QStringLiteral("INSERT INTO `%1` VALUES('row %2')").arg(table).arg(i));
+    }
+    const auto rows = readRows(table);
+    QCOMPARE(rows.size(), size_t(10));
+    for (int i = 0; i < 10; ++i)
+        QCOMPARE(rows[size_t(i)][0].asText(), QStringLiteral("row %1").arg(i));
 }
 
 QTEST_GUILESS_MAIN(TableWriterTest)
