@@ -2,6 +2,7 @@
 // file copy and pgdbf, and prints every figure as name=value.
 //
 //   tabwright-bench [--rows N] [--seed S] [--repeat R] [--dir DIR] [--keep]
+//       (R, default 3: runs of each transfer and each reference; medians are printed)
 //   tabwright-bench --generate-only --dir DIR [--rows N] [--seed S]
 //   tabwright-bench --direction to-paradox|to-foxpro --dir DIR --rows N
 //
@@ -175,11 +176,10 @@ Generated generate(const Options &o, const BenchLayout &layout)
     return g;
 }
 
-// Runs this program as the child for one direction; its lines come back with
-// the direction's prefix. Returns the child's figures.
-QMap<QString, QString> runDirectionChild(const Options &o, Direction direction, bool *failed)
+// Runs this program as the child for one direction and returns the figures
+// it printed; an "error" figure when it failed.
+QMap<QString, QString> runDirectionChild(const Options &o, Direction direction)
 {
-    const QString prefix = directionName(direction).replace(u'-', u'_') + u'_';
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.start(QCoreApplication::applicationFilePath(),
@@ -187,25 +187,69 @@ QMap<QString, QString> runDirectionChild(const Options &o, Direction direction, 
                  QStringLiteral("--rows"), QString::number(o.rows)});
     QMap<QString, QString> figures;
     if (!child.waitForStarted() || !child.waitForFinished(kChildTimeoutMs)) {
-        line(prefix + QStringLiteral("error"), QStringLiteral("the child did not finish: %1").arg(child.errorString()));
-        *failed = true;
+        figures.insert(QStringLiteral("error"), QStringLiteral("the child did not finish: %1").arg(child.errorString()));
         return figures;
     }
     const QList<QByteArray> lines = child.readAllStandardOutput().split('\n');
     for (const QByteArray &bytes : lines) {
         const QString text = QString::fromUtf8(bytes).trimmed();
         const qsizetype eq = text.indexOf(u'=');
-        if (eq <= 0)
-            continue;
-        figures.insert(text.left(eq), text.mid(eq + 1));
-        line(prefix + text.left(eq), text.mid(eq + 1));
+        if (eq > 0)
+            figures.insert(text.left(eq), text.mid(eq + 1));
     }
-    if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
-        if (!figures.contains(QStringLiteral("error")))
-            line(prefix + QStringLiteral("error"), QStringLiteral("exit code %1").arg(child.exitCode()));
-        *failed = true;
-    }
+    if ((child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) && !figures.contains(QStringLiteral("error")))
+        figures.insert(QStringLiteral("error"), QStringLiteral("exit code %1").arg(child.exitCode()));
     return figures;
+}
+
+// Prints one direction's figures over its runs: the median time (and the
+// fastest and slowest), the largest memory and the longest event-loop pause.
+// Returns the figures the ratios use: rows_per_s and error.
+QMap<QString, QString> summarize(Direction direction, const std::vector<QMap<QString, QString>> &runs)
+{
+    const QString prefix = directionName(direction).replace(u'-', u'_') + u'_';
+    QMap<QString, QString> result;
+    for (const auto &run : runs) {
+        if (run.contains(QStringLiteral("error"))) {
+            for (auto it = run.begin(); it != run.end(); ++it)
+                line(prefix + it.key(), it.value());
+            result.insert(QStringLiteral("error"), run.value(QStringLiteral("error")));
+            return result;
+        }
+    }
+    auto number = [](const QMap<QString, QString> &run, const char *name) {
+        return run.value(QString::fromLatin1(name)).toDouble();
+    };
+    std::vector<double> seconds;
+    double peak = 0, gap = 0, gapAt = 0;
+    for (const auto &run : runs) {
+        seconds.push_back(number(run, "seconds"));
+        peak = std::max(peak, number(run, "peak_rss_mb"));
+        if (number(run, "max_event_gap_ms") >= gap) {
+            gap = number(run, "max_event_gap_ms");
+            gapAt = number(run, "max_event_gap_at_s");
+        }
+    }
+    const QMap<QString, QString> &last = runs.back();
+    const double rows = number(last, "rows");
+    const double bytes = number(last, "source_bytes");
+    const double mid = median(seconds);
+    const QString rowsPerSecond = fixed(perSecond(rows, mid), 0);
+    line(prefix + QStringLiteral("rows"), last.value(QStringLiteral("rows")));
+    line(prefix + QStringLiteral("runs"), QString::number(runs.size()));
+    line(prefix + QStringLiteral("seconds"), fixed(mid, 3));
+    line(prefix + QStringLiteral("seconds_min"), fixed(*std::min_element(seconds.begin(), seconds.end()), 3));
+    line(prefix + QStringLiteral("seconds_max"), fixed(*std::max_element(seconds.begin(), seconds.end()), 3));
+    line(prefix + QStringLiteral("rows_per_s"), rowsPerSecond);
+    line(prefix + QStringLiteral("mb_per_s"), fixed(perSecond(bytes / kBytesPerMb, mid), 2));
+    line(prefix + QStringLiteral("source_bytes"), last.value(QStringLiteral("source_bytes")));
+    line(prefix + QStringLiteral("peak_rss_mb"), fixed(peak, 1));
+    line(prefix + QStringLiteral("max_event_gap_ms"), fixed(gap, 1));
+    line(prefix + QStringLiteral("max_event_gap_at_s"), fixed(gapAt, 3));
+    line(prefix + QStringLiteral("event_loop_runs"), last.value(QStringLiteral("event_loop_runs")));
+    result.insert(QStringLiteral("rows_per_s"), rowsPerSecond);
+    result.insert(QStringLiteral("peak_rss_mb"), fixed(peak, 1));
+    return result;
 }
 
 struct Reference {
@@ -262,8 +306,15 @@ int runAll(Options o)
         return 0;
 
     bool failed = false;
-    const auto toParadox = runDirectionChild(o, Direction::ToParadox, &failed);
-    const auto toFoxPro = runDirectionChild(o, Direction::ToFoxPro, &failed);
+    // The directions take turns, so that a slow spell of the machine hits both.
+    std::vector<QMap<QString, QString>> paradoxRuns, foxproRuns;
+    for (int i = 0; i < o.repeat; ++i) {
+        paradoxRuns.push_back(runDirectionChild(o, Direction::ToParadox));
+        foxproRuns.push_back(runDirectionChild(o, Direction::ToFoxPro));
+    }
+    const auto toParadox = summarize(Direction::ToParadox, paradoxRuns);
+    const auto toFoxPro = summarize(Direction::ToFoxPro, foxproRuns);
+    failed = toParadox.contains(QStringLiteral("error")) || toFoxPro.contains(QStringLiteral("error"));
     // The targets are not needed any more; the references write beside the sources.
     QDir(layout.paradoxTarget()).removeRecursively();
     QDir(layout.foxproTarget()).removeRecursively();
