@@ -37,7 +37,7 @@ Variant decodeDate(const DbfField &f, const char *bytes)
             allZero = false;
     if (allZero)
         return Variant::null();
-    int parts[3] = {0, 0, 0};
+    int ymd[3] = {0, 0, 0};
     const int widths[3] = {4, 2, 2};
     int at = 0;
     for (int k = 0; k < 3; ++k) {
@@ -45,10 +45,10 @@ Variant decodeDate(const DbfField &f, const char *bytes)
             const char c = bytes[at];
             if (c < '0' || c > '9')
                 throw RuntimeError(QStringLiteral("field %1 holds '%2', not a date").arg(f.name, shown(bytes, kDateLength)));
-            parts[k] = parts[k] * 10 + (c - '0');
+            ymd[k] = ymd[k] * 10 + (c - '0');
         }
     }
-    const QDate date(parts[0], parts[1], parts[2]);
+    const QDate date(ymd[0], ymd[1], ymd[2]);
     if (!date.isValid())
         throw RuntimeError(QStringLiteral("field %1 holds '%2', not a date").arg(f.name, shown(bytes, kDateLength)));
     return Variant::date(date);

@@ -18,7 +18,7 @@ static QByteArray be32(quint32 v)
     return b;
 }
 
-QByteArray buildDbf(unsigned char fileType, const std::vector<FieldSpec> &fields,
+QByteArray buildDbf(unsigned char fileType, const std::vector<FieldLayout> &fields,
                     const std::vector<QByteArray> &records, unsigned char codePageMark, const QByteArray &backlink)
 {
     const bool vfp = fileType == 0x30 || fileType == 0x31 || fileType == 0x32;

@@ -9,7 +9,7 @@
 
 namespace tw::foxpro::test {
 
-struct FieldSpec {
+struct FieldLayout {
     QByteArray name;
     char type = 'C';
     int length = 10;
@@ -19,7 +19,7 @@ struct FieldSpec {
 
 // A whole .dbf: header, descriptors, backlink (for Visual FoxPro types),
 // then each record as given (deletion mark included), then 0x1A.
-QByteArray buildDbf(unsigned char fileType, const std::vector<FieldSpec> &fields,
+QByteArray buildDbf(unsigned char fileType, const std::vector<FieldLayout> &fields,
                     const std::vector<QByteArray> &records, unsigned char codePageMark = 0x03,
                     const QByteArray &backlink = {});
 // A .fpt with the given block size whose memos are `memos` in order; the

@@ -156,7 +156,7 @@ void TableReaderTest::corpusValuesAndTypes()
 
 void TableReaderTest::everyFieldType()
 {
-    std::vector<FieldSpec> fields = {
+    std::vector<FieldLayout> fields = {
         {"C", 'C', 5}, {"CB", 'C', 3, 0, 0x04}, {"N", 'N', 8, 2}, {"F", 'F', 6, 1}, {"I", 'I', 4, 0, 0x04},
         {"B", 'B', 8, 2, 0x04}, {"Y", 'Y', 8, 4, 0x04}, {"D", 'D', 8}, {"T", 'T', 8, 0, 0x04}, {"L", 'L', 1},
         {"M", 'M', 4}, {"G", 'G', 4, 0, 0x04}, {"W", 'W', 4, 0, 0x04}, {"MB", 'M', 4, 0, 0x04},
@@ -229,7 +229,7 @@ void TableReaderTest::everyFieldType()
 void TableReaderTest::nullFlagsAndVarLength()
 {
     // V (varlength bit 0, null bit 1), nullable I (bit 2), Q (varlength bit 3), nullable C (bit 4).
-    std::vector<FieldSpec> fields = {{"V", 'V', 6, 0, 0x02}, {"I", 'I', 4, 0, 0x06}, {"Q", 'Q', 4, 0, 0x04},
+    std::vector<FieldLayout> fields = {{"V", 'V', 6, 0, 0x02}, {"I", 'I', 4, 0, 0x06}, {"Q", 'Q', 4, 0, 0x04},
                                      {"C", 'C', 3, 0, 0x02}, {"_NullFlags", '0', 1, 0, 0x05}};
     const QByteArray r1 = record(QByteArray("ab\0\0\0\x02", 6) + le32(5) + QByteArray("\x01\x02\x03\x04", 4) + "xyz"
                                  + QByteArray(1, char(0x01)));
@@ -357,7 +357,7 @@ void TableReaderTest::damagedFilesGiveClearErrors_data()
     QTest::addColumn<QByteArray>("fpt");
     QTest::addColumn<QString>("expected");
 
-    const std::vector<FieldSpec> memoFields = {{"NAME", 'C', 4}, {"NOTES", 'M', 4}};
+    const std::vector<FieldLayout> memoFields = {{"NAME", 'C', 4}, {"NOTES", 'M', 4}};
     std::vector<quint32> blocks;
     const QByteArray fpt = buildFpt(64, {"hello"}, &blocks);
     const QByteArray good = buildDbf(0x30, memoFields, {record("abcd" + le32(blocks[0]))});
