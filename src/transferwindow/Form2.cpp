@@ -227,8 +227,12 @@ void Form2::selectAll(QListWidget *list, const char *routine, bool selected)
         Steps steps{m_dialogs, QLatin1String(kModule), QLatin1String(routine)};
         ListWidgetTableList entries(list);
         steps(100, [&] {
-            for (int i = 0; i < entries.count(); ++i)
+            // Each entry becomes the current one as it is set, so the last
+            // entry is current afterwards, as the commands require.
+            for (int i = 0; i < entries.count(); ++i) {
                 entries.setSelected(i, selected);
+                entries.setCurrentIndex(i);
+            }
         });
     });
 }

@@ -1,0 +1,512 @@
+// The transfer window over real sample tables: loading, selection, help,
+// pointer feedback, both copies through the buttons, refused commands and
+// closing while a command runs.
+
+#include "SampleDatabase.h"
+
+#include "common/ConnectionSettings.h"
+#include "platform/ado/Connection.h"
+#include "platform/ado/Recordset.h"
+#include "platform/foxpro/FoxProProvider.h"
+#include "platform/paradox/ParadoxProvider.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/ScriptedDialogs.h"
+#include "platform/workdb/WorkDbProvider.h"
+#include "sources/Foxpro.h"
+#include "sources/Paradox.h"
+#include "transferwindow/Form2.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEnterEvent>
+#include <QFile>
+#include <QGroupBox>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using namespace tw;
+using tw::transferwindow::Form2;
+
+namespace {
+
+// Scripted dialogs that can act while a box is up, as a user clicking around
+// a running command would.
+class HookedDialogs final : public ui::ScriptedDialogs {
+public:
+    std::function<void(const QString &)> onMessage;
+    int MsgBox(const QString &text, int style, const QString &title) override
+    {
+        if (onMessage)
+            onMessage(text);
+        return ScriptedDialogs::MsgBox(text, style, title);
+    }
+};
+
+QStringList entries(const QListWidget *list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+int selectedCount(const QListWidget *list)
+{
+    int n = 0;
+    for (int i = 0; i < list->count(); ++i)
+        n += list->item(i)->isSelected() ? 1 : 0;
+    return n;
+}
+
+void selectEntries(QListWidget *list, const QStringList &texts)
+{
+    for (int i = 0; i < list->count(); ++i) {
+        const bool on = texts.contains(list->item(i)->text());
+        list->item(i)->setSelected(on);
+        if (on)
+            list->setCurrentRow(i, QItemSelectionModel::NoUpdate);
+    }
+}
+
+// Every row of a table as texts, in stored order.
+QList<QStringList> readRows(const QString &connectionString, const QString &table)
+{
+    ado::Connection connection;
+    connection.Open(connectionString);
+    ado::Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM `%1`").arg(table), connection);
+    QList<QStringList> rows;
+    while (!rs.Eof()) {
+        QStringList row;
+        for (const ado::Field &f : rs.fields().items())
+            row << f.Value().toText();
+        rows << row;
+        rs.MoveNext();
+    }
+    return rows;
+}
+
+int reports(const ui::ScriptedDialogs &dialogs)
+{
+    int n = 0;
+    for (const auto &box : dialogs.boxes())
+        n += box.title == QLatin1String("Application Error") ? 1 : 0;
+    return n;
+}
+
+QString reportTexts(const ui::ScriptedDialogs &dialogs)
+{
+    QStringList out;
+    for (const auto &box : dialogs.boxes())
+        if (box.title == QLatin1String("Application Error"))
+            out << box.text;
+    return out.join(QLatin1String("\n---\n"));
+}
+
+// The next widget of the keyboard order that is one of the window's named controls.
+QWidget *nextNamed(QWidget *widget)
+{
+    QWidget *next = widget->nextInFocusChain();
+    while (next != widget && (next->focusPolicy() == Qt::NoFocus || next->objectName().isEmpty() ||
+                              next->objectName().startsWith(QLatin1String("qt_"))))
+        next = next->nextInFocusChain();
+    return next;
+}
+
+// The names of the files in folder, lower-cased.
+QStringList filesIn(const QString &folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::Files);
+    for (QString &name : names)
+        name = name.toLower();
+    return names;
+}
+
+void hover(QWidget *widget)
+{
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), widget->mapToGlobal(QPointF(1, 1)));
+    QApplication::sendEvent(widget, &enter);
+}
+
+} // namespace
+
+class TestForm2 : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void layoutNamesAndCaptions();
+    void loadFillsBothLists();
+    void loadReportsFoxProFailureAndStillListsParadox();
+    void selectAndDeselectAll();
+    void helpMessage();
+    void backShowsSetupWindow();
+    void pointerFeedback();
+    void pointerWithoutHandFile();
+    void copiesBothWays();
+    void deleteAndRenameThroughButtons();
+    void secondCommandIsRefused();
+    void closeDuringCommandEndsAfterIt();
+
+private:
+    std::unique_ptr<Form2> makeWindow();
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_program;
+    QString m_samples;
+    PlainConnectionSettings m_settings;
+    BusyState m_busy;
+    HookedDialogs m_dialogs;
+};
+
+void TestForm2::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    foxpro::registerProvider();
+    paradox::registerProvider();
+    workdb::registerProvider();
+}
+
+void TestForm2::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_program = m_dir->path();
+    samples::WriteSampleFolder(m_program);
+    QFile work(m_program + QStringLiteral("/dbtemp.mdb"));
+    QVERIFY(work.open(QIODevice::WriteOnly));
+    work.close();
+    m_samples = m_program + QStringLiteral("\\Samples");
+    m_settings = PlainConnectionSettings{};
+    m_settings.paradox = m_samples;
+    m_settings.useDbc = false;
+    m_settings.freeTables = m_samples;
+    m_busy = BusyState{};
+    m_dialogs.clear();
+    m_dialogs.onMessage = nullptr;
+    ui::setApplicationTitle(QStringLiteral("Tabwright"));
+}
+
+void TestForm2::cleanup()
+{
+    m_dir.reset();
+}
+
+std::unique_ptr<Form2> TestForm2::makeWindow()
+{
+    return std::make_unique<Form2>(m_dialogs, m_settings, m_program, m_busy);
+}
+
+void TestForm2::layoutNamesAndCaptions()
+{
+    auto form = makeWindow();
+    auto button = [&](const char *name) { return form->findChild<QPushButton *>(QLatin1String(name)); };
+    const QList<QPair<const char *, const char *>> captions{
+        {"PushButton10", "Select All"},  {"PushButton11", "Deselect All"},
+        {"PushButton3", "Send Table/s To Paradox"}, {"PushButton1", "Delete Table/s"},
+        {"PushButton6", "Rename Table"}, {"PushButton8", "Select All"},
+        {"PushButton9", "Deselect All"}, {"PushButton4", "Send Table/s To FoxPro"},
+        {"PushButton5", "Delete Table/s"}, {"PushButton7", "Rename Table"},
+        {"PushButton2", "< Back"},       {"PushButton12", "Help"}};
+    for (const auto &[name, caption] : captions) {
+        QPushButton *b = button(name);
+        QVERIFY2(b, name);
+        QCOMPARE(b->text(), QString::fromLatin1(caption));
+        QCOMPARE(b->font().pointSizeF(), 11.25);
+        QVERIFY(b->font().bold());
+    }
+    QVERIFY(!button("PushButton6")->isEnabled());
+    QCOMPARE(form->findChild<QGroupBox *>("Frame2")->title(), QStringLiteral("FoxPro Tables"));
+    QCOMPARE(form->findChild<QGroupBox *>("Frame1")->title(), QStringLiteral("Paradox Tables"));
+    // Twips at 15 a pixel, relative to the enclosing group.
+    QCOMPARE(form->findChild<QListWidget *>("List1")->geometry(), QRect(16, 24, 222, 109));
+    QCOMPARE(button("PushButton3")->geometry(), QRect(16, 176, 222, 26));
+    QCOMPARE(button("PushButton12")->geometry(), QRect(272, 336, 256, 27));
+    auto *bar = form->findChild<QProgressBar *>("ProgressBar1");
+    QCOMPARE(bar->minimum(), 0);
+    QCOMPARE(bar->maximum(), 100);
+    QCOMPARE(bar->text(), QStringLiteral("Progress Bar"));
+    QCOMPARE(form->findChild<QListWidget *>("List1")->selectionMode(), QAbstractItemView::ExtendedSelection);
+    // Keyboard order: List1, List2, then the FoxPro buttons.
+    QCOMPARE(nextNamed(form->List1), static_cast<QWidget *>(form->List2));
+    QCOMPARE(nextNamed(form->List2), static_cast<QWidget *>(button("PushButton10")));
+    QCOMPARE(nextNamed(button("PushButton6")), static_cast<QWidget *>(button("PushButton8")));
+    QCOMPARE(nextNamed(button("PushButton2")), static_cast<QWidget *>(button("PushButton12")));
+}
+
+void TestForm2::loadFillsBothLists()
+{
+    auto form = makeWindow();
+    form->Form_Load();
+    QStringList foxpro = entries(form->List1);
+    foxpro.sort();
+    QCOMPARE(foxpro, (QStringList{"customers", "orders", "products"}));
+    QStringList paradox = entries(form->List2);
+    paradox.sort();
+    QCOMPARE(paradox, (QStringList{"CLIENTS", "INVOICES", "STOCK"}));
+    QCOMPARE(form->windowTitle(), QStringLiteral("Tabwright"));
+    QCOMPARE(m_dialogs.boxes().size(), size_t(0));
+
+    // A table added outside the program shows at the next opening.
+    QVERIFY(QFile::copy(m_program + "/Samples/stock.db", m_program + "/Samples/depot.db"));
+    form->Form_Load();
+    QVERIFY(entries(form->List2).contains("DEPOT"));
+    QCOMPARE(form->List2->count(), 4);
+}
+
+void TestForm2::loadReportsFoxProFailureAndStillListsParadox()
+{
+    m_settings.freeTables = m_program + QStringLiteral("\\no such folder");
+    auto form = makeWindow();
+    form->List1->addItem(QStringLiteral("stale"));
+    form->Form_Load();
+    QCOMPARE(form->List1->count(), 0);
+    QCOMPARE(form->List2->count(), 3);
+    QCOMPARE(reports(m_dialogs), 1);
+    QVERIFY2(m_dialogs.boxes()[0].text.contains("in Quillmark2021/08/31.Form2.Form_Load at line 112"),
+             qPrintable(m_dialogs.boxes()[0].text));
+}
+
+void TestForm2::selectAndDeselectAll()
+{
+    auto form = makeWindow();
+    // On empty lists both commands do nothing.
+    form->PushButton10->click();
+    form->PushButton8->click();
+    QCOMPARE(m_dialogs.boxes().size(), size_t(0));
+
+    form->Form_Load();
+    form->PushButton10->click();
+    QCOMPARE(selectedCount(form->List1), 3);
+    QCOMPARE(selectedCount(form->List2), 0);
+    form->PushButton8->click();
+    QCOMPARE(selectedCount(form->List2), 3);
+    form->PushButton11->click();
+    QCOMPARE(selectedCount(form->List1), 0);
+    QCOMPARE(selectedCount(form->List2), 3);
+    form->PushButton9->click();
+    QCOMPARE(selectedCount(form->List2), 0);
+    QCOMPARE(m_dialogs.boxes().size(), size_t(0));
+}
+
+void TestForm2::helpMessage()
+{
+    auto form = makeWindow();
+    form->PushButton12->click();
+    QCOMPARE(m_dialogs.boxes().size(), size_t(1));
+    const auto &box = m_dialogs.boxes()[0];
+    QCOMPARE(box.text, QStringLiteral("Questions? Please contact Team Kestrava at ") +
+                           QLatin1String(transferwindow::kContactPage));
+    QCOMPARE(box.style, ui::vbOKOnly);
+    QCOMPARE(box.title, QStringLiteral("Tabwright"));
+}
+
+void TestForm2::backShowsSetupWindow()
+{
+    QWidget setup;
+    auto form = makeWindow();
+    form->setSetupWindow(&setup);
+    form->Form_Load();
+    form->show();
+    form->PushButton2->click();
+    QVERIFY(setup.isVisible());
+    QVERIFY(!form->isVisible());
+    QCOMPARE(form->List2->count(), 3); // the lists keep their entries
+}
+
+void TestForm2::pointerFeedback()
+{
+    auto form = makeWindow();
+    form->Form_Load();
+    form->show();
+    auto &pointer = form->pointer();
+    QVERIFY(pointer.hasCustomPointer());
+
+    hover(form->PushButton3);
+    QCOMPARE(pointer.MousePointer(), int(ui::PointerCustom));
+    QCOMPARE(form->cursor().shape(), Qt::BitmapCursor);
+    hover(form->List1);
+    QCOMPARE(pointer.MousePointer(), int(ui::PointerDefault));
+    QCOMPARE(form->cursor().shape(), Qt::ArrowCursor);
+    hover(form->PushButton12);
+    hover(form->Frame1);
+    QCOMPARE(pointer.MousePointer(), int(ui::PointerDefault));
+    hover(form->PushButton4);
+    hover(form.get());
+    QCOMPARE(pointer.MousePointer(), int(ui::PointerDefault));
+
+    // The disabled "Rename Table" gives no hand.
+    hover(form->PushButton6);
+    QCOMPARE(pointer.MousePointer(), int(ui::PointerDefault));
+
+    // The busy pointer stays, over buttons and lists alike.
+    pointer.setMousePointer(ui::PointerBusy);
+    QCOMPARE(form->cursor().shape(), Qt::WaitCursor);
+    hover(form->PushButton1);
+    hover(form->List2);
+    hover(form->Frame2);
+    QCOMPARE(pointer.MousePointer(), int(ui::PointerBusy));
+    QCOMPARE(form->cursor().shape(), Qt::WaitCursor);
+}
+
+void TestForm2::pointerWithoutHandFile()
+{
+    QVERIFY(QFile::remove(m_program + QStringLiteral("/HAND-M.CUR")));
+    auto form = makeWindow();
+    form->Form_Load();
+    QVERIFY(!form->pointer().hasCustomPointer());
+    hover(form->PushButton3);
+    QCOMPARE(form->pointer().MousePointer(), int(ui::PointerCustom));
+    QCOMPARE(form->cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(m_dialogs.boxes().size(), size_t(0));
+}
+
+void TestForm2::copiesBothWays()
+{
+    auto form = makeWindow();
+    form->Form_Load();
+    m_dialogs.setFallback(ui::vbYes); // trim the 9-letter name, overwrite nothing else
+
+    // FoxPro to Paradox: every FoxPro table.
+    form->PushButton10->click();
+    form->PushButton3->click();
+    QVERIFY2(reports(m_dialogs) == 0, qPrintable(reportTexts(m_dialogs)));
+    QStringList paradox = entries(form->List2);
+    paradox.sort();
+    QCOMPARE(paradox, (QStringList{"CLIENTS", "CUSTOMER", "INVOICES", "ORDERS", "PRODUCTS", "STOCK"}));
+    QCOMPARE(form->pointer().MousePointer(), int(ui::PointerDefault));
+    QVERIFY(!m_busy.busy());
+
+    const QString pxString = Paradox::ParadoxConnectionString(m_samples);
+    const QString foxString = Foxpro::FoxProConnectionString(m_settings);
+    const auto sourceCustomers = readRows(foxString, "customers");
+    const auto copiedCustomers = readRows(pxString, "CUSTOMER");
+    QCOMPARE(copiedCustomers.size(), sourceCustomers.size());
+    QCOMPARE(copiedCustomers[1][1], QStringLiteral("Müller & Söhne GmbH"));
+    QCOMPARE(copiedCustomers[1][6], sourceCustomers[1][6]); // memo with line breaks
+    QCOMPARE(copiedCustomers[2][3], QString()); // Null date stays empty
+    const auto copiedOrders = readRows(pxString, "ORDERS");
+    QCOMPARE(copiedOrders.size(), 4);
+    QCOMPARE(copiedOrders[0][4].toDouble(), 149.9);
+
+    // Paradox to FoxPro: the three original Paradox tables.
+    form->PushButton9->click();
+    selectEntries(form->List2, {"CLIENTS", "INVOICES", "STOCK"});
+    form->PushButton4->click();
+    QVERIFY2(reports(m_dialogs) == 0, qPrintable(reportTexts(m_dialogs)));
+    QStringList foxpro = entries(form->List1);
+    for (const char *name : {"clients", "invoices", "stock"})
+        QVERIFY2(foxpro.contains(name, Qt::CaseInsensitive), qPrintable(foxpro.join(',')));
+    const auto sourceClients = readRows(pxString, "CLIENTS");
+    const auto copiedClients = readRows(foxString, "clients");
+    QCOMPARE(copiedClients.size(), sourceClients.size());
+    QCOMPARE(copiedClients[0][1], QStringLiteral("Librería Álvarez"));
+    QCOMPARE(copiedClients[1][6], QStringLiteral("Closed in August.\r\nAsk for Mme Lefèvre."));
+    QCOMPARE(readRows(foxString, "invoices").size(), 3);
+    QCOMPARE(form->ProgressBar1->text(), QStringLiteral("Progress Bar"));
+}
+
+void TestForm2::deleteAndRenameThroughButtons()
+{
+    auto form = makeWindow();
+    form->Form_Load();
+    // Rename: exactly one selected entry.
+    selectEntries(form->List2, {"STOCK"});
+    m_dialogs.expectText(QStringLiteral("Goods"));
+    form->PushButton7->click();
+    QVERIFY(entries(form->List2).contains("Goods"));
+    const QString folder = m_program + QStringLiteral("/Samples");
+    QVERIFY2(filesIn(folder).contains("goods.db"), qPrintable(filesIn(folder).join(',')));
+    QVERIFY(filesIn(folder).contains("goods.mb")); // the memo file goes with it
+    QVERIFY(!filesIn(folder).contains("stock.db"));
+
+    // Paradox delete.
+    form->PushButton9->click();
+    selectEntries(form->List2, {"INVOICES"});
+    form->PushButton5->click();
+    QVERIFY(!entries(form->List2).contains("INVOICES"));
+    QVERIFY(!filesIn(folder).contains("invoices.db"));
+    QVERIFY(filesIn(folder).contains("clients.db"));
+
+    // FoxPro delete.
+    selectEntries(form->List1, {"orders"});
+    form->PushButton1->click();
+    QVERIFY(!entries(form->List1).contains("orders"));
+    QVERIFY(!filesIn(folder).contains("orders.dbf"));
+    QVERIFY(!filesIn(folder).contains("orders.fpt"));
+    QCOMPARE(reports(m_dialogs), 0);
+}
+
+void TestForm2::secondCommandIsRefused()
+{
+    auto form = makeWindow();
+    form->Form_Load();
+    m_dialogs.setFallback(ui::vbYes);
+    selectEntries(form->List1, {"customers"});
+    form->PushButton8->click();
+    const QStringList before = entries(form->List2);
+    int tried = 0;
+    // While the copy asks whether to shorten "customers", the user clicks
+    // "Delete Table/s" under the Paradox list with every entry selected, and
+    // "Select All" on the FoxPro side.
+    m_dialogs.onMessage = [&](const QString &) {
+        if (tried++ > 0)
+            return;
+        QVERIFY(m_busy.busy());
+        form->PushButton5->click();
+        form->PushButton10->click();
+        form->PushButton12->click();
+    };
+    form->PushButton3->click();
+    QCOMPARE(tried, 1);
+    QCOMPARE(reports(m_dialogs), 0);
+    for (const QString &name : before)
+        QVERIFY2(entries(form->List2).contains(name), qPrintable(name));
+    QVERIFY(entries(form->List2).contains("CUSTOMER"));
+    QVERIFY(QFileInfo::exists(m_program + "/Samples/clients.db"));
+    QCOMPARE(selectedCount(form->List1), 1);
+    for (const auto &box : m_dialogs.boxes())
+        QVERIFY(!box.text.startsWith(QLatin1String("Questions?")));
+    // Once the copy is over, commands run again.
+    form->PushButton10->click();
+    QCOMPARE(selectedCount(form->List1), 3);
+}
+
+void TestForm2::closeDuringCommandEndsAfterIt()
+{
+    auto form = makeWindow();
+    form->Form_Load();
+    form->show();
+    m_dialogs.setFallback(ui::vbYes);
+    selectEntries(form->List1, {"customers"});
+    bool closedWhileBusy = false;
+    m_dialogs.onMessage = [&](const QString &) {
+        if (closedWhileBusy)
+            return;
+        form->close();
+        // The window stays until the command returns.
+        closedWhileBusy = form->isVisible() && m_busy.closeRequested();
+    };
+    form->PushButton3->click();
+    QVERIFY(closedWhileBusy);
+    QVERIFY(!form->isVisible());
+    QVERIFY(!m_busy.busy());
+    // Without a command a close ends the program at once.
+    form->show();
+    m_busy = BusyState{};
+    form->close();
+    QVERIFY(!form->isVisible());
+}
+
+QTEST_MAIN(TestForm2)
+#include "tst_form2.moc"
