@@ -202,10 +202,14 @@ std::optional<Container::TableEntry> Container::findTable(const QString &name) c
 
 QString Container::tablePath(const TableEntry &table) const
 {
-    QString relative = table.relativePath;
-    if (QDir::isAbsolutePath(relative) || relative.startsWith('\\'))
-        return files::toNativePath(relative);
-    return files::toNativePath(folder() + '/' + relative);
+    const QString &stored = table.relativePath;
+    const bool absolute = QDir::isAbsolutePath(stored) || stored.startsWith('\\') || (stored.size() > 1 && stored[1] == ':');
+    const QString path = files::toNativePath(absolute ? stored : folder() + '/' + stored);
+    if (QFileInfo(path).isFile())
+        return path;
+    // A container moved together with its tables: look beside it.
+    const QString beside = files::toNativePath(folder() + '/' + files::fileName(stored));
+    return QFileInfo(beside).isFile() ? beside : path;
 }
 
 QStringList Container::fieldNames(int tableObjectId) const

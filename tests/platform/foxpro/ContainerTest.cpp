@@ -67,6 +67,7 @@ private slots:
     void newContainerAsVisualFoxProWritesIt();
     void viewsAreListedNotRead();
     void flippedContainerBytesFailCleanly();
+    void tableMovedBesideTheContainerIsFound();
 
 private:
     QString connectionString() const
@@ -355,6 +356,22 @@ void ContainerTest::flippedContainerBytesFailCleanly()
         }
     }
     QVERIFY(failures > 0);
+}
+
+void ContainerTest::tableMovedBesideTheContainerIsFound()
+{
+    QDir(m_folder).mkpath("old");
+    ado::Connection c;
+    c.Open(connectionString());
+    c.Execute("CREATE TABLE [" + m_folder + "/old/moved.dbf]([a] M)");
+    c.Execute("INSERT INTO `" + m_folder + "/old/moved.dbf` VALUES('here')");
+    c.Close();
+    QVERIFY(QFile::rename(m_folder + "/old/moved.dbf", m_folder + "/moved.dbf"));
+    QVERIFY(QFile::rename(m_folder + "/old/moved.fpt", m_folder + "/moved.fpt"));
+    c.Open(connectionString());
+    ado::Recordset rs;
+    rs.Open("SELECT * FROM moved", c);
+    QCOMPARE(rs.fields()(0).Value().asText(), QString("here"));
 }
 
 QTEST_GUILESS_MAIN(ContainerTest)
