@@ -1,0 +1,193 @@
+// The small start-up routines: the settings store, the application title, the
+// skin condition, the folder chooser's result and the hand pointer file.
+
+#include "HandCursor.h"
+
+#include "platform/ui/ScriptedDialogs.h"
+#include "setup/BrowseForFolder.h"
+#include "setup/SettingsStore.h"
+#include "setup/Startup.h"
+#include "transferwindow/WindowPointer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace tw;
+
+class TestSetupRoutines : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init() { QFile::remove(setup::SettingsFilePath(QStringLiteral("Kestrava"))); }
+
+    void settingsDefaultsAndExactTexts();
+    void settingsAreKeptPerSection();
+    void applicationTitle_data();
+    void applicationTitle();
+    void skinNeedsAnOrdinaryFile();
+    void browseResultLosesTrailingSeparator();
+    void containerDialogTitleAndFilter();
+    void handCursorIsACursorFile();
+    void cursorHotSpotRejectsOtherFiles();
+};
+
+void TestSetupRoutines::settingsDefaultsAndExactTexts()
+{
+    using setup::ReadSetting;
+    using setup::WriteSetting;
+    QCOMPARE(ReadSetting(setup::kParadoxFolder), QString());
+    QCOMPARE(ReadSetting(setup::kParadoxFolder, QStringLiteral("fallback")), QStringLiteral("fallback"));
+    // Blanks, separators and INI-special characters come back as written.
+    for (const QString &value : {QStringLiteral(" 2"), QStringLiteral("C:\\Data\\sales.dbc"),
+                                 QStringLiteral("/srv/a;b=c,d \"e\""), QStringLiteral("2 ")}) {
+        WriteSetting(setup::kDBCFile, value);
+        QCOMPARE(ReadSetting(setup::kDBCFile), value);
+    }
+    // An emptied value is stored as empty, not removed.
+    WriteSetting(setup::kDBCFile, QString());
+    QCOMPARE(ReadSetting(setup::kDBCFile, QStringLiteral("fallback")), QString());
+    QVERIFY(QFile::exists(setup::SettingsFilePath(QStringLiteral("Kestrava"))));
+}
+
+void TestSetupRoutines::settingsAreKeptPerSection()
+{
+    setup::SaveSetting("Kestrava", "Tabwright", "FoxproOption", "2");
+    setup::SaveSetting("Kestrava", "Other", "FoxproOption", "1");
+    QCOMPARE(setup::GetSetting("Kestrava", "Tabwright", "FoxproOption"), QStringLiteral("2"));
+    QCOMPARE(setup::GetSetting("Kestrava", "Other", "FoxproOption"), QStringLiteral("1"));
+    QCOMPARE(setup::ReadSetting(setup::kFoxproOption), QStringLiteral("2"));
+    QFile::remove(setup::SettingsFilePath(QStringLiteral("Kestrava")));
+}
+
+void TestSetupRoutines::applicationTitle_data()
+{
+    QTest::addColumn<QString>("product");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("no blank") << "Tabwright" << "Tabwright";
+    QTest::newRow("last word goes") << "Kestrava Table Transfer" << "Kestrava Table";
+    QTest::newRow("trailing blank") << "Tabwright " << "Tabwright";
+    QTest::newRow("cut until 40")
+        << "Alpha Beta Gamma Delta Epsilon Zeta Eta Theta Iota Kappa"
+        << "Alpha Beta Gamma Delta Epsilon Zeta Eta";
+    QTest::newRow("long word without blank") << QString(50, QLatin1Char('x')) << QString(50, QLatin1Char('x'));
+    QTest::newRow("empty") << "" << "";
+}
+
+void TestSetupRoutines::applicationTitle()
+{
+    QFETCH(QString, product);
+    QFETCH(QString, title);
+    QCOMPARE(setup::ApplicationTitleFor(product), title);
+}
+
+void TestSetupRoutines::skinNeedsAnOrdinaryFile()
+{
+    QTemporaryDir dir;
+    const QString program = dir.path();
+    QWidget window;
+    auto *frame = new QGroupBox(&window);
+    auto *button = new QPushButton(&window);
+    QPalette white = window.palette();
+    white.setColor(QPalette::Window, Qt::white);
+    for (QWidget *w : {&window, static_cast<QWidget *>(frame), static_cast<QWidget *>(button)})
+        w->setPalette(white);
+
+    setup::ApplySkin(&window, program);
+    QCOMPARE(window.palette().color(QPalette::Window), QColor(Qt::white));
+
+    // A folder of that name is not the skin file.
+    QVERIFY(QDir(program).mkpath("x/o.cjs"));
+    QVERIFY(!setup::SkinFilePresent(program));
+    QVERIFY(QDir(program + "/x").rmdir("o.cjs"));
+
+    QFile skin(program + "/x/o.cjs");
+    QVERIFY(skin.open(QIODevice::WriteOnly));
+    skin.close();
+    QVERIFY(setup::SkinFilePresent(program));
+    setup::ApplySkin(&window, program);
+    const QColor face = QApplication::palette().color(QPalette::Button);
+    QCOMPARE(window.palette().color(QPalette::Window), face);
+    QCOMPARE(frame->palette().color(QPalette::Window), face);
+    QCOMPARE(button->palette().color(QPalette::Window), QColor(Qt::white)); // buttons keep theirs
+}
+
+void TestSetupRoutines::browseResultLosesTrailingSeparator()
+{
+    ui::ScriptedDialogs dialogs;
+    dialogs.expectText("/data/paradox/");
+    dialogs.expectText("/");
+    dialogs.expectText("C:\\");
+    dialogs.expectText("C:\\Data\\");
+    dialogs.expectText("");
+    QCOMPARE(AddFolder::BrowseForFolder(dialogs, nullptr, "Please select folder:", "/start"), "/data/paradox");
+    QCOMPARE(AddFolder::BrowseForFolder(dialogs, nullptr, "p", ""), "/");
+    QCOMPARE(AddFolder::BrowseForFolder(dialogs, nullptr, "p", ""), "C:\\");
+    QCOMPARE(AddFolder::BrowseForFolder(dialogs, nullptr, "p", ""), "C:\\Data");
+    QCOMPARE(AddFolder::BrowseForFolder(dialogs, nullptr, "p", ""), QString());
+    QCOMPARE(dialogs.boxes()[0].text, QStringLiteral("Please select folder:"));
+    QCOMPARE(dialogs.boxes()[0].defaultText, QStringLiteral("/start"));
+}
+
+void TestSetupRoutines::containerDialogTitleAndFilter()
+{
+    ui::ScriptedDialogs dialogs;
+    dialogs.expectText("/data/sales.dbc");
+    QCOMPARE(setup::ChooseContainerFile(dialogs, nullptr), QStringLiteral("/data/sales.dbc"));
+    QCOMPARE(dialogs.boxes()[0].kind, ui::ScriptedDialogs::Kind::File);
+    QCOMPARE(dialogs.boxes()[0].title, QStringLiteral("Select Foxpro Database"));
+    QCOMPARE(dialogs.boxes()[0].text, QStringLiteral("Microsoft Database (*.dbc)|*.dbc|"));
+}
+
+void TestSetupRoutines::handCursorIsACursorFile()
+{
+    const QByteArray file = samples::HandCursorFile();
+    const auto hot = transferwindow::cursorHotSpot(file);
+    QVERIFY(hot.has_value());
+    QImage image;
+    QVERIFY(image.loadFromData(file, "CUR"));
+    QCOMPARE(image.size(), QSize(32, 32));
+    // The hot spot is on the drawing's outline (the fingertip), which is opaque.
+    QVERIFY(qAlpha(image.pixel(*hot)) == 255 || qAlpha(image.pixel(hot->x(), hot->y() + 1)) == 255);
+    QCOMPARE(qAlpha(image.pixel(31, 31)), 0); // the corner is transparent
+
+    QTemporaryDir dir;
+    QFile out(dir.filePath("HAND-M.CUR"));
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(file);
+    out.close();
+    QWidget window;
+    transferwindow::WindowPointer pointer(&window);
+    QVERIFY(pointer.loadCustomPointer(dir.path() + "\\HAND-M.CUR"));
+    QCOMPARE(pointer.customPointer()->hotSpot(), *hot);
+}
+
+void TestSetupRoutines::cursorHotSpotRejectsOtherFiles()
+{
+    QVERIFY(!transferwindow::cursorHotSpot(QByteArray()).has_value());
+    QByteArray icon = samples::HandCursorFile();
+    icon[2] = 1; // an icon, not a cursor
+    QVERIFY(!transferwindow::cursorHotSpot(icon).has_value());
+    QVERIFY(!transferwindow::cursorHotSpot(samples::HandCursorFile().left(10)).has_value());
+
+    QTemporaryDir dir;
+    QFile junk(dir.filePath("HAND-M.CUR"));
+    QVERIFY(junk.open(QIODevice::WriteOnly));
+    junk.write("not a cursor at all, just text");
+    junk.close();
+    QWidget window;
+    transferwindow::WindowPointer pointer(&window);
+    QVERIFY(!pointer.loadCustomPointer(junk.fileName()));
+    QVERIFY(!pointer.hasCustomPointer());
+    QVERIFY(!pointer.loadCustomPointer(dir.filePath("missing.cur")));
+}
+
+QTEST_MAIN(TestSetupRoutines)
+#include "tst_setup.moc"
