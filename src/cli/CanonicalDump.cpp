@@ -10,6 +10,9 @@ namespace tw::cli {
 namespace {
 
 constexpr qsizetype kFlushBytes = 1 << 16;
+constexpr char16_t kFirstC1 = 0x80;
+constexpr char16_t kLastC1 = 0x9F;
+constexpr char16_t kReplacement = 0xFFFD;
 
 // Exact decimal digits as a JSON number: no leading zeros, a digit on both
 // sides of the point, no point without digits after it.
@@ -45,7 +48,14 @@ void flush(QByteArray &buffer, std::FILE *out)
 void appendJsonString(QByteArray &out, const QString &text)
 {
     static const char hex[] = "0123456789abcdef";
-    const QByteArray utf8 = text.toUtf8();
+    // A control character from U+0080 to U+009F stands for a byte its table's
+    // code page leaves undefined; the canonical form shows those as U+FFFD.
+    QString shown = text;
+    for (QChar &c : shown) {
+        if (c.unicode() >= kFirstC1 && c.unicode() <= kLastC1)
+            c = QChar(kReplacement);
+    }
+    const QByteArray utf8 = shown.toUtf8();
     out += '"';
     for (const char c : utf8) {
         const auto byte = static_cast<unsigned char>(c);

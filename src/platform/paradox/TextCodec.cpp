@@ -8,6 +8,9 @@ namespace tw::paradox {
 namespace {
 
 constexpr int kDefaultCodePage = 1252;
+constexpr int kFirstC1 = 0x80;
+constexpr int kLastC1 = 0x9F;
+constexpr char16_t kReplacement = 0xFFFD;
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
 
 iconv_t openConverter(const char *to, int codePage)
@@ -50,7 +53,10 @@ void TextCodec::buildSingleByteTables()
         const size_t r = iconv(cd, &ip, &left, &op, &room);
         if (r == static_cast<size_t>(-1)) {
             if (errno == EINVAL) return; // a lead byte: a multi-byte code page
-            table[b] = 0xFFFD;
+            // As Windows does, a byte from 0x80 to 0x9F that the code page leaves
+            // undefined stands for the control character of its number, so that
+            // the byte is written back unchanged.
+            table[b] = b >= kFirstC1 && b <= kLastC1 ? static_cast<char16_t>(b) : kReplacement;
             continue;
         }
         const QString decoded = QString::fromUtf8(out, op - out);
@@ -61,7 +67,7 @@ void TextCodec::buildSingleByteTables()
         if (table[b] != b) return; // keep the ASCII shortcuts exact
     m_toUnicode = table;
     for (int b = 255; b >= 0; --b)
-        if (table[b] != 0xFFFD) m_fromUnicode.insert(table[b], static_cast<char>(b));
+        if (table[b] != kReplacement) m_fromUnicode.insert(table[b], static_cast<char>(b));
     m_singleByte = true;
 }
 

@@ -20,7 +20,9 @@ public:
     TextCodec &operator=(const TextCodec &) = delete;
 
     int codePage() const { return m_codePage; }
-    // A byte the code page does not define becomes U+FFFD.
+    // A byte the code page does not define becomes U+FFFD, except one from 0x80
+    // to 0x9F in a single-byte code page, which becomes the control character
+    // U+0080 to U+009F of its number and is encoded back to the same byte.
     QString decode(const char *data, int size) const;
     // A character the code page cannot hold becomes "?", counted in *unmapped.
     QByteArray encode(const QString &text, qint64 *unmapped) const;

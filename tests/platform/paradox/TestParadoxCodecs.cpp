@@ -27,7 +27,12 @@ void TestParadoxCodecs::decodesCodePages()
     QCOMPARE(TextCodec(866).decode("\x80\xAF", 2), QStringLiteral("\u0410\u043f"));
     QCOMPARE(TextCodec(1250).decode("\x8A", 1), QStringLiteral("\u0160"));
     QCOMPARE(TextCodec(936).decode("a\xC4\xE3z", 4), QStringLiteral("a\u4f60z"));
-    QCOMPARE(TextCodec(1252).decode("\x80\x81", 2), QStringLiteral("\u20ac\ufffd"));
+    // An undefined byte from 0x80 to 0x9F stands for its control character and
+    // goes back as the same byte.
+    QCOMPARE(TextCodec(1252).decode("\x80\x81\x9d", 3), QStringLiteral("\u20ac\u0081\u009d"));
+    qint64 lost = 0;
+    QCOMPARE(TextCodec(1252).encode(QStringLiteral("\u0081\u009d"), &lost), QByteArray("\x81\x9d"));
+    QCOMPARE(lost, qint64(0));
     // No code page, or one iconv does not know: Windows-1252.
     QCOMPARE(TextCodec(0).codePage(), 1252);
     QCOMPARE(TextCodec(0).decode("\x80", 1), QStringLiteral("\u20ac"));
