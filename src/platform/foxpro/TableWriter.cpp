@@ -194,6 +194,11 @@ std::unique_ptr<TableWriter> TableWriter::openForAppend(const QString &path, con
     if (qint64(h.headerLength) + qint64(h.recordCount) * h.recordLength > size)
         throw RuntimeError(QStringLiteral("%1: the header promises %2 records, but the file is truncated; "
                                           "rows are not appended to a damaged table.").arg(name).arg(h.recordCount));
+    // Rows added behind a structural index's back would make it lie; a
+    // container's index is rebuilt by Container after each change.
+    if ((h.tableFlags & dbf::kTableHasCdx) && !(h.tableFlags & dbf::kTableIsContainer))
+        throw RuntimeError(QStringLiteral("%1: the table has an index (.cdx), which rows appended here would not "
+                                          "enter; rows are not appended to indexed tables.").arg(name));
     for (const DbfField &f : h.fields)
         if (!f.isNullFlags() && !writableType(f.type))
             throw RuntimeError(QStringLiteral("%1: field %2 is of type %3, which rows are not appended to.")

@@ -330,6 +330,19 @@ void TableWriterTest::appendToDamagedTableFails()
     } catch (const RuntimeError &e) {
         QVERIFY2(e.description().contains("broken.dbf"), qPrintable(e.description()));
     }
+    // A table with a structural index is not appended to.
+    if (!tw::test::sharedDir().isEmpty()) {
+        QFile::copy(tw::test::sharedDir() + "/corpus/foxpro/foxprodb/setup.dbf", m_folder + "/indexed.dbf");
+        QFile(m_folder + "/indexed.dbf").setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        const QByteArray before = tw::test::readAll(m_folder + "/indexed.dbf");
+        try {
+            c.Execute("INSERT INTO `" + m_folder + "/indexed.dbf` VALUES('k', 1)");
+            QFAIL("appended to an indexed table");
+        } catch (const RuntimeError &e) {
+            QVERIFY2(e.description().contains("index"), qPrintable(e.description()));
+        }
+        QCOMPARE(tw::test::readAll(m_folder + "/indexed.dbf"), before);
+    }
     c.Execute("CREATE TABLE [" + m_folder + "/two.dbf]([a] M,[b] M)");
     QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute("INSERT INTO `" + m_folder + "/two.dbf` VALUES('only one')"));
 }
