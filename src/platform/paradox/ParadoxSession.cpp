@@ -44,6 +44,9 @@ ParadoxSession::ParadoxSession(QString folder) : m_folder(std::move(folder)) {}
 
 QString ParadoxSession::findTable(const QString &name) const
 {
+    // A table is a file of this folder: a name that reaches elsewhere is no table.
+    if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
+        throw RuntimeError(QStringLiteral("Paradox driver: '%1' is not a valid table name.").arg(name));
     const QString wanted = baseName(name) + QStringLiteral(".db");
     const QDir dir(m_folder);
     const QString exact = dir.filePath(wanted);

@@ -157,6 +157,16 @@ void TestParadoxProvider::dropsTableWithCompanions()
     }
     QCOMPARE(files(), expected);
     for (const QString &f : others) QFile::remove(m_dir.filePath(f));
+    // A name that reaches out of the folder names no table there.
+    QTemporaryDir outside;
+    tw::test::writeAll(outside.filePath(QStringLiteral("victim.db")), "x");
+    const QString relative = QDir(m_dir.path()).relativeFilePath(outside.filePath(QStringLiteral("victim")));
+    for (const QString &name : {relative, outside.filePath(QStringLiteral("victim")), QString(relative).replace('/', '\\')}) {
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute(QStringLiteral("DROP TABLE [") + name + ']'));
+        Recordset rs;
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, rs.Open(QStringLiteral("SELECT * FROM `") + name + '`', c));
+    }
+    QVERIFY(QFile::exists(outside.filePath(QStringLiteral("victim.db"))));
 }
 
 void TestParadoxProvider::refusesOtherStatements()
