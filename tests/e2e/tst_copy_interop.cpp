@@ -152,8 +152,6 @@ void CopyInteropTest::foxproToParadox()
     QVERIFY2(theirs.exitCode == 0, theirs.err.constData());
     const ProcessResult original = run("/usr/bin/python3", {m_shared + "/tools/dbfjson.py", fox + "/" + file});
     QVERIFY2(original.exitCode == 0, original.err.constData());
-    if (table == "dbase_f5")
-        QEXPECT_FAIL("", "bytes Windows-1252 leaves undefined are not yet carried through", Abort);
     const QString differences = check("to-paradox", original.out, theirs.out);
     QVERIFY2(differences.isEmpty(), qPrintable(differences));
 }

@@ -12,6 +12,7 @@ namespace tw::foxpro {
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
+constexpr int kLastC1 = 0x9F;
 
 // Header code-page mark -> Windows/DOS code page number.
 int codePageOfMark(uint8_t mark)
@@ -136,8 +137,14 @@ CodePage::CodePage(int number) : m_number(number), m_singleByte(!isMultiByte(num
             m_toUnicode[b] = char16_t(b);
         m_singleByte = true;
     } else {
-        for (int b = 128; b < 256; ++b)
+        for (int b = 128; b < 256; ++b) {
             m_toUnicode[b] = m_singleByte ? convertByte(cd, uint8_t(b)) : kReplacement;
+            // As Windows does, a byte from 0x80 to 0x9F that a single-byte page
+            // leaves undefined stands for the control character of its number,
+            // so that it is written back unchanged.
+            if (m_singleByte && m_toUnicode[b] == kReplacement && b <= kLastC1)
+                m_toUnicode[b] = char16_t(b);
+        }
         iconv_close(cd);
     }
     for (int b = 255; b >= 0; --b)

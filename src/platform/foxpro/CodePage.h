@@ -23,7 +23,9 @@ public:
     int number() const { return m_number; }
     bool singleByte() const { return m_singleByte; }
 
-    // Bytes the page does not define become U+FFFD.
+    // Bytes the page does not define become U+FFFD, except those from 0x80 to
+    // 0x9F of a single-byte page: they become the control characters U+0080 to
+    // U+009F of their number and are encoded back to the same byte.
     QString decode(const char *data, qsizetype size) const;
     QString decode(const QByteArray &bytes) const { return decode(bytes.constData(), bytes.size()); }
     // Characters the page cannot hold become '?', counted in *replaced.

@@ -23,6 +23,8 @@ QByteArray jsonString(const QString &text)
             out += QStringLiteral("\\\\");
         else if (u < 0x20)
             out += QStringLiteral("\\u%1").arg(int(u), 4, 16, QLatin1Char('0'));
+        else if (u >= 0x80 && u <= 0x9F) // an undefined byte of the code page, shown as U+FFFD
+            out += QChar(0xFFFD);
         else
             out += c;
     }

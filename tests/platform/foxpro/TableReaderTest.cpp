@@ -306,7 +306,8 @@ void TableReaderTest::codePages()
         {0xCB, "\xc1\xe1", QString::fromUtf8("\u0391\u03b1")},        // 1253
         {0xCA, "\xd0\xfe", QString::fromUtf8("\u011e\u015f")},        // 1254
         {0x00, "\x80\xe9", QString::fromUtf8("\u20ac\u00e9")},        // no mark: 1252
-        {0x03, "\x81", QString::fromUtf8("\ufffd")},                  // undefined in 1252
+        {0x03, "\x81", QString::fromUtf8("\u0081")},                  // undefined in 1252: kept as its number
+        {0xCB, "\xaa", QString::fromUtf8("\ufffd")},                  // undefined in 1253, above the control range
     };
     int n = 0;
     for (const Case &c : cases) {
