@@ -1,0 +1,89 @@
+// The tabwright program as a user starts it: without a display it says so
+// and exits with status 1; with one it comes up and keeps running.
+
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestProgram : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void noDisplayExitsWithMessage();
+    void startsAndStaysUp();
+    void samplesAndPointerBesideProgram();
+
+private:
+    QString program() const { return QDir(tw::test::binDir()).filePath("tabwright"); }
+    QProcessEnvironment baseEnvironment(const QTemporaryDir &home) const;
+};
+
+void TestProgram::init()
+{
+    if (tw::test::binDir().isEmpty() || !QFileInfo::exists(program()))
+        QSKIP("the tabwright program is not built");
+}
+
+QProcessEnvironment TestProgram::baseEnvironment(const QTemporaryDir &home) const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    // Settings and the work database of this run stay in a temporary home.
+    env.insert("HOME", home.path());
+    env.insert("XDG_CONFIG_HOME", home.path() + "/config");
+    env.insert("XDG_DATA_HOME", home.path() + "/data");
+    return env;
+}
+
+void TestProgram::noDisplayExitsWithMessage()
+{
+    QTemporaryDir home;
+    QProcess process;
+    process.setProcessEnvironment(baseEnvironment(home));
+    process.start(program(), {});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 1);
+    const QByteArray err = process.readAllStandardError();
+    QVERIFY2(err.contains("no display found"), err.constData());
+    QVERIFY(err.contains("QT_QPA_PLATFORM=offscreen"));
+}
+
+void TestProgram::startsAndStaysUp()
+{
+    QTemporaryDir home;
+    QProcessEnvironment env = baseEnvironment(home);
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(program(), {});
+    QVERIFY(process.waitForStarted(60000));
+    // A program that failed at start would have ended by now.
+    const bool ended = process.waitForFinished(3000);
+    const QByteArray err = process.readAllStandardError();
+    if (!ended) {
+        process.kill();
+        process.waitForFinished(10000);
+    }
+    QVERIFY2(!ended, err.constData());
+}
+
+void TestProgram::samplesAndPointerBesideProgram()
+{
+    const QDir bin(tw::test::binDir());
+    QVERIFY(QFileInfo(bin.filePath("HAND-M.CUR")).isFile());
+    QVERIFY(QFileInfo(bin.filePath("dbtemp.mdb")).isFile());
+    const QStringList tables = QDir(bin.filePath("Samples")).entryList(QDir::Files);
+    for (const char *name : {"customers.dbf", "orders.dbf", "products.dbf", "clients.db", "invoices.db", "stock.db"})
+        QVERIFY2(tables.contains(QLatin1String(name)), name);
+}
+
+QTEST_GUILESS_MAIN(TestProgram)
+#include "tst_program.moc"
