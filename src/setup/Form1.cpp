@@ -7,6 +7,7 @@
 #include "common/Main.h"
 #include "common/Steps.h"
 #include "platform/ado/Connection.h"
+#include "platform/ado/RuntimeError.h"
 #include "platform/ui/Dialogs.h"
 #include "sources/Foxpro.h"
 #include "sources/Paradox.h"
@@ -286,16 +287,16 @@ void Form1::PushButton1_Click()
                 failed = true;
             }
         };
-        auto open = [&]() -> ado::Connection & {
+        auto test = [&]() -> ado::Connection & {
             if (!connection)
-                throw std::runtime_error("no connection object");
+                throw ado::RuntimeError(QStringLiteral("The connection object was not created."));
             return *connection;
         };
         attempt([&] { m_pointer.setMousePointer(ui::PointerBusy); });
-        attempt([&] { open().CursorLocation = kServerSideCursors; });
-        attempt([&] { open().CommandTimeout = kTestTimeoutSeconds; });
-        attempt([&] { open().ConnectionTimeout = kTestTimeoutSeconds; });
-        attempt([&] { open().Open(Foxpro::FoxProConnectionString(*this)); });
+        attempt([&] { test().CursorLocation = kServerSideCursors; });
+        attempt([&] { test().CommandTimeout = kTestTimeoutSeconds; });
+        attempt([&] { test().ConnectionTimeout = kTestTimeoutSeconds; });
+        attempt([&] { test().Open(Foxpro::FoxProConnectionString(*this)); });
         attempt([&] { m_dialogs.MsgBox(QLatin1String(kConnectionSuccessful), ui::vbOKOnly); });
         attempt([&] { m_pointer.setMousePointer(ui::PointerDefault); });
         if (failed) {

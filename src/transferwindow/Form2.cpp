@@ -1,5 +1,6 @@
 #include "Form2.h"
 
+#include "CommandRunner.h"
 #include "ListWidgetTableList.h"
 #include "TableCommands.h"
 #include "WindowFonts.h"
@@ -20,6 +21,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStandardPaths>
+
+#include <algorithm>
 
 namespace tw::transferwindow {
 

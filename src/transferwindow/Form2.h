@@ -4,7 +4,6 @@
 // "Help". Commands run one at a time and read the setup window's fields and
 // the lists' selection at the moment they run.
 
-#include "CommandRunner.h"
 #include "PointerFeedback.h"
 #include "WindowPointer.h"
 

@@ -22,6 +22,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -153,6 +154,7 @@ private slots:
     void backShowsSetupWindow();
     void pointerFeedback();
     void pointerWithoutHandFile();
+    void moveReachingParentsDecidesOnce();
     void copiesBothWays();
     void deleteAndRenameThroughButtons();
     void secondCommandIsRefused();
@@ -369,6 +371,31 @@ void TestForm2::pointerWithoutHandFile()
     QCOMPARE(form->pointer().MousePointer(), int(ui::PointerCustom));
     QCOMPARE(form->cursor().shape(), Qt::ArrowCursor);
     QCOMPARE(m_dialogs.boxes().size(), size_t(0));
+}
+
+void TestForm2::moveReachingParentsDecidesOnce()
+{
+    auto form = makeWindow();
+    form->Form_Load();
+    form->show();
+    auto move = [](QWidget *widget, QPoint at) {
+        QMouseEvent event(QEvent::MouseMove, QPointF(at), QPointF(widget->mapToGlobal(at)), Qt::NoButton,
+                          Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(widget, &event);
+    };
+    // A move over a button that the button passes on to its group must not
+    // turn the hand back into the default pointer.
+    move(form->PushButton3, QPoint(5, 5));
+    QCOMPARE(form->pointer().MousePointer(), int(ui::PointerCustom));
+    move(form->Frame2, form->PushButton3->geometry().center());
+    QCOMPARE(form->pointer().MousePointer(), int(ui::PointerCustom));
+    // A move over the group's own free space does.
+    move(form->Frame2, QPoint(form->Frame2->width() - 3, form->Frame2->height() - 3));
+    QCOMPARE(form->pointer().MousePointer(), int(ui::PointerDefault));
+    // Over the list's items (its viewport) too.
+    move(form->PushButton4, QPoint(5, 5));
+    move(form->List2->viewport(), QPoint(5, 5));
+    QCOMPARE(form->pointer().MousePointer(), int(ui::PointerDefault));
 }
 
 void TestForm2::copiesBothWays()
