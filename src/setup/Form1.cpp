@@ -81,7 +81,8 @@ Form1::Form1(ui::Dialogs &dialogs, const QString &programFolder, QWidget *parent
     m_feedback = new transferwindow::PointerFeedback(m_pointer, this);
     buildLayout();
     wireEvents();
-    resize(twips(kClientWidth), twips(kClientHeight));
+    // A fixed frame: the controls stand at fixed places.
+    setFixedSize(twips(kClientWidth), twips(kClientHeight));
 }
 
 Form1::~Form1() = default;

@@ -65,7 +65,7 @@ Form2::Form2(ui::Dialogs &dialogs, const ConnectionSettings &settings, const QSt
     m_feedback = new PointerFeedback(m_pointer, this);
     buildLayout();
     wireCommands();
-    resize(twips(kClientWidth), twips(kClientHeight));
+    setFixedSize(twips(kClientWidth), twips(kClientHeight));
 }
 
 Form2::~Form2() = default;
@@ -157,7 +157,7 @@ void Form2::Form_Load()
         steps(116, [&] {
             const QRect back = PushButton2->geometry();
             const int outer = (back.top() + back.height()) * 15 + kBottomMargin;
-            resize(width(), twips(outer - kFrameAllowance));
+            setFixedSize(width(), twips(outer - kFrameAllowance));
         });
     }
 }

@@ -258,6 +258,8 @@ void TestForm2::loadFillsBothLists()
     QCOMPARE(paradox, (QStringList{"CLIENTS", "INVOICES", "STOCK"}));
     QCOMPARE(form->windowTitle(), QStringLiteral("Tabwright"));
     QCOMPARE(m_dialogs.boxes().size(), size_t(0));
+    // Client area 8025 by 5565 twips.
+    QCOMPARE(form->size(), QSize(535, 371));
 
     // A table added outside the program shows at the next opening.
     QVERIFY(QFile::copy(m_program + "/Samples/stock.db", m_program + "/Samples/depot.db"));
