@@ -1,5 +1,7 @@
 #include "Form1.h"
 
+#include "SampleLocation.h"
+
 #include "BrowseForFolder.h"
 #include "SettingsStore.h"
 #include "Startup.h"
@@ -209,7 +211,7 @@ QString Form1::freeTableFolder() const
 
 QString Form1::samplesFolder() const
 {
-    return m_programFolder + QLatin1String(kSamplesFolder);
+    return SamplesFolder(m_programFolder);
 }
 
 void Form1::openTransferWindow()

@@ -5,6 +5,8 @@
 
 #include "platform/ui/ScriptedDialogs.h"
 #include "setup/BrowseForFolder.h"
+#include "setup/SampleLocation.h"
+#include "TestSupport.h"
 #include "setup/SettingsStore.h"
 #include "setup/Startup.h"
 #include "transferwindow/WindowPointer.h"
@@ -37,6 +39,7 @@ private slots:
     void containerDialogTitleAndFilter();
     void handCursorIsACursorFile();
     void cursorHotSpotRejectsOtherFiles();
+    void samplesOfAReadOnlyInstallAreCopied();
 };
 
 void TestSetupRoutines::settingsDefaultsAndExactTexts()
@@ -187,6 +190,26 @@ void TestSetupRoutines::cursorHotSpotRejectsOtherFiles()
     QVERIFY(!pointer.loadCustomPointer(junk.fileName()));
     QVERIFY(!pointer.hasCustomPointer());
     QVERIFY(!pointer.loadCustomPointer(dir.filePath("missing.cur")));
+}
+
+void TestSetupRoutines::samplesOfAReadOnlyInstallAreCopied()
+{
+    QTemporaryDir program;
+    QTemporaryDir data;
+    QDir(program.path()).mkdir("Samples");
+    tw::test::writeAll(program.path() + "/Samples/clients.db", "table");
+    tw::test::writeAll(program.path() + "/Samples/customers.dbf", "free");
+    // A program folder that can be written keeps its samples where they are.
+    QCOMPARE(tw::setup::SamplesFolderFor(program.path(), data.path(), true), program.path() + "\\Samples");
+    // One that cannot gets a copy in the data folder; what the user changed there stays.
+    const QString copy = tw::setup::SamplesFolderFor(program.path(), data.path() + "/sub", false);
+    QCOMPARE(copy, data.path() + "/sub/Samples");
+    QCOMPARE(tw::test::readAll(copy + "/clients.db"), QByteArray("table"));
+    tw::test::writeAll(copy + "/clients.db", "changed by the user");
+    tw::test::writeAll(program.path() + "/Samples/products.db", "new in this version");
+    QCOMPARE(tw::setup::SamplesFolderFor(program.path(), data.path() + "/sub", false), copy);
+    QCOMPARE(tw::test::readAll(copy + "/clients.db"), QByteArray("changed by the user"));
+    QCOMPARE(tw::test::readAll(copy + "/products.db"), QByteArray("new in this version"));
 }
 
 QTEST_MAIN(TestSetupRoutines)
