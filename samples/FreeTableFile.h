@@ -1,8 +1,7 @@
 #pragma once
 // FreeTableFile: writes a small Visual FoxPro free table (.dbf with its .fpt)
-// of any common field type, nullable fields included, for the sample folder.
-// The header goes through the FoxPro provider's DbfHeader codec and the memos
-// through its MemoFile; this class lays out the records.
+// of any common field type, nullable fields included, for the sample folder,
+// through the FoxPro provider's table writer.
 
 #include "platform/ado/Variant.h"
 
