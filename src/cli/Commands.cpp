@@ -231,6 +231,9 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
         transferwindow::RenameParadoxTable(context);
 
     int status = kDone;
+    if (context.replacedCharacters > 0)
+        print(err, QStringLiteral("%1 character(s) that the target's code page cannot hold were written as \"?\".\n")
+                       .arg(context.replacedCharacters));
     for (const auto &box : dialogs.boxes()) {
         QString text = box.text;
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');

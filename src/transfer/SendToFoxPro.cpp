@@ -76,6 +76,7 @@ void FoxProSender::run()
                 copyTable(i);
         }
     }
+    c.replacedCharacters += foxpro.replacedCharacters();
     steps(178, [&] { c.pointer.setMousePointer(ui::PointerDefault); });
     steps(180, [&] {
         if (foxpro.State())

@@ -81,6 +81,7 @@ void ParadoxSender::run()
         }
     }
     steps(292, [&] { Paradox::ListParadoxTables(c.paradoxList, c.settings, c.dialogs); });
+    c.replacedCharacters += work.replacedCharacters();
     steps(300, [&] { c.pointer.setMousePointer(ui::PointerDefault); });
     steps(302, [&] {
         if (work.State())

@@ -42,6 +42,10 @@ struct TransferContext {
     // When set and a close was requested, a command stops after the row it is writing.
     const BusyState *busy = nullptr;
 
+    // Set by the transfers: characters the target's code page could not hold,
+    // written as "?" (the window says nothing of them; the command line reports them).
+    qint64 replacedCharacters = 0;
+
     bool stopRequested() const { return busy && busy->closeRequested(); }
 };
 

@@ -59,6 +59,7 @@ private slots:
     void missingWorkDatabaseIsReportedOnce();
     void aFailingColumnIsReportedOncePerTable();
     void stopRequestLeavesNoTable();
+    void charactersOutsideTheCodePageAreCounted();
 
 private:
     static QList<QStringList> paradoxRows(TransferFixture &f, const QString &table);
@@ -333,6 +334,22 @@ void SendToParadoxTest::stopRequestLeavesNoTable()
     transfer::SendTablesToParadox(context);
     QVERIFY(!QFile::exists(f.paradoxFolder() + "/big.db"));
     QVERIFY(workTables(f).isEmpty());
+}
+
+void SendToParadoxTest::charactersOutsideTheCodePageAreCounted()
+{
+    TransferFixture f;
+    MemoryTable table;
+    table.columns = {{"name", adChar}};
+    table.rows = {{Variant::text(QString::fromUtf8("Ωmega café"))}, {Variant::text(QString::fromUtf8("Σ"))}};
+    f.foxpro().tables["GREEK"] = table;
+    f.list1.add("greek");
+    f.list1.select({"greek"});
+    auto context = f.context();
+    transfer::SendTablesToParadox(context);
+    QVERIFY(f.dialogs.boxes().empty());
+    QCOMPARE(context.replacedCharacters, qint64(2));
+    QCOMPARE(paradoxRows(f, "greek")[1], QStringList({QString::fromUtf8("?mega café")}));
 }
 
 QTEST_GUILESS_MAIN(SendToParadoxTest)

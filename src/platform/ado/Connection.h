@@ -33,6 +33,9 @@ public:
     // The open session; RuntimeError when the connection is closed.
     const std::shared_ptr<Session> &session() const;
     const QString &connectionString() const { return m_connectionString; }
+    // Not an ADO member: characters the source's code page could not hold and
+    // that were written as "?" through this connection; 0 when closed.
+    qint64 replacedCharacters() const { return m_session ? m_session->replacedCharacters() : 0; }
 
 private:
     std::shared_ptr<Session> m_session;

@@ -58,6 +58,9 @@ public:
     // TABLE_NAME, TABLE_TYPE.
     virtual std::unique_ptr<Cursor> openSchema(int schema) = 0;
     virtual std::unique_ptr<Cursor> query(const QString &sql, const OpenOptions &options) = 0;
+    // Characters written as "?" since the session opened because the target's
+    // code page cannot hold them (sessions that write text count them).
+    virtual qint64 replacedCharacters() const { return 0; }
 };
 
 class Provider {

@@ -92,12 +92,36 @@ Variant valueOf(const sql::Literal &literal)
     return Variant::text(literal.text);
 }
 
+// True when the real path `path` is the folder `folder` or lies below it, by
+// its text once "." and ".." are resolved.
+bool isInside(const QString &path, const QString &folder)
+{
+    const QString p = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    QString f = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    if (!f.endsWith(u'/'))
+        f += u'/';
+    return p.startsWith(f);
+}
+
+// Deletes the file at the real path `path`, read-only or not. The path is
+// taken as it is: a "\\" in a file name is part of the name here, where the
+// path-text routines would read it as a separator and reach another file.
+void removeRealFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return;
+    if (!file.remove())
+        throw RuntimeError(files::kErrPermissionDenied,
+                           QStringLiteral("Cannot delete %1: %2.").arg(path, file.errorString()));
+}
+
 void removeCompanions(const QString &dbfPath)
 {
     for (const char *ext : {".fpt", ".cdx"}) {
         const QString path = findCompanion(dbfPath, QLatin1String(ext));
         if (!path.isEmpty())
-            files::deleteFileForced(path);
+            removeRealFile(path);
     }
 }
 
@@ -147,6 +171,19 @@ FoxProSession::Resolved FoxProSession::resolve(const QString &name, const std::o
             if (view.compare(name, Qt::CaseInsensitive) == 0)
                 throw RuntimeError(QStringLiteral("'%1' is a view of %2; the FoxPro provider reads tables only.")
                                        .arg(name, m_containerPath));
+    }
+    if (!isContainer()) {
+        // A name as the folder lists it is the file of that name in the folder,
+        // even when it holds characters that would read as a path.
+        const QDir dir(m_folder);
+        const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+        for (const Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive})
+            for (const QString &entry : entries) {
+                const QFileInfo info(entry);
+                if (info.suffix().compare(QLatin1String("dbf"), Qt::CaseInsensitive) == 0 &&
+                    info.completeBaseName().compare(name, cs) == 0)
+                    return {dir.filePath(entry), std::nullopt};
+            }
     }
     QString candidate;
     if (looksLikePath(name)) {
@@ -276,6 +313,16 @@ qint64 FoxProSession::replacedCharacters(const QString &table) const
     return total;
 }
 
+qint64 FoxProSession::replacedCharacters() const
+{
+    qint64 total = 0;
+    for (const qint64 count : m_replaced)
+        total += count;
+    for (const auto &[path, writer] : m_writers)
+        total += writer->replacedCharacters();
+    return total;
+}
+
 void FoxProSession::createTable(const sql::CreateTable &statement)
 {
     std::vector<NewField> fields;
@@ -285,6 +332,10 @@ void FoxProSession::createTable(const sql::CreateTable &statement)
         longNames << column.name;
     }
     const QString path = pathForNewTable(statement.table);
+    if (!isInside(path, m_folder))
+        throw RuntimeError(RuntimeError::kPermissionDenied,
+                           QStringLiteral("CREATE TABLE %1: the table would lie outside the FoxPro folder %2; "
+                                          "it is not created.").arg(statement.table, m_folder));
     auto container = loadContainer();
     const QString tableName = QFileInfo(path).completeBaseName();
     if (container && container->findTable(tableName))
@@ -329,9 +380,15 @@ void FoxProSession::dropTable(const sql::DropTable &statement)
 {
     auto container = loadContainer();
     const Resolved table = resolve(statement.table, container);
+    if (!isInside(table.path, m_folder))
+        throw RuntimeError(RuntimeError::kPermissionDenied,
+                           QStringLiteral("DROP TABLE %1: its file %2 lies outside the FoxPro folder %3; "
+                                          "nothing is deleted.").arg(statement.table, table.path, m_folder));
     closeWriter(table.path);
-    files::deleteFileForced(table.path);
+    // Companions first: a drop cut short leaves a table that lists and drops
+    // again, never a memo file that blocks the next CREATE of the name.
     removeCompanions(table.path);
+    removeRealFile(table.path);
     if (container && table.entry)
         container->removeTable(table.entry->objectId);
 }

@@ -34,6 +34,8 @@ public:
     // Characters that became '?' in INSERTs into the table named as in the
     // statements (path or name); 0 when none.
     qint64 replacedCharacters(const QString &table) const;
+    // The same over every table this session wrote.
+    qint64 replacedCharacters() const override;
     // Closes the tables kept open for appending.
     void closeWriters();
 

@@ -84,10 +84,15 @@ private:
             throw RuntimeError(QStringLiteral("Cannot write to '%1': only [Paradox 5.x;Database=folder] targets "
                                               "are known.")
                                    .arg(into.connect));
-        exportToParadox(*m_database, into.source, *folder, into.target);
+        m_replaced += exportToParadox(*m_database, into.source, *folder, into.target).unmappedCharacters;
     }
 
+public:
+    qint64 replacedCharacters() const override { return m_replaced; }
+
+private:
     std::shared_ptr<WorkDatabase> m_database;
+    qint64 m_replaced = 0;
 };
 
 } // namespace
