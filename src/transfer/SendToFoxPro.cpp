@@ -10,6 +10,7 @@
 #include "common/Steps.h"
 #include "common/TableList.h"
 #include "platform/ado/Connection.h"
+#include "platform/ado/Idle.h"
 #include "platform/ado/Recordset.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/files/FileSystem.h"
@@ -217,6 +218,7 @@ void FoxProSender::insertRows(const QString &targetPath, qint64 lastRow)
 
 void SendTablesToFoxPro(TransferContext &context)
 {
+    const ado::ScopedIdleCallback idle([] { DoEvents(); });
     FoxProSender(context).run();
 }
 

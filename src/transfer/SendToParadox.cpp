@@ -9,6 +9,7 @@
 #include "common/Steps.h"
 #include "common/TableList.h"
 #include "platform/ado/Connection.h"
+#include "platform/ado/Idle.h"
 #include "platform/ado/Recordset.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Pointer.h"
@@ -228,6 +229,8 @@ void ParadoxSender::copyRows(qint64 lastRow)
 
 void SendTablesToParadox(TransferContext &context)
 {
+    // Writing out a whole table happens inside the work database: let the window repaint meanwhile.
+    const ado::ScopedIdleCallback idle([] { DoEvents(); });
     ParadoxSender(context).run();
 }
 

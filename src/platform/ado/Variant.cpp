@@ -52,6 +52,26 @@ QString formatCurrency(qint64 value)
     return negative ? u'-' + text : text;
 }
 
+// Reads a number written with "." (blanks around it allowed), without going
+// through the locale; false when the whole text is not one number.
+bool parseDouble(const QString &text, double *value)
+{
+    constexpr qsizetype kLongestNumber = 400;
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty() || trimmed.size() > kLongestNumber)
+        return false;
+    char buffer[kLongestNumber];
+    qsizetype length = 0;
+    for (const QChar c : trimmed) {
+        if (c.unicode() > 0x7F)
+            return false;
+        buffer[length++] = static_cast<char>(c.unicode());
+    }
+    const char *begin = buffer + (buffer[0] == '+' ? 1 : 0);
+    const auto result = std::from_chars(begin, buffer + length, *value);
+    return result.ec == std::errc{} && result.ptr == buffer + length;
+}
+
 QString pad(qint64 value, int width)
 {
     return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
@@ -234,12 +254,11 @@ double Variant::toDouble() const
     case Kind::Boolean: return std::get<bool>(m_storage) ? -1.0 : 0.0;
     case Kind::Decimal:
     case Kind::Text: {
-        const QString text = std::get<QString>(m_storage).trimmed();
-        bool ok = false;
-        const double value = text.toDouble(&ok); // QString::toDouble is locale-independent
-        if (!ok)
-            throw RuntimeError(13, QStringLiteral("Type mismatch: '%1' is not a number.").arg(text.left(40)));
-        return value;
+        const QString &stored = std::get<QString>(m_storage);
+        double value = 0;
+        if (parseDouble(stored, &value))
+            return value;
+        throw RuntimeError(13, QStringLiteral("Type mismatch: '%1' is not a number.").arg(stored.trimmed().left(40)));
     }
     default: wrongKind(m_kind, "a number");
     }

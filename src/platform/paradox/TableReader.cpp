@@ -4,6 +4,7 @@
 #include "FieldCodec.h"
 
 #include "platform/ado/DataTypeEnum.h"
+#include "platform/ado/Idle.h"
 #include "platform/ado/RuntimeError.h"
 
 #include <QDir>
@@ -16,6 +17,8 @@ using tw::ado::RuntimeError;
 using tw::ado::Variant;
 
 namespace {
+
+constexpr size_t kBlocksPerIdle = 256;
 
 // The companion file with another extension, in any letter case.
 QString companion(const QString &dbPath, const QString &extension)
@@ -129,6 +132,9 @@ void TableReader::walkChain()
         if (seen[static_cast<size_t>(number)])
             fail(QStringLiteral("the block chain loops: block %1 points back to block %2").arg(previous).arg(number));
         seen[static_cast<size_t>(number)] = true;
+        // A large table has tens of thousands of blocks to visit before its first row.
+        if (m_chain.size() % kBlocksPerIdle == 0)
+            tw::ado::idle();
         const QByteArray head = readBlock(number, db::kBlockHeaderSize);
         const auto *p = reinterpret_cast<const unsigned char *>(head.constData());
         const int next = getLe16(p);
