@@ -4,7 +4,7 @@
 #   scripts/deps.sh test    those plus the independent readers the tests compare with
 set -eu
 build="cmake ninja-build g++ pkg-config qt6-base-dev libsqlite3-dev fonts-liberation"
-test_only="python3 python3-dbfread pgdbf pxlib-dev gcc"
+test_only="python3 python3-dbfread pgdbf pxlib-dev gcc clang libclang-rt-14-dev"
 case "${1:-build}" in
   build) wanted=$build ;;
   test) wanted="$build $test_only" ;;

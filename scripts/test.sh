@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs what is missing, then builds and runs every test twice: in a plain
-# build and under AddressSanitizer + UndefinedBehaviorSanitizer.
+# build and under AddressSanitizer + UndefinedBehaviorSanitizer; then runs each
+# fuzz target for TW_FUZZ_SECONDS seconds (60; 0 skips them).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh" test
@@ -17,3 +18,7 @@ for variant in plain asan; do
   cmake --build "$dir" -j2
   ctest --test-dir "$dir" --output-on-failure -j2
 done
+if [ "${TW_FUZZ_SECONDS:-60}" -gt 0 ]; then
+  echo "== fuzz"
+  "$root/scripts/fuzz.sh" "${TW_FUZZ_SECONDS:-60}"
+fi

@@ -12,6 +12,11 @@
 
 #include <cstring>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace tw::paradox {
 
 using tw::ado::RuntimeError;
@@ -53,6 +58,46 @@ QString tempBase(const QString &folder)
     }
 }
 
+// A writer holds its temporary .db locked (flock) from before its first byte
+// until it is renamed or deleted; a temporary with data that nobody holds
+// locked was left by a writer that died.
+bool tryLock(int fd)
+{
+    return fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+}
+
+// Deletes the temporaries ("~tw??????.db" and its ".mb") of writers that died
+// before finishing; those of live writers are locked and stay.
+void removeStaleTemps(const QString &folder)
+{
+    const QDir dir(folder);
+    const QStringList entries = dir.entryList({QStringLiteral("~tw*")}, QDir::Files | QDir::Hidden | QDir::System);
+    const int nameLength = 3 + kTempTagLength;
+    for (const QString &entry : entries) {
+        const QFileInfo info(entry);
+        if (info.completeBaseName().size() != nameLength)
+            continue;
+        const QString suffix = info.suffix().toLower();
+        const QString base = dir.filePath(info.completeBaseName());
+        if (suffix == QLatin1String("db")) {
+            const QByteArray native = QFile::encodeName(dir.filePath(entry));
+            const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+            struct stat st {};
+            // Empty: a writer may be between creating and locking it.
+            if (!tryLock(fd) || ::fstat(fd, &st) != 0 || st.st_size == 0) {
+                if (fd >= 0) ::close(fd);
+                continue;
+            }
+            QFile::remove(base + QStringLiteral(".mb"));
+            QFile::remove(dir.filePath(entry));
+            ::close(fd);
+        } else if (suffix == QLatin1String("mb") && !QFileInfo::exists(base + QStringLiteral(".db"))) {
+            // Without its .db no writer owns it: the .db is created (and locked) first.
+            QFile::remove(dir.filePath(entry));
+        }
+    }
+}
+
 } // namespace
 
 TableWriter::TableWriter(const QString &folder, const QString &table, const std::vector<ColumnSpec> &columns,
@@ -78,6 +123,7 @@ TableWriter::TableWriter(const QString &folder, const QString &table, const std:
     const QString mbExtension = extension == QLatin1String("DB") ? QStringLiteral("MB") : QStringLiteral("mb");
     if (m_hasBlobs) m_mbPath = QDir(m_folder).filePath(name + QLatin1Char('.') + mbExtension);
 
+    removeStaleTemps(m_folder);
     const QString temp = tempBase(m_folder);
     m_tempDb = temp + QStringLiteral(".db");
     m_file.setFileName(m_tempDb);
@@ -85,6 +131,9 @@ TableWriter::TableWriter(const QString &folder, const QString &table, const std:
         throw RuntimeError(RuntimeError::kPermissionDenied,
                            QStringLiteral("%1: cannot create the table: %2.").arg(m_tableName, m_file.errorString()));
     m_open = true;
+    // Waits only for a cleaner that saw the file empty and lets go at once.
+    m_lockFd = ::open(QFile::encodeName(m_tempDb).constData(), O_RDONLY | O_CLOEXEC);
+    if (m_lockFd >= 0) ::flock(m_lockFd, LOCK_EX);
     try {
         if (m_hasBlobs) {
             m_tempMb = temp + QStringLiteral(".mb");
@@ -342,6 +391,7 @@ void TableWriter::finish()
         }
         m_open = false;
         m_blobs.reset();
+        releaseLock();
     } catch (...) {
         abandon();
         throw;
@@ -354,8 +404,15 @@ void TableWriter::abandon()
     m_open = false;
     m_file.close();
     m_blobs.reset();
-    QFile::remove(m_tempDb);
     if (!m_tempMb.isEmpty()) QFile::remove(m_tempMb);
+    QFile::remove(m_tempDb);
+    releaseLock();
+}
+
+void TableWriter::releaseLock()
+{
+    if (m_lockFd >= 0) ::close(m_lockFd);
+    m_lockFd = -1;
 }
 
 } // namespace tw::paradox

@@ -3,7 +3,8 @@
 // has memo or blob fields) row by row, in code page 1252. The files are
 // written under temporary "~tw" names in the target folder and renamed into
 // place by finish(); abandon(), a failure or destruction before finish()
-// deletes them, so a table is never left half written.
+// deletes them, so a table is never left half written. Temporaries of writers
+// that died (killed, power lost) are deleted by the next writer in the folder.
 
 #include "BlobWriter.h"
 #include "TableHeader.h"
@@ -72,6 +73,7 @@ private:
     void encodeRecord(const std::vector<tw::ado::Variant> &row, unsigned char *record);
     void flushBlock(bool last);
     void requireOpen() const;
+    void releaseLock();
     [[noreturn]] void fail(const QString &problem) const;
 
     QString m_folder;
@@ -94,6 +96,7 @@ private:
     qint64 m_rows = 0;
     qint64 m_unmapped = 0;
     bool m_open = false;
+    int m_lockFd = -1; // holds the temporary .db locked while the table is written
 };
 
 } // namespace tw::paradox
