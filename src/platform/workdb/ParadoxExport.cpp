@@ -2,6 +2,7 @@
 
 #include "WorkDatabase.h"
 
+#include "platform/ado/RuntimeError.h"
 #include "platform/paradox/TableWriter.h"
 
 #include <QSet>
@@ -47,7 +48,12 @@ QStringList paradoxFieldNames(const QStringList &names)
 ExportResult exportToParadox(WorkDatabase &database, const QString &table, const QString &folder,
                              const QString &target)
 {
-    database.commit();
+    try {
+        database.commit();
+    } catch (const tw::ado::RuntimeError &) {
+        // reported below, naming the table
+    }
+    database.requireNoLostRows(table);
     const QString source = database.requireTable(table);
     const std::vector<WorkColumn> columns = database.columns(source);
     QStringList names;

@@ -25,8 +25,11 @@ SqliteDatabase::SqliteDatabase(const QString &path) : m_path(path)
     }
     sqlite3_extended_result_codes(m_db, 1);
     try {
-        // Scratch data: nothing here needs to survive a crash, so no journal and no syncing.
-        exec(QStringLiteral("PRAGMA journal_mode=OFF"));
+        // Scratch data, but the file must stay usable: the rollback journal
+        // undoes a transaction cut short by a full disk or a killed process
+        // (without one the file is left malformed). No syncing: surviving a
+        // power cut is not needed.
+        exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
         exec(QStringLiteral("PRAGMA synchronous=OFF"));
         exec(QStringLiteral("PRAGMA cache_size=-16000"));
         exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));

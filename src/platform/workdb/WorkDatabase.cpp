@@ -4,6 +4,8 @@
 
 #include <QSet>
 
+#include <sqlite3.h>
+
 namespace tw::workdb {
 
 using ado::RuntimeError;
@@ -56,6 +58,7 @@ std::vector<WorkColumn> WorkDatabase::columns(const QString &table)
 void WorkDatabase::createTable(const QString &name, const std::vector<WorkColumn> &columns)
 {
     commit();
+    m_lostRows.clear();
     if (!findTable(name).isEmpty())
         throw RuntimeError(QStringLiteral("Table '%1' already exists.").arg(name));
     if (columns.empty())
@@ -82,12 +85,18 @@ void WorkDatabase::createTable(const QString &name, const std::vector<WorkColumn
 
 void WorkDatabase::dropTable(const QString &name)
 {
-    commit();
+    try {
+        commit();
+    } catch (const RuntimeError &) {
+        // The rows lost belong to a table being dropped (or to one before it).
+    }
     m_db.exec(QStringLiteral("DROP TABLE %1").arg(quoteName(requireTable(name))));
+    m_lostRows.clear();
 }
 
 void WorkDatabase::beforeAppend()
 {
+    requireNoLostRows();
     if (m_inTransaction && m_pendingRows >= kRowsPerCommit)
         commit();
     if (!m_inTransaction) {
@@ -103,7 +112,24 @@ void WorkDatabase::commit()
         return;
     m_inTransaction = false;
     m_pendingRows = 0;
-    m_db.exec(QStringLiteral("COMMIT"));
+    try {
+        m_db.exec(QStringLiteral("COMMIT"));
+    } catch (const RuntimeError &error) {
+        // SQLite has rolled the transaction back: its rows are lost.
+        if (!sqlite3_get_autocommit(m_db.handle()))
+            sqlite3_exec(m_db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        m_lostRows = error.description();
+        requireNoLostRows();
+    }
+}
+
+void WorkDatabase::requireNoLostRows(const QString &table) const
+{
+    if (m_lostRows.isEmpty())
+        return;
+    if (table.isEmpty())
+        throw RuntimeError(QStringLiteral("Rows could not be kept in the work database: %1").arg(m_lostRows));
+    throw RuntimeError(QStringLiteral("The rows of '%1' could not be kept in the work database: %2").arg(table, m_lostRows));
 }
 
 } // namespace tw::workdb

@@ -36,10 +36,16 @@ public:
     // Starts a transaction when none is open; commits one that has grown long.
     void beforeAppend();
     void commit();
+    // Once a commit has failed (a full disk), the rows it held are gone: every
+    // later append and export repeats that failure until a table is created or
+    // dropped, so a table never goes on with rows missing.
+    // `table` names the table in the message when given.
+    void requireNoLostRows(const QString &table = QString()) const;
 
 private:
     SqliteDatabase m_db;
     bool m_inTransaction = false;
+    QString m_lostRows; // why rows were lost, until the next CREATE or DROP
     int m_pendingRows = 0;
 };
 

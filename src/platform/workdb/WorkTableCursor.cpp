@@ -24,8 +24,8 @@ WorkTableCursor::~WorkTableCursor()
     try {
         m_database->commit();
     } catch (...) {
-        // Nothing to report to: a failed commit of scratch rows shows up as
-        // missing rows at the export, which reports it.
+        // Nothing to report to here: the database keeps the failure, and
+        // the export (or the next append) reports it.
     }
 }
 
