@@ -82,6 +82,7 @@ private slots:
     void renameOutOfFolder();
     void dropTableStaysInFolder();
     void listedNameThatLooksLikePath();
+    void paradoxFileNameThatLooksLikePath();
 
 private:
     void checkOutsideAndVictims();
@@ -298,6 +299,26 @@ void TestNames::listedNameThatLooksLikePath()
     session.execute(QStringLiteral("DROP TABLE [%1]").arg(odd));
     QVERIFY(!QFile::exists(m_fox + '/' + odd + QStringLiteral(".dbf")));
     checkOutsideAndVictims();
+}
+
+void TestNames::paradoxFileNameThatLooksLikePath()
+{
+    // A Paradox file whose name holds "..\\" (possible on this system) lists
+    // under that name; copying it to FoxPro must write and delete only in the
+    // FoxPro folder.
+    robust::makeParadoxTable(m_px, QStringLiteral("plain"), kRows);
+    const QString odd = QStringLiteral("..\\up");
+    QVERIFY(QFile::rename(m_px + QStringLiteral("/plain.db"), m_px + '/' + odd + QStringLiteral(".db")));
+    QVERIFY(QFile::rename(m_px + QStringLiteral("/plain.mb"), m_px + '/' + odd + QStringLiteral(".mb")));
+    const auto r = robust::cli({QStringLiteral("copy"), QStringLiteral("--to-foxpro"), QStringLiteral("--paradox"), m_px,
+                                QStringLiteral("--foxpro"), m_fox, QStringLiteral("--yes"), odd});
+    qInfo("exit %d %s", r.exitCode, qPrintable(robust::reports(r.err).join(u'|')));
+    // The Paradox side refuses the name before the transfer touches the
+    // target path "<FoxPro folder>\\..\\UP.DBF", which would reach the parent.
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(robust::reports(r.err).size(), 1);
+    QVERIFY(QFile::exists(m_px + '/' + odd + QStringLiteral(".db")));
+    QCOMPARE(outside(m_root->path(), {m_fox, m_px, m_work}), m_outsideBefore);
 }
 
 QTEST_GUILESS_MAIN(TestNames)
