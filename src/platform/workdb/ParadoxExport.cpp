@@ -3,6 +3,7 @@
 #include "WorkDatabase.h"
 
 #include "platform/ado/RuntimeError.h"
+#include "platform/ado/Idle.h"
 #include "platform/paradox/TableWriter.h"
 
 #include <QSet>
@@ -83,6 +84,7 @@ ExportResult exportToParadox(WorkDatabase &database, const QString &table, const
         for (size_t i = 0; i < columns.size(); ++i)
             row[i] = columns[i].read(rows, static_cast<int>(i));
         writer.appendRow(row);
+        ado::idle(); // writing out a large table takes seconds: let the window repaint
     }
     writer.finish();
     return {writer.rowCount(), writer.unmappedCharacters()};

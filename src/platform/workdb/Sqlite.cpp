@@ -1,11 +1,16 @@
 #include "Sqlite.h"
 
+#include "platform/ado/Idle.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/files/FileSystem.h"
 
 #include <sqlite3.h>
 
 namespace tw::workdb {
+
+namespace {
+constexpr int kInstructionsPerIdle = 20000;
+}
 
 using ado::RuntimeError;
 
@@ -24,6 +29,14 @@ SqliteDatabase::SqliteDatabase(const QString &path) : m_path(path)
         throw RuntimeError(QStringLiteral("Cannot open the work database '%1': %2.").arg(path, message));
     }
     sqlite3_extended_result_codes(m_db, 1);
+    // Long statements (dropping a table of a million rows) let the window repaint.
+    sqlite3_progress_handler(
+        m_db, kInstructionsPerIdle,
+        [](void *) {
+            ado::idle();
+            return 0;
+        },
+        nullptr);
     try {
         // Scratch data, but the file must stay usable: the rollback journal
         // undoes a transaction cut short by a full disk or a killed process

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 #include "platform/ado/Connection.h"
+#include "platform/ado/Idle.h"
 #include "platform/ado/ProviderRegistry.h"
 #include "platform/ado/Recordset.h"
 #include "platform/paradox/ParadoxProvider.h"
@@ -298,7 +299,13 @@ void WorkDbTest::exportOfAnEmptyTableAndManyRows()
         rs.Update();
     }
     rs.Close();
-    work.Execute("select * into [Paradox 5.x;Database=" + m_dir->path() + "/px].[many.db] from [many]");
+    int idles = 0;
+    {
+        // The export lets the window repaint while it writes.
+        const tw::ado::ScopedIdleCallback counting([&idles] { ++idles; });
+        work.Execute("select * into [Paradox 5.x;Database=" + m_dir->path() + "/px].[many.db] from [many]");
+    }
+    QVERIFY2(idles >= rows, qPrintable(QString::number(idles)));
     const auto back = readParadox("many");
     QCOMPARE(back.size(), rows);
     QCOMPARE(back.last(), QStringList({QString::number(rows - 1), QString::number((rows - 1) % 7)}));
