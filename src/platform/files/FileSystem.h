@@ -84,8 +84,8 @@ struct DirEntry {
 // missing (or is a file), 70 when it cannot be read. An empty folder text is
 // the current folder; an empty pattern is "*".
 std::vector<DirEntry> listDirectory(const QString &folder, const QString &pattern = QStringLiteral("*"));
-// Splits "C:\x\*.db" style specs into folder and pattern, then lists files only
-// (everything that is not a folder or a link to one). A spec without a
+// Splits "C:\x\*.db" style texts into folder and pattern, then lists files only
+// (everything that is not a folder or a link to one). A text without a
 // separator lists the current folder.
 std::vector<DirEntry> findFiles(const QString &folderAndPattern);
 // Sub-folder entries of a folder (links to folders included).
