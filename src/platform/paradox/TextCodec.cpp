@@ -11,6 +11,8 @@ constexpr int kDefaultCodePage = 1252;
 constexpr int kFirstC1 = 0x80;
 constexpr int kLastC1 = 0x9F;
 constexpr char16_t kReplacement = 0xFFFD;
+constexpr size_t kUtf16Units = 0x10000;
+constexpr qint16 kNoByte = -1;
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
 
 iconv_t openConverter(const char *to, int codePage)
@@ -66,8 +68,9 @@ void TextCodec::buildSingleByteTables()
     for (int b = 0; b < 0x80; ++b)
         if (table[b] != b) return; // keep the ASCII shortcuts exact
     m_toUnicode = table;
+    m_fromUnicode.assign(kUtf16Units, kNoByte);
     for (int b = 255; b >= 0; --b)
-        if (table[b] != kReplacement) m_fromUnicode.insert(table[b], static_cast<char>(b));
+        if (table[b] != kReplacement) m_fromUnicode[table[b]] = static_cast<qint16>(b);
     m_singleByte = true;
 }
 
@@ -123,9 +126,9 @@ QByteArray TextCodec::encode(const QString &text, qint64 *unmapped) const
             continue;
         }
         if (m_singleByte) {
-            const auto found = m_fromUnicode.constFind(c.unicode());
-            if (found != m_fromUnicode.constEnd()) {
-                out.append(found.value());
+            const qint16 byte = m_fromUnicode[c.unicode()];
+            if (byte != kNoByte) {
+                out.append(static_cast<char>(byte));
                 continue;
             }
             if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) ++i;

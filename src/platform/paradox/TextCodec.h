@@ -3,10 +3,10 @@
 // DOS code page number) and Unicode, through iconv.
 
 #include <QByteArray>
-#include <QHash>
 #include <QString>
 
 #include <array>
+#include <vector>
 
 namespace tw::paradox {
 
@@ -34,7 +34,9 @@ private:
     // Single-byte code pages convert through these tables, without iconv.
     bool m_singleByte = false;
     std::array<char16_t, 256> m_toUnicode{};
-    QHash<char16_t, char> m_fromUnicode;
+    // The byte of each UTF-16 unit, -1 where the code page has none (filled
+    // for single-byte code pages only).
+    std::vector<qint16> m_fromUnicode;
     void *m_toUtf8 = nullptr;   // iconv_t
     void *m_fromUtf8 = nullptr; // iconv_t
 };
