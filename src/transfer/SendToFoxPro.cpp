@@ -48,6 +48,7 @@ private:
     // The table definition, then each row's statement; never cleared between tables.
     QString statement;
     bool stopped = false;
+    bool readFailed = false; // of the current table
 };
 
 void FoxProSender::run()
@@ -78,12 +79,12 @@ void FoxProSender::run()
         }
     }
     c.replacedCharacters += foxpro.replacedCharacters();
-    steps(178, [&] { c.pointer.setMousePointer(ui::PointerDefault); });
-    steps(180, [&] {
+    steps(180, [&] { c.pointer.setMousePointer(ui::PointerDefault); });
+    steps(182, [&] {
         if (foxpro.State())
             foxpro.Close();
     });
-    steps(182, [&] {
+    steps(184, [&] {
         if (paradox.State())
             paradox.Close();
     });
@@ -119,11 +120,11 @@ void FoxProSender::copyTable(int index)
         return;
     if (answer == Answer::Yes) {
         // A table that could not be dropped is not written over.
-        if (!steps(126, [&] { foxpro.Execute(QStringLiteral("DROP TABLE `") + targetName + u'`'); }))
+        if (!steps(126, [&] { foxpro.Execute(QStringLiteral("DROP TABLE ") + Backticked(targetName)); }))
             return;
         steps(128, [&] { Main::ListRemoveMatching(c.foxproList, targetName); });
     }
-    if (!steps(130, [&] { source.Open(QStringLiteral("SELECT * FROM `") + sourceName + u'`', paradox); }))
+    if (!steps(130, [&] { source.Open(QStringLiteral("SELECT * FROM ") + Backticked(sourceName), paradox); }))
         return;
     QString folder;
     QString targetPath;
@@ -139,7 +140,7 @@ void FoxProSender::copyTable(int index)
     bool created = false;
     if (haveFolder) {
         steps(136, [&] { Main::DeleteFileForced(targetPath); });
-        steps(138, [&] { statement = QStringLiteral("CREATE TABLE [") + targetPath + QStringLiteral("]("); });
+        steps(138, [&] { statement = QStringLiteral("CREATE TABLE ") + Bracketed(targetPath) + u'('; });
         QStringList names;
         QList<int> types;
         steps(140, [&] {
@@ -162,26 +163,31 @@ void FoxProSender::copyTable(int index)
         created = steps(148, [&] { foxpro.Execute(statement); });
     }
     // Rows of a table that could not be created would each fail for that one reason.
+    readFailed = false;
     if (created) {
         qint64 lastRow = -1;
         steps(150, [&] { lastRow = source.RecordCount() - 1; });
         insertRows(targetPath, lastRow);
+        if (readFailed) {
+            steps(170, [&] { foxpro.Execute(QStringLiteral("DROP TABLE ") + Backticked(targetPath)); });
+            created = false;
+        }
     }
-    steps(170, [&] { c.pointer.setMousePointer(ui::PointerDefault); });
-    steps(172, [&] {
+    steps(172, [&] { c.pointer.setMousePointer(ui::PointerDefault); });
+    steps(174, [&] {
         c.progress.setProgressValue(0);
         c.progress.setProgressText(QLatin1String(kProgressCaption));
     });
-    steps(174, [&] { source.Close(); });
+    steps(176, [&] { source.Close(); });
     if (created)
-        steps(176, [&] { c.foxproList.add(targetName.toLower()); });
+        steps(178, [&] { c.foxproList.add(targetName.toLower()); });
 }
 
 void FoxProSender::insertRows(const QString &targetPath, qint64 lastRow)
 {
     const int columns = source.fields().count();
-    const QString prefix = Foxpro::RemoveLineBreaksOutsideValues(QStringLiteral("INSERT INTO `") + targetPath +
-                                                                 QStringLiteral("` VALUES('"));
+    const QString prefix = Foxpro::RemoveLineBreaksOutsideValues(QStringLiteral("INSERT INTO ") +
+                                                                 Backticked(targetPath) + QStringLiteral(" VALUES('"));
     for (qint64 row = 0; row <= lastRow; ++row) {
         steps(152, [&] { DoEvents(); });
         steps(154, [&] {
@@ -206,7 +212,12 @@ void FoxProSender::insertRows(const QString &targetPath, qint64 lastRow)
         });
         // Line breaks stand only inside values here, and values keep theirs.
         steps(166, [&] { foxpro.Execute(statement); });
-        steps(168, [&] { source.MoveNext(); });
+        // A row that cannot be read (a damaged memo file) ends the table: it is
+        // reported once, and the part written is taken away again.
+        if (!steps(168, [&] { source.MoveNext(); })) {
+            readFailed = true;
+            return;
+        }
         if (c.stopRequested()) {
             stopped = true;
             return;

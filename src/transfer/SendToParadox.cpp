@@ -1,5 +1,6 @@
 #include "SendToParadox.h"
 
+#include "StatementText.h"
 #include "TransferContext.h"
 #include "TypeRules.h"
 
@@ -45,6 +46,7 @@ private:
     ado::Recordset source;
     ado::Recordset target;
     bool stopped = false;
+    bool readFailed = false; // of the current table
 };
 
 void ParadoxSender::run()
@@ -97,6 +99,7 @@ void ParadoxSender::run()
 void ParadoxSender::copyTable(int index)
 {
     steps.forgetRepeats();
+    readFailed = false;
     QString sourceName;
     QString targetName;
     Answer answer = Answer::None;
@@ -135,15 +138,15 @@ void ParadoxSender::copyTable(int index)
         return;
     if (answer == Answer::Yes) { // 162
         // The new table cannot be written over one that could not be dropped.
-        if (!steps(164, [&] { paradox.Execute(QStringLiteral("DROP TABLE [") + targetName + u']'); }))
+        if (!steps(164, [&] { paradox.Execute(QStringLiteral("DROP TABLE ") + Bracketed(targetName)); }))
             return;
         steps(166, [&] { Main::ListRemoveMatching(c.paradoxList, targetName); });
     }
     steps(168, [&] { source.CursorLocation = ado::adUseClient; });
-    if (!steps(170, [&] { source.Open(QStringLiteral("SELECT * FROM \"") + sourceName + u'"', foxpro); }))
+    if (!steps(170, [&] { source.Open(QStringLiteral("SELECT * FROM ") + DoubleQuoted(sourceName), foxpro); }))
         return;
     QString definition;
-    steps(172, [&] { definition = QStringLiteral("CREATE TABLE `") + sourceName + QStringLiteral("`("); });
+    steps(172, [&] { definition = QStringLiteral("CREATE TABLE ") + Backticked(sourceName) + u'('; });
     int columns = 0;
     steps(174, [&] { columns = source.fields().count(); });
     for (int column = 0; column < columns; ++column) {
@@ -152,14 +155,15 @@ void ParadoxSender::copyTable(int index)
         steps(178, [&] { name = source.fields()(column).name(); });
         QString typeText;
         steps(180, [&] { typeText = WorkColumnTypeText(source.fields()(column)); });
-        steps(182, [&] { definition += u'`' + name + typeText; });
+        // The type text starts with the closing backtick of the name.
+        steps(182, [&] { definition += Backticked(name).chopped(1) + typeText; });
     }
     steps(226, [&] { definition.chop(1); });
     steps(228, [&] { definition += QStringLiteral(");"); });
     bool leftOver = false;
     steps(230, [&] { leftOver = Foxpro::ExistTable(work, sourceName); });
     if (leftOver)
-        steps(232, [&] { work.Execute(QStringLiteral("DROP TABLE [") + sourceName + u']'); });
+        steps(232, [&] { work.Execute(QStringLiteral("DROP TABLE ") + Bracketed(sourceName)); });
     const bool created = steps(234, [&] { work.Execute(definition); });
     bool targetOpened = false;
     if (created) {
@@ -169,7 +173,7 @@ void ParadoxSender::copyTable(int index)
         steps(244, [&] { hasRows = !source.Eof(); });
         if (hasRows) {
             targetOpened = steps(246, [&] {
-                target.Open(QStringLiteral("SELECT * FROM `") + sourceName + u'`', work, ado::adOpenDynamic,
+                target.Open(QStringLiteral("SELECT * FROM ") + Backticked(sourceName), work, ado::adOpenDynamic,
                             ado::adLockOptimistic);
             });
             if (targetOpened)
@@ -185,18 +189,20 @@ void ParadoxSender::copyTable(int index)
     if (targetOpened)
         steps(278, [&] { target.Close(); });
     // A copy stopped part-way is not written: the table on disk stays as it was.
-    if (created && !stopped) {
+    if (created && !stopped && !readFailed) {
         steps(280, [&] {
-            work.Execute(QStringLiteral("select * into [Paradox 5.x;Database=") +
-                         Main::CollapseBackslashes(c.settings.paradoxFolder() + u'\\') + QStringLiteral("].[") +
-                         targetName + QStringLiteral(".db] from [") + sourceName + u']');
+            work.Execute(QStringLiteral("select * into ") +
+                         Bracketed(QStringLiteral("Paradox 5.x;Database=") +
+                                   Main::CollapseBackslashes(c.settings.paradoxFolder() + u'\\')) +
+                         u'.' + Bracketed(targetName + QStringLiteral(".db")) + QStringLiteral(" from ") +
+                         Bracketed(sourceName));
         });
         steps(282, [&] { DoEvents(); });
     }
     bool workTable = false;
     steps(284, [&] { workTable = Foxpro::ExistTable(work, sourceName); });
     if (workTable) {
-        steps(286, [&] { work.Execute(QStringLiteral("DROP TABLE [") + sourceName + u']'); });
+        steps(286, [&] { work.Execute(QStringLiteral("DROP TABLE ") + Bracketed(sourceName)); });
         steps(288, [&] { DoEvents(); });
     }
 }
@@ -217,7 +223,12 @@ void ParadoxSender::copyRows(qint64 lastRow)
             }
             steps(264, [&] { target.Update(); });
         }
-        steps(270, [&] { source.MoveNext(); });
+        // A row that cannot be read (a damaged memo file) ends the table: it
+        // is reported once and not written without its rows.
+        if (!steps(270, [&] { source.MoveNext(); })) {
+            readFailed = true;
+            return;
+        }
         if (c.stopRequested()) {
             stopped = true;
             return;

@@ -48,3 +48,22 @@ QString RemoveLineBreaksOutsideValues(const QString &statement)
 }
 
 } // namespace tw::Foxpro
+
+namespace tw::transfer {
+
+QString Backticked(const QString &name)
+{
+    return u'`' + QString(name).replace(u'`', QStringLiteral("``")) + u'`';
+}
+
+QString Bracketed(const QString &name)
+{
+    return name.contains(u']') ? Backticked(name) : u'[' + name + u']';
+}
+
+QString DoubleQuoted(const QString &name)
+{
+    return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+} // namespace tw::transfer

@@ -24,3 +24,15 @@ QString QuotedPieces(const QString &value);
 QString RemoveLineBreaksOutsideValues(const QString &statement);
 
 } // namespace tw::Foxpro
+
+namespace tw::transfer {
+
+// A name quoted for the statements the transfers build. Ordinary names stand
+// as the commands have always written them; a name holding the closing quote
+// is written between backticks with its backticks doubled instead, so that it
+// stays one name and never ends the statement early.
+QString Bracketed(const QString &name);    // [name]
+QString Backticked(const QString &name);   // `name`
+QString DoubleQuoted(const QString &name); // "name"
+
+} // namespace tw::transfer

@@ -18,6 +18,8 @@ namespace tw::transferwindow {
 namespace {
 
 constexpr int kFoxProTimeout = 5000;
+constexpr qsizetype kLongestFileName = 255;  // bytes, on the file systems the tables live on
+constexpr qsizetype kLongestExtension = 4;   // ".fam", the longest companion's
 const QStringList kCompanionPatterns{QStringLiteral(".mb"), QStringLiteral(".px"),  QStringLiteral(".x??"),
                                      QStringLiteral(".y??"), QStringLiteral(".val"), QStringLiteral(".tv"),
                                      QStringLiteral(".fam")};
@@ -59,6 +61,10 @@ QString TableNameProblem(const QString &name)
         return QStringLiteral("A table name cannot be empty.");
     if (name == u"." || name == u"..")
         return QStringLiteral("\"%1\" cannot be used as a table name.").arg(name);
+    if (name.toUtf8().size() + kLongestExtension > kLongestFileName)
+        return QStringLiteral("\"%1...\" is too long for a table name: a file name holds at most %2 bytes.")
+            .arg(name.left(20))
+            .arg(kLongestFileName);
     for (const QChar c : name) {
         if (c.unicode() < 32 || kForbiddenInNames.contains(c))
             return QStringLiteral("\"%1\" cannot be used as a table name: a name cannot hold %2 or control "
@@ -206,7 +212,10 @@ void RenameParadoxTable(TransferContext &c)
         companions = CompanionFiles(folder, oldName);
         Main::RenameFile(c.dialogs, tablePath(c, oldName, QStringLiteral(".DB")),
                          tablePath(c, newName, QStringLiteral(".DB")));
-        if (Main::FileExists(tablePath(c, oldName, QStringLiteral(".db"))))
+        // Where letter case does not tell the two spellings apart, a failed first
+        // rename would only fail again on the same file.
+        const bool firstFailed = !Main::FileExists(tablePath(c, newName, QStringLiteral(".DB")));
+        if (!firstFailed && Main::FileExists(tablePath(c, oldName, QStringLiteral(".db"))))
             Main::RenameFile(c.dialogs, tablePath(c, oldName, QStringLiteral(".db")),
                              tablePath(c, newName, QStringLiteral(".db")));
         const bool renamed = Main::FileExists(tablePath(c, newName, QStringLiteral(".DB"))) &&

@@ -161,8 +161,17 @@ void TestNames::tableNamesToFoxPro()
     qInfo("%s -> exit %d %s", qPrintable(name.left(40)), r.exitCode, qPrintable(errors.join(u'|').left(300)));
     if (r.exitCode == 0) {
         QString error;
-        const QString dbf = robust::findFile(m_fox, name + QStringLiteral(".dbf"));
-        QCOMPARE(m_readers.foxproRows(dbf, &error), qint64(kRows));
+        QString dbf = robust::findFile(m_fox, name + QStringLiteral(".dbf"));
+        if (name.contains(u'[') || name.contains(u']')) {
+            // dbfread looks for the memo file by a glob pattern, which brackets
+            // break: hand it a copy under a plain name.
+            const QString plain = m_fox + QStringLiteral("/plaincopy");
+            QFile::copy(dbf, plain + QStringLiteral(".dbf"));
+            QFile::copy(QString(dbf).replace(QStringLiteral(".DBF"), QStringLiteral(".FPT")), plain + QStringLiteral(".fpt"));
+            dbf = plain + QStringLiteral(".dbf");
+        }
+        const qint64 rows = m_readers.foxproRows(dbf, &error);
+        QVERIFY2(rows == kRows, qPrintable(dbf + ": " + error));
     } else {
         QCOMPARE(r.exitCode, 1);
         QCOMPARE(errors.size(), 1);
@@ -195,13 +204,15 @@ void TestNames::tableNamesToParadox()
         // first); the Paradox writer drops leading and trailing blanks.
         const QString target = name.left(8).trimmed();
         QString error;
-        QCOMPARE(m_readers.paradoxRows(robust::findFile(m_px, target + QStringLiteral(".db")), &error), qint64(kRows));
+        QString db = robust::findFile(m_px, name.left(8) + QStringLiteral(".db"));
+        if (db.isEmpty())
+            db = robust::findFile(m_px, target + QStringLiteral(".db"));
+        const qint64 rows = m_readers.paradoxRows(db, &error);
+        QVERIFY2(rows == kRows, qPrintable(db + ": " + error));
     } else {
         QCOMPARE(r.exitCode, 1);
         // The transfer puts the name in [brackets] unescaped: the statement
         // fails, then the work table's DROP fails too and is reported again.
-        if (name.contains(u']'))
-            QEXPECT_FAIL("", "a ']' in a FoxPro table name gives two reports", Continue);
         QCOMPARE(errors.size(), 1);
     }
     checkOutsideAndVictims();
@@ -260,8 +271,6 @@ void TestNames::renameOutOfFolder()
     qInfo("rename to %s -> exit %d %s", qPrintable(newName.left(40)), r.exitCode, qPrintable(errors.join(u'|')));
     QCOMPARE(r.exitCode, 1);
     // The rename tries "NAME.DB" and then "name.db", and reports each failure.
-    if (newName.size() == kLongName)
-        QEXPECT_FAIL("", "a name too long for a file is reported twice", Continue);
     QCOMPARE(errors.size(), 1);
     QCOMPARE(robust::snapshot(m_px), before);
     checkOutsideAndVictims();
