@@ -191,7 +191,7 @@ void FoxProSender::insertRows(const QString &targetPath, qint64 lastRow)
     for (qint64 row = 0; row <= lastRow; ++row) {
         steps(152, [&] { DoEvents(); });
         steps(154, [&] {
-            c.progress.setProgressValue(qRound(static_cast<double>(row + 1) / static_cast<double>(lastRow + 1) * 100.0));
+            c.progress.setProgressValue(ProgressPercent(row, lastRow));
         });
         steps(156, [&] { statement = prefix; });
         for (int column = 0; column < columns; ++column) {

@@ -213,7 +213,7 @@ void ParadoxSender::copyRows(qint64 lastRow)
     for (qint64 row = 0; row <= lastRow; ++row) {
         steps(250, [&] { DoEvents(); });
         steps(252, [&] {
-            c.progress.setProgressValue(qRound(static_cast<double>(row + 1) / static_cast<double>(lastRow + 1) * 100.0));
+            c.progress.setProgressValue(ProgressPercent(row, lastRow));
         });
         // Without a new row the field values have nowhere to go.
         if (steps(254, [&] { target.AddNew(); })) {

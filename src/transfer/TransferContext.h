@@ -52,4 +52,11 @@ struct TransferContext {
 // The caption the progress bar shows between tables.
 inline constexpr char kProgressCaption[] = "Progress Bar";
 
+// The progress bar's value while row `row` (from 0) of rows 0..lastRow is copied:
+// (row + 1) / (lastRow + 1) * 100, computed in floating point and rounded.
+inline int ProgressPercent(qint64 row, qint64 lastRow)
+{
+    return static_cast<int>(static_cast<double>(row + 1) / static_cast<double>(lastRow + 1) * 100.0 + 0.5);
+}
+
 } // namespace tw

@@ -61,14 +61,14 @@ ExportResult exportToParadox(WorkDatabase &database, const QString &table, const
     for (const WorkColumn &column : columns)
         names << column.name;
     names = paradoxFieldNames(names);
-    std::vector<paradox::ColumnSpec> specs;
+    std::vector<paradox::ColumnSpec> fields;
     for (size_t i = 0; i < columns.size(); ++i) {
-        paradox::ColumnSpec spec;
-        spec.name = names[static_cast<qsizetype>(i)];
-        spec.type = fieldType(columns[i].type);
+        paradox::ColumnSpec field;
+        field.name = names[static_cast<qsizetype>(i)];
+        field.type = fieldType(columns[i].type);
         if (columns[i].type == WorkType::VarChar)
-            spec.size = columns[i].width > 0 ? columns[i].width : 255;
-        specs.push_back(spec);
+            field.size = columns[i].width > 0 ? columns[i].width : 255;
+        fields.push_back(field);
     }
     qint64 expectedRows = 0;
     {
@@ -77,7 +77,7 @@ ExportResult exportToParadox(WorkDatabase &database, const QString &table, const
             expectedRows = count.columnInteger(0);
     }
     // Knowing the row count lets the writer choose blocks large enough for all of them.
-    paradox::TableWriter writer(folder, target, specs, expectedRows);
+    paradox::TableWriter writer(folder, target, fields, expectedRows);
     SqliteStatement rows(database.db(), QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(quoteName(source)));
     std::vector<ado::Variant> row(columns.size());
     while (rows.step()) {
