@@ -13,6 +13,7 @@ using ado::RuntimeError;
 namespace {
 constexpr uint32_t kMaxBlocks = 0xFFFFFFFFu;
 constexpr qint64 kFirstRead = 1024;
+constexpr qint64 kWindowSize = 256 * 1024;
 }
 
 MemoFile MemoFile::open(const QString &path, const QString &tableName, bool writable)
@@ -35,6 +36,9 @@ MemoFile MemoFile::open(const QString &path, const QString &tableName, bool writ
         const qint64 used = (memo.m_size + memo.m_blockSize - 1) / memo.m_blockSize;
         const qint64 first = (fpt::kHeaderSize + memo.m_blockSize - 1) / memo.m_blockSize;
         memo.m_nextFree = uint32_t(std::max<qint64>({qint64(memo.m_nextFree), used, first}));
+        memo.m_front = MappedFront(memo.m_file.descriptor(), fpt::kHeaderSize);
+    } else {
+        memo.m_windowed = true;
     }
     return memo;
 }
@@ -51,6 +55,7 @@ MemoFile MemoFile::create(const QString &path, const QString &tableName)
     putU16BE(bytesOf(head.data()) + fpt::kOffBlockSize, uint16_t(memo.m_blockSize));
     memo.m_file.writeAt(0, head);
     memo.m_size = fpt::kHeaderSize;
+    memo.m_front = MappedFront(memo.m_file.descriptor(), fpt::kHeaderSize);
     return memo;
 }
 
@@ -67,7 +72,7 @@ QByteArray MemoFile::read(uint32_t block) const
     // One read for the block header and, for most memos, the whole value.
     char first[kFirstRead];
     const qint64 firstSize = std::min<qint64>(kFirstRead, size - offset);
-    if (m_file.readAt(offset, first, firstSize) < fpt::kBlockHeaderSize)
+    if (fetch(offset, first, firstSize) < fpt::kBlockHeaderSize)
         throw RuntimeError(QStringLiteral("%1: memo pointer %2 is past the end of %3.")
                                .arg(m_tableName).arg(block).arg(m_file.name()));
     const uint32_t length = getU32BE(bytesOf(first) + fpt::kOffBlockLength);
@@ -79,10 +84,28 @@ QByteArray MemoFile::read(uint32_t block) const
     const qint64 inFirst = std::min<qint64>(length, firstSize - fpt::kBlockHeaderSize);
     std::copy(first + fpt::kBlockHeaderSize, first + fpt::kBlockHeaderSize + inFirst, data.data());
     const qint64 rest = qint64(length) - inFirst;
-    if (rest > 0 && m_file.readAt(offset + fpt::kBlockHeaderSize + inFirst, data.data() + inFirst, rest) != rest)
+    if (rest > 0 && fetch(offset + fpt::kBlockHeaderSize + inFirst, data.data() + inFirst, rest) != rest)
         throw RuntimeError(QStringLiteral("%1: %2 ends inside the memo at block %3.")
                                .arg(m_tableName, m_file.name()).arg(block));
     return data;
+}
+
+qint64 MemoFile::fetch(qint64 offset, char *data, qint64 size) const
+{
+    if (!m_windowed || size > kWindowSize)
+        return m_file.readAt(offset, data, size);
+    const auto inWindow = [&] { return offset >= m_windowStart && offset + size <= m_windowStart + m_window.size(); };
+    if (!inWindow()) {
+        m_window.resize(kWindowSize);
+        m_windowStart = offset;
+        m_window.truncate(qsizetype(m_file.readAt(offset, m_window.data(), kWindowSize)));
+    }
+    // At the end of the file the window holds less than asked for.
+    const qint64 available = std::min(size, m_windowStart + m_window.size() - offset);
+    if (available <= 0)
+        return 0;
+    std::copy_n(m_window.constData() + (offset - m_windowStart), available, data);
+    return available;
 }
 
 uint32_t MemoFile::append(uint32_t type, const QByteArray &data)
@@ -107,6 +130,10 @@ uint32_t MemoFile::append(uint32_t type, const QByteArray &data)
 
 void MemoFile::refresh()
 {
+    if (m_front.isMapped()) {
+        m_nextFree = std::max(m_nextFree, getU32BE(m_front.data() + fpt::kOffNextFree));
+        return;
+    }
     unsigned char next[sizeof(uint32_t)];
     if (m_file.readAt(fpt::kOffNextFree, reinterpret_cast<char *>(next), sizeof next) == qint64(sizeof next))
         m_nextFree = std::max(m_nextFree, getU32BE(next));
@@ -131,6 +158,10 @@ void MemoFile::commit()
             throw;
         }
         m_size = std::max(m_size, qint64(m_nextFree) * m_blockSize);
+    }
+    if (m_front.isMapped()) {
+        putU32BE(m_front.data() + fpt::kOffNextFree, m_nextFree);
+        return;
     }
     unsigned char next[sizeof(uint32_t)];
     putU32BE(next, m_nextFree);

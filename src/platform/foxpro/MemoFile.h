@@ -4,6 +4,7 @@
 // ([type u32 BE][length u32 BE][data]). Reads any block size; appends
 // blocks the way Visual FoxPro lays them out.
 
+#include "MappedFront.h"
 #include "RawFile.h"
 
 #include <QByteArray>
@@ -55,16 +56,30 @@ public:
     void refresh();
     // Forgets the memos appended since the last commit.
     void discard();
-    void close() { m_file.close(); }
+    void close()
+    {
+        m_front = MappedFront();
+        m_file.close();
+    }
 
 private:
+    // Reads through the read window of a memo file opened for reading only.
+    qint64 fetch(qint64 offset, char *data, qint64 size) const;
+
     RawFile m_file;
+    MappedFront m_front; // the header, when writable and the file system maps files
     QString m_tableName;
     int m_blockSize = fpt::kDefaultBlockSize;
     uint32_t m_nextFree = 0;
     qint64 m_size = 0;
     QByteArray m_pending;       // blocks appended but not yet written
     uint32_t m_pendingFirst = 0; // block number of m_pending's start
+    // Memos are read in file order far more often than not: one read fills a
+    // window that serves the memos after it. Only for files opened to read,
+    // whose bytes nobody here changes.
+    bool m_windowed = false;
+    mutable QByteArray m_window;
+    mutable qint64 m_windowStart = 0;
 };
 
 } // namespace tw::foxpro

@@ -22,6 +22,7 @@ public:
     RawFile &operator=(const RawFile &) = delete;
 
     bool isOpen() const { return m_fd >= 0; }
+    int descriptor() const { return m_fd; }
     const QString &path() const { return m_path; }
     // The file name for messages (last component).
     QString name() const;

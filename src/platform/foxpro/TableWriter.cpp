@@ -176,7 +176,8 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
         QFile::remove(path);
         throw;
     }
-    writer->m_record = QByteArray(h.recordLength, ' ');
+    writer->m_front = MappedFront(writer->m_file.descriptor(), dbf::kHeaderSize);
+    writer->prepareRecord();
     return writer;
 }
 
@@ -214,7 +215,8 @@ std::unique_ptr<TableWriter> TableWriter::openForAppend(const QString &path, con
     unsigned char date[3];
     putHeaderDate(date, QDate::currentDate());
     writer->m_file.writeAt(dbf::kOffUpdated, reinterpret_cast<const char *>(date), 3);
-    writer->m_record = QByteArray(h.recordLength, ' ');
+    writer->m_front = MappedFront(writer->m_file.descriptor(), dbf::kHeaderSize);
+    writer->prepareRecord();
     return writer;
 }
 
@@ -252,19 +254,16 @@ void TableWriter::setBit(int bit)
 
 qint64 TableWriter::append(const std::vector<Variant> &values)
 {
-    const QString name = m_file.name();
-    std::vector<int> columns;
-    for (int i = 0; i < int(m_header.fields.size()); ++i)
-        if (!m_header.fields[size_t(i)].isNullFlags())
-            columns.push_back(i);
+    const std::vector<int> &columns = m_columns;
     if (values.size() != columns.size())
-        throw RuntimeError(QStringLiteral("%1: %2 values for %3 fields.").arg(name).arg(values.size()).arg(columns.size()));
+        throw RuntimeError(QStringLiteral("%1: %2 values for %3 fields.").arg(m_file.name()).arg(values.size())
+                               .arg(columns.size()));
     refresh();
     if (m_header.recordCount == 0xFFFFFFFFu)
-        throw RuntimeError(QStringLiteral("%1: the table is full.").arg(name));
+        throw RuntimeError(QStringLiteral("%1: the table is full.").arg(m_file.name()));
 
     char *record = m_record.data();
-    std::fill(record, record + m_record.size(), ' ');
+    std::fill(record, record + m_header.recordLength, ' ');
     record[0] = dbf::kLiveMark;
     if (m_header.nullFlagsField >= 0) {
         const DbfField &nf = m_header.fields[size_t(m_header.nullFlagsField)];
@@ -294,30 +293,48 @@ qint64 TableWriter::append(const std::vector<Variant> &values)
     } catch (const RuntimeError &e) {
         if (m_memo)
             m_memo->discard();
-        throw RuntimeError(QStringLiteral("%1: row %2 not written: %3.").arg(name).arg(m_header.recordCount + 1)
+        throw RuntimeError(QStringLiteral("%1: row %2 not written: %3.").arg(m_file.name()).arg(m_header.recordCount + 1)
                                .arg(e.description()));
     }
     if (wroteMemo)
         m_memo->commit();
     const qint64 at = m_header.headerLength + qint64(m_header.recordCount) * m_header.recordLength;
-    QByteArray out = m_record;
-    out.append(dbf::kEndOfFile);
-    m_file.writeAt(at, out);
+    // The record and the end mark after it in one write.
+    m_file.writeAt(at, m_record);
     ++m_header.recordCount;
+    if (m_front.isMapped()) {
+        putU32LE(m_front.data() + dbf::kOffRecordCount, m_header.recordCount);
+        return m_header.recordCount;
+    }
     unsigned char count[sizeof(uint32_t)];
     putU32LE(count, m_header.recordCount);
     m_file.writeAt(dbf::kOffRecordCount, reinterpret_cast<const char *>(count), sizeof count);
     return m_header.recordCount;
 }
 
+void TableWriter::prepareRecord()
+{
+    m_columns.clear();
+    for (int i = 0; i < int(m_header.fields.size()); ++i)
+        if (!m_header.fields[size_t(i)].isNullFlags())
+            m_columns.push_back(i);
+    m_record = QByteArray(m_header.recordLength + 1, ' ');
+    m_record[m_header.recordLength] = dbf::kEndOfFile;
+}
+
 void TableWriter::refresh()
 {
     // Another writer (another connection, Visual FoxPro) may have appended
     // since our last row: continue after its rows, not over them.
-    unsigned char count[sizeof(uint32_t)];
-    if (m_file.readAt(dbf::kOffRecordCount, reinterpret_cast<char *>(count), sizeof count) != qint64(sizeof count))
-        throw RuntimeError(QStringLiteral("%1: the header can no longer be read.").arg(m_file.name()));
-    const uint32_t onDisk = getU32LE(count);
+    uint32_t onDisk = 0;
+    if (m_front.isMapped()) {
+        onDisk = getU32LE(m_front.data() + dbf::kOffRecordCount);
+    } else {
+        unsigned char count[sizeof(uint32_t)];
+        if (m_file.readAt(dbf::kOffRecordCount, reinterpret_cast<char *>(count), sizeof count) != qint64(sizeof count))
+            throw RuntimeError(QStringLiteral("%1: the header can no longer be read.").arg(m_file.name()));
+        onDisk = getU32LE(count);
+    }
     if (onDisk != m_header.recordCount) {
         const qint64 needed = m_header.headerLength + qint64(onDisk) * m_header.recordLength;
         if (needed > m_file.size())

@@ -6,6 +6,7 @@
 
 #include "CodePage.h"
 #include "DbfHeader.h"
+#include "MappedFront.h"
 #include "MemoFile.h"
 #include "RawFile.h"
 
@@ -68,13 +69,16 @@ private:
     QByteArray memoData(const DbfField &field, const ado::Variant &value);
     void setBit(int bit);
     void refresh();
+    void prepareRecord();
 
     QString m_path;
     RawFile m_file;
+    MappedFront m_front; // the header, when the file system maps files
     DbfHeader m_header;
     const CodePage *m_codePage = nullptr;
     std::optional<MemoFile> m_memo;
-    QByteArray m_record;
+    QByteArray m_record;       // the record being built, then the end-of-file mark
+    std::vector<int> m_columns; // the fields values go to (all but _NullFlags)
     qint64 m_replaced = 0;
 };
 
