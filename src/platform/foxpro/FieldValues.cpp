@@ -84,6 +84,57 @@ Variant decodeLogical(const DbfField &f, char c)
 
 } // namespace
 
+namespace {
+
+// The usual form, right-aligned digits with an optional sign and point
+// ("   -12.50"), turned into the canonical text without building the pieces;
+// nullopt when the bytes hold anything else, which the full parser then reads.
+std::optional<QString> plainNumber(const char *bytes, qsizetype length)
+{
+    qsizetype i = 0;
+    while (i < length && bytes[i] == ' ')
+        ++i;
+    const bool negative = i < length && bytes[i] == '-';
+    if (negative)
+        ++i;
+    const qsizetype intStart = i;
+    while (i < length && bytes[i] >= '0' && bytes[i] <= '9')
+        ++i;
+    const qsizetype intEnd = i;
+    qsizetype fracStart = i;
+    qsizetype fracEnd = i;
+    if (i < length && bytes[i] == '.') {
+        fracStart = ++i;
+        while (i < length && bytes[i] >= '0' && bytes[i] <= '9')
+            ++i;
+        fracEnd = i;
+    }
+    if (i != length || (intEnd == intStart && fracEnd == fracStart))
+        return std::nullopt;
+    QString out;
+    out.reserve(length + 2);
+    if (negative)
+        out += u'-';
+    if (intEnd == intStart)
+        out += u'0';
+    else
+        out += QLatin1StringView(bytes + intStart, intEnd - intStart);
+    if (fracEnd > fracStart) {
+        out += u'.';
+        out += QLatin1StringView(bytes + fracStart, fracEnd - fracStart);
+    }
+    return out;
+}
+
+} // namespace
+
+std::optional<QString> normalizeNumber(const char *bytes, qsizetype length)
+{
+    if (auto plain = plainNumber(bytes, length))
+        return plain;
+    return normalizeNumber(QByteArray(bytes, length));
+}
+
 std::optional<QString> normalizeNumber(const QByteArray &stored)
 {
     QByteArray s;
@@ -210,7 +261,7 @@ Variant decodeFixedField(const DbfField &f, const char *bytes, int length, const
     case 'N':
     case 'F': {
         try {
-            const auto digits = normalizeNumber(QByteArray(bytes, length));
+            const auto digits = normalizeNumber(bytes, length);
             return digits ? Variant::decimal(*digits) : Variant::null();
         } catch (const RuntimeError &e) {
             throw RuntimeError(QStringLiteral("field %1: %2").arg(f.name, e.description()));

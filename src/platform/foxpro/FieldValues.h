@@ -30,5 +30,6 @@ uint32_t memoBlockOf(const DbfField &field, const char *bytes);
 // "12.50", "-0.5", "1200" from the digits a numeric field stores; nullopt for
 // a blank field or an overflow mark (asterisks). Throws for anything else.
 std::optional<QString> normalizeNumber(const QByteArray &stored);
+std::optional<QString> normalizeNumber(const char *bytes, qsizetype length);
 
 } // namespace tw::foxpro

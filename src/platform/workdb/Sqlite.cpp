@@ -132,10 +132,15 @@ void SqliteStatement::bindNull(int index) { check(sqlite3_bind_null(m_stmt, inde
 
 void SqliteStatement::bindText(int index, const QString &text)
 {
-    const QByteArray utf8 = text.toUtf8();
+    // The bytes stay here until the next value of this parameter, so SQLite
+    // need not copy them again.
+    QByteArray utf8 = text.toUtf8();
     check(sqlite3_bind_text64(m_stmt, index, utf8.constData(), static_cast<sqlite3_uint64>(utf8.size()),
-                              SQLITE_TRANSIENT, SQLITE_UTF8),
+                              SQLITE_STATIC, SQLITE_UTF8),
           "Binding a value");
+    if (index >= static_cast<int>(m_bound.size()))
+        m_bound.resize(static_cast<size_t>(index) + 1);
+    m_bound[static_cast<size_t>(index)] = std::move(utf8);
 }
 
 void SqliteStatement::bindBlob(int index, const QByteArray &bytes)

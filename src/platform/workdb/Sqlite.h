@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <vector>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -57,6 +59,7 @@ private:
     void check(int rc, const char *what);
     SqliteDatabase &m_db;
     sqlite3_stmt *m_stmt = nullptr;
+    std::vector<QByteArray> m_bound; // texts bound without a copy, by parameter index
 };
 
 // A name quoted for SQLite ("" doubled inside).

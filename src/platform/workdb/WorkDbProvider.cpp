@@ -123,7 +123,7 @@ void createWorkDatabase(const QString &path)
     QString problem;
     if (rc == SQLITE_OK) {
         // Writing the schema cookie turns the empty file into a real database.
-        if (sqlite3_exec(db, "PRAGMA user_version=1", nullptr, nullptr, nullptr) != SQLITE_OK)
+        if (sqlite3_exec(db, "PRAGMA page_size=65536; PRAGMA user_version=1", nullptr, nullptr, nullptr) != SQLITE_OK)
             problem = QString::fromUtf8(sqlite3_errmsg(db));
     } else {
         problem = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
