@@ -70,12 +70,7 @@ ExportResult exportToParadox(WorkDatabase &database, const QString &table, const
             field.size = columns[i].width > 0 ? columns[i].width : 255;
         fields.push_back(field);
     }
-    qint64 expectedRows = 0;
-    {
-        SqliteStatement count(database.db(), QStringLiteral("SELECT count(*) FROM %1").arg(quoteName(source)));
-        if (count.step())
-            expectedRows = count.columnInteger(0);
-    }
+    const qint64 expectedRows = database.rowCount(source);
     // Knowing the row count lets the writer choose blocks large enough for all of them.
     paradox::TableWriter writer(folder, target, fields, expectedRows);
     SqliteStatement rows(database.db(), QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(quoteName(source)));

@@ -9,6 +9,16 @@
 namespace tw::workdb {
 
 namespace {
+// Set on threads other than the window's: they never run window events.
+thread_local bool t_idleSuppressed = false;
+} // namespace
+
+void suppressIdleOnThisThread()
+{
+    t_idleSuppressed = true;
+}
+
+namespace {
 constexpr int kInstructionsPerIdle = 20000;
 }
 
@@ -33,7 +43,8 @@ SqliteDatabase::SqliteDatabase(const QString &path) : m_path(path)
     sqlite3_progress_handler(
         m_db, kInstructionsPerIdle,
         [](void *) {
-            ado::idle();
+            if (!t_idleSuppressed)
+                ado::idle();
             return 0;
         },
         nullptr);

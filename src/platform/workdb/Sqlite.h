@@ -62,6 +62,10 @@ private:
     std::vector<QByteArray> m_bound; // texts bound without a copy, by parameter index
 };
 
+// Long statements on this thread no longer let the window's events run
+// (for a thread that is not the window's).
+void suppressIdleOnThisThread();
+
 // A name quoted for SQLite ("" doubled inside).
 QString quoteName(const QString &name);
 

@@ -1,5 +1,7 @@
 #include "WorkDatabase.h"
 
+#include "AsideRun.h"
+
 #include "platform/ado/RuntimeError.h"
 
 #include <QSet>
@@ -90,8 +92,20 @@ void WorkDatabase::dropTable(const QString &name)
     } catch (const RuntimeError &) {
         // The rows lost belong to a table being dropped (or to one before it).
     }
-    m_db.exec(QStringLiteral("DROP TABLE %1").arg(quoteName(requireTable(name))));
+    const QString statement = QStringLiteral("DROP TABLE %1").arg(quoteName(requireTable(name)));
+    runAside([&] { m_db.exec(statement); });
     m_lostRows.clear();
+}
+
+qint64 WorkDatabase::rowCount(const QString &table)
+{
+    qint64 rows = 0;
+    runAside([&] {
+        SqliteStatement count(m_db, QStringLiteral("SELECT count(*) FROM %1").arg(quoteName(table)));
+        if (count.step())
+            rows = count.columnInteger(0);
+    });
+    return rows;
 }
 
 void WorkDatabase::beforeAppend()

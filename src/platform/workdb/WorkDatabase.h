@@ -30,6 +30,9 @@ public:
     QStringList tableNames();
     std::vector<WorkColumn> columns(const QString &table);
 
+    // The number of rows of `table` (its real name).
+    qint64 rowCount(const QString &table);
+
     void createTable(const QString &name, const std::vector<WorkColumn> &columns);
     void dropTable(const QString &name);
 

@@ -12,9 +12,7 @@ WorkTableCursor::WorkTableCursor(std::shared_ptr<WorkDatabase> database, const Q
     m_columns = m_database->columns(m_table);
     for (const WorkColumn &column : m_columns)
         m_infos.push_back(column.info());
-    SqliteStatement count(m_database->db(), QStringLiteral("SELECT count(*) FROM %1").arg(quoteName(m_table)));
-    if (count.step())
-        m_rowCount = count.columnInteger(0);
+    m_rowCount = m_database->rowCount(m_table);
 }
 
 WorkTableCursor::~WorkTableCursor()
