@@ -4,6 +4,7 @@
 #include "platform/ado/ProviderRegistry.h"
 #include "platform/ado/Recordset.h"
 #include "platform/paradox/ParadoxProvider.h"
+#include "platform/workdb/AsideRun.h"
 #include "platform/workdb/ParadoxExport.h"
 #include "platform/workdb/WorkDbProvider.h"
 
@@ -11,6 +12,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <atomic>
+#include <stdexcept>
+#include <thread>
 
 using namespace tw::ado;
 
@@ -28,6 +34,7 @@ private slots:
     void exportRefusesAnExistingTable();
     void exportOfAnEmptyTableAndManyRows();
     void longFieldNamesAreCutAndMadeUnique();
+    void workSetAsideKeepsTheWindowRunning();
 
 private:
     QString connectionString() const
@@ -321,4 +328,40 @@ void WorkDbTest::longFieldNamesAreCutAndMadeUnique()
 }
 
 QTEST_GUILESS_MAIN(WorkDbTest)
+void WorkDbTest::workSetAsideKeepsTheWindowRunning()
+{
+    // While the work runs elsewhere, this thread keeps running its events,
+    // and never at the same time as the work.
+    int idles = 0;
+    bool overlapped = false;
+    bool whileWorking = false;
+    std::atomic<bool> working = false;
+    const QThread *windowThread = QThread::currentThread();
+    QThread *workThread = nullptr;
+    {
+        const ScopedIdleCallback idle([&] {
+            ++idles;
+            overlapped = overlapped || QThread::currentThread() != windowThread;
+            whileWorking = whileWorking || working;
+        });
+        tw::workdb::runAside([&] {
+            workThread = QThread::currentThread();
+            working = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(60));
+            working = false;
+        });
+    }
+    QVERIFY(idles >= 2);
+    QVERIFY(whileWorking);
+    QVERIFY(!overlapped);
+    QVERIFY(workThread != windowThread);
+
+    // What the work throws arrives here, after the work has ended.
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, tw::workdb::runAside([] { throw std::runtime_error("full"); }));
+    // A failing drop names the table, as before.
+    Connection work;
+    openWork(work);
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, work.Execute("DROP TABLE [nothing here]"));
+}
+
 #include "tst_workdb.moc"
