@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <cstring>
 
 namespace tw::paradox {
@@ -103,20 +104,29 @@ void TableReader::fail(const QString &problem) const
     throw RuntimeError(QStringLiteral("%1: %2.").arg(m_name, problem));
 }
 
-const unsigned char *TableReader::readBlock(int number, int bytes)
+const unsigned char *TableReader::readBlock(int number)
 {
     const qint64 offset = m_header.headerSize + qint64(number - 1) * m_header.blockSize;
-    const int size = m_header.encryption ? m_header.blockSize : bytes;
     // A short last block reads as if padded with zeros.
     const char *data = nullptr;
-    if (m_window->view(offset, size, &data) < 0)
+    if (m_window->view(offset, m_header.blockSize, &data) < 0)
         fail(QStringLiteral("cannot read block %1: %2").arg(number).arg(m_window->errorString()));
     if (!m_header.encryption) return reinterpret_cast<const unsigned char *>(data);
-    m_decrypted.resize(size);
-    std::memcpy(m_decrypted.data(), data, static_cast<size_t>(size));
+    m_decrypted.resize(m_header.blockSize);
     auto *block = reinterpret_cast<unsigned char *>(m_decrypted.data());
-    decryptDbBlock(block, static_cast<size_t>(size), m_header.encryption, static_cast<quint32>(number));
+    std::memcpy(block, data, static_cast<size_t>(m_header.blockSize));
+    decryptDbBlock(block, static_cast<size_t>(m_header.blockSize), m_header.encryption, static_cast<quint32>(number));
     return block;
+}
+
+const unsigned char *TableReader::readBlockHeader(int number)
+{
+    if (m_header.encryption) return readBlock(number);
+    const qint64 offset = m_header.headerSize + qint64(number - 1) * m_header.blockSize;
+    std::memset(m_blockHeader, 0, sizeof m_blockHeader);
+    if (ReadWindow::readAt(m_file.handle(), offset, reinterpret_cast<char *>(m_blockHeader), sizeof m_blockHeader) < 0)
+        fail(QStringLiteral("cannot read block %1: %2").arg(number).arg(qt_error_string(errno)));
+    return m_blockHeader;
 }
 
 void TableReader::walkChain()
@@ -140,7 +150,7 @@ void TableReader::walkChain()
         // A large table has tens of thousands of blocks to visit before its first row.
         if (m_chain.size() % kBlocksPerIdle == 0)
             tw::ado::idle();
-        const unsigned char *p = readBlock(number, db::kBlockHeaderSize);
+        const unsigned char *p = readBlockHeader(number);
         const int next = getLe16(p);
         const int addDataSize = static_cast<qint16>(getLe16(p + 4));
         int records = 0;
@@ -164,7 +174,7 @@ bool TableReader::next(std::vector<Variant> &row)
     }
     if (m_chainIndex >= m_chain.size()) return false;
     // Nothing else reads through m_window until the walk leaves the block.
-    if (!m_block) m_block = readBlock(m_chain[m_chainIndex].number, m_header.blockSize);
+    if (!m_block) m_block = readBlock(m_chain[m_chainIndex].number);
     const unsigned char *record = m_block + db::kBlockHeaderSize
         + qint64(m_recordInBlock) * m_header.recordSize;
     ++m_recordInBlock;

@@ -44,9 +44,12 @@ private:
         int records;
     };
     [[noreturn]] void fail(const QString &problem) const;
-    // The first `bytes` bytes of block `number` (all of it when the table is
-    // encrypted), valid until the next call.
-    const unsigned char *readBlock(int number, int bytes);
+    // Block `number`, valid until the next call.
+    const unsigned char *readBlock(int number);
+    // Its first kBlockHeaderSize bytes, read on their own (the whole block
+    // when the table is encrypted), so that opening a large table does not
+    // read all of it.
+    const unsigned char *readBlockHeader(int number);
     void walkChain();
     void decodeRecord(const unsigned char *record, std::vector<tw::ado::Variant> &row);
     tw::ado::Variant decodeBlob(const FieldDef &field, const unsigned char *data);
@@ -58,6 +61,7 @@ private:
     qint64 m_fileSize = 0;
     std::unique_ptr<ReadWindow> m_window;
     QByteArray m_decrypted; // the last block read, when the table is encrypted
+    unsigned char m_blockHeader[db::kBlockHeaderSize] = {};
     TableHeader m_header;
     std::unique_ptr<TextCodec> m_codec;
     std::unique_ptr<BlobFile> m_blobs;

@@ -15,6 +15,30 @@ constexpr char16_t kReplacement = 0xFFFD;
 constexpr size_t kUtf16Units = 0x10000;
 constexpr qint16 kNoByte = -1;
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+// Text is checked for ASCII this many characters at a time.
+constexpr int kRun = 8;
+constexpr quint64 kHighBits8 = 0x8080808080808080ull;
+constexpr quint64 kHighBits16 = 0xFF80FF80FF80FF80ull;
+
+// The length of the ASCII run at the start of in, to a multiple of kRun.
+int asciiPrefix(const unsigned char *in, int size)
+{
+    int i = 0;
+    for (; i + kRun <= size; i += kRun) {
+        quint64 word;
+        std::memcpy(&word, in + i, sizeof word);
+        if (word & kHighBits8) break;
+    }
+    return i;
+}
+
+// Whether the kRun UTF-16 units at in are all ASCII.
+bool asciiRun(const char16_t *in)
+{
+    quint64 words[2];
+    std::memcpy(words, in, sizeof words);
+    return ((words[0] | words[1]) & kHighBits16) == 0;
+}
 
 iconv_t openConverter(const char *to, int codePage)
 {
@@ -85,7 +109,7 @@ QString TextCodec::decode(const char *data, int size) const
 {
     if (size <= 0) return QString();
     const auto *in = reinterpret_cast<const unsigned char *>(data);
-    int ascii = 0;
+    int ascii = asciiPrefix(in, size);
     while (ascii < size && in[ascii] < 0x80) ++ascii;
     if (ascii == size) return QString::fromLatin1(data, size);
     if (m_singleByte) {
@@ -124,6 +148,12 @@ qsizetype TextCodec::encodeSingleByte(QStringView text, char *out, qint64 *unmap
     const qsizetype size = text.size();
     qsizetype n = 0;
     for (qsizetype i = 0; i < size; ++i) {
+        if (i + kRun <= size && asciiRun(in + i)) {
+            for (int k = 0; k < kRun; ++k) out[n + k] = static_cast<char>(in[i + k]);
+            n += kRun;
+            i += kRun - 1;
+            continue;
+        }
         const char16_t c = in[i];
         if (c < 0x80) {
             out[n++] = static_cast<char>(c);
