@@ -9,9 +9,7 @@ namespace tw::paradox {
 
 ReadWindow::ReadWindow(int fd, qint64 fileSize, qint64 alignment,
                        std::function<void(unsigned char *, qint64)> unscramble)
-    : m_fd(fd), m_fileSize(fileSize), m_alignment(alignment),
-      // A window holds kCapacity bytes past any offset despite the alignment.
-      m_slotSize(kCapacity + alignment), m_unscramble(std::move(unscramble))
+    : m_fd(fd), m_fileSize(fileSize), m_alignment(alignment), m_unscramble(std::move(unscramble))
 {
 }
 
@@ -30,19 +28,23 @@ qint64 ReadWindow::readAt(int fd, qint64 offset, char *out, qint64 length)
     return done;
 }
 
-bool ReadWindow::fill(Slot &slot, qint64 offset)
+bool ReadWindow::fill(Slot &slot, qint64 offset, qint64 length, qint64 span)
 {
-    if (slot.buffer.empty()) slot.buffer.resize(static_cast<size_t>(m_slotSize));
+    // A window holds kCapacity bytes past any offset despite the alignment.
+    const qint64 room = kCapacity + m_alignment;
+    if (slot.buffer.empty()) slot.buffer.resize(static_cast<size_t>(room));
     slot.loaded = false;
     slot.start = offset / m_alignment * m_alignment;
-    const qint64 wanted = qBound<qint64>(0, m_fileSize - slot.start, m_slotSize);
+    span = qMax(span, offset + length - slot.start);
+    slot.span = qMin((span + m_alignment - 1) / m_alignment * m_alignment, room);
+    const qint64 wanted = qBound<qint64>(0, m_fileSize - slot.start, slot.span);
     const qint64 held = readAt(m_fd, slot.start, slot.buffer.data(), wanted);
     if (held < 0) {
         m_errno = errno;
         return false;
     }
     slot.held = held;
-    std::memset(slot.buffer.data() + held, 0, static_cast<size_t>(m_slotSize - held));
+    std::memset(slot.buffer.data() + held, 0, static_cast<size_t>(slot.span - held));
     if (m_unscramble && held > 0)
         m_unscramble(reinterpret_cast<unsigned char *>(slot.buffer.data()),
                      (held + m_alignment - 1) / m_alignment * m_alignment);
@@ -55,13 +57,24 @@ qint64 ReadWindow::view(qint64 offset, qint64 length, const char **data)
     Q_ASSERT(offset >= 0 && length >= 0 && length <= kCapacity);
     Slot *slot = nullptr;
     for (Slot &s : m_slots)
-        if (s.loaded && offset >= s.start && offset + length <= s.start + m_slotSize) slot = &s;
+        if (s.loaded && offset >= s.start && offset + length <= s.start + s.span) slot = &s;
     if (!slot) {
-        // The one used longest ago (an empty one first) moves here.
-        slot = &m_slots[0];
-        for (Slot &s : m_slots)
-            if (s.lastUse < slot->lastUse) slot = &s;
-        if (!fill(*slot, offset)) return -1;
+        // A reader running on past the end of a window takes it along, with
+        // twice its size; otherwise the one used longest ago (an empty one
+        // first) moves here, small.
+        qint64 span = kFirstRead;
+        for (Slot &s : m_slots) {
+            if (s.loaded && offset >= s.start && offset < s.start + 2 * s.span) {
+                slot = &s;
+                span = qMin(2 * s.span, kCapacity);
+            }
+        }
+        if (!slot) {
+            slot = &m_slots[0];
+            for (Slot &s : m_slots)
+                if (s.lastUse < slot->lastUse) slot = &s;
+        }
+        if (!fill(*slot, offset, length, span)) return -1;
     }
     slot->lastUse = ++m_clock;
     *data = slot->buffer.data() + (offset - slot->start);

@@ -1,7 +1,10 @@
 #pragma once
-// ReadWindow: reads a file through two reused buffers of 128 KiB (windows),
-// so that requests near those before them cost no system call. Two, so that
-// a reader going back and forth between two regions keeps both.
+// ReadWindow: reads a file through two reused buffers (windows), so that
+// requests near those before them cost no system call. A window that the
+// reader runs on past grows from 8 to 128 KiB; one left for a jump elsewhere
+// starts small again, so that scattered requests read little more than
+// they need. Two, so that a reader going back and forth between two regions
+// keeps both.
 
 #include <QString>
 
@@ -15,11 +18,13 @@ class ReadWindow {
 public:
     // Bytes one view may span at most; larger ranges go through readAt().
     static constexpr qint64 kCapacity = 128 * 1024;
+    // What a window reads at least when it moves.
+    static constexpr qint64 kFirstRead = 8 * 1024;
 
     // fd stays the caller's and must outlive the window; fileSize is the size
     // the file had when opened. Windows start at multiples of alignment (a
-    // power of two); unscramble, when set, is applied to every freshly read
-    // window, over its bytes rounded up to the alignment.
+    // power of two that divides kFirstRead); unscramble, when set, is applied
+    // to every freshly read window, over its bytes rounded up to the alignment.
     ReadWindow(int fd, qint64 fileSize, qint64 alignment = 1,
                std::function<void(unsigned char *, qint64)> unscramble = {});
 
@@ -39,18 +44,18 @@ private:
     struct Slot {
         std::vector<char> buffer; // kCapacity + alignment bytes once used
         qint64 start = 0;         // file offset of buffer[0]
-        qint64 held = 0;          // bytes of the window the file held
+        qint64 span = 0;          // bytes of the buffer in use
+        qint64 held = 0;          // of those, bytes the file held
         bool loaded = false;
         quint64 lastUse = 0;
     };
     static constexpr int kSlots = 2;
 
-    bool fill(Slot &slot, qint64 offset);
+    bool fill(Slot &slot, qint64 offset, qint64 length, qint64 span);
 
     int m_fd;
     qint64 m_fileSize;
     qint64 m_alignment;
-    qint64 m_slotSize;
     std::function<void(unsigned char *, qint64)> m_unscramble;
     std::array<Slot, kSlots> m_slots;
     quint64 m_clock = 0;
