@@ -3,10 +3,14 @@
 // file, checking every pointer, header and length against the file.
 
 #include "FieldCodec.h"
+#include "ReadWindow.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QFile>
 #include <QString>
+
+#include <memory>
 
 namespace tw::paradox {
 
@@ -19,12 +23,13 @@ public:
     const QString &path() const { return m_path; }
     qint64 size() const { return m_size; }
 
-    // The value a blob field points at. Graphics lose the 8 bytes that
-    // precede the image. RuntimeError naming the .mb and the problem.
-    QByteArray read(const BlobRef &ref, FieldType type);
+    // The value a blob field points at, valid until the next call. Graphics
+    // lose the 8 bytes that precede the image. RuntimeError naming the .mb
+    // and the problem.
+    QByteArrayView read(const BlobRef &ref, FieldType type);
 
 private:
-    QByteArray readRange(qint64 offset, qint64 length);
+    QByteArrayView readRange(qint64 offset, qint64 length);
     [[noreturn]] void fail(const QString &problem) const;
 
     QString m_path;
@@ -32,6 +37,10 @@ private:
     QFile m_file;
     qint64 m_size = 0;
     quint32 m_encryption = 0;
+    // Values are read through the window; one larger than it gets a buffer of
+    // its own, released at the next read.
+    std::unique_ptr<ReadWindow> m_window;
+    QByteArray m_large;
 };
 
 } // namespace tw::paradox

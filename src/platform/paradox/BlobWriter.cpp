@@ -22,29 +22,25 @@ constexpr int kChunksPerBlock = mb::kBlockSize / mb::kSubGranule;
 
 BlobWriter::BlobWriter(const QString &path) : m_path(path), m_file(path)
 {
-    if (!m_file.open(QIODevice::ReadWrite | QIODevice::NewOnly))
+    if (!m_file.open(QIODevice::ReadWrite | QIODevice::NewOnly | QIODevice::Unbuffered))
         throw RuntimeError(QStringLiteral("%1: cannot create the blob file: %2.")
                                .arg(QFileInfo(path).fileName(), m_file.errorString()));
+    m_out = std::make_unique<WriteBuffer>(m_file, QFileInfo(path).fileName());
     QByteArray header(mb::kBlockSize, '\0');
     std::memcpy(header.data(), kHeaderStart, sizeof kHeaderStart);
     std::memcpy(header.data() + kHeaderMarkOffset, kHeaderMark, sizeof kHeaderMark);
-    writeAt(0, header);
+    m_out->append(header.constData(), header.size());
+    m_sub = QByteArray(mb::kBlockSize, '\0');
 }
 
-void BlobWriter::writeAt(qint64 offset, const QByteArray &bytes)
+void BlobWriter::closeSubBlock()
 {
-    if (!m_file.seek(offset) || m_file.write(bytes) != bytes.size())
-        throw RuntimeError(QStringLiteral("%1: write error: %2.").arg(QFileInfo(m_path).fileName(), m_file.errorString()));
+    if (!m_subOpen) return;
+    m_out->overwrite(m_subOffset, m_sub.constData(), m_sub.size());
+    m_subOpen = false;
 }
 
-void BlobWriter::flushSubBlock()
-{
-    if (m_sub.isEmpty()) return;
-    writeAt(m_subOffset, m_sub);
-    m_sub.clear();
-}
-
-BlobRef BlobWriter::write(const QByteArray &data, bool ownBlock)
+BlobRef BlobWriter::write(QByteArrayView data, bool ownBlock)
 {
     const qint64 size = data.size();
     if (size == 0) return BlobRef{};
@@ -53,12 +49,14 @@ BlobRef BlobWriter::write(const QByteArray &data, bool ownBlock)
                                .arg(QFileInfo(m_path).fileName()).arg(size));
     if (size <= mb::kSubMaxBlob && !ownBlock) {
         const int chunks = static_cast<int>((size + mb::kSubGranule - 1) / mb::kSubGranule);
-        if (m_sub.isEmpty() || m_subNextEntry < 0 || m_subNextChunk + chunks > kChunksPerBlock) {
-            flushSubBlock();
-            m_sub = QByteArray(mb::kBlockSize, '\0');
+        if (!m_subOpen || m_subNextEntry < 0 || m_subNextChunk + chunks > kChunksPerBlock) {
+            closeSubBlock();
+            std::memset(m_sub.data(), 0, static_cast<size_t>(m_sub.size()));
             m_sub[0] = char(mb::kSubAllocated);
             m_sub[1] = 1;
+            m_subOpen = true;
             m_subOffset = m_nextBlock++ * mb::kBlockSize;
+            m_out->appendZeros(mb::kBlockSize); // its room until it closes
             m_subNextChunk = mb::kSubFirstChunk;
             m_subNextEntry = mb::kSubEntries - 1;
         }
@@ -68,7 +66,7 @@ BlobRef BlobWriter::write(const QByteArray &data, bool ownBlock)
         entry[1] = static_cast<unsigned char>(chunks);
         putLe16(entry + 2, kModNumber);
         entry[4] = static_cast<unsigned char>(size - qint64(chunks - 1) * mb::kSubGranule);
-        std::memcpy(m_sub.data() + m_subNextChunk * mb::kSubGranule, data.constData(), static_cast<size_t>(size));
+        std::memcpy(m_sub.data() + m_subNextChunk * mb::kSubGranule, data.data(), static_cast<size_t>(size));
         m_subNextChunk += chunks;
         return BlobRef{static_cast<quint32>(m_subOffset) | static_cast<quint32>(index), static_cast<quint32>(size), kModNumber};
     }
@@ -80,22 +78,22 @@ BlobRef BlobWriter::write(const QByteArray &data, bool ownBlock)
     if (offset + blocks * mb::kBlockSize > 0xFFFFFF00LL)
         throw RuntimeError(QStringLiteral("%1: the blob file would pass its limit of 4 GiB.").arg(QFileInfo(m_path).fileName()));
     m_nextBlock += blocks;
-    QByteArray head(mb::kSingleHeader, '\0');
-    auto *h = reinterpret_cast<unsigned char *>(head.data());
-    h[0] = mb::kSingleBlob;
-    putLe16(h + 1, static_cast<quint16>(blocks));
-    putLe32(h + 3, static_cast<quint32>(size));
-    putLe16(h + 7, kModNumber);
-    writeAt(offset, head);
-    writeAt(offset + mb::kSingleHeader, data);
-    const qint64 padding = blocks * mb::kBlockSize - mb::kSingleHeader - size;
-    if (padding > 0) writeAt(offset + mb::kSingleHeader + size, QByteArray(padding, '\0'));
+    unsigned char head[mb::kSingleHeader] = {};
+    head[0] = mb::kSingleBlob;
+    putLe16(head + 1, static_cast<quint16>(blocks));
+    putLe32(head + 3, static_cast<quint32>(size));
+    putLe16(head + 7, kModNumber);
+    Q_ASSERT(m_out->position() == offset);
+    m_out->append(reinterpret_cast<const char *>(head), sizeof head);
+    m_out->append(data.data(), size);
+    m_out->appendZeros(blocks * mb::kBlockSize - mb::kSingleHeader - size);
     return BlobRef{static_cast<quint32>(offset) | mb::kSingleIndex, static_cast<quint32>(size), kModNumber};
 }
 
 void BlobWriter::finish()
 {
-    flushSubBlock();
+    closeSubBlock();
+    m_out->flush();
     if (!m_file.resize(m_nextBlock * mb::kBlockSize) || !m_file.flush())
         throw RuntimeError(QStringLiteral("%1: write error: %2.").arg(QFileInfo(m_path).fileName(), m_file.errorString()));
     m_file.close();

@@ -4,10 +4,14 @@
 // their own (type 2). Only the open sub-allocated block is held in memory.
 
 #include "FieldCodec.h"
+#include "WriteBuffer.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QFile>
 #include <QString>
+
+#include <memory>
 
 namespace tw::paradox {
 
@@ -20,19 +24,22 @@ public:
     // and returns where it went. An empty value is not stored. ownBlock puts
     // a small value in a block of its own too (graphics: pxlib misreads
     // graphics in sub-allocated blocks).
-    BlobRef write(const QByteArray &data, bool ownBlock = false);
+    BlobRef write(QByteArrayView data, bool ownBlock = false);
     // Writes the open sub-allocated block and closes the file.
     void finish();
     const QString &path() const { return m_path; }
 
 private:
-    void writeAt(qint64 offset, const QByteArray &bytes);
-    void flushSubBlock();
+    void closeSubBlock();
 
     QString m_path;
     QFile m_file;
+    // Blocks are appended in order; the open sub-allocated block has its room
+    // there and is written into it when it closes.
+    std::unique_ptr<WriteBuffer> m_out;
     qint64 m_nextBlock = 1; // the header block is block 0
-    QByteArray m_sub;       // the open sub-allocated block, empty when none
+    QByteArray m_sub;       // the open sub-allocated block
+    bool m_subOpen = false;
     qint64 m_subOffset = 0;
     int m_subNextChunk = 0;
     int m_subNextEntry = 0;

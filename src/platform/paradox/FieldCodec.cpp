@@ -246,16 +246,20 @@ void encodeBcd(const FieldDef &field, const Variant &value, unsigned char *out)
     }
 }
 
-QByteArray latin1Bytes(const FieldDef &field, const Variant &value)
+// The value as bytes: a text's characters must be bytes (up to U+00FF).
+void latin1Bytes(const FieldDef &field, const Variant &value, QByteArray &out)
 {
-    if (value.kind() == Kind::Bytes) return value.asBytes();
+    if (value.kind() == Kind::Bytes) {
+        out = value.asBytes();
+        return;
+    }
     const QString text = value.toText();
-    QByteArray out(text.size(), Qt::Uninitialized);
+    out.resize(text.size());
+    char *o = out.data();
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i].unicode() > 0xFF) refuse(field, value, QStringLiteral("holds characters that are not bytes"));
-        out[i] = static_cast<char>(text[i].unicode());
+        o[i] = static_cast<char>(text[i].unicode());
     }
-    return out;
 }
 
 } // namespace
@@ -337,10 +341,9 @@ void encodeScalar(const FieldDef &field, const Variant &value, unsigned char *ou
     if (value.isNull() || value.isEmpty()) return;
     switch (field.type) {
     case FieldType::Alpha: {
-        const QByteArray bytes = codec.encode(value.toText(), unmapped);
-        if (bytes.size() > field.size)
+        const QString text = value.toText();
+        if (codec.encode(text, reinterpret_cast<char *>(out), field.size, unmapped) > field.size)
             refuse(field, value, QStringLiteral("is longer than the field's %1 characters").arg(field.size));
-        std::memcpy(out, bytes.constData(), static_cast<size_t>(bytes.size()));
         return; // an empty text stays all zero: NULL, as Paradox has it
     }
     case FieldType::Short: {
@@ -399,7 +402,8 @@ void encodeScalar(const FieldDef &field, const Variant &value, unsigned char *ou
         return;
     }
     case FieldType::Bytes: {
-        const QByteArray bytes = latin1Bytes(field, value);
+        QByteArray bytes;
+        latin1Bytes(field, value, bytes);
         if (bytes.size() > field.size)
             refuse(field, value, QStringLiteral("is longer than the field's %1 bytes").arg(field.size));
         std::memcpy(out, bytes.constData(), static_cast<size_t>(bytes.size()));
@@ -410,14 +414,18 @@ void encodeScalar(const FieldDef &field, const Variant &value, unsigned char *ou
     }
 }
 
-QByteArray blobBytes(const FieldDef &field, const Variant &value, const TextCodec &codec, qint64 *unmapped)
+QByteArrayView blobBytes(const FieldDef &field, const Variant &value, const TextCodec &codec, qint64 *unmapped,
+                         QByteArray &scratch)
 {
-    if (value.isNull() || value.isEmpty()) return QByteArray();
+    if (value.isNull() || value.isEmpty()) return {};
+    if (value.kind() == Kind::Bytes) return value.asBytes();
     if (field.type == FieldType::Memo) {
-        if (value.kind() == Kind::Bytes) return value.asBytes();
-        return codec.encode(value.toText(), unmapped);
+        if (value.kind() == Kind::Text) codec.encode(value.asText(), scratch, unmapped);
+        else codec.encode(value.toText(), scratch, unmapped);
+        return scratch;
     }
-    return latin1Bytes(field, value);
+    latin1Bytes(field, value, scratch);
+    return scratch;
 }
 
 } // namespace tw::paradox

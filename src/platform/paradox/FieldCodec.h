@@ -9,6 +9,8 @@
 
 #include "platform/ado/Variant.h"
 
+#include <QByteArrayView>
+
 namespace tw::paradox {
 
 // Day numbers count from 0001-01-01 = 1; QDate counts Julian days.
@@ -38,9 +40,11 @@ void encodeScalar(const FieldDef &field, const tw::ado::Variant &value, unsigned
                   qint64 *unmapped);
 
 // The bytes a blob field's value has in the .mb: text through the code page,
-// bytes as they are, other values as their text. Null and Empty give a null
-// QByteArray.
-QByteArray blobBytes(const FieldDef &field, const tw::ado::Variant &value, const TextCodec &codec, qint64 *unmapped);
+// bytes as they are, other values as their text. Null and Empty give an empty
+// view. The view is of the value's own bytes or of scratch, which the bytes
+// are converted into (its room is reused).
+QByteArrayView blobBytes(const FieldDef &field, const tw::ado::Variant &value, const TextCodec &codec, qint64 *unmapped,
+                         QByteArray &scratch);
 
 // Encodes doubles as N, $ and @ store them (sign bit set for values >= 0,
 // all bits inverted for negative ones).

@@ -10,6 +10,9 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
+
 namespace tw::paradox {
 
 using tw::ado::ColumnInfo;
@@ -76,6 +79,7 @@ TableReader::TableReader(const QString &dbPath)
     if (!m_file.open(QIODevice::ReadOnly))
         throw RuntimeError(QStringLiteral("%1: cannot open the table: %2.").arg(m_name, m_file.errorString()));
     m_fileSize = m_file.size();
+    m_window = std::make_unique<ReadWindow>(m_file.handle(), m_fileSize);
     QByteArray head = m_file.read(db::kHeaderSize + 2);
     if (head.size() < db::kHeaderSize + 2) fail(QStringLiteral("the file is too short to be a Paradox table"));
     const int headerSize = getLe16(reinterpret_cast<const unsigned char *>(head.constData()) + db::kHeaderSize);
@@ -100,18 +104,29 @@ void TableReader::fail(const QString &problem) const
     throw RuntimeError(QStringLiteral("%1: %2.").arg(m_name, problem));
 }
 
-QByteArray TableReader::readBlock(int number, int bytes)
+const unsigned char *TableReader::readBlock(int number)
 {
     const qint64 offset = m_header.headerSize + qint64(number - 1) * m_header.blockSize;
     // A short last block reads as if padded with zeros.
-    QByteArray block(m_header.encryption ? m_header.blockSize : bytes, '\0');
-    if (!m_file.seek(offset)) fail(QStringLiteral("cannot seek to block %1").arg(number));
-    if (m_file.read(block.data(), block.size()) < 0)
-        fail(QStringLiteral("cannot read block %1: %2").arg(number).arg(m_file.errorString()));
-    if (m_header.encryption)
-        decryptDbBlock(reinterpret_cast<unsigned char *>(block.data()), static_cast<size_t>(block.size()),
-                       m_header.encryption, static_cast<quint32>(number));
+    const char *data = nullptr;
+    if (m_window->view(offset, m_header.blockSize, &data) < 0)
+        fail(QStringLiteral("cannot read block %1: %2").arg(number).arg(m_window->errorString()));
+    if (!m_header.encryption) return reinterpret_cast<const unsigned char *>(data);
+    m_decrypted.resize(m_header.blockSize);
+    auto *block = reinterpret_cast<unsigned char *>(m_decrypted.data());
+    std::memcpy(block, data, static_cast<size_t>(m_header.blockSize));
+    decryptDbBlock(block, static_cast<size_t>(m_header.blockSize), m_header.encryption, static_cast<quint32>(number));
     return block;
+}
+
+const unsigned char *TableReader::readBlockHeader(int number)
+{
+    if (m_header.encryption) return readBlock(number);
+    const qint64 offset = m_header.headerSize + qint64(number - 1) * m_header.blockSize;
+    std::memset(m_blockHeader, 0, sizeof m_blockHeader);
+    if (ReadWindow::readAt(m_file.handle(), offset, reinterpret_cast<char *>(m_blockHeader), sizeof m_blockHeader) < 0)
+        fail(QStringLiteral("cannot read block %1: %2").arg(number).arg(qt_error_string(errno)));
+    return m_blockHeader;
 }
 
 void TableReader::walkChain()
@@ -135,8 +150,7 @@ void TableReader::walkChain()
         // A large table has tens of thousands of blocks to visit before its first row.
         if (m_chain.size() % kBlocksPerIdle == 0)
             tw::ado::idle();
-        const QByteArray head = readBlock(number, db::kBlockHeaderSize);
-        const auto *p = reinterpret_cast<const unsigned char *>(head.constData());
+        const unsigned char *p = readBlockHeader(number);
         const int next = getLe16(p);
         const int addDataSize = static_cast<qint16>(getLe16(p + 4));
         int records = 0;
@@ -156,11 +170,12 @@ bool TableReader::next(std::vector<Variant> &row)
     while (m_chainIndex < m_chain.size() && m_recordInBlock >= m_chain[m_chainIndex].records) {
         ++m_chainIndex;
         m_recordInBlock = 0;
-        m_block.clear();
+        m_block = nullptr;
     }
     if (m_chainIndex >= m_chain.size()) return false;
-    if (m_block.isEmpty()) m_block = readBlock(m_chain[m_chainIndex].number, m_header.blockSize);
-    const auto *record = reinterpret_cast<const unsigned char *>(m_block.constData()) + db::kBlockHeaderSize
+    // Nothing else reads through m_window until the walk leaves the block.
+    if (!m_block) m_block = readBlock(m_chain[m_chainIndex].number);
+    const unsigned char *record = m_block + db::kBlockHeaderSize
         + qint64(m_recordInBlock) * m_header.recordSize;
     ++m_recordInBlock;
     ++m_recordNumber;
@@ -201,11 +216,10 @@ Variant TableReader::decodeBlob(const FieldDef &field, const unsigned char *data
     const qint64 prefix = field.type == FieldType::Graphic ? mb::kGraphicPrefix : 0;
     const qint64 length = qint64(ref.length) - prefix;
     const int leader = field.size - db::kBlobTrailer;
-    QByteArray bytes;
-    if (length <= 0) {
-        bytes = QByteArray("");
-    } else if (length <= leader) {
-        bytes = QByteArray(reinterpret_cast<const char *>(data), static_cast<int>(length));
+    if (length <= 0) return memo ? Variant::text(QString()) : Variant::bytes(QByteArray(""));
+    QByteArrayView bytes;
+    if (length <= leader) {
+        bytes = QByteArrayView(reinterpret_cast<const char *>(data), length);
     } else {
         if (!m_blobs) {
             const QString mbName = QFileInfo(m_path).completeBaseName() + QStringLiteral(".mb");
@@ -214,8 +228,8 @@ Variant TableReader::decodeBlob(const FieldDef &field, const unsigned char *data
         }
         bytes = m_blobs->read(ref, field.type);
     }
-    if (memo) return Variant::text(m_codec->decode(bytes.constData(), static_cast<int>(bytes.size())));
-    return Variant::bytes(bytes);
+    if (memo) return Variant::text(m_codec->decode(bytes.data(), static_cast<int>(bytes.size())));
+    return Variant::bytes(bytes.toByteArray());
 }
 
 } // namespace tw::paradox

@@ -4,6 +4,7 @@
 // its records counted when the table is opened (block headers only).
 
 #include "BlobFile.h"
+#include "ReadWindow.h"
 #include "TableHeader.h"
 #include "TextCodec.h"
 
@@ -43,7 +44,12 @@ private:
         int records;
     };
     [[noreturn]] void fail(const QString &problem) const;
-    QByteArray readBlock(int number, int bytes);
+    // Block `number`, valid until the next call.
+    const unsigned char *readBlock(int number);
+    // Its first kBlockHeaderSize bytes, read on their own (the whole block
+    // when the table is encrypted), so that opening a large table does not
+    // read all of it.
+    const unsigned char *readBlockHeader(int number);
     void walkChain();
     void decodeRecord(const unsigned char *record, std::vector<tw::ado::Variant> &row);
     tw::ado::Variant decodeBlob(const FieldDef &field, const unsigned char *data);
@@ -53,6 +59,9 @@ private:
     QString m_mbPath;
     QFile m_file;
     qint64 m_fileSize = 0;
+    std::unique_ptr<ReadWindow> m_window;
+    QByteArray m_decrypted; // the last block read, when the table is encrypted
+    unsigned char m_blockHeader[db::kBlockHeaderSize] = {};
     TableHeader m_header;
     std::unique_ptr<TextCodec> m_codec;
     std::unique_ptr<BlobFile> m_blobs;
@@ -64,7 +73,7 @@ private:
     // Walk state.
     size_t m_chainIndex = 0;
     int m_recordInBlock = 0;
-    QByteArray m_block;
+    const unsigned char *m_block = nullptr; // the block the walk is in, from readBlock
     qint64 m_recordNumber = 0;
 };
 

@@ -127,7 +127,7 @@ TableWriter::TableWriter(const QString &folder, const QString &table, const std:
     const QString temp = tempBase(m_folder);
     m_tempDb = temp + QStringLiteral(".db");
     m_file.setFileName(m_tempDb);
-    if (!m_file.open(QIODevice::ReadWrite | QIODevice::NewOnly))
+    if (!m_file.open(QIODevice::ReadWrite | QIODevice::NewOnly | QIODevice::Unbuffered))
         throw RuntimeError(RuntimeError::kPermissionDenied,
                            QStringLiteral("%1: cannot create the table: %2.").arg(m_tableName, m_file.errorString()));
     m_open = true;
@@ -139,8 +139,10 @@ TableWriter::TableWriter(const QString &folder, const QString &table, const std:
             m_tempMb = temp + QStringLiteral(".mb");
             m_blobs = std::make_unique<BlobWriter>(m_tempMb);
         }
-        // The header is written last; reserve its room.
+        // The header is written last; reserve its room. At once: a temporary
+        // with data is one the next writer may clean up if this one dies.
         if (m_file.write(QByteArray(m_headerSize, '\0')) != m_headerSize) fail(m_file.errorString());
+        m_out = std::make_unique<WriteBuffer>(m_file, m_tableName);
     } catch (...) {
         abandon();
         throw;
@@ -303,7 +305,7 @@ void TableWriter::encodeRecord(const std::vector<Variant> &row, unsigned char *r
             continue;
         }
         std::memset(out, 0, static_cast<size_t>(f.size));
-        const QByteArray bytes = blobBytes(f, value, m_codec, &m_unmapped);
+        const QByteArrayView bytes = blobBytes(f, value, m_codec, &m_unmapped, m_blobScratch);
         if (bytes.isEmpty()) continue; // NULL; an empty value is NULL too
         const int leader = f.size - db::kBlobTrailer;
         const bool graphic = f.type == FieldType::Graphic;
@@ -316,7 +318,8 @@ void TableWriter::encodeRecord(const std::vector<Variant> &row, unsigned char *r
             auto *g = reinterpret_cast<unsigned char *>(stored.data());
             std::memcpy(g, mb::kGraphicMark, sizeof mb::kGraphicMark);
             putLe32(g + sizeof mb::kGraphicMark, static_cast<quint32>(bytes.size()));
-            ref = m_blobs->write(stored + bytes, true);
+            stored.append(bytes);
+            ref = m_blobs->write(stored, true);
         } else {
             ref = m_blobs->write(bytes);
         }
@@ -337,11 +340,13 @@ void TableWriter::flushBlock(bool last)
     putLe16(p, last ? 0 : static_cast<quint16>(number + 1));
     putLe16(p + 2, static_cast<quint16>(number - 1));
     putLe16(p + 4, static_cast<quint16>((m_inBlock - 1) * m_recordSize));
-    const qint64 offset = m_headerSize + qint64(number - 1) * m_blockSize;
-    if (!m_file.seek(offset) || m_file.write(m_block) != m_block.size()) fail(QStringLiteral("write error: %1").arg(m_file.errorString()));
+    Q_ASSERT(m_out->position() == m_headerSize + qint64(number - 1) * m_blockSize);
+    // Slots the block does not use stay zero.
+    const qint64 used = db::kBlockHeaderSize + qint64(m_inBlock) * m_recordSize;
+    std::memset(p + used, 0, static_cast<size_t>(m_blockSize - used));
+    m_out->append(m_block.constData(), m_block.size());
     ++m_blocksWritten;
     m_inBlock = 0;
-    m_block.fill('\0');
 }
 
 void TableWriter::appendRow(const std::vector<Variant> &row)
@@ -370,6 +375,8 @@ void TableWriter::finish()
     requireOpen();
     try {
         flushBlock(true);
+        m_out->flush();
+        m_out.reset();
         const QByteArray header = encodeHeader();
         if (!m_file.seek(0) || m_file.write(header) != header.size() || !m_file.flush())
             fail(QStringLiteral("write error: %1").arg(m_file.errorString()));
@@ -402,6 +409,7 @@ void TableWriter::abandon()
 {
     if (!m_open) return;
     m_open = false;
+    m_out.reset();
     m_file.close();
     m_blobs.reset();
     if (!m_tempMb.isEmpty()) QFile::remove(m_tempMb);

@@ -9,6 +9,7 @@
 #include "BlobWriter.h"
 #include "TableHeader.h"
 #include "TextCodec.h"
+#include "WriteBuffer.h"
 
 #include "platform/ado/Variant.h"
 
@@ -89,8 +90,10 @@ private:
     qint64 m_maxAutoIncrement = 0;
     TextCodec m_codec{kCodePage};
     QFile m_file;
+    std::unique_ptr<WriteBuffer> m_out; // the blocks, after the header's room
     std::unique_ptr<BlobWriter> m_blobs;
     QByteArray m_block;
+    QByteArray m_blobScratch; // a blob value converted for the .mb
     int m_inBlock = 0;
     int m_blocksWritten = 0;
     qint64 m_rows = 0;

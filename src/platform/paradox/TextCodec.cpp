@@ -1,6 +1,7 @@
 #include "TextCodec.h"
 
 #include <cerrno>
+#include <cstring>
 #include <iconv.h>
 
 namespace tw::paradox {
@@ -14,6 +15,30 @@ constexpr char16_t kReplacement = 0xFFFD;
 constexpr size_t kUtf16Units = 0x10000;
 constexpr qint16 kNoByte = -1;
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+// Text is checked for ASCII this many characters at a time.
+constexpr int kRun = 8;
+constexpr quint64 kHighBits8 = 0x8080808080808080ull;
+constexpr quint64 kHighBits16 = 0xFF80FF80FF80FF80ull;
+
+// The length of the ASCII run at the start of in, to a multiple of kRun.
+int asciiPrefix(const unsigned char *in, int size)
+{
+    int i = 0;
+    for (; i + kRun <= size; i += kRun) {
+        quint64 word;
+        std::memcpy(&word, in + i, sizeof word);
+        if (word & kHighBits8) break;
+    }
+    return i;
+}
+
+// Whether the kRun UTF-16 units at in are all ASCII.
+bool asciiRun(const char16_t *in)
+{
+    quint64 words[2];
+    std::memcpy(words, in, sizeof words);
+    return ((words[0] | words[1]) & kHighBits16) == 0;
+}
 
 iconv_t openConverter(const char *to, int codePage)
 {
@@ -83,12 +108,15 @@ TextCodec::~TextCodec()
 QString TextCodec::decode(const char *data, int size) const
 {
     if (size <= 0) return QString();
-    bool ascii = true;
-    for (int i = 0; i < size && ascii; ++i) ascii = static_cast<unsigned char>(data[i]) < 0x80;
-    if (ascii) return QString::fromLatin1(data, size);
+    const auto *in = reinterpret_cast<const unsigned char *>(data);
+    int ascii = asciiPrefix(in, size);
+    while (ascii < size && in[ascii] < 0x80) ++ascii;
+    if (ascii == size) return QString::fromLatin1(data, size);
     if (m_singleByte) {
         QString out(size, Qt::Uninitialized);
-        for (int i = 0; i < size; ++i) out[i] = QChar(m_toUnicode[static_cast<unsigned char>(data[i])]);
+        auto *o = reinterpret_cast<char16_t *>(out.data());
+        for (int i = 0; i < ascii; ++i) o[i] = in[i];
+        for (int i = ascii; i < size; ++i) o[i] = m_toUnicode[in[i]];
         return out;
     }
 
@@ -97,16 +125,16 @@ QString TextCodec::decode(const char *data, int size) const
     QByteArray out;
     out.reserve(size * 2);
     char buffer[1024];
-    char *in = const_cast<char *>(data);
+    char *inp = const_cast<char *>(data);
     size_t left = static_cast<size_t>(size);
     while (left > 0) {
         char *o = buffer;
         size_t room = sizeof buffer;
-        const size_t r = iconv(cd, &in, &left, &o, &room);
+        const size_t r = iconv(cd, &inp, &left, &o, &room);
         out.append(buffer, o - buffer);
         if (r == static_cast<size_t>(-1) && errno != E2BIG) {
             out.append("\xEF\xBF\xBD"); // U+FFFD
-            ++in;
+            ++inp;
             --left;
             iconv(cd, nullptr, nullptr, nullptr, nullptr);
         }
@@ -114,26 +142,44 @@ QString TextCodec::decode(const char *data, int size) const
     return QString::fromUtf8(out);
 }
 
-QByteArray TextCodec::encode(const QString &text, qint64 *unmapped) const
+qsizetype TextCodec::encodeSingleByte(QStringView text, char *out, qint64 *unmapped) const
 {
-    QByteArray out;
+    const char16_t *in = text.utf16();
+    const qsizetype size = text.size();
+    qsizetype n = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        if (i + kRun <= size && asciiRun(in + i)) {
+            for (int k = 0; k < kRun; ++k) out[n + k] = static_cast<char>(in[i + k]);
+            n += kRun;
+            i += kRun - 1;
+            continue;
+        }
+        const char16_t c = in[i];
+        if (c < 0x80) {
+            out[n++] = static_cast<char>(c);
+            continue;
+        }
+        const qint16 byte = m_fromUnicode[c];
+        if (byte != kNoByte) {
+            out[n++] = static_cast<char>(byte);
+            continue;
+        }
+        if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(in[i + 1])) ++i;
+        out[n++] = '?';
+        if (unmapped) ++*unmapped;
+    }
+    return n;
+}
+
+void TextCodec::encodeMultiByte(QStringView text, QByteArray &out, qint64 *unmapped) const
+{
+    out.clear();
     out.reserve(text.size());
     iconv_t cd = static_cast<iconv_t>(m_fromUtf8);
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (c.unicode() < 0x80) {
             out.append(char(c.unicode()));
-            continue;
-        }
-        if (m_singleByte) {
-            const qint16 byte = m_fromUnicode[c.unicode()];
-            if (byte != kNoByte) {
-                out.append(static_cast<char>(byte));
-                continue;
-            }
-            if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) ++i;
-            out.append('?');
-            if (unmapped) ++*unmapped;
             continue;
         }
         qsizetype length = 1;
@@ -154,7 +200,33 @@ QByteArray TextCodec::encode(const QString &text, qint64 *unmapped) const
             out.append(buffer, o - buffer);
         }
     }
+}
+
+void TextCodec::encode(QStringView text, QByteArray &out, qint64 *unmapped) const
+{
+    if (!m_singleByte) {
+        encodeMultiByte(text, out, unmapped);
+        return;
+    }
+    out.resize(text.size());
+    out.resize(encodeSingleByte(text, out.data(), unmapped));
+}
+
+QByteArray TextCodec::encode(const QString &text, qint64 *unmapped) const
+{
+    QByteArray out;
+    encode(QStringView(text), out, unmapped);
     return out;
+}
+
+qsizetype TextCodec::encode(QStringView text, char *out, qsizetype room, qint64 *unmapped) const
+{
+    // Each character takes one byte at most here (a surrogate pair: one "?").
+    if (m_singleByte && text.size() <= room) return encodeSingleByte(text, out, unmapped);
+    QByteArray bytes;
+    encode(text, bytes, unmapped);
+    if (bytes.size() <= room) std::memcpy(out, bytes.constData(), static_cast<size_t>(bytes.size()));
+    return bytes.size();
 }
 
 } // namespace tw::paradox

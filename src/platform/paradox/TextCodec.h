@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 
 #include <array>
 #include <vector>
@@ -26,9 +27,17 @@ public:
     QString decode(const char *data, int size) const;
     // A character the code page cannot hold becomes "?", counted in *unmapped.
     QByteArray encode(const QString &text, qint64 *unmapped) const;
+    // The same into out, replacing what it held (its room is reused).
+    void encode(QStringView text, QByteArray &out, qint64 *unmapped) const;
+    // The same into the `room` bytes at out; returns how many bytes the text
+    // takes, written only when they fit.
+    qsizetype encode(QStringView text, char *out, qsizetype room, qint64 *unmapped) const;
 
 private:
     void buildSingleByteTables();
+    // Single-byte code pages: writes at most text.size() bytes, returns how many.
+    qsizetype encodeSingleByte(QStringView text, char *out, qint64 *unmapped) const;
+    void encodeMultiByte(QStringView text, QByteArray &out, qint64 *unmapped) const;
 
     int m_codePage;
     // Single-byte code pages convert through these tables, without iconv.

@@ -6,6 +6,8 @@
 #include "TestSupport.h"
 
 #include "platform/ado/RuntimeError.h"
+#include "platform/paradox/Crypt.h"
+#include "platform/paradox/ParadoxFormat.h"
 #include "platform/paradox/TableReader.h"
 #include "platform/paradox/TableWriter.h"
 
@@ -82,6 +84,7 @@ private slots:
     void memoAndBlobSizes();
     void emptyTable();
     void manyRows();
+    void valuesAcrossTheBuffers();
     void headerMatchesCorpusLayout();
     void blobFileMatchesCorpus();
     void refusesExistingTable();
@@ -251,6 +254,50 @@ void TestParadoxWriter::manyRows()
     TableReader reader(db);
     QCOMPARE(reader.rowCount(), qint64(count));
     verifyReadBack(db, expected);
+}
+
+void TestParadoxWriter::valuesAcrossTheBuffers()
+{
+    // Values around the reader's 128 KiB windows and the writer's 1 MiB
+    // buffer: a run of values in blocks of their own that crosses window ends
+    // while small memos keep a sub-allocated block open behind them, a memo
+    // and a blob larger than a window, one larger than the buffer. Read back
+    // plain, then scrambled as a table with a password is.
+    const std::vector<ColumnSpec> columns = {{QStringLiteral("N"), FieldType::Long},
+                                             {QStringLiteral("Memo"), FieldType::Memo, 10},
+                                             {QStringLiteral("Data"), FieldType::Blob, 10}};
+    Rows rows;
+    for (int i = 0; i < 120; ++i)
+        rows.push_back({Variant::integer(i), Variant::text(text(12 + i % 40, i)), Variant::bytes(pattern(2100 + i * 37, i))});
+    rows.push_back({Variant::integer(1000), Variant::text(text(200000, 3)), Variant::bytes(pattern(300 * 1024, 5))});
+    rows.push_back({Variant::integer(1001), Variant::text(text(20, 4)), Variant::bytes(pattern(1536 * 1024 + 5, 6))});
+    for (int i = 0; i < 40; ++i)
+        rows.push_back({Variant::integer(2000 + i), Variant::text(text(30, i)), Variant::bytes(pattern(5000, i))});
+    const QString db = write(QStringLiteral("windows"), columns, rows);
+    const QByteArray expected = canonicalRows(rows);
+    verifyReadBack(db, expected);
+
+    using namespace tw::paradox;
+    const quint32 key = 0x6E25449Au;
+    int headerSize = 0, blockSize = 0;
+    {
+        TableReader reader(db);
+        headerSize = reader.header().headerSize;
+        blockSize = reader.header().blockSize;
+    }
+    QByteArray table = tw::test::readAll(db);
+    auto *t = reinterpret_cast<unsigned char *>(table.data());
+    putLe32(t + db::kEncryption2, key);
+    t[db::kUnknown3E] = 0;
+    t[db::kUnknown3E + 1] = 0;
+    quint32 number = 1;
+    for (qint64 at = headerSize; at < table.size(); at += blockSize) encryptDbBlock(t + at, size_t(blockSize), key, number++);
+    tw::test::writeAll(db, table);
+    const QString mb = m_dir.filePath(QStringLiteral("windows.mb"));
+    QByteArray blobs = tw::test::readAll(mb);
+    encryptMbUnits(reinterpret_cast<unsigned char *>(blobs.data()), static_cast<size_t>(blobs.size()), key);
+    tw::test::writeAll(mb, blobs);
+    QCOMPARE(withoutHeaderLine(dumpWithReader(db)), expected);
 }
 
 void TestParadoxWriter::headerMatchesCorpusLayout()
