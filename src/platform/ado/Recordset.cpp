@@ -42,8 +42,12 @@ void Recordset::loadRow()
 {
     m_eof = !m_cursor->fetch(m_row);
     auto &items = m_fields.items();
-    for (size_t i = 0; i < items.size(); ++i)
-        items[i].load(m_eof || i >= m_row.size() ? Variant() : m_row[i]);
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (m_eof || i >= m_row.size())
+            items[i].load(Variant());
+        else
+            items[i].swapIn(m_row[i]);
+    }
 }
 
 bool Recordset::Eof() const
@@ -83,11 +87,9 @@ void Recordset::AddNew()
     if (!m_cursor->updatable())
         throw RuntimeError(3251, QStringLiteral("Current Recordset does not support updating."));
     auto &items = m_fields.items();
-    Cursor *cursor = m_cursor.get();
     for (size_t i = 0; i < items.size(); ++i) {
         items[i].load(Variant());
-        const int column = static_cast<int>(i);
-        items[i].setConverter([cursor, column](const Variant &value) { return cursor->convert(column, value); });
+        items[i].setTarget(m_cursor.get(), static_cast<int>(i));
     }
     m_adding = true;
 }
@@ -97,16 +99,25 @@ void Recordset::Update()
     requireOpen("Update");
     if (!m_adding)
         throw RuntimeError(3251, QStringLiteral("Update needs a new row started with AddNew."));
-    std::vector<Variant> row;
     auto &items = m_fields.items();
-    row.reserve(items.size());
-    for (Field &field : items)
-        row.push_back(field.Value());
+    // The values go to the cursor without copies and come back to the fields
+    // afterwards, whether or not the source takes the row.
+    m_update.resize(items.size());
+    const auto exchange = [&items, this] {
+        for (size_t i = 0; i < items.size(); ++i)
+            std::swap(items[i].valueRef(), m_update[i]);
+    };
+    struct GiveBack {
+        const decltype(exchange) &run;
+        ~GiveBack() { run(); }
+    };
+    exchange();
+    const GiveBack giveBack{exchange};
     // The row is finished whether or not the source takes it.
     m_adding = false;
     for (Field &field : items)
-        field.setConverter({});
-    m_cursor->append(row);
+        field.setTarget(nullptr, 0);
+    m_cursor->append(m_update);
 }
 
 void Recordset::Close()
@@ -116,6 +127,7 @@ void Recordset::Close()
     m_session.reset();
     m_fields.reset({});
     m_row.clear();
+    m_update.clear();
     m_eof = true;
     m_adding = false;
 }

@@ -25,11 +25,25 @@ enum class TokenType {
     Invalid,    // text holds what was found, e.g. "an unterminated string literal"
 };
 
+// A token refers to the source text (which must outlive it) instead of
+// holding a copy; only an Invalid token carries a text of its own.
 struct Token {
     TokenType type = TokenType::End;
-    QString text;
+    // The characters as written: a Name's or String's between its quotes
+    // (doubled closing quotes still doubled), the whole token otherwise.
+    QStringView body;
+    // For Name and String: the closing quote, and whether the body holds it
+    // doubled (and so stands for fewer characters than it has).
+    QChar close;
+    bool doubled = false;
+    QString message;      // for Invalid: what was found, e.g. "an unterminated string literal"
     qsizetype start = 0;  // index of the first character in the source
     qsizetype length = 0; // characters of source the token spans
+
+    // Appends the token's text: a Name unquoted, a String with '' undoubled,
+    // an Invalid token's message, other tokens as written.
+    void appendTextTo(QString &out) const;
+    QString text() const;
 };
 
 class Lexer {
@@ -47,10 +61,11 @@ private:
     void skipWhitespace();
     Token lexWord();
     Token lexNumber();
-    Token lexString();
-    // The name ends at the first close; with doubledCloseEscapes two closes in
-    // a row stand for one.
-    Token lexQuotedName(QChar close, bool doubledCloseEscapes);
+    // A String or Name: the body ends at the first close; with
+    // doubledCloseEscapes two closes in a row stand for one.
+    Token lexQuoted(TokenType type, QChar close, bool doubledCloseEscapes);
+    // A token whose text is the source from start to the current position.
+    Token plain(TokenType type, qsizetype start);
     Token single(TokenType type);
     Token invalid(qsizetype start, qsizetype length, const QString &what);
 
