@@ -4,7 +4,6 @@
 #include "ColumnInfo.h"
 #include "Variant.h"
 
-#include <utility>
 #include <vector>
 
 namespace tw::ado {
@@ -28,10 +27,8 @@ public:
     // refused.
     void setValue(const Variant &value);
 
-    // Used by Recordset: the value of the current row, taken over by swapping
-    // so the row buffer keeps what it held before.
+    // Used by Recordset.
     void load(Variant value) { m_value = std::move(value); }
-    void swapIn(Variant &value) { std::swap(m_value, value); }
     // The cursor that converts assignments to column `column` of a new row;
     // nullptr while no row is being added.
     void setTarget(const Cursor *cursor, int column)

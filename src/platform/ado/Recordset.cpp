@@ -46,7 +46,7 @@ void Recordset::loadRow()
         if (m_eof || i >= m_row.size())
             items[i].load(Variant());
         else
-            items[i].swapIn(m_row[i]);
+            items[i].load(std::move(m_row[i])); // the cursor fills every value again
     }
 }
 
@@ -103,16 +103,18 @@ void Recordset::Update()
     // The values go to the cursor without copies and come back to the fields
     // afterwards, whether or not the source takes the row.
     m_update.resize(items.size());
-    const auto exchange = [&items, this] {
-        for (size_t i = 0; i < items.size(); ++i)
-            std::swap(items[i].valueRef(), m_update[i]);
-    };
+    for (size_t i = 0; i < items.size(); ++i)
+        m_update[i] = std::move(items[i].valueRef());
     struct GiveBack {
-        const decltype(exchange) &run;
-        ~GiveBack() { run(); }
+        std::vector<Field> &items;
+        std::vector<Variant> &values;
+        ~GiveBack()
+        {
+            for (size_t i = 0; i < items.size(); ++i)
+                items[i].valueRef() = std::move(values[i]);
+        }
     };
-    exchange();
-    const GiveBack giveBack{exchange};
+    const GiveBack giveBack{items, m_update};
     // The row is finished whether or not the source takes it.
     m_adding = false;
     for (Field &field : items)
