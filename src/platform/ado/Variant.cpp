@@ -169,8 +169,11 @@ char16_t *writeDouble(char16_t *out, double value, qsizetype room)
     return writeLatin1(out, buffer, result.ptr - buffer);
 }
 
+// An empty text is the null text, as the text of an invalid date has always been.
 QString textOf(const char16_t *begin, const char16_t *end)
 {
+    if (begin == end)
+        return {};
     return QString(reinterpret_cast<const QChar *>(begin), end - begin);
 }
 

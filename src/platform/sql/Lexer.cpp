@@ -64,6 +64,8 @@ QString Token::text() const
 {
     if (type == TokenType::Invalid)
         return message;
+    if (body.isEmpty())
+        return {}; // '' and [] stand for the null text
     if (!doubled)
         return body.toString();
     QString out;

@@ -171,8 +171,9 @@ Literal StatementParser::parseLiteral()
     switch (m_current.type) {
     case TokenType::String:
         literal.kind = Literal::Kind::String;
-        literal.text.reserve(stringChainLength());
-        m_current.appendTextTo(literal.text);
+        if (const qsizetype length = stringChainLength(); length > 0)
+            literal.text.reserve(length);
+        m_current.appendTextTo(literal.text); // '' alone leaves the text null
         advance();
         // Long values arrive cut into many pieces; appending keeps the join linear.
         while (match(TokenType::Plus)) {
