@@ -242,6 +242,7 @@ QString formatTime(int msOfDay)
 
 Variant Variant::null() { return Variant(Kind::Null, std::monostate{}); }
 Variant Variant::text(const QString &value) { return Variant(Kind::Text, value); }
+Variant Variant::text(QString &&value) { return Variant(Kind::Text, std::move(value)); }
 Variant Variant::integer(qint64 value) { return Variant(Kind::Integer, value); }
 Variant Variant::real(double value) { return Variant(Kind::Double, value); }
 Variant Variant::currency(qint64 tenThousandths) { return Variant(Kind::Currency, tenThousandths); }

@@ -21,6 +21,7 @@ public:
     Variant() = default; // Empty
     static Variant null();
     static Variant text(const QString &value);
+    static Variant text(QString &&value);
     static Variant integer(qint64 value);
     static Variant real(double value);
     // Currency as a count of ten-thousandths (ADO's scaled 64-bit integer).

@@ -1,6 +1,10 @@
 #include "Lexer.h"
 
+#include <type_traits>
+
 namespace tw::sql {
+
+static_assert(std::is_trivially_copyable_v<Token>, "tokens are copied once per advance");
 
 namespace {
 
@@ -40,7 +44,7 @@ QString describeCharacter(QStringView ch)
 void Token::appendTextTo(QString &out) const
 {
     if (type == TokenType::Invalid) {
-        out.append(message);
+        out.append(message());
         return;
     }
     if (!doubled) {
@@ -63,7 +67,7 @@ void Token::appendTextTo(QString &out) const
 QString Token::text() const
 {
     if (type == TokenType::Invalid)
-        return message;
+        return message();
     if (body.isEmpty())
         return {}; // '' and [] stand for the null text
     if (!doubled)
@@ -74,11 +78,22 @@ QString Token::text() const
     return out;
 }
 
+QString Token::message() const
+{
+    switch (reason) {
+    case InvalidReason::None: break;
+    case InvalidReason::UnexpectedCharacter: return describeCharacter(body);
+    case InvalidReason::UnterminatedString: return QStringLiteral("an unterminated string literal");
+    case InvalidReason::UnterminatedName: return QStringLiteral("an unterminated name (no closing %1)").arg(close);
+    }
+    return {};
+}
+
 Token Lexer::next()
 {
     skipWhitespace();
     if (m_pos >= m_text.size())
-        return Token{TokenType::End, {}, {}, false, {}, m_text.size(), 0};
+        return Token{TokenType::End, {}, {}, false, InvalidReason::None, m_text.size(), 0};
 
     const QChar c = m_text[m_pos];
     if (c == kStringQuote)
@@ -111,7 +126,7 @@ Token Lexer::next()
         length = 2;
     const qsizetype start = m_pos;
     m_pos += length;
-    return invalid(start, length, describeCharacter(m_text.sliced(start, length)));
+    return invalid(start, length, InvalidReason::UnexpectedCharacter);
 }
 
 void Lexer::skipWhitespace()
@@ -163,9 +178,9 @@ Token Lexer::lexQuoted(TokenType type, QChar close, bool doubledCloseEscapes)
         if (end < 0) {
             m_pos = m_text.size();
             return invalid(start, m_pos - start,
-                           type == TokenType::String
-                               ? QStringLiteral("an unterminated string literal")
-                               : QStringLiteral("an unterminated name (no closing %1)").arg(close));
+                           type == TokenType::String ? InvalidReason::UnterminatedString
+                                                     : InvalidReason::UnterminatedName,
+                           close);
         }
         if (doubledCloseEscapes && end + 1 < m_text.size() && m_text[end + 1] == close) {
             doubled = true;
@@ -173,13 +188,14 @@ Token Lexer::lexQuoted(TokenType type, QChar close, bool doubledCloseEscapes)
             continue;
         }
         m_pos = end + 1;
-        return Token{type, m_text.sliced(bodyStart, end - bodyStart), close, doubled, {}, start, m_pos - start};
+        return Token{type, m_text.sliced(bodyStart, end - bodyStart), close, doubled, InvalidReason::None,
+                     start, m_pos - start};
     }
 }
 
 Token Lexer::plain(TokenType type, qsizetype start)
 {
-    return Token{type, m_text.sliced(start, m_pos - start), {}, false, {}, start, m_pos - start};
+    return Token{type, m_text.sliced(start, m_pos - start), {}, false, InvalidReason::None, start, m_pos - start};
 }
 
 Token Lexer::single(TokenType type)
@@ -188,9 +204,9 @@ Token Lexer::single(TokenType type)
     return plain(type, start);
 }
 
-Token Lexer::invalid(qsizetype start, qsizetype length, const QString &what)
+Token Lexer::invalid(qsizetype start, qsizetype length, InvalidReason reason, QChar close)
 {
-    return Token{TokenType::Invalid, m_text.sliced(start, length), {}, false, what, start, length};
+    return Token{TokenType::Invalid, m_text.sliced(start, length), close, false, reason, start, length};
 }
 
 } // namespace tw::sql

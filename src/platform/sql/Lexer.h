@@ -22,21 +22,24 @@ enum class TokenType {
     Minus,
     Dot,
     End,        // the end of the text
-    Invalid,    // text holds what was found, e.g. "an unterminated string literal"
+    Invalid,    // its message says what was found, e.g. "an unterminated string literal"
 };
 
+// Why a token is Invalid.
+enum class InvalidReason { None, UnexpectedCharacter, UnterminatedString, UnterminatedName };
+
 // A token refers to the source text (which must outlive it) instead of
-// holding a copy; only an Invalid token carries a text of its own.
+// holding a copy, so that the parser moves tokens around for free.
 struct Token {
     TokenType type = TokenType::End;
     // The characters as written: a Name's or String's between its quotes
     // (doubled closing quotes still doubled), the whole token otherwise.
     QStringView body;
-    // For Name and String: the closing quote, and whether the body holds it
-    // doubled (and so stands for fewer characters than it has).
+    // For Name and String (and an unterminated one): the closing quote, and
+    // whether the body holds it doubled (and so stands for fewer characters).
     QChar close;
     bool doubled = false;
-    QString message;      // for Invalid: what was found, e.g. "an unterminated string literal"
+    InvalidReason reason = InvalidReason::None;
     qsizetype start = 0;  // index of the first character in the source
     qsizetype length = 0; // characters of source the token spans
 
@@ -44,6 +47,8 @@ struct Token {
     // an Invalid token's message, other tokens as written.
     void appendTextTo(QString &out) const;
     QString text() const;
+    // For Invalid: what was found, e.g. "an unterminated string literal".
+    QString message() const;
 };
 
 class Lexer {
@@ -67,7 +72,7 @@ private:
     // A token whose text is the source from start to the current position.
     Token plain(TokenType type, qsizetype start);
     Token single(TokenType type);
-    Token invalid(qsizetype start, qsizetype length, const QString &what);
+    Token invalid(qsizetype start, qsizetype length, InvalidReason reason, QChar close = {});
 
     QStringView m_text;
     qsizetype m_pos = 0;

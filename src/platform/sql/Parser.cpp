@@ -288,7 +288,7 @@ QString StatementParser::describeCurrent() const
     case TokenType::End:
         return QStringLiteral("the end of the statement");
     case TokenType::Invalid:
-        return m_current.message;
+        return m_current.message();
     default:
         break;
     }
