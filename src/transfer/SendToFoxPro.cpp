@@ -47,6 +47,7 @@ private:
     ado::Recordset source;
     // The table definition, then each row's statement; never cleared between tables.
     QString statement;
+    QString valueScratch; // the text of a value not held as text, reused from field to field
     bool stopped = false;
     bool readFailed = false; // of the current table
 };
@@ -193,17 +194,17 @@ void FoxProSender::insertRows(const QString &targetPath, qint64 lastRow)
         steps(154, [&] {
             c.progress.setProgressValue(ProgressPercent(row, lastRow));
         });
-        steps(156, [&] { statement = prefix; });
+        // The statement keeps its memory from row to row.
+        steps(156, [&] {
+            statement.resize(0);
+            statement += prefix;
+        });
         for (int column = 0; column < columns; ++column) {
             steps(158, [&] {
                 DoEvents();
-                const QString value = FoxProValueText(source.fields()(column));
-                if (value.isEmpty()) {
-                    statement.chop(1);
-                    statement += QStringLiteral("'', '");
-                } else {
-                    statement += Foxpro::QuotedPieces(value) + QStringLiteral("', '");
-                }
+                // An empty value gives '' as well: the quote the statement ends with, then "', '".
+                Foxpro::AppendQuotedPieces(statement, FoxProValueText(source.fields()(column), valueScratch));
+                statement += QLatin1String("', '");
             });
         }
         steps(162, [&] {

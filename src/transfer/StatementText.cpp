@@ -1,5 +1,7 @@
 #include "StatementText.h"
 
+#include <algorithm>
+
 namespace tw::Foxpro {
 
 QString SplitLongValue(const QString &text)
@@ -17,16 +19,31 @@ QString SplitLongValue(const QString &text)
 QString QuotedPieces(const QString &value)
 {
     QString result;
-    result.reserve(value.size() + value.size() / kPieceLength * 3 + 8);
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar c = value[i];
-        result += c;
-        if (c == u'\'')
-            result += c;
-        if ((i + 1) % kPieceLength == 0)
-            result += QLatin1String(kJoint);
-    }
+    result.reserve(value.size() + value.count(u'\'') + value.size() / kPieceLength * qsizetype(sizeof kJoint - 1));
+    AppendQuotedPieces(result, value);
     return result;
+}
+
+void AppendQuotedPieces(QString &out, QStringView value)
+{
+    constexpr QChar kQuote = u'\'';
+    const QLatin1String joint(kJoint);
+    // Piece by piece; within a piece, the runs between quotes go in whole.
+    for (qsizetype pieceStart = 0; pieceStart < value.size(); pieceStart += kPieceLength) {
+        const qsizetype pieceEnd = std::min<qsizetype>(pieceStart + kPieceLength, value.size());
+        qsizetype from = pieceStart;
+        while (from < pieceEnd) {
+            const qsizetype quote = value.sliced(from, pieceEnd - from).indexOf(kQuote);
+            if (quote < 0) {
+                out.append(value.sliced(from, pieceEnd - from));
+                break;
+            }
+            out.append(value.sliced(from, quote + 1)).append(kQuote);
+            from += quote + 1;
+        }
+        if (pieceEnd - pieceStart == kPieceLength)
+            out.append(joint);
+    }
 }
 
 QString RemoveLineBreaksOutsideValues(const QString &statement)

@@ -4,6 +4,7 @@
 // where they are not part of a value.
 
 #include <QString>
+#include <QStringView>
 
 namespace tw::Foxpro {
 
@@ -18,6 +19,8 @@ QString SplitLongValue(const QString &text);
 // The value as it stands between the quotes of a literal: cut into pieces of
 // 200 characters joined by joints, each single quote of the value doubled.
 QString QuotedPieces(const QString &value);
+// The same appended to out.
+void AppendQuotedPieces(QString &out, QStringView value);
 
 // Removes carriage returns and line feeds that stand outside quoted literals;
 // those inside a value are kept.

@@ -1,6 +1,5 @@
 #include "TypeRules.h"
 
-#include "common/Main.h"
 #include "platform/ado/DataTypeEnum.h"
 #include "platform/ado/Field.h"
 #include "sources/Datatype.h"
@@ -47,15 +46,16 @@ QString FoxProColumnType(int adoType)
     return t.contains(u"binary") ? QStringLiteral("BLOB") : QStringLiteral("M");
 }
 
-QString FoxProValueText(const ado::Field &field)
+QStringView FoxProValueText(const ado::Field &field, QString &scratch)
 {
-    const ado::Variant value = Main::NullTo(field.Value(), ado::Variant::text(QString()));
+    const ado::Variant &value = field.Value();
     if (field.Type() == ado::adCurrency && value.kind() == ado::Variant::Kind::Double) {
         const double amount = value.asDouble();
         if (std::isfinite(amount) && std::fabs(amount) < kLargestCurrency)
-            return ado::Variant::currency(std::llround(amount * kCurrencyUnits)).toText();
+            return ado::Variant::currency(std::llround(amount * kCurrencyUnits)).textView(scratch);
     }
-    return value.toText();
+    // Null and Empty both have the empty text.
+    return value.textView(scratch);
 }
 
 QStringList FoxProColumnNames(const QStringList &names)

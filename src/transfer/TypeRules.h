@@ -4,6 +4,7 @@
 // and type) a Paradox column becomes on its way to FoxPro.
 
 #include <QString>
+#include <QStringView>
 #include <QStringList>
 
 namespace tw::ado {
@@ -24,8 +25,9 @@ QString FoxProColumnType(int adoType);
 
 // The text a value is written as into a FoxPro memo or blob column: the
 // value's own text form, Null as the empty text; money kept as a double by its
-// source is written to four decimals, as currency is shown.
-QString FoxProValueText(const ado::Field &field);
+// source is written to four decimals, as currency is shown. The text is the
+// field's own or is written to scratch (see ado::Variant::textView).
+QStringView FoxProValueText(const ado::Field &field, QString &scratch);
 
 // FoxPro column names for the source's column names, in order: every character
 // other than an ASCII letter, digit or "_" becomes "_", a leading digit gets a

@@ -62,6 +62,13 @@ void SendToFoxProTest::quotedPiecesDoubleQuotesAndKeepPieces()
     const QString value = QString(199, u'x') + "'" + "y";
     QCOMPARE(Foxpro::QuotedPieces(value), QString(199, u'x') + "'''+'" + "y");
     QCOMPARE(Foxpro::QuotedPieces(QString(200, u'z')), QString(200, u'z') + "'+'");
+    // Appended after what the statement holds; quotes starting a piece and ending the value.
+    QString statement = QStringLiteral("VALUES('");
+    Foxpro::AppendQuotedPieces(statement, QString(200, u'a') + "''" + QString(199, u'b') + "'");
+    const QString expected = "VALUES('" + QString(200, u'a') + "'+'" + "''''" + QString(198, u'b') + "'+'" + "b''";
+    QCOMPARE(statement, expected);
+    Foxpro::AppendQuotedPieces(statement, QString());
+    QCOMPARE(statement, expected);
 }
 
 void SendToFoxProTest::lineBreaksOutsideValuesOnly()

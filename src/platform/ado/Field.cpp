@@ -1,5 +1,6 @@
 #include "Field.h"
 
+#include "Provider.h"
 #include "RuntimeError.h"
 
 namespace tw::ado {
@@ -15,10 +16,10 @@ namespace {
 
 void Field::setValue(const Variant &value)
 {
-    if (!m_convert)
+    if (!m_target)
         throw RuntimeError(3251, QStringLiteral("Field '%1' cannot be changed: the recordset is not adding a row.")
                                      .arg(m_info.name));
-    m_value = m_convert(value);
+    m_value = m_target->convert(m_column, value);
 }
 
 Field &Fields::operator()(int index)

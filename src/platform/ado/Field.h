@@ -4,15 +4,14 @@
 #include "ColumnInfo.h"
 #include "Variant.h"
 
-#include <functional>
 #include <vector>
 
 namespace tw::ado {
 
+class Cursor;
+
 class Field {
 public:
-    using Converter = std::function<Variant(const Variant &)>;
-
     explicit Field(ColumnInfo info) : m_info(std::move(info)) {}
 
     const QString &name() const { return m_info.name; }
@@ -30,12 +29,21 @@ public:
 
     // Used by Recordset.
     void load(Variant value) { m_value = std::move(value); }
-    void setConverter(Converter converter) { m_convert = std::move(converter); }
+    // The cursor that converts assignments to column `column` of a new row;
+    // nullptr while no row is being added.
+    void setTarget(const Cursor *cursor, int column)
+    {
+        m_target = cursor;
+        m_column = column;
+    }
+    // Hands the value over to Recordset::Update and takes it back afterwards.
+    Variant &valueRef() { return m_value; }
 
 private:
     ColumnInfo m_info;
     Variant m_value;
-    Converter m_convert;
+    const Cursor *m_target = nullptr;
+    int m_column = 0;
 };
 
 class Fields {

@@ -42,8 +42,12 @@ void Recordset::loadRow()
 {
     m_eof = !m_cursor->fetch(m_row);
     auto &items = m_fields.items();
-    for (size_t i = 0; i < items.size(); ++i)
-        items[i].load(m_eof || i >= m_row.size() ? Variant() : m_row[i]);
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (m_eof || i >= m_row.size())
+            items[i].load(Variant());
+        else
+            items[i].load(std::move(m_row[i])); // the cursor fills every value again
+    }
 }
 
 bool Recordset::Eof() const
@@ -83,11 +87,9 @@ void Recordset::AddNew()
     if (!m_cursor->updatable())
         throw RuntimeError(3251, QStringLiteral("Current Recordset does not support updating."));
     auto &items = m_fields.items();
-    Cursor *cursor = m_cursor.get();
     for (size_t i = 0; i < items.size(); ++i) {
         items[i].load(Variant());
-        const int column = static_cast<int>(i);
-        items[i].setConverter([cursor, column](const Variant &value) { return cursor->convert(column, value); });
+        items[i].setTarget(m_cursor.get(), static_cast<int>(i));
     }
     m_adding = true;
 }
@@ -97,16 +99,27 @@ void Recordset::Update()
     requireOpen("Update");
     if (!m_adding)
         throw RuntimeError(3251, QStringLiteral("Update needs a new row started with AddNew."));
-    std::vector<Variant> row;
     auto &items = m_fields.items();
-    row.reserve(items.size());
-    for (Field &field : items)
-        row.push_back(field.Value());
+    // The values go to the cursor without copies and come back to the fields
+    // afterwards, whether or not the source takes the row.
+    m_update.resize(items.size());
+    for (size_t i = 0; i < items.size(); ++i)
+        m_update[i] = std::move(items[i].valueRef());
+    struct GiveBack {
+        std::vector<Field> &items;
+        std::vector<Variant> &values;
+        ~GiveBack()
+        {
+            for (size_t i = 0; i < items.size(); ++i)
+                items[i].valueRef() = std::move(values[i]);
+        }
+    };
+    const GiveBack giveBack{items, m_update};
     // The row is finished whether or not the source takes it.
     m_adding = false;
     for (Field &field : items)
-        field.setConverter({});
-    m_cursor->append(row);
+        field.setTarget(nullptr, 0);
+    m_cursor->append(m_update);
 }
 
 void Recordset::Close()
@@ -116,6 +129,7 @@ void Recordset::Close()
     m_session.reset();
     m_fields.reset({});
     m_row.clear();
+    m_update.clear();
     m_eof = true;
     m_adding = false;
 }

@@ -48,7 +48,8 @@ private:
     std::shared_ptr<Session> m_session;
     std::unique_ptr<Cursor> m_cursor;
     Fields m_fields;
-    std::vector<Variant> m_row;
+    std::vector<Variant> m_row;    // the cursor fills it; the fields take its values over
+    std::vector<Variant> m_update; // the new row while Update hands it to the cursor
     bool m_eof = true;
     bool m_adding = false;
 };

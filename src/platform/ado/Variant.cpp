@@ -2,6 +2,7 @@
 
 #include "RuntimeError.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -36,20 +37,144 @@ bool isDecimalText(const QString &text)
     return digits > 0 && i == text.size();
 }
 
-QString formatCurrency(qint64 value)
+// Writes the decimal digits of value, at least `width` of them (zeros in
+// front), backwards so that the last digit lands just before `end`; returns
+// where the text starts.
+char16_t *writeDigitsBackwards(char16_t *end, quint64 value, int width)
 {
-    // value is in ten-thousandths; print exactly, dropping trailing zeros.
+    char16_t *out = end;
+    do {
+        *--out = char16_t(u'0' + value % 10);
+        value /= 10;
+        --width;
+    } while (value != 0);
+    while (width-- > 0)
+        *--out = u'0';
+    return out;
+}
+
+// The text of value as QString("%1").arg(value, width, 10, QLatin1Char('0'))
+// writes it (the sign inside the width), appended at out; returns the end.
+char16_t *writePadded(char16_t *out, qint64 value, int width)
+{
+    constexpr int kMaxDigits = 20; // of an unsigned 64-bit number
+    char16_t digits[kMaxDigits];
+    char16_t *const end = digits + kMaxDigits;
     const bool negative = value < 0;
     const quint64 magnitude = negative ? 0 - static_cast<quint64>(value) : static_cast<quint64>(value);
-    QString text = QString::number(magnitude / 10000);
-    quint64 fraction = magnitude % 10000;
-    if (fraction != 0) {
-        QString digits = QStringLiteral("%1").arg(fraction, 4, 10, QLatin1Char('0'));
-        while (digits.endsWith(u'0'))
-            digits.chop(1);
-        text += u'.' + digits;
+    const char16_t *first = writeDigitsBackwards(end, magnitude, negative ? width - 1 : width);
+    if (negative)
+        *out++ = u'-';
+    while (first != end)
+        *out++ = *first++;
+    return out;
+}
+
+// Longest texts the writers below produce: a sign and 19 digits of an int for
+// the year, and the fields of a time of day whose hours may run past 24.
+constexpr qsizetype kMaxDateText = 1 + 20 + 6;
+constexpr qsizetype kMaxTimeText = 20 + 6 + 4;
+
+char16_t *writeDate(char16_t *out, const QDate &date)
+{
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    date.getDate(&year, &month, &day);
+    out = writePadded(out, year, year < 0 ? 5 : 4);
+    *out++ = u'-';
+    out = writePadded(out, month, 2);
+    *out++ = u'-';
+    return writePadded(out, day, 2);
+}
+
+char16_t *writeTime(char16_t *out, int msOfDay)
+{
+    const int ms = msOfDay % 1000;
+    const int seconds = msOfDay / 1000;
+    out = writePadded(out, seconds / 3600, 2);
+    *out++ = u':';
+    out = writePadded(out, seconds / 60 % 60, 2);
+    *out++ = u':';
+    out = writePadded(out, seconds % 60, 2);
+    if (ms != 0) {
+        *out++ = u'.';
+        out = writePadded(out, ms, 3);
     }
-    return negative ? u'-' + text : text;
+    return out;
+}
+
+// Text forms of at most this many characters are written on the stack.
+constexpr qsizetype kShortTextRoom = 64;
+constexpr qsizetype kLongestDoubleText = 512;
+static_assert(kMaxDateText + 1 + kMaxTimeText <= kShortTextRoom);
+
+char16_t *writeLatin1(char16_t *out, const char *text, qsizetype length)
+{
+    for (qsizetype i = 0; i < length; ++i)
+        *out++ = static_cast<unsigned char>(text[i]);
+    return out;
+}
+
+char16_t *writeInteger(char16_t *out, qint64 value)
+{
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return writeLatin1(out, buffer, result.ptr - buffer);
+}
+
+// value is in ten-thousandths; written exactly, trailing zeros dropped.
+char16_t *writeCurrency(char16_t *out, qint64 value)
+{
+    constexpr quint64 kUnits = 10000;
+    constexpr int kFractionDigits = 4;
+    const bool negative = value < 0;
+    const quint64 magnitude = negative ? 0 - static_cast<quint64>(value) : static_cast<quint64>(value);
+    char16_t buffer[32];
+    char16_t *const end = buffer + sizeof buffer / sizeof buffer[0];
+    char16_t *first = end;
+    quint64 fraction = magnitude % kUnits;
+    if (fraction != 0) {
+        int digits = kFractionDigits;
+        while (fraction % 10 == 0) {
+            fraction /= 10;
+            --digits;
+        }
+        first = writeDigitsBackwards(first, fraction, digits);
+        *--first = u'.';
+    }
+    first = writeDigitsBackwards(first, magnitude / kUnits, 1);
+    if (negative)
+        *out++ = u'-';
+    while (first != end)
+        *out++ = *first++;
+    return out;
+}
+
+// The shortest text that reads back as value; nullptr when it would be longer
+// than room characters.
+char16_t *writeDouble(char16_t *out, double value, qsizetype room)
+{
+    if (std::isnan(value))
+        return writeLatin1(out, "NaN", 3);
+    if (std::isinf(value))
+        return value > 0 ? writeLatin1(out, "Infinity", 8) : writeLatin1(out, "-Infinity", 9);
+    char buffer[kLongestDoubleText];
+    const double magnitude = std::fabs(value);
+    const auto format = (magnitude == 0 || (magnitude >= 1e-6 && magnitude < 1e21)) ? std::chars_format::fixed
+                                                                                      : std::chars_format::general;
+    const auto result = std::to_chars(buffer, buffer + std::min<qsizetype>(room, sizeof buffer), value, format);
+    if (result.ec != std::errc{})
+        return nullptr;
+    return writeLatin1(out, buffer, result.ptr - buffer);
+}
+
+// An empty text is the null text, as the text of an invalid date has always been.
+QString textOf(const char16_t *begin, const char16_t *end)
+{
+    if (begin == end)
+        return {};
+    return QString(reinterpret_cast<const QChar *>(begin), end - begin);
 }
 
 // Reads a number written with "." (blanks around it allowed), without going
@@ -70,11 +195,6 @@ bool parseDouble(const QString &text, double *value)
     const char *begin = buffer + (buffer[0] == '+' ? 1 : 0);
     const auto result = std::from_chars(begin, buffer + length, *value);
     return result.ec == std::errc{} && result.ptr == buffer + length;
-}
-
-QString pad(qint64 value, int width)
-{
-    return QStringLiteral("%1").arg(value, width, 10, QLatin1Char('0'));
 }
 
 } // namespace
@@ -100,41 +220,29 @@ const char *kindName(Variant::Kind kind)
 
 QString formatDouble(double value)
 {
-    if (std::isnan(value))
-        return QStringLiteral("NaN");
-    if (std::isinf(value))
-        return value > 0 ? QStringLiteral("Infinity") : QStringLiteral("-Infinity");
-    char buffer[512];
-    const double magnitude = std::fabs(value);
-    const auto format = (magnitude == 0 || (magnitude >= 1e-6 && magnitude < 1e21)) ? std::chars_format::fixed
-                                                                                      : std::chars_format::general;
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, format);
-    if (result.ec != std::errc{})
-        return QString::number(value, 'g', 17);
-    return QString::fromLatin1(buffer, result.ptr - buffer);
+    char16_t buffer[kLongestDoubleText];
+    if (const char16_t *end = writeDouble(buffer, value, kLongestDoubleText))
+        return textOf(buffer, end);
+    return QString::number(value, 'g', 17);
 }
 
 QString formatDate(const QDate &date)
 {
     if (!date.isValid())
         return {};
-    const int year = date.year();
-    const QString yearText = year < 0 ? u'-' + pad(-static_cast<qint64>(year), 4) : pad(year, 4);
-    return yearText + u'-' + pad(date.month(), 2) + u'-' + pad(date.day(), 2);
+    char16_t buffer[kMaxDateText];
+    return textOf(buffer, writeDate(buffer, date));
 }
 
 QString formatTime(int msOfDay)
 {
-    const int ms = msOfDay % 1000;
-    const int seconds = msOfDay / 1000;
-    QString text = pad(seconds / 3600, 2) + u':' + pad(seconds / 60 % 60, 2) + u':' + pad(seconds % 60, 2);
-    if (ms != 0)
-        text += u'.' + pad(ms, 3);
-    return text;
+    char16_t buffer[kMaxTimeText];
+    return textOf(buffer, writeTime(buffer, msOfDay));
 }
 
 Variant Variant::null() { return Variant(Kind::Null, std::monostate{}); }
 Variant Variant::text(const QString &value) { return Variant(Kind::Text, value); }
+Variant Variant::text(QString &&value) { return Variant(Kind::Text, std::move(value)); }
 Variant Variant::integer(qint64 value) { return Variant(Kind::Integer, value); }
 Variant Variant::real(double value) { return Variant(Kind::Double, value); }
 Variant Variant::currency(qint64 tenThousandths) { return Variant(Kind::Currency, tenThousandths); }
@@ -226,23 +334,70 @@ const QByteArray &Variant::asBytes() const
     return std::get<QByteArray>(m_storage);
 }
 
+// Numbers, dates, times and logicals: their text written to buffer; the
+// end of it, or nullptr for the other kinds (and a double that did not fit).
+const char16_t *Variant::writeShortText(char16_t *buffer) const
+{
+    switch (m_kind) {
+    case Kind::Integer: return writeInteger(buffer, std::get<qint64>(m_storage));
+    case Kind::Double: return writeDouble(buffer, std::get<double>(m_storage), kShortTextRoom);
+    case Kind::Currency: return writeCurrency(buffer, std::get<qint64>(m_storage));
+    case Kind::Date: {
+        const QDate &date = std::get<QDate>(m_storage);
+        return date.isValid() ? writeDate(buffer, date) : buffer;
+    }
+    case Kind::Time: return writeTime(buffer, m_ms);
+    case Kind::DateTime: {
+        const QDate &date = std::get<QDate>(m_storage);
+        char16_t *out = date.isValid() ? writeDate(buffer, date) : buffer;
+        *out++ = u' ';
+        return writeTime(out, m_ms);
+    }
+    case Kind::Boolean:
+        return std::get<bool>(m_storage) ? writeLatin1(buffer, "True", 4) : writeLatin1(buffer, "False", 5);
+    default: return nullptr;
+    }
+}
+
 QString Variant::toText() const
 {
     switch (m_kind) {
     case Kind::Empty:
     case Kind::Null: return {};
-    case Kind::Text: return std::get<QString>(m_storage);
-    case Kind::Integer: return QString::number(std::get<qint64>(m_storage));
-    case Kind::Double: return formatDouble(std::get<double>(m_storage));
-    case Kind::Currency: return formatCurrency(std::get<qint64>(m_storage));
+    case Kind::Text:
     case Kind::Decimal: return std::get<QString>(m_storage);
-    case Kind::Date: return formatDate(std::get<QDate>(m_storage));
-    case Kind::Time: return formatTime(m_ms);
-    case Kind::DateTime: return formatDate(std::get<QDate>(m_storage)) + u' ' + formatTime(m_ms);
-    case Kind::Boolean: return std::get<bool>(m_storage) ? QStringLiteral("True") : QStringLiteral("False");
     case Kind::Bytes: return QString::fromLatin1(std::get<QByteArray>(m_storage));
+    default: break;
     }
-    return {};
+    char16_t buffer[kShortTextRoom];
+    if (const char16_t *end = writeShortText(buffer))
+        return textOf(buffer, end);
+    return formatDouble(std::get<double>(m_storage));
+}
+
+QStringView Variant::textView(QString &scratch) const
+{
+    switch (m_kind) {
+    case Kind::Empty:
+    case Kind::Null: return {};
+    case Kind::Text:
+    case Kind::Decimal: return std::get<QString>(m_storage);
+    case Kind::Bytes: {
+        const QByteArray &bytes = std::get<QByteArray>(m_storage);
+        scratch.resize(0);
+        scratch.append(QLatin1String(bytes.constData(), bytes.size()));
+        return scratch;
+    }
+    default: break;
+    }
+    char16_t buffer[kShortTextRoom];
+    const char16_t *end = writeShortText(buffer);
+    scratch.resize(0);
+    if (end)
+        scratch.append(reinterpret_cast<const QChar *>(buffer), end - buffer);
+    else
+        scratch.append(formatDouble(std::get<double>(m_storage)));
+    return scratch;
 }
 
 double Variant::toDouble() const

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDate>
 #include <QString>
+#include <QStringView>
 
 #include <cstdint>
 #include <variant>
@@ -20,6 +21,7 @@ public:
     Variant() = default; // Empty
     static Variant null();
     static Variant text(const QString &value);
+    static Variant text(QString &&value);
     static Variant integer(qint64 value);
     static Variant real(double value);
     // Currency as a count of ten-thousandths (ADO's scaled 64-bit integer).
@@ -54,6 +56,10 @@ public:
     // HH:MM:SS" with ".mmm" only when the milliseconds are not zero,
     // "True"/"False", bytes one character per byte. Empty and Null give "".
     QString toText() const;
+    // The same text as a view, for writing it out without a copy: of the
+    // stored text for Text and Decimal, otherwise of scratch, which it
+    // overwrites (its memory is reused from call to call).
+    QStringView textView(QString &scratch) const;
 
     // Conversions a target column applies; RuntimeError when impossible.
     double toDouble() const;
@@ -63,6 +69,7 @@ public:
 
 private:
     using Storage = std::variant<std::monostate, QString, qint64, double, bool, QByteArray, QDate>;
+    const char16_t *writeShortText(char16_t *buffer) const;
     Variant(Kind kind, Storage storage, int ms = 0) : m_kind(kind), m_storage(std::move(storage)), m_ms(ms) {}
 
     Kind m_kind = Kind::Empty;

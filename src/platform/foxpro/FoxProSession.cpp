@@ -82,14 +82,12 @@ NewField fieldOf(const sql::ColumnDef &column)
                                       "created with here.").arg(column.name, column.typeName));
 }
 
-Variant valueOf(const sql::Literal &literal)
+Variant valueOf(sql::Literal &literal)
 {
-    switch (literal.kind) {
-    case sql::Literal::Kind::Null: return Variant::null();
-    case sql::Literal::Kind::Number: return Variant::text(literal.text);
-    case sql::Literal::Kind::String: break;
-    }
-    return Variant::text(literal.text);
+    if (literal.kind == sql::Literal::Kind::Null)
+        return Variant::null();
+    // Strings and numbers alike are text.
+    return Variant::text(std::move(literal.text));
 }
 
 // True when the real path `path` is the folder `folder` or lies below it, by
@@ -217,7 +215,7 @@ QString FoxProSession::pathForNewTable(const QString &name) const
 
 void FoxProSession::execute(const QString &sql)
 {
-    const sql::Statement statement = sql::parse(sql);
+    sql::Statement statement = sql::parse(sql);
     if (auto *create = std::get_if<sql::CreateTable>(&statement))
         createTable(*create);
     else if (auto *ins = std::get_if<sql::Insert>(&statement))
@@ -286,6 +284,8 @@ void FoxProSession::closeWriter(QString path)
     auto it = m_writers.find(path);
     if (it == m_writers.end())
         return;
+    m_lastInsertTable.clear();
+    m_lastInsertWriter = nullptr;
     m_replaced[path] += it->second->replacedCharacters();
     m_writers.erase(it);
     for (auto target = m_insertTargets.begin(); target != m_insertTargets.end();)
@@ -361,19 +361,32 @@ void FoxProSession::createTable(const sql::CreateTable &statement)
     m_writers.emplace(path, std::move(writer));
 }
 
-void FoxProSession::insert(const sql::Insert &statement)
+void FoxProSession::insert(sql::Insert &statement)
 {
-    QString path = m_insertTargets.value(statement.table);
-    if (path.isEmpty() || !m_writers.count(path)) {
-        const QString direct = looksLikePath(statement.table) ? pathForNewTable(statement.table) : QString();
-        path = !direct.isEmpty() && m_writers.count(direct) ? direct : resolve(statement.table, loadContainer()).path;
+    const bool sameAsLast = m_lastInsertWriter && statement.table == m_lastInsertTable;
+    TableWriter *writer = sameAsLast ? m_lastInsertWriter : nullptr;
+    QString path;
+    if (!sameAsLast) {
+        path = m_insertTargets.value(statement.table);
+        if (path.isEmpty() || !m_writers.count(path)) {
+            const QString direct = looksLikePath(statement.table) ? pathForNewTable(statement.table) : QString();
+            path = !direct.isEmpty() && m_writers.count(direct) ? direct
+                                                                 : resolve(statement.table, loadContainer()).path;
+        }
     }
-    std::vector<Variant> values;
-    values.reserve(statement.values.size());
-    for (const sql::Literal &literal : statement.values)
-        values.push_back(valueOf(literal));
-    writerFor(path).append(values);
-    m_insertTargets.insert(statement.table, path);
+    m_insertValues.clear();
+    m_insertValues.reserve(statement.values.size());
+    for (sql::Literal &literal : statement.values)
+        m_insertValues.push_back(valueOf(literal));
+    if (!writer)
+        writer = &writerFor(path);
+    writer->append(m_insertValues);
+    m_insertValues.clear();
+    if (!sameAsLast) {
+        m_insertTargets.insert(statement.table, path);
+        m_lastInsertTable = statement.table;
+        m_lastInsertWriter = writer;
+    }
 }
 
 void FoxProSession::dropTable(const sql::DropTable &statement)

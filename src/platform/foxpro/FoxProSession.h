@@ -51,7 +51,7 @@ private:
     [[noreturn]] void missing(const QString &name) const;
 
     void createTable(const sql::CreateTable &statement);
-    void insert(const sql::Insert &statement);
+    void insert(sql::Insert &statement); // takes the literal texts over
     void dropTable(const sql::DropTable &statement);
     TableWriter &writerFor(const QString &path);
     void closeWriter(QString path); // by value: callers pass keys of m_writers
@@ -62,6 +62,11 @@ private:
     std::map<QString, std::unique_ptr<TableWriter>> m_writers; // by real path
     QHash<QString, qint64> m_replaced; // by real path, from writers already closed
     QHash<QString, QString> m_insertTargets; // INSERT table text -> real path of an open writer
+    // The table text and writer of the last INSERT, so that a run of INSERTs
+    // into one table looks nothing up; cleared whenever a writer closes.
+    QString m_lastInsertTable;
+    TableWriter *m_lastInsertWriter = nullptr;
+    std::vector<ado::Variant> m_insertValues; // the row being appended, its memory reused
 };
 
 } // namespace tw::foxpro

@@ -1,6 +1,10 @@
 #include "Lexer.h"
 
+#include <type_traits>
+
 namespace tw::sql {
+
+static_assert(std::is_trivially_copyable_v<Token>, "tokens are copied once per advance");
 
 namespace {
 
@@ -37,21 +41,69 @@ QString describeCharacter(QStringView ch)
 
 } // namespace
 
+void Token::appendTextTo(QString &out) const
+{
+    if (type == TokenType::Invalid) {
+        out.append(message());
+        return;
+    }
+    if (!doubled) {
+        out.append(body);
+        return;
+    }
+    // Each doubled closing quote stands for one: keep the first of the pair.
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype quote = body.indexOf(close, from);
+        if (quote < 0) {
+            out.append(body.sliced(from));
+            return;
+        }
+        out.append(body.sliced(from, quote + 1 - from));
+        from = quote + 2;
+    }
+}
+
+QString Token::text() const
+{
+    if (type == TokenType::Invalid)
+        return message();
+    if (body.isEmpty())
+        return {}; // '' and [] stand for the null text
+    if (!doubled)
+        return body.toString();
+    QString out;
+    out.reserve(body.size());
+    appendTextTo(out);
+    return out;
+}
+
+QString Token::message() const
+{
+    switch (reason) {
+    case InvalidReason::None: break;
+    case InvalidReason::UnexpectedCharacter: return describeCharacter(body);
+    case InvalidReason::UnterminatedString: return QStringLiteral("an unterminated string literal");
+    case InvalidReason::UnterminatedName: return QStringLiteral("an unterminated name (no closing %1)").arg(close);
+    }
+    return {};
+}
+
 Token Lexer::next()
 {
     skipWhitespace();
     if (m_pos >= m_text.size())
-        return Token{TokenType::End, QString(), m_text.size(), 0};
+        return Token{TokenType::End, {}, {}, false, InvalidReason::None, m_text.size(), 0};
 
     const QChar c = m_text[m_pos];
     if (c == kStringQuote)
-        return lexString();
+        return lexQuoted(TokenType::String, kStringQuote, true);
     if (c == kBracketOpen)
-        return lexQuotedName(kBracketClose, false);
+        return lexQuoted(TokenType::Name, kBracketClose, false);
     if (c == kBacktick)
-        return lexQuotedName(kBacktick, true);
+        return lexQuoted(TokenType::Name, kBacktick, true);
     if (c == kDoubleQuote)
-        return lexQuotedName(kDoubleQuote, true);
+        return lexQuoted(TokenType::Name, kDoubleQuote, true);
     if (isDigit(c) || (c == u'.' && m_pos + 1 < m_text.size() && isDigit(m_text[m_pos + 1])))
         return lexNumber();
     if (isWordStart(c))
@@ -74,7 +126,7 @@ Token Lexer::next()
         length = 2;
     const qsizetype start = m_pos;
     m_pos += length;
-    return invalid(start, length, describeCharacter(m_text.sliced(start, length)));
+    return invalid(start, length, InvalidReason::UnexpectedCharacter);
 }
 
 void Lexer::skipWhitespace()
@@ -88,7 +140,7 @@ Token Lexer::lexWord()
     const qsizetype start = m_pos;
     while (m_pos < m_text.size() && isWordPart(m_text[m_pos]))
         ++m_pos;
-    return Token{TokenType::Word, m_text.sliced(start, m_pos - start).toString(), start, m_pos - start};
+    return plain(TokenType::Word, start);
 }
 
 Token Lexer::lexNumber()
@@ -112,63 +164,49 @@ Token Lexer::lexNumber()
             skipDigits();
         }
     }
-    return Token{TokenType::Number, m_text.sliced(start, m_pos - start).toString(), start, m_pos - start};
+    return plain(TokenType::Number, start);
 }
 
-Token Lexer::lexString()
+Token Lexer::lexQuoted(TokenType type, QChar close, bool doubledCloseEscapes)
 {
     const qsizetype start = m_pos;
-    QString value;
-    qsizetype from = m_pos + 1;
-    for (;;) {
-        const qsizetype quote = m_text.indexOf(kStringQuote, from);
-        if (quote < 0) {
-            m_pos = m_text.size();
-            return invalid(start, m_pos - start, QStringLiteral("an unterminated string literal"));
-        }
-        value.append(m_text.sliced(from, quote - from));
-        if (quote + 1 < m_text.size() && m_text[quote + 1] == kStringQuote) {
-            value.append(kStringQuote);
-            from = quote + 2;
-            continue;
-        }
-        m_pos = quote + 1;
-        return Token{TokenType::String, std::move(value), start, m_pos - start};
-    }
-}
-
-Token Lexer::lexQuotedName(QChar close, bool doubledCloseEscapes)
-{
-    const qsizetype start = m_pos;
-    QString name;
-    qsizetype from = m_pos + 1;
+    const qsizetype bodyStart = m_pos + 1;
+    qsizetype from = bodyStart;
+    bool doubled = false;
     for (;;) {
         const qsizetype end = m_text.indexOf(close, from);
         if (end < 0) {
             m_pos = m_text.size();
             return invalid(start, m_pos - start,
-                           QStringLiteral("an unterminated name (no closing %1)").arg(close));
+                           type == TokenType::String ? InvalidReason::UnterminatedString
+                                                     : InvalidReason::UnterminatedName,
+                           close);
         }
-        name.append(m_text.sliced(from, end - from));
         if (doubledCloseEscapes && end + 1 < m_text.size() && m_text[end + 1] == close) {
-            name.append(close);
+            doubled = true;
             from = end + 2;
             continue;
         }
         m_pos = end + 1;
-        return Token{TokenType::Name, std::move(name), start, m_pos - start};
+        return Token{type, m_text.sliced(bodyStart, end - bodyStart), close, doubled, InvalidReason::None,
+                     start, m_pos - start};
     }
+}
+
+Token Lexer::plain(TokenType type, qsizetype start)
+{
+    return Token{type, m_text.sliced(start, m_pos - start), {}, false, InvalidReason::None, start, m_pos - start};
 }
 
 Token Lexer::single(TokenType type)
 {
     const qsizetype start = m_pos++;
-    return Token{type, m_text.sliced(start, 1).toString(), start, 1};
+    return plain(type, start);
 }
 
-Token Lexer::invalid(qsizetype start, qsizetype length, const QString &what)
+Token Lexer::invalid(qsizetype start, qsizetype length, InvalidReason reason, QChar close)
 {
-    return Token{TokenType::Invalid, what, start, length};
+    return Token{TokenType::Invalid, m_text.sliced(start, length), close, false, reason, start, length};
 }
 
 } // namespace tw::sql

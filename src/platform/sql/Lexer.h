@@ -22,14 +22,33 @@ enum class TokenType {
     Minus,
     Dot,
     End,        // the end of the text
-    Invalid,    // text holds what was found, e.g. "an unterminated string literal"
+    Invalid,    // its message says what was found, e.g. "an unterminated string literal"
 };
 
+// Why a token is Invalid.
+enum class InvalidReason { None, UnexpectedCharacter, UnterminatedString, UnterminatedName };
+
+// A token refers to the source text (which must outlive it) instead of
+// holding a copy, so that the parser moves tokens around for free.
 struct Token {
     TokenType type = TokenType::End;
-    QString text;
+    // The characters as written: a Name's or String's between its quotes
+    // (doubled closing quotes still doubled), the whole token otherwise.
+    QStringView body;
+    // For Name and String (and an unterminated one): the closing quote, and
+    // whether the body holds it doubled (and so stands for fewer characters).
+    QChar close;
+    bool doubled = false;
+    InvalidReason reason = InvalidReason::None;
     qsizetype start = 0;  // index of the first character in the source
     qsizetype length = 0; // characters of source the token spans
+
+    // Appends the token's text: a Name unquoted, a String with '' undoubled,
+    // an Invalid token's message, other tokens as written.
+    void appendTextTo(QString &out) const;
+    QString text() const;
+    // For Invalid: what was found, e.g. "an unterminated string literal".
+    QString message() const;
 };
 
 class Lexer {
@@ -47,12 +66,13 @@ private:
     void skipWhitespace();
     Token lexWord();
     Token lexNumber();
-    Token lexString();
-    // The name ends at the first close; with doubledCloseEscapes two closes in
-    // a row stand for one.
-    Token lexQuotedName(QChar close, bool doubledCloseEscapes);
+    // A String or Name: the body ends at the first close; with
+    // doubledCloseEscapes two closes in a row stand for one.
+    Token lexQuoted(TokenType type, QChar close, bool doubledCloseEscapes);
+    // A token whose text is the source from start to the current position.
+    Token plain(TokenType type, qsizetype start);
     Token single(TokenType type);
-    Token invalid(qsizetype start, qsizetype length, const QString &what);
+    Token invalid(qsizetype start, qsizetype length, InvalidReason reason, QChar close = {});
 
     QStringView m_text;
     qsizetype m_pos = 0;

@@ -31,6 +31,7 @@ private:
     ColumnDef parseColumnDef();
     int parseTypeArgument();
     Literal parseLiteral();
+    qsizetype stringChainLength() const;
     QString parseName(const char *expectation = "a name");
 
     bool isKeyword(QStringView keyword) const;
@@ -140,7 +141,7 @@ ColumnDef StatementParser::parseColumnDef()
     column.name = parseName("a column name");
     if (m_current.type != TokenType::Word)
         expected(QStringLiteral("a type name"));
-    column.typeName = m_current.text.toUpper();
+    column.typeName = m_current.body.toString().toUpper();
     advance();
     if (match(TokenType::LeftParen)) {
         do {
@@ -156,7 +157,7 @@ ColumnDef StatementParser::parseColumnDef()
 int StatementParser::parseTypeArgument()
 {
     bool ok = false;
-    const int value = m_current.type == TokenType::Number ? m_current.text.toInt(&ok) : 0;
+    const int value = m_current.type == TokenType::Number ? m_current.body.toInt(&ok) : 0;
     if (!ok)
         expected(QStringLiteral("a whole number up to %1").arg(std::numeric_limits<int>::max()));
     advance();
@@ -170,13 +171,15 @@ Literal StatementParser::parseLiteral()
     switch (m_current.type) {
     case TokenType::String:
         literal.kind = Literal::Kind::String;
-        literal.text = std::move(m_current.text);
+        if (const qsizetype length = stringChainLength(); length > 0)
+            literal.text.reserve(length);
+        m_current.appendTextTo(literal.text); // '' alone leaves the text null
         advance();
         // Long values arrive cut into many pieces; appending keeps the join linear.
         while (match(TokenType::Plus)) {
             if (m_current.type != TokenType::String)
                 expected(QStringLiteral("a string literal after '+'"));
-            literal.text.append(m_current.text);
+            m_current.appendTextTo(literal.text);
             advance();
         }
         return literal;
@@ -187,15 +190,20 @@ Literal StatementParser::parseLiteral()
         advance();
         return literal;
     case TokenType::Plus:
-    case TokenType::Minus:
-        literal.text = m_current.text;
+    case TokenType::Minus: {
+        const QStringView sign = m_current.body;
         advance();
         if (m_current.type != TokenType::Number)
             expected(QStringLiteral("a number"));
-        [[fallthrough]];
+        literal.kind = Literal::Kind::Number;
+        literal.text.reserve(sign.size() + m_current.body.size());
+        literal.text.append(sign).append(m_current.body);
+        advance();
+        return literal;
+    }
     case TokenType::Number:
         literal.kind = Literal::Kind::Number;
-        literal.text += m_current.text;
+        literal.text = m_current.body.toString();
         advance();
         return literal;
     default:
@@ -204,18 +212,34 @@ Literal StatementParser::parseLiteral()
     expected(QStringLiteral("a value"));
 }
 
+// At a String: the characters of it and of the pieces joined to it with '+'
+// at most, found by a look ahead on a copy of the lexer, so that the value is
+// allocated once.
+qsizetype StatementParser::stringChainLength() const
+{
+    qsizetype length = m_current.body.size();
+    Lexer ahead = m_lexer;
+    while (ahead.next().type == TokenType::Plus) {
+        const Token piece = ahead.next();
+        if (piece.type != TokenType::String)
+            break;
+        length += piece.body.size();
+    }
+    return length;
+}
+
 QString StatementParser::parseName(const char *expectation)
 {
     if (m_current.type != TokenType::Word && m_current.type != TokenType::Name)
         expected(QString::fromLatin1(expectation));
-    QString name = std::move(m_current.text);
+    QString name = m_current.text();
     advance();
     return name;
 }
 
 bool StatementParser::isKeyword(QStringView keyword) const
 {
-    return m_current.type == TokenType::Word && m_current.text.compare(keyword, Qt::CaseInsensitive) == 0;
+    return m_current.type == TokenType::Word && m_current.body.compare(keyword, Qt::CaseInsensitive) == 0;
 }
 
 bool StatementParser::matchKeyword(QStringView keyword)
@@ -264,7 +288,7 @@ QString StatementParser::describeCurrent() const
     case TokenType::End:
         return QStringLiteral("the end of the statement");
     case TokenType::Invalid:
-        return m_current.text;
+        return m_current.message();
     default:
         break;
     }

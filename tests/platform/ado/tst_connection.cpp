@@ -154,6 +154,9 @@ void ConnectionTest::addNewConvertsAndAppends()
         // A value that cannot be converted fails at once and leaves the field as it was.
         QVERIFY_THROWS_EXCEPTION(RuntimeError, rs.fields()(0).setValue(Variant::text("forty")));
         rs.Update();
+        // The fields still show the row handed over.
+        QCOMPARE(rs.fields()(0).Value(), Variant::integer(40 + i));
+        QCOMPARE(rs.fields()(1).Value(), Variant::real(2.5));
     }
     const auto &rows = m_provider->database("w").tables["W"].rows;
     QCOMPARE(rows.size(), size_t(2));

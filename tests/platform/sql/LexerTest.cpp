@@ -33,7 +33,7 @@ QString describe(const std::vector<Token> &tokens)
         QString part = QString::fromLatin1(names[int(token.type)]);
         if (token.type == TokenType::Word || token.type == TokenType::Name || token.type == TokenType::String
             || token.type == TokenType::Number || token.type == TokenType::Invalid)
-            part += u':' + token.text;
+            part += u':' + token.text();
         part += QStringLiteral("@%1+%2").arg(token.start).arg(token.length);
         parts << part;
     }
