@@ -13,6 +13,7 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 constexpr int kLastC1 = 0x9F;
+constexpr unsigned char kFirstNonAscii = 0x80;
 
 // Header code-page mark -> Windows/DOS code page number.
 int codePageOfMark(uint8_t mark)
@@ -173,6 +174,12 @@ QString CodePage::decode(const char *data, qsizetype size) const
 {
     if (!m_singleByte)
         return decodeMultiByte(data, size);
+    // Plain ASCII, the usual case, is the same in every single-byte page.
+    unsigned char any = 0;
+    for (qsizetype i = 0; i < size; ++i)
+        any |= uint8_t(data[i]);
+    if (any < kFirstNonAscii && size > 0)
+        return QString::fromLatin1(data, size);
     QString text(size, Qt::Uninitialized);
     char16_t *out = reinterpret_cast<char16_t *>(text.data());
     for (qsizetype i = 0; i < size; ++i)
@@ -219,9 +226,16 @@ int CodePage::byteOf(char16_t c) const
 QByteArray CodePage::encode(const QString &text, qint64 *replaced) const
 {
     QByteArray out(text.size(), Qt::Uninitialized);
+    if (!out.isEmpty())
+        out.truncate(encodeInto(text, out.data(), replaced));
+    return out;
+}
+
+qsizetype CodePage::encodeInto(QStringView text, char *out, qint64 *replaced) const
+{
     qsizetype n = 0;
     const qsizetype size = text.size();
-    const char16_t *in = reinterpret_cast<const char16_t *>(text.constData());
+    const char16_t *in = text.utf16();
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t c = in[i];
         int byte = c < 128 ? int(c) : byteOf(c);
@@ -235,8 +249,7 @@ QByteArray CodePage::encode(const QString &text, qint64 *replaced) const
         }
         out[n++] = char(byte);
     }
-    out.truncate(n);
-    return out;
+    return n;
 }
 
 } // namespace tw::foxpro
