@@ -13,7 +13,6 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 constexpr int kLastC1 = 0x9F;
-constexpr unsigned char kFirstNonAscii = 0x80;
 
 // Header code-page mark -> Windows/DOS code page number.
 int codePageOfMark(uint8_t mark)
@@ -174,12 +173,6 @@ QString CodePage::decode(const char *data, qsizetype size) const
 {
     if (!m_singleByte)
         return decodeMultiByte(data, size);
-    // Plain ASCII, the usual case, is the same in every single-byte page.
-    unsigned char any = 0;
-    for (qsizetype i = 0; i < size; ++i)
-        any |= uint8_t(data[i]);
-    if (any < kFirstNonAscii && size > 0)
-        return QString::fromLatin1(data, size);
     QString text(size, Qt::Uninitialized);
     char16_t *out = reinterpret_cast<char16_t *>(text.data());
     for (qsizetype i = 0; i < size; ++i)

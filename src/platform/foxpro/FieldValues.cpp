@@ -6,8 +6,6 @@
 #include "platform/ado/DataTypeEnum.h"
 #include "platform/ado/RuntimeError.h"
 
-#include <cstring>
-
 namespace tw::foxpro {
 
 using ado::RuntimeError;
@@ -17,25 +15,6 @@ namespace {
 
 constexpr int kDateLength = 8;
 constexpr int kMaxExponent = 400;
-
-// The length of `bytes` without its trailing blanks (spaces and NULs), eight
-// bytes at a time: a blank byte has no bit set but 0x20.
-int trimmedLength(const char *bytes, int length)
-{
-    constexpr uint64_t kNonBlankBits = 0xDFDFDFDFDFDFDFDFull;
-    constexpr uint8_t kNonBlankBit = 0xDF;
-    int end = length;
-    while (end >= int(sizeof(uint64_t))) {
-        uint64_t word;
-        std::memcpy(&word, bytes + end - sizeof word, sizeof word);
-        if (word & kNonBlankBits)
-            break;
-        end -= int(sizeof word);
-    }
-    while (end > 0 && (uint8_t(bytes[end - 1]) & kNonBlankBit) == 0)
-        --end;
-    return end;
-}
 
 bool isBlank(const char *bytes, int length)
 {
@@ -272,7 +251,10 @@ Variant decodeFixedField(const DbfField &f, const char *bytes, int length, const
     case 'C': {
         if (f.binary())
             return Variant::bytes(QByteArray(bytes, length));
-        return Variant::text(text.decode(bytes, trimmedLength(bytes, length)));
+        int end = length;
+        while (end > 0 && (bytes[end - 1] == ' ' || bytes[end - 1] == '\0'))
+            --end;
+        return Variant::text(text.decode(bytes, end));
     }
     case 'V': return Variant::text(text.decode(bytes, length));
     case 'Q': return Variant::bytes(QByteArray(bytes, length));

@@ -22,6 +22,7 @@ namespace {
 constexpr int kInstructionsPerIdle = 20000;
 constexpr qsizetype kMaxUtf8PerUnit = 3;         // UTF-8 bytes per UTF-16 unit at most
 constexpr qsizetype kKeptBufferBytes = 1 << 20; // a parameter buffer larger than this is let go
+constexpr qsizetype kAsciiRun = 16;
 
 // The UTF-8 bytes QString::toUtf8() gives (a '?' for each lone surrogate),
 // written to `out` (room for kMaxUtf8PerUnit bytes per unit); returns their number.
@@ -31,10 +32,16 @@ qsizetype toUtf8(QStringView text, char *out)
     const qsizetype size = text.size();
     auto *o = reinterpret_cast<unsigned char *>(out);
     qsizetype i = 0;
-    // Plain ASCII, the usual case, a byte per unit.
-    while (i < size && in[i] < 0x80) {
-        o[i] = static_cast<unsigned char>(in[i]);
-        ++i;
+    // Plain ASCII, the usual case, a byte per unit, a run of units at a time.
+    while (i + kAsciiRun <= size) {
+        char16_t any = 0;
+        for (qsizetype k = 0; k < kAsciiRun; ++k)
+            any |= in[i + k];
+        if (any >= 0x80)
+            break;
+        for (qsizetype k = 0; k < kAsciiRun; ++k)
+            o[i + k] = static_cast<unsigned char>(in[i + k]);
+        i += kAsciiRun;
     }
     unsigned char *p = o + i;
     for (; i < size; ++i) {
