@@ -195,16 +195,20 @@ void SqliteStatement::bindText(int index, QStringView text)
     // not copy them.
     if (index >= static_cast<int>(m_bound.size()))
         m_bound.resize(static_cast<size_t>(index) + 1);
-    QByteArray &utf8 = m_bound[static_cast<size_t>(index)];
+    QByteArray &bound = m_bound[static_cast<size_t>(index)];
     const qsizetype worst = text.size() * kMaxUtf8PerUnit;
-    if (utf8.capacity() > kKeptBufferBytes && worst < utf8.capacity() / 4)
-        utf8 = QByteArray(); // a long value's buffer is not kept for short ones
-    if (utf8.size() < worst)
-        utf8.resize(worst);
+    // A long value's buffer is not kept for short ones.
+    const bool reuse = bound.size() >= worst && !(bound.capacity() > kKeptBufferBytes && worst < bound.capacity() / 4);
+    // A new buffer replaces the old one only once the value is bound from it:
+    // SQLite never holds a pointer into freed memory.
+    QByteArray fresh = reuse ? QByteArray() : QByteArray(worst, Qt::Uninitialized);
+    QByteArray &utf8 = reuse ? bound : fresh;
     const qsizetype size = toUtf8(text, utf8.data());
     check(sqlite3_bind_text64(m_stmt, index, utf8.constData(), static_cast<sqlite3_uint64>(size), SQLITE_STATIC,
                               SQLITE_UTF8),
           "Binding a value");
+    if (!reuse)
+        bound = std::move(fresh);
 }
 
 void SqliteStatement::bindBlob(int index, const QByteArray &bytes)
