@@ -219,9 +219,16 @@ int CodePage::byteOf(char16_t c) const
 QByteArray CodePage::encode(const QString &text, qint64 *replaced) const
 {
     QByteArray out(text.size(), Qt::Uninitialized);
+    if (!out.isEmpty())
+        out.truncate(encodeInto(text, out.data(), replaced));
+    return out;
+}
+
+qsizetype CodePage::encodeInto(QStringView text, char *out, qint64 *replaced) const
+{
     qsizetype n = 0;
     const qsizetype size = text.size();
-    const char16_t *in = reinterpret_cast<const char16_t *>(text.constData());
+    const char16_t *in = text.utf16();
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t c = in[i];
         int byte = c < 128 ? int(c) : byteOf(c);
@@ -235,8 +242,7 @@ QByteArray CodePage::encode(const QString &text, qint64 *replaced) const
         }
         out[n++] = char(byte);
     }
-    out.truncate(n);
-    return out;
+    return n;
 }
 
 } // namespace tw::foxpro

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 
 #include <array>
 #include <cstdint>
@@ -30,6 +31,9 @@ public:
     QString decode(const QByteArray &bytes) const { return decode(bytes.constData(), bytes.size()); }
     // Characters the page cannot hold become '?', counted in *replaced.
     QByteArray encode(const QString &text, qint64 *replaced = nullptr) const;
+    // The same bytes written to `out`, which has room for text.size() bytes
+    // (never more are needed); returns how many were written.
+    qsizetype encodeInto(QStringView text, char *out, qint64 *replaced = nullptr) const;
     // The byte of one character, or -1 when the page has none (single-byte pages).
     int byteOf(char16_t c) const;
 

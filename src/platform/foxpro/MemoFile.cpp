@@ -90,39 +90,82 @@ QByteArray MemoFile::read(uint32_t block) const
     return data;
 }
 
-qint64 MemoFile::fetch(qint64 offset, char *data, qint64 size) const
+QByteArrayView MemoFile::view(uint32_t block) const
 {
-    if (!m_windowed || size > kWindowSize)
-        return m_file.readAt(offset, data, size);
-    const auto inWindow = [&] { return offset >= m_windowStart && offset + size <= m_windowStart + m_window.size(); };
-    if (!inWindow()) {
+    const qint64 offset = qint64(block) * m_blockSize;
+    if (m_windowed && offset >= fpt::kHeaderSize && offset + fpt::kBlockHeaderSize <= m_size) {
+        fillWindow(offset, std::min<qint64>(kFirstRead, m_size - offset));
+        const qint64 held = m_windowStart + m_window.size() - offset;
+        if (held >= fpt::kBlockHeaderSize) {
+            const char *at = m_window.constData() + (offset - m_windowStart);
+            const qint64 length = getU32BE(bytesOf(at) + fpt::kOffBlockLength);
+            if (length <= m_size - offset - fpt::kBlockHeaderSize && fpt::kBlockHeaderSize + length <= held) {
+                if (!m_copy.isNull())
+                    m_copy = QByteArray(); // a long memo's copy is not kept
+                return QByteArrayView(at + fpt::kBlockHeaderSize, qsizetype(length));
+            }
+        }
+    }
+    // Across the window's end, longer than the window, or damaged: read()
+    // copies it or says what is wrong.
+    m_copy = read(block);
+    return m_copy;
+}
+
+qint64 MemoFile::fillWindow(qint64 offset, qint64 size) const
+{
+    if (offset < m_windowStart || offset + size > m_windowStart + m_window.size()) {
         m_window.resize(kWindowSize);
         m_windowStart = offset;
         m_window.truncate(qsizetype(m_file.readAt(offset, m_window.data(), kWindowSize)));
     }
     // At the end of the file the window holds less than asked for.
-    const qint64 available = std::min(size, m_windowStart + m_window.size() - offset);
+    return std::min(size, m_windowStart + m_window.size() - offset);
+}
+
+qint64 MemoFile::fetch(qint64 offset, char *data, qint64 size) const
+{
+    if (!m_windowed || size > kWindowSize)
+        return m_file.readAt(offset, data, size);
+    const qint64 available = fillWindow(offset, size);
     if (available <= 0)
         return 0;
     std::copy_n(m_window.constData() + (offset - m_windowStart), available, data);
     return available;
 }
 
-uint32_t MemoFile::append(uint32_t type, const QByteArray &data)
+char *MemoFile::beginAppend(qsizetype maxSize)
 {
-    const qint64 total = fpt::kBlockHeaderSize + data.size();
-    const qint64 blocks = (total + m_blockSize - 1) / m_blockSize;
-    if (qint64(m_nextFree) + blocks > qint64(kMaxBlocks))
-        throw RuntimeError(QStringLiteral("%1: the memo file %2 is full.").arg(m_tableName, m_file.name()));
     if (m_pending.isEmpty())
         m_pendingFirst = m_nextFree;
-    const qsizetype at = m_pending.size();
-    m_pending.resize(at + blocks * m_blockSize);
+    m_appendAt = m_pending.size();
+    const qint64 room = (fpt::kBlockHeaderSize + qint64(maxSize) + m_blockSize - 1) / m_blockSize * m_blockSize;
+    const qint64 needed = m_appendAt + room;
+    // The buffer keeps its capacity from row to row and grows by doubling.
+    if (needed > m_pending.capacity())
+        m_pending.reserve(qsizetype(std::max<qint64>(needed, 2 * qint64(m_pending.capacity()))));
+    m_pending.resize(qsizetype(needed));
+    return m_pending.data() + m_appendAt + fpt::kBlockHeaderSize;
+}
+
+uint32_t MemoFile::endAppend(uint32_t type, qsizetype size)
+{
+    const qsizetype at = m_appendAt;
+    if (size == 0) {
+        m_pending.truncate(at);
+        return 0;
+    }
+    const qint64 total = fpt::kBlockHeaderSize + qint64(size);
+    const qint64 blocks = (total + m_blockSize - 1) / m_blockSize;
+    if (qint64(m_nextFree) + blocks > qint64(kMaxBlocks)) {
+        m_pending.truncate(at);
+        throw RuntimeError(QStringLiteral("%1: the memo file %2 is full.").arg(m_tableName, m_file.name()));
+    }
+    m_pending.truncate(at + qsizetype(blocks * m_blockSize));
     char *block = m_pending.data() + at;
-    std::fill(block, block + blocks * m_blockSize, '\0');
     putU32BE(bytesOf(block) + fpt::kOffBlockType, type);
-    putU32BE(bytesOf(block) + fpt::kOffBlockLength, uint32_t(data.size()));
-    std::copy(data.begin(), data.end(), block + fpt::kBlockHeaderSize);
+    putU32BE(bytesOf(block) + fpt::kOffBlockLength, uint32_t(size));
+    std::fill(block + total, block + blocks * m_blockSize, '\0');
     const uint32_t first = m_nextFree;
     m_nextFree = uint32_t(first + blocks);
     return first;
@@ -143,20 +186,21 @@ void MemoFile::discard()
 {
     if (!m_pending.isEmpty()) {
         m_nextFree = m_pendingFirst;
-        m_pending.clear();
+        m_pending.truncate(0);
     }
 }
 
 void MemoFile::commit()
 {
     if (!m_pending.isEmpty()) {
-        const QByteArray pending = std::exchange(m_pending, QByteArray());
         try {
-            m_file.writeAt(qint64(m_pendingFirst) * m_blockSize, pending);
+            m_file.writeAt(qint64(m_pendingFirst) * m_blockSize, m_pending);
         } catch (...) {
+            m_pending.truncate(0);
             m_nextFree = m_pendingFirst; // the row is not written; its blocks are free again
             throw;
         }
+        m_pending.truncate(0); // its capacity serves the next row
         m_size = std::max(m_size, qint64(m_nextFree) * m_blockSize);
     }
     if (m_front.isMapped()) {

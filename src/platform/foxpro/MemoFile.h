@@ -8,6 +8,7 @@
 #include "RawFile.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <cstdint>
@@ -46,9 +47,26 @@ public:
     // The data of the memo at block `block` (> 0). RuntimeError naming both
     // files when the pointer or the length leaves the file.
     QByteArray read(uint32_t block) const;
-    // Places a memo at the next free block and returns that block number. The
+    // The same data seen in place in the read window when the whole memo lies
+    // in it, else a copy kept here. Valid until the next call on this file.
+    QByteArrayView view(uint32_t block) const;
+    // Places a memo at the next free block and returns that block number;
+    // `write(char *out)` puts its data at `out`, at most `maxSize` bytes, and
+    // returns how many. Nothing is placed (block 0) when it wrote none. The
     // blocks of one row are written together by commit().
-    uint32_t append(uint32_t type, const QByteArray &data);
+    template <typename Write>
+    uint32_t append(uint32_t type, qsizetype maxSize, Write &&write)
+    {
+        char *out = beginAppend(maxSize);
+        qsizetype size = 0;
+        try {
+            size = write(out);
+        } catch (...) {
+            m_pending.truncate(m_appendAt);
+            throw;
+        }
+        return endAppend(type, size);
+    }
     // Writes the memos appended since the last commit, then the header's
     // next-free pointer.
     void commit();
@@ -65,6 +83,14 @@ public:
 private:
     // Reads through the read window of a memo file opened for reading only.
     qint64 fetch(qint64 offset, char *data, qint64 size) const;
+    // Moves the window to `offset` unless it holds [offset, offset + size)
+    // already; returns how many of those bytes it holds (0 or less: none).
+    qint64 fillWindow(qint64 offset, qint64 size) const;
+    // Room at the end of m_pending for a block header and `maxSize` bytes of
+    // data; returns where the data goes.
+    char *beginAppend(qsizetype maxSize);
+    // Completes the memo begun by beginAppend() with `size` bytes of data.
+    uint32_t endAppend(uint32_t type, qsizetype size);
 
     RawFile m_file;
     MappedFront m_front; // the header, when writable and the file system maps files
@@ -72,14 +98,16 @@ private:
     int m_blockSize = fpt::kDefaultBlockSize;
     uint32_t m_nextFree = 0;
     qint64 m_size = 0;
-    QByteArray m_pending;       // blocks appended but not yet written
+    QByteArray m_pending;       // blocks appended but not yet written; keeps its capacity
     uint32_t m_pendingFirst = 0; // block number of m_pending's start
+    qsizetype m_appendAt = 0;    // where in m_pending the memo being appended starts
     // Memos are read in file order far more often than not: one read fills a
     // window that serves the memos after it. Only for files opened to read,
     // whose bytes nobody here changes.
     bool m_windowed = false;
     mutable QByteArray m_window;
     mutable qint64 m_windowStart = 0;
+    mutable QByteArray m_copy; // what view() shows when the memo is not in the window
 };
 
 } // namespace tw::foxpro

@@ -166,15 +166,14 @@ Variant TableReader::value(int index) const
     try {
         if (f.isMemo()) {
             const uint32_t block = memoBlockOf(f, bytes);
-            QByteArray data;
-            if (block != 0) {
-                if (!m_memo)
-                    failAtRecord(QStringLiteral("field %1 points into a memo file the table does not have").arg(f.name));
-                data = m_memo->read(block);
+            if (block != 0 && !m_memo)
+                failAtRecord(QStringLiteral("field %1 points into a memo file the table does not have").arg(f.name));
+            if (f.type == 'M' && !f.binary()) {
+                // Decoded where it lies in the memo file's read window.
+                const QByteArrayView data = block != 0 ? m_memo->view(block) : QByteArrayView();
+                return Variant::text(m_codePage->decode(data.data(), data.size()));
             }
-            if (f.type == 'M' && !f.binary())
-                return Variant::text(m_codePage->decode(data));
-            return Variant::bytes(data);
+            return Variant::bytes(block != 0 ? m_memo->read(block) : QByteArray());
         }
         int length = f.length;
         if (f.varLengthBit >= 0 && bitSet(f.varLengthBit)) {

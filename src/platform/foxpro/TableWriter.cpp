@@ -54,23 +54,25 @@ uint8_t flagsOf(char type)
     }
 }
 
-QByteArray latin1Bytes(const QString &text, qint64 *replaced)
+// One byte per character (BLOB fields); returns how many were written to
+// `out`, which has room for text.size() bytes.
+qsizetype latin1Into(QStringView text, char *out, qint64 *replaced)
 {
-    QByteArray out(text.size(), Qt::Uninitialized);
     qsizetype n = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
+    const qsizetype size = text.size();
+    const char16_t *in = text.utf16();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = in[i];
         if (c <= 0xFF) {
             out[n++] = char(c);
             continue;
         }
         out[n++] = '?';
         ++*replaced;
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+        if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(in[i + 1]))
             ++i;
     }
-    out.truncate(n);
-    return out;
+    return n;
 }
 
 } // namespace
@@ -229,20 +231,27 @@ QStringList TableWriter::fieldNames() const
     return names;
 }
 
-QByteArray TableWriter::memoData(const DbfField &f, const Variant &value)
+uint32_t TableWriter::appendMemo(const DbfField &f, const Variant &value)
 {
+    const uint32_t type = memoTypeOf(f);
+    // Text is encoded straight into the memo file's buffer of pending blocks.
+    const auto encoded = [&](const QString &text, bool codePage) {
+        return m_memo->append(type, text.size(), [&](char *out) {
+            return codePage ? m_codePage->encodeInto(text, out, &m_replaced) : latin1Into(text, out, &m_replaced);
+        });
+    };
     switch (value.kind()) {
     case Variant::Kind::Empty:
-    case Variant::Kind::Null: return {};
-    case Variant::Kind::Bytes: return value.asBytes();
-    case Variant::Kind::Text:
-        if (f.type == 'M' && !f.binary())
-            return m_codePage->encode(value.asText(), &m_replaced);
-        return latin1Bytes(value.asText(), &m_replaced);
-    default: {
-        const QString text = value.toText();
-        return f.type == 'M' ? m_codePage->encode(text, &m_replaced) : latin1Bytes(text, &m_replaced);
+    case Variant::Kind::Null: return 0;
+    case Variant::Kind::Bytes: {
+        const QByteArray &bytes = value.asBytes();
+        return m_memo->append(type, bytes.size(), [&](char *out) {
+            std::copy(bytes.begin(), bytes.end(), out);
+            return bytes.size();
+        });
     }
+    case Variant::Kind::Text: return encoded(value.asText(), f.type == 'M' && !f.binary());
+    default: return encoded(value.toText(), f.type == 'M');
     }
 }
 
@@ -279,12 +288,8 @@ qint64 TableWriter::append(const std::vector<Variant> &values)
             if (isNull && f.nullBit >= 0)
                 setBit(f.nullBit);
             if (f.isMemo()) {
-                const QByteArray data = isNull ? QByteArray() : memoData(f, value);
-                uint32_t block = 0;
-                if (!data.isEmpty()) {
-                    block = m_memo->append(memoTypeOf(f), data);
-                    wroteMemo = true;
-                }
+                const uint32_t block = isNull ? 0 : appendMemo(f, value);
+                wroteMemo = wroteMemo || block != 0;
                 putU32LE(bytesOf(at), block);
             } else if (encodeFixedField(at, f, value, *m_codePage, &m_replaced) >= 0 && f.varLengthBit >= 0) {
                 setBit(f.varLengthBit);

@@ -66,7 +66,8 @@ public:
 
 private:
     TableWriter() = default;
-    QByteArray memoData(const DbfField &field, const ado::Variant &value);
+    // Places a memo field's value in the memo file; its block, 0 when empty.
+    uint32_t appendMemo(const DbfField &field, const ado::Variant &value);
     void setBit(int bit);
     void refresh();
     void prepareRecord();

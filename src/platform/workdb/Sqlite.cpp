@@ -20,7 +20,54 @@ void suppressIdleOnThisThread()
 
 namespace {
 constexpr int kInstructionsPerIdle = 20000;
+constexpr qsizetype kMaxUtf8PerUnit = 3;         // UTF-8 bytes per UTF-16 unit at most
+constexpr qsizetype kKeptBufferBytes = 1 << 20; // a parameter buffer larger than this is let go
+constexpr qsizetype kAsciiRun = 16;
+
+// The UTF-8 bytes QString::toUtf8() gives (a '?' for each lone surrogate),
+// written to `out` (room for kMaxUtf8PerUnit bytes per unit); returns their number.
+qsizetype toUtf8(QStringView text, char *out)
+{
+    const char16_t *in = text.utf16();
+    const qsizetype size = text.size();
+    auto *o = reinterpret_cast<unsigned char *>(out);
+    qsizetype i = 0;
+    // Plain ASCII, the usual case, a byte per unit, a run of units at a time.
+    while (i + kAsciiRun <= size) {
+        char16_t any = 0;
+        for (qsizetype k = 0; k < kAsciiRun; ++k)
+            any |= in[i + k];
+        if (any >= 0x80)
+            break;
+        for (qsizetype k = 0; k < kAsciiRun; ++k)
+            o[i + k] = static_cast<unsigned char>(in[i + k]);
+        i += kAsciiRun;
+    }
+    unsigned char *p = o + i;
+    for (; i < size; ++i) {
+        const char16_t c = in[i];
+        if (c < 0x80) {
+            *p++ = static_cast<unsigned char>(c);
+        } else if (c < 0x800) {
+            *p++ = static_cast<unsigned char>(0xC0 | (c >> 6));
+            *p++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        } else if (!QChar::isSurrogate(c)) {
+            *p++ = static_cast<unsigned char>(0xE0 | (c >> 12));
+            *p++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+            *p++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        } else if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(in[i + 1])) {
+            const char32_t u = QChar::surrogateToUcs4(c, in[++i]);
+            *p++ = static_cast<unsigned char>(0xF0 | (u >> 18));
+            *p++ = static_cast<unsigned char>(0x80 | ((u >> 12) & 0x3F));
+            *p++ = static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F));
+            *p++ = static_cast<unsigned char>(0x80 | (u & 0x3F));
+        } else {
+            *p++ = '?';
+        }
+    }
+    return p - o;
 }
+} // namespace
 
 using ado::RuntimeError;
 
@@ -141,17 +188,27 @@ QByteArray SqliteStatement::columnBlob(int column) const
 
 void SqliteStatement::bindNull(int index) { check(sqlite3_bind_null(m_stmt, index), "Binding a value"); }
 
-void SqliteStatement::bindText(int index, const QString &text)
+void SqliteStatement::bindText(int index, QStringView text)
 {
-    // The bytes stay here until the next value of this parameter, so SQLite
-    // need not copy them again.
-    QByteArray utf8 = text.toUtf8();
-    check(sqlite3_bind_text64(m_stmt, index, utf8.constData(), static_cast<sqlite3_uint64>(utf8.size()),
-                              SQLITE_STATIC, SQLITE_UTF8),
-          "Binding a value");
+    // Each parameter has its own buffer, reused from value to value: the
+    // bytes stay there until the next value of this parameter, so SQLite need
+    // not copy them.
     if (index >= static_cast<int>(m_bound.size()))
         m_bound.resize(static_cast<size_t>(index) + 1);
-    m_bound[static_cast<size_t>(index)] = std::move(utf8);
+    QByteArray &bound = m_bound[static_cast<size_t>(index)];
+    const qsizetype worst = text.size() * kMaxUtf8PerUnit;
+    // A long value's buffer is not kept for short ones.
+    const bool reuse = bound.size() >= worst && !(bound.capacity() > kKeptBufferBytes && worst < bound.capacity() / 4);
+    // A new buffer replaces the old one only once the value is bound from it:
+    // SQLite never holds a pointer into freed memory.
+    QByteArray fresh = reuse ? QByteArray() : QByteArray(worst, Qt::Uninitialized);
+    QByteArray &utf8 = reuse ? bound : fresh;
+    const qsizetype size = toUtf8(text, utf8.data());
+    check(sqlite3_bind_text64(m_stmt, index, utf8.constData(), static_cast<sqlite3_uint64>(size), SQLITE_STATIC,
+                              SQLITE_UTF8),
+          "Binding a value");
+    if (!reuse)
+        bound = std::move(fresh);
 }
 
 void SqliteStatement::bindBlob(int index, const QByteArray &bytes)

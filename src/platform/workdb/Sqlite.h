@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 
 #include <vector>
 
@@ -50,7 +51,7 @@ public:
     int columnType(int column) const; // SQLITE_INTEGER, SQLITE_FLOAT, ...
 
     void bindNull(int index);
-    void bindText(int index, const QString &text);
+    void bindText(int index, QStringView text);
     void bindBlob(int index, const QByteArray &bytes);
     void bindInteger(int index, qint64 value);
     void bindDouble(int index, double value);
@@ -59,7 +60,7 @@ private:
     void check(int rc, const char *what);
     SqliteDatabase &m_db;
     sqlite3_stmt *m_stmt = nullptr;
-    std::vector<QByteArray> m_bound; // texts bound without a copy, by parameter index
+    std::vector<QByteArray> m_bound; // UTF-8 of the texts bound without a copy, by parameter index
 };
 
 // Long statements on this thread no longer let the window's events run

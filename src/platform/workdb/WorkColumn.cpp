@@ -215,6 +215,8 @@ void WorkColumn::bind(SqliteStatement &statement, int index, const Variant &valu
     case Kind::DateTime:
         statement.bindInteger(index, value.asDate().toJulianDay() * kMsPerDay + value.asMsOfDay());
         break;
+    case Kind::Text: statement.bindText(index, value.asText()); break;
+    case Kind::Decimal: statement.bindText(index, value.asDecimal()); break;
     default: statement.bindText(index, value.toText()); break;
     }
 }

@@ -66,6 +66,7 @@ private slots:
     void nullFlagsAndVarLength();
     void memoBlockSizes_data();
     void memoBlockSizes();
+    void memosAcrossTheReadWindow();
     void codePages();
     void foxPro2Memo();
     void deletedRowsAreSkippedAndCounted();
@@ -287,6 +288,52 @@ void TableReaderTest::memoBlockSizes()
     QCOMPARE(rows[0][0].asText(), QString("first"));
     QCOMPARE(rows[1][0].asText().size(), big.size());
     QCOMPARE(rows[2][0].asText(), QString("last one"));
+}
+
+void TableReaderTest::memosAcrossTheReadWindow()
+{
+    // Memos read in file order are seen in place in a 256 KiB window; those
+    // across its end, longer than it, or cut by the file's end are copied.
+    // With 64-byte blocks the first window starts at byte 512: the second memo
+    // ends 4 bytes past it, the third exactly at the end of the next window
+    // (which starts where the copy of the second went on reading).
+    constexpr int kWindow = 256 * 1024;
+    const int sizes[] = {200000, kWindow + 4 - 200064 - 8, 1024 + kWindow - 62144 - 8};
+    std::vector<QByteArray> memos;
+    for (int i = 0; i < 163; ++i) {
+        const int size = i < 3 ? sizes[i] : i == 80 ? 300000 : 500 + (i * 977) % 3500;
+        QByteArray memo(size, Qt::Uninitialized);
+        for (int j = 0; j < size; ++j)
+            memo[j] = char(32 + (i * 7 + j * 13) % 95);
+        memos.push_back(memo);
+    }
+    std::vector<quint32> blocks;
+    QByteArray fpt = buildFpt(64, memos, &blocks);
+    fpt.truncate(qsizetype(blocks.back()) * 64 + 8 + memos.back().size()); // no padding after the last
+    std::vector<int> order(memos.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    for (int i : {3, 162, 80, 79, 81, 0, 1})
+        order.push_back(i); // jumps back and forth
+    std::vector<QByteArray> records;
+    for (int i : order)
+        records.push_back(record(le32(blocks[size_t(i)])));
+    const QString path = write("window.dbf", buildDbf(0x30, {{"M", 'M', 4}}, records));
+    write("window.fpt", fpt);
+    const auto rows = readAllRows(path);
+    QCOMPARE(rows.size(), order.size());
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const QByteArray &memo = memos[size_t(order[r])];
+        QVERIFY2(rows[r][0].asText() == QString::fromLatin1(memo), qPrintable(QString("record %1").arg(r + 1)));
+    }
+
+    // A memo whose length runs past the file's end, seen in the window, still fails clearly.
+    QByteArray cut = fpt;
+    cut.truncate(cut.size() - 1);
+    write("windowcut.fpt", cut);
+    const QString cutPath = write("windowcut.dbf", buildDbf(0x30, {{"M", 'M', 4}}, {record(le32(blocks.back()))}));
+    const QString error = readError(cutPath);
+    QVERIFY2(error.contains("claims") && error.contains("windowcut.fpt"), qPrintable(error));
 }
 
 void TableReaderTest::codePages()

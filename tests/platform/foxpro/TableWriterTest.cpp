@@ -3,6 +3,7 @@
 // values read back by our reader, dbfjson.py and pgdbf.
 
 #include "CanonicalDump.h"
+#include "TableFiles.h"
 #include "TestSupport.h"
 
 #include "platform/ado/Connection.h"
@@ -74,6 +75,7 @@ private slots:
     void appendToDamagedTableFails();
     void manyTablesInOneSession();
     void everyFieldTypeRoundTrips();
+    void memoBlocksOfManyRows();
     void valuesThatDoNotFitAreRefused();
     void typedColumnsThroughSql();
     void twoConnectionsAppendToOneTable();
@@ -445,6 +447,56 @@ void TableWriterTest::everyFieldTypeRoundTrips()
         const auto cmp = foxpro::test::compareWithDbfjson(path, foxpro::test::dumpWithReader(path));
         QVERIFY2(cmp.ok, qPrintable(cmp.details));
     }
+}
+
+void TableWriterTest::memoBlocksOfManyRows()
+{
+    // Memos are encoded into one buffer of pending blocks that is reused from
+    // row to row: the files must hold exactly the blocks of the rows written,
+    // padded with zeros, whatever longer rows or refused rows came before.
+    using foxpro::NewField;
+    const QString path = m_folder + "/memoblocks.dbf";
+    auto writer = foxpro::TableWriter::create(path, {{"A", 'M', 4}, {"N", 'N', 4}, {"B", 'M', 4}});
+    QString longText;
+    for (int i = 0; i < 9000; ++i)
+        longText += QChar(u'a' + i % 26);
+    longText += QString::fromUtf8("\u00e9\u03a9\U0001F600"); // é, then two characters 1252 lacks
+    const QByteArray longBytes = longText.left(9000).toLatin1() + "\xe9??";
+    writer->append({Variant::text(longText), Variant::integer(1), Variant::text("short")});
+    try {
+        writer->append({Variant::text("lost"), Variant::text("x"), Variant::text("lost too")});
+        QFAIL("a value that does not fit was written");
+    } catch (const RuntimeError &) {
+    }
+    writer->append({Variant::text("b"), Variant::integer(2), Variant::text("")});
+    writer->append({Variant::integer(-42), Variant::null(), Variant::text(QString(56, 'z'))}); // exactly one block
+    writer->append({Variant::null(), Variant::null(), Variant::text(QString(57, 'y'))});
+    QCOMPARE(writer->replacedCharacters(), qint64(2));
+    writer.reset();
+
+    std::vector<quint32> blocks;
+    const QByteArray expected = foxpro::test::buildFpt(
+        64, {longBytes, "short", "b", "-42", QByteArray(56, 'z'), QByteArray(57, 'y')}, &blocks);
+    QCOMPARE(tw::test::readAll(m_folder + "/memoblocks.fpt"), expected);
+    const QByteArray dbf = tw::test::readAll(path);
+    const int header = 32 + 3 * 32 + 1 + 263;
+    const int length = 1 + 4 + 4 + 4;
+    const quint32 pointers[4][2] = {{blocks[0], blocks[1]}, {blocks[2], 0}, {blocks[3], blocks[4]}, {0, blocks[5]}};
+    for (int r = 0; r < 4; ++r) {
+        QCOMPARE(le32(dbf, header + r * length + 1), pointers[r][0]);
+        QCOMPARE(le32(dbf, header + r * length + 1 + 4 + 4), pointers[r][1]);
+    }
+
+    // BLOB memos (block type 0): bytes as given, text one byte per character.
+    const QString blobPath = m_folder + "/memoblobs.dbf";
+    auto blobs = foxpro::TableWriter::create(blobPath, {{"P", 'W', 4}});
+    blobs->append({Variant::bytes(QByteArray(200, '\xff'))});
+    blobs->append({Variant::bytes(QByteArray("\0\x01", 2))});
+    blobs->append({Variant::bytes(QByteArray())});
+    blobs->append({Variant::text(QString::fromUtf8("\u00ff\u0100x"))});
+    blobs.reset();
+    QCOMPARE(tw::test::readAll(m_folder + "/memoblobs.fpt"),
+             foxpro::test::buildFpt(64, {QByteArray(200, '\xff'), QByteArray("\0\x01", 2), "\xff?x"}, nullptr, 0));
 }
 
 void TableWriterTest::valuesThatDoNotFitAreRefused()

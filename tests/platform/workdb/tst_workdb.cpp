@@ -6,6 +6,7 @@
 #include "platform/paradox/ParadoxProvider.h"
 #include "platform/workdb/AsideRun.h"
 #include "platform/workdb/ParadoxExport.h"
+#include "platform/workdb/Sqlite.h"
 #include "platform/workdb/WorkDbProvider.h"
 
 #include <QDir>
@@ -30,6 +31,7 @@ private slots:
     void valuesAreConvertedToTheColumnType();
     void conversionFailuresNameTheColumn();
     void memoDigitsStayText();
+    void textsAreStoredAsTheirUtf8();
     void exportWritesAParadoxTable();
     void exportRefusesAnExistingTable();
     void exportOfAnEmptyTableAndManyRows();
@@ -231,6 +233,51 @@ void WorkDbTest::memoDigitsStayText()
     back.Open("SELECT * FROM `t`", work);
     QCOMPARE(back.fields()(0).Value(), Variant::text("00042"));
     QCOMPARE(back.fields()(1).Value(), Variant::decimal("1.10"));
+}
+
+void WorkDbTest::textsAreStoredAsTheirUtf8()
+{
+    // A text reaches SQLite as exactly the bytes QString::toUtf8() makes of it
+    // (a '?' for a lone surrogate), through a buffer each parameter reuses:
+    // short values after long ones, empty text stays text, not Null.
+    const QChar high(char16_t(0xD83D));
+    const QChar low(char16_t(0xDE00));
+    QStringList texts = {"plain", "", QString::fromUtf8("Gr\u00fc\u00dfe aus K\u00f6ln \u20ac \U0001F600"),
+                         QString(5000, 'a'), "x", QString(high), QString(low) + "x", QString(high) + "a",
+                         QString(high) + high + low, QString(low) + high, QString(QChar(char16_t(0xFFFF))),
+                         QString(3000, QChar(char16_t(0x7FF))) + QChar(char16_t(0x800)), ""};
+    const char16_t units[] = {u'a', u'~', 0x7F, 0x80, 0xE9, 0x7FF, 0x800, 0x20AC, 0xD7FF, 0xD800, 0xDBFF,
+                              0xDC00, 0xDFFF, 0xE000, 0xFFFD, 0xD83D, 0xDE00};
+    quint32 seed = 7;
+    for (int n = 0; n < 400; ++n) {
+        QString text;
+        seed = seed * 1103515245u + 12345u;
+        const int length = int((seed >> 8) % 24);
+        for (int i = 0; i < length; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            text += QChar(units[(seed >> 8) % std::size(units)]);
+        }
+        texts << text;
+    }
+    tw::workdb::SqliteDatabase db(m_dir->path() + "/dbtemp.mdb");
+    db.exec("CREATE TABLE utf8 (a, b)");
+    {
+        tw::workdb::SqliteStatement insert(db, "INSERT INTO utf8 VALUES (?, ?)");
+        for (qsizetype i = 0; i < texts.size(); ++i) {
+            insert.bindText(1, texts[i]);
+            insert.bindText(2, texts[texts.size() - 1 - i]);
+            QVERIFY(!insert.step());
+            insert.reset();
+        }
+    }
+    tw::workdb::SqliteStatement select(db, "SELECT typeof(a), CAST(a AS BLOB), CAST(b AS BLOB) FROM utf8 ORDER BY rowid");
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        QVERIFY(select.step());
+        QCOMPARE(select.columnText(0), QString("text"));
+        QCOMPARE(select.columnBlob(1), texts[i].toUtf8());
+        QCOMPARE(select.columnBlob(2), texts[texts.size() - 1 - i].toUtf8());
+    }
+    QVERIFY(!select.step());
 }
 
 void WorkDbTest::exportWritesAParadoxTable()
