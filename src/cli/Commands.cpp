@@ -16,9 +16,22 @@
 #include "transferwindow/TableCommands.h"
 #include "platform/ui/Pointer.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace tw::cli {
 
 namespace {
+
+// A path given on the command line, made absolute against the current folder:
+// the transfers join folder and table names into paths that the providers
+// resolve against their own folder, so a relative folder would be taken twice.
+QString absolutePath(const QString &path)
+{
+    if (path.isEmpty() || !QFileInfo(path).isRelative() || path.startsWith(u'\\'))
+        return path;
+    return QDir::current().filePath(path);
+}
 
 constexpr int kDone = 0;
 constexpr int kFailed = 1;
@@ -46,7 +59,7 @@ Side takeSide(QStringList &args)
         side.kind = Side::Kind::Paradox;
     else
         throw UsageError{QStringLiteral("expected --foxpro PATH or --paradox DIR, not '%1'").arg(args[0])};
-    side.path = args[1];
+    side.path = absolutePath(args[1]);
     args.remove(0, 2);
     return side;
 }
@@ -132,7 +145,7 @@ ChangeOptions takeChangeOptions(QStringList args)
         if (arg == u"--foxpro" || arg == u"--paradox" || arg == u"--work") {
             if (args.isEmpty())
                 throw UsageError{QStringLiteral("%1 needs a value").arg(arg)};
-            const QString value = args.takeFirst();
+            const QString value = absolutePath(args.takeFirst());
             if (arg == u"--foxpro")
                 options.foxpro = {Side::Kind::FoxPro, value};
             else if (arg == u"--paradox")

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,6 +23,7 @@ private slots:
     void foxproCorpusDumpsLikeDbfread_data();
     void foxproCorpusDumpsLikeDbfread();
     void paradoxTablesListing();
+    void relativeFoldersCopy();
 
 private:
     ProcessResult cli(const QStringList &args) { return run(m_cli, args); }
@@ -160,6 +162,26 @@ void CliTest::paradoxTablesListing()
     const ProcessResult listed = cli({"tables", "--paradox", dir.path()});
     QCOMPARE(listed.exitCode, 0);
     QCOMPARE(listed.out, QByteArray("ORDERS\nMYX\n"));
+}
+
+void CliTest::relativeFoldersCopy()
+{
+    // Folders given relative to the current folder are the folders meant,
+    // not folders of the same name inside them.
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir("px");
+    QDir(dir.path()).mkdir("fox");
+    for (const QString &file : {QStringLiteral("stock.db"), QStringLiteral("stock.mb")})
+        QVERIFY(QFile::copy(tw::test::binDir() + "/Samples/" + file, dir.filePath("px/" + file)));
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    process.start(m_cli, {"copy", "--to-foxpro", "--paradox", "px", "--foxpro", "fox", "stock"});
+    QVERIFY(process.waitForFinished(60000));
+    QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+    QVERIFY(QFileInfo::exists(dir.filePath("fox/STOCK.DBF")));
+    QVERIFY(!QFileInfo::exists(dir.filePath("fox/fox")));
+    const ProcessResult listed = cli({"tables", "--foxpro", dir.filePath("fox")});
+    QCOMPARE(listed.out, QByteArray("STOCK\n"));
 }
 
 QTEST_GUILESS_MAIN(CliTest)
