@@ -26,6 +26,7 @@ void Steps::report(std::exception_ptr failure)
 {
     ++m_failures;
     const QString description = describeFailure(failure);
+    m_lastFailure = description;
     if (m_quietRepeats) {
         const QPair<int, QString> key{m_step, description};
         if (m_reported.contains(key)) {

@@ -52,6 +52,8 @@ public:
 
     int step() const { return m_step; }
     int failures() const { return m_failures; }
+    // The description of the last failure, shown or quieted.
+    const QString &lastFailure() const { return m_lastFailure; }
     ui::Dialogs &dialogs() const { return m_dialogs; }
 
 private:
@@ -63,6 +65,7 @@ private:
     const QString *m_statement = nullptr;
     int m_step = 0;
     int m_failures = 0;
+    QString m_lastFailure;
     bool m_quietRepeats = false;
     QSet<QPair<int, QString>> m_reported;
     int m_quieted = 0;

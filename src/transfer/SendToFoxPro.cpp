@@ -14,6 +14,7 @@
 #include "platform/ado/Recordset.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/files/FileSystem.h"
+#include "platform/foxpro/FoxProSession.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Pointer.h"
 #include "sources/Foxpro.h"
@@ -39,6 +40,8 @@ public:
 private:
     void copyTable(int index);
     void insertRows(const QString &targetPath, qint64 lastRow);
+    void endTable(bool whole, int failuresBefore, const QString &sourceName, const QString &targetName = {});
+    QString targetFolder() const;
 
     TransferContext &c;
     Steps steps;
@@ -94,6 +97,7 @@ void FoxProSender::run()
 void FoxProSender::copyTable(int index)
 {
     steps.forgetRepeats();
+    const int failuresBefore = steps.failures();
     QString sourceName;
     QString targetName;
     if (!steps(116, [&] {
@@ -101,6 +105,14 @@ void FoxProSender::copyTable(int index)
             targetName = sourceName;
         }))
         return;
+    const auto outcome = [&](TableOutcome::Kind kind, const QString &reason = {}) {
+        c.outcomes.push_back({sourceName, kind, reason});
+    };
+    // Whatever the last table left behind, this one starts afresh.
+    if (source.State())
+        steps(117, [&] { source.Close(); });
+    if (foxpro.inTransaction())
+        steps(117, [&] { foxpro.RollbackTrans(); });
     Answer answer = Answer::None;
     bool listed = false;
     steps(118, [&] { listed = Main::ListHasItem(c.foxproList, targetName); });
@@ -111,36 +123,75 @@ void FoxProSender::copyTable(int index)
                     targetName = c.foxproList.text(i);
             }
         });
+    }
+    // A file under the target name that the list does not show: another
+    // container's table is never touched; a free table is asked about like a
+    // listed one.
+    QString unlistedPath;
+    bool refused = false;
+    steps(121, [&] {
+        const QString folder = targetFolder();
+        if (folder.isEmpty())
+            return;
+        const QString path = files::toNativePath(folder + targetName + QStringLiteral(".DBF"));
+        if (!files::exists(path) || files::isDirectory(path))
+            return;
+        const QString owner = foxpro::owningContainer(path);
+        const QString ownContainer =
+            c.settings.dbcChosen() ? files::fileName(c.settings.dbcPath()).toUpper() : QString();
+        if (!owner.isEmpty() && owner != ownContainer) {
+            refused = true;
+            throw ado::RuntimeError(QStringLiteral("%1 belongs to the database %2; open that database to replace it.")
+                                        .arg(files::fileName(path).toUpper(), owner));
+        }
+        if (!listed && owner.isEmpty())
+            unlistedPath = path;
+    });
+    if (refused) {
+        outcome(TableOutcome::Kind::Refused, steps.lastFailure());
+        return;
+    }
+    if (listed || !unlistedPath.isEmpty()) {
         steps(122, [&] {
             const int reply = c.dialogs.MsgBox(QStringLiteral("Would you like to overwrite ") + targetName + u'?',
                                                ui::vbYesNo, QStringLiteral("Overwrite?"));
             answer = reply == ui::vbYes ? Answer::Yes : Answer::No;
         });
     }
-    if (answer == Answer::No) // 124
+    if (answer == Answer::No) { // 124
+        outcome(TableOutcome::Kind::PassedOver, QStringLiteral("not replaced: the answer was No"));
         return;
+    }
+    // The new table is built under a temporary name and takes the place of
+    // the old one only when its last row is written: a copy that stops for
+    // any reason leaves the old table as it was.
+    if (!steps(125, [&] { foxpro.BeginTrans(); })) {
+        outcome(TableOutcome::Kind::Failed, steps.lastFailure());
+        return;
+    }
     if (answer == Answer::Yes) {
         // A table that could not be dropped is not written over.
-        if (!steps(126, [&] { foxpro.Execute(QStringLiteral("DROP TABLE ") + Backticked(targetName)); }))
+        const QString dropped = unlistedPath.isEmpty() ? targetName : unlistedPath;
+        if (!steps(126, [&] { foxpro.Execute(QStringLiteral("DROP TABLE ") + Backticked(dropped)); })) {
+            endTable(false, failuresBefore, sourceName);
             return;
-        steps(128, [&] { Main::ListRemoveMatching(c.foxproList, targetName); });
+        }
     }
-    if (!steps(130, [&] { source.Open(QStringLiteral("SELECT * FROM ") + Backticked(sourceName), paradox); }))
+    if (!steps(130, [&] { source.Open(QStringLiteral("SELECT * FROM ") + Backticked(sourceName), paradox); })) {
+        endTable(false, failuresBefore, sourceName);
         return;
+    }
     QString folder;
     QString targetPath;
     const bool haveFolder = steps(132, [&] {
-        folder = c.settings.dbcChosen() ? Main::FolderOf(c.settings.dbcPath()) : c.settings.freeTableFolder();
+        folder = targetFolder();
         if (folder.isEmpty())
             throw ado::RuntimeError(QStringLiteral("No FoxPro folder is set: choose a database container or a free "
                                                    "table folder."));
-        if (!files::isSeparator(folder.back()))
-            folder += u'\\';
     });
     steps(134, [&] { targetPath = folder + targetName + QStringLiteral(".DBF"); });
     bool created = false;
     if (haveFolder) {
-        steps(136, [&] { Main::DeleteFileForced(targetPath); });
         steps(138, [&] { statement = QStringLiteral("CREATE TABLE ") + Bracketed(targetPath) + u'('; });
         QStringList names;
         QList<int> types;
@@ -169,10 +220,6 @@ void FoxProSender::copyTable(int index)
         qint64 lastRow = -1;
         steps(150, [&] { lastRow = source.RecordCount() - 1; });
         insertRows(targetPath, lastRow);
-        if (readFailed) {
-            steps(170, [&] { foxpro.Execute(QStringLiteral("DROP TABLE ") + Backticked(targetPath)); });
-            created = false;
-        }
     }
     steps(172, [&] { c.pointer.setMousePointer(ui::PointerDefault); });
     steps(174, [&] {
@@ -180,8 +227,36 @@ void FoxProSender::copyTable(int index)
         c.progress.setProgressText(QLatin1String(kProgressCaption));
     });
     steps(176, [&] { source.Close(); });
-    if (created)
+    endTable(created && !readFailed && !stopped, failuresBefore, sourceName, targetName);
+}
+
+// Puts the new table in place of the old one (whole: every row was read), or
+// takes it away again and leaves the old one as it was.
+void FoxProSender::endTable(bool whole, int failuresBefore, const QString &sourceName, const QString &targetName)
+{
+    bool arrived = false;
+    if (whole) {
+        arrived = steps(171, [&] { foxpro.CommitTrans(); });
+    } else if (foxpro.inTransaction()) {
+        steps(170, [&] { foxpro.RollbackTrans(); });
+    }
+    if (arrived) {
+        steps(128, [&] { Main::ListRemoveMatching(c.foxproList, targetName); });
         steps(178, [&] { c.foxproList.add(targetName.toLower()); });
+    }
+    const bool clean = arrived && steps.failures() == failuresBefore;
+    c.outcomes.push_back({sourceName, clean ? TableOutcome::Kind::Copied : TableOutcome::Kind::Failed,
+                          clean ? QString()
+                          : stopped && whole == false ? QStringLiteral("the copy was stopped")
+                                                      : steps.lastFailure()});
+}
+
+QString FoxProSender::targetFolder() const
+{
+    QString folder = c.settings.dbcChosen() ? Main::FolderOf(c.settings.dbcPath()) : c.settings.freeTableFolder();
+    if (!folder.isEmpty() && !files::isSeparator(folder.back()))
+        folder += u'\\';
+    return folder;
 }
 
 void FoxProSender::insertRows(const QString &targetPath, qint64 lastRow)
@@ -214,7 +289,7 @@ void FoxProSender::insertRows(const QString &targetPath, qint64 lastRow)
         // Line breaks stand only inside values here, and values keep theirs.
         steps(166, [&] { foxpro.Execute(statement); });
         // A row that cannot be read (a damaged memo file) ends the table: it is
-        // reported once, and the part written is taken away again.
+        // reported once, and the part written is never put in place.
         if (!steps(168, [&] { source.MoveNext(); })) {
             readFailed = true;
             return;

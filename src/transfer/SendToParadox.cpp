@@ -105,6 +105,17 @@ void ParadoxSender::copyTable(int index)
     Answer answer = Answer::None;
     if (!steps(138, [&] { sourceName = c.foxproList.text(index); }))
         return;
+    const int failuresBefore = steps.failures();
+    const auto outcome = [&](TableOutcome::Kind kind, const QString &reason = {}) {
+        c.outcomes.push_back({sourceName, kind, reason});
+    };
+    // Whatever the last table left behind, this one starts afresh.
+    if (source.State())
+        steps(139, [&] { source.Close(); });
+    if (target.State())
+        steps(139, [&] { target.Close(); });
+    if (paradox.inTransaction())
+        steps(139, [&] { paradox.RollbackTrans(); });
     steps(142, [&] { targetName = sourceName; });
     bool longName = false;
     steps(144, [&] { longName = targetName.size() > kMaxParadoxName; });
@@ -134,17 +145,33 @@ void ParadoxSender::copyTable(int index)
             steps(158, [&] { answer = Answer::None; });
         }
     }
-    if (answer == Answer::No) // 160
+    if (answer == Answer::No) { // 160
+        outcome(TableOutcome::Kind::PassedOver, QStringLiteral("not replaced: the answer was No"));
         return;
+    }
     if (answer == Answer::Yes) { // 162
-        // The new table cannot be written over one that could not be dropped.
-        if (!steps(164, [&] { paradox.Execute(QStringLiteral("DROP TABLE ") + Bracketed(targetName)); }))
+        // The drop is held back: the old table stays until the new one is
+        // written whole in its place (step 280), and stays for good when the
+        // copy stops for any reason.
+        if (!steps(163, [&] { paradox.BeginTrans(); })) {
+            outcome(TableOutcome::Kind::Failed, steps.lastFailure());
             return;
+        }
+        // The new table cannot be written over one that could not be dropped.
+        if (!steps(164, [&] { paradox.Execute(QStringLiteral("DROP TABLE ") + Bracketed(targetName)); })) {
+            steps(165, [&] { paradox.RollbackTrans(); });
+            outcome(TableOutcome::Kind::Failed, steps.lastFailure());
+            return;
+        }
         steps(166, [&] { Main::ListRemoveMatching(c.paradoxList, targetName); });
     }
     steps(168, [&] { source.CursorLocation = ado::adUseClient; });
-    if (!steps(170, [&] { source.Open(QStringLiteral("SELECT * FROM ") + DoubleQuoted(sourceName), foxpro); }))
+    if (!steps(170, [&] { source.Open(QStringLiteral("SELECT * FROM ") + DoubleQuoted(sourceName), foxpro); })) {
+        if (paradox.inTransaction())
+            steps(165, [&] { paradox.RollbackTrans(); });
+        outcome(TableOutcome::Kind::Failed, steps.lastFailure());
         return;
+    }
     QString definition;
     steps(172, [&] { definition = QStringLiteral("CREATE TABLE ") + Backticked(sourceName) + u'('; });
     int columns = 0;
@@ -189,8 +216,9 @@ void ParadoxSender::copyTable(int index)
     if (targetOpened)
         steps(278, [&] { target.Close(); });
     // A copy stopped part-way is not written: the table on disk stays as it was.
+    bool written = false;
     if (created && !stopped && !readFailed) {
-        steps(280, [&] {
+        written = steps(280, [&] {
             work.Execute(QStringLiteral("select * into ") +
                          Bracketed(QStringLiteral("Paradox 5.x;Database=") +
                                    Main::CollapseBackslashes(c.settings.paradoxFolder() + u'\\')) +
@@ -199,12 +227,23 @@ void ParadoxSender::copyTable(int index)
         });
         steps(282, [&] { DoEvents(); });
     }
+    if (paradox.inTransaction()) {
+        if (written)
+            steps(281, [&] { paradox.CommitTrans(); });
+        else
+            steps(165, [&] { paradox.RollbackTrans(); });
+    }
     bool workTable = false;
     steps(284, [&] { workTable = Foxpro::ExistTable(work, sourceName); });
     if (workTable) {
         steps(286, [&] { work.Execute(QStringLiteral("DROP TABLE ") + Bracketed(sourceName)); });
         steps(288, [&] { DoEvents(); });
     }
+    if (written && steps.failures() == failuresBefore)
+        outcome(TableOutcome::Kind::Copied);
+    else
+        outcome(TableOutcome::Kind::Failed, stopped && !written ? QStringLiteral("the copy was stopped")
+                                                                : steps.lastFailure());
 }
 
 void ParadoxSender::copyRows(qint64 lastRow)

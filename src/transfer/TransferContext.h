@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <vector>
+
 namespace tw {
 class ConnectionSettings;
 class TableList;
@@ -30,6 +32,19 @@ public:
     QString lastText;
 };
 
+// How one selected table ended, for callers that report per table (the command line).
+struct TableOutcome {
+    enum class Kind {
+        Copied,     // arrived whole, no failure on the way
+        PassedOver, // the user answered No
+        Refused,    // not the program's to replace (reason says why)
+        Failed,     // a failure was reported: the table did not arrive, or arrived with rows missing
+    };
+    QString table; // the source name
+    Kind kind = Kind::Copied;
+    QString reason;
+};
+
 struct TransferContext {
     ui::Dialogs &dialogs;
     const ConnectionSettings &settings;
@@ -45,6 +60,8 @@ struct TransferContext {
     // Set by the transfers: characters the target's code page could not hold,
     // written as "?" (the window says nothing of them; the command line reports them).
     qint64 replacedCharacters = 0;
+    // Set by the transfers: one entry per selected table, in the order they were taken.
+    std::vector<TableOutcome> outcomes = {};
 
     bool stopRequested() const { return busy && busy->closeRequested(); }
 };

@@ -1,5 +1,7 @@
 #include "MemoryProvider.h"
 
+#include <optional>
+
 #include "platform/ado/DataTypeEnum.h"
 #include "platform/sql/Parser.h"
 
@@ -119,8 +121,20 @@ public:
         return std::make_unique<TableCursor>(table(select->table), options.wantsUpdates());
     }
 
+    // A transaction keeps a copy of the tables to go back to.
+    void beginTrans() override { m_saved = m_db.tables; }
+    void commitTrans() override { m_saved.reset(); }
+    void rollbackTrans() override
+    {
+        if (m_saved)
+            m_db.tables = std::move(*m_saved);
+        m_saved.reset();
+    }
+    ~MemorySession() override { rollbackTrans(); }
+
 private:
     MemoryDatabase &m_db;
+    std::optional<std::map<QString, MemoryTable>> m_saved;
 };
 
 } // namespace

@@ -27,7 +27,7 @@ private slots:
     void buildsTheStatements();
     void overwriteUsesTheListedSpelling();
     void answerNoChangesNothing();
-    void unlistedFileIsReplaced();
+    void unlistedFileIsAskedAbout();
     void emptyTableGetsNoInsert();
     void failedCreateShowsTheStatementAndSkipsTheRows();
     void unreachableFoxProIsReportedOnce();
@@ -178,19 +178,24 @@ void SendToFoxProTest::answerNoChangesNothing()
     QCOMPARE(f.list1.items(), QStringList({"orders"}));
 }
 
-void SendToFoxProTest::unlistedFileIsReplaced()
+void SendToFoxProTest::unlistedFileIsAskedAbout()
 {
+    // A file under the target name that the list does not show is a table
+    // like any other: it is replaced only when the user says so.
     TransferFixture f;
     paradoxTable(f, "orders", {{"a", FieldType::Alpha, 5}}, {});
     tw::test::writeAll(f.foxproFolder() + "/ORDERS.DBF", "stale");
     f.list2.add("ORDERS");
     f.list2.select({"ORDERS"});
+    f.dialogs.expectMessage(ui::vbNo);
     auto context = f.context();
     transfer::SendTablesToFoxPro(context);
-    QVERIFY(f.dialogs.boxes().empty());
-    QVERIFY(!QFile::exists(f.foxproFolder() + "/ORDERS.DBF"));
-    QCOMPARE(f.foxpro().executed.size(), 1); // CREATE only: no rows
-    QVERIFY(!f.progress.values.contains(100));
+    QCOMPARE(f.dialogs.boxes().size(), size_t(1));
+    QCOMPARE(f.dialogs.boxes()[0].text, QStringLiteral("Would you like to overwrite ORDERS?"));
+    QCOMPARE(tw::test::readAll(f.foxproFolder() + "/ORDERS.DBF"), QByteArray("stale"));
+    QVERIFY(f.foxpro().executed.isEmpty());
+    QCOMPARE(context.outcomes.size(), size_t(1));
+    QCOMPARE(context.outcomes[0].kind, TableOutcome::Kind::PassedOver);
 }
 
 void SendToFoxProTest::emptyTableGetsNoInsert()

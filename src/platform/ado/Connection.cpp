@@ -44,10 +44,38 @@ Recordset Connection::OpenSchema(int schema)
     return recordset;
 }
 
+void Connection::BeginTrans()
+{
+    if (m_inTransaction)
+        throw RuntimeError(3251, QStringLiteral("A transaction is already open on this connection."));
+    session()->beginTrans();
+    m_inTransaction = true;
+}
+
+void Connection::CommitTrans()
+{
+    if (!m_inTransaction)
+        throw RuntimeError(3251, QStringLiteral("No transaction is open on this connection."));
+    // Whatever the commit does, the transaction is over: a failed commit has
+    // left everything as it was.
+    m_inTransaction = false;
+    session()->commitTrans();
+}
+
+void Connection::RollbackTrans()
+{
+    if (!m_inTransaction)
+        throw RuntimeError(3251, QStringLiteral("No transaction is open on this connection."));
+    m_inTransaction = false;
+    session()->rollbackTrans();
+}
+
 void Connection::Close()
 {
     if (!m_session)
         throw RuntimeError(3704, QStringLiteral("Operation is not allowed when the object is closed."));
+    // An open transaction ends with the session, which leaves everything as it was.
+    m_inTransaction = false;
     m_session.reset();
 }
 

@@ -26,6 +26,12 @@ public:
     // Runs one statement; its result is not read.
     void Execute(const QString &sql);
     Recordset OpenSchema(int schema);
+    // One transaction at a time: BeginTrans when one is open and
+    // CommitTrans/RollbackTrans without one are refused.
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+    bool inTransaction() const { return m_inTransaction; }
     void Close();
     // 1 when open, 0 when closed.
     int State() const { return m_session ? 1 : 0; }
@@ -40,6 +46,7 @@ public:
 private:
     std::shared_ptr<Session> m_session;
     QString m_connectionString;
+    bool m_inTransaction = false;
 };
 
 } // namespace tw::ado

@@ -41,4 +41,19 @@ std::unique_ptr<Cursor> makeTablesSchema(const std::vector<SchemaTable> &tables)
     return std::make_unique<MemoryCursor>(std::move(columns), std::move(rows));
 }
 
+void Session::beginTrans()
+{
+    throw RuntimeError(3251, QStringLiteral("This provider does not support transactions."));
+}
+
+void Session::commitTrans()
+{
+    throw RuntimeError(3251, QStringLiteral("This provider does not support transactions."));
+}
+
+void Session::rollbackTrans()
+{
+    throw RuntimeError(3251, QStringLiteral("This provider does not support transactions."));
+}
+
 } // namespace tw::ado

@@ -61,6 +61,15 @@ public:
     // Characters written as "?" since the session opened because the target's
     // code page cannot hold them (sessions that write text count them).
     virtual qint64 replacedCharacters() const { return 0; }
+
+    // Transactions, for sessions that can hold back what they change: between
+    // beginTrans and commitTrans a dropped table stays on disk and a created
+    // one is built under a temporary name; commitTrans puts the new tables in
+    // place of the old ones, rollbackTrans (or closing the session) leaves
+    // everything as it was before beginTrans. Sessions without them refuse.
+    virtual void beginTrans();
+    virtual void commitTrans();
+    virtual void rollbackTrans();
 };
 
 class Provider {

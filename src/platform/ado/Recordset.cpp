@@ -28,7 +28,16 @@ void Recordset::attach(std::shared_ptr<Session> session, std::unique_ptr<Cursor>
     m_cursor = std::move(cursor);
     m_fields.reset(m_cursor->columns());
     m_adding = false;
-    loadRow();
+    try {
+        loadRow();
+    } catch (...) {
+        // A source whose first row cannot be read does not open: the
+        // recordset stays closed, ready for the next Open.
+        m_cursor.reset();
+        m_session.reset();
+        m_fields.reset({});
+        throw;
+    }
 }
 
 void Recordset::requireOpen(const char *member) const

@@ -123,6 +123,34 @@ void removeCompanions(const QString &dbfPath)
     }
 }
 
+const QStringList kTempSuffixes = {QStringLiteral("dbf"), QStringLiteral("fpt"), QStringLiteral("cdx")};
+
+// Renames a real path to another, replacing what is there in one step when
+// `replace` is set; RuntimeError naming both otherwise.
+void moveFile(const QString &from, const QString &to, bool replace)
+{
+    if (replace) {
+        files::renameFile(from, to);
+        return;
+    }
+    if (QFileInfo::exists(to) || !QFile::rename(from, to))
+        throw RuntimeError(files::kErrFileExists, QStringLiteral("Cannot rename %1 to %2.").arg(from, to));
+}
+
+} // namespace
+
+QString owningContainer(const QString &path)
+{
+    const auto link = backlinkOf(path);
+    if (!link || link->isEmpty())
+        return {};
+    QString text = QString::fromLatin1(*link);
+    text.replace(u'\\', u'/');
+    return QFileInfo(text).fileName().toUpper();
+}
+
+namespace {
+
 } // namespace
 
 FoxProSession::FoxProSession(const QString &source) : m_source(source)
@@ -145,7 +173,16 @@ FoxProSession::FoxProSession(const QString &source) : m_source(source)
     }
 }
 
-FoxProSession::~FoxProSession() = default;
+FoxProSession::~FoxProSession()
+{
+    if (m_inTransaction) {
+        try {
+            rollbackTrans();
+        } catch (...) {
+            // the temporaries stay for the next writer in the folder to delete
+        }
+    }
+}
 
 std::optional<Container> FoxProSession::loadContainer() const
 {
@@ -244,7 +281,7 @@ std::unique_ptr<ado::Cursor> FoxProSession::openSchema(int schema)
         return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
     });
     for (const files::DirEntry &e : entries) {
-        if (e.attributes & files::kAttrDirectory)
+        if ((e.attributes & files::kAttrDirectory) || files::isTempName(e.name))
             continue;
         const auto link = backlinkOf(m_folder + '/' + e.name);
         if (link && !link->isEmpty())
@@ -275,7 +312,8 @@ TableWriter &FoxProSession::writerFor(const QString &path)
         return *it->second;
     if (m_writers.size() >= kMaxOpenWriters)
         closeWriter(m_writers.begin()->first);
-    auto writer = TableWriter::openForAppend(path);
+    const HeldCreate *held = heldCreateFor(path);
+    auto writer = TableWriter::openForAppend(held ? held->temp : path);
     return *m_writers.emplace(path, std::move(writer)).first->second;
 }
 
@@ -338,12 +376,42 @@ void FoxProSession::createTable(const sql::CreateTable &statement)
                                           "it is not created.").arg(statement.table, m_folder));
     auto container = loadContainer();
     const QString tableName = QFileInfo(path).completeBaseName();
-    if (container && container->findTable(tableName))
-        throw RuntimeError(58, QStringLiteral("Cannot create the table %1: %2 already has a table named '%3'.")
-                                   .arg(path, container->fileName(), tableName));
     const QByteArray backlink = container ? backlinkFor(path, container->path()) : QByteArray();
     CreateOptions options;
     options.backlink = backlink;
+    if (m_inTransaction) {
+        // Built under a temporary name; what stands under the name now stays
+        // until the commit, and only when it was dropped in this transaction.
+        if (heldCreateFor(path))
+            throw RuntimeError(58, QStringLiteral("Cannot create the table %1: it was already created.").arg(path));
+        if (container) {
+            const auto entry = container->findTable(tableName);
+            if (entry && !isHeldDrop(container->tablePath(*entry)))
+                throw RuntimeError(58, QStringLiteral("Cannot create the table %1: %2 already has a table named '%3'.")
+                                           .arg(path, container->fileName(), tableName));
+        }
+        const bool replacing = isHeldDrop(path);
+        for (const char *ext : {".dbf", ".fpt"}) {
+            const QString existing = findCompanion(path, QLatin1String(ext));
+            if (!existing.isEmpty() && !replacing)
+                throw RuntimeError(58, QStringLiteral("Cannot create the table %1: %2 already exists.")
+                                           .arg(path, QFileInfo(existing).fileName()));
+        }
+        const QString folder = QFileInfo(path).absolutePath();
+        files::removeStaleTemps(folder, kTempSuffixes[0], kTempSuffixes.mid(1));
+        const QString temp = files::freshTempBase(folder, kTempSuffixes) + QStringLiteral(".dbf");
+        auto writer = TableWriter::create(temp, fields, options);
+        HeldCreate held{path, temp, tableName, longNames, files::HeldFile(temp)};
+        closeWriter(path);
+        if (m_writers.size() >= kMaxOpenWriters)
+            closeWriter(m_writers.begin()->first);
+        m_writers.emplace(path, std::move(writer));
+        m_heldCreates.push_back(std::move(held));
+        return;
+    }
+    if (container && container->findTable(tableName))
+        throw RuntimeError(58, QStringLiteral("Cannot create the table %1: %2 already has a table named '%3'.")
+                                   .arg(path, container->fileName(), tableName));
     auto writer = TableWriter::create(path, fields, options);
     if (container) {
         try {
@@ -370,8 +438,9 @@ void FoxProSession::insert(sql::Insert &statement)
         path = m_insertTargets.value(statement.table);
         if (path.isEmpty() || !m_writers.count(path)) {
             const QString direct = looksLikePath(statement.table) ? pathForNewTable(statement.table) : QString();
-            path = !direct.isEmpty() && m_writers.count(direct) ? direct
-                                                                 : resolve(statement.table, loadContainer()).path;
+            path = !direct.isEmpty() && (m_writers.count(direct) || heldCreateFor(direct))
+                       ? direct
+                       : resolve(statement.table, loadContainer()).path;
         }
     }
     m_insertValues.clear();
@@ -391,19 +460,149 @@ void FoxProSession::insert(sql::Insert &statement)
 
 void FoxProSession::dropTable(const sql::DropTable &statement)
 {
+    if (m_inTransaction) {
+        // A table created in this transaction goes with its temporary.
+        const QString direct = pathForNewTable(statement.table);
+        for (const HeldCreate &held : m_heldCreates)
+            if (held.target == direct || held.tableName.compare(statement.table, Qt::CaseInsensitive) == 0) {
+                discardCreate(held.target);
+                return;
+            }
+    }
     auto container = loadContainer();
     const Resolved table = resolve(statement.table, container);
     if (!isInside(table.path, m_folder))
         throw RuntimeError(RuntimeError::kPermissionDenied,
                            QStringLiteral("DROP TABLE %1: its file %2 lies outside the FoxPro folder %3; "
                                           "nothing is deleted.").arg(statement.table, table.path, m_folder));
+    if (!table.entry) {
+        // Another container's table is that container's to drop.
+        const QString owner = owningContainer(table.path);
+        if (!owner.isEmpty())
+            throw RuntimeError(RuntimeError::kPermissionDenied,
+                               QStringLiteral("%1 belongs to the database %2; open that database to replace it.")
+                                   .arg(QFileInfo(table.path).fileName().toUpper(), owner));
+    }
     closeWriter(table.path);
+    if (m_inTransaction) {
+        if (!isHeldDrop(table.path))
+            m_heldDrops.push_back({table.path, table.entry});
+        return;
+    }
+    removeTable(table.path, table.entry, container);
+}
+
+void FoxProSession::removeTable(const QString &path, const std::optional<Container::TableEntry> &entry,
+                                std::optional<Container> &container)
+{
     // Companions first: a drop cut short leaves a table that lists and drops
     // again, never a memo file that blocks the next CREATE of the name.
-    removeCompanions(table.path);
-    removeRealFile(table.path);
-    if (container && table.entry)
-        container->removeTable(table.entry->objectId);
+    removeCompanions(path);
+    removeRealFile(path);
+    if (container && entry)
+        container->removeTable(entry->objectId);
+}
+
+FoxProSession::HeldCreate *FoxProSession::heldCreateFor(const QString &path)
+{
+    for (HeldCreate &held : m_heldCreates)
+        if (held.target == path)
+            return &held;
+    return nullptr;
+}
+
+bool FoxProSession::isHeldDrop(const QString &path) const
+{
+    for (const HeldDrop &drop : m_heldDrops)
+        if (drop.path == path)
+            return true;
+    return false;
+}
+
+void FoxProSession::discardCreate(const QString &target)
+{
+    closeWriter(target);
+    for (auto it = m_heldCreates.begin(); it != m_heldCreates.end(); ++it) {
+        if (it->target != target)
+            continue;
+        const QString memo = findCompanion(it->temp, QStringLiteral(".fpt"));
+        if (!memo.isEmpty())
+            QFile::remove(memo);
+        QFile::remove(it->temp);
+        m_heldCreates.erase(it);
+        return;
+    }
+}
+
+void FoxProSession::beginTrans()
+{
+    if (m_inTransaction)
+        throw RuntimeError(3251, QStringLiteral("A transaction is already open on this FoxPro connection."));
+    m_inTransaction = true;
+}
+
+void FoxProSession::rollbackTrans()
+{
+    while (!m_heldCreates.empty())
+        discardCreate(m_heldCreates.front().target);
+    m_heldDrops.clear();
+    m_inTransaction = false;
+}
+
+// Puts a table built under a temporary name in place: the memo file, then the
+// .dbf, each renamed over the old table's file of that kind in one step (so
+// at every moment the name holds a whole table: the old one, or the new one),
+// then the container's records.
+void FoxProSession::putInPlace(HeldCreate &create, std::optional<Container> &container)
+{
+    closeWriter(create.target);
+    const bool replacing = isHeldDrop(create.target);
+    std::optional<Container::TableEntry> oldEntry;
+    for (const HeldDrop &drop : m_heldDrops)
+        if (drop.path == create.target)
+            oldEntry = drop.entry;
+    if (replacing) {
+        // The old index describes the old rows.
+        const QString index = findCompanion(create.target, QStringLiteral(".cdx"));
+        if (!index.isEmpty())
+            removeRealFile(index);
+    }
+    const QString tempMemo = findCompanion(create.temp, QStringLiteral(".fpt"));
+    const QString oldMemo = findCompanion(create.target, QStringLiteral(".fpt"));
+    const QString memo = QFileInfo(create.target).absolutePath() + u'/' + QFileInfo(create.target).completeBaseName() +
+                         (create.target.endsWith(QLatin1String(".DBF")) ? QStringLiteral(".FPT") : QStringLiteral(".fpt"));
+    if (!oldMemo.isEmpty() && (oldMemo != memo || tempMemo.isEmpty()))
+        removeRealFile(oldMemo);
+    if (!tempMemo.isEmpty())
+        moveFile(tempMemo, memo, replacing);
+    moveFile(create.temp, create.target, replacing);
+    if (container) {
+        if (oldEntry)
+            container->removeTable(oldEntry->objectId);
+        container->addTable(create.tableName, create.target, create.longNames);
+    }
+    std::erase_if(m_heldDrops, [&](const HeldDrop &drop) { return drop.path == create.target; });
+}
+
+void FoxProSession::commitTrans()
+{
+    auto container = loadContainer();
+    try {
+        while (!m_heldCreates.empty()) {
+            putInPlace(m_heldCreates.front(), container);
+            m_heldCreates.erase(m_heldCreates.begin());
+        }
+        // Drops that no new table takes the place of.
+        while (!m_heldDrops.empty()) {
+            const HeldDrop drop = m_heldDrops.front();
+            m_heldDrops.erase(m_heldDrops.begin());
+            removeTable(drop.path, drop.entry, container);
+        }
+    } catch (...) {
+        rollbackTrans();
+        throw;
+    }
+    m_inTransaction = false;
 }
 
 } // namespace tw::foxpro

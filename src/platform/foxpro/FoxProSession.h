@@ -1,13 +1,17 @@
 #pragma once
 // FoxProSession: one open FoxPro source (a container or a folder of free
 // tables). It keeps the tables it appends to open across INSERTs, so long
-// copies do not reopen files per row; every row is complete on disk before
-// the INSERT returns, so readers see a consistent table at any time.
+// copies do not reopen files per row. Inside a transaction a DROP TABLE is
+// held back and a CREATE TABLE builds its table under a temporary name; the
+// commit puts each new table in place of the old one (files and container
+// records) only then, and a rollback, a failure or closing the session
+// deletes the temporaries and leaves every table as it was.
 
 #include "Container.h"
 #include "TableWriter.h"
 
 #include "platform/ado/Provider.h"
+#include "platform/files/TempFiles.h"
 #include "platform/sql/Statement.h"
 
 #include <QHash>
@@ -39,6 +43,10 @@ public:
     // Closes the tables kept open for appending.
     void closeWriters();
 
+    void beginTrans() override;
+    void commitTrans() override;
+    void rollbackTrans() override;
+
 private:
     struct Resolved {
         QString path;                              // real path of the .dbf
@@ -56,6 +64,26 @@ private:
     TableWriter &writerFor(const QString &path);
     void closeWriter(QString path); // by value: callers pass keys of m_writers
 
+    // A table created inside the transaction, built under a temporary name.
+    struct HeldCreate {
+        QString target;        // real path the .dbf gets
+        QString temp;          // real path of the temporary .dbf
+        QString tableName;     // its name in the container
+        QStringList longNames; // the container's field names
+        files::HeldFile hold;  // the temporary, locked while it lives
+    };
+    // A table dropped inside the transaction; it stays until the commit.
+    struct HeldDrop {
+        QString path;                               // real path of the .dbf
+        std::optional<Container::TableEntry> entry; // when it is a container's table
+    };
+    HeldCreate *heldCreateFor(const QString &path);
+    bool isHeldDrop(const QString &path) const;
+    void discardCreate(const QString &target);
+    void putInPlace(HeldCreate &create, std::optional<Container> &container);
+    void removeTable(const QString &path, const std::optional<Container::TableEntry> &entry,
+                     std::optional<Container> &container);
+
     QString m_source;        // as given
     QString m_containerPath; // real path, empty for a folder
     QString m_folder;        // real path
@@ -67,6 +95,13 @@ private:
     QString m_lastInsertTable;
     TableWriter *m_lastInsertWriter = nullptr;
     std::vector<ado::Variant> m_insertValues; // the row being appended, its memory reused
+    bool m_inTransaction = false;
+    std::vector<HeldCreate> m_heldCreates;
+    std::vector<HeldDrop> m_heldDrops;
 };
+
+// The file name of the container a .dbf's backlink names, upper-cased
+// ("DATA.DBC"); empty for a free table or a file whose header cannot be read.
+QString owningContainer(const QString &dbfPath);
 
 } // namespace tw::foxpro

@@ -1,5 +1,7 @@
 #include "ParadoxSession.h"
 
+#include "Companions.h"
+#include "Replacements.h"
 #include "TableCursor.h"
 
 #include "platform/ado/DataTypeEnum.h"
@@ -24,18 +26,6 @@ QString baseName(const QString &name)
     QString n = name.trimmed();
     if (n.endsWith(QLatin1String(".db"), Qt::CaseInsensitive)) n.chop(3);
     return n;
-}
-
-// Extensions of the files that belong to a table besides its .db.
-bool isCompanionSuffix(const QString &suffix)
-{
-    static const QStringList fixed = {QStringLiteral("mb"), QStringLiteral("px"), QStringLiteral("val"),
-                                      QStringLiteral("tv"), QStringLiteral("fam")};
-    const QString s = suffix.toLower();
-    if (fixed.contains(s)) return true;
-    // Secondary indexes: .Xnn and .Ynn (nn digits or letters, e.g. X01, XG0).
-    return s.size() == 3 && (s[0] == QLatin1Char('x') || s[0] == QLatin1Char('y')) && s[1].isLetterOrNumber()
-        && s[2].isLetterOrNumber() && s[1].unicode() < 0x80 && s[2].unicode() < 0x80;
 }
 
 } // namespace
@@ -64,20 +54,51 @@ void ParadoxSession::dropTable(const QString &name)
     if (db.isEmpty())
         throw RuntimeError(QStringLiteral("Paradox driver: table '%1' does not exist in %2.")
                                .arg(base, QDir::toNativeSeparators(m_folder)));
-    QStringList doomed{db};
-    const QDir dir(m_folder);
-    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString &entry : entries) {
-        const QFileInfo info(entry);
-        if (info.completeBaseName().compare(base, Qt::CaseInsensitive) == 0 && isCompanionSuffix(info.suffix()))
-            doomed << dir.filePath(entry);
+    if (m_inTransaction) {
+        // Held back: a writer finishing a table of this name replaces it; the
+        // end of the transaction forgets what no writer took.
+        Replacements::allow(db);
+        m_heldDrops << db;
+        return;
     }
+    QStringList doomed{db};
+    doomed << companionFiles(m_folder, QFileInfo(db).completeBaseName());
     for (const QString &path : doomed) {
         QFile file(path);
         if (!file.remove())
             throw RuntimeError(RuntimeError::kPermissionDenied,
                                QStringLiteral("Paradox driver: cannot delete %1: %2.").arg(path, file.errorString()));
     }
+}
+
+void ParadoxSession::beginTrans()
+{
+    m_inTransaction = true;
+}
+
+void ParadoxSession::commitTrans()
+{
+    endTransaction();
+}
+
+void ParadoxSession::rollbackTrans()
+{
+    endTransaction();
+}
+
+// A held drop that no writer took leaves the old table where it is: the new
+// one never arrived, so dropping it now would lose it.
+void ParadoxSession::endTransaction()
+{
+    for (const QString &db : std::as_const(m_heldDrops))
+        Replacements::revoke(db);
+    m_heldDrops.clear();
+    m_inTransaction = false;
+}
+
+ParadoxSession::~ParadoxSession()
+{
+    endTransaction();
 }
 
 void ParadoxSession::execute(const QString &sql)

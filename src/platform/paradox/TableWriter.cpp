@@ -1,9 +1,12 @@
 #include "TableWriter.h"
 
+#include "Companions.h"
 #include "FieldCodec.h"
+#include "Replacements.h"
 
 #include "platform/ado/RuntimeError.h"
 #include "platform/files/FileSystem.h"
+#include "platform/files/TempFiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -12,10 +15,6 @@
 
 #include <cstring>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tw::paradox {
 
@@ -34,69 +33,19 @@ constexpr std::uint8_t kChangeCount4 = 1;
 constexpr std::uint8_t kUnknown3E[] = {0x1F, 0x0F};
 constexpr std::uint8_t kUnknown56 = 0x20;
 constexpr std::uint8_t kUnknown6C[] = {0x01, 0x01};
-constexpr int kTempTagLength = 6;
-
-bool existsWithoutCase(const QString &folder, const QString &name)
+// The real path of the entry `name` in the real folder, matched without
+// regard to case (the exact spelling first); empty when there is none.
+QString findWithoutCase(const QString &folder, const QString &name)
 {
     const QDir dir(folder);
-    if (QFileInfo::exists(dir.filePath(name))) return true;
+    if (QFileInfo::exists(dir.filePath(name))) return dir.filePath(name);
     const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString &entry : entries)
-        if (entry.compare(name, Qt::CaseInsensitive) == 0) return true;
-    return false;
+        if (entry.compare(name, Qt::CaseInsensitive) == 0) return dir.filePath(entry);
+    return QString();
 }
 
-QString tempBase(const QString &folder)
-{
-    static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    for (;;) {
-        QString tag = QStringLiteral("~tw");
-        for (int i = 0; i < kTempTagLength; ++i)
-            tag += QLatin1Char(letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))]);
-        if (!existsWithoutCase(folder, tag + QStringLiteral(".db")) && !existsWithoutCase(folder, tag + QStringLiteral(".mb")))
-            return QDir(folder).filePath(tag);
-    }
-}
-
-// A writer holds its temporary .db locked (flock) from before its first byte
-// until it is renamed or deleted; a temporary with data that nobody holds
-// locked was left by a writer that died.
-bool tryLock(int fd)
-{
-    return fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-}
-
-// Deletes the temporaries ("~tw??????.db" and its ".mb") of writers that died
-// before finishing; those of live writers are locked and stay.
-void removeStaleTemps(const QString &folder)
-{
-    const QDir dir(folder);
-    const QStringList entries = dir.entryList({QStringLiteral("~tw*")}, QDir::Files | QDir::Hidden | QDir::System);
-    const int nameLength = 3 + kTempTagLength;
-    for (const QString &entry : entries) {
-        const QFileInfo info(entry);
-        if (info.completeBaseName().size() != nameLength)
-            continue;
-        const QString suffix = info.suffix().toLower();
-        const QString base = dir.filePath(info.completeBaseName());
-        if (suffix == QLatin1String("db")) {
-            const QByteArray native = QFile::encodeName(dir.filePath(entry));
-            const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
-            struct stat st {};
-            // Empty: a writer may be between creating and locking it.
-            if (!tryLock(fd) || ::fstat(fd, &st) != 0 || st.st_size == 0) {
-                if (fd >= 0) ::close(fd);
-                continue;
-            }
-            QFile::remove(base + QStringLiteral(".mb"));
-            QFile::remove(dir.filePath(entry));
-            ::close(fd);
-        } else if (suffix == QLatin1String("mb") && !QFileInfo::exists(base + QStringLiteral(".db"))) {
-            // Without its .db no writer owns it: the .db is created (and locked) first.
-            QFile::remove(dir.filePath(entry));
-        }
-    }
-}
+const QStringList kTempSuffixes = {QStringLiteral("db"), QStringLiteral("mb")};
 
 } // namespace
 
@@ -116,15 +65,16 @@ TableWriter::TableWriter(const QString &folder, const QString &table, const std:
         throw RuntimeError(QStringLiteral("'%1' is not a valid Paradox table name.").arg(table));
     m_tableName = name + QLatin1Char('.') + extension;
     m_dbPath = QDir(m_folder).filePath(m_tableName);
-    if (existsWithoutCase(m_folder, m_tableName))
+    const QString existing = findWithoutCase(m_folder, m_tableName);
+    if (!existing.isEmpty() && !Replacements::allowed(existing))
         throw RuntimeError(tw::files::kErrFileExists, QStringLiteral("Table '%1' already exists in %2.").arg(m_tableName, folder));
 
     defineFields(columns, expectedRows);
     const QString mbExtension = extension == QLatin1String("DB") ? QStringLiteral("MB") : QStringLiteral("mb");
     if (m_hasBlobs) m_mbPath = QDir(m_folder).filePath(name + QLatin1Char('.') + mbExtension);
 
-    removeStaleTemps(m_folder);
-    const QString temp = tempBase(m_folder);
+    tw::files::removeStaleTemps(m_folder, kTempSuffixes[0], {kTempSuffixes[1]});
+    const QString temp = tw::files::freshTempBase(m_folder, kTempSuffixes);
     m_tempDb = temp + QStringLiteral(".db");
     m_file.setFileName(m_tempDb);
     if (!m_file.open(QIODevice::ReadWrite | QIODevice::NewOnly | QIODevice::Unbuffered))
@@ -132,8 +82,7 @@ TableWriter::TableWriter(const QString &folder, const QString &table, const std:
                            QStringLiteral("%1: cannot create the table: %2.").arg(m_tableName, m_file.errorString()));
     m_open = true;
     // Waits only for a cleaner that saw the file empty and lets go at once.
-    m_lockFd = ::open(QFile::encodeName(m_tempDb).constData(), O_RDONLY | O_CLOEXEC);
-    if (m_lockFd >= 0) ::flock(m_lockFd, LOCK_EX);
+    m_hold = tw::files::HeldFile(m_tempDb);
     try {
         if (m_hasBlobs) {
             m_tempMb = temp + QStringLiteral(".mb");
@@ -382,20 +331,50 @@ void TableWriter::finish()
             fail(QStringLiteral("write error: %1").arg(m_file.errorString()));
         m_file.close();
         if (m_blobs) m_blobs->finish();
-        if (existsWithoutCase(m_folder, m_tableName))
+        // An existing table of the name stays unless its replacement was
+        // agreed; then it goes only now, when the new one is whole.
+        const QString existing = findWithoutCase(m_folder, m_tableName);
+        if (!existing.isEmpty() && !Replacements::allowed(existing))
             throw RuntimeError(tw::files::kErrFileExists, QStringLiteral("Table '%1' already exists in %2.").arg(m_tableName, m_folder));
-        if (m_blobs) {
-            // A .mb left without its table, in any letter case, goes.
-            const QString mbName = QFileInfo(m_mbPath).fileName();
-            const QStringList entries = QDir(m_folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
-            for (const QString &entry : entries)
-                if (entry.compare(mbName, Qt::CaseInsensitive) == 0) QFile::remove(QDir(m_folder).filePath(entry));
-            if (!QFile::rename(m_tempMb, m_mbPath)) fail(QStringLiteral("cannot rename %1 to %2").arg(m_tempMb, m_mbPath));
+        if (!existing.isEmpty()) {
+            // The .db and .mb are renamed over in one step each below; the old
+            // table's other companions (indexes, forms, validity checks) describe
+            // the old rows and go first.
+            const QFileInfo old(existing);
+            for (const QString &path : companionFiles(m_folder, old.completeBaseName()))
+                if (!path.endsWith(QLatin1String(".mb"), Qt::CaseInsensitive) && !QFile::remove(path))
+                    fail(QStringLiteral("cannot delete %1 of the table it replaces").arg(path));
+            m_dbPath = existing;
+            if (m_blobs)
+                m_mbPath = QDir(m_folder).filePath(old.completeBaseName() +
+                                                   (old.suffix() == QLatin1String("DB") ? QStringLiteral(".MB") : QStringLiteral(".mb")));
         }
-        if (!QFile::rename(m_tempDb, m_dbPath)) {
-            if (m_blobs) QFile::rename(m_mbPath, m_tempMb);
-            fail(QStringLiteral("cannot rename %1 to %2").arg(m_tempDb, m_dbPath));
+        // The old table's .mb, or one left without its table that the new .mb
+        // would be confused with, in any letter case, goes; the one the new
+        // .mb is renamed over is replaced in that step.
+        const QString mbName = QFileInfo(m_dbPath).completeBaseName() + QStringLiteral(".mb");
+        const QStringList entries = QDir(m_folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        for (const QString &entry : entries) {
+            const QString path = QDir(m_folder).filePath(entry);
+            if ((m_blobs || !existing.isEmpty()) && entry.compare(mbName, Qt::CaseInsensitive) == 0 &&
+                !(m_blobs && path == m_mbPath) && !QFile::remove(path))
+                fail(QStringLiteral("cannot delete %1").arg(path));
         }
+        const auto renameOver = [this](const QString &from, const QString &to) {
+            try {
+                tw::files::renameFile(from, to);
+            } catch (const RuntimeError &) {
+                fail(QStringLiteral("cannot rename %1 to %2").arg(from, to));
+            }
+        };
+        if (m_blobs) renameOver(m_tempMb, m_mbPath);
+        try {
+            renameOver(m_tempDb, m_dbPath);
+        } catch (...) {
+            if (m_blobs && existing.isEmpty()) QFile::rename(m_mbPath, m_tempMb);
+            throw;
+        }
+        if (!existing.isEmpty()) Replacements::revoke(existing);
         m_open = false;
         m_blobs.reset();
         releaseLock();
@@ -419,8 +398,7 @@ void TableWriter::abandon()
 
 void TableWriter::releaseLock()
 {
-    if (m_lockFd >= 0) ::close(m_lockFd);
-    m_lockFd = -1;
+    m_hold.release();
 }
 
 } // namespace tw::paradox

@@ -2,7 +2,8 @@
 // TableWriter: writes a new unkeyed Paradox 5.x table (.db, and .mb when it
 // has memo or blob fields) row by row, in code page 1252. The files are
 // written under temporary "~tw" names in the target folder and renamed into
-// place by finish(); abandon(), a failure or destruction before finish()
+// place by finish() (over an existing table only when its replacement was
+// agreed, see Replacements); abandon(), a failure or destruction before finish()
 // deletes them, so a table is never left half written. Temporaries of writers
 // that died (killed, power lost) are deleted by the next writer in the folder.
 
@@ -12,6 +13,7 @@
 #include "WriteBuffer.h"
 
 #include "platform/ado/Variant.h"
+#include "platform/files/TempFiles.h"
 
 #include <QFile>
 #include <QString>
@@ -99,7 +101,7 @@ private:
     qint64 m_rows = 0;
     qint64 m_unmapped = 0;
     bool m_open = false;
-    int m_lockFd = -1; // holds the temporary .db locked while the table is written
+    tw::files::HeldFile m_hold; // the temporary .db, locked while the table is written
 };
 
 } // namespace tw::paradox
