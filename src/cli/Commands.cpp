@@ -36,6 +36,7 @@ QString absolutePath(const QString &path)
 constexpr int kDone = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
+constexpr int kNotAll = 3; // a named table was passed over (--no) or is not ours to replace
 
 struct UsageError {
     QString message;
@@ -257,6 +258,21 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
             status = kFailed; // every other box is an error report or a refusal
         }
     }
+    if ((toParadox || toFoxPro) && !context.outcomes.empty()) {
+        bool failed = context.outcomes.size() < size_t(options.tables.size());
+        bool notAll = false;
+        for (const TableOutcome &outcome : context.outcomes) {
+            if (outcome.kind == TableOutcome::Kind::Copied)
+                continue;
+            failed = failed || outcome.kind == TableOutcome::Kind::Failed;
+            notAll = true;
+            print(err, QStringLiteral("%1: not copied: %2\n").arg(outcome.table, outcome.reason));
+        }
+        if (failed)
+            status = kFailed;
+        else if (notAll)
+            status = kNotAll;
+    }
     const MemoryTableList &changed = toParadox || command == u"delete-paradox" || command == u"rename" ? paradoxList
                                                                                                       : foxproList;
     for (const QString &name : changed.items())
@@ -287,7 +303,8 @@ QString usageText()
         "\n"
         "copy, delete and rename print the tables of the changed side when done.\n"
         "\n"
-        "Exit status: 0 done, 1 failed (the reason on standard error), 2 wrong usage.\n");
+        "Exit status: 0 done, 1 failed (the reason on standard error), 2 wrong usage,\n"
+        "3 a named table was passed over (--no) or belongs to another database.\n");
 }
 
 int runCommand(const QStringList &arguments, std::FILE *out, std::FILE *err)

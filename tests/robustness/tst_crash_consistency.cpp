@@ -1,8 +1,9 @@
 // Kills tabwright-cli copy with SIGKILL at random moments, in both
-// directions, and checks after each kill that every table on disk reads with
-// the independent readers, that a Paradox target is whole or absent, that a
-// FoxPro target lacks at most the row being written, that the source is
-// untouched, and that the next copy succeeds and leaves no temporaries.
+// directions, most of them while the copy replaces an older, different table
+// of the name, and checks after each kill that the source is untouched, that
+// the target is either the old table exactly as it was (read by the
+// independent readers) or the whole new one, or absent when there was none,
+// and that the next copy succeeds and leaves no temporaries.
 //
 // Slow (about two minutes): set TW_SKIP_CRASH_TEST=1 to skip it;
 // TW_CRASH_KILLS sets the kills per direction (20), TW_CRASH_SEED the seed.
@@ -24,6 +25,7 @@ using namespace tw;
 namespace {
 
 constexpr int kRows = 100000;
+constexpr int kOldRows = 500; // the table a copy replaces: other rows than the source's
 constexpr int kDefaultKills = 20;
 constexpr quint32 kDefaultSeed = 20261207;
 // DBF header fields (little-endian).
@@ -58,9 +60,13 @@ private:
         int kills = 0;
         int finishedFirst = 0;
         int targetsPresent = 0;
+        int replacingKills = 0;
+        int oldKept = 0;
     };
     // Runs the copy, kills it after `delayMs`; true when it was killed (not finished before).
     bool copyAndKill(const QStringList &args, int delayMs);
+    // True for the tries (two of every three) that replace an older table.
+    static bool replacing(int attempt) { return attempt % 3 != 2; }
     qint64 timedCopy(const QStringList &args);
     void checkFoxProTarget(const QString &dbf, bool mayBePartial);
 
@@ -153,29 +159,42 @@ void TestCrashConsistency::killCopyToParadox()
 
     Stats stats;
     // Copies that finish before their moment do not count; at most twice as many tries.
-    for (int k = 0; stats.kills < m_kills && k < 2 * m_kills; ++k) {
-        if (k % 2 == 1) { // every other kill starts without a target, the rest overwrite one
-            QFile::remove(target());
-            QFile::remove(robust::findFile(px, QStringLiteral("big.mb")));
+    for (int k = 0; stats.replacingKills < m_kills && k < 4 * m_kills; ++k) {
+        QFile::remove(target());
+        QFile::remove(robust::findFile(px, QStringLiteral("big.mb")));
+        QStringList oldTable;
+        if (replacing(k)) {
+            robust::makeParadoxTable(px, QStringLiteral("big"), kOldRows);
+            oldTable = robust::snapshot(px);
         }
         const int delay = int(m_random.bounded(quint32(fullMs * 9 / 10 + 1)));
         if (!copyAndKill(copy, delay)) {
             ++stats.finishedFirst;
         } else {
             ++stats.kills;
+            stats.replacingKills += replacing(k) ? 1 : 0;
         }
         QCOMPARE(robust::snapshot(fox), sourceBefore);
-        if (!target().isEmpty()) { // whole or absent
+        QStringList after = robust::snapshot(px);
+        after.removeIf([](const QString &line) { return line.startsWith(QLatin1String("~tw")); });
+        if (replacing(k) && after == oldTable) { // the old table, exactly as it was
+            ++stats.oldKept;
+            QCOMPARE(m_readers.paradoxRows(target()), qint64(kOldRows));
+        } else if (!target().isEmpty()) { // else the whole new one, or none where there was none
             ++stats.targetsPresent;
             QString error;
             QCOMPARE(m_readers.paradoxRows(target(), &error), qint64(kRows));
+        } else {
+            QVERIFY2(!replacing(k), "the old table was lost");
         }
         const auto next = robust::cli(copy);
         QVERIFY2(next.exitCode == 0, next.err.constData());
         QCOMPARE(m_readers.paradoxRows(target()), qint64(kRows));
         QVERIFY2(leftovers(px).isEmpty(), qPrintable(leftovers(px).join(u' ')));
     }
-    QCOMPARE(stats.kills, m_kills);
+    QCOMPARE(stats.replacingKills, m_kills);
+    qInfo("to Paradox: %d of the kills replaced an old table, which was kept whole after %d", stats.replacingKills,
+          stats.oldKept);
     QString error;
     QCOMPARE(m_readers.foxproRows(fox + QStringLiteral("/big.dbf"), &error), qint64(kRows));
     qInfo("to Paradox: full copy %lld ms; %d kills, %d copies finished before their kill, target present after "
@@ -202,41 +221,52 @@ void TestCrashConsistency::killCopyToFoxPro()
 
     Stats stats;
     // Copies that finish before their moment do not count; at most twice as many tries.
-    for (int k = 0; stats.kills < m_kills && k < 2 * m_kills; ++k) {
-        if (k % 2 == 1) {
-            for (const QString &f : QDir(fox).entryList(QDir::Files))
-                QFile::remove(fox + '/' + f);
+    for (int k = 0; stats.replacingKills < m_kills && k < 4 * m_kills; ++k) {
+        for (const QString &f : QDir(fox).entryList(QDir::Files))
+            QFile::remove(fox + '/' + f);
+        QStringList oldTable;
+        if (replacing(k)) {
+            robust::makeFoxProTable(fox, QStringLiteral("BIGPX"), kOldRows);
+            oldTable = robust::snapshot(fox);
         }
         const int delay = int(m_random.bounded(quint32(fullMs * 9 / 10 + 1)));
-        if (!copyAndKill(copy, delay))
+        if (!copyAndKill(copy, delay)) {
             ++stats.finishedFirst;
-        else
+        } else {
             ++stats.kills;
+            stats.replacingKills += replacing(k) ? 1 : 0;
+        }
         QCOMPARE(robust::snapshot(px), sourceBefore);
-        const QStringList dbfs = QDir(fox).entryList({QStringLiteral("*.dbf")}, QDir::Files);
-        for (const QString &dbf : dbfs) {
-            // A table cut short while being created has no rows yet; its memo file may be missing.
-            const bool hasMemo = !QDir(fox).entryList({QStringLiteral("BIGPX.FPT")}, QDir::Files).isEmpty();
-            const QByteArray bytes = test::readAll(fox + '/' + dbf);
-            if (!hasMemo && bytes.size() >= kDbfRecordLength + 2 &&
-                qFromLittleEndian<quint32>(bytes.constData() + kDbfRecordCount) == 0)
-                continue;
+        QStringList after = robust::snapshot(fox);
+        after.removeIf([](const QString &line) { return line.startsWith(QLatin1String("~tw")); });
+        const QString dbf = robust::findFile(fox, QStringLiteral("BIGPX.DBF"));
+        if (replacing(k) && after == oldTable) { // the old table, exactly as it was
+            ++stats.oldKept;
+            QString error;
+            QCOMPARE(m_readers.foxproRows(dbf, &error), qint64(kOldRows));
+        } else if (!dbf.isEmpty()) { // else the whole new one, or none where there was none
             ++stats.targetsPresent;
-            checkFoxProTarget(fox + '/' + dbf, true);
+            checkFoxProTarget(dbf, false);
             if (QTest::currentTestFailed())
                 return;
+        } else {
+            QVERIFY2(!replacing(k), "the old table was lost");
         }
         const auto next = robust::cli(copy);
         QVERIFY2(next.exitCode == 0, next.err.constData());
         // The independent reader reads the last one; the header tells the rest.
-        if (stats.kills == m_kills)
-            checkFoxProTarget(target, false);
+        const QString copied = robust::findFile(fox, QStringLiteral("BIGPX.DBF"));
+        if (stats.replacingKills == m_kills)
+            checkFoxProTarget(copied, false);
         else
-            QCOMPARE(qFromLittleEndian<quint32>(test::readAll(target).constData() + kDbfRecordCount), quint32(kRows));
+            QCOMPARE(qFromLittleEndian<quint32>(test::readAll(copied).constData() + kDbfRecordCount), quint32(kRows));
         if (QTest::currentTestFailed())
             return;
+        QVERIFY2(leftovers(fox).isEmpty(), qPrintable(leftovers(fox).join(u' ')));
     }
-    QCOMPARE(stats.kills, m_kills);
+    QCOMPARE(stats.replacingKills, m_kills);
+    qInfo("to FoxPro: %d of the kills replaced an old table, which was kept whole after %d", stats.replacingKills,
+          stats.oldKept);
     QString error;
     QCOMPARE(m_readers.paradoxRows(px + QStringLiteral("/bigpx.db"), &error), qint64(kRows));
     qInfo("to FoxPro: full copy %lld ms; %d kills, %d copies finished before their kill, target present after %d",

@@ -1,0 +1,323 @@
+// Replacing tables through tabwright-cli: an agreed overwrite puts the new
+// table in place only when it is whole, a copy that fails part-way leaves the
+// old table as it was, a table of another container is never touched, a free
+// table the list does not show is asked about, and one failed table never
+// stops the next.
+
+#include "Tables.h"
+
+#include "platform/foxpro/Container.h"
+#include "platform/foxpro/FoxProSession.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tw;
+
+namespace {
+
+constexpr int kOldRows = 50;
+constexpr int kNewRows = 70;
+constexpr int kDamagedRows = 3000;
+
+QStringList leftovers(const QString &folder)
+{
+    return QDir(folder).entryList({QStringLiteral("~tw*")}, QDir::Files | QDir::Hidden);
+}
+
+QString dcxcheck(const QString &dbc)
+{
+    const auto r = test::run(QStringLiteral("/usr/bin/python3"),
+                             {test::sharedDir() + QStringLiteral("/tools/dcxcheck.py"), QStringLiteral("--strict"),
+                              QStringLiteral("--no-xbase"), dbc});
+    return r.exitCode == 0 ? QString() : QString::fromUtf8(r.out + r.err);
+}
+
+// Cuts a file to half its size, so that the rows whose memos lie behind the cut cannot be read.
+void cutInHalf(const QString &path)
+{
+    QFile file(path);
+    QVERIFY2(file.exists(), qPrintable(path));
+    QVERIFY(file.resize(file.size() / 2));
+}
+
+} // namespace
+
+class TestReplace : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void replacesWhenWhole_data();
+    void replacesWhenWhole();
+    void damagedSourceKeepsTheOldTable_data();
+    void damagedSourceKeepsTheOldTable();
+    void answerNoKeepsTheOldTable_data();
+    void answerNoKeepsTheOldTable();
+    void failedTableDoesNotStopTheNext_data();
+    void failedTableDoesNotStopTheNext();
+    void anotherContainersTableIsNeverTouched_data();
+    void anotherContainersTableIsNeverTouched();
+    void unlistedFreeTableIsAskedAbout();
+    void containerTableIsReplacedWithItsRecords();
+
+private:
+    QStringList toParadox(const QStringList &tables, bool yes) const;
+    QStringList toFoxPro(const QStringList &tables, bool yes, const QString &foxpro = {}) const;
+    qint64 paradoxRows(const QString &table) const;
+    qint64 foxproRows(const QString &table, const QString &folder = {}) const;
+    // A container data.dbc in `folder` holding the Paradox table `table` copied into it.
+    void makeContainerWith(const QString &folder, const QString &table);
+
+    robust::Readers m_readers;
+    QTemporaryDir m_tools;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_fox, m_px, m_work;
+};
+
+void TestReplace::initTestCase()
+{
+    QVERIFY2(QFile::exists(robust::cliPath()), "tabwright-cli is not built");
+    QVERIFY2(m_readers.prepare(m_tools.path()), qPrintable(m_readers.error()));
+}
+
+void TestReplace::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_fox = m_dir->filePath(QStringLiteral("fox"));
+    m_px = m_dir->filePath(QStringLiteral("px"));
+    m_work = m_dir->filePath(QStringLiteral("work"));
+    QDir().mkpath(m_fox);
+    QDir().mkpath(m_px);
+    QDir().mkpath(m_work);
+}
+
+QStringList TestReplace::toParadox(const QStringList &tables, bool yes) const
+{
+    return QStringList{QStringLiteral("copy"),     QStringLiteral("--to-paradox"),
+                       QStringLiteral("--foxpro"), m_fox,
+                       QStringLiteral("--paradox"), m_px,
+                       QStringLiteral("--work"),   robust::makeWorkDatabase(m_work),
+                       yes ? QStringLiteral("--yes") : QStringLiteral("--no")} +
+           tables;
+}
+
+QStringList TestReplace::toFoxPro(const QStringList &tables, bool yes, const QString &foxpro) const
+{
+    return QStringList{QStringLiteral("copy"),      QStringLiteral("--to-foxpro"),
+                       QStringLiteral("--paradox"), m_px,
+                       QStringLiteral("--foxpro"),  foxpro.isEmpty() ? m_fox : foxpro,
+                       yes ? QStringLiteral("--yes") : QStringLiteral("--no")} +
+           tables;
+}
+
+qint64 TestReplace::paradoxRows(const QString &table) const
+{
+    return m_readers.paradoxRows(robust::findFile(m_px, table + QStringLiteral(".db")));
+}
+
+qint64 TestReplace::foxproRows(const QString &table, const QString &folder) const
+{
+    return m_readers.foxproRows(robust::findFile(folder.isEmpty() ? m_fox : folder, table + QStringLiteral(".dbf")));
+}
+
+void TestReplace::makeContainerWith(const QString &folder, const QString &table)
+{
+    foxpro::Container::create(folder + QStringLiteral("/data.dbc"));
+    const auto r = robust::cli(toFoxPro({table}, true, folder + QStringLiteral("/data.dbc")));
+    QVERIFY2(r.exitCode == 0, r.err.constData());
+}
+
+void TestReplace::replacesWhenWhole_data()
+{
+    QTest::addColumn<bool>("paradoxTarget");
+    QTest::newRow("to Paradox") << true;
+    QTest::newRow("to FoxPro") << false;
+}
+
+void TestReplace::replacesWhenWhole()
+{
+    QFETCH(bool, paradoxTarget);
+    if (paradoxTarget) {
+        robust::makeParadoxTable(m_px, QStringLiteral("t"), kOldRows);
+        test::writeAll(m_px + QStringLiteral("/t.px"), "old index");
+        robust::makeFoxProTable(m_fox, QStringLiteral("t"), kNewRows);
+    } else {
+        robust::makeFoxProTable(m_fox, QStringLiteral("t"), kOldRows);
+        test::writeAll(m_fox + QStringLiteral("/t.cdx"), "old index");
+        robust::makeParadoxTable(m_px, QStringLiteral("t"), kNewRows);
+    }
+    const auto r = robust::cli(paradoxTarget ? toParadox({QStringLiteral("t")}, true)
+                                             : toFoxPro({QStringLiteral("t")}, true));
+    QVERIFY2(r.exitCode == 0, r.err.constData());
+    const QString target = paradoxTarget ? m_px : m_fox;
+    QCOMPARE(paradoxTarget ? paradoxRows(QStringLiteral("t")) : foxproRows(QStringLiteral("t")), qint64(kNewRows));
+    // The old table's index described the old rows: it went with them.
+    QVERIFY(robust::findFile(target, paradoxTarget ? QStringLiteral("t.px") : QStringLiteral("t.cdx")).isEmpty());
+    QVERIFY2(leftovers(target).isEmpty(), qPrintable(leftovers(target).join(u' ')));
+    // One table of the name, in one spelling.
+    QCOMPARE(QDir(target).entryList({paradoxTarget ? QStringLiteral("t.db") : QStringLiteral("t.dbf")}, QDir::Files)
+                 .size(),
+             1);
+}
+
+void TestReplace::damagedSourceKeepsTheOldTable_data()
+{
+    QTest::addColumn<bool>("paradoxTarget");
+    QTest::newRow("to Paradox") << true;
+    QTest::newRow("to FoxPro") << false;
+}
+
+void TestReplace::damagedSourceKeepsTheOldTable()
+{
+    QFETCH(bool, paradoxTarget);
+    if (paradoxTarget) {
+        robust::makeParadoxTable(m_px, QStringLiteral("t"), kOldRows);
+        robust::makeFoxProTable(m_fox, QStringLiteral("t"), kDamagedRows);
+        cutInHalf(robust::findFile(m_fox, QStringLiteral("t.fpt")));
+    } else {
+        robust::makeFoxProTable(m_fox, QStringLiteral("t"), kOldRows);
+        robust::makeParadoxTable(m_px, QStringLiteral("t"), kDamagedRows);
+        cutInHalf(robust::findFile(m_px, QStringLiteral("t.mb")));
+    }
+    const QString target = paradoxTarget ? m_px : m_fox;
+    const QStringList before = robust::snapshot(target);
+    const auto r = robust::cli(paradoxTarget ? toParadox({QStringLiteral("t")}, true)
+                                             : toFoxPro({QStringLiteral("t")}, true));
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY2(r.err.toLower().contains("t: not copied"), r.err.constData());
+    // The old table, exactly as it was, and nothing beside it.
+    QCOMPARE(robust::snapshot(target), before);
+    QCOMPARE(paradoxTarget ? paradoxRows(QStringLiteral("t")) : foxproRows(QStringLiteral("t")), qint64(kOldRows));
+}
+
+void TestReplace::answerNoKeepsTheOldTable_data()
+{
+    QTest::addColumn<bool>("paradoxTarget");
+    QTest::newRow("to Paradox") << true;
+    QTest::newRow("to FoxPro") << false;
+}
+
+void TestReplace::answerNoKeepsTheOldTable()
+{
+    QFETCH(bool, paradoxTarget);
+    robust::makeParadoxTable(m_px, QStringLiteral("t"), paradoxTarget ? kOldRows : kNewRows);
+    robust::makeFoxProTable(m_fox, QStringLiteral("t"), paradoxTarget ? kNewRows : kOldRows);
+    const QString target = paradoxTarget ? m_px : m_fox;
+    const QStringList before = robust::snapshot(target);
+    const auto r = robust::cli(paradoxTarget ? toParadox({QStringLiteral("t")}, false)
+                                             : toFoxPro({QStringLiteral("t")}, false));
+    QCOMPARE(r.exitCode, 3);
+    QVERIFY2(r.err.toLower().contains("t: not copied: not replaced"), r.err.constData());
+    QCOMPARE(robust::snapshot(target), before);
+}
+
+void TestReplace::failedTableDoesNotStopTheNext_data()
+{
+    QTest::addColumn<bool>("paradoxTarget");
+    QTest::newRow("to Paradox") << true;
+    QTest::newRow("to FoxPro") << false;
+}
+
+void TestReplace::failedTableDoesNotStopTheNext()
+{
+    // The middle table's memo file is missing: its first row cannot be read.
+    QFETCH(bool, paradoxTarget);
+    const QStringList tables{QStringLiteral("a"), QStringLiteral("m"), QStringLiteral("z")};
+    for (const QString &table : tables) {
+        if (paradoxTarget)
+            robust::makeFoxProTable(m_fox, table, kOldRows);
+        else
+            robust::makeParadoxTable(m_px, table, kOldRows);
+    }
+    QVERIFY(QFile::remove(paradoxTarget ? robust::findFile(m_fox, QStringLiteral("m.fpt"))
+                                        : robust::findFile(m_px, QStringLiteral("m.mb"))));
+    const auto r = robust::cli(paradoxTarget ? toParadox(tables, true) : toFoxPro(tables, true));
+    QCOMPARE(r.exitCode, 1);
+    QStringList reports = robust::reports(r.err);
+    QCOMPARE(reports.filter(QStringLiteral("m: not copied"), Qt::CaseInsensitive).size(), 1);
+    reports.removeIf([](const QString &line) { return line.startsWith(QLatin1String("m: not copied"), Qt::CaseInsensitive); });
+    QVERIFY2(reports.size() == 1, qPrintable(reports.join(QStringLiteral("\n--\n"))));
+    QVERIFY2(!reports.front().contains(QLatin1String("not allowed when the object is open")), qPrintable(reports.front()));
+    for (const QString &table : {QStringLiteral("a"), QStringLiteral("z")})
+        QCOMPARE(paradoxTarget ? paradoxRows(table) : foxproRows(table), qint64(kOldRows));
+    QVERIFY(robust::findFile(paradoxTarget ? m_px : m_fox, paradoxTarget ? QStringLiteral("m.db")
+                                                                         : QStringLiteral("m.dbf"))
+                .isEmpty());
+}
+
+void TestReplace::anotherContainersTableIsNeverTouched_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("--yes") << true;
+    QTest::newRow("--no") << false;
+}
+
+void TestReplace::anotherContainersTableIsNeverTouched()
+{
+    // A container and its tables in the folder that is also read as a folder of free tables.
+    QFETCH(bool, yes);
+    robust::makeParadoxTable(m_px, QStringLiteral("customer"), kOldRows);
+    makeContainerWith(m_fox, QStringLiteral("customer"));
+    const QStringList before = robust::snapshot(m_fox);
+    const auto r = robust::cli(toFoxPro({QStringLiteral("customer")}, yes));
+    QCOMPARE(r.exitCode, 3);
+    QVERIFY2(r.err.contains("CUSTOMER.DBF belongs to the database DATA.DBC; open that database to replace it."),
+             r.err.constData());
+    QCOMPARE(robust::snapshot(m_fox), before);
+    QVERIFY(!r.err.contains("overwrite")); // nothing to ask: it is not ours to replace
+}
+
+void TestReplace::unlistedFreeTableIsAskedAbout()
+{
+    // A free table lying in a container's folder is not one of the container's
+    // tables, but it is the file the copy would write.
+    robust::makeParadoxTable(m_px, QStringLiteral("customer"), kOldRows);
+    robust::makeParadoxTable(m_px, QStringLiteral("orders"), kNewRows);
+    makeContainerWith(m_fox, QStringLiteral("customer"));
+    robust::makeFoxProTable(m_fox, QStringLiteral("orders"), kOldRows);
+    test::writeAll(m_fox + QStringLiteral("/orders.cdx"), "old index");
+    const QString dbc = m_fox + QStringLiteral("/data.dbc");
+    const QStringList before = robust::snapshot(m_fox);
+
+    auto r = robust::cli(toFoxPro({QStringLiteral("orders")}, false, dbc));
+    QCOMPARE(r.exitCode, 3);
+    QVERIFY2(r.err.contains("Would you like to overwrite ORDERS? [no]"), r.err.constData());
+    QCOMPARE(robust::snapshot(m_fox), before);
+
+    r = robust::cli(toFoxPro({QStringLiteral("orders")}, true, dbc));
+    QVERIFY2(r.exitCode == 0, r.err.constData());
+    QCOMPARE(foxproRows(QStringLiteral("orders")), qint64(kNewRows));
+    QVERIFY(robust::findFile(m_fox, QStringLiteral("orders.cdx")).isEmpty());
+    QCOMPARE(foxpro::owningContainer(robust::findFile(m_fox, QStringLiteral("orders.dbf"))),
+             QStringLiteral("DATA.DBC"));
+    const auto listed = robust::cli({QStringLiteral("tables"), QStringLiteral("--foxpro"), dbc});
+    QVERIFY(listed.out.contains("orders") && listed.out.contains("customer"));
+    QCOMPARE(dcxcheck(dbc), QString());
+    QVERIFY(leftovers(m_fox).isEmpty());
+}
+
+void TestReplace::containerTableIsReplacedWithItsRecords()
+{
+    robust::makeParadoxTable(m_px, QStringLiteral("customer"), kOldRows);
+    makeContainerWith(m_fox, QStringLiteral("customer"));
+    const QString dbc = m_fox + QStringLiteral("/data.dbc");
+    QFile::remove(robust::findFile(m_px, QStringLiteral("customer.db")));
+    QFile::remove(robust::findFile(m_px, QStringLiteral("customer.mb")));
+    robust::makeParadoxTable(m_px, QStringLiteral("customer"), kNewRows);
+
+    const auto r = robust::cli(toFoxPro({QStringLiteral("customer")}, true, dbc));
+    QVERIFY2(r.exitCode == 0, r.err.constData());
+    QCOMPARE(foxproRows(QStringLiteral("customer")), qint64(kNewRows));
+    const foxpro::Container container(dbc);
+    QCOMPARE(container.tables().size(), size_t(1));
+    QCOMPARE(container.fieldNames(container.tables().front().objectId).size(), 3);
+    QCOMPARE(dcxcheck(dbc), QString());
+    QVERIFY(leftovers(m_fox).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestReplace)
+#include "tst_replace.moc"
