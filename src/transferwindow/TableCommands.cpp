@@ -138,9 +138,8 @@ void DeleteParadoxTables(TransferContext &c)
                 if (Main::FileExists(path))
                     files::deleteFileForced(path);
             };
-            const bool deleted =
-                steps(110, [&] { deleteTableFile(tablePath(c, name, QStringLiteral(".DB"))); }) &&
-                steps(112, [&] { deleteTableFile(tablePath(c, name, QStringLiteral(".db"))); });
+            const bool deleted = steps(110, [&] { deleteTableFile(tablePath(c, name, QStringLiteral(".DB"))); }) &&
+                                 steps(112, [&] { deleteTableFile(tablePath(c, name, QStringLiteral(".db"))); });
             // A table that stays keeps its companions and its entry.
             if (found && deleted) {
                 // The table's memo file and indexes go with it.
