@@ -1,23 +1,29 @@
 #include "Commands.h"
 
 #include "CanonicalDump.h"
+#include "Verify.h"
 #include "common/ConnectionSettings.h"
 #include "common/Steps.h"
 #include "common/TableList.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
+#include "platform/ado/RuntimeError.h"
+#include "platform/ui/Pointer.h"
 #include "platform/ui/ScriptedDialogs.h"
 #include "sources/Foxpro.h"
 #include "sources/Paradox.h"
 #include "transfer/SendToFoxPro.h"
 #include "transfer/SendToParadox.h"
+#include "transfer/StatementText.h"
 #include "transfer/TransferContext.h"
 #include "transfer/WorkDatabaseLocation.h"
 #include "transferwindow/TableCommands.h"
-#include "platform/ui/Pointer.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <algorithm>
+#include <vector>
 
 namespace tw::cli {
 
@@ -134,6 +140,7 @@ struct ChangeOptions {
     Side foxpro;
     Side paradox;
     bool yes = false;
+    bool verify = false;
     QString workDatabase;
     QStringList tables;
 };
@@ -157,6 +164,8 @@ ChangeOptions takeChangeOptions(QStringList args)
             options.yes = true;
         } else if (arg == u"--no") {
             options.yes = false;
+        } else if (arg == u"--verify") {
+            options.verify = true;
         } else if (arg.startsWith(u"--")) {
             throw UsageError{QStringLiteral("unknown option '%1'").arg(arg)};
         } else {
@@ -166,6 +175,46 @@ ChangeOptions takeChangeOptions(QStringList args)
     if (options.tables.isEmpty())
         throw UsageError{QStringLiteral("name at least one table")};
     return options;
+}
+
+// Takes the direction of a copy off args, wherever it stands: "--to paradox",
+// "--to-paradox", "--to=paradox" (and the same for foxpro). Returns "paradox"
+// or "foxpro".
+QString takeDirection(QStringList &args)
+{
+    const QStringList sides{QStringLiteral("paradox"), QStringLiteral("foxpro")};
+    QString direction;
+    QStringList rest;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args[i];
+        QString to;
+        if (arg == u"--foxpro" || arg == u"--paradox" || arg == u"--work") {
+            rest << arg; // its value is a path, whatever it looks like
+            if (i + 1 < args.size())
+                rest << args[++i];
+            continue;
+        }
+        if (arg == u"--to") {
+            if (i + 1 >= args.size())
+                throw UsageError{QStringLiteral("--to needs paradox or foxpro")};
+            to = args[++i].toLower();
+        } else if (arg.startsWith(QStringLiteral("--to-")) || arg.startsWith(QStringLiteral("--to="))) {
+            to = arg.mid(5).toLower();
+        } else {
+            rest << arg;
+            continue;
+        }
+        if (!sides.contains(to))
+            throw UsageError{
+                QStringLiteral("copy goes --to paradox or --to foxpro, not '%1'").arg(arg == u"--to" ? to : arg)};
+        if (!direction.isEmpty() && direction != to)
+            throw UsageError{QStringLiteral("copy goes one way: give either --to paradox or --to foxpro")};
+        direction = to;
+    }
+    if (direction.isEmpty())
+        throw UsageError{QStringLiteral("copy needs --to paradox or --to foxpro")};
+    args = rest;
+    return direction;
 }
 
 PlainConnectionSettings settingsFor(const ChangeOptions &options)
@@ -192,6 +241,63 @@ void selectTables(MemoryTableList &list, const QStringList &tables, const QStrin
     }
 }
 
+// Opens a table of one side for reading, the way the copy reads its sources.
+void openTable(ado::Recordset &recordset, ado::Connection &connection, Side::Kind kind, const QString &table)
+{
+    recordset.CursorLocation = ado::adUseClient;
+    if (kind == Side::Kind::FoxPro)
+        recordset.Open(QStringLiteral("SELECT * FROM ") + transfer::DoubleQuoted(table), connection);
+    else
+        recordset.Open(QStringLiteral("SELECT * FROM ") + transfer::Backticked(table), connection);
+}
+
+// Reads every copied table back from the target and compares it with its
+// source; prints a line per table verified and the differences of the
+// others. Returns kFailed when a table differs or cannot be read.
+int verifyCopies(const std::vector<PlannedCopy> &copies, const PlainConnectionSettings &settings,
+                 CopyDirection direction, std::FILE *out, std::FILE *err)
+{
+    ado::Connection foxpro;
+    ado::Connection paradox;
+    foxpro.CursorLocation = ado::adUseServer;
+    paradox.CursorLocation = ado::adUseClient;
+    try {
+        foxpro.Open(Foxpro::FoxProConnectionString(settings));
+        paradox.Open(Paradox::ParadoxConnectionString(settings.paradox));
+    } catch (...) {
+        const QString reason = describeFailure(std::current_exception());
+        for (const PlannedCopy &copy : copies)
+            print(err, QStringLiteral("%1: not verified: %2\n").arg(reportName(copy), reason));
+        return copies.empty() ? kDone : kFailed;
+    }
+    const bool toParadox = direction == CopyDirection::ToParadox;
+    int status = kDone;
+    for (const PlannedCopy &copy : copies) {
+        if (copy.outcome == PlannedCopy::Outcome::PassedOver) {
+            print(err, QStringLiteral("%1: passed over, not verified\n").arg(copy.source));
+            continue;
+        }
+        try {
+            ado::Recordset source;
+            ado::Recordset target;
+            openTable(source, toParadox ? foxpro : paradox, toParadox ? Side::Kind::FoxPro : Side::Kind::Paradox,
+                      copy.source);
+            openTable(target, toParadox ? paradox : foxpro, toParadox ? Side::Kind::Paradox : Side::Kind::FoxPro,
+                      copy.target);
+            const Verification result = compareTables(source, target, direction);
+            for (const QString &line : verificationLines(copy, result))
+                print(result.ok() ? out : err, line + u'\n');
+            if (!result.ok())
+                status = kFailed;
+        } catch (...) {
+            print(err, QStringLiteral("%1: not verified: %2\n")
+                           .arg(reportName(copy), describeFailure(std::current_exception())));
+            status = kFailed;
+        }
+    }
+    return status;
+}
+
 // Runs one table command over lists filled from both sides, answering every
 // question with yes or no and printing every box on standard error.
 int change(QStringList args, std::FILE *out, std::FILE *err, const QString &command)
@@ -205,6 +311,8 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
         throw UsageError{QStringLiteral("%1 needs --foxpro PATH").arg(command)};
     if (needsParadox && options.paradox.kind == Side::Kind::None)
         throw UsageError{QStringLiteral("%1 needs --paradox DIR").arg(command)};
+    if (options.verify && !toParadox && !toFoxPro)
+        throw UsageError{QStringLiteral("--verify goes with copy only")};
     if (command == u"rename" && options.tables.size() != 2)
         throw UsageError{QStringLiteral("rename needs the old and the new name")};
 
@@ -227,6 +335,12 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
         selectTables(paradoxList, options.tables, paradoxSide);
     if (command == u"rename")
         dialogs.expectText(options.tables[1]);
+
+    const CopyDirection direction = toParadox ? CopyDirection::ToParadox : CopyDirection::ToFoxPro;
+    const std::vector<PlannedCopy> copies =
+        options.verify ? plannedCopies(toParadox ? foxproList : paradoxList, toParadox ? paradoxList : foxproList,
+                                       direction, options.yes)
+                       : std::vector<PlannedCopy>();
 
     ui::PlainPointer pointer;
     NullProgress progress;
@@ -273,6 +387,9 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
         else if (notAll)
             status = kNotAll;
     }
+    // A copied table that differs from its source (or a kept one that does) is a failure.
+    if (options.verify && verifyCopies(copies, settings, direction, out, err) == kFailed)
+        status = kFailed;
     const MemoryTableList &changed = toParadox || command == u"delete-paradox" || command == u"rename" ? paradoxList
                                                                                                       : foxproList;
     for (const QString &name : changed.items())
@@ -291,20 +408,36 @@ QString usageText()
         "  tables --paradox DIR           list the Paradox tables of DIR and its sub-folders\n"
         "  dump --foxpro PATH TABLE       print a table as canonical JSON Lines\n"
         "  dump --paradox DIR TABLE\n"
-        "  copy --to-paradox --foxpro PATH --paradox DIR [--yes] [--work FILE] TABLE...\n"
-        "  copy --to-foxpro --paradox DIR --foxpro PATH [--yes] TABLE...\n"
-        "                                 copy tables the way the window's send buttons do; the\n"
-        "                                 window's questions (overwrite, shorten a name) are\n"
-        "                                 answered yes with --yes and no otherwise\n"
+        "  copy --to paradox --foxpro PATH --paradox DIR [--yes|--no] [--work FILE] [--verify] TABLE...\n"
+        "  copy --to foxpro --paradox DIR --foxpro PATH [--yes|--no] [--verify] TABLE...\n"
+        "                                 copy tables the way the window's send buttons do\n"
         "  delete --foxpro PATH TABLE...  delete tables (Paradox: with their memo and index files)\n"
         "  delete --paradox DIR TABLE...\n"
         "  rename --paradox DIR OLD NEW   give a Paradox table a new name\n"
-        "  --help                         show this text\n"
+        "  --help, -h, help               show this text\n"
+        "\n"
+        "Options:\n"
+        "  --foxpro PATH                  the FoxPro side: a database container (.dbc) or a folder\n"
+        "                                 of free tables\n"
+        "  --paradox DIR                  the Paradox side: a folder (and its sub-folders)\n"
+        "  --to paradox, --to-paradox     copy from FoxPro to Paradox\n"
+        "  --to foxpro, --to-foxpro       copy from Paradox to FoxPro\n"
+        "  --yes                          answer yes to the window's questions: overwrite a table of\n"
+        "                                 the same name, cut a Paradox name to 8 characters\n"
+        "  --no                           answer no to them, passing such tables over (the default)\n"
+        "  --work FILE                    the work database a copy to Paradox goes through (default:\n"
+        "                                 dbtemp.mdb beside the program, else in the user's data folder)\n"
+        "  --verify                       after the copy, read each table back from the target and\n"
+        "                                 compare it with its source value by value, by meaning across\n"
+        "                                 the type change; prints \"TABLE: verified: N rows, M values\"\n"
+        "                                 or the first 5 differences (on standard error). A table kept\n"
+        "                                 because --no declined overwriting it is compared as it is\n"
         "\n"
         "copy, delete and rename print the tables of the changed side when done.\n"
         "\n"
-        "Exit status: 0 done, 1 failed (the reason on standard error), 2 wrong usage,\n"
-        "3 a named table was passed over (--no) or belongs to another database.\n");
+        "Exit status: 0 done, 1 failed or a verified table differs (the reason on standard\n"
+        "error), 2 wrong usage, 3 a named table was passed over (--no) or belongs to another\n"
+        "database.\n");
 }
 
 int runCommand(const QStringList &arguments, std::FILE *out, std::FILE *err)
@@ -325,11 +458,8 @@ int runCommand(const QStringList &arguments, std::FILE *out, std::FILE *err)
         if (command == u"dump")
             return dump(args, out);
         if (command == u"copy") {
-            if (args.isEmpty() || (args[0] != u"--to-paradox" && args[0] != u"--to-foxpro"))
-                throw UsageError{QStringLiteral("copy needs --to-paradox or --to-foxpro first")};
-            const QString direction = args.takeFirst() == u"--to-paradox" ? QStringLiteral("copy-to-paradox")
-                                                                          : QStringLiteral("copy-to-foxpro");
-            return change(args, out, err, direction);
+            const QString direction = takeDirection(args);
+            return change(args, out, err, QStringLiteral("copy-to-") + direction);
         }
         if (command == u"delete") {
             const bool paradox = args.contains(QStringLiteral("--paradox"));

@@ -128,21 +128,20 @@ void DeleteParadoxTables(TransferContext &c)
             if (!selected)
                 continue;
             bool found = false;
-            steps(110, [&] {
-                const QString upper = tablePath(c, name, QStringLiteral(".DB"));
-                if (Main::FileExists(upper)) {
-                    found = true;
-                    Main::DeleteFileForced(upper);
-                }
-            });
-            steps(112, [&] {
-                const QString lower = tablePath(c, name, QStringLiteral(".db"));
-                if (Main::FileExists(lower)) {
-                    found = true;
-                    Main::DeleteFileForced(lower);
-                }
-            });
-            if (found) {
+            // A table file that is still there after the forced delete is
+            // reported with the reason the delete gave.
+            const auto deleteTableFile = [&](const QString &path) {
+                if (!Main::FileExists(path))
+                    return;
+                found = true;
+                Main::DeleteFileForced(path);
+                if (Main::FileExists(path))
+                    files::deleteFileForced(path);
+            };
+            const bool deleted = steps(110, [&] { deleteTableFile(tablePath(c, name, QStringLiteral(".DB"))); }) &&
+                                 steps(112, [&] { deleteTableFile(tablePath(c, name, QStringLiteral(".db"))); });
+            // A table that stays keeps its companions and its entry.
+            if (found && deleted) {
                 // The table's memo file and indexes go with it.
                 steps(114, [&] {
                     for (const QString &companion : CompanionFiles(c.settings.paradoxFolder(), name))

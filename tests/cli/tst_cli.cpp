@@ -24,6 +24,7 @@ private slots:
     void foxproCorpusDumpsLikeDbfread();
     void paradoxTablesListing();
     void relativeFoldersCopy();
+    void copyDirectionSpellingsAndOptions();
 
 private:
     ProcessResult cli(const QStringList &args) { return run(m_cli, args); }
@@ -182,6 +183,49 @@ void CliTest::relativeFoldersCopy()
     QVERIFY(!QFileInfo::exists(dir.filePath("fox/fox")));
     const ProcessResult listed = cli({"tables", "--foxpro", dir.filePath("fox")});
     QCOMPARE(listed.out, QByteArray("STOCK\n"));
+}
+
+void CliTest::copyDirectionSpellingsAndOptions()
+{
+    const ProcessResult help = cli({"--help"});
+    for (const char *option : {"--foxpro PATH", "--paradox DIR", "--to paradox", "--to-paradox", "--to foxpro",
+                               "--to-foxpro", "--yes", "--no ", "--work FILE", "--verify"})
+        QVERIFY2(help.out.contains(option), option);
+
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir("px");
+    for (const QString &file : {QStringLiteral("stock.db"), QStringLiteral("stock.mb")})
+        QVERIFY(QFile::copy(tw::test::binDir() + "/Samples/" + file, dir.filePath("px/" + file)));
+    const QString px = dir.filePath("px");
+    const QString fox = dir.filePath("fox");
+    QDir().mkpath(fox);
+    // "--to foxpro" after the folders does what "--to-foxpro" in front does.
+    ProcessResult r = cli({"copy", "--paradox", px, "--foxpro", fox, "--to", "foxpro", "stock"});
+    QVERIFY2(r.exitCode == 0, r.err.constData());
+    QCOMPARE(r.out, QByteArray("stock\n"));
+    r = cli({"copy", "--to=FoxPro", "--paradox", px, "--foxpro", fox, "--yes", "stock"});
+    QVERIFY2(r.exitCode == 0, r.err.constData());
+    QVERIFY(r.err.contains("Would you like to overwrite STOCK? [yes]"));
+
+    const struct {
+        QStringList args;
+        const char *complaint;
+    } wrong[] = {
+        {{"copy", "--paradox", px, "--foxpro", fox, "stock"}, "copy needs --to paradox or --to foxpro"},
+        {{"copy", "--to", "sqlite", "--paradox", px, "--foxpro", fox, "stock"}, "not 'sqlite'"},
+        {{"copy", "--to-sqlite", "--paradox", px, "--foxpro", fox, "stock"}, "not '--to-sqlite'"},
+        {{"copy", "--to-paradox", "--to", "foxpro", "--paradox", px, "--foxpro", fox, "stock"}, "copy goes one way"},
+        {{"copy", "--paradox", px, "--foxpro", fox, "stock", "--to"}, "--to needs paradox or foxpro"},
+        {{"delete", "--paradox", px, "--verify", "stock"}, "--verify goes with copy only"},
+        // A folder's name is never taken for a direction.
+        {{"copy", "--paradox", "--to-foxpro", "--foxpro", fox, "stock"}, "copy needs --to paradox or --to foxpro"},
+    };
+    for (const auto &w : wrong) {
+        r = cli(w.args);
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY2(r.err.contains(w.complaint), r.err.constData());
+    }
+    QVERIFY(QFileInfo::exists(dir.filePath("px/stock.db")));
 }
 
 QTEST_GUILESS_MAIN(CliTest)

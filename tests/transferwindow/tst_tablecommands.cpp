@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 using namespace tw;
@@ -21,6 +22,7 @@ private slots:
     void foxproDeleteKeepsEntriesItCouldNotDrop();
     void paradoxDeleteTakesCompanionsAlong();
     void paradoxDeleteLeavesSubFolderTables();
+    void paradoxDeleteReportsAndKeepsWhatItCouldNotDelete();
     void renameMovesTheTableAndItsCompanions();
     void renameRefusesExistingAndOddNames();
     void renameCancelAndSelectionRules();
@@ -141,6 +143,32 @@ void TableCommandsTest::paradoxDeleteLeavesSubFolderTables()
     DeleteParadoxTables(context);
     QCOMPARE(f.list2.items(), QStringList({"DEEP"}));
     QVERIFY(QFile::exists(f.paradoxFolder() + "/sub/DEEP.DB"));
+}
+
+void TableCommandsTest::paradoxDeleteReportsAndKeepsWhatItCouldNotDelete()
+{
+    // A folder standing where ORDERS.DB should be cannot be deleted, not even
+    // by the forced delete (as a file in a folder the user may not write).
+    TransferFixture f;
+    const QString px = f.paradoxFolder();
+    QVERIFY(QDir(px).mkdir("ORDERS.DB"));
+    tw::test::writeAll(px + "/ORDERS.MB", "memo");
+    tw::test::writeAll(px + "/ORDERS.PX", "index");
+    tw::test::writeAll(px + "/GONE.DB", "x");
+    f.list2 = MemoryTableList({"GONE", "ORDERS"});
+    f.list2.select({"GONE", "ORDERS"});
+    f.dialogs.setFallback(ui::vbOK);
+    auto context = f.context();
+    DeleteParadoxTables(context);
+    QCOMPARE(f.dialogs.boxes().size(), size_t(1));
+    const QString report = f.dialogs.boxes()[0].text;
+    QVERIFY2(report.contains("in Quillmark2021/08/31.Form2.PushButton5_Click at line 110\r\r"), qPrintable(report));
+    QVERIFY2(report.contains("ORDERS.DB"), qPrintable(report));
+    // The table stays whole and listed; the other selected table is gone.
+    QCOMPARE(f.list2.items(), QStringList({"ORDERS"}));
+    QCOMPARE(filesIn(px), QStringList({"ORDERS.MB", "ORDERS.PX"}));
+    QVERIFY(QFileInfo(px + "/ORDERS.DB").isDir());
+    QCOMPARE(f.pointer.MousePointer(), 0);
 }
 
 void TableCommandsTest::renameMovesTheTableAndItsCompanions()

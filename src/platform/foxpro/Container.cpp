@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSet>
 
 namespace tw::foxpro {
 
@@ -280,14 +281,38 @@ void Container::addTable(const QString &name, const QString &tablePath, const QS
 
 void Container::removeTable(int objectId)
 {
+    // The table's own record, everything under it (fields, indexes, the
+    // relations it is the child of) and every relation that names it as the
+    // related table; then anything left under a record that goes.
+    QString tableName;
+    for (const Object &o : m_objects)
+        if (!o.deleted && o.objectId == objectId && o.type.compare(QLatin1String("Table"), Qt::CaseInsensitive) == 0)
+            tableName = o.name;
+    std::vector<bool> doomed(m_objects.size(), false);
+    QSet<int> doomedIds{objectId};
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (size_t i = 0; i < m_objects.size(); ++i) {
+            const Object &o = m_objects[i];
+            if (o.deleted || doomed[i])
+                continue;
+            bool goes = o.objectId == objectId || doomedIds.contains(o.parentId);
+            if (!goes && !tableName.isEmpty() && o.type.compare(QLatin1String("Relation"), Qt::CaseInsensitive) == 0) {
+                const auto related = PropertyList::decode(o.property).string(property::kRelatedTable);
+                goes = related && QString::fromLatin1(*related).compare(tableName, Qt::CaseInsensitive) == 0;
+            }
+            if (goes) {
+                doomed[i] = true;
+                grew = grew || !doomedIds.contains(o.objectId);
+                doomedIds.insert(o.objectId);
+            }
+        }
+    }
     {
         auto writer = TableWriter::openForAppend(m_path, ".dct");
-        for (const Object &o : m_objects) {
-            if (o.deleted)
-                continue;
-            if (o.objectId == objectId || o.parentId == objectId)
-                writer->markDeleted(o.record);
-        }
+        for (size_t i = 0; i < m_objects.size(); ++i)
+            if (doomed[i])
+                writer->markDeleted(m_objects[i].record);
     }
     load();
     rebuildIndex();

@@ -57,7 +57,8 @@ public:
     // name `name` with one Field record per long field name; sets the table's
     // backlink and rebuilds the index.
     void addTable(const QString &name, const QString &tablePath, const QStringList &fieldNames);
-    // Removes a table's records (and those under it) and rebuilds the index.
+    // Removes a table's records (and those under it), the relations that name
+    // it as their related table, and rebuilds the index.
     void removeTable(int objectId);
     // Writes the .dcx again from the live records.
     void rebuildIndex();

@@ -15,6 +15,9 @@ namespace property {
 constexpr uint8_t kPath = 1;
 constexpr uint8_t kClass = 2;
 constexpr uint8_t kComment = 7;
+constexpr uint8_t kRelationChildTag = 13;
+constexpr uint8_t kRelatedTable = 18; // a Relation's parent table, by its long name
+constexpr uint8_t kRelatedTag = 19;
 constexpr uint8_t kPrimaryKey = 20;
 constexpr uint8_t kVersion = 24;
 constexpr uint8_t kViewSql = 42;

@@ -16,6 +16,7 @@
 #include "platform/foxpro/TableWriter.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -50,6 +51,21 @@ QStringList schema(ado::Connection &c, const QString &type)
     return names;
 }
 
+// The live records of a container as "OBJECTID PARENTID OBJECTTYPE", those of one type only when asked.
+QStringList records(const QString &dbc, const QString &type = {})
+{
+    foxpro::TableReader reader(dbc);
+    std::vector<ado::Variant> row;
+    QStringList out;
+    while (reader.next()) {
+        reader.values(row);
+        const QString rowType = row[2].toText().trimmed();
+        if (type.isEmpty() || rowType == type)
+            out << QStringLiteral("%1 %2 %3").arg(row[0].toText(), row[1].toText(), rowType);
+    }
+    return out;
+}
+
 } // namespace
 
 class ContainerTest : public QObject {
@@ -63,6 +79,7 @@ private slots:
     void createTableAddsRecordsBacklinkAndIndex();
     void tablesInSubfoldersAndManyObjects();
     void dropTableRemovesRecordsAndFiles();
+    void dropTableTakesTheRelationsNamingItAlong();
     void damagedContainersFailClearly();
     void newContainerAsVisualFoxProWritesIt();
     void viewsAreListedNotRead();
@@ -221,6 +238,43 @@ void ContainerTest::dropTableRemovesRecordsAndFiles()
         QCOMPARE(e.description(), QString("Table 'contacts' does not exist in %1.").arg(m_dbc));
     }
     // The other tables still read.
+    ado::Recordset rs;
+    rs.Open("SELECT * FROM calls", c);
+    QCOMPARE(rs.RecordCount(), qint64(16));
+}
+
+void ContainerTest::dropTableTakesTheRelationsNamingItAlong()
+{
+    // In the corpus, contacts (12) relates to types (6) and calls (42) to contacts:
+    // each relation is a record under the table holding the foreign key.
+    QCOMPARE(records(m_dbc, "Relation"), QStringList({"56 12 Relation", "58 42 Relation"}));
+    const QStringList before = records(m_dbc);
+    ado::Connection c;
+    c.Open(connectionString());
+    c.Execute("DROP TABLE `TYPES`");
+    QCOMPARE(records(m_dbc, "Relation"), QStringList({"58 42 Relation"}));
+    // Only the table, its field and index records and the relation naming it went.
+    QStringList gone;
+    for (const QString &record : before)
+        if (!records(m_dbc).contains(record))
+            gone << record;
+    QVERIFY2(gone.contains("6 1 Table") && gone.contains("49 6 Index") && gone.contains("56 12 Relation"),
+             qPrintable(gone.join(", ")));
+    for (const QString &record : gone)
+        QVERIFY2(record.split(' ')[1] == "6" || record.startsWith("6 ") || record == "56 12 Relation",
+                 qPrintable(record));
+    QString problems = dcxcheck(m_dbc);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems));
+
+    // Dropping the related table of the remaining relation leaves the child table whole.
+    const QStringList callsRecords = records(m_dbc).filter(QRegularExpression("^\\d+ 42 (Field|Index)$"));
+    QVERIFY(!callsRecords.isEmpty());
+    c.Execute("DROP TABLE contacts");
+    QCOMPARE(records(m_dbc, "Relation"), QStringList());
+    QCOMPARE(records(m_dbc).filter(QRegularExpression("^\\d+ 42 (Field|Index)$")), callsRecords);
+    QVERIFY(records(m_dbc).filter(QRegularExpression("^\\d+ 12 ")).isEmpty());
+    problems = dcxcheck(m_dbc);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems));
     ado::Recordset rs;
     rs.Open("SELECT * FROM calls", c);
     QCOMPARE(rs.RecordCount(), qint64(16));

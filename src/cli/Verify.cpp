@@ -1,0 +1,263 @@
+#include "Verify.h"
+
+#include "CanonicalDump.h"
+#include "common/Main.h"
+#include "common/TableList.h"
+#include "platform/ado/Field.h"
+#include "platform/ado/Recordset.h"
+#include "transfer/TypeRules.h"
+
+#include <QDate>
+
+#include <cmath>
+#include <optional>
+#include <utility>
+
+namespace tw::cli {
+
+namespace {
+
+using ado::Variant;
+using Kind = Variant::Kind;
+
+constexpr int kMaxParadoxName = 8;
+constexpr qsizetype kShownLength = 60; // characters of a value a difference line shows
+constexpr char32_t kFirstC1 = 0x80;
+constexpr char32_t kFirstLatin1Letter = 0xA0;
+constexpr char32_t kLastLatin1 = 0xFF;
+
+// The characters Windows-1252 holds in its bytes 0x80 to 0x9F.
+constexpr char16_t kWindows1252High[] = {0x20AC, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030,
+                                         0x0160, 0x2039, 0x0152, 0x017D, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+                                         0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x017E, 0x0178};
+// Its bytes without a character of their own.
+constexpr char16_t kWindows1252Undefined[] = {0x81, 0x8D, 0x8F, 0x90, 0x9D};
+
+bool isAbsent(const Variant &value)
+{
+    return value.isNull() || value.isEmpty() || (value.kind() == Kind::Text && value.asText().isEmpty());
+}
+
+std::optional<double> numberOf(const Variant &value)
+{
+    switch (value.kind()) {
+    case Kind::Integer:
+    case Kind::Double:
+    case Kind::Currency:
+    case Kind::Decimal:
+    case Kind::Text:
+        try {
+            return value.toDouble();
+        } catch (...) {
+            return std::nullopt;
+        }
+    default:
+        return std::nullopt;
+    }
+}
+
+// A date and a time of day; a date alone is at midnight, a time alone on the
+// day the work database puts times on.
+std::optional<std::pair<QDate, int>> momentOf(const Variant &value)
+{
+    switch (value.kind()) {
+    case Kind::Date:
+        return std::pair{value.asDate(), 0};
+    case Kind::DateTime:
+        return std::pair{value.asDate(), value.asMsOfDay()};
+    case Kind::Time:
+        return std::pair{QDate(1899, 12, 30), value.asMsOfDay()};
+    default:
+        return std::nullopt;
+    }
+}
+
+bool sameBytesOrText(const Variant &source, const Variant &target, qint64 *replaced)
+{
+    if (source.kind() == Kind::Bytes || target.kind() == Kind::Bytes)
+        return source.toText() == target.toText(); // bytes are never replaced: one character per byte, exactly
+    return sameText(source.toText(), target.toText(), replaced);
+}
+
+bool sameForParadox(const ado::Field &field, const Variant &target, qint64 *replaced)
+{
+    const Variant &source = field.Value();
+    if (isAbsent(source) || isAbsent(target))
+        return isAbsent(source) && isAbsent(target);
+    const QString workType = transfer::WorkColumnTypeText(field);
+    if (workType == u"` INT," || workType == u"` FLOAT,") {
+        const auto a = numberOf(source);
+        const auto b = numberOf(target);
+        return a && b && (*a == *b || (std::isnan(*a) && std::isnan(*b)));
+    }
+    if (workType == u"` DATETIME,") {
+        const auto a = momentOf(source);
+        const auto b = momentOf(target);
+        return a && b && *a == *b;
+    }
+    // MEMO, VARCHAR and OLEOBJECT columns.
+    return sameBytesOrText(source, target, replaced);
+}
+
+bool sameForFoxPro(const ado::Field &field, const Variant &target, qint64 *replaced)
+{
+    QString scratch;
+    const QStringView written = transfer::FoxProValueText(field, scratch);
+    if (field.Value().kind() == Kind::Bytes || target.kind() == Kind::Bytes)
+        return written == target.toText();
+    return sameText(written, target.toText(), replaced);
+}
+
+QString shownValue(const Variant &value)
+{
+    QByteArray json;
+    appendJsonValue(json, value);
+    QString text = QString::fromUtf8(json);
+    if (text.size() > kShownLength)
+        text = text.left(kShownLength) + QStringLiteral("...");
+    return text;
+}
+
+} // namespace
+
+bool fitsTargetCodePage(char32_t c)
+{
+    if (c < kFirstC1 || (c >= kFirstLatin1Letter && c <= kLastLatin1))
+        return true;
+    for (const char16_t held : kWindows1252High)
+        if (c == held)
+            return true;
+    for (const char16_t undefined : kWindows1252Undefined)
+        if (c == undefined)
+            return true;
+    return false;
+}
+
+bool sameText(QStringView source, QStringView target, qint64 *replaced)
+{
+    qint64 questionMarks = 0;
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < source.size() && j < target.size()) {
+        const bool pair = source[i].isHighSurrogate() && i + 1 < source.size() && source[i + 1].isLowSurrogate();
+        const qsizetype length = pair ? 2 : 1;
+        if (source.sliced(i, length) == target.sliced(j, std::min(length, target.size() - j))) {
+            i += length;
+            j += length;
+            continue;
+        }
+        const char32_t c = pair ? QChar::surrogateToUcs4(source[i], source[i + 1]) : source[i].unicode();
+        if (target[j] != u'?' || fitsTargetCodePage(c))
+            return false;
+        ++questionMarks;
+        i += length;
+        ++j;
+    }
+    if (i != source.size() || j != target.size())
+        return false;
+    if (replaced)
+        *replaced += questionMarks;
+    return true;
+}
+
+bool sameByMeaning(const ado::Field &source, const Variant &target, CopyDirection direction, qint64 *replaced)
+{
+    return direction == CopyDirection::ToParadox ? sameForParadox(source, target, replaced)
+                                                 : sameForFoxPro(source, target, replaced);
+}
+
+Verification compareTables(ado::Recordset &source, ado::Recordset &target, CopyDirection direction)
+{
+    Verification result;
+    const ado::Fields &from = source.fields();
+    const ado::Fields &to = target.fields();
+    if (from.count() != to.count()) {
+        result.shapeProblem =
+            QStringLiteral("the target has %1 columns, the source %2").arg(to.count()).arg(from.count());
+        return result;
+    }
+    for (; !source.Eof() && !target.Eof(); source.MoveNext(), target.MoveNext()) {
+        ++result.rows;
+        for (int k = 0; k < from.count(); ++k) {
+            ++result.values;
+            if (sameByMeaning(from(k), to(k).Value(), direction, &result.replacedCharacters))
+                continue;
+            ++result.differing;
+            if (result.shown.size() < size_t(kShownDifferences))
+                result.shown.push_back(
+                    {result.rows, from(k).name(), shownValue(from(k).Value()), shownValue(to(k).Value())});
+        }
+    }
+    qint64 sourceRows = result.rows;
+    qint64 targetRows = result.rows;
+    for (; !source.Eof(); source.MoveNext())
+        ++sourceRows;
+    for (; !target.Eof(); target.MoveNext())
+        ++targetRows;
+    if (sourceRows != targetRows)
+        result.shapeProblem = QStringLiteral("the target has %1 rows, the source %2").arg(targetRows).arg(sourceRows);
+    return result;
+}
+
+std::vector<PlannedCopy> plannedCopies(const TableList &sourceList, const TableList &targetList,
+                                       CopyDirection direction, bool yes)
+{
+    std::vector<PlannedCopy> plans;
+    for (int i = sourceList.count() - 1; i >= 0; --i) {
+        if (!sourceList.selected(i))
+            continue;
+        PlannedCopy plan{sourceList.text(i), sourceList.text(i)};
+        if (direction == CopyDirection::ToParadox && plan.target.size() > kMaxParadoxName) {
+            if (yes)
+                plan.target = plan.target.left(kMaxParadoxName);
+            else
+                plan.outcome = PlannedCopy::Outcome::PassedOver;
+        }
+        if (plan.outcome == PlannedCopy::Outcome::Written && Main::ListHasItem(targetList, plan.target)) {
+            if (!yes)
+                plan.outcome = PlannedCopy::Outcome::Kept;
+            for (int k = 0; k < targetList.count() && direction == CopyDirection::ToFoxPro; ++k) {
+                if (targetList.text(k).toLower() == plan.target.toLower())
+                    plan.target = targetList.text(k);
+            }
+        }
+        plans.push_back(plan);
+    }
+    return plans;
+}
+
+QString reportName(const PlannedCopy &copy)
+{
+    return copy.target == copy.source ? copy.source : QStringLiteral("%1 (as %2)").arg(copy.source, copy.target);
+}
+
+QStringList verificationLines(const PlannedCopy &copy, const Verification &result)
+{
+    QString table = reportName(copy);
+    if (copy.outcome == PlannedCopy::Outcome::Kept)
+        table += QStringLiteral(" (kept, not overwritten)");
+    QStringList lines;
+    if (result.ok()) {
+        QString line =
+            QStringLiteral("%1: verified: %2 rows, %3 values").arg(table).arg(result.rows).arg(result.values);
+        if (result.replacedCharacters > 0)
+            line += QStringLiteral(" (%1 character(s) the target cannot hold written as \"?\")")
+                        .arg(result.replacedCharacters);
+        return {line};
+    }
+    if (!result.shapeProblem.isEmpty())
+        lines << QStringLiteral("%1: differs from its source: %2").arg(table, result.shapeProblem);
+    if (result.differing > 0)
+        lines << QStringLiteral("%1: %2 of %3 values differ from the source")
+                     .arg(table)
+                     .arg(result.differing)
+                     .arg(result.values);
+    for (const ValueDifference &d : result.shown)
+        lines << QStringLiteral("%1: row %2, column %3: source %4, target %5")
+                     .arg(table)
+                     .arg(d.row)
+                     .arg(d.column, d.source, d.target);
+    return lines;
+}
+
+} // namespace tw::cli

@@ -1,0 +1,100 @@
+#pragma once
+// Verify: reads a copied table back from its target and compares it with its
+// source, row by row and value by value, by what the values mean across the
+// type change the copy made (the rules are at sameByMeaning).
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <vector>
+
+namespace tw {
+class TableList;
+namespace ado {
+class Field;
+class Recordset;
+class Variant;
+} // namespace ado
+} // namespace tw
+
+namespace tw::cli {
+
+enum class CopyDirection { ToParadox, ToFoxPro };
+
+// The code page both writers give the tables they create; a character it
+// cannot hold is written as "?".
+inline constexpr int kTargetCodePage = 1252;
+// How many differences a table's report shows.
+inline constexpr int kShownDifferences = 5;
+
+struct ValueDifference {
+    qint64 row = 0; // from 1
+    QString column; // the source column's name
+    QString source; // both values in their dump form, long ones cut short
+    QString target;
+};
+
+struct Verification {
+    qint64 rows = 0;                    // rows compared
+    qint64 values = 0;                  // values compared
+    qint64 differing = 0;               // values that differ
+    qint64 replacedCharacters = 0;      // "?" in the target for characters it cannot hold
+    QString shapeProblem;               // a column or row count that differs ("" when none)
+    std::vector<ValueDifference> shown; // the first kShownDifferences differences
+    bool ok() const { return differing == 0 && shapeProblem.isEmpty(); }
+};
+
+// True when Windows-1252 has a byte for the character (the five bytes it
+// leaves undefined stand for the control characters of their numbers).
+bool fitsTargetCodePage(char32_t c);
+
+// Text equality, except that a "?" in the target may stand for one character
+// of the source (a surrogate pair counts as one) that the target's code page
+// cannot hold; such places are added to *replaced.
+bool sameText(QStringView source, QStringView target, qint64 *replaced = nullptr);
+
+// Whether the target value stands for the source field's current value after
+// a copy in `direction`:
+// - to FoxPro every value went as its text into a memo (or a blob): the
+//   target's text equals the text the copy wrote (Null as ""), "?" allowed for
+//   characters the code page cannot hold; bytes compare exactly.
+// - to Paradox, by the work table's column type for the source column: Null
+//   and the empty text are the same (Paradox keeps no empty text); memo and
+//   varchar columns compare as texts ("?" allowed); integer and float columns
+//   numerically; datetime columns as date and time of day (a date is at
+//   midnight); binary columns byte for byte.
+bool sameByMeaning(const ado::Field &source, const ado::Variant &target, CopyDirection direction,
+                   qint64 *replaced = nullptr);
+
+// Walks both recordsets to their ends, comparing column k of the source with
+// column k of the target.
+Verification compareTables(ado::Recordset &source, ado::Recordset &target, CopyDirection direction);
+
+// A selected source table of a copy and the table that stands for it on the
+// target side afterwards.
+struct PlannedCopy {
+    enum class Outcome {
+        Written,    // the copy writes the target
+        Kept,       // the target exists and overwriting it was declined: it is compared as it is
+        PassedOver, // shortening its name was declined: there is no target to compare
+    };
+    QString source;
+    QString target;
+    Outcome outcome = Outcome::Written;
+};
+
+// The selected source tables in the order the copy takes them, with their
+// target names as the transfers decide them: a Paradox target is the source
+// name, cut to 8 characters when longer; a FoxPro target is the source name,
+// or the spelling of the table it overwrites. `yes` answers the questions.
+std::vector<PlannedCopy> plannedCopies(const TableList &sourceList, const TableList &targetList,
+                                       CopyDirection direction, bool yes);
+
+// The report lines of one table: "TABLE: verified: N rows, M values" or the
+// differences, one per line.
+QStringList verificationLines(const PlannedCopy &copy, const Verification &result);
+// The name a report gives the table: "SOURCE", or "SOURCE (as TARGET)".
+QString reportName(const PlannedCopy &copy);
+
+} // namespace tw::cli
