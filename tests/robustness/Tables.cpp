@@ -128,6 +128,9 @@ QStringList reports(const QByteArray &err)
     for (const QString &line : QString::fromUtf8(err).split(u'\n', Qt::SkipEmptyParts)) {
         if (line.endsWith(QLatin1String("[yes]")) || line.endsWith(QLatin1String("[no]")))
             continue;
+        // The closing summary, a line per table that did not arrive, repeats a report.
+        if (line.contains(QLatin1String(": not copied: ")))
+            continue;
         if (line.startsWith(QLatin1String("tabwright-cli:"))) {
             found << line;
             continue;

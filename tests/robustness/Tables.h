@@ -38,8 +38,8 @@ private:
 
 // The reports tabwright-cli printed on standard error: one per message box
 // (a box is its message, then "in ... at line", "Please email ..." and the
-// statement), questions answered by --yes/--no left out, plus the program's
-// own one-line complaints.
+// statement), questions answered by --yes/--no and the closing "TABLE: not
+// copied: ..." lines left out, plus the program's own one-line complaints.
 QStringList reports(const QByteArray &err);
 // The path of file `name` in `folder`, found in any letter case; empty when none.
 QString findFile(const QString &folder, const QString &name);

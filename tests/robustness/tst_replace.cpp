@@ -237,9 +237,8 @@ void TestReplace::failedTableDoesNotStopTheNext()
                                         : robust::findFile(m_px, QStringLiteral("m.mb"))));
     const auto r = robust::cli(paradoxTarget ? toParadox(tables, true) : toFoxPro(tables, true));
     QCOMPARE(r.exitCode, 1);
-    QStringList reports = robust::reports(r.err);
-    QCOMPARE(reports.filter(QStringLiteral("m: not copied"), Qt::CaseInsensitive).size(), 1);
-    reports.removeIf([](const QString &line) { return line.startsWith(QLatin1String("m: not copied"), Qt::CaseInsensitive); });
+    QVERIFY2(r.err.toLower().contains("m: not copied: "), r.err.constData());
+    const QStringList reports = robust::reports(r.err);
     QVERIFY2(reports.size() == 1, qPrintable(reports.join(QStringLiteral("\n--\n"))));
     QVERIFY2(!reports.front().contains(QLatin1String("not allowed when the object is open")), qPrintable(reports.front()));
     for (const QString &table : {QStringLiteral("a"), QStringLiteral("z")})
