@@ -112,7 +112,7 @@ int tables(QStringList args, std::FILE *out, std::FILE *err)
     return reportBoxes(dialogs, err);
 }
 
-int dump(QStringList args, std::FILE *out)
+int dump(QStringList args, std::FILE *out, std::FILE *err)
 {
     const Side side = takeSide(args);
     if (args.size() != 1)
@@ -132,6 +132,12 @@ int dump(QStringList args, std::FILE *out)
         recordset.Open(QStringLiteral("SELECT * FROM `") + table + u'`', connection);
     }
     writeCanonicalDump(recordset, out);
+    // Values the reader could not make sense of are in the dump as null.
+    if (const ado::LostValues *lost = recordset.lostValues(); lost && !lost->empty()) {
+        print(err, QStringLiteral("warning: %1 value(s) could not be read and are shown as null:\n").arg(lost->count()));
+        for (const ado::LostValue &value : lost->first())
+            print(err, QStringLiteral("  row %1, column %2: %3\n").arg(value.row).arg(value.column, value.value));
+    }
     return kDone;
 }
 
@@ -362,6 +368,16 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
     if (context.replacedCharacters > 0)
         print(err, QStringLiteral("%1 character(s) that the target's code page cannot hold were written as \"?\".\n")
                        .arg(context.replacedCharacters));
+    if (!context.lostValues.empty()) {
+        print(err, QStringLiteral("%1 value(s) that could not be read or that the target cannot hold were written as "
+                                  "Null:\n")
+                       .arg(context.lostValues.count()));
+        for (const ado::LostValue &lost : context.lostValues.first())
+            print(err, QStringLiteral("  %1, row %2, column %3: %4 (%5)\n")
+                           .arg(lost.table)
+                           .arg(lost.row)
+                           .arg(lost.column, lost.value, lost.reason));
+    }
     for (const auto &box : dialogs.boxes()) {
         QString text = box.text;
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
@@ -456,7 +472,7 @@ int runCommand(const QStringList &arguments, std::FILE *out, std::FILE *err)
         if (command == u"tables")
             return tables(args, out, err);
         if (command == u"dump")
-            return dump(args, out);
+            return dump(args, out, err);
         if (command == u"copy") {
             const QString direction = takeDirection(args);
             return change(args, out, err, QStringLiteral("copy-to-") + direction);

@@ -83,6 +83,8 @@ void FoxProSender::run()
         }
     }
     c.replacedCharacters += foxpro.replacedCharacters();
+    if (const ado::LostValues *lost = foxpro.lostValues())
+        c.lostValues.merge(*lost);
     steps(180, [&] { c.pointer.setMousePointer(ui::PointerDefault); });
     steps(182, [&] {
         if (foxpro.State())
@@ -226,6 +228,8 @@ void FoxProSender::copyTable(int index)
         c.progress.setProgressValue(0);
         c.progress.setProgressText(QLatin1String(kProgressCaption));
     });
+    if (const ado::LostValues *lost = source.lostValues())
+        c.lostValues.merge(*lost);
     steps(176, [&] { source.Close(); });
     endTable(created && !readFailed && !stopped, failuresBefore, sourceName, targetName);
 }

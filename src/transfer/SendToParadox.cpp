@@ -85,6 +85,8 @@ void ParadoxSender::run()
     }
     steps(292, [&] { Paradox::ListParadoxTables(c.paradoxList, c.settings, c.dialogs); });
     c.replacedCharacters += work.replacedCharacters();
+    if (const ado::LostValues *lost = work.lostValues())
+        c.lostValues.merge(*lost);
     steps(300, [&] { c.pointer.setMousePointer(ui::PointerDefault); });
     steps(302, [&] {
         if (work.State())
@@ -212,6 +214,8 @@ void ParadoxSender::copyTable(int index)
         c.progress.setProgressValue(0);
         c.progress.setProgressText(QLatin1String(kProgressCaption));
     });
+    if (const ado::LostValues *lost = source.lostValues())
+        c.lostValues.merge(*lost);
     steps(276, [&] { source.Close(); });
     if (targetOpened)
         steps(278, [&] { target.Close(); });

@@ -3,6 +3,7 @@
 // interfaces so that the window and the command-line program run the same code.
 
 #include "common/CommandGuard.h"
+#include "platform/ado/LostValues.h"
 
 #include <QString>
 
@@ -60,6 +61,9 @@ struct TransferContext {
     // Set by the transfers: characters the target's code page could not hold,
     // written as "?" (the window says nothing of them; the command line reports them).
     qint64 replacedCharacters = 0;
+    // Set by the transfers: values the source could not read or the target
+    // could not hold, written as Null (counted like the characters above).
+    ado::LostValues lostValues = {};
     // Set by the transfers: one entry per selected table, in the order they were taken.
     std::vector<TableOutcome> outcomes = {};
 

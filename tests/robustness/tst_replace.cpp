@@ -63,6 +63,7 @@ private slots:
     void anotherContainersTableIsNeverTouched();
     void unlistedFreeTableIsAskedAbout();
     void containerTableIsReplacedWithItsRecords();
+    void unreadableValueGoesAsNull();
 
 private:
     QStringList toParadox(const QStringList &tables, bool yes) const;
@@ -316,6 +317,31 @@ void TestReplace::containerTableIsReplacedWithItsRecords()
     QCOMPARE(container.fieldNames(container.tables().front().objectId).size(), 3);
     QCOMPARE(dcxcheck(dbc), QString());
     QVERIFY(leftovers(m_fox).isEmpty());
+}
+
+void TestReplace::unreadableValueGoesAsNull()
+{
+    // Row 5's ID holds something no number can stand for: that value goes as
+    // Null, the table arrives, and the command line says what was lost.
+    robust::makeFoxProTable(m_fox, QStringLiteral("t"), kOldRows);
+    const QString dbf = robust::findFile(m_fox, QStringLiteral("t.dbf"));
+    QByteArray bytes = test::readAll(dbf);
+    const int headerLength = uchar(bytes[8]) | uchar(bytes[9]) << 8;
+    const int recordLength = uchar(bytes[10]) | uchar(bytes[11]) << 8;
+    bytes.replace(headerLength + 4 * recordLength + 1, 10, "     1-2-3");
+    test::writeAll(dbf, bytes);
+
+    const auto dumped = robust::cli({QStringLiteral("dump"), QStringLiteral("--foxpro"), m_fox, QStringLiteral("t")});
+    QCOMPARE(dumped.exitCode, 0);
+    QCOMPARE(dumped.out.count('\n'), kOldRows + 1); // the header line and every row
+    QVERIFY2(dumped.err.contains("row 5, column ID: field ID: '1-2-3' is not a number"), dumped.err.constData());
+
+    const auto r = robust::cli(toParadox({QStringLiteral("t")}, true));
+    QVERIFY2(r.exitCode == 0, r.err.constData());
+    QVERIFY2(r.err.contains("1 value(s) that could not be read or that the target cannot hold were written as Null"),
+             r.err.constData());
+    QVERIFY2(r.err.contains("t.dbf, row 5, column ID"), r.err.constData());
+    QCOMPARE(paradoxRows(QStringLiteral("t")), qint64(kOldRows));
 }
 
 QTEST_GUILESS_MAIN(TestReplace)

@@ -42,6 +42,9 @@ public:
     // Not an ADO member: characters the source's code page could not hold and
     // that were written as "?" through this connection; 0 when closed.
     qint64 replacedCharacters() const { return m_session ? m_session->replacedCharacters() : 0; }
+    // Not an ADO member: values written as Null through this connection
+    // because the target could not hold them; nullptr when none or closed.
+    const LostValues *lostValues() const { return m_session ? m_session->lostValues() : nullptr; }
 
 private:
     std::shared_ptr<Session> m_session;

@@ -6,6 +6,7 @@
 #include "ColumnInfo.h"
 #include "ConnectionString.h"
 #include "DataTypeEnum.h"
+#include "LostValues.h"
 #include "RuntimeError.h"
 #include "Variant.h"
 
@@ -48,6 +49,9 @@ public:
     virtual Variant convert(int column, const Variant &value) const;
     // Appends one row of converted values (Empty for a field never set).
     virtual void append(const std::vector<Variant> &row);
+    // Values this walk could not read and gave as Null instead (readers that
+    // go on past such values keep them); nullptr when none can occur.
+    virtual const LostValues *lostValues() const { return nullptr; }
 };
 
 class Session {
@@ -61,6 +65,9 @@ public:
     // Characters written as "?" since the session opened because the target's
     // code page cannot hold them (sessions that write text count them).
     virtual qint64 replacedCharacters() const { return 0; }
+    // Values written as Null because the target could not hold them, since
+    // the session opened; nullptr for sessions that write none.
+    virtual const LostValues *lostValues() const { return nullptr; }
 
     // Transactions, for sessions that can hold back what they change: between
     // beginTrans and commitTrans a dropped table stays on disk and a created

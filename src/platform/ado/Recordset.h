@@ -37,6 +37,9 @@ public:
     void Update();
     void Close();
     int State() const { return m_cursor ? 1 : 0; }
+    // Not an ADO member: values the walk could not read and gave as Null;
+    // nullptr when none or closed.
+    const LostValues *lostValues() const { return m_cursor ? m_cursor->lostValues() : nullptr; }
 
     // Used by Connection::OpenSchema.
     void attach(std::shared_ptr<Session> session, std::unique_ptr<Cursor> cursor);

@@ -186,7 +186,12 @@ Variant TableReader::value(int index) const
     } catch (const RuntimeError &e) {
         if (e.description().startsWith(m_fileName))
             throw;
-        failAtRecord(e.description());
+        if (f.isMemo())
+            failAtRecord(e.description());
+        // A stored value no number, date or logical can stand for: Null, and
+        // the reading goes on.
+        m_lost.add({m_fileName, m_current + 1, f.name, e.description(), QStringLiteral("cannot be read")});
+        return Variant::null();
     }
 }
 

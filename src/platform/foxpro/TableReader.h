@@ -9,6 +9,7 @@
 #include "MemoFile.h"
 #include "RawFile.h"
 
+#include "platform/ado/LostValues.h"
 #include "platform/ado/ColumnInfo.h"
 #include "platform/ado/Variant.h"
 
@@ -57,6 +58,10 @@ public:
     // Values of the visible fields of the current record.
     void values(std::vector<ado::Variant> &row) const;
 
+    // Values that could not be read (a date, number or logical field holding
+    // something else) and were given as Null.
+    const ado::LostValues &lostValues() const { return m_lost; }
+
 private:
     bool bitSet(int bit) const;
     [[noreturn]] void failAtRecord(const QString &problem) const;
@@ -76,6 +81,7 @@ private:
     qint64 m_current = -1;      // record index (0-based) of the current record
     const char *m_recordPtr = nullptr;
     mutable qint64 m_liveCount = -1;
+    mutable ado::LostValues m_lost;
 };
 
 // The real path of the file beside `path` with the same base name and the

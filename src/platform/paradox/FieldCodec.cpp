@@ -30,6 +30,23 @@ constexpr unsigned char kBcdDecimalsMask = 0x3F;
 constexpr qint64 kMsPerDay = Variant::kMsPerDay;
 constexpr qint64 kCurrencyUnits = 10000; // ADO currency: ten-thousandths
 constexpr double kCurrencyScale = double(kCurrencyUnits);
+// Timestamps further than this from day 0 (about 31,700 years) are no dates.
+constexpr double kMaxTimestampMs = 1.0e15;
+
+// A span of milliseconds as hours, minutes and seconds ("25:00:00", "-0:00:01").
+QString durationText(qint64 ms)
+{
+    const QString sign = ms < 0 ? QStringLiteral("-") : QString();
+    const qint64 a = ms < 0 ? -ms : ms;
+    QString text = QStringLiteral("%1%2:%3:%4")
+                       .arg(sign)
+                       .arg(a / 3600000)
+                       .arg(a / 60000 % 60, 2, 10, QLatin1Char('0'))
+                       .arg(a / 1000 % 60, 2, 10, QLatin1Char('0'));
+    if (a % 1000)
+        text += QStringLiteral(".%1").arg(a % 1000, 3, 10, QLatin1Char('0'));
+    return text;
+}
 
 [[noreturn]] void refuse(const FieldDef &field, const Variant &value, const QString &why)
 {
@@ -310,22 +327,24 @@ Variant decodeScalar(const FieldDef &field, const unsigned char *data, const Tex
         return Variant::boolean(data[0] & kFalse ? (data[0] & ~kFalse & 0xFF) != 0 : true);
     case FieldType::Date: {
         const QDate date = QDate::fromJulianDay(qint64(getLong(data)) + kJulianDayOfDayZero);
-        if (!date.isValid()) throw RuntimeError(QStringLiteral("date %1 is out of range").arg(getLong(data)));
+        if (!date.isValid()) throw RuntimeError(QStringLiteral("day %1 is no date").arg(getLong(data)));
         return Variant::date(date);
     }
     case FieldType::Time: {
         const qint32 ms = getLong(data);
         if (ms < 0 || ms >= kMsPerDay)
-            throw RuntimeError(QStringLiteral("time of day %1 ms is out of range").arg(ms));
+            throw RuntimeError(QStringLiteral("%1 is no time of day").arg(durationText(ms)));
         return Variant::time(ms);
     }
     case FieldType::Timestamp: {
         const double v = getNumber(data);
-        // Milliseconds since day 0, at most year 9999 and more.
-        if (!(v >= 0 && v < 1.0e15)) throw RuntimeError(QStringLiteral("timestamp %1 is out of range").arg(v));
-        const qint64 ms = static_cast<qint64>(v + 0.5);
-        const QDate date = QDate::fromJulianDay(ms / kMsPerDay + kJulianDayOfDayZero);
-        return Variant::dateTime(date, static_cast<int>(ms % kMsPerDay));
+        // Milliseconds since day 0; before it (years before 1) they are negative.
+        if (!(v > -kMaxTimestampMs && v < kMaxTimestampMs))
+            throw RuntimeError(QStringLiteral("%1 days from the year 1 is no date").arg(v / kMsPerDay, 0, 'g', 6));
+        const qint64 ms = std::llround(v);
+        const qint64 days = ms >= 0 ? ms / kMsPerDay : -((-ms + kMsPerDay - 1) / kMsPerDay);
+        const QDate date = QDate::fromJulianDay(days + kJulianDayOfDayZero);
+        return Variant::dateTime(date, static_cast<int>(ms - days * kMsPerDay));
     }
     case FieldType::Bytes:
         return Variant::bytes(QByteArray(reinterpret_cast<const char *>(data), field.size));

@@ -15,6 +15,7 @@ public:
     const std::vector<tw::ado::ColumnInfo> &columns() const override { return m_reader.columns(); }
     qint64 rowCount() const override { return m_reader.rowCount(); }
     bool fetch(std::vector<tw::ado::Variant> &row) override { return m_reader.next(row); }
+    const tw::ado::LostValues *lostValues() const override { return &m_reader.lostValues(); }
 
 private:
     TableReader m_reader;

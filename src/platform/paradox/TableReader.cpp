@@ -202,7 +202,11 @@ void TableReader::decodeRecord(const unsigned char *record, std::vector<Variant>
                 if (base.endsWith(QLatin1Char('.'))) base.chop(1);
                 throw RuntimeError(QStringLiteral("%1 (record %2, field '%3' of %4).").arg(base).arg(m_recordNumber).arg(f.name, m_name));
             }
-            fail(QStringLiteral("record %1, field '%2': %3").arg(m_recordNumber).arg(f.name, text));
+            if (isBlobType(f.type))
+                fail(QStringLiteral("record %1, field '%2': %3").arg(m_recordNumber).arg(f.name, text));
+            // A value no date or time can stand for: Null, and the reading goes on.
+            row[i] = Variant::null();
+            m_lost.add({m_name, m_recordNumber, f.name, text, QStringLiteral("cannot be read")});
         }
         offset += f.size;
     }

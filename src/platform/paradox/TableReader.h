@@ -8,6 +8,7 @@
 #include "TableHeader.h"
 #include "TextCodec.h"
 
+#include "platform/ado/LostValues.h"
 #include "platform/ado/ColumnInfo.h"
 #include "platform/ado/Variant.h"
 
@@ -37,6 +38,10 @@ public:
 
     // The ADO type a field reports.
     static tw::ado::ColumnInfo columnInfo(const FieldDef &field);
+
+    // Values that could not be read (a date or time no calendar holds) and
+    // were given as Null.
+    const tw::ado::LostValues &lostValues() const { return m_lost; }
 
 private:
     struct ChainBlock {
@@ -75,6 +80,7 @@ private:
     int m_recordInBlock = 0;
     const unsigned char *m_block = nullptr; // the block the walk is in, from readBlock
     qint64 m_recordNumber = 0;
+    tw::ado::LostValues m_lost;
 };
 
 } // namespace tw::paradox

@@ -248,7 +248,15 @@ void TableWriter::encodeRecord(const std::vector<Variant> &row, unsigned char *r
         unsigned char *out = record + offset;
         offset += f.size;
         if (!isBlobType(f.type)) {
-            encodeScalar(f, value, out, m_codec, &m_unmapped);
+            try {
+                encodeScalar(f, value, out, m_codec, &m_unmapped);
+            } catch (const RuntimeError &e) {
+                // A value the field cannot hold (out of its range, wider than
+                // it) goes as Null; the row and the table go on.
+                std::memset(out, 0, static_cast<size_t>(f.size));
+                m_lost.add({m_tableName, m_rows + 1, f.name, tw::ado::LostValues::describe(value), e.description()});
+                continue;
+            }
             if (f.type == FieldType::AutoIncrement && !value.isNull() && !value.isEmpty())
                 m_maxAutoIncrement = qMax(m_maxAutoIncrement, decodeScalar(f, out, m_codec).asInteger());
             continue;

@@ -12,6 +12,7 @@
 #include "TextCodec.h"
 #include "WriteBuffer.h"
 
+#include "platform/ado/LostValues.h"
 #include "platform/ado/Variant.h"
 #include "platform/files/TempFiles.h"
 
@@ -66,6 +67,8 @@ public:
     qint64 rowCount() const { return m_rows; }
     // Characters that code page 1252 cannot hold, written as "?".
     qint64 unmappedCharacters() const { return m_unmapped; }
+    // Values their field cannot hold, written as Null.
+    const tw::ado::LostValues &lostValues() const { return m_lost; }
     // Real paths the table gets.
     const QString &dbPath() const { return m_dbPath; }
     QString mbPath() const { return m_mbPath; }
@@ -100,6 +103,7 @@ private:
     int m_blocksWritten = 0;
     qint64 m_rows = 0;
     qint64 m_unmapped = 0;
+    tw::ado::LostValues m_lost;
     bool m_open = false;
     tw::files::HeldFile m_hold; // the temporary .db, locked while the table is written
 };

@@ -82,7 +82,7 @@ ExportResult exportToParadox(WorkDatabase &database, const QString &table, const
         ado::idle(); // writing out a large table takes seconds: let the window repaint
     }
     writer.finish();
-    return {writer.rowCount(), writer.unmappedCharacters()};
+    return {writer.rowCount(), writer.unmappedCharacters(), writer.lostValues()};
 }
 
 } // namespace tw::workdb

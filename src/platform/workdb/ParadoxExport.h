@@ -2,6 +2,8 @@
 // ParadoxExport: writes a work table out as a new Paradox table, the work of
 // "select * into [Paradox 5.x;Database=FOLDER].[name.db] from [table]".
 
+#include "platform/ado/LostValues.h"
+
 #include <QString>
 
 namespace tw::workdb {
@@ -11,6 +13,7 @@ class WorkDatabase;
 struct ExportResult {
     qint64 rows = 0;
     qint64 unmappedCharacters = 0; // characters code page 1252 cannot hold, written as "?"
+    ado::LostValues lost;          // values their Paradox field cannot hold, written as Null
 };
 
 // Column types become Paradox fields: MEMO M, INT I, FLOAT N, DECIMAL N,

@@ -4,6 +4,7 @@
 // commit before any other statement runs, every few thousand rows, and when
 // the appending recordset closes.
 
+#include "platform/ado/LostValues.h"
 #include "Sqlite.h"
 #include "WorkColumn.h"
 
@@ -45,11 +46,16 @@ public:
     // `table` names the table in the message when given.
     void requireNoLostRows(const QString &table = QString()) const;
 
+    // Values written as Null because their column or Paradox field could not
+    // hold them, over every table staged through this database.
+    ado::LostValues &lostValues() { return m_lost; }
+
 private:
     SqliteDatabase m_db;
     bool m_inTransaction = false;
     QString m_lostRows; // why rows were lost, until the next CREATE or DROP
     int m_pendingRows = 0;
+    ado::LostValues m_lost;
 };
 
 } // namespace tw::workdb

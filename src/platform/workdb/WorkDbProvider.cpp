@@ -84,11 +84,14 @@ private:
             throw RuntimeError(QStringLiteral("Cannot write to '%1': only [Paradox 5.x;Database=folder] targets "
                                               "are known.")
                                    .arg(into.connect));
-        m_replaced += exportToParadox(*m_database, into.source, *folder, into.target).unmappedCharacters;
+        const ExportResult result = exportToParadox(*m_database, into.source, *folder, into.target);
+        m_replaced += result.unmappedCharacters;
+        m_database->lostValues().merge(result.lost);
     }
 
 public:
     qint64 replacedCharacters() const override { return m_replaced; }
+    const ado::LostValues *lostValues() const override { return &m_database->lostValues(); }
 
 private:
     std::shared_ptr<WorkDatabase> m_database;

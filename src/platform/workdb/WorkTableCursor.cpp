@@ -49,7 +49,16 @@ ado::Variant WorkTableCursor::convert(int column, const ado::Variant &value) con
 {
     if (column < 0 || column >= static_cast<int>(m_columns.size()))
         throw ado::RuntimeError(QStringLiteral("Column %1 is not in table '%2'.").arg(column).arg(m_table));
-    return m_columns[static_cast<size_t>(column)].convert(value);
+    const WorkColumn &target = m_columns[static_cast<size_t>(column)];
+    try {
+        return target.convert(value);
+    } catch (const ado::RuntimeError &e) {
+        // A value the column cannot hold (a number too large, a text that is
+        // no date) goes as Null: the row and the table go on.
+        m_database->lostValues().add(
+            {m_table, m_rowCount + 1, target.name, ado::LostValues::describe(value), e.description()});
+        return ado::Variant::null();
+    }
 }
 
 void WorkTableCursor::append(const std::vector<ado::Variant> &row)

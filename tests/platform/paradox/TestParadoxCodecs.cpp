@@ -18,6 +18,7 @@ private slots:
     void encodesWithReplacement();
     void numbersKeepTheirOrder();
     void bcdBytes();
+    void datesBeforeTheYearOne();
 };
 
 void TestParadoxCodecs::decodesCodePages()
@@ -97,6 +98,47 @@ void TestParadoxCodecs::bcdBytes()
     encodeScalar(f, Variant::text(QStringLiteral("99.995")), b, codec, nullptr);
     QCOMPARE(decodeScalar(f, b, codec).asDecimal(), QStringLiteral("100.00"));
     QVERIFY_THROWS_EXCEPTION(tw::ado::RuntimeError, encodeScalar(f, Variant::text(QStringLiteral("12a")), b, codec, nullptr));
+}
+
+void TestParadoxCodecs::datesBeforeTheYearOne()
+{
+    const TextCodec codec(1252);
+    FieldDef stamp;
+    stamp.name = QStringLiteral("TS");
+    stamp.type = FieldType::Timestamp;
+    stamp.size = 8;
+    unsigned char bytes[8];
+    // Day 1 is 1 January of the year 1, day 0 the day before; a day before
+    // that is 30 December of the year before (-1 in the calendar without a
+    // year 0), at the time of day counted from it.
+    putNumber(bytes, -double(Variant::kMsPerDay) + 3600000.0);
+    QCOMPARE(decodeScalar(stamp, bytes, codec), Variant::dateTime(QDate(-1, 12, 30), 3600000));
+    // A timestamp pxlib reads: about a year before day 0.
+    putNumber(bytes, -3.16188e10);
+    const Variant early = decodeScalar(stamp, bytes, codec);
+    QCOMPARE(early.asDate().daysTo(QDate::fromJulianDay(kJulianDayOfDayZero)), qint64(366));
+    QVERIFY(!early.toText().isEmpty());
+    // Values no calendar holds are refused in words, never in milliseconds.
+    putNumber(bytes, 1.0e300);
+    try {
+        decodeScalar(stamp, bytes, codec);
+        QFAIL("a timestamp of 1e300 ms was read");
+    } catch (const tw::ado::RuntimeError &e) {
+        QVERIFY2(e.description().contains(QLatin1String("days")), qPrintable(e.description()));
+    }
+    FieldDef time;
+    time.name = QStringLiteral("T");
+    time.type = FieldType::Time;
+    time.size = 4;
+    const qint32 tooLate = qint32(Variant::kMsPerDay + 3600000);
+    const quint32 stored = quint32(tooLate) ^ 0x80000000u;
+    const unsigned char timeBytes[4] = {uchar(stored >> 24), uchar(stored >> 16), uchar(stored >> 8), uchar(stored)};
+    try {
+        decodeScalar(time, timeBytes, codec);
+        QFAIL("a time of day past midnight was read");
+    } catch (const tw::ado::RuntimeError &e) {
+        QVERIFY2(e.description().contains(QLatin1String("25:00:00")), qPrintable(e.description()));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestParadoxCodecs)

@@ -1,0 +1,43 @@
+#pragma once
+// LostValues: values that one side could not hold — a date outside the
+// target type's range, a number wider than its field, a value a reader could
+// not make sense of — and that went as Null instead, so that one such value
+// never sinks its table. Counted per table like the characters a code page
+// cannot hold; the first few are kept for the command line to show.
+
+#include "Variant.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace tw::ado {
+
+struct LostValue {
+    QString table;
+    qint64 row = 0;  // from 1
+    QString column;
+    QString value;   // in readable form: a date as a date
+    QString reason;
+};
+
+class LostValues {
+public:
+    static constexpr size_t kKept = 5;
+
+    void add(LostValue value);
+    void merge(const LostValues &other);
+    qint64 count() const { return m_count; }
+    // The first kKept of them.
+    const std::vector<LostValue> &first() const { return m_first; }
+    bool empty() const { return m_count == 0; }
+
+    // The readable form of a value for a report; never throws.
+    static QString describe(const Variant &value);
+
+private:
+    qint64 m_count = 0;
+    std::vector<LostValue> m_first;
+};
+
+} // namespace tw::ado
