@@ -91,7 +91,7 @@ bool shortNameMatches(const QString &shortName, const QString &longName)
 // The file name a backlink ends in: sales.dbc for ..\data\sales.dbc.
 QString backlinkFileName(const QByteArray &backlink)
 {
-    const QString text = QString::fromLatin1(backlink);
+    const QString text = QString::fromLatin1(backlink).trimmed();
     const qsizetype cut = std::max(text.lastIndexOf(u'\\'), text.lastIndexOf(u'/'));
     return text.mid(cut + 1);
 }
