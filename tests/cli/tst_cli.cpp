@@ -1,3 +1,4 @@
+#include "TableFiles.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -23,6 +24,7 @@ private slots:
     void foxproCorpusDumpsLikeDbfread_data();
     void foxproCorpusDumpsLikeDbfread();
     void paradoxTablesListing();
+    void dbaseTablesListDumpAndCopy();
     void relativeFoldersCopy();
     void copyDirectionSpellingsAndOptions();
 
@@ -163,6 +165,59 @@ void CliTest::paradoxTablesListing()
     const ProcessResult listed = cli({"tables", "--paradox", dir.path()});
     QCOMPARE(listed.exitCode, 0);
     QCOMPARE(listed.out, QByteArray("ORDERS\nMYX\n"));
+}
+
+void CliTest::dbaseTablesListDumpAndCopy()
+{
+    // dBase III and IV tables with .dbt memos list, dump and copy; a dBase 7
+    // table is not listed and dumping it says why.
+    using namespace tw::foxpro::test;
+    QTemporaryDir dir;
+    const QString fox = dir.filePath("fox");
+    const QString px = dir.filePath("px");
+    QDir().mkpath(fox);
+    QDir().mkpath(px);
+    tw::test::writeAll(dir.filePath("work.mdb"), QByteArray()); // an empty file is an empty work database
+    const std::vector<FieldLayout> fields = {{"NAME", 'C', 8}, {"NOTES", 'M', 10}};
+    std::vector<quint32> blocks;
+    const QByteArray dbt3 = buildDbt3({"dBase III memo", "second\r\nline"}, &blocks);
+    tw::test::writeAll(fox + "/three.dbf", buildDbf(0x83, fields, {" first   " + dbtPointer(blocks[0]),
+                                                                   " second  " + dbtPointer(blocks[1])}, 0x00));
+    tw::test::writeAll(fox + "/three.dbt", dbt3);
+    blocks.clear();
+    const QByteArray dbt4 = buildDbt4(512, {"dBase IV memo"}, &blocks);
+    tw::test::writeAll(fox + "/four.dbf", buildDbf(0x8B, fields, {" only    " + dbtPointer(blocks[0])}, 0x00));
+    tw::test::writeAll(fox + "/four.dbt", dbt4);
+    tw::test::writeAll(fox + "/seven.dbf", buildDbf(0x8C, fields, {" x       " + dbtPointer(0)}));
+
+    const ProcessResult listed = cli({"tables", "--foxpro", fox});
+    QCOMPARE(listed.exitCode, 0);
+    QCOMPARE(listed.out, QByteArray("four\nthree\n"));
+
+    const ProcessResult seven = cli({"dump", "--foxpro", fox, "seven"});
+    QCOMPARE(seven.exitCode, 1);
+    QVERIFY2(seven.err.contains("seven.dbf: it is a dBase 7 table (file type 0x8c), which FoxPro does not open"),
+             seven.err.constData());
+
+    for (const QString table : {"three", "four"}) {
+        const ProcessResult ours = cli({"dump", "--foxpro", fox, table});
+        QVERIFY2(ours.exitCode == 0, ours.err.constData());
+        QVERIFY(ours.out.contains(table == "three" ? "\"dBase III memo\"" : "\"dBase IV memo\""));
+        if (!m_shared.isEmpty()) {
+            const ProcessResult theirs = run("/usr/bin/python3", {m_shared + "/tools/dbfjson.py", fox + "/" + table + ".dbf"});
+            QVERIFY2(theirs.exitCode == 0, theirs.err.constData());
+            const QString differences = compare(ours.out, theirs.out);
+            QVERIFY2(differences.isEmpty(), qPrintable(differences));
+        }
+    }
+
+    const ProcessResult copied = cli({"copy", "--to-paradox", "--yes", "--foxpro", fox, "--paradox", px, "--work",
+                                      dir.filePath("work.mdb"), "three"});
+    QVERIFY2(copied.exitCode == 0, copied.err.constData());
+    const ProcessResult back = cli({"dump", "--paradox", px, "THREE"});
+    QVERIFY2(back.exitCode == 0, back.err.constData());
+    QVERIFY2(back.out.contains("\"dBase III memo\"") && back.out.contains("\"second\\r\\nline\""),
+             back.out.constData());
 }
 
 void CliTest::relativeFoldersCopy()

@@ -68,6 +68,35 @@ int fieldIndex(const DbfHeader &h, const char *name, char type, const QString &f
                            .arg(fileName, QLatin1String(name), QChar::fromLatin1(type)));
 }
 
+// True when `shortName`, a field name as the table stores it, is what
+// `longName` becomes there: cut to 10 characters, or cut shorter and ended
+// with a number when the first 10 characters were taken already
+// (EXPENSECAT, EXPENSECA2). Letter case does not count.
+bool shortNameMatches(const QString &shortName, const QString &longName)
+{
+    const QString stored = shortName.toUpper();
+    const QString wanted = longName.toUpper();
+    if (stored == wanted.left(dbf::kMaxFieldName))
+        return true;
+    qsizetype digits = 0;
+    while (digits < stored.size() && stored[stored.size() - 1 - digits].isDigit())
+        ++digits;
+    for (qsizetype k = 1; k <= digits; ++k) {
+        const QString prefix = stored.left(stored.size() - k);
+        if (prefix.size() == std::min<qsizetype>(wanted.size(), dbf::kMaxFieldName - k) && wanted.startsWith(prefix))
+            return true;
+    }
+    return false;
+}
+
+// The file name a backlink ends in: sales.dbc for ..\data\sales.dbc.
+QString backlinkFileName(const QByteArray &backlink)
+{
+    const QString text = QString::fromLatin1(backlink).trimmed();
+    const qsizetype cut = std::max(text.lastIndexOf(u'\\'), text.lastIndexOf(u'/'));
+    return text.mid(cut + 1);
+}
+
 QString toWindowsPath(const QString &path)
 {
     QString out = path;
@@ -220,6 +249,28 @@ QStringList Container::fieldNames(int tableObjectId) const
         if (!o.deleted && o.parentId == tableObjectId && o.type.compare(QLatin1String("Field"), Qt::CaseInsensitive) == 0)
             out << o.name;
     return out;
+}
+
+void Container::checkTableFile(const TableEntry &table, const DbfHeader &header, const QString &tableFileName) const
+{
+    auto mismatch = [&](const QString &difference) {
+        throw RuntimeError(QStringLiteral("Table %1: %2 does not belong to the database %3 (%4).")
+                               .arg(table.name, tableFileName, fileName(), difference));
+    };
+    if (header.backlink.isEmpty())
+        mismatch(QStringLiteral("its backlink is empty"));
+    if (backlinkFileName(header.backlink).compare(fileName(), Qt::CaseInsensitive) != 0)
+        mismatch(QStringLiteral("its backlink names %1").arg(QString::fromLatin1(header.backlink)));
+    QStringList stored;
+    for (const DbfField &f : header.fields)
+        if (!f.isNullFlags())
+            stored << f.name;
+    const QStringList named = fieldNames(table.objectId);
+    if (stored.size() != named.size())
+        mismatch(QStringLiteral("it has %1 fields, the database names %2").arg(stored.size()).arg(named.size()));
+    for (qsizetype i = 0; i < stored.size(); ++i)
+        if (!shortNameMatches(stored[i], named[i]))
+            mismatch(QStringLiteral("its field %1 is %2, the database names %3").arg(i + 1).arg(stored[i], named[i]));
 }
 
 QString Container::indexPath() const

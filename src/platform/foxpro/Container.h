@@ -13,6 +13,7 @@
 namespace tw::foxpro {
 
 class CodePage;
+struct DbfHeader;
 
 class Container {
 public:
@@ -52,6 +53,12 @@ public:
     QString tablePath(const TableEntry &table) const;
     // The long names of a table's fields, in field order.
     QStringList fieldNames(int tableObjectId) const;
+    // Checks that the file found at a table's path is the table this
+    // container describes before its long names are lent to it: its backlink
+    // names this container's file, and its fields are the container's Field
+    // records, as many and with matching names. RuntimeError naming the table,
+    // the file and the first difference otherwise.
+    void checkTableFile(const TableEntry &table, const DbfHeader &header, const QString &tableFileName) const;
 
     // Adds a table (already created at the real path `tablePath`) under the long
     // name `name` with one Field record per long field name; sets the table's

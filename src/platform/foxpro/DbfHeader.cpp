@@ -17,12 +17,24 @@ constexpr int kMaxNumericLength = 32;
 constexpr int kMaxCharLength = 254;
 constexpr int kClipperCharMax = 65535;
 
-bool isKnownFileType(uint8_t type)
-{
-    using namespace dbf;
-    return type == kTypeFoxBase || type == kTypeVisualFoxPro || type == kTypeVisualFoxProAutoinc
-        || type == kTypeVisualFoxProVarchar || type == kTypeFoxPro2Memo;
-}
+// Every type byte of the table header that Visual FoxPro documents, and the
+// dBase 7 ones, which it refuses (their descriptors are 48 bytes long).
+constexpr FileTypeInfo kFileTypes[] = {
+    {dbf::kTypeFoxBaseOld, "FoxBASE", true, MemoStyle::FptOrDbt3},
+    {dbf::kTypeFoxBase, "FoxBASE+/dBase III", true, MemoStyle::FptOrDbt3},
+    {dbf::kTypeDBase7, "dBase 7", false, MemoStyle::Dbt4},
+    {dbf::kTypeVisualFoxPro, "Visual FoxPro", true, MemoStyle::Fpt},
+    {dbf::kTypeVisualFoxProAutoinc, "Visual FoxPro", true, MemoStyle::Fpt},
+    {dbf::kTypeVisualFoxProVarchar, "Visual FoxPro", true, MemoStyle::Fpt},
+    {dbf::kTypeDBase4SqlTable, "dBase IV SQL", true, MemoStyle::Dbt4},
+    {dbf::kTypeDBase4SqlSystem, "dBase IV SQL system", true, MemoStyle::Dbt4},
+    {dbf::kTypeDBase3Memo, "dBase III", true, MemoStyle::Dbt3},
+    {dbf::kTypeDBase4Memo, "dBase IV", true, MemoStyle::Dbt4},
+    {dbf::kTypeDBase7Memo, "dBase 7", false, MemoStyle::Dbt4},
+    {dbf::kTypeDBase4SqlTableMemo, "dBase IV SQL", true, MemoStyle::Dbt4},
+    {dbf::kTypeFoxPro2Memo, "FoxPro 2", true, MemoStyle::Fpt},
+    {dbf::kTypeFoxBaseMemo, "FoxBASE", true, MemoStyle::FptOrDbt3},
+};
 
 [[noreturn]] void fail(const QString &fileName, const QString &problem)
 {
@@ -67,10 +79,24 @@ QString lengthProblem(const DbfField &f, bool visualFoxPro)
 
 } // namespace
 
+const FileTypeInfo *fileTypeInfo(uint8_t type)
+{
+    for (const FileTypeInfo &info : kFileTypes)
+        if (info.type == type)
+            return &info;
+    return nullptr;
+}
+
 bool DbfHeader::isVisualFoxPro() const
 {
     return fileType == dbf::kTypeVisualFoxPro || fileType == dbf::kTypeVisualFoxProAutoinc
         || fileType == dbf::kTypeVisualFoxProVarchar;
+}
+
+MemoStyle DbfHeader::memoStyle() const
+{
+    const FileTypeInfo *info = fileTypeInfo(fileType);
+    return info ? info->memo : MemoStyle::Fpt;
 }
 
 bool DbfHeader::hasMemoFields() const
@@ -86,8 +112,37 @@ int DbfHeader::headerLengthOf(const QByteArray &first32, const QString &fileName
     if (first32.size() < dbf::kHeaderSize)
         fail(fileName, QStringLiteral("the file is %1 bytes long, too short for a table header (32 bytes).")
                            .arg(first32.size()));
-    return getU16LE(bytesOf(first32.constData()) + dbf::kOffHeaderLength);
+    const unsigned char *p = bytesOf(first32.constData());
+    if (p[dbf::kOffType] == dbf::kTypeFoxBaseOld)
+        return foxbase::kHeaderLength;
+    return getU16LE(p + dbf::kOffHeaderLength);
 }
+
+namespace {
+
+// Where the descriptors lie and what they hold: the FoxBASE header and the
+// later one share everything but these.
+struct DescriptorLayout {
+    int first;
+    int size;
+    int offType;
+    int offLength;
+    int offDecimals;
+    int maxFields;
+};
+
+constexpr DescriptorLayout kDbfDescriptors = {dbf::kHeaderSize, dbf::kDescriptorSize, dbf::kOffFieldType,
+                                              dbf::kOffFieldLength, dbf::kOffFieldDecimals, dbf::kMaxFields};
+constexpr DescriptorLayout kFoxBaseDescriptors = {foxbase::kFirstDescriptor, foxbase::kDescriptorSize,
+                                                  foxbase::kOffFieldType, foxbase::kOffFieldLength,
+                                                  foxbase::kOffFieldDecimals, foxbase::kMaxFields};
+
+QDate headerDate(int yy, int month, int day)
+{
+    return QDate(yy >= kOldCenturyFrom && yy < 100 ? 1900 + yy : kCenturyBase + yy, month, day);
+}
+
+} // namespace
 
 DbfHeader DbfHeader::decode(const QByteArray &head, const QString &fileName, qint64 fileSize)
 {
@@ -96,16 +151,25 @@ DbfHeader DbfHeader::decode(const QByteArray &head, const QString &fileName, qin
     const unsigned char *p = bytesOf(head.constData());
     DbfHeader h;
     h.fileType = p[kOffType];
-    if (!isKnownFileType(h.fileType))
+    const FileTypeInfo *info = fileTypeInfo(h.fileType);
+    if (!info)
         fail(fileName, QStringLiteral("file type 0x%1 is not a FoxPro table.").arg(h.fileType, 2, 16, QLatin1Char('0')));
-    const int yy = p[kOffUpdated];
-    h.updated = QDate(yy >= kOldCenturyFrom && yy < 100 ? 1900 + yy : kCenturyBase + yy, p[kOffUpdated + 1],
-                      p[kOffUpdated + 2]);
-    h.recordCount = getU32LE(p + kOffRecordCount);
+    if (!info->opens)
+        fail(fileName, QStringLiteral("it is a %1 table (file type 0x%2), which FoxPro does not open.")
+                           .arg(QLatin1String(info->kind)).arg(h.fileType, 2, 16, QLatin1Char('0')));
+    const bool foxBase = h.fileType == kTypeFoxBaseOld;
     h.headerLength = headerLength;
-    h.recordLength = getU16LE(p + kOffRecordLength);
-    h.tableFlags = p[kOffTableFlags];
-    h.codePageMark = p[kOffCodePage];
+    if (foxBase) {
+        h.updated = headerDate(p[foxbase::kOffUpdated + 2], p[foxbase::kOffUpdated], p[foxbase::kOffUpdated + 1]);
+        h.recordCount = getU16LE(p + foxbase::kOffRecordCount);
+        h.recordLength = getU16LE(p + foxbase::kOffRecordLength);
+    } else {
+        h.updated = headerDate(p[kOffUpdated], p[kOffUpdated + 1], p[kOffUpdated + 2]);
+        h.recordCount = getU32LE(p + kOffRecordCount);
+        h.recordLength = getU16LE(p + kOffRecordLength);
+        h.tableFlags = p[kOffTableFlags];
+        h.codePageMark = p[kOffCodePage];
+    }
 
     if (h.headerLength < kHeaderSize + 1)
         fail(fileName, QStringLiteral("the header length %1 is too small.").arg(h.headerLength));
@@ -118,26 +182,27 @@ DbfHeader DbfHeader::decode(const QByteArray &head, const QString &fileName, qin
         fail(fileName, QStringLiteral("the record length is 0."));
 
     const bool vfp = h.isVisualFoxPro();
-    int at = kHeaderSize;
+    const DescriptorLayout &layout = foxBase ? kFoxBaseDescriptors : kDbfDescriptors;
+    int at = layout.first;
     int offset = 1;
     int bit = 0;
     while (at < h.headerLength && p[at] != uint8_t(kDescriptorEnd)) {
-        if (at + kDescriptorSize > h.headerLength)
+        if (at + layout.size > h.headerLength)
             fail(fileName, QStringLiteral("field descriptor %1 runs past the header (%2 bytes).")
                                .arg(h.fields.size() + 1).arg(h.headerLength));
-        if (int(h.fields.size()) >= kMaxFields)
-            fail(fileName, QStringLiteral("more than %1 field descriptors.").arg(kMaxFields));
+        if (int(h.fields.size()) >= layout.maxFields)
+            fail(fileName, QStringLiteral("more than %1 field descriptors.").arg(layout.maxFields));
         const unsigned char *d = p + at;
         DbfField f;
         int nameLength = 0;
-        while (nameLength < 11 && d[kOffFieldName + nameLength] != 0)
+        while (nameLength < kMaxFieldName + 1 && d[kOffFieldName + nameLength] != 0)
             ++nameLength;
         f.name = CodePage::forMark(h.codePageMark).decode(reinterpret_cast<const char *>(d), nameLength);
-        f.type = char(d[kOffFieldType]);
-        f.length = d[kOffFieldLength];
-        f.decimals = d[kOffFieldDecimals];
+        f.type = char(d[layout.offType]);
+        f.length = d[layout.offLength];
+        f.decimals = d[layout.offDecimals];
         f.flags = vfp ? d[kOffFieldFlags] : 0;
-        if (!vfp && f.type == 'C') {
+        if (!vfp && !foxBase && f.type == 'C') {
             // FoxPro 2 and Clipper keep the high byte of long character fields in the decimals.
             f.length += f.decimals * 256;
             f.decimals = 0;
@@ -156,7 +221,7 @@ DbfHeader DbfHeader::decode(const QByteArray &head, const QString &fileName, qin
         if (f.type == '0')
             h.nullFlagsField = int(h.fields.size());
         h.fields.push_back(f);
-        at += kDescriptorSize;
+        at += layout.size;
     }
     if (h.fields.empty())
         fail(fileName, QStringLiteral("the header describes no fields."));

@@ -25,11 +25,20 @@ constexpr char kLiveMark = ' ';
 constexpr char kDeletedMark = '*';
 
 // File types (header byte 0).
-constexpr uint8_t kTypeFoxBase = 0x03;
+constexpr uint8_t kTypeFoxBaseOld = 0x02;
+constexpr uint8_t kTypeFoxBase = 0x03; // FoxBASE+ and dBase III without memo
+constexpr uint8_t kTypeDBase7 = 0x04;
 constexpr uint8_t kTypeVisualFoxPro = 0x30;
 constexpr uint8_t kTypeVisualFoxProAutoinc = 0x31;
 constexpr uint8_t kTypeVisualFoxProVarchar = 0x32;
+constexpr uint8_t kTypeDBase4SqlTable = 0x43;
+constexpr uint8_t kTypeDBase4SqlSystem = 0x63;
+constexpr uint8_t kTypeDBase3Memo = 0x83;
+constexpr uint8_t kTypeDBase4Memo = 0x8B;
+constexpr uint8_t kTypeDBase7Memo = 0x8C;
+constexpr uint8_t kTypeDBase4SqlTableMemo = 0xCB;
 constexpr uint8_t kTypeFoxPro2Memo = 0xF5;
+constexpr uint8_t kTypeFoxBaseMemo = 0xFB;
 
 // Header offsets.
 constexpr int kOffType = 0;
@@ -58,6 +67,41 @@ constexpr uint8_t kFieldSystem = 0x01;
 constexpr uint8_t kFieldNullable = 0x02;
 constexpr uint8_t kFieldBinary = 0x04;
 } // namespace dbf
+
+// The FoxBASE header (file type 0x02, laid out as dBase II laid it out): a
+// fixed 521 bytes holding up to 32 descriptors of 16 bytes, no code page.
+namespace foxbase {
+constexpr int kHeaderLength = 521;
+constexpr int kOffRecordCount = 1;  // u16
+constexpr int kOffUpdated = 3;      // MM DD YY
+constexpr int kOffRecordLength = 6; // u16, the deletion byte included
+constexpr int kFirstDescriptor = 8;
+constexpr int kDescriptorSize = 16;
+constexpr int kMaxFields = 32;
+// Descriptor offsets: name at 0 (11 bytes, NUL-ended), then these.
+constexpr int kOffFieldType = 11;
+constexpr int kOffFieldLength = 12;
+constexpr int kOffFieldDecimals = 15;
+} // namespace foxbase
+
+// Which memo file a table's memo fields point into, by its file type.
+enum class MemoStyle {
+    Fpt,          // .fpt (a container: .dct), FoxPro blocks
+    Dbt3,         // .dbt, dBase III: 512-byte blocks, text ended by 0x1A
+    Dbt4,         // .dbt, dBase IV: block size in the header, length-prefixed memos
+    FptOrDbt3,    // FoxBASE and plain dBase III types: an .fpt when there is one, else a dBase III .dbt
+};
+
+// What the reader makes of one file type byte.
+struct FileTypeInfo {
+    uint8_t type;
+    const char *kind;   // for messages: "dBase 7"
+    bool opens;         // Visual FoxPro opens it, and so does the reader
+    MemoStyle memo;
+};
+
+// The description of a file type byte; nullptr for a byte that is no table type.
+const FileTypeInfo *fileTypeInfo(uint8_t type);
 
 struct DbfField {
     QString name;        // as stored (ASCII in practice)
@@ -89,6 +133,8 @@ struct DbfHeader {
 
     bool isVisualFoxPro() const;
     bool hasMemoFields() const;
+    // The memo file its memo fields use, by the file type.
+    MemoStyle memoStyle() const;
     // Decodes the header from the first bytes of the file (`head` holds at least
     // 32 bytes and as many of the header as the file has). `fileName` names the
     // file in messages; `fileSize` bounds every length.

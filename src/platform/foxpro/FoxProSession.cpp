@@ -28,21 +28,32 @@ bool looksLikePath(const QString &name)
     return name.contains('/') || name.contains('\\') || name.endsWith(QLatin1String(".dbf"), Qt::CaseInsensitive);
 }
 
-// The backlink of a .dbf, read from its header only; nullopt when the header
-// cannot be read.
-std::optional<QByteArray> backlinkOf(const QString &path)
+// How a folder's listing takes a .dbf, from its header only.
+enum class Listing {
+    FreeTable,      // listed; a header that cannot be read is listed too, and opening it says why
+    ContainerTable, // it has a backlink: the container lists it
+    NotOpened,      // a table type FoxPro does not open (dBase 7): left out
+};
+
+Listing listingOf(const QString &path)
 {
     try {
         RawFile file(path, RawFile::Mode::Read);
         const qint64 size = file.size();
         QByteArray first(dbf::kHeaderSize, Qt::Uninitialized);
         first.truncate(file.readAt(0, first.data(), first.size()));
+        if (!first.isEmpty()) {
+            const FileTypeInfo *info = fileTypeInfo(uint8_t(first[dbf::kOffType]));
+            if (info && !info->opens)
+                return Listing::NotOpened;
+        }
         const int length = DbfHeader::headerLengthOf(first, file.name());
         QByteArray head(std::min<qint64>(length, size), Qt::Uninitialized);
         head.truncate(file.readAt(0, head.data(), head.size()));
-        return DbfHeader::decode(head, file.name(), size).backlink;
+        return DbfHeader::decode(head, file.name(), size).backlink.isEmpty() ? Listing::FreeTable
+                                                                              : Listing::ContainerTable;
     } catch (const RuntimeError &) {
-        return std::nullopt;
+        return Listing::FreeTable;
     }
 }
 
@@ -283,9 +294,8 @@ std::unique_ptr<ado::Cursor> FoxProSession::openSchema(int schema)
     for (const files::DirEntry &e : entries) {
         if ((e.attributes & files::kAttrDirectory) || files::isTempName(e.name))
             continue;
-        const auto link = backlinkOf(m_folder + '/' + e.name);
-        if (link && !link->isEmpty())
-            continue; // a container's table
+        if (listingOf(m_folder + '/' + e.name) != Listing::FreeTable)
+            continue; // a container's table, or one FoxPro does not open
         rows.push_back({QFileInfo(e.name).completeBaseName(), QStringLiteral("TABLE")});
     }
     return ado::makeTablesSchema(rows);
@@ -299,10 +309,14 @@ std::unique_ptr<ado::Cursor> FoxProSession::query(const QString &sql, const ado:
         throw RuntimeError(QStringLiteral("The FoxPro provider opens only SELECT * FROM a table as a recordset."));
     const auto container = loadContainer();
     const Resolved table = resolve(select->table, container);
+    auto reader = std::make_unique<TableReader>(table.path);
     QStringList names;
-    if (table.entry)
+    if (table.entry) {
+        // The long names are the container's; they go only to the file that is its table.
+        container->checkTableFile(*table.entry, reader->header(), reader->fileName());
         names = container->fieldNames(table.entry->objectId);
-    return std::make_unique<TableCursor>(std::make_unique<TableReader>(table.path), names);
+    }
+    return std::make_unique<TableCursor>(std::move(reader), names);
 }
 
 TableWriter &FoxProSession::writerFor(const QString &path)

@@ -55,15 +55,47 @@ TableReader::TableReader(const QString &path)
         if (!m_header.fields[size_t(i)].isNullFlags())
             m_visible.push_back(i);
 
-    if (m_header.hasMemoFields()) {
+    if (m_header.hasMemoFields())
+        openMemoFile(path);
+}
+
+void TableReader::openMemoFile(const QString &path)
+{
+    struct Candidate {
+        QString ext;
+        std::optional<DbtMemoFile::Layout> dbt; // empty for a FoxPro memo file
+    };
+    std::vector<Candidate> candidates;
+    switch (m_header.memoStyle()) {
+    case MemoStyle::Fpt: {
         const bool container = path.endsWith(QLatin1String(".dbc"), Qt::CaseInsensitive);
-        const QString ext = container ? QStringLiteral(".dct") : QStringLiteral(".fpt");
-        const QString memoPath = findCompanion(path, ext);
-        if (memoPath.isEmpty())
-            throw RuntimeError(QStringLiteral("%1: its memo file %2 is missing.")
-                                   .arg(m_fileName, QFileInfo(path).completeBaseName() + ext));
-        m_memo.emplace(MemoFile::open(memoPath, m_fileName, false));
+        candidates.push_back({container ? QStringLiteral(".dct") : QStringLiteral(".fpt"), std::nullopt});
+        break;
     }
+    case MemoStyle::Dbt3: candidates.push_back({QStringLiteral(".dbt"), DbtMemoFile::Layout::DBase3}); break;
+    case MemoStyle::Dbt4: candidates.push_back({QStringLiteral(".dbt"), DbtMemoFile::Layout::DBase4}); break;
+    case MemoStyle::FptOrDbt3:
+        candidates.push_back({QStringLiteral(".fpt"), std::nullopt});
+        candidates.push_back({QStringLiteral(".dbt"), DbtMemoFile::Layout::DBase3});
+        break;
+    }
+    for (const Candidate &c : candidates) {
+        const QString memoPath = findCompanion(path, c.ext);
+        if (memoPath.isEmpty())
+            continue;
+        if (c.dbt)
+            m_dbtMemo.emplace(DbtMemoFile::open(memoPath, m_fileName, *c.dbt));
+        else
+            m_memo.emplace(MemoFile::open(memoPath, m_fileName, false));
+        return;
+    }
+    throw RuntimeError(QStringLiteral("%1: its memo file %2 is missing.")
+                           .arg(m_fileName, QFileInfo(path).completeBaseName() + candidates.front().ext));
+}
+
+QByteArrayView TableReader::memoView(uint32_t block) const
+{
+    return m_dbtMemo ? m_dbtMemo->view(block) : m_memo->view(block);
 }
 
 std::vector<ado::ColumnInfo> TableReader::columns() const
@@ -166,14 +198,16 @@ Variant TableReader::value(int index) const
     try {
         if (f.isMemo()) {
             const uint32_t block = memoBlockOf(f, bytes);
-            if (block != 0 && !m_memo)
+            if (block != 0 && !m_memo && !m_dbtMemo)
                 failAtRecord(QStringLiteral("field %1 points into a memo file the table does not have").arg(f.name));
             if (f.type == 'M' && !f.binary()) {
                 // Decoded where it lies in the memo file's read window.
-                const QByteArrayView data = block != 0 ? m_memo->view(block) : QByteArrayView();
+                const QByteArrayView data = block != 0 ? memoView(block) : QByteArrayView();
                 return Variant::text(m_codePage->decode(data.data(), data.size()));
             }
-            return Variant::bytes(block != 0 ? m_memo->read(block) : QByteArray());
+            if (block == 0)
+                return Variant::bytes(QByteArray());
+            return Variant::bytes(m_dbtMemo ? m_dbtMemo->view(block).toByteArray() : m_memo->read(block));
         }
         int length = f.length;
         if (f.varLengthBit >= 0 && bitSet(f.varLengthBit)) {

@@ -6,6 +6,7 @@
 
 #include "CodePage.h"
 #include "DbfHeader.h"
+#include "DbtMemoFile.h"
 #include "MemoFile.h"
 #include "RawFile.h"
 
@@ -63,6 +64,10 @@ public:
     const ado::LostValues &lostValues() const { return m_lost; }
 
 private:
+    // Opens the memo file the table's type calls for, beside `path`.
+    void openMemoFile(const QString &path);
+    // The data of the memo at `block` (> 0) in whichever memo file the table has.
+    QByteArrayView memoView(uint32_t block) const;
     bool bitSet(int bit) const;
     [[noreturn]] void failAtRecord(const QString &problem) const;
     bool advance(bool includeDeleted);
@@ -72,7 +77,8 @@ private:
     RawFile m_file;
     DbfHeader m_header;
     const CodePage *m_codePage = nullptr;
-    std::optional<MemoFile> m_memo;
+    std::optional<MemoFile> m_memo;       // .fpt, .dct
+    std::optional<DbtMemoFile> m_dbtMemo; // .dbt
     std::vector<int> m_visible;
 
     QByteArray m_buffer;

@@ -23,6 +23,15 @@ bool writableType(char type)
     return QByteArrayView("CVQNFIBYDTLMGW").contains(type);
 }
 
+// The tables rows are appended to: FoxPro's own, whose memos go to an .fpt.
+// The dBase and FoxBASE types are read only.
+bool appendableFileType(uint8_t type)
+{
+    using namespace dbf;
+    return type == kTypeFoxBase || type == kTypeVisualFoxPro || type == kTypeVisualFoxProAutoinc
+        || type == kTypeVisualFoxProVarchar || type == kTypeFoxPro2Memo;
+}
+
 // The length a field of this type gets, or 0 when the given one is wrong.
 int lengthFor(const NewField &f)
 {
@@ -194,6 +203,10 @@ std::unique_ptr<TableWriter> TableWriter::openForAppend(const QString &path, con
     head.truncate(writer->m_file.readAt(0, head.data(), head.size()));
     writer->m_header = DbfHeader::decode(head, name, size);
     DbfHeader &h = writer->m_header;
+    if (!appendableFileType(h.fileType))
+        throw RuntimeError(QStringLiteral("%1: it is a %2 table (file type 0x%3); rows are appended only to FoxPro "
+                                          "tables.").arg(name, QLatin1String(fileTypeInfo(h.fileType)->kind))
+                               .arg(h.fileType, 2, 16, QLatin1Char('0')));
     if (qint64(h.headerLength) + qint64(h.recordCount) * h.recordLength > size)
         throw RuntimeError(QStringLiteral("%1: the header promises %2 records, but the file is truncated; "
                                           "rows are not appended to a damaged table.").arg(name).arg(h.recordCount));

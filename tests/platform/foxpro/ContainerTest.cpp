@@ -3,6 +3,7 @@
 // .dcx index that Visual FoxPro expects (checked by dcxcheck.py --strict).
 
 #include "CanonicalDump.h"
+#include "TableFiles.h"
 #include "TestSupport.h"
 
 #include "platform/ado/Connection.h"
@@ -85,6 +86,9 @@ private slots:
     void viewsAreListedNotRead();
     void flippedContainerBytesFailCleanly();
     void tableMovedBesideTheContainerIsFound();
+    void foreignTableFileIsRefused_data();
+    void foreignTableFileIsRefused();
+    void ownTableFileInAnotherFormStillReads();
 
 private:
     QString connectionString() const
@@ -426,6 +430,91 @@ void ContainerTest::tableMovedBesideTheContainerIsFound()
     ado::Recordset rs;
     rs.Open("SELECT * FROM moved", c);
     QCOMPARE(rs.fields()(0).Value().asText(), QString("here"));
+}
+
+void ContainerTest::foreignTableFileIsRefused_data()
+{
+    // The corpus's "types" table is CONTACT_TY I (contact_type_id) and
+    // CONTACT_T2 C (contact_type); its file is replaced by another table.
+    using namespace foxpro::test;
+    QTest::addColumn<QByteArray>("dbf");
+    QTest::addColumn<QString>("difference");
+    const std::vector<FieldLayout> own = {{"CONTACT_TY", 'I', 4, 0, 0x04}, {"CONTACT_T2", 'C', 20}};
+    const QByteArray ownRow = " " + le32(7) + QByteArray("courier").leftJustified(20, ' ');
+    const QByteArray backlink = "foxpro-db-test.dbc";
+    const std::vector<FieldLayout> order = {{"ID", 'I', 4, 0, 0x04}, {"PRICE", 'N', 8, 2}, {"QTY", 'N', 5},
+                                            {"NAME", 'C', 20}, {"NOTE", 'C', 10}};
+    QByteArray orderRow = " " + le32(1) + "   12.50" + "    3";
+    QTest::newRow("free table") << buildDbf(0x30, order, {orderRow}) << "its backlink is empty";
+    QTest::newRow("FoxPro 2 table") << buildDbf(0x03, own, {ownRow}) << "its backlink is empty";
+    QTest::newRow("another database's table")
+        << buildDbf(0x30, own, {ownRow}, 0x03, "..\\sales\\sales.dbc") << "its backlink names ..\\sales\\sales.dbc";
+    QTest::newRow("backlink naming the database as a folder")
+        << buildDbf(0x30, own, {ownRow}, 0x03, "foxpro-db-test.dbc\\x.dbc") << "its backlink names foxpro-db-test.dbc\\x.dbc";
+    QTest::newRow("more fields") << buildDbf(0x30, order, {orderRow}, 0x03, backlink)
+                                 << "it has 5 fields, the database names 2";
+    QTest::newRow("fewer fields") << buildDbf(0x30, {{"CONTACT_TY", 'I', 4}}, {" " + le32(1)}, 0x03, backlink)
+                                  << "it has 1 fields, the database names 2";
+    QTest::newRow("other names") << buildDbf(0x30, {{"CONTACT_TY", 'I', 4}, {"PRICE", 'N', 8, 2}}, {orderRow.left(13)},
+                                             0x03, backlink)
+                                 << "its field 2 is PRICE, the database names contact_type";
+    QTest::newRow("same prefix, other ending") << buildDbf(0x30, {{"CONTACT_TY", 'I', 4}, {"CONTACT_TX", 'C', 20}},
+                                                           {ownRow}, 0x03, backlink)
+                                               << "its field 2 is CONTACT_TX, the database names contact_type";
+    QTest::newRow("number on a name not cut") << buildDbf(0x30, {{"CONTACT_TY", 'I', 4}, {"CONTACT2", 'C', 20}},
+                                                          {ownRow}, 0x03, backlink)
+                                              << "its field 2 is CONTACT2, the database names contact_type";
+}
+
+void ContainerTest::foreignTableFileIsRefused()
+{
+    QFETCH(QByteArray, dbf);
+    QFETCH(QString, difference);
+    tw::test::writeAll(m_folder + "/types.dbf", dbf);
+    const QString expected = QStringLiteral("Table types: types.dbf does not belong to the database FOXPRO-DB-TEST.DBC "
+                                            "(%1).").arg(difference);
+    ado::Connection c;
+    c.Open(connectionString());
+    try {
+        ado::Recordset rs;
+        rs.Open("SELECT * FROM types", c);
+        QFAIL("the container lent its names to a table that is not its own");
+    } catch (const RuntimeError &e) {
+        QCOMPARE(e.description(), expected);
+    }
+    // By path, the file is still the container's table and is refused the same way.
+    try {
+        ado::Recordset rs;
+        rs.Open("SELECT * FROM [" + m_folder + "/types.dbf]", c);
+        QFAIL("the container lent its names to a table that is not its own");
+    } catch (const RuntimeError &e) {
+        QCOMPARE(e.description(), expected);
+    }
+    // The other tables are untouched.
+    ado::Recordset rs;
+    rs.Open("SELECT * FROM setup", c);
+    QCOMPARE(rs.fields()(0).name(), QString("key_name"));
+}
+
+void ContainerTest::ownTableFileInAnotherFormStillReads()
+{
+    // The container's own table, rewritten with a nullable varchar (so a
+    // _NullFlags field that no Field record names) and its backlink in other
+    // letters and with a path, keeps its long names.
+    using namespace foxpro::test;
+    const QByteArray row = " " + le32(7) + QByteArray("courier").leftJustified(19, ' ') + '\x07' + '\x01';
+    tw::test::writeAll(m_folder + "/types.dbf",
+                       buildDbf(0x32, {{"contact_ty", 'I', 4, 0, 0x04}, {"CONTACT_T2", 'V', 20, 0, 0x02},
+                                       {"_NullFlags", '0', 1, 0, 0x05}},
+                                {row}, 0x03, "..\\DB\\FOXPRO-DB-TEST.DBC"));
+    ado::Connection c;
+    c.Open(connectionString());
+    ado::Recordset rs;
+    rs.Open("SELECT * FROM types", c);
+    QCOMPARE(rs.fields().count(), 2);
+    QCOMPARE(rs.fields()(0).name(), QString("contact_type_id"));
+    QCOMPARE(rs.fields()(1).name(), QString("contact_type"));
+    QCOMPARE(rs.fields()(1).Value().asText(), QString("courier"));
 }
 
 QTEST_GUILESS_MAIN(ContainerTest)

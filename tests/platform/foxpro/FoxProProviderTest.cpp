@@ -2,6 +2,7 @@
 // container or a folder opens, OpenSchema(20), SELECT by name, and errors.
 
 #include "CanonicalDump.h"
+#include "TableFiles.h"
 #include "TestSupport.h"
 
 #include "platform/ado/Connection.h"
@@ -67,6 +68,7 @@ private slots:
     void openingFailsClearly();
     void folderSchemaListsFreeTablesOnly();
     void containerSchemaListsTablesAndViews();
+    void folderListsDbaseTablesButNotDbase7();
     void selectFromFolderByAnyQuoting();
     void selectFromContainerUsesLongNames();
     void missingTableAndOtherStatementsFail();
@@ -142,6 +144,46 @@ void FoxProProviderTest::containerSchemaListsTablesAndViews()
     c.Open(connectionTo(m_db + "/foxpro-db-test.dbc")); // letter case differs from the file's
     QCOMPARE(schemaRows(c, "TABLE"), QStringList({"types", "setup", "contacts", "calls"}));
     QCOMPARE(schemaRows(c, "VIEW"), QStringList());
+}
+
+void FoxProProviderTest::folderListsDbaseTablesButNotDbase7()
+{
+    using namespace tw::foxpro::test;
+    QTemporaryDir dir;
+    std::vector<quint32> blocks;
+    const QByteArray dbt3 = buildDbt3({"three"}, &blocks);
+    const QByteArray dbt4 = buildDbt4(512, {"four"}, &blocks);
+    const std::vector<FieldLayout> fields = {{"NAME", 'C', 4}, {"NOTES", 'M', 10}};
+    const QByteArray row = " abcd" + dbtPointer(1);
+    tw::test::writeAll(dir.filePath("three.dbf"), buildDbf(0x83, fields, {row}));
+    tw::test::writeAll(dir.filePath("three.dbt"), dbt3);
+    tw::test::writeAll(dir.filePath("FOUR.DBF"), buildDbf(0x8B, fields, {row}));
+    tw::test::writeAll(dir.filePath("FOUR.DBT"), dbt4);
+    tw::test::writeAll(dir.filePath("seven.dbf"), buildDbf(0x04, {{"NAME", 'C', 4}}, {" abcd"}));
+    tw::test::writeAll(dir.filePath("sevenmemo.dbf"), buildDbf(0x8C, fields, {row}));
+    tw::test::writeAll(dir.filePath("garbage.dbf"), QByteArray(40, '\x7f'));
+
+    ado::Connection c;
+    c.Open(connectionTo(dir.path()));
+    // A damaged header is listed (opening it says why); a type FoxPro does not open is not.
+    QCOMPARE(schemaRows(c, "TABLE"), QStringList({"FOUR", "garbage", "three"}));
+    for (const auto &[table, memo] : {std::pair{"three", "three"}, std::pair{"four", "four"}}) {
+        ado::Recordset rs;
+        rs.Open(QStringLiteral("SELECT * FROM %1").arg(table), c);
+        QCOMPARE(rs.fields()(1).name(), QString("notes"));
+        QCOMPARE(rs.fields()(1).Value().asText(), QString(memo));
+    }
+    for (const char *table : {"seven", "sevenmemo"}) {
+        try {
+            ado::Recordset rs;
+            rs.Open(QStringLiteral("SELECT * FROM %1").arg(table), c);
+            QFAIL("a dBase 7 table opened");
+        } catch (const RuntimeError &e) {
+            QVERIFY2(e.description().startsWith(QStringLiteral("%1.dbf: it is a dBase 7 table").arg(table))
+                         && e.description().contains("which FoxPro does not open"),
+                     qPrintable(e.description()));
+        }
+    }
 }
 
 void FoxProProviderTest::selectFromFolderByAnyQuoting()

@@ -1,5 +1,7 @@
 #include "TableFiles.h"
 
+#include <algorithm>
+
 namespace tw::foxpro::test {
 
 QByteArray le32(quint32 v)
@@ -83,6 +85,88 @@ QByteArray buildFpt(int blockSize, const std::vector<QByteArray> &memos, std::ve
     out.replace(0, 4, be32(next));
     out[6] = char(blockSize >> 8);
     out[7] = char(blockSize & 0xFF);
+    return out;
+}
+
+QByteArray buildDbt3(const std::vector<QByteArray> &memos, std::vector<quint32> *blocks)
+{
+    constexpr int kBlock = 512;
+    QByteArray out(kBlock, '\0');
+    quint32 next = 1;
+    for (const auto &m : memos) {
+        if (blocks)
+            blocks->push_back(next);
+        QByteArray block = m + "\x1a\x1a";
+        const int used = (int(block.size()) + kBlock - 1) / kBlock;
+        block.append(QByteArray(used * kBlock - block.size(), '\0'));
+        out += block;
+        next += quint32(used);
+    }
+    out.replace(0, 4, le32(next));
+    return out;
+}
+
+QByteArray buildDbt4(int storedBlockSize, const std::vector<QByteArray> &memos, std::vector<quint32> *blocks)
+{
+    const int blockSize = storedBlockSize != 0 ? storedBlockSize : 512;
+    QByteArray out(std::max(blockSize, 32), '\0');
+    out[20] = char(storedBlockSize & 0xFF);
+    out[21] = char(storedBlockSize >> 8);
+    quint32 next = quint32((out.size() + blockSize - 1) / blockSize);
+    out.append(QByteArray(qsizetype(next) * blockSize - out.size(), '\0'));
+    for (const auto &m : memos) {
+        if (blocks)
+            blocks->push_back(next);
+        QByteArray block = QByteArray("\xff\xff\x08\x00", 4) + le32(quint32(m.size() + 8)) + m;
+        const int used = (int(block.size()) + blockSize - 1) / blockSize;
+        for (int i = 0; block.size() < used * blockSize; ++i)
+            block.append(i % 2 ? ' ' : '\x1f');
+        out += block;
+        next += quint32(used);
+    }
+    out.replace(0, 4, le32(next));
+    return out;
+}
+
+QByteArray dbtPointer(quint32 block)
+{
+    return block == 0 ? QByteArray(10, ' ') : QByteArray::number(block).rightJustified(10, ' ');
+}
+
+QByteArray buildFoxBase(const std::vector<FieldLayout> &fields, const std::vector<QByteArray> &records)
+{
+    constexpr int kHeaderLength = 521;
+    int recordLength = 1;
+    for (const auto &f : fields)
+        recordLength += f.length;
+    QByteArray h(kHeaderLength, '\0');
+    h[0] = 0x02;
+    h[1] = char(records.size() & 0xFF);
+    h[2] = char(records.size() >> 8);
+    h[3] = 7; // MM DD YY
+    h[4] = 31;
+    h[5] = 82;
+    h[6] = char(recordLength & 0xFF);
+    h[7] = char(recordLength >> 8);
+    int at = 8, address = 1;
+    for (const auto &f : fields) {
+        h.replace(at, f.name.size(), f.name);
+        h[at + 11] = f.type;
+        h[at + 12] = char(f.length);
+        h[at + 13] = char(address & 0xFF);
+        h[at + 14] = char(address >> 8);
+        h[at + 15] = char(f.decimals);
+        address += f.length;
+        at += 16;
+    }
+    h[at] = 0x0D;
+    QByteArray out = h;
+    for (const auto &r : records) {
+        QByteArray rec = r.left(recordLength);
+        rec.append(QByteArray(recordLength - rec.size(), ' '));
+        out += rec;
+    }
+    out += char(0x1A);
     return out;
 }
 

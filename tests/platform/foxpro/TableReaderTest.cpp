@@ -1,5 +1,6 @@
 // Reading FoxPro tables: the corpus against dbfjson.py, every field type,
-// null flags, memo block sizes, code pages, and damaged files.
+// null flags, memo block sizes, code pages, the dBase and FoxBASE tables
+// FoxPro opens, and damaged files.
 
 #include "CanonicalDump.h"
 #include "TableFiles.h"
@@ -53,6 +54,39 @@ QByteArray record(const QByteArray &bytes)
     return " " + bytes;
 }
 
+// A dBase table of NAME C(8), NOTES M(10), QTY N(5) and its .dbt: four
+// memos (one across several blocks, one in code page 1252), a blank pointer,
+// and a deleted record.
+struct DbaseTable {
+    QByteArray dbf;
+    QByteArray dbt;
+    std::vector<QString> notes; // the live records' memos as read
+};
+
+const QByteArray kLongMemo = [] {
+    QByteArray text;
+    for (int i = 0; text.size() < 1300; ++i)
+        text += "line " + QByteArray::number(i) + " of a long note\r\n";
+    return text;
+}();
+
+DbaseTable dbaseTable(unsigned char fileType, bool dBase4, int storedBlockSize)
+{
+    const std::vector<QByteArray> memos = {"first memo", kLongMemo, "caf\xe9 cr\xe8me", "deleted one"};
+    std::vector<quint32> blocks;
+    DbaseTable t;
+    t.dbt = dBase4 ? buildDbt4(storedBlockSize, memos, &blocks) : buildDbt3(memos, &blocks);
+    t.dbf = buildDbf(fileType, {{"NAME", 'C', 8}, {"NOTES", 'M', 10}, {"QTY", 'N', 5}},
+                     {record("alpha   " + dbtPointer(blocks[0]) + "    1"),
+                      record("beta    " + dbtPointer(blocks[1]) + "   22"),
+                      record("gamma   " + dbtPointer(0) + "     "),
+                      "*delta   " + dbtPointer(blocks[3]) + "    4",
+                      record("epsilon " + dbtPointer(blocks[2]) + "  -5")},
+                     0x00);
+    t.notes = {"first memo", QString::fromLatin1(kLongMemo), QString(), QString::fromUtf8("caf\u00e9 cr\u00e8me")};
+    return t;
+}
+
 } // namespace
 
 class TableReaderTest : public QObject {
@@ -69,6 +103,13 @@ private slots:
     void memosAcrossTheReadWindow();
     void codePages();
     void foxPro2Memo();
+    void dBaseMemoTables_data();
+    void dBaseMemoTables();
+    void dBase3MemoEnds();
+    void foxBaseTable();
+    void damagedDbtFilesGiveClearErrors_data();
+    void damagedDbtFilesGiveClearErrors();
+    void flippedDbaseBytesNeverCrash();
     void deletedRowsAreSkippedAndCounted();
     void damagedFilesGiveClearErrors_data();
     void damagedFilesGiveClearErrors();
@@ -381,6 +422,217 @@ void TableReaderTest::foxPro2Memo()
     QVERIFY(reader.header().backlink.isEmpty());
 }
 
+void TableReaderTest::dBaseMemoTables_data()
+{
+    QTest::addColumn<int>("fileType");
+    QTest::addColumn<bool>("dBase4");
+    QTest::addColumn<int>("storedBlockSize");
+    QTest::addColumn<QString>("memoName");
+    QTest::addColumn<bool>("likeDbfread"); // dbfread reads dBase IV memos in 512-byte blocks, and 0x83 alone as dBase III
+    QTest::newRow("dBase III 0x83") << 0x83 << false << 512 << "t.dbt" << true;
+    QTest::newRow("dBase IV 0x8B") << 0x8B << true << 512 << "t.DBT" << true;
+    QTest::newRow("dBase IV, no block size stored") << 0x8B << true << 0 << "t.dbt" << true;
+    QTest::newRow("dBase IV, 64-byte blocks") << 0x8B << true << 64 << "t.dbt" << false;
+    QTest::newRow("dBase IV, 1024-byte blocks") << 0x8B << true << 1024 << "t.dbt" << false;
+    QTest::newRow("dBase IV SQL 0xCB") << 0xCB << true << 512 << "t.dbt" << true;
+    QTest::newRow("FoxBASE 0xFB, dBase III memos") << 0xFB << false << 512 << "t.dbt" << false;
+    QTest::newRow("0x03 with a .dbt") << 0x03 << false << 512 << "T.Dbt" << false;
+}
+
+void TableReaderTest::dBaseMemoTables()
+{
+    QFETCH(int, fileType);
+    QFETCH(bool, dBase4);
+    QFETCH(int, storedBlockSize);
+    QFETCH(QString, memoName);
+    QFETCH(bool, likeDbfread);
+    QTemporaryDir dir;
+    const DbaseTable t = dbaseTable(uchar(fileType), dBase4, storedBlockSize);
+    const QString path = dir.filePath("t.dbf");
+    tw::test::writeAll(path, t.dbf);
+    tw::test::writeAll(dir.filePath(memoName), t.dbt);
+
+    TableReader reader(path);
+    QCOMPARE(reader.columns()[1].type, int(tw::ado::adLongVarChar));
+    QCOMPARE(reader.liveCount(), qint64(4));
+    const auto rows = readAllRows(path);
+    QCOMPARE(rows.size(), size_t(4));
+    const QString names[] = {"alpha", "beta", "gamma", "epsilon"};
+    for (size_t i = 0; i < rows.size(); ++i) {
+        QCOMPARE(rows[i][0].asText(), names[i]);
+        QCOMPARE(rows[i][1].asText(), t.notes[i]);
+    }
+    QCOMPARE(rows[1][2].asDecimal(), QString("22"));
+    QVERIFY(rows[2][2].isNull());
+
+    if (likeDbfread && !tw::test::sharedDir().isEmpty()) {
+        const Comparison cmp = compareWithDbfjson(path, dumpWithReader(path));
+        QVERIFY2(cmp.ok, qPrintable(cmp.details));
+    }
+}
+
+void TableReaderTest::dBase3MemoEnds()
+{
+    // One 0x1A ends a memo as well as two; a memo longer than the read
+    // window; the last memo may run to the end of the file unmarked.
+    QByteArray dbt(512, '\0');
+    auto place = [&dbt](const QByteArray &bytes) {
+        const quint32 block = quint32(dbt.size() / 512);
+        dbt += bytes;
+        dbt.append(QByteArray((512 - dbt.size() % 512) % 512, '\0'));
+        return block;
+    };
+    const QByteArray huge(300000, 'h');
+    const QByteArray exactBlock(512, 'x');
+    const quint32 single = place("one mark\x1a then junk");
+    const quint32 big = place(huge + "\x1a\x1a");
+    const quint32 full = place(exactBlock + "\x1a\x1a");
+    const quint32 empty = place("\x1a\x1a");
+    const quint32 unmarked = quint32(dbt.size() / 512);
+    dbt += "runs to the end";
+    const QString path = write("ends.dbf", buildDbf(0x83, {{"M", 'M', 10}},
+                                                    {record(dbtPointer(single)), record(dbtPointer(big)),
+                                                     record(dbtPointer(full)), record(dbtPointer(empty)),
+                                                     record(dbtPointer(unmarked))}, 0x00));
+    write("ends.dbt", dbt);
+    const auto rows = readAllRows(path);
+    QCOMPARE(rows[0][0].asText(), QString("one mark"));
+    QCOMPARE(rows[1][0].asText(), QString::fromLatin1(huge));
+    QCOMPARE(rows[2][0].asText(), QString::fromLatin1(exactBlock));
+    QCOMPARE(rows[3][0].asText(), QString());
+    QCOMPARE(rows[4][0].asText(), QString("runs to the end"));
+    if (!tw::test::sharedDir().isEmpty()) {
+        const Comparison cmp = compareWithDbfjson(path, dumpWithReader(path));
+        QVERIFY2(cmp.ok, qPrintable(cmp.details));
+    }
+}
+
+void TableReaderTest::foxBaseTable()
+{
+    // FoxBASE (0x02): the dBase II header, 16-byte descriptors, data at 521.
+    const QString path = write("foxbase.dbf", buildFoxBase({{"EMP:NMBR", 'N', 3}, {"LAST", 'C', 10},
+                                                            {"PAYRATE", 'N', 8, 3}, {"ACTIVE", 'L', 1}},
+                                                           {record("  2Stegman      6.000T"),
+                                                            "*  3Gone        1.000F",
+                                                            record(" 14Caf\xe9      18.250 ")}));
+    TableReader reader(path);
+    QCOMPARE(reader.header().recordCount, quint32(3));
+    QCOMPARE(reader.header().headerLength, 521);
+    QCOMPARE(reader.header().recordLength, 23);
+    const auto cols = reader.columns();
+    QCOMPARE(int(cols.size()), 4);
+    QCOMPARE(cols[0].name, QString("EMP:NMBR"));
+    QCOMPARE(cols[2].type, int(tw::ado::adNumeric));
+    QCOMPARE(cols[2].numericScale, 3);
+    const auto rows = readAllRows(path);
+    QCOMPARE(rows.size(), size_t(2));
+    QCOMPARE(rows[0][0].asDecimal(), QString("2"));
+    QCOMPARE(rows[0][1].asText(), QString("Stegman"));
+    QCOMPARE(rows[0][2].asDecimal(), QString("6.000"));
+    QCOMPARE(rows[0][3].asBoolean(), true);
+    QCOMPARE(rows[1][1].asText(), QString::fromUtf8("Caf\u00e9"));
+    QVERIFY(rows[1][3].isNull());
+}
+
+void TableReaderTest::damagedDbtFilesGiveClearErrors_data()
+{
+    QTest::addColumn<QByteArray>("dbf");
+    QTest::addColumn<QByteArray>("dbt");
+    QTest::addColumn<QString>("expected");
+
+    const std::vector<FieldLayout> fields = {{"NAME", 'C', 4}, {"NOTES", 'M', 10}};
+    std::vector<quint32> blocks;
+    const QByteArray dbt3 = buildDbt3({"hello"}, &blocks);
+    const QByteArray dbt4 = buildDbt4(512, {"hello"}, &blocks);
+    const QByteArray pointsAt1 = record("abcd" + dbtPointer(1));
+    const QByteArray dBase3 = buildDbf(0x83, fields, {pointsAt1});
+    const QByteArray dBase4 = buildDbf(0x8B, fields, {pointsAt1});
+
+    QTest::newRow("dBase III pointer past the end") << buildDbf(0x83, fields, {record("abcd" + dbtPointer(50))})
+                                                     << dbt3 << "memo pointer 50 is past the end of";
+    QTest::newRow("dBase III memo file too short") << dBase3 << QByteArray(100, '\0')
+                                                    << "too short for its 512-byte header";
+    QTest::newRow("dBase III memo file missing") << dBase3 << QByteArray() << "memo file";
+    QTest::newRow("pointer not digits") << buildDbf(0x83, fields, {record("abcd" + QByteArray("     12x45"))})
+                                        << dbt3 << "not a memo pointer";
+    QByteArray noMarker = dbt4;
+    noMarker[512 + 2] = 0x09;
+    QTest::newRow("dBase IV memo without its header") << dBase4 << noMarker << "does not start with a dBase IV memo";
+    QByteArray tooShort = dbt4;
+    tooShort.replace(512 + 4, 4, le32(7));
+    QTest::newRow("dBase IV length below 8") << dBase4 << tooShort << "gives its length as 7";
+    QByteArray tooLong = dbt4;
+    tooLong.replace(512 + 4, 4, le32(0xFFFFFFF0u));
+    QTest::newRow("dBase IV length past the end") << dBase4 << tooLong << "claims 4294967272 bytes"; // the data: the length less its header
+    QTest::newRow("dBase IV header cut short") << dBase4 << QByteArray(10, '\0')
+                                               << "too short for a dBase IV memo header";
+    QTest::newRow("dBase IV pointer past the end") << buildDbf(0x8B, fields, {record("abcd" + dbtPointer(9))})
+                                                   << dbt4 << "memo pointer 9 is past the end of";
+    QByteArray cutHeader = dbt4.left(512 + 5);
+    QTest::newRow("dBase IV memo header cut by the end") << dBase4 << cutHeader << "memo pointer 1 is past the end";
+}
+
+void TableReaderTest::damagedDbtFilesGiveClearErrors()
+{
+    QFETCH(QByteArray, dbf);
+    QFETCH(QByteArray, dbt);
+    QFETCH(QString, expected);
+    const QString name = QString("baddbt%1").arg(QTest::currentDataTag()).remove(' ');
+    const QString path = write(name + ".dbf", dbf);
+    if (!dbt.isEmpty())
+        write(name + ".dbt", dbt);
+    const QString error = readError(path);
+    QVERIFY2(error.contains(expected), qPrintable("got: " + error));
+    QVERIFY2(error.contains(name), qPrintable("the message does not name the file: " + error));
+}
+
+void TableReaderTest::flippedDbaseBytesNeverCrash()
+{
+    // Every mutation of a dBase III, a dBase IV and a FoxBASE table either
+    // reads or fails with a message naming the table.
+    struct Source {
+        QString name;
+        QByteArray dbf;
+        QByteArray dbt;
+    };
+    const DbaseTable three = dbaseTable(0x83, false, 512);
+    const DbaseTable four = dbaseTable(0x8B, true, 64);
+    const QByteArray foxBase = buildFoxBase({{"N", 'N', 3}, {"C", 'C', 10}, {"L", 'L', 1}},
+                                            {record("  1abc       T"), record("  2def       F")});
+    const Source sources[] = {{"flip3", three.dbf, three.dbt}, {"flip4", four.dbf, four.dbt}, {"flipfb", foxBase, {}}};
+    quint32 seed = 4242;
+    auto nextRandom = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 8;
+    };
+    const unsigned char values[] = {0x00, 0xFF, 0x1A, 0x7F, 0x20, 0x39};
+    int failures = 0;
+    int mutations = 0;
+    for (const Source &source : sources) {
+        for (int round = 0; round < 150; ++round) {
+            QByteArray d = source.dbf;
+            QByteArray m = source.dbt;
+            QByteArray &victim = !m.isEmpty() && round % 2 ? m : d;
+            const qsizetype limit = std::min<qsizetype>(victim.size(), round % 3 ? 1100 : victim.size());
+            for (int k = 0; k < 1 + round % 3; ++k)
+                victim[qsizetype(nextRandom() % quint32(limit))] = char(values[nextRandom() % 6]);
+            if (round % 11 == 0)
+                victim.truncate(qsizetype(nextRandom() % quint32(victim.size())));
+            const QString path = write(source.name + ".dbf", d);
+            if (!m.isEmpty())
+                write(source.name + ".dbt", m);
+            ++mutations;
+            const QString error = readError(path);
+            if (!error.isEmpty()) {
+                ++failures;
+                QVERIFY2(error.contains(source.name), qPrintable(error));
+            }
+        }
+    }
+    QVERIFY(failures > 0);
+    QVERIFY(failures < mutations);
+}
+
 void TableReaderTest::deletedRowsAreSkippedAndCounted()
 {
     std::vector<QByteArray> records;
@@ -446,6 +698,13 @@ void TableReaderTest::damagedFilesGiveClearErrors_data()
     QTest::newRow("bad varchar length")
         << buildDbf(0x32, {{"V", 'V', 4}, {"_NullFlags", '0', 1, 0, 0x05}}, {record("abc\x09\x01")}) << QByteArray()
         << "field V gives its length as 9";
+    QTest::newRow("dBase 7") << buildDbf(0x04, {{"C", 'C', 2}}, {record("ab")}) << QByteArray()
+                             << "it is a dBase 7 table (file type 0x04), which FoxPro does not open";
+    QTest::newRow("dBase 7 with memo") << buildDbf(0x8C, memoFields, {record("abcd" + le32(0))}) << QByteArray()
+                                       << "dBase 7 table (file type 0x8c)";
+    QTest::newRow("FoxBASE cut inside its header")
+        << buildFoxBase({{"C", 'C', 2}}, {record("ab")}).left(400) << QByteArray()
+        << "the header length 521 is past the end of the file (400 bytes)";
     QTest::newRow("null bits without _NullFlags")
         << buildDbf(0x30, {{"C", 'C', 2, 0, 0x02}}, {record("ab")}) << QByteArray() << "no _NullFlags field";
 }

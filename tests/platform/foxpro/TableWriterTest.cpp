@@ -345,6 +345,25 @@ void TableWriterTest::appendToDamagedTableFails()
         }
         QCOMPARE(tw::test::readAll(m_folder + "/indexed.dbf"), before);
     }
+    // dBase and FoxBASE tables are read, never appended to: their memo files
+    // and headers are not laid out as the writer lays them out.
+    {
+        using namespace tw::foxpro::test;
+        std::vector<quint32> blocks;
+        const QByteArray dbt = buildDbt3({"memo"}, &blocks);
+        const QByteArray dbf = buildDbf(0x83, {{"N", 'C', 2}, {"M", 'M', 10}}, {" ab" + dbtPointer(blocks[0])});
+        tw::test::writeAll(m_folder + "/dbase3.dbf", dbf);
+        tw::test::writeAll(m_folder + "/dbase3.dbt", dbt);
+        try {
+            c.Execute("INSERT INTO `" + m_folder + "/dbase3.dbf` VALUES('x', 'y')");
+            QFAIL("appended to a dBase III table");
+        } catch (const RuntimeError &e) {
+            QVERIFY2(e.description().contains("dbase3.dbf: it is a dBase III table (file type 0x83); rows are "
+                                              "appended only to FoxPro tables"), qPrintable(e.description()));
+        }
+        QCOMPARE(tw::test::readAll(m_folder + "/dbase3.dbf"), dbf);
+        QCOMPARE(tw::test::readAll(m_folder + "/dbase3.dbt"), dbt);
+    }
     c.Execute("CREATE TABLE [" + m_folder + "/two.dbf]([a] M,[b] M)");
     QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute("INSERT INTO `" + m_folder + "/two.dbf` VALUES('only one')"));
 }
