@@ -35,26 +35,43 @@ enum class Listing {
     NotOpened,      // a table type FoxPro does not open (dBase 7): left out
 };
 
-Listing listingOf(const QString &path)
+// The header of a .dbf, read on its own; nullopt when it cannot be read.
+// `notOpened` is set for a table type FoxPro does not open.
+std::optional<DbfHeader> headerOf(const QString &path, bool *notOpened = nullptr)
 {
     try {
         RawFile file(path, RawFile::Mode::Read);
         const qint64 size = file.size();
         QByteArray first(dbf::kHeaderSize, Qt::Uninitialized);
         first.truncate(file.readAt(0, first.data(), first.size()));
-        if (!first.isEmpty()) {
+        if (!first.isEmpty() && notOpened) {
             const FileTypeInfo *info = fileTypeInfo(uint8_t(first[dbf::kOffType]));
-            if (info && !info->opens)
-                return Listing::NotOpened;
+            *notOpened = info && !info->opens;
+            if (*notOpened)
+                return std::nullopt;
         }
         const int length = DbfHeader::headerLengthOf(first, file.name());
         QByteArray head(std::min<qint64>(length, size), Qt::Uninitialized);
         head.truncate(file.readAt(0, head.data(), head.size()));
-        return DbfHeader::decode(head, file.name(), size).backlink.isEmpty() ? Listing::FreeTable
-                                                                              : Listing::ContainerTable;
+        return DbfHeader::decode(head, file.name(), size);
     } catch (const RuntimeError &) {
-        return Listing::FreeTable;
+        return std::nullopt;
     }
+}
+
+Listing listingOf(const QString &path)
+{
+    bool notOpened = false;
+    const auto header = headerOf(path, &notOpened);
+    if (notOpened)
+        return Listing::NotOpened;
+    return !header || header->backlink.isEmpty() ? Listing::FreeTable : Listing::ContainerTable;
+}
+
+std::optional<QByteArray> backlinkOf(const QString &path)
+{
+    const auto header = headerOf(path);
+    return header ? std::optional<QByteArray>(header->backlink) : std::nullopt;
 }
 
 NewField fieldOf(const sql::ColumnDef &column)
