@@ -2,13 +2,18 @@
 # Installs the Debian packages Tabwright needs that are missing; silent when all are present.
 #   scripts/deps.sh build   packages to build and run the program
 #   scripts/deps.sh test    those plus the independent readers the tests compare with
+#   scripts/deps.sh windows those to build the Windows programs and test them under Wine
 set -eu
 build="cmake ninja-build g++ pkg-config qt6-base-dev libsqlite3-dev fonts-liberation"
 test_only="python3 python3-dbfread pgdbf pxlib-dev gcc clang libclang-rt-14-dev"
+# mingw-w64 and its binutils (objdump), Wine and Xvfb, tclsh for SQLite's
+# amalgamation, dpkg-source for Debian's source packages, zip for the package.
+windows_only="g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb tcl8.6 dpkg-dev zip unzip ccache"
 case "${1:-build}" in
   build) wanted=$build ;;
   test) wanted="$build $test_only" ;;
-  *) echo "usage: $0 [build|test]" >&2; exit 2 ;;
+  windows) wanted="$build $test_only $windows_only" ;;
+  *) echo "usage: $0 [build|test|windows]" >&2; exit 2 ;;
 esac
 missing=""
 for pkg in $wanted; do

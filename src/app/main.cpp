@@ -6,6 +6,7 @@
 #include "platform/foxpro/FoxProProvider.h"
 #include "platform/paradox/ParadoxProvider.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/Display.h"
 #include "platform/ui/QtDialogs.h"
 #include "platform/workdb/WorkDbProvider.h"
 #include "setup/Form1.h"
@@ -18,10 +19,8 @@
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        std::fprintf(stderr, "tabwright: no display found (DISPLAY is not set). Start it from a desktop "
-                             "session, or set QT_QPA_PLATFORM=offscreen to run without one.\n");
+    if (const QString missing = tw::ui::missingDisplayMessage(); !missing.isEmpty()) {
+        std::fprintf(stderr, "tabwright: %s\n", qPrintable(missing));
         return 1;
     }
     QApplication app(argc, argv);

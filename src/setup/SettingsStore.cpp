@@ -1,5 +1,7 @@
 #include "SettingsStore.h"
 
+#include "SettingsBackend.h"
+
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -19,19 +21,16 @@ QString SettingsFilePath(const QString &application)
 QString GetSetting(const QString &application, const QString &section, const QString &key,
                    const QString &defaultValue)
 {
-    QSettings store(SettingsFilePath(application), QSettings::IniFormat);
-    store.beginGroup(section);
-    const QVariant value = store.value(key);
+    const auto store = detail::openSettings(application, section);
+    const QVariant value = store->value(key);
     return value.isValid() ? value.toString() : defaultValue;
 }
 
 void SaveSetting(const QString &application, const QString &section, const QString &key, const QString &value)
 {
-    QSettings store(SettingsFilePath(application), QSettings::IniFormat);
-    store.beginGroup(section);
-    store.setValue(key, value);
-    store.endGroup();
-    store.sync();
+    const auto store = detail::openSettings(application, section);
+    store->setValue(key, value);
+    store->sync();
 }
 
 QString ReadSetting(const char *key, const QString &defaultValue)

@@ -1,7 +1,9 @@
 #pragma once
 // The settings store: per-user text values addressed by application, section
-// and value name, kept in an INI file through QSettings. A value never written
-// reads as the caller's default.
+// and value name, kept where the system keeps programs' settings: an INI file
+// on Linux, the registry (HKEY_CURRENT_USER\Software\<application>\<section>)
+// on Windows, both through QSettings. A value never written reads as the
+// caller's default.
 
 #include <QString>
 
@@ -25,7 +27,13 @@ void SaveSetting(const QString &application, const QString &section, const QStri
 QString ReadSetting(const char *key, const QString &defaultValue = {});
 void WriteSetting(const char *key, const QString &value);
 
-// The INI file that holds the values of an application.
+// The INI file that holds the values of an application (where the settings
+// are kept in a file: on Linux).
 QString SettingsFilePath(const QString &application);
+// Where the values of an application are kept, as the user would look for
+// them: the INI file, or the registry key on Windows.
+QString SettingsLocation(const QString &application);
+// Forgets every value of an application.
+void ClearSettings(const QString &application);
 
 } // namespace tw::setup

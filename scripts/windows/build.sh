@@ -1,0 +1,43 @@
+#!/bin/sh
+# Builds Tabwright for 64-bit Windows on this Debian machine and packs it:
+# build/windows/tabwright-windows-x64.zip with tabwright.exe (windowed),
+# tabwright-cli.exe (console), dbtemp.mdb, Samples\, HAND-M.CUR, LICENSE and
+# README.txt. Both programs are linked statically: they need nothing but
+# Windows itself. Installs what it needs first.
+#   scripts/windows/build.sh            the programs, the tests and the zip
+#   TW_WINDOWS_TESTS=OFF scripts/windows/build.sh   the programs and the zip only
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+out="$root/build/windows"
+"$root/scripts/deps.sh" windows
+mkdir -p "$out"
+
+# Shared by the host and the cross build: compile each file once across runs and checkouts.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$root")}" CCACHE_NOHASHDIR=1
+
+qt=$("$here/qt.sh" "$out")
+"$here/sqlite.sh" "$out/sqlite"
+
+# The sample generator runs at build time, so it is built for this machine.
+host="$out/host"
+cmake -S "$root" -B "$host" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTW_BUILD_TESTS=OFF -DTW_BUILD_BENCH=OFF \
+  -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
+cmake --build "$host" -j2 --target tabwright-samples
+
+cross="$out/x64"
+"$qt/bin/qt-cmake" -S "$root" -B "$cross" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DQT_CHAINLOAD_TOOLCHAIN_FILE="$qt/mingw-toolchain.cmake" \
+  -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache \
+  -DTW_SQLITE_SOURCE_DIR="$out/sqlite" -DTW_HOST_SAMPLES_GENERATOR="$host/samples/tabwright-samples" \
+  -DTW_BUILD_BENCH=OFF -DTW_BUILD_TESTS="${TW_WINDOWS_TESTS:-ON}" >/dev/null
+cmake --build "$cross" -j2
+
+# The zip: what `cmake --install` puts in a fresh folder.
+stage="$out/stage"
+rm -rf "$stage"
+cmake --install "$cross" --prefix "$stage" >/dev/null
+zip="$out/tabwright-windows-x64.zip"
+rm -f "$zip"
+(cd "$stage" && zip -q -r -X "$zip" .)
+echo "$zip"

@@ -1,0 +1,33 @@
+// The settings store on Linux: one INI file per application under the user's
+// configuration folder (~/.config/<application>/Tabwright.ini), one group per
+// section.
+
+#include "SettingsBackend.h"
+#include "SettingsStore.h"
+
+#include <QFile>
+
+namespace tw::setup {
+
+namespace detail {
+
+std::unique_ptr<QSettings> openSettings(const QString &application, const QString &section)
+{
+    auto store = std::make_unique<QSettings>(SettingsFilePath(application), QSettings::IniFormat);
+    store->beginGroup(section);
+    return store;
+}
+
+} // namespace detail
+
+QString SettingsLocation(const QString &application)
+{
+    return SettingsFilePath(application);
+}
+
+void ClearSettings(const QString &application)
+{
+    QFile::remove(SettingsFilePath(application));
+}
+
+} // namespace tw::setup
