@@ -5,9 +5,10 @@
 #include "FieldCodec.h"
 #include "ReadWindow.h"
 
+#include "platform/files/File.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QFile>
 #include <QString>
 
 #include <memory>
@@ -34,7 +35,7 @@ private:
 
     QString m_path;
     QString m_name;
-    QFile m_file;
+    tw::files::File m_file;
     qint64 m_size = 0;
     quint32 m_encryption = 0;
     // Values are read through the window; one larger than it gets a buffer of

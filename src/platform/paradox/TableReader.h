@@ -10,8 +10,8 @@
 
 #include "platform/ado/ColumnInfo.h"
 #include "platform/ado/Variant.h"
+#include "platform/files/File.h"
 
-#include <QFile>
 #include <QString>
 
 #include <memory>
@@ -57,7 +57,7 @@ private:
     QString m_path;
     QString m_name;
     QString m_mbPath;
-    QFile m_file;
+    tw::files::File m_file;
     qint64 m_fileSize = 0;
     std::unique_ptr<ReadWindow> m_window;
     QByteArray m_decrypted; // the last block read, when the table is encrypted

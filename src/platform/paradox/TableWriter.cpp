@@ -6,16 +6,13 @@
 #include "platform/files/FileSystem.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QThread>
 
 #include <cstring>
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tw::paradox {
 
@@ -35,15 +32,12 @@ constexpr std::uint8_t kUnknown3E[] = {0x1F, 0x0F};
 constexpr std::uint8_t kUnknown56 = 0x20;
 constexpr std::uint8_t kUnknown6C[] = {0x01, 0x01};
 constexpr int kTempTagLength = 6;
+// How long a new writer waits for a cleaner to let go of its temporary.
+constexpr int kLockWaitMs = 10000;
 
 bool existsWithoutCase(const QString &folder, const QString &name)
 {
-    const QDir dir(folder);
-    if (QFileInfo::exists(dir.filePath(name))) return true;
-    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &entry : entries)
-        if (entry.compare(name, Qt::CaseInsensitive) == 0) return true;
-    return false;
+    return !tw::files::findInFolder(folder, name).isEmpty();
 }
 
 QString tempBase(const QString &folder)
@@ -58,12 +52,18 @@ QString tempBase(const QString &folder)
     }
 }
 
-// A writer holds its temporary .db locked (flock) from before its first byte
-// until it is renamed or deleted; a temporary with data that nobody holds
-// locked was left by a writer that died.
-bool tryLock(int fd)
+// A writer holds its temporary .db locked from before its first byte until it
+// is renamed or deleted; a temporary with data that nobody holds locked was
+// left by a writer that died. A cleaner that finds a writer's new temporary
+// still empty holds the lock only for a moment: wait for it.
+bool lockSoon(tw::files::File &file)
 {
-    return fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    const QDeadlineTimer deadline(kLockWaitMs);
+    while (!file.tryLock()) {
+        if (deadline.hasExpired()) return false;
+        QThread::msleep(1);
+    }
+    return true;
 }
 
 // Deletes the temporaries ("~tw??????.db" and its ".mb") of writers that died
@@ -80,17 +80,15 @@ void removeStaleTemps(const QString &folder)
         const QString suffix = info.suffix().toLower();
         const QString base = dir.filePath(info.completeBaseName());
         if (suffix == QLatin1String("db")) {
-            const QByteArray native = QFile::encodeName(dir.filePath(entry));
-            const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
-            struct stat st {};
-            // Empty: a writer may be between creating and locking it.
-            if (!tryLock(fd) || ::fstat(fd, &st) != 0 || st.st_size == 0) {
-                if (fd >= 0) ::close(fd);
-                continue;
+            try {
+                tw::files::File file(dir.filePath(entry), tw::files::File::Mode::Read);
+                // Empty: a writer may be between creating and locking it.
+                if (!file.tryLock() || file.size() == 0) continue;
+                QFile::remove(base + QStringLiteral(".mb"));
+                QFile::remove(dir.filePath(entry));
+            } catch (const RuntimeError &) {
+                continue; // gone meanwhile, or not ours to read
             }
-            QFile::remove(base + QStringLiteral(".mb"));
-            QFile::remove(dir.filePath(entry));
-            ::close(fd);
         } else if (suffix == QLatin1String("mb") && !QFileInfo::exists(base + QStringLiteral(".db"))) {
             // Without its .db no writer owns it: the .db is created (and locked) first.
             QFile::remove(dir.filePath(entry));
@@ -126,23 +124,27 @@ TableWriter::TableWriter(const QString &folder, const QString &table, const std:
     removeStaleTemps(m_folder);
     const QString temp = tempBase(m_folder);
     m_tempDb = temp + QStringLiteral(".db");
-    m_file.setFileName(m_tempDb);
-    if (!m_file.open(QIODevice::ReadWrite | QIODevice::NewOnly | QIODevice::Unbuffered))
-        throw RuntimeError(RuntimeError::kPermissionDenied,
-                           QStringLiteral("%1: cannot create the table: %2.").arg(m_tableName, m_file.errorString()));
-    m_open = true;
-    // Waits only for a cleaner that saw the file empty and lets go at once.
-    m_lockFd = ::open(QFile::encodeName(m_tempDb).constData(), O_RDONLY | O_CLOEXEC);
-    if (m_lockFd >= 0) ::flock(m_lockFd, LOCK_EX);
     try {
+        m_file = tw::files::File(m_tempDb, tw::files::File::Mode::CreateNew, m_tableName);
+    } catch (const tw::files::FileError &e) {
+        throw RuntimeError(RuntimeError::kPermissionDenied,
+                           QStringLiteral("%1: cannot create the table: %2.").arg(m_tableName, e.reason()));
+    }
+    m_open = true;
+    try {
+        if (!lockSoon(m_file)) fail(QStringLiteral("cannot lock the temporary file %1").arg(m_tempDb));
         if (m_hasBlobs) {
             m_tempMb = temp + QStringLiteral(".mb");
             m_blobs = std::make_unique<BlobWriter>(m_tempMb);
         }
         // The header is written last; reserve its room. At once: a temporary
         // with data is one the next writer may clean up if this one dies.
-        if (m_file.write(QByteArray(m_headerSize, '\0')) != m_headerSize) fail(m_file.errorString());
-        m_out = std::make_unique<WriteBuffer>(m_file, m_tableName);
+        try {
+            m_file.writeAt(0, QByteArray(m_headerSize, '\0'));
+        } catch (const tw::files::FileError &e) {
+            fail(e.reason());
+        }
+        m_out = std::make_unique<WriteBuffer>(m_file, m_tableName, m_headerSize);
     } catch (...) {
         abandon();
         throw;
@@ -378,22 +380,31 @@ void TableWriter::finish()
         m_out->flush();
         m_out.reset();
         const QByteArray header = encodeHeader();
-        if (!m_file.seek(0) || m_file.write(header) != header.size() || !m_file.flush())
-            fail(QStringLiteral("write error: %1").arg(m_file.errorString()));
-        m_file.close();
+        try {
+            m_file.writeAt(0, header);
+        } catch (const tw::files::FileError &e) {
+            fail(QStringLiteral("write error: %1").arg(e.reason()));
+        }
         if (m_blobs) m_blobs->finish();
         if (existsWithoutCase(m_folder, m_tableName))
             throw RuntimeError(tw::files::kErrFileExists, QStringLiteral("Table '%1' already exists in %2.").arg(m_tableName, m_folder));
+        const auto renamed = [](const QString &from, const QString &to) {
+            try {
+                tw::files::renameWithoutReplacing(from, to);
+                return true;
+            } catch (const RuntimeError &) {
+                return false;
+            }
+        };
         if (m_blobs) {
             // A .mb left without its table, in any letter case, goes.
             const QString mbName = QFileInfo(m_mbPath).fileName();
-            const QStringList entries = QDir(m_folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
-            for (const QString &entry : entries)
-                if (entry.compare(mbName, Qt::CaseInsensitive) == 0) QFile::remove(QDir(m_folder).filePath(entry));
-            if (!QFile::rename(m_tempMb, m_mbPath)) fail(QStringLiteral("cannot rename %1 to %2").arg(m_tempMb, m_mbPath));
+            for (QString stale; !(stale = tw::files::findInFolder(m_folder, mbName, tw::files::EntryKind::File)).isEmpty();)
+                if (!QFile::remove(stale)) break;
+            if (!renamed(m_tempMb, m_mbPath)) fail(QStringLiteral("cannot rename %1 to %2").arg(m_tempMb, m_mbPath));
         }
-        if (!QFile::rename(m_tempDb, m_dbPath)) {
-            if (m_blobs) QFile::rename(m_mbPath, m_tempMb);
+        if (!renamed(m_tempDb, m_dbPath)) {
+            if (m_blobs) renamed(m_mbPath, m_tempMb);
             fail(QStringLiteral("cannot rename %1 to %2").arg(m_tempDb, m_dbPath));
         }
         m_open = false;
@@ -410,7 +421,6 @@ void TableWriter::abandon()
     if (!m_open) return;
     m_open = false;
     m_out.reset();
-    m_file.close();
     m_blobs.reset();
     if (!m_tempMb.isEmpty()) QFile::remove(m_tempMb);
     QFile::remove(m_tempDb);
@@ -419,8 +429,7 @@ void TableWriter::abandon()
 
 void TableWriter::releaseLock()
 {
-    if (m_lockFd >= 0) ::close(m_lockFd);
-    m_lockFd = -1;
+    m_file.close();
 }
 
 } // namespace tw::paradox

@@ -12,8 +12,8 @@
 #include "WriteBuffer.h"
 
 #include "platform/ado/Variant.h"
+#include "platform/files/File.h"
 
-#include <QFile>
 #include <QString>
 
 #include <memory>
@@ -89,7 +89,9 @@ private:
     bool m_hasAutoIncrement = false;
     qint64 m_maxAutoIncrement = 0;
     TextCodec m_codec{kCodePage};
-    QFile m_file;
+    // The temporary .db, held locked from before its first byte until it is
+    // renamed or deleted.
+    tw::files::File m_file;
     std::unique_ptr<WriteBuffer> m_out; // the blocks, after the header's room
     std::unique_ptr<BlobWriter> m_blobs;
     QByteArray m_block;
@@ -99,7 +101,6 @@ private:
     qint64 m_rows = 0;
     qint64 m_unmapped = 0;
     bool m_open = false;
-    int m_lockFd = -1; // holds the temporary .db locked while the table is written
 };
 
 } // namespace tw::paradox
