@@ -20,6 +20,9 @@ public:
     // Opens the file; RuntimeError naming it when it cannot be read or is not
     // a blob file. encryption is the table's key (0 when not encrypted).
     BlobFile(const QString &path, quint32 encryption);
+    // Stays where it is made: its read window refers to its file.
+    BlobFile(const BlobFile &) = delete;
+    BlobFile &operator=(const BlobFile &) = delete;
 
     const QString &path() const { return m_path; }
     qint64 size() const { return m_size; }

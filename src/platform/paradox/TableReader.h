@@ -25,6 +25,9 @@ public:
     // any letter case. RuntimeError naming the file when it cannot be read,
     // its header is damaged, or its block chain loops or leaves the file.
     explicit TableReader(const QString &dbPath);
+    // Stays where it is made: its read window refers to its file.
+    TableReader(const TableReader &) = delete;
+    TableReader &operator=(const TableReader &) = delete;
 
     const TableHeader &header() const { return m_header; }
     const std::vector<tw::ado::ColumnInfo> &columns() const { return m_columns; }
