@@ -4,6 +4,9 @@
 # folders the tests read given as Windows paths, and the result, which QtTest
 # writes to a file under Wine, printed here.
 #   scripts/windows/wine-qtest.sh PROGRAM.exe [QtTest arguments]
+# Wine does not hand variables named QT_* on to Windows programs, and
+# "-platform" is an error to QtTest programs without a QGuiApplication, so
+# the Qt variables are set by cmd.exe, inside Wine, before it starts the test.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine.sh"
@@ -16,12 +19,14 @@ for name in TW_SOURCE_DIR TW_SHARED_DIR TW_BIN_DIR; do
   # shellcheck disable=SC2154
   [ -n "$value" ] && export "$name=$(wine_path "$value")"
 done
-export QT_QPA_FONTDIR="${QT_QPA_FONTDIR:-$(wine_path /usr/share/fonts/truetype/liberation)}"
-export QT_QPA_PLATFORM=offscreen
+fonts=$(wine_path "${TW_FONT_DIR:-/usr/share/fonts/truetype/liberation}")
 
 result=$(mktemp "${TMPDIR:-/tmp}/tw-qtest-XXXXXX")
-# Folders a test makes go where Windows would put them, inside the prefix.
-"$tw_wine" "$program" -platform offscreen -o "$(wine_path "$result"),txt" "$@" >/dev/null 2>&1 </dev/null
+command="set QT_QPA_PLATFORM=offscreen&& set QT_QPA_FONTDIR=$fonts&& $(wine_path "$program") -o $(wine_path "$result"),txt"
+for arg in "$@"; do
+  command="$command $arg"
+done
+"$tw_wine" cmd /c "$command" >/dev/null 2>&1 </dev/null
 status=$?
 cat "$result"
 rm -f "$result"

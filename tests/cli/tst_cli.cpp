@@ -41,7 +41,7 @@ private:
 
 void CliTest::initTestCase()
 {
-    m_cli = tw::test::binDir() + "/tabwright-cli";
+    m_cli = tw::test::programPath("tabwright-cli");
     QVERIFY2(QFileInfo::exists(m_cli), qPrintable(m_cli));
     m_shared = tw::test::sharedDir();
     if (m_shared.isEmpty())

@@ -83,7 +83,7 @@ private:
 
 void VerifyTest::initTestCase()
 {
-    m_cli = tw::test::binDir() + "/tabwright-cli";
+    m_cli = tw::test::programPath("tabwright-cli");
     QVERIFY2(QFileInfo::exists(m_cli), qPrintable(m_cli));
     m_work = m_dir.filePath("work.mdb");
     tw::test::writeAll(m_work, {}); // an empty file is an empty work database

@@ -34,7 +34,7 @@ private:
 
 void CopyInteropTest::initTestCase()
 {
-    m_cli = tw::test::binDir() + "/tabwright-cli";
+    m_cli = tw::test::programPath("tabwright-cli");
     QVERIFY(QFileInfo::exists(m_cli));
     m_shared = tw::test::sharedDir();
     if (m_shared.isEmpty())

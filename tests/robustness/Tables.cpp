@@ -68,7 +68,7 @@ void makeParadoxTable(const QString &folder, const QString &name, int rows)
 
 QString cliPath()
 {
-    return test::binDir() + QStringLiteral("/tabwright-cli");
+    return test::programPath(QStringLiteral("tabwright-cli"));
 }
 
 test::ProcessResult cli(const QStringList &args, int timeoutMs)
@@ -78,6 +78,10 @@ test::ProcessResult cli(const QStringList &args, int timeoutMs)
 
 bool Readers::prepare(const QString &scratch)
 {
+    if (test::onWindows()) {
+        m_error = QStringLiteral("the independent readers (python3, dbfread, pxlib) are Linux programs: run on Linux");
+        return false;
+    }
     const QString shared = test::sharedDir();
     if (shared.isEmpty()) {
         m_error = QStringLiteral("no shared folder with the independent readers");

@@ -19,7 +19,7 @@ private slots:
     void samplesAndPointerBesideProgram();
 
 private:
-    QString program() const { return QDir(tw::test::binDir()).filePath("tabwright"); }
+    QString program() const { return tw::test::programPath("tabwright"); }
     QProcessEnvironment baseEnvironment(const QTemporaryDir &home) const;
 };
 

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSysInfo>
 
 namespace tw::test {
 
@@ -17,6 +18,16 @@ QString sharedDir()
 QString binDir()
 {
     return qEnvironmentVariable("TW_BIN_DIR");
+}
+
+QString programPath(const QString &name)
+{
+    return binDir() + QLatin1Char('/') + name + (onWindows() ? QStringLiteral(".exe") : QString());
+}
+
+bool onWindows()
+{
+    return QSysInfo::kernelType() == QLatin1String("winnt");
 }
 
 ProcessResult run(const QString &program, const QStringList &args, int timeoutMs, const QByteArray &input)

@@ -6,12 +6,27 @@
 #include <QString>
 #include <QStringList>
 
+// The independent readers the tests compare with (python3 with dbfread and
+// the shared tools, pxlib through a compiler) are Linux programs: a test that
+// needs them skips itself on Windows, where scripts/windows/e2e.sh compares the
+// Windows programs' tables with them instead.
+#define TW_SKIP_WITHOUT_LINUX_READERS()                                                                            \
+    do {                                                                                                           \
+        if (tw::test::onWindows())                                                                                 \
+            QSKIP("compares with the Linux readers (python3, dbfread, pxlib): run on Linux");                      \
+    } while (false)
+
 namespace tw::test {
 
 // The folder holding corpus/ and tools/, or empty when this machine has none.
 QString sharedDir();
 // The folder the programs were built into.
 QString binDir();
+// The path of a program built into binDir() ("tabwright-cli" is
+// "tabwright-cli.exe" on Windows).
+QString programPath(const QString &name);
+// True when the tests run on Windows (or under Wine).
+bool onWindows();
 
 struct ProcessResult {
     int exitCode = -1;

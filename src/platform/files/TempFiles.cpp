@@ -1,15 +1,12 @@
 #include "TempFiles.h"
 
+#include "platform/ado/RuntimeError.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-
-#include <utility>
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
+#include <QThread>
 
 namespace tw::files {
 
@@ -25,9 +22,17 @@ bool existsWithoutCase(const QDir &dir, const QStringList &entries, const QStrin
     return false;
 }
 
-int openForLock(const QString &path)
+// How often a waiting HeldFile asks for the lock again.
+constexpr unsigned long kLockRetryMs = 1;
+
+// The file, open for reading, or a closed File when it cannot be opened.
+File openForLock(const QString &path)
 {
-    return ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    try {
+        return File(path, File::Mode::Read);
+    } catch (const ado::RuntimeError &) {
+        return File();
+    }
 }
 
 } // namespace
@@ -84,42 +89,19 @@ void removeStaleTemps(const QString &folder, const QString &mainSuffix, const QS
     }
 }
 
-HeldFile::HeldFile(const QString &path) : m_handle(openForLock(path))
+HeldFile::HeldFile(const QString &path) : m_file(openForLock(path))
 {
-    if (m_handle >= 0)
-        ::flock(m_handle, LOCK_EX);
+    while (m_file.isOpen() && !m_file.tryLock())
+        QThread::msleep(kLockRetryMs);
 }
 
 HeldFile HeldFile::tryHold(const QString &path)
 {
     HeldFile hold;
-    hold.m_handle = openForLock(path);
-    if (hold.m_handle >= 0 && ::flock(hold.m_handle, LOCK_EX | LOCK_NB) != 0)
+    hold.m_file = openForLock(path);
+    if (hold.m_file.isOpen() && !hold.m_file.tryLock())
         hold.release();
     return hold;
-}
-
-HeldFile::~HeldFile()
-{
-    release();
-}
-
-HeldFile::HeldFile(HeldFile &&other) noexcept : m_handle(std::exchange(other.m_handle, -1)) {}
-
-HeldFile &HeldFile::operator=(HeldFile &&other) noexcept
-{
-    if (this != &other) {
-        release();
-        m_handle = std::exchange(other.m_handle, -1);
-    }
-    return *this;
-}
-
-void HeldFile::release()
-{
-    if (m_handle >= 0)
-        ::close(m_handle);
-    m_handle = -1;
 }
 
 } // namespace tw::files

@@ -6,6 +6,8 @@
 // that died (killed, power lost) and is deleted by the next writer in that
 // folder. Only names of exactly this form are ever deleted.
 
+#include "File.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -34,20 +36,19 @@ public:
     HeldFile() = default;
     // Waits for the lock (a temporary is locked only by its own writer).
     explicit HeldFile(const QString &path);
-    ~HeldFile();
-    HeldFile(HeldFile &&other) noexcept;
-    HeldFile &operator=(HeldFile &&other) noexcept;
+    HeldFile(HeldFile &&other) noexcept = default;
+    HeldFile &operator=(HeldFile &&other) noexcept = default;
     HeldFile(const HeldFile &) = delete;
     HeldFile &operator=(const HeldFile &) = delete;
 
-    bool held() const { return m_handle >= 0; }
-    void release();
+    bool held() const { return m_file.isOpen(); }
+    void release() { m_file.close(); }
 
     // Takes the lock at once when nobody holds it; not held otherwise.
     static HeldFile tryHold(const QString &path);
 
 private:
-    int m_handle = -1;
+    File m_file; // open only while it holds the lock
 };
 
 } // namespace tw::files
