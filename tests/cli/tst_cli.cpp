@@ -101,6 +101,7 @@ void CliTest::paradoxCorpusDumpsLikePxlib_data()
 
 void CliTest::paradoxCorpusDumpsLikePxlib()
 {
+    TW_SKIP_WITHOUT_LINUX_READERS();
     if (m_shared.isEmpty())
         QSKIP("no shared corpus on this machine");
     if (m_pxjson.isEmpty())
@@ -142,6 +143,7 @@ void CliTest::foxproCorpusDumpsLikeDbfread()
 {
     if (m_shared.isEmpty())
         QSKIP("no shared corpus on this machine");
+    TW_SKIP_WITHOUT_LINUX_READERS();
     if (!QFileInfo::exists("/usr/lib/python3/dist-packages/dbfread"))
         QSKIP("python3-dbfread is not installed");
     QFETCH(QString, source);
@@ -169,6 +171,7 @@ void CliTest::paradoxTablesListing()
 
 void CliTest::dbaseTablesListDumpAndCopy()
 {
+    TW_SKIP_WITHOUT_LINUX_READERS();
     // dBase III and IV tables with .dbt memos list, dump and copy; a dBase 7
     // table is not listed and dumping it says why.
     using namespace tw::foxpro::test;

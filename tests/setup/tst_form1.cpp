@@ -109,7 +109,7 @@ void TestForm1::initTestCase()
 
 void TestForm1::init()
 {
-    QFile::remove(setup::SettingsFilePath(QLatin1String(setup::kApplicationName)));
+    setup::ClearSettings(QLatin1String(setup::kApplicationName));
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     m_program = m_dir->path();
@@ -125,7 +125,7 @@ void TestForm1::init()
 void TestForm1::cleanup()
 {
     m_dir.reset();
-    QFile::remove(setup::SettingsFilePath(QLatin1String(setup::kApplicationName)));
+    setup::ClearSettings(QLatin1String(setup::kApplicationName));
 }
 
 std::unique_ptr<Form1> TestForm1::makeWindow()

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -28,10 +29,12 @@ class TestSetupRoutines : public QObject {
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-    void init() { QFile::remove(setup::SettingsFilePath(QStringLiteral("Kestrava"))); }
+    void init() { setup::ClearSettings(QStringLiteral("Kestrava")); }
 
     void settingsDefaultsAndExactTexts();
     void settingsAreKeptPerSection();
+    void settingsGoToAnIniFileOnLinux();
+    void settingsGoToTheRegistryOnWindows();
     void applicationTitle_data();
     void applicationTitle();
     void skinNeedsAnOrdinaryFile();
@@ -57,7 +60,6 @@ void TestSetupRoutines::settingsDefaultsAndExactTexts()
     // An emptied value is stored as empty, not removed.
     WriteSetting(setup::kDBCFile, QString());
     QCOMPARE(ReadSetting(setup::kDBCFile, QStringLiteral("fallback")), QString());
-    QVERIFY(QFile::exists(setup::SettingsFilePath(QStringLiteral("Kestrava"))));
 }
 
 void TestSetupRoutines::settingsAreKeptPerSection()
@@ -67,7 +69,37 @@ void TestSetupRoutines::settingsAreKeptPerSection()
     QCOMPARE(setup::GetSetting("Kestrava", "Tabwright", "FoxproOption"), QStringLiteral("2"));
     QCOMPARE(setup::GetSetting("Kestrava", "Other", "FoxproOption"), QStringLiteral("1"));
     QCOMPARE(setup::ReadSetting(setup::kFoxproOption), QStringLiteral("2"));
-    QFile::remove(setup::SettingsFilePath(QStringLiteral("Kestrava")));
+    setup::ClearSettings(QStringLiteral("Kestrava"));
+    QCOMPARE(setup::ReadSetting(setup::kFoxproOption, QStringLiteral("gone")), QStringLiteral("gone"));
+    QCOMPARE(setup::GetSetting("Kestrava", "Other", "FoxproOption", "gone"), QStringLiteral("gone"));
+}
+
+void TestSetupRoutines::settingsGoToAnIniFileOnLinux()
+{
+    if (tw::test::onWindows())
+        QSKIP("Linux only: on Windows the settings are in the registry");
+    setup::WriteSetting(setup::kParadoxFolder, QStringLiteral("/srv/px"));
+    const QString file = setup::SettingsFilePath(QStringLiteral("Kestrava"));
+    QCOMPARE(setup::SettingsLocation(QStringLiteral("Kestrava")), file);
+    QVERIFY(file.endsWith(QStringLiteral("/Kestrava/Tabwright.ini")));
+    QSettings ini(file, QSettings::IniFormat);
+    QCOMPARE(ini.value(QStringLiteral("Tabwright/ParadoxFolder")).toString(), QStringLiteral("/srv/px"));
+}
+
+void TestSetupRoutines::settingsGoToTheRegistryOnWindows()
+{
+    if (!tw::test::onWindows())
+        QSKIP("Windows only: on Linux the settings are in an INI file");
+    setup::WriteSetting(setup::kParadoxFolder, QStringLiteral("C:\\Data\\Px"));
+    // Tests keep theirs under Software\qttest; the program under Software itself.
+    const QString key = setup::SettingsLocation(QStringLiteral("Kestrava"));
+    QCOMPARE(key, QStringLiteral("HKEY_CURRENT_USER\\Software\\qttest\\Kestrava"));
+    QSettings registry(key + QStringLiteral("\\Tabwright"), QSettings::NativeFormat);
+    QCOMPARE(registry.value(QStringLiteral("ParadoxFolder")).toString(), QStringLiteral("C:\\Data\\Px"));
+    QVERIFY(!QFile::exists(setup::SettingsFilePath(QStringLiteral("Kestrava"))));
+    setup::ClearSettings(QStringLiteral("Kestrava"));
+    QSettings cleared(key + QStringLiteral("\\Tabwright"), QSettings::NativeFormat);
+    QVERIFY(!cleared.contains(QStringLiteral("ParadoxFolder")));
 }
 
 void TestSetupRoutines::applicationTitle_data()

@@ -140,6 +140,8 @@ void ParadoxSourceTest::unreadableFolderIsDropped()
 {
     if (tw::test::runningAsRoot())
         QSKIP("permissions do not apply to root");
+    if (tw::test::onWindows())
+        QSKIP("Linux only: Windows folders have no permission bits to take away");
     QTemporaryDir dir;
     QDir(dir.path()).mkpath("locked/inner");
     touch(dir.path() + "/locked/inner/x.db");

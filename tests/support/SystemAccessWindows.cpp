@@ -1,6 +1,6 @@
 // SystemAccess over Win32. Windows has no permission bits: the read-only
-// attribute stands for "no write bit for the owner", and there is no
-// superuser whom it does not stop. Named pipes are not files in a folder.
+// attribute stands for "no write bit for the owner". Named pipes are not
+// files in a folder.
 
 #include "SystemAccess.h"
 
@@ -19,7 +19,23 @@ constexpr int kOwnerWrite = 0200;
 
 bool runningAsRoot()
 {
-    return false;
+    // Windows itself has no such user, but Wine run by Linux's root writes
+    // read-only files all the same: ask the file system once.
+    static const bool unstopped = [] {
+        wchar_t folder[MAX_PATH + 1] = {};
+        wchar_t name[MAX_PATH + 1] = {};
+        if (!GetTempPathW(MAX_PATH, folder) || !GetTempFileNameW(folder, L"two", 0, name))
+            return false;
+        SetFileAttributesW(name, FILE_ATTRIBUTE_READONLY);
+        const HANDLE file = CreateFileW(name, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        const bool opened = file != INVALID_HANDLE_VALUE;
+        if (opened)
+            CloseHandle(file);
+        SetFileAttributesW(name, FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(name);
+        return opened;
+    }();
+    return unstopped;
 }
 
 bool setMode(const QString &path, int mode)

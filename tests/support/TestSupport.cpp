@@ -50,6 +50,11 @@ ProcessResult run(const QString &program, const QStringList &args, int timeoutMs
     }
     result.out = process.readAllStandardOutput();
     result.err = process.readAllStandardError();
+    // A Windows program ends its lines with CR LF, as Windows does: compared as lines.
+    if (onWindows()) {
+        result.out.replace("\r\n", "\n");
+        result.err.replace("\r\n", "\n");
+    }
     result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     return result;
 }

@@ -245,15 +245,41 @@ std::wstring wide(const QString &path)
     return (QStringLiteral("\\\\?\\UNC\\") + whole.mid(2)).toStdWString();
 }
 
+// The entry at a real path spelt exactly so, letter case included: Windows
+// finds "ORDERS.DB" for "Orders.db", but the lookup by name wants the stored
+// spelling (the portable half then finds it among the folder's names). A
+// root has no name to spell.
+bool existsAsSpelt(const QString &native, DWORD *attributes)
+{
+    const QString name = lastComponent(native);
+    if (name.isEmpty()) {
+        *attributes = attributesOf(native);
+        return *attributes != INVALID_FILE_ATTRIBUTES;
+    }
+    if (name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?')))
+        return false; // wildcards, never a name
+    WIN32_FIND_DATAW data{};
+    const HANDLE find = FindFirstFileExW(wide(native).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) {
+        // "." and ".." are no entries FindFirstFileExW returns by name.
+        *attributes = attributesOf(native);
+        return (name == QLatin1String(".") || name == QLatin1String("..")) && *attributes != INVALID_FILE_ATTRIBUTES;
+    }
+    FindClose(find);
+    *attributes = data.dwFileAttributes;
+    return QString::fromWCharArray(data.cFileName) == name;
+}
+
 bool entryExists(const QString &native)
 {
-    return attributesOf(native) != INVALID_FILE_ATTRIBUTES;
+    DWORD attributes = 0;
+    return existsAsSpelt(native, &attributes);
 }
 
 bool isRegularFile(const QString &native)
 {
-    const DWORD attributes = attributesOf(native);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
+    DWORD attributes = 0;
+    return existsAsSpelt(native, &attributes) && !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
 }
 
 std::vector<QString> entryNames(const QString &folder)
@@ -351,7 +377,7 @@ int attributes(const QString &path)
 
 bool exists(const QString &path)
 {
-    return !path.isEmpty() && detail::entryExists(toNativePath(path));
+    return !path.isEmpty() && attributesOf(toNativePath(path)) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool isDirectory(const QString &path)
@@ -434,13 +460,17 @@ void deleteFileForced(const QString &path)
 void renameFile(const QString &from, const QString &to)
 {
     const QString src = toNativePath(from);
-    const QString dst = toNativePath(to);
+    QString dst = toNativePath(to);
     const QString what = QStringLiteral("Cannot rename %1 to %2").arg(src, dst);
     if (attributesOf(src) == INVALID_FILE_ATTRIBUTES)
         raiseLast(what, src);
     if (sameNameIgnoringCase(src, dst)) {
-        // The same entry: only the letter case of its name changes. Through a
-        // name of its own, so that no file system takes it for a replacement.
+        // The same entry: only the letter case of its name changes, to the
+        // spelling given. Through a name of its own, so that no file system
+        // takes it for a replacement.
+        const QString wanted = fileName(to);
+        if (!wanted.isEmpty())
+            dst = parentOf(dst) + kBackslash + wanted;
         if (lastComponent(src) == lastComponent(dst))
             return;
         const QString step = QStringLiteral("%1.tw-%2").arg(src).arg(QRandomGenerator::global()->generate(), 8, 16,
@@ -469,7 +499,7 @@ void renameWithoutReplacing(const QString &from, const QString &to)
     const DWORD error = GetLastError();
     int number = numberFor(error, to);
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-        number = detail::entryExists(from) ? missingNumber(to) : missingNumber(from);
+        number = attributesOf(from) != INVALID_FILE_ATTRIBUTES ? missingNumber(to) : missingNumber(from);
     raise(number, QStringLiteral("Cannot rename %1 to %2").arg(from, to), errorText(int(error)));
 }
 

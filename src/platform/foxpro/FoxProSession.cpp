@@ -21,6 +21,15 @@ using ado::Variant;
 
 namespace {
 
+// Table paths as the session keeps and compares them: the form QFileInfo
+// gives, "/" between components. The file layer's lookups give the system's
+// own separator, which on Windows is "\\"; one form for both keeps a table
+// the same table to the writers, held drops and held creates.
+QString sessionPath(const QString &path)
+{
+    return QDir::fromNativeSeparators(path);
+}
+
 constexpr size_t kMaxOpenWriters = 64;
 
 bool looksLikePath(const QString &name)
@@ -229,7 +238,7 @@ FoxProSession::Resolved FoxProSession::resolve(const QString &name, const std::o
 {
     if (container) {
         if (auto entry = container->findTable(name))
-            return {container->tablePath(*entry), entry};
+            return {sessionPath(container->tablePath(*entry)), entry};
         for (const QString &view : container->views())
             if (view.compare(name, Qt::CaseInsensitive) == 0)
                 throw RuntimeError(QStringLiteral("'%1' is a view of %2; the FoxPro provider reads tables only.")
@@ -240,7 +249,7 @@ FoxProSession::Resolved FoxProSession::resolve(const QString &name, const std::o
         // even when it holds characters that would read as a path.
         const QString listed = files::findInFolder(m_folder, name + ".dbf", files::EntryKind::File);
         if (!listed.isEmpty())
-            return {listed, std::nullopt};
+            return {sessionPath(listed), std::nullopt};
     }
     QString candidate;
     if (looksLikePath(name)) {
@@ -411,7 +420,7 @@ void FoxProSession::createTable(const sql::CreateTable &statement)
             throw RuntimeError(58, QStringLiteral("Cannot create the table %1: it was already created.").arg(path));
         if (container) {
             const auto entry = container->findTable(tableName);
-            if (entry && !isHeldDrop(container->tablePath(*entry)))
+            if (entry && !isHeldDrop(sessionPath(container->tablePath(*entry))))
                 throw RuntimeError(58, QStringLiteral("Cannot create the table %1: %2 already has a table named '%3'.")
                                            .arg(path, container->fileName(), tableName));
         }

@@ -208,7 +208,8 @@ void TestParadoxWriter::memoAndBlobSizes()
                         Variant::null()});
     tw::test::writeAll(m_dir.filePath(QStringLiteral("BLOBS.MB")), "a memo file left without its table");
     const QString db = write(QStringLiteral("blobs"), columns, rows);
-    QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("BLOBS.MB"))));
+    if (!tw::test::onWindows()) // there "BLOBS.MB" names the new blobs.mb
+        QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("BLOBS.MB"))));
     verifyReadBack(db, canonicalRows(rows));
     const qint64 mbSize = QFileInfo(m_dir.filePath(QStringLiteral("blobs.mb"))).size();
     QCOMPARE(mbSize % 4096, 0);
