@@ -6,9 +6,11 @@
 set -eu
 build="cmake ninja-build g++ pkg-config qt6-base-dev libsqlite3-dev fonts-liberation"
 test_only="python3 python3-dbfread pgdbf pxlib-dev gcc clang libclang-rt-14-dev"
-# mingw-w64 and its binutils (objdump), Wine and Xvfb, tclsh for SQLite's
-# amalgamation, dpkg-source for Debian's source packages, zip for the package.
-windows_only="g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb tcl8.6 dpkg-dev zip unzip ccache"
+# mingw-w64 and its binutils (objdump), Wine with its own fonts, Xvfb and what
+# drives and photographs windows there, tclsh for SQLite's amalgamation,
+# dpkg-source for Debian's source packages, zip for the package.
+windows_only="g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 fonts-wine xvfb x11-utils xdotool
+  imagemagick tcl8.6 dpkg-dev zip unzip ccache"
 case "${1:-build}" in
   build) wanted=$build ;;
   test) wanted="$build $test_only" ;;

@@ -21,13 +21,20 @@ wine_prefix_ready() {
     mkdir -p "$WINEPREFIX"
     "$tw_wine" wineboot --init >/dev/null 2>&1 || true
     wineserver_wait
+    # The glyphs of the caption buttons (fonts-wine has them; the new prefix does not).
+    [ -f /usr/share/wine/fonts/marlett.ttf ] && cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
   fi
+  return 0
 }
 
+tw_wineserver=$(command -v wineserver || command -v wineserver64 || echo /usr/lib/wine/wineserver64)
+
+# Waits until every program of the prefix has ended.
 wineserver_wait() {
-  if command -v wineserver >/dev/null 2>&1; then
-    wineserver -w 2>/dev/null || true
-  elif [ -x /usr/lib/wine/wineserver64 ]; then
-    /usr/lib/wine/wineserver64 -w 2>/dev/null || true
-  fi
+  "$tw_wineserver" -w 2>/dev/null || true
+}
+
+# Ends every program of the prefix (and its wineserver).
+wineserver_kill() {
+  "$tw_wineserver" -k 2>/dev/null || true
 }

@@ -5,6 +5,7 @@
 #include "platform/files/FileSystem.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 namespace tw::Main {
 
@@ -126,7 +127,8 @@ void RenameFile(ui::Dialogs &dialogs, const QString &oldPath, const QString &new
 
 QString ProgramFolder()
 {
-    return QCoreApplication::applicationDirPath();
+    // As the system writes paths: "C:\\Program Files\\Tabwright" on Windows.
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
 }
 
 } // namespace tw::Main

@@ -50,12 +50,13 @@ QString QtDialogs::BrowseForFolder(QObject *owner, const QString &prompt, const 
     QString chosen = QFileDialog::getExistingDirectory(asWidget(owner), prompt, start, QFileDialog::ShowDirsOnly);
     if (chosen.size() > 1 && chosen.endsWith(u'/'))
         chosen.chop(1);
-    return chosen;
+    // The folder as the system writes paths ("C:\\Data" on Windows).
+    return QDir::toNativeSeparators(chosen);
 }
 
 QString QtDialogs::ChooseOpenFile(QObject *owner, const QString &title, const QString &filter)
 {
-    return QFileDialog::getOpenFileName(asWidget(owner), title, QString(), toQtFilter(filter));
+    return QDir::toNativeSeparators(QFileDialog::getOpenFileName(asWidget(owner), title, QString(), toQtFilter(filter)));
 }
 
 QString toQtFilter(const QString &filter)
