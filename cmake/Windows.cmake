@@ -2,6 +2,9 @@
 # scripts/windows/build.sh): each program is one .exe that imports only
 # Windows' own DLLs.
 
+# The program's icon is a Windows resource.
+enable_language(RC)
+
 # The C and C++ runtimes go into the programs, not beside them.
 add_link_options(-static -static-libgcc -static-libstdc++)
 # Release programs go without their symbols (a tenth of the size).
