@@ -110,6 +110,14 @@ def main():
         sys.exit('e2e: cannot build pxjson (gcc, pxlib-dev): ' + err)
     (run.work / 'work.mdb').write_bytes(b'')  # an empty file is an empty work database
 
+    # A console program: its help reaches cmd.exe's output.
+    done = subprocess.run([run.wine, 'cmd', '/c', windows(run.cli), '--help'], capture_output=True, timeout=300,
+                          env=dict(os.environ, WINEDEBUG='-all'))
+    shown = done.stdout.decode('utf-8', 'replace')
+    run.result('tabwright-cli.exe --help in cmd.exe',
+               '' if done.returncode == 0 and 'Usage: tabwright-cli COMMAND' in shown and 'copy --to paradox' in shown
+               else f'exit {done.returncode}: {shown[:200]}')
+
     paradox = copy_folder(corpus / 'paradox', run.work / 'paradox')
     free = copy_folder(corpus / 'foxpro' / 'free', run.work / 'free')
     container = copy_folder(corpus / 'foxpro' / 'foxprodb', run.work / 'container')

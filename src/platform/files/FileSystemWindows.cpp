@@ -227,6 +227,23 @@ bool sameNameIgnoringCase(const QString &a, const QString &b)
     return QDir::cleanPath(a).compare(QDir::cleanPath(b), Qt::CaseInsensitive) == 0;
 }
 
+// Gives an entry another spelling of its own name. Through a name of its
+// own, so that no file system takes it for a replacement (or for nothing to do).
+void changeLetterCase(const QString &src, const QString &dst, const QString &what)
+{
+    if (lastComponent(src) == lastComponent(dst))
+        return;
+    const QString step =
+        QStringLiteral("%1.tw-%2").arg(src).arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    if (!MoveFileExW(wide(src).c_str(), wide(step).c_str(), 0))
+        raiseLast(what, dst);
+    if (!MoveFileExW(wide(step).c_str(), wide(dst).c_str(), 0)) {
+        const DWORD error = GetLastError();
+        MoveFileExW(wide(step).c_str(), wide(src).c_str(), 0);
+        raise(numberFor(error, dst), what, errorText(int(error)));
+    }
+}
+
 } // namespace
 
 namespace detail {
@@ -466,22 +483,11 @@ void renameFile(const QString &from, const QString &to)
         raiseLast(what, src);
     if (sameNameIgnoringCase(src, dst)) {
         // The same entry: only the letter case of its name changes, to the
-        // spelling given. Through a name of its own, so that no file system
-        // takes it for a replacement.
+        // spelling given.
         const QString wanted = fileName(to);
         if (!wanted.isEmpty())
             dst = parentOf(dst) + kBackslash + wanted;
-        if (lastComponent(src) == lastComponent(dst))
-            return;
-        const QString step = QStringLiteral("%1.tw-%2").arg(src).arg(QRandomGenerator::global()->generate(), 8, 16,
-                                                                   QLatin1Char('0'));
-        if (!MoveFileExW(wide(src).c_str(), wide(step).c_str(), 0))
-            raiseLast(what, dst);
-        if (!MoveFileExW(wide(step).c_str(), wide(dst).c_str(), 0)) {
-            const DWORD error = GetLastError();
-            MoveFileExW(wide(step).c_str(), wide(src).c_str(), 0);
-            raise(numberFor(error, dst), what, errorText(int(error)));
-        }
+        changeLetterCase(src, dst, what);
         return;
     }
     if (!MoveFileExW(wide(src).c_str(), wide(dst).c_str(), MOVEFILE_REPLACE_EXISTING)) {
@@ -494,6 +500,11 @@ void renameFile(const QString &from, const QString &to)
 
 void renameWithoutReplacing(const QString &from, const QString &to)
 {
+    // The file itself under another spelling is no other file to keep.
+    if (sameNameIgnoringCase(from, to) && attributesOf(from) != INVALID_FILE_ATTRIBUTES) {
+        changeLetterCase(from, to, QStringLiteral("Cannot rename %1 to %2").arg(from, to));
+        return;
+    }
     if (MoveFileExW(wide(from).c_str(), wide(to).c_str(), 0))
         return;
     const DWORD error = GetLastError();
