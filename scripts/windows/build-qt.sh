@@ -31,8 +31,12 @@ mkdir -p "$work" "$prefix"
 work=$(cd "$work" && pwd)
 prefix=$(cd "$prefix" && pwd)
 "$here/apt-source.sh" qt6-base "$work/source"
-src=$(find "$work/source" -mindepth 1 -maxdepth 1 -type d -name "qtbase-everywhere-src-$version*" | head -n 1)
-[ -n "$src" ] || { echo "build-qt.sh: no qtbase-everywhere-src-$version tree in $work/source" >&2; exit 1; }
+# dpkg-source unpacks it as qt6-base-6.4.2+dfsg (qtbase's own tree, Debian's patches applied).
+src=""
+for tree in "$work/source"/qt6-base-"$version"*/; do
+  [ -x "$tree/configure" ] && [ -d "$tree/src/corelib" ] && src=${tree%/}
+done
+[ -n "$src" ] || { echo "build-qt.sh: no qt6-base-$version source tree in $work/source" >&2; exit 1; }
 
 rm -rf "$work/build"
 mkdir -p "$work/build"
