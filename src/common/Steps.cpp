@@ -36,7 +36,9 @@ void Steps::report(std::exception_ptr failure)
         m_reported.insert(key);
     }
     std::optional<QString> extension;
-    if (m_statement)
+    if (m_statementText)
+        extension = m_statementText();
+    else if (m_statement)
         extension = *m_statement;
     ShowErrorReport(m_dialogs, m_module, m_routine, m_step, description, extension);
 }

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <exception>
+#include <functional>
 #include <utility>
 
 namespace tw::ui {
@@ -28,6 +29,9 @@ public:
 
     // Reports also show "sql: " and the current text of *statement.
     void reportStatement(const QString *statement) { m_statement = statement; }
+    // Reports also show "sql: " and the text `statement` builds at that moment
+    // (for statements whose text is built only when it is shown).
+    void reportStatement(std::function<QString()> statement) { m_statementText = std::move(statement); }
 
     // While on, a failure with the same step and description as one already
     // reported since the last forgetRepeats() is counted but not shown again,
@@ -63,6 +67,7 @@ private:
     QString m_module;
     QString m_routine;
     const QString *m_statement = nullptr;
+    std::function<QString()> m_statementText;
     int m_step = 0;
     int m_failures = 0;
     QString m_lastFailure;

@@ -37,6 +37,12 @@ void Connection::Execute(const QString &sql)
     session()->execute(sql);
 }
 
+void Connection::ExecuteInsert(const QString &table, std::vector<Variant> &values,
+                               const std::function<QString()> &statementText)
+{
+    session()->insertRow(table, values, statementText);
+}
+
 Recordset Connection::OpenSchema(int schema)
 {
     Recordset recordset;

@@ -26,6 +26,11 @@ public:
     // Runs one statement; its result is not read.
     void Execute(const QString &sql);
     Recordset OpenSchema(int schema);
+    // Not an ADO member: appends a row as Execute(statementText()) would, but
+    // lets the provider take the values without reading a statement, so the
+    // text is built only where a provider needs it (see Session::insertRow).
+    void ExecuteInsert(const QString &table, std::vector<Variant> &values,
+                       const std::function<QString()> &statementText);
     // One transaction at a time: BeginTrans when one is open and
     // CommitTrans/RollbackTrans without one are refused.
     void BeginTrans();

@@ -10,6 +10,7 @@
 #include "RuntimeError.h"
 #include "Variant.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -58,6 +59,12 @@ class Session {
 public:
     virtual ~Session() = default;
     virtual void execute(const QString &sql) = 0;
+    // Appends one row to `table` (named as an INSERT would name it) with the
+    // given values, as executing the statement `statementText` builds would;
+    // sessions that can append without reading a statement take the values
+    // (and may take them over), the others execute the text.
+    virtual void insertRow(const QString &table, std::vector<Variant> &values,
+                           const std::function<QString()> &statementText);
     // Only schema 20 (tables) is known: columns TABLE_CATALOG, TABLE_SCHEMA,
     // TABLE_NAME, TABLE_TYPE.
     virtual std::unique_ptr<Cursor> openSchema(int schema) = 0;

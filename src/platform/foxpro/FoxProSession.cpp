@@ -462,29 +462,40 @@ void FoxProSession::createTable(const sql::CreateTable &statement)
 
 void FoxProSession::insert(sql::Insert &statement)
 {
-    const bool sameAsLast = m_lastInsertWriter && statement.table == m_lastInsertTable;
-    TableWriter *writer = sameAsLast ? m_lastInsertWriter : nullptr;
-    QString path;
-    if (!sameAsLast) {
-        path = m_insertTargets.value(statement.table);
-        if (path.isEmpty() || !m_writers.count(path)) {
-            const QString direct = looksLikePath(statement.table) ? pathForNewTable(statement.table) : QString();
-            path = !direct.isEmpty() && (m_writers.count(direct) || heldCreateFor(direct))
-                       ? direct
-                       : resolve(statement.table, loadContainer()).path;
-        }
-    }
     m_insertValues.clear();
     m_insertValues.reserve(statement.values.size());
     for (sql::Literal &literal : statement.values)
         m_insertValues.push_back(valueOf(literal));
+    appendRow(statement.table, m_insertValues);
+    m_insertValues.clear();
+}
+
+void FoxProSession::insertRow(const QString &table, std::vector<ado::Variant> &values,
+                              const std::function<QString()> &)
+{
+    appendRow(table, values);
+}
+
+void FoxProSession::appendRow(const QString &table, const std::vector<ado::Variant> &values)
+{
+    const bool sameAsLast = m_lastInsertWriter && table == m_lastInsertTable;
+    TableWriter *writer = sameAsLast ? m_lastInsertWriter : nullptr;
+    QString path;
+    if (!sameAsLast) {
+        path = m_insertTargets.value(table);
+        if (path.isEmpty() || !m_writers.count(path)) {
+            const QString direct = looksLikePath(table) ? pathForNewTable(table) : QString();
+            path = !direct.isEmpty() && (m_writers.count(direct) || heldCreateFor(direct))
+                       ? direct
+                       : resolve(table, loadContainer()).path;
+        }
+    }
     if (!writer)
         writer = &writerFor(path);
-    writer->append(m_insertValues);
-    m_insertValues.clear();
+    writer->append(values);
     if (!sameAsLast) {
-        m_insertTargets.insert(statement.table, path);
-        m_lastInsertTable = statement.table;
+        m_insertTargets.insert(table, path);
+        m_lastInsertTable = table;
         m_lastInsertWriter = writer;
     }
 }

@@ -29,6 +29,9 @@ public:
     ~FoxProSession() override;
 
     void execute(const QString &sql) override;
+    // Appends the values straight to the table's writer: no statement is read.
+    void insertRow(const QString &table, std::vector<ado::Variant> &values,
+                   const std::function<QString()> &statementText) override;
     std::unique_ptr<ado::Cursor> openSchema(int schema) override;
     std::unique_ptr<ado::Cursor> query(const QString &sql, const ado::OpenOptions &options) override;
 
@@ -60,6 +63,7 @@ private:
 
     void createTable(const sql::CreateTable &statement);
     void insert(sql::Insert &statement); // takes the literal texts over
+    void appendRow(const QString &table, const std::vector<ado::Variant> &values);
     void dropTable(const sql::DropTable &statement);
     TableWriter &writerFor(const QString &path);
     void closeWriter(QString path); // by value: callers pass keys of m_writers
