@@ -11,9 +11,8 @@ seconds=${1:-60}
 targets=${*:-"fuzz_foxpro_table fuzz_foxpro_container fuzz_paradox_table fuzz_sql_parse"}
 dir="$root/build/fuzz"
 shared=${TW_SHARED_DIR:-}
-[ -z "$shared" ] && for c in "$root/../shared" /work/shared; do
-  [ -d "$c/corpus" ] && { shared=$c; break; }
-done
+[ -z "$shared" ] && [ -d "$root/../shared/corpus" ] && shared="$root/../shared"
+[ -z "$shared" ] && echo "fuzz.sh: no shared corpus (TW_SHARED_DIR, ../shared): seeds are the regression inputs only" >&2
 cc=$(command -v clang-14 || command -v clang)
 cxx=$(command -v clang++-14 || command -v clang++)
 

@@ -8,8 +8,6 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include <unistd.h>
-
 namespace tw::setup {
 
 QString SamplesFolderFor(const QString &programFolder, const QString &dataFolder, bool programFolderWritable)
@@ -34,9 +32,7 @@ QString SamplesFolderFor(const QString &programFolder, const QString &dataFolder
 
 QString SamplesFolder(const QString &programFolder)
 {
-    const bool writable =
-        ::access(QFile::encodeName(files::toNativePath(programFolder + QLatin1String(kSamplesFolder))).constData(),
-                 W_OK) == 0;
+    const bool writable = files::isWritableFolder(programFolder + QLatin1String(kSamplesFolder));
     return SamplesFolderFor(programFolder, QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation),
                             writable);
 }

@@ -9,21 +9,12 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include <unistd.h>
-
 namespace tw::transfer {
-
-namespace {
-bool writableFolder(const QString &folder)
-{
-    return ::access(QFile::encodeName(files::toNativePath(folder)).constData(), W_OK) == 0;
-}
-} // namespace
 
 QString WorkDatabasePath(const QString &programFolder, const QString &dataFolder)
 {
     const QString beside = programFolder + u'\\' + QLatin1String(kWorkDatabaseName);
-    if (writableFolder(programFolder) || dataFolder.isEmpty())
+    if (files::isWritableFolder(programFolder) || dataFolder.isEmpty())
         return beside;
     const QString path = QDir(dataFolder).filePath(QLatin1String(kWorkDatabaseName));
     if (!QFileInfo::exists(path)) {

@@ -4,8 +4,6 @@
 #include <QDir>
 #include <QFile>
 
-#include <unistd.h>
-
 namespace tw::fuzz {
 
 namespace {
@@ -61,7 +59,7 @@ std::vector<PackedFile> splitInput(const uint8_t *data, size_t size)
 FuzzFolder::FuzzFolder()
 {
     const QString base = QDir("/dev/shm").exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-    m_path = QStringLiteral("%1/twfuzz-%2").arg(base).arg(getpid());
+    m_path = QStringLiteral("%1/twfuzz-%2").arg(base).arg(QCoreApplication::applicationPid());
     QDir().mkpath(m_path);
 }
 

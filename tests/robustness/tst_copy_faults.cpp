@@ -1,9 +1,17 @@
-// Faults during a copy, through tabwright-cli: an unwritable target folder, a
-// full disk, a damaged memo file, a table removed after the listing. Each
-// gives one clear report naming its table; the other selected tables are
-// copied; what was on disk before stays as it was.
+// Faults during a copy, through tabwright-cli's commands: an unwritable target
+// folder, a full disk, a damaged memo file, a table removed after the listing.
+// Each gives one clear report naming its table; the other selected tables are
+// copied; what was on disk before stays as it was. The full disk is planned in
+// this process (the file layer's fault plan for the tables, a limited file
+// system for SQLite's work database), so those copies run here.
 
+#include "SqliteDiskLimit.h"
+#include "SystemAccess.h"
 #include "Tables.h"
+
+#include "cli/Commands.h"
+#include "cli/Providers.h"
+#include "platform/files/FaultPlan.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -13,9 +21,8 @@
 #include <QTest>
 #include <QThread>
 
-#include <csignal>
-#include <sys/resource.h>
-#include <unistd.h>
+#include <cstdio>
+#include <limits>
 
 using namespace tw;
 
@@ -23,26 +30,41 @@ namespace {
 
 constexpr int kSmallRows = 50;
 constexpr int kBigRows = 20000;
-// A file-size limit the big tables pass and the small ones do not reach.
-constexpr rlim_t kFileSizeLimit = 256 * 1024;
+// A file size the big tables pass and the small ones do not reach.
+constexpr qint64 kFileSizeLimit = 256 * 1024;
 
-// Runs tabwright-cli with a limit on the size of every file it writes; SIGXFSZ
-// is ignored, so writes past the limit fail with EFBIG as on a full disk.
-test::ProcessResult cliWithFileLimit(const QStringList &args, rlim_t limit)
+// Everything written to a temporary stream so far.
+QByteArray contents(std::FILE *stream)
 {
-    QProcess process;
-    process.setChildProcessModifier([limit] {
-        ::signal(SIGXFSZ, SIG_IGN);
-        const rlimit r{limit, limit};
-        ::setrlimit(RLIMIT_FSIZE, &r);
-    });
-    process.start(robust::cliPath(), args);
+    QByteArray bytes;
+    std::fflush(stream);
+    std::rewind(stream);
+    char buffer[4096];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, stream)) > 0;)
+        bytes.append(buffer, qsizetype(got));
+    return bytes;
+}
+
+// Runs a tabwright-cli command in this process while every write that would
+// carry a file past `limit` bytes fails, as a full disk does; the work
+// database's writes only when `workDatabaseToo`.
+test::ProcessResult cliWithFileLimit(const QStringList &args, qint64 limit, bool workDatabaseToo = true)
+{
     test::ProcessResult result;
-    if (!process.waitForStarted() || !process.waitForFinished(120000))
-        return result;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    std::FILE *out = std::tmpfile();
+    std::FILE *err = std::tmpfile();
+    if (out && err) {
+        files::FaultPlan plan;
+        plan.fileSizeLimit = limit;
+        const files::ScopedFaultPlan faults(plan);
+        const robust::SqliteDiskLimit workDatabaseFaults(workDatabaseToo ? limit : std::numeric_limits<qint64>::max());
+        result.exitCode = cli::runCommand(args, out, err);
+        result.out = contents(out);
+        result.err = contents(err);
+    }
+    for (std::FILE *stream : {out, err})
+        if (stream)
+            std::fclose(stream);
     return result;
 }
 
@@ -62,6 +84,7 @@ private slots:
     void init();
     void unwritableTarget_data();
     void unwritableTarget();
+    void diskFullToParadox_data();
     void diskFullToParadox();
     void diskFullToFoxPro();
     void damagedMemoToParadox_data();
@@ -86,6 +109,7 @@ private:
 
 void TestCopyFaults::initTestCase()
 {
+    cli::registerProviders();
     if (!QFile::exists(robust::cliPath()))
         QSKIP("tabwright-cli is not built");
     if (!m_readers.prepare(m_tools.path()))
@@ -140,7 +164,7 @@ void TestCopyFaults::unwritableTarget_data()
 void TestCopyFaults::unwritableTarget()
 {
     QFETCH(bool, toParadoxSide);
-    if (::geteuid() == 0)
+    if (test::runningAsRoot())
         QSKIP("root writes into read-only folders");
     robust::makeFoxProTable(m_fox, QStringLiteral("one"), kSmallRows);
     robust::makeParadoxTable(m_px, QStringLiteral("two"), kSmallRows);
@@ -155,15 +179,23 @@ void TestCopyFaults::unwritableTarget()
     QCOMPARE(robust::snapshot(target), before);
 }
 
+void TestCopyFaults::diskFullToParadox_data()
+{
+    QTest::addColumn<bool>("workDatabaseToo");
+    QTest::newRow("work database full first") << true;
+    QTest::newRow("Paradox folder full") << false;
+}
+
 void TestCopyFaults::diskFullToParadox()
 {
+    QFETCH(bool, workDatabaseToo);
     robust::makeFoxProTable(m_fox, QStringLiteral("asmall"), kSmallRows);
     robust::makeFoxProTable(m_fox, QStringLiteral("big"), kBigRows);
     robust::makeFoxProTable(m_fox, QStringLiteral("zsmall"), kSmallRows);
     robust::makeParadoxTable(m_px, QStringLiteral("kept"), kSmallRows);
     const QStringList before = robust::snapshot(m_px);
     const auto r = cliWithFileLimit(toParadox({QStringLiteral("asmall"), QStringLiteral("big"), QStringLiteral("zsmall")}),
-                                    kFileSizeLimit);
+                                    kFileSizeLimit, workDatabaseToo);
     QCOMPARE(r.exitCode, 1);
     const QStringList errors = robust::reports(r.err);
     qInfo("report: %s", qPrintable(errors.join(QStringLiteral(" | "))));

@@ -10,6 +10,7 @@
 #include "platform/ado/Variant.h"
 #include "platform/foxpro/FoxProSession.h"
 #include "platform/foxpro/TableWriter.h"
+#include "platform/paradox/ParadoxSession.h"
 #include "platform/paradox/TableWriter.h"
 
 #include <QDir>
@@ -83,6 +84,7 @@ private slots:
     void dropTableStaysInFolder();
     void listedNameThatLooksLikePath();
     void paradoxFileNameThatLooksLikePath();
+    void tablesSpelledInSeveralLetterCases();
 
 private:
     void checkOutsideAndVictims();
@@ -328,6 +330,54 @@ void TestNames::paradoxFileNameThatLooksLikePath()
     QCOMPARE(robust::reports(r.err).size(), 1);
     QVERIFY(QFile::exists(m_px + '/' + odd + QStringLiteral(".db")));
     QCOMPARE(outside(m_root->path(), {m_fox, m_px, m_work}), m_outsideBefore);
+}
+
+void TestNames::tablesSpelledInSeveralLetterCases()
+{
+    // Table files whose names differ in letter case only (possible on this
+    // system): a table name reads the file spelled exactly so, else the first
+    // of them in byte order, on both sides. Each file holds its own row count.
+    QTemporaryDir scratch;
+    const auto place = [&](bool foxpro, const QString &file, int rows) {
+        const QString made = QStringLiteral("t%1").arg(rows);
+        if (foxpro) {
+            robust::makeFoxProTable(scratch.path(), made, rows);
+            QVERIFY(QFile::rename(scratch.filePath(made + QStringLiteral(".dbf")), m_fox + '/' + file));
+            // Its memo file, spelled as the table's (tables differing in the
+            // extension's case only share one).
+            QFile::rename(scratch.filePath(made + QStringLiteral(".fpt")),
+                          m_fox + '/' + QFileInfo(file).completeBaseName() + QStringLiteral(".fpt"));
+        } else {
+            robust::makeParadoxTable(scratch.path(), made, rows);
+            QVERIFY(QFile::rename(scratch.filePath(made + QStringLiteral(".db")), m_px + '/' + file));
+        }
+    };
+    foxpro::FoxProSession fox(m_fox);
+    const auto foxRows = [&](const QString &table) {
+        return fox.query(QStringLiteral("SELECT * FROM [%1]").arg(table), {})->rowCount();
+    };
+    place(true, QStringLiteral("name.DBF"), 2);
+    place(true, QStringLiteral("NAME.dbf"), 1);
+    QCOMPARE(foxRows(QStringLiteral("NAME")), qint64(1));
+    // "NAME.dbf" sorts before "name.DBF", though the latter spells the table
+    // name itself the same way.
+    QCOMPARE(foxRows(QStringLiteral("name")), qint64(1));
+    QCOMPARE(foxRows(QStringLiteral("Name")), qint64(1));
+    place(true, QStringLiteral("name.dbf"), 3);
+    QCOMPARE(foxRows(QStringLiteral("name")), qint64(3));
+
+    paradox::ParadoxSession px(m_px);
+    const auto pxRows = [&](const QString &table) {
+        return px.query(QStringLiteral("SELECT * FROM `%1`").arg(table), {})->rowCount();
+    };
+    place(false, QStringLiteral("t.db"), 3);
+    place(false, QStringLiteral("t.DB"), 2);
+    place(false, QStringLiteral("T.DB"), 1);
+    QCOMPARE(pxRows(QStringLiteral("t")), qint64(3));
+    QCOMPARE(pxRows(QStringLiteral("T")), qint64(1));
+    QCOMPARE(pxRows(QStringLiteral("t.Db")), qint64(3)); // ".db" is the extension in any case
+    QVERIFY(QFile::remove(m_px + QStringLiteral("/T.DB")));
+    QCOMPARE(pxRows(QStringLiteral("T")), qint64(2));
 }
 
 QTEST_GUILESS_MAIN(TestNames)

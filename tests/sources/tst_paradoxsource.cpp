@@ -1,3 +1,4 @@
+#include "SystemAccess.h"
 #include "TestSupport.h"
 #include "common/ConnectionSettings.h"
 #include "common/TableList.h"
@@ -9,8 +10,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <unistd.h>
 
 using namespace tw;
 
@@ -139,7 +138,7 @@ void ParadoxSourceTest::linkLoopsEndTheWalk()
 
 void ParadoxSourceTest::unreadableFolderIsDropped()
 {
-    if (geteuid() == 0)
+    if (tw::test::runningAsRoot())
         QSKIP("permissions do not apply to root");
     QTemporaryDir dir;
     QDir(dir.path()).mkpath("locked/inner");

@@ -1,21 +1,21 @@
+// The portable half of the file layer: path texts, wildcards, the one
+// letter-case lookup, the messages File words alike on every system, and the
+// fault plan tests set. Everything that calls the operating system is in the
+// *<System>.cpp files beside this one (FileSystemPosix.cpp, FilePosix.cpp,
+// MappedViewPosix.cpp), which CMake picks for the system built for.
+
+#include "FaultPlan.h"
+#include "File.h"
 #include "FileSystem.h"
+#include "SystemCalls.h"
 
 #include "platform/ado/RuntimeError.h"
 
 #include <QFile>
-#include <QRandomGenerator>
 #include <QStringList>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <memory>
-#include <optional>
-
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <atomic>
+#include <mutex>
 
 namespace tw::files {
 
@@ -26,234 +26,10 @@ namespace {
 constexpr QChar kNativeSeparator = QLatin1Char('/');
 constexpr QChar kForeignSeparator = QLatin1Char('\\');
 constexpr QChar kDriveColon = QLatin1Char(':');
-constexpr size_t kCopyBufferSize = 64 * 1024;
-constexpr int kTempNameAttempts = 100;
-// Mode for newly created files; the process umask narrows it as for any new file.
-constexpr mode_t kNewFileMode = 0666;
 
-QByteArray encoded(const QString &path)
-{
-    return QFile::encodeName(path);
-}
-
-// Both variants of strerror_r, so the message text comes out either way.
-[[maybe_unused]] QString errorTextFrom(const char *result, const char *)
-{
-    return QString::fromLocal8Bit(result);
-}
-[[maybe_unused]] QString errorTextFrom(int, const char *buffer)
-{
-    return QString::fromLocal8Bit(buffer);
-}
-
-QString errorText(int err)
-{
-    char buffer[256] = {};
-    return errorTextFrom(strerror_r(err, buffer, sizeof buffer), buffer);
-}
-
-[[noreturn]] void raise(int number, const QString &what, const QString &reason)
-{
-    throw RuntimeError(number, QStringLiteral("%1: %2").arg(what, reason));
-}
-
-std::optional<struct stat> lstatOf(const QString &native)
-{
-    struct stat st {};
-    if (::lstat(encoded(native).constData(), &st) != 0)
-        return std::nullopt;
-    return st;
-}
-
-std::optional<struct stat> statOf(const QString &native)
-{
-    struct stat st {};
-    if (::stat(encoded(native).constData(), &st) != 0)
-        return std::nullopt;
-    return st;
-}
-
-// The folder part of a native path ("." for a bare name, "/" for "/x").
-QString parentOf(QString native)
-{
-    while (native.size() > 1 && native.endsWith(kNativeSeparator))
-        native.chop(1);
-    const qsizetype cut = native.lastIndexOf(kNativeSeparator);
-    if (cut < 0)
-        return QStringLiteral(".");
-    if (cut == 0)
-        return QString(kNativeSeparator);
-    return native.left(cut);
-}
-
-// The last component of a native path, trailing separators ignored.
-QString lastComponent(QString native)
-{
-    while (native.size() > 1 && native.endsWith(kNativeSeparator))
-        native.chop(1);
-    return native.mid(native.lastIndexOf(kNativeSeparator) + 1);
-}
-
-// 53 when the folder holding the path exists (only the file is missing), 76 otherwise.
-int missingNumber(const QString &native)
-{
-    const auto folder = statOf(parentOf(native));
-    return folder && S_ISDIR(folder->st_mode) ? kErrFileNotFound : kErrPathNotFound;
-}
-
-// The error number callers test for an errno of a failed file operation.
-int numberFor(int err, const QString &native)
-{
-    switch (err) {
-    case ENOENT:
-        return missingNumber(native);
-    case ENOTDIR:
-        return kErrPathNotFound;
-    case EACCES:
-    case EPERM:
-        return kErrPermissionDenied;
-    case EEXIST:
-    case ENOTEMPTY:
-        return kErrFileExists;
-    default:
-        return kErrPathFileAccess;
-    }
-}
-
-bool isHiddenName(const QString &name)
-{
-    return name.startsWith(QLatin1Char('.')) && name != QLatin1String(".") && name != QLatin1String("..");
-}
-
-// Attribute bits from the entry itself (lstat) and, for a link, what it points at.
-int attributesFrom(const QString &name, const struct stat &entry, const std::optional<struct stat> &target)
-{
-    int bits = 0;
-    const bool link = S_ISLNK(entry.st_mode);
-    if (link)
-        bits |= kAttrLink;
-    if (link && !target)
-        return bits; // dangling link: nothing more is known
-    const struct stat &st = link ? *target : entry;
-    if (S_ISDIR(st.st_mode))
-        bits |= kAttrDirectory;
-    else if (S_ISREG(st.st_mode))
-        bits |= kAttrArchive;
-    if (!(st.st_mode & S_IWUSR))
-        bits |= kAttrReadOnly;
-    if (isHiddenName(name))
-        bits |= kAttrHidden;
-    return bits;
-}
-
-struct DirCloser {
-    void operator()(DIR *dir) const { ::closedir(dir); }
-};
-using DirHandle = std::unique_ptr<DIR, DirCloser>;
-
-// The entry of `folder` whose name equals `name` without regard to case; the
-// first in byte order when several do. Empty when there is none.
-QString caseInsensitiveEntry(const QString &folder, const QString &name)
-{
-    DirHandle dir(::opendir(encoded(folder).constData()));
-    if (!dir)
-        return {};
-    QByteArray best;
-    while (const dirent *entry = ::readdir(dir.get())) {
-        const QByteArray raw(entry->d_name);
-        if (raw == "." || raw == "..")
-            continue;
-        if (QFile::decodeName(raw).compare(name, Qt::CaseInsensitive) != 0)
-            continue;
-        if (best.isEmpty() || raw < best)
-            best = raw;
-    }
-    return best.isEmpty() ? QString() : QFile::decodeName(best);
-}
-
-// Mirrors one file descriptor into another; false with errno set on failure.
-bool copyStream(int in, int out)
-{
-    std::unique_ptr<char[]> buffer(new char[kCopyBufferSize]);
-    for (;;) {
-        const ssize_t got = ::read(in, buffer.get(), kCopyBufferSize);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (got == 0)
-            return true;
-        ssize_t done = 0;
-        while (done < got) {
-            const ssize_t put = ::write(out, buffer.get() + done, size_t(got - done));
-            if (put < 0) {
-                if (errno == EINTR)
-                    continue;
-                return false;
-            }
-            done += put;
-        }
-    }
-}
-
-// Creates a new empty file with an unused hidden name beside `target`.
-// Returns the descriptor (or -1 with errno set) and stores the name.
-int createTemporaryBeside(const QString &target, QString *tempPath)
-{
-    const QString folder = parentOf(target);
-    const QString base = lastComponent(target);
-    for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-        const QString candidate = QStringLiteral("%1/.%2.tw-%3")
-                                      .arg(folder, base)
-                                      .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-        const int fd = ::open(encoded(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
-        if (fd >= 0) {
-            *tempPath = candidate;
-            return fd;
-        }
-        if (errno != EEXIST)
-            return -1;
-    }
-    errno = EEXIST;
-    return -1;
-}
-
-// rename() that refuses to replace an existing target when told to.
-int renamePath(const QString &from, const QString &to, bool replace)
-{
-    const QByteArray src = encoded(from);
-    const QByteArray dst = encoded(to);
-    if (!replace) {
-        if (::renameat2(AT_FDCWD, src.constData(), AT_FDCWD, dst.constData(), RENAME_NOREPLACE) == 0)
-            return 0;
-        if (errno != EINVAL && errno != ENOSYS)
-            return -1;
-        // The file system cannot do it atomically: check, then rename.
-        if (lstatOf(to)) {
-            errno = EEXIST;
-            return -1;
-        }
-    }
-    return ::rename(src.constData(), dst.constData());
-}
-
-void removeFile(const QString &path, bool refuseReadOnly)
-{
-    const QString native = toNativePath(path);
-    const auto entry = lstatOf(native);
-    if (!entry)
-        raise(missingNumber(native), QStringLiteral("Cannot delete %1").arg(native), errorText(ENOENT));
-    if (S_ISDIR(entry->st_mode))
-        raise(kErrPathFileAccess, QStringLiteral("Cannot delete %1").arg(native), errorText(EISDIR));
-    if (refuseReadOnly && S_ISREG(entry->st_mode) && !(entry->st_mode & S_IWUSR))
-        raise(kErrPathFileAccess, QStringLiteral("Cannot delete %1").arg(native),
-              QStringLiteral("%1 (the file is read-only)").arg(errorText(EACCES)));
-    if (::unlink(encoded(native).constData()) != 0) {
-        const int err = errno;
-        raise(numberFor(err, native), QStringLiteral("Cannot delete %1").arg(native), errorText(err));
-    }
-}
+// The texts planned faults give as their reason, as the system words them.
+const char kPlannedReadFault[] = "Input/output error";
+const char kPlannedWriteFault[] = "No space left on device";
 
 std::vector<DirEntry> listFiltered(const QString &folder, const QString &pattern, int required, int excluded)
 {
@@ -302,7 +78,85 @@ QList<uint> caseFolded(const QString &text)
     return folded;
 }
 
+QString joined(const QString &folder, const QString &name)
+{
+    if (folder.isEmpty())
+        return name;
+    return folder.endsWith(kNativeSeparator) ? folder + name : folder + kNativeSeparator + name;
+}
+
+bool isKind(const QString &native, EntryKind kind)
+{
+    return kind == EntryKind::Any ? detail::entryExists(native) : detail::isRegularFile(native);
+}
+
+// The name of the entry findInFolder finds, or empty.
+QString entryNamed(const QString &folder, const QString &name, EntryKind kind)
+{
+    if (name.isEmpty() || name.contains(kNativeSeparator))
+        return {};
+    if (isKind(joined(folder, name), kind))
+        return name;
+    const QString listed = folder.isEmpty() ? QStringLiteral(".") : folder;
+    QString best;
+    QByteArray bestBytes;
+    for (const QString &entry : detail::entryNames(listed)) {
+        if (entry.compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        const QByteArray bytes = QFile::encodeName(entry);
+        if (!best.isEmpty() && bytes >= bestBytes)
+            continue;
+        if (kind != EntryKind::Any && !isKind(joined(folder, entry), kind))
+            continue;
+        best = entry;
+        bestBytes = bytes;
+    }
+    return best;
+}
+
+// The plan tests set, and what File has written while it holds.
+struct PlanState {
+    std::atomic<bool> active{false};
+    std::mutex lock;
+    FaultPlan plan;
+    qint64 written = 0;
+};
+
+PlanState &planState()
+{
+    static PlanState state;
+    return state;
+}
+
 } // namespace
+
+namespace detail {
+
+QString parentOf(QString native)
+{
+    while (native.size() > 1 && native.endsWith(kNativeSeparator))
+        native.chop(1);
+    const qsizetype cut = native.lastIndexOf(kNativeSeparator);
+    if (cut < 0)
+        return QStringLiteral(".");
+    if (cut == 0)
+        return QString(kNativeSeparator);
+    return native.left(cut);
+}
+
+QString lastComponent(QString native)
+{
+    while (native.size() > 1 && native.endsWith(kNativeSeparator))
+        native.chop(1);
+    return native.mid(native.lastIndexOf(kNativeSeparator) + 1);
+}
+
+void raise(int number, const QString &what, const QString &reason)
+{
+    throw RuntimeError(number, QStringLiteral("%1: %2").arg(what, reason));
+}
+
+} // namespace detail
 
 bool isSeparator(QChar c)
 {
@@ -329,17 +183,16 @@ QString toNativePath(const QString &path)
     QString result = absolute ? QString(kNativeSeparator) : QString();
     bool walking = true; // false once a component does not exist: the rest is kept as written
     for (const QString &part : parts) {
-        const QString folder = result.isEmpty() ? QStringLiteral(".") : result;
         const QString prefix = result.isEmpty() || result.endsWith(kNativeSeparator)
                                    ? result
                                    : result + kNativeSeparator;
         QString chosen = part;
-        if (walking && !lstatOf(prefix + part)) {
-            const QString other = caseInsensitiveEntry(folder, part);
-            if (other.isEmpty())
+        if (walking) {
+            const QString found = entryNamed(result, part, EntryKind::Any);
+            if (found.isEmpty())
                 walking = false;
             else
-                chosen = other;
+                chosen = found;
         }
         result = prefix + chosen;
     }
@@ -357,175 +210,10 @@ QString fileName(const QString &path)
     return path;
 }
 
-int attributes(const QString &path)
+QString findInFolder(const QString &folder, const QString &name, EntryKind kind)
 {
-    const QString native = toNativePath(path);
-    const auto entry = lstatOf(native);
-    if (!entry)
-        raise(missingNumber(native), QStringLiteral("Cannot read the attributes of %1").arg(native),
-              errorText(ENOENT));
-    return attributesFrom(lastComponent(native), *entry,
-                          S_ISLNK(entry->st_mode) ? statOf(native) : std::optional<struct stat>());
-}
-
-bool exists(const QString &path)
-{
-    return !path.isEmpty() && lstatOf(toNativePath(path)).has_value();
-}
-
-bool isDirectory(const QString &path)
-{
-    if (path.isEmpty())
-        return false;
-    const auto st = statOf(toNativePath(path));
-    return st && S_ISDIR(st->st_mode);
-}
-
-QDateTime lastModified(const QString &path)
-{
-    const QString native = toNativePath(path);
-    auto st = statOf(native);
-    if (!st)
-        st = lstatOf(native); // a dangling link still has a time of its own
-    if (!st)
-        raise(kErrFileNotFound, QStringLiteral("Cannot read the time of %1").arg(native), errorText(ENOENT));
-    const qint64 ms = qint64(st->st_mtim.tv_sec) * 1000 + st->st_mtim.tv_nsec / 1000000;
-    return QDateTime::fromMSecsSinceEpoch(ms);
-}
-
-void copyFile(const QString &from, const QString &to, bool overwrite)
-{
-    const QString src = toNativePath(from);
-    const QString dst = toNativePath(to);
-    const QString what = QStringLiteral("Cannot copy %1 to %2").arg(src, dst);
-
-    const int in = ::open(encoded(src).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (in < 0) {
-        const int err = errno;
-        raise(numberFor(err, src), what, errorText(err));
-    }
-    struct InCloser {
-        int fd;
-        ~InCloser() { ::close(fd); }
-    } inCloser{in};
-
-    struct stat srcStat {};
-    if (::fstat(in, &srcStat) != 0) {
-        const int err = errno;
-        raise(kErrPathFileAccess, what, errorText(err));
-    }
-    if (S_ISDIR(srcStat.st_mode))
-        raise(kErrPathFileAccess, what, errorText(EISDIR));
-    if (!S_ISREG(srcStat.st_mode))
-        raise(kErrPathFileAccess, what, QStringLiteral("%1 is not a regular file").arg(src));
-
-    if (const auto target = statOf(dst)) {
-        if (!overwrite)
-            raise(kErrFileExists, what, errorText(EEXIST));
-        if (S_ISDIR(target->st_mode))
-            raise(kErrPathFileAccess, what, errorText(EISDIR));
-        if (!(target->st_mode & S_IWUSR))
-            raise(kErrPathFileAccess, what, QStringLiteral("%1 (the target file is read-only)").arg(errorText(EACCES)));
-    } else if (!overwrite && lstatOf(dst)) {
-        raise(kErrFileExists, what, errorText(EEXIST));
-    }
-
-    QString temp;
-    const int out = createTemporaryBeside(dst, &temp);
-    if (out < 0) {
-        const int err = errno;
-        raise(err == ENOENT || err == ENOTDIR ? kErrPathNotFound : numberFor(err, dst), what, errorText(err));
-    }
-    const QByteArray tempName = encoded(temp);
-    bool ok = copyStream(in, out);
-    int err = ok ? 0 : errno;
-    if (::close(out) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (ok && renamePath(temp, dst, overwrite) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) {
-        ::unlink(tempName.constData());
-        raise(numberFor(err, dst), what, errorText(err));
-    }
-}
-
-void deleteFile(const QString &path)
-{
-    removeFile(path, true);
-}
-
-void deleteFileForced(const QString &path)
-{
-    removeFile(path, false);
-}
-
-void renameFile(const QString &from, const QString &to)
-{
-    const QString src = toNativePath(from);
-    QString dst = toNativePath(to);
-    const QString what = QStringLiteral("Cannot rename %1 to %2").arg(src, dst);
-    const auto srcStat = lstatOf(src);
-    if (!srcStat)
-        raise(missingNumber(src), what, errorText(ENOENT));
-    // A change of letter case only: the target resolves to the source itself,
-    // so rename to the spelling asked for.
-    if (const auto dstStat = lstatOf(dst);
-        dstStat && dstStat->st_dev == srcStat->st_dev && dstStat->st_ino == srcStat->st_ino) {
-        const QString wanted = fileName(to);
-        if (!wanted.isEmpty())
-            dst = parentOf(dst) + kNativeSeparator + wanted;
-        if (dst == src)
-            return;
-    }
-    if (::rename(encoded(src).constData(), encoded(dst).constData()) != 0) {
-        const int err = errno;
-        raise(err == ENOENT ? missingNumber(dst) : numberFor(err, dst), what, errorText(err));
-    }
-}
-
-std::vector<DirEntry> listDirectory(const QString &folder, const QString &pattern)
-{
-    const QString native = folder.isEmpty() ? QStringLiteral(".") : toNativePath(folder);
-    DirHandle dir(::opendir(encoded(native).constData()));
-    if (!dir) {
-        const int err = errno;
-        const int number = err == ENOENT || err == ENOTDIR ? kErrPathNotFound : numberFor(err, native);
-        raise(number, QStringLiteral("Cannot list %1").arg(native), errorText(err));
-    }
-    const QString effectivePattern = pattern.isEmpty() ? QStringLiteral("*") : pattern;
-    const int fd = ::dirfd(dir.get());
-    std::vector<DirEntry> entries;
-    for (;;) {
-        errno = 0;
-        const dirent *entry = ::readdir(dir.get());
-        if (!entry) {
-            if (errno != 0) {
-                const int err = errno;
-                raise(numberFor(err, native), QStringLiteral("Cannot list %1").arg(native), errorText(err));
-            }
-            break;
-        }
-        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
-            continue;
-        const QString name = QFile::decodeName(entry->d_name);
-        if (!wildcardMatch(effectivePattern, name))
-            continue;
-        struct stat st {};
-        if (::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-            continue; // gone since the folder was read
-        std::optional<struct stat> target;
-        if (S_ISLNK(st.st_mode)) {
-            struct stat followed {};
-            if (::fstatat(fd, entry->d_name, &followed, 0) == 0)
-                target = followed;
-        }
-        entries.push_back(DirEntry{name, attributesFrom(name, st, target)});
-    }
-    return entries;
+    const QString entry = entryNamed(folder, name, kind);
+    return entry.isEmpty() ? QString() : joined(folder, entry);
 }
 
 std::vector<DirEntry> findFiles(const QString &folderAndPattern)
@@ -575,25 +263,114 @@ bool isDriveRoot(const QString &path)
     return true;
 }
 
-bool canOpen(const QString &path)
+// File: what every system shares.
+
+QString File::name() const
 {
-    try {
-        if (path.isEmpty())
-            return false;
-        const QString native = toNativePath(path);
-        const auto st = statOf(native);
-        if (!st || !S_ISREG(st->st_mode))
-            return false;
-        const int fd = ::open(encoded(native).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-        if (fd < 0)
-            return false;
-        struct stat opened {};
-        const bool regular = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode);
-        ::close(fd);
-        return regular;
-    } catch (...) {
-        return false;
+    return m_shownName.isEmpty() ? detail::lastComponent(m_path) : m_shownName;
+}
+
+QByteArray File::readExactly(qint64 offset, qint64 size, const char *what) const
+{
+    const qint64 fileSize = this->size();
+    if (offset < 0 || size < 0 || offset > fileSize || size > fileSize - offset)
+        throw RuntimeError(QStringLiteral("%1: %2 (%3 bytes at byte %4) is past the end of the file (%5 bytes).")
+                               .arg(name(), QString::fromLatin1(what)).arg(size).arg(offset).arg(fileSize));
+    QByteArray bytes(size, Qt::Uninitialized);
+    if (readAt(offset, bytes.data(), size) != size)
+        throw RuntimeError(QStringLiteral("%1: the file ends inside %2.").arg(name(), QString::fromLatin1(what)));
+    return bytes;
+}
+
+void File::failOpen(const QString &path, Mode mode, int number, const QString &reason)
+{
+    const QString verb = mode == Mode::CreateNew ? QStringLiteral("create") : QStringLiteral("open");
+    throw FileError(number, QStringLiteral("Cannot %1 %2: %3.").arg(verb, path, reason), reason);
+}
+
+void File::failFolder(const QString &path)
+{
+    const QString reason = QStringLiteral("it is a folder");
+    throw FileError(RuntimeError::kGeneric, QStringLiteral("Cannot open %1: %2.").arg(path, reason), reason);
+}
+
+void File::failSize(const QString &reason) const
+{
+    throw FileError(RuntimeError::kGeneric, QStringLiteral("%1: cannot read its size: %2.").arg(name(), reason),
+                    reason);
+}
+
+void File::failRead(qint64 offset, const QString &reason) const
+{
+    throw FileError(RuntimeError::kGeneric,
+                    QStringLiteral("%1: read error at byte %2: %3.").arg(name()).arg(offset).arg(reason), reason);
+}
+
+void File::failWrite(qint64 offset, const QString &reason) const
+{
+    throw FileError(RuntimeError::kGeneric,
+                    QStringLiteral("%1: write error at byte %2: %3.").arg(name()).arg(offset).arg(reason), reason);
+}
+
+void File::failTruncate(const QString &reason) const
+{
+    throw FileError(RuntimeError::kGeneric, QStringLiteral("%1: cannot set its size: %2.").arg(name(), reason),
+                    reason);
+}
+
+void File::checkPlannedRead(qint64 offset) const
+{
+    PlanState &state = planState();
+    if (!state.active.load(std::memory_order_acquire))
+        return;
+    bool fails = false;
+    {
+        const std::lock_guard<std::mutex> guard(state.lock);
+        fails = !state.plan.failReadsOf.isEmpty()
+                && wildcardMatch(state.plan.failReadsOf, detail::lastComponent(m_path));
     }
+    if (fails)
+        failRead(offset, QString::fromLatin1(kPlannedReadFault));
+}
+
+qint64 File::plannedWriteRoom(qint64 offset, qint64 size) const
+{
+    PlanState &state = planState();
+    if (!state.active.load(std::memory_order_acquire))
+        return size;
+    const std::lock_guard<std::mutex> guard(state.lock);
+    qint64 room = size;
+    if (state.plan.fileSizeLimit >= 0)
+        room = qBound<qint64>(0, state.plan.fileSizeLimit - offset, room);
+    if (state.plan.totalWriteLimit >= 0)
+        room = qBound<qint64>(0, state.plan.totalWriteLimit - state.written, room);
+    state.written += room;
+    return room;
+}
+
+void File::failPlannedWrite(qint64 offset) const
+{
+    failWrite(offset, QString::fromLatin1(kPlannedWriteFault));
+}
+
+// The fault plan.
+
+void setFaultPlan(const FaultPlan &plan)
+{
+    PlanState &state = planState();
+    const std::lock_guard<std::mutex> guard(state.lock);
+    state.plan = plan;
+    state.written = 0;
+    state.active.store(true, std::memory_order_release);
+}
+
+void clearFaultPlan()
+{
+    PlanState &state = planState();
+    const std::lock_guard<std::mutex> guard(state.lock);
+    state.active.store(false, std::memory_order_release);
+    state.plan = FaultPlan();
+    state.written = 0;
 }
 
 } // namespace tw::files

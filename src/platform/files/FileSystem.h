@@ -1,8 +1,10 @@
 #pragma once
-// Windows-style file operations over POSIX. Paths are texts with "\" or "/"
-// as separators; every component that does not exist with its exact spelling
-// resolves to an entry of the same name in another letter case. Failures are
-// RuntimeErrors with the numbers callers test (53, 70, 75, 76).
+// Windows-style file operations. Paths are texts with "\" or "/" as
+// separators; every component that does not exist with its exact spelling
+// resolves to an entry of the same name in another letter case (findInFolder).
+// Failures are RuntimeErrors with the numbers callers test (53, 70, 75, 76).
+// The portable half is FileSystem.cpp, the calls into the system are in
+// FileSystem<System>.cpp.
 
 #include <QDateTime>
 #include <QString>
@@ -43,6 +45,19 @@ QString toNativePath(const QString &path);
 // The path text's last component (after the last separator).
 QString fileName(const QString &path);
 
+// The entries a lookup by name takes.
+enum class EntryKind {
+    Any,  // files, folders, links (a dangling one too)
+    File, // regular files and links to them
+};
+// The path ("folder/entry") of the entry of the real folder `folder` named
+// `name` without regard to case; empty when there is none. The entry spelled
+// exactly as asked wins; among several spelled in other letter cases the
+// first in byte order is taken. `name` is one component: it is never split
+// at a "\", and a name holding "/" finds nothing. This is the one lookup of
+// this kind: every other one calls it.
+QString findInFolder(const QString &folder, const QString &name, EntryKind kind = EntryKind::Any);
+
 // Attribute bits of the file or folder; RuntimeError 53 (file) / 76 (folder
 // part missing) when there is none. A link reports 1024 plus the bits of what
 // it points at (a dangling link is 1024 alone).
@@ -72,6 +87,10 @@ void deleteFileForced(const QString &path);
 // existing target file is replaced. When the target resolves to the source
 // itself, only the letter case of the name changes, to the spelling given.
 void renameFile(const QString &from, const QString &to);
+// Renames the real path `from` to the real path `to` (both taken as they are)
+// without replacing anything: RuntimeError 58 when `to` exists, 53/76 when
+// `from` or the folder of `to` is missing, 70 when not allowed.
+void renameWithoutReplacing(const QString &from, const QString &to);
 
 struct DirEntry {
     QString name;   // as stored on disk
@@ -101,5 +120,8 @@ bool isDriveRoot(const QString &path);
 // True when the path names an existing regular file this process may open
 // for reading (it is opened and closed at once). Never throws.
 bool canOpen(const QString &path);
+// True when the path text names an existing folder this process may create
+// files in. Never throws.
+bool isWritableFolder(const QString &path);
 
 } // namespace tw::files

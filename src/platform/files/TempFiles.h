@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 namespace tw::files {
 
 inline constexpr char kTempPrefix[] = "~tw";
@@ -28,11 +30,13 @@ QString freshTempBase(const QString &folder, const QStringList &suffixes);
 // writer may be between creating and locking them.
 void removeStaleTemps(const QString &folder, const QString &mainSuffix, const QStringList &companionSuffixes);
 
-// An exclusive lock on an existing file, held until release() or destruction.
+class File;
+
+// An exclusive lock on an existing file (a writer's temporary), held until
+// release() or destruction.
 class HeldFile {
 public:
     HeldFile() = default;
-    // Waits for the lock (a temporary is locked only by its own writer).
     explicit HeldFile(const QString &path);
     ~HeldFile();
     HeldFile(HeldFile &&other) noexcept;
@@ -40,14 +44,10 @@ public:
     HeldFile(const HeldFile &) = delete;
     HeldFile &operator=(const HeldFile &) = delete;
 
-    bool held() const { return m_handle >= 0; }
     void release();
 
-    // Takes the lock at once when nobody holds it; not held otherwise.
-    static HeldFile tryHold(const QString &path);
-
 private:
-    int m_handle = -1;
+    std::unique_ptr<File> m_file;
 };
 
 } // namespace tw::files

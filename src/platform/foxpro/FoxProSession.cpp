@@ -238,15 +238,9 @@ FoxProSession::Resolved FoxProSession::resolve(const QString &name, const std::o
     if (!isContainer()) {
         // A name as the folder lists it is the file of that name in the folder,
         // even when it holds characters that would read as a path.
-        const QDir dir(m_folder);
-        const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-        for (const Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive})
-            for (const QString &entry : entries) {
-                const QFileInfo info(entry);
-                if (info.suffix().compare(QLatin1String("dbf"), Qt::CaseInsensitive) == 0 &&
-                    info.completeBaseName().compare(name, cs) == 0)
-                    return {dir.filePath(entry), std::nullopt};
-            }
+        const QString listed = files::findInFolder(m_folder, name + ".dbf", files::EntryKind::File);
+        if (!listed.isEmpty())
+            return {listed, std::nullopt};
     }
     QString candidate;
     if (looksLikePath(name)) {

@@ -36,7 +36,7 @@ MemoFile MemoFile::open(const QString &path, const QString &tableName, bool writ
         const qint64 used = (memo.m_size + memo.m_blockSize - 1) / memo.m_blockSize;
         const qint64 first = (fpt::kHeaderSize + memo.m_blockSize - 1) / memo.m_blockSize;
         memo.m_nextFree = uint32_t(std::max<qint64>({qint64(memo.m_nextFree), used, first}));
-        memo.m_front = MappedFront(memo.m_file.descriptor(), fpt::kHeaderSize);
+        memo.m_front = MappedFront(memo.m_file, fpt::kHeaderSize);
     } else {
         memo.m_windowed = true;
     }
@@ -55,7 +55,7 @@ MemoFile MemoFile::create(const QString &path, const QString &tableName)
     putU16BE(bytesOf(head.data()) + fpt::kOffBlockSize, uint16_t(memo.m_blockSize));
     memo.m_file.writeAt(0, head);
     memo.m_size = fpt::kHeaderSize;
-    memo.m_front = MappedFront(memo.m_file.descriptor(), fpt::kHeaderSize);
+    memo.m_front = MappedFront(memo.m_file, fpt::kHeaderSize);
     return memo;
 }
 

@@ -3,6 +3,7 @@
 #include "FieldValues.h"
 
 #include "platform/ado/RuntimeError.h"
+#include "platform/files/FileSystem.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,15 +21,7 @@ constexpr qint64 kHeadProbe = dbf::kHeaderSize;
 QString findCompanion(const QString &path, const QString &ext)
 {
     const QFileInfo info(path);
-    const QString wanted = info.completeBaseName() + ext;
-    const QDir dir = info.dir();
-    if (QFileInfo::exists(dir.filePath(wanted)))
-        return dir.filePath(wanted);
-    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString &entry : entries)
-        if (entry.compare(wanted, Qt::CaseInsensitive) == 0)
-            return dir.filePath(entry);
-    return {};
+    return files::findInFolder(info.path(), info.completeBaseName() + ext, files::EntryKind::File);
 }
 
 TableReader::TableReader(const QString &path)

@@ -187,7 +187,7 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
         QFile::remove(path);
         throw;
     }
-    writer->m_front = MappedFront(writer->m_file.descriptor(), dbf::kHeaderSize);
+    writer->m_front = MappedFront(writer->m_file, dbf::kHeaderSize);
     writer->prepareRecord();
     return writer;
 }
@@ -230,7 +230,7 @@ std::unique_ptr<TableWriter> TableWriter::openForAppend(const QString &path, con
     unsigned char date[3];
     putHeaderDate(date, QDate::currentDate());
     writer->m_file.writeAt(dbf::kOffUpdated, reinterpret_cast<const char *>(date), 3);
-    writer->m_front = MappedFront(writer->m_file.descriptor(), dbf::kHeaderSize);
+    writer->m_front = MappedFront(writer->m_file, dbf::kHeaderSize);
     writer->prepareRecord();
     return writer;
 }

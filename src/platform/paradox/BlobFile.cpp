@@ -6,7 +6,6 @@
 
 #include <QFileInfo>
 
-#include <cerrno>
 #include <cstring>
 
 namespace tw::paradox {
@@ -14,10 +13,13 @@ namespace tw::paradox {
 using tw::ado::RuntimeError;
 
 BlobFile::BlobFile(const QString &path, quint32 encryption)
-    : m_path(path), m_name(QFileInfo(path).fileName()), m_file(path), m_encryption(encryption)
+    : m_path(path), m_name(QFileInfo(path).fileName()), m_encryption(encryption)
 {
-    if (!m_file.open(QIODevice::ReadOnly))
-        throw RuntimeError(QStringLiteral("%1: cannot open the blob file: %2.").arg(m_name, m_file.errorString()));
+    try {
+        m_file = tw::files::File(path, tw::files::File::Mode::Read);
+    } catch (const tw::files::FileError &e) {
+        throw RuntimeError(QStringLiteral("%1: cannot open the blob file: %2.").arg(m_name, e.reason()));
+    }
     m_size = m_file.size();
     std::function<void(unsigned char *, qint64)> unscramble;
     if (m_encryption) {
@@ -26,7 +28,7 @@ BlobFile::BlobFile(const QString &path, quint32 encryption)
         };
     }
     // Scrambled files are read in whole 256-byte units aligned in the file.
-    m_window = std::make_unique<ReadWindow>(m_file.handle(), m_size, m_encryption ? mb::kChunk : 1, std::move(unscramble));
+    m_window = std::make_unique<ReadWindow>(m_file, m_size, m_encryption ? mb::kChunk : 1, std::move(unscramble));
     if (m_size < mb::kBlockSize) fail(QStringLiteral("the file (%1 bytes) is too short to be a blob file").arg(m_size));
     const QByteArrayView head = readRange(0, mb::kSingleHeader);
     if (static_cast<unsigned char>(head[0]) != mb::kHeaderBlock) fail(QStringLiteral("the first block is not a header block"));
@@ -55,8 +57,9 @@ QByteArrayView BlobFile::readRange(qint64 offset, qint64 length)
         end = (end + mb::kChunk - 1) / mb::kChunk * mb::kChunk;
     }
     m_large.resize(end - start);
-    const qint64 got = ReadWindow::readAt(m_file.handle(), start, m_large.data(), end - start);
-    if (got < 0) fail(QStringLiteral("read error: %1").arg(qt_error_string(errno)));
+    QString error;
+    const qint64 got = ReadWindow::readAt(m_file, start, m_large.data(), end - start, &error);
+    if (got < 0) fail(QStringLiteral("read error: %1").arg(error));
     if (m_encryption) {
         std::memset(m_large.data() + got, 0, static_cast<size_t>(end - start - got));
         decryptMbUnits(reinterpret_cast<unsigned char *>(m_large.data()), static_cast<size_t>(m_large.size()), m_encryption);

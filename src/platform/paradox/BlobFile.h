@@ -5,9 +5,10 @@
 #include "FieldCodec.h"
 #include "ReadWindow.h"
 
+#include "platform/files/File.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QFile>
 #include <QString>
 
 #include <memory>
@@ -19,6 +20,9 @@ public:
     // Opens the file; RuntimeError naming it when it cannot be read or is not
     // a blob file. encryption is the table's key (0 when not encrypted).
     BlobFile(const QString &path, quint32 encryption);
+    // Stays where it is made: its read window refers to its file.
+    BlobFile(const BlobFile &) = delete;
+    BlobFile &operator=(const BlobFile &) = delete;
 
     const QString &path() const { return m_path; }
     qint64 size() const { return m_size; }
@@ -34,7 +38,7 @@ private:
 
     QString m_path;
     QString m_name;
-    QFile m_file;
+    tw::files::File m_file;
     qint64 m_size = 0;
     quint32 m_encryption = 0;
     // Values are read through the window; one larger than it gets a buffer of

@@ -20,12 +20,15 @@ constexpr int kChunksPerBlock = mb::kBlockSize / mb::kSubGranule;
 
 } // namespace
 
-BlobWriter::BlobWriter(const QString &path) : m_path(path), m_file(path)
+BlobWriter::BlobWriter(const QString &path) : m_path(path)
 {
-    if (!m_file.open(QIODevice::ReadWrite | QIODevice::NewOnly | QIODevice::Unbuffered))
+    try {
+        m_file = tw::files::File(path, tw::files::File::Mode::CreateNew);
+    } catch (const tw::files::FileError &e) {
         throw RuntimeError(QStringLiteral("%1: cannot create the blob file: %2.")
-                               .arg(QFileInfo(path).fileName(), m_file.errorString()));
-    m_out = std::make_unique<WriteBuffer>(m_file, QFileInfo(path).fileName());
+                               .arg(QFileInfo(path).fileName(), e.reason()));
+    }
+    m_out = std::make_unique<WriteBuffer>(m_file, QFileInfo(path).fileName(), 0);
     QByteArray header(mb::kBlockSize, '\0');
     std::memcpy(header.data(), kHeaderStart, sizeof kHeaderStart);
     std::memcpy(header.data() + kHeaderMarkOffset, kHeaderMark, sizeof kHeaderMark);
@@ -94,8 +97,11 @@ void BlobWriter::finish()
 {
     closeSubBlock();
     m_out->flush();
-    if (!m_file.resize(m_nextBlock * mb::kBlockSize) || !m_file.flush())
-        throw RuntimeError(QStringLiteral("%1: write error: %2.").arg(QFileInfo(m_path).fileName(), m_file.errorString()));
+    try {
+        m_file.truncate(m_nextBlock * mb::kBlockSize);
+    } catch (const tw::files::FileError &e) {
+        throw RuntimeError(QStringLiteral("%1: write error: %2.").arg(QFileInfo(m_path).fileName(), e.reason()));
+    }
     m_file.close();
 }
 

@@ -6,9 +6,10 @@
 #include "FieldCodec.h"
 #include "WriteBuffer.h"
 
+#include "platform/files/File.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QFile>
 #include <QString>
 
 #include <memory>
@@ -33,7 +34,7 @@ private:
     void closeSubBlock();
 
     QString m_path;
-    QFile m_file;
+    tw::files::File m_file;
     // Blocks are appended in order; the open sub-allocated block has its room
     // there and is written into it when it closes.
     std::unique_ptr<WriteBuffer> m_out;

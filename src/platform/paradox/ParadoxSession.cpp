@@ -5,6 +5,7 @@
 #include "TableCursor.h"
 
 #include "platform/ado/DataTypeEnum.h"
+#include "platform/files/FileSystem.h"
 #include "platform/sql/Parser.h"
 
 #include <QDir>
@@ -37,14 +38,7 @@ QString ParadoxSession::findTable(const QString &name) const
     // A table is a file of this folder: a name that reaches elsewhere is no table.
     if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
         throw RuntimeError(QStringLiteral("Paradox driver: '%1' is not a valid table name.").arg(name));
-    const QString wanted = baseName(name) + QStringLiteral(".db");
-    const QDir dir(m_folder);
-    const QString exact = dir.filePath(wanted);
-    if (QFileInfo(exact).isFile()) return exact;
-    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString &entry : entries)
-        if (entry.compare(wanted, Qt::CaseInsensitive) == 0) return dir.filePath(entry);
-    return QString();
+    return tw::files::findInFolder(m_folder, baseName(name) + QStringLiteral(".db"), tw::files::EntryKind::File);
 }
 
 void ParadoxSession::dropTable(const QString &name)

@@ -1,31 +1,23 @@
 #include "ReadWindow.h"
 
-#include <cerrno>
 #include <cstring>
-
-#include <unistd.h>
 
 namespace tw::paradox {
 
-ReadWindow::ReadWindow(int fd, qint64 fileSize, qint64 alignment,
+ReadWindow::ReadWindow(const tw::files::File &file, qint64 fileSize, qint64 alignment,
                        std::function<void(unsigned char *, qint64)> unscramble)
-    : m_fd(fd), m_fileSize(fileSize), m_alignment(alignment), m_unscramble(std::move(unscramble))
+    : m_file(file), m_fileSize(fileSize), m_alignment(alignment), m_unscramble(std::move(unscramble))
 {
 }
 
-qint64 ReadWindow::readAt(int fd, qint64 offset, char *out, qint64 length)
+qint64 ReadWindow::readAt(const tw::files::File &file, qint64 offset, char *out, qint64 length, QString *error)
 {
-    qint64 done = 0;
-    while (done < length) {
-        const ssize_t got = ::pread(fd, out + done, static_cast<size_t>(length - done), static_cast<off_t>(offset + done));
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return -1;
-        }
-        if (got == 0) break; // the end of the file
-        done += got;
+    try {
+        return file.readAt(offset, out, length);
+    } catch (const tw::files::FileError &e) {
+        if (error) *error = e.reason();
+        return -1;
     }
-    return done;
 }
 
 bool ReadWindow::fill(Slot &slot, qint64 offset, qint64 length, qint64 span)
@@ -38,11 +30,8 @@ bool ReadWindow::fill(Slot &slot, qint64 offset, qint64 length, qint64 span)
     span = qMax(span, offset + length - slot.start);
     slot.span = qMin((span + m_alignment - 1) / m_alignment * m_alignment, room);
     const qint64 wanted = qBound<qint64>(0, m_fileSize - slot.start, slot.span);
-    const qint64 held = readAt(m_fd, slot.start, slot.buffer.data(), wanted);
-    if (held < 0) {
-        m_errno = errno;
-        return false;
-    }
+    const qint64 held = readAt(m_file, slot.start, slot.buffer.data(), wanted, &m_error);
+    if (held < 0) return false;
     slot.held = held;
     std::memset(slot.buffer.data() + held, 0, static_cast<size_t>(slot.span - held));
     if (m_unscramble && held > 0)
@@ -83,7 +72,7 @@ qint64 ReadWindow::view(qint64 offset, qint64 length, const char **data)
 
 QString ReadWindow::errorString() const
 {
-    return qt_error_string(m_errno);
+    return m_error;
 }
 
 } // namespace tw::paradox

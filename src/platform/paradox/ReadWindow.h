@@ -6,6 +6,8 @@
 // they need. Two, so that a reader going back and forth between two regions
 // keeps both.
 
+#include "platform/files/File.h"
+
 #include <QString>
 
 #include <array>
@@ -21,11 +23,11 @@ public:
     // What a window reads at least when it moves.
     static constexpr qint64 kFirstRead = 8 * 1024;
 
-    // fd stays the caller's and must outlive the window; fileSize is the size
-    // the file had when opened. Windows start at multiples of alignment (a
+    // file stays the caller's and must outlive the window; fileSize is the
+    // size the file had when opened. Windows start at multiples of alignment (a
     // power of two that divides kFirstRead); unscramble, when set, is applied
     // to every freshly read window, over its bytes rounded up to the alignment.
-    ReadWindow(int fd, qint64 fileSize, qint64 alignment = 1,
+    ReadWindow(const tw::files::File &file, qint64 fileSize, qint64 alignment = 1,
                std::function<void(unsigned char *, qint64)> unscramble = {});
 
     // Points *data at the `length` bytes (at most kCapacity) from `offset`,
@@ -35,8 +37,10 @@ public:
     qint64 view(qint64 offset, qint64 length, const char **data);
 
     // Reads `length` bytes at `offset` into out without the windows. Returns
-    // how many the file held (fewer at its end), or -1 on a read error (errno).
-    static qint64 readAt(int fd, qint64 offset, char *out, qint64 length);
+    // how many the file held (fewer at its end), or -1 on a read error (the
+    // system's reason in *error when given).
+    static qint64 readAt(const tw::files::File &file, qint64 offset, char *out, qint64 length,
+                         QString *error = nullptr);
 
     QString errorString() const;
 
@@ -53,13 +57,13 @@ private:
 
     bool fill(Slot &slot, qint64 offset, qint64 length, qint64 span);
 
-    int m_fd;
+    const tw::files::File &m_file;
     qint64 m_fileSize;
     qint64 m_alignment;
     std::function<void(unsigned char *, qint64)> m_unscramble;
     std::array<Slot, kSlots> m_slots;
     quint64 m_clock = 0;
-    int m_errno = 0;
+    QString m_error;
 };
 
 } // namespace tw::paradox

@@ -6,11 +6,10 @@
 #include "platform/ado/DataTypeEnum.h"
 #include "platform/ado/Idle.h"
 #include "platform/ado/RuntimeError.h"
+#include "platform/files/FileSystem.h"
 
-#include <QDir>
 #include <QFileInfo>
 
-#include <cerrno>
 #include <cstring>
 
 namespace tw::paradox {
@@ -27,14 +26,8 @@ constexpr size_t kBlocksPerIdle = 256;
 QString companion(const QString &dbPath, const QString &extension)
 {
     const QFileInfo info(dbPath);
-    const QString wanted = info.completeBaseName() + QLatin1Char('.') + extension;
-    const QDir dir = info.dir();
-    const QString exact = dir.filePath(wanted);
-    if (QFileInfo::exists(exact)) return exact;
-    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString &entry : entries)
-        if (entry.compare(wanted, Qt::CaseInsensitive) == 0) return dir.filePath(entry);
-    return QString();
+    return tw::files::findInFolder(info.path(), info.completeBaseName() + QLatin1Char('.') + extension,
+                                   tw::files::EntryKind::File);
 }
 
 constexpr int kBcdPrecision = 32;
@@ -74,17 +67,25 @@ ColumnInfo TableReader::columnInfo(const FieldDef &field)
 }
 
 TableReader::TableReader(const QString &dbPath)
-    : m_path(dbPath), m_name(QFileInfo(dbPath).fileName()), m_file(dbPath)
+    : m_path(dbPath), m_name(QFileInfo(dbPath).fileName())
 {
-    if (!m_file.open(QIODevice::ReadOnly))
-        throw RuntimeError(QStringLiteral("%1: cannot open the table: %2.").arg(m_name, m_file.errorString()));
+    try {
+        m_file = tw::files::File(dbPath, tw::files::File::Mode::Read);
+    } catch (const tw::files::FileError &e) {
+        throw RuntimeError(QStringLiteral("%1: cannot open the table: %2.").arg(m_name, e.reason()));
+    }
     m_fileSize = m_file.size();
-    m_window = std::make_unique<ReadWindow>(m_file.handle(), m_fileSize);
-    QByteArray head = m_file.read(db::kHeaderSize + 2);
+    m_window = std::make_unique<ReadWindow>(m_file, m_fileSize);
+    // The first bytes of the file, fewer when it is shorter.
+    const auto readHead = [this](qint64 size) {
+        QByteArray bytes(size, Qt::Uninitialized);
+        bytes.truncate(m_file.readAt(0, bytes.data(), size));
+        return bytes;
+    };
+    QByteArray head = readHead(db::kHeaderSize + 2);
     if (head.size() < db::kHeaderSize + 2) fail(QStringLiteral("the file is too short to be a Paradox table"));
     const int headerSize = getLe16(reinterpret_cast<const unsigned char *>(head.constData()) + db::kHeaderSize);
-    m_file.seek(0);
-    head = m_file.read(qMax(headerSize, static_cast<int>(db::kFieldInfo4x)));
+    head = readHead(qMax(headerSize, static_cast<int>(db::kFieldInfo4x)));
     m_header = TableHeader::decode(head, m_name);
     m_codec = std::make_unique<TextCodec>(m_header.codePage);
     for (FieldDef &f : m_header.fields) {
@@ -124,8 +125,9 @@ const unsigned char *TableReader::readBlockHeader(int number)
     if (m_header.encryption) return readBlock(number);
     const qint64 offset = m_header.headerSize + qint64(number - 1) * m_header.blockSize;
     std::memset(m_blockHeader, 0, sizeof m_blockHeader);
-    if (ReadWindow::readAt(m_file.handle(), offset, reinterpret_cast<char *>(m_blockHeader), sizeof m_blockHeader) < 0)
-        fail(QStringLiteral("cannot read block %1: %2").arg(number).arg(qt_error_string(errno)));
+    QString error;
+    if (ReadWindow::readAt(m_file, offset, reinterpret_cast<char *>(m_blockHeader), sizeof m_blockHeader, &error) < 0)
+        fail(QStringLiteral("cannot read block %1: %2").arg(number).arg(error));
     return m_blockHeader;
 }
 

@@ -11,8 +11,8 @@
 #include "platform/ado/LostValues.h"
 #include "platform/ado/ColumnInfo.h"
 #include "platform/ado/Variant.h"
+#include "platform/files/File.h"
 
-#include <QFile>
 #include <QString>
 
 #include <memory>
@@ -26,6 +26,9 @@ public:
     // any letter case. RuntimeError naming the file when it cannot be read,
     // its header is damaged, or its block chain loops or leaves the file.
     explicit TableReader(const QString &dbPath);
+    // Stays where it is made: its read window refers to its file.
+    TableReader(const TableReader &) = delete;
+    TableReader &operator=(const TableReader &) = delete;
 
     const TableHeader &header() const { return m_header; }
     const std::vector<tw::ado::ColumnInfo> &columns() const { return m_columns; }
@@ -62,7 +65,7 @@ private:
     QString m_path;
     QString m_name;
     QString m_mbPath;
-    QFile m_file;
+    tw::files::File m_file;
     qint64 m_fileSize = 0;
     std::unique_ptr<ReadWindow> m_window;
     QByteArray m_decrypted; // the last block read, when the table is encrypted

@@ -9,12 +9,14 @@
 #include "platform/files/TempFiles.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QThread>
 
 #include <cstring>
-
 
 namespace tw::paradox {
 
@@ -37,15 +39,26 @@ constexpr std::uint8_t kUnknown6C[] = {0x01, 0x01};
 // regard to case (the exact spelling first); empty when there is none.
 QString findWithoutCase(const QString &folder, const QString &name)
 {
-    const QDir dir(folder);
-    if (QFileInfo::exists(dir.filePath(name))) return dir.filePath(name);
-    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &entry : entries)
-        if (entry.compare(name, Qt::CaseInsensitive) == 0) return dir.filePath(entry);
-    return QString();
+    return tw::files::findInFolder(folder, name);
 }
 
 const QStringList kTempSuffixes = {QStringLiteral("db"), QStringLiteral("mb")};
+// How long a new writer waits for a cleaner to let go of its temporary.
+constexpr int kLockWaitMs = 10000;
+
+// A writer holds its temporary .db locked from before its first byte until it
+// is renamed or deleted; a temporary with data that nobody holds locked was
+// left by a writer that died. A cleaner that finds a writer's new temporary
+// still empty holds the lock only for a moment: wait for it.
+bool lockSoon(tw::files::File &file)
+{
+    const QDeadlineTimer deadline(kLockWaitMs);
+    while (!file.tryLock()) {
+        if (deadline.hasExpired()) return false;
+        QThread::msleep(1);
+    }
+    return true;
+}
 
 } // namespace
 
@@ -76,22 +89,27 @@ TableWriter::TableWriter(const QString &folder, const QString &table, const std:
     tw::files::removeStaleTemps(m_folder, kTempSuffixes[0], {kTempSuffixes[1]});
     const QString temp = tw::files::freshTempBase(m_folder, kTempSuffixes);
     m_tempDb = temp + QStringLiteral(".db");
-    m_file.setFileName(m_tempDb);
-    if (!m_file.open(QIODevice::ReadWrite | QIODevice::NewOnly | QIODevice::Unbuffered))
-        throw RuntimeError(RuntimeError::kPermissionDenied,
-                           QStringLiteral("%1: cannot create the table: %2.").arg(m_tableName, m_file.errorString()));
-    m_open = true;
-    // Waits only for a cleaner that saw the file empty and lets go at once.
-    m_hold = tw::files::HeldFile(m_tempDb);
     try {
+        m_file = tw::files::File(m_tempDb, tw::files::File::Mode::CreateNew, m_tableName);
+    } catch (const tw::files::FileError &e) {
+        throw RuntimeError(RuntimeError::kPermissionDenied,
+                           QStringLiteral("%1: cannot create the table: %2.").arg(m_tableName, e.reason()));
+    }
+    m_open = true;
+    try {
+        if (!lockSoon(m_file)) fail(QStringLiteral("cannot lock the temporary file %1").arg(m_tempDb));
         if (m_hasBlobs) {
             m_tempMb = temp + QStringLiteral(".mb");
             m_blobs = std::make_unique<BlobWriter>(m_tempMb);
         }
         // The header is written last; reserve its room. At once: a temporary
         // with data is one the next writer may clean up if this one dies.
-        if (m_file.write(QByteArray(m_headerSize, '\0')) != m_headerSize) fail(m_file.errorString());
-        m_out = std::make_unique<WriteBuffer>(m_file, m_tableName);
+        try {
+            m_file.writeAt(0, QByteArray(m_headerSize, '\0'));
+        } catch (const tw::files::FileError &e) {
+            fail(e.reason());
+        }
+        m_out = std::make_unique<WriteBuffer>(m_file, m_tableName, m_headerSize);
     } catch (...) {
         abandon();
         throw;
@@ -335,9 +353,11 @@ void TableWriter::finish()
         m_out->flush();
         m_out.reset();
         const QByteArray header = encodeHeader();
-        if (!m_file.seek(0) || m_file.write(header) != header.size() || !m_file.flush())
-            fail(QStringLiteral("write error: %1").arg(m_file.errorString()));
-        m_file.close();
+        try {
+            m_file.writeAt(0, header);
+        } catch (const tw::files::FileError &e) {
+            fail(QStringLiteral("write error: %1").arg(e.reason()));
+        }
         if (m_blobs) m_blobs->finish();
         // An existing table of the name stays unless its replacement was
         // agreed; then it goes only now, when the new one is whole.
@@ -368,9 +388,14 @@ void TableWriter::finish()
                 !(m_blobs && path == m_mbPath) && !QFile::remove(path))
                 fail(QStringLiteral("cannot delete %1").arg(path));
         }
-        const auto renameOver = [this](const QString &from, const QString &to) {
+        // Over the old table's files in one step each; never over a file no
+        // replacement was agreed for.
+        const auto renameOver = [this, replacing = !existing.isEmpty()](const QString &from, const QString &to) {
             try {
-                tw::files::renameFile(from, to);
+                if (replacing)
+                    tw::files::renameFile(from, to);
+                else
+                    tw::files::renameWithoutReplacing(from, to);
             } catch (const RuntimeError &) {
                 fail(QStringLiteral("cannot rename %1 to %2").arg(from, to));
             }
@@ -397,7 +422,6 @@ void TableWriter::abandon()
     if (!m_open) return;
     m_open = false;
     m_out.reset();
-    m_file.close();
     m_blobs.reset();
     if (!m_tempMb.isEmpty()) QFile::remove(m_tempMb);
     QFile::remove(m_tempDb);
@@ -406,7 +430,7 @@ void TableWriter::abandon()
 
 void TableWriter::releaseLock()
 {
-    m_hold.release();
+    m_file.close();
 }
 
 } // namespace tw::paradox

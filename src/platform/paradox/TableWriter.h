@@ -14,9 +14,9 @@
 
 #include "platform/ado/LostValues.h"
 #include "platform/ado/Variant.h"
+#include "platform/files/File.h"
 #include "platform/files/TempFiles.h"
 
-#include <QFile>
 #include <QString>
 
 #include <memory>
@@ -94,7 +94,9 @@ private:
     bool m_hasAutoIncrement = false;
     qint64 m_maxAutoIncrement = 0;
     TextCodec m_codec{kCodePage};
-    QFile m_file;
+    // The temporary .db, held locked from before its first byte until it is
+    // renamed or deleted.
+    tw::files::File m_file;
     std::unique_ptr<WriteBuffer> m_out; // the blocks, after the header's room
     std::unique_ptr<BlobWriter> m_blobs;
     QByteArray m_block;
@@ -105,7 +107,6 @@ private:
     qint64 m_unmapped = 0;
     tw::ado::LostValues m_lost;
     bool m_open = false;
-    tw::files::HeldFile m_hold; // the temporary .db, locked while the table is written
 };
 
 } // namespace tw::paradox

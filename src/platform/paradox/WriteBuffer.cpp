@@ -6,20 +6,25 @@
 
 namespace tw::paradox {
 
-WriteBuffer::WriteBuffer(QFile &file, const QString &name) : m_file(file), m_name(name), m_flushed(file.pos())
+WriteBuffer::WriteBuffer(tw::files::File &file, const QString &name, qint64 start)
+    : m_file(file), m_name(name), m_flushed(start)
 {
     m_buffer.reserve(kCapacity);
 }
 
-void WriteBuffer::fail() const
+void WriteBuffer::write(qint64 offset, const char *data, qint64 size)
 {
-    throw tw::ado::RuntimeError(QStringLiteral("%1: write error: %2.").arg(m_name, m_file.errorString()));
+    try {
+        m_file.writeAt(offset, data, size);
+    } catch (const tw::files::FileError &e) {
+        throw tw::ado::RuntimeError(QStringLiteral("%1: write error: %2.").arg(m_name, e.reason()));
+    }
 }
 
 void WriteBuffer::flush()
 {
     if (m_buffer.isEmpty()) return;
-    if (m_file.write(m_buffer.constData(), m_buffer.size()) != m_buffer.size()) fail();
+    write(m_flushed, m_buffer.constData(), m_buffer.size());
     m_flushed += m_buffer.size();
     m_buffer.resize(0); // keeps its room
 }
@@ -30,7 +35,7 @@ void WriteBuffer::append(const char *data, qint64 size)
         flush();
         if (size >= kCapacity) {
             // Large values go straight to the file.
-            if (m_file.write(data, size) != size) fail();
+            write(m_flushed, data, size);
             m_flushed += size;
             return;
         }
@@ -56,7 +61,7 @@ void WriteBuffer::overwrite(qint64 offset, const char *data, qint64 size)
     if (offset < m_flushed) {
         // Already in the file: rare, when the buffer filled meanwhile.
         const qint64 early = qMin(size, m_flushed - offset);
-        if (!m_file.seek(offset) || m_file.write(data, early) != early || !m_file.seek(m_flushed)) fail();
+        write(offset, data, early);
         offset += early;
         data += early;
         size -= early;

@@ -3,8 +3,9 @@
 // pieces of about 1 MiB, in order, so that a table costs a system call per
 // MiB rather than per block. Bytes written earlier can still be replaced.
 
+#include "platform/files/File.h"
+
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 
 namespace tw::paradox {
@@ -13,9 +14,9 @@ class WriteBuffer {
 public:
     static constexpr qint64 kCapacity = 1024 * 1024;
 
-    // file: open for writing (unbuffered), positioned where appending
-    // begins, and must outlive the buffer. name: the file as errors show it.
-    WriteBuffer(QFile &file, const QString &name);
+    // file: open for writing, and must outlive the buffer. name: the file as
+    // errors show it. start: the file offset appending begins at.
+    WriteBuffer(tw::files::File &file, const QString &name, qint64 start);
 
     // The file offset the next byte appended goes to.
     qint64 position() const { return m_flushed + m_buffer.size(); }
@@ -28,9 +29,10 @@ public:
     void flush();
 
 private:
-    [[noreturn]] void fail() const;
+    // Writes to the file; a failure is a RuntimeError naming the file as name.
+    void write(qint64 offset, const char *data, qint64 size);
 
-    QFile &m_file;
+    tw::files::File &m_file;
     QString m_name;
     QByteArray m_buffer;
     qint64 m_flushed = 0; // the file offset of m_buffer[0]

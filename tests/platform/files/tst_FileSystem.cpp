@@ -1,6 +1,8 @@
 // Windows-style file operations on real temporary folders: letter-case
 // resolution, attributes, listing, copy/delete/rename and their errors.
 
+#include "SystemAccess.h"
+
 #include "platform/ado/RuntimeError.h"
 #include "platform/files/FileSystem.h"
 
@@ -11,9 +13,6 @@
 
 #include <algorithm>
 #include <functional>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace tw::files;
 using tw::ado::RuntimeError;
@@ -68,7 +67,7 @@ int attributesIn(const std::vector<DirEntry> &entries, const QString &name)
 
 void makeReadOnly(const QString &path)
 {
-    QVERIFY(::chmod(QFile::encodeName(path).constData(), 0444) == 0);
+    QVERIFY(tw::test::setMode(path, 0444));
 }
 
 } // namespace
@@ -87,7 +86,7 @@ private slots:
     void cleanup()
     {
         // Read-only folders left by a test would stop the removal.
-        ::chmod(QFile::encodeName(m_root + QStringLiteral("/locked")).constData(), 0755);
+        tw::test::setMode(m_root + QStringLiteral("/locked"), 0755);
         m_dir.reset();
     }
 
@@ -120,6 +119,83 @@ private slots:
         QCOMPARE(toNativePath(dir + QStringLiteral("/B.db")), dir + QStringLiteral("/B.db"));
         // No exact spelling: the first in byte order ("B.DB" < "B.db" < "b.db").
         QCOMPARE(toNativePath(dir + QStringLiteral("/b.DB")), dir + QStringLiteral("/B.DB"));
+    }
+
+    void findsOneEntryWithoutRegardToCase()
+    {
+        const QString dir = m_root + QStringLiteral("/Data");
+        writeFile(dir + QStringLiteral("/t.db"), "lower");
+        writeFile(dir + QStringLiteral("/T.db"), "upper");
+        writeFile(dir + QStringLiteral("/T.DB"), "both");
+        QVERIFY(QDir(dir).mkdir(QStringLiteral("T.Db")));
+        // The exact spelling wins, a folder too unless files are asked for.
+        QCOMPARE(findInFolder(dir, QStringLiteral("t.db")), dir + QStringLiteral("/t.db"));
+        QCOMPARE(findInFolder(dir, QStringLiteral("T.Db")), dir + QStringLiteral("/T.Db"));
+        QCOMPARE(findInFolder(dir, QStringLiteral("T.Db"), EntryKind::File), dir + QStringLiteral("/T.DB"));
+        // Otherwise the first in byte order: "T.DB" < "T.Db" < "T.db" < "t.db".
+        QCOMPARE(findInFolder(dir, QStringLiteral("t.dB")), dir + QStringLiteral("/T.DB"));
+        QVERIFY(QFile::remove(dir + QStringLiteral("/T.DB")));
+        QCOMPARE(findInFolder(dir, QStringLiteral("t.dB")), dir + QStringLiteral("/T.Db"));
+        QCOMPARE(findInFolder(dir, QStringLiteral("t.dB"), EntryKind::File), dir + QStringLiteral("/T.db"));
+        // A folder given with its separator, and the current folder.
+        QCOMPARE(findInFolder(dir + QStringLiteral("/"), QStringLiteral("SUB")), dir + QStringLiteral("/Sub"));
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir));
+        const QString relative = findInFolder(QString(), QStringLiteral("sub"));
+        QVERIFY(QDir::setCurrent(previous));
+        QCOMPARE(relative, QStringLiteral("Sub"));
+
+        QVERIFY(findInFolder(dir, QStringLiteral("none.db")).isEmpty());
+        QVERIFY(findInFolder(dir, QStringLiteral("sub"), EntryKind::File).isEmpty());
+        QVERIFY(findInFolder(m_root + QStringLiteral("/Missing"), QStringLiteral("x")).isEmpty());
+        QVERIFY(findInFolder(dir, QString()).isEmpty());
+        // One component: "/" never reaches into a sub-folder, "\\" belongs to the name.
+        QVERIFY(findInFolder(dir, QStringLiteral("sub/orders.db")).isEmpty());
+        writeFile(dir + QStringLiteral("/a\\b.dbf"), "x");
+        QCOMPARE(findInFolder(dir, QStringLiteral("A\\B.DBF"), EntryKind::File), dir + QStringLiteral("/a\\b.dbf"));
+        // Links count as what they point at; a dangling one only as an entry.
+        QVERIFY(QFile::link(dir + QStringLiteral("/t.db"), dir + QStringLiteral("/Link.db")));
+        QVERIFY(QFile::link(dir + QStringLiteral("/nowhere"), dir + QStringLiteral("/Dangling.db")));
+        QCOMPARE(findInFolder(dir, QStringLiteral("link.db"), EntryKind::File), dir + QStringLiteral("/Link.db"));
+        QCOMPARE(findInFolder(dir, QStringLiteral("dangling.db")), dir + QStringLiteral("/Dangling.db"));
+        QVERIFY(findInFolder(dir, QStringLiteral("dangling.db"), EntryKind::File).isEmpty());
+    }
+
+    void renamesWithoutReplacing()
+    {
+        const QString dir = m_root + QStringLiteral("/Data");
+        writeFile(dir + QStringLiteral("/a.db"), "a");
+        writeFile(dir + QStringLiteral("/b.db"), "b");
+        QString message;
+        QCOMPARE(errorOf([&] { renameWithoutReplacing(dir + QStringLiteral("/a.db"), dir + QStringLiteral("/b.db")); },
+                         &message),
+                 kErrFileExists);
+        QVERIFY2(message.contains(dir + QStringLiteral("/a.db")) && message.contains(dir + QStringLiteral("/b.db")),
+                 qPrintable(message));
+        QCOMPARE(readFile(dir + QStringLiteral("/a.db")), QByteArray("a"));
+        QCOMPARE(readFile(dir + QStringLiteral("/b.db")), QByteArray("b"));
+        // Taken as given: no letter-case resolution of either path.
+        QCOMPARE(errorOf([&] { renameWithoutReplacing(dir + QStringLiteral("/A.db"), dir + QStringLiteral("/c.db")); }),
+                 kErrFileNotFound);
+        QCOMPARE(errorOf([&] { renameWithoutReplacing(dir + QStringLiteral("/a.db"), dir + QStringLiteral("/No/c.db")); }),
+                 kErrPathNotFound);
+        renameWithoutReplacing(dir + QStringLiteral("/a.db"), dir + QStringLiteral("/Sub/c.db"));
+        QVERIFY(!QFile::exists(dir + QStringLiteral("/a.db")));
+        QCOMPARE(readFile(dir + QStringLiteral("/Sub/c.db")), QByteArray("a"));
+    }
+
+    void testsWritableFolders()
+    {
+        QVERIFY(isWritableFolder(m_root + QStringLiteral("\\DATA")));
+        QVERIFY(!isWritableFolder(m_root + QStringLiteral("\\Data\\Sub\\Orders.DB")));
+        QVERIFY(!isWritableFolder(m_root + QStringLiteral("\\Missing")));
+        QVERIFY(!isWritableFolder(QString()));
+        if (tw::test::runningAsRoot())
+            QSKIP("permission checks do not apply to root");
+        const QString locked = m_root + QStringLiteral("/locked");
+        QVERIFY(QDir().mkdir(locked));
+        QVERIFY(tw::test::setMode(locked, 0555));
+        QVERIFY(!isWritableFolder(locked));
     }
 
     void resolvesRelativePaths()
@@ -231,11 +307,11 @@ private slots:
         // A file where a folder was expected.
         QCOMPARE(errorOf([&] { subFolders(m_root + QStringLiteral("\\Data\\Sub\\Orders.DB")); }), kErrPathNotFound);
 
-        if (::geteuid() == 0)
+        if (tw::test::runningAsRoot())
             QSKIP("permission checks do not apply to root");
         const QString locked = m_root + QStringLiteral("/locked");
         QVERIFY(QDir().mkdir(locked));
-        QVERIFY(::chmod(QFile::encodeName(locked).constData(), 0) == 0);
+        QVERIFY(tw::test::setMode(locked, 0));
         QCOMPARE(errorOf([&] { listDirectory(locked); }, &message), kErrPermissionDenied);
         QVERIFY2(message.contains(QStringLiteral("Permission denied")), qPrintable(message));
     }
@@ -303,12 +379,12 @@ private slots:
 
     void deleteNamesPathAndReason()
     {
-        if (::geteuid() == 0)
+        if (tw::test::runningAsRoot())
             QSKIP("permission checks do not apply to root");
         const QString locked = m_root + QStringLiteral("/locked");
         QVERIFY(QDir().mkdir(locked));
         writeFile(locked + QStringLiteral("/a.db"), "a");
-        QVERIFY(::chmod(QFile::encodeName(locked).constData(), 0555) == 0);
+        QVERIFY(tw::test::setMode(locked, 0555));
         QString message;
         QCOMPARE(errorOf([&] { deleteFileForced(locked + QStringLiteral("\\A.DB")); }, &message),
                  kErrPermissionDenied);
@@ -398,11 +474,11 @@ private slots:
         QVERIFY(!canOpen(m_root + QStringLiteral("\\data\\none.db")));
         QVERIFY(!canOpen(QString()));
         const QString fifo = m_root + QStringLiteral("/pipe");
-        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0644) == 0);
+        QVERIFY(tw::test::makeFifo(fifo));
         QVERIFY(!canOpen(fifo)); // and does not hang waiting for a writer
-        if (::geteuid() == 0)
+        if (tw::test::runningAsRoot())
             QSKIP("permission checks do not apply to root");
-        QVERIFY(::chmod(QFile::encodeName(file).constData(), 0) == 0);
+        QVERIFY(tw::test::setMode(file, 0));
         QVERIFY(!canOpen(file));
     }
 

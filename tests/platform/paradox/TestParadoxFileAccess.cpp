@@ -3,6 +3,8 @@
 // errors.
 
 #include "platform/ado/RuntimeError.h"
+#include "platform/files/FaultPlan.h"
+#include "platform/files/File.h"
 #include "platform/paradox/ReadWindow.h"
 #include "platform/paradox/WriteBuffer.h"
 
@@ -10,13 +12,17 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <fcntl.h>
-#include <unistd.h>
-
+using tw::files::File;
 using tw::paradox::ReadWindow;
 using tw::paradox::WriteBuffer;
 
 namespace {
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
+}
 
 QByteArray pattern(qint64 size, int seed)
 {
@@ -45,12 +51,10 @@ void TestParadoxFileAccess::windowsServeEveryRange()
 {
     const QByteArray content = pattern(3 * ReadWindow::kCapacity + 777, 1);
     const QString path = m_dir.filePath(QStringLiteral("window.bin"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadWrite | QIODevice::Truncate));
-    QCOMPARE(file.write(content), content.size());
-    QVERIFY(file.flush());
+    QVERIFY(writeFile(path, content));
+    const File file(path, File::Mode::Read);
     const qint64 size = content.size();
-    ReadWindow window(file.handle(), size);
+    ReadWindow window(file, size);
     const char *data = nullptr;
     // What is wrong with a view; it must be the file's bytes, zeros past its end.
     auto wrong = [&](qint64 offset, qint64 length) {
@@ -93,12 +97,10 @@ void TestParadoxFileAccess::scrambledWindowsAreUnscrambledOnce()
     QByteArray stored = plain;
     for (qint64 i = 0; i < stored.size(); ++i) stored[i] = char(stored[i] ^ (i % unit));
     const QString path = m_dir.filePath(QStringLiteral("scrambled.bin"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadWrite | QIODevice::Truncate));
-    QCOMPARE(file.write(stored), stored.size());
-    QVERIFY(file.flush());
+    QVERIFY(writeFile(path, stored));
+    const File file(path, File::Mode::Read);
     int calls = 0;
-    ReadWindow window(file.handle(), stored.size(), unit, [&](unsigned char *data, qint64 size) {
+    ReadWindow window(file, stored.size(), unit, [&](unsigned char *data, qint64 size) {
         ++calls;
         QCOMPARE(size % unit, 0);
         for (qint64 i = 0; i < size; ++i) data[i] = static_cast<unsigned char>(data[i] ^ (i % unit));
@@ -116,28 +118,30 @@ void TestParadoxFileAccess::scrambledWindowsAreUnscrambledOnce()
 
 void TestParadoxFileAccess::readErrorsAreReported()
 {
-    // A directory opens but cannot be read.
-    const int fd = ::open(QFile::encodeName(m_dir.path()).constData(), O_RDONLY);
-    QVERIFY(fd >= 0);
-    ReadWindow window(fd, 100000);
+    // A file that opens but whose reads fail.
+    const QString path = m_dir.filePath(QStringLiteral("unreadable.bin"));
+    QVERIFY(writeFile(path, pattern(100000, 3)));
+    const File file(path, File::Mode::Read);
+    const tw::files::ScopedFaultPlan faults({-1, -1, QStringLiteral("unreadable.bin")});
+    ReadWindow window(file, 100000);
     const char *data = nullptr;
     QCOMPARE(window.view(0, 10, &data), qint64(-1));
     QVERIFY(!window.errorString().isEmpty());
     char out[16];
-    QCOMPARE(ReadWindow::readAt(fd, 0, out, sizeof out), qint64(-1));
-    ::close(fd);
+    QString error;
+    QCOMPARE(ReadWindow::readAt(file, 0, out, sizeof out, &error), qint64(-1));
+    QCOMPARE(error, window.errorString());
 }
 
 void TestParadoxFileAccess::bufferWritesInOrderAndReplaces()
 {
     const QString path = m_dir.filePath(QStringLiteral("buffer.bin"));
     QFile::remove(path);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadWrite | QIODevice::NewOnly | QIODevice::Unbuffered));
-    QCOMPARE(file.write("head"), qint64(4));
+    File file(path, File::Mode::CreateNew);
+    file.writeAt(0, QByteArray("head"));
     QByteArray expected = "head";
     {
-        WriteBuffer out(file, QStringLiteral("buffer.bin"));
+        WriteBuffer out(file, QStringLiteral("buffer.bin"), 4);
         QCOMPARE(out.position(), qint64(4));
         // A slot kept open while the buffer goes to disk several times, then
         // filled in; one filled in while still held.
@@ -183,9 +187,10 @@ void TestParadoxFileAccess::bufferWritesInOrderAndReplaces()
 
 void TestParadoxFileAccess::bufferWriteErrorsNameTheFile()
 {
-    QFile full(QStringLiteral("/dev/full"));
-    if (!full.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) QSKIP("no /dev/full here");
-    WriteBuffer out(full, QStringLiteral("orders.mb"));
+    // A disk that is full once the file holds 500 bytes.
+    File full(m_dir.filePath(QStringLiteral("~tw000000.mb")), File::Mode::CreateNew);
+    const tw::files::ScopedFaultPlan faults({500, -1, {}});
+    WriteBuffer out(full, QStringLiteral("orders.mb"), 0);
     const QByteArray piece(1000, 'x');
     out.append(piece.constData(), piece.size());
     try {

@@ -1,33 +1,38 @@
-#include "MappedFront.h"
+// MappedView over POSIX: mmap of the file's first bytes, shared.
+
+#include "MappedView.h"
+
+#include "File.h"
 
 #include <utility>
 
 #include <sys/mman.h>
 
-namespace tw::foxpro {
+namespace tw::files {
 
-MappedFront::MappedFront(int fd, std::size_t length)
+MappedView::MappedView(const File &file, std::size_t length)
 {
-    if (fd < 0 || length == 0)
+    if (!file.isOpen() || length == 0)
         return;
-    void *address = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    void *address =
+        ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, static_cast<int>(file.m_handle), 0);
     if (address == MAP_FAILED)
         return;
     m_data = static_cast<unsigned char *>(address);
     m_length = length;
 }
 
-MappedFront::~MappedFront()
+MappedView::~MappedView()
 {
     release();
 }
 
-MappedFront::MappedFront(MappedFront &&other) noexcept
+MappedView::MappedView(MappedView &&other) noexcept
     : m_data(std::exchange(other.m_data, nullptr)), m_length(std::exchange(other.m_length, 0))
 {
 }
 
-MappedFront &MappedFront::operator=(MappedFront &&other) noexcept
+MappedView &MappedView::operator=(MappedView &&other) noexcept
 {
     if (this != &other) {
         release();
@@ -37,7 +42,7 @@ MappedFront &MappedFront::operator=(MappedFront &&other) noexcept
     return *this;
 }
 
-void MappedFront::release()
+void MappedView::release()
 {
     if (m_data)
         ::munmap(m_data, m_length);
@@ -45,4 +50,4 @@ void MappedFront::release()
     m_length = 0;
 }
 
-} // namespace tw::foxpro
+} // namespace tw::files

@@ -1,0 +1,23 @@
+#!/bin/sh
+# Fails when a system header (unistd.h, fcntl.h, dirent.h, windows.h, sys/*.h)
+# is included anywhere in src/, bench/ or tests/ but in the files that are
+# there to call the operating system: *Posix.cpp and *Windows.cpp. Everything
+# else reaches the system through platform/files (doc/design.md, "Files").
+#   scripts/check-layers.sh [SOURCE_DIR]
+set -eu
+root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
+cd "$root"
+dirs=""
+for d in src bench tests; do
+  [ -d "$d" ] && dirs="$dirs $d"
+done
+[ -n "$dirs" ] || { echo "check-layers: no src/, bench/ or tests/ in $root" >&2; exit 2; }
+pattern='^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"](unistd\.h|fcntl\.h|dirent\.h|windows\.h|sys/[^>"]*)[>"]'
+# shellcheck disable=SC2086
+found=$(grep -rnIiE "$pattern" $dirs | grep -vE '^[^:]*(Posix|Windows)\.cpp:' || true)
+if [ -n "$found" ]; then
+  echo "System headers outside *Posix.cpp / *Windows.cpp files:" >&2
+  echo "$found" >&2
+  exit 1
+fi
+echo "check-layers: system headers only in *Posix.cpp / *Windows.cpp files."
