@@ -28,7 +28,7 @@ void Steps::report(std::exception_ptr failure)
     const QString description = describeFailure(failure);
     m_lastFailure = description;
     if (m_quietRepeats) {
-        const QPair<int, QString> key{m_step, description};
+        const QString &key = description;
         if (m_reported.contains(key)) {
             ++m_quieted;
             return;

@@ -6,7 +6,6 @@
 //   Steps steps{dialogs, "Form2", "PushButton3_Click"};
 //   steps(114, [&] { window.setMousePointer(ui::PointerBusy); });
 
-#include <QPair>
 #include <QSet>
 #include <QString>
 
@@ -33,9 +32,10 @@ public:
     // (for statements whose text is built only when it is shown).
     void reportStatement(std::function<QString()> statement) { m_statementText = std::move(statement); }
 
-    // While on, a failure with the same step and description as one already
-    // reported since the last forgetRepeats() is counted but not shown again,
-    // so that one cause met on every row of a table shows one report.
+    // While on, a failure with the same description as one already reported
+    // since the last forgetRepeats() is counted but not shown again, whatever
+    // its step, so that one cause met on every row of a table (and again when
+    // the table is finished) shows one report.
     void setQuietRepeats(bool quiet) { m_quietRepeats = quiet; }
     void forgetRepeats() { m_reported.clear(); }
     int quietedRepeats() const { return m_quieted; }
@@ -72,7 +72,7 @@ private:
     int m_failures = 0;
     QString m_lastFailure;
     bool m_quietRepeats = false;
-    QSet<QPair<int, QString>> m_reported;
+    QSet<QString> m_reported;
     int m_quieted = 0;
 };
 

@@ -153,6 +153,15 @@ void removeCompanions(const QString &dbfPath)
 
 const QStringList kTempSuffixes = {QStringLiteral("dbf"), QStringLiteral("fpt"), QStringLiteral("cdx")};
 
+// A failure of a table built under a temporary name, told with the name the
+// table gets (a user never sees the temporary's).
+[[noreturn]] void rethrowAsTarget(const RuntimeError &e, const QString &temp, const QString &target)
+{
+    QString text = e.description();
+    text.replace(QFileInfo(temp).completeBaseName(), QFileInfo(target).completeBaseName(), Qt::CaseInsensitive);
+    throw RuntimeError(e.number(), text);
+}
+
 // Renames a real path to another, replacing what is there in one step when
 // `replace` is set; RuntimeError naming both otherwise.
 void moveFile(const QString &from, const QString &to, bool replace)
@@ -339,10 +348,11 @@ TableWriter &FoxProSession::writerFor(const QString &path)
         closeWriter(m_writers.begin()->first);
     const HeldCreate *held = heldCreateFor(path);
     auto writer = TableWriter::openForAppend(held ? held->temp : path);
+    writer->setBuffered(held != nullptr);
     return *m_writers.emplace(path, std::move(writer)).first->second;
 }
 
-void FoxProSession::closeWriter(QString path)
+void FoxProSession::closeWriter(QString path, bool keep)
 {
     auto it = m_writers.find(path);
     if (it == m_writers.end())
@@ -350,9 +360,15 @@ void FoxProSession::closeWriter(QString path)
     m_lastInsertTable.clear();
     m_lastInsertWriter = nullptr;
     m_replaced[path] += it->second->replacedCharacters();
+    std::unique_ptr<TableWriter> writer = std::move(it->second);
     m_writers.erase(it);
     for (auto target = m_insertTargets.begin(); target != m_insertTargets.end();)
         target = target.value() == path ? m_insertTargets.erase(target) : std::next(target);
+    // What a buffered writer still holds reaches the disk here, or the failure is told.
+    if (keep)
+        writer->flush();
+    else
+        writer->abandon();
 }
 
 void FoxProSession::closeWriters()
@@ -426,6 +442,9 @@ void FoxProSession::createTable(const sql::CreateTable &statement)
         files::removeStaleTemps(folder, kTempSuffixes[0], kTempSuffixes.mid(1));
         const QString temp = files::freshTempBase(folder, kTempSuffixes) + QStringLiteral(".dbf");
         auto writer = TableWriter::create(temp, fields, options);
+        // Nobody else writes a temporary, and it counts only once whole: it is
+        // written in large pieces.
+        writer->setBuffered(true);
         HeldCreate held{path, temp, tableName, longNames, files::HeldFile(temp)};
         closeWriter(path);
         if (m_writers.size() >= kMaxOpenWriters)
@@ -486,7 +505,13 @@ void FoxProSession::appendRow(const QString &table, const std::vector<ado::Varia
     }
     if (!writer)
         writer = &writerFor(path);
-    writer->append(values);
+    try {
+        writer->append(values);
+    } catch (const RuntimeError &e) {
+        if (const HeldCreate *held = heldCreateFor(sameAsLast ? m_insertTargets.value(table) : path))
+            rethrowAsTarget(e, held->temp, held->target);
+        throw;
+    }
     if (!sameAsLast) {
         m_insertTargets.insert(table, path);
         m_lastInsertTable = table;
@@ -557,7 +582,7 @@ bool FoxProSession::isHeldDrop(const QString &path) const
 
 void FoxProSession::discardCreate(const QString &target)
 {
-    closeWriter(target);
+    closeWriter(target, false);
     for (auto it = m_heldCreates.begin(); it != m_heldCreates.end(); ++it) {
         if (it->target != target)
             continue;
@@ -591,7 +616,11 @@ void FoxProSession::rollbackTrans()
 // then the container's records.
 void FoxProSession::putInPlace(HeldCreate &create, std::optional<Container> &container)
 {
-    closeWriter(create.target);
+    try {
+        closeWriter(create.target);
+    } catch (const RuntimeError &e) {
+        rethrowAsTarget(e, create.temp, create.target);
+    }
     const bool replacing = isHeldDrop(create.target);
     std::optional<Container::TableEntry> oldEntry;
     for (const HeldDrop &drop : m_heldDrops)

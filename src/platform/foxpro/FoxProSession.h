@@ -66,7 +66,9 @@ private:
     void appendRow(const QString &table, const std::vector<ado::Variant> &values);
     void dropTable(const sql::DropTable &statement);
     TableWriter &writerFor(const QString &path);
-    void closeWriter(QString path); // by value: callers pass keys of m_writers
+    // By value: callers pass keys of m_writers. What the writer buffers is
+    // written first unless `keep` is false (the table is going away).
+    void closeWriter(QString path, bool keep = true);
 
     // A table created inside the transaction, built under a temporary name.
     struct HeldCreate {

@@ -18,6 +18,9 @@ using ado::Variant;
 
 namespace {
 
+// What a buffered writer gathers before it writes.
+constexpr qsizetype kFlushBytes = 1 << 20;
+
 bool writableType(char type)
 {
     return QByteArrayView("CVQNFIBYDTLMGW").contains(type);
@@ -220,6 +223,7 @@ std::unique_ptr<TableWriter> TableWriter::openForAppend(const QString &path, con
             throw RuntimeError(QStringLiteral("%1: field %2 is of type %3, which rows are not appended to.")
                                    .arg(name, f.name, QChar::fromLatin1(f.type)));
     writer->m_codePage = &CodePage::forMark(h.codePageMark);
+    writer->m_writtenCount = h.recordCount;
     if (h.hasMemoFields()) {
         const QString memoPath = findCompanion(path, memoExt);
         if (memoPath.isEmpty())
@@ -280,7 +284,12 @@ qint64 TableWriter::append(const std::vector<Variant> &values)
     if (values.size() != columns.size())
         throw RuntimeError(QStringLiteral("%1: %2 values for %3 fields.").arg(m_file.name()).arg(values.size())
                                .arg(columns.size()));
-    refresh();
+    // Rows after a failed write would leave a gap: the table is broken for good.
+    if (!m_failure.isEmpty())
+        throw RuntimeError(m_failure);
+    // A table only this writer writes needs no look at what others appended.
+    if (!m_buffered)
+        refresh();
     if (m_header.recordCount == 0xFFFFFFFFu)
         throw RuntimeError(QStringLiteral("%1: the table is full.").arg(m_file.name()));
 
@@ -291,6 +300,8 @@ qint64 TableWriter::append(const std::vector<Variant> &values)
         const DbfField &nf = m_header.fields[size_t(m_header.nullFlagsField)];
         std::fill(record + nf.offset, record + nf.offset + nf.length, '\0');
     }
+    if (m_memo)
+        m_memo->beginRow();
     bool wroteMemo = false;
     try {
         for (size_t k = 0; k < columns.size(); ++k) {
@@ -314,20 +325,77 @@ qint64 TableWriter::append(const std::vector<Variant> &values)
         throw RuntimeError(QStringLiteral("%1: row %2 not written: %3.").arg(m_file.name()).arg(m_header.recordCount + 1)
                                .arg(e.description()));
     }
+    if (m_buffered) {
+        m_records.append(m_record.constData(), m_header.recordLength);
+        ++m_header.recordCount;
+        if (m_records.size() + (m_memo ? m_memo->pendingBytes() : 0) >= kFlushBytes)
+            flush();
+        return m_header.recordCount;
+    }
     if (wroteMemo)
         m_memo->commit();
     const qint64 at = m_header.headerLength + qint64(m_header.recordCount) * m_header.recordLength;
     // The record and the end mark after it in one write.
     m_file.writeAt(at, m_record);
     ++m_header.recordCount;
+    m_writtenCount = m_header.recordCount;
+    writeCount();
+    return m_header.recordCount;
+}
+
+void TableWriter::writeCount()
+{
     if (m_front.isMapped()) {
-        putU32LE(m_front.data() + dbf::kOffRecordCount, m_header.recordCount);
-        return m_header.recordCount;
+        putU32LE(m_front.data() + dbf::kOffRecordCount, m_writtenCount);
+        return;
     }
     unsigned char count[sizeof(uint32_t)];
-    putU32LE(count, m_header.recordCount);
+    putU32LE(count, m_writtenCount);
     m_file.writeAt(dbf::kOffRecordCount, reinterpret_cast<const char *>(count), sizeof count);
-    return m_header.recordCount;
+}
+
+void TableWriter::flush()
+{
+    if (!m_failure.isEmpty())
+        throw RuntimeError(m_failure);
+    if (m_records.isEmpty() && !(m_memo && m_memo->pendingBytes() > 0))
+        return;
+    try {
+        // Memo blocks first, then the records that point at them, then the counts.
+        if (m_memo)
+            m_memo->commit();
+        if (!m_records.isEmpty()) {
+            const qint64 at = m_header.headerLength + qint64(m_writtenCount) * m_header.recordLength;
+            m_records.append(dbf::kEndOfFile);
+            m_file.writeAt(at, m_records);
+            m_records.truncate(0); // its capacity serves the next rows
+        }
+        m_writtenCount = m_header.recordCount;
+        writeCount();
+    } catch (const RuntimeError &e) {
+        // The rows gathered are lost: the table can no longer be whole.
+        m_failure = QStringLiteral("%1: the table cannot be written whole: %2").arg(m_file.name(), e.description());
+        m_records.truncate(0);
+        throw RuntimeError(e.number(), m_failure);
+    }
+}
+
+void TableWriter::abandon()
+{
+    m_records.truncate(0);
+    if (m_memo)
+        m_memo->discardAll();
+    if (m_failure.isEmpty())
+        m_failure = QStringLiteral("%1: the table was abandoned.").arg(m_file.name());
+}
+
+TableWriter::~TableWriter()
+{
+    try {
+        flush();
+    } catch (...) {
+        // Callers that keep the table flush before they let it go.
+    }
 }
 
 void TableWriter::prepareRecord()

@@ -59,6 +59,18 @@ public:
     // Characters that became '?' because the target could not hold them.
     qint64 replacedCharacters() const { return m_replaced; }
 
+    // Buffered: rows, memo blocks and the header's counts are kept and written
+    // in large pieces (by flush(), when about a megabyte has gathered, and at
+    // the end), for a table that is a temporary until it is whole. Unbuffered
+    // (the default) every row is complete on disk when append() returns.
+    void setBuffered(bool buffered) { m_buffered = buffered; }
+    // Writes what is buffered: memo blocks, records, then the counts.
+    void flush();
+    // Forgets what is buffered: the table is going away.
+    void abandon();
+    // Flushes; errors are lost here, so callers that care flush first.
+    ~TableWriter();
+
     // Marks record `number` (1-based) deleted.
     void markDeleted(qint64 number);
     // Changes the backlink in the header.
@@ -70,6 +82,8 @@ private:
     uint32_t appendMemo(const DbfField &field, const ado::Variant &value);
     void setBit(int bit);
     void refresh();
+    // Puts the count of records written into the header.
+    void writeCount();
     void prepareRecord();
 
     QString m_path;
@@ -81,6 +95,10 @@ private:
     QByteArray m_record;       // the record being built, then the end-of-file mark
     std::vector<int> m_columns; // the fields values go to (all but _NullFlags)
     qint64 m_replaced = 0;
+    bool m_buffered = false;
+    QByteArray m_records;        // buffered records, after the last written one
+    uint32_t m_writtenCount = 0; // records on disk and counted in the header
+    QString m_failure;           // set by a failed flush: every later row and flush fails with it
 };
 
 // Field names as Visual FoxPro stores them: upper case, at most 10
