@@ -42,11 +42,18 @@ public:
     // Not an ADO member: characters the source's code page could not hold and
     // that were written as "?" through this connection; 0 when closed.
     qint64 replacedCharacters() const { return m_session ? m_session->replacedCharacters() : 0; }
+    // Not an ADO member: the code page the tables this connection creates
+    // from now on take for their text (a source table's, see
+    // Recordset::codePage()), when the provider's format can record it;
+    // 0 leaves it to the provider. Kept across Close and Open.
+    void setNewTableCodePage(int codePage);
+    int newTableCodePage() const { return m_newTableCodePage; }
 
 private:
     std::shared_ptr<Session> m_session;
     QString m_connectionString;
     bool m_inTransaction = false;
+    int m_newTableCodePage = 0;
 };
 
 } // namespace tw::ado

@@ -1,6 +1,6 @@
 #include "Container.h"
 
-#include "CodePage.h"
+#include "CodePageMarks.h"
 #include "CompoundIndex.h"
 #include "PropertyList.h"
 #include "TableReader.h"
@@ -38,7 +38,7 @@ QByteArray strOf(int value)
 
 // LOWER() of stored bytes: A-Z, and bytes above 127 whose lower case is one
 // byte of the same code page.
-QByteArray lowerBytes(const QByteArray &bytes, const CodePage &page)
+QByteArray lowerBytes(const QByteArray &bytes, const TextCodec &page)
 {
     QByteArray out = bytes;
     for (char &c : out) {
@@ -320,7 +320,7 @@ void Container::removeTable(int objectId)
 
 void Container::rebuildIndex()
 {
-    const CodePage &page = CodePage::forMark(m_codePageMark);
+    const TextCodec &page = codecOfMark(m_codePageMark);
     IndexTag byName{"OBJECTNAME", kNameTagExpression, kForExpression, 0, ' ', {}};
     IndexTag byType{"OBJECTTYPE", kTypeTagExpression, kForExpression, 0, ' ', {}};
     int typeLength = 10;

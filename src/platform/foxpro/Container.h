@@ -10,9 +10,13 @@
 #include <optional>
 #include <vector>
 
+namespace tw::encoding {
+class TextCodec;
+}
+
 namespace tw::foxpro {
 
-class CodePage;
+using encoding::TextCodec;
 
 class Container {
 public:

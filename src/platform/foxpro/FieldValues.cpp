@@ -1,7 +1,7 @@
 #include "FieldValues.h"
 
 #include "ByteCodec.h"
-#include "CodePage.h"
+#include "CodePageMarks.h"
 
 #include "platform/ado/DataTypeEnum.h"
 #include "platform/ado/RuntimeError.h"
@@ -245,7 +245,7 @@ uint32_t memoBlockOf(const DbfField &f, const char *bytes)
     return block;
 }
 
-Variant decodeFixedField(const DbfField &f, const char *bytes, int length, const CodePage &text)
+Variant decodeFixedField(const DbfField &f, const char *bytes, int length, const TextCodec &text)
 {
     switch (f.type) {
     case 'C': {

@@ -379,6 +379,7 @@ void FoxProSession::createTable(const sql::CreateTable &statement)
     const QByteArray backlink = container ? backlinkFor(path, container->path()) : QByteArray();
     CreateOptions options;
     options.backlink = backlink;
+    options.codePageMark = markForNewTable(newTableCodePage());
     if (m_inTransaction) {
         // Built under a temporary name; what stands under the name now stays
         // until the commit, and only when it was dropped in this transaction.

@@ -19,6 +19,7 @@ public:
     const std::vector<ado::ColumnInfo> &columns() const override { return m_columns; }
     qint64 rowCount() const override { return m_reader->liveCount(); }
     bool fetch(std::vector<ado::Variant> &row) override;
+    int codePage() const override { return m_reader->codePage(); }
 
 private:
     std::unique_ptr<TableReader> m_reader;

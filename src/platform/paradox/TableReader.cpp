@@ -86,7 +86,7 @@ TableReader::TableReader(const QString &dbPath)
     m_file.seek(0);
     head = m_file.read(qMax(headerSize, static_cast<int>(db::kFieldInfo4x)));
     m_header = TableHeader::decode(head, m_name);
-    m_codec = std::make_unique<TextCodec>(m_header.codePage);
+    m_codec = &TextCodec::forCodePage(m_header.codePage);
     for (FieldDef &f : m_header.fields) {
         f.name = m_codec->decode(f.rawName.constData(), static_cast<int>(f.rawName.size()));
         m_columns.push_back(columnInfo(f));

@@ -6,10 +6,10 @@
 #include "BlobFile.h"
 #include "ReadWindow.h"
 #include "TableHeader.h"
-#include "TextCodec.h"
 
 #include "platform/ado/ColumnInfo.h"
 #include "platform/ado/Variant.h"
+#include "platform/encoding/TextCodec.h"
 
 #include <QFile>
 #include <QString>
@@ -63,7 +63,7 @@ private:
     QByteArray m_decrypted; // the last block read, when the table is encrypted
     unsigned char m_blockHeader[db::kBlockHeaderSize] = {};
     TableHeader m_header;
-    std::unique_ptr<TextCodec> m_codec;
+    const encoding::TextCodec *m_codec = nullptr;
     std::unique_ptr<BlobFile> m_blobs;
     bool m_hasBlobFields = false;
     std::vector<tw::ado::ColumnInfo> m_columns;

@@ -23,9 +23,6 @@ using tw::ado::Variant;
 
 namespace {
 
-// Sort order and language driver of code page 1252 ("Paradox ANSI INTL850").
-constexpr std::uint8_t kSortOrder = 0x11;
-constexpr char kSortOrderName[] = "ANSII850";
 constexpr std::uint16_t kFileVersionWord = 0x010B;
 constexpr std::uint8_t kChangeCount1 = 2;
 constexpr std::uint8_t kChangeCount2 = 1;
@@ -47,11 +44,48 @@ QString findWithoutCase(const QString &folder, const QString &name)
 
 const QStringList kTempSuffixes = {QStringLiteral("db"), QStringLiteral("mb")};
 
+bool allowedInName(QStringView name, qsizetype index)
+{
+    const QChar c = name[index];
+    if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+        return false; // a NUL would end the name
+    if (QStringView(u"[]{}()").contains(c))
+        return false;
+    if (c == u' ' && index == 0)
+        return false;
+    if (c == u'#' && name.size() == 1)
+        return false;
+    return !(c == u'>' && index > 0 && name[index - 1] == u'-');
+}
+
 } // namespace
 
-TableWriter::TableWriter(const QString &folder, const QString &table, const std::vector<ColumnSpec> &columns,
-                         qint64 expectedRows)
+encoding::NameRule fieldNameRule()
 {
+    encoding::NameRule rule;
+    rule.maxBytes = db::kMaxFieldName;
+    rule.allowed = allowedInName;
+    rule.replacement = u'_';
+    return rule;
+}
+
+QStringList fitFieldNames(const QStringList &names, const TextCodec &codec)
+{
+    return encoding::fitNames(names, fieldNameRule(), codec);
+}
+
+int TableWriter::tableCodePage(int codePage)
+{
+    return sortOrderFor(codePage) ? codePage : TextCodec::kWindows1252;
+}
+
+TableWriter::TableWriter(const QString &folder, const QString &table, const std::vector<ColumnSpec> &columns,
+                         qint64 expectedRows, int codePage)
+{
+    const std::optional<SortOrder> order = sortOrderFor(codePage);
+    if (order)
+        m_sortOrder = *order;
+    m_codec = &TextCodec::forCodePage(order ? codePage : TextCodec::kWindows1252);
     m_folder = tw::files::toNativePath(folder);
     if (!QFileInfo(m_folder).isDir())
         throw RuntimeError(RuntimeError::kPathNotFound, QStringLiteral("Paradox table '%1': the folder '%2' does not exist.").arg(table, folder));
@@ -119,11 +153,11 @@ void TableWriter::defineFields(const std::vector<ColumnSpec> &columns, qint64 ex
         f.name = c.name;
         f.type = c.type;
         const QString shown = QStringLiteral("field '%1'").arg(c.name);
-        if (c.name.trimmed().isEmpty() || c.name.size() > db::kMaxFieldName)
-            fail(QStringLiteral("%1: a field name has 1 to 25 characters").arg(shown));
+        f.rawName = m_codec->encode(c.name, nullptr);
+        if (c.name.trimmed().isEmpty() || f.rawName.size() > db::kMaxFieldName)
+            fail(QStringLiteral("%1: a field name has 1 to 25 bytes").arg(shown));
         if (seen.contains(c.name.toLower())) fail(QStringLiteral("%1 appears twice").arg(shown));
         seen << c.name.toLower();
-        f.rawName = m_codec.encode(c.name, nullptr);
         if (f.rawName.contains('\0')) fail(QStringLiteral("%1: the name holds a NUL character").arg(shown));
         switch (c.type) {
         case FieldType::Alpha:
@@ -188,7 +222,7 @@ QByteArray TableWriter::encodeHeader() const
     putLe16(p + db::kLastBlock, static_cast<quint16>(blocks));
     putLe16(p + db::kNumFields, static_cast<quint16>(n));
     putLe32(p + db::kEncryption1, db::kEncryptionInDataHeader);
-    p[db::kSortOrder] = kSortOrder;
+    p[db::kSortOrder] = m_sortOrder.id;
     p[db::kChangeCount1] = kChangeCount1;
     p[db::kChangeCount2] = kChangeCount2;
     p[db::kFileVersion] = db::kVersion50;
@@ -201,7 +235,7 @@ QByteArray TableWriter::encodeHeader() const
     putLe16(p + db::kFileVerId4, kFileVersionWord);
     putLe32(p + db::kFileUpdateTime, static_cast<quint32>(QDateTime::currentSecsSinceEpoch()));
     putLe16(p + db::kHiFieldId, static_cast<quint16>(n + 1));
-    putLe16(p + db::kDosCodePage, kCodePage);
+    putLe16(p + db::kDosCodePage, static_cast<quint16>(m_codec->codePage()));
     p[db::kUnknown6C] = kUnknown6C[0];
     p[db::kUnknown6C + 1] = kUnknown6C[1];
     p[db::kChangeCount4] = kChangeCount4;
@@ -212,7 +246,7 @@ QByteArray TableWriter::encodeHeader() const
         h.append(char(f.type == FieldType::Bcd ? f.decimals : f.size));
     }
     h.append(QByteArray(db::kPointerSize * (1 + n), '\0'));
-    QByteArray tableName = m_codec.encode(m_tableName, nullptr).left(db::kTableNameLength - 1);
+    QByteArray tableName = m_codec->encode(m_tableName, nullptr).left(db::kTableNameLength - 1);
     h.append(tableName.leftJustified(db::kTableNameLength, '\0'));
     for (const FieldDef &f : m_fields) h.append(f.rawName).append('\0');
     const int fieldNumbers = static_cast<int>(h.size());
@@ -222,7 +256,7 @@ QByteArray TableWriter::encodeHeader() const
         h.append(reinterpret_cast<const char *>(number), 2);
     }
     const int sortName = static_cast<int>(h.size());
-    h.append(kSortOrderName).append('\0');
+    h.append(m_sortOrder.name).append('\0');
     p = reinterpret_cast<unsigned char *>(h.data());
     putLe16(p + db::kRealHeaderSize, static_cast<quint16>(h.size()));
     putLe16(p + db::kHiFieldIdInfo, static_cast<quint16>(fieldNumbers - db::kDataHeaderBase));
@@ -248,13 +282,13 @@ void TableWriter::encodeRecord(const std::vector<Variant> &row, unsigned char *r
         unsigned char *out = record + offset;
         offset += f.size;
         if (!isBlobType(f.type)) {
-            encodeScalar(f, value, out, m_codec, &m_unmapped);
+            encodeScalar(f, value, out, *m_codec, &m_unmapped);
             if (f.type == FieldType::AutoIncrement && !value.isNull() && !value.isEmpty())
-                m_maxAutoIncrement = qMax(m_maxAutoIncrement, decodeScalar(f, out, m_codec).asInteger());
+                m_maxAutoIncrement = qMax(m_maxAutoIncrement, decodeScalar(f, out, *m_codec).asInteger());
             continue;
         }
         std::memset(out, 0, static_cast<size_t>(f.size));
-        const QByteArrayView bytes = blobBytes(f, value, m_codec, &m_unmapped, m_blobScratch);
+        const QByteArrayView bytes = blobBytes(f, value, *m_codec, &m_unmapped, m_blobScratch);
         if (bytes.isEmpty()) continue; // NULL; an empty value is NULL too
         const int leader = f.size - db::kBlobTrailer;
         const bool graphic = f.type == FieldType::Graphic;

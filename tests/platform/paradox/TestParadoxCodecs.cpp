@@ -3,7 +3,7 @@
 
 #include "platform/ado/RuntimeError.h"
 #include "platform/paradox/FieldCodec.h"
-#include "platform/paradox/TextCodec.h"
+#include "platform/encoding/TextCodec.h"
 
 #include <QtTest>
 
