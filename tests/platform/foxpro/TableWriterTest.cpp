@@ -10,6 +10,7 @@
 #include "platform/ado/ProviderRegistry.h"
 #include "platform/ado/Recordset.h"
 #include "platform/ado/RuntimeError.h"
+#include "platform/foxpro/CodePageMarks.h"
 #include "platform/foxpro/FoxProProvider.h"
 #include "platform/foxpro/FieldEncoder.h"
 #include "platform/foxpro/FoxProSession.h"
@@ -23,6 +24,7 @@
 using namespace tw;
 using tw::ado::RuntimeError;
 using tw::ado::Variant;
+using tw::encoding::TextCodec;
 
 namespace {
 
@@ -79,6 +81,8 @@ private slots:
     void valuesThatDoNotFitAreRefused();
     void typedColumnsThroughSql();
     void twoConnectionsAppendToOneTable();
+    void newTablesTakeTheCodePageAskedFor();
+    void codePageMarks();
 
 private:
     QString connectionString() const
@@ -586,6 +590,105 @@ void TableWriterTest::twoConnectionsAppendToOneTable()
     QCOMPARE(rows.size(), size_t(10));
     for (int i = 0; i < 10; ++i)
         QCOMPARE(rows[size_t(i)][0].asText(), QStringLiteral("row %1").arg(i));
+}
+
+void TableWriterTest::newTablesTakeTheCodePageAskedFor()
+{
+    ado::Connection c;
+    c.setNewTableCodePage(866); // before Open: kept for the session it opens
+    c.Open(connectionString());
+    const QString cyr = m_folder + "/cyr866.dbf";
+    c.Execute(QString::fromUtf8("CREATE TABLE [%1]([Фамилия] M,[Имя и отчество] M)").arg(cyr));
+    c.Execute(QString::fromUtf8("INSERT INTO `%1` VALUES('Ёжиков', '╔═╗ №1')").arg(cyr));
+    const QByteArray dbf = tw::test::readAll(cyr);
+    QCOMPARE(uchar(dbf[29]), uchar(0x65));
+    const TextCodec &dos = TextCodec::forCodePage(866);
+    QCOMPARE(dbf.mid(32, 8), dos.encode(QString::fromUtf8("ФАМИЛИЯ")) + '\0');
+    QCOMPARE(dbf.mid(64, 11), dos.encode(QString::fromUtf8("ИМЯ_И_ОТЧЕ")) + '\0');
+    ado::Recordset rs;
+    rs.Open("SELECT * FROM cyr866", c);
+    QCOMPARE(rs.codePage(), 866);
+    QCOMPARE(rs.fields()(0).name(), QString::fromUtf8("фамилия"));
+    QCOMPARE(rs.fields()(0).Value().asText(), QString::fromUtf8("Ёжиков"));
+    QCOMPARE(rs.fields()(1).Value().asText(), QString::fromUtf8("╔═╗ №1"));
+    rs.Close();
+    QCOMPARE(rs.codePage(), 0);
+    QCOMPARE(c.replacedCharacters(), qint64(0));
+
+    // Ten bytes of a name hold five Chinese characters; names cut alike still differ.
+    c.setNewTableCodePage(936);
+    const QString zh = m_folder + "/zh936.dbf";
+    c.Execute(QString::fromUtf8("CREATE TABLE [%1]([客户名称和地址] M,[客户名称和电话] M)").arg(zh));
+    c.Execute(QString::fromUtf8("INSERT INTO `%1` VALUES('我能吞下玻璃而不伤身体', '中文')").arg(zh));
+    foxpro::TableReader reader(zh);
+    QCOMPARE(reader.header().codePageMark, uint8_t(0x7A));
+    QCOMPARE(reader.codePage(), 936);
+    QCOMPARE(reader.header().fields[0].name, QString::fromUtf8("客户名称和"));
+    QCOMPARE(reader.header().fields[1].name, QString::fromUtf8("客户名称2"));
+    QCOMPARE(readRows(zh)[0][0].asText(), QString::fromUtf8("我能吞下玻璃而不伤身体"));
+
+    // A page FoxPro has no mark for, and none at all, give Windows-1252.
+    for (const int codePage : {862, 0}) {
+        c.setNewTableCodePage(codePage);
+        const QString table = m_folder + QStringLiteral("/cp%1.dbf").arg(codePage);
+        c.Execute(QString::fromUtf8("CREATE TABLE [%1]([שם] M)").arg(table));
+        c.Execute(QString::fromUtf8("INSERT INTO `%1` VALUES('שלום é')").arg(table));
+        const QByteArray bytes = tw::test::readAll(table);
+        QCOMPARE(uchar(bytes[29]), uchar(0x03));
+        QCOMPARE(bytes.mid(32, 3), QByteArray("__\0", 3));
+        QCOMPARE(readRows(table)[0][0].asText(), QString::fromUtf8("???? é"));
+    }
+    QCOMPARE(c.replacedCharacters(), qint64(8));
+    c.Close();
+
+    // A character field is cut at its width before a character that does not fit whole.
+    foxpro::CreateOptions options;
+    options.codePageMark = 0x7A;
+    auto writer = foxpro::TableWriter::create(m_folder + "/cut936.dbf", {{"C", 'C', 5, 0, -1, false}}, options);
+    writer->append({Variant::text(QString::fromUtf8("中文字"))});
+    writer.reset();
+    const QByteArray cut = tw::test::readAll(m_folder + "/cut936.dbf");
+    const int headerLength = uchar(cut[8]) | uchar(cut[9]) << 8;
+    QCOMPARE(cut.mid(headerLength + 1, 5), QByteArray("\xD6\xD0\xCE\xC4 "));
+    QCOMPARE(readRows(m_folder + "/cut936.dbf")[0][0].asText(), QString::fromUtf8("中文"));
+    // A table without a mark reads as Windows-1252 and tells no code page.
+    options.codePageMark = 0;
+    foxpro::TableWriter::create(m_folder + "/nomark.dbf", {{"C", 'C', 5, 0, -1, false}}, options).reset();
+    QCOMPARE(foxpro::TableReader(m_folder + "/nomark.dbf").codePage(), 0);
+}
+
+void TableWriterTest::codePageMarks()
+{
+    using namespace tw::foxpro;
+    // Each of Visual FoxPro's marks names its page, and the page gets that mark.
+    const QList<QPair<int, int>> marks{{0x01, 437}, {0x02, 850}, {0x03, 1252}, {0x04, 10000}, {0x64, 852},
+                                       {0x65, 866}, {0x66, 865}, {0x67, 861}, {0x6A, 737},  {0x6B, 857},
+                                       {0x78, 950}, {0x79, 949}, {0x7A, 936}, {0x7B, 932},  {0x7C, 874},
+                                       {0x7D, 1255}, {0x7E, 1256}, {0xC8, 1250}, {0xC9, 1251}, {0xCA, 1254},
+                                       {0xCB, 1253}, {0xCC, 1257}, {0x96, 10007}, {0x97, 10029}};
+    for (const auto &[mark, codePage] : marks) {
+        QCOMPARE(codePageOfMark(uint8_t(mark)), codePage);
+        QCOMPARE(int(markOfCodePage(codePage)), mark);
+        QCOMPARE(codecOfMark(uint8_t(mark)).codePage(), codePage);
+    }
+    // Other programs' marks read, but are never written.
+    QCOMPARE(codePageOfMark(0x26), 866);
+    QCOMPARE(int(markOfCodePage(866)), 0x65);
+    // No converter here: Kamenický and Mazovia read as their base page and
+    // are not written; Greek Macintosh reads as Windows-1252.
+    QCOMPARE(codePageOfMark(0x68), 895);
+    QCOMPARE(codecOfMark(0x68).codePage(), 437);
+    QCOMPARE(int(markOfCodePage(895)), int(kNoMark));
+    QCOMPARE(int(markOfCodePage(620)), int(kNoMark));
+    QCOMPARE(codecOfMark(0x98).codePage(), 1252);
+    // Pages without a mark, no page and unknown marks.
+    QCOMPARE(int(markOfCodePage(862)), int(kNoMark));
+    QCOMPARE(int(markForNewTable(862)), int(kMark1252));
+    QCOMPARE(int(markForNewTable(0)), int(kMark1252));
+    QCOMPARE(int(markForNewTable(1251)), 0xC9);
+    QCOMPARE(codePageOfMark(0), 0);
+    QCOMPARE(codePageOfMark(0xFF), 0);
+    QCOMPARE(codecOfMark(0xFF).codePage(), 1252);
 }
 
 QTEST_GUILESS_MAIN(TableWriterTest)
