@@ -6,6 +6,7 @@
 
 #include "platform/ado/DataTypeEnum.h"
 #include "platform/ado/Field.h"
+#include "platform/encoding/ByteCodec.h"
 #include "platform/foxpro/TableWriter.h"
 
 #include <QDir>
@@ -352,7 +353,7 @@ void VerifyTest::damagedFoxProCopyIsCaught()
     // A row gone (marked deleted in the .dbf): the counts differ.
     tw::test::writeAll(memo, original);
     QByteArray dbf = tw::test::readAll(table);
-    const int headerLength = uchar(dbf[8]) | uchar(dbf[9]) << 8;
+    const int headerLength = tw::encoding::getU16LE(tw::encoding::bytesOf(dbf.constData() + 8));
     QCOMPARE(dbf[headerLength], ' ');
     dbf[headerLength] = '*';
     tw::test::writeAll(table, dbf);

@@ -1,11 +1,13 @@
 #include "DbfHeader.h"
 
-#include "ByteCodec.h"
 #include "CodePageMarks.h"
 
 #include "platform/ado/RuntimeError.h"
+#include "platform/encoding/ByteCodec.h"
 
 namespace tw::foxpro {
+
+using namespace encoding; // the byte codecs
 
 using ado::RuntimeError;
 

@@ -1,10 +1,10 @@
 #include "FieldEncoder.h"
 
-#include "ByteCodec.h"
 #include "CodePageMarks.h"
 #include "FieldValues.h"
 
 #include "platform/ado/RuntimeError.h"
+#include "platform/encoding/ByteCodec.h"
 
 #include <QTime>
 
@@ -12,6 +12,8 @@
 #include <cstring>
 
 namespace tw::foxpro {
+
+using namespace encoding; // the byte codecs
 
 using ado::RuntimeError;
 using ado::Variant;
@@ -190,8 +192,7 @@ int encodeFixedField(char *at, const DbfField &f, const Variant &v, const TextCo
         }
         uint64_t bits;
         std::memcpy(&bits, &d, sizeof bits);
-        for (int i = 0; i < 8; ++i)
-            at[i] = char(bits >> (8 * i));
+        putU64LE(bytesOf(at), bits);
         return -1;
     }
     case 'Y': {
@@ -206,8 +207,7 @@ int encodeFixedField(char *at, const DbfField &f, const Variant &v, const TextCo
             if (!ok)
                 refuse(f, v);
         }
-        for (int i = 0; i < 8; ++i)
-            at[i] = char(uint64_t(c) >> (8 * i));
+        putU64LE(bytesOf(at), uint64_t(c));
         return -1;
     }
     case 'D': {

@@ -1,12 +1,14 @@
 #include "FieldValues.h"
 
-#include "ByteCodec.h"
 #include "CodePageMarks.h"
 
 #include "platform/ado/DataTypeEnum.h"
 #include "platform/ado/RuntimeError.h"
+#include "platform/encoding/ByteCodec.h"
 
 namespace tw::foxpro {
+
+using namespace encoding; // the byte codecs
 
 using ado::RuntimeError;
 using ado::Variant;

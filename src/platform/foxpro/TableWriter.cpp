@@ -1,16 +1,18 @@
 #include "TableWriter.h"
 
-#include "ByteCodec.h"
 #include "FieldEncoder.h"
 #include "TableReader.h"
 
 #include "platform/ado/RuntimeError.h"
+#include "platform/encoding/ByteCodec.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 namespace tw::foxpro {
+
+using namespace encoding; // the byte codecs
 
 using ado::RuntimeError;
 using ado::Variant;

@@ -211,31 +211,31 @@ QByteArray TableWriter::encodeHeader() const
     QByteArray h(db::kFieldInfo4x, '\0');
     auto *p = reinterpret_cast<unsigned char *>(h.data());
     const int blocks = m_blocksWritten;
-    putLe16(p + db::kRecordSize, static_cast<quint16>(m_recordSize));
-    putLe16(p + db::kHeaderSize, static_cast<quint16>(m_headerSize));
+    putU16LE(p + db::kRecordSize, static_cast<quint16>(m_recordSize));
+    putU16LE(p + db::kHeaderSize, static_cast<quint16>(m_headerSize));
     p[db::kFileType] = db::kTypeUnkeyed;
     p[db::kMaxTableSize] = static_cast<unsigned char>(m_blockSize / db::kBlockUnit);
-    putLe32(p + db::kNumRecords, static_cast<quint32>(m_rows));
-    putLe16(p + db::kNextBlock, static_cast<quint16>(blocks));
-    putLe16(p + db::kFileBlocks, static_cast<quint16>(blocks));
-    putLe16(p + db::kFirstBlock, blocks > 0 ? 1 : 0);
-    putLe16(p + db::kLastBlock, static_cast<quint16>(blocks));
-    putLe16(p + db::kNumFields, static_cast<quint16>(n));
-    putLe32(p + db::kEncryption1, db::kEncryptionInDataHeader);
+    putU32LE(p + db::kNumRecords, static_cast<quint32>(m_rows));
+    putU16LE(p + db::kNextBlock, static_cast<quint16>(blocks));
+    putU16LE(p + db::kFileBlocks, static_cast<quint16>(blocks));
+    putU16LE(p + db::kFirstBlock, blocks > 0 ? 1 : 0);
+    putU16LE(p + db::kLastBlock, static_cast<quint16>(blocks));
+    putU16LE(p + db::kNumFields, static_cast<quint16>(n));
+    putU32LE(p + db::kEncryption1, db::kEncryptionInDataHeader);
     p[db::kSortOrder] = m_sortOrder.id;
     p[db::kChangeCount1] = kChangeCount1;
     p[db::kChangeCount2] = kChangeCount2;
     p[db::kFileVersion] = db::kVersion50;
-    putLe16(p + db::kMaxBlocks, static_cast<quint16>(blocks));
+    putU16LE(p + db::kMaxBlocks, static_cast<quint16>(blocks));
     p[db::kUnknown3E] = kUnknown3E[0];
     p[db::kUnknown3E + 1] = kUnknown3E[1];
-    putLe32(p + db::kAutoIncrement, static_cast<quint32>(m_maxAutoIncrement));
+    putU32LE(p + db::kAutoIncrement, static_cast<quint32>(m_maxAutoIncrement));
     p[db::kUnknown56] = kUnknown56;
-    putLe16(p + db::kFileVerId3, kFileVersionWord);
-    putLe16(p + db::kFileVerId4, kFileVersionWord);
-    putLe32(p + db::kFileUpdateTime, static_cast<quint32>(QDateTime::currentSecsSinceEpoch()));
-    putLe16(p + db::kHiFieldId, static_cast<quint16>(n + 1));
-    putLe16(p + db::kDosCodePage, static_cast<quint16>(m_codec->codePage()));
+    putU16LE(p + db::kFileVerId3, kFileVersionWord);
+    putU16LE(p + db::kFileVerId4, kFileVersionWord);
+    putU32LE(p + db::kFileUpdateTime, static_cast<quint32>(QDateTime::currentSecsSinceEpoch()));
+    putU16LE(p + db::kHiFieldId, static_cast<quint16>(n + 1));
+    putU16LE(p + db::kDosCodePage, static_cast<quint16>(m_codec->codePage()));
     p[db::kUnknown6C] = kUnknown6C[0];
     p[db::kUnknown6C + 1] = kUnknown6C[1];
     p[db::kChangeCount4] = kChangeCount4;
@@ -252,15 +252,15 @@ QByteArray TableWriter::encodeHeader() const
     const int fieldNumbers = static_cast<int>(h.size());
     for (int i = 1; i <= n; ++i) {
         unsigned char number[2];
-        putLe16(number, static_cast<quint16>(i));
+        putU16LE(number, static_cast<quint16>(i));
         h.append(reinterpret_cast<const char *>(number), 2);
     }
     const int sortName = static_cast<int>(h.size());
     h.append(m_sortOrder.name).append('\0');
     p = reinterpret_cast<unsigned char *>(h.data());
-    putLe16(p + db::kRealHeaderSize, static_cast<quint16>(h.size()));
-    putLe16(p + db::kHiFieldIdInfo, static_cast<quint16>(fieldNumbers - db::kDataHeaderBase));
-    putLe16(p + db::kSortOrderNamePtr, static_cast<quint16>(sortName - db::kDataHeaderBase));
+    putU16LE(p + db::kRealHeaderSize, static_cast<quint16>(h.size()));
+    putU16LE(p + db::kHiFieldIdInfo, static_cast<quint16>(fieldNumbers - db::kDataHeaderBase));
+    putU16LE(p + db::kSortOrderNamePtr, static_cast<quint16>(sortName - db::kDataHeaderBase));
     if (m_headerSize > h.size()) h.append(QByteArray(m_headerSize - h.size(), '\0'));
     return h;
 }
@@ -300,16 +300,16 @@ void TableWriter::encodeRecord(const std::vector<Variant> &row, unsigned char *r
             QByteArray stored(mb::kGraphicPrefix, '\0');
             auto *g = reinterpret_cast<unsigned char *>(stored.data());
             std::memcpy(g, mb::kGraphicMark, sizeof mb::kGraphicMark);
-            putLe32(g + sizeof mb::kGraphicMark, static_cast<quint32>(bytes.size()));
+            putU32LE(g + sizeof mb::kGraphicMark, static_cast<quint32>(bytes.size()));
             stored.append(bytes);
             ref = m_blobs->write(stored, true);
         } else {
             ref = m_blobs->write(bytes);
         }
         unsigned char *trailer = out + leader;
-        putLe32(trailer, ref.pointer);
-        putLe32(trailer + 4, ref.length);
-        putLe16(trailer + 8, ref.modNumber);
+        putU32LE(trailer, ref.pointer);
+        putU32LE(trailer + 4, ref.length);
+        putU16LE(trailer + 8, ref.modNumber);
     }
 }
 
@@ -320,9 +320,9 @@ void TableWriter::flushBlock(bool last)
         fail(QStringLiteral("more than %1 records do not fit a Paradox table of this record size").arg(capacity()));
     const int number = m_blocksWritten + 1;
     auto *p = reinterpret_cast<unsigned char *>(m_block.data());
-    putLe16(p, last ? 0 : static_cast<quint16>(number + 1));
-    putLe16(p + 2, static_cast<quint16>(number - 1));
-    putLe16(p + 4, static_cast<quint16>((m_inBlock - 1) * m_recordSize));
+    putU16LE(p, last ? 0 : static_cast<quint16>(number + 1));
+    putU16LE(p + 2, static_cast<quint16>(number - 1));
+    putU16LE(p + 4, static_cast<quint16>((m_inBlock - 1) * m_recordSize));
     Q_ASSERT(m_out->position() == m_headerSize + qint64(number - 1) * m_blockSize);
     // Slots the block does not use stay zero.
     const qint64 used = db::kBlockHeaderSize + qint64(m_inBlock) * m_recordSize;

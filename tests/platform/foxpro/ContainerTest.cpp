@@ -9,6 +9,7 @@
 #include "platform/ado/ProviderRegistry.h"
 #include "platform/ado/Recordset.h"
 #include "platform/ado/RuntimeError.h"
+#include "platform/encoding/ByteCodec.h"
 #include "platform/foxpro/Container.h"
 #include "platform/foxpro/FoxProProvider.h"
 #include "platform/foxpro/PropertyList.h"
@@ -315,8 +316,8 @@ void ContainerTest::newContainerAsVisualFoxProWritesIt()
     const QByteArray bytes = tw::test::readAll(dbc);
     QCOMPARE(uchar(bytes[0]), uchar(0x30));
     QCOMPARE(uchar(bytes[28]), uchar(0x07));
-    QCOMPARE(int(uchar(bytes[8]) | uchar(bytes[9]) << 8), 552);
-    QCOMPARE(int(uchar(bytes[10]) | uchar(bytes[11]) << 8), 165);
+    QCOMPARE(int(encoding::getU16LE(encoding::bytesOf(bytes.constData() + 8))), 552);
+    QCOMPARE(int(encoding::getU16LE(encoding::bytesOf(bytes.constData() + 10))), 165);
     QVERIFY(QFile::exists(folder + "/sales.dct"));
     QVERIFY(QFile::exists(folder + "/sales.dcx"));
     QString problems = dcxcheck(dbc);

@@ -10,6 +10,7 @@
 #include "platform/ado/ProviderRegistry.h"
 #include "platform/ado/Recordset.h"
 #include "platform/ado/RuntimeError.h"
+#include "platform/encoding/ByteCodec.h"
 #include "platform/foxpro/CodePageMarks.h"
 #include "platform/foxpro/FoxProProvider.h"
 #include "platform/foxpro/FieldEncoder.h"
@@ -37,14 +38,17 @@ QString sqlString(const QString &text)
 
 quint32 be32(const QByteArray &b, int at)
 {
-    return (quint32(uchar(b[at])) << 24) | (quint32(uchar(b[at + 1])) << 16) | (quint32(uchar(b[at + 2])) << 8)
-        | quint32(uchar(b[at + 3]));
+    return encoding::getU32BE(encoding::bytesOf(b.constData() + at));
 }
 
 quint32 le32(const QByteArray &b, int at)
 {
-    return quint32(uchar(b[at])) | (quint32(uchar(b[at + 1])) << 8) | (quint32(uchar(b[at + 2])) << 16)
-        | (quint32(uchar(b[at + 3])) << 24);
+    return encoding::getU32LE(encoding::bytesOf(b.constData() + at));
+}
+
+int le16(const QByteArray &b, int at)
+{
+    return encoding::getU16LE(encoding::bytesOf(b.constData() + at));
 }
 
 std::vector<std::vector<Variant>> readRows(const QString &path)
@@ -110,8 +114,8 @@ void TableWriterTest::createWritesWhatVisualFoxProWrites()
     const QByteArray dbf = tw::test::readAll(m_folder + "/layout.dbf");
     QCOMPARE(uchar(dbf[0]), uchar(0x32)); // a BLOB column makes it 0x32
     QCOMPARE(le32(dbf, 4), 0u);
-    QCOMPARE(int(uchar(dbf[8]) | uchar(dbf[9]) << 8), 32 + 3 * 32 + 1 + 263);
-    QCOMPARE(int(uchar(dbf[10]) | uchar(dbf[11]) << 8), 1 + 3 * 4);
+    QCOMPARE(le16(dbf, 8), 32 + 3 * 32 + 1 + 263);
+    QCOMPARE(le16(dbf, 10), 1 + 3 * 4);
     QCOMPARE(uchar(dbf[28]), uchar(0x02));
     QCOMPARE(uchar(dbf[29]), uchar(0x03));
     QCOMPARE(dbf.mid(32, 5), QByteArray("NAME\0", 5));
@@ -128,7 +132,7 @@ void TableWriterTest::createWritesWhatVisualFoxProWrites()
     const QByteArray fpt = tw::test::readAll(m_folder + "/layout.fpt");
     QCOMPARE(fpt.size(), qsizetype(512));
     QCOMPARE(be32(fpt, 0), 8u);
-    QCOMPARE(int(uchar(fpt[6]) << 8 | uchar(fpt[7])), 64);
+    QCOMPARE(int(encoding::getU16BE(encoding::bytesOf(fpt.constData() + 6))), 64);
     QCOMPARE(uchar(tw::test::readAll(m_folder + "/plain.dbf")[0]), uchar(0x30));
 }
 
@@ -648,7 +652,7 @@ void TableWriterTest::newTablesTakeTheCodePageAskedFor()
     writer->append({Variant::text(QString::fromUtf8("中文字"))});
     writer.reset();
     const QByteArray cut = tw::test::readAll(m_folder + "/cut936.dbf");
-    const int headerLength = uchar(cut[8]) | uchar(cut[9]) << 8;
+    const int headerLength = le16(cut, 8);
     QCOMPARE(cut.mid(headerLength + 1, 5), QByteArray("\xD6\xD0\xCE\xC4 "));
     QCOMPARE(readRows(m_folder + "/cut936.dbf")[0][0].asText(), QString::fromUtf8("中文"));
     // A table without a mark reads as Windows-1252 and tells no code page.

@@ -293,7 +293,7 @@ void TestParadoxWriter::valuesAcrossTheBuffers()
     }
     QByteArray table = tw::test::readAll(db);
     auto *t = reinterpret_cast<unsigned char *>(table.data());
-    putLe32(t + db::kEncryption2, key);
+    putU32LE(t + db::kEncryption2, key);
     t[db::kUnknown3E] = 0;
     t[db::kUnknown3E + 1] = 0;
     quint32 number = 1;
