@@ -3,7 +3,6 @@
 #include "platform/ado/RuntimeError.h"
 #include "platform/encoding/ByteCodec.h"
 
-
 #include <algorithm>
 #include <cstring>
 

@@ -54,8 +54,7 @@ bool fitsTargetCodePage(char32_t c, int targetCodePage = kTargetCodePage);
 // Text equality, except that a "?" in the target may stand for one character
 // of the source (a surrogate pair counts as one) that the target's code page
 // cannot hold; such places are added to *replaced.
-bool sameText(QStringView source, QStringView target, qint64 *replaced = nullptr,
-              int targetCodePage = kTargetCodePage);
+bool sameText(QStringView source, QStringView target, qint64 *replaced = nullptr, int targetCodePage = kTargetCodePage);
 
 // Whether the target value stands for the source field's current value after
 // a copy in `direction`:

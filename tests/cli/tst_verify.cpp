@@ -286,8 +286,8 @@ void VerifyTest::generatedTableVerifiesBothWays()
     // A Cyrillic table keeps its code page both ways: nothing is replaced.
     QVERIFY(QFile::remove(source + "/gen.dbf") && QFile::remove(source + "/gen.fpt"));
     makeGeneratedTable(source, kMark1251);
-    r = cli({"copy", "--to", "paradox", "--yes", "--foxpro", source, "--paradox", px, "--work", m_work, "--verify",
-             "gen"});
+    r = cli(
+        {"copy", "--to", "paradox", "--yes", "--foxpro", source, "--paradox", px, "--work", m_work, "--verify", "gen"});
     QVERIFY2(r.exitCode == 0, r.err.constData());
     QVERIFY2(r.out.startsWith("gen: verified: 3 rows, 27 values\n"), r.out.constData());
     r = cli({"copy", "--to-foxpro", "--yes", "--paradox", px, "--foxpro", back, "--verify", "gen"});

@@ -51,16 +51,26 @@ QString u(const char *utf8)
 QList<Sample> samples()
 {
     return {
-        {"cyr866", 866, {u("Наименование товара"), u("Наименование склада"), u("Город")},
+        {"cyr866",
+         866,
+         {u("Наименование товара"), u("Наименование склада"), u("Город")},
          {{u("Съешь же ещё этих мягких французских булок"), u("╔═╗ №5 ░▒▓\r\nвторая строка"), u("Ёлки")},
           {u("ЭХО"), u(""), u("Юг")}}},
-        {"cyr1251", 1251, {u("Город"), u("Улица и дом"), u("Страна")},
+        {"cyr1251",
+         1251,
+         {u("Город"), u("Улица и дом"), u("Страна")},
          {{u("Београд, Ђорђе"), u("Київ — Україна, «вул. Хрещатик»"), u("Сербия")}, {u("Ёж"), u("№ 7"), u("")}}},
-        {"lat1250", 1250, {u("Jméno"), u("Příjmení"), u("Město")},
+        {"lat1250",
+         1250,
+         {u("Jméno"), u("Příjmení"), u("Město")},
          {{u("Příliš žluťoučký kůň"), u("Zażółć gęślą jaźń – Őrült Űr"), u("Brno")}, {u("Ďábel"), u(""), u("Łódź")}}},
-        {"gr1253", 1253, {u("Όνομα"), u("Επώνυμο"), u("Πόλη")},
+        {"gr1253",
+         1253,
+         {u("Όνομα"), u("Επώνυμο"), u("Πόλη")},
          {{u("Ξεσκεπάζω την ψυχοφθόρα βδελυγμία"), u("Άλφα – Ωμέγα"), u("Αθήνα")}, {u("ΐΰ"), u("ς"), u("Ρόδος")}}},
-        {"zh936", 936, {u("客户名称"), u("客户地址"), u("备注")},
+        {"zh936",
+         936,
+         {u("客户名称"), u("客户地址"), u("备注")},
          {{u("我能吞下玻璃而不伤身体"), u("北京市海淀区中关村大街"), u("无")}, {u("中文"), u(""), u("是")}}},
     };
 }
@@ -195,10 +205,8 @@ void CodePageCopyTest::paradoxToFoxPro_data()
     QTest::addColumn<QStringList>("names"); // as the FoxPro table stores them
     const QList<Sample> all = samples();
     const QList<QStringList> stored{
-        {u("НАИМЕНОВАН"), u("НАИМЕНОВА2"), u("ГОРОД")},
-        {u("ГОРОД"), u("УЛИЦА_И_ДО"), u("СТРАНА")},
-        {u("JMÉNO"), u("PŘÍJMENÍ"), u("MĚSTO")},
-        {u("ΌΝΟΜΑ"), u("ΕΠΏΝΥΜΟ"), u("ΠΌΛΗ")},
+        {u("НАИМЕНОВАН"), u("НАИМЕНОВА2"), u("ГОРОД")}, {u("ГОРОД"), u("УЛИЦА_И_ДО"), u("СТРАНА")},
+        {u("JMÉNO"), u("PŘÍJMENÍ"), u("MĚSTO")},        {u("ΌΝΟΜΑ"), u("ΕΠΏΝΥΜΟ"), u("ΠΌΛΗ")},
         {u("客户名称"), u("客户地址"), u("备注")},
     };
     for (int i = 0; i < all.size(); ++i)
@@ -347,7 +355,8 @@ void CodePageCopyTest::foxproCodePageParadoxCannotMark()
     // Japanese (932): FoxPro marks it, Paradox has no sort order for it. The
     // copy is in Windows-1252, where the three names are "????" alike: they
     // are told apart, as Paradox needs.
-    const Sample sample{"jp932", 932, {u("顧客番号"), u("顧客名前"), u("顧客住所")}, {{u("日本語 ok"), u("東京"), u("")}}};
+    const Sample sample{
+        "jp932", 932, {u("顧客番号"), u("顧客名前"), u("顧客住所")}, {{u("日本語 ok"), u("東京"), u("")}}};
     const QString fox = freshFolder("fox-jp");
     const QString px = freshFolder("px-jp");
     writeFoxPro(fox, sample, tw::foxpro::markOfCodePage(sample.codePage));

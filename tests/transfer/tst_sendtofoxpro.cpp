@@ -94,8 +94,9 @@ void SendToFoxProTest::columnNamesAreValidAndUnique()
     QCOMPARE(transfer::FoxProColumnNames(cyrillic, 0), QStringList({"_______", "___", "_____"}));
     QCOMPARE(transfer::FoxProColumnNames(cyrillic, 1251), transfer::FoxProColumnNames(cyrillic, 866));
     // Ten bytes hold five Chinese characters, never half of one.
-    QCOMPARE(transfer::FoxProColumnNames({QString::fromUtf8("客户名称和地址"), QString::fromUtf8("客户名称和电话")}, 936),
-             QStringList({QString::fromUtf8("客户名称和"), QString::fromUtf8("客户名称2")}));
+    QCOMPARE(
+        transfer::FoxProColumnNames({QString::fromUtf8("客户名称和地址"), QString::fromUtf8("客户名称和电话")}, 936),
+        QStringList({QString::fromUtf8("客户名称和"), QString::fromUtf8("客户名称2")}));
     QStringList many;
     for (int i = 0; i < 12; ++i)
         many << "UNIT_PRICE";

@@ -32,10 +32,14 @@ constexpr int kMacCentralEurope = 10029;
 QByteArray iconvNameOf(int codePage)
 {
     switch (codePage) {
-    case kMacRoman: return "MACINTOSH";
-    case kMacCyrillic: return "MAC-CYRILLIC";
-    case kMacCentralEurope: return "MAC-CENTRALEUROPE";
-    default: return "CP" + QByteArray::number(codePage);
+    case kMacRoman:
+        return "MACINTOSH";
+    case kMacCyrillic:
+        return "MAC-CYRILLIC";
+    case kMacCentralEurope:
+        return "MAC-CENTRALEUROPE";
+    default:
+        return "CP" + QByteArray::number(codePage);
     }
 }
 

@@ -77,8 +77,8 @@ private:
     std::array<char16_t, 256> m_toUnicode{};
     // The byte of each UTF-16 unit, -1 where the page has none (single-byte pages).
     std::vector<qint16> m_fromUnicode;
-    void *m_decoder = nullptr; // iconv_t: code page -> UTF-16LE
-    void *m_encoder = nullptr; // iconv_t: UTF-16LE -> code page
+    void *m_decoder = nullptr;      // iconv_t: code page -> UTF-16LE
+    void *m_encoder = nullptr;      // iconv_t: UTF-16LE -> code page
     mutable std::mutex m_iconvLock; // the converters keep state between calls
 };
 

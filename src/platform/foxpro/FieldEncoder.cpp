@@ -148,8 +148,9 @@ int encodeFixedField(char *at, const DbfField &f, const Variant &v, const TextCo
         std::memset(at, f.type == 'V' ? ' ' : '\0', size_t(length));
         if (blank(v))
             return -1;
-        const QByteArray bytes = f.type == 'Q' && v.kind() != Variant::Kind::Bytes ? v.toText().toLatin1().left(length)
-                                                                                   : textBytes(v, text, length, replaced);
+        const QByteArray bytes = f.type == 'Q' && v.kind() != Variant::Kind::Bytes
+                                     ? v.toText().toLatin1().left(length)
+                                     : textBytes(v, text, length, replaced);
         std::memcpy(at, bytes.constData(), size_t(bytes.size()));
         if (bytes.size() < length) {
             at[length - 1] = char(bytes.size());

@@ -29,7 +29,7 @@ namespace tw::paradox {
 using encoding::TextCodec;
 
 struct ColumnSpec {
-    QString name;                     // 1-25 bytes, unique without regard to case (see fieldNameRule())
+    QString name; // 1-25 bytes, unique without regard to case (see fieldNameRule())
     FieldType type = FieldType::Alpha;
     int size = 0;     // A, Y: width 1-255. M, B, F, O, G: leader 0-240 (M: 1-240), 0 = kDefaultLeader
     int decimals = 0; // #: 0-32 digits after the point

@@ -125,7 +125,8 @@ int WorkDatabase::codePageOf(const QString &table)
 {
     if (!hasCodePageTable())
         return 0;
-    SqliteStatement query(m_db, QStringLiteral("SELECT code_page FROM %1 WHERE name = ?1").arg(quoteName(codePageTable())));
+    SqliteStatement query(m_db,
+                          QStringLiteral("SELECT code_page FROM %1 WHERE name = ?1").arg(quoteName(codePageTable())));
     query.bindText(1, table.toLower());
     return query.step() ? int(query.columnInteger(0)) : 0;
 }

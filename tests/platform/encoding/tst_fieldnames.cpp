@@ -105,7 +105,8 @@ void FieldNamesTest::twinsAreNumbered()
     QCOMPARE(names[9], QString("UNIT_PRI10"));
     QCOMPARE(names[11], QString("UNIT_PRI12"));
     // Without regard to case, and a number already taken is passed by.
-    QCOMPARE(fitNames({"Name", "NAME", "name2", "name"}, foxLike, ansi), QStringList({"Name", "NAME2", "name22", "name3"}));
+    QCOMPARE(fitNames({"Name", "NAME", "name2", "name"}, foxLike, ansi),
+             QStringList({"Name", "NAME2", "name22", "name3"}));
     // The number fits the bytes too: a character goes, never half of one.
     const QString chinese = QString::fromUtf8("客户名称和地址");
     QCOMPARE(fitNames({chinese, chinese}, rule(10, plain), TextCodec::forCodePage(936)),

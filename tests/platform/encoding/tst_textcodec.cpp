@@ -34,7 +34,8 @@ void TextCodecTest::singleBytePages_data()
     QTest::newRow("Mac Roman") << 10000 << QByteArray("\x80\x8E\xA5") << QString::fromUtf8("Äé•");
     // Bytes from 0x80 to 0x9F a page leaves undefined stand for themselves.
     QTest::newRow("1252 gaps") << 1252 << QByteArray("\x80\x81\x8D\x9D") << QString::fromUtf8("€\u0081\u008d\u009d");
-    QTest::newRow("ASCII runs") << 866 << QByteArray("plain ascii text, long enough for runs \x80") << QString::fromUtf8("plain ascii text, long enough for runs А");
+    QTest::newRow("ASCII runs") << 866 << QByteArray("plain ascii text, long enough for runs \x80")
+                                << QString::fromUtf8("plain ascii text, long enough for runs А");
 }
 
 void TextCodecTest::singleBytePages()
@@ -75,7 +76,9 @@ void TextCodecTest::undefinedAndCutSequences()
 {
     // One U+FFFD per byte that starts no character, the rest read on.
     const TextCodec &gbk = TextCodec::forCodePage(936);
-    QCOMPARE(gbk.decode(QByteArray("a\xFF" "b")), QString::fromUtf8("a\uFFFDb"));
+    QCOMPARE(gbk.decode(QByteArray("a\xFF"
+                                   "b")),
+             QString::fromUtf8("a\uFFFDb"));
     QCOMPARE(gbk.decode(QByteArray("ab\xCE")), QString::fromUtf8("ab\uFFFD"));
     QCOMPARE(TextCodec::forCodePage(1253).decode(QByteArray("\xAA")), QString::fromUtf8("\uFFFD"));
 }
@@ -87,7 +90,8 @@ void TextCodecTest::replacementsAreCounted()
     QCOMPARE(TextCodec::windows1252().encode(QString::fromUtf8("a€Ω😀ÿ"), &replaced), QByteArray("a\x80??\xFF"));
     QCOMPARE(replaced, qint64(2));
     replaced = 0;
-    QCOMPARE(TextCodec::forCodePage(936).encode(QString::fromUtf8("中😀é\u05d0x"), &replaced), QByteArray("\xD6\xD0?\xA8\xA6?x"));
+    QCOMPARE(TextCodec::forCodePage(936).encode(QString::fromUtf8("中😀é\u05d0x"), &replaced),
+             QByteArray("\xD6\xD0?\xA8\xA6?x"));
     QCOMPARE(replaced, qint64(2));
     replaced = 0;
     // A lone surrogate is a character no page holds.
@@ -116,7 +120,8 @@ void TextCodecTest::encodingIntoGivenRoom()
     const QString text = QString::fromUtf8("中文ab");
     QByteArray out(text.size() * gbk.maxBytesPerUnit(), '\0');
     QCOMPARE(gbk.encodeInto(text, out.data(), nullptr), qsizetype(6));
-    QCOMPARE(out.left(6), QByteArray("\xD6\xD0\xCE\xC4" "ab"));
+    QCOMPARE(out.left(6), QByteArray("\xD6\xD0\xCE\xC4"
+                                     "ab"));
     // Written only when it fits; the size is told either way.
     char room[5] = {'x', 'x', 'x', 'x', 'x'};
     QCOMPARE(gbk.encode(text, room, 5, nullptr), qsizetype(6));

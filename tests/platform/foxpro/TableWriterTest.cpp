@@ -12,8 +12,8 @@
 #include "platform/ado/RuntimeError.h"
 #include "platform/encoding/ByteCodec.h"
 #include "platform/foxpro/CodePageMarks.h"
-#include "platform/foxpro/FoxProProvider.h"
 #include "platform/foxpro/FieldEncoder.h"
+#include "platform/foxpro/FoxProProvider.h"
 #include "platform/foxpro/FoxProSession.h"
 #include "platform/foxpro/TableReader.h"
 #include "platform/foxpro/TableWriter.h"
@@ -665,10 +665,10 @@ void TableWriterTest::codePageMarks()
 {
     using namespace tw::foxpro;
     // Each of Visual FoxPro's marks names its page, and the page gets that mark.
-    const QList<QPair<int, int>> marks{{0x01, 437}, {0x02, 850}, {0x03, 1252}, {0x04, 10000}, {0x64, 852},
-                                       {0x65, 866}, {0x66, 865}, {0x67, 861}, {0x6A, 737},  {0x6B, 857},
-                                       {0x78, 950}, {0x79, 949}, {0x7A, 936}, {0x7B, 932},  {0x7C, 874},
-                                       {0x7D, 1255}, {0x7E, 1256}, {0xC8, 1250}, {0xC9, 1251}, {0xCA, 1254},
+    const QList<QPair<int, int>> marks{{0x01, 437},  {0x02, 850},  {0x03, 1252},  {0x04, 10000}, {0x64, 852},
+                                       {0x65, 866},  {0x66, 865},  {0x67, 861},   {0x6A, 737},   {0x6B, 857},
+                                       {0x78, 950},  {0x79, 949},  {0x7A, 936},   {0x7B, 932},   {0x7C, 874},
+                                       {0x7D, 1255}, {0x7E, 1256}, {0xC8, 1250},  {0xC9, 1251},  {0xCA, 1254},
                                        {0xCB, 1253}, {0xCC, 1257}, {0x96, 10007}, {0x97, 10029}};
     for (const auto &[mark, codePage] : marks) {
         QCOMPARE(codePageOfMark(uint8_t(mark)), codePage);

@@ -21,11 +21,11 @@
 
 using tw::ado::RuntimeError;
 using tw::ado::Variant;
+using tw::encoding::TextCodec;
 using tw::paradox::ColumnSpec;
 using tw::paradox::FieldType;
 using tw::paradox::TableReader;
 using tw::paradox::TableWriter;
-using tw::encoding::TextCodec;
 using namespace tw::paradoxtest;
 
 namespace {
@@ -492,21 +492,24 @@ void TestParadoxWriter::tablesTakeTheirCodePage()
     const auto header = [](const QString &db) {
         const QByteArray bytes = tw::test::readAll(db);
         const auto *p = tw::encoding::bytesOf(bytes.constData());
-        const int nameAt = tw::encoding::getU16LE(p + tw::paradox::db::kSortOrderNamePtr) + tw::paradox::db::kDataHeaderBase;
+        const int nameAt =
+            tw::encoding::getU16LE(p + tw::paradox::db::kSortOrderNamePtr) + tw::paradox::db::kDataHeaderBase;
         return std::tuple(int(tw::encoding::getU16LE(p + tw::paradox::db::kDosCodePage)),
                           int(p[tw::paradox::db::kSortOrder]), QByteArray(bytes.constData() + nameAt));
     };
     // Code page 866 with Paradox's own sort order for it; text and names in it.
     {
-        TableWriter writer(m_dir.path(), QStringLiteral("cyr"),
-                           {{QString::fromUtf8("Фамилия"), FieldType::Alpha, 20}, {QString::fromUtf8("Заметка"), FieldType::Memo}},
-                           0, 866);
+        TableWriter writer(
+            m_dir.path(), QStringLiteral("cyr"),
+            {{QString::fromUtf8("Фамилия"), FieldType::Alpha, 20}, {QString::fromUtf8("Заметка"), FieldType::Memo}}, 0,
+            866);
         QCOMPARE(writer.codePage(), 866);
         writer.appendRow({Variant::text(QString::fromUtf8("Ёжиков")), Variant::text(QString::fromUtf8("╔═╗ №1"))});
         QCOMPARE(writer.unmappedCharacters(), qint64(0));
         writer.finish();
         QCOMPARE(header(writer.dbPath()), std::tuple(866, 0xC0, QByteArray("cyrr")));
-        QVERIFY(tw::test::readAll(writer.dbPath()).contains(TextCodec::forCodePage(866).encode(QString::fromUtf8("Фамилия"))));
+        QVERIFY(tw::test::readAll(writer.dbPath())
+                    .contains(TextCodec::forCodePage(866).encode(QString::fromUtf8("Фамилия"))));
         tw::paradox::TableCursor cursor(writer.dbPath());
         QCOMPARE(cursor.codePage(), 866);
         QCOMPARE(cursor.columns()[0].name, QString::fromUtf8("Фамилия"));
@@ -514,17 +517,19 @@ void TestParadoxWriter::tablesTakeTheirCodePage()
     }
     // Two bytes a character, in alpha fields and memos alike.
     {
-        TableWriter writer(m_dir.path(), QStringLiteral("zh"),
-                           {{QString::fromUtf8("名称"), FieldType::Alpha, 4}, {QString::fromUtf8("说明"), FieldType::Memo, 3}},
-                           0, 936);
+        TableWriter writer(
+            m_dir.path(), QStringLiteral("zh"),
+            {{QString::fromUtf8("名称"), FieldType::Alpha, 4}, {QString::fromUtf8("说明"), FieldType::Memo, 3}}, 0,
+            936);
         writer.appendRow({Variant::text(QString::fromUtf8("中文")), Variant::text(QString::fromUtf8("我能吞下玻璃"))});
         // "中文字" takes six bytes: more than the field's four.
         QVERIFY_THROWS_EXCEPTION(RuntimeError, writer.appendRow({Variant::text(QString::fromUtf8("中文字"))}));
     }
     {
-        TableWriter writer(m_dir.path(), QStringLiteral("zh"),
-                           {{QString::fromUtf8("名称"), FieldType::Alpha, 4}, {QString::fromUtf8("说明"), FieldType::Memo, 3}},
-                           0, 936);
+        TableWriter writer(
+            m_dir.path(), QStringLiteral("zh"),
+            {{QString::fromUtf8("名称"), FieldType::Alpha, 4}, {QString::fromUtf8("说明"), FieldType::Memo, 3}}, 0,
+            936);
         writer.appendRow({Variant::text(QString::fromUtf8("中文")), Variant::text(QString::fromUtf8("我能吞下玻璃"))});
         writer.finish();
         QCOMPARE(header(writer.dbPath()), std::tuple(936, 0x03, QByteArray("china")));
@@ -552,7 +557,8 @@ void TestParadoxWriter::fieldNamesFitTheTable()
     const TextCodec &ansi = TextCodec::windows1252();
     const TextCodec &chinese = TextCodec::forCodePage(936);
     // Names the code page cannot hold become "?" and are still told apart.
-    const QStringList japanese{QString::fromUtf8("顧客番号"), QString::fromUtf8("顧客名前"), QString::fromUtf8("顧客住所")};
+    const QStringList japanese{QString::fromUtf8("顧客番号"), QString::fromUtf8("顧客名前"),
+                               QString::fromUtf8("顧客住所")};
     QCOMPARE(fitFieldNames(japanese, ansi), QStringList({"????", "????2", "????3"}));
     QCOMPARE(fitFieldNames(japanese, TextCodec::forCodePage(932)), japanese);
     // What Paradox does not take in a name.
@@ -560,13 +566,12 @@ void TestParadoxWriter::fieldNamesFitTheTable()
              QStringList({"_a_", "_lead", "a-_b", "_", "no#1", "x_y__z_", "tab_here", "why?"}));
     // 25 bytes: twelve Chinese characters, never half of the thirteenth.
     const QString longName = QString::fromUtf8("一二三四五六七八九十甲乙丙丁");
-    QCOMPARE(fitFieldNames({longName, longName}, chinese),
-             QStringList({longName.left(12), longName.left(12) + "2"}));
+    QCOMPARE(fitFieldNames({longName, longName}, chinese), QStringList({longName.left(12), longName.left(12) + "2"}));
     QCOMPARE(fitFieldNames({"Same", "SAME", "same"}, ansi), QStringList({"Same", "SAME2", "same3"}));
     // The writer takes such names and refuses longer ones.
     TableWriter(m_dir.path(), QStringLiteral("names"), {{longName.left(12), FieldType::Long}}, 0, 936).abandon();
-    QVERIFY_THROWS_EXCEPTION(RuntimeError,
-                             TableWriter(m_dir.path(), QStringLiteral("names"), {{longName.left(13), FieldType::Long}}, 0, 936));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, TableWriter(m_dir.path(), QStringLiteral("names"),
+                                                       {{longName.left(13), FieldType::Long}}, 0, 936));
     QVERIFY(leftovers().isEmpty());
 }
 
