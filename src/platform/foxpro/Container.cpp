@@ -24,6 +24,7 @@ namespace {
 
 constexpr int kStrWidth = 10;
 constexpr int kDatabaseObjectId = 1;
+constexpr int kLongNameBytes = 128; // OBJECTNAME's width
 // Property 24 of the Database record: the container version, 10, big-endian.
 const char *const kDatabaseVersion = "0000000a";
 const QByteArray kForExpression = ".NOT.DELETED()";
@@ -34,6 +35,16 @@ QByteArray strOf(int value)
 {
     const QByteArray text = QByteArray::number(value);
     return text.size() <= kStrWidth ? text.rightJustified(kStrWidth, ' ') : QByteArray(kStrWidth, '*');
+}
+
+// Long field names follow the rule of field names, up to OBJECTNAME's width,
+// in the case they are given.
+encoding::NameRule longNameRule()
+{
+    encoding::NameRule rule = fieldNameRule();
+    rule.maxBytes = kLongNameBytes;
+    rule.upperCase = false;
+    return rule;
 }
 
 // LOWER() of stored bytes: A-Z, and bytes above 127 whose lower case is one
@@ -93,7 +104,7 @@ Container Container::create(const QString &path)
     constexpr int kNoFlags = 0;
     const std::vector<NewField> fields = {
         {"OBJECTID", 'I', 4, 0, dbf::kFieldBinary},  {"PARENTID", 'I', 4, 0, dbf::kFieldBinary},
-        {"OBJECTTYPE", 'C', 10, 0, kNoFlags},        {"OBJECTNAME", 'C', 128, 0, kNoFlags},
+        {"OBJECTTYPE", 'C', 10, 0, kNoFlags},        {"OBJECTNAME", 'C', kLongNameBytes, 0, kNoFlags},
         {"PROPERTY", 'M', 4, 0, dbf::kFieldBinary},  {"CODE", 'M', 4, 0, dbf::kFieldBinary},
         {"RIINFO", 'C', 6, 0, kNoFlags},             {"USER", 'M', 4, 0, kNoFlags},
     };
@@ -232,6 +243,19 @@ QString Container::indexPath() const
     return info.dir().filePath(info.completeBaseName() + (upper ? ".DCX" : ".dcx"));
 }
 
+QStringList Container::columnNames(int tableObjectId, const QStringList &storedNames) const
+{
+    QStringList names = fieldNames(tableObjectId);
+    QStringList own;
+    for (const QString &stored : storedNames)
+        own << stored.toLower();
+    const QStringList held = encoding::fitNames(own, longNameRule(), codecOfMark(m_codePageMark));
+    for (qsizetype k = 0; k < names.size() && k < own.size(); ++k)
+        if (names[k] != own[k] && names[k] == held[k])
+            names[k] = own[k];
+    return names;
+}
+
 void Container::addTable(const QString &name, const QString &tablePath, const QStringList &fieldNames)
 {
     if (findTable(name))
@@ -266,9 +290,12 @@ void Container::addTable(const QString &name, const QString &tablePath, const QS
             return values;
         };
         writer->append(row(int(tableRecord), kDatabaseObjectId, "Table", name.toLower(), props.encode()));
-        for (const QString &field : fieldNames) {
+        QStringList lowered;
+        for (const QString &field : fieldNames)
+            lowered << field.toLower();
+        for (const QString &field : encoding::fitNames(lowered, longNameRule(), codecOfMark(m_codePageMark))) {
             const qint64 next = qint64(writer->header().recordCount) + 1;
-            writer->append(row(int(next), int(tableRecord), "Field", field.toLower(), {}));
+            writer->append(row(int(next), int(tableRecord), "Field", field, {}));
         }
     }
     {
@@ -324,7 +351,7 @@ void Container::rebuildIndex()
     IndexTag byName{"OBJECTNAME", kNameTagExpression, kForExpression, 0, ' ', {}};
     IndexTag byType{"OBJECTTYPE", kTypeTagExpression, kForExpression, 0, ' ', {}};
     int typeLength = 10;
-    int nameLength = 128;
+    int nameLength = kLongNameBytes;
     if (!m_objects.empty()) {
         typeLength = int(m_objects.front().rawType.size());
         nameLength = int(m_objects.front().rawName.size());

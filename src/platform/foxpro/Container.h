@@ -56,10 +56,16 @@ public:
     QString tablePath(const TableEntry &table) const;
     // The long names of a table's fields, in field order.
     QStringList fieldNames(int tableObjectId) const;
+    // The names a table's columns go by: its long names, except where a long
+    // name only stands for the field's own name as far as the container's code
+    // page could hold it (see addTable); there the field's own name, in lower
+    // case. `storedNames` are the table's field names (its .dbf's).
+    QStringList columnNames(int tableObjectId, const QStringList &storedNames) const;
 
     // Adds a table (already created at the real path `tablePath`) under the long
-    // name `name` with one Field record per long field name; sets the table's
-    // backlink and rebuilds the index.
+    // name `name` with one Field record per long field name, in lower case and
+    // made valid in the container's code page by the rule of field names (128
+    // bytes long); sets the table's backlink and rebuilds the index.
     void addTable(const QString &name, const QString &tablePath, const QStringList &fieldNames);
     // Removes a table's records (and those under it), the relations that name
     // it as their related table, and rebuilds the index.

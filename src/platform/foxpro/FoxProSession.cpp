@@ -299,10 +299,16 @@ std::unique_ptr<ado::Cursor> FoxProSession::query(const QString &sql, const ado:
         throw RuntimeError(QStringLiteral("The FoxPro provider opens only SELECT * FROM a table as a recordset."));
     const auto container = loadContainer();
     const Resolved table = resolve(select->table, container);
+    auto reader = std::make_unique<TableReader>(table.path);
     QStringList names;
-    if (table.entry)
-        names = container->fieldNames(table.entry->objectId);
-    return std::make_unique<TableCursor>(std::make_unique<TableReader>(table.path), names);
+    if (table.entry) {
+        QStringList stored;
+        for (const DbfField &f : reader->header().fields)
+            if (!f.isNullFlags())
+                stored << f.name;
+        names = container->columnNames(table.entry->objectId, stored);
+    }
+    return std::make_unique<TableCursor>(std::move(reader), names);
 }
 
 TableWriter &FoxProSession::writerFor(const QString &path)

@@ -86,6 +86,7 @@ private slots:
     void viewsAreListedNotRead();
     void flippedContainerBytesFailCleanly();
     void tableMovedBesideTheContainerIsFound();
+    void namesTheContainerCodePageCannotHold();
 
 private:
     QString connectionString() const
@@ -427,6 +428,32 @@ void ContainerTest::tableMovedBesideTheContainerIsFound()
     ado::Recordset rs;
     rs.Open("SELECT * FROM moved", c);
     QCOMPARE(rs.fields()(0).Value().asText(), QString("here"));
+}
+
+void ContainerTest::namesTheContainerCodePageCannotHold()
+{
+    // A Cyrillic table in a Windows-1252 container: the table keeps its names,
+    // the container gets valid stand-ins, and the columns go by the table's.
+    ado::Connection c;
+    c.setNewTableCodePage(866);
+    c.Open(connectionString());
+    c.Execute(QString::fromUtf8("CREATE TABLE [%1/cyr.dbf]([Имя] M,[Фио] M,[Long_name] M)").arg(m_folder));
+    c.Execute(QString::fromUtf8("INSERT INTO `%1/cyr.dbf` VALUES('Иван', 'Петров И. И.', 'x')").arg(m_folder));
+    foxpro::TableReader table(m_folder + "/cyr.dbf");
+    QCOMPARE(table.header().codePageMark, uint8_t(0x65));
+    QCOMPARE(table.header().fields[0].name, QString::fromUtf8("ИМЯ"));
+    foxpro::Container container(m_dbc);
+    const auto entry = container.findTable("cyr");
+    QVERIFY(entry);
+    QCOMPARE(container.fieldNames(entry->objectId), QStringList({"___", "___2", "long_name"}));
+    ado::Recordset rs;
+    rs.Open("SELECT * FROM cyr", c);
+    QCOMPARE(rs.fields()(0).name(), QString::fromUtf8("имя"));
+    QCOMPARE(rs.fields()(1).name(), QString::fromUtf8("фио"));
+    QCOMPARE(rs.fields()(2).name(), QString("long_name"));
+    QCOMPARE(rs.fields()(1).Value().asText(), QString::fromUtf8("Петров И. И."));
+    const QString problems = dcxcheck(m_dbc);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems));
 }
 
 QTEST_GUILESS_MAIN(ContainerTest)
