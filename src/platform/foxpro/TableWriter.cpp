@@ -76,10 +76,6 @@ qsizetype latin1Into(QStringView text, char *out, qint64 *replaced)
     return n;
 }
 
-} // namespace
-
-namespace {
-
 bool allowedInName(QStringView name, qsizetype index)
 {
     const char32_t c = encoding::characterAt(name, index);
