@@ -5,6 +5,7 @@
 
 #include "common/ConnectionSettings.h"
 #include "common/TableList.h"
+#include "platform/encoding/ByteCodec.h"
 #include "platform/foxpro/DbfHeader.h"
 #include "platform/paradox/ParadoxFormat.h"
 #include "platform/ado/RuntimeError.h"
@@ -55,8 +56,7 @@ qint64 recordCount(const QString &folder, const QString &pattern, int offset)
     const QByteArray bytes = file.read(4);
     if (bytes.size() != 4)
         return 0;
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
-    return qint64(p[0]) | qint64(p[1]) << 8 | qint64(p[2]) << 16 | qint64(p[3]) << 24;
+    return encoding::getU32LE(encoding::bytesOf(bytes.constData()));
 }
 
 void selectAll(MemoryTableList &list)

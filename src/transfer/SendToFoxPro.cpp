@@ -187,6 +187,8 @@ void FoxProSender::copyTable(int index)
         endTable(false, failuresBefore, sourceName);
         return;
     }
+    // The new table takes the source table's code page (when FoxPro can mark it).
+    foxpro.setNewTableCodePage(source.codePage());
     QString folder;
     QString targetPath;
     const bool haveFolder = steps(132, [&] {
@@ -209,7 +211,7 @@ void FoxProSender::copyTable(int index)
                 names << source.fields()(i).name();
                 types << source.fields()(i).Type();
             }
-            names = FoxProColumnNames(names);
+            names = FoxProColumnNames(names, source.codePage());
         });
         for (qsizetype column = 0; column < names.size(); ++column) {
             steps(142, [&] { DoEvents(); });

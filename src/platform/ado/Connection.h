@@ -50,11 +50,18 @@ public:
     // Not an ADO member: values written as Null through this connection
     // because the target could not hold them; nullptr when none or closed.
     const LostValues *lostValues() const { return m_session ? m_session->lostValues() : nullptr; }
+    // Not an ADO member: the code page the tables this connection creates
+    // from now on take for their text (a source table's, see
+    // Recordset::codePage()), when the provider's format can record it;
+    // 0 leaves it to the provider. Kept across Close and Open.
+    void setNewTableCodePage(int codePage);
+    int newTableCodePage() const { return m_newTableCodePage; }
 
 private:
     std::shared_ptr<Session> m_session;
     QString m_connectionString;
     bool m_inTransaction = false;
+    int m_newTableCodePage = 0;
 };
 
 } // namespace tw::ado

@@ -44,6 +44,10 @@ public:
     // Fills row (resized to the column count) with the next row; false at the end.
     virtual bool fetch(std::vector<Variant> &row) = 0;
 
+    // The code page of the source table's text; 0 when the table names none
+    // or the source has no code pages.
+    virtual int codePage() const { return 0; }
+
     // Updatable cursors (opened with lock type 3) accept new rows.
     virtual bool updatable() const { return false; }
     // Converts a value to what column `column` holds; RuntimeError when it cannot.
@@ -75,6 +79,10 @@ public:
     // Values written as Null because the target could not hold them, since
     // the session opened; nullptr for sessions that write none.
     virtual const LostValues *lostValues() const { return nullptr; }
+    // The code page the tables created from now on take for their text, when
+    // their format can record it; 0 leaves it to the provider (Windows-1252).
+    void setNewTableCodePage(int codePage) { m_newTableCodePage = codePage; }
+    int newTableCodePage() const { return m_newTableCodePage; }
 
     // Transactions, for sessions that can hold back what they change: between
     // beginTrans and commitTrans a dropped table stays on disk and a created
@@ -84,6 +92,9 @@ public:
     virtual void beginTrans();
     virtual void commitTrans();
     virtual void rollbackTrans();
+
+private:
+    int m_newTableCodePage = 0;
 };
 
 class Provider {

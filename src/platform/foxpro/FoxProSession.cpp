@@ -334,7 +334,11 @@ std::unique_ptr<ado::Cursor> FoxProSession::query(const QString &sql, const ado:
     if (table.entry) {
         // The long names are the container's; they go only to the file that is its table.
         container->checkTableFile(*table.entry, reader->header(), reader->fileName());
-        names = container->fieldNames(table.entry->objectId);
+        QStringList stored;
+        for (const DbfField &f : reader->header().fields)
+            if (!f.isNullFlags())
+                stored << f.name;
+        names = container->columnNames(table.entry->objectId, stored);
     }
     return std::make_unique<TableCursor>(std::move(reader), names);
 }
@@ -420,6 +424,7 @@ void FoxProSession::createTable(const sql::CreateTable &statement)
     const QByteArray backlink = container ? backlinkFor(path, container->path()) : QByteArray();
     CreateOptions options;
     options.backlink = backlink;
+    options.codePageMark = markForNewTable(newTableCodePage());
     if (m_inTransaction) {
         // Built under a temporary name; what stands under the name now stays
         // until the commit, and only when it was dropped in this transaction.

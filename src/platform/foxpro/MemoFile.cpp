@@ -1,12 +1,13 @@
 #include "MemoFile.h"
 
-#include "ByteCodec.h"
-
 #include "platform/ado/RuntimeError.h"
+#include "platform/encoding/ByteCodec.h"
 
 #include <utility>
 
 namespace tw::foxpro {
+
+using namespace encoding; // the byte codecs
 
 using ado::RuntimeError;
 

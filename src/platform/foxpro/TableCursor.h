@@ -20,6 +20,7 @@ public:
     qint64 rowCount() const override { return m_reader->liveCount(); }
     bool fetch(std::vector<ado::Variant> &row) override;
     const ado::LostValues *lostValues() const override { return &m_reader->lostValues(); }
+    int codePage() const override { return m_reader->codePage(); }
 
 private:
     std::unique_ptr<TableReader> m_reader;

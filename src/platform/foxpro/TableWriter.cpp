@@ -1,17 +1,18 @@
 #include "TableWriter.h"
 
-#include "ByteCodec.h"
 #include "FieldEncoder.h"
 #include "TableReader.h"
 
 #include "platform/ado/RuntimeError.h"
+#include "platform/encoding/ByteCodec.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 
 namespace tw::foxpro {
+
+using namespace encoding; // the byte codecs
 
 using ado::RuntimeError;
 using ado::Variant;
@@ -87,23 +88,33 @@ qsizetype latin1Into(QStringView text, char *out, qint64 *replaced)
     return n;
 }
 
+bool allowedInName(QStringView name, qsizetype index)
+{
+    const char32_t c = encoding::characterAt(name, index);
+    if (c == U'_')
+        return true;
+    if (c >= U'0' && c <= U'9')
+        return index > 0;
+    // A letter the code page does not hold has become '?' by now.
+    return QChar::isLetter(c);
+}
+
 } // namespace
 
-QStringList storedFieldNames(const QStringList &names)
+encoding::NameRule fieldNameRule()
 {
-    QStringList out;
-    QSet<QString> used;
-    for (const QString &name : names) {
-        QString base = name.toUpper().left(dbf::kMaxFieldName);
-        QString chosen = base;
-        for (int n = 2; used.contains(chosen); ++n) {
-            const QString suffix = QString::number(n);
-            chosen = base.left(dbf::kMaxFieldName - suffix.size()) + suffix;
-        }
-        used.insert(chosen);
-        out << chosen;
-    }
-    return out;
+    encoding::NameRule rule;
+    rule.maxBytes = dbf::kMaxFieldName;
+    rule.allowed = allowedInName;
+    rule.replacement = u'_';
+    rule.firstPrefix = u'_';
+    rule.upperCase = true;
+    return rule;
+}
+
+QStringList storedFieldNames(const QStringList &names, const TextCodec &codec)
+{
+    return encoding::fitNames(names, fieldNameRule(), codec);
 }
 
 std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std::vector<NewField> &fields,
@@ -127,12 +138,12 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
     DbfHeader &h = writer->m_header;
     h.fileType = dbf::kTypeVisualFoxPro;
     h.updated = QDate::currentDate();
-    h.codePageMark = CodePage::kMark1252;
+    h.codePageMark = options.codePageMark;
     h.backlink = options.backlink;
     QStringList given;
     for (const NewField &f : fields)
         given << f.name;
-    const QStringList stored = storedFieldNames(given);
+    const QStringList stored = storedFieldNames(given, codecOfMark(h.codePageMark));
     bool memo = false;
     int bits = 0;
     for (size_t i = 0; i < fields.size(); ++i) {
@@ -173,7 +184,7 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
     if (h.recordLength > dbf::kMaxRecordLength)
         throw RuntimeError(QStringLiteral("%1: records of %2 bytes; a table allows at most %3.")
                                .arg(name).arg(h.recordLength).arg(dbf::kMaxRecordLength));
-    writer->m_codePage = &CodePage::forMark(h.codePageMark);
+    writer->m_codePage = &codecOfMark(h.codePageMark);
 
     if (memo && !findCompanion(path, options.memoExtension).isEmpty())
         throw RuntimeError(58, QStringLiteral("Cannot create the table %1: its memo file %2 already exists.")
@@ -222,7 +233,7 @@ std::unique_ptr<TableWriter> TableWriter::openForAppend(const QString &path, con
         if (!f.isNullFlags() && !writableType(f.type))
             throw RuntimeError(QStringLiteral("%1: field %2 is of type %3, which rows are not appended to.")
                                    .arg(name, f.name, QChar::fromLatin1(f.type)));
-    writer->m_codePage = &CodePage::forMark(h.codePageMark);
+    writer->m_codePage = &codecOfMark(h.codePageMark);
     writer->m_writtenCount = h.recordCount;
     if (h.hasMemoFields()) {
         const QString memoPath = findCompanion(path, memoExt);
@@ -253,7 +264,7 @@ uint32_t TableWriter::appendMemo(const DbfField &f, const Variant &value)
     const uint32_t type = memoTypeOf(f);
     // Text is encoded straight into the memo file's buffer of pending blocks.
     const auto encoded = [&](const QString &text, bool codePage) {
-        return m_memo->append(type, text.size(), [&](char *out) {
+        return m_memo->append(type, text.size() * (codePage ? m_codePage->maxBytesPerUnit() : 1), [&](char *out) {
             return codePage ? m_codePage->encodeInto(text, out, &m_replaced) : latin1Into(text, out, &m_replaced);
         });
     };

@@ -16,6 +16,8 @@ public:
     qint64 rowCount() const override { return m_reader.rowCount(); }
     bool fetch(std::vector<tw::ado::Variant> &row) override { return m_reader.next(row); }
     const tw::ado::LostValues *lostValues() const override { return &m_reader.lostValues(); }
+    // 0 for a table whose header has no code page (read as Windows-1252).
+    int codePage() const override { return m_reader.header().codePage ? m_reader.codePage() : 0; }
 
 private:
     TableReader m_reader;

@@ -6,13 +6,9 @@
 #include "platform/ado/Idle.h"
 #include "platform/paradox/TableWriter.h"
 
-#include <QSet>
-
 namespace tw::workdb {
 
 namespace {
-
-constexpr int kMaxFieldName = 25;
 
 paradox::FieldType fieldType(WorkType type)
 {
@@ -30,20 +26,10 @@ paradox::FieldType fieldType(WorkType type)
 
 } // namespace
 
-QStringList paradoxFieldNames(const QStringList &names)
+QStringList paradoxFieldNames(const QStringList &names, int codePage)
 {
-    QStringList result;
-    QSet<QString> used;
-    for (const QString &name : names) {
-        QString candidate = name.left(kMaxFieldName);
-        for (int n = 2; used.contains(candidate.toLower()); ++n) {
-            const QString suffix = QString::number(n);
-            candidate = name.left(kMaxFieldName - static_cast<int>(suffix.size())) + suffix;
-        }
-        used.insert(candidate.toLower());
-        result << candidate;
-    }
-    return result;
+    const int tableCodePage = paradox::TableWriter::tableCodePage(codePage);
+    return paradox::fitFieldNames(names, encoding::TextCodec::forCodePage(tableCodePage));
 }
 
 ExportResult exportToParadox(WorkDatabase &database, const QString &table, const QString &folder,
@@ -60,7 +46,8 @@ ExportResult exportToParadox(WorkDatabase &database, const QString &table, const
     QStringList names;
     for (const WorkColumn &column : columns)
         names << column.name;
-    names = paradoxFieldNames(names);
+    const int codePage = database.codePageOf(source);
+    names = paradoxFieldNames(names, codePage);
     std::vector<paradox::ColumnSpec> fields;
     for (size_t i = 0; i < columns.size(); ++i) {
         paradox::ColumnSpec field;
@@ -72,7 +59,7 @@ ExportResult exportToParadox(WorkDatabase &database, const QString &table, const
     }
     const qint64 expectedRows = database.rowCount(source);
     // Knowing the row count lets the writer choose blocks large enough for all of them.
-    paradox::TableWriter writer(folder, target, fields, expectedRows);
+    paradox::TableWriter writer(folder, target, fields, expectedRows, codePage);
     SqliteStatement rows(database.db(), QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(quoteName(source)));
     std::vector<ado::Variant> row(columns.size());
     while (rows.step()) {

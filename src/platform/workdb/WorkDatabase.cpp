@@ -12,13 +12,24 @@ namespace tw::workdb {
 
 using ado::RuntimeError;
 
+namespace {
+// Each work table's code page, by its name in lower case; not a work table itself.
+QString codePageTable()
+{
+    return QStringLiteral("tw_table_code_pages");
+}
+} // namespace
+
 QStringList WorkDatabase::tableNames()
 {
     SqliteStatement query(m_db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT "
                                                "LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name"));
     QStringList names;
-    while (query.step())
-        names << query.columnText(0);
+    while (query.step()) {
+        const QString name = query.columnText(0);
+        if (name != codePageTable())
+            names << name;
+    }
     return names;
 }
 
@@ -57,7 +68,7 @@ std::vector<WorkColumn> WorkDatabase::columns(const QString &table)
     return result;
 }
 
-void WorkDatabase::createTable(const QString &name, const std::vector<WorkColumn> &columns)
+void WorkDatabase::createTable(const QString &name, const std::vector<WorkColumn> &columns, int codePage)
 {
     commit();
     m_lostRows.clear();
@@ -83,6 +94,41 @@ void WorkDatabase::createTable(const QString &name, const std::vector<WorkColumn
         definitions << quoteName(unique) + u' ' + column.declaredType();
     }
     m_db.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteName(name), definitions.join(QStringLiteral(", "))));
+    forgetCodePage(name);
+    if (codePage == 0)
+        return;
+    m_db.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (name TEXT PRIMARY KEY, code_page INTEGER)")
+                  .arg(quoteName(codePageTable())));
+    SqliteStatement remember(m_db, QStringLiteral("INSERT INTO %1 VALUES (?1, ?2)").arg(quoteName(codePageTable())));
+    remember.bindText(1, name.toLower());
+    remember.bindInteger(2, codePage);
+    remember.step();
+}
+
+bool WorkDatabase::hasCodePageTable()
+{
+    SqliteStatement query(m_db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1"));
+    query.bindText(1, codePageTable());
+    return query.step();
+}
+
+void WorkDatabase::forgetCodePage(const QString &table)
+{
+    if (!hasCodePageTable())
+        return;
+    SqliteStatement forget(m_db, QStringLiteral("DELETE FROM %1 WHERE name = ?1").arg(quoteName(codePageTable())));
+    forget.bindText(1, table.toLower());
+    forget.step();
+}
+
+int WorkDatabase::codePageOf(const QString &table)
+{
+    if (!hasCodePageTable())
+        return 0;
+    SqliteStatement query(m_db,
+                          QStringLiteral("SELECT code_page FROM %1 WHERE name = ?1").arg(quoteName(codePageTable())));
+    query.bindText(1, table.toLower());
+    return query.step() ? int(query.columnInteger(0)) : 0;
 }
 
 void WorkDatabase::dropTable(const QString &name)
@@ -92,9 +138,11 @@ void WorkDatabase::dropTable(const QString &name)
     } catch (const RuntimeError &) {
         // The rows lost belong to a table being dropped (or to one before it).
     }
-    const QString statement = QStringLiteral("DROP TABLE %1").arg(quoteName(requireTable(name)));
+    const QString real = requireTable(name);
+    const QString statement = QStringLiteral("DROP TABLE %1").arg(quoteName(real));
     runAside([&] { m_db.exec(statement); });
     m_lostRows.clear();
+    forgetCodePage(real);
 }
 
 qint64 WorkDatabase::rowCount(const QString &table)

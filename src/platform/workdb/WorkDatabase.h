@@ -34,8 +34,12 @@ public:
     // The number of rows of `table` (its real name).
     qint64 rowCount(const QString &table);
 
-    void createTable(const QString &name, const std::vector<WorkColumn> &columns);
+    // codePage: the code page of the text the table is made for (its
+    // source table's), kept with the table until it is dropped; 0 for none.
+    void createTable(const QString &name, const std::vector<WorkColumn> &columns, int codePage = 0);
     void dropTable(const QString &name);
+    // The code page the table was created for; 0 when none was given.
+    int codePageOf(const QString &table);
 
     // Starts a transaction when none is open; commits one that has grown long.
     void beforeAppend();
@@ -51,6 +55,9 @@ public:
     ado::LostValues &lostValues() { return m_lost; }
 
 private:
+    bool hasCodePageTable();
+    void forgetCodePage(const QString &table);
+
     SqliteDatabase m_db;
     bool m_inTransaction = false;
     QString m_lostRows; // why rows were lost, until the next CREATE or DROP

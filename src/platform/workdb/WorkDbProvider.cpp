@@ -42,7 +42,7 @@ public:
                                            .arg(def.name));
                 columns.push_back(column);
             }
-            m_database->createTable(create->table, columns);
+            m_database->createTable(create->table, columns, newTableCodePage());
         } else if (const auto *drop = std::get_if<sql::DropTable>(&statement)) {
             m_database->dropTable(drop->table);
         } else if (const auto *into = std::get_if<sql::SelectInto>(&statement)) {

@@ -13,6 +13,7 @@ WorkTableCursor::WorkTableCursor(std::shared_ptr<WorkDatabase> database, const Q
     for (const WorkColumn &column : m_columns)
         m_infos.push_back(column.info());
     m_rowCount = m_database->rowCount(m_table);
+    m_codePage = m_database->codePageOf(m_table);
 }
 
 WorkTableCursor::~WorkTableCursor()

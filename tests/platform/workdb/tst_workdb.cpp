@@ -3,6 +3,7 @@
 #include "platform/ado/Idle.h"
 #include "platform/ado/ProviderRegistry.h"
 #include "platform/ado/Recordset.h"
+#include "platform/encoding/ByteCodec.h"
 #include "platform/paradox/ParadoxProvider.h"
 #include "platform/workdb/AsideRun.h"
 #include "platform/workdb/ParadoxExport.h"
@@ -36,6 +37,7 @@ private slots:
     void exportRefusesAnExistingTable();
     void exportOfAnEmptyTableAndManyRows();
     void longFieldNamesAreCutAndMadeUnique();
+    void tablesKeepTheCodePageTheyWereMadeFor();
     void workSetAsideKeepsTheWindowRunning();
 
 private:
@@ -381,6 +383,50 @@ void WorkDbTest::longFieldNamesAreCutAndMadeUnique()
 }
 
 QTEST_GUILESS_MAIN(WorkDbTest)
+void WorkDbTest::tablesKeepTheCodePageTheyWereMadeFor()
+{
+    Connection work;
+    openWork(work);
+    work.setNewTableCodePage(1251);
+    work.Execute(QString::fromUtf8("CREATE TABLE `cyr`(`Город` MEMO,`Улица` VARCHAR(20));"));
+    work.setNewTableCodePage(0);
+    work.Execute("CREATE TABLE `plain`(`a` MEMO);");
+    // The code page goes with the table, not with the connection, and lists as no table.
+    QCOMPARE(work.OpenSchema(adSchemaTables).RecordCount(), qint64(2));
+    Recordset rs;
+    rs.Open("SELECT * FROM `CYR`", work, 2, 3);
+    QCOMPARE(rs.codePage(), 1251);
+    rs.AddNew();
+    rs.fields()(0).setValue(Variant::text(QString::fromUtf8("Київ — «центр»")));
+    rs.fields()(1).setValue(Variant::text(QString::fromUtf8("Хрещатик")));
+    rs.Update();
+    rs.Close();
+    rs.Open("SELECT * FROM `plain`", work);
+    QCOMPARE(rs.codePage(), 0);
+    rs.Close();
+    work.Execute("select * into [Paradox 5.x;Database=" + m_dir->path() + "\\px\\].[cyr.db] from [cyr]");
+    QCOMPARE(work.replacedCharacters(), qint64(0));
+    QStringList columns;
+    const auto rows = readParadox("cyr", &columns);
+    QCOMPARE(columns, QStringList({QString::fromUtf8("Город:201"), QString::fromUtf8("Улица:200")}));
+    QCOMPARE(rows.value(0), QStringList({QString::fromUtf8("Київ — «центр»"), QString::fromUtf8("Хрещатик")}));
+    const QByteArray db = tw::test::readAll(m_dir->path() + "/px/cyr.db");
+    QCOMPARE(int(tw::encoding::getU16LE(tw::encoding::bytesOf(db.constData() + 0x6A))), 1251);
+    // Dropped, the table forgets it: made again without one, it is Windows-1252.
+    work.Execute("DROP TABLE [cyr]");
+    work.Execute(QString::fromUtf8("CREATE TABLE `cyr`(`Город` MEMO);"));
+    rs.Open("SELECT * FROM `cyr`", work, 2, 3);
+    QCOMPARE(rs.codePage(), 0);
+    rs.AddNew();
+    rs.fields()(0).setValue(Variant::text(QString::fromUtf8("Київ")));
+    rs.Update();
+    rs.Close();
+    work.Execute("select * into [Paradox 5.x;Database=" + m_dir->path() + "\\px\\].[cyr1252.db] from [cyr]");
+    QCOMPARE(work.replacedCharacters(), qint64(4));
+    QCOMPARE(readParadox("cyr1252", &columns).value(0), QStringList({"????"}));
+    QCOMPARE(columns, QStringList({"?????:201"}));
+}
+
 void WorkDbTest::workSetAsideKeepsTheWindowRunning()
 {
     // While the work runs elsewhere, this thread keeps running its events,
