@@ -89,7 +89,8 @@ private:
             qFatal("no control %s", name);
         return found;
     }
-    QString samples() const { return m_program + QStringLiteral("\\Samples"); }
+    // The samples folder as "Load Sample/Example Database" fills it in.
+    QString samples() const { return QDir::toNativeSeparators(m_program + QStringLiteral("/Samples")); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_program;

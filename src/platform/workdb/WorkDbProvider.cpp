@@ -9,6 +9,7 @@
 #include "platform/files/FileSystem.h"
 #include "platform/sql/Parser.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <sqlite3.h>
@@ -20,6 +21,15 @@ namespace {
 using ado::RuntimeError;
 
 constexpr char kParadoxDriverPrefix[] = "Paradox";
+
+// The target folder as messages name it: the statement's folder ends with a
+// "\" and may hold both separators; the writer takes either form.
+QString targetFolder(QString folder)
+{
+    while (folder.size() > 1 && files::isSeparator(folder.back()) && !files::isDriveRoot(folder))
+        folder.chop(1);
+    return QDir::toNativeSeparators(folder.replace(u'\\', u'/'));
+}
 
 class WorkSession final : public ado::Session {
 public:
@@ -84,7 +94,7 @@ private:
             throw RuntimeError(QStringLiteral("Cannot write to '%1': only [Paradox 5.x;Database=folder] targets "
                                               "are known.")
                                    .arg(into.connect));
-        m_replaced += exportToParadox(*m_database, into.source, *folder, into.target).unmappedCharacters;
+        m_replaced += exportToParadox(*m_database, into.source, targetFolder(*folder), into.target).unmappedCharacters;
     }
 
 public:
