@@ -18,7 +18,8 @@ class WorkDatabase {
 public:
     static constexpr int kRowsPerCommit = 20000;
 
-    explicit WorkDatabase(const QString &path) : m_db(path) {}
+    // Opens the file; from now on it gives back the space of the tables dropped.
+    explicit WorkDatabase(const QString &path);
 
     SqliteDatabase &db() { return m_db; }
     const QString &path() const { return m_db.path(); }
@@ -34,6 +35,9 @@ public:
     qint64 rowCount(const QString &table);
 
     void createTable(const QString &name, const std::vector<WorkColumn> &columns);
+    // Drops the table and gives its space back to the file system: the work
+    // database stays as small as what it holds, not as large as the largest
+    // table it ever staged.
     void dropTable(const QString &name);
 
     // Starts a transaction when none is open; commits one that has grown long.
@@ -46,6 +50,9 @@ public:
     void requireNoLostRows(const QString &table = QString()) const;
 
 private:
+    void giveBackSpace();
+    qint64 pragmaValue(const char *name);
+
     SqliteDatabase m_db;
     bool m_inTransaction = false;
     QString m_lostRows; // why rows were lost, until the next CREATE or DROP

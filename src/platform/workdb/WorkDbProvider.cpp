@@ -132,8 +132,10 @@ void createWorkDatabase(const QString &path)
                                    nullptr);
     QString problem;
     if (rc == SQLITE_OK) {
-        // Writing the schema cookie turns the empty file into a real database.
-        if (sqlite3_exec(db, "PRAGMA page_size=65536; PRAGMA user_version=1", nullptr, nullptr, nullptr) != SQLITE_OK)
+        // Writing the schema cookie turns the empty file into a real database,
+        // one that gives back the space of dropped tables.
+        if (sqlite3_exec(db, "PRAGMA page_size=65536; PRAGMA auto_vacuum=INCREMENTAL; PRAGMA user_version=1", nullptr,
+                         nullptr, nullptr) != SQLITE_OK)
             problem = QString::fromUtf8(sqlite3_errmsg(db));
     } else {
         problem = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
