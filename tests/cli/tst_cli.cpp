@@ -104,12 +104,12 @@ void CliTest::sidesThatCannotBeOpenedSayWhy()
     tw::test::writeAll(dir.filePath("sales.dbc"), "not a container");
     r = cli({"tables", "--foxpro", dir.filePath("sales.dbc")});
     QCOMPARE(r.exitCode, 1);
-    const QByteArray reason = (QDir::toNativeSeparators(dir.filePath("sales.dbc")) +
-                               " is not a FoxPro database container: ").toUtf8();
+    const QByteArray reason =
+        (QDir::toNativeSeparators(dir.filePath("sales.dbc")) + " is not a FoxPro database container: ").toUtf8();
     QVERIFY2(r.err.startsWith(reason) && r.err.indexOf('\n') > reason.size() + 5, r.err.constData());
     r = cli({"tables", "--foxpro", dir.filePath("gone.dbc")});
-    QVERIFY2(r.err.startsWith(("The file " + QDir::toNativeSeparators(dir.filePath("gone.dbc")) +
-                               " does not exist.\n").toUtf8()),
+    QVERIFY2(r.err.startsWith(
+                 ("The file " + QDir::toNativeSeparators(dir.filePath("gone.dbc")) + " does not exist.\n").toUtf8()),
              r.err.constData());
     // The commands that change tables say it too, for either side.
     QDir(dir.path()).mkdir("fox");

@@ -354,8 +354,8 @@ void TestForm1::connectionFailuresSayWhy()
     QDir(m_program).mkpath("deep/sub");
     QFile::copy(m_program + "/Samples/clients.db", m_program + "/deep/sub/clients.db");
     text1->setText(m_program + "/deep");
-    QCOMPARE(details(pxTest), "The folder " + QDir::toNativeSeparators(m_program + "/deep") +
-                                  " holds no Paradox tables (.db).");
+    QCOMPARE(details(pxTest),
+             "The folder " + QDir::toNativeSeparators(m_program + "/deep") + " holds no Paradox tables (.db).");
     text1->setText(m_program + "/Samples/clients.db");
     QCOMPARE(details(pxTest), QDir::toNativeSeparators(m_program + "/Samples/clients.db") + " is not a folder.");
     text1->clear();
@@ -376,7 +376,8 @@ void TestForm1::connectionFailuresSayWhy()
     tw::test::writeAll(m_program + "/broken.dbc", "not a container");
     text4->setText(m_program + "/broken.dbc");
     const QString broken = details(foxTest);
-    const QString prefix = QDir::toNativeSeparators(m_program + "/broken.dbc") + " is not a FoxPro database container: ";
+    const QString prefix =
+        QDir::toNativeSeparators(m_program + "/broken.dbc") + " is not a FoxPro database container: ";
     QVERIFY2(broken.startsWith(prefix) && broken.size() > prefix.size() + 10, qPrintable(broken));
     child<QRadioButton>(*form, "Option2")->setChecked(true);
     child<QLineEdit>(*form, "Text5")->setText(m_program + "/gone");
@@ -443,8 +444,8 @@ void TestForm1::sampleButtons()
     QVERIFY(child<QRadioButton>(*form, "Option1")->isChecked());
 
     // A path this system writes: no "\\" between the program's folder and "Samples".
-    QCOMPARE(child<QLineEdit>(*form, "Text1")->text(), QDir::toNativeSeparators(m_program) + QDir::separator() +
-                                                         QStringLiteral("Samples"));
+    QCOMPARE(child<QLineEdit>(*form, "Text1")->text(),
+             QDir::toNativeSeparators(m_program) + QDir::separator() + QStringLiteral("Samples"));
 
     child<QPushButton>(*form, "PushButton8")->click();
     QVERIFY(child<QRadioButton>(*form, "Option2")->isChecked());

@@ -116,7 +116,8 @@ void DialogsTest::runsAReaderTakesAsOneStayTogether()
     QCOMPARE(keepRunsTogether("a b and c d e"), QString("a b and c%1d%1e").arg(nbsp));
     // A web address cannot break after its slashes and dots; removing the
     // joiners gives the address back.
-    const QString help = keepRunsTogether("Questions? Please contact Team Kestrava at https://www.kestrava.com/contact");
+    const QString help =
+        keepRunsTogether("Questions? Please contact Team Kestrava at https://www.kestrava.com/contact");
     QVERIFY(help.startsWith("Questions? Please contact Team Kestrava at https:"));
     QVERIFY(help.contains(QString("/%1/%1www.%1kestrava").arg(joiner)));
     QCOMPARE(QString(help).remove(joiner), QString("Questions? Please contact Team Kestrava at "

@@ -81,7 +81,8 @@ void MessageBoxTest::aLineThatFitsTheScreenStaysWhole()
     do {
         name += "x";
         text = QString("\"%1:\" cannot be used as a table name: a name cannot hold \\ / : * ? \" < > | or "
-                       "control characters.").arg(name);
+                       "control characters.")
+                   .arg(name);
     } while (metrics.horizontalAdvance(text) < std::min(screen / 2, 500) + 40);
     QVERIFY(metrics.horizontalAdvance(text) + 150 < std::min(screen, 1024));
     prepareMessageBox(box, text, {}, vbOKOnly, {});
@@ -91,8 +92,8 @@ void MessageBoxTest::aLineThatFitsTheScreenStaysWhole()
     box.hide();
 
     QMessageBox help;
-    prepareMessageBox(help, "Questions? Please contact Team Kestrava at https://www.kestrava.com/contact", {},
-                      vbOKOnly, {});
+    prepareMessageBox(help, "Questions? Please contact Team Kestrava at https://www.kestrava.com/contact", {}, vbOKOnly,
+                      {});
     help.show();
     QVERIFY(QTest::qWaitForWindowExposed(&help));
     QCOMPARE(lines(help), 1);
@@ -101,8 +102,8 @@ void MessageBoxTest::aLineThatFitsTheScreenStaysWhole()
 void MessageBoxTest::aLongerLineWrapsWithItsRunsWhole()
 {
     const QString run = "\\ / : * ? \" < > |";
-    const QString text = QString(60, 'w').split(QString(), Qt::SkipEmptyParts).join(" word") +
-                         " a name cannot hold " + run + " or control characters. " + QString(40, 'x');
+    const QString text = QString(60, 'w').split(QString(), Qt::SkipEmptyParts).join(" word") + " a name cannot hold " +
+                         run + " or control characters. " + QString(40, 'x');
     QMessageBox box;
     prepareMessageBox(box, text, {}, vbOKOnly, {});
     box.show();
