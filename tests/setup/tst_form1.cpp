@@ -619,7 +619,7 @@ void TestForm1::windowKeepsItsPlace()
 void TestForm1::firstWindowComesUpOnAScreen()
 {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    for (const QString &stored : {QStringLiteral("-5000,-5000"), QStringLiteral("30000,20"), QStringLiteral("here")}) {
+    for (const QString &stored : {QStringLiteral("-5000,-5000"), QStringLiteral("here")}) {
         setup::WriteSetting(setup::kWindowPosition, stored);
         auto form = makeWindow();
         form->start();

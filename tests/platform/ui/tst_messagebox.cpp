@@ -1,14 +1,12 @@
 // The message boxes QtDialogs shows, set up as for MsgBox but shown without
-// waiting for an answer: the details behind "Show Details...", buttons and
-// icon by style, and lines kept whole where they fit.
+// waiting for an answer: the details behind "Show Details..." and lines
+// kept whole where they fit.
 
 #include "platform/ui/QtDialogs.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 
@@ -34,7 +32,6 @@ class MessageBoxTest : public QObject {
     Q_OBJECT
 private slots:
     void detailsGoBehindTheirButton();
-    void buttonsAndIconFollowTheStyle();
     void aLineThatFitsTheScreenStaysWhole();
     void aLongerLineWrapsWithItsRunsWhole();
 };
@@ -54,19 +51,6 @@ void MessageBoxTest::detailsGoBehindTheirButton()
     QCOMPARE(plain.detailedText(), QString());
     QCOMPARE(plain.buttons().size(), 1);
     QCOMPARE(plain.windowTitle(), QString("Title"));
-}
-
-void MessageBoxTest::buttonsAndIconFollowTheStyle()
-{
-    QMessageBox question;
-    prepareMessageBox(question, "Would you like to overwrite ORDERS?", {}, vbYesNo, "Overwrite?");
-    QCOMPARE(question.standardButtons(), QMessageBox::Yes | QMessageBox::No);
-    QCOMPARE(static_cast<QAbstractButton *>(question.defaultButton()), question.button(QMessageBox::Yes));
-    QCOMPARE(question.icon(), QMessageBox::NoIcon);
-    QMessageBox report;
-    prepareMessageBox(report, "Something failed", {}, 48, "Application Error");
-    QCOMPARE(report.standardButtons(), QMessageBox::Ok);
-    QCOMPARE(report.icon(), QMessageBox::Warning);
 }
 
 void MessageBoxTest::aLineThatFitsTheScreenStaysWhole()
