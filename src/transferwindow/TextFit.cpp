@@ -18,9 +18,9 @@ namespace tw::transferwindow {
 
 namespace {
 
-// Drawn text may reach a part of a pixel past its measured advance.
+// Drawn text may reach a fraction of a pixel past its measured advance.
 constexpr int kTextAllowance = 2;
-// A text field gives up at most this part of its width to the control before it.
+// A text field gives up at most this share of its width (1 in kFieldShare) to the control before it.
 constexpr int kFieldShare = 4;
 // Wide enough that no style's smallest button width comes into the padding measured.
 constexpr int kWideText = 1000;
@@ -97,8 +97,8 @@ private:
     // The right edge of the row with every control at its wanted width.
     static int wantedRight(const Row &row);
     void placeRow(const Row &row, int right, bool useColumns);
-    // The left edge already given to a control of another row that started
-    // where `left` starts; -1 when there is none.
+    // The left edge already given to a control of another row whose given
+    // left edge was givenLeft; -1 when there is none.
     int columnAt(int givenLeft, const Row &row) const;
 
     QSize m_given;

@@ -2,7 +2,7 @@
 // fitToText: the two windows place their controls at fixed positions measured
 // for Arial. With a wider font a caption would be cut; fitToText lets such a
 // control grow instead. Controls to its right move along (a text field beside
-// it gives up part of its width first), and the group and the window holding
+// it gives up some of its width first), and the group and the window holding
 // it grow as far as needed; controls that reached the right edge of their
 // group stay flush with it. Where every text fits, nothing moves.
 

@@ -19,7 +19,7 @@ constexpr QChar kNoBreakSpace(0x00A0);
 constexpr QChar kWordJoiner(0x2060);
 // Characters after which a line may break inside a web address.
 const QString kAddressBreaks = QStringLiteral("/.-_?&=#:");
-// Measured advances are whole pixels; drawn text may take a part of one more.
+// Measured advances are whole pixels; drawn text may reach a little further.
 constexpr int kRoundingAllowance = 2;
 // What a message box takes beside its text: margins, spacing and the icon.
 constexpr int kBesideText = 120;
