@@ -3,8 +3,8 @@
 #   scripts/deps.sh build   packages to build and run the program
 #   scripts/deps.sh test    those plus the independent readers the tests compare with
 set -eu
-build="cmake ninja-build g++ pkg-config qt6-base-dev libsqlite3-dev fonts-liberation"
-test_only="python3 python3-dbfread pgdbf pxlib-dev gcc clang libclang-rt-14-dev"
+build="cmake ninja-build g++ pkg-config qt6-base-dev libqt6svg6 libsqlite3-dev fonts-liberation"
+test_only="python3 python3-dbfread pgdbf pxlib-dev gcc clang libclang-rt-14-dev fonts-dejavu-core"
 case "${1:-build}" in
   build) wanted=$build ;;
   test) wanted="$build $test_only" ;;

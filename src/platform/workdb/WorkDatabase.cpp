@@ -18,7 +18,42 @@ QString codePageTable()
 {
     return QStringLiteral("tw_table_code_pages");
 }
+// PRAGMA auto_vacuum: the file shrinks when told to (PRAGMA incremental_vacuum).
+constexpr qint64 kIncrementalVacuum = 2;
+// A file kept from before that setting is rewritten once when at least this
+// share of it (1 in kFreeShare) and this many bytes lie unused.
+constexpr qint64 kFreeShare = 2;
+constexpr qint64 kFreeBytes = 1 << 20;
 } // namespace
+
+WorkDatabase::WorkDatabase(const QString &path) : m_db(path)
+{
+    // Takes effect at once in a database without tables (a new work database
+    // is one); a file that already holds tables takes it when rewritten.
+    m_db.exec(QStringLiteral("PRAGMA auto_vacuum=INCREMENTAL"));
+}
+
+qint64 WorkDatabase::pragmaValue(const char *name)
+{
+    SqliteStatement query(m_db, QStringLiteral("PRAGMA %1").arg(QLatin1String(name)));
+    return query.step() ? query.columnInteger(0) : 0;
+}
+
+void WorkDatabase::giveBackSpace()
+{
+    try {
+        if (pragmaValue("auto_vacuum") == kIncrementalVacuum) {
+            runAside([&] { m_db.exec(QStringLiteral("PRAGMA incremental_vacuum")); });
+            return;
+        }
+        const qint64 pages = pragmaValue("page_count");
+        const qint64 free = pragmaValue("freelist_count");
+        if (free * kFreeShare >= pages && free * pragmaValue("page_size") >= kFreeBytes)
+            runAside([&] { m_db.exec(QStringLiteral("VACUUM")); });
+    } catch (const RuntimeError &) {
+        // Only space is lost (a statement still reading, a full disk): the next drop tries again.
+    }
+}
 
 QStringList WorkDatabase::tableNames()
 {
@@ -143,6 +178,7 @@ void WorkDatabase::dropTable(const QString &name)
     runAside([&] { m_db.exec(statement); });
     m_lostRows.clear();
     forgetCodePage(real);
+    giveBackSpace();
 }
 
 qint64 WorkDatabase::rowCount(const QString &table)

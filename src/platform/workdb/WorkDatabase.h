@@ -19,7 +19,8 @@ class WorkDatabase {
 public:
     static constexpr int kRowsPerCommit = 20000;
 
-    explicit WorkDatabase(const QString &path) : m_db(path) {}
+    // Opens the file; from now on it gives back the space of the tables dropped.
+    explicit WorkDatabase(const QString &path);
 
     SqliteDatabase &db() { return m_db; }
     const QString &path() const { return m_db.path(); }
@@ -37,6 +38,9 @@ public:
     // codePage: the code page of the text the table is made for (its
     // source table's), kept with the table until it is dropped; 0 for none.
     void createTable(const QString &name, const std::vector<WorkColumn> &columns, int codePage = 0);
+    // Drops the table and gives its space back to the file system: the work
+    // database stays as small as what it holds, not as large as the largest
+    // table it ever staged.
     void dropTable(const QString &name);
     // The code page the table was created for; 0 when none was given.
     int codePageOf(const QString &table);
@@ -57,6 +61,8 @@ public:
 private:
     bool hasCodePageTable();
     void forgetCodePage(const QString &table);
+    void giveBackSpace();
+    qint64 pragmaValue(const char *name);
 
     SqliteDatabase m_db;
     bool m_inTransaction = false;
