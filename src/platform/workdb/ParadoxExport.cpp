@@ -60,11 +60,9 @@ ExportResult exportToParadox(WorkDatabase &database, const QString &table, const
     const qint64 expectedRows = database.rowCount(source);
     // Knowing the row count lets the writer choose blocks large enough for all of them.
     paradox::TableWriter writer(folder, target, fields, expectedRows, codePage);
-    SqliteStatement rows(database.db(), QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(quoteName(source)));
+    const std::unique_ptr<PackedReader> rows = database.readRows(source);
     std::vector<ado::Variant> row(columns.size());
-    while (rows.step()) {
-        for (size_t i = 0; i < columns.size(); ++i)
-            row[i] = columns[i].read(rows, static_cast<int>(i));
+    while (rows->next(row)) {
         writer.appendRow(row);
         ado::idle(); // writing out a large table takes seconds: let the window repaint
     }

@@ -62,7 +62,7 @@ QStringList WorkDatabase::tableNames()
     QStringList names;
     while (query.step()) {
         const QString name = query.columnText(0);
-        if (name != codePageTable())
+        if (name != codePageTable() && !isCompanion(name))
             names << name;
     }
     return names;
@@ -129,6 +129,8 @@ void WorkDatabase::createTable(const QString &name, const std::vector<WorkColumn
         definitions << quoteName(unique) + u' ' + column.declaredType();
     }
     m_db.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteName(name), definitions.join(QStringLiteral(", "))));
+    m_db.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(quoteName(packedTable(name))));
+    m_db.exec(QStringLiteral("CREATE TABLE %1 (rows INTEGER, data BLOB)").arg(quoteName(packedTable(name))));
     forgetCodePage(name);
     if (codePage == 0)
         return;
@@ -175,7 +177,11 @@ void WorkDatabase::dropTable(const QString &name)
     }
     const QString real = requireTable(name);
     const QString statement = QStringLiteral("DROP TABLE %1").arg(quoteName(real));
-    runAside([&] { m_db.exec(statement); });
+    const QString rows = QStringLiteral("DROP TABLE IF EXISTS %1").arg(quoteName(packedTable(real)));
+    runAside([&] {
+        m_db.exec(statement);
+        m_db.exec(rows);
+    });
     m_lostRows.clear();
     forgetCodePage(real);
     giveBackSpace();
@@ -183,28 +189,94 @@ void WorkDatabase::dropTable(const QString &name)
 
 qint64 WorkDatabase::rowCount(const QString &table)
 {
-    qint64 rows = 0;
+    qint64 rows = m_gatheringFor == table ? m_gatheredRows : 0;
     runAside([&] {
         SqliteStatement count(m_db, QStringLiteral("SELECT count(*) FROM %1").arg(quoteName(table)));
         if (count.step())
-            rows = count.columnInteger(0);
+            rows += count.columnInteger(0);
+        SqliteStatement exists(m_db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1"));
+        exists.bindText(1, packedTable(table));
+        if (!exists.step())
+            return;
+        SqliteStatement packed(m_db,
+                               QStringLiteral("SELECT coalesce(sum(rows), 0) FROM %1").arg(quoteName(packedTable(table))));
+        if (packed.step())
+            rows += packed.columnInteger(0);
     });
     return rows;
 }
 
-void WorkDatabase::beforeAppend()
+QString WorkDatabase::packedTable(const QString &table)
+{
+    return QStringLiteral("tw_rows_of_") + table.toLower();
+}
+
+bool WorkDatabase::isCompanion(const QString &name)
+{
+    return name.startsWith(QLatin1String("tw_rows_of_"));
+}
+
+void WorkDatabase::appendRow(const QString &table, const std::vector<WorkColumn> &columns,
+                             const std::vector<ado::Variant> &row)
 {
     requireNoLostRows();
+    if (m_gatheringFor != table) {
+        flushRows();
+        m_gatheringFor = table;
+    }
+    packRow(columns, row, m_gathered);
+    ++m_gatheredRows;
+    if (m_gathered.size() >= kBatchBytes)
+        flushRows();
+}
+
+void WorkDatabase::flushRows()
+{
+    if (m_gatheredRows == 0)
+        return;
+    const QString table = m_gatheringFor;
+    const qint64 rows = m_gatheredRows;
+    m_gatheredRows = 0;
+    try {
+        beforeAppend(rows);
+        SqliteStatement insert(m_db, QStringLiteral("INSERT INTO %1 VALUES (?1, ?2)").arg(quoteName(packedTable(table))));
+        insert.bindInteger(1, rows);
+        insert.bindBlob(2, m_gathered);
+        insert.step();
+    } catch (const RuntimeError &error) {
+        // The batch is lost: so that the table never goes on with rows
+        // missing, every later append and export says so.
+        m_gathered.truncate(0);
+        m_lostRows = error.description();
+        throw;
+    }
+    m_gathered.truncate(0); // its capacity serves the next batch
+}
+
+std::unique_ptr<PackedReader> WorkDatabase::readRows(const QString &table)
+{
+    commit();
+    return std::make_unique<PackedReader>(m_db, packedTable(table), columns(table));
+}
+
+void WorkDatabase::beforeAppend(qint64 rows)
+{
     if (m_inTransaction && m_pendingRows >= kRowsPerCommit)
-        commit();
+        commitTransaction();
     if (!m_inTransaction) {
         m_db.exec(QStringLiteral("BEGIN"));
         m_inTransaction = true;
     }
-    ++m_pendingRows;
+    m_pendingRows += int(rows);
 }
 
 void WorkDatabase::commit()
+{
+    flushRows();
+    commitTransaction();
+}
+
+void WorkDatabase::commitTransaction()
 {
     if (!m_inTransaction)
         return;

@@ -1,11 +1,14 @@
 #pragma once
 // WorkDatabase: the staging database on SQLite, shared by a session and the
-// recordsets opened on it. Appended rows are gathered into transactions that
-// commit before any other statement runs, every few thousand rows, and when
+// recordsets opened on it. A work table is a table of the file with its typed
+// columns; its rows are kept packed in a companion table that lists and drops
+// with it. Appended rows are gathered into batches and transactions that are
+// written before any other statement runs, every few thousand rows, and when
 // the appending recordset closes.
 
 #include "platform/ado/LostValues.h"
 #include "Sqlite.h"
+#include "PackedRows.h"
 #include "WorkColumn.h"
 
 #include <QStringList>
@@ -18,6 +21,8 @@ namespace tw::workdb {
 class WorkDatabase {
 public:
     static constexpr int kRowsPerCommit = 20000;
+    // Rows are kept in batches of about this many bytes.
+    static constexpr qsizetype kBatchBytes = 256 * 1024;
 
     // Opens the file; from now on it gives back the space of the tables dropped.
     explicit WorkDatabase(const QString &path);
@@ -45,8 +50,13 @@ public:
     // The code page the table was created for; 0 when none was given.
     int codePageOf(const QString &table);
 
-    // Starts a transaction when none is open; commits one that has grown long.
-    void beforeAppend();
+    // Appends a row of converted values to `table` (its real name; `columns`
+    // its columns). Rows are gathered and kept a batch at a time (see PackedRows).
+    void appendRow(const QString &table, const std::vector<WorkColumn> &columns, const std::vector<ado::Variant> &row);
+    // The rows of `table` (its real name), in the order they were added.
+    std::unique_ptr<PackedReader> readRows(const QString &table);
+
+    // Writes the rows gathered, then commits the transaction they went into.
     void commit();
     // Once a commit has failed (a full disk), the rows it held are gone: every
     // later append and export repeats that failure until a table is created or
@@ -63,8 +73,19 @@ private:
     void forgetCodePage(const QString &table);
     void giveBackSpace();
     qint64 pragmaValue(const char *name);
+    // The companion table that holds a work table's rows.
+    static QString packedTable(const QString &table);
+    static bool isCompanion(const QString &name);
+    // Keeps the rows gathered as one batch.
+    void flushRows();
+    // Starts a transaction when none is open; commits one that has grown long.
+    void beforeAppend(qint64 rows);
+    void commitTransaction();
 
     SqliteDatabase m_db;
+    QString m_gatheringFor;  // the table whose rows are gathered
+    QByteArray m_gathered;   // those rows, packed
+    qint64 m_gatheredRows = 0;
     bool m_inTransaction = false;
     QString m_lostRows; // why rows were lost, until the next CREATE or DROP
     int m_pendingRows = 0;

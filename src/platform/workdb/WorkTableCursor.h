@@ -32,8 +32,7 @@ private:
     qint64 m_rowCount = 0;
     int m_codePage = 0;
     bool m_updatable;
-    std::unique_ptr<SqliteStatement> m_select;
-    std::unique_ptr<SqliteStatement> m_insert;
+    std::unique_ptr<PackedReader> m_rows;
     bool m_done = false;
 };
 
