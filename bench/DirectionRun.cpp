@@ -95,6 +95,8 @@ DirectionResult runDirection(const BenchLayout &layout, Direction direction)
     DirectionResult result;
     EventLoopGaps gaps;
     QElapsedTimer clock;
+    const CpuTime cpuBefore = cpuTime();
+    const double writtenBefore = bytesWritten();
     gaps.start();
     clock.start();
     if (toParadox)
@@ -103,6 +105,10 @@ DirectionResult runDirection(const BenchLayout &layout, Direction direction)
         transfer::SendTablesToFoxPro(context);
     result.seconds = double(clock.nsecsElapsed()) / 1e9;
     gaps.stop();
+    const CpuTime cpuAfter = cpuTime();
+    result.userSeconds = cpuAfter.user - cpuBefore.user;
+    result.systemSeconds = cpuAfter.system - cpuBefore.system;
+    result.bytesWritten = bytesWritten() - writtenBefore;
 
     result.longestEventGapMs = gaps.longestGapMs();
     result.longestEventGapEndS = gaps.longestGapEndS();
