@@ -165,6 +165,7 @@ private slots:
     void pointerWithoutHandFile();
     void moveReachingParentsDecidesOnce();
     void copiesBothWays();
+    void damagedTableBetweenSoundOnes();
     void deleteAndRenameThroughButtons();
     void secondCommandIsRefused();
     void closeDuringCommandEndsAfterIt();
@@ -454,6 +455,40 @@ void TestForm2::copiesBothWays()
     QCOMPARE(copiedClients[1][6], QStringLiteral("Closed in August.\r\nAsk for Mme Lefèvre."));
     QCOMPARE(readRows(foxString, "invoices").size(), 3);
     QCOMPARE(form->ProgressBar1->text(), QStringLiteral("Progress Bar"));
+}
+
+void TestForm2::damagedTableBetweenSoundOnes()
+{
+    // A table whose memo file is missing, between two sound ones: it gets its
+    // report, and the tables on either side of it are copied all the same.
+    const QString samples = m_program + QStringLiteral("/Samples");
+    copyTable(samples, "clients", "broken", ".db", ".mb");
+    QVERIFY(QFile::remove(samples + "/broken.mb"));
+    copyTable(samples, "customers", "damaged", ".dbf", ".fpt");
+    QVERIFY(QFile::remove(samples + "/damaged.fpt"));
+    auto form = makeWindow();
+    form->Form_Load();
+    m_dialogs.setFallback(ui::vbYes);
+
+    selectEntries(form->List2, {"BROKEN", "CLIENTS", "INVOICES"});
+    form->PushButton4->click();
+    QCOMPARE(reports(m_dialogs), 1);
+    QVERIFY2(reportTexts(m_dialogs).contains("broken"), qPrintable(reportTexts(m_dialogs)));
+    QVERIFY2(!reportTexts(m_dialogs).contains("not allowed when the object is open"), qPrintable(reportTexts(m_dialogs)));
+    const QStringList foxpro = entries(form->List1);
+    QVERIFY2(foxpro.contains("clients") && foxpro.contains("invoices") && !foxpro.contains("broken"),
+             qPrintable(foxpro.join(',')));
+    QVERIFY(!filesIn(samples).contains("broken.dbf"));
+
+    m_dialogs.clear();
+    m_dialogs.setFallback(ui::vbYes);
+    selectEntries(form->List1, {"customers", "damaged", "orders"});
+    form->PushButton3->click();
+    QCOMPARE(reports(m_dialogs), 1);
+    QVERIFY2(reportTexts(m_dialogs).contains("damaged"), qPrintable(reportTexts(m_dialogs)));
+    const QStringList paradox = entries(form->List2);
+    QVERIFY2(paradox.contains("CUSTOMER") && paradox.contains("ORDERS") && !paradox.contains("DAMAGED"),
+             qPrintable(paradox.join(',')));
 }
 
 void TestForm2::deleteAndRenameThroughButtons()
