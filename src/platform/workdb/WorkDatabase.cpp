@@ -31,6 +31,9 @@ WorkDatabase::WorkDatabase(const QString &path) : m_db(path)
     // Takes effect at once in a database without tables (a new work database
     // is one); a file that already holds tables takes it when rewritten.
     m_db.exec(QStringLiteral("PRAGMA auto_vacuum=INCREMENTAL"));
+    // Staged rows are scratch: a dropped table's pages need not be overwritten
+    // with zeros (and journaled first), which some builds of SQLite do by default.
+    m_db.exec(QStringLiteral("PRAGMA secure_delete=OFF"));
 }
 
 qint64 WorkDatabase::pragmaValue(const char *name)
