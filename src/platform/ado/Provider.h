@@ -50,6 +50,9 @@ public:
 
     // Updatable cursors (opened with lock type 3) accept new rows.
     virtual bool updatable() const { return false; }
+    // True when fetch() touches nothing but what this cursor owns (its own
+    // open files), so that another thread may walk it (see PrefetchCursor).
+    virtual bool readsOnItsOwn() const { return false; }
     // Converts a value to what column `column` holds; RuntimeError when it cannot.
     virtual Variant convert(int column, const Variant &value) const;
     // Appends one row of converted values (Empty for a field never set).

@@ -4,6 +4,7 @@
 
 #include "platform/ado/RuntimeError.h"
 #include "platform/ado/Idle.h"
+#include "platform/ado/PrefetchCursor.h"
 #include "platform/paradox/TableWriter.h"
 
 namespace tw::workdb {
@@ -23,6 +24,21 @@ paradox::FieldType fieldType(WorkType type)
     }
     return paradox::FieldType::Memo;
 }
+
+// The packed rows of a work table as a cursor of their own, for reading ahead.
+class PackedRowsCursor final : public ado::Cursor {
+public:
+    PackedRowsCursor(std::unique_ptr<PackedReader> reader, qint64 rows) : m_reader(std::move(reader)), m_rows(rows) {}
+    const std::vector<ado::ColumnInfo> &columns() const override { return m_columns; }
+    qint64 rowCount() const override { return m_rows; }
+    bool fetch(std::vector<ado::Variant> &row) override { return m_reader->next(row); }
+    bool readsOnItsOwn() const override { return true; }
+
+private:
+    std::unique_ptr<PackedReader> m_reader;
+    std::vector<ado::ColumnInfo> m_columns;
+    qint64 m_rows;
+};
 
 } // namespace
 
@@ -60,9 +76,12 @@ ExportResult exportToParadox(WorkDatabase &database, const QString &table, const
     const qint64 expectedRows = database.rowCount(source);
     // Knowing the row count lets the writer choose blocks large enough for all of them.
     paradox::TableWriter writer(folder, target, fields, expectedRows, codePage);
-    const std::unique_ptr<PackedReader> rows = database.readRows(source);
+    // The rows are unpacked on a second thread while this one encodes them for
+    // Paradox; nothing else uses the work database meanwhile.
+    const std::unique_ptr<ado::Cursor> rows =
+        ado::prefetched(std::make_unique<PackedRowsCursor>(database.readRows(source), expectedRows));
     std::vector<ado::Variant> row(columns.size());
-    while (rows->next(row)) {
+    while (rows->fetch(row)) {
         writer.appendRow(row);
         ado::idle(); // writing out a large table takes seconds: let the window repaint
     }
