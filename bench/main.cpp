@@ -44,6 +44,9 @@ constexpr int kDefaultRepeat = 3;
 constexpr double kBytesPerMb = 1e6;
 constexpr int kChildTimeoutMs = 4 * 60 * 60 * 1000;
 constexpr int kUsage = 2;
+// The rows of the wide and the memo-heavy table.
+constexpr qint64 kWideRows = 200000;
+constexpr qint64 kMemoRows = 50000;
 
 struct Options {
     qint64 rows = kDefaultRows;
@@ -53,6 +56,8 @@ struct Options {
     bool keep = false;
     bool generateOnly = false;
     qint64 growthRows = -1; // -1: a tenth of rows; 0: no growth figures
+    Shape shape = Shape::Standard;
+    bool shapes = true; // the wide and memo-heavy tables too
     std::optional<Direction> direction;
 };
 
@@ -84,7 +89,8 @@ double median(std::vector<double> values)
 QString usage()
 {
     return QStringLiteral("usage: tabwright-bench [--rows N] [--seed S] [--repeat R] [--dir DIR] [--keep] [--growth-rows G]\n"
-                          "       tabwright-bench --generate-only --dir DIR [--rows N] [--seed S]\n"
+                          "                       [--no-shapes]\n"
+                          "       tabwright-bench --generate-only --dir DIR [--rows N] [--seed S] [--shape standard|wide|memo]\n"
                           "       tabwright-bench --direction to-paradox|to-foxpro --dir DIR --rows N\n");
 }
 
@@ -95,6 +101,10 @@ std::optional<Options> parse(QStringList args)
         const QString arg = args.takeFirst();
         if (arg == u"--keep") {
             o.keep = true;
+            continue;
+        }
+        if (arg == u"--no-shapes") {
+            o.shapes = false;
             continue;
         }
         if (arg == u"--generate-only") {
@@ -111,6 +121,8 @@ std::optional<Options> parse(QStringList args)
             o.seed = value.toULongLong(&ok);
         else if (arg == u"--repeat")
             o.repeat = value.toInt(&ok);
+        else if (arg == u"--shape" && (value == u"standard" || value == u"wide" || value == u"memo"))
+            o.shape = value == u"wide" ? Shape::Wide : value == u"memo" ? Shape::MemoHeavy : Shape::Standard;
         else if (arg == u"--growth-rows")
             o.growthRows = value.toLongLong(&ok);
         else if (arg == u"--dir")
@@ -175,8 +187,8 @@ Generated generate(const Options &o, const BenchLayout &layout, bool print = tru
     }
     QElapsedTimer clock;
     clock.start();
-    Generated g{writeFoxProTable(layout.foxproSource(), QString::fromLatin1(kTableName), o.rows, o.seed),
-                writeParadoxTable(layout.paradoxSource(), QString::fromLatin1(kTableName), o.rows, o.seed)};
+    Generated g{writeFoxProTable(layout.foxproSource(), QString::fromLatin1(kTableName), o.rows, o.seed, o.shape),
+                writeParadoxTable(layout.paradoxSource(), QString::fromLatin1(kTableName), o.rows, o.seed, o.shape)};
     if (print) {
         line(QStringLiteral("generate_seconds"), fixed(double(clock.nsecsElapsed()) / 1e9, 3));
         line(QStringLiteral("foxpro_source_bytes"), QString::number(g.foxpro.bytes));
@@ -214,9 +226,10 @@ QMap<QString, QString> runDirectionChild(const Options &o, Direction direction)
 // Prints one direction's figures over its runs: the median time (and the
 // fastest and slowest), the largest memory and the longest event-loop pause.
 // Returns the figures the ratios use: rows_per_s and error.
-QMap<QString, QString> summarize(Direction direction, const std::vector<QMap<QString, QString>> &runs)
+QMap<QString, QString> summarize(Direction direction, const std::vector<QMap<QString, QString>> &runs,
+                                 const QString &shapePrefix = QString())
 {
-    const QString prefix = directionName(direction).replace(u'-', u'_') + u'_';
+    const QString prefix = shapePrefix + directionName(direction).replace(u'-', u'_') + u'_';
     QMap<QString, QString> result;
     for (const auto &run : runs) {
         if (run.contains(QStringLiteral("error"))) {
@@ -368,6 +381,41 @@ int runAll(Options o)
     const double peak = std::max(toParadox.value(QStringLiteral("peak_rss_mb"), QStringLiteral("-1")).toDouble(),
                                  toFoxPro.value(QStringLiteral("peak_rss_mb"), QStringLiteral("-1")).toDouble());
     line(QStringLiteral("peak_rss_mb"), fixed(peak, 1));
+
+    // The other shapes of table, at the sizes that show them: each direction
+    // and pgdbf, the figures named after the shape.
+    if (o.shapes) {
+        struct ShapeRun {
+            Shape shape;
+            const char *name;
+            qint64 rows;
+        };
+        for (const ShapeRun &run : {ShapeRun{Shape::Wide, "wide", kWideRows}, ShapeRun{Shape::MemoHeavy, "memo", kMemoRows}}) {
+            Options shaped = o;
+            shaped.shape = run.shape;
+            shaped.rows = run.rows;
+            shaped.dir = QDir(o.dir).filePath(QLatin1String(run.name));
+            const QString prefix = QLatin1String(run.name) + u'_';
+            const Generated sg = generate(shaped, BenchLayout{shaped.dir}, false);
+            line(prefix + QStringLiteral("rows"), QString::number(run.rows));
+            line(prefix + QStringLiteral("foxpro_source_bytes"), QString::number(sg.foxpro.bytes));
+            std::vector<QMap<QString, QString>> toParadoxRuns, toFoxProRuns;
+            for (int i = 0; i < o.repeat; ++i) {
+                toParadoxRuns.push_back(runDirectionChild(shaped, Direction::ToParadox));
+                toFoxProRuns.push_back(runDirectionChild(shaped, Direction::ToFoxPro));
+            }
+            const auto shapeToParadox = summarize(Direction::ToParadox, toParadoxRuns, prefix);
+            const auto shapeToFoxPro = summarize(Direction::ToFoxPro, toFoxProRuns, prefix);
+            failed = failed || shapeToParadox.contains(QStringLiteral("error")) ||
+                     shapeToFoxPro.contains(QStringLiteral("error"));
+            const Reference shapePgdbf =
+                runReference(prefix + QStringLiteral("pgdbf"), o.repeat, run.rows, sg.foxpro.bytes,
+                             [&] { return timePgdbf(sg.foxpro.data, sg.foxpro.memo); }, &failed);
+            line(prefix + QStringLiteral("ratio_to_paradox_vs_pgdbf"), ratio(shapeToParadox, run.rows, shapePgdbf));
+            line(prefix + QStringLiteral("ratio_to_foxpro_vs_pgdbf"), ratio(shapeToFoxPro, run.rows, shapePgdbf));
+            QDir(shaped.dir).removeRecursively();
+        }
+    }
 
     // How time grows with rows: the same transfers on a tenth of the rows (10.0 is linear).
     const qint64 fewer = o.growthRows < 0 ? o.rows / 10 : o.growthRows;
