@@ -5,6 +5,7 @@
 
 #include "common/ConnectionSettings.h"
 #include "common/TableList.h"
+#include "platform/encoding/ByteCodec.h"
 #include "platform/foxpro/DbfHeader.h"
 #include "platform/paradox/ParadoxFormat.h"
 #include "platform/ado/RuntimeError.h"
@@ -55,8 +56,7 @@ qint64 recordCount(const QString &folder, const QString &pattern, int offset)
     const QByteArray bytes = file.read(4);
     if (bytes.size() != 4)
         return 0;
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
-    return qint64(p[0]) | qint64(p[1]) << 8 | qint64(p[2]) << 16 | qint64(p[3]) << 24;
+    return encoding::getU32LE(encoding::bytesOf(bytes.constData()));
 }
 
 void selectAll(MemoryTableList &list)
@@ -95,6 +95,8 @@ DirectionResult runDirection(const BenchLayout &layout, Direction direction)
     DirectionResult result;
     EventLoopGaps gaps;
     QElapsedTimer clock;
+    const CpuTime cpuBefore = cpuTime();
+    const double writtenBefore = bytesWritten();
     gaps.start();
     clock.start();
     if (toParadox)
@@ -103,6 +105,10 @@ DirectionResult runDirection(const BenchLayout &layout, Direction direction)
         transfer::SendTablesToFoxPro(context);
     result.seconds = double(clock.nsecsElapsed()) / 1e9;
     gaps.stop();
+    const CpuTime cpuAfter = cpuTime();
+    result.userSeconds = cpuAfter.user - cpuBefore.user;
+    result.systemSeconds = cpuAfter.system - cpuBefore.system;
+    result.bytesWritten = bytesWritten() - writtenBefore;
 
     result.longestEventGapMs = gaps.longestGapMs();
     result.longestEventGapEndS = gaps.longestGapEndS();

@@ -12,6 +12,9 @@ namespace tw::bench {
 struct DirectionResult {
     qint64 rows = 0;          // rows the written table holds
     double seconds = 0;       // the transfer call alone
+    double userSeconds = 0;   // processor time of the transfer, every thread
+    double systemSeconds = 0;
+    double bytesWritten = 0;  // handed to write calls during the transfer, the work database's included
     qint64 sourceBytes = 0;   // source table and memo file
     double peakResidentMb = 0;
     double longestEventGapMs = 0;

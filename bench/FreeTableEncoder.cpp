@@ -1,7 +1,7 @@
 #include "FreeTableEncoder.h"
 
 #include "platform/ado/RuntimeError.h"
-
+#include "platform/encoding/ByteCodec.h"
 
 #include <algorithm>
 #include <cstring>
@@ -10,6 +10,7 @@ namespace tw::bench {
 
 using ado::RuntimeError;
 using ado::Variant;
+using namespace encoding; // the byte codecs
 
 namespace {
 
@@ -55,30 +56,6 @@ constexpr int kMemoBlockHeader = 8;
 constexpr quint32 kMemoTypeText = 1;
 
 constexpr int kFlushBytes = 1 << 20;
-
-void putU16LE(char *p, quint32 v)
-{
-    p[0] = char(v & 0xFF);
-    p[1] = char((v >> 8) & 0xFF);
-}
-
-void putU32LE(char *p, quint32 v)
-{
-    putU16LE(p, v & 0xFFFF);
-    putU16LE(p + 2, v >> 16);
-}
-
-void putU64LE(char *p, quint64 v)
-{
-    putU32LE(p, quint32(v & 0xFFFFFFFFu));
-    putU32LE(p + 4, quint32(v >> 32));
-}
-
-void putU32BE(char *p, quint32 v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = char((v >> (8 * (3 - i))) & 0xFF);
-}
 
 int fixedSize(char type)
 {
@@ -144,16 +121,16 @@ QByteArray FreeTableEncoder::header() const
     p[kOffUpdated] = char(kUpdatedYear);
     p[kOffUpdated + 1] = char(kUpdatedMonth);
     p[kOffUpdated + 2] = char(kUpdatedDay);
-    putU32LE(p + kOffRecordCount, m_rows);
-    putU16LE(p + kOffHeaderLength, quint32(length));
-    putU16LE(p + kOffRecordLength, quint32(m_recordSize));
+    putU32LE(bytesOf(p + kOffRecordCount), m_rows);
+    putU16LE(bytesOf(p + kOffHeaderLength), uint16_t(length));
+    putU16LE(bytesOf(p + kOffRecordLength), uint16_t(m_recordSize));
     p[kOffTableFlags] = char(m_hasMemo ? kTableHasMemo : 0);
     p[kOffCodePage] = char(kCodePage1252);
     char *d = p + kHeaderSize;
     auto describe = [&](const QByteArray &name, char type, int offset, int size, int decimals, unsigned char flags) {
         std::memcpy(d, name.constData(), size_t(name.size()));
         d[kOffFieldType] = type;
-        putU32LE(d + kOffFieldDisplacement, quint32(offset));
+        putU32LE(bytesOf(d + kOffFieldDisplacement), quint32(offset));
         d[kOffFieldLength] = char(size);
         d[kOffFieldDecimals] = char(decimals);
         d[kOffFieldFlags] = char(flags);
@@ -223,21 +200,21 @@ void FreeTableEncoder::putValue(char *at, const Layout &f, const Variant &value)
         return;
     }
     case 'T':
-        putU32LE(at, quint32(value.asDate().toJulianDay()));
-        putU32LE(at + 4, quint32(value.asMsOfDay()));
+        putU32LE(bytesOf(at), quint32(value.asDate().toJulianDay()));
+        putU32LE(bytesOf(at + 4), quint32(value.asMsOfDay()));
         return;
     case 'L':
         *at = value.asBoolean() ? 'T' : 'F';
         return;
     case 'Y':
-        putU64LE(at, quint64(value.asCurrency()));
+        putU64LE(bytesOf(at), quint64(value.asCurrency()));
         return;
     case 'I':
-        putU32LE(at, quint32(qint32(value.asInteger())));
+        putU32LE(bytesOf(at), quint32(qint32(value.asInteger())));
         return;
     case 'M': {
         const QByteArray text = value.asText().toLatin1();
-        putU32LE(at, text.isEmpty() ? 0 : appendMemo(text));
+        putU32LE(bytesOf(at), text.isEmpty() ? 0 : appendMemo(text));
         return;
     }
     default:
@@ -254,8 +231,8 @@ quint32 FreeTableEncoder::appendMemo(const QByteArray &text)
     const qsizetype start = m_memoBytes.size();
     m_memoBytes.append(QByteArray(blocks * kMemoBlockSize, '\0'));
     char *p = m_memoBytes.data() + start;
-    putU32BE(p, kMemoTypeText);
-    putU32BE(p + 4, quint32(text.size()));
+    putU32BE(bytesOf(p), kMemoTypeText);
+    putU32BE(bytesOf(p + 4), quint32(text.size()));
     std::memcpy(p + kMemoBlockHeader, text.constData(), size_t(text.size()));
     m_nextBlock += quint32(blocks);
     return block;
@@ -283,9 +260,8 @@ void FreeTableEncoder::finish()
     m_dbf.close();
     if (m_hasMemo) {
         QByteArray head(8, '\0');
-        putU32BE(head.data() + kOffMemoNextFree, m_nextBlock);
-        head[kOffMemoBlockSize] = char((kMemoBlockSize >> 8) & 0xFF);
-        head[kOffMemoBlockSize + 1] = char(kMemoBlockSize & 0xFF);
+        putU32BE(bytesOf(head.data() + kOffMemoNextFree), m_nextBlock);
+        putU16BE(bytesOf(head.data() + kOffMemoBlockSize), kMemoBlockSize);
         if (!m_memo.seek(0))
             throw RuntimeError(QStringLiteral("%1: cannot seek.").arg(m_memo.fileName()));
         writeAll(m_memo, head);

@@ -75,9 +75,17 @@ std::uint64_t SeededRandom::next()
 
 std::vector<Variant> RowGenerator::next()
 {
-    SeededRandom &r = m_random;
     std::vector<Variant> row;
-    row.reserve(10);
+    const int repeats = m_shape == Shape::Wide ? kWideRepeats : 1;
+    row.reserve(size_t(10 * repeats));
+    for (int i = 0; i < repeats; ++i)
+        appendStandard(row);
+    return row;
+}
+
+void RowGenerator::appendStandard(std::vector<Variant> &row)
+{
+    SeededRandom &r = m_random;
     row.push_back(Variant::integer(++m_id));
     row.push_back(Variant::text(QString::fromUtf8(pick(r, kFirstNames)) + u' ' + QString::fromUtf8(pick(r, kLastNames))));
     row.push_back(r.percent(kNullCityPercent) ? Variant::null() : Variant::text(QString::fromUtf8(pick(r, kCities))));
@@ -102,7 +110,9 @@ std::vector<Variant> RowGenerator::next()
     } else if (r.percent(kEmptyNotesPercent)) {
         row.push_back(Variant::text(QString()));
     } else {
-        const int length = 1 + int(r.below(kMaxMemo));
+        const int length = m_shape == Shape::MemoHeavy
+                               ? kHeavyMemoMin + int(r.below(kHeavyMemoMax - kHeavyMemoMin + 1))
+                               : 1 + int(r.below(kMaxMemo));
         QString notes;
         notes.reserve(length + 16);
         while (notes.size() < length) {
@@ -113,10 +123,30 @@ std::vector<Variant> RowGenerator::next()
         notes.truncate(length);
         row.push_back(Variant::text(notes));
     }
-    return row;
 }
 
-GeneratedFiles writeFoxProTable(const QString &folder, const QString &table, qint64 rows, std::uint64_t seed)
+namespace {
+
+// The columns of a shape: the ten standard ones, or them six times over with
+// the number of their round after their names (ID2, NAME2, ...).
+template <typename Column, typename Rename>
+std::vector<Column> shaped(const std::vector<Column> &standard, Shape shape, Rename rename)
+{
+    if (shape != Shape::Wide)
+        return standard;
+    std::vector<Column> columns;
+    for (int round = 1; round <= kWideRepeats; ++round)
+        for (Column column : standard) {
+            rename(column, round);
+            columns.push_back(column);
+        }
+    return columns;
+}
+
+} // namespace
+
+GeneratedFiles writeFoxProTable(const QString &folder, const QString &table, qint64 rows, std::uint64_t seed,
+                                Shape shape)
 {
     const QDir dir(folder);
     GeneratedFiles files{table, dir.filePath(table + QStringLiteral(".dbf")), dir.filePath(table + QStringLiteral(".fpt")), 0};
@@ -126,8 +156,10 @@ GeneratedFiles writeFoxProTable(const QString &folder, const QString &table, qin
         {"STAMP", 'T', 0, 0, true},   {"ACTIVE", 'L', 0, 0, false},  {"PRICE", 'Y', 0, 0, false},
         {"NOTES", 'M', 0, 0, true},
     };
-    FreeTableEncoder encoder(files.data, files.memo, columns);
-    RowGenerator generator(seed);
+    const auto wide =
+        shaped(columns, shape, [](DbfColumn &column, int round) { column.name += QByteArray::number(round); });
+    FreeTableEncoder encoder(files.data, files.memo, wide);
+    RowGenerator generator(seed, shape);
     for (qint64 i = 0; i < rows; ++i)
         encoder.append(generator.next());
     encoder.finish();
@@ -135,7 +167,8 @@ GeneratedFiles writeFoxProTable(const QString &folder, const QString &table, qin
     return files;
 }
 
-GeneratedFiles writeParadoxTable(const QString &folder, const QString &table, qint64 rows, std::uint64_t seed)
+GeneratedFiles writeParadoxTable(const QString &folder, const QString &table, qint64 rows, std::uint64_t seed,
+                                 Shape shape)
 {
     using paradox::FieldType;
     const QDir dir(folder);
@@ -153,8 +186,10 @@ GeneratedFiles writeParadoxTable(const QString &folder, const QString &table, qi
         {QStringLiteral("PRICE"), FieldType::Money, 0, 0},
         {QStringLiteral("NOTES"), FieldType::Memo, 0, 0},
     };
-    paradox::TableWriter writer(folder, table, columns, rows);
-    RowGenerator generator(seed);
+    const auto wide = shaped(columns, shape,
+                             [](paradox::ColumnSpec &column, int round) { column.name += QString::number(round); });
+    paradox::TableWriter writer(folder, table, wide, rows);
+    RowGenerator generator(seed, shape);
     for (qint64 i = 0; i < rows; ++i)
         writer.appendRow(generator.next());
     writer.finish();

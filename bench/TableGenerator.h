@@ -27,16 +27,28 @@ private:
     std::uint64_t m_state;
 };
 
+// The shapes of table the benchmark measures: the standard ten columns; a
+// wide table of those ten six times over (60 columns); and a memo-heavy
+// table, the standard columns with memos of 2 to 20 KB.
+enum class Shape { Standard, Wide, MemoHeavy };
+inline constexpr int kWideRepeats = 6;
+inline constexpr int kHeavyMemoMin = 2000;
+inline constexpr int kHeavyMemoMax = 20000;
+
 class RowGenerator {
 public:
     static constexpr int kMaxMemo = 200;
 
-    explicit RowGenerator(std::uint64_t seed) : m_random(seed) {}
-    // The next row: ID, NAME, CITY, CODE, AMOUNT, BORN, STAMP, ACTIVE, PRICE, NOTES.
+    explicit RowGenerator(std::uint64_t seed, Shape shape = Shape::Standard) : m_random(seed), m_shape(shape) {}
+    // The next row: ID, NAME, CITY, CODE, AMOUNT, BORN, STAMP, ACTIVE, PRICE,
+    // NOTES (six times for a wide table).
     std::vector<ado::Variant> next();
 
 private:
+    void appendStandard(std::vector<ado::Variant> &row);
+
     SeededRandom m_random;
+    Shape m_shape;
     qint64 m_id = 0;
 };
 
@@ -48,8 +60,10 @@ struct GeneratedFiles {
 };
 
 // Writes <folder>/<table>.dbf and .fpt with `rows` rows.
-GeneratedFiles writeFoxProTable(const QString &folder, const QString &table, qint64 rows, std::uint64_t seed);
+GeneratedFiles writeFoxProTable(const QString &folder, const QString &table, qint64 rows, std::uint64_t seed,
+                                Shape shape = Shape::Standard);
 // Writes <folder>/<table>.db and .mb with the same rows.
-GeneratedFiles writeParadoxTable(const QString &folder, const QString &table, qint64 rows, std::uint64_t seed);
+GeneratedFiles writeParadoxTable(const QString &folder, const QString &table, qint64 rows, std::uint64_t seed,
+                                 Shape shape = Shape::Standard);
 
 } // namespace tw::bench

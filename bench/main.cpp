@@ -44,6 +44,9 @@ constexpr int kDefaultRepeat = 3;
 constexpr double kBytesPerMb = 1e6;
 constexpr int kChildTimeoutMs = 4 * 60 * 60 * 1000;
 constexpr int kUsage = 2;
+// The rows of the wide and the memo-heavy table.
+constexpr qint64 kWideRows = 200000;
+constexpr qint64 kMemoRows = 50000;
 
 struct Options {
     qint64 rows = kDefaultRows;
@@ -52,6 +55,9 @@ struct Options {
     QString dir;
     bool keep = false;
     bool generateOnly = false;
+    qint64 growthRows = -1; // -1: a tenth of rows; 0: no growth figures
+    Shape shape = Shape::Standard;
+    bool shapes = true; // the wide and memo-heavy tables too
     std::optional<Direction> direction;
 };
 
@@ -82,8 +88,9 @@ double median(std::vector<double> values)
 
 QString usage()
 {
-    return QStringLiteral("usage: tabwright-bench [--rows N] [--seed S] [--repeat R] [--dir DIR] [--keep]\n"
-                          "       tabwright-bench --generate-only --dir DIR [--rows N] [--seed S]\n"
+    return QStringLiteral("usage: tabwright-bench [--rows N] [--seed S] [--repeat R] [--dir DIR] [--keep] [--growth-rows G]\n"
+                          "                       [--no-shapes]\n"
+                          "       tabwright-bench --generate-only --dir DIR [--rows N] [--seed S] [--shape standard|wide|memo]\n"
                           "       tabwright-bench --direction to-paradox|to-foxpro --dir DIR --rows N\n");
 }
 
@@ -94,6 +101,10 @@ std::optional<Options> parse(QStringList args)
         const QString arg = args.takeFirst();
         if (arg == u"--keep") {
             o.keep = true;
+            continue;
+        }
+        if (arg == u"--no-shapes") {
+            o.shapes = false;
             continue;
         }
         if (arg == u"--generate-only") {
@@ -110,6 +121,10 @@ std::optional<Options> parse(QStringList args)
             o.seed = value.toULongLong(&ok);
         else if (arg == u"--repeat")
             o.repeat = value.toInt(&ok);
+        else if (arg == u"--shape" && (value == u"standard" || value == u"wide" || value == u"memo"))
+            o.shape = value == u"wide" ? Shape::Wide : value == u"memo" ? Shape::MemoHeavy : Shape::Standard;
+        else if (arg == u"--growth-rows")
+            o.growthRows = value.toLongLong(&ok);
         else if (arg == u"--dir")
             o.dir = value;
         else if (arg == u"--direction" && (value == u"to-paradox" || value == u"to-foxpro"))
@@ -141,6 +156,10 @@ int runChild(const Options &o)
     line(QStringLiteral("rows_per_s"), fixed(perSecond(double(r.rows), r.seconds), 0));
     line(QStringLiteral("mb_per_s"), fixed(perSecond(double(r.sourceBytes) / kBytesPerMb, r.seconds), 2));
     line(QStringLiteral("source_bytes"), QString::number(r.sourceBytes));
+    line(QStringLiteral("user_seconds"), fixed(r.userSeconds, 2));
+    line(QStringLiteral("sys_seconds"), fixed(r.systemSeconds, 2));
+    line(QStringLiteral("written_per_source_byte"),
+         fixed(r.sourceBytes > 0 ? r.bytesWritten / double(r.sourceBytes) : -1, 2));
     line(QStringLiteral("peak_rss_mb"), fixed(r.peakResidentMb, 1));
     line(QStringLiteral("max_event_gap_ms"), fixed(r.longestEventGapMs, 1));
     line(QStringLiteral("max_event_gap_at_s"), fixed(r.longestEventGapEndS, 3));
@@ -160,7 +179,7 @@ struct Generated {
     GeneratedFiles paradox;
 };
 
-Generated generate(const Options &o, const BenchLayout &layout)
+Generated generate(const Options &o, const BenchLayout &layout, bool print = true)
 {
     for (const QString &folder : {layout.foxproSource(), layout.paradoxSource()}) {
         QDir(folder).removeRecursively();
@@ -168,11 +187,13 @@ Generated generate(const Options &o, const BenchLayout &layout)
     }
     QElapsedTimer clock;
     clock.start();
-    Generated g{writeFoxProTable(layout.foxproSource(), QString::fromLatin1(kTableName), o.rows, o.seed),
-                writeParadoxTable(layout.paradoxSource(), QString::fromLatin1(kTableName), o.rows, o.seed)};
-    line(QStringLiteral("generate_seconds"), fixed(double(clock.nsecsElapsed()) / 1e9, 3));
-    line(QStringLiteral("foxpro_source_bytes"), QString::number(g.foxpro.bytes));
-    line(QStringLiteral("paradox_source_bytes"), QString::number(g.paradox.bytes));
+    Generated g{writeFoxProTable(layout.foxproSource(), QString::fromLatin1(kTableName), o.rows, o.seed, o.shape),
+                writeParadoxTable(layout.paradoxSource(), QString::fromLatin1(kTableName), o.rows, o.seed, o.shape)};
+    if (print) {
+        line(QStringLiteral("generate_seconds"), fixed(double(clock.nsecsElapsed()) / 1e9, 3));
+        line(QStringLiteral("foxpro_source_bytes"), QString::number(g.foxpro.bytes));
+        line(QStringLiteral("paradox_source_bytes"), QString::number(g.paradox.bytes));
+    }
     return g;
 }
 
@@ -205,9 +226,10 @@ QMap<QString, QString> runDirectionChild(const Options &o, Direction direction)
 // Prints one direction's figures over its runs: the median time (and the
 // fastest and slowest), the largest memory and the longest event-loop pause.
 // Returns the figures the ratios use: rows_per_s and error.
-QMap<QString, QString> summarize(Direction direction, const std::vector<QMap<QString, QString>> &runs)
+QMap<QString, QString> summarize(Direction direction, const std::vector<QMap<QString, QString>> &runs,
+                                 const QString &shapePrefix = QString())
 {
-    const QString prefix = directionName(direction).replace(u'-', u'_') + u'_';
+    const QString prefix = shapePrefix + directionName(direction).replace(u'-', u'_') + u'_';
     QMap<QString, QString> result;
     for (const auto &run : runs) {
         if (run.contains(QStringLiteral("error"))) {
@@ -220,10 +242,12 @@ QMap<QString, QString> summarize(Direction direction, const std::vector<QMap<QSt
     auto number = [](const QMap<QString, QString> &run, const char *name) {
         return run.value(QString::fromLatin1(name)).toDouble();
     };
-    std::vector<double> seconds;
+    std::vector<double> seconds, user, system;
     double peak = 0, gap = 0, gapAt = 0;
     for (const auto &run : runs) {
         seconds.push_back(number(run, "seconds"));
+        user.push_back(number(run, "user_seconds"));
+        system.push_back(number(run, "sys_seconds"));
         peak = std::max(peak, number(run, "peak_rss_mb"));
         if (number(run, "max_event_gap_ms") >= gap) {
             gap = number(run, "max_event_gap_ms");
@@ -243,11 +267,15 @@ QMap<QString, QString> summarize(Direction direction, const std::vector<QMap<QSt
     line(prefix + QStringLiteral("rows_per_s"), rowsPerSecond);
     line(prefix + QStringLiteral("mb_per_s"), fixed(perSecond(bytes / kBytesPerMb, mid), 2));
     line(prefix + QStringLiteral("source_bytes"), last.value(QStringLiteral("source_bytes")));
+    line(prefix + QStringLiteral("user_seconds"), fixed(median(user), 2));
+    line(prefix + QStringLiteral("sys_seconds"), fixed(median(system), 2));
+    line(prefix + QStringLiteral("written_per_source_byte"), last.value(QStringLiteral("written_per_source_byte")));
     line(prefix + QStringLiteral("peak_rss_mb"), fixed(peak, 1));
     line(prefix + QStringLiteral("max_event_gap_ms"), fixed(gap, 1));
     line(prefix + QStringLiteral("max_event_gap_at_s"), fixed(gapAt, 3));
     line(prefix + QStringLiteral("event_loop_runs"), last.value(QStringLiteral("event_loop_runs")));
     result.insert(QStringLiteral("rows_per_s"), rowsPerSecond);
+    result.insert(QStringLiteral("seconds"), fixed(mid, 3));
     result.insert(QStringLiteral("peak_rss_mb"), fixed(peak, 1));
     return result;
 }
@@ -274,6 +302,22 @@ Reference runReference(const QString &name, int repeat, qint64 rows, qint64 byte
     line(name + QStringLiteral("_rows_per_s"), fixed(perSecond(double(rows), seconds), 0));
     line(name + QStringLiteral("_mb_per_s"), fixed(perSecond(double(bytes) / kBytesPerMb, seconds), 2));
     return {seconds};
+}
+
+// The median seconds of each direction on tables of o.rows rows made in o.dir,
+// printing nothing; -1 for a direction that failed.
+std::pair<double, double> medianSeconds(const Options &o)
+{
+    generate(o, BenchLayout{o.dir}, false);
+    std::vector<double> toParadox, toFoxPro;
+    for (int i = 0; i < o.repeat; ++i) {
+        for (const Direction d : {Direction::ToParadox, Direction::ToFoxPro}) {
+            const auto figures = runDirectionChild(o, d);
+            const double s = figures.contains(QStringLiteral("error")) ? -1 : figures.value(QStringLiteral("seconds")).toDouble();
+            (d == Direction::ToParadox ? toParadox : toFoxPro).push_back(s);
+        }
+    }
+    return {median(toParadox), median(toFoxPro)};
 }
 
 QString ratio(const QMap<QString, QString> &figures, qint64 rows, const Reference &reference)
@@ -337,6 +381,58 @@ int runAll(Options o)
     const double peak = std::max(toParadox.value(QStringLiteral("peak_rss_mb"), QStringLiteral("-1")).toDouble(),
                                  toFoxPro.value(QStringLiteral("peak_rss_mb"), QStringLiteral("-1")).toDouble());
     line(QStringLiteral("peak_rss_mb"), fixed(peak, 1));
+
+    // The other shapes of table, at the sizes that show them: each direction
+    // and pgdbf, the figures named after the shape.
+    if (o.shapes) {
+        struct ShapeRun {
+            Shape shape;
+            const char *name;
+            qint64 rows;
+        };
+        for (const ShapeRun &run : {ShapeRun{Shape::Wide, "wide", kWideRows}, ShapeRun{Shape::MemoHeavy, "memo", kMemoRows}}) {
+            Options shaped = o;
+            shaped.shape = run.shape;
+            shaped.rows = run.rows;
+            shaped.dir = QDir(o.dir).filePath(QLatin1String(run.name));
+            const QString prefix = QLatin1String(run.name) + u'_';
+            const Generated sg = generate(shaped, BenchLayout{shaped.dir}, false);
+            line(prefix + QStringLiteral("rows"), QString::number(run.rows));
+            line(prefix + QStringLiteral("foxpro_source_bytes"), QString::number(sg.foxpro.bytes));
+            std::vector<QMap<QString, QString>> toParadoxRuns, toFoxProRuns;
+            for (int i = 0; i < o.repeat; ++i) {
+                toParadoxRuns.push_back(runDirectionChild(shaped, Direction::ToParadox));
+                toFoxProRuns.push_back(runDirectionChild(shaped, Direction::ToFoxPro));
+            }
+            const auto shapeToParadox = summarize(Direction::ToParadox, toParadoxRuns, prefix);
+            const auto shapeToFoxPro = summarize(Direction::ToFoxPro, toFoxProRuns, prefix);
+            failed = failed || shapeToParadox.contains(QStringLiteral("error")) ||
+                     shapeToFoxPro.contains(QStringLiteral("error"));
+            const Reference shapePgdbf =
+                runReference(prefix + QStringLiteral("pgdbf"), o.repeat, run.rows, sg.foxpro.bytes,
+                             [&] { return timePgdbf(sg.foxpro.data, sg.foxpro.memo); }, &failed);
+            line(prefix + QStringLiteral("ratio_to_paradox_vs_pgdbf"), ratio(shapeToParadox, run.rows, shapePgdbf));
+            line(prefix + QStringLiteral("ratio_to_foxpro_vs_pgdbf"), ratio(shapeToFoxPro, run.rows, shapePgdbf));
+            QDir(shaped.dir).removeRecursively();
+        }
+    }
+
+    // How time grows with rows: the same transfers on a tenth of the rows (10.0 is linear).
+    const qint64 fewer = o.growthRows < 0 ? o.rows / 10 : o.growthRows;
+    if (fewer > 0 && fewer < o.rows) {
+        Options small = o;
+        small.rows = fewer;
+        small.dir = QDir(o.dir).filePath(QStringLiteral("growth"));
+        const auto [paradoxSeconds, foxproSeconds] = medianSeconds(small);
+        const auto growth = [](const QMap<QString, QString> &figures, double smallSeconds) {
+            const double seconds = figures.value(QStringLiteral("seconds"), QStringLiteral("-1")).toDouble();
+            return seconds > 0 && smallSeconds > 0 ? fixed(seconds / smallSeconds, 2) : QStringLiteral("nan");
+        };
+        line(QStringLiteral("growth_rows"), QString::number(fewer));
+        line(QStringLiteral("growth_to_paradox"), growth(toParadox, paradoxSeconds));
+        line(QStringLiteral("growth_to_foxpro"), growth(toFoxPro, foxproSeconds));
+        QDir(small.dir).removeRecursively();
+    }
     return failed ? 1 : 0;
 }
 

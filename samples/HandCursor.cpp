@@ -1,6 +1,6 @@
 #include "HandCursor.h"
 
-#include <QtEndian>
+#include "platform/encoding/ByteCodec.h"
 
 #include <array>
 
@@ -44,16 +44,16 @@ constexpr std::array<const char *, 21> kHand{
 
 void put16(QByteArray &out, quint16 v)
 {
-    char b[2];
-    qToLittleEndian(v, b);
-    out.append(b, 2);
+    unsigned char b[2];
+    encoding::putU16LE(b, v);
+    out.append(reinterpret_cast<const char *>(b), sizeof b);
 }
 
 void put32(QByteArray &out, quint32 v)
 {
-    char b[4];
-    qToLittleEndian(v, b);
-    out.append(b, 4);
+    unsigned char b[4];
+    encoding::putU32LE(b, v);
+    out.append(reinterpret_cast<const char *>(b), sizeof b);
 }
 
 char pixelAt(int x, int y)

@@ -11,6 +11,7 @@
 #include "platform/ui/Pointer.h"
 #include "platform/ui/ScriptedDialogs.h"
 #include "sources/Foxpro.h"
+#include "sources/OpenProblems.h"
 #include "sources/Paradox.h"
 #include "transfer/SendToFoxPro.h"
 #include "transfer/SendToParadox.h"
@@ -94,6 +95,26 @@ int reportBoxes(const ui::ScriptedDialogs &dialogs, std::FILE *err)
     return dialogs.boxes().empty() ? kDone : kFailed;
 }
 
+// Fills the list from the FoxPro side; when the side does not open, says why
+// on a line of its own before the failure goes on.
+void listFoxProTables(MemoryTableList &list, const PlainConnectionSettings &settings, std::FILE *err)
+{
+    try {
+        Foxpro::ListFoxProTables(list, Foxpro::FoxProConnectionString(settings));
+    } catch (...) {
+        print(err, Foxpro::openProblem(settings, describeFailure(std::current_exception())) + u'\n');
+        throw;
+    }
+}
+
+// A Paradox folder that cannot be opened lists no tables: says why.
+void reportParadoxFolder(const QString &folder, std::FILE *err)
+{
+    const QString problem = Paradox::folderOpenProblem(folder);
+    if (!problem.isEmpty())
+        print(err, problem + u'\n');
+}
+
 int tables(QStringList args, std::FILE *out, std::FILE *err)
 {
     const Side side = takeSide(args);
@@ -103,10 +124,12 @@ int tables(QStringList args, std::FILE *out, std::FILE *err)
     MemoryTableList list;
     ui::ScriptedDialogs dialogs;
     dialogs.setFallback(ui::vbOK);
-    if (side.kind == Side::Kind::FoxPro)
-        Foxpro::ListFoxProTables(list, Foxpro::FoxProConnectionString(settings));
-    else
+    if (side.kind == Side::Kind::FoxPro) {
+        listFoxProTables(list, settings, err);
+    } else {
+        reportParadoxFolder(settings.paradox, err);
         Paradox::ListParadoxTables(list, settings, dialogs);
+    }
     for (const QString &name : list.items())
         print(out, name + u'\n');
     return reportBoxes(dialogs, err);
@@ -328,9 +351,11 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
     ui::ScriptedDialogs dialogs;
     dialogs.setFallback(options.yes ? ui::vbYes : ui::vbNo);
     if (needsFoxPro)
-        Foxpro::ListFoxProTables(foxproList, Foxpro::FoxProConnectionString(settings));
-    if (needsParadox)
+        listFoxProTables(foxproList, settings, err);
+    if (needsParadox) {
+        reportParadoxFolder(settings.paradox, err);
         Paradox::ListParadoxTables(paradoxList, settings, dialogs);
+    }
     const QString foxproSide = QStringLiteral("FoxPro");
     const QString paradoxSide = QStringLiteral("Paradox");
     if (toParadox || command == u"delete-foxpro")

@@ -5,6 +5,7 @@
 #include "common/TableList.h"
 #include "platform/ado/Field.h"
 #include "platform/ado/Recordset.h"
+#include "platform/encoding/TextCodec.h"
 #include "transfer/TypeRules.h"
 
 #include <QDate>
@@ -22,17 +23,6 @@ using Kind = Variant::Kind;
 
 constexpr int kMaxParadoxName = 8;
 constexpr qsizetype kShownLength = 60; // characters of a value a difference line shows
-constexpr char32_t kFirstC1 = 0x80;
-constexpr char32_t kFirstLatin1Letter = 0xA0;
-constexpr char32_t kLastLatin1 = 0xFF;
-
-// The characters Windows-1252 holds in its bytes 0x80 to 0x9F.
-constexpr char16_t kWindows1252High[] = {0x20AC, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030,
-                                         0x0160, 0x2039, 0x0152, 0x017D, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-                                         0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x017E, 0x0178};
-// Its bytes without a character of their own.
-constexpr char16_t kWindows1252Undefined[] = {0x81, 0x8D, 0x8F, 0x90, 0x9D};
-
 bool isAbsent(const Variant &value)
 {
     return value.isNull() || value.isEmpty() || (value.kind() == Kind::Text && value.asText().isEmpty());
@@ -72,14 +62,14 @@ std::optional<std::pair<QDate, int>> momentOf(const Variant &value)
     }
 }
 
-bool sameBytesOrText(const Variant &source, const Variant &target, qint64 *replaced)
+bool sameBytesOrText(const Variant &source, const Variant &target, qint64 *replaced, int targetCodePage)
 {
     if (source.kind() == Kind::Bytes || target.kind() == Kind::Bytes)
         return source.toText() == target.toText(); // bytes are never replaced: one character per byte, exactly
-    return sameText(source.toText(), target.toText(), replaced);
+    return sameText(source.toText(), target.toText(), replaced, targetCodePage);
 }
 
-bool sameForParadox(const ado::Field &field, const Variant &target, qint64 *replaced)
+bool sameForParadox(const ado::Field &field, const Variant &target, qint64 *replaced, int targetCodePage)
 {
     const Variant &source = field.Value();
     if (isAbsent(source) || isAbsent(target))
@@ -96,16 +86,16 @@ bool sameForParadox(const ado::Field &field, const Variant &target, qint64 *repl
         return a && b && *a == *b;
     }
     // MEMO, VARCHAR and OLEOBJECT columns.
-    return sameBytesOrText(source, target, replaced);
+    return sameBytesOrText(source, target, replaced, targetCodePage);
 }
 
-bool sameForFoxPro(const ado::Field &field, const Variant &target, qint64 *replaced)
+bool sameForFoxPro(const ado::Field &field, const Variant &target, qint64 *replaced, int targetCodePage)
 {
     QString scratch;
     const QStringView written = transfer::FoxProValueText(field, scratch);
     if (field.Value().kind() == Kind::Bytes || target.kind() == Kind::Bytes)
         return written == target.toText();
-    return sameText(written, target.toText(), replaced);
+    return sameText(written, target.toText(), replaced, targetCodePage);
 }
 
 QString shownValue(const Variant &value)
@@ -120,20 +110,12 @@ QString shownValue(const Variant &value)
 
 } // namespace
 
-bool fitsTargetCodePage(char32_t c)
+bool fitsTargetCodePage(char32_t c, int targetCodePage)
 {
-    if (c < kFirstC1 || (c >= kFirstLatin1Letter && c <= kLastLatin1))
-        return true;
-    for (const char16_t held : kWindows1252High)
-        if (c == held)
-            return true;
-    for (const char16_t undefined : kWindows1252Undefined)
-        if (c == undefined)
-            return true;
-    return false;
+    return encoding::TextCodec::forCodePage(targetCodePage).holds(c);
 }
 
-bool sameText(QStringView source, QStringView target, qint64 *replaced)
+bool sameText(QStringView source, QStringView target, qint64 *replaced, int targetCodePage)
 {
     qint64 questionMarks = 0;
     qsizetype i = 0;
@@ -147,7 +129,7 @@ bool sameText(QStringView source, QStringView target, qint64 *replaced)
             continue;
         }
         const char32_t c = pair ? QChar::surrogateToUcs4(source[i], source[i + 1]) : source[i].unicode();
-        if (target[j] != u'?' || fitsTargetCodePage(c))
+        if (target[j] != u'?' || fitsTargetCodePage(c, targetCodePage))
             return false;
         ++questionMarks;
         i += length;
@@ -160,15 +142,17 @@ bool sameText(QStringView source, QStringView target, qint64 *replaced)
     return true;
 }
 
-bool sameByMeaning(const ado::Field &source, const Variant &target, CopyDirection direction, qint64 *replaced)
+bool sameByMeaning(const ado::Field &source, const Variant &target, CopyDirection direction, qint64 *replaced,
+                   int targetCodePage)
 {
-    return direction == CopyDirection::ToParadox ? sameForParadox(source, target, replaced)
-                                                 : sameForFoxPro(source, target, replaced);
+    return direction == CopyDirection::ToParadox ? sameForParadox(source, target, replaced, targetCodePage)
+                                                 : sameForFoxPro(source, target, replaced, targetCodePage);
 }
 
 Verification compareTables(ado::Recordset &source, ado::Recordset &target, CopyDirection direction)
 {
     Verification result;
+    const int targetCodePage = target.codePage() ? target.codePage() : kTargetCodePage;
     const ado::Fields &from = source.fields();
     const ado::Fields &to = target.fields();
     if (from.count() != to.count()) {
@@ -180,7 +164,7 @@ Verification compareTables(ado::Recordset &source, ado::Recordset &target, CopyD
         ++result.rows;
         for (int k = 0; k < from.count(); ++k) {
             ++result.values;
-            if (sameByMeaning(from(k), to(k).Value(), direction, &result.replacedCharacters))
+            if (sameByMeaning(from(k), to(k).Value(), direction, &result.replacedCharacters, targetCodePage))
                 continue;
             ++result.differing;
             if (result.shown.size() < size_t(kShownDifferences))

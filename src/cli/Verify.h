@@ -22,8 +22,9 @@ namespace tw::cli {
 
 enum class CopyDirection { ToParadox, ToFoxPro };
 
-// The code page both writers give the tables they create; a character it
-// cannot hold is written as "?".
+// The code page the writers give the tables they create when the source
+// has none (or one the target cannot mark); a character the target's code
+// page cannot hold is written as "?".
 inline constexpr int kTargetCodePage = 1252;
 // How many differences a table's report shows.
 inline constexpr int kShownDifferences = 5;
@@ -45,14 +46,15 @@ struct Verification {
     bool ok() const { return differing == 0 && shapeProblem.isEmpty(); }
 };
 
-// True when Windows-1252 has a byte for the character (the five bytes it
-// leaves undefined stand for the control characters of their numbers).
-bool fitsTargetCodePage(char32_t c);
+// True when the target's code page (Windows-1252 unless given) has bytes for
+// the character (a single-byte page's undefined bytes from 0x80 to 0x9F stand
+// for the control characters of their numbers).
+bool fitsTargetCodePage(char32_t c, int targetCodePage = kTargetCodePage);
 
 // Text equality, except that a "?" in the target may stand for one character
 // of the source (a surrogate pair counts as one) that the target's code page
 // cannot hold; such places are added to *replaced.
-bool sameText(QStringView source, QStringView target, qint64 *replaced = nullptr);
+bool sameText(QStringView source, QStringView target, qint64 *replaced = nullptr, int targetCodePage = kTargetCodePage);
 
 // Whether the target value stands for the source field's current value after
 // a copy in `direction`:
@@ -65,10 +67,11 @@ bool sameText(QStringView source, QStringView target, qint64 *replaced = nullptr
 //   numerically; datetime columns as date and time of day (a date is at
 //   midnight); binary columns byte for byte.
 bool sameByMeaning(const ado::Field &source, const ado::Variant &target, CopyDirection direction,
-                   qint64 *replaced = nullptr);
+                   qint64 *replaced = nullptr, int targetCodePage = kTargetCodePage);
 
 // Walks both recordsets to their ends, comparing column k of the source with
-// column k of the target.
+// column k of the target; a "?" may stand for a character the target table's
+// own code page cannot hold.
 Verification compareTables(ado::Recordset &source, ado::Recordset &target, CopyDirection direction);
 
 // A selected source table of a copy and the table that stands for it on the

@@ -28,7 +28,7 @@ void Steps::report(std::exception_ptr failure)
     const QString description = describeFailure(failure);
     m_lastFailure = description;
     if (m_quietRepeats) {
-        const QPair<int, QString> key{m_step, description};
+        const QString &key = description;
         if (m_reported.contains(key)) {
             ++m_quieted;
             return;
@@ -36,7 +36,9 @@ void Steps::report(std::exception_ptr failure)
         m_reported.insert(key);
     }
     std::optional<QString> extension;
-    if (m_statement)
+    if (m_statementText)
+        extension = m_statementText();
+    else if (m_statement)
         extension = *m_statement;
     ShowErrorReport(m_dialogs, m_module, m_routine, m_step, description, extension);
 }

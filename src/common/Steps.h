@@ -6,11 +6,11 @@
 //   Steps steps{dialogs, "Form2", "PushButton3_Click"};
 //   steps(114, [&] { window.setMousePointer(ui::PointerBusy); });
 
-#include <QPair>
 #include <QSet>
 #include <QString>
 
 #include <exception>
+#include <functional>
 #include <utility>
 
 namespace tw::ui {
@@ -28,10 +28,14 @@ public:
 
     // Reports also show "sql: " and the current text of *statement.
     void reportStatement(const QString *statement) { m_statement = statement; }
+    // Reports also show "sql: " and the text `statement` builds at that moment
+    // (for statements whose text is built only when it is shown).
+    void reportStatement(std::function<QString()> statement) { m_statementText = std::move(statement); }
 
-    // While on, a failure with the same step and description as one already
-    // reported since the last forgetRepeats() is counted but not shown again,
-    // so that one cause met on every row of a table shows one report.
+    // While on, a failure with the same description as one already reported
+    // since the last forgetRepeats() is counted but not shown again, whatever
+    // its step, so that one cause met on every row of a table (and again when
+    // the table is finished) shows one report.
     void setQuietRepeats(bool quiet) { m_quietRepeats = quiet; }
     void forgetRepeats() { m_reported.clear(); }
     int quietedRepeats() const { return m_quieted; }
@@ -63,11 +67,12 @@ private:
     QString m_module;
     QString m_routine;
     const QString *m_statement = nullptr;
+    std::function<QString()> m_statementText;
     int m_step = 0;
     int m_failures = 0;
     QString m_lastFailure;
     bool m_quietRepeats = false;
-    QSet<QPair<int, QString>> m_reported;
+    QSet<QString> m_reported;
     int m_quieted = 0;
 };
 

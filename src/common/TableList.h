@@ -20,6 +20,9 @@ public:
     // The current entry, -1 when there is none.
     virtual int currentIndex() const = 0;
     virtual void setCurrentIndex(int index) = 0;
+    // Adds an entry: at the end, or where the list keeps its entries in order
+    // (the windows' lists), at its place there; the indexes of the entries
+    // after it move up by one.
     virtual void add(const QString &text) = 0;
     virtual void remove(int index) = 0;
     virtual void clear() = 0;

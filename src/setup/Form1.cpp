@@ -5,16 +5,20 @@
 #include "BrowseForFolder.h"
 #include "SettingsStore.h"
 #include "Startup.h"
+#include "WindowPlacement.h"
 
+#include "common/DisplayPath.h"
 #include "common/Main.h"
 #include "common/Steps.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/ui/Dialogs.h"
 #include "sources/Foxpro.h"
+#include "sources/OpenProblems.h"
 #include "sources/Paradox.h"
 #include "transferwindow/CommandRunner.h"
 #include "transferwindow/Form2.h"
+#include "transferwindow/TextFit.h"
 #include "transferwindow/WindowFonts.h"
 
 #include <QApplication>
@@ -81,10 +85,13 @@ Form1::Form1(ui::Dialogs &dialogs, const QString &programFolder, QWidget *parent
     setObjectName(QStringLiteral("Form1"));
     setFont(arialFont(kWindowPoints, false));
     m_feedback = new transferwindow::PointerFeedback(m_pointer, this);
+    m_placement = new WindowPlacement(this);
+    m_placement->watch(this);
     buildLayout();
     wireEvents();
-    // A fixed frame: the controls stand at fixed places.
-    setFixedSize(twips(kClientWidth), twips(kClientHeight));
+    // A fixed frame: the controls stand at fixed places, grown where the font
+    // makes a caption wider than its place.
+    setFixedSize(transferwindow::fitToText(this, QSize(twips(kClientWidth), twips(kClientHeight))));
 }
 
 Form1::~Form1() = default;
@@ -211,7 +218,7 @@ QString Form1::freeTableFolder() const
 
 QString Form1::samplesFolder() const
 {
-    return SamplesFolder(m_programFolder);
+    return displayPath(SamplesFolder(m_programFolder));
 }
 
 void Form1::openTransferWindow()
@@ -219,6 +226,7 @@ void Form1::openTransferWindow()
     if (!m_form2) {
         m_form2 = std::make_unique<transferwindow::Form2>(m_dialogs, *this, m_programFolder, m_busy);
         m_form2->setSetupWindow(this);
+        m_placement->watch(m_form2.get());
     }
     m_form2->Form_Load();
 }
@@ -257,6 +265,7 @@ void Form1::Form_Load()
             return;
         steps(148, [&] {
             openTransferWindow();
+            m_placement->restore(m_form2.get());
             m_form2->show();
         });
         steps(150, [&] {
@@ -269,8 +278,10 @@ void Form1::Form_Load()
 void Form1::start()
 {
     Form_Load();
-    if (!m_leftForTransferWindow)
+    if (!m_leftForTransferWindow) {
+        m_placement->restore(this);
         show();
+    }
 }
 
 void Form1::PushButton1_Click()
@@ -281,6 +292,7 @@ void Form1::PushButton1_Click()
         steps(100, [&] { connection = std::make_unique<ado::Connection>(); });
         // From here on any failure leads to "Could not connect." instead of the report.
         bool failed = false;
+        QString openFailure; // the reader's words when the connection did not open
         auto attempt = [&failed](auto &&body) {
             if (failed)
                 return;
@@ -299,11 +311,22 @@ void Form1::PushButton1_Click()
         attempt([&] { test().CursorLocation = kServerSideCursors; });
         attempt([&] { test().CommandTimeout = kTestTimeoutSeconds; });
         attempt([&] { test().ConnectionTimeout = kTestTimeoutSeconds; });
-        attempt([&] { test().Open(Foxpro::FoxProConnectionString(*this)); });
+        attempt([&] {
+            try {
+                test().Open(Foxpro::FoxProConnectionString(*this));
+            } catch (...) {
+                openFailure = describeFailure(std::current_exception());
+                throw;
+            }
+        });
         attempt([&] { m_dialogs.MsgBox(QLatin1String(kConnectionSuccessful), ui::vbOKOnly); });
         attempt([&] { m_pointer.setMousePointer(ui::PointerDefault); });
         if (failed) {
-            steps(122, [&] { m_dialogs.MsgBox(QLatin1String(kCouldNotConnect), ui::vbOKOnly); });
+            steps(122, [&] {
+                // Why, behind "Show Details...", when it was the connection that failed.
+                const QString why = openFailure.isEmpty() ? QString() : Foxpro::openProblem(*this, openFailure);
+                m_dialogs.MsgBoxDetailed(QLatin1String(kCouldNotConnect), why, ui::vbOKOnly);
+            });
             steps(124, [&] { m_pointer.setMousePointer(ui::PointerDefault); });
         }
     });
@@ -319,7 +342,9 @@ void Form1::PushButton3_Click()
         if (usable)
             steps(106, [&] { m_dialogs.MsgBox(QLatin1String(kConnectionSuccessful), ui::vbOKOnly); });
         else
-            steps(108, [&] { m_dialogs.MsgBox(QLatin1String(kCouldNotConnect), ui::vbOKOnly); });
+            steps(108, [&] {
+                m_dialogs.MsgBoxDetailed(QLatin1String(kCouldNotConnect), Paradox::folderProblem(*this), ui::vbOKOnly);
+            });
         steps(110, [&] { m_pointer.setMousePointer(ui::PointerDefault); });
     });
 }
@@ -338,8 +363,10 @@ void Form1::PushButton2_Click()
         if (usable) {
             steps(106, [&] { openTransferWindow(); });
             steps(108, [&] {
-                if (m_form2)
+                if (m_form2) {
+                    m_form2->move(pos()); // in the place of this window
                     m_form2->show();
+                }
             });
             steps(110, [&] { hide(); });
         }

@@ -28,6 +28,8 @@ class Form2;
 
 namespace tw::setup {
 
+class WindowPlacement;
+
 inline constexpr char kSamplesFolder[] = "\\Samples";
 inline constexpr char kConnectionSuccessful[] = "Connection successful.";
 inline constexpr char kCouldNotConnect[] = "Could not connect.";
@@ -89,6 +91,7 @@ private:
     transferwindow::PointerFeedback *m_feedback = nullptr;
     std::unique_ptr<transferwindow::Form2> m_form2;
     bool m_leftForTransferWindow = false;
+    WindowPlacement *m_placement = nullptr;
 
     QPushButton *PushButton1 = nullptr;
     QPushButton *PushButton2 = nullptr;

@@ -18,6 +18,8 @@ inline constexpr char kParadoxFolder[] = "ParadoxFolder";
 inline constexpr char kDBCFile[] = "DBCFile";
 inline constexpr char kFreeTableFolder[] = "FreeTableFolder";
 inline constexpr char kLastFolderDot[] = "LastFolderDot";
+// Where the window stood when it last went out of sight ("x,y").
+inline constexpr char kWindowPosition[] = "WindowPosition";
 
 QString GetSetting(const QString &application, const QString &section, const QString &key,
                    const QString &defaultValue = {});

@@ -1,5 +1,6 @@
 #include "SendToFoxPro.h"
 
+#include "RowStatement.h"
 #include "StatementText.h"
 #include "TransferContext.h"
 #include "TypeRules.h"
@@ -31,7 +32,8 @@ public:
     explicit FoxProSender(TransferContext &context)
         : c(context), steps(context.dialogs, QStringLiteral("Form2"), QStringLiteral("PushButton4_Click"))
     {
-        steps.reportStatement(&statement);
+        // The table definition is text; a row's statement is built when shown.
+        steps.reportStatement([this] { return rowStatement ? row.text() : statement; });
         steps.setQuietRepeats(true);
     }
 
@@ -50,6 +52,8 @@ private:
     ado::Recordset source;
     // The table definition, then each row's statement; never cleared between tables.
     QString statement;
+    RowStatement row;
+    bool rowStatement = false; // the statement of the report is the row's
     QString valueScratch; // the text of a value not held as text, reused from field to field
     bool stopped = false;
     bool readFailed = false; // of the current table
@@ -183,6 +187,8 @@ void FoxProSender::copyTable(int index)
         endTable(false, failuresBefore, sourceName);
         return;
     }
+    // The new table takes the source table's code page (when FoxPro can mark it).
+    foxpro.setNewTableCodePage(source.codePage());
     QString folder;
     QString targetPath;
     const bool haveFolder = steps(132, [&] {
@@ -194,7 +200,10 @@ void FoxProSender::copyTable(int index)
     steps(134, [&] { targetPath = folder + targetName + QStringLiteral(".DBF"); });
     bool created = false;
     if (haveFolder) {
-        steps(138, [&] { statement = QStringLiteral("CREATE TABLE ") + Bracketed(targetPath) + u'('; });
+        steps(138, [&] {
+            statement = QStringLiteral("CREATE TABLE ") + Bracketed(targetPath) + u'(';
+            rowStatement = false;
+        });
         QStringList names;
         QList<int> types;
         steps(140, [&] {
@@ -202,7 +211,7 @@ void FoxProSender::copyTable(int index)
                 names << source.fields()(i).name();
                 types << source.fields()(i).Type();
             }
-            names = FoxProColumnNames(names);
+            names = FoxProColumnNames(names, source.codePage());
         });
         for (qsizetype column = 0; column < names.size(); ++column) {
             steps(142, [&] { DoEvents(); });
@@ -266,32 +275,26 @@ QString FoxProSender::targetFolder() const
 void FoxProSender::insertRows(const QString &targetPath, qint64 lastRow)
 {
     const int columns = source.fields().count();
-    const QString prefix = Foxpro::RemoveLineBreaksOutsideValues(QStringLiteral("INSERT INTO ") +
-                                                                 Backticked(targetPath) + QStringLiteral(" VALUES('"));
-    for (qint64 row = 0; row <= lastRow; ++row) {
+    row.start(targetPath, columns);
+    for (qint64 r = 0; r <= lastRow; ++r) {
         steps(152, [&] { DoEvents(); });
         steps(154, [&] {
-            c.progress.setProgressValue(ProgressPercent(row, lastRow));
+            c.progress.setProgressValue(ProgressPercent(r, lastRow));
         });
-        // The statement keeps its memory from row to row.
+        // From here on a report shows the row's statement as far as it is built.
         steps(156, [&] {
-            statement.resize(0);
-            statement += prefix;
+            row.newRow();
+            rowStatement = true;
         });
         for (int column = 0; column < columns; ++column) {
             steps(158, [&] {
                 DoEvents();
-                // An empty value gives '' as well: the quote the statement ends with, then "', '".
-                Foxpro::AppendQuotedPieces(statement, FoxProValueText(source.fields()(column), valueScratch));
-                statement += QLatin1String("', '");
+                row.add(FoxProValueText(source.fields()(column), valueScratch));
             });
         }
-        steps(162, [&] {
-            statement.chop(3);
-            statement += u')';
-        });
+        steps(162, [&] { row.close(); });
         // Line breaks stand only inside values here, and values keep theirs.
-        steps(166, [&] { foxpro.Execute(statement); });
+        steps(166, [&] { foxpro.ExecuteInsert(row.table(), row.values(), [this] { return row.text(); }); });
         // A row that cannot be read (a damaged memo file) ends the table: it is
         // reported once, and the part written is never put in place.
         if (!steps(168, [&] { source.MoveNext(); })) {

@@ -174,6 +174,8 @@ void ParadoxSender::copyTable(int index)
         outcome(TableOutcome::Kind::Failed, steps.lastFailure());
         return;
     }
+    // The work table keeps the source table's code page for the Paradox table it becomes.
+    work.setNewTableCodePage(source.codePage());
     QString definition;
     steps(172, [&] { definition = QStringLiteral("CREATE TABLE ") + Backticked(sourceName) + u'('; });
     int columns = 0;

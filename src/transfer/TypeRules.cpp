@@ -2,16 +2,14 @@
 
 #include "platform/ado/DataTypeEnum.h"
 #include "platform/ado/Field.h"
+#include "platform/foxpro/TableWriter.h"
 #include "sources/Datatype.h"
-
-#include <QSet>
 
 #include <cmath>
 
 namespace tw::transfer {
 
 namespace {
-constexpr int kMaxFoxProName = 10;
 constexpr int kLargestIntDigits = 9; // every 9-digit number fits the work database's INT
 constexpr double kCurrencyUnits = 10000.0;
 constexpr double kLargestCurrency = 9.0e14; // beyond this a double no longer holds four decimals
@@ -58,29 +56,11 @@ QStringView FoxProValueText(const ado::Field &field, QString &scratch)
     return value.textView(scratch);
 }
 
-QStringList FoxProColumnNames(const QStringList &names)
+QStringList FoxProColumnNames(const QStringList &names, int codePage)
 {
-    QStringList result;
-    QSet<QString> used;
-    for (const QString &name : names) {
-        QString valid;
-        for (const QChar c : name) {
-            const bool plain = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
-                               c == u'_';
-            valid += plain ? c : u'_';
-        }
-        if (valid.isEmpty() || valid[0].isDigit())
-            valid.prepend(u'_');
-        valid = valid.left(kMaxFoxProName);
-        QString candidate = valid;
-        for (int n = 2; used.contains(candidate.toUpper()); ++n) {
-            const QString suffix = QString::number(n);
-            candidate = valid.left(kMaxFoxProName - static_cast<int>(suffix.size())) + suffix;
-        }
-        used.insert(candidate.toUpper());
-        result << candidate;
-    }
-    return result;
+    encoding::NameRule rule = foxpro::fieldNameRule();
+    rule.upperCase = false; // the table stores them in upper case; the statement shows them as the source has them
+    return encoding::fitNames(names, rule, foxpro::codecOfMark(foxpro::markForNewTable(codePage)));
 }
 
 } // namespace tw::transfer

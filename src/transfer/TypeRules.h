@@ -29,11 +29,13 @@ QString FoxProColumnType(int adoType);
 // field's own or is written to scratch (see ado::Variant::textView).
 QStringView FoxProValueText(const ado::Field &field, QString &scratch);
 
-// FoxPro column names for the source's column names, in order: every character
-// other than an ASCII letter, digit or "_" becomes "_", a leading digit gets a
-// "_" before it, the first 10 characters are kept, and a name already taken
+// FoxPro column names for the source's column names, in order, for a table
+// made for text of `codePage` (the source table's; 0 for none): a character
+// that table's code page cannot hold becomes "?", every character other than
+// a letter, a digit or "_" becomes "_", a leading digit gets a "_" before it,
+// as many characters are kept as fit 10 bytes, and a name already taken
 // (without regard to case) ends in a number instead, as FoxPro names them
-// (UNIT_PRICE, UNIT_PRIC2, ..., UNIT_PRI10).
-QStringList FoxProColumnNames(const QStringList &names);
+// (UNIT_PRICE, UNIT_PRIC2, ..., UNIT_PRI10). The case is kept.
+QStringList FoxProColumnNames(const QStringList &names, int codePage = 0);
 
 } // namespace tw::transfer

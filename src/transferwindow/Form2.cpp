@@ -3,8 +3,10 @@
 #include "CommandRunner.h"
 #include "ListWidgetTableList.h"
 #include "TableCommands.h"
+#include "TextFit.h"
 #include "WindowFonts.h"
 
+#include "common/DisplayPath.h"
 #include "common/Main.h"
 #include "common/Steps.h"
 #include "sources/Foxpro.h"
@@ -65,7 +67,8 @@ Form2::Form2(ui::Dialogs &dialogs, const ConnectionSettings &settings, const QSt
     m_feedback = new PointerFeedback(m_pointer, this);
     buildLayout();
     wireCommands();
-    setFixedSize(twips(kClientWidth), twips(kClientHeight));
+    // Controls whose captions the font makes wider than their places grow.
+    setFixedSize(fitToText(this, QSize(twips(kClientWidth), twips(kClientHeight))));
 }
 
 Form2::~Form2() = default;
@@ -164,8 +167,8 @@ void Form2::Form_Load()
 
 QString Form2::workDatabase() const
 {
-    return transfer::WorkDatabasePath(m_programFolder,
-                                      QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
+    return displayPath(transfer::WorkDatabasePath(
+        m_programFolder, QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)));
 }
 
 void Form2::runTableCommand(void (*routine)(TransferContext &), bool needsWorkDatabase)
@@ -179,7 +182,7 @@ void Form2::runTableCommand(void (*routine)(TransferContext &), bool needsWorkDa
                 work = workDatabase();
             } catch (...) {
                 // The copy opens it and reports why it cannot.
-                work = m_programFolder + QLatin1Char('\\') + QLatin1String(transfer::kWorkDatabaseName);
+                work = displayPath(m_programFolder + QLatin1Char('\\') + QLatin1String(transfer::kWorkDatabaseName));
             }
         }
         TransferContext context{m_dialogs, m_settings, foxpro, paradox, m_pointer, *this, work, &m_busy};
@@ -217,8 +220,10 @@ void Form2::PushButton2_Click()
     RunCommand(m_busy, [this] {
         Steps steps{m_dialogs, QLatin1String(kModule), QStringLiteral("PushButton2_Click")};
         steps(100, [&] {
-            if (m_setupWindow)
+            if (m_setupWindow) {
+                m_setupWindow->move(pos()); // in the place of this window
                 m_setupWindow->show();
+            }
         });
         steps(102, [&] { hide(); });
     });

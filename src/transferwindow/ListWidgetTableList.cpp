@@ -54,7 +54,18 @@ void ListWidgetTableList::setCurrentIndex(int index)
 
 void ListWidgetTableList::add(const QString &text)
 {
-    m_list->addItem(text);
+    // After the entries that sort before it or equal to it, so that entries
+    // of one name keep the order they came in.
+    int low = 0;
+    int high = m_list->count();
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (QString::compare(m_list->item(middle)->text(), text, Qt::CaseInsensitive) <= 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    m_list->insertItem(low, text);
 }
 
 void ListWidgetTableList::remove(int index)
@@ -65,6 +76,8 @@ void ListWidgetTableList::remove(int index)
 void ListWidgetTableList::clear()
 {
     m_list->clear();
+    // The list is filled again from its first entry: the user sees that one.
+    m_list->scrollToTop();
 }
 
 } // namespace tw::transferwindow

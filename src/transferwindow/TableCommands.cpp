@@ -1,6 +1,7 @@
 #include "TableCommands.h"
 
 #include "common/ConnectionSettings.h"
+#include "common/DisplayPath.h"
 #include "common/Main.h"
 #include "common/Steps.h"
 #include "common/TableList.h"
@@ -26,9 +27,15 @@ const QStringList kCompanionPatterns{QStringLiteral(".mb"), QStringLiteral(".px"
 // Characters no file name may hold on the platforms people bring these tables from.
 const QString kForbiddenInNames = QStringLiteral("\\/:*?\"<>|");
 
+// A file of the Paradox folder, as the reports name it.
+QString folderFile(const QString &folder, const QString &name)
+{
+    return displayPath(folder + u'\\' + name);
+}
+
 QString tablePath(const TransferContext &c, const QString &name, const QString &extension)
 {
-    return c.settings.paradoxFolder() + u'\\' + name + extension;
+    return folderFile(c.settings.paradoxFolder(), name + extension);
 }
 
 } // namespace
@@ -145,7 +152,7 @@ void DeleteParadoxTables(TransferContext &c)
                 // The table's memo file and indexes go with it.
                 steps(114, [&] {
                     for (const QString &companion : CompanionFiles(c.settings.paradoxFolder(), name))
-                        Main::DeleteFileForced(c.settings.paradoxFolder() + u'\\' + companion);
+                        Main::DeleteFileForced(folderFile(c.settings.paradoxFolder(), companion));
                 });
                 steps(116, [&] { c.paradoxList.remove(i); });
             }
@@ -223,7 +230,7 @@ void RenameParadoxTable(TransferContext &c)
             companions.clear();
         for (const QString &companion : std::as_const(companions)) {
             const QString extension = companion.mid(oldName.size());
-            Main::RenameFile(c.dialogs, folder + u'\\' + companion, folder + u'\\' + newName + extension);
+            Main::RenameFile(c.dialogs, folderFile(folder, companion), folderFile(folder, newName + extension));
         }
     });
     steps(126, [&] {

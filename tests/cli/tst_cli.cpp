@@ -19,6 +19,7 @@ private slots:
     void initTestCase();
     void usageAndExitStatus();
     void missingSourcesAreErrors();
+    void sidesThatCannotBeOpenedSayWhy();
     void paradoxCorpusDumpsLikePxlib_data();
     void paradoxCorpusDumpsLikePxlib();
     void foxproCorpusDumpsLikeDbfread_data();
@@ -87,6 +88,43 @@ void CliTest::missingSourcesAreErrors()
     QCOMPARE(noFolder.exitCode, 1);
     const ProcessResult noFox = cli({"tables", "--foxpro", m_work.path() + "/none.dbc"});
     QCOMPARE(noFox.exitCode, 1);
+}
+
+void CliTest::sidesThatCannotBeOpenedSayWhy()
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath("none");
+    const QString shown = QDir::toNativeSeparators(missing);
+    // The reason stands on a line of its own, the first on standard error.
+    ProcessResult r = cli({"tables", "--paradox", missing});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.err, ("The folder " + shown + " does not exist.\n").toUtf8());
+    r = cli({"tables", "--foxpro", missing});
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY2(r.err.startsWith(("The folder " + shown + " does not exist.\ntabwright-cli: ").toUtf8()),
+             r.err.constData());
+    tw::test::writeAll(dir.filePath("sales.dbc"), "not a container");
+    r = cli({"tables", "--foxpro", dir.filePath("sales.dbc")});
+    QCOMPARE(r.exitCode, 1);
+    const QByteArray reason =
+        (QDir::toNativeSeparators(dir.filePath("sales.dbc")) + " is not a FoxPro database container: ").toUtf8();
+    QVERIFY2(r.err.startsWith(reason) && r.err.indexOf('\n') > reason.size() + 5, r.err.constData());
+    r = cli({"tables", "--foxpro", dir.filePath("gone.dbc")});
+    QVERIFY2(r.err.startsWith(
+                 ("The file " + QDir::toNativeSeparators(dir.filePath("gone.dbc")) + " does not exist.\n").toUtf8()),
+             r.err.constData());
+    // The commands that change tables say it too, for either side.
+    QDir(dir.path()).mkdir("fox");
+    r = cli({"copy", "--to", "foxpro", "--paradox", missing, "--foxpro", dir.filePath("fox"), "stock"});
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY2(r.err.startsWith(("The folder " + shown + " does not exist.\n").toUtf8()), r.err.constData());
+    r = cli({"delete", "--foxpro", missing, "stock"});
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY2(r.err.startsWith(("The folder " + shown + " does not exist.\n").toUtf8()), r.err.constData());
+    // A side that opens gives no such line.
+    r = cli({"tables", "--paradox", dir.filePath("fox")});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.err, QByteArray());
 }
 
 void CliTest::paradoxCorpusDumpsLikePxlib_data()

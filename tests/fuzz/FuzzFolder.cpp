@@ -1,5 +1,7 @@
 #include "FuzzFolder.h"
 
+#include "platform/encoding/ByteCodec.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -37,8 +39,7 @@ std::vector<PackedFile> splitInput(const uint8_t *data, size_t size)
         at += nameLength;
         if (size - at < kLengthBytes)
             break;
-        const size_t length = size_t(data[at]) | size_t(data[at + 1]) << 8 | size_t(data[at + 2]) << 16 |
-                              size_t(data[at + 3]) << 24;
+        const size_t length = tw::encoding::getU32LE(data + at);
         at += kLengthBytes;
         const size_t take = std::min(length, size - at);
         PackedFile file{safeName(name), QByteArray(reinterpret_cast<const char *>(data + at), qsizetype(take))};

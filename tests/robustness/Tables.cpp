@@ -179,4 +179,32 @@ QStringList snapshot(const QString &folder)
     return lines;
 }
 
+QStringList leftovers(const QString &folder)
+{
+    return QDir(folder).entryList({QStringLiteral("~tw*")}, QDir::Files | QDir::Hidden);
+}
+
+CopyFolders::CopyFolders() : m_dir(std::make_shared<QTemporaryDir>())
+{
+    fox = m_dir->filePath(QStringLiteral("fox"));
+    px = m_dir->filePath(QStringLiteral("px"));
+    work = m_dir->filePath(QStringLiteral("work"));
+    for (const QString &folder : {fox, px, work})
+        QDir().mkpath(folder);
+}
+
+QStringList CopyFolders::toParadox(const QStringList &tables, const QStringList &options) const
+{
+    return QStringList{QStringLiteral("copy"), QStringLiteral("--to-paradox"), QStringLiteral("--foxpro"), fox,
+                       QStringLiteral("--paradox"), px, QStringLiteral("--work"), makeWorkDatabase(work)} +
+           options + tables;
+}
+
+QStringList CopyFolders::toFoxPro(const QStringList &tables, const QStringList &options, const QString &foxpro) const
+{
+    return QStringList{QStringLiteral("copy"), QStringLiteral("--to-foxpro"), QStringLiteral("--paradox"), px,
+                       QStringLiteral("--foxpro"), foxpro.isEmpty() ? fox : foxpro} +
+           options + tables;
+}
+
 } // namespace tw::robust

@@ -4,6 +4,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
 
 #include "TestSupport.h"
 
@@ -48,5 +51,22 @@ QString makeWorkDatabase(const QString &folder);
 
 // Every file of a folder with its size and content hash, to show that nothing changed.
 QStringList snapshot(const QString &folder);
+// The temporaries ("~tw...") a folder holds.
+QStringList leftovers(const QString &folder);
+
+// Fresh folders for a copy (fox, px, work) and the tabwright-cli arguments
+// that copy between them; `options` (--yes, --no, ...) go before the tables.
+class CopyFolders {
+public:
+    CopyFolders();
+    QStringList toParadox(const QStringList &tables, const QStringList &options = {}) const;
+    // `foxpro` names a container or another folder instead of fox.
+    QStringList toFoxPro(const QStringList &tables, const QStringList &options = {}, const QString &foxpro = {}) const;
+
+    QString fox, px, work;
+
+private:
+    std::shared_ptr<QTemporaryDir> m_dir;
+};
 
 } // namespace tw::robust

@@ -40,10 +40,6 @@ int envInt(const char *name, int fallback)
     return ok ? v : fallback;
 }
 
-QStringList leftovers(const QString &folder)
-{
-    return QDir(folder).entryList({QStringLiteral("~tw*")}, QDir::Files | QDir::Hidden);
-}
 
 } // namespace
 
@@ -190,7 +186,7 @@ void TestCrashConsistency::killCopyToParadox()
         const auto next = robust::cli(copy);
         QVERIFY2(next.exitCode == 0, next.err.constData());
         QCOMPARE(m_readers.paradoxRows(target()), qint64(kRows));
-        QVERIFY2(leftovers(px).isEmpty(), qPrintable(leftovers(px).join(u' ')));
+        QVERIFY2(robust::leftovers(px).isEmpty(), qPrintable(robust::leftovers(px).join(u' ')));
     }
     QCOMPARE(stats.replacingKills, m_kills);
     qInfo("to Paradox: %d of the kills replaced an old table, which was kept whole after %d", stats.replacingKills,
@@ -262,7 +258,7 @@ void TestCrashConsistency::killCopyToFoxPro()
             QCOMPARE(qFromLittleEndian<quint32>(test::readAll(copied).constData() + kDbfRecordCount), quint32(kRows));
         if (QTest::currentTestFailed())
             return;
-        QVERIFY2(leftovers(fox).isEmpty(), qPrintable(leftovers(fox).join(u' ')));
+        QVERIFY2(robust::leftovers(fox).isEmpty(), qPrintable(robust::leftovers(fox).join(u' ')));
     }
     QCOMPARE(stats.replacingKills, m_kills);
     qInfo("to FoxPro: %d of the kills replaced an old table, which was kept whole after %d", stats.replacingKills,

@@ -22,11 +22,6 @@ constexpr int kOldRows = 50;
 constexpr int kNewRows = 70;
 constexpr int kDamagedRows = 3000;
 
-QStringList leftovers(const QString &folder)
-{
-    return QDir(folder).entryList({QStringLiteral("~tw*")}, QDir::Files | QDir::Hidden);
-}
-
 QString dcxcheck(const QString &dbc)
 {
     const auto r = test::run(QStringLiteral("/usr/bin/python3"),
@@ -75,7 +70,7 @@ private:
 
     robust::Readers m_readers;
     QTemporaryDir m_tools;
-    std::unique_ptr<QTemporaryDir> m_dir;
+    robust::CopyFolders m_folders;
     QString m_fox, m_px, m_work;
 };
 
@@ -87,32 +82,20 @@ void TestReplace::initTestCase()
 
 void TestReplace::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_fox = m_dir->filePath(QStringLiteral("fox"));
-    m_px = m_dir->filePath(QStringLiteral("px"));
-    m_work = m_dir->filePath(QStringLiteral("work"));
-    QDir().mkpath(m_fox);
-    QDir().mkpath(m_px);
-    QDir().mkpath(m_work);
+    m_folders = robust::CopyFolders();
+    m_fox = m_folders.fox;
+    m_px = m_folders.px;
+    m_work = m_folders.work;
 }
 
 QStringList TestReplace::toParadox(const QStringList &tables, bool yes) const
 {
-    return QStringList{QStringLiteral("copy"),     QStringLiteral("--to-paradox"),
-                       QStringLiteral("--foxpro"), m_fox,
-                       QStringLiteral("--paradox"), m_px,
-                       QStringLiteral("--work"),   robust::makeWorkDatabase(m_work),
-                       yes ? QStringLiteral("--yes") : QStringLiteral("--no")} +
-           tables;
+    return m_folders.toParadox(tables, {yes ? QStringLiteral("--yes") : QStringLiteral("--no")});
 }
 
 QStringList TestReplace::toFoxPro(const QStringList &tables, bool yes, const QString &foxpro) const
 {
-    return QStringList{QStringLiteral("copy"),      QStringLiteral("--to-foxpro"),
-                       QStringLiteral("--paradox"), m_px,
-                       QStringLiteral("--foxpro"),  foxpro.isEmpty() ? m_fox : foxpro,
-                       yes ? QStringLiteral("--yes") : QStringLiteral("--no")} +
-           tables;
+    return m_folders.toFoxPro(tables, {yes ? QStringLiteral("--yes") : QStringLiteral("--no")}, foxpro);
 }
 
 qint64 TestReplace::paradoxRows(const QString &table) const
@@ -158,7 +141,7 @@ void TestReplace::replacesWhenWhole()
     QCOMPARE(paradoxTarget ? paradoxRows(QStringLiteral("t")) : foxproRows(QStringLiteral("t")), qint64(kNewRows));
     // The old table's index described the old rows: it went with them.
     QVERIFY(robust::findFile(target, paradoxTarget ? QStringLiteral("t.px") : QStringLiteral("t.cdx")).isEmpty());
-    QVERIFY2(leftovers(target).isEmpty(), qPrintable(leftovers(target).join(u' ')));
+    QVERIFY2(robust::leftovers(target).isEmpty(), qPrintable(robust::leftovers(target).join(u' ')));
     // One table of the name, in one spelling.
     QCOMPARE(QDir(target).entryList({paradoxTarget ? QStringLiteral("t.db") : QStringLiteral("t.dbf")}, QDir::Files)
                  .size(),
@@ -297,7 +280,7 @@ void TestReplace::unlistedFreeTableIsAskedAbout()
     const auto listed = robust::cli({QStringLiteral("tables"), QStringLiteral("--foxpro"), dbc});
     QVERIFY(listed.out.contains("orders") && listed.out.contains("customer"));
     QCOMPARE(dcxcheck(dbc), QString());
-    QVERIFY(leftovers(m_fox).isEmpty());
+    QVERIFY(robust::leftovers(m_fox).isEmpty());
 }
 
 void TestReplace::containerTableIsReplacedWithItsRecords()
@@ -316,7 +299,7 @@ void TestReplace::containerTableIsReplacedWithItsRecords()
     QCOMPARE(container.tables().size(), size_t(1));
     QCOMPARE(container.fieldNames(container.tables().front().objectId).size(), 3);
     QCOMPARE(dcxcheck(dbc), QString());
-    QVERIFY(leftovers(m_fox).isEmpty());
+    QVERIFY(robust::leftovers(m_fox).isEmpty());
 }
 
 void TestReplace::unreadableValueGoesAsNull()

@@ -3,6 +3,7 @@
 // sample and help buttons, pointer feedback and closing.
 
 #include "SampleDatabase.h"
+#include "TestSupport.h"
 
 #include "platform/foxpro/FoxProProvider.h"
 #include "platform/paradox/ParadoxProvider.h"
@@ -24,6 +25,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -71,6 +73,7 @@ private slots:
     void bothUsableOpensTransferWindow();
     void everyChangeIsStored();
     void testConnectionMessages();
+    void connectionFailuresSayWhy();
     void browseButtons();
     void sampleButtons();
     void nextAndBack();
@@ -78,6 +81,8 @@ private slots:
     void focusSelectsWholeText();
     void pointerFeedback();
     void closingEndsProgram();
+    void windowKeepsItsPlace();
+    void firstWindowComesUpOnAScreen();
 
 private:
     std::unique_ptr<Form1> makeWindow();
@@ -89,7 +94,8 @@ private:
             qFatal("no control %s", name);
         return found;
     }
-    QString samples() const { return m_program + QStringLiteral("\\Samples"); }
+    // The samples folder as "Load Sample/Example Database" fills it in.
+    QString samples() const { return QDir::toNativeSeparators(m_program + QStringLiteral("/Samples")); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_program;
@@ -324,6 +330,61 @@ void TestForm1::testConnectionMessages()
     QCOMPARE(form->pointer().MousePointer(), int(ui::PointerDefault));
 }
 
+void TestForm1::connectionFailuresSayWhy()
+{
+    auto form = makeWindow();
+    form->start();
+    // The message stays "Could not connect."; the reason goes behind "Show Details...".
+    auto details = [&](QPushButton *button) {
+        m_dialogs.clear();
+        button->click();
+        if (m_dialogs.boxes().size() != 1 || m_dialogs.boxes()[0].text != QLatin1String("Could not connect."))
+            return QStringLiteral("unexpected boxes");
+        return m_dialogs.boxes()[0].details;
+    };
+    auto *foxTest = child<QPushButton>(*form, "PushButton1");
+    auto *pxTest = child<QPushButton>(*form, "PushButton3");
+    auto *text1 = child<QLineEdit>(*form, "Text1");
+    const QString shown = QDir::toNativeSeparators(m_program);
+
+    // Paradox: a folder that is not there (typed with "\"), one without
+    // tables of its own, a file, nothing at all.
+    text1->setText(m_program + "\\nowhere");
+    QCOMPARE(details(pxTest), "The folder " + QDir::toNativeSeparators(m_program + "/nowhere") + " does not exist.");
+    QDir(m_program).mkpath("deep/sub");
+    QFile::copy(m_program + "/Samples/clients.db", m_program + "/deep/sub/clients.db");
+    text1->setText(m_program + "/deep");
+    QCOMPARE(details(pxTest),
+             "The folder " + QDir::toNativeSeparators(m_program + "/deep") + " holds no Paradox tables (.db).");
+    text1->setText(m_program + "/Samples/clients.db");
+    QCOMPARE(details(pxTest), QDir::toNativeSeparators(m_program + "/Samples/clients.db") + " is not a folder.");
+    text1->clear();
+    QCOMPARE(details(pxTest), QStringLiteral("No Paradox folder is given."));
+    // A usable folder: the plain success message, no details.
+    text1->setText(samples());
+    m_dialogs.clear();
+    pxTest->click();
+    QCOMPARE(m_dialogs.boxes().size(), size_t(1));
+    QCOMPARE(m_dialogs.boxes()[0].text, QStringLiteral("Connection successful."));
+    QCOMPARE(m_dialogs.boxes()[0].details, QString());
+
+    // FoxPro: a container that is not there, a file that is not a container
+    // (in the reader's words), a free-table folder that is not there.
+    auto *text4 = child<QLineEdit>(*form, "Text4");
+    text4->setText(m_program + "\\none.dbc");
+    QCOMPARE(details(foxTest), "The file " + shown + QDir::separator() + "none.dbc does not exist.");
+    tw::test::writeAll(m_program + "/broken.dbc", "not a container");
+    text4->setText(m_program + "/broken.dbc");
+    const QString broken = details(foxTest);
+    const QString prefix =
+        QDir::toNativeSeparators(m_program + "/broken.dbc") + " is not a FoxPro database container: ";
+    QVERIFY2(broken.startsWith(prefix) && broken.size() > prefix.size() + 10, qPrintable(broken));
+    child<QRadioButton>(*form, "Option2")->setChecked(true);
+    child<QLineEdit>(*form, "Text5")->setText(m_program + "/gone");
+    QCOMPARE(details(foxTest), "The folder " + QDir::toNativeSeparators(m_program + "/gone") + " does not exist.");
+    QCOMPARE(form->pointer().MousePointer(), int(ui::PointerDefault));
+}
+
 void TestForm1::browseButtons()
 {
     setup::WriteSetting(setup::kLastFolderDot, "/last/place");
@@ -381,6 +442,10 @@ void TestForm1::sampleButtons()
     QCOMPARE(child<QLineEdit>(*form, "Text1")->text(), samples());
     QCOMPARE(child<QLineEdit>(*form, "Text5")->text(), QStringLiteral("/before"));
     QVERIFY(child<QRadioButton>(*form, "Option1")->isChecked());
+
+    // A path this system writes: no "\\" between the program's folder and "Samples".
+    QCOMPARE(child<QLineEdit>(*form, "Text1")->text(),
+             QDir::toNativeSeparators(m_program) + QDir::separator() + QStringLiteral("Samples"));
 
     child<QPushButton>(*form, "PushButton8")->click();
     QVERIFY(child<QRadioButton>(*form, "Option2")->isChecked());
@@ -513,6 +578,64 @@ void TestForm1::closingEndsProgram()
         QVERIFY(form->isVisible());
         QVERIFY(form->busyState().closeRequested());
     }
+}
+
+void TestForm1::windowKeepsItsPlace()
+{
+    auto form = makeWindow();
+    form->start();
+    QVERIFY(form->isVisible());
+    form->move(137, 91);
+    // "Next >": the transfer window comes up where the setup window was.
+    child<QPushButton>(*form, "PushButton7")->click();
+    child<QPushButton>(*form, "PushButton8")->click();
+    child<QPushButton>(*form, "PushButton2")->click();
+    transferwindow::Form2 *form2 = form->transferWindow();
+    QVERIFY(form2 && form2->isVisible());
+    QCOMPARE(form2->pos(), QPoint(137, 91));
+    // "< Back": the setup window comes up where the user moved the transfer window.
+    form2->move(201, 153);
+    form2->PushButton2->click();
+    QVERIFY(form->isVisible());
+    QCOMPARE(form->pos(), QPoint(201, 153));
+    form->move(60, 40);
+    child<QPushButton>(*form, "PushButton2")->click();
+    QCOMPARE(form2->pos(), QPoint(60, 40));
+    // The place is kept when the program ends, and the next run's first
+    // window (the transfer window, both places being usable) comes up there.
+    form2->move(75, 55);
+    form2->close();
+    QCOMPARE(setup::ReadSetting(setup::kWindowPosition), QStringLiteral("75,55"));
+    auto again = makeWindow();
+    again->start();
+    QVERIFY(again->transferWindow() && again->transferWindow()->isVisible());
+    QCOMPARE(again->transferWindow()->pos(), QPoint(75, 55));
+    // The setup window, never shown in that run, left the place alone.
+    again->transferWindow()->close();
+    QCOMPARE(setup::ReadSetting(setup::kWindowPosition), QStringLiteral("75,55"));
+    QCOMPARE(m_dialogs.boxes().size(), size_t(0));
+}
+
+void TestForm1::firstWindowComesUpOnAScreen()
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const QString &stored : {QStringLiteral("-5000,-5000"), QStringLiteral("here")}) {
+        setup::WriteSetting(setup::kWindowPosition, stored);
+        auto form = makeWindow();
+        form->start();
+        QVERIFY(form->isVisible());
+        // Centred on the primary screen (give or take the frame, unknown until shown).
+        const QRect frame = form->frameGeometry();
+        const int slack = std::max(frame.width() - form->width(), frame.height() - form->height()) + 1;
+        QVERIFY2(qAbs(frame.center().x() - screen.center().x()) <= slack &&
+                     qAbs(frame.center().y() - screen.center().y()) <= slack,
+                 qPrintable(stored));
+        form->close();
+    }
+    setup::WriteSetting(setup::kWindowPosition, QStringLiteral("12,34"));
+    auto form = makeWindow();
+    form->start();
+    QCOMPARE(form->pos(), QPoint(12, 34));
 }
 
 QTEST_MAIN(TestForm1)

@@ -9,6 +9,7 @@
 #include "TestSupport.h"
 #include "setup/SettingsStore.h"
 #include "setup/Startup.h"
+#include "setup/WindowPlacement.h"
 #include "transferwindow/WindowPointer.h"
 
 #include <QDir>
@@ -43,6 +44,7 @@ private slots:
     void handCursorIsACursorFile();
     void cursorHotSpotRejectsOtherFiles();
     void samplesOfAReadOnlyInstallAreCopied();
+    void storedWindowPlaceIsUsedOnAScreenThatIsThere();
 };
 
 void TestSetupRoutines::settingsDefaultsAndExactTexts()
@@ -242,6 +244,32 @@ void TestSetupRoutines::samplesOfAReadOnlyInstallAreCopied()
     QCOMPARE(tw::setup::SamplesFolderFor(program.path(), data.path() + "/sub", false), copy);
     QCOMPARE(tw::test::readAll(copy + "/clients.db"), QByteArray("changed by the user"));
     QCOMPARE(tw::test::readAll(copy + "/products.db"), QByteArray("new in this version"));
+}
+
+void TestSetupRoutines::storedWindowPlaceIsUsedOnAScreenThatIsThere()
+{
+    using setup::placeOnScreens;
+    using setup::positionFromText;
+    // The stored text and back, blanks allowed; anything else is no place.
+    QCOMPARE(positionFromText(setup::positionText(QPoint(-1200, 35))), std::optional<QPoint>(QPoint(-1200, 35)));
+    QCOMPARE(positionFromText(" 10 , 20 "), std::optional<QPoint>(QPoint(10, 20)));
+    for (const char *text : {"", "10", "10,", "a,b", "1,2,3", "1.5,2"})
+        QVERIFY2(!positionFromText(text), text);
+
+    // Two screens side by side, the primary on the right.
+    const QRect left(-1280, 0, 1280, 1024);
+    const QRect primary(0, 0, 1920, 1080);
+    const QList<QRect> screens{left, primary};
+    const QSize window(536, 310);
+    const QPoint centred(692, 385);
+    QCOMPARE(placeOnScreens(QPoint(100, 80), window, screens, primary), QPoint(100, 80));
+    QCOMPARE(placeOnScreens(QPoint(-900, 500), window, screens, primary), QPoint(-900, 500));
+    // The left screen is gone: the window comes up centred on the primary one.
+    QCOMPARE(placeOnScreens(QPoint(-900, 500), window, {primary}, primary), centred);
+    QCOMPARE(placeOnScreens(QPoint(100, 2000), window, screens, primary), centred);
+    QCOMPARE(placeOnScreens(std::nullopt, window, screens, primary), centred);
+    // Centred on a primary screen that does not start at the origin.
+    QCOMPARE(placeOnScreens(std::nullopt, QSize(100, 100), {left}, left), QPoint(-1280 + 590, 462));
 }
 
 QTEST_MAIN(TestSetupRoutines)

@@ -25,6 +25,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -121,6 +122,14 @@ QWidget *nextNamed(QWidget *widget)
     return next;
 }
 
+// Copies a sample table (with its memo file) under another name.
+void copyTable(const QString &folder, const QString &from, const QString &to, const QString &extension,
+               const QString &memoExtension)
+{
+    QVERIFY(QFile::copy(folder + "/" + from + extension, folder + "/" + to + extension));
+    QVERIFY(QFile::copy(folder + "/" + from + memoExtension, folder + "/" + to + memoExtension));
+}
+
 // The names of the files in folder, lower-cased.
 QStringList filesIn(const QString &folder)
 {
@@ -156,9 +165,12 @@ private slots:
     void pointerWithoutHandFile();
     void moveReachingParentsDecidesOnce();
     void copiesBothWays();
+    void damagedTableBetweenSoundOnes();
     void deleteAndRenameThroughButtons();
     void secondCommandIsRefused();
     void closeDuringCommandEndsAfterIt();
+    void listsAreSortedAndShowTheirTop();
+    void copiesAndDeletesKeepTheListsSorted();
 
 private:
     std::unique_ptr<Form2> makeWindow();
@@ -445,6 +457,40 @@ void TestForm2::copiesBothWays()
     QCOMPARE(form->ProgressBar1->text(), QStringLiteral("Progress Bar"));
 }
 
+void TestForm2::damagedTableBetweenSoundOnes()
+{
+    // A table whose memo file is missing, between two sound ones: it gets its
+    // report, and the tables on either side of it are copied all the same.
+    const QString samples = m_program + QStringLiteral("/Samples");
+    copyTable(samples, "clients", "broken", ".db", ".mb");
+    QVERIFY(QFile::remove(samples + "/broken.mb"));
+    copyTable(samples, "customers", "damaged", ".dbf", ".fpt");
+    QVERIFY(QFile::remove(samples + "/damaged.fpt"));
+    auto form = makeWindow();
+    form->Form_Load();
+    m_dialogs.setFallback(ui::vbYes);
+
+    selectEntries(form->List2, {"BROKEN", "CLIENTS", "INVOICES"});
+    form->PushButton4->click();
+    QCOMPARE(reports(m_dialogs), 1);
+    QVERIFY2(reportTexts(m_dialogs).contains("broken"), qPrintable(reportTexts(m_dialogs)));
+    QVERIFY2(!reportTexts(m_dialogs).contains("not allowed when the object is open"), qPrintable(reportTexts(m_dialogs)));
+    const QStringList foxpro = entries(form->List1);
+    QVERIFY2(foxpro.contains("clients") && foxpro.contains("invoices") && !foxpro.contains("broken"),
+             qPrintable(foxpro.join(',')));
+    QVERIFY(!filesIn(samples).contains("broken.dbf"));
+
+    m_dialogs.clear();
+    m_dialogs.setFallback(ui::vbYes);
+    selectEntries(form->List1, {"customers", "damaged", "orders"});
+    form->PushButton3->click();
+    QCOMPARE(reports(m_dialogs), 1);
+    QVERIFY2(reportTexts(m_dialogs).contains("damaged"), qPrintable(reportTexts(m_dialogs)));
+    const QStringList paradox = entries(form->List2);
+    QVERIFY2(paradox.contains("CUSTOMER") && paradox.contains("ORDERS") && !paradox.contains("DAMAGED"),
+             qPrintable(paradox.join(',')));
+}
+
 void TestForm2::deleteAndRenameThroughButtons()
 {
     auto form = makeWindow();
@@ -535,6 +581,92 @@ void TestForm2::closeDuringCommandEndsAfterIt()
     m_busy = BusyState{};
     form->close();
     QVERIFY(!form->isVisible());
+}
+
+void TestForm2::listsAreSortedAndShowTheirTop()
+{
+    const QString folder = m_program + QStringLiteral("/Samples");
+    copyTable(folder, "products", "Zebra", ".dbf", ".fpt");
+    copyTable(folder, "products", "apple", ".dbf", ".fpt");
+    for (const char *name : {"zulu", "Alpha", "mid"})
+        copyTable(folder, "stock", name, ".db", ".mb");
+    auto form = makeWindow();
+    form->Form_Load();
+    QCOMPARE(entries(form->List1), (QStringList{"apple", "customers", "orders", "products", "Zebra"}));
+    QCOMPARE(entries(form->List2), (QStringList{"ALPHA", "CLIENTS", "INVOICES", "MID", "STOCK", "ZULU"}));
+
+    // Enough tables to scroll: after scrolling down, the next opening shows the top again.
+    for (int i = 0; i < 30; ++i)
+        copyTable(folder, "stock", QStringLiteral("t%1").arg(i, 2, 10, QLatin1Char('0')), ".db", ".mb");
+    form->show();
+    form->Form_Load();
+    QCoreApplication::processEvents();
+    QScrollBar *bar = form->List2->verticalScrollBar();
+    QVERIFY(bar->maximum() > 0);
+    form->List2->scrollToBottom();
+    QCoreApplication::processEvents();
+    QVERIFY(bar->value() > 0);
+    form->Form_Load();
+    QCoreApplication::processEvents();
+    QCOMPARE(bar->value(), 0);
+    QCOMPARE(entries(form->List2).first(), QStringLiteral("ALPHA"));
+    QCOMPARE(entries(form->List2).last(), QStringLiteral("ZULU"));
+    QCOMPARE(m_dialogs.boxes().size(), size_t(0));
+}
+
+void TestForm2::copiesAndDeletesKeepTheListsSorted()
+{
+    const QString folder = m_program + QStringLiteral("/Samples");
+    copyTable(folder, "products", "Zebra", ".dbf", ".fpt");
+    copyTable(folder, "invoices", "orders", ".db", ".mb"); // a Paradox ORDERS beside the FoxPro orders
+    auto form = makeWindow();
+    form->Form_Load();
+    QCOMPARE(entries(form->List2), (QStringList{"CLIENTS", "INVOICES", "ORDERS", "STOCK"}));
+    const QString pxString = Paradox::ParadoxConnectionString(m_samples);
+    const QString foxString = Foxpro::FoxProConnectionString(m_settings);
+
+    // Paradox to FoxPro, every table: the copy walks List2 from its last entry
+    // while each new FoxPro table goes to its place in List1.
+    form->PushButton8->click();
+    m_dialogs.expectMessage(ui::vbYes); // overwrite orders
+    form->PushButton4->click();
+    QVERIFY2(reports(m_dialogs) == 0, qPrintable(reportTexts(m_dialogs)));
+    QCOMPARE(m_dialogs.boxes().size(), size_t(1));
+    QCOMPARE(m_dialogs.boxes()[0].text, QStringLiteral("Would you like to overwrite orders?"));
+    QCOMPARE(entries(form->List1),
+             (QStringList{"clients", "customers", "invoices", "orders", "products", "stock", "Zebra"}));
+    // Each FoxPro table holds the rows of the Paradox table of its name.
+    for (const char *name : {"CLIENTS", "INVOICES", "ORDERS", "STOCK"})
+        QCOMPARE(readRows(foxString, QString::fromLatin1(name).toLower()), readRows(pxString, name));
+    QCOMPARE(selectedCount(form->List2), 4);
+
+    // FoxPro to Paradox: the Paradox list is read again, in order, from the top.
+    m_dialogs.clear();
+    form->PushButton8->click();
+    form->PushButton9->click();
+    selectEntries(form->List1, {"products", "Zebra"});
+    m_dialogs.setFallback(ui::vbYes);
+    form->PushButton3->click();
+    QVERIFY2(reports(m_dialogs) == 0, qPrintable(reportTexts(m_dialogs)));
+    QCOMPARE(entries(form->List2), (QStringList{"CLIENTS", "INVOICES", "ORDERS", "PRODUCTS", "STOCK", "ZEBRA"}));
+    QCOMPARE(form->List2->verticalScrollBar()->value(), 0);
+
+    // Deleting entries spread over the sorted list takes exactly those.
+    form->PushButton11->click();
+    selectEntries(form->List1, {"clients", "orders", "Zebra"});
+    form->PushButton1->click();
+    QCOMPARE(entries(form->List1), (QStringList{"customers", "invoices", "products", "stock"}));
+    QStringList left = filesIn(folder).filter(".dbf");
+    left.sort();
+    QCOMPARE(left, (QStringList{"customers.dbf", "invoices.dbf", "products.dbf", "stock.dbf"}));
+
+    // A renamed table takes its place in the order.
+    form->PushButton9->click();
+    selectEntries(form->List2, {"ZEBRA"});
+    m_dialogs.expectText(QStringLiteral("Bison"));
+    form->PushButton7->click();
+    QCOMPARE(entries(form->List2), (QStringList{"Bison", "CLIENTS", "INVOICES", "ORDERS", "PRODUCTS", "STOCK"}));
+    QCOMPARE(reports(m_dialogs), 0);
 }
 
 QTEST_MAIN(TestForm2)

@@ -27,6 +27,7 @@ private slots:
     void renameRefusesExistingAndOddNames();
     void renameCancelAndSelectionRules();
     void renameOfASubFolderTableReportsTheCopy();
+    void reportsNamePathsAsThisSystemWritesThem();
 
 private:
     static QStringList filesIn(const QString &folder)
@@ -254,6 +255,26 @@ void TableCommandsTest::renameOfASubFolderTableReportsTheCopy()
     QVERIFY(f.dialogs.boxes()[1].text.contains("in Quillmark2021/08/31.Main.RenameFile at line 100\r\r"));
     QCOMPARE(f.list2.items(), QStringList({"NEWDEEP"}));
     QVERIFY(QFile::exists(f.paradoxFolder() + "/sub/DEEP.DB"));
+}
+
+void TableCommandsTest::reportsNamePathsAsThisSystemWritesThem()
+{
+    // The folder typed with "\\": the report of a rename that cannot copy
+    // the table names both files with this system's separator.
+    TransferFixture f;
+    f.settings.paradox = f.dir.path() + "\\px";
+    QDir(f.paradoxFolder()).mkdir("sub");
+    tw::test::writeAll(f.paradoxFolder() + "/sub/DEEP.DB", "x");
+    f.list2 = MemoryTableList({"DEEP"});
+    f.list2.select({"DEEP"});
+    f.dialogs.expectText("NEWDEEP");
+    f.dialogs.setFallback(ui::vbOK);
+    auto context = f.context();
+    RenameParadoxTable(context);
+    QCOMPARE(f.dialogs.boxes().size(), size_t(2));
+    const QString report = f.dialogs.boxes()[1].text;
+    const QString shown = QDir::toNativeSeparators(f.paradoxFolder()) + QDir::separator();
+    QVERIFY2(report.contains(shown + "DEEP.DB") && report.contains(shown + "NEWDEEP.DB"), qPrintable(report));
 }
 
 QTEST_GUILESS_MAIN(TableCommandsTest)

@@ -21,8 +21,16 @@ void Connection::Open(const QString &connectionString)
     std::unique_ptr<Session> session = provider->open(cs, options);
     if (!session)
         throw RuntimeError(QStringLiteral("%1 could not open %2.").arg(provider->name(), connectionString));
+    session->setNewTableCodePage(m_newTableCodePage);
     m_session = std::move(session);
     m_connectionString = connectionString;
+}
+
+void Connection::setNewTableCodePage(int codePage)
+{
+    m_newTableCodePage = codePage;
+    if (m_session)
+        m_session->setNewTableCodePage(codePage);
 }
 
 const std::shared_ptr<Session> &Connection::session() const
@@ -35,6 +43,12 @@ const std::shared_ptr<Session> &Connection::session() const
 void Connection::Execute(const QString &sql)
 {
     session()->execute(sql);
+}
+
+void Connection::ExecuteInsert(const QString &table, std::vector<Variant> &values,
+                               const std::function<QString()> &statementText)
+{
+    session()->insertRow(table, values, statementText);
 }
 
 Recordset Connection::OpenSchema(int schema)

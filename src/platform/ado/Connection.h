@@ -26,6 +26,11 @@ public:
     // Runs one statement; its result is not read.
     void Execute(const QString &sql);
     Recordset OpenSchema(int schema);
+    // Not an ADO member: appends a row as Execute(statementText()) would, but
+    // lets the provider take the values without reading a statement, so the
+    // text is built only where a provider needs it (see Session::insertRow).
+    void ExecuteInsert(const QString &table, std::vector<Variant> &values,
+                       const std::function<QString()> &statementText);
     // One transaction at a time: BeginTrans when one is open and
     // CommitTrans/RollbackTrans without one are refused.
     void BeginTrans();
@@ -45,11 +50,18 @@ public:
     // Not an ADO member: values written as Null through this connection
     // because the target could not hold them; nullptr when none or closed.
     const LostValues *lostValues() const { return m_session ? m_session->lostValues() : nullptr; }
+    // Not an ADO member: the code page the tables this connection creates
+    // from now on take for their text (a source table's, see
+    // Recordset::codePage()), when the provider's format can record it;
+    // 0 leaves it to the provider. Kept across Close and Open.
+    void setNewTableCodePage(int codePage);
+    int newTableCodePage() const { return m_newTableCodePage; }
 
 private:
     std::shared_ptr<Session> m_session;
     QString m_connectionString;
     bool m_inTransaction = false;
+    int m_newTableCodePage = 0;
 };
 
 } // namespace tw::ado

@@ -9,8 +9,9 @@ namespace tw::ado {
 
 // Installs the callback (an empty function removes it).
 void setIdleCallback(std::function<void()> callback);
-// Runs the callback when one is installed. Cheap enough to call per row: the
-// callback is expected to throttle itself.
+// Runs the callback when one is installed, on the thread that installed it
+// (elsewhere it does nothing). Cheap enough to call per row: the callback is
+// expected to throttle itself.
 void idle();
 
 // Installs a callback for the lifetime of this object, then restores the previous one.

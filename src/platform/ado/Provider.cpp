@@ -41,6 +41,11 @@ std::unique_ptr<Cursor> makeTablesSchema(const std::vector<SchemaTable> &tables)
     return std::make_unique<MemoryCursor>(std::move(columns), std::move(rows));
 }
 
+void Session::insertRow(const QString &, std::vector<Variant> &, const std::function<QString()> &statementText)
+{
+    execute(statementText());
+}
+
 void Session::beginTrans()
 {
     throw RuntimeError(3251, QStringLiteral("This provider does not support transactions."));

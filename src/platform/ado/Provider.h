@@ -10,6 +10,7 @@
 #include "RuntimeError.h"
 #include "Variant.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -43,8 +44,15 @@ public:
     // Fills row (resized to the column count) with the next row; false at the end.
     virtual bool fetch(std::vector<Variant> &row) = 0;
 
+    // The code page of the source table's text; 0 when the table names none
+    // or the source has no code pages.
+    virtual int codePage() const { return 0; }
+
     // Updatable cursors (opened with lock type 3) accept new rows.
     virtual bool updatable() const { return false; }
+    // True when fetch() touches nothing but what this cursor owns (its own
+    // open files), so that another thread may walk it (see PrefetchCursor).
+    virtual bool readsOnItsOwn() const { return false; }
     // Converts a value to what column `column` holds; RuntimeError when it cannot.
     virtual Variant convert(int column, const Variant &value) const;
     // Appends one row of converted values (Empty for a field never set).
@@ -58,6 +66,12 @@ class Session {
 public:
     virtual ~Session() = default;
     virtual void execute(const QString &sql) = 0;
+    // Appends one row to `table` (named as an INSERT would name it) with the
+    // given values, as executing the statement `statementText` builds would;
+    // sessions that can append without reading a statement take the values
+    // (and may take them over), the others execute the text.
+    virtual void insertRow(const QString &table, std::vector<Variant> &values,
+                           const std::function<QString()> &statementText);
     // Only schema 20 (tables) is known: columns TABLE_CATALOG, TABLE_SCHEMA,
     // TABLE_NAME, TABLE_TYPE.
     virtual std::unique_ptr<Cursor> openSchema(int schema) = 0;
@@ -68,6 +82,10 @@ public:
     // Values written as Null because the target could not hold them, since
     // the session opened; nullptr for sessions that write none.
     virtual const LostValues *lostValues() const { return nullptr; }
+    // The code page the tables created from now on take for their text, when
+    // their format can record it; 0 leaves it to the provider (Windows-1252).
+    void setNewTableCodePage(int codePage) { m_newTableCodePage = codePage; }
+    int newTableCodePage() const { return m_newTableCodePage; }
 
     // Transactions, for sessions that can hold back what they change: between
     // beginTrans and commitTrans a dropped table stays on disk and a created
@@ -77,6 +95,9 @@ public:
     virtual void beginTrans();
     virtual void commitTrans();
     virtual void rollbackTrans();
+
+private:
+    int m_newTableCodePage = 0;
 };
 
 class Provider {

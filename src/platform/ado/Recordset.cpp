@@ -1,6 +1,7 @@
 #include "Recordset.h"
 
 #include "Connection.h"
+#include "PrefetchCursor.h"
 
 namespace tw::ado {
 
@@ -25,7 +26,8 @@ void Recordset::attach(std::shared_ptr<Session> session, std::unique_ptr<Cursor>
     if (!cursor)
         throw RuntimeError(QStringLiteral("The provider returned no rows object."));
     m_session = std::move(session);
-    m_cursor = std::move(cursor);
+    // A long table is read ahead on a second thread while its rows are used here.
+    m_cursor = prefetched(std::move(cursor));
     m_fields.reset(m_cursor->columns());
     m_adding = false;
     try {

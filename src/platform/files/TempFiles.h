@@ -6,10 +6,10 @@
 // that died (killed, power lost) and is deleted by the next writer in that
 // folder. Only names of exactly this form are ever deleted.
 
-#include "File.h"
-
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 namespace tw::files {
 
@@ -30,25 +30,24 @@ QString freshTempBase(const QString &folder, const QStringList &suffixes);
 // writer may be between creating and locking them.
 void removeStaleTemps(const QString &folder, const QString &mainSuffix, const QStringList &companionSuffixes);
 
-// An exclusive lock on an existing file, held until release() or destruction.
+class File;
+
+// An exclusive lock on an existing file (a writer's temporary), held until
+// release() or destruction.
 class HeldFile {
 public:
     HeldFile() = default;
-    // Waits for the lock (a temporary is locked only by its own writer).
     explicit HeldFile(const QString &path);
-    HeldFile(HeldFile &&other) noexcept = default;
-    HeldFile &operator=(HeldFile &&other) noexcept = default;
+    ~HeldFile();
+    HeldFile(HeldFile &&other) noexcept;
+    HeldFile &operator=(HeldFile &&other) noexcept;
     HeldFile(const HeldFile &) = delete;
     HeldFile &operator=(const HeldFile &) = delete;
 
-    bool held() const { return m_file.isOpen(); }
-    void release() { m_file.close(); }
-
-    // Takes the lock at once when nobody holds it; not held otherwise.
-    static HeldFile tryHold(const QString &path);
+    void release();
 
 private:
-    File m_file; // open only while it holds the lock
+    std::unique_ptr<File> m_file;
 };
 
 } // namespace tw::files

@@ -1,10 +1,12 @@
 #include "CompoundIndex.h"
 
-#include "ByteCodec.h"
+#include "platform/encoding/ByteCodec.h"
 
 #include <algorithm>
 
 namespace tw::foxpro {
+
+using namespace encoding; // the byte codecs
 
 namespace {
 

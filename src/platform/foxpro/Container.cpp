@@ -1,6 +1,6 @@
 #include "Container.h"
 
-#include "CodePage.h"
+#include "CodePageMarks.h"
 #include "CompoundIndex.h"
 #include "PropertyList.h"
 #include "TableReader.h"
@@ -24,6 +24,7 @@ namespace {
 
 constexpr int kStrWidth = 10;
 constexpr int kDatabaseObjectId = 1;
+constexpr int kLongNameBytes = 128; // OBJECTNAME's width
 // Property 24 of the Database record: the container version, 10, big-endian.
 const char *const kDatabaseVersion = "0000000a";
 const QByteArray kForExpression = ".NOT.DELETED()";
@@ -36,9 +37,19 @@ QByteArray strOf(int value)
     return text.size() <= kStrWidth ? text.rightJustified(kStrWidth, ' ') : QByteArray(kStrWidth, '*');
 }
 
+// Long field names follow the rule of field names, up to OBJECTNAME's width,
+// in the case they are given.
+encoding::NameRule longNameRule()
+{
+    encoding::NameRule rule = fieldNameRule();
+    rule.maxBytes = kLongNameBytes;
+    rule.upperCase = false;
+    return rule;
+}
+
 // LOWER() of stored bytes: A-Z, and bytes above 127 whose lower case is one
 // byte of the same code page.
-QByteArray lowerBytes(const QByteArray &bytes, const CodePage &page)
+QByteArray lowerBytes(const QByteArray &bytes, const TextCodec &page)
 {
     QByteArray out = bytes;
     for (char &c : out) {
@@ -122,7 +133,7 @@ Container Container::create(const QString &path)
     constexpr int kNoFlags = 0;
     const std::vector<NewField> fields = {
         {"OBJECTID", 'I', 4, 0, dbf::kFieldBinary},  {"PARENTID", 'I', 4, 0, dbf::kFieldBinary},
-        {"OBJECTTYPE", 'C', 10, 0, kNoFlags},        {"OBJECTNAME", 'C', 128, 0, kNoFlags},
+        {"OBJECTTYPE", 'C', 10, 0, kNoFlags},        {"OBJECTNAME", 'C', kLongNameBytes, 0, kNoFlags},
         {"PROPERTY", 'M', 4, 0, dbf::kFieldBinary},  {"CODE", 'M', 4, 0, dbf::kFieldBinary},
         {"RIINFO", 'C', 6, 0, kNoFlags},             {"USER", 'M', 4, 0, kNoFlags},
     };
@@ -265,7 +276,8 @@ void Container::checkTableFile(const TableEntry &table, const DbfHeader &header,
     for (const DbfField &f : header.fields)
         if (!f.isNullFlags())
             stored << f.name;
-    const QStringList named = fieldNames(table.objectId);
+    // Names the container's code page could not hold stand in for the field's own.
+    const QStringList named = columnNames(table.objectId, stored);
     if (stored.size() != named.size())
         mismatch(QStringLiteral("it has %1 fields, the database names %2").arg(stored.size()).arg(named.size()));
     for (qsizetype i = 0; i < stored.size(); ++i)
@@ -281,6 +293,19 @@ QString Container::indexPath() const
     const QFileInfo info(m_path);
     const bool upper = info.suffix() == info.suffix().toUpper();
     return info.dir().filePath(info.completeBaseName() + (upper ? ".DCX" : ".dcx"));
+}
+
+QStringList Container::columnNames(int tableObjectId, const QStringList &storedNames) const
+{
+    QStringList names = fieldNames(tableObjectId);
+    QStringList own;
+    for (const QString &stored : storedNames)
+        own << stored.toLower();
+    const QStringList held = encoding::fitNames(own, longNameRule(), codecOfMark(m_codePageMark));
+    for (qsizetype k = 0; k < names.size() && k < own.size(); ++k)
+        if (names[k] != own[k] && names[k] == held[k])
+            names[k] = own[k];
+    return names;
 }
 
 void Container::addTable(const QString &name, const QString &tablePath, const QStringList &fieldNames)
@@ -317,9 +342,12 @@ void Container::addTable(const QString &name, const QString &tablePath, const QS
             return values;
         };
         writer->append(row(int(tableRecord), kDatabaseObjectId, "Table", name.toLower(), props.encode()));
-        for (const QString &field : fieldNames) {
+        QStringList lowered;
+        for (const QString &field : fieldNames)
+            lowered << field.toLower();
+        for (const QString &field : encoding::fitNames(lowered, longNameRule(), codecOfMark(m_codePageMark))) {
             const qint64 next = qint64(writer->header().recordCount) + 1;
-            writer->append(row(int(next), int(tableRecord), "Field", field.toLower(), {}));
+            writer->append(row(int(next), int(tableRecord), "Field", field, {}));
         }
     }
     {
@@ -371,11 +399,11 @@ void Container::removeTable(int objectId)
 
 void Container::rebuildIndex()
 {
-    const CodePage &page = CodePage::forMark(m_codePageMark);
+    const TextCodec &page = codecOfMark(m_codePageMark);
     IndexTag byName{"OBJECTNAME", kNameTagExpression, kForExpression, 0, ' ', {}};
     IndexTag byType{"OBJECTTYPE", kTypeTagExpression, kForExpression, 0, ' ', {}};
     int typeLength = 10;
-    int nameLength = 128;
+    int nameLength = kLongNameBytes;
     if (!m_objects.empty()) {
         typeLength = int(m_objects.front().rawType.size());
         nameLength = int(m_objects.front().rawName.size());

@@ -10,10 +10,14 @@
 #include <optional>
 #include <vector>
 
+namespace tw::encoding {
+class TextCodec;
+}
+
 namespace tw::foxpro {
 
-class CodePage;
 struct DbfHeader;
+using encoding::TextCodec;
 
 class Container {
 public:
@@ -59,10 +63,16 @@ public:
     // records, as many and with matching names. RuntimeError naming the table,
     // the file and the first difference otherwise.
     void checkTableFile(const TableEntry &table, const DbfHeader &header, const QString &tableFileName) const;
+    // The names a table's columns go by: its long names, except where a long
+    // name only stands for the field's own name as far as the container's code
+    // page could hold it (see addTable); there the field's own name, in lower
+    // case. `storedNames` are the table's field names (its .dbf's).
+    QStringList columnNames(int tableObjectId, const QStringList &storedNames) const;
 
     // Adds a table (already created at the real path `tablePath`) under the long
-    // name `name` with one Field record per long field name; sets the table's
-    // backlink and rebuilds the index.
+    // name `name` with one Field record per long field name, in lower case and
+    // made valid in the container's code page by the rule of field names (128
+    // bytes long); sets the table's backlink and rebuilds the index.
     void addTable(const QString &name, const QString &tablePath, const QStringList &fieldNames);
     // Removes a table's records (and those under it), the relations that name
     // it as their related table, and rebuilds the index.

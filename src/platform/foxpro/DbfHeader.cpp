@@ -1,11 +1,13 @@
 #include "DbfHeader.h"
 
-#include "ByteCodec.h"
-#include "CodePage.h"
+#include "CodePageMarks.h"
 
 #include "platform/ado/RuntimeError.h"
+#include "platform/encoding/ByteCodec.h"
 
 namespace tw::foxpro {
+
+using namespace encoding; // the byte codecs
 
 using ado::RuntimeError;
 
@@ -197,7 +199,7 @@ DbfHeader DbfHeader::decode(const QByteArray &head, const QString &fileName, qin
         int nameLength = 0;
         while (nameLength < kMaxFieldName + 1 && d[kOffFieldName + nameLength] != 0)
             ++nameLength;
-        f.name = CodePage::forMark(h.codePageMark).decode(reinterpret_cast<const char *>(d), nameLength);
+        f.name = codecOfMark(h.codePageMark).decode(reinterpret_cast<const char *>(d), nameLength);
         f.type = char(d[layout.offType]);
         f.length = d[layout.offLength];
         f.decimals = d[layout.offDecimals];
@@ -282,7 +284,7 @@ QByteArray DbfHeader::encode() const
     for (const DbfField &f : fields) {
         unsigned char *d = p + at;
         const QByteArray name = f.isNullFlags() ? f.name.toLatin1()
-                                                : CodePage::forMark(codePageMark).encode(f.name).left(kMaxFieldName);
+                                                : codecOfMark(codePageMark).encode(f.name).left(kMaxFieldName);
         std::copy(name.begin(), name.end(), d + kOffFieldName);
         d[kOffFieldType] = uint8_t(f.type);
         putU32LE(d + kOffFieldDisplacement, uint32_t(f.offset));

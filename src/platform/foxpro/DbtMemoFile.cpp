@@ -1,8 +1,7 @@
 #include "DbtMemoFile.h"
 
-#include "ByteCodec.h"
-
 #include "platform/ado/RuntimeError.h"
+#include "platform/encoding/ByteCodec.h"
 
 #include <algorithm>
 #include <cstring>
@@ -10,6 +9,7 @@
 namespace tw::foxpro {
 
 using ado::RuntimeError;
+using namespace encoding; // the byte codecs
 
 namespace {
 constexpr qint64 kFirstRead = 1024;

@@ -1,10 +1,10 @@
 #include "FieldEncoder.h"
 
-#include "ByteCodec.h"
-#include "CodePage.h"
+#include "CodePageMarks.h"
 #include "FieldValues.h"
 
 #include "platform/ado/RuntimeError.h"
+#include "platform/encoding/ByteCodec.h"
 
 #include <QTime>
 
@@ -12,6 +12,8 @@
 #include <cstring>
 
 namespace tw::foxpro {
+
+using namespace encoding; // the byte codecs
 
 using ado::RuntimeError;
 using ado::Variant;
@@ -81,11 +83,17 @@ Variant parseDateText(const QString &text)
     return Variant::dateTime(date, time.msecsSinceStartOfDay());
 }
 
-QByteArray textBytes(const Variant &v, const CodePage &text, qint64 *replaced)
+// The bytes of a value cut to `room`; text is cut before a character that
+// would not fit whole.
+QByteArray textBytes(const Variant &v, const TextCodec &text, int room, qint64 *replaced)
 {
     if (v.kind() == Variant::Kind::Bytes)
-        return v.asBytes();
-    return text.encode(v.toText(), replaced);
+        return v.asBytes().left(room);
+    const QString s = v.toText();
+    QStringView view(s);
+    if (!text.singleByte())
+        view = view.first(text.fittingPrefix(view, room));
+    return text.encode(view, replaced).left(room);
 }
 
 } // namespace
@@ -123,14 +131,14 @@ QByteArray formatNumeric(const QString &plainDigits, int length, int decimals)
     return out.rightJustified(length, ' ').toLatin1();
 }
 
-int encodeFixedField(char *at, const DbfField &f, const Variant &v, const CodePage &text, qint64 *replaced)
+int encodeFixedField(char *at, const DbfField &f, const Variant &v, const TextCodec &text, qint64 *replaced)
 {
     const int length = f.length;
     switch (f.type) {
     case 'C': {
         std::memset(at, ' ', size_t(length));
         if (!blank(v)) {
-            const QByteArray bytes = textBytes(v, text, replaced).left(length);
+            const QByteArray bytes = textBytes(v, text, length, replaced);
             std::memcpy(at, bytes.constData(), size_t(bytes.size()));
         }
         return -1;
@@ -140,9 +148,9 @@ int encodeFixedField(char *at, const DbfField &f, const Variant &v, const CodePa
         std::memset(at, f.type == 'V' ? ' ' : '\0', size_t(length));
         if (blank(v))
             return -1;
-        QByteArray bytes = f.type == 'Q' && v.kind() != Variant::Kind::Bytes ? v.toText().toLatin1()
-                                                                             : textBytes(v, text, replaced);
-        bytes = bytes.left(length);
+        const QByteArray bytes = f.type == 'Q' && v.kind() != Variant::Kind::Bytes
+                                     ? v.toText().toLatin1().left(length)
+                                     : textBytes(v, text, length, replaced);
         std::memcpy(at, bytes.constData(), size_t(bytes.size()));
         if (bytes.size() < length) {
             at[length - 1] = char(bytes.size());
@@ -185,8 +193,7 @@ int encodeFixedField(char *at, const DbfField &f, const Variant &v, const CodePa
         }
         uint64_t bits;
         std::memcpy(&bits, &d, sizeof bits);
-        for (int i = 0; i < 8; ++i)
-            at[i] = char(bits >> (8 * i));
+        putU64LE(bytesOf(at), bits);
         return -1;
     }
     case 'Y': {
@@ -201,8 +208,7 @@ int encodeFixedField(char *at, const DbfField &f, const Variant &v, const CodePa
             if (!ok)
                 refuse(f, v);
         }
-        for (int i = 0; i < 8; ++i)
-            at[i] = char(uint64_t(c) >> (8 * i));
+        putU64LE(bytesOf(at), uint64_t(c));
         return -1;
     }
     case 'D': {

@@ -8,9 +8,13 @@
 
 #include <QByteArray>
 
+namespace tw::encoding {
+class TextCodec;
+}
+
 namespace tw::foxpro {
 
-class CodePage;
+using encoding::TextCodec;
 
 // Writes `value` into the field's `field.length` bytes at `at`. Null and Empty
 // write the type's blank (spaces, zeros). Text goes through `text`, counting
@@ -18,7 +22,7 @@ class CodePage;
 // value's length when it is shorter than the field (the caller sets the
 // varlength bit; the length is already in the last byte), else -1.
 // RuntimeError naming the field when the value does not fit its type.
-int encodeFixedField(char *at, const DbfField &field, const ado::Variant &value, const CodePage &text,
+int encodeFixedField(char *at, const DbfField &field, const ado::Variant &value, const TextCodec &text,
                      qint64 *replaced);
 
 // A numeric field's text: right-aligned in `length`, `decimals` digits after

@@ -1,12 +1,14 @@
 #include "FieldValues.h"
 
-#include "ByteCodec.h"
-#include "CodePage.h"
+#include "CodePageMarks.h"
 
 #include "platform/ado/DataTypeEnum.h"
 #include "platform/ado/RuntimeError.h"
+#include "platform/encoding/ByteCodec.h"
 
 namespace tw::foxpro {
+
+using namespace encoding; // the byte codecs
 
 using ado::RuntimeError;
 using ado::Variant;
@@ -245,7 +247,7 @@ uint32_t memoBlockOf(const DbfField &f, const char *bytes)
     return block;
 }
 
-Variant decodeFixedField(const DbfField &f, const char *bytes, int length, const CodePage &text)
+Variant decodeFixedField(const DbfField &f, const char *bytes, int length, const TextCodec &text)
 {
     switch (f.type) {
     case 'C': {

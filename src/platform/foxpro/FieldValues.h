@@ -11,9 +11,13 @@
 #include <cstdint>
 #include <optional>
 
+namespace tw::encoding {
+class TextCodec;
+}
+
 namespace tw::foxpro {
 
-class CodePage;
+using encoding::TextCodec;
 
 // The ADO type, precision, scale and size of a field (name left empty).
 ado::ColumnInfo columnInfoOf(const DbfField &field);
@@ -21,7 +25,7 @@ ado::ColumnInfo columnInfoOf(const DbfField &field);
 // Decodes a non-memo field's bytes. `text` is the table's code page. Throws a
 // RuntimeError whose text names the field and says what is wrong with the
 // bytes; the caller adds the file and record.
-ado::Variant decodeFixedField(const DbfField &field, const char *bytes, int length, const CodePage &text);
+ado::Variant decodeFixedField(const DbfField &field, const char *bytes, int length, const TextCodec &text);
 
 // The block number a memo field points at (0 = empty memo): a u32 LE in
 // Visual FoxPro tables, ASCII digits in FoxPro 2 tables.

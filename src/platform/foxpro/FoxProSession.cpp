@@ -162,6 +162,15 @@ void removeCompanions(const QString &dbfPath)
 
 const QStringList kTempSuffixes = {QStringLiteral("dbf"), QStringLiteral("fpt"), QStringLiteral("cdx")};
 
+// A failure of a table built under a temporary name, told with the name the
+// table gets (a user never sees the temporary's).
+[[noreturn]] void rethrowAsTarget(const RuntimeError &e, const QString &temp, const QString &target)
+{
+    QString text = e.description();
+    text.replace(QFileInfo(temp).completeBaseName(), QFileInfo(target).completeBaseName(), Qt::CaseInsensitive);
+    throw RuntimeError(e.number(), text);
+}
+
 // Renames a real path to another, replacing what is there in one step when
 // `replace` is set; RuntimeError naming both otherwise.
 void moveFile(const QString &from, const QString &to, bool replace)
@@ -334,7 +343,11 @@ std::unique_ptr<ado::Cursor> FoxProSession::query(const QString &sql, const ado:
     if (table.entry) {
         // The long names are the container's; they go only to the file that is its table.
         container->checkTableFile(*table.entry, reader->header(), reader->fileName());
-        names = container->fieldNames(table.entry->objectId);
+        QStringList stored;
+        for (const DbfField &f : reader->header().fields)
+            if (!f.isNullFlags())
+                stored << f.name;
+        names = container->columnNames(table.entry->objectId, stored);
     }
     return std::make_unique<TableCursor>(std::move(reader), names);
 }
@@ -348,10 +361,11 @@ TableWriter &FoxProSession::writerFor(const QString &path)
         closeWriter(m_writers.begin()->first);
     const HeldCreate *held = heldCreateFor(path);
     auto writer = TableWriter::openForAppend(held ? held->temp : path);
+    writer->setBuffered(held != nullptr);
     return *m_writers.emplace(path, std::move(writer)).first->second;
 }
 
-void FoxProSession::closeWriter(QString path)
+void FoxProSession::closeWriter(QString path, bool keep)
 {
     auto it = m_writers.find(path);
     if (it == m_writers.end())
@@ -359,9 +373,15 @@ void FoxProSession::closeWriter(QString path)
     m_lastInsertTable.clear();
     m_lastInsertWriter = nullptr;
     m_replaced[path] += it->second->replacedCharacters();
+    std::unique_ptr<TableWriter> writer = std::move(it->second);
     m_writers.erase(it);
     for (auto target = m_insertTargets.begin(); target != m_insertTargets.end();)
         target = target.value() == path ? m_insertTargets.erase(target) : std::next(target);
+    // What a buffered writer still holds reaches the disk here, or the failure is told.
+    if (keep)
+        writer->flush();
+    else
+        writer->abandon();
 }
 
 void FoxProSession::closeWriters()
@@ -413,6 +433,7 @@ void FoxProSession::createTable(const sql::CreateTable &statement)
     const QByteArray backlink = container ? backlinkFor(path, container->path()) : QByteArray();
     CreateOptions options;
     options.backlink = backlink;
+    options.codePageMark = markForNewTable(newTableCodePage());
     if (m_inTransaction) {
         // Built under a temporary name; what stands under the name now stays
         // until the commit, and only when it was dropped in this transaction.
@@ -435,6 +456,9 @@ void FoxProSession::createTable(const sql::CreateTable &statement)
         files::removeStaleTemps(folder, kTempSuffixes[0], kTempSuffixes.mid(1));
         const QString temp = files::freshTempBase(folder, kTempSuffixes) + QStringLiteral(".dbf");
         auto writer = TableWriter::create(temp, fields, options);
+        // Nobody else writes a temporary, and it counts only once whole: it is
+        // written in large pieces.
+        writer->setBuffered(true);
         HeldCreate held{path, temp, tableName, longNames, files::HeldFile(temp)};
         closeWriter(path);
         if (m_writers.size() >= kMaxOpenWriters)
@@ -465,29 +489,46 @@ void FoxProSession::createTable(const sql::CreateTable &statement)
 
 void FoxProSession::insert(sql::Insert &statement)
 {
-    const bool sameAsLast = m_lastInsertWriter && statement.table == m_lastInsertTable;
-    TableWriter *writer = sameAsLast ? m_lastInsertWriter : nullptr;
-    QString path;
-    if (!sameAsLast) {
-        path = m_insertTargets.value(statement.table);
-        if (path.isEmpty() || !m_writers.count(path)) {
-            const QString direct = looksLikePath(statement.table) ? pathForNewTable(statement.table) : QString();
-            path = !direct.isEmpty() && (m_writers.count(direct) || heldCreateFor(direct))
-                       ? direct
-                       : resolve(statement.table, loadContainer()).path;
-        }
-    }
     m_insertValues.clear();
     m_insertValues.reserve(statement.values.size());
     for (sql::Literal &literal : statement.values)
         m_insertValues.push_back(valueOf(literal));
+    appendRow(statement.table, m_insertValues);
+    m_insertValues.clear();
+}
+
+void FoxProSession::insertRow(const QString &table, std::vector<ado::Variant> &values,
+                              const std::function<QString()> &)
+{
+    appendRow(table, values);
+}
+
+void FoxProSession::appendRow(const QString &table, const std::vector<ado::Variant> &values)
+{
+    const bool sameAsLast = m_lastInsertWriter && table == m_lastInsertTable;
+    TableWriter *writer = sameAsLast ? m_lastInsertWriter : nullptr;
+    QString path;
+    if (!sameAsLast) {
+        path = m_insertTargets.value(table);
+        if (path.isEmpty() || !m_writers.count(path)) {
+            const QString direct = looksLikePath(table) ? pathForNewTable(table) : QString();
+            path = !direct.isEmpty() && (m_writers.count(direct) || heldCreateFor(direct))
+                       ? direct
+                       : resolve(table, loadContainer()).path;
+        }
+    }
     if (!writer)
         writer = &writerFor(path);
-    writer->append(m_insertValues);
-    m_insertValues.clear();
+    try {
+        writer->append(values);
+    } catch (const RuntimeError &e) {
+        if (const HeldCreate *held = heldCreateFor(sameAsLast ? m_insertTargets.value(table) : path))
+            rethrowAsTarget(e, held->temp, held->target);
+        throw;
+    }
     if (!sameAsLast) {
-        m_insertTargets.insert(statement.table, path);
-        m_lastInsertTable = statement.table;
+        m_insertTargets.insert(table, path);
+        m_lastInsertTable = table;
         m_lastInsertWriter = writer;
     }
 }
@@ -555,7 +596,7 @@ bool FoxProSession::isHeldDrop(const QString &path) const
 
 void FoxProSession::discardCreate(const QString &target)
 {
-    closeWriter(target);
+    closeWriter(target, false);
     for (auto it = m_heldCreates.begin(); it != m_heldCreates.end(); ++it) {
         if (it->target != target)
             continue;
@@ -589,7 +630,11 @@ void FoxProSession::rollbackTrans()
 // then the container's records.
 void FoxProSession::putInPlace(HeldCreate &create, std::optional<Container> &container)
 {
-    closeWriter(create.target);
+    try {
+        closeWriter(create.target);
+    } catch (const RuntimeError &e) {
+        rethrowAsTarget(e, create.temp, create.target);
+    }
     const bool replacing = isHeldDrop(create.target);
     std::optional<Container::TableEntry> oldEntry;
     for (const HeldDrop &drop : m_heldDrops)

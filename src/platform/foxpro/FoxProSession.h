@@ -29,6 +29,9 @@ public:
     ~FoxProSession() override;
 
     void execute(const QString &sql) override;
+    // Appends the values straight to the table's writer: no statement is read.
+    void insertRow(const QString &table, std::vector<ado::Variant> &values,
+                   const std::function<QString()> &statementText) override;
     std::unique_ptr<ado::Cursor> openSchema(int schema) override;
     std::unique_ptr<ado::Cursor> query(const QString &sql, const ado::OpenOptions &options) override;
 
@@ -60,9 +63,12 @@ private:
 
     void createTable(const sql::CreateTable &statement);
     void insert(sql::Insert &statement); // takes the literal texts over
+    void appendRow(const QString &table, const std::vector<ado::Variant> &values);
     void dropTable(const sql::DropTable &statement);
     TableWriter &writerFor(const QString &path);
-    void closeWriter(QString path); // by value: callers pass keys of m_writers
+    // By value: callers pass keys of m_writers. What the writer buffers is
+    // written first unless `keep` is false (the table is going away).
+    void closeWriter(QString path, bool keep = true);
 
     // A table created inside the transaction, built under a temporary name.
     struct HeldCreate {

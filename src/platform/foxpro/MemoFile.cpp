@@ -1,12 +1,13 @@
 #include "MemoFile.h"
 
-#include "ByteCodec.h"
-
 #include "platform/ado/RuntimeError.h"
+#include "platform/encoding/ByteCodec.h"
 
 #include <utility>
 
 namespace tw::foxpro {
+
+using namespace encoding; // the byte codecs
 
 using ado::RuntimeError;
 
@@ -184,10 +185,16 @@ void MemoFile::refresh()
 
 void MemoFile::discard()
 {
-    if (!m_pending.isEmpty()) {
-        m_nextFree = m_pendingFirst;
-        m_pending.truncate(0);
+    if (m_rowAt > m_pending.size() || m_pending.isEmpty()) {
+        // Nothing of the row is pending (a commit came between).
+        if (!m_pending.isEmpty()) {
+            m_nextFree = m_pendingFirst;
+            m_pending.truncate(0);
+        }
+        return;
     }
+    m_nextFree = m_rowFirst;
+    m_pending.truncate(m_rowAt);
 }
 
 void MemoFile::commit()
@@ -201,6 +208,8 @@ void MemoFile::commit()
             throw;
         }
         m_pending.truncate(0); // its capacity serves the next row
+        m_rowAt = 0;
+        m_rowFirst = m_nextFree;
         m_size = std::max(m_size, qint64(m_nextFree) * m_blockSize);
     }
     if (m_front.isMapped()) {

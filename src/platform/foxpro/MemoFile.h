@@ -72,8 +72,24 @@ public:
     void commit();
     // Catches up with blocks another writer appended since (reads the header).
     void refresh();
-    // Forgets the memos appended since the last commit.
+    // Marks where a row's memos begin, so that discard() forgets only them.
+    void beginRow()
+    {
+        m_rowAt = m_pending.size();
+        m_rowFirst = m_nextFree;
+    }
+    // Forgets the memos appended since beginRow() (since the last commit
+    // when no row was begun after it).
     void discard();
+    // Forgets every memo appended since the last commit.
+    void discardAll()
+    {
+        m_rowAt = 0;
+        m_rowFirst = m_pendingFirst;
+        discard();
+    }
+    // Bytes of blocks appended and not yet written.
+    qsizetype pendingBytes() const { return m_pending.size(); }
     void close()
     {
         m_front = MappedFront();
@@ -101,6 +117,8 @@ private:
     QByteArray m_pending;       // blocks appended but not yet written; keeps its capacity
     uint32_t m_pendingFirst = 0; // block number of m_pending's start
     qsizetype m_appendAt = 0;    // where in m_pending the memo being appended starts
+    qsizetype m_rowAt = 0;       // where in m_pending the current row's memos start
+    uint32_t m_rowFirst = 0;     // the next free block when the current row began
     // Memos are read in file order far more often than not: one read fills a
     // window that serves the memos after it. Only for files opened to read,
     // whose bytes nobody here changes.

@@ -1,8 +1,10 @@
 #include "PropertyList.h"
 
-#include "ByteCodec.h"
+#include "platform/encoding/ByteCodec.h"
 
 namespace tw::foxpro {
+
+using namespace encoding; // the byte codecs
 
 namespace {
 constexpr int kLengthSize = 4;

@@ -19,7 +19,10 @@ public:
     const std::vector<ado::ColumnInfo> &columns() const override { return m_columns; }
     qint64 rowCount() const override { return m_reader->liveCount(); }
     bool fetch(std::vector<ado::Variant> &row) override;
+    // Its own open files only.
+    bool readsOnItsOwn() const override { return true; }
     const ado::LostValues *lostValues() const override { return &m_reader->lostValues(); }
+    int codePage() const override { return m_reader->codePage(); }
 
 private:
     std::unique_ptr<TableReader> m_reader;

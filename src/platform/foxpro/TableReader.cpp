@@ -34,7 +34,7 @@ TableReader::TableReader(const QString &path)
     QByteArray head(std::min<qint64>(std::max(headerLength, dbf::kHeaderSize), fileSize), Qt::Uninitialized);
     head.truncate(m_file.readAt(0, head.data(), head.size()));
     m_header = DbfHeader::decode(head, m_fileName, fileSize);
-    m_codePage = &CodePage::forMark(m_header.codePageMark);
+    m_codePage = &codecOfMark(m_header.codePageMark);
 
     const qint64 dataBytes = fileSize - m_header.headerLength;
     const qint64 needed = qint64(m_header.recordCount) * m_header.recordLength;

@@ -4,7 +4,7 @@
 // record count. It trusts the header's record count but checks it against
 // the file's size first, and skips deleted records.
 
-#include "CodePage.h"
+#include "CodePageMarks.h"
 #include "DbfHeader.h"
 #include "DbtMemoFile.h"
 #include "MemoFile.h"
@@ -30,7 +30,9 @@ public:
     explicit TableReader(const QString &path);
 
     const DbfHeader &header() const { return m_header; }
-    const CodePage &codePage() const { return *m_codePage; }
+    const TextCodec &codec() const { return *m_codePage; }
+    // The code page the text is read in; 0 when the header has no mark it knows.
+    int codePage() const { return codePageOfMark(m_header.codePageMark) ? m_codePage->codePage() : 0; }
     // File name for messages.
     const QString &fileName() const { return m_fileName; }
     const QString &path() const { return m_path; }
@@ -76,7 +78,7 @@ private:
     QString m_fileName;
     RawFile m_file;
     DbfHeader m_header;
-    const CodePage *m_codePage = nullptr;
+    const TextCodec *m_codePage = nullptr;
     std::optional<MemoFile> m_memo;       // .fpt, .dct
     std::optional<DbtMemoFile> m_dbtMemo; // .dbt
     std::vector<int> m_visible;

@@ -1,22 +1,26 @@
 #include "TableWriter.h"
 
-#include "ByteCodec.h"
 #include "FieldEncoder.h"
 #include "TableReader.h"
 
 #include "platform/ado/RuntimeError.h"
+#include "platform/encoding/ByteCodec.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 
 namespace tw::foxpro {
+
+using namespace encoding; // the byte codecs
 
 using ado::RuntimeError;
 using ado::Variant;
 
 namespace {
+
+// What a buffered writer gathers before it writes.
+constexpr qsizetype kFlushBytes = 1 << 20;
 
 bool writableType(char type)
 {
@@ -84,23 +88,33 @@ qsizetype latin1Into(QStringView text, char *out, qint64 *replaced)
     return n;
 }
 
+bool allowedInName(QStringView name, qsizetype index)
+{
+    const char32_t c = encoding::characterAt(name, index);
+    if (c == U'_')
+        return true;
+    if (c >= U'0' && c <= U'9')
+        return index > 0;
+    // A letter the code page does not hold has become '?' by now.
+    return QChar::isLetter(c);
+}
+
 } // namespace
 
-QStringList storedFieldNames(const QStringList &names)
+encoding::NameRule fieldNameRule()
 {
-    QStringList out;
-    QSet<QString> used;
-    for (const QString &name : names) {
-        QString base = name.toUpper().left(dbf::kMaxFieldName);
-        QString chosen = base;
-        for (int n = 2; used.contains(chosen); ++n) {
-            const QString suffix = QString::number(n);
-            chosen = base.left(dbf::kMaxFieldName - suffix.size()) + suffix;
-        }
-        used.insert(chosen);
-        out << chosen;
-    }
-    return out;
+    encoding::NameRule rule;
+    rule.maxBytes = dbf::kMaxFieldName;
+    rule.allowed = allowedInName;
+    rule.replacement = u'_';
+    rule.firstPrefix = u'_';
+    rule.upperCase = true;
+    return rule;
+}
+
+QStringList storedFieldNames(const QStringList &names, const TextCodec &codec)
+{
+    return encoding::fitNames(names, fieldNameRule(), codec);
 }
 
 std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std::vector<NewField> &fields,
@@ -124,12 +138,12 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
     DbfHeader &h = writer->m_header;
     h.fileType = dbf::kTypeVisualFoxPro;
     h.updated = QDate::currentDate();
-    h.codePageMark = CodePage::kMark1252;
+    h.codePageMark = options.codePageMark;
     h.backlink = options.backlink;
     QStringList given;
     for (const NewField &f : fields)
         given << f.name;
-    const QStringList stored = storedFieldNames(given);
+    const QStringList stored = storedFieldNames(given, codecOfMark(h.codePageMark));
     bool memo = false;
     int bits = 0;
     for (size_t i = 0; i < fields.size(); ++i) {
@@ -170,7 +184,7 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
     if (h.recordLength > dbf::kMaxRecordLength)
         throw RuntimeError(QStringLiteral("%1: records of %2 bytes; a table allows at most %3.")
                                .arg(name).arg(h.recordLength).arg(dbf::kMaxRecordLength));
-    writer->m_codePage = &CodePage::forMark(h.codePageMark);
+    writer->m_codePage = &codecOfMark(h.codePageMark);
 
     if (memo && !findCompanion(path, options.memoExtension).isEmpty())
         throw RuntimeError(58, QStringLiteral("Cannot create the table %1: its memo file %2 already exists.")
@@ -219,7 +233,8 @@ std::unique_ptr<TableWriter> TableWriter::openForAppend(const QString &path, con
         if (!f.isNullFlags() && !writableType(f.type))
             throw RuntimeError(QStringLiteral("%1: field %2 is of type %3, which rows are not appended to.")
                                    .arg(name, f.name, QChar::fromLatin1(f.type)));
-    writer->m_codePage = &CodePage::forMark(h.codePageMark);
+    writer->m_codePage = &codecOfMark(h.codePageMark);
+    writer->m_writtenCount = h.recordCount;
     if (h.hasMemoFields()) {
         const QString memoPath = findCompanion(path, memoExt);
         if (memoPath.isEmpty())
@@ -249,7 +264,7 @@ uint32_t TableWriter::appendMemo(const DbfField &f, const Variant &value)
     const uint32_t type = memoTypeOf(f);
     // Text is encoded straight into the memo file's buffer of pending blocks.
     const auto encoded = [&](const QString &text, bool codePage) {
-        return m_memo->append(type, text.size(), [&](char *out) {
+        return m_memo->append(type, text.size() * (codePage ? m_codePage->maxBytesPerUnit() : 1), [&](char *out) {
             return codePage ? m_codePage->encodeInto(text, out, &m_replaced) : latin1Into(text, out, &m_replaced);
         });
     };
@@ -280,7 +295,12 @@ qint64 TableWriter::append(const std::vector<Variant> &values)
     if (values.size() != columns.size())
         throw RuntimeError(QStringLiteral("%1: %2 values for %3 fields.").arg(m_file.name()).arg(values.size())
                                .arg(columns.size()));
-    refresh();
+    // Rows after a failed write would leave a gap: the table is broken for good.
+    if (!m_failure.isEmpty())
+        throw RuntimeError(m_failure);
+    // A table only this writer writes needs no look at what others appended.
+    if (!m_buffered)
+        refresh();
     if (m_header.recordCount == 0xFFFFFFFFu)
         throw RuntimeError(QStringLiteral("%1: the table is full.").arg(m_file.name()));
 
@@ -291,6 +311,8 @@ qint64 TableWriter::append(const std::vector<Variant> &values)
         const DbfField &nf = m_header.fields[size_t(m_header.nullFlagsField)];
         std::fill(record + nf.offset, record + nf.offset + nf.length, '\0');
     }
+    if (m_memo)
+        m_memo->beginRow();
     bool wroteMemo = false;
     try {
         for (size_t k = 0; k < columns.size(); ++k) {
@@ -314,20 +336,77 @@ qint64 TableWriter::append(const std::vector<Variant> &values)
         throw RuntimeError(QStringLiteral("%1: row %2 not written: %3.").arg(m_file.name()).arg(m_header.recordCount + 1)
                                .arg(e.description()));
     }
+    if (m_buffered) {
+        m_records.append(m_record.constData(), m_header.recordLength);
+        ++m_header.recordCount;
+        if (m_records.size() + (m_memo ? m_memo->pendingBytes() : 0) >= kFlushBytes)
+            flush();
+        return m_header.recordCount;
+    }
     if (wroteMemo)
         m_memo->commit();
     const qint64 at = m_header.headerLength + qint64(m_header.recordCount) * m_header.recordLength;
     // The record and the end mark after it in one write.
     m_file.writeAt(at, m_record);
     ++m_header.recordCount;
+    m_writtenCount = m_header.recordCount;
+    writeCount();
+    return m_header.recordCount;
+}
+
+void TableWriter::writeCount()
+{
     if (m_front.isMapped()) {
-        putU32LE(m_front.data() + dbf::kOffRecordCount, m_header.recordCount);
-        return m_header.recordCount;
+        putU32LE(m_front.data() + dbf::kOffRecordCount, m_writtenCount);
+        return;
     }
     unsigned char count[sizeof(uint32_t)];
-    putU32LE(count, m_header.recordCount);
+    putU32LE(count, m_writtenCount);
     m_file.writeAt(dbf::kOffRecordCount, reinterpret_cast<const char *>(count), sizeof count);
-    return m_header.recordCount;
+}
+
+void TableWriter::flush()
+{
+    if (!m_failure.isEmpty())
+        throw RuntimeError(m_failure);
+    if (m_records.isEmpty() && !(m_memo && m_memo->pendingBytes() > 0))
+        return;
+    try {
+        // Memo blocks first, then the records that point at them, then the counts.
+        if (m_memo)
+            m_memo->commit();
+        if (!m_records.isEmpty()) {
+            const qint64 at = m_header.headerLength + qint64(m_writtenCount) * m_header.recordLength;
+            m_records.append(dbf::kEndOfFile);
+            m_file.writeAt(at, m_records);
+            m_records.truncate(0); // its capacity serves the next rows
+        }
+        m_writtenCount = m_header.recordCount;
+        writeCount();
+    } catch (const RuntimeError &e) {
+        // The rows gathered are lost: the table can no longer be whole.
+        m_failure = QStringLiteral("%1: the table cannot be written whole: %2").arg(m_file.name(), e.description());
+        m_records.truncate(0);
+        throw RuntimeError(e.number(), m_failure);
+    }
+}
+
+void TableWriter::abandon()
+{
+    m_records.truncate(0);
+    if (m_memo)
+        m_memo->discardAll();
+    if (m_failure.isEmpty())
+        m_failure = QStringLiteral("%1: the table was abandoned.").arg(m_file.name());
+}
+
+TableWriter::~TableWriter()
+{
+    try {
+        flush();
+    } catch (...) {
+        // Callers that keep the table flush before they let it go.
+    }
 }
 
 void TableWriter::prepareRecord()

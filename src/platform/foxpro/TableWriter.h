@@ -4,13 +4,14 @@
 // row the header's record count and the memo file's next-free pointer agree
 // with what is on disk: memo blocks first, then the record, then the counts.
 
-#include "CodePage.h"
+#include "CodePageMarks.h"
 #include "DbfHeader.h"
 #include "MappedFront.h"
 #include "MemoFile.h"
 #include "RawFile.h"
 
 #include "platform/ado/Variant.h"
+#include "platform/encoding/FieldNames.h"
 
 #include <QString>
 
@@ -21,7 +22,7 @@
 namespace tw::foxpro {
 
 struct NewField {
-    QString name; // stored upper-cased; cut to 10 characters, made unique
+    QString name; // stored as fieldNameRule() makes it, made unique
     char type = 'M';
     int length = 4;
     int decimals = 0;
@@ -33,6 +34,7 @@ struct CreateOptions {
     QByteArray backlink;             // the container's path relative to the table; empty when free
     QString memoExtension = ".fpt";  // ".dct" for a container
     uint8_t extraTableFlags = 0;     // e.g. 0x05 for a container (index + container)
+    uint8_t codePageMark = kMark1252; // the code page of the table's text and names
 };
 
 class TableWriter {
@@ -47,7 +49,7 @@ public:
     const DbfHeader &header() const { return m_header; }
     const QString &path() const { return m_path; }
     QString fileName() const { return m_file.name(); }
-    // Names the fields got in the file (upper case, unique, at most 10 characters).
+    // Names the fields got in the file (upper case, unique, at most 10 bytes).
     QStringList fieldNames() const;
 
     // Appends one row, a value per field (_NullFlags excluded). Text goes to
@@ -58,6 +60,18 @@ public:
     qint64 append(const std::vector<ado::Variant> &values);
     // Characters that became '?' because the target could not hold them.
     qint64 replacedCharacters() const { return m_replaced; }
+
+    // Buffered: rows, memo blocks and the header's counts are kept and written
+    // in large pieces (by flush(), when about a megabyte has gathered, and at
+    // the end), for a table that is a temporary until it is whole. Unbuffered
+    // (the default) every row is complete on disk when append() returns.
+    void setBuffered(bool buffered) { m_buffered = buffered; }
+    // Writes what is buffered: memo blocks, records, then the counts.
+    void flush();
+    // Forgets what is buffered: the table is going away.
+    void abandon();
+    // Flushes; errors are lost here, so callers that care flush first.
+    ~TableWriter();
 
     // Marks record `number` (1-based) deleted.
     void markDeleted(qint64 number);
@@ -70,21 +84,31 @@ private:
     uint32_t appendMemo(const DbfField &field, const ado::Variant &value);
     void setBit(int bit);
     void refresh();
+    // Puts the count of records written into the header.
+    void writeCount();
     void prepareRecord();
 
     QString m_path;
     RawFile m_file;
     MappedFront m_front; // the header, when the file system maps files
     DbfHeader m_header;
-    const CodePage *m_codePage = nullptr;
+    const TextCodec *m_codePage = nullptr;
     std::optional<MemoFile> m_memo;
     QByteArray m_record;       // the record being built, then the end-of-file mark
     std::vector<int> m_columns; // the fields values go to (all but _NullFlags)
     qint64 m_replaced = 0;
+    bool m_buffered = false;
+    QByteArray m_records;        // buffered records, after the last written one
+    uint32_t m_writtenCount = 0; // records on disk and counted in the header
+    QString m_failure;           // set by a failed flush: every later row and flush fails with it
 };
 
-// Field names as Visual FoxPro stores them: upper case, at most 10
-// characters, a collision resolved with a numeric suffix (NAME, NAME2, ...).
-QStringList storedFieldNames(const QStringList &names);
+// Visual FoxPro's rule for field names: letters (those of the table's code
+// page), digits and "_", not beginning with a digit (a "_" goes before one);
+// any other character becomes "_"; at most 10 bytes; upper case.
+encoding::NameRule fieldNameRule();
+// Field names as Visual FoxPro stores them in a table of this code page, by
+// fieldNameRule(), a collision resolved with a numeric suffix (NAME, NAME2, ...).
+QStringList storedFieldNames(const QStringList &names, const TextCodec &codec = TextCodec::windows1252());
 
 } // namespace tw::foxpro

@@ -83,7 +83,7 @@ QByteArrayView BlobFile::read(const BlobRef &ref, FieldType type)
     // The window moves on at the next readRange: keep what the head says first.
     const auto *h = reinterpret_cast<const unsigned char *>(readRange(offset, mb::kSubHeader).data());
     const unsigned char blockType = h[0];
-    const quint32 singleLength = getLe32(h + 3);
+    const quint32 singleLength = getU32LE(h + 3);
     const qint64 prefix = graphic ? mb::kGraphicPrefix : 0;
     if (ref.length < prefix) fail(QStringLiteral("graphic at %1 is shorter than its prefix").arg(offset));
 

@@ -67,7 +67,7 @@ BlobRef BlobWriter::write(QByteArrayView data, bool ownBlock)
         auto *entry = reinterpret_cast<unsigned char *>(m_sub.data()) + mb::kSubHeader + index * mb::kSubEntrySize;
         entry[0] = static_cast<unsigned char>(m_subNextChunk);
         entry[1] = static_cast<unsigned char>(chunks);
-        putLe16(entry + 2, kModNumber);
+        putU16LE(entry + 2, kModNumber);
         entry[4] = static_cast<unsigned char>(size - qint64(chunks - 1) * mb::kSubGranule);
         std::memcpy(m_sub.data() + m_subNextChunk * mb::kSubGranule, data.data(), static_cast<size_t>(size));
         m_subNextChunk += chunks;
@@ -83,9 +83,9 @@ BlobRef BlobWriter::write(QByteArrayView data, bool ownBlock)
     m_nextBlock += blocks;
     unsigned char head[mb::kSingleHeader] = {};
     head[0] = mb::kSingleBlob;
-    putLe16(head + 1, static_cast<quint16>(blocks));
-    putLe32(head + 3, static_cast<quint32>(size));
-    putLe16(head + 7, kModNumber);
+    putU16LE(head + 1, static_cast<quint16>(blocks));
+    putU32LE(head + 3, static_cast<quint32>(size));
+    putU16LE(head + 7, kModNumber);
     Q_ASSERT(m_out->position() == offset);
     m_out->append(reinterpret_cast<const char *>(head), sizeof head);
     m_out->append(data.data(), size);

@@ -56,8 +56,8 @@ QString durationText(qint64 ms)
                            .arg(field.name, QString(typeLetter(field.type)), shown, why));
 }
 
-qint32 getLong(const unsigned char *p) { return static_cast<qint32>(getBe32(p) ^ kSign32); }
-void putLong(unsigned char *p, qint32 v) { putBe32(p, static_cast<std::uint32_t>(v) ^ kSign32); }
+qint32 getLong(const unsigned char *p) { return static_cast<qint32>(getU32BE(p) ^ kSign32); }
+void putLong(unsigned char *p, qint32 v) { putU32BE(p, static_cast<std::uint32_t>(v) ^ kSign32); }
 
 QString parseableText(const Variant &value)
 {
@@ -286,12 +286,12 @@ void putNumber(unsigned char *out, double value)
     if (value == 0) value = 0; // -0.0 stores as 0.0
     std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
     bits = (bits & kSignBit) ? ~bits : (bits | kSignBit);
-    putBe64(out, bits);
+    putU64BE(out, bits);
 }
 
 double getNumber(const unsigned char *data)
 {
-    std::uint64_t bits = getBe64(data);
+    std::uint64_t bits = getU64BE(data);
     bits = (bits & kSignBit) ? (bits & ~kSignBit) : ~bits;
     return std::bit_cast<double>(bits);
 }
@@ -299,7 +299,7 @@ double getNumber(const unsigned char *data)
 BlobRef decodeBlobRef(const FieldDef &field, const unsigned char *data)
 {
     const unsigned char *p = data + field.size - db::kBlobTrailer;
-    return BlobRef{getLe32(p), getLe32(p + 4), getLe16(p + 8)};
+    return BlobRef{getU32LE(p), getU32LE(p + 4), getU16LE(p + 8)};
 }
 
 Variant decodeScalar(const FieldDef &field, const unsigned char *data, const TextCodec &codec)
@@ -316,7 +316,7 @@ Variant decodeScalar(const FieldDef &field, const unsigned char *data, const Tex
     }
     if (allZero(data, field.size)) return Variant::null();
     switch (field.type) {
-    case FieldType::Short: return Variant::integer(static_cast<qint16>(getBe16(data) ^ kSign16));
+    case FieldType::Short: return Variant::integer(static_cast<qint16>(getU16BE(data) ^ kSign16));
     case FieldType::Long:
     case FieldType::AutoIncrement: return Variant::integer(getLong(data));
     case FieldType::Number: return Variant::real(getNumber(data));
@@ -367,7 +367,7 @@ void encodeScalar(const FieldDef &field, const Variant &value, unsigned char *ou
     }
     case FieldType::Short: {
         const qint64 v = toWhole(field, value, std::numeric_limits<qint16>::max());
-        putBe16(out, static_cast<std::uint16_t>(v) ^ kSign16);
+        putU16BE(out, static_cast<std::uint16_t>(v) ^ kSign16);
         return;
     }
     case FieldType::Long:

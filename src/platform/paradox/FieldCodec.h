@@ -5,13 +5,15 @@
 // is fetched by BlobFile.
 
 #include "TableHeader.h"
-#include "TextCodec.h"
 
 #include "platform/ado/Variant.h"
+#include "platform/encoding/TextCodec.h"
 
 #include <QByteArrayView>
 
 namespace tw::paradox {
+
+using encoding::TextCodec;
 
 // Day numbers count from 0001-01-01 = 1; QDate counts Julian days.
 constexpr qint64 kJulianDayOfDayZero = 1721425;

@@ -1,10 +1,11 @@
 #pragma once
-// Named constants of the Paradox table (.db) and blob (.mb) formats, and the
-// little- and big-endian byte codecs the reader and writer build on.
+// Named constants of the Paradox table (.db) and blob (.mb) formats; the
+// reader and writer take their byte codecs from platform/encoding.
 // doc/formats/paradox.md describes every field these names stand for.
 
+#include "platform/encoding/ByteCodec.h"
+
 #include <cstdint>
-#include <cstring>
 
 namespace tw::paradox {
 
@@ -137,36 +138,18 @@ constexpr int kGraphicPrefix = 8;   // mark, then u32 length of the image
 constexpr unsigned char kGraphicMark[4] = {0x01, 0x00, 0x00, 0x01};
 } // namespace mb
 
-// Byte codecs. Callers check bounds before calling.
-inline std::uint16_t getLe16(const unsigned char *p) { return std::uint16_t(p[0] | (p[1] << 8)); }
-inline std::uint32_t getLe32(const unsigned char *p)
-{
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
-}
-inline std::uint16_t getBe16(const unsigned char *p) { return std::uint16_t((p[0] << 8) | p[1]); }
-inline std::uint32_t getBe32(const unsigned char *p)
-{
-    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | std::uint32_t(p[3]);
-}
-inline std::uint64_t getBe64(const unsigned char *p)
-{
-    return (std::uint64_t(getBe32(p)) << 32) | getBe32(p + 4);
-}
-inline void putLe16(unsigned char *p, std::uint16_t v) { p[0] = v & 0xFF; p[1] = v >> 8; }
-inline void putLe32(unsigned char *p, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i) p[i] = (v >> (8 * i)) & 0xFF;
-}
-inline void putBe16(unsigned char *p, std::uint16_t v) { p[0] = v >> 8; p[1] = v & 0xFF; }
-inline void putBe32(unsigned char *p, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i) p[i] = (v >> (24 - 8 * i)) & 0xFF;
-}
-inline void putBe64(unsigned char *p, std::uint64_t v)
-{
-    putBe32(p, std::uint32_t(v >> 32));
-    putBe32(p + 4, std::uint32_t(v));
-}
+// The byte codecs both formats share (callers check bounds before calling).
+using encoding::getU16BE;
+using encoding::getU16LE;
+using encoding::getU32BE;
+using encoding::getU32LE;
+using encoding::getU64BE;
+using encoding::putU16BE;
+using encoding::putU16LE;
+using encoding::putU32BE;
+using encoding::putU32LE;
+using encoding::putU64BE;
+
 inline bool allZero(const unsigned char *p, int n)
 {
     for (int i = 0; i < n; ++i)

@@ -15,7 +15,11 @@ public:
     const std::vector<tw::ado::ColumnInfo> &columns() const override { return m_reader.columns(); }
     qint64 rowCount() const override { return m_reader.rowCount(); }
     bool fetch(std::vector<tw::ado::Variant> &row) override { return m_reader.next(row); }
+    // Its own open files only.
+    bool readsOnItsOwn() const override { return true; }
     const tw::ado::LostValues *lostValues() const override { return &m_reader.lostValues(); }
+    // 0 for a table whose header has no code page (read as Windows-1252).
+    int codePage() const override { return m_reader.header().codePage ? m_reader.codePage() : 0; }
 
 private:
     TableReader m_reader;

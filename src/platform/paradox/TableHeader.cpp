@@ -76,8 +76,8 @@ TableHeader TableHeader::decode(const QByteArray &bytes, const QString &fileName
         fail(fileName, QStringLiteral("the file is too short (%1 bytes) to be a Paradox table.").arg(available));
 
     TableHeader h;
-    h.recordSize = getLe16(p + db::kRecordSize);
-    h.headerSize = getLe16(p + db::kHeaderSize);
+    h.recordSize = getU16LE(p + db::kRecordSize);
+    h.headerSize = getU16LE(p + db::kHeaderSize);
     h.fileType = p[db::kFileType];
     const int units = p[db::kMaxTableSize];
     h.fileVersion = p[db::kFileVersion];
@@ -97,19 +97,19 @@ TableHeader TableHeader::decode(const QByteArray &bytes, const QString &fileName
     if (available < h.headerSize)
         fail(fileName, QStringLiteral("the file (%1 bytes) is shorter than its header (%2 bytes).").arg(available).arg(h.headerSize));
 
-    h.numRecords = getLe32(p + db::kNumRecords);
-    h.fileBlocks = getLe16(p + db::kFileBlocks);
-    h.firstBlock = getLe16(p + db::kFirstBlock);
-    h.lastBlock = getLe16(p + db::kLastBlock);
+    h.numRecords = getU32LE(p + db::kNumRecords);
+    h.fileBlocks = getU16LE(p + db::kFileBlocks);
+    h.firstBlock = getU16LE(p + db::kFirstBlock);
+    h.lastBlock = getU16LE(p + db::kLastBlock);
     h.sortOrder = p[db::kSortOrder];
-    h.autoIncrement = static_cast<qint32>(getLe32(p + db::kAutoIncrement));
-    h.encryption = getLe32(p + db::kEncryption1);
+    h.autoIncrement = static_cast<qint32>(getU32LE(p + db::kAutoIncrement));
+    h.encryption = getU32LE(p + db::kEncryption1);
     if (has4xHeader) {
-        if (h.encryption == db::kEncryptionInDataHeader) h.encryption = getLe32(p + db::kEncryption2);
-        h.codePage = getLe16(p + db::kDosCodePage);
+        if (h.encryption == db::kEncryptionInDataHeader) h.encryption = getU32LE(p + db::kEncryption2);
+        h.codePage = getU16LE(p + db::kDosCodePage);
     }
 
-    const int numFields = static_cast<qint16>(getLe16(p + db::kNumFields));
+    const int numFields = static_cast<qint16>(getU16LE(p + db::kNumFields));
     if (numFields < 1 || numFields > db::kMaxFields)
         fail(fileName, QStringLiteral("field count %1 is not between 1 and 255.").arg(numFields));
 

@@ -84,10 +84,10 @@ TableReader::TableReader(const QString &dbPath)
     };
     QByteArray head = readHead(db::kHeaderSize + 2);
     if (head.size() < db::kHeaderSize + 2) fail(QStringLiteral("the file is too short to be a Paradox table"));
-    const int headerSize = getLe16(reinterpret_cast<const unsigned char *>(head.constData()) + db::kHeaderSize);
+    const int headerSize = getU16LE(reinterpret_cast<const unsigned char *>(head.constData()) + db::kHeaderSize);
     head = readHead(qMax(headerSize, static_cast<int>(db::kFieldInfo4x)));
     m_header = TableHeader::decode(head, m_name);
-    m_codec = std::make_unique<TextCodec>(m_header.codePage);
+    m_codec = &TextCodec::forCodePage(m_header.codePage);
     for (FieldDef &f : m_header.fields) {
         f.name = m_codec->decode(f.rawName.constData(), static_cast<int>(f.rawName.size()));
         m_columns.push_back(columnInfo(f));
@@ -153,8 +153,8 @@ void TableReader::walkChain()
         if (m_chain.size() % kBlocksPerIdle == 0)
             tw::ado::idle();
         const unsigned char *p = readBlockHeader(number);
-        const int next = getLe16(p);
-        const int addDataSize = static_cast<qint16>(getLe16(p + 4));
+        const int next = getU16LE(p);
+        const int addDataSize = static_cast<qint16>(getU16LE(p + 4));
         int records = 0;
         // A negative size marks an empty block; one too large for the block
         // marks a block whose records were deleted.

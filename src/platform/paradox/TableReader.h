@@ -6,12 +6,12 @@
 #include "BlobFile.h"
 #include "ReadWindow.h"
 #include "TableHeader.h"
-#include "TextCodec.h"
 
 #include "platform/ado/LostValues.h"
 #include "platform/ado/ColumnInfo.h"
 #include "platform/ado/Variant.h"
 #include "platform/files/File.h"
+#include "platform/encoding/TextCodec.h"
 
 #include <QString>
 
@@ -71,7 +71,7 @@ private:
     QByteArray m_decrypted; // the last block read, when the table is encrypted
     unsigned char m_blockHeader[db::kBlockHeaderSize] = {};
     TableHeader m_header;
-    std::unique_ptr<TextCodec> m_codec;
+    const encoding::TextCodec *m_codec = nullptr;
     std::unique_ptr<BlobFile> m_blobs;
     bool m_hasBlobFields = false;
     std::vector<tw::ado::ColumnInfo> m_columns;

@@ -18,7 +18,6 @@
 
 #include <cstring>
 
-
 namespace tw::paradox {
 
 using tw::ado::RuntimeError;
@@ -26,9 +25,6 @@ using tw::ado::Variant;
 
 namespace {
 
-// Sort order and language driver of code page 1252 ("Paradox ANSI INTL850").
-constexpr std::uint8_t kSortOrder = 0x11;
-constexpr char kSortOrderName[] = "ANSII850";
 constexpr std::uint16_t kFileVersionWord = 0x010B;
 constexpr std::uint8_t kChangeCount1 = 2;
 constexpr std::uint8_t kChangeCount2 = 1;
@@ -36,9 +32,6 @@ constexpr std::uint8_t kChangeCount4 = 1;
 constexpr std::uint8_t kUnknown3E[] = {0x1F, 0x0F};
 constexpr std::uint8_t kUnknown56 = 0x20;
 constexpr std::uint8_t kUnknown6C[] = {0x01, 0x01};
-// How long a new writer waits for a cleaner to let go of its temporary.
-constexpr int kLockWaitMs = 10000;
-
 // The real path of the entry `name` in the real folder, matched without
 // regard to case (the exact spelling first); empty when there is none.
 QString findWithoutCase(const QString &folder, const QString &name)
@@ -47,6 +40,8 @@ QString findWithoutCase(const QString &folder, const QString &name)
 }
 
 const QStringList kTempSuffixes = {QStringLiteral("db"), QStringLiteral("mb")};
+// How long a new writer waits for a cleaner to let go of its temporary.
+constexpr int kLockWaitMs = 10000;
 
 // A writer holds its temporary .db locked from before its first byte until it
 // is renamed or deleted; a temporary with data that nobody holds locked was
@@ -62,11 +57,48 @@ bool lockSoon(tw::files::File &file)
     return true;
 }
 
+bool allowedInName(QStringView name, qsizetype index)
+{
+    const QChar c = name[index];
+    if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+        return false; // a NUL would end the name
+    if (QStringView(u"[]{}()").contains(c))
+        return false;
+    if (c == u' ' && index == 0)
+        return false;
+    if (c == u'#' && name.size() == 1)
+        return false;
+    return !(c == u'>' && index > 0 && name[index - 1] == u'-');
+}
+
 } // namespace
 
-TableWriter::TableWriter(const QString &folder, const QString &table, const std::vector<ColumnSpec> &columns,
-                         qint64 expectedRows)
+encoding::NameRule fieldNameRule()
 {
+    encoding::NameRule rule;
+    rule.maxBytes = db::kMaxFieldName;
+    rule.allowed = allowedInName;
+    rule.replacement = u'_';
+    return rule;
+}
+
+QStringList fitFieldNames(const QStringList &names, const TextCodec &codec)
+{
+    return encoding::fitNames(names, fieldNameRule(), codec);
+}
+
+int TableWriter::tableCodePage(int codePage)
+{
+    return sortOrderFor(codePage) ? codePage : TextCodec::kWindows1252;
+}
+
+TableWriter::TableWriter(const QString &folder, const QString &table, const std::vector<ColumnSpec> &columns,
+                         qint64 expectedRows, int codePage)
+{
+    const std::optional<SortOrder> order = sortOrderFor(codePage);
+    if (order)
+        m_sortOrder = *order;
+    m_codec = &TextCodec::forCodePage(order ? codePage : TextCodec::kWindows1252);
     m_folder = tw::files::toNativePath(folder);
     if (!QFileInfo(m_folder).isDir())
         throw RuntimeError(RuntimeError::kPathNotFound, QStringLiteral("Paradox table '%1': the folder '%2' does not exist.").arg(table, folder));
@@ -139,11 +171,11 @@ void TableWriter::defineFields(const std::vector<ColumnSpec> &columns, qint64 ex
         f.name = c.name;
         f.type = c.type;
         const QString shown = QStringLiteral("field '%1'").arg(c.name);
-        if (c.name.trimmed().isEmpty() || c.name.size() > db::kMaxFieldName)
-            fail(QStringLiteral("%1: a field name has 1 to 25 characters").arg(shown));
+        f.rawName = m_codec->encode(c.name, nullptr);
+        if (c.name.trimmed().isEmpty() || f.rawName.size() > db::kMaxFieldName)
+            fail(QStringLiteral("%1: a field name has 1 to 25 bytes").arg(shown));
         if (seen.contains(c.name.toLower())) fail(QStringLiteral("%1 appears twice").arg(shown));
         seen << c.name.toLower();
-        f.rawName = m_codec.encode(c.name, nullptr);
         if (f.rawName.contains('\0')) fail(QStringLiteral("%1: the name holds a NUL character").arg(shown));
         switch (c.type) {
         case FieldType::Alpha:
@@ -197,31 +229,31 @@ QByteArray TableWriter::encodeHeader() const
     QByteArray h(db::kFieldInfo4x, '\0');
     auto *p = reinterpret_cast<unsigned char *>(h.data());
     const int blocks = m_blocksWritten;
-    putLe16(p + db::kRecordSize, static_cast<quint16>(m_recordSize));
-    putLe16(p + db::kHeaderSize, static_cast<quint16>(m_headerSize));
+    putU16LE(p + db::kRecordSize, static_cast<quint16>(m_recordSize));
+    putU16LE(p + db::kHeaderSize, static_cast<quint16>(m_headerSize));
     p[db::kFileType] = db::kTypeUnkeyed;
     p[db::kMaxTableSize] = static_cast<unsigned char>(m_blockSize / db::kBlockUnit);
-    putLe32(p + db::kNumRecords, static_cast<quint32>(m_rows));
-    putLe16(p + db::kNextBlock, static_cast<quint16>(blocks));
-    putLe16(p + db::kFileBlocks, static_cast<quint16>(blocks));
-    putLe16(p + db::kFirstBlock, blocks > 0 ? 1 : 0);
-    putLe16(p + db::kLastBlock, static_cast<quint16>(blocks));
-    putLe16(p + db::kNumFields, static_cast<quint16>(n));
-    putLe32(p + db::kEncryption1, db::kEncryptionInDataHeader);
-    p[db::kSortOrder] = kSortOrder;
+    putU32LE(p + db::kNumRecords, static_cast<quint32>(m_rows));
+    putU16LE(p + db::kNextBlock, static_cast<quint16>(blocks));
+    putU16LE(p + db::kFileBlocks, static_cast<quint16>(blocks));
+    putU16LE(p + db::kFirstBlock, blocks > 0 ? 1 : 0);
+    putU16LE(p + db::kLastBlock, static_cast<quint16>(blocks));
+    putU16LE(p + db::kNumFields, static_cast<quint16>(n));
+    putU32LE(p + db::kEncryption1, db::kEncryptionInDataHeader);
+    p[db::kSortOrder] = m_sortOrder.id;
     p[db::kChangeCount1] = kChangeCount1;
     p[db::kChangeCount2] = kChangeCount2;
     p[db::kFileVersion] = db::kVersion50;
-    putLe16(p + db::kMaxBlocks, static_cast<quint16>(blocks));
+    putU16LE(p + db::kMaxBlocks, static_cast<quint16>(blocks));
     p[db::kUnknown3E] = kUnknown3E[0];
     p[db::kUnknown3E + 1] = kUnknown3E[1];
-    putLe32(p + db::kAutoIncrement, static_cast<quint32>(m_maxAutoIncrement));
+    putU32LE(p + db::kAutoIncrement, static_cast<quint32>(m_maxAutoIncrement));
     p[db::kUnknown56] = kUnknown56;
-    putLe16(p + db::kFileVerId3, kFileVersionWord);
-    putLe16(p + db::kFileVerId4, kFileVersionWord);
-    putLe32(p + db::kFileUpdateTime, static_cast<quint32>(QDateTime::currentSecsSinceEpoch()));
-    putLe16(p + db::kHiFieldId, static_cast<quint16>(n + 1));
-    putLe16(p + db::kDosCodePage, kCodePage);
+    putU16LE(p + db::kFileVerId3, kFileVersionWord);
+    putU16LE(p + db::kFileVerId4, kFileVersionWord);
+    putU32LE(p + db::kFileUpdateTime, static_cast<quint32>(QDateTime::currentSecsSinceEpoch()));
+    putU16LE(p + db::kHiFieldId, static_cast<quint16>(n + 1));
+    putU16LE(p + db::kDosCodePage, static_cast<quint16>(m_codec->codePage()));
     p[db::kUnknown6C] = kUnknown6C[0];
     p[db::kUnknown6C + 1] = kUnknown6C[1];
     p[db::kChangeCount4] = kChangeCount4;
@@ -232,21 +264,21 @@ QByteArray TableWriter::encodeHeader() const
         h.append(char(f.type == FieldType::Bcd ? f.decimals : f.size));
     }
     h.append(QByteArray(db::kPointerSize * (1 + n), '\0'));
-    QByteArray tableName = m_codec.encode(m_tableName, nullptr).left(db::kTableNameLength - 1);
+    QByteArray tableName = m_codec->encode(m_tableName, nullptr).left(db::kTableNameLength - 1);
     h.append(tableName.leftJustified(db::kTableNameLength, '\0'));
     for (const FieldDef &f : m_fields) h.append(f.rawName).append('\0');
     const int fieldNumbers = static_cast<int>(h.size());
     for (int i = 1; i <= n; ++i) {
         unsigned char number[2];
-        putLe16(number, static_cast<quint16>(i));
+        putU16LE(number, static_cast<quint16>(i));
         h.append(reinterpret_cast<const char *>(number), 2);
     }
     const int sortName = static_cast<int>(h.size());
-    h.append(kSortOrderName).append('\0');
+    h.append(m_sortOrder.name).append('\0');
     p = reinterpret_cast<unsigned char *>(h.data());
-    putLe16(p + db::kRealHeaderSize, static_cast<quint16>(h.size()));
-    putLe16(p + db::kHiFieldIdInfo, static_cast<quint16>(fieldNumbers - db::kDataHeaderBase));
-    putLe16(p + db::kSortOrderNamePtr, static_cast<quint16>(sortName - db::kDataHeaderBase));
+    putU16LE(p + db::kRealHeaderSize, static_cast<quint16>(h.size()));
+    putU16LE(p + db::kHiFieldIdInfo, static_cast<quint16>(fieldNumbers - db::kDataHeaderBase));
+    putU16LE(p + db::kSortOrderNamePtr, static_cast<quint16>(sortName - db::kDataHeaderBase));
     if (m_headerSize > h.size()) h.append(QByteArray(m_headerSize - h.size(), '\0'));
     return h;
 }
@@ -269,7 +301,7 @@ void TableWriter::encodeRecord(const std::vector<Variant> &row, unsigned char *r
         offset += f.size;
         if (!isBlobType(f.type)) {
             try {
-                encodeScalar(f, value, out, m_codec, &m_unmapped);
+                encodeScalar(f, value, out, *m_codec, &m_unmapped);
             } catch (const RuntimeError &e) {
                 // A value the field cannot hold (out of its range, wider than
                 // it) goes as Null; the row and the table go on.
@@ -278,11 +310,11 @@ void TableWriter::encodeRecord(const std::vector<Variant> &row, unsigned char *r
                 continue;
             }
             if (f.type == FieldType::AutoIncrement && !value.isNull() && !value.isEmpty())
-                m_maxAutoIncrement = qMax(m_maxAutoIncrement, decodeScalar(f, out, m_codec).asInteger());
+                m_maxAutoIncrement = qMax(m_maxAutoIncrement, decodeScalar(f, out, *m_codec).asInteger());
             continue;
         }
         std::memset(out, 0, static_cast<size_t>(f.size));
-        const QByteArrayView bytes = blobBytes(f, value, m_codec, &m_unmapped, m_blobScratch);
+        const QByteArrayView bytes = blobBytes(f, value, *m_codec, &m_unmapped, m_blobScratch);
         if (bytes.isEmpty()) continue; // NULL; an empty value is NULL too
         const int leader = f.size - db::kBlobTrailer;
         const bool graphic = f.type == FieldType::Graphic;
@@ -294,16 +326,16 @@ void TableWriter::encodeRecord(const std::vector<Variant> &row, unsigned char *r
             QByteArray stored(mb::kGraphicPrefix, '\0');
             auto *g = reinterpret_cast<unsigned char *>(stored.data());
             std::memcpy(g, mb::kGraphicMark, sizeof mb::kGraphicMark);
-            putLe32(g + sizeof mb::kGraphicMark, static_cast<quint32>(bytes.size()));
+            putU32LE(g + sizeof mb::kGraphicMark, static_cast<quint32>(bytes.size()));
             stored.append(bytes);
             ref = m_blobs->write(stored, true);
         } else {
             ref = m_blobs->write(bytes);
         }
         unsigned char *trailer = out + leader;
-        putLe32(trailer, ref.pointer);
-        putLe32(trailer + 4, ref.length);
-        putLe16(trailer + 8, ref.modNumber);
+        putU32LE(trailer, ref.pointer);
+        putU32LE(trailer + 4, ref.length);
+        putU16LE(trailer + 8, ref.modNumber);
     }
 }
 
@@ -314,9 +346,9 @@ void TableWriter::flushBlock(bool last)
         fail(QStringLiteral("more than %1 records do not fit a Paradox table of this record size").arg(capacity()));
     const int number = m_blocksWritten + 1;
     auto *p = reinterpret_cast<unsigned char *>(m_block.data());
-    putLe16(p, last ? 0 : static_cast<quint16>(number + 1));
-    putLe16(p + 2, static_cast<quint16>(number - 1));
-    putLe16(p + 4, static_cast<quint16>((m_inBlock - 1) * m_recordSize));
+    putU16LE(p, last ? 0 : static_cast<quint16>(number + 1));
+    putU16LE(p + 2, static_cast<quint16>(number - 1));
+    putU16LE(p + 4, static_cast<quint16>((m_inBlock - 1) * m_recordSize));
     Q_ASSERT(m_out->position() == m_headerSize + qint64(number - 1) * m_blockSize);
     // Slots the block does not use stay zero.
     const qint64 used = db::kBlockHeaderSize + qint64(m_inBlock) * m_recordSize;
@@ -390,9 +422,14 @@ void TableWriter::finish()
                 !(m_blobs && path == m_mbPath) && !QFile::remove(path))
                 fail(QStringLiteral("cannot delete %1").arg(path));
         }
-        const auto renameOver = [this](const QString &from, const QString &to) {
+        // Over the old table's files in one step each; never over a file no
+        // replacement was agreed for.
+        const auto renameOver = [this, replacing = !existing.isEmpty()](const QString &from, const QString &to) {
             try {
-                tw::files::renameFile(from, to);
+                if (replacing)
+                    tw::files::renameFile(from, to);
+                else
+                    tw::files::renameWithoutReplacing(from, to);
             } catch (const RuntimeError &) {
                 fail(QStringLiteral("cannot rename %1 to %2").arg(from, to));
             }

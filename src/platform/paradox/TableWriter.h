@@ -1,6 +1,7 @@
 #pragma once
 // TableWriter: writes a new unkeyed Paradox 5.x table (.db, and .mb when it
-// has memo or blob fields) row by row, in code page 1252. The files are
+// has memo or blob fields) row by row, in the code page it is given when
+// Paradox has a sort order for it, else in Windows-1252. The files are
 // written under temporary "~tw" names in the target folder and renamed into
 // place by finish() (over an existing table only when its replacement was
 // agreed, see Replacements); abandon(), a failure or destruction before finish()
@@ -8,13 +9,16 @@
 // that died (killed, power lost) are deleted by the next writer in the folder.
 
 #include "BlobWriter.h"
+#include "SortOrders.h"
 #include "TableHeader.h"
-#include "TextCodec.h"
 #include "WriteBuffer.h"
 
 #include "platform/ado/LostValues.h"
 #include "platform/ado/Variant.h"
 #include "platform/files/File.h"
+#include "platform/encoding/FieldNames.h"
+#include "platform/encoding/TextCodec.h"
+#include "platform/files/TempFiles.h"
 
 #include <QString>
 
@@ -23,8 +27,10 @@
 
 namespace tw::paradox {
 
+using encoding::TextCodec;
+
 struct ColumnSpec {
-    QString name;                     // 1-25 characters, unique without regard to case
+    QString name; // 1-25 bytes, unique without regard to case (see fieldNameRule())
     FieldType type = FieldType::Alpha;
     int size = 0;     // A, Y: width 1-255. M, B, F, O, G: leader 0-240 (M: 1-240), 0 = kDefaultLeader
     int decimals = 0; // #: 0-32 digits after the point
@@ -34,21 +40,27 @@ class TableWriter {
 public:
     // Leader given to memo and blob fields whose size is 0.
     static constexpr int kDefaultLeader = 10;
-    static constexpr int kCodePage = 1252;
     static constexpr int kPreferredBlockSize = 4096;
 
     // folder: a path text (Windows or native separators); table: "name" or
     // "name.db". RuntimeError when the folder is missing, the table exists,
     // or a column definition is invalid. expectedRows, when known, lets the
     // writer pick blocks larger than 4 KiB where 65,535 blocks of 4 KiB
-    // would not hold that many rows.
+    // would not hold that many rows. codePage: the code page of the table's
+    // text and names (see tableCodePage()).
     TableWriter(const QString &folder, const QString &table, const std::vector<ColumnSpec> &columns,
-                qint64 expectedRows = 0);
+                qint64 expectedRows = 0, int codePage = 0);
     ~TableWriter();
     TableWriter(const TableWriter &) = delete;
     TableWriter &operator=(const TableWriter &) = delete;
 
+    // The code page a table written for text of this code page gets: the
+    // page itself when Paradox has a sort order for it, else Windows-1252
+    // (also for 0, no code page).
+    static int tableCodePage(int codePage);
+
     const std::vector<FieldDef> &fields() const { return m_fields; }
+    int codePage() const { return m_codec->codePage(); }
     int blockSize() const { return m_blockSize; }
 
     // Rows the table can hold at most.
@@ -64,7 +76,7 @@ public:
     void abandon();
 
     qint64 rowCount() const { return m_rows; }
-    // Characters that code page 1252 cannot hold, written as "?".
+    // Characters the table's code page cannot hold, written as "?".
     qint64 unmappedCharacters() const { return m_unmapped; }
     // Values their field cannot hold, written as Null.
     const tw::ado::LostValues &lostValues() const { return m_lost; }
@@ -92,7 +104,8 @@ private:
     bool m_hasBlobs = false;
     bool m_hasAutoIncrement = false;
     qint64 m_maxAutoIncrement = 0;
-    TextCodec m_codec{kCodePage};
+    const TextCodec *m_codec = nullptr;
+    SortOrder m_sortOrder = kSortOrder1252;
     // The temporary .db, held locked from before its first byte until it is
     // renamed or deleted.
     tw::files::File m_file;
@@ -107,5 +120,13 @@ private:
     tw::ado::LostValues m_lost;
     bool m_open = false;
 };
+
+// Paradox's rule for field names: any character but control characters,
+// brackets, braces and parentheses, no leading blank, no "->", not "#"
+// alone (each becomes "_"); at most 25 bytes.
+encoding::NameRule fieldNameRule();
+// Field names as a table of this code page can have them, by fieldNameRule(),
+// unique without regard to case (a collision gets a number at its end).
+QStringList fitFieldNames(const QStringList &names, const TextCodec &codec);
 
 } // namespace tw::paradox

@@ -10,6 +10,11 @@ QString &titleStorage()
 }
 } // namespace
 
+int Dialogs::MsgBoxDetailed(const QString &text, const QString &, int style, const QString &title)
+{
+    return MsgBox(text, style, title);
+}
+
 QString applicationTitle()
 {
     return titleStorage();

@@ -24,6 +24,11 @@ public:
     // Shows text with the buttons and icon of style; an empty title means the
     // application title. Returns the answer (vbOK, vbYes, vbNo).
     virtual int MsgBox(const QString &text, int style = vbOKOnly, const QString &title = {}) = 0;
+    // The same box with a longer explanation the user can open under it
+    // ("Show Details..."); the text stays the box's message. Where there is no
+    // such place the plain box is shown.
+    virtual int MsgBoxDetailed(const QString &text, const QString &details, int style = vbOKOnly,
+                               const QString &title = {});
     // Asks for a text; the empty text when the user cancels.
     virtual QString InputBox(const QString &prompt, const QString &title = {}, const QString &defaultText = {}) = 0;
     // Lets the user pick an existing folder; the empty text on cancel.

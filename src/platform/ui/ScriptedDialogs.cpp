@@ -1,5 +1,7 @@
 #include "ScriptedDialogs.h"
 
+#include <utility>
+
 namespace tw::ui {
 
 void ScriptedDialogs::expectMessage(int answer)
@@ -18,11 +20,13 @@ void ScriptedDialogs::clear()
     m_texts.clear();
     m_boxes.clear();
     m_unexpected.clear();
+    m_nextDetails.clear();
 }
 
 int ScriptedDialogs::MsgBox(const QString &text, int style, const QString &title)
 {
-    Box box{Kind::Message, text, style, title.isEmpty() ? applicationTitle() : title, {}};
+    Box box{Kind::Message, text, style, title.isEmpty() ? applicationTitle() : title, {}, {}};
+    box.details = std::exchange(m_nextDetails, QString());
     m_boxes.push_back(box);
     if (!m_numbers.empty()) {
         const int answer = m_numbers.front();
@@ -32,6 +36,13 @@ int ScriptedDialogs::MsgBox(const QString &text, int style, const QString &title
     if (!m_hasFallback)
         m_unexpected.push_back(box);
     return m_fallback;
+}
+
+int ScriptedDialogs::MsgBoxDetailed(const QString &text, const QString &details, int style, const QString &title)
+{
+    // Through MsgBox, so that a subclass watching the boxes sees this one too.
+    m_nextDetails = details;
+    return MsgBox(text, style, title);
 }
 
 QString ScriptedDialogs::nextText(Box box)
@@ -49,17 +60,17 @@ QString ScriptedDialogs::nextText(Box box)
 
 QString ScriptedDialogs::InputBox(const QString &prompt, const QString &title, const QString &defaultText)
 {
-    return nextText({Kind::Input, prompt, 0, title.isEmpty() ? applicationTitle() : title, defaultText});
+    return nextText({Kind::Input, prompt, 0, title.isEmpty() ? applicationTitle() : title, defaultText, {}});
 }
 
 QString ScriptedDialogs::BrowseForFolder(QObject *, const QString &prompt, const QString &startFolder)
 {
-    return nextText({Kind::Folder, prompt, 0, {}, startFolder});
+    return nextText({Kind::Folder, prompt, 0, {}, startFolder, {}});
 }
 
 QString ScriptedDialogs::ChooseOpenFile(QObject *, const QString &title, const QString &filter)
 {
-    return nextText({Kind::File, filter, 0, title, {}});
+    return nextText({Kind::File, filter, 0, title, {}, {}});
 }
 
 } // namespace tw::ui

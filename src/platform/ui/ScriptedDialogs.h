@@ -22,6 +22,7 @@ public:
         int style = 0;
         QString title;  // as shown (the application title filled in)
         QString defaultText;
+        QString details; // what a message box holds behind "Show Details..."
     };
 
     // Queues the answer of the next box: a number for message boxes, a text for
@@ -40,6 +41,8 @@ public:
     void clear();
 
     int MsgBox(const QString &text, int style = vbOKOnly, const QString &title = {}) override;
+    int MsgBoxDetailed(const QString &text, const QString &details, int style = vbOKOnly,
+                       const QString &title = {}) override;
     QString InputBox(const QString &prompt, const QString &title = {}, const QString &defaultText = {}) override;
     QString BrowseForFolder(QObject *owner, const QString &prompt, const QString &startFolder) override;
     QString ChooseOpenFile(QObject *owner, const QString &title, const QString &filter) override;
@@ -53,6 +56,7 @@ private:
     std::vector<Box> m_unexpected;
     int m_fallback = vbOK;
     bool m_hasFallback = false;
+    QString m_nextDetails; // for the box MsgBox records next
 };
 
 } // namespace tw::ui

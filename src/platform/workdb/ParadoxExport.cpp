@@ -4,15 +4,12 @@
 
 #include "platform/ado/RuntimeError.h"
 #include "platform/ado/Idle.h"
+#include "platform/ado/PrefetchCursor.h"
 #include "platform/paradox/TableWriter.h"
-
-#include <QSet>
 
 namespace tw::workdb {
 
 namespace {
-
-constexpr int kMaxFieldName = 25;
 
 paradox::FieldType fieldType(WorkType type)
 {
@@ -28,22 +25,27 @@ paradox::FieldType fieldType(WorkType type)
     return paradox::FieldType::Memo;
 }
 
+// The packed rows of a work table as a cursor of their own, for reading ahead.
+class PackedRowsCursor final : public ado::Cursor {
+public:
+    PackedRowsCursor(std::unique_ptr<PackedReader> reader, qint64 rows) : m_reader(std::move(reader)), m_rows(rows) {}
+    const std::vector<ado::ColumnInfo> &columns() const override { return m_columns; }
+    qint64 rowCount() const override { return m_rows; }
+    bool fetch(std::vector<ado::Variant> &row) override { return m_reader->next(row); }
+    bool readsOnItsOwn() const override { return true; }
+
+private:
+    std::unique_ptr<PackedReader> m_reader;
+    std::vector<ado::ColumnInfo> m_columns;
+    qint64 m_rows;
+};
+
 } // namespace
 
-QStringList paradoxFieldNames(const QStringList &names)
+QStringList paradoxFieldNames(const QStringList &names, int codePage)
 {
-    QStringList result;
-    QSet<QString> used;
-    for (const QString &name : names) {
-        QString candidate = name.left(kMaxFieldName);
-        for (int n = 2; used.contains(candidate.toLower()); ++n) {
-            const QString suffix = QString::number(n);
-            candidate = name.left(kMaxFieldName - static_cast<int>(suffix.size())) + suffix;
-        }
-        used.insert(candidate.toLower());
-        result << candidate;
-    }
-    return result;
+    const int tableCodePage = paradox::TableWriter::tableCodePage(codePage);
+    return paradox::fitFieldNames(names, encoding::TextCodec::forCodePage(tableCodePage));
 }
 
 ExportResult exportToParadox(WorkDatabase &database, const QString &table, const QString &folder,
@@ -60,7 +62,8 @@ ExportResult exportToParadox(WorkDatabase &database, const QString &table, const
     QStringList names;
     for (const WorkColumn &column : columns)
         names << column.name;
-    names = paradoxFieldNames(names);
+    const int codePage = database.codePageOf(source);
+    names = paradoxFieldNames(names, codePage);
     std::vector<paradox::ColumnSpec> fields;
     for (size_t i = 0; i < columns.size(); ++i) {
         paradox::ColumnSpec field;
@@ -72,12 +75,13 @@ ExportResult exportToParadox(WorkDatabase &database, const QString &table, const
     }
     const qint64 expectedRows = database.rowCount(source);
     // Knowing the row count lets the writer choose blocks large enough for all of them.
-    paradox::TableWriter writer(folder, target, fields, expectedRows);
-    SqliteStatement rows(database.db(), QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(quoteName(source)));
+    paradox::TableWriter writer(folder, target, fields, expectedRows, codePage);
+    // The rows are unpacked on a second thread while this one encodes them for
+    // Paradox; nothing else uses the work database meanwhile.
+    const std::unique_ptr<ado::Cursor> rows =
+        ado::prefetched(std::make_unique<PackedRowsCursor>(database.readRows(source), expectedRows));
     std::vector<ado::Variant> row(columns.size());
-    while (rows.step()) {
-        for (size_t i = 0; i < columns.size(); ++i)
-            row[i] = columns[i].read(rows, static_cast<int>(i));
+    while (rows->fetch(row)) {
         writer.appendRow(row);
         ado::idle(); // writing out a large table takes seconds: let the window repaint
     }

@@ -12,19 +12,23 @@ class WorkDatabase;
 
 struct ExportResult {
     qint64 rows = 0;
-    qint64 unmappedCharacters = 0; // characters code page 1252 cannot hold, written as "?"
+    qint64 unmappedCharacters = 0; // characters the table's code page cannot hold, written as "?"
     ado::LostValues lost;          // values their Paradox field cannot hold, written as Null
 };
 
 // Column types become Paradox fields: MEMO M, INT I, FLOAT N, DECIMAL N,
-// DATETIME @, OLEOBJECT B, VARCHAR A (its width). Field names longer than
-// Paradox allows are cut and made unique. Fails, writing nothing, when the
-// target table exists; a failure part-way leaves no table behind.
+// DATETIME @, OLEOBJECT B, VARCHAR A (its width). The table takes the code
+// page the work table was created for when Paradox can mark it, else
+// Windows-1252. Field names are made as Paradox takes them (see
+// paradoxFieldNames). Fails, writing nothing, when the target table exists;
+// a failure part-way leaves no table behind.
 ExportResult exportToParadox(WorkDatabase &database, const QString &table, const QString &folder,
                              const QString &target);
 
-// Field names as Paradox takes them: at most 25 characters, unique without
-// regard to case (a cut name that collides gets a number at its end).
-QStringList paradoxFieldNames(const QStringList &names);
+// Field names as a Paradox table of this code page takes them: characters
+// the page cannot hold become "?", characters Paradox does not allow "_",
+// at most 25 bytes, unique without regard to case (a cut name that collides
+// gets a number at its end).
+QStringList paradoxFieldNames(const QStringList &names, int codePage = 0);
 
 } // namespace tw::workdb

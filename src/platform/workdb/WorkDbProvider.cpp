@@ -9,6 +9,7 @@
 #include "platform/files/FileSystem.h"
 #include "platform/sql/Parser.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <sqlite3.h>
@@ -20,6 +21,15 @@ namespace {
 using ado::RuntimeError;
 
 constexpr char kParadoxDriverPrefix[] = "Paradox";
+
+// The target folder as messages name it: the statement's folder ends with a
+// "\" and may hold both separators; the writer takes either form.
+QString targetFolder(QString folder)
+{
+    while (folder.size() > 1 && files::isSeparator(folder.back()) && !files::isDriveRoot(folder))
+        folder.chop(1);
+    return QDir::toNativeSeparators(folder.replace(u'\\', u'/'));
+}
 
 class WorkSession final : public ado::Session {
 public:
@@ -42,7 +52,7 @@ public:
                                            .arg(def.name));
                 columns.push_back(column);
             }
-            m_database->createTable(create->table, columns);
+            m_database->createTable(create->table, columns, newTableCodePage());
         } else if (const auto *drop = std::get_if<sql::DropTable>(&statement)) {
             m_database->dropTable(drop->table);
         } else if (const auto *into = std::get_if<sql::SelectInto>(&statement)) {
@@ -84,7 +94,7 @@ private:
             throw RuntimeError(QStringLiteral("Cannot write to '%1': only [Paradox 5.x;Database=folder] targets "
                                               "are known.")
                                    .arg(into.connect));
-        const ExportResult result = exportToParadox(*m_database, into.source, *folder, into.target);
+        const ExportResult result = exportToParadox(*m_database, into.source, targetFolder(*folder), into.target);
         m_replaced += result.unmappedCharacters;
         m_database->lostValues().merge(result.lost);
     }
@@ -125,8 +135,10 @@ void createWorkDatabase(const QString &path)
                                    nullptr);
     QString problem;
     if (rc == SQLITE_OK) {
-        // Writing the schema cookie turns the empty file into a real database.
-        if (sqlite3_exec(db, "PRAGMA page_size=65536; PRAGMA user_version=1", nullptr, nullptr, nullptr) != SQLITE_OK)
+        // Writing the schema cookie turns the empty file into a real database,
+        // one that gives back the space of dropped tables.
+        if (sqlite3_exec(db, "PRAGMA page_size=65536; PRAGMA auto_vacuum=INCREMENTAL; PRAGMA user_version=1", nullptr,
+                         nullptr, nullptr) != SQLITE_OK)
             problem = QString::fromUtf8(sqlite3_errmsg(db));
     } else {
         problem = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");

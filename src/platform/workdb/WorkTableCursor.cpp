@@ -13,12 +13,12 @@ WorkTableCursor::WorkTableCursor(std::shared_ptr<WorkDatabase> database, const Q
     for (const WorkColumn &column : m_columns)
         m_infos.push_back(column.info());
     m_rowCount = m_database->rowCount(m_table);
+    m_codePage = m_database->codePageOf(m_table);
 }
 
 WorkTableCursor::~WorkTableCursor()
 {
-    m_insert.reset();
-    m_select.reset();
+    m_rows.reset();
     try {
         m_database->commit();
     } catch (...) {
@@ -31,17 +31,13 @@ bool WorkTableCursor::fetch(std::vector<ado::Variant> &row)
 {
     if (m_done)
         return false;
-    if (!m_select)
-        m_select = std::make_unique<SqliteStatement>(
-            m_database->db(), QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(quoteName(m_table)));
-    if (!m_select->step()) {
+    if (!m_rows)
+        m_rows = m_database->readRows(m_table);
+    if (!m_rows->next(row)) {
         m_done = true;
-        m_select.reset();
+        m_rows.reset();
         return false;
     }
-    row.resize(m_columns.size());
-    for (size_t i = 0; i < m_columns.size(); ++i)
-        row[i] = m_columns[i].read(*m_select, static_cast<int>(i));
     return true;
 }
 
@@ -65,21 +61,7 @@ void WorkTableCursor::append(const std::vector<ado::Variant> &row)
 {
     if (!m_updatable)
         ado::Cursor::append(row);
-    if (!m_insert) {
-        QStringList marks;
-        for (size_t i = 0; i < m_columns.size(); ++i)
-            marks << QStringLiteral("?%1").arg(i + 1);
-        m_insert = std::make_unique<SqliteStatement>(
-            m_database->db(),
-            QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(quoteName(m_table), marks.join(QStringLiteral(", "))));
-    }
-    m_database->beforeAppend();
-    m_insert->reset();
-    for (size_t i = 0; i < m_columns.size(); ++i) {
-        const ado::Variant value = i < row.size() ? row[i] : ado::Variant();
-        m_columns[i].bind(*m_insert, static_cast<int>(i + 1), value);
-    }
-    m_insert->step();
+    m_database->appendRow(m_table, m_columns, row);
     ++m_rowCount;
 }
 

@@ -21,6 +21,8 @@ public:
     bool updatable() const override { return m_updatable; }
     ado::Variant convert(int column, const ado::Variant &value) const override;
     void append(const std::vector<ado::Variant> &row) override;
+    // The code page of the source the table was created for.
+    int codePage() const override { return m_codePage; }
 
 private:
     std::shared_ptr<WorkDatabase> m_database;
@@ -28,9 +30,9 @@ private:
     std::vector<WorkColumn> m_columns;
     std::vector<ado::ColumnInfo> m_infos;
     qint64 m_rowCount = 0;
+    int m_codePage = 0;
     bool m_updatable;
-    std::unique_ptr<SqliteStatement> m_select;
-    std::unique_ptr<SqliteStatement> m_insert;
+    std::unique_ptr<PackedReader> m_rows;
     bool m_done = false;
 };
 

@@ -10,6 +10,7 @@
 #include "platform/ado/ProviderRegistry.h"
 #include "platform/ado/Recordset.h"
 #include "platform/ado/RuntimeError.h"
+#include "platform/encoding/ByteCodec.h"
 #include "platform/foxpro/Container.h"
 #include "platform/foxpro/FoxProProvider.h"
 #include "platform/foxpro/PropertyList.h"
@@ -89,6 +90,7 @@ private slots:
     void foreignTableFileIsRefused_data();
     void foreignTableFileIsRefused();
     void ownTableFileInAnotherFormStillReads();
+    void namesTheContainerCodePageCannotHold();
 
 private:
     QString connectionString() const
@@ -326,8 +328,8 @@ void ContainerTest::newContainerAsVisualFoxProWritesIt()
     const QByteArray bytes = tw::test::readAll(dbc);
     QCOMPARE(uchar(bytes[0]), uchar(0x30));
     QCOMPARE(uchar(bytes[28]), uchar(0x07));
-    QCOMPARE(int(uchar(bytes[8]) | uchar(bytes[9]) << 8), 552);
-    QCOMPARE(int(uchar(bytes[10]) | uchar(bytes[11]) << 8), 165);
+    QCOMPARE(int(encoding::getU16LE(encoding::bytesOf(bytes.constData() + 8))), 552);
+    QCOMPARE(int(encoding::getU16LE(encoding::bytesOf(bytes.constData() + 10))), 165);
     QVERIFY(QFile::exists(folder + "/sales.dct"));
     QVERIFY(QFile::exists(folder + "/sales.dcx"));
     QString problems = dcxcheck(dbc);
@@ -523,6 +525,32 @@ void ContainerTest::ownTableFileInAnotherFormStillReads()
     QCOMPARE(rs.fields()(0).name(), QString("contact_type_id"));
     QCOMPARE(rs.fields()(1).name(), QString("contact_type"));
     QCOMPARE(rs.fields()(1).Value().asText(), QString("courier"));
+}
+
+void ContainerTest::namesTheContainerCodePageCannotHold()
+{
+    // A Cyrillic table in a Windows-1252 container: the table keeps its names,
+    // the container gets valid stand-ins, and the columns go by the table's.
+    ado::Connection c;
+    c.setNewTableCodePage(866);
+    c.Open(connectionString());
+    c.Execute(QString::fromUtf8("CREATE TABLE [%1/cyr.dbf]([Имя] M,[Фио] M,[Long_name] M)").arg(m_folder));
+    c.Execute(QString::fromUtf8("INSERT INTO `%1/cyr.dbf` VALUES('Иван', 'Петров И. И.', 'x')").arg(m_folder));
+    foxpro::TableReader table(m_folder + "/cyr.dbf");
+    QCOMPARE(table.header().codePageMark, uint8_t(0x65));
+    QCOMPARE(table.header().fields[0].name, QString::fromUtf8("ИМЯ"));
+    foxpro::Container container(m_dbc);
+    const auto entry = container.findTable("cyr");
+    QVERIFY(entry);
+    QCOMPARE(container.fieldNames(entry->objectId), QStringList({"___", "___2", "long_name"}));
+    ado::Recordset rs;
+    rs.Open("SELECT * FROM cyr", c);
+    QCOMPARE(rs.fields()(0).name(), QString::fromUtf8("имя"));
+    QCOMPARE(rs.fields()(1).name(), QString::fromUtf8("фио"));
+    QCOMPARE(rs.fields()(2).name(), QString("long_name"));
+    QCOMPARE(rs.fields()(1).Value().asText(), QString::fromUtf8("Петров И. И."));
+    const QString problems = dcxcheck(m_dbc);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems));
 }
 
 QTEST_GUILESS_MAIN(ContainerTest)

@@ -1,22 +1,23 @@
 #include "TableFiles.h"
 
 #include <algorithm>
+#include "platform/encoding/ByteCodec.h"
 
 namespace tw::foxpro::test {
+
+using namespace tw::encoding;
 
 QByteArray le32(quint32 v)
 {
     QByteArray b(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        b[i] = char(v >> (8 * i));
+    putU32LE(bytesOf(b.data()), v);
     return b;
 }
 
 static QByteArray be32(quint32 v)
 {
     QByteArray b(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        b[i] = char(v >> (8 * (3 - i)));
+    putU32BE(bytesOf(b.data()), v);
     return b;
 }
 
@@ -34,10 +35,8 @@ QByteArray buildDbf(unsigned char fileType, const std::vector<FieldLayout> &fiel
     h[2] = 1;
     h[3] = 2;
     h.replace(4, 4, le32(quint32(records.size())));
-    h[8] = char(headerLength & 0xFF);
-    h[9] = char(headerLength >> 8);
-    h[10] = char(recordLength & 0xFF);
-    h[11] = char(recordLength >> 8);
+    putU16LE(bytesOf(h.data() + 8), uint16_t(headerLength));
+    putU16LE(bytesOf(h.data() + 10), uint16_t(recordLength));
     bool memo = false;
     for (const auto &f : fields)
         memo = memo || f.type == 'M' || f.type == 'G' || f.type == 'W';
@@ -83,8 +82,7 @@ QByteArray buildFpt(int blockSize, const std::vector<QByteArray> &memos, std::ve
         next += quint32(used);
     }
     out.replace(0, 4, be32(next));
-    out[6] = char(blockSize >> 8);
-    out[7] = char(blockSize & 0xFF);
+    putU16BE(bytesOf(out.data() + 6), uint16_t(blockSize));
     return out;
 }
 

@@ -10,8 +10,10 @@
 #include "platform/ado/ProviderRegistry.h"
 #include "platform/ado/Recordset.h"
 #include "platform/ado/RuntimeError.h"
-#include "platform/foxpro/FoxProProvider.h"
+#include "platform/encoding/ByteCodec.h"
+#include "platform/foxpro/CodePageMarks.h"
 #include "platform/foxpro/FieldEncoder.h"
+#include "platform/foxpro/FoxProProvider.h"
 #include "platform/foxpro/FoxProSession.h"
 #include "platform/foxpro/TableReader.h"
 #include "platform/foxpro/TableWriter.h"
@@ -23,6 +25,7 @@
 using namespace tw;
 using tw::ado::RuntimeError;
 using tw::ado::Variant;
+using tw::encoding::TextCodec;
 
 namespace {
 
@@ -35,14 +38,17 @@ QString sqlString(const QString &text)
 
 quint32 be32(const QByteArray &b, int at)
 {
-    return (quint32(uchar(b[at])) << 24) | (quint32(uchar(b[at + 1])) << 16) | (quint32(uchar(b[at + 2])) << 8)
-        | quint32(uchar(b[at + 3]));
+    return encoding::getU32BE(encoding::bytesOf(b.constData() + at));
 }
 
 quint32 le32(const QByteArray &b, int at)
 {
-    return quint32(uchar(b[at])) | (quint32(uchar(b[at + 1])) << 8) | (quint32(uchar(b[at + 2])) << 16)
-        | (quint32(uchar(b[at + 3])) << 24);
+    return encoding::getU32LE(encoding::bytesOf(b.constData() + at));
+}
+
+int le16(const QByteArray &b, int at)
+{
+    return encoding::getU16LE(encoding::bytesOf(b.constData() + at));
 }
 
 std::vector<std::vector<Variant>> readRows(const QString &path)
@@ -76,9 +82,12 @@ private slots:
     void manyTablesInOneSession();
     void everyFieldTypeRoundTrips();
     void memoBlocksOfManyRows();
+    void bufferedWritesTheSameBytes();
     void valuesThatDoNotFitAreRefused();
     void typedColumnsThroughSql();
     void twoConnectionsAppendToOneTable();
+    void newTablesTakeTheCodePageAskedFor();
+    void codePageMarks();
 
 private:
     QString connectionString() const
@@ -106,8 +115,8 @@ void TableWriterTest::createWritesWhatVisualFoxProWrites()
     const QByteArray dbf = tw::test::readAll(m_folder + "/layout.dbf");
     QCOMPARE(uchar(dbf[0]), uchar(0x32)); // a BLOB column makes it 0x32
     QCOMPARE(le32(dbf, 4), 0u);
-    QCOMPARE(int(uchar(dbf[8]) | uchar(dbf[9]) << 8), 32 + 3 * 32 + 1 + 263);
-    QCOMPARE(int(uchar(dbf[10]) | uchar(dbf[11]) << 8), 1 + 3 * 4);
+    QCOMPARE(le16(dbf, 8), 32 + 3 * 32 + 1 + 263);
+    QCOMPARE(le16(dbf, 10), 1 + 3 * 4);
     QCOMPARE(uchar(dbf[28]), uchar(0x02));
     QCOMPARE(uchar(dbf[29]), uchar(0x03));
     QCOMPARE(dbf.mid(32, 5), QByteArray("NAME\0", 5));
@@ -124,7 +133,7 @@ void TableWriterTest::createWritesWhatVisualFoxProWrites()
     const QByteArray fpt = tw::test::readAll(m_folder + "/layout.fpt");
     QCOMPARE(fpt.size(), qsizetype(512));
     QCOMPARE(be32(fpt, 0), 8u);
-    QCOMPARE(int(uchar(fpt[6]) << 8 | uchar(fpt[7])), 64);
+    QCOMPARE(int(encoding::getU16BE(encoding::bytesOf(fpt.constData() + 6))), 64);
     QCOMPARE(uchar(tw::test::readAll(m_folder + "/plain.dbf")[0]), uchar(0x30));
 }
 
@@ -471,6 +480,42 @@ void TableWriterTest::everyFieldTypeRoundTrips()
     }
 }
 
+void TableWriterTest::bufferedWritesTheSameBytes()
+{
+    // A table written a megabyte at a time is the table written row by row,
+    // byte for byte, whatever refused rows and flushes come between; a failed
+    // row takes only its own memo blocks back.
+    using foxpro::NewField;
+    const std::vector<NewField> fields = {{"A", 'M', 4}, {"N", 'N', 6}, {"B", 'M', 4}, {"C", 'C', 10}};
+    const auto write = [&](const QString &name, bool buffered) {
+        auto writer = foxpro::TableWriter::create(m_folder + "/" + name + ".dbf", fields);
+        writer->setBuffered(buffered);
+        for (int i = 0; i < 20000; ++i) {
+            const QString memo = QString(i % 97 * 13, QChar(u'a' + i % 26));
+            writer->append({Variant::text(memo), Variant::integer(i % 100000), Variant::text(QString::number(i)),
+                            i % 7 ? Variant::text("c" + QString::number(i)) : Variant::null()});
+            if (i % 5000 == 0) {
+                try {
+                    writer->append({Variant::text("lost memo"), Variant::text("not a number"),
+                                    Variant::text("lost too"), Variant::null()});
+                    QFAIL("a value that does not fit was written");
+                } catch (const RuntimeError &) {
+                }
+            }
+        }
+        writer->flush();
+    };
+    write("rowbyrow", false);
+    write("buffered", true);
+    QByteArray one = tw::test::readAll(m_folder + "/rowbyrow.dbf");
+    QByteArray other = tw::test::readAll(m_folder + "/buffered.dbf");
+    QVERIFY(one.size() > 20000 * 20);
+    one.remove(1, 3); // the date of the last change
+    other.remove(1, 3);
+    QVERIFY(one == other);
+    QVERIFY(tw::test::readAll(m_folder + "/rowbyrow.fpt") == tw::test::readAll(m_folder + "/buffered.fpt"));
+}
+
 void TableWriterTest::memoBlocksOfManyRows()
 {
     // Memos are encoded into one buffer of pending blocks that is reused from
@@ -608,6 +653,105 @@ void TableWriterTest::twoConnectionsAppendToOneTable()
     QCOMPARE(rows.size(), size_t(10));
     for (int i = 0; i < 10; ++i)
         QCOMPARE(rows[size_t(i)][0].asText(), QStringLiteral("row %1").arg(i));
+}
+
+void TableWriterTest::newTablesTakeTheCodePageAskedFor()
+{
+    ado::Connection c;
+    c.setNewTableCodePage(866); // before Open: kept for the session it opens
+    c.Open(connectionString());
+    const QString cyr = m_folder + "/cyr866.dbf";
+    c.Execute(QString::fromUtf8("CREATE TABLE [%1]([Фамилия] M,[Имя и отчество] M)").arg(cyr));
+    c.Execute(QString::fromUtf8("INSERT INTO `%1` VALUES('Ёжиков', '╔═╗ №1')").arg(cyr));
+    const QByteArray dbf = tw::test::readAll(cyr);
+    QCOMPARE(uchar(dbf[29]), uchar(0x65));
+    const TextCodec &dos = TextCodec::forCodePage(866);
+    QCOMPARE(dbf.mid(32, 8), dos.encode(QString::fromUtf8("ФАМИЛИЯ")) + '\0');
+    QCOMPARE(dbf.mid(64, 11), dos.encode(QString::fromUtf8("ИМЯ_И_ОТЧЕ")) + '\0');
+    ado::Recordset rs;
+    rs.Open("SELECT * FROM cyr866", c);
+    QCOMPARE(rs.codePage(), 866);
+    QCOMPARE(rs.fields()(0).name(), QString::fromUtf8("фамилия"));
+    QCOMPARE(rs.fields()(0).Value().asText(), QString::fromUtf8("Ёжиков"));
+    QCOMPARE(rs.fields()(1).Value().asText(), QString::fromUtf8("╔═╗ №1"));
+    rs.Close();
+    QCOMPARE(rs.codePage(), 0);
+    QCOMPARE(c.replacedCharacters(), qint64(0));
+
+    // Ten bytes of a name hold five Chinese characters; names cut alike still differ.
+    c.setNewTableCodePage(936);
+    const QString zh = m_folder + "/zh936.dbf";
+    c.Execute(QString::fromUtf8("CREATE TABLE [%1]([客户名称和地址] M,[客户名称和电话] M)").arg(zh));
+    c.Execute(QString::fromUtf8("INSERT INTO `%1` VALUES('我能吞下玻璃而不伤身体', '中文')").arg(zh));
+    foxpro::TableReader reader(zh);
+    QCOMPARE(reader.header().codePageMark, uint8_t(0x7A));
+    QCOMPARE(reader.codePage(), 936);
+    QCOMPARE(reader.header().fields[0].name, QString::fromUtf8("客户名称和"));
+    QCOMPARE(reader.header().fields[1].name, QString::fromUtf8("客户名称2"));
+    QCOMPARE(readRows(zh)[0][0].asText(), QString::fromUtf8("我能吞下玻璃而不伤身体"));
+
+    // A page FoxPro has no mark for, and none at all, give Windows-1252.
+    for (const int codePage : {862, 0}) {
+        c.setNewTableCodePage(codePage);
+        const QString table = m_folder + QStringLiteral("/cp%1.dbf").arg(codePage);
+        c.Execute(QString::fromUtf8("CREATE TABLE [%1]([שם] M)").arg(table));
+        c.Execute(QString::fromUtf8("INSERT INTO `%1` VALUES('שלום é')").arg(table));
+        const QByteArray bytes = tw::test::readAll(table);
+        QCOMPARE(uchar(bytes[29]), uchar(0x03));
+        QCOMPARE(bytes.mid(32, 3), QByteArray("__\0", 3));
+        QCOMPARE(readRows(table)[0][0].asText(), QString::fromUtf8("???? é"));
+    }
+    QCOMPARE(c.replacedCharacters(), qint64(8));
+    c.Close();
+
+    // A character field is cut at its width before a character that does not fit whole.
+    foxpro::CreateOptions options;
+    options.codePageMark = 0x7A;
+    auto writer = foxpro::TableWriter::create(m_folder + "/cut936.dbf", {{"C", 'C', 5, 0, -1, false}}, options);
+    writer->append({Variant::text(QString::fromUtf8("中文字"))});
+    writer.reset();
+    const QByteArray cut = tw::test::readAll(m_folder + "/cut936.dbf");
+    const int headerLength = le16(cut, 8);
+    QCOMPARE(cut.mid(headerLength + 1, 5), QByteArray("\xD6\xD0\xCE\xC4 "));
+    QCOMPARE(readRows(m_folder + "/cut936.dbf")[0][0].asText(), QString::fromUtf8("中文"));
+    // A table without a mark reads as Windows-1252 and tells no code page.
+    options.codePageMark = 0;
+    foxpro::TableWriter::create(m_folder + "/nomark.dbf", {{"C", 'C', 5, 0, -1, false}}, options).reset();
+    QCOMPARE(foxpro::TableReader(m_folder + "/nomark.dbf").codePage(), 0);
+}
+
+void TableWriterTest::codePageMarks()
+{
+    using namespace tw::foxpro;
+    // Each of Visual FoxPro's marks names its page, and the page gets that mark.
+    const QList<QPair<int, int>> marks{{0x01, 437},  {0x02, 850},  {0x03, 1252},  {0x04, 10000}, {0x64, 852},
+                                       {0x65, 866},  {0x66, 865},  {0x67, 861},   {0x6A, 737},   {0x6B, 857},
+                                       {0x78, 950},  {0x79, 949},  {0x7A, 936},   {0x7B, 932},   {0x7C, 874},
+                                       {0x7D, 1255}, {0x7E, 1256}, {0xC8, 1250},  {0xC9, 1251},  {0xCA, 1254},
+                                       {0xCB, 1253}, {0xCC, 1257}, {0x96, 10007}, {0x97, 10029}};
+    for (const auto &[mark, codePage] : marks) {
+        QCOMPARE(codePageOfMark(uint8_t(mark)), codePage);
+        QCOMPARE(int(markOfCodePage(codePage)), mark);
+        QCOMPARE(codecOfMark(uint8_t(mark)).codePage(), codePage);
+    }
+    // Other programs' marks read, but are never written.
+    QCOMPARE(codePageOfMark(0x26), 866);
+    QCOMPARE(int(markOfCodePage(866)), 0x65);
+    // No converter here: Kamenický and Mazovia read as their base page and
+    // are not written; Greek Macintosh reads as Windows-1252.
+    QCOMPARE(codePageOfMark(0x68), 895);
+    QCOMPARE(codecOfMark(0x68).codePage(), 437);
+    QCOMPARE(int(markOfCodePage(895)), int(kNoMark));
+    QCOMPARE(int(markOfCodePage(620)), int(kNoMark));
+    QCOMPARE(codecOfMark(0x98).codePage(), 1252);
+    // Pages without a mark, no page and unknown marks.
+    QCOMPARE(int(markOfCodePage(862)), int(kNoMark));
+    QCOMPARE(int(markForNewTable(862)), int(kMark1252));
+    QCOMPARE(int(markForNewTable(0)), int(kMark1252));
+    QCOMPARE(int(markForNewTable(1251)), 0xC9);
+    QCOMPARE(codePageOfMark(0), 0);
+    QCOMPARE(codePageOfMark(0xFF), 0);
+    QCOMPARE(codecOfMark(0xFF).codePage(), 1252);
 }
 
 QTEST_GUILESS_MAIN(TableWriterTest)

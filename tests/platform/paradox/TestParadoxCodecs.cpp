@@ -2,8 +2,8 @@
 // values, checked against bytes taken from real tables.
 
 #include "platform/ado/RuntimeError.h"
+#include "platform/encoding/TextCodec.h"
 #include "platform/paradox/FieldCodec.h"
-#include "platform/paradox/TextCodec.h"
 
 #include <QtTest>
 

@@ -6,6 +6,7 @@
 
 #include "platform/ado/DataTypeEnum.h"
 #include "platform/ado/RuntimeError.h"
+#include "platform/encoding/ByteCodec.h"
 #include "platform/paradox/Crypt.h"
 #include "platform/paradox/ParadoxFormat.h"
 #include "platform/paradox/TableReader.h"
@@ -257,7 +258,7 @@ void TestParadoxReader::freeBlocksAreSkipped()
     const QString db = copyTable(QStringLiteral("free"), QStringLiteral("ORDERS.DB"));
     const qint64 all = TableReader(db).rowCount();
     const QByteArray block2 = tw::test::readAll(db).mid(0x800 + 0x800, 6);
-    const int inBlock2 = qint16(quint8(block2[4]) | (quint8(block2[5]) << 8)) / 71 + 1;
+    const int inBlock2 = qint16(tw::encoding::getU16LE(tw::encoding::bytesOf(block2.constData() + 4))) / 71 + 1;
     patch(db, 0x800, QByteArray("\x03\x00", 2));
     TableReader reader(db);
     QCOMPARE(reader.rowCount(), all - inBlock2);
@@ -365,7 +366,7 @@ void TestParadoxReader::encryptedTablesWithBlobs()
     const QByteArray plain = withoutHeaderLine(dumpWithReader(db));
     QByteArray table = tw::test::readAll(db);
     auto *t = reinterpret_cast<unsigned char *>(table.data());
-    putLe32(t + db::kEncryption2, key);
+    putU32LE(t + db::kEncryption2, key);
     t[db::kUnknown3E] = 0;
     t[db::kUnknown3E + 1] = 0;
     encryptDbBlock(t + 0x800, 0x800, key, 1);
@@ -386,7 +387,7 @@ void TestParadoxReader::encryptedTablesWithBlobs()
     const QByteArray plainOld = withoutHeaderLine(dumpWithReader(old));
     table = tw::test::readAll(old);
     t = reinterpret_cast<unsigned char *>(table.data());
-    putLe32(t + db::kEncryption1, key);
+    putU32LE(t + db::kEncryption1, key);
     encryptDbBlock(t + 0x800, 0x800, key, 1);
     tw::test::writeAll(old, table);
     QCOMPARE(withoutHeaderLine(dumpWithReader(old)), plainOld);

@@ -6,8 +6,11 @@
 #include "TestSupport.h"
 
 #include "platform/ado/RuntimeError.h"
+#include "platform/encoding/ByteCodec.h"
+#include "platform/encoding/TextCodec.h"
 #include "platform/paradox/Crypt.h"
 #include "platform/paradox/ParadoxFormat.h"
+#include "platform/paradox/TableCursor.h"
 #include "platform/paradox/TableReader.h"
 #include "platform/paradox/TableWriter.h"
 
@@ -18,6 +21,7 @@
 
 using tw::ado::RuntimeError;
 using tw::ado::Variant;
+using tw::encoding::TextCodec;
 using tw::paradox::ColumnSpec;
 using tw::paradox::FieldType;
 using tw::paradox::TableReader;
@@ -91,6 +95,8 @@ private slots:
     void failureAndAbandonLeaveNothing();
     void refusesBadDefinitions();
     void convertsValues();
+    void tablesTakeTheirCodePage();
+    void fieldNamesFitTheTable();
 };
 
 QString TestParadoxWriter::write(const QString &name, const std::vector<ColumnSpec> &columns, const Rows &rows)
@@ -288,7 +294,7 @@ void TestParadoxWriter::valuesAcrossTheBuffers()
     }
     QByteArray table = tw::test::readAll(db);
     auto *t = reinterpret_cast<unsigned char *>(table.data());
-    putLe32(t + db::kEncryption2, key);
+    putU32LE(t + db::kEncryption2, key);
     t[db::kUnknown3E] = 0;
     t[db::kUnknown3E + 1] = 0;
     quint32 number = 1;
@@ -497,6 +503,95 @@ void TestParadoxWriter::convertsValues()
         QVERIFY(reader.next(row));
         QVERIFY2(row[0].isNull(), qPrintable(row[0].toText()));
     }
+    QVERIFY(leftovers().isEmpty());
+}
+
+void TestParadoxWriter::tablesTakeTheirCodePage()
+{
+    const auto header = [](const QString &db) {
+        const QByteArray bytes = tw::test::readAll(db);
+        const auto *p = tw::encoding::bytesOf(bytes.constData());
+        const int nameAt =
+            tw::encoding::getU16LE(p + tw::paradox::db::kSortOrderNamePtr) + tw::paradox::db::kDataHeaderBase;
+        return std::tuple(int(tw::encoding::getU16LE(p + tw::paradox::db::kDosCodePage)),
+                          int(p[tw::paradox::db::kSortOrder]), QByteArray(bytes.constData() + nameAt));
+    };
+    // Code page 866 with Paradox's own sort order for it; text and names in it.
+    {
+        TableWriter writer(
+            m_dir.path(), QStringLiteral("cyr"),
+            {{QString::fromUtf8("Фамилия"), FieldType::Alpha, 20}, {QString::fromUtf8("Заметка"), FieldType::Memo}}, 0,
+            866);
+        QCOMPARE(writer.codePage(), 866);
+        writer.appendRow({Variant::text(QString::fromUtf8("Ёжиков")), Variant::text(QString::fromUtf8("╔═╗ №1"))});
+        QCOMPARE(writer.unmappedCharacters(), qint64(0));
+        writer.finish();
+        QCOMPARE(header(writer.dbPath()), std::tuple(866, 0xC0, QByteArray("cyrr")));
+        QVERIFY(tw::test::readAll(writer.dbPath())
+                    .contains(TextCodec::forCodePage(866).encode(QString::fromUtf8("Фамилия"))));
+        tw::paradox::TableCursor cursor(writer.dbPath());
+        QCOMPARE(cursor.codePage(), 866);
+        QCOMPARE(cursor.columns()[0].name, QString::fromUtf8("Фамилия"));
+        verifyReadBack(writer.dbPath(), QString::fromUtf8("[\"Ёжиков\", \"╔═╗ №1\"]\n").toUtf8());
+    }
+    // Two bytes a character, in alpha fields and memos alike.
+    {
+        TableWriter writer(
+            m_dir.path(), QStringLiteral("zh"),
+            {{QString::fromUtf8("名称"), FieldType::Alpha, 4}, {QString::fromUtf8("说明"), FieldType::Memo, 3}}, 0,
+            936);
+        writer.appendRow({Variant::text(QString::fromUtf8("中文")), Variant::text(QString::fromUtf8("我能吞下玻璃"))});
+        // "中文字" takes six bytes: more than the field's four; it goes as Null, counted.
+        writer.appendRow({Variant::text(QString::fromUtf8("中文字"))});
+        QCOMPARE(writer.lostValues().count(), qint64(1));
+    }
+    {
+        TableWriter writer(
+            m_dir.path(), QStringLiteral("zh"),
+            {{QString::fromUtf8("名称"), FieldType::Alpha, 4}, {QString::fromUtf8("说明"), FieldType::Memo, 3}}, 0,
+            936);
+        writer.appendRow({Variant::text(QString::fromUtf8("中文")), Variant::text(QString::fromUtf8("我能吞下玻璃"))});
+        writer.finish();
+        QCOMPARE(header(writer.dbPath()), std::tuple(936, 0x03, QByteArray("china")));
+        verifyReadBack(writer.dbPath(), QString::fromUtf8("[\"中文\", \"我能吞下玻璃\"]\n").toUtf8());
+    }
+    // Pages Paradox has no sort order for, and no code page, give Windows-1252.
+    for (const int codePage : {932, 1257, 0, 12345}) {
+        QCOMPARE(TableWriter::tableCodePage(codePage), 1252);
+        const QString name = QStringLiteral("cp%1").arg(codePage);
+        TableWriter writer(m_dir.path(), name, {{QStringLiteral("Text"), FieldType::Alpha, 20}}, 0, codePage);
+        writer.appendRow({Variant::text(QString::fromUtf8("日本 é"))});
+        QCOMPARE(writer.unmappedCharacters(), qint64(2));
+        writer.finish();
+        QCOMPARE(header(writer.dbPath()), std::tuple(1252, 0x11, QByteArray("ANSII850")));
+        verifyReadBack(writer.dbPath(), QString::fromUtf8("[\"?? é\"]\n").toUtf8());
+    }
+    QCOMPARE(TableWriter::tableCodePage(1250), 1250);
+    QCOMPARE(TableWriter::tableCodePage(437), 437);
+    QVERIFY(leftovers().isEmpty());
+}
+
+void TestParadoxWriter::fieldNamesFitTheTable()
+{
+    using tw::paradox::fitFieldNames;
+    const TextCodec &ansi = TextCodec::windows1252();
+    const TextCodec &chinese = TextCodec::forCodePage(936);
+    // Names the code page cannot hold become "?" and are still told apart.
+    const QStringList japanese{QString::fromUtf8("顧客番号"), QString::fromUtf8("顧客名前"),
+                               QString::fromUtf8("顧客住所")};
+    QCOMPARE(fitFieldNames(japanese, ansi), QStringList({"????", "????2", "????3"}));
+    QCOMPARE(fitFieldNames(japanese, TextCodec::forCodePage(932)), japanese);
+    // What Paradox does not take in a name.
+    QCOMPARE(fitFieldNames({"[a]", " lead", "a->b", "#", "no#1", "x(y){z}", QString("tab\there"), "why?"}, ansi),
+             QStringList({"_a_", "_lead", "a-_b", "_", "no#1", "x_y__z_", "tab_here", "why?"}));
+    // 25 bytes: twelve Chinese characters, never half of the thirteenth.
+    const QString longName = QString::fromUtf8("一二三四五六七八九十甲乙丙丁");
+    QCOMPARE(fitFieldNames({longName, longName}, chinese), QStringList({longName.left(12), longName.left(12) + "2"}));
+    QCOMPARE(fitFieldNames({"Same", "SAME", "same"}, ansi), QStringList({"Same", "SAME2", "same3"}));
+    // The writer takes such names and refuses longer ones.
+    TableWriter(m_dir.path(), QStringLiteral("names"), {{longName.left(12), FieldType::Long}}, 0, 936).abandon();
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, TableWriter(m_dir.path(), QStringLiteral("names"),
+                                                       {{longName.left(13), FieldType::Long}}, 0, 936));
     QVERIFY(leftovers().isEmpty());
 }
 

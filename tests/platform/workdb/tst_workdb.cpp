@@ -3,11 +3,14 @@
 #include "platform/ado/Idle.h"
 #include "platform/ado/ProviderRegistry.h"
 #include "platform/ado/Recordset.h"
+#include "platform/encoding/ByteCodec.h"
 #include "platform/paradox/ParadoxProvider.h"
 #include "platform/workdb/AsideRun.h"
 #include "platform/workdb/ParadoxExport.h"
 #include "platform/workdb/Sqlite.h"
 #include "platform/workdb/WorkDbProvider.h"
+
+#include <QFileInfo>
 
 #include <QDir>
 #include <QFile>
@@ -36,7 +39,11 @@ private slots:
     void exportRefusesAnExistingTable();
     void exportOfAnEmptyTableAndManyRows();
     void longFieldNamesAreCutAndMadeUnique();
+    void tablesKeepTheCodePageTheyWereMadeFor();
     void workSetAsideKeepsTheWindowRunning();
+    void fileGivesBackTheSpaceOfACopy_data();
+    void fileGivesBackTheSpaceOfACopy();
+    void exportNamesTheFolderAsThisSystemWritesIt();
 
 private:
     QString connectionString() const
@@ -381,6 +388,50 @@ void WorkDbTest::longFieldNamesAreCutAndMadeUnique()
 }
 
 QTEST_GUILESS_MAIN(WorkDbTest)
+void WorkDbTest::tablesKeepTheCodePageTheyWereMadeFor()
+{
+    Connection work;
+    openWork(work);
+    work.setNewTableCodePage(1251);
+    work.Execute(QString::fromUtf8("CREATE TABLE `cyr`(`Город` MEMO,`Улица` VARCHAR(20));"));
+    work.setNewTableCodePage(0);
+    work.Execute("CREATE TABLE `plain`(`a` MEMO);");
+    // The code page goes with the table, not with the connection, and lists as no table.
+    QCOMPARE(work.OpenSchema(adSchemaTables).RecordCount(), qint64(2));
+    Recordset rs;
+    rs.Open("SELECT * FROM `CYR`", work, 2, 3);
+    QCOMPARE(rs.codePage(), 1251);
+    rs.AddNew();
+    rs.fields()(0).setValue(Variant::text(QString::fromUtf8("Київ — «центр»")));
+    rs.fields()(1).setValue(Variant::text(QString::fromUtf8("Хрещатик")));
+    rs.Update();
+    rs.Close();
+    rs.Open("SELECT * FROM `plain`", work);
+    QCOMPARE(rs.codePage(), 0);
+    rs.Close();
+    work.Execute("select * into [Paradox 5.x;Database=" + m_dir->path() + "\\px\\].[cyr.db] from [cyr]");
+    QCOMPARE(work.replacedCharacters(), qint64(0));
+    QStringList columns;
+    const auto rows = readParadox("cyr", &columns);
+    QCOMPARE(columns, QStringList({QString::fromUtf8("Город:201"), QString::fromUtf8("Улица:200")}));
+    QCOMPARE(rows.value(0), QStringList({QString::fromUtf8("Київ — «центр»"), QString::fromUtf8("Хрещатик")}));
+    const QByteArray db = tw::test::readAll(m_dir->path() + "/px/cyr.db");
+    QCOMPARE(int(tw::encoding::getU16LE(tw::encoding::bytesOf(db.constData() + 0x6A))), 1251);
+    // Dropped, the table forgets it: made again without one, it is Windows-1252.
+    work.Execute("DROP TABLE [cyr]");
+    work.Execute(QString::fromUtf8("CREATE TABLE `cyr`(`Город` MEMO);"));
+    rs.Open("SELECT * FROM `cyr`", work, 2, 3);
+    QCOMPARE(rs.codePage(), 0);
+    rs.AddNew();
+    rs.fields()(0).setValue(Variant::text(QString::fromUtf8("Київ")));
+    rs.Update();
+    rs.Close();
+    work.Execute("select * into [Paradox 5.x;Database=" + m_dir->path() + "\\px\\].[cyr1252.db] from [cyr]");
+    QCOMPARE(work.replacedCharacters(), qint64(4));
+    QCOMPARE(readParadox("cyr1252", &columns).value(0), QStringList({"????"}));
+    QCOMPARE(columns, QStringList({"?????:201"}));
+}
+
 void WorkDbTest::workSetAsideKeepsTheWindowRunning()
 {
     // While the work runs elsewhere, this thread keeps running its events,
@@ -415,6 +466,83 @@ void WorkDbTest::workSetAsideKeepsTheWindowRunning()
     Connection work;
     openWork(work);
     QVERIFY_THROWS_EXCEPTION(RuntimeError, work.Execute("DROP TABLE [nothing here]"));
+}
+
+void WorkDbTest::fileGivesBackTheSpaceOfACopy_data()
+{
+    QTest::addColumn<QString>("start");
+    QTest::newRow("created by the program") << "created";
+    QTest::newRow("empty file") << "empty";
+    // A file kept from before, its space still held by a table dropped then.
+    QTest::newRow("kept from before") << "kept";
+}
+
+void WorkDbTest::fileGivesBackTheSpaceOfACopy()
+{
+    QFETCH(QString, start);
+    const QString file = m_dir->path() + "/dbtemp.mdb";
+    if (start != "created") {
+        QVERIFY(QFile::remove(file));
+        tw::test::writeAll(file, QByteArray());
+    }
+    if (start == "kept") {
+        tw::workdb::SqliteDatabase old(file);
+        old.exec("CREATE TABLE old(x)");
+        old.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
+                 "INSERT INTO old SELECT randomblob(300) FROM n");
+        old.exec("DROP TABLE old");
+    }
+    const qint64 before = QFileInfo(file).size();
+    if (start == "kept")
+        QVERIFY2(before > 5000000, qPrintable(QString::number(before)));
+    // What a copy to Paradox does with the work database: a table filled row
+    // by row, written out, dropped.
+    Connection work;
+    openWork(work);
+    work.Execute("CREATE TABLE `staged`(`n` INT,`t` MEMO);");
+    Recordset rs;
+    rs.Open("SELECT * FROM `staged`", work, 2, 3);
+    const QString text(400, u'x');
+    for (int i = 0; i < 30000; ++i) {
+        rs.AddNew();
+        rs.fields()(0).setValue(Variant::integer(i));
+        rs.fields()(1).setValue(Variant::text(text));
+        rs.Update();
+    }
+    rs.Close();
+    work.Execute("select * into [Paradox 5.x;Database=" + m_dir->path() + "\\px\\].[staged.db] from [staged]");
+    const qint64 staged = QFileInfo(file).size();
+    QVERIFY2(staged > 10000000, qPrintable(QString::number(staged)));
+    work.Execute("DROP TABLE [staged]");
+    const qint64 after = QFileInfo(file).size();
+    QVERIFY2(after < 1000000 && after <= std::max(before, qint64(1000000)),
+             qPrintable(QStringLiteral("%1 bytes staged, %2 after").arg(staged).arg(after)));
+    // The next copy works in the file as before.
+    work.Execute("CREATE TABLE `again`(`n` INT);");
+    Recordset again;
+    again.Open("SELECT * FROM `again`", work, 2, 3);
+    again.AddNew();
+    again.fields()(0).setValue(Variant::integer(7));
+    again.Update();
+    again.Close();
+    work.Execute("DROP TABLE [again]");
+    QCOMPARE(readParadox("staged").size(), 30000);
+}
+
+void WorkDbTest::exportNamesTheFolderAsThisSystemWritesIt()
+{
+    Connection work;
+    openWork(work);
+    work.Execute("CREATE TABLE `t`(`a` MEMO);");
+    tw::test::writeAll(m_dir->path() + "/px/T.DB", "precious");
+    // The copy joins the folder and the name with "\\" and ends the folder with one.
+    try {
+        work.Execute("select * into [Paradox 5.x;Database=" + m_dir->path() + "/px\\].[t.db] from [t]");
+        QFAIL("wrote over an existing table");
+    } catch (const RuntimeError &error) {
+        QCOMPARE(error.description(),
+                 "Table 't.db' already exists in " + QDir::toNativeSeparators(m_dir->path() + "/px") + ".");
+    }
 }
 
 #include "tst_workdb.moc"

@@ -1,0 +1,124 @@
+#include "PrefetchCursor.h"
+
+namespace tw::ado {
+
+namespace {
+// Fewer rows than this are read faster than a thread starts.
+constexpr qint64 kRowsWorthAThread = 4096;
+} // namespace
+
+PrefetchCursor::PrefetchCursor(std::unique_ptr<Cursor> inner)
+    : m_inner(std::move(inner)), m_columns(m_inner->columns()), m_rowCount(m_inner->rowCount()),
+      m_codePage(m_inner->codePage())
+{
+    m_reader = std::thread([this] { readAhead(); });
+}
+
+PrefetchCursor::~PrefetchCursor()
+{
+    stop();
+}
+
+void PrefetchCursor::stop() const
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_changed.notify_all();
+    if (m_reader.joinable())
+        m_reader.join();
+}
+
+void PrefetchCursor::readAhead()
+{
+    for (;;) {
+        std::unique_ptr<Batch> batch;
+        {
+            std::unique_lock lock(m_mutex);
+            m_changed.wait(lock, [&] { return m_stopping || m_ready.size() < kBatchesAhead; });
+            if (m_stopping)
+                break;
+            if (!m_spare.empty()) {
+                batch = std::move(m_spare.back());
+                m_spare.pop_back();
+            }
+        }
+        if (!batch)
+            batch = std::make_unique<Batch>();
+        batch->rows.resize(kBatchRows);
+        batch->filled = 0;
+        while (batch->filled < kBatchRows) {
+            try {
+                if (!m_inner->fetch(batch->rows[batch->filled])) {
+                    batch->last = true;
+                    break;
+                }
+            } catch (...) {
+                batch->failure = std::current_exception();
+                batch->last = true;
+                break;
+            }
+            ++batch->filled;
+        }
+        const bool last = batch->last;
+        {
+            const std::lock_guard lock(m_mutex);
+            m_ready.push_back(std::move(batch));
+        }
+        m_changed.notify_all();
+        if (last)
+            break;
+    }
+    {
+        const std::lock_guard lock(m_mutex);
+        m_readerDone = true;
+    }
+    m_changed.notify_all();
+}
+
+bool PrefetchCursor::fetch(std::vector<Variant> &row)
+{
+    for (;;) {
+        if (m_ended)
+            return false;
+        if (m_current && m_next < m_current->filled) {
+            // The caller's row goes back in its place, to be filled again.
+            std::swap(row, m_current->rows[m_next++]);
+            return true;
+        }
+        if (m_current && m_current->last) {
+            m_ended = true;
+            if (m_current->failure)
+                std::rethrow_exception(m_current->failure);
+            return false;
+        }
+        std::unique_lock lock(m_mutex);
+        if (m_current)
+            m_spare.push_back(std::move(m_current));
+        m_changed.notify_all();
+        m_changed.wait(lock, [&] { return !m_ready.empty() || m_readerDone; });
+        if (m_ready.empty()) {
+            m_ended = true;
+            return false;
+        }
+        m_current = std::move(m_ready.front());
+        m_ready.pop_front();
+        m_next = 0;
+    }
+}
+
+const LostValues *PrefetchCursor::lostValues() const
+{
+    stop();
+    return m_inner->lostValues();
+}
+
+std::unique_ptr<Cursor> prefetched(std::unique_ptr<Cursor> cursor)
+{
+    if (!cursor || !cursor->readsOnItsOwn() || cursor->updatable() || cursor->rowCount() < kRowsWorthAThread)
+        return cursor;
+    return std::make_unique<PrefetchCursor>(std::move(cursor));
+}
+
+} // namespace tw::ado

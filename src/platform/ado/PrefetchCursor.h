@@ -1,0 +1,72 @@
+#pragma once
+// PrefetchCursor: walks another cursor on a thread of its own, a batch of rows
+// at a time, while the caller works on the rows before them, so that reading
+// and decoding a source table and writing its copy use two cores. The inner
+// cursor is touched only by that thread once the walk has started; rows are
+// handed over in batches (one row at a time costs what it saves), and the
+// batches go back to the reader to be filled again, so rows keep their memory.
+// A row that cannot be read is reported where the walk reaches it.
+
+#include "Provider.h"
+
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace tw::ado {
+
+class PrefetchCursor final : public Cursor {
+public:
+    static constexpr size_t kBatchRows = 1024;
+    static constexpr size_t kBatchesAhead = 4;
+
+    explicit PrefetchCursor(std::unique_ptr<Cursor> inner);
+    ~PrefetchCursor() override;
+    PrefetchCursor(const PrefetchCursor &) = delete;
+    PrefetchCursor &operator=(const PrefetchCursor &) = delete;
+
+    const std::vector<ColumnInfo> &columns() const override { return m_columns; }
+    qint64 rowCount() const override { return m_rowCount; }
+    bool fetch(std::vector<Variant> &row) override;
+    int codePage() const override { return m_codePage; }
+    // The inner cursor's, once its walk has ended (it is stopped here when
+    // rows are left: callers ask at the end of their walk).
+    const LostValues *lostValues() const override;
+
+private:
+    struct Batch {
+        std::vector<std::vector<Variant>> rows;
+        size_t filled = 0;
+        bool last = false;           // no batch follows
+        std::exception_ptr failure;  // where `last` is set by a row that could not be read
+    };
+    void readAhead();
+    void stop() const;
+
+    std::unique_ptr<Cursor> m_inner;
+    std::vector<ColumnInfo> m_columns;
+    qint64 m_rowCount = 0;
+    int m_codePage = 0;
+
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_changed;
+    std::deque<std::unique_ptr<Batch>> m_ready; // filled, in order
+    std::vector<std::unique_ptr<Batch>> m_spare; // read, to be filled again
+    mutable bool m_stopping = false;
+    bool m_readerDone = false;
+    mutable std::thread m_reader;
+
+    std::unique_ptr<Batch> m_current; // the batch the caller reads from
+    size_t m_next = 0;
+    bool m_ended = false;
+};
+
+// Wraps `cursor` in a PrefetchCursor when it reads on its own and has rows
+// enough for a second thread to pay off; otherwise returns it as it is.
+std::unique_ptr<Cursor> prefetched(std::unique_ptr<Cursor> cursor);
+
+} // namespace tw::ado

@@ -1,0 +1,85 @@
+#pragma once
+// TextCodec: converts table text between a Windows or DOS code page (437,
+// 866, 936, 1251, ...; 10000 and up for the Macintosh pages) and Unicode.
+// Single-byte pages convert through tables built once from iconv, multi-byte
+// pages (932, 936, 949, 950) through iconv itself.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+#include <array>
+#include <mutex>
+#include <vector>
+
+namespace tw::encoding {
+
+class TextCodec {
+public:
+    static constexpr int kWindows1252 = 1252;
+
+    // The shared codec of a code page, built on first use and kept. Code page
+    // 0 (none given) and pages iconv cannot convert give Windows-1252.
+    static const TextCodec &forCodePage(int codePage);
+    static const TextCodec &windows1252() { return forCodePage(kWindows1252); }
+    // Whether text converts to and from this code page here.
+    static bool converts(int codePage);
+
+    // A codec of its own (forCodePage shares one); the same fallback.
+    explicit TextCodec(int codePage);
+    ~TextCodec();
+    TextCodec(const TextCodec &) = delete;
+    TextCodec &operator=(const TextCodec &) = delete;
+
+    int codePage() const { return m_codePage; }
+    bool singleByte() const { return m_singleByte; }
+    // The most bytes one UTF-16 unit of text takes.
+    int maxBytesPerUnit() const { return m_singleByte ? 1 : kMaxMultiBytes; }
+
+    // A byte the page does not define becomes U+FFFD, except one from 0x80 to
+    // 0x9F of a single-byte page: it becomes the control character U+0080 to
+    // U+009F of its number, and is encoded back to the same byte.
+    QString decode(const char *data, qsizetype size) const;
+    QString decode(QByteArrayView bytes) const { return decode(bytes.data(), bytes.size()); }
+
+    // A character the page cannot hold becomes '?', counted in *replaced
+    // (when given); a surrogate pair is one character.
+    QByteArray encode(QStringView text, qint64 *replaced = nullptr) const;
+    // The same into out, replacing what it held (its room is reused).
+    void encode(QStringView text, QByteArray &out, qint64 *replaced) const;
+    // The same into out, which has room for maxBytesPerUnit() × text.size()
+    // bytes; returns how many were written.
+    qsizetype encodeInto(QStringView text, char *out, qint64 *replaced) const;
+    // The same into the `room` bytes at out; returns how many bytes the text
+    // takes, written only when they fit.
+    qsizetype encode(QStringView text, char *out, qsizetype room, qint64 *replaced) const;
+
+    // How many UTF-16 units from the start of text are whole characters whose
+    // bytes (a '?' for one the page cannot hold) fit in `room` bytes.
+    qsizetype fittingPrefix(QStringView text, qsizetype room) const;
+    // Whether the page has bytes for the character.
+    bool holds(char32_t c) const;
+    // The byte of a character on a single-byte page; -1 when it has none (and
+    // on multi-byte pages).
+    int byteOf(char16_t c) const;
+
+private:
+    static constexpr int kMaxMultiBytes = 4;
+
+    void buildSingleByteTables();
+    qsizetype encodeSingleByte(QStringView text, char *out, qint64 *replaced) const;
+    QString decodeMultiByte(const char *data, qsizetype size) const;
+    void encodeMultiByte(QStringView text, QByteArray &out, qint64 *replaced) const;
+
+    int m_codePage;
+    bool m_singleByte = false;
+    std::array<char16_t, 256> m_toUnicode{};
+    // The byte of each UTF-16 unit, -1 where the page has none (single-byte pages).
+    std::vector<qint16> m_fromUnicode;
+    void *m_decoder = nullptr;      // iconv_t: code page -> UTF-16LE
+    void *m_encoder = nullptr;      // iconv_t: UTF-16LE -> code page
+    mutable std::mutex m_iconvLock; // the converters keep state between calls
+};
+
+} // namespace tw::encoding

@@ -1,0 +1,32 @@
+#pragma once
+// Why a side cannot be used, in words a user can act on: the reason the
+// connection test gives behind "Could not connect." and the command-line
+// program prints. Paths appear as this system writes them.
+
+#include <QString>
+
+namespace tw {
+class ConnectionSettings;
+}
+
+namespace tw::Paradox {
+
+// Why the Paradox folder cannot be opened at all (not given, missing, not a
+// folder); empty when it can.
+QString folderOpenProblem(const QString &folder);
+
+// Why ParadoxFolderHasTables says no for these settings: the folder cannot be
+// opened, cannot be read, or holds no "*.db" file of its own; empty when it
+// holds tables. Never throws.
+QString folderProblem(const ConnectionSettings &settings);
+
+} // namespace tw::Paradox
+
+namespace tw::Foxpro {
+
+// Why the FoxPro side of the settings did not open, given the words of the
+// failure the reader raised: a missing file or folder is named as such, any
+// other failure is given in the reader's words.
+QString openProblem(const ConnectionSettings &settings, const QString &failure);
+
+} // namespace tw::Foxpro

@@ -1,0 +1,40 @@
+#pragma once
+// RowStatement: the INSERT statement of one row of the Paradox-to-FoxPro
+// copy, kept as its target and values. The provider takes the values as they
+// are; the statement's text — "INSERT INTO `path` VALUES('v1', 'v2', ...)",
+// long values cut into joined pieces, quotes doubled — is built from them only
+// when an error report shows it, as far as the row had been built then.
+
+#include "platform/ado/Variant.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace tw::transfer {
+
+class RowStatement {
+public:
+    // Starts the statements of a table: "INSERT INTO `path` VALUES('".
+    void start(const QString &targetPath, int columns);
+    // Starts a row: no value yet.
+    void newRow() { m_built = 0; m_closed = false; }
+    // The value of the next column, as the text it is written as (Null as "").
+    void add(QStringView text);
+    // After the last value: the statement is complete.
+    void close() { m_closed = true; }
+
+    const QString &table() const { return m_table; }
+    std::vector<ado::Variant> &values() { return m_values; }
+    // The text the statement has so far.
+    QString text() const;
+
+private:
+    QString m_table;  // the path as the statement names it (between backticks)
+    QString m_prefix; // "INSERT INTO `path` VALUES('"
+    std::vector<ado::Variant> m_values;
+    size_t m_built = 0;
+    bool m_closed = false;
+};
+
+} // namespace tw::transfer
