@@ -2,7 +2,7 @@
 // DROP TABLE on a container connection, with the records, backlinks and the
 // .dcx index that Visual FoxPro expects (checked by dcxcheck.py --strict).
 
-#include "CanonicalDump.h"
+#include "TableDump.h"
 #include "TableFiles.h"
 #include "TestSupport.h"
 

@@ -1,7 +1,7 @@
 // The FoxPro provider through ADO: which connection strings it takes, how a
 // container or a folder opens, OpenSchema(20), SELECT by name, and errors.
 
-#include "CanonicalDump.h"
+#include "TableDump.h"
 #include "TableFiles.h"
 #include "TestSupport.h"
 

@@ -2,7 +2,7 @@
 // null flags, memo block sizes, code pages, the dBase and FoxBASE tables
 // FoxPro opens, and damaged files.
 
-#include "CanonicalDump.h"
+#include "TableDump.h"
 #include "TableFiles.h"
 #include "TestSupport.h"
 

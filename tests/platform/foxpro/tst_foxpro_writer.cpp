@@ -2,7 +2,7 @@
 // TABLE on a folder of free tables; the bytes Visual FoxPro expects, the
 // values read back by our reader, dbfjson.py and pgdbf.
 
-#include "CanonicalDump.h"
+#include "TableDump.h"
 #include "TableFiles.h"
 #include "TestSupport.h"
 
@@ -84,6 +84,7 @@ private slots:
     void memoBlocksOfManyRows();
     void valuesThatDoNotFitAreRefused();
     void typedColumnsThroughSql();
+    void valuesConvertByTheSharedRules();
     void twoConnectionsAppendToOneTable();
     void newTablesTakeTheCodePageAskedFor();
     void codePageMarks();
@@ -595,6 +596,63 @@ void TableWriterTest::typedColumnsThroughSql()
     QVERIFY(rs.fields()(1).Value().isNull());
     QVERIFY(rs.fields()(3).Value().isNull());
     QVERIFY(rs.fields()(5).Value().isNull());
+}
+
+// Texts read by the one vocabulary of ValueText, other values converted by
+// its rules: a number is a logical (0 false), True is -1, a double rounds as
+// written, a time alone lies on 1899-12-30; ranges are the fields' own.
+void TableWriterTest::valuesConvertByTheSharedRules()
+{
+    using foxpro::NewField;
+    const QString path = m_folder + "/rules.dbf";
+    auto writer = foxpro::TableWriter::create(
+        path, {{"L", 'L', 1}, {"N", 'N', 8, 2}, {"Y", 'Y', 8}, {"I", 'I', 4}, {"D", 'D', 8}, {"T", 'T', 8}});
+    writer->append({Variant::text(" yes "), Variant::text("-1.5e1"), Variant::text("1e2"), Variant::text("2.5"),
+                    Variant::text("2024-2-9"), Variant::text("12:30")});
+    writer->append({Variant::integer(-1), Variant::boolean(true), Variant::real(0.00005), Variant::text("-2.5"),
+                    Variant::text("2024-01-02 03:04:05"), Variant::date(QDate(2024, 1, 2))});
+    writer->append({Variant::text(".F."), Variant::real(2.675), Variant::real(0.1 + 0.2), Variant::currency(25000),
+                    Variant::dateTime(QDate(9999, 12, 31), 5), Variant::text("2024-02-29T13:05:09.5")});
+    const std::vector<std::vector<Variant>> refused = {
+        {Variant::text("maybe"), Variant::null(), Variant::null(), Variant::null(), Variant::null(), Variant::null()},
+        {Variant::null(), Variant::text("1,5"), Variant::null(), Variant::null(), Variant::null(), Variant::null()},
+        {Variant::null(), Variant::text("1 000"), Variant::null(), Variant::null(), Variant::null(), Variant::null()},
+        {Variant::null(), Variant::null(), Variant::text("1e20"), Variant::null(), Variant::null(), Variant::null()},
+        {Variant::null(), Variant::null(), Variant::null(), Variant::text("2147483648"), Variant::null(),
+         Variant::null()},
+        {Variant::null(), Variant::null(), Variant::null(), Variant::null(), Variant::text("10000-01-01"),
+         Variant::null()},
+        {Variant::null(), Variant::null(), Variant::null(), Variant::null(), Variant::text("12:30"), Variant::null()},
+        // Day 0 and before would read back as a blank timestamp.
+        {Variant::null(), Variant::null(), Variant::null(), Variant::null(), Variant::null(),
+         Variant::text("-4714-11-24 12:00")},
+        {Variant::null(), Variant::null(), Variant::null(), Variant::null(), Variant::null(),
+         Variant::date(QDate(-5000, 1, 1))},
+    };
+    for (const auto &row : refused)
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, writer->append(row));
+    writer.reset();
+
+    const auto rows = readRows(path);
+    QCOMPARE(rows.size(), size_t(3));
+    QCOMPARE(rows[0][0].asBoolean(), true);
+    QCOMPARE(rows[0][1].asDecimal(), QString("-15.00"));
+    QCOMPARE(rows[0][2].asCurrency(), qint64(1000000));
+    QCOMPARE(rows[0][3].asInteger(), qint64(3));
+    QCOMPARE(rows[0][4].asDate(), QDate(2024, 2, 9));
+    QCOMPARE(rows[0][5], Variant::dateTime(QDate(1899, 12, 30), (12 * 60 + 30) * 60000));
+    QCOMPARE(rows[1][0].asBoolean(), true);
+    QCOMPARE(rows[1][1].asDecimal(), QString("-1.00"));
+    QCOMPARE(rows[1][2].asCurrency(), qint64(1));
+    QCOMPARE(rows[1][3].asInteger(), qint64(-3));
+    QCOMPARE(rows[1][4].asDate(), QDate(2024, 1, 2));
+    QCOMPARE(rows[1][5], Variant::dateTime(QDate(2024, 1, 2), 0));
+    QCOMPARE(rows[2][0].asBoolean(), false);
+    QCOMPARE(rows[2][1].asDecimal(), QString("2.68")); // 2.675 as written, though the double lies below it
+    QCOMPARE(rows[2][2].asCurrency(), qint64(3000));
+    QCOMPARE(rows[2][3].asInteger(), qint64(3));
+    QCOMPARE(rows[2][4].asDate(), QDate(9999, 12, 31));
+    QCOMPARE(rows[2][5], Variant::dateTime(QDate(2024, 2, 29), 47109500));
 }
 
 void TableWriterTest::twoConnectionsAppendToOneTable()

@@ -4,6 +4,7 @@
 
 #include "DumpSupport.h"
 #include "TestSupport.h"
+#include "cli/CanonicalDump.h"
 
 #include "platform/ado/RuntimeError.h"
 #include "platform/encoding/ByteCodec.h"
@@ -35,14 +36,8 @@ using Rows = std::vector<std::vector<Variant>>;
 QByteArray canonicalRows(const Rows &rows)
 {
     QByteArray out;
-    for (const auto &row : rows) {
-        out += '[';
-        for (size_t i = 0; i < row.size(); ++i) {
-            if (i) out += ", ";
-            out += canonicalValue(row[i]);
-        }
-        out += "]\n";
-    }
+    for (const auto &row : rows)
+        tw::cli::appendCanonicalRow(out, row);
     return out;
 }
 
@@ -95,6 +90,7 @@ private slots:
     void failureAndAbandonLeaveNothing();
     void refusesBadDefinitions();
     void convertsValues();
+    void valuesConvertByTheSharedRules();
     void tablesTakeTheirCodePage();
     void fieldNamesFitTheTable();
 };
@@ -501,6 +497,49 @@ void TestParadoxWriter::convertsValues()
         std::vector<Variant> row;
         QVERIFY(reader.next(row));
         QVERIFY2(row[0].isNull(), qPrintable(row[0].toText()));
+    }
+    QVERIFY(leftovers().isEmpty());
+}
+
+// Texts read by the one vocabulary of ValueText, other values converted by its
+// rules, as the FoxPro writer and the work database take them; the day ranges
+// are the fields' own.
+void TestParadoxWriter::valuesConvertByTheSharedRules()
+{
+    const std::vector<ColumnSpec> columns = {
+        {QStringLiteral("L"), FieldType::Logical},  {QStringLiteral("S"), FieldType::Short},
+        {QStringLiteral("N"), FieldType::Number},   {QStringLiteral("T"), FieldType::Time},
+        {QStringLiteral("TS"), FieldType::Timestamp}, {QStringLiteral("D"), FieldType::Date},
+        {QStringLiteral("C"), FieldType::Bcd, 0, 2}};
+    const Rows rows = {{Variant::text(QStringLiteral(".T.")), Variant::text(QStringLiteral("1e2")),
+                        Variant::text(QStringLiteral("+.5")), Variant::text(QStringLiteral("2024-01-02 03:04")),
+                        Variant::time(1000), Variant::text(QStringLiteral("-0044-03-15 12:00")),
+                        Variant::real(2.675)},
+                       {Variant::text(QStringLiteral("0.0")), Variant::currency(-25000), Variant::boolean(true),
+                        Variant::date(QDate(2001, 5, 6)), Variant::text(QStringLiteral("7:05")),
+                        Variant::date(QDate(10000, 1, 1)), Variant::text(QStringLiteral("1.5e-1"))}};
+    const QString db = write(QStringLiteral("shared"), columns, rows);
+    const QByteArray expected =
+        "[true, 100, 0.5, \"03:04:00\", \"1899-12-30 00:00:01\", null, 2.68]\n"
+        "[false, -3, -1, \"00:00:00\", \"1899-12-30 07:05:00\", \"10000-01-01\", 0.15]\n";
+    // The date of 44 BC lies before day 1 of the field: lost, and counted.
+    QCOMPARE(withoutHeaderLine(dumpWithReader(db)), expected);
+
+    const std::vector<std::pair<ColumnSpec, Variant>> impossible = {
+        {{QStringLiteral("L"), FieldType::Logical}, Variant::text(QStringLiteral("maybe"))},
+        {{QStringLiteral("N"), FieldType::Number}, Variant::text(QStringLiteral("1,5"))},
+        {{QStringLiteral("D"), FieldType::Date}, Variant::time(5)},
+        {{QStringLiteral("D"), FieldType::Date}, Variant::text(QStringLiteral("123456789-01-01"))},
+        {{QStringLiteral("TS"), FieldType::Timestamp}, Variant::date(QDate(40000, 1, 1))},
+        {{QStringLiteral("T"), FieldType::Time}, Variant::text(QStringLiteral("24:00"))},
+    };
+    int made = 0;
+    for (const auto &[column, value] : impossible) {
+        const QString name = QStringLiteral("lost%1").arg(made++);
+        TableWriter writer(m_dir.path(), name, {column});
+        writer.appendRow({value});
+        QCOMPARE(writer.lostValues().count(), qint64(1));
+        writer.finish();
     }
     QVERIFY(leftovers().isEmpty());
 }

@@ -1,19 +1,13 @@
 #pragma once
-// Test helper: our values in the canonical JSON-lines dump form of the shared
-// tools, and a comparison of such a dump with dbfjson.py's through dumpcmp.py.
-
-#include "platform/ado/Variant.h"
+// Test helper: a FoxPro table read by TableReader in the canonical JSON-lines
+// dump form (tw_dump, as tabwright-cli writes it), and a comparison of such a
+// dump with dbfjson.py's through dumpcmp.py.
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
-
-#include <vector>
 
 namespace tw::foxpro::test {
 
-QByteArray canonicalHeader(const QStringList &names);
-QByteArray canonicalRow(const std::vector<ado::Variant> &row);
 // The dump of a table read by TableReader, DBF field names as stored.
 QByteArray dumpWithReader(const QString &tablePath);
 
