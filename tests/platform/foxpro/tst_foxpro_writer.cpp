@@ -135,6 +135,11 @@ void TableWriterTest::createWritesWhatVisualFoxProWrites()
     QCOMPARE(be32(fpt, 0), 8u);
     QCOMPARE(int(encoding::getU16BE(encoding::bytesOf(fpt.constData() + 6))), 64);
     QCOMPARE(uchar(tw::test::readAll(m_folder + "/plain.dbf")[0]), uchar(0x30));
+    // The date of the last change is today's, or the one a caller gives (two-digit year, month, day).
+    foxpro::CreateOptions dated;
+    dated.updated = QDate(2024, 1, 15);
+    foxpro::TableWriter::create(m_folder + "/dated.dbf", {{"N", 'I', 4}}, dated)->append({Variant::integer(1)});
+    QCOMPARE(tw::test::readAll(m_folder + "/dated.dbf").mid(1, 3), QByteArray("\x18\x01\x0f", 3));
 }
 
 void TableWriterTest::insertedValuesReadBack()
