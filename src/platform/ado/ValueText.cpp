@@ -53,7 +53,7 @@ bool equalsIgnoringCase(QStringView text, const char *word)
 
 // A number as written: its sign, the digits before and after the point, and
 // the exponent.
-struct NumberParts {
+struct WrittenNumber {
     bool negative = false;
     QStringView whole;
     QStringView fraction;
@@ -63,23 +63,23 @@ struct NumberParts {
 
 // Reads [+-]digits[.digits][(e|E)[+-]digits] (digits on one side of the
 // point at least); false when the text is anything else.
-bool scanNumber(QStringView text, NumberParts &parts)
+bool scanNumber(QStringView text, WrittenNumber &number)
 {
     const qsizetype n = text.size();
     qsizetype i = 0;
     if (i < n && (text[i] == u'+' || text[i] == u'-'))
-        parts.negative = text[i++] == u'-';
+        number.negative = text[i++] == u'-';
     const qsizetype wholeStart = i;
     while (i < n && isDigit(text[i]))
         ++i;
-    parts.whole = text.sliced(wholeStart, i - wholeStart);
+    number.whole = text.sliced(wholeStart, i - wholeStart);
     if (i < n && text[i] == u'.') {
         const qsizetype fractionStart = ++i;
         while (i < n && isDigit(text[i]))
             ++i;
-        parts.fraction = text.sliced(fractionStart, i - fractionStart);
+        number.fraction = text.sliced(fractionStart, i - fractionStart);
     }
-    if (parts.whole.isEmpty() && parts.fraction.isEmpty())
+    if (number.whole.isEmpty() && number.fraction.isEmpty())
         return false;
     if (i < n && (text[i] == u'e' || text[i] == u'E')) {
         ++i;
@@ -95,8 +95,8 @@ bool scanNumber(QStringView text, NumberParts &parts)
         }
         if (i == exponentStart)
             return false;
-        parts.exponentTooLarge = exponent > kMaxExponent;
-        parts.exponent = negativeExponent ? -exponent : exponent;
+        number.exponentTooLarge = exponent > kMaxExponent;
+        number.exponent = negativeExponent ? -exponent : exponent;
     }
     return i == n;
 }
@@ -107,13 +107,13 @@ bool allZeros(QStringView digits)
 }
 
 // The canonical exact text of a scanned number (the exponent not too large).
-QString decimalText(const NumberParts &parts)
+QString decimalText(const WrittenNumber &number)
 {
     QString digits;
-    digits.reserve(parts.whole.size() + parts.fraction.size() + 2);
-    digits += parts.whole;
-    digits += parts.fraction;
-    qsizetype point = parts.whole.size() + parts.exponent;
+    digits.reserve(number.whole.size() + number.fraction.size() + 2);
+    digits += number.whole;
+    digits += number.fraction;
+    qsizetype point = number.whole.size() + number.exponent;
     if (point < 0) {
         digits.prepend(QString(-point, u'0'));
         point = 0;
@@ -126,7 +126,7 @@ QString decimalText(const NumberParts &parts)
         whole = whole.sliced(1);
     QString out;
     out.reserve(digits.size() + 3);
-    if (parts.negative && !(allZeros(whole) && allZeros(fraction)))
+    if (number.negative && !(allZeros(whole) && allZeros(fraction)))
         out += u'-';
     if (whole.isEmpty())
         out += u'0';
@@ -211,17 +211,17 @@ Refusal scanDate(QStringView text, qsizetype &i, QDate &date)
     int year = 0;
     for (qsizetype k = yearStart; k < at; ++k)
         year = year * 10 + digitOf(text[k]);
-    int parts[2] = {0, 0};
-    for (int &part : parts) {
+    int monthAndDay[2] = {0, 0};
+    for (int &value : monthAndDay) {
         if (at >= n || text[at] != u'-')
             return Refusal::NotOfKind;
         const qsizetype start = ++at;
         while (at < n && isDigit(text[at]) && at - start < 2)
-            part = part * 10 + digitOf(text[at++]);
+            value = value * 10 + digitOf(text[at++]);
         if (at == start)
             return Refusal::NotOfKind;
     }
-    date = QDate(beforeYearOne ? -year : year, parts[0], parts[1]);
+    date = QDate(beforeYearOne ? -year : year, monthAndDay[0], monthAndDay[1]);
     if (!date.isValid())
         return Refusal::NotOfKind;
     i = at;
@@ -339,8 +339,8 @@ Converted<double> doubleFromText(QStringView text)
         return accepted(std::numeric_limits<double>::quiet_NaN());
     if (equalsIgnoringCase(word, "inf") || equalsIgnoringCase(word, "infinity"))
         return accepted(negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity());
-    NumberParts parts;
-    if (!scanNumber(text, parts))
+    WrittenNumber number;
+    if (!scanNumber(text, number))
         return refused<double>(Refusal::NotOfKind);
     // The text is plain ASCII now; from_chars reads it without the locale.
     std::string ascii;
@@ -359,35 +359,35 @@ Converted<double> doubleFromText(QStringView text)
 Converted<qint64> wholeFromText(QStringView text, qint64 min, qint64 max)
 {
     text = text.trimmed();
-    NumberParts parts;
-    if (!scanNumber(text, parts))
+    WrittenNumber number;
+    if (!scanNumber(text, number))
         return refused<qint64>(Refusal::NotOfKind);
-    if (parts.exponentTooLarge) {
+    if (number.exponentTooLarge) {
         // Zero stays zero; a point moved hundreds of places left of fewer
         // digits leaves less than one half.
-        if ((allZeros(parts.whole) && allZeros(parts.fraction)) ||
-            (parts.exponent < 0 && parts.whole.size() < kMaxExponent))
+        if ((allZeros(number.whole) && allZeros(number.fraction)) ||
+            (number.exponent < 0 && number.whole.size() < kMaxExponent))
             return wholeWithin(false, 0, min, max);
         return refused<qint64>(Refusal::OutOfRange);
     }
     // Plain whole digits, the usual case, go straight to the range check.
-    if (parts.fraction.isEmpty() && parts.exponent == 0) {
+    if (number.fraction.isEmpty() && number.exponent == 0) {
         quint64 magnitude = 0;
-        if (!magnitudeOf(parts.whole, magnitude))
+        if (!magnitudeOf(number.whole, magnitude))
             return refused<qint64>(Refusal::OutOfRange);
-        return wholeWithin(parts.negative, magnitude, min, max);
+        return wholeWithin(number.negative, magnitude, min, max);
     }
-    return wholeWithin(roundDecimal(decimalText(parts), 0), min, max);
+    return wholeWithin(roundDecimal(decimalText(number), 0), min, max);
 }
 
 Converted<QString> decimalFromText(QStringView text)
 {
-    NumberParts parts;
-    if (!scanNumber(text.trimmed(), parts))
+    WrittenNumber number;
+    if (!scanNumber(text.trimmed(), number))
         return refused<QString>(Refusal::NotOfKind);
-    if (parts.exponentTooLarge)
+    if (number.exponentTooLarge)
         return refused<QString>(Refusal::OutOfRange);
-    return accepted(decimalText(parts));
+    return accepted(decimalText(number));
 }
 
 Converted<Variant> dateOrTimeFromText(QStringView text)
@@ -425,10 +425,10 @@ Converted<bool> logicalFromText(QStringView text)
     for (const char *word : {"false", "f", "no", "n", ".f."})
         if (equalsIgnoringCase(text, word))
             return accepted(false);
-    NumberParts parts;
-    if (!scanNumber(text, parts))
+    WrittenNumber number;
+    if (!scanNumber(text, number))
         return refused<bool>(Refusal::NotOfKind);
-    return accepted(!(allZeros(parts.whole) && allZeros(parts.fraction)));
+    return accepted(!(allZeros(number.whole) && allZeros(number.fraction)));
 }
 
 // ---- Any value to a kind ----
