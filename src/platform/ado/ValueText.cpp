@@ -335,23 +335,35 @@ Converted<double> doubleFromText(QStringView text)
     const bool negative = word.startsWith(u'-');
     if (negative || word.startsWith(u'+'))
         word = word.sliced(1);
-    if (equalsIgnoringCase(word, "nan"))
-        return accepted(std::numeric_limits<double>::quiet_NaN());
-    if (equalsIgnoringCase(word, "inf") || equalsIgnoringCase(word, "infinity"))
-        return accepted(negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity());
+    if (!word.isEmpty() && word.front().isLetter()) {
+        if (equalsIgnoringCase(word, "nan"))
+            return accepted(std::numeric_limits<double>::quiet_NaN());
+        if (equalsIgnoringCase(word, "inf") || equalsIgnoringCase(word, "infinity"))
+            return accepted(negative ? -std::numeric_limits<double>::infinity()
+                                     : std::numeric_limits<double>::infinity());
+        return refused<double>(Refusal::NotOfKind);
+    }
     WrittenNumber number;
     if (!scanNumber(text, number))
         return refused<double>(Refusal::NotOfKind);
-    // The text is plain ASCII now; from_chars reads it without the locale.
-    std::string ascii;
-    ascii.reserve(size_t(text.size()));
-    for (const QChar c : text.sliced(text.startsWith(u'+') ? 1 : 0))
-        ascii += static_cast<char>(c.unicode());
+    // The text is plain ASCII now; from_chars reads it without the locale,
+    // from the stack for the usual lengths.
+    const QStringView digits = text.sliced(text.startsWith(u'+') ? 1 : 0);
+    constexpr qsizetype kOnStack = 64;
+    char stack[kOnStack];
+    std::string heap;
+    char *ascii = stack;
+    if (digits.size() > kOnStack) {
+        heap.resize(size_t(digits.size()));
+        ascii = heap.data();
+    }
+    for (qsizetype i = 0; i < digits.size(); ++i)
+        ascii[i] = static_cast<char>(digits[i].unicode());
     double value = 0;
-    const auto result = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+    const auto result = std::from_chars(ascii, ascii + digits.size(), value);
     if (result.ec == std::errc::result_out_of_range)
         return refused<double>(Refusal::OutOfRange);
-    if (result.ec != std::errc{} || result.ptr != ascii.data() + ascii.size())
+    if (result.ec != std::errc{} || result.ptr != ascii + digits.size())
         return refused<double>(Refusal::NotOfKind);
     return accepted(value);
 }
@@ -500,51 +512,50 @@ Converted<bool> logicalOf(const Variant &value)
     }
 }
 
-namespace {
-
-// The value itself when it is a date or time, the one its text spells when it
-// is a text; Empty with the refusal otherwise.
-Converted<Variant> asDateOrTime(const Variant &value)
-{
-    using Kind = Variant::Kind;
-    switch (value.kind()) {
-    case Kind::Date:
-    case Kind::Time:
-    case Kind::DateTime: return accepted(value);
-    case Kind::Text: return dateOrTimeFromText(value.asText());
-    default: return refused<Variant>(Refusal::NotOfKind);
-    }
-}
-
-} // namespace
-
 Converted<QDate> dateOf(const Variant &value)
 {
-    const Converted<Variant> when = asDateOrTime(value);
-    if (!when)
-        return refused<QDate>(when.refusal);
-    if (when.value.kind() == Variant::Kind::Time)
-        return refused<QDate>(Refusal::NotOfKind);
-    return accepted(when.value.asDate());
+    switch (value.kind()) {
+    case Variant::Kind::Date:
+    case Variant::Kind::DateTime: return accepted(value.asDate());
+    case Variant::Kind::Text: {
+        const Converted<Variant> when = dateOrTimeFromText(value.asText());
+        if (!when)
+            return refused<QDate>(when.refusal);
+        return dateOf(when.value);
+    }
+    default: return refused<QDate>(Refusal::NotOfKind);
+    }
 }
 
 Converted<int> timeOf(const Variant &value)
 {
-    const Converted<Variant> when = asDateOrTime(value);
-    if (!when)
-        return refused<int>(when.refusal);
-    return accepted(when.value.kind() == Variant::Kind::Date ? 0 : when.value.asMsOfDay());
+    switch (value.kind()) {
+    case Variant::Kind::Date: return accepted(0);
+    case Variant::Kind::Time:
+    case Variant::Kind::DateTime: return accepted(value.asMsOfDay());
+    case Variant::Kind::Text: {
+        const Converted<Variant> when = dateOrTimeFromText(value.asText());
+        if (!when)
+            return refused<int>(when.refusal);
+        return timeOf(when.value);
+    }
+    default: return refused<int>(Refusal::NotOfKind);
+    }
 }
 
 Converted<Variant> dateTimeOf(const Variant &value)
 {
-    const Converted<Variant> when = asDateOrTime(value);
-    if (!when)
-        return when;
-    switch (when.value.kind()) {
-    case Variant::Kind::Date: return accepted(Variant::dateTime(when.value.asDate(), 0));
-    case Variant::Kind::Time: return accepted(Variant::dateTime(timeOnlyDate(), when.value.asMsOfDay()));
-    default: return when;
+    switch (value.kind()) {
+    case Variant::Kind::DateTime: return accepted(value);
+    case Variant::Kind::Date: return accepted(Variant::dateTime(value.asDate(), 0));
+    case Variant::Kind::Time: return accepted(Variant::dateTime(timeOnlyDate(), value.asMsOfDay()));
+    case Variant::Kind::Text: {
+        const Converted<Variant> when = dateOrTimeFromText(value.asText());
+        if (!when)
+            return when;
+        return dateTimeOf(when.value);
+    }
+    default: return refused<Variant>(Refusal::NotOfKind);
     }
 }
 
