@@ -84,8 +84,8 @@ DirectionResult runDirection(const BenchLayout &layout, Direction direction)
     dialogs.setFallback(ui::vbYes);
     MemoryTableList foxproList;
     MemoryTableList paradoxList;
-    Foxpro::ListFoxProTables(foxproList, Foxpro::FoxProConnectionString(settings));
-    Paradox::ListParadoxTables(paradoxList, settings, dialogs);
+    FoxproSource::ListFoxProTables(foxproList, FoxproSource::FoxProConnectionString(settings));
+    ParadoxSource::ListParadoxTables(paradoxList, settings, dialogs);
     selectAll(toParadox ? foxproList : paradoxList);
 
     ui::PlainPointer pointer;

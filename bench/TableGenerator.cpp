@@ -1,7 +1,6 @@
 #include "TableGenerator.h"
 
-#include "FreeTableEncoder.h"
-
+#include "platform/foxpro/TableWriter.h"
 #include "platform/paradox/TableWriter.h"
 
 #include <QDir>
@@ -43,6 +42,8 @@ constexpr int kBornDays = 65 * 365;
 constexpr int kStampDays = 26 * 365;
 constexpr int kSecondsPerDay = 86'400;
 constexpr int kMsPerSecond = 1000;
+// A fixed date of the last change keeps the FoxPro files identical for one seed.
+const QDate kTableUpdated(2024, 1, 15);
 
 template <size_t N>
 const char *pick(SeededRandom &random, const std::array<const char *, N> &words)
@@ -150,19 +151,29 @@ GeneratedFiles writeFoxProTable(const QString &folder, const QString &table, qin
 {
     const QDir dir(folder);
     GeneratedFiles files{table, dir.filePath(table + QStringLiteral(".dbf")), dir.filePath(table + QStringLiteral(".fpt")), 0};
-    const std::vector<DbfColumn> columns{
-        {"ID", 'I', 0, 0, false},     {"NAME", 'C', 30, 0, false},   {"CITY", 'C', 20, 0, true},
-        {"CODE", 'C', 10, 0, false},  {"AMOUNT", 'N', 12, 2, true},  {"BORN", 'D', 0, 0, true},
-        {"STAMP", 'T', 0, 0, true},   {"ACTIVE", 'L', 0, 0, false},  {"PRICE", 'Y', 0, 0, false},
-        {"NOTES", 'M', 0, 0, true},
+    removeFile(files.data);
+    removeFile(files.memo);
+    // The program's own writer, as a free table of code page 1252.
+    constexpr int kSet = -1; // the lengths and flags Visual FoxPro gives the type
+    const std::vector<foxpro::NewField> columns{
+        {QStringLiteral("ID"), 'I', 4, 0, kSet, false},      {QStringLiteral("NAME"), 'C', 30, 0, kSet, false},
+        {QStringLiteral("CITY"), 'C', 20, 0, kSet, true},    {QStringLiteral("CODE"), 'C', 10, 0, kSet, false},
+        {QStringLiteral("AMOUNT"), 'N', 12, 2, kSet, true},  {QStringLiteral("BORN"), 'D', 8, 0, kSet, true},
+        {QStringLiteral("STAMP"), 'T', 8, 0, kSet, true},    {QStringLiteral("ACTIVE"), 'L', 1, 0, kSet, false},
+        {QStringLiteral("PRICE"), 'Y', 8, 0, kSet, false},   {QStringLiteral("NOTES"), 'M', 4, 0, kSet, true},
     };
     const auto wide =
-        shaped(columns, shape, [](DbfColumn &column, int round) { column.name += QByteArray::number(round); });
-    FreeTableEncoder encoder(files.data, files.memo, wide);
-    RowGenerator generator(seed, shape);
-    for (qint64 i = 0; i < rows; ++i)
-        encoder.append(generator.next());
-    encoder.finish();
+        shaped(columns, shape, [](foxpro::NewField &column, int round) { column.name += QString::number(round); });
+    foxpro::CreateOptions options;
+    options.updated = kTableUpdated;
+    {
+        const auto writer = foxpro::TableWriter::create(files.data, wide, options);
+        writer->setBuffered(true);
+        RowGenerator generator(seed, shape);
+        for (qint64 i = 0; i < rows; ++i)
+            writer->append(generator.next());
+        writer->flush();
+    }
     files.bytes = QFileInfo(files.data).size() + QFileInfo(files.memo).size();
     return files;
 }

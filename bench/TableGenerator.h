@@ -1,8 +1,8 @@
 #pragma once
-// TableGenerator: makes the benchmark's input tables, the same rows (for one
-// seed) as a Visual FoxPro free table and as a Paradox table, with a key,
-// three texts, a 2-decimal number, a date, a date-time, a logical, a currency,
-// a memo of 0 to 200 characters and some Nulls.
+// TableGenerator: makes the benchmark's input tables with the program's own
+// writers, the same rows (for one seed) as a Visual FoxPro free table and as a
+// Paradox table, with a key, three texts, a 2-decimal number, a date, a
+// date-time, a logical, a currency, a memo of 0 to 200 characters and some Nulls.
 
 #include "platform/ado/Variant.h"
 

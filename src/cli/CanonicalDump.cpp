@@ -2,6 +2,7 @@
 
 #include "platform/ado/Recordset.h"
 #include "platform/ado/RuntimeError.h"
+#include "platform/ado/Variant.h"
 
 #include <cmath>
 
@@ -106,18 +107,38 @@ void appendJsonValue(QByteArray &out, const ado::Variant &value)
     }
 }
 
+QByteArray canonicalHeader(const QStringList &names)
+{
+    QByteArray out = "{\"columns\": [";
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (i > 0)
+            out += ", ";
+        appendJsonString(out, names[i]);
+    }
+    out += "]}\n";
+    return out;
+}
+
+void appendCanonicalRow(QByteArray &out, const std::vector<ado::Variant> &row)
+{
+    out += '[';
+    for (size_t i = 0; i < row.size(); ++i) {
+        if (i > 0)
+            out += ", ";
+        appendJsonValue(out, row[i]);
+    }
+    out += "]\n";
+}
+
 qint64 writeCanonicalDump(ado::Recordset &recordset, std::FILE *out)
 {
     QByteArray buffer;
     buffer.reserve(kFlushBytes * 2);
     const ado::Fields &fields = recordset.fields();
-    buffer += "{\"columns\": [";
-    for (int i = 0; i < fields.count(); ++i) {
-        if (i > 0)
-            buffer += ", ";
-        appendJsonString(buffer, fields(i).name());
-    }
-    buffer += "]}\n";
+    QStringList names;
+    for (int i = 0; i < fields.count(); ++i)
+        names << fields(i).name();
+    buffer += canonicalHeader(names);
     qint64 rows = 0;
     for (; !recordset.Eof(); recordset.MoveNext()) {
         buffer += '[';

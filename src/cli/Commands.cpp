@@ -18,7 +18,7 @@
 #include "transfer/StatementText.h"
 #include "transfer/TransferContext.h"
 #include "transfer/WorkDatabaseLocation.h"
-#include "transferwindow/TableCommands.h"
+#include "transfer/TableCommands.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -100,9 +100,9 @@ int reportBoxes(const ui::ScriptedDialogs &dialogs, std::FILE *err)
 void listFoxProTables(MemoryTableList &list, const PlainConnectionSettings &settings, std::FILE *err)
 {
     try {
-        Foxpro::ListFoxProTables(list, Foxpro::FoxProConnectionString(settings));
+        FoxproSource::ListFoxProTables(list, FoxproSource::FoxProConnectionString(settings));
     } catch (...) {
-        print(err, Foxpro::openProblem(settings, describeFailure(std::current_exception())) + u'\n');
+        print(err, FoxproSource::openProblem(settings, describeFailure(std::current_exception())) + u'\n');
         throw;
     }
 }
@@ -110,7 +110,7 @@ void listFoxProTables(MemoryTableList &list, const PlainConnectionSettings &sett
 // A Paradox folder that cannot be opened lists no tables: says why.
 void reportParadoxFolder(const QString &folder, std::FILE *err)
 {
-    const QString problem = Paradox::folderOpenProblem(folder);
+    const QString problem = ParadoxSource::folderOpenProblem(folder);
     if (!problem.isEmpty())
         print(err, problem + u'\n');
 }
@@ -128,7 +128,7 @@ int tables(QStringList args, std::FILE *out, std::FILE *err)
         listFoxProTables(list, settings, err);
     } else {
         reportParadoxFolder(settings.paradox, err);
-        Paradox::ListParadoxTables(list, settings, dialogs);
+        ParadoxSource::ListParadoxTables(list, settings, dialogs);
     }
     for (const QString &name : list.items())
         print(out, name + u'\n');
@@ -147,11 +147,11 @@ int dump(QStringList args, std::FILE *out, std::FILE *err)
     recordset.CursorLocation = ado::adUseClient;
     if (side.kind == Side::Kind::FoxPro) {
         connection.CursorLocation = ado::adUseServer;
-        connection.Open(Foxpro::FoxProConnectionString(settings));
+        connection.Open(FoxproSource::FoxProConnectionString(settings));
         recordset.Open(QStringLiteral("SELECT * FROM \"") + table + u'"', connection);
     } else {
         connection.CursorLocation = ado::adUseClient;
-        connection.Open(Paradox::ParadoxConnectionString(settings.paradox));
+        connection.Open(ParadoxSource::ParadoxConnectionString(settings.paradox));
         recordset.Open(QStringLiteral("SELECT * FROM `") + table + u'`', connection);
     }
     writeCanonicalDump(recordset, out);
@@ -291,8 +291,8 @@ int verifyCopies(const std::vector<PlannedCopy> &copies, const PlainConnectionSe
     foxpro.CursorLocation = ado::adUseServer;
     paradox.CursorLocation = ado::adUseClient;
     try {
-        foxpro.Open(Foxpro::FoxProConnectionString(settings));
-        paradox.Open(Paradox::ParadoxConnectionString(settings.paradox));
+        foxpro.Open(FoxproSource::FoxProConnectionString(settings));
+        paradox.Open(ParadoxSource::ParadoxConnectionString(settings.paradox));
     } catch (...) {
         const QString reason = describeFailure(std::current_exception());
         for (const PlannedCopy &copy : copies)
@@ -354,7 +354,7 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
         listFoxProTables(foxproList, settings, err);
     if (needsParadox) {
         reportParadoxFolder(settings.paradox, err);
-        Paradox::ListParadoxTables(paradoxList, settings, dialogs);
+        ParadoxSource::ListParadoxTables(paradoxList, settings, dialogs);
     }
     const QString foxproSide = QStringLiteral("FoxPro");
     const QString paradoxSide = QStringLiteral("Paradox");
@@ -383,11 +383,11 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
     else if (toFoxPro)
         transfer::SendTablesToFoxPro(context);
     else if (command == u"delete-foxpro")
-        transferwindow::DeleteFoxProTables(context);
+        transfer::DeleteFoxProTables(context);
     else if (command == u"delete-paradox")
-        transferwindow::DeleteParadoxTables(context);
+        transfer::DeleteParadoxTables(context);
     else
-        transferwindow::RenameParadoxTable(context);
+        transfer::RenameParadoxTable(context);
 
     int status = kDone;
     if (context.replacedCharacters > 0)

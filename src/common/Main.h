@@ -8,8 +8,6 @@
 
 #include <QString>
 
-class QWidget;
-
 namespace tw::ui {
 class Dialogs;
 }
@@ -42,9 +40,6 @@ QString CollapseBackslashes(const QString &path);
 // Copies to the new path (step 100), then deletes the old file (step 102). A
 // failed copy shows the report for Main.RenameFile at step 100 and keeps the old file.
 void RenameFile(ui::Dialogs &dialogs, const QString &oldPath, const QString &newPath);
-// Gives the window, its option buttons, check boxes, frames and labels the
-// system button-face colour.
-void ResetFormColours(QWidget *window);
 
 // The folder holding the program file, without a trailing separator.
 QString ProgramFolder();

@@ -10,6 +10,8 @@
 #include "common/DisplayPath.h"
 #include "common/Main.h"
 #include "common/Steps.h"
+#include "gui/TextFit.h"
+#include "gui/WindowFonts.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/ui/Dialogs.h"
@@ -18,8 +20,6 @@
 #include "sources/Paradox.h"
 #include "transferwindow/CommandRunner.h"
 #include "transferwindow/Form2.h"
-#include "transferwindow/TextFit.h"
-#include "transferwindow/WindowFonts.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -32,9 +32,9 @@
 
 namespace tw::setup {
 
-using transferwindow::arialFont;
-using transferwindow::kButtonPoints;
-using transferwindow::kWindowPoints;
+using gui::arialFont;
+using gui::kButtonPoints;
+using gui::kWindowPoints;
 using transferwindow::twips;
 
 namespace {
@@ -84,14 +84,14 @@ Form1::Form1(ui::Dialogs &dialogs, const QString &programFolder, QWidget *parent
 {
     setObjectName(QStringLiteral("Form1"));
     setFont(arialFont(kWindowPoints, false));
-    m_feedback = new transferwindow::PointerFeedback(m_pointer, this);
+    m_feedback = new gui::PointerFeedback(m_pointer, this);
     m_placement = new WindowPlacement(this);
     m_placement->watch(this);
     buildLayout();
     wireEvents();
     // A fixed frame: the controls stand at fixed places, grown where the font
     // makes a caption wider than its place.
-    setFixedSize(transferwindow::fitToText(this, QSize(twips(kClientWidth), twips(kClientHeight))));
+    setFixedSize(gui::fitToText(this, QSize(twips(kClientWidth), twips(kClientHeight))));
 }
 
 Form1::~Form1() = default;
@@ -143,7 +143,7 @@ void Form1::buildLayout()
         setTabOrder(order[i], order[i + 1]);
     Text1->setFocus();
 
-    using Rule = transferwindow::PointerFeedback::Rule;
+    using Rule = gui::PointerFeedback::Rule;
     m_feedback->watch(this, Rule::Default);
     for (QWidget *w : {static_cast<QWidget *>(Text1), static_cast<QWidget *>(Text5),
                        static_cast<QWidget *>(Frame1), static_cast<QWidget *>(Frame2)})
@@ -256,11 +256,11 @@ void Form1::Form_Load()
         steps(140, [&] { Text4->setText(ReadSetting(kDBCFile)); });
         steps(142, [&] { Text5->setText(ReadSetting(kFreeTableFolder)); });
         bool usable = false;
-        steps(144, [&] { usable = Paradox::ParadoxFolderHasTables(*this); });
+        steps(144, [&] { usable = ParadoxSource::ParadoxFolderHasTables(*this); });
         if (!usable)
             return;
         usable = false;
-        steps(146, [&] { usable = Foxpro::OpenFoxProConnection(*this); });
+        steps(146, [&] { usable = FoxproSource::OpenFoxProConnection(*this); });
         if (!usable)
             return;
         steps(148, [&] {
@@ -313,7 +313,7 @@ void Form1::PushButton1_Click()
         attempt([&] { test().ConnectionTimeout = kTestTimeoutSeconds; });
         attempt([&] {
             try {
-                test().Open(Foxpro::FoxProConnectionString(*this));
+                test().Open(FoxproSource::FoxProConnectionString(*this));
             } catch (...) {
                 openFailure = describeFailure(std::current_exception());
                 throw;
@@ -324,7 +324,7 @@ void Form1::PushButton1_Click()
         if (failed) {
             steps(122, [&] {
                 // Why, behind "Show Details...", when it was the connection that failed.
-                const QString why = openFailure.isEmpty() ? QString() : Foxpro::openProblem(*this, openFailure);
+                const QString why = openFailure.isEmpty() ? QString() : FoxproSource::openProblem(*this, openFailure);
                 m_dialogs.MsgBoxDetailed(QLatin1String(kCouldNotConnect), why, ui::vbOKOnly);
             });
             steps(124, [&] { m_pointer.setMousePointer(ui::PointerDefault); });
@@ -338,12 +338,12 @@ void Form1::PushButton3_Click()
         Steps steps{m_dialogs, QLatin1String(kModule), QStringLiteral("PushButton3_Click")};
         steps(102, [&] { m_pointer.setMousePointer(ui::PointerBusy); });
         bool usable = false;
-        steps(104, [&] { usable = Paradox::ParadoxFolderHasTables(*this); });
+        steps(104, [&] { usable = ParadoxSource::ParadoxFolderHasTables(*this); });
         if (usable)
             steps(106, [&] { m_dialogs.MsgBox(QLatin1String(kConnectionSuccessful), ui::vbOKOnly); });
         else
             steps(108, [&] {
-                m_dialogs.MsgBoxDetailed(QLatin1String(kCouldNotConnect), Paradox::folderProblem(*this), ui::vbOKOnly);
+                m_dialogs.MsgBoxDetailed(QLatin1String(kCouldNotConnect), ParadoxSource::folderProblem(*this), ui::vbOKOnly);
             });
         steps(110, [&] { m_pointer.setMousePointer(ui::PointerDefault); });
     });
@@ -355,10 +355,10 @@ void Form1::PushButton2_Click()
         Steps steps{m_dialogs, QLatin1String(kModule), QStringLiteral("PushButton2_Click")};
         steps(100, [&] { m_pointer.setMousePointer(ui::PointerBusy); });
         bool usable = false;
-        steps(102, [&] { usable = Paradox::ParadoxFolderHasTables(*this); });
+        steps(102, [&] { usable = ParadoxSource::ParadoxFolderHasTables(*this); });
         if (usable) {
             usable = false;
-            steps(104, [&] { usable = Foxpro::OpenFoxProConnection(*this); });
+            steps(104, [&] { usable = FoxproSource::OpenFoxProConnection(*this); });
         }
         if (usable) {
             steps(106, [&] { openTransferWindow(); });

@@ -5,8 +5,8 @@
 
 #include "common/CommandGuard.h"
 #include "common/ConnectionSettings.h"
-#include "transferwindow/PointerFeedback.h"
-#include "transferwindow/WindowPointer.h"
+#include "gui/PointerFeedback.h"
+#include "gui/WindowPointer.h"
 
 #include <QString>
 #include <QWidget>
@@ -68,8 +68,8 @@ public:
     QString dbcPath() const override;
     QString freeTableFolder() const override;
 
-    transferwindow::WindowPointer &pointer() { return m_pointer; }
-    transferwindow::PointerFeedback &pointerFeedback() { return *m_feedback; }
+    gui::WindowPointer &pointer() { return m_pointer; }
+    gui::PointerFeedback &pointerFeedback() { return *m_feedback; }
     BusyState &busyState() { return m_busy; }
     // The transfer window, once created.
     transferwindow::Form2 *transferWindow() const { return m_form2.get(); }
@@ -87,8 +87,8 @@ private:
     ui::Dialogs &m_dialogs;
     QString m_programFolder;
     BusyState m_busy;
-    transferwindow::WindowPointer m_pointer{this};
-    transferwindow::PointerFeedback *m_feedback = nullptr;
+    gui::WindowPointer m_pointer{this};
+    gui::PointerFeedback *m_feedback = nullptr;
     std::unique_ptr<transferwindow::Form2> m_form2;
     bool m_leftForTransferWindow = false;
     WindowPlacement *m_placement = nullptr;

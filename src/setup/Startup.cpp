@@ -1,6 +1,7 @@
 #include "Startup.h"
 
 #include "common/Main.h"
+#include "gui/ResetFormColours.h"
 #include "platform/files/FileSystem.h"
 #include "platform/ui/Dialogs.h"
 #include "transferwindow/Form2.h"

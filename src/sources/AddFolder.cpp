@@ -48,7 +48,7 @@ void walk(ui::Dialogs &dialogs, QStringList &folders, bool recurse, QSet<QString
                 for (const files::DirEntry &entry : files::subFolders(folder)) {
                     DoEvents();
                     const QString &name = entry.name;
-                    if (name.size() >= files::kMaxPath || Paradox::HasOddCharacters(name) || name.contains(u'?') ||
+                    if (name.size() >= files::kMaxPath || ParadoxSource::HasOddCharacters(name) || name.contains(u'?') ||
                         name == u"." || name == u"..")
                         continue;
                     const QString child = folder + name + u'\\';

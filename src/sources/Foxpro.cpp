@@ -6,7 +6,7 @@
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
 
-namespace tw::Foxpro {
+namespace tw::FoxproSource {
 
 namespace {
 const QString kTableType = QStringLiteral("TABLE");
@@ -64,4 +64,4 @@ bool ExistTable(ado::Connection &connection, const QString &name)
     return exists;
 }
 
-} // namespace tw::Foxpro
+} // namespace tw::FoxproSource

@@ -12,7 +12,7 @@ class Connection;
 }
 } // namespace tw
 
-namespace tw::Foxpro {
+namespace tw::FoxproSource {
 
 // "Provider=vfpoledb.1;Data Source=" + container or folder + ";Collating Sequence=machine;"
 // (container) or "...;Collating Sequence=general;" (free tables); the path as typed.
@@ -29,4 +29,4 @@ void ListFoxProTables(TableList &list, const QString &connectionString);
 // name without regard to case. Every row is examined.
 bool ExistTable(ado::Connection &connection, const QString &name);
 
-} // namespace tw::Foxpro
+} // namespace tw::FoxproSource

@@ -6,7 +6,7 @@
 #include "common/Steps.h"
 #include "platform/files/FileSystem.h"
 
-namespace tw::Paradox {
+namespace tw::ParadoxSource {
 
 QString folderOpenProblem(const QString &folder)
 {
@@ -35,9 +35,9 @@ QString folderProblem(const ConnectionSettings &settings)
     }
 }
 
-} // namespace tw::Paradox
+} // namespace tw::ParadoxSource
 
-namespace tw::Foxpro {
+namespace tw::FoxproSource {
 
 namespace {
 QString openProblemOf(const ConnectionSettings &settings, const QString &words)
@@ -73,4 +73,4 @@ QString openProblem(const ConnectionSettings &settings, const QString &failure)
     }
 }
 
-} // namespace tw::Foxpro
+} // namespace tw::FoxproSource

@@ -9,7 +9,7 @@ namespace tw {
 class ConnectionSettings;
 }
 
-namespace tw::Paradox {
+namespace tw::ParadoxSource {
 
 // Why the Paradox folder cannot be opened at all (not given, missing, not a
 // folder); empty when it can.
@@ -20,13 +20,13 @@ QString folderOpenProblem(const QString &folder);
 // holds tables. Never throws.
 QString folderProblem(const ConnectionSettings &settings);
 
-} // namespace tw::Paradox
+} // namespace tw::ParadoxSource
 
-namespace tw::Foxpro {
+namespace tw::FoxproSource {
 
 // Why the FoxPro side of the settings did not open, given the words of the
 // failure the reader raised: a missing file or folder is named as such, any
 // other failure is given in the reader's words.
 QString openProblem(const ConnectionSettings &settings, const QString &failure);
 
-} // namespace tw::Foxpro
+} // namespace tw::FoxproSource

@@ -6,7 +6,7 @@
 #include "platform/ado/RuntimeError.h"
 #include "platform/files/FileSystem.h"
 
-namespace tw::Paradox {
+namespace tw::ParadoxSource {
 
 namespace {
 const QString kTablePattern = QStringLiteral("*.db");
@@ -87,4 +87,4 @@ bool HasOddCharacters(const QString &text)
     return false;
 }
 
-} // namespace tw::Paradox
+} // namespace tw::ParadoxSource

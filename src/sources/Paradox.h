@@ -13,7 +13,7 @@ class Dialogs;
 }
 } // namespace tw
 
-namespace tw::Paradox {
+namespace tw::ParadoxSource {
 
 // The driver string, with the folder standing in it twice, as typed.
 QString ParadoxConnectionString(const QString &folder);
@@ -37,4 +37,4 @@ bool FileCanBeOpened(const QString &path);
 // 159, or "?" (characters the code page cannot hold become "?").
 bool HasOddCharacters(const QString &text);
 
-} // namespace tw::Paradox
+} // namespace tw::ParadoxSource

@@ -7,7 +7,7 @@ namespace tw::transfer {
 void RowStatement::start(const QString &targetPath, int columns)
 {
     m_table = targetPath;
-    m_prefix = Foxpro::RemoveLineBreaksOutsideValues(QStringLiteral("INSERT INTO ") + Backticked(targetPath) +
+    m_prefix = FoxproSource::RemoveLineBreaksOutsideValues(QStringLiteral("INSERT INTO ") + Backticked(targetPath) +
                                                      QStringLiteral(" VALUES('"));
     m_values.assign(size_t(std::max(columns, 0)), ado::Variant());
     newRow();
@@ -25,7 +25,7 @@ QString RowStatement::text() const
     QString statement = m_prefix;
     for (size_t i = 0; i < m_built; ++i) {
         // An empty value gives '' as well: the quote the statement ends with, then "', '".
-        Foxpro::AppendQuotedPieces(statement, m_values[i].asText());
+        FoxproSource::AppendQuotedPieces(statement, m_values[i].asText());
         statement += QLatin1String("', '");
     }
     if (m_closed) {

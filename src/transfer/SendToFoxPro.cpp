@@ -72,9 +72,9 @@ void FoxProSender::run()
     steps(102, [&] { c.pointer.setMousePointer(ui::PointerBusy); });
     steps(104, [&] { paradox.CursorLocation = ado::adUseClient; });
     const bool paradoxOpen =
-        steps(106, [&] { paradox.Open(Paradox::ParadoxConnectionString(c.settings.paradoxFolder())); });
+        steps(106, [&] { paradox.Open(ParadoxSource::ParadoxConnectionString(c.settings.paradoxFolder())); });
     steps(108, [&] { foxpro.CursorLocation = ado::adUseServer; });
-    const bool foxproOpen = steps(110, [&] { foxpro.Open(Foxpro::FoxProConnectionString(c.settings)); });
+    const bool foxproOpen = steps(110, [&] { foxpro.Open(FoxproSource::FoxProConnectionString(c.settings)); });
     // Without either side every table would fail the same way: reported once, no table tried.
     if (paradoxOpen && foxproOpen) {
         int count = 0;

@@ -65,12 +65,12 @@ void ParadoxSender::run()
         work.Open(QStringLiteral("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=") + c.workDatabase + u';');
     });
     steps(122, [&] { paradox.CursorLocation = ado::adUseClient; });
-    steps(124, [&] { paradox.Open(Paradox::ParadoxConnectionString(c.settings.paradoxFolder())); });
+    steps(124, [&] { paradox.Open(ParadoxSource::ParadoxConnectionString(c.settings.paradoxFolder())); });
     steps(126, [&] { foxpro.CursorLocation = ado::adUseServer; });
     bool dbc = false;
     steps(128, [&] { dbc = c.settings.dbcChosen(); });
-    const bool foxproOpen = dbc ? steps(130, [&] { foxpro.Open(Foxpro::FoxProConnectionString(c.settings)); })
-                                : steps(132, [&] { foxpro.Open(Foxpro::FoxProConnectionString(c.settings)); });
+    const bool foxproOpen = dbc ? steps(130, [&] { foxpro.Open(FoxproSource::FoxProConnectionString(c.settings)); })
+                                : steps(132, [&] { foxpro.Open(FoxproSource::FoxProConnectionString(c.settings)); });
     // Without the work database or the source every table would fail the same
     // way: the failure has been reported once, and no table is tried.
     if (workOpen && foxproOpen) {
@@ -83,7 +83,7 @@ void ParadoxSender::run()
                 copyTable(i);
         }
     }
-    steps(292, [&] { Paradox::ListParadoxTables(c.paradoxList, c.settings, c.dialogs); });
+    steps(292, [&] { ParadoxSource::ListParadoxTables(c.paradoxList, c.settings, c.dialogs); });
     c.replacedCharacters += work.replacedCharacters();
     if (const ado::LostValues *lost = work.lostValues())
         c.lostValues.merge(*lost);
@@ -192,7 +192,7 @@ void ParadoxSender::copyTable(int index)
     steps(226, [&] { definition.chop(1); });
     steps(228, [&] { definition += QStringLiteral(");"); });
     bool leftOver = false;
-    steps(230, [&] { leftOver = Foxpro::ExistTable(work, sourceName); });
+    steps(230, [&] { leftOver = FoxproSource::ExistTable(work, sourceName); });
     if (leftOver)
         steps(232, [&] { work.Execute(QStringLiteral("DROP TABLE ") + Bracketed(sourceName)); });
     const bool created = steps(234, [&] { work.Execute(definition); });
@@ -240,7 +240,7 @@ void ParadoxSender::copyTable(int index)
             steps(165, [&] { paradox.RollbackTrans(); });
     }
     bool workTable = false;
-    steps(284, [&] { workTable = Foxpro::ExistTable(work, sourceName); });
+    steps(284, [&] { workTable = FoxproSource::ExistTable(work, sourceName); });
     if (workTable) {
         steps(286, [&] { work.Execute(QStringLiteral("DROP TABLE ") + Bracketed(sourceName)); });
         steps(288, [&] { DoEvents(); });

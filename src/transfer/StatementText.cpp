@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace tw::Foxpro {
+namespace tw::FoxproSource {
 
 QString SplitLongValue(const QString &text)
 {
@@ -64,7 +64,7 @@ QString RemoveLineBreaksOutsideValues(const QString &statement)
     return result;
 }
 
-} // namespace tw::Foxpro
+} // namespace tw::FoxproSource
 
 namespace tw::transfer {
 

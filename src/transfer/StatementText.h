@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringView>
 
-namespace tw::Foxpro {
+namespace tw::FoxproSource {
 
 // The joint SplitLongValue puts after every 200th character: quote, plus, quote.
 inline constexpr char kJoint[] = "'+'";
@@ -26,7 +26,7 @@ void AppendQuotedPieces(QString &out, QStringView value);
 // those inside a value are kept.
 QString RemoveLineBreaksOutsideValues(const QString &statement);
 
-} // namespace tw::Foxpro
+} // namespace tw::FoxproSource
 
 namespace tw::transfer {
 

@@ -2,18 +2,19 @@
 
 #include "CommandRunner.h"
 #include "ListWidgetTableList.h"
-#include "TableCommands.h"
-#include "TextFit.h"
-#include "WindowFonts.h"
 
 #include "common/DisplayPath.h"
 #include "common/Main.h"
 #include "common/Steps.h"
+#include "gui/ResetFormColours.h"
+#include "gui/TextFit.h"
+#include "gui/WindowFonts.h"
 #include "sources/Foxpro.h"
 #include "sources/Paradox.h"
 #include "platform/ui/Dialogs.h"
 #include "transfer/SendToFoxPro.h"
 #include "transfer/SendToParadox.h"
+#include "transfer/TableCommands.h"
 #include "transfer/WorkDatabaseLocation.h"
 
 #include <QApplication>
@@ -42,7 +43,7 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &captio
 {
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
-    button->setFont(arialFont(kButtonPoints, true));
+    button->setFont(gui::arialFont(gui::kButtonPoints, true));
     button->setGeometry(twips(left), twips(top), twips(width), twips(height));
     return button;
 }
@@ -63,12 +64,12 @@ Form2::Form2(ui::Dialogs &dialogs, const ConnectionSettings &settings, const QSt
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QLatin1String(kProductName));
-    setFont(arialFont(kWindowPoints, true));
-    m_feedback = new PointerFeedback(m_pointer, this);
+    setFont(gui::arialFont(gui::kWindowPoints, true));
+    m_feedback = new gui::PointerFeedback(m_pointer, this);
     buildLayout();
     wireCommands();
     // Controls whose captions the font makes wider than their places grow.
-    setFixedSize(fitToText(this, QSize(twips(kClientWidth), twips(kClientHeight))));
+    setFixedSize(gui::fitToText(this, QSize(twips(kClientWidth), twips(kClientHeight))));
 }
 
 Form2::~Form2() = default;
@@ -116,7 +117,7 @@ void Form2::buildLayout()
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);
 
-    using Rule = PointerFeedback::Rule;
+    using Rule = gui::PointerFeedback::Rule;
     m_feedback->watch(this, Rule::Default);
     for (QWidget *w : {static_cast<QWidget *>(Frame1), static_cast<QWidget *>(Frame2),
                        static_cast<QWidget *>(List1), static_cast<QWidget *>(List2)})
@@ -155,8 +156,8 @@ void Form2::Form_Load()
         ListWidgetTableList paradox(List2);
         steps(108, [&] { foxpro.clear(); });
         steps(110, [&] { paradox.clear(); });
-        steps(112, [&] { Foxpro::ListFoxProTables(foxpro, Foxpro::FoxProConnectionString(m_settings)); });
-        steps(114, [&] { Paradox::ListParadoxTables(paradox, m_settings, m_dialogs); });
+        steps(112, [&] { FoxproSource::ListFoxProTables(foxpro, FoxproSource::FoxProConnectionString(m_settings)); });
+        steps(114, [&] { ParadoxSource::ListParadoxTables(paradox, m_settings, m_dialogs); });
         steps(116, [&] {
             const QRect back = PushButton2->geometry();
             const int outer = (back.top() + back.height()) * 15 + kBottomMargin;
@@ -192,7 +193,7 @@ void Form2::runTableCommand(void (*routine)(TransferContext &), bool needsWorkDa
 
 void Form2::PushButton1_Click()
 {
-    runTableCommand(&DeleteFoxProTables, false);
+    runTableCommand(&transfer::DeleteFoxProTables, false);
 }
 
 void Form2::PushButton3_Click()
@@ -207,12 +208,12 @@ void Form2::PushButton4_Click()
 
 void Form2::PushButton5_Click()
 {
-    runTableCommand(&DeleteParadoxTables, false);
+    runTableCommand(&transfer::DeleteParadoxTables, false);
 }
 
 void Form2::PushButton7_Click()
 {
-    runTableCommand(&RenameParadoxTable, false);
+    runTableCommand(&transfer::RenameParadoxTable, false);
 }
 
 void Form2::PushButton2_Click()

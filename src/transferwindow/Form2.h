@@ -4,10 +4,9 @@
 // "Help". Commands run one at a time and read the setup window's fields and
 // the lists' selection at the moment they run.
 
-#include "PointerFeedback.h"
-#include "WindowPointer.h"
-
 #include "common/CommandGuard.h"
+#include "gui/PointerFeedback.h"
+#include "gui/WindowPointer.h"
 #include "transfer/TransferContext.h"
 
 #include <QString>
@@ -63,8 +62,8 @@ public:
     void PushButton11_Click(); // Deselect All (FoxPro)
     void PushButton12_Click(); // Help
 
-    WindowPointer &pointer() { return m_pointer; }
-    PointerFeedback &pointerFeedback() { return *m_feedback; }
+    gui::WindowPointer &pointer() { return m_pointer; }
+    gui::PointerFeedback &pointerFeedback() { return *m_feedback; }
     BusyState &busyState() { return m_busy; }
 
     void setProgressValue(int value) override;
@@ -87,8 +86,8 @@ private:
     QString m_programFolder;
     BusyState &m_busy;
     QWidget *m_setupWindow = nullptr;
-    WindowPointer m_pointer{this};
-    PointerFeedback *m_feedback = nullptr;
+    gui::WindowPointer m_pointer{this};
+    gui::PointerFeedback *m_feedback = nullptr;
 
 public:
     QGroupBox *Frame1 = nullptr;

@@ -10,7 +10,7 @@
 #include "setup/SettingsStore.h"
 #include "setup/Startup.h"
 #include "setup/WindowPlacement.h"
-#include "transferwindow/WindowPointer.h"
+#include "gui/WindowPointer.h"
 
 #include <QDir>
 #include <QFile>
@@ -186,7 +186,7 @@ void TestSetupRoutines::containerDialogTitleAndFilter()
 void TestSetupRoutines::handCursorIsACursorFile()
 {
     const QByteArray file = samples::HandCursorFile();
-    const auto hot = transferwindow::cursorHotSpot(file);
+    const auto hot = gui::cursorHotSpot(file);
     QVERIFY(hot.has_value());
     QImage image;
     QVERIFY(image.loadFromData(file, "CUR"));
@@ -201,18 +201,18 @@ void TestSetupRoutines::handCursorIsACursorFile()
     out.write(file);
     out.close();
     QWidget window;
-    transferwindow::WindowPointer pointer(&window);
+    gui::WindowPointer pointer(&window);
     QVERIFY(pointer.loadCustomPointer(dir.path() + "\\HAND-M.CUR"));
     QCOMPARE(pointer.customPointer()->hotSpot(), *hot);
 }
 
 void TestSetupRoutines::cursorHotSpotRejectsOtherFiles()
 {
-    QVERIFY(!transferwindow::cursorHotSpot(QByteArray()).has_value());
+    QVERIFY(!gui::cursorHotSpot(QByteArray()).has_value());
     QByteArray icon = samples::HandCursorFile();
     icon[2] = 1; // an icon, not a cursor
-    QVERIFY(!transferwindow::cursorHotSpot(icon).has_value());
-    QVERIFY(!transferwindow::cursorHotSpot(samples::HandCursorFile().left(10)).has_value());
+    QVERIFY(!gui::cursorHotSpot(icon).has_value());
+    QVERIFY(!gui::cursorHotSpot(samples::HandCursorFile().left(10)).has_value());
 
     QTemporaryDir dir;
     QFile junk(dir.filePath("HAND-M.CUR"));
@@ -220,7 +220,7 @@ void TestSetupRoutines::cursorHotSpotRejectsOtherFiles()
     junk.write("not a cursor at all, just text");
     junk.close();
     QWidget window;
-    transferwindow::WindowPointer pointer(&window);
+    gui::WindowPointer pointer(&window);
     QVERIFY(!pointer.loadCustomPointer(junk.fileName()));
     QVERIFY(!pointer.hasCustomPointer());
     QVERIFY(!pointer.loadCustomPointer(dir.filePath("missing.cur")));

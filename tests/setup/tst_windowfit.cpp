@@ -11,7 +11,7 @@
 #include "platform/ui/ScriptedDialogs.h"
 #include "setup/Form1.h"
 #include "transferwindow/Form2.h"
-#include "transferwindow/TextFit.h"
+#include "gui/TextFit.h"
 
 #include <QApplication>
 #include <QDirIterator>
@@ -335,7 +335,7 @@ void TestWindowFit::aWideLabelTakesWidthFromTheFieldBesideIt()
     auto *button = s.add<QPushButton>("...", QRect(420 + given, 6, 40, 23));
     auto *below = s.add<QPushButton>("Wide button", QRect(8, 40, 452 + given, 27));
     const QSize size(468 + given, 75);
-    QCOMPARE(transferwindow::fitToText(&s.window, size), size);
+    QCOMPARE(gui::fitToText(&s.window, size), size);
     QCOMPARE(label->geometry(), QRect(8, 8, given + 30, 17));
     // The field keeps its right edge and stands 6 pixels after the caption.
     QCOMPARE(field->geometry(), QRect(44 + given, 6, 366, 22));
@@ -354,7 +354,7 @@ void TestWindowFit::aWideButtonWidensGroupAndWindowAndFlushRowsFollow()
     auto *label = s.add<QLabel>("x", QRect(8, 85, 20, 17), group);
     const int grown = wide->sizeHint().width() + 2 - 140; // no style pads a button by more than the allowance
     QVERIFY(grown > 100);
-    const QSize size = transferwindow::fitToText(&s.window, QSize(316, 158));
+    const QSize size = gui::fitToText(&s.window, QSize(316, 158));
     QVERIFY2(size.width() >= 316 + grown - 8 && size.width() <= 316 + grown + 8,
              qPrintable(QString::number(size.width())));
     QCOMPARE(size.height(), 158);

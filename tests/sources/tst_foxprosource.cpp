@@ -50,14 +50,14 @@ void FoxproSourceTest::connectionStringFollowsTheOption()
     settings.useDbc = true;
     settings.dbc = " C:\\My Data\\sales.dbc";
     settings.freeTables = "/data/free";
-    QCOMPARE(Foxpro::FoxProConnectionString(settings),
+    QCOMPARE(FoxproSource::FoxProConnectionString(settings),
              QString("Provider=vfpoledb.1;Data Source= C:\\My Data\\sales.dbc;Collating Sequence=machine;"));
     settings.useDbc = false;
-    QCOMPARE(Foxpro::FoxProConnectionString(settings),
+    QCOMPARE(FoxproSource::FoxProConnectionString(settings),
              QString("Provider=vfpoledb.1;Data Source=/data/free;Collating Sequence=general;"));
     settings.useDbc = true;
     settings.dbc.clear();
-    QCOMPARE(Foxpro::FoxProConnectionString(settings),
+    QCOMPARE(FoxproSource::FoxProConnectionString(settings),
              QString("Provider=vfpoledb.1;Data Source=;Collating Sequence=machine;"));
 }
 
@@ -66,22 +66,22 @@ void FoxproSourceTest::openTestAnswersWithoutRaising()
     PlainConnectionSettings settings;
     settings.useDbc = true;
     settings.dbc = "C:\\Data\\sales.dbc";
-    QVERIFY(Foxpro::OpenFoxProConnection(settings));
+    QVERIFY(FoxproSource::OpenFoxProConnection(settings));
     QCOMPARE(m_provider->lastOptions.cursorLocation, 2);
     m_provider->refused << "";
     settings.dbc.clear();
-    QVERIFY(!Foxpro::OpenFoxProConnection(settings));
+    QVERIFY(!FoxproSource::OpenFoxProConnection(settings));
     m_registration.reset(); // no provider at all
     settings.dbc = "C:\\Data\\sales.dbc";
-    QVERIFY(!Foxpro::OpenFoxProConnection(settings));
+    QVERIFY(!FoxproSource::OpenFoxProConnection(settings));
 }
 
 void FoxproSourceTest::listHoldsTablesOnlyInProviderOrder()
 {
     MemoryTableList list({"stale"});
-    Foxpro::ListFoxProTables(list, "Provider=vfpoledb.1;Data Source=C:\\Data\\sales.dbc;Collating Sequence=machine;");
+    FoxproSource::ListFoxProTables(list, "Provider=vfpoledb.1;Data Source=C:\\Data\\sales.dbc;Collating Sequence=machine;");
     QCOMPARE(list.items(), QStringList({"CUSTOMER", "ORDERS"}));
-    Foxpro::ListFoxProTables(list, "Provider=vfpoledb.1;Data Source=empty;");
+    FoxproSource::ListFoxProTables(list, "Provider=vfpoledb.1;Data Source=empty;");
     QCOMPARE(list.count(), 0);
 }
 
@@ -89,7 +89,7 @@ void FoxproSourceTest::failedOpenLeavesTheListAsItWas()
 {
     MemoryTableList list({"kept"});
     m_provider->refused << "gone";
-    QVERIFY_THROWS_EXCEPTION(ado::RuntimeError, Foxpro::ListFoxProTables(list, "Provider=vfpoledb.1;Data Source=gone;"));
+    QVERIFY_THROWS_EXCEPTION(ado::RuntimeError, FoxproSource::ListFoxProTables(list, "Provider=vfpoledb.1;Data Source=gone;"));
     QCOMPARE(list.items(), QStringList({"kept"}));
 }
 
@@ -97,11 +97,11 @@ void FoxproSourceTest::existTableIgnoresCaseAndViews()
 {
     ado::Connection connection;
     connection.Open("Provider=vfpoledb.1;Data Source=C:\\Data\\sales.dbc;");
-    QVERIFY(Foxpro::ExistTable(connection, "orders"));
-    QVERIFY(Foxpro::ExistTable(connection, "Customer"));
-    QVERIFY(!Foxpro::ExistTable(connection, "order_view"));
-    QVERIFY(!Foxpro::ExistTable(connection, "lower"));
-    QVERIFY(!Foxpro::ExistTable(connection, "order"));
+    QVERIFY(FoxproSource::ExistTable(connection, "orders"));
+    QVERIFY(FoxproSource::ExistTable(connection, "Customer"));
+    QVERIFY(!FoxproSource::ExistTable(connection, "order_view"));
+    QVERIFY(!FoxproSource::ExistTable(connection, "lower"));
+    QVERIFY(!FoxproSource::ExistTable(connection, "order"));
 }
 
 QTEST_APPLESS_MAIN(FoxproSourceTest)

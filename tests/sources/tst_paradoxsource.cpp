@@ -39,7 +39,7 @@ QStringList ParadoxSourceTest::listed(const QString &folder)
     settings.paradox = folder;
     MemoryTableList list({"stale"});
     ui::ScriptedDialogs dialogs;
-    Paradox::ListParadoxTables(list, settings, dialogs);
+    ParadoxSource::ListParadoxTables(list, settings, dialogs);
     if (!dialogs.boxes().empty())
         qWarning() << dialogs.boxes()[0].text;
     return list.items();
@@ -47,7 +47,7 @@ QStringList ParadoxSourceTest::listed(const QString &folder)
 
 void ParadoxSourceTest::connectionStringHoldsTheFolderTwice()
 {
-    QCOMPARE(Paradox::ParadoxConnectionString("C:\\px"),
+    QCOMPARE(ParadoxSource::ParadoxConnectionString("C:\\px"),
              QString("Driver={Microsoft Paradox Driver (*.db )};DriverID=538;Fil=Paradox 5.X;DefaultDir=C:\\px;"
                      "Dbq=C:\\px;CollatingSequence=ASCII;"));
 }
@@ -55,10 +55,10 @@ void ParadoxSourceTest::connectionStringHoldsTheFolderTwice()
 void ParadoxSourceTest::emptyFolderText()
 {
     PlainConnectionSettings settings;
-    QVERIFY(!Paradox::ParadoxFolderHasTables(settings));
+    QVERIFY(!ParadoxSource::ParadoxFolderHasTables(settings));
     QCOMPARE(listed(""), QStringList());
     settings.paradox = "/no/such/folder";
-    QVERIFY(!Paradox::ParadoxFolderHasTables(settings));
+    QVERIFY(!ParadoxSource::ParadoxFolderHasTables(settings));
 }
 
 void ParadoxSourceTest::temporaryTablesCountButAreNotListed()
@@ -67,7 +67,7 @@ void ParadoxSourceTest::temporaryTablesCountButAreNotListed()
     touch(dir.path() + "/~tmp.db");
     PlainConnectionSettings settings;
     settings.paradox = dir.path();
-    QVERIFY(Paradox::ParadoxFolderHasTables(settings));
+    QVERIFY(ParadoxSource::ParadoxFolderHasTables(settings));
     QCOMPARE(listed(dir.path()), QStringList());
 }
 
@@ -109,7 +109,7 @@ void ParadoxSourceTest::subFoldersAreListedLevelByLevel()
     touch(only.path() + "/sub/x.db");
     PlainConnectionSettings settings;
     settings.paradox = only.path();
-    QVERIFY(!Paradox::ParadoxFolderHasTables(settings));
+    QVERIFY(!ParadoxSource::ParadoxFolderHasTables(settings));
     QCOMPARE(listed(only.path()), QStringList({"X"}));
 }
 
@@ -161,14 +161,14 @@ void ParadoxSourceTest::findFilesIncludesHiddenAndSkipsFolders()
     touch(dir.path() + "/.Hidden.DB");
     touch(dir.path() + "/plain.db");
     QDir(dir.path()).mkdir("dir.db");
-    QStringList names = Paradox::FindFiles(dir.path(), "*.db");
+    QStringList names = ParadoxSource::FindFiles(dir.path(), "*.db");
     names.sort();
     QCOMPARE(names, QStringList({".Hidden.DB", "plain.db"}));
-    QCOMPARE(Paradox::FindFiles(dir.path() + "\\", "*.DB").size(), 2);
-    QVERIFY(Paradox::FindFiles(dir.path() + "/missing", "*.db").isEmpty());
-    QVERIFY(Paradox::FileCanBeOpened(dir.path() + "/plain.db"));
-    QVERIFY(!Paradox::FileCanBeOpened(dir.path() + "/dir.db"));
-    QVERIFY(!Paradox::FileCanBeOpened(dir.path() + "/none.db"));
+    QCOMPARE(ParadoxSource::FindFiles(dir.path() + "\\", "*.DB").size(), 2);
+    QVERIFY(ParadoxSource::FindFiles(dir.path() + "/missing", "*.db").isEmpty());
+    QVERIFY(ParadoxSource::FileCanBeOpened(dir.path() + "/plain.db"));
+    QVERIFY(!ParadoxSource::FileCanBeOpened(dir.path() + "/dir.db"));
+    QVERIFY(!ParadoxSource::FileCanBeOpened(dir.path() + "/none.db"));
 }
 
 void ParadoxSourceTest::hasOddCharacters_data()
@@ -191,7 +191,7 @@ void ParadoxSourceTest::hasOddCharacters()
 {
     QFETCH(QString, text);
     QFETCH(bool, odd);
-    QCOMPARE(Paradox::HasOddCharacters(text), odd);
+    QCOMPARE(ParadoxSource::HasOddCharacters(text), odd);
 }
 
 QTEST_APPLESS_MAIN(ParadoxSourceTest)

@@ -26,7 +26,7 @@ QString stepByStep(const QString &path, const QStringList &values, int built, bo
 {
     QString statement = QStringLiteral("INSERT INTO `") + path + QStringLiteral("` VALUES('");
     for (int i = 0; i < built; ++i) {
-        const QString v = Foxpro::SplitLongValue(values[i]);
+        const QString v = FoxproSource::SplitLongValue(values[i]);
         if (v.isEmpty()) {
             statement.chop(1);
             statement += QStringLiteral("'', '");
@@ -35,9 +35,9 @@ QString stepByStep(const QString &path, const QStringList &values, int built, bo
         // Quotes of the value are doubled; the joints SplitLongValue put in stay.
         QString quoted;
         for (qsizetype k = 0; k < v.size(); ++k) {
-            const bool joint = k + 2 < v.size() && v.mid(k, 3) == QLatin1String(Foxpro::kJoint) && (k + 1) % 203 == 201;
+            const bool joint = k + 2 < v.size() && v.mid(k, 3) == QLatin1String(FoxproSource::kJoint) && (k + 1) % 203 == 201;
             if (joint) {
-                quoted += QLatin1String(Foxpro::kJoint);
+                quoted += QLatin1String(FoxproSource::kJoint);
                 k += 2;
                 continue;
             }

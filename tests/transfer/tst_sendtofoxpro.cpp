@@ -48,34 +48,34 @@ void SendToFoxProTest::paradoxTable(TransferFixture &f, const QString &name, con
 
 void SendToFoxProTest::splitLongValue()
 {
-    QCOMPARE(Foxpro::SplitLongValue(""), QString());
-    QCOMPARE(Foxpro::SplitLongValue(QString(199, u'a')), QString(199, u'a'));
-    QCOMPARE(Foxpro::SplitLongValue(QString(200, u'a')), QString(200, u'a') + "'+'");
-    QCOMPARE(Foxpro::SplitLongValue(QString(450, u'a')),
+    QCOMPARE(FoxproSource::SplitLongValue(""), QString());
+    QCOMPARE(FoxproSource::SplitLongValue(QString(199, u'a')), QString(199, u'a'));
+    QCOMPARE(FoxproSource::SplitLongValue(QString(200, u'a')), QString(200, u'a') + "'+'");
+    QCOMPARE(FoxproSource::SplitLongValue(QString(450, u'a')),
              QString(200, u'a') + "'+'" + QString(200, u'a') + "'+'" + QString(50, u'a'));
 }
 
 void SendToFoxProTest::quotedPiecesDoubleQuotesAndKeepPieces()
 {
-    QCOMPARE(Foxpro::QuotedPieces("O'Brien"), QString("O''Brien"));
+    QCOMPARE(FoxproSource::QuotedPieces("O'Brien"), QString("O''Brien"));
     // A quote on a piece boundary stays whole, and pieces count the value's characters.
     const QString value = QString(199, u'x') + "'" + "y";
-    QCOMPARE(Foxpro::QuotedPieces(value), QString(199, u'x') + "'''+'" + "y");
-    QCOMPARE(Foxpro::QuotedPieces(QString(200, u'z')), QString(200, u'z') + "'+'");
+    QCOMPARE(FoxproSource::QuotedPieces(value), QString(199, u'x') + "'''+'" + "y");
+    QCOMPARE(FoxproSource::QuotedPieces(QString(200, u'z')), QString(200, u'z') + "'+'");
     // Appended after what the statement holds; quotes starting a piece and ending the value.
     QString statement = QStringLiteral("VALUES('");
-    Foxpro::AppendQuotedPieces(statement, QString(200, u'a') + "''" + QString(199, u'b') + "'");
+    FoxproSource::AppendQuotedPieces(statement, QString(200, u'a') + "''" + QString(199, u'b') + "'");
     const QString expected = "VALUES('" + QString(200, u'a') + "'+'" + "''''" + QString(198, u'b') + "'+'" + "b''";
     QCOMPARE(statement, expected);
-    Foxpro::AppendQuotedPieces(statement, QString());
+    FoxproSource::AppendQuotedPieces(statement, QString());
     QCOMPARE(statement, expected);
 }
 
 void SendToFoxProTest::lineBreaksOutsideValuesOnly()
 {
-    QCOMPARE(Foxpro::RemoveLineBreaksOutsideValues("INSERT INTO `a\r\nb` VALUES('x\r\ny', 'it''s\n')\r\n"),
+    QCOMPARE(FoxproSource::RemoveLineBreaksOutsideValues("INSERT INTO `a\r\nb` VALUES('x\r\ny', 'it''s\n')\r\n"),
              QString("INSERT INTO `ab` VALUES('x\r\ny', 'it''s\n')"));
-    QCOMPARE(Foxpro::RemoveLineBreaksOutsideValues("INSERT INTO `/o'brien\\t.DBF` VALUES('a\nb')"),
+    QCOMPARE(FoxproSource::RemoveLineBreaksOutsideValues("INSERT INTO `/o'brien\\t.DBF` VALUES('a\nb')"),
              QString("INSERT INTO `/o'brien\\t.DBF` VALUES('a\nb')"));
 }
 

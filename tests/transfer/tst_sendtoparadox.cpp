@@ -69,7 +69,7 @@ private:
 QList<QStringList> SendToParadoxTest::paradoxRows(TransferFixture &f, const QString &table)
 {
     Connection px;
-    px.Open(Paradox::ParadoxConnectionString(f.paradoxFolder()));
+    px.Open(ParadoxSource::ParadoxConnectionString(f.paradoxFolder()));
     Recordset rs;
     rs.Open("SELECT * FROM `" + table + "`", px);
     QList<QStringList> rows;

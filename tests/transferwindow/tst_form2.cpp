@@ -428,8 +428,8 @@ void TestForm2::copiesBothWays()
     QCOMPARE(form->pointer().MousePointer(), int(ui::PointerDefault));
     QVERIFY(!m_busy.busy());
 
-    const QString pxString = Paradox::ParadoxConnectionString(m_samples);
-    const QString foxString = Foxpro::FoxProConnectionString(m_settings);
+    const QString pxString = ParadoxSource::ParadoxConnectionString(m_samples);
+    const QString foxString = FoxproSource::FoxProConnectionString(m_settings);
     const auto sourceCustomers = readRows(foxString, "customers");
     const auto copiedCustomers = readRows(pxString, "CUSTOMER");
     QCOMPARE(copiedCustomers.size(), sourceCustomers.size());
@@ -622,8 +622,8 @@ void TestForm2::copiesAndDeletesKeepTheListsSorted()
     auto form = makeWindow();
     form->Form_Load();
     QCOMPARE(entries(form->List2), (QStringList{"CLIENTS", "INVOICES", "ORDERS", "STOCK"}));
-    const QString pxString = Paradox::ParadoxConnectionString(m_samples);
-    const QString foxString = Foxpro::FoxProConnectionString(m_settings);
+    const QString pxString = ParadoxSource::ParadoxConnectionString(m_samples);
+    const QString foxString = FoxproSource::FoxProConnectionString(m_settings);
 
     // Paradox to FoxPro, every table: the copy walks List2 from its last entry
     // while each new FoxPro table goes to its place in List1.

@@ -51,17 +51,19 @@ public:
     bool asBoolean() const;
     const QByteArray &asBytes() const;
 
-    // The text form: numbers with "." and no grouping (doubles in the shortest
-    // form that reads back exactly), "YYYY-MM-DD", "HH:MM:SS", "YYYY-MM-DD
-    // HH:MM:SS" with ".mmm" only when the milliseconds are not zero,
-    // "True"/"False", bytes one character per byte. Empty and Null give "".
+    // The text form ValueText.h describes: numbers with "." and no grouping
+    // (doubles in the shortest form that reads back exactly), "YYYY-MM-DD",
+    // "HH:MM:SS", "YYYY-MM-DD HH:MM:SS" with ".mmm" only when the milliseconds
+    // are not zero, "True"/"False", bytes one character per byte. Empty and
+    // Null give "".
     QString toText() const;
     // The same text as a view, for writing it out without a copy: of the
     // stored text for Text and Decimal, otherwise of scratch, which it
     // overwrites (its memory is reused from call to call).
     QStringView textView(QString &scratch) const;
 
-    // Conversions a target column applies; RuntimeError when impossible.
+    // Conversions a target column applies (ValueText's doubleOf and wholeOf);
+    // RuntimeError when impossible.
     double toDouble() const;
     qint64 toInteger() const;
 
@@ -78,10 +80,5 @@ private:
 };
 
 const char *kindName(Variant::Kind kind);
-
-// Shortest text that reads back as the same double; plain digits between 1e-6 and 1e21.
-QString formatDouble(double value);
-QString formatDate(const QDate &date);
-QString formatTime(int msOfDay);
 
 } // namespace tw::ado

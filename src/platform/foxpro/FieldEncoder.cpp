@@ -1,26 +1,30 @@
 #include "FieldEncoder.h"
 
 #include "CodePageMarks.h"
-#include "FieldValues.h"
 
 #include "platform/ado/RuntimeError.h"
+#include "platform/ado/ValueText.h"
 #include "platform/encoding/ByteCodec.h"
-
-#include <QTime>
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace tw::foxpro {
 
 using namespace encoding; // the byte codecs
 
+using ado::Converted;
 using ado::RuntimeError;
 using ado::Variant;
 
 namespace {
 
-constexpr qint64 kCurrencyScale = 10000;
+constexpr int kCurrencyDecimals = 4;
+constexpr int kFirstYear = 1;    // a D field holds YYYYMMDD
+constexpr int kLastYear = 9999;
+constexpr qint64 kFirstDay = 1;  // a T field's day number; 0 and below read as blank
+constexpr qint64 kLastDay = std::numeric_limits<qint32>::max();
 
 [[noreturn]] void refuse(const DbfField &f, const Variant &v)
 {
@@ -33,54 +37,18 @@ bool blank(const Variant &v)
     return v.isNull() || v.isEmpty();
 }
 
-// Plain digits ("-12.5") of a numeric value.
-QString digitsOf(const DbfField &f, const Variant &v, int decimals)
+template <typename T>
+T taken(const DbfField &f, const Variant &v, const Converted<T> &converted)
 {
-    switch (v.kind()) {
-    case Variant::Kind::Decimal: return v.asDecimal();
-    case Variant::Kind::Integer: return QString::number(v.asInteger());
-    case Variant::Kind::Double: {
-        const double d = v.asDouble();
-        if (!std::isfinite(d))
-            refuse(f, v);
-        return QString::number(d, 'f', decimals);
-    }
-    case Variant::Kind::Currency: {
-        const qint64 c = v.asCurrency();
-        const quint64 m = c < 0 ? quint64(-(c + 1)) + 1 : quint64(c);
-        return (c < 0 ? "-" : "") + QString::number(m / kCurrencyScale) + '.'
-            + QString::number(m % kCurrencyScale).rightJustified(4, '0');
-    }
-    case Variant::Kind::Boolean: return v.asBoolean() ? "1" : "0";
-    case Variant::Kind::Text: {
-        try {
-            if (auto d = normalizeNumber(v.asText().toLatin1()))
-                return *d;
-        } catch (const RuntimeError &) {
-        }
+    if (!converted)
         refuse(f, v);
-    }
-    default: refuse(f, v);
-    }
+    return converted.value;
 }
 
-// "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS[.mmm]" (also with "T") as a date or a timestamp.
-Variant parseDateText(const QString &text)
+// Exact digits ("-12.5") of a numeric value, doubles as they are written.
+QString digitsOf(const DbfField &f, const Variant &v)
 {
-    const QString t = text.trimmed();
-    const QDate date = QDate::fromString(t.left(10), Qt::ISODate);
-    if (!date.isValid() || t.size() < 10)
-        return {};
-    if (t.size() == 10)
-        return Variant::date(date);
-    const QChar sep = t[10];
-    if (sep != ' ' && sep != 'T')
-        return {};
-    const QString clock = t.mid(11);
-    QTime time = QTime::fromString(clock, clock.contains('.') ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss"));
-    if (!time.isValid())
-        return {};
-    return Variant::dateTime(date, time.msecsSinceStartOfDay());
+    return taken(f, v, ado::decimalOf(v));
 }
 
 // The bytes of a value cut to `room`; text is cut before a character that
@@ -100,32 +68,7 @@ QByteArray textBytes(const Variant &v, const TextCodec &text, int room, qint64 *
 
 QByteArray formatNumeric(const QString &plainDigits, int length, int decimals)
 {
-    QString s = plainDigits;
-    bool negative = s.startsWith('-');
-    if (negative)
-        s.remove(0, 1);
-    QString intPart = s.section('.', 0, 0);
-    QString frac = s.section('.', 1);
-    if (intPart.isEmpty())
-        intPart = "0";
-    // Round the fraction to `decimals` digits, half away from zero.
-    QString digits = intPart + frac.leftJustified(decimals, '0').left(decimals);
-    if (frac.size() > decimals && frac[decimals] >= '5') {
-        int i = int(digits.size()) - 1;
-        while (i >= 0 && digits[i] == '9')
-            digits[i--] = '0';
-        if (i < 0)
-            digits.prepend('1');
-        else
-            digits[i] = QChar(digits[i].unicode() + 1);
-    }
-    QString whole = digits.left(digits.size() - decimals);
-    const QString fraction = digits.right(decimals);
-    while (whole.size() > 1 && whole.front() == '0')
-        whole.remove(0, 1);
-    if (negative && (whole + fraction).count('0') == (whole + fraction).size())
-        negative = false; // no "-0.00"
-    QString out = (negative ? "-" : "") + whole + (decimals > 0 ? "." + fraction : QString());
+    const QString out = ado::roundDecimal(plainDigits, decimals);
     if (out.size() > length)
         return QByteArray(length, '*');
     return out.rightJustified(length, ' ').toLatin1();
@@ -164,33 +107,19 @@ int encodeFixedField(char *at, const DbfField &f, const Variant &v, const TextCo
             std::memset(at, ' ', size_t(length));
             return -1;
         }
-        const QByteArray stored = formatNumeric(digitsOf(f, v, f.decimals), length, f.decimals);
+        const QByteArray stored = formatNumeric(digitsOf(f, v), length, f.decimals);
         std::memcpy(at, stored.constData(), size_t(length));
         return -1;
     }
     case 'I': {
-        qint64 n = 0;
-        if (!blank(v)) {
-            try {
-                n = v.toInteger();
-            } catch (const RuntimeError &) {
-                refuse(f, v);
-            }
-        }
-        if (n < INT32_MIN || n > INT32_MAX)
-            refuse(f, v);
+        const qint64 n = blank(v) ? 0
+                                  : taken(f, v, ado::wholeOf(v, std::numeric_limits<qint32>::min(),
+                                                             std::numeric_limits<qint32>::max()));
         putU32LE(bytesOf(at), uint32_t(int32_t(n)));
         return -1;
     }
     case 'B': {
-        double d = 0;
-        if (!blank(v)) {
-            try {
-                d = v.toDouble();
-            } catch (const RuntimeError &) {
-                refuse(f, v);
-            }
-        }
+        const double d = blank(v) ? 0 : taken(f, v, ado::doubleOf(v));
         uint64_t bits;
         std::memcpy(&bits, &d, sizeof bits);
         putU64LE(bytesOf(at), bits);
@@ -201,12 +130,10 @@ int encodeFixedField(char *at, const DbfField &f, const Variant &v, const TextCo
         if (v.kind() == Variant::Kind::Currency) {
             c = v.asCurrency();
         } else if (!blank(v)) {
-            const QString digits = digitsOf(f, v, 4);
-            const QByteArray fixed = formatNumeric(digits, 40, 4).trimmed();
-            bool ok = false;
-            c = QByteArray(fixed).replace(".", "").toLongLong(&ok);
-            if (!ok)
-                refuse(f, v);
+            // Ten-thousandths: the digits rounded to four places, without the point.
+            const QString units = ado::roundDecimal(digitsOf(f, v), kCurrencyDecimals).remove(u'.');
+            c = taken(f, v, ado::wholeFromText(units, std::numeric_limits<qint64>::min(),
+                                                std::numeric_limits<qint64>::max()));
         }
         putU64LE(bytesOf(at), uint64_t(c));
         return -1;
@@ -216,11 +143,8 @@ int encodeFixedField(char *at, const DbfField &f, const Variant &v, const TextCo
             std::memset(at, ' ', 8);
             return -1;
         }
-        const Variant when = v.kind() == Variant::Kind::Text ? parseDateText(v.asText()) : v;
-        if (when.kind() != Variant::Kind::Date && when.kind() != Variant::Kind::DateTime)
-            refuse(f, v);
-        const QDate d = when.asDate();
-        if (d.year() < 1 || d.year() > 9999)
+        const QDate d = taken(f, v, ado::dateOf(v));
+        if (d.year() < kFirstYear || d.year() > kLastYear)
             refuse(f, v);
         const QByteArray s = d.toString(QStringLiteral("yyyyMMdd")).toLatin1();
         std::memcpy(at, s.constData(), 8);
@@ -230,31 +154,20 @@ int encodeFixedField(char *at, const DbfField &f, const Variant &v, const TextCo
         std::memset(at, 0, 8);
         if (blank(v))
             return -1;
-        const Variant when = v.kind() == Variant::Kind::Text ? parseDateText(v.asText()) : v;
-        if (when.kind() != Variant::Kind::Date && when.kind() != Variant::Kind::DateTime
-            && when.kind() != Variant::Kind::Time)
-            refuse(f, v);
         // A time alone sits on 1899-12-30, as Visual FoxPro stores it.
-        const QDate day = when.kind() == Variant::Kind::Time ? QDate(1899, 12, 30) : when.asDate();
-        const int ms = when.kind() == Variant::Kind::Date ? 0 : when.asMsOfDay();
-        putU32LE(bytesOf(at), uint32_t(day.toJulianDay()));
-        putU32LE(bytesOf(at) + 4, uint32_t(ms));
+        const Variant when = taken(f, v, ado::dateTimeOf(v));
+        const qint64 day = when.asDate().toJulianDay();
+        if (day < kFirstDay || day > kLastDay)
+            refuse(f, v);
+        putU32LE(bytesOf(at), uint32_t(day));
+        putU32LE(bytesOf(at) + 4, uint32_t(when.asMsOfDay()));
         return -1;
     }
     case 'L':
         if (blank(v))
             at[0] = ' ';
-        else if (v.kind() == Variant::Kind::Boolean)
-            at[0] = v.asBoolean() ? 'T' : 'F';
-        else {
-            const QString t = v.toText().trimmed().toUpper();
-            if (t == "T" || t == "TRUE" || t == "Y" || t == ".T." || t == "1")
-                at[0] = 'T';
-            else if (t == "F" || t == "FALSE" || t == "N" || t == ".F." || t == "0")
-                at[0] = 'F';
-            else
-                refuse(f, v);
-        }
+        else
+            at[0] = taken(f, v, ado::logicalOf(v)) ? 'T' : 'F';
         return -1;
     default:
         throw RuntimeError(QStringLiteral("field %1: type %2 is not written").arg(f.name, QChar::fromLatin1(f.type)));

@@ -4,6 +4,7 @@
 
 #include "platform/ado/DataTypeEnum.h"
 #include "platform/ado/RuntimeError.h"
+#include "platform/ado/ValueText.h"
 #include "platform/encoding/ByteCodec.h"
 
 namespace tw::foxpro {
@@ -16,7 +17,6 @@ using ado::Variant;
 namespace {
 
 constexpr int kDateLength = 8;
-constexpr int kMaxExponent = 400;
 
 bool isBlank(const char *bytes, int length)
 {
@@ -139,6 +139,7 @@ std::optional<QString> normalizeNumber(const char *bytes, qsizetype length)
 
 std::optional<QString> normalizeNumber(const QByteArray &stored)
 {
+    // Other writers leave blanks and NULs inside the digits and a comma for the point.
     QByteArray s;
     s.reserve(stored.size());
     for (char c : stored)
@@ -146,54 +147,12 @@ std::optional<QString> normalizeNumber(const QByteArray &stored)
             s.append(c == ',' ? '.' : c);
     if (s.isEmpty() || s.count('*') == s.size())
         return std::nullopt;
-    qsizetype i = 0;
-    bool negative = false;
-    if (s[i] == '-' || s[i] == '+')
-        negative = s[i++] == '-';
-    QByteArray intPart, fracPart;
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9')
-        intPart.append(s[i++]);
-    if (i < s.size() && s[i] == '.') {
-        ++i;
-        while (i < s.size() && s[i] >= '0' && s[i] <= '9')
-            fracPart.append(s[i++]);
-    }
-    if (intPart.isEmpty() && fracPart.isEmpty()) {
-        if (i == s.size() && (s == "-" || s == "+" || s == "." || s == "-."))
-            return std::nullopt; // a sign or point alone: nothing stored
+    if (s == "-" || s == "+" || s == "." || s == "-.")
+        return std::nullopt; // a sign or point alone: nothing stored
+    const ado::Converted<QString> digits = ado::decimalFromText(QString::fromLatin1(s));
+    if (!digits)
         throw RuntimeError(QStringLiteral("'%1' is not a number").arg(QString::fromLatin1(stored.trimmed())));
-    }
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-        ++i;
-        bool expNegative = false;
-        if (i < s.size() && (s[i] == '-' || s[i] == '+'))
-            expNegative = s[i++] == '-';
-        int exponent = 0;
-        const qsizetype expStart = i;
-        while (i < s.size() && s[i] >= '0' && s[i] <= '9' && exponent < kMaxExponent)
-            exponent = exponent * 10 + (s[i++] - '0');
-        if (i == expStart || i != s.size() || exponent >= kMaxExponent)
-            throw RuntimeError(QStringLiteral("'%1' is not a number").arg(QString::fromLatin1(stored.trimmed())));
-        QByteArray digits = intPart + fracPart;
-        qsizetype point = intPart.size() + (expNegative ? -exponent : exponent);
-        if (point < 0) {
-            digits.prepend(QByteArray(-point, '0'));
-            point = 0;
-        }
-        if (point > digits.size())
-            digits.append(QByteArray(point - digits.size(), '0'));
-        intPart = digits.left(point);
-        fracPart = digits.mid(point);
-    }
-    if (i != s.size())
-        throw RuntimeError(QStringLiteral("'%1' is not a number").arg(QString::fromLatin1(stored.trimmed())));
-    if (intPart.isEmpty())
-        intPart = "0";
-    QByteArray out = negative ? QByteArray("-") : QByteArray();
-    out += intPart;
-    if (!fracPart.isEmpty())
-        out += '.' + fracPart;
-    return QString::fromLatin1(out);
+    return digits.value;
 }
 
 ado::ColumnInfo columnInfoOf(const DbfField &f)

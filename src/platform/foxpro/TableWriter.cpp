@@ -137,7 +137,7 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
     writer->m_path = path;
     DbfHeader &h = writer->m_header;
     h.fileType = dbf::kTypeVisualFoxPro;
-    h.updated = QDate::currentDate();
+    h.updated = options.updated.isValid() ? options.updated : QDate::currentDate();
     h.codePageMark = options.codePageMark;
     h.backlink = options.backlink;
     QStringList given;

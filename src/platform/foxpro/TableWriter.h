@@ -13,6 +13,7 @@
 #include "platform/ado/Variant.h"
 #include "platform/encoding/FieldNames.h"
 
+#include <QDate>
 #include <QString>
 
 #include <memory>
@@ -35,6 +36,7 @@ struct CreateOptions {
     QString memoExtension = ".fpt";  // ".dct" for a container
     uint8_t extraTableFlags = 0;     // e.g. 0x05 for a container (index + container)
     uint8_t codePageMark = kMark1252; // the code page of the table's text and names
+    QDate updated;                    // the header's date of the last change; today when invalid
 };
 
 class TableWriter {

@@ -1,10 +1,9 @@
 #include "FieldCodec.h"
 
 #include "platform/ado/RuntimeError.h"
+#include "platform/ado/ValueText.h"
 
-#include <QLocale>
 #include <QRegularExpression>
-#include <QStringList>
 
 #include <bit>
 #include <cmath>
@@ -13,6 +12,8 @@
 
 namespace tw::paradox {
 
+using tw::ado::Converted;
+using tw::ado::Refusal;
 using tw::ado::RuntimeError;
 using tw::ado::Variant;
 using Kind = tw::ado::Variant::Kind;
@@ -28,8 +29,6 @@ constexpr unsigned char kBcdPositive = 0x80;
 constexpr unsigned char kBcdMarker = 0x40;
 constexpr unsigned char kBcdDecimalsMask = 0x3F;
 constexpr qint64 kMsPerDay = Variant::kMsPerDay;
-constexpr qint64 kCurrencyUnits = 10000; // ADO currency: ten-thousandths
-constexpr double kCurrencyScale = double(kCurrencyUnits);
 // Timestamps further than this from day 0 (about 31,700 years) are no dates.
 constexpr double kMaxTimestampMs = 1.0e15;
 
@@ -59,160 +58,36 @@ QString durationText(qint64 ms)
 qint32 getLong(const unsigned char *p) { return static_cast<qint32>(getU32BE(p) ^ kSign32); }
 void putLong(unsigned char *p, qint32 v) { putU32BE(p, static_cast<std::uint32_t>(v) ^ kSign32); }
 
-QString parseableText(const Variant &value)
+// The converted value, or the refusal saying why there is none.
+template <typename T>
+T taken(const FieldDef &field, const Variant &value, const Converted<T> &converted, const char *notOfKind)
 {
-    return value.kind() == Kind::Text ? value.asText().trimmed() : value.toText();
+    if (converted.refusal == Refusal::OutOfRange)
+        refuse(field, value, QStringLiteral("is out of range"));
+    if (!converted)
+        refuse(field, value, QLatin1String(notOfKind));
+    return converted.value;
 }
 
 double toReal(const FieldDef &field, const Variant &value)
 {
-    switch (value.kind()) {
-    case Kind::Integer: return static_cast<double>(value.asInteger());
-    case Kind::Double: return value.asDouble();
-    case Kind::Currency: return static_cast<double>(value.asCurrency()) / kCurrencyScale;
-    case Kind::Boolean: return value.asBoolean() ? -1.0 : 0.0;
-    case Kind::Decimal:
-    case Kind::Text: {
-        bool ok = false;
-        const double d = QLocale::c().toDouble(parseableText(value), &ok);
-        if (!ok) refuse(field, value, QStringLiteral("is not a number"));
-        return d;
-    }
-    default: refuse(field, value, QStringLiteral("is not a number"));
-    }
+    return taken(field, value, tw::ado::doubleOf(value), "is not a number");
 }
 
 qint64 toWhole(const FieldDef &field, const Variant &value, qint64 limit)
 {
-    qint64 v = 0;
-    if (value.kind() == Kind::Integer) {
-        v = value.asInteger();
-    } else if (value.kind() == Kind::Currency) {
-        const qint64 c = value.asCurrency();
-        const qint64 rest = c % kCurrencyUnits; // rounds half away from zero
-        v = c / kCurrencyUnits + (rest * 2 >= kCurrencyUnits ? 1 : (rest * 2 <= -kCurrencyUnits ? -1 : 0));
-    } else {
-        if (value.kind() == Kind::Text || value.kind() == Kind::Decimal) {
-            bool ok = false;
-            v = QLocale::c().toLongLong(parseableText(value), &ok);
-            if (ok) {
-                if (v < -limit || v > limit) refuse(field, value, QStringLiteral("is out of range"));
-                return v;
-            }
-        }
-        const double d = std::round(toReal(field, value));
-        if (!std::isfinite(d) || d < -double(limit) || d > double(limit))
-            refuse(field, value, QStringLiteral("is out of range"));
-        v = static_cast<qint64>(d);
-    }
-    if (v < -limit || v > limit) refuse(field, value, QStringLiteral("is out of range"));
-    return v;
-}
-
-bool parseTime(const QString &text, int *ms)
-{
-    // HH:MM[:SS[.mmm]]
-    const QStringList parts = text.split(QLatin1Char(':'));
-    if (parts.size() < 2 || parts.size() > 3) return false;
-    bool ok1 = false, ok2 = false;
-    const int h = parts[0].toInt(&ok1);
-    const int m = parts[1].toInt(&ok2);
-    if (!ok1 || !ok2 || h < 0 || h > 23 || m < 0 || m > 59) return false;
-    double s = 0;
-    if (parts.size() == 3) {
-        bool ok = false;
-        s = QLocale::c().toDouble(parts[2], &ok);
-        if (!ok || s < 0 || s >= 60) return false;
-    }
-    *ms = h * 3600000 + m * 60000 + static_cast<int>(std::llround(s * 1000));
-    if (*ms >= kMsPerDay) *ms = kMsPerDay - 1;
-    return true;
-}
-
-// Reads "YYYY-MM-DD[ HH:MM[:SS[.mmm]]]" (also with "T" between).
-bool parseDateTime(const QString &text, QDate *date, int *ms)
-{
-    QString t = text.trimmed();
-    QString datePart = t, timePart;
-    const qsizetype cut = t.indexOf(QRegularExpression(QStringLiteral("[ T]")));
-    if (cut > 0) {
-        datePart = t.left(cut);
-        timePart = t.mid(cut + 1).trimmed();
-    }
-    *date = QDate::fromString(datePart, Qt::ISODate);
-    if (!date->isValid()) return false;
-    *ms = 0;
-    return timePart.isEmpty() || parseTime(timePart, ms);
+    return taken(field, value, tw::ado::wholeOf(value, -limit, limit), "is not a number");
 }
 
 qint64 dayNumber(const QDate &date) { return date.toJulianDay() - kJulianDayOfDayZero; }
 
 // The exact decimal digits of a value, rounded to `decimals` places:
-// "[-]int.frac". Empty when the value is not a number.
+// "[-]int.frac".
 QString decimalDigits(const FieldDef &field, const Variant &value, int decimals)
 {
-    QString text;
-    switch (value.kind()) {
-    case Kind::Integer: text = QString::number(value.asInteger()); break;
-    case Kind::Currency: {
-        const qint64 c = value.asCurrency();
-        const quint64 a = c < 0 ? quint64(-(c + 1)) + 1 : quint64(c);
-        text = QStringLiteral("%1%2.%3")
-                   .arg(c < 0 ? QStringLiteral("-") : QString())
-                   .arg(a / kCurrencyUnits)
-                   .arg(a % kCurrencyUnits, 4, 10, QChar('0'));
-        break;
-    }
-    case Kind::Double: {
-        const double d = value.asDouble();
-        if (!std::isfinite(d)) refuse(field, value, QStringLiteral("is not a finite number"));
-        // The shortest text that reads back as d, rounded in decimal below
-        // (1.0005 becomes 1.001, as written, not 1.000 as the binary value).
-        text = tw::ado::formatDouble(d);
-        if (text.contains(QLatin1Char('e'), Qt::CaseInsensitive)) text = QString::number(d, 'f', decimals);
-        break;
-    }
-    case Kind::Boolean: text = value.asBoolean() ? QStringLiteral("-1") : QStringLiteral("0"); break;
-    case Kind::Decimal:
-    case Kind::Text: text = parseableText(value); break;
-    default: refuse(field, value, QStringLiteral("is not a number"));
-    }
-    // Validate and round half away from zero in decimal.
-    bool negative = false;
-    qsizetype i = 0;
-    if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) negative = text[i++] == QLatin1Char('-');
-    QString intDigits, fracDigits;
-    bool point = false;
-    for (; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == QLatin1Char('.') && !point) point = true;
-        else if (c.isDigit() && c.unicode() < 0x80) (point ? fracDigits : intDigits).append(c);
-        else break;
-    }
-    if (i != text.size() || (intDigits.isEmpty() && fracDigits.isEmpty())) {
-        // Exponent forms and the like: go through double.
-        bool ok = false;
-        const double d = QLocale::c().toDouble(text, &ok);
-        if (!ok || !std::isfinite(d)) refuse(field, value, QStringLiteral("is not a number"));
-        return decimalDigits(field, Variant::real(d), decimals);
-    }
-    bool roundUp = fracDigits.size() > decimals && fracDigits[decimals] >= QLatin1Char('5');
-    fracDigits = fracDigits.left(decimals).leftJustified(decimals, QLatin1Char('0'));
-    QString all = intDigits + fracDigits;
-    if (roundUp) {
-        int k = static_cast<int>(all.size()) - 1;
-        for (; k >= 0; --k) {
-            if (all[k] == QLatin1Char('9')) all[k] = QLatin1Char('0');
-            else { all[k] = QChar(all[k].unicode() + 1); break; }
-        }
-        if (k < 0) all.prepend(QLatin1Char('1'));
-    }
-    while (all.size() > decimals + 1 && all[0] == QLatin1Char('0')) all.remove(0, 1);
-    QString result = all.left(all.size() - decimals);
-    if (result.isEmpty()) result = QStringLiteral("0");
-    if (decimals > 0) result += QLatin1Char('.') + all.right(decimals);
-    const bool zero = !all.contains(QRegularExpression(QStringLiteral("[1-9]")));
-    return (negative && !zero ? QStringLiteral("-") : QString()) + result;
+    if (value.kind() == Kind::Double && !std::isfinite(value.asDouble()))
+        refuse(field, value, QStringLiteral("is not a finite number"));
+    return tw::ado::roundDecimal(taken(field, value, tw::ado::decimalOf(value), "is not a number"), decimals);
 }
 
 Variant decodeBcd(const FieldDef &field, const unsigned char *data)
@@ -382,42 +257,31 @@ void encodeScalar(const FieldDef &field, const Variant &value, unsigned char *ou
         return;
     }
     case FieldType::Bcd: encodeBcd(field, value, out); return;
-    case FieldType::Logical: {
-        bool b = false;
-        if (value.kind() == Kind::Boolean) b = value.asBoolean();
-        else if (value.kind() == Kind::Text) {
-            const QString t = value.asText().trimmed().toLower();
-            if (t == QLatin1String("true") || t == QLatin1String("yes") || t == QLatin1String("t") || t == QLatin1String("y")) b = true;
-            else if (t == QLatin1String("false") || t == QLatin1String("no") || t == QLatin1String("f") || t == QLatin1String("n")) b = false;
-            else b = toReal(field, value) != 0;
-        } else b = toReal(field, value) != 0;
-        out[0] = b ? kTrue : kFalse;
+    case FieldType::Logical:
+        out[0] = taken(field, value, tw::ado::logicalOf(value), "is not a logical value") ? kTrue : kFalse;
         return;
-    }
-    case FieldType::Date:
     case FieldType::Time:
+        putLong(out, taken(field, value, tw::ado::timeOf(value), "is not a date or time"));
+        return;
+    case FieldType::Date:
     case FieldType::Timestamp: {
         QDate date;
         int ms = 0;
-        switch (value.kind()) {
-        case Kind::Date: date = value.asDate(); break;
-        case Kind::DateTime: date = value.asDate(); ms = value.asMsOfDay(); break;
-        case Kind::Time: ms = value.asMsOfDay(); break;
-        case Kind::Text:
-            if (field.type == FieldType::Time && parseTime(value.asText().trimmed(), &ms)) break;
-            if (!parseDateTime(value.asText(), &date, &ms)) refuse(field, value, QStringLiteral("is not a date or time"));
-            break;
-        default: refuse(field, value, QStringLiteral("is not a date or time"));
+        if (field.type == FieldType::Date) {
+            date = taken(field, value, tw::ado::dateOf(value), "is not a date");
+        } else {
+            const Variant when = taken(field, value, tw::ado::dateTimeOf(value), "is not a date or time");
+            date = when.asDate();
+            ms = when.asMsOfDay();
         }
-        if (field.type == FieldType::Time) {
-            putLong(out, ms);
-            return;
-        }
-        if (!date.isValid()) refuse(field, value, QStringLiteral("has no date"));
         const qint64 day = dayNumber(date);
         if (day < 1) refuse(field, value, QStringLiteral("is before 0001-01-01"));
+        // Beyond these a day number would wrap, and a timestamp read back as no date.
+        const double stamp = static_cast<double>(day) * kMsPerDay + ms;
+        if (field.type == FieldType::Date ? day > std::numeric_limits<qint32>::max() : stamp >= kMaxTimestampMs)
+            refuse(field, value, QStringLiteral("is past the last day the field holds"));
         if (field.type == FieldType::Date) putLong(out, static_cast<qint32>(day));
-        else putNumber(out, static_cast<double>(day) * kMsPerDay + ms);
+        else putNumber(out, stamp);
         return;
     }
     case FieldType::Bytes: {

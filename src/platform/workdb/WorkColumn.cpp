@@ -3,8 +3,7 @@
 #include "Sqlite.h"
 #include "platform/ado/DataTypeEnum.h"
 #include "platform/ado/RuntimeError.h"
-
-#include <QRegularExpression>
+#include "platform/ado/ValueText.h"
 
 #include <limits>
 #include <sqlite3.h>
@@ -13,6 +12,8 @@ namespace tw::workdb {
 
 namespace {
 
+using ado::Converted;
+using ado::Refusal;
 using ado::RuntimeError;
 using ado::Variant;
 
@@ -26,28 +27,23 @@ constexpr qint64 kMsPerDay = Variant::kMsPerDay;
                                     typeWord(column.type), column.name));
 }
 
-Variant parseDateTime(const WorkColumn &column, const Variant &value)
+// The converted value; a mismatch, or an overflow, when there is none.
+template <typename T>
+T taken(const WorkColumn &column, const Variant &value, const Converted<T> &converted)
 {
-    static const QRegularExpression pattern(
-        QStringLiteral(R"(^\s*(-?\d{1,4})-(\d{1,2})-(\d{1,2})(?:[ T](\d{1,2}):(\d{2})(?::(\d{2})(?:\.(\d{1,3}))?)?)?\s*$)"));
-    const QRegularExpressionMatch match = pattern.match(value.asText());
-    if (!match.hasMatch())
+    if (converted.refusal == Refusal::OutOfRange)
+        throw RuntimeError(6, QStringLiteral("Overflow: %1 does not fit the %2 column '%3'.")
+                                  .arg(value.toText().trimmed().left(60), typeWord(column.type), column.name));
+    if (!converted)
         mismatch(column, value);
-    const QDate date(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
-    const int hours = match.captured(4).toInt();
-    const int minutes = match.captured(5).toInt();
-    const int seconds = match.captured(6).toInt();
-    const int ms = match.captured(7).isEmpty() ? 0 : match.captured(7).leftJustified(3, u'0').toInt();
-    if (!date.isValid() || hours > 23 || minutes > 59 || seconds > 59)
-        mismatch(column, value);
-    return Variant::dateTime(date, ((hours * 60 + minutes) * 60 + seconds) * 1000 + ms);
+    return converted.value;
 }
 
 } // namespace
 
 QDate zeroDate()
 {
-    return QDate(1899, 12, 30);
+    return ado::timeOnlyDate();
 }
 
 WorkType workTypeFromWord(const QString &word)
@@ -145,51 +141,18 @@ Variant WorkColumn::convert(const Variant &value) const
                                    .arg(limit));
         return Variant::text(text);
     }
-    case WorkType::Int: {
-        if (value.kind() == Kind::Date || value.kind() == Kind::DateTime || value.kind() == Kind::Time ||
-            value.kind() == Kind::Bytes)
-            mismatch(*this, value);
-        qint64 number = 0;
-        try {
-            number = value.toInteger();
-        } catch (const RuntimeError &) {
-            mismatch(*this, value);
-        }
-        if (number < std::numeric_limits<qint32>::min() || number > std::numeric_limits<qint32>::max())
-            throw RuntimeError(6, QStringLiteral("Overflow: %1 does not fit the INT column '%2'.").arg(number).arg(name));
-        return Variant::integer(number);
-    }
-    case WorkType::Float:
-        if (value.kind() == Kind::Date || value.kind() == Kind::DateTime || value.kind() == Kind::Time ||
-            value.kind() == Kind::Bytes)
-            mismatch(*this, value);
-        try {
-            return Variant::real(value.toDouble());
-        } catch (const RuntimeError &) {
-            mismatch(*this, value);
-        }
+    case WorkType::Int:
+        return Variant::integer(taken(*this, value, ado::wholeOf(value, std::numeric_limits<qint32>::min(),
+                                                                  std::numeric_limits<qint32>::max())));
+    case WorkType::Float: return Variant::real(taken(*this, value, ado::doubleOf(value)));
     case WorkType::Decimal:
-        switch (value.kind()) {
-        case Kind::Decimal: return value;
-        case Kind::Integer:
-        case Kind::Currency:
-        case Kind::Double: return Variant::decimal(value.toText());
-        case Kind::Text:
-            try {
-                return Variant::decimal(value.asText().trimmed());
-            } catch (const RuntimeError &) {
-                mismatch(*this, value);
-            }
-        default: mismatch(*this, value);
-        }
+        if (value.kind() == Kind::Decimal)
+            return value;
+        return Variant::decimal(taken(*this, value, ado::decimalOf(value)));
     case WorkType::DateTime:
-        switch (value.kind()) {
-        case Kind::DateTime: return value;
-        case Kind::Date: return Variant::dateTime(value.asDate(), 0);
-        case Kind::Time: return Variant::dateTime(zeroDate(), value.asMsOfDay());
-        case Kind::Text: return parseDateTime(*this, value);
-        default: mismatch(*this, value);
-        }
+        if (value.kind() == Kind::DateTime)
+            return value;
+        return taken(*this, value, ado::dateTimeOf(value));
     case WorkType::OleObject: {
         if (value.kind() == Kind::Bytes)
             return value;

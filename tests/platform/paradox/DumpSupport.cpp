@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 
+#include "cli/CanonicalDump.h"
 #include "platform/paradox/TableReader.h"
 
 #include <QCoreApplication>
@@ -11,71 +12,16 @@
 
 namespace tw::paradoxtest {
 
-using tw::ado::Variant;
-using Kind = tw::ado::Variant::Kind;
-
-namespace {
-
-QByteArray jsonString(const QString &text)
-{
-    QByteArray out = "\"";
-    const QByteArray utf8 = text.toUtf8();
-    for (char ch : utf8) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') { out += '\\'; out += char(c); }
-        else if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else if (c == '\t') out += "\\t";
-        else if (c < 0x20) out += QByteArray("\\u00") + QByteArray::number(c, 16).rightJustified(2, '0');
-        else out += char(c);
-    }
-    return out + "\"";
-}
-
-} // namespace
-
-QByteArray canonicalValue(const Variant &value)
-{
-    switch (value.kind()) {
-    case Kind::Empty:
-    case Kind::Null: return "null";
-    case Kind::Text: return jsonString(value.asText());
-    case Kind::Integer: return QByteArray::number(value.asInteger());
-    case Kind::Double: return tw::ado::formatDouble(value.asDouble()).toUtf8();
-    case Kind::Currency: {
-        const qint64 c = value.asCurrency();
-        const quint64 a = c < 0 ? quint64(-(c + 1)) + 1 : quint64(c);
-        return (c < 0 ? QByteArray("-") : QByteArray()) + QByteArray::number(a / 10000) + "."
-            + QByteArray::number(a % 10000).rightJustified(4, '0');
-    }
-    case Kind::Decimal: return value.asDecimal().toUtf8();
-    case Kind::Boolean: return value.asBoolean() ? "true" : "false";
-    case Kind::Bytes: return "{\"hex\": \"" + value.asBytes().toHex() + "\"}";
-    case Kind::Date:
-    case Kind::Time:
-    case Kind::DateTime: return jsonString(value.toText());
-    }
-    return "null";
-}
-
 QByteArray dumpWithReader(const QString &dbPath)
 {
     tw::paradox::TableReader reader(dbPath);
-    QByteArray out = "{\"columns\": [";
-    for (size_t i = 0; i < reader.columns().size(); ++i) {
-        if (i) out += ", ";
-        out += jsonString(reader.columns()[i].name);
-    }
-    out += "]}\n";
-    std::vector<Variant> row;
-    while (reader.next(row)) {
-        out += '[';
-        for (size_t i = 0; i < row.size(); ++i) {
-            if (i) out += ", ";
-            out += canonicalValue(row[i]);
-        }
-        out += "]\n";
-    }
+    QStringList names;
+    for (const auto &column : reader.columns())
+        names << column.name;
+    QByteArray out = tw::cli::canonicalHeader(names);
+    std::vector<tw::ado::Variant> row;
+    while (reader.next(row))
+        tw::cli::appendCanonicalRow(out, row);
     return out;
 }
 

@@ -1,19 +1,14 @@
 #pragma once
 // Helpers of the Paradox tests: our reader's dump in the canonical JSON-lines
-// form of the shared tools, the pxlib dumper built on demand, and dumpcmp.
-
-#include "platform/ado/Variant.h"
+// form of the shared tools (tw_dump, as tabwright-cli writes it), the pxlib
+// dumper built on demand, and dumpcmp.
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
-#include <vector>
-
 namespace tw::paradoxtest {
 
-// One value in the canonical form (null, numbers, strings, {"hex": ...}).
-QByteArray canonicalValue(const tw::ado::Variant &value);
 // The whole table read through TableReader, one JSON line per record.
 QByteArray dumpWithReader(const QString &dbPath);
 // pxjson built from the shared tools into a temporary folder; empty when the

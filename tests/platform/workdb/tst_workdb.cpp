@@ -19,6 +19,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <cmath>
 #include <stdexcept>
 #include <thread>
 
@@ -33,6 +34,7 @@ private slots:
     void tablesComeAndGo();
     void valuesAreConvertedToTheColumnType();
     void conversionFailuresNameTheColumn();
+    void valuesConvertByTheSharedRules();
     void memoDigitsStayText();
     void textsAreStoredAsTheirUtf8();
     void exportWritesAParadoxTable();
@@ -228,6 +230,59 @@ void WorkDbTest::conversionFailuresNameTheColumn()
     rs.fields()(1).setValue(Variant::text("abc"));
     rs.Update();
     QCOMPARE(rs.RecordCount(), qint64(1));
+}
+
+// Texts read by the one vocabulary of ValueText, other values converted by its
+// rules, as both table writers take them.
+void WorkDbTest::valuesConvertByTheSharedRules()
+{
+    Connection work;
+    openWork(work);
+    work.Execute("CREATE TABLE `t`(`i` INT,`f` FLOAT,`d` DECIMAL,`w` DATETIME);");
+    Recordset rs;
+    rs.Open("SELECT * FROM `t`", work, 2, 3);
+    rs.AddNew();
+    rs.fields()(0).setValue(Variant::text(" 1e2 "));
+    rs.fields()(1).setValue(Variant::text("-Infinity"));
+    rs.fields()(2).setValue(Variant::boolean(true));
+    rs.fields()(3).setValue(Variant::text("12:30"));
+    rs.Update();
+    rs.AddNew();
+    rs.fields()(0).setValue(Variant::currency(-25000));
+    rs.fields()(1).setValue(Variant::text("+.5"));
+    rs.fields()(2).setValue(Variant::real(1e21));
+    rs.fields()(3).setValue(Variant::text("-0044-3-15"));
+    rs.Update();
+    rs.AddNew();
+    rs.fields()(2).setValue(Variant::text(" +007.50e0 "));
+    rs.fields()(3).setValue(Variant::text("2024-02-29T23:59:58.123456"));
+    // Too large for the column: an overflow, lost and counted; not a number: a mismatch.
+    rs.fields()(0).setValue(Variant::text("2147483648"));
+    rs.fields()(1).setValue(Variant::text("1e999"));
+    rs.fields()(2).setValue(Variant::text("1,5"));
+    rs.Update();
+    const tw::ado::LostValues *lost = work.lostValues();
+    QVERIFY(lost);
+    QCOMPARE(lost->count(), qint64(3));
+    QVERIFY2(lost->first()[0].reason.contains("Overflow"), qPrintable(lost->first()[0].reason));
+    QVERIFY2(lost->first()[1].reason.contains("Overflow"), qPrintable(lost->first()[1].reason));
+    QVERIFY2(lost->first()[2].reason.contains("mismatch"), qPrintable(lost->first()[2].reason));
+    rs.Close();
+    Recordset back;
+    back.Open("SELECT * FROM `t`", work);
+    QCOMPARE(back.fields()(0).Value(), Variant::integer(100));
+    QCOMPARE(back.fields()(1).Value(), Variant::real(-HUGE_VAL));
+    QCOMPARE(back.fields()(2).Value(), Variant::decimal("-1"));
+    QCOMPARE(back.fields()(3).Value(), Variant::dateTime(QDate(1899, 12, 30), (12 * 60 + 30) * 60000));
+    back.MoveNext();
+    QCOMPARE(back.fields()(0).Value(), Variant::integer(-3));
+    QCOMPARE(back.fields()(1).Value(), Variant::real(0.5));
+    QCOMPARE(back.fields()(2).Value(), Variant::decimal("1000000000000000000000"));
+    QCOMPARE(back.fields()(3).Value(), Variant::dateTime(QDate(-44, 3, 15), 0));
+    back.MoveNext();
+    QVERIFY(back.fields()(0).Value().isNull());
+    QVERIFY(back.fields()(1).Value().isNull());
+    QCOMPARE(back.fields()(3).Value().toText(), QString("2024-02-29 23:59:58.123"));
 }
 
 void WorkDbTest::memoDigitsStayText()

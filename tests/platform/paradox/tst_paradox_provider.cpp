@@ -1,0 +1,192 @@
+// The Paradox provider through the ADO stand-in: connection strings, the
+// tables schema, SELECT * streaming, DROP TABLE with companion files.
+
+#include "TestSupport.h"
+
+#include "platform/ado/Connection.h"
+#include "platform/ado/DataTypeEnum.h"
+#include "platform/ado/ProviderRegistry.h"
+#include "platform/ado/Recordset.h"
+#include "platform/paradox/ParadoxProvider.h"
+#include "platform/paradox/TableWriter.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using tw::ado::Connection;
+using tw::ado::Recordset;
+using tw::ado::RuntimeError;
+using tw::ado::Variant;
+using tw::paradox::FieldType;
+
+class TestParadoxProvider : public QObject {
+    Q_OBJECT
+
+private:
+    QString connectionString(const QString &folder, const QString &driver = QStringLiteral("{Microsoft Paradox Driver (*.db )}")) const
+    {
+        return QStringLiteral("Driver=%1;DriverID=538;Fil=Paradox 5.X;DefaultDir=%2;Dbq=%2;CollatingSequence=ASCII;").arg(driver, folder);
+    }
+    void makeTable(const QString &name, int rows);
+    QStringList files() const { return QDir(m_dir.path()).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase); }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<tw::ado::ScopedProvider> m_provider;
+
+private slots:
+    void initTestCase();
+    void acceptsItsDriverOnly();
+    void refusesMissingFolder();
+    void listsTables();
+    void selectsStreaming();
+    void dropsTableWithCompanions();
+    void refusesOtherStatements();
+};
+
+void TestParadoxProvider::initTestCase()
+{
+    m_provider = std::make_unique<tw::ado::ScopedProvider>(std::make_shared<tw::paradox::ParadoxProvider>());
+}
+
+void TestParadoxProvider::makeTable(const QString &name, int rows)
+{
+    tw::paradox::TableWriter writer(m_dir.path(), name,
+                                    {{QStringLiteral("Id"), FieldType::Long}, {QStringLiteral("Note"), FieldType::Memo}});
+    for (int i = 0; i < rows; ++i)
+        writer.appendRow({Variant::integer(i), Variant::text(QString(i * 10, QLatin1Char('n')))});
+    writer.finish();
+}
+
+void TestParadoxProvider::acceptsItsDriverOnly()
+{
+    tw::paradox::ParadoxProvider provider;
+    using tw::ado::ConnectionString;
+    QVERIFY(provider.accepts(ConnectionString::parse(connectionString(m_dir.path()))));
+    QVERIFY(provider.accepts(ConnectionString::parse(connectionString(m_dir.path(), QStringLiteral("{microsoft PARADOX driver (*.DB )}")))));
+    QVERIFY(!provider.accepts(ConnectionString::parse(QStringLiteral("Provider=vfpoledb.1;Data Source=x;"))));
+    QVERIFY(!provider.accepts(ConnectionString::parse(connectionString(m_dir.path(), QStringLiteral("{Microsoft dBase Driver (*.dbf)}")))));
+}
+
+void TestParadoxProvider::refusesMissingFolder()
+{
+    Connection c;
+    try {
+        c.Open(connectionString(m_dir.filePath(QStringLiteral("nowhere"))));
+        QFAIL("a missing folder was opened");
+    } catch (const RuntimeError &e) {
+        QVERIFY2(e.description().contains(QLatin1String("nowhere")), qPrintable(e.description()));
+    }
+    // A file is no folder either.
+    tw::test::writeAll(m_dir.filePath(QStringLiteral("plain.txt")), "x");
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Open(connectionString(m_dir.filePath(QStringLiteral("plain.txt")))));
+    QFile::remove(m_dir.filePath(QStringLiteral("plain.txt")));
+}
+
+void TestParadoxProvider::listsTables()
+{
+    makeTable(QStringLiteral("Orders"), 1);
+    makeTable(QStringLiteral("CUST.DB"), 1);
+    tw::test::writeAll(m_dir.filePath(QStringLiteral("~twabcdef.db")), "temporary");
+    tw::test::writeAll(m_dir.filePath(QStringLiteral("notes.txt")), "x");
+    Connection c;
+    // Windows-style separators in the folder.
+    c.Open(connectionString(QDir::toNativeSeparators(m_dir.path()).replace(QLatin1Char('/'), QLatin1Char('\\'))));
+    Recordset schema = c.OpenSchema(tw::ado::adSchemaTables);
+    QStringList names;
+    for (; !schema.Eof(); schema.MoveNext()) {
+        QCOMPARE(schema.fields()(QStringLiteral("TABLE_TYPE")).Value().asText(), QStringLiteral("TABLE"));
+        names << schema.fields()(QStringLiteral("TABLE_NAME")).Value().asText();
+    }
+    QCOMPARE(names, (QStringList{QStringLiteral("CUST"), QStringLiteral("Orders")}));
+    QFile::remove(m_dir.filePath(QStringLiteral("~twabcdef.db")));
+    QFile::remove(m_dir.filePath(QStringLiteral("notes.txt")));
+    c.Execute(QStringLiteral("DROP TABLE [Orders]"));
+    c.Execute(QStringLiteral("DROP TABLE [CUST]"));
+}
+
+void TestParadoxProvider::selectsStreaming()
+{
+    makeTable(QStringLiteral("Big"), 500);
+    Connection c;
+    c.Open(connectionString(m_dir.path()));
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM `big`"), c);
+    QCOMPARE(rs.RecordCount(), qint64(500));
+    QCOMPARE(rs.fields().count(), 2);
+    QCOMPARE(rs.fields()(0).name(), QStringLiteral("Id"));
+    QCOMPARE(rs.fields()(0).Type(), int(tw::ado::adInteger));
+    QCOMPARE(rs.fields()(1).Type(), int(tw::ado::adLongVarChar));
+    int n = 0;
+    for (; !rs.Eof(); rs.MoveNext(), ++n) {
+        QCOMPARE(rs.fields()(0).Value().asInteger(), qint64(n));
+        if (n == 0) QVERIFY(rs.fields()(1).Value().isNull());
+        else QCOMPARE(rs.fields()(1).Value().asText().size(), n * 10);
+    }
+    QCOMPARE(n, 500);
+    try {
+        rs.Close();
+        rs.Open(QStringLiteral("SELECT * FROM [missing]"), c);
+        QFAIL("a missing table was opened");
+    } catch (const RuntimeError &e) {
+        QVERIFY2(e.description().contains(QLatin1String("missing")), qPrintable(e.description()));
+    }
+    c.Execute(QStringLiteral("DROP TABLE [Big]"));
+}
+
+void TestParadoxProvider::dropsTableWithCompanions()
+{
+    makeTable(QStringLiteral("Parts"), 3);
+    const QStringList companions = {QStringLiteral("PARTS.PX"), QStringLiteral("parts.X02"), QStringLiteral("Parts.Y02"),
+                                    QStringLiteral("parts.XG0"), QStringLiteral("PARTS.VAL"), QStringLiteral("parts.tv"),
+                                    QStringLiteral("parts.FAM")};
+    const QStringList others = {QStringLiteral("parts2.db"), QStringLiteral("parts.txt"), QStringLiteral("partsx.mb"),
+                                QStringLiteral("parts.x"), QStringLiteral("parts.xlsx")};
+    for (const QString &f : companions + others) tw::test::writeAll(m_dir.filePath(f), "x");
+    Connection c;
+    c.Open(connectionString(m_dir.path()));
+    c.Execute(QStringLiteral("DROP TABLE [parts]"));
+    QStringList expected = others;
+    expected.sort(Qt::CaseInsensitive);
+    QCOMPARE(files(), expected);
+    try {
+        c.Execute(QStringLiteral("DROP TABLE [parts]"));
+        QFAIL("a missing table was dropped");
+    } catch (const RuntimeError &e) {
+        QVERIFY2(e.description().contains(QLatin1String("'parts' does not exist")), qPrintable(e.description()));
+    }
+    QCOMPARE(files(), expected);
+    for (const QString &f : others) QFile::remove(m_dir.filePath(f));
+    // A name that reaches out of the folder names no table there.
+    QTemporaryDir outside;
+    tw::test::writeAll(outside.filePath(QStringLiteral("victim.db")), "x");
+    const QString relative = QDir(m_dir.path()).relativeFilePath(outside.filePath(QStringLiteral("victim")));
+    for (const QString &name : {relative, outside.filePath(QStringLiteral("victim")), QString(relative).replace('/', '\\')}) {
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute(QStringLiteral("DROP TABLE [") + name + ']'));
+        Recordset rs;
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, rs.Open(QStringLiteral("SELECT * FROM `") + name + '`', c));
+    }
+    QVERIFY(QFile::exists(outside.filePath(QStringLiteral("victim.db"))));
+}
+
+void TestParadoxProvider::refusesOtherStatements()
+{
+    makeTable(QStringLiteral("T"), 1);
+    Connection c;
+    c.Open(connectionString(m_dir.path()));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute(QStringLiteral("INSERT INTO `T` VALUES(1, 'x')")));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute(QStringLiteral("CREATE TABLE [U] ([a] M)")));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute(QStringLiteral("this is not sql")));
+    Recordset rs;
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, rs.Open(QStringLiteral("DROP TABLE [T]"), c));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, c.OpenSchema(4));
+    // Asked for updates, the recordset still reads, and refuses new rows.
+    Recordset updatable;
+    updatable.Open(QStringLiteral("SELECT * FROM [t]"), c, tw::ado::adOpenDynamic, tw::ado::adLockOptimistic);
+    QCOMPARE(updatable.RecordCount(), qint64(1));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, updatable.AddNew());
+    QVERIFY(QFileInfo::exists(m_dir.filePath(QStringLiteral("T.db"))));
+}
+
+QTEST_GUILESS_MAIN(TestParadoxProvider)
+#include "tst_paradox_provider.moc"
