@@ -19,7 +19,14 @@ for name in TW_SOURCE_DIR TW_SHARED_DIR TW_BIN_DIR; do
   # shellcheck disable=SC2154
   [ -n "$value" ] && export "$name=$(wine_path "$value")"
 done
-fonts=$(wine_path "${TW_FONT_DIR:-/usr/share/fonts/truetype/liberation}")
+# Offscreen text takes its fonts from one folder and falls back on what it
+# finds there: Liberation Sans alone, the Arial the windows are laid out for.
+font_dir=${TW_FONT_DIR:-$WINEPREFIX/tw-fonts}
+if [ -z "${TW_FONT_DIR:-}" ] && [ ! -e "$font_dir/LiberationSans-Regular.ttf" ]; then
+  mkdir -p "$font_dir"
+  ln -sf /usr/share/fonts/truetype/liberation/LiberationSans-*.ttf "$font_dir/"
+fi
+fonts=$(wine_path "$font_dir")
 
 result=$(mktemp "${TMPDIR:-/tmp}/tw-qtest-XXXXXX")
 command="set QT_QPA_PLATFORM=offscreen&& set QT_QPA_FONTDIR=$fonts&& $(wine_path "$program") -o $(wine_path "$result"),txt"

@@ -122,7 +122,8 @@ private:
 
 void CodePageCopyTest::initTestCase()
 {
-    m_cli = tw::test::binDir() + "/tabwright-cli";
+    TW_SKIP_WITHOUT_LINUX_READERS();
+    m_cli = tw::test::programPath("tabwright-cli");
     QVERIFY(QFileInfo::exists(m_cli));
     m_shared = tw::test::sharedDir();
     if (m_shared.isEmpty())

@@ -801,12 +801,13 @@ void TableWriterTest::codePageMarks()
     QCOMPARE(codePageOfMark(0x26), 866);
     QCOMPARE(int(markOfCodePage(866)), 0x65);
     // No converter here: Kamenický and Mazovia read as their base page and
-    // are not written; Greek Macintosh reads as Windows-1252.
+    // are not written; Greek Macintosh reads as Windows-1252 on Linux, whose
+    // C library lacks it, and as itself on Windows.
     QCOMPARE(codePageOfMark(0x68), 895);
     QCOMPARE(codecOfMark(0x68).codePage(), 437);
     QCOMPARE(int(markOfCodePage(895)), int(kNoMark));
     QCOMPARE(int(markOfCodePage(620)), int(kNoMark));
-    QCOMPARE(codecOfMark(0x98).codePage(), 1252);
+    QCOMPARE(codecOfMark(0x98).codePage(), tw::test::onWindows() ? 10006 : 1252);
     // Pages without a mark, no page and unknown marks.
     QCOMPARE(int(markOfCodePage(862)), int(kNoMark));
     QCOMPARE(int(markForNewTable(862)), int(kMark1252));
