@@ -5,7 +5,7 @@
 #   scripts/deps.sh windows those to build the Windows programs and test them under Wine
 set -eu
 build="cmake ninja-build g++ pkg-config qt6-base-dev libqt6svg6 libsqlite3-dev fonts-liberation"
-test_only="python3 python3-dbfread pgdbf pxlib-dev gcc clang libclang-rt-14-dev fonts-dejavu-core"
+test_only="python3 python3-dbfread pgdbf pxlib-dev gcc clang libclang-rt-14-dev fonts-dejavu-core clang-format"
 # mingw-w64 and its binutils (objdump), Wine with its own fonts, Xvfb and what
 # drives and photographs windows there, tclsh for SQLite's amalgamation,
 # dpkg-source for Debian's source packages, zip for the package.
