@@ -382,6 +382,22 @@ int runAll(Options o)
                                  toFoxPro.value(QStringLiteral("peak_rss_mb"), QStringLiteral("-1")).toDouble());
     line(QStringLiteral("peak_rss_mb"), fixed(peak, 1));
 
+    // How time grows with rows: the same transfers on a tenth of the rows (10.0 is linear).
+    const qint64 fewer = o.growthRows < 0 ? o.rows / 10 : o.growthRows;
+    if (fewer > 0 && fewer < o.rows) {
+        Options small = o;
+        small.rows = fewer;
+        small.dir = QDir(o.dir).filePath(QStringLiteral("growth"));
+        const auto [paradoxSeconds, foxproSeconds] = medianSeconds(small);
+        const auto growth = [](const QMap<QString, QString> &figures, double smallSeconds) {
+            const double seconds = figures.value(QStringLiteral("seconds"), QStringLiteral("-1")).toDouble();
+            return seconds > 0 && smallSeconds > 0 ? fixed(seconds / smallSeconds, 2) : QStringLiteral("nan");
+        };
+        line(QStringLiteral("growth_rows"), QString::number(fewer));
+        line(QStringLiteral("growth_to_paradox"), growth(toParadox, paradoxSeconds));
+        line(QStringLiteral("growth_to_foxpro"), growth(toFoxPro, foxproSeconds));
+        QDir(small.dir).removeRecursively();
+    }
     // The other shapes of table, at the sizes that show them: each direction
     // and pgdbf, the figures named after the shape.
     if (o.shapes) {
@@ -417,22 +433,6 @@ int runAll(Options o)
         }
     }
 
-    // How time grows with rows: the same transfers on a tenth of the rows (10.0 is linear).
-    const qint64 fewer = o.growthRows < 0 ? o.rows / 10 : o.growthRows;
-    if (fewer > 0 && fewer < o.rows) {
-        Options small = o;
-        small.rows = fewer;
-        small.dir = QDir(o.dir).filePath(QStringLiteral("growth"));
-        const auto [paradoxSeconds, foxproSeconds] = medianSeconds(small);
-        const auto growth = [](const QMap<QString, QString> &figures, double smallSeconds) {
-            const double seconds = figures.value(QStringLiteral("seconds"), QStringLiteral("-1")).toDouble();
-            return seconds > 0 && smallSeconds > 0 ? fixed(seconds / smallSeconds, 2) : QStringLiteral("nan");
-        };
-        line(QStringLiteral("growth_rows"), QString::number(fewer));
-        line(QStringLiteral("growth_to_paradox"), growth(toParadox, paradoxSeconds));
-        line(QStringLiteral("growth_to_foxpro"), growth(toFoxPro, foxproSeconds));
-        QDir(small.dir).removeRecursively();
-    }
     return failed ? 1 : 0;
 }
 

@@ -5,6 +5,20 @@ namespace tw::ado {
 namespace {
 // Fewer rows than this are read faster than a thread starts.
 constexpr qint64 kRowsWorthAThread = 4096;
+
+// What a row holds, roughly: its texts and bytes, and a little for each value.
+qsizetype roughSize(const std::vector<Variant> &row)
+{
+    qsizetype size = 0;
+    for (const Variant &value : row) {
+        size += qsizetype(sizeof(Variant));
+        if (value.kind() == Variant::Kind::Text)
+            size += value.asText().size() * qsizetype(sizeof(QChar));
+        else if (value.kind() == Variant::Kind::Bytes)
+            size += value.asBytes().size();
+    }
+    return size;
+}
 } // namespace
 
 PrefetchCursor::PrefetchCursor(std::unique_ptr<Cursor> inner)
@@ -48,7 +62,9 @@ void PrefetchCursor::readAhead()
             batch = std::make_unique<Batch>();
         batch->rows.resize(kBatchRows);
         batch->filled = 0;
-        while (batch->filled < kBatchRows) {
+        // Rows of long memos make short batches: what is read ahead stays small.
+        qsizetype bytes = 0;
+        while (batch->filled < kBatchRows && bytes < kBatchBytes) {
             try {
                 if (!m_inner->fetch(batch->rows[batch->filled])) {
                     batch->last = true;
@@ -59,6 +75,7 @@ void PrefetchCursor::readAhead()
                 batch->last = true;
                 break;
             }
+            bytes += roughSize(batch->rows[batch->filled]);
             ++batch->filled;
         }
         const bool last = batch->last;

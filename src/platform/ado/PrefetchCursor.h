@@ -23,6 +23,8 @@ class PrefetchCursor final : public Cursor {
 public:
     static constexpr size_t kBatchRows = 1024;
     static constexpr size_t kBatchesAhead = 4;
+    // A batch ends early once its rows hold about this much.
+    static constexpr qsizetype kBatchBytes = 1 << 20;
 
     explicit PrefetchCursor(std::unique_ptr<Cursor> inner);
     ~PrefetchCursor() override;
