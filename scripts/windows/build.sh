@@ -19,17 +19,22 @@ export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$root")}" CCACHE_NOHASHDIR=1
 qt=$("$here/qt.sh" "$out")
 "$here/sqlite.sh" "$out/sqlite"
 
-# The sample generator runs at build time, so it is built for this machine.
-host="$out/host"
-cmake -S "$root" -B "$host" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTW_BUILD_TESTS=OFF -DTW_BUILD_BENCH=OFF \
-  -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
-cmake --build "$host" -j2 --target tabwright-samples
+# The sample generator runs at build time, so it is built for this machine
+# (or taken from a Linux build of the same sources: TW_HOST_SAMPLES_GENERATOR).
+generator=${TW_HOST_SAMPLES_GENERATOR:-}
+if [ -z "$generator" ] || [ ! -x "$generator" ]; then
+  host="$out/host"
+  cmake -S "$root" -B "$host" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTW_BUILD_TESTS=OFF -DTW_BUILD_BENCH=OFF \
+    -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
+  cmake --build "$host" -j2 --target tabwright-samples
+  generator="$host/samples/tabwright-samples"
+fi
 
 cross="$out/x64"
 "$qt/bin/qt-cmake" -S "$root" -B "$cross" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DQT_CHAINLOAD_TOOLCHAIN_FILE="$qt/mingw-toolchain.cmake" \
   -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache \
-  -DTW_SQLITE_SOURCE_DIR="$out/sqlite" -DTW_HOST_SAMPLES_GENERATOR="$host/samples/tabwright-samples" \
+  -DTW_SQLITE_SOURCE_DIR="$out/sqlite" -DTW_HOST_SAMPLES_GENERATOR="$generator" \
   -DTW_BUILD_BENCH=OFF -DTW_BUILD_TESTS="${TW_WINDOWS_TESTS:-ON}" >/dev/null
 cmake --build "$cross" -j2
 
