@@ -5,10 +5,10 @@
 
 #include "common/ConnectionSettings.h"
 #include "common/TableList.h"
+#include "platform/ado/RuntimeError.h"
 #include "platform/encoding/ByteCodec.h"
 #include "platform/foxpro/DbfHeader.h"
 #include "platform/paradox/ParadoxFormat.h"
-#include "platform/ado/RuntimeError.h"
 #include "platform/ui/Pointer.h"
 #include "platform/ui/ScriptedDialogs.h"
 #include "platform/workdb/WorkDbProvider.h"

@@ -64,8 +64,8 @@ ReferenceTime timePgdbf(const QString &dbf, const QString &memo)
     process.waitForFinished(kPgdbfTimeoutMs);
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        result.error = QStringLiteral("pgdbf failed: %1")
-                           .arg(QString::fromLocal8Bit(process.readAllStandardError()).trimmed());
+        result.error =
+            QStringLiteral("pgdbf failed: %1").arg(QString::fromLocal8Bit(process.readAllStandardError()).trimmed());
         return result;
     }
     result.seconds = seconds;

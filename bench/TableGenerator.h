@@ -53,10 +53,10 @@ private:
 };
 
 struct GeneratedFiles {
-    QString table;     // file name without extension
-    QString data;      // .dbf or .db
-    QString memo;      // .fpt or .mb
-    qint64 bytes = 0;  // both files together
+    QString table;    // file name without extension
+    QString data;     // .dbf or .db
+    QString memo;     // .fpt or .mb
+    qint64 bytes = 0; // both files together
 };
 
 // Writes <folder>/<table>.dbf and .fpt with `rows` rows.

@@ -88,10 +88,11 @@ double median(std::vector<double> values)
 
 QString usage()
 {
-    return QStringLiteral("usage: tabwright-bench [--rows N] [--seed S] [--repeat R] [--dir DIR] [--keep] [--growth-rows G]\n"
-                          "                       [--no-shapes]\n"
-                          "       tabwright-bench --generate-only --dir DIR [--rows N] [--seed S] [--shape standard|wide|memo]\n"
-                          "       tabwright-bench --direction to-paradox|to-foxpro --dir DIR --rows N\n");
+    return QStringLiteral(
+        "usage: tabwright-bench [--rows N] [--seed S] [--repeat R] [--dir DIR] [--keep] [--growth-rows G]\n"
+        "                       [--no-shapes]\n"
+        "       tabwright-bench --generate-only --dir DIR [--rows N] [--seed S] [--shape standard|wide|memo]\n"
+        "       tabwright-bench --direction to-paradox|to-foxpro --dir DIR --rows N\n");
 }
 
 std::optional<Options> parse(QStringList args)
@@ -208,7 +209,8 @@ QMap<QString, QString> runDirectionChild(const Options &o, Direction direction)
                  QStringLiteral("--rows"), QString::number(o.rows)});
     QMap<QString, QString> figures;
     if (!child.waitForStarted() || !child.waitForFinished(kChildTimeoutMs)) {
-        figures.insert(QStringLiteral("error"), QStringLiteral("the child did not finish: %1").arg(child.errorString()));
+        figures.insert(QStringLiteral("error"),
+                       QStringLiteral("the child did not finish: %1").arg(child.errorString()));
         return figures;
     }
     const QList<QByteArray> lines = child.readAllStandardOutput().split('\n');
@@ -218,7 +220,8 @@ QMap<QString, QString> runDirectionChild(const Options &o, Direction direction)
         if (eq > 0)
             figures.insert(text.left(eq), text.mid(eq + 1));
     }
-    if ((child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) && !figures.contains(QStringLiteral("error")))
+    if ((child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) &&
+        !figures.contains(QStringLiteral("error")))
         figures.insert(QStringLiteral("error"), QStringLiteral("exit code %1").arg(child.exitCode()));
     return figures;
 }
@@ -313,7 +316,8 @@ std::pair<double, double> medianSeconds(const Options &o)
     for (int i = 0; i < o.repeat; ++i) {
         for (const Direction d : {Direction::ToParadox, Direction::ToFoxPro}) {
             const auto figures = runDirectionChild(o, d);
-            const double s = figures.contains(QStringLiteral("error")) ? -1 : figures.value(QStringLiteral("seconds")).toDouble();
+            const double s =
+                figures.contains(QStringLiteral("error")) ? -1 : figures.value(QStringLiteral("seconds")).toDouble();
             (d == Direction::ToParadox ? toParadox : toFoxPro).push_back(s);
         }
     }
@@ -365,14 +369,21 @@ int runAll(Options o)
     QDir(layout.work()).removeRecursively();
 
     const QString scratchFile = QDir(o.dir).filePath(QStringLiteral("copy.tmp"));
-    const Reference copyFoxPro =
-        runReference(QStringLiteral("copy_foxpro"), o.repeat, o.rows, g.foxpro.bytes,
-                     [&] { return timeFileCopy({g.foxpro.data, g.foxpro.memo}, scratchFile); }, &failed);
-    const Reference copyParadox =
-        runReference(QStringLiteral("copy_paradox"), o.repeat, o.rows, g.paradox.bytes,
-                     [&] { return timeFileCopy({g.paradox.data, g.paradox.memo}, scratchFile); }, &failed);
-    const Reference pgdbf = runReference(QStringLiteral("pgdbf"), o.repeat, o.rows, g.foxpro.bytes,
-                                         [&] { return timePgdbf(g.foxpro.data, g.foxpro.memo); }, &failed);
+    const Reference copyFoxPro = runReference(
+        QStringLiteral("copy_foxpro"), o.repeat, o.rows, g.foxpro.bytes,
+        [&] {
+            return timeFileCopy({g.foxpro.data, g.foxpro.memo}, scratchFile);
+        },
+        &failed);
+    const Reference copyParadox = runReference(
+        QStringLiteral("copy_paradox"), o.repeat, o.rows, g.paradox.bytes,
+        [&] {
+            return timeFileCopy({g.paradox.data, g.paradox.memo}, scratchFile);
+        },
+        &failed);
+    const Reference pgdbf = runReference(
+        QStringLiteral("pgdbf"), o.repeat, o.rows, g.foxpro.bytes,
+        [&] { return timePgdbf(g.foxpro.data, g.foxpro.memo); }, &failed);
 
     line(QStringLiteral("ratio_to_paradox_vs_pgdbf"), ratio(toParadox, o.rows, pgdbf));
     line(QStringLiteral("ratio_to_foxpro_vs_pgdbf"), ratio(toFoxPro, o.rows, pgdbf));
@@ -406,7 +417,8 @@ int runAll(Options o)
             const char *name;
             qint64 rows;
         };
-        for (const ShapeRun &run : {ShapeRun{Shape::Wide, "wide", kWideRows}, ShapeRun{Shape::MemoHeavy, "memo", kMemoRows}}) {
+        for (const ShapeRun &run :
+             {ShapeRun{Shape::Wide, "wide", kWideRows}, ShapeRun{Shape::MemoHeavy, "memo", kMemoRows}}) {
             Options shaped = o;
             shaped.shape = run.shape;
             shaped.rows = run.rows;
@@ -424,9 +436,9 @@ int runAll(Options o)
             const auto shapeToFoxPro = summarize(Direction::ToFoxPro, toFoxProRuns, prefix);
             failed = failed || shapeToParadox.contains(QStringLiteral("error")) ||
                      shapeToFoxPro.contains(QStringLiteral("error"));
-            const Reference shapePgdbf =
-                runReference(prefix + QStringLiteral("pgdbf"), o.repeat, run.rows, sg.foxpro.bytes,
-                             [&] { return timePgdbf(sg.foxpro.data, sg.foxpro.memo); }, &failed);
+            const Reference shapePgdbf = runReference(
+                prefix + QStringLiteral("pgdbf"), o.repeat, run.rows, sg.foxpro.bytes,
+                [&] { return timePgdbf(sg.foxpro.data, sg.foxpro.memo); }, &failed);
             line(prefix + QStringLiteral("ratio_to_paradox_vs_pgdbf"), ratio(shapeToParadox, run.rows, shapePgdbf));
             line(prefix + QStringLiteral("ratio_to_foxpro_vs_pgdbf"), ratio(shapeToFoxPro, run.rows, shapePgdbf));
             QDir(shaped.dir).removeRecursively();

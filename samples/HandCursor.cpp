@@ -19,27 +19,13 @@ constexpr int kHotSpotY = 1;
 
 // 'X' outline, 'o' fill, anything else transparent; top row first.
 constexpr std::array<const char *, 21> kHand{
-    "                                ",
-    "      XX                        ",
-    "     XooX                       ",
-    "     XooX                       ",
-    "     XooX                       ",
-    "     XooX                       ",
-    "     XooXXX                     ",
-    "     XooXooXXX                  ",
-    "     XooXooXooXX                ",
-    "  XX XooXooXooXoX               ",
-    " XooXXooooooooXoX               ",
-    " XoooXooooooooooX               ",
-    "  XooXooooooooooX               ",
-    "   XoXooooooooooX               ",
-    "   XoooooooooooX                ",
-    "    XooooooooooX                ",
-    "    XoooooooooX                 ",
-    "     XooooooooX                 ",
-    "     XooooooooX                 ",
-    "     XXXXXXXXXX                 ",
-    "                                ",
+    "                                ", "      XX                        ", "     XooX                       ",
+    "     XooX                       ", "     XooX                       ", "     XooX                       ",
+    "     XooXXX                     ", "     XooXooXXX                  ", "     XooXooXooXX                ",
+    "  XX XooXooXooXoX               ", " XooXXooooooooXoX               ", " XoooXooooooooooX               ",
+    "  XooXooooooooooX               ", "   XoXooooooooooX               ", "   XoooooooooooX                ",
+    "    XooooooooooX                ", "    XoooooooooX                 ", "     XooooooooX                 ",
+    "     XooooooooX                 ", "     XXXXXXXXXX                 ", "                                ",
 };
 
 void put16(QByteArray &out, quint16 v)

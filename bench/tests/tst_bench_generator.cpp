@@ -72,7 +72,8 @@ void compareWithGenerator(ado::Recordset &rs)
                 QString text = got.toText();
                 while (!memo && text.endsWith(u' '))
                     text.chop(1);
-                QVERIFY2(text == w.toText(), qPrintable(where + QStringLiteral(": '%1' != '%2'").arg(text, w.toText())));
+                QVERIFY2(text == w.toText(),
+                         qPrintable(where + QStringLiteral(": '%1' != '%2'").arg(text, w.toText())));
             }
         }
         longestMemo = std::max(longestMemo, int(want.back().toText().size()));

@@ -39,7 +39,8 @@ void flush(QByteArray &buffer, std::FILE *out)
 {
     if (buffer.isEmpty())
         return;
-    if (std::fwrite(buffer.constData(), 1, static_cast<size_t>(buffer.size()), out) != static_cast<size_t>(buffer.size()))
+    if (std::fwrite(buffer.constData(), 1, static_cast<size_t>(buffer.size()), out) !=
+        static_cast<size_t>(buffer.size()))
         throw ado::RuntimeError(QStringLiteral("Cannot write the dump: the output refused it."));
     buffer.clear();
 }
@@ -61,11 +62,21 @@ void appendJsonString(QByteArray &out, const QString &text)
     for (const char c : utf8) {
         const auto byte = static_cast<unsigned char>(c);
         switch (byte) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
         default:
             if (byte < 0x20) {
                 out += "\\u00";
@@ -84,17 +95,25 @@ void appendJsonValue(QByteArray &out, const ado::Variant &value)
     using Kind = ado::Variant::Kind;
     switch (value.kind()) {
     case Kind::Empty:
-    case Kind::Null: out += "null"; break;
-    case Kind::Boolean: out += value.asBoolean() ? "true" : "false"; break;
+    case Kind::Null:
+        out += "null";
+        break;
+    case Kind::Boolean:
+        out += value.asBoolean() ? "true" : "false";
+        break;
     case Kind::Integer:
-    case Kind::Currency: out += value.toText().toLatin1(); break;
+    case Kind::Currency:
+        out += value.toText().toLatin1();
+        break;
     case Kind::Double:
         if (std::isfinite(value.asDouble()))
             out += value.toText().toLatin1();
         else
             out += "null";
         break;
-    case Kind::Decimal: out += jsonDecimal(value.asDecimal()); break;
+    case Kind::Decimal:
+        out += jsonDecimal(value.asDecimal());
+        break;
     case Kind::Bytes:
         out += "{\"hex\": \"";
         out += value.asBytes().toHex();
@@ -103,7 +122,9 @@ void appendJsonValue(QByteArray &out, const ado::Variant &value)
     case Kind::Text:
     case Kind::Date:
     case Kind::Time:
-    case Kind::DateTime: appendJsonString(out, value.toText()); break;
+    case Kind::DateTime:
+        appendJsonString(out, value.toText());
+        break;
     }
 }
 

@@ -16,9 +16,9 @@
 #include "transfer/SendToFoxPro.h"
 #include "transfer/SendToParadox.h"
 #include "transfer/StatementText.h"
+#include "transfer/TableCommands.h"
 #include "transfer/TransferContext.h"
 #include "transfer/WorkDatabaseLocation.h"
-#include "transfer/TableCommands.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -90,8 +90,8 @@ PlainConnectionSettings settingsFor(const Side &side)
 int reportBoxes(const ui::ScriptedDialogs &dialogs, std::FILE *err)
 {
     for (const auto &box : dialogs.boxes())
-        print(err, QString(box.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n') +
-                       u'\n');
+        print(err,
+              QString(box.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n') + u'\n');
     return dialogs.boxes().empty() ? kDone : kFailed;
 }
 
@@ -157,7 +157,8 @@ int dump(QStringList args, std::FILE *out, std::FILE *err)
     writeCanonicalDump(recordset, out);
     // Values the reader could not make sense of are in the dump as null.
     if (const ado::LostValues *lost = recordset.lostValues(); lost && !lost->empty()) {
-        print(err, QStringLiteral("warning: %1 value(s) could not be read and are shown as null:\n").arg(lost->count()));
+        print(err,
+              QStringLiteral("warning: %1 value(s) could not be read and are shown as null:\n").arg(lost->count()));
         for (const ado::LostValue &value : lost->first())
             print(err, QStringLiteral("  row %1, column %2: %3\n").arg(value.row).arg(value.column, value.value));
     }
@@ -375,8 +376,8 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
 
     ui::PlainPointer pointer;
     NullProgress progress;
-    const QString workDatabase = options.workDatabase.isEmpty() && toParadox ? transfer::WorkDatabasePath()
-                                                                             : options.workDatabase;
+    const QString workDatabase =
+        options.workDatabase.isEmpty() && toParadox ? transfer::WorkDatabasePath() : options.workDatabase;
     TransferContext context{dialogs, settings, foxproList, paradoxList, pointer, progress, workDatabase, nullptr};
     if (toParadox)
         transfer::SendTablesToParadox(context);
@@ -407,7 +408,8 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
         QString text = box.text;
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
         if (box.kind == ui::ScriptedDialogs::Kind::Message && box.style == ui::vbYesNo) {
-            print(err, QStringLiteral("%1 %2\n").arg(text, options.yes ? QStringLiteral("[yes]") : QStringLiteral("[no]")));
+            print(err,
+                  QStringLiteral("%1 %2\n").arg(text, options.yes ? QStringLiteral("[yes]") : QStringLiteral("[no]")));
         } else if (box.kind == ui::ScriptedDialogs::Kind::Message) {
             print(err, text + u'\n');
             status = kFailed; // every other box is an error report or a refusal
@@ -431,8 +433,8 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
     // A copied table that differs from its source (or a kept one that does) is a failure.
     if (options.verify && verifyCopies(copies, settings, direction, out, err) == kFailed)
         status = kFailed;
-    const MemoryTableList &changed = toParadox || command == u"delete-paradox" || command == u"rename" ? paradoxList
-                                                                                                      : foxproList;
+    const MemoryTableList &changed =
+        toParadox || command == u"delete-paradox" || command == u"rename" ? paradoxList : foxproList;
     for (const QString &name : changed.items())
         print(out, name + u'\n');
     return status;

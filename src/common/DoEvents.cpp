@@ -15,12 +15,12 @@ namespace {
 qint64 nowMs()
 {
 #if defined(CLOCK_MONOTONIC_COARSE)
-    timespec now {};
+    timespec now{};
     if (clock_gettime(CLOCK_MONOTONIC_COARSE, &now) == 0)
         return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 #endif
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch()).count();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 std::function<void()> &observer()

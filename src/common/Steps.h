@@ -41,8 +41,7 @@ public:
     int quietedRepeats() const { return m_quieted; }
 
     // Runs one step; true when it finished without a failure.
-    template <typename F>
-    bool operator()(int step, F &&body)
+    template <typename F> bool operator()(int step, F &&body)
     {
         m_step = step;
         try {

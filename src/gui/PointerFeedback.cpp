@@ -43,7 +43,9 @@ void PointerFeedback::pointerMovedOver(QWidget *widget)
         if (!busy)
             m_pointer.setMousePointer(ui::PointerDefault);
         break;
-    case Rule::DefaultAlways: m_pointer.setMousePointer(ui::PointerDefault); break;
+    case Rule::DefaultAlways:
+        m_pointer.setMousePointer(ui::PointerDefault);
+        break;
     }
 }
 

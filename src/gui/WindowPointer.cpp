@@ -63,12 +63,16 @@ void WindowPointer::apply()
     QCursor cursor(Qt::ArrowCursor);
     bool own = true;
     switch (m_code) {
-    case ui::PointerBusy: cursor = QCursor(Qt::WaitCursor); break;
+    case ui::PointerBusy:
+        cursor = QCursor(Qt::WaitCursor);
+        break;
     case ui::PointerCustom:
         if (m_custom)
             cursor = *m_custom;
         break;
-    default: own = false; break;
+    default:
+        own = false;
+        break;
     }
     if (own)
         m_window->setCursor(cursor);

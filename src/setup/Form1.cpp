@@ -107,7 +107,8 @@ void Form1::buildLayout()
     place(Label2, "Label2", 240, 405, 1455, 255);
     Text1 = makeField(Frame1, "Text1", 1680, 360, 5175, 330);
     PushButton6 = makeButton(Frame1, "PushButton6", QStringLiteral("..."), 6960, 360, 600, 345);
-    PushButton7 = makeButton(Frame1, "PushButton7", QStringLiteral("Load Sample/Example Database"), 240, 810, 3600, 405);
+    PushButton7 =
+        makeButton(Frame1, "PushButton7", QStringLiteral("Load Sample/Example Database"), 240, 810, 3600, 405);
     PushButton3 = makeButton(Frame1, "PushButton3", QStringLiteral("Test Connection"), 3960, 810, 3600, 405);
 
     Frame2 = new QGroupBox(QStringLiteral("FoxPro Login"), this);
@@ -120,15 +121,15 @@ void Form1::buildLayout()
     place(Option2, "Option2", 240, 885, 1815, 255);
     Text5 = makeField(Frame2, "Text5", 2160, 840, 4695, 330);
     PushButton4 = makeButton(Frame2, "PushButton4", QStringLiteral("..."), 6960, 840, 600, 345);
-    PushButton8 = makeButton(Frame2, "PushButton8", QStringLiteral("Load Sample/Example Database"), 240, 1320, 3600, 405);
+    PushButton8 =
+        makeButton(Frame2, "PushButton8", QStringLiteral("Load Sample/Example Database"), 240, 1320, 3600, 405);
     PushButton1 = makeButton(Frame2, "PushButton1", QStringLiteral("Test Connection"), 3960, 1320, 3600, 405);
 
     PushButton2 = makeButton(this, "PushButton2", QStringLiteral("Next >"), 120, 4125, 7800, 405);
 
     const QFont bold = arialFont(kWindowPoints, true);
-    for (QWidget *w : {static_cast<QWidget *>(Frame1), static_cast<QWidget *>(Frame2),
-                       static_cast<QWidget *>(Label2), static_cast<QWidget *>(Option1),
-                       static_cast<QWidget *>(Option2)}) {
+    for (QWidget *w : {static_cast<QWidget *>(Frame1), static_cast<QWidget *>(Frame2), static_cast<QWidget *>(Label2),
+                       static_cast<QWidget *>(Option1), static_cast<QWidget *>(Option2)}) {
         w->setFont(bold);
         paintWhite(w);
     }
@@ -136,8 +137,8 @@ void Form1::buildLayout()
 
     // Keyboard order as numbered: Text1, Option1, Text4, Text5, Option2, the
     // "..." buttons, the test buttons, "Next >", the sample buttons, "Help".
-    const QList<QWidget *> order{Text1,       Option1,     Text4,       Text5,       Option2,
-                                 PushButton6, PushButton5, PushButton4, PushButton3, PushButton1,
+    const QList<QWidget *> order{Text1,       Option1,     Text4,        Text5,       Option2,
+                                 PushButton6, PushButton5, PushButton4,  PushButton3, PushButton1,
                                  PushButton2, PushButton7, PushButton10, PushButton8};
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);
@@ -145,8 +146,8 @@ void Form1::buildLayout()
 
     using Rule = gui::PointerFeedback::Rule;
     m_feedback->watch(this, Rule::Default);
-    for (QWidget *w : {static_cast<QWidget *>(Text1), static_cast<QWidget *>(Text5),
-                       static_cast<QWidget *>(Frame1), static_cast<QWidget *>(Frame2)})
+    for (QWidget *w : {static_cast<QWidget *>(Text1), static_cast<QWidget *>(Text5), static_cast<QWidget *>(Frame1),
+                       static_cast<QWidget *>(Frame2)})
         m_feedback->watch(w, Rule::Default);
     m_feedback->watch(Text4, Rule::DefaultAlways);
     for (QPushButton *b : findChildren<QPushButton *>())
@@ -343,7 +344,8 @@ void Form1::PushButton3_Click()
             steps(106, [&] { m_dialogs.MsgBox(QLatin1String(kConnectionSuccessful), ui::vbOKOnly); });
         else
             steps(108, [&] {
-                m_dialogs.MsgBoxDetailed(QLatin1String(kCouldNotConnect), ParadoxSource::folderProblem(*this), ui::vbOKOnly);
+                m_dialogs.MsgBoxDetailed(QLatin1String(kCouldNotConnect), ParadoxSource::folderProblem(*this),
+                                         ui::vbOKOnly);
             });
         steps(110, [&] { m_pointer.setMousePointer(ui::PointerDefault); });
     });

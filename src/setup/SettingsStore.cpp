@@ -18,8 +18,7 @@ QString SettingsFilePath(const QString &application)
            QLatin1Char('/') + QLatin1String(kSectionName) + QLatin1String(kFileSuffix);
 }
 
-QString GetSetting(const QString &application, const QString &section, const QString &key,
-                   const QString &defaultValue)
+QString GetSetting(const QString &application, const QString &section, const QString &key, const QString &defaultValue)
 {
     const auto store = detail::openSettings(application, section);
     const QVariant value = store->value(key);
@@ -35,8 +34,7 @@ void SaveSetting(const QString &application, const QString &section, const QStri
 
 QString ReadSetting(const char *key, const QString &defaultValue)
 {
-    return GetSetting(QLatin1String(kApplicationName), QLatin1String(kSectionName), QLatin1String(key),
-                      defaultValue);
+    return GetSetting(QLatin1String(kApplicationName), QLatin1String(kSectionName), QLatin1String(key), defaultValue);
 }
 
 void WriteSetting(const char *key, const QString &value)

@@ -15,7 +15,7 @@ namespace tw::AddFolder {
 namespace {
 
 constexpr int kHiddenSystemFolder = files::kAttrDirectory | files::kAttrHidden | files::kAttrSystem; // 22
-constexpr int kHiddenSystemLinkFolder = kHiddenSystemFolder | files::kAttrLink;                       // 1046
+constexpr int kHiddenSystemLinkFolder = kHiddenSystemFolder | files::kAttrLink;                      // 1046
 
 bool acceptedFolder(const QString &folder)
 {
@@ -48,8 +48,8 @@ void walk(ui::Dialogs &dialogs, QStringList &folders, bool recurse, QSet<QString
                 for (const files::DirEntry &entry : files::subFolders(folder)) {
                     DoEvents();
                     const QString &name = entry.name;
-                    if (name.size() >= files::kMaxPath || ParadoxSource::HasOddCharacters(name) || name.contains(u'?') ||
-                        name == u"." || name == u"..")
+                    if (name.size() >= files::kMaxPath || ParadoxSource::HasOddCharacters(name) ||
+                        name.contains(u'?') || name == u"." || name == u"..")
                         continue;
                     const QString child = folder + name + u'\\';
                     // A folder reached a second time (through a symbolic link) is

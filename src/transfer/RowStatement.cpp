@@ -8,7 +8,7 @@ void RowStatement::start(const QString &targetPath, int columns)
 {
     m_table = targetPath;
     m_prefix = FoxproSource::RemoveLineBreaksOutsideValues(QStringLiteral("INSERT INTO ") + Backticked(targetPath) +
-                                                     QStringLiteral(" VALUES('"));
+                                                           QStringLiteral(" VALUES('"));
     m_values.assign(size_t(std::max(columns, 0)), ado::Variant());
     newRow();
 }

@@ -18,7 +18,11 @@ public:
     // Starts the statements of a table: "INSERT INTO `path` VALUES('".
     void start(const QString &targetPath, int columns);
     // Starts a row: no value yet.
-    void newRow() { m_built = 0; m_closed = false; }
+    void newRow()
+    {
+        m_built = 0;
+        m_closed = false;
+    }
     // The value of the next column, as the text it is written as (Null as "").
     void add(QStringView text);
     // After the last value: the statement is complete.

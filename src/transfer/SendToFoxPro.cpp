@@ -54,7 +54,7 @@ private:
     QString statement;
     RowStatement row;
     bool rowStatement = false; // the statement of the report is the row's
-    QString valueScratch; // the text of a value not held as text, reused from field to field
+    QString valueScratch;      // the text of a value not held as text, reused from field to field
     bool stopped = false;
     bool readFailed = false; // of the current table
 };
@@ -259,7 +259,7 @@ void FoxProSender::endTable(bool whole, int failuresBefore, const QString &sourc
     }
     const bool clean = arrived && steps.failures() == failuresBefore;
     c.outcomes.push_back({sourceName, clean ? TableOutcome::Kind::Copied : TableOutcome::Kind::Failed,
-                          clean ? QString()
+                          clean                       ? QString()
                           : stopped && whole == false ? QStringLiteral("the copy was stopped")
                                                       : steps.lastFailure()});
 }
@@ -278,9 +278,7 @@ void FoxProSender::insertRows(const QString &targetPath, qint64 lastRow)
     row.start(targetPath, columns);
     for (qint64 r = 0; r <= lastRow; ++r) {
         steps(152, [&] { DoEvents(); });
-        steps(154, [&] {
-            c.progress.setProgressValue(ProgressPercent(r, lastRow));
-        });
+        steps(154, [&] { c.progress.setProgressValue(ProgressPercent(r, lastRow)); });
         // From here on a report shows the row's statement as far as it is built.
         steps(156, [&] {
             row.newRow();

@@ -124,8 +124,9 @@ void ParadoxSender::copyTable(int index)
     if (longName) {
         int reply = ui::vbNo;
         steps(146, [&] {
-            reply = c.dialogs.MsgBox(targetName.toUpper() + QStringLiteral(" is more than 8 characters. It will be "
-                                                                           "trimmed into ") +
+            reply = c.dialogs.MsgBox(targetName.toUpper() +
+                                         QStringLiteral(" is more than 8 characters. It will be "
+                                                        "trimmed into ") +
                                          targetName.left(kMaxParadoxName).toUpper() + QStringLiteral(". Continue?"),
                                      ui::vbYesNo, QStringLiteral("Continue?"));
         });
@@ -248,8 +249,8 @@ void ParadoxSender::copyTable(int index)
     if (written && steps.failures() == failuresBefore)
         outcome(TableOutcome::Kind::Copied);
     else
-        outcome(TableOutcome::Kind::Failed, stopped && !written ? QStringLiteral("the copy was stopped")
-                                                                : steps.lastFailure());
+        outcome(TableOutcome::Kind::Failed,
+                stopped && !written ? QStringLiteral("the copy was stopped") : steps.lastFailure());
 }
 
 void ParadoxSender::copyRows(qint64 lastRow)
@@ -257,9 +258,7 @@ void ParadoxSender::copyRows(qint64 lastRow)
     const int columns = source.fields().count();
     for (qint64 row = 0; row <= lastRow; ++row) {
         steps(250, [&] { DoEvents(); });
-        steps(252, [&] {
-            c.progress.setProgressValue(ProgressPercent(row, lastRow));
-        });
+        steps(252, [&] { c.progress.setProgressValue(ProgressPercent(row, lastRow)); });
         // Without a new row the field values have nowhere to go.
         if (steps(254, [&] { target.AddNew(); })) {
             for (int column = 0; column < columns; ++column) {

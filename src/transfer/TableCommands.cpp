@@ -19,9 +19,9 @@ namespace tw::transfer {
 namespace {
 
 constexpr int kFoxProTimeout = 5000;
-constexpr qsizetype kLongestFileName = 255;  // bytes, on the file systems the tables live on
-constexpr qsizetype kLongestExtension = 4;   // ".fam", the longest companion's
-const QStringList kCompanionPatterns{QStringLiteral(".mb"), QStringLiteral(".px"),  QStringLiteral(".x??"),
+constexpr qsizetype kLongestFileName = 255; // bytes, on the file systems the tables live on
+constexpr qsizetype kLongestExtension = 4;  // ".fam", the longest companion's
+const QStringList kCompanionPatterns{QStringLiteral(".mb"),  QStringLiteral(".px"),  QStringLiteral(".x??"),
                                      QStringLiteral(".y??"), QStringLiteral(".val"), QStringLiteral(".tv"),
                                      QStringLiteral(".fam")};
 // Characters no file name may hold on the platforms people bring these tables from.

@@ -4,8 +4,8 @@
 // and type) a Paradox column becomes on its way to FoxPro.
 
 #include <QString>
-#include <QStringView>
 #include <QStringList>
+#include <QStringView>
 
 namespace tw::ado {
 class Field;

@@ -19,7 +19,8 @@ QString WorkDatabasePath(const QString &programFolder, const QString &dataFolder
     const QString path = QDir(dataFolder).filePath(QLatin1String(kWorkDatabaseName));
     if (!QFileInfo::exists(path)) {
         if (!QDir().mkpath(dataFolder))
-            throw ado::RuntimeError(QStringLiteral("Cannot create the folder %1 for the work database.").arg(dataFolder));
+            throw ado::RuntimeError(
+                QStringLiteral("Cannot create the folder %1 for the work database.").arg(dataFolder));
         workdb::createWorkDatabase(path);
     }
     return path;

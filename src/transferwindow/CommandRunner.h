@@ -17,8 +17,7 @@ void EndProgram();
 void CloseWindow(BusyState &busy, QCloseEvent *event);
 
 // Runs routine unless another command is running.
-template <typename Routine>
-void RunCommand(BusyState &busy, Routine &&routine)
+template <typename Routine> void RunCommand(BusyState &busy, Routine &&routine)
 {
     {
         CommandGuard guard(busy);

@@ -9,9 +9,9 @@
 #include "gui/ResetFormColours.h"
 #include "gui/TextFit.h"
 #include "gui/WindowFonts.h"
+#include "platform/ui/Dialogs.h"
 #include "sources/Foxpro.h"
 #include "sources/Paradox.h"
-#include "platform/ui/Dialogs.h"
 #include "transfer/SendToFoxPro.h"
 #include "transfer/SendToParadox.h"
 #include "transfer/TableCommands.h"
@@ -119,8 +119,8 @@ void Form2::buildLayout()
 
     using Rule = gui::PointerFeedback::Rule;
     m_feedback->watch(this, Rule::Default);
-    for (QWidget *w : {static_cast<QWidget *>(Frame1), static_cast<QWidget *>(Frame2),
-                       static_cast<QWidget *>(List1), static_cast<QWidget *>(List2)})
+    for (QWidget *w : {static_cast<QWidget *>(Frame1), static_cast<QWidget *>(Frame2), static_cast<QWidget *>(List1),
+                       static_cast<QWidget *>(List2)})
         m_feedback->watch(w, Rule::Default);
     for (QPushButton *b : findChildren<QPushButton *>())
         m_feedback->watch(b, Rule::Hand);

@@ -156,7 +156,8 @@ void CliTest::paradoxCorpusDumpsLikePxlib()
     QVERIFY2(theirs.exitCode == 0, theirs.err.constData());
     QStringList options;
     if (table == "bcd")
-        options << "--float-tol" << "1e-15"; // nibbles past the 19th digit are noise
+        options << "--float-tol"
+                << "1e-15"; // nibbles past the 19th digit are noise
     const QString differences = compare(ours.out, theirs.out, options);
     QVERIFY2(differences.isEmpty(), qPrintable(differences));
 }
@@ -222,8 +223,9 @@ void CliTest::dbaseTablesListDumpAndCopy()
     const std::vector<FieldLayout> fields = {{"NAME", 'C', 8}, {"NOTES", 'M', 10}};
     std::vector<quint32> blocks;
     const QByteArray dbt3 = buildDbt3({"dBase III memo", "second\r\nline"}, &blocks);
-    tw::test::writeAll(fox + "/three.dbf", buildDbf(0x83, fields, {" first   " + dbtPointer(blocks[0]),
-                                                                   " second  " + dbtPointer(blocks[1])}, 0x00));
+    tw::test::writeAll(
+        fox + "/three.dbf",
+        buildDbf(0x83, fields, {" first   " + dbtPointer(blocks[0]), " second  " + dbtPointer(blocks[1])}, 0x00));
     tw::test::writeAll(fox + "/three.dbt", dbt3);
     blocks.clear();
     const QByteArray dbt4 = buildDbt4(512, {"dBase IV memo"}, &blocks);
@@ -245,7 +247,8 @@ void CliTest::dbaseTablesListDumpAndCopy()
         QVERIFY2(ours.exitCode == 0, ours.err.constData());
         QVERIFY(ours.out.contains(table == "three" ? "\"dBase III memo\"" : "\"dBase IV memo\""));
         if (!m_shared.isEmpty()) {
-            const ProcessResult theirs = run("/usr/bin/python3", {m_shared + "/tools/dbfjson.py", fox + "/" + table + ".dbf"});
+            const ProcessResult theirs =
+                run("/usr/bin/python3", {m_shared + "/tools/dbfjson.py", fox + "/" + table + ".dbf"});
             QVERIFY2(theirs.exitCode == 0, theirs.err.constData());
             const QString differences = compare(ours.out, theirs.out);
             QVERIFY2(differences.isEmpty(), qPrintable(differences));

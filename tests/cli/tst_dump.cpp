@@ -49,13 +49,15 @@ void DumpTest::values_data()
     QTest::newRow("time") << Variant::time(13 * 3600000 + 1) << QByteArray("\"13:00:00.001\"");
     QTest::newRow("date and time") << Variant::dateTime(QDate(2024, 2, 29), 0) << QByteArray("\"2024-02-29 00:00:00\"");
     QTest::newRow("bytes") << Variant::bytes(QByteArray("\0\xff", 2)) << QByteArray("{\"hex\": \"00ff\"}");
-    QTest::newRow("escapes") << Variant::text(QString::fromLatin1("\"\\\n\r\t\x01\x1f")) << QByteArray("\"\\\"\\\\\\n\\r\\t\\u0001\\u001f\"");
+    QTest::newRow("escapes") << Variant::text(QString::fromLatin1("\"\\\n\r\t\x01\x1f"))
+                             << QByteArray("\"\\\"\\\\\\n\\r\\t\\u0001\\u001f\"");
     // An undefined byte of a code page decodes to its C1 control; the tools show U+FFFD.
     QTest::newRow("C1 controls") << Variant::text(QString(QChar(0x80)) + QChar(0x85) + QChar(0x9F))
                                  << QString(3, QChar(0xFFFD)).prepend(u'"').append(u'"').toUtf8();
     QTest::newRow("around the C1 controls") << Variant::text(QString(QChar(0x7F)) + QChar(0xA0) + QChar(0xE9))
                                             << QString::fromUtf8("\"\x7f\u00a0\u00e9\"").toUtf8();
-    QTest::newRow("beyond the BMP") << Variant::text(QString::fromUtf8("\U0001F600")) << QByteArray("\"\xf0\x9f\x98\x80\"");
+    QTest::newRow("beyond the BMP") << Variant::text(QString::fromUtf8("\U0001F600"))
+                                    << QByteArray("\"\xf0\x9f\x98\x80\"");
 }
 
 void DumpTest::values()

@@ -44,7 +44,8 @@ void ErrorReportTest::folderWalkHasItsOwnPrefix()
 
 void ErrorReportTest::sqlExtension()
 {
-    const QString text = ErrorReportText("Form2", "PushButton4_Click", 130, "d", QString("INSERT INTO `a` VALUES('x')"));
+    const QString text =
+        ErrorReportText("Form2", "PushButton4_Click", 130, "d", QString("INSERT INTO `a` VALUES('x')"));
     QVERIFY(text.endsWith(QLatin1String(kSupportAddress) + QString("\r\rsql: INSERT INTO `a` VALUES('x')")));
     // An empty statement still shows the label.
     QVERIFY(ErrorReportText("F", "R", 100, "d", QString()).endsWith("\r\rsql: "));

@@ -1,8 +1,8 @@
+#include "TestSupport.h"
 #include "common/CommandGuard.h"
 #include "common/DoEvents.h"
 #include "common/Main.h"
 #include "platform/ui/ScriptedDialogs.h"
-#include "TestSupport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -72,11 +72,16 @@ void MainRoutinesTest::folderOf_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("folder");
-    QTest::newRow("container") << "C:\\Data\\sales.dbc" << "C:\\Data\\";
-    QTest::newRow("no separator") << "sales.dbc" << "";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("posix") << "/data/x/sales.dbc" << "/data/x/";
-    QTest::newRow("trailing") << "C:\\Data\\" << "C:\\Data\\";
+    QTest::newRow("container") << "C:\\Data\\sales.dbc"
+                               << "C:\\Data\\";
+    QTest::newRow("no separator") << "sales.dbc"
+                                  << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("posix") << "/data/x/sales.dbc"
+                           << "/data/x/";
+    QTest::newRow("trailing") << "C:\\Data\\"
+                              << "C:\\Data\\";
 }
 
 void MainRoutinesTest::folderOf()
@@ -90,17 +95,28 @@ void MainRoutinesTest::collapseBackslashes_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("result");
-    QTest::newRow("doubled") << "C:\\\\Data" << "C:\\Data";
-    QTest::newRow("three become two") << "C:\\\\\\Data" << "C:\\\\Data";
-    QTest::newRow("four become two") << "C:\\\\\\\\Data" << "C:\\\\Data";
-    QTest::newRow("network") << "\\\\server\\\\share\\x" << "\\\\server\\share\\x";
-    QTest::newRow("single leading") << "\\folder" << "\\\\folder";
-    QTest::newRow("long leading run") << "\\\\\\\\\\folder" << "\\\\folder";
-    QTest::newRow("one backslash") << "\\" << "\\\\";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("folder and separator") << "/data/px\\\\" << "/data/px\\";
-    QTest::newRow("mixed pair") << "/data/px/\\" << "/data/px/";
-    QTest::newRow("untouched") << "C:\\Data\\x.db" << "C:\\Data\\x.db";
+    QTest::newRow("doubled") << "C:\\\\Data"
+                             << "C:\\Data";
+    QTest::newRow("three become two") << "C:\\\\\\Data"
+                                      << "C:\\\\Data";
+    QTest::newRow("four become two") << "C:\\\\\\\\Data"
+                                     << "C:\\\\Data";
+    QTest::newRow("network") << "\\\\server\\\\share\\x"
+                             << "\\\\server\\share\\x";
+    QTest::newRow("single leading") << "\\folder"
+                                    << "\\\\folder";
+    QTest::newRow("long leading run") << "\\\\\\\\\\folder"
+                                      << "\\\\folder";
+    QTest::newRow("one backslash") << "\\"
+                                   << "\\\\";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("folder and separator") << "/data/px\\\\"
+                                          << "/data/px\\";
+    QTest::newRow("mixed pair") << "/data/px/\\"
+                                << "/data/px/";
+    QTest::newRow("untouched") << "C:\\Data\\x.db"
+                               << "C:\\Data\\x.db";
 }
 
 void MainRoutinesTest::collapseBackslashes()

@@ -77,7 +77,8 @@ void CopyInteropTest::paradoxToFoxPro_data()
     QTest::addColumn<QString>("table");
     if (m_shared.isEmpty())
         return;
-    for (const QFileInfo &file : QDir(m_shared + "/corpus/paradox").entryInfoList({"*.db", "*.DB"}, QDir::Files, QDir::Name))
+    for (const QFileInfo &file :
+         QDir(m_shared + "/corpus/paradox").entryInfoList({"*.db", "*.DB"}, QDir::Files, QDir::Name))
         QTest::newRow(qPrintable(file.fileName())) << file.completeBaseName().toUpper();
 }
 
@@ -117,9 +118,11 @@ void CopyInteropTest::foxproToParadox_data()
     QTest::addColumn<QString>("file");
     if (m_shared.isEmpty())
         return;
-    for (const QFileInfo &file : QDir(m_shared + "/corpus/foxpro/free").entryInfoList({"*.dbf"}, QDir::Files, QDir::Name))
+    for (const QFileInfo &file :
+         QDir(m_shared + "/corpus/foxpro/free").entryInfoList({"*.dbf"}, QDir::Files, QDir::Name))
         QTest::newRow(qPrintable("free/" + file.fileName())) << "free" << file.completeBaseName() << file.fileName();
-    for (const QFileInfo &file : QDir(m_shared + "/corpus/foxpro/foxprodb").entryInfoList({"*.dbf"}, QDir::Files, QDir::Name))
+    for (const QFileInfo &file :
+         QDir(m_shared + "/corpus/foxpro/foxprodb").entryInfoList({"*.dbf"}, QDir::Files, QDir::Name))
         QTest::newRow(qPrintable("dbc/" + file.fileName())) << "dbc" << file.completeBaseName() << file.fileName();
 }
 
@@ -139,8 +142,8 @@ void CopyInteropTest::foxproToParadox()
     QVERIFY2(listed.exitCode == 0, listed.err.constData());
     if (!QString::fromUtf8(listed.out).split('\n').contains(table, Qt::CaseInsensitive))
         QSKIP("not a table of this FoxPro source (it belongs to a container)");
-    const ProcessResult copied =
-        cli({"copy", "--to-paradox", "--yes", "--foxpro", foxpro, "--paradox", px, "--work", m_work.filePath("work.mdb"), table});
+    const ProcessResult copied = cli({"copy", "--to-paradox", "--yes", "--foxpro", foxpro, "--paradox", px, "--work",
+                                      m_work.filePath("work.mdb"), table});
     QVERIFY2(copied.exitCode == 0, copied.err.constData());
     const QFileInfoList written = QDir(px).entryInfoList({"*.db"}, QDir::Files);
     QCOMPARE(written.size(), 1);

@@ -48,8 +48,8 @@ void makeFoxProTable(const QString &folder, const QString &name, int rows)
     fields[2].type = 'M';
     auto writer = foxpro::TableWriter::create(folder + '/' + name + ".dbf", fields);
     for (int id = 1; id <= rows; ++id)
-        writer->append({Variant::integer(id), Variant::text(QStringLiteral("name %1").arg(id)),
-                        Variant::text(noteFor(id))});
+        writer->append(
+            {Variant::integer(id), Variant::text(QStringLiteral("name %1").arg(id)), Variant::text(noteFor(id))});
 }
 
 void makeParadoxTable(const QString &folder, const QString &name, int rows)
@@ -61,8 +61,8 @@ void makeParadoxTable(const QString &folder, const QString &name, int rows)
                                  {QStringLiteral("NOTE"), FieldType::Memo, 10, 0}},
                                 rows);
     for (int id = 1; id <= rows; ++id)
-        writer.appendRow({Variant::integer(id), Variant::text(QStringLiteral("name %1").arg(id)),
-                          Variant::text(noteFor(id))});
+        writer.appendRow(
+            {Variant::integer(id), Variant::text(QStringLiteral("name %1").arg(id)), Variant::text(noteFor(id))});
     writer.finish();
 }
 
@@ -89,8 +89,9 @@ bool Readers::prepare(const QString &scratch)
     }
     m_dbfjson = shared + QStringLiteral("/tools/dbfjson.py");
     m_pxjson = scratch + QStringLiteral("/pxjson");
-    const auto built = test::run(QStringLiteral("gcc"), {QStringLiteral("-O2"), QStringLiteral("-o"), m_pxjson,
-                                                          shared + QStringLiteral("/tools/pxjson.c"), QStringLiteral("-lpx")});
+    const auto built =
+        test::run(QStringLiteral("gcc"), {QStringLiteral("-O2"), QStringLiteral("-o"), m_pxjson,
+                                          shared + QStringLiteral("/tools/pxjson.c"), QStringLiteral("-lpx")});
     if (built.exitCode != 0) {
         m_error = QStringLiteral("cannot build pxjson: ") + QString::fromUtf8(built.err);
         return false;
@@ -173,8 +174,10 @@ QStringList snapshot(const QString &folder)
     const QDir dir(folder);
     for (const QString &entry : dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
         const QByteArray data = test::readAll(dir.filePath(entry));
-        lines << QStringLiteral("%1 %2 %3").arg(entry).arg(data.size()).arg(
-                     QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Md5).toHex()));
+        lines << QStringLiteral("%1 %2 %3")
+                     .arg(entry)
+                     .arg(data.size())
+                     .arg(QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Md5).toHex()));
     }
     return lines;
 }
@@ -195,14 +198,16 @@ CopyFolders::CopyFolders() : m_dir(std::make_shared<QTemporaryDir>())
 
 QStringList CopyFolders::toParadox(const QStringList &tables, const QStringList &options) const
 {
-    return QStringList{QStringLiteral("copy"), QStringLiteral("--to-paradox"), QStringLiteral("--foxpro"), fox,
-                       QStringLiteral("--paradox"), px, QStringLiteral("--work"), makeWorkDatabase(work)} +
+    return QStringList{QStringLiteral("copy"),      QStringLiteral("--to-paradox"),
+                       QStringLiteral("--foxpro"),  fox,
+                       QStringLiteral("--paradox"), px,
+                       QStringLiteral("--work"),    makeWorkDatabase(work)} +
            options + tables;
 }
 
 QStringList CopyFolders::toFoxPro(const QStringList &tables, const QStringList &options, const QString &foxpro) const
 {
-    return QStringList{QStringLiteral("copy"), QStringLiteral("--to-foxpro"), QStringLiteral("--paradox"), px,
+    return QStringList{QStringLiteral("copy"),     QStringLiteral("--to-foxpro"),  QStringLiteral("--paradox"), px,
                        QStringLiteral("--foxpro"), foxpro.isEmpty() ? fox : foxpro} +
            options + tables;
 }

@@ -176,8 +176,9 @@ void TestCopyFaults::diskFullToParadox()
     robust::makeFoxProTable(m_fox, QStringLiteral("zsmall"), kSmallRows);
     robust::makeParadoxTable(m_px, QStringLiteral("kept"), kSmallRows);
     const QStringList before = robust::snapshot(m_px);
-    const auto r = cliWithFileLimit(toParadox({QStringLiteral("asmall"), QStringLiteral("big"), QStringLiteral("zsmall")}),
-                                    kFileSizeLimit, workDatabaseToo);
+    const auto r =
+        cliWithFileLimit(toParadox({QStringLiteral("asmall"), QStringLiteral("big"), QStringLiteral("zsmall")}),
+                         kFileSizeLimit, workDatabaseToo);
     QCOMPARE(r.exitCode, 1);
     const QStringList errors = robust::reports(r.err);
     qInfo("report: %s", qPrintable(errors.join(QStringLiteral(" | "))));
@@ -199,8 +200,8 @@ void TestCopyFaults::diskFullToFoxPro()
     robust::makeParadoxTable(m_px, QStringLiteral("zsmall"), kSmallRows);
     robust::makeFoxProTable(m_fox, QStringLiteral("kept"), kSmallRows);
     const QStringList before = robust::snapshot(m_fox);
-    const auto r = cliWithFileLimit(toFoxPro({QStringLiteral("asmall"), QStringLiteral("big"), QStringLiteral("zsmall")}),
-                                    kFileSizeLimit);
+    const auto r = cliWithFileLimit(
+        toFoxPro({QStringLiteral("asmall"), QStringLiteral("big"), QStringLiteral("zsmall")}), kFileSizeLimit);
     QCOMPARE(r.exitCode, 1);
     const QStringList errors = robust::reports(r.err);
     qInfo("report: %s", qPrintable(errors.join(QStringLiteral(" | ")).left(600)));
@@ -325,14 +326,16 @@ void TestCopyFaults::tableRemovedAfterListing()
     QFile::remove(robust::findFile(source, gone + (toParadoxSide ? QStringLiteral(".fpt") : QStringLiteral(".mb"))));
     QVERIFY(process.waitForFinished(120000));
     const QStringList errors = robust::reports(process.readAllStandardError());
-    qInfo("%s copied, %s removed: %s", qPrintable(copying), qPrintable(gone), qPrintable(errors.join(QStringLiteral(" | "))));
+    qInfo("%s copied, %s removed: %s", qPrintable(copying), qPrintable(gone),
+          qPrintable(errors.join(QStringLiteral(" | "))));
     if (toParadoxSide)
         expectParadox(copying, kBigRows * 5);
     else
         expectFoxPro(copying, kBigRows * 5);
     // Tables are copied from the bottom of the list up, and the listing's
     // order is the folder's: the removed table may already have been copied.
-    const QString goneTarget = robust::findFile(target, gone + (toParadoxSide ? QStringLiteral(".db") : QStringLiteral(".dbf")));
+    const QString goneTarget =
+        robust::findFile(target, gone + (toParadoxSide ? QStringLiteral(".db") : QStringLiteral(".dbf")));
     if (!goneTarget.isEmpty()) {
         QCOMPARE(process.exitCode(), 0);
         QVERIFY(errors.isEmpty());

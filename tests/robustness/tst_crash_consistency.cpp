@@ -40,7 +40,6 @@ int envInt(const char *name, int fallback)
     return ok ? v : fallback;
 }
 
-
 } // namespace
 
 class TestCrashConsistency : public QObject {
@@ -145,9 +144,11 @@ void TestCrashConsistency::killCopyToParadox()
     robust::makeFoxProTable(fox, QStringLiteral("big"), kRows);
     const QStringList sourceBefore = robust::snapshot(fox);
     const auto target = [&] { return robust::findFile(px, QStringLiteral("big.db")); };
-    const QStringList copy{QStringLiteral("copy"),    QStringLiteral("--to-paradox"), QStringLiteral("--foxpro"), fox,
-                           QStringLiteral("--paradox"), px, QStringLiteral("--work"),
-                           robust::makeWorkDatabase(work), QStringLiteral("--yes"), QStringLiteral("big")};
+    const QStringList copy{QStringLiteral("copy"),      QStringLiteral("--to-paradox"),
+                           QStringLiteral("--foxpro"),  fox,
+                           QStringLiteral("--paradox"), px,
+                           QStringLiteral("--work"),    robust::makeWorkDatabase(work),
+                           QStringLiteral("--yes"),     QStringLiteral("big")};
 
     const qint64 fullMs = timedCopy(copy);
     QVERIFY(fullMs >= 0);
@@ -206,8 +207,10 @@ void TestCrashConsistency::killCopyToFoxPro()
     robust::makeParadoxTable(px, QStringLiteral("bigpx"), kRows);
     const QStringList sourceBefore = robust::snapshot(px);
     const QString target = fox + QStringLiteral("/BIGPX.DBF");
-    const QStringList copy{QStringLiteral("copy"), QStringLiteral("--to-foxpro"), QStringLiteral("--paradox"), px,
-                           QStringLiteral("--foxpro"), fox, QStringLiteral("--yes"), QStringLiteral("bigpx")};
+    const QStringList copy{QStringLiteral("copy"),      QStringLiteral("--to-foxpro"),
+                           QStringLiteral("--paradox"), px,
+                           QStringLiteral("--foxpro"),  fox,
+                           QStringLiteral("--yes"),     QStringLiteral("bigpx")};
 
     const qint64 fullMs = timedCopy(copy);
     QVERIFY(fullMs >= 0);

@@ -39,7 +39,8 @@ QStringList inputsOf(const QString &target)
 QStringList unpackInto(const QString &folder, const QByteArray &input)
 {
     QStringList names;
-    for (const auto &file : fuzz::splitInput(reinterpret_cast<const uint8_t *>(input.constData()), size_t(input.size()))) {
+    for (const auto &file :
+         fuzz::splitInput(reinterpret_cast<const uint8_t *>(input.constData()), size_t(input.size()))) {
         test::writeAll(folder + '/' + file.name, file.data);
         names << file.name;
     }
@@ -120,7 +121,8 @@ void TestFuzzRegressions::readers()
     QVERIFY(!outcome.trimmed().isEmpty());
     qInfo("%s", qPrintable(outcome.left(200)));
     // Reading changes nothing on disk.
-    for (const auto &file : fuzz::splitInput(reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size())))
+    for (const auto &file :
+         fuzz::splitInput(reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size())))
         QCOMPARE(test::readAll(folder.filePath(file.name)), file.data);
 }
 

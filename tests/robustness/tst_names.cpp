@@ -32,20 +32,13 @@ constexpr int kLongName = 255;
 // hold are refused where they are made.
 QStringList hostileNames()
 {
-    return {QStringLiteral("it's"),
-            QStringLiteral("say \"hi\""),
-            QStringLiteral("a[1]"),
-            QStringLiteral("x] from [victim"),
-            QStringLiteral("tick`s"),
-            QStringLiteral("x`; DROP TABLE `victim"),
-            QStringLiteral("two words"),
-            QStringLiteral(" lead"),
-            QStringLiteral("dot.ted"),
-            QStringLiteral("victim.db"),
-            QStringLiteral("Ärger"),
-            QStringLiteral("日本"),
-            QStringLiteral("..\\up"),
-            QStringLiteral("%"),
+    return {QStringLiteral("it's"),      QStringLiteral("say \"hi\""),
+            QStringLiteral("a[1]"),      QStringLiteral("x] from [victim"),
+            QStringLiteral("tick`s"),    QStringLiteral("x`; DROP TABLE `victim"),
+            QStringLiteral("two words"), QStringLiteral(" lead"),
+            QStringLiteral("dot.ted"),   QStringLiteral("victim.db"),
+            QStringLiteral("Ärger"),     QStringLiteral("日本"),
+            QStringLiteral("..\\up"),    QStringLiteral("%"),
             QString(kLongName - 4, u'n')};
 }
 
@@ -157,8 +150,8 @@ void TestNames::tableNamesToFoxPro()
         checkOutsideAndVictims();
         return;
     }
-    const auto r = robust::cli({QStringLiteral("copy"), QStringLiteral("--to-foxpro"), QStringLiteral("--paradox"), m_px,
-                                QStringLiteral("--foxpro"), m_fox, QStringLiteral("--yes"), name});
+    const auto r = robust::cli({QStringLiteral("copy"), QStringLiteral("--to-foxpro"), QStringLiteral("--paradox"),
+                                m_px, QStringLiteral("--foxpro"), m_fox, QStringLiteral("--yes"), name});
     const QStringList errors = robust::reports(r.err);
     qInfo("%s -> exit %d %s", qPrintable(name.left(40)), r.exitCode, qPrintable(errors.join(u'|').left(300)));
     if (r.exitCode == 0) {
@@ -169,7 +162,8 @@ void TestNames::tableNamesToFoxPro()
             // break: hand it a copy under a plain name.
             const QString plain = m_fox + QStringLiteral("/plaincopy");
             QFile::copy(dbf, plain + QStringLiteral(".dbf"));
-            QFile::copy(QString(dbf).replace(QStringLiteral(".DBF"), QStringLiteral(".FPT")), plain + QStringLiteral(".fpt"));
+            QFile::copy(QString(dbf).replace(QStringLiteral(".DBF"), QStringLiteral(".FPT")),
+                        plain + QStringLiteral(".fpt"));
             dbf = plain + QStringLiteral(".dbf");
         }
         const qint64 rows = m_readers.foxproRows(dbf, &error);
@@ -196,8 +190,8 @@ void TestNames::tableNamesToParadox()
         checkOutsideAndVictims();
         return;
     }
-    const auto r = robust::cli({QStringLiteral("copy"), QStringLiteral("--to-paradox"), QStringLiteral("--foxpro"), m_fox,
-                                QStringLiteral("--paradox"), m_px, QStringLiteral("--work"),
+    const auto r = robust::cli({QStringLiteral("copy"), QStringLiteral("--to-paradox"), QStringLiteral("--foxpro"),
+                                m_fox, QStringLiteral("--paradox"), m_px, QStringLiteral("--work"),
                                 robust::makeWorkDatabase(m_work), QStringLiteral("--yes"), name});
     const QStringList errors = robust::reports(r.err);
     qInfo("%s -> exit %d %s", qPrintable(name.left(40)), r.exitCode, qPrintable(errors.join(u'|').left(300)));
@@ -224,9 +218,9 @@ void TestNames::columnNames()
 {
     // Paradox columns (at most 25 characters) with every awkward character, copied to FoxPro and back.
     std::vector<paradox::ColumnSpec> columns;
-    QStringList names{QStringLiteral("it's"), QStringLiteral("say \"hi\""), QStringLiteral("a[1]"),
-                      QStringLiteral("tick`s"), QStringLiteral("two words"), QStringLiteral("dot.ted"),
-                      QStringLiteral("Ärger"), QStringLiteral("x] from [victim")};
+    QStringList names{QStringLiteral("it's"),   QStringLiteral("say \"hi\""),     QStringLiteral("a[1]"),
+                      QStringLiteral("tick`s"), QStringLiteral("two words"),      QStringLiteral("dot.ted"),
+                      QStringLiteral("Ärger"),  QStringLiteral("x] from [victim")};
     for (const QString &n : names)
         columns.push_back({n, paradox::FieldType::Alpha, 10, 0});
     {
@@ -268,7 +262,8 @@ void TestNames::renameOutOfFolder()
     QFETCH(QString, newName);
     robust::makeParadoxTable(m_px, QStringLiteral("mine"), kRows);
     const QStringList before = robust::snapshot(m_px);
-    const auto r = robust::cli({QStringLiteral("rename"), QStringLiteral("--paradox"), m_px, QStringLiteral("mine"), newName});
+    const auto r =
+        robust::cli({QStringLiteral("rename"), QStringLiteral("--paradox"), m_px, QStringLiteral("mine"), newName});
     const QStringList errors = robust::reports(r.err);
     qInfo("rename to %s -> exit %d %s", qPrintable(newName.left(40)), r.exitCode, qPrintable(errors.join(u'|')));
     QCOMPARE(r.exitCode, 1);
@@ -282,8 +277,9 @@ void TestNames::dropTableStaysInFolder()
 {
     // The FoxPro provider deletes nothing outside its folder, however the name is spelled.
     foxpro::FoxProSession session(m_fox);
-    for (const QString &name : {QStringLiteral("../victim"), QStringLiteral("..\\victim"), QStringLiteral("../victim.dbf"),
-                                QStringLiteral("..\\..\\victim"), m_root->filePath(QStringLiteral("victim.dbf"))}) {
+    for (const QString &name :
+         {QStringLiteral("../victim"), QStringLiteral("..\\victim"), QStringLiteral("../victim.dbf"),
+          QStringLiteral("..\\..\\victim"), m_root->filePath(QStringLiteral("victim.dbf"))}) {
         QVERIFY_THROWS_EXCEPTION(ado::RuntimeError, session.execute(QStringLiteral("DROP TABLE [%1]").arg(name)));
         QVERIFY_THROWS_EXCEPTION(ado::RuntimeError,
                                  session.execute(QStringLiteral("CREATE TABLE [%1] (a C(3))").arg(name + "2")));
@@ -321,8 +317,8 @@ void TestNames::paradoxFileNameThatLooksLikePath()
     const QString odd = QStringLiteral("..\\up");
     QVERIFY(QFile::rename(m_px + QStringLiteral("/plain.db"), m_px + '/' + odd + QStringLiteral(".db")));
     QVERIFY(QFile::rename(m_px + QStringLiteral("/plain.mb"), m_px + '/' + odd + QStringLiteral(".mb")));
-    const auto r = robust::cli({QStringLiteral("copy"), QStringLiteral("--to-foxpro"), QStringLiteral("--paradox"), m_px,
-                                QStringLiteral("--foxpro"), m_fox, QStringLiteral("--yes"), odd});
+    const auto r = robust::cli({QStringLiteral("copy"), QStringLiteral("--to-foxpro"), QStringLiteral("--paradox"),
+                                m_px, QStringLiteral("--foxpro"), m_fox, QStringLiteral("--yes"), odd});
     qInfo("exit %d %s", r.exitCode, qPrintable(robust::reports(r.err).join(u'|')));
     // The Paradox side refuses the name before the transfer touches the
     // target path "<FoxPro folder>\\..\\UP.DBF", which would reach the parent.

@@ -24,9 +24,9 @@ constexpr int kDamagedRows = 3000;
 
 QString dcxcheck(const QString &dbc)
 {
-    const auto r = test::run(QStringLiteral("/usr/bin/python3"),
-                             {test::sharedDir() + QStringLiteral("/tools/dcxcheck.py"), QStringLiteral("--strict"),
-                              QStringLiteral("--no-xbase"), dbc});
+    const auto r =
+        test::run(QStringLiteral("/usr/bin/python3"), {test::sharedDir() + QStringLiteral("/tools/dcxcheck.py"),
+                                                       QStringLiteral("--strict"), QStringLiteral("--no-xbase"), dbc});
     return r.exitCode == 0 ? QString() : QString::fromUtf8(r.out + r.err);
 }
 
@@ -134,8 +134,8 @@ void TestReplace::replacesWhenWhole()
         test::writeAll(m_fox + QStringLiteral("/t.cdx"), "old index");
         robust::makeParadoxTable(m_px, QStringLiteral("t"), kNewRows);
     }
-    const auto r = robust::cli(paradoxTarget ? toParadox({QStringLiteral("t")}, true)
-                                             : toFoxPro({QStringLiteral("t")}, true));
+    const auto r =
+        robust::cli(paradoxTarget ? toParadox({QStringLiteral("t")}, true) : toFoxPro({QStringLiteral("t")}, true));
     QVERIFY2(r.exitCode == 0, r.err.constData());
     const QString target = paradoxTarget ? m_px : m_fox;
     QCOMPARE(paradoxTarget ? paradoxRows(QStringLiteral("t")) : foxproRows(QStringLiteral("t")), qint64(kNewRows));
@@ -143,9 +143,9 @@ void TestReplace::replacesWhenWhole()
     QVERIFY(robust::findFile(target, paradoxTarget ? QStringLiteral("t.px") : QStringLiteral("t.cdx")).isEmpty());
     QVERIFY2(robust::leftovers(target).isEmpty(), qPrintable(robust::leftovers(target).join(u' ')));
     // One table of the name, in one spelling.
-    QCOMPARE(QDir(target).entryList({paradoxTarget ? QStringLiteral("t.db") : QStringLiteral("t.dbf")}, QDir::Files)
-                 .size(),
-             1);
+    QCOMPARE(
+        QDir(target).entryList({paradoxTarget ? QStringLiteral("t.db") : QStringLiteral("t.dbf")}, QDir::Files).size(),
+        1);
 }
 
 void TestReplace::damagedSourceKeepsTheOldTable_data()
@@ -169,8 +169,8 @@ void TestReplace::damagedSourceKeepsTheOldTable()
     }
     const QString target = paradoxTarget ? m_px : m_fox;
     const QStringList before = robust::snapshot(target);
-    const auto r = robust::cli(paradoxTarget ? toParadox({QStringLiteral("t")}, true)
-                                             : toFoxPro({QStringLiteral("t")}, true));
+    const auto r =
+        robust::cli(paradoxTarget ? toParadox({QStringLiteral("t")}, true) : toFoxPro({QStringLiteral("t")}, true));
     QCOMPARE(r.exitCode, 1);
     QVERIFY2(r.err.toLower().contains("t: not copied"), r.err.constData());
     // The old table, exactly as it was, and nothing beside it.
@@ -192,8 +192,8 @@ void TestReplace::answerNoKeepsTheOldTable()
     robust::makeFoxProTable(m_fox, QStringLiteral("t"), paradoxTarget ? kNewRows : kOldRows);
     const QString target = paradoxTarget ? m_px : m_fox;
     const QStringList before = robust::snapshot(target);
-    const auto r = robust::cli(paradoxTarget ? toParadox({QStringLiteral("t")}, false)
-                                             : toFoxPro({QStringLiteral("t")}, false));
+    const auto r =
+        robust::cli(paradoxTarget ? toParadox({QStringLiteral("t")}, false) : toFoxPro({QStringLiteral("t")}, false));
     QCOMPARE(r.exitCode, 3);
     QVERIFY2(r.err.toLower().contains("t: not copied: not replaced"), r.err.constData());
     QCOMPARE(robust::snapshot(target), before);
@@ -224,12 +224,13 @@ void TestReplace::failedTableDoesNotStopTheNext()
     QVERIFY2(r.err.toLower().contains("m: not copied: "), r.err.constData());
     const QStringList reports = robust::reports(r.err);
     QVERIFY2(reports.size() == 1, qPrintable(reports.join(QStringLiteral("\n--\n"))));
-    QVERIFY2(!reports.front().contains(QLatin1String("not allowed when the object is open")), qPrintable(reports.front()));
+    QVERIFY2(!reports.front().contains(QLatin1String("not allowed when the object is open")),
+             qPrintable(reports.front()));
     for (const QString &table : {QStringLiteral("a"), QStringLiteral("z")})
         QCOMPARE(paradoxTarget ? paradoxRows(table) : foxproRows(table), qint64(kOldRows));
-    QVERIFY(robust::findFile(paradoxTarget ? m_px : m_fox, paradoxTarget ? QStringLiteral("m.db")
-                                                                         : QStringLiteral("m.dbf"))
-                .isEmpty());
+    QVERIFY(
+        robust::findFile(paradoxTarget ? m_px : m_fox, paradoxTarget ? QStringLiteral("m.db") : QStringLiteral("m.dbf"))
+            .isEmpty());
 }
 
 void TestReplace::anotherContainersTableIsNeverTouched_data()

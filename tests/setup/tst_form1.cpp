@@ -5,9 +5,9 @@
 #include "SampleDatabase.h"
 #include "TestSupport.h"
 
+#include "platform/ado/ProviderRegistry.h"
 #include "platform/foxpro/FoxProProvider.h"
 #include "platform/paradox/ParadoxProvider.h"
-#include "platform/ado/ProviderRegistry.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ScriptedDialogs.h"
 #include "platform/workdb/WorkDbProvider.h"
@@ -86,8 +86,7 @@ private slots:
 
 private:
     std::unique_ptr<Form1> makeWindow();
-    template <typename T>
-    T *child(const Form1 &form, const char *name)
+    template <typename T> T *child(const Form1 &form, const char *name)
     {
         T *found = form.findChild<T *>(QLatin1String(name));
         if (!found)
@@ -142,11 +141,15 @@ std::unique_ptr<Form1> TestForm1::makeWindow()
 void TestForm1::layoutNamesAndCaptions()
 {
     auto form = makeWindow();
-    const QList<QPair<const char *, const char *>> buttons{
-        {"PushButton10", "Help"}, {"PushButton6", "..."}, {"PushButton7", "Load Sample/Example Database"},
-        {"PushButton3", "Test Connection"}, {"PushButton5", "..."}, {"PushButton4", "..."},
-        {"PushButton8", "Load Sample/Example Database"}, {"PushButton1", "Test Connection"},
-        {"PushButton2", "Next >"}};
+    const QList<QPair<const char *, const char *>> buttons{{"PushButton10", "Help"},
+                                                           {"PushButton6", "..."},
+                                                           {"PushButton7", "Load Sample/Example Database"},
+                                                           {"PushButton3", "Test Connection"},
+                                                           {"PushButton5", "..."},
+                                                           {"PushButton4", "..."},
+                                                           {"PushButton8", "Load Sample/Example Database"},
+                                                           {"PushButton1", "Test Connection"},
+                                                           {"PushButton2", "Next >"}};
     for (const auto &[name, caption] : buttons) {
         auto *b = child<QPushButton>(*form, name);
         QCOMPARE(b->text(), QString::fromLatin1(caption));
@@ -168,8 +171,10 @@ void TestForm1::layoutNamesAndCaptions()
     QCOMPARE(form->palette().color(QPalette::Window), QColor(Qt::white));
     QCOMPARE(child<QGroupBox>(*form, "Frame2")->palette().color(QPalette::Window), QColor(Qt::white));
     // Keyboard order: Text1 first, then Option1, Text4, Text5.
-    QCOMPARE(child<QLineEdit>(*form, "Text1")->nextInFocusChain(), static_cast<QWidget *>(child<QRadioButton>(*form, "Option1")));
-    QCOMPARE(child<QRadioButton>(*form, "Option1")->nextInFocusChain(), static_cast<QWidget *>(child<QLineEdit>(*form, "Text4")));
+    QCOMPARE(child<QLineEdit>(*form, "Text1")->nextInFocusChain(),
+             static_cast<QWidget *>(child<QRadioButton>(*form, "Option1")));
+    QCOMPARE(child<QRadioButton>(*form, "Option1")->nextInFocusChain(),
+             static_cast<QWidget *>(child<QLineEdit>(*form, "Text4")));
 }
 
 void TestForm1::firstRunShowsSetupWindow()

@@ -3,14 +3,14 @@
 
 #include "HandCursor.h"
 
+#include "TestSupport.h"
+#include "gui/WindowPointer.h"
 #include "platform/ui/ScriptedDialogs.h"
 #include "setup/BrowseForFolder.h"
 #include "setup/SampleLocation.h"
-#include "TestSupport.h"
 #include "setup/SettingsStore.h"
 #include "setup/Startup.h"
 #include "setup/WindowPlacement.h"
-#include "gui/WindowPointer.h"
 
 #include <QDir>
 #include <QFile>
@@ -108,14 +108,17 @@ void TestSetupRoutines::applicationTitle_data()
 {
     QTest::addColumn<QString>("product");
     QTest::addColumn<QString>("title");
-    QTest::newRow("no blank") << "Tabwright" << "Tabwright";
-    QTest::newRow("last word goes") << "Kestrava Table Transfer" << "Kestrava Table";
-    QTest::newRow("trailing blank") << "Tabwright " << "Tabwright";
-    QTest::newRow("cut until 40")
-        << "Alpha Beta Gamma Delta Epsilon Zeta Eta Theta Iota Kappa"
-        << "Alpha Beta Gamma Delta Epsilon Zeta Eta";
+    QTest::newRow("no blank") << "Tabwright"
+                              << "Tabwright";
+    QTest::newRow("last word goes") << "Kestrava Table Transfer"
+                                    << "Kestrava Table";
+    QTest::newRow("trailing blank") << "Tabwright "
+                                    << "Tabwright";
+    QTest::newRow("cut until 40") << "Alpha Beta Gamma Delta Epsilon Zeta Eta Theta Iota Kappa"
+                                  << "Alpha Beta Gamma Delta Epsilon Zeta Eta";
     QTest::newRow("long word without blank") << QString(50, QLatin1Char('x')) << QString(50, QLatin1Char('x'));
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestSetupRoutines::applicationTitle()

@@ -8,10 +8,10 @@
 
 #include "common/CommandGuard.h"
 #include "common/ConnectionSettings.h"
+#include "gui/TextFit.h"
 #include "platform/ui/ScriptedDialogs.h"
 #include "setup/Form1.h"
 #include "transferwindow/Form2.h"
-#include "gui/TextFit.h"
 
 #include <QApplication>
 #include <QDirIterator>

@@ -29,8 +29,9 @@ void DatatypeTest::namedCodes()
 
 void DatatypeTest::everyOtherCodeIsEmpty()
 {
-    const QSet<int> named{0,  2,  3,  4,  5,  6,   7,   8,   9,   10,  11,  12,  13,  14,  16,  17,  18,  19,  20, 21,
-                          64, 72, 128, 129, 130, 131, 132, 133, 134, 135, 136, 138, 139, 200, 201, 202, 203, 204, 205};
+    const QSet<int> named{0,   2,   3,   4,   5,   6,   7,   8,   9,   10,  11,  12,  13,
+                          14,  16,  17,  18,  19,  20,  21,  64,  72,  128, 129, 130, 131,
+                          132, 133, 134, 135, 136, 138, 139, 200, 201, 202, 203, 204, 205};
     QCOMPARE(named.size(), 39);
     QSet<QString> names;
     for (int code = -32768; code <= 32767; ++code) {

@@ -79,7 +79,8 @@ void FoxproSourceTest::openTestAnswersWithoutRaising()
 void FoxproSourceTest::listHoldsTablesOnlyInProviderOrder()
 {
     MemoryTableList list({"stale"});
-    FoxproSource::ListFoxProTables(list, "Provider=vfpoledb.1;Data Source=C:\\Data\\sales.dbc;Collating Sequence=machine;");
+    FoxproSource::ListFoxProTables(list,
+                                   "Provider=vfpoledb.1;Data Source=C:\\Data\\sales.dbc;Collating Sequence=machine;");
     QCOMPARE(list.items(), QStringList({"CUSTOMER", "ORDERS"}));
     FoxproSource::ListFoxProTables(list, "Provider=vfpoledb.1;Data Source=empty;");
     QCOMPARE(list.count(), 0);
@@ -89,7 +90,8 @@ void FoxproSourceTest::failedOpenLeavesTheListAsItWas()
 {
     MemoryTableList list({"kept"});
     m_provider->refused << "gone";
-    QVERIFY_THROWS_EXCEPTION(ado::RuntimeError, FoxproSource::ListFoxProTables(list, "Provider=vfpoledb.1;Data Source=gone;"));
+    QVERIFY_THROWS_EXCEPTION(ado::RuntimeError,
+                             FoxproSource::ListFoxProTables(list, "Provider=vfpoledb.1;Data Source=gone;"));
     QCOMPARE(list.items(), QStringList({"kept"}));
 }
 

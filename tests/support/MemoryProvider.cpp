@@ -45,9 +45,12 @@ public:
         if (value.isNull() || value.isEmpty())
             return value;
         switch (m_table.columns.at(static_cast<size_t>(column)).type) {
-        case ado::adInteger: return Variant::integer(value.toInteger());
-        case ado::adDouble: return Variant::real(value.toDouble());
-        default: return value;
+        case ado::adInteger:
+            return Variant::integer(value.toInteger());
+        case ado::adDouble:
+            return Variant::real(value.toDouble());
+        default:
+            return value;
         }
     }
     void append(const std::vector<Variant> &row) override
@@ -144,7 +147,8 @@ bool MemoryProvider::accepts(const ado::ConnectionString &cs) const
     return cs.valueOr(QStringLiteral("Provider")).compare(acceptedProvider, Qt::CaseInsensitive) == 0;
 }
 
-std::unique_ptr<ado::Session> MemoryProvider::open(const ado::ConnectionString &cs, const ado::ConnectionOptions &options)
+std::unique_ptr<ado::Session> MemoryProvider::open(const ado::ConnectionString &cs,
+                                                   const ado::ConnectionOptions &options)
 {
     lastOptions = options;
     MemoryDatabase &db = database(cs.valueOr(QStringLiteral("Data Source")));

@@ -35,7 +35,8 @@ QString stepByStep(const QString &path, const QStringList &values, int built, bo
         // Quotes of the value are doubled; the joints SplitLongValue put in stay.
         QString quoted;
         for (qsizetype k = 0; k < v.size(); ++k) {
-            const bool joint = k + 2 < v.size() && v.mid(k, 3) == QLatin1String(FoxproSource::kJoint) && (k + 1) % 203 == 201;
+            const bool joint =
+                k + 2 < v.size() && v.mid(k, 3) == QLatin1String(FoxproSource::kJoint) && (k + 1) % 203 == 201;
             if (joint) {
                 quoted += QLatin1String(FoxproSource::kJoint);
                 k += 2;

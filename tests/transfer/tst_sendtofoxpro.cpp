@@ -124,13 +124,17 @@ void SendToFoxProTest::noCurrentItemOpensNothing()
 void SendToFoxProTest::buildsTheStatements()
 {
     TransferFixture f;
-    paradoxTable(f, "orders",
-                 {{"Customer Name", FieldType::Alpha, 40}, {"Unit/Price", FieldType::Money}, {"Photo", FieldType::Blob},
-                  {"Notes", FieldType::Memo}, {"Qty", FieldType::Long}},
-                 {{Variant::text("O'Brien"), Variant::real(134.85000000000002), Variant::bytes(QByteArray("\0\x01\xff", 3)),
-                   Variant::text("line one\r\nline two"), Variant::integer(42)},
-                  {Variant::null(), Variant::real(12.5), Variant::null(), Variant::text(QString(450, u'q')),
-                   Variant::integer(-1)}});
+    paradoxTable(
+        f, "orders",
+        {{"Customer Name", FieldType::Alpha, 40},
+         {"Unit/Price", FieldType::Money},
+         {"Photo", FieldType::Blob},
+         {"Notes", FieldType::Memo},
+         {"Qty", FieldType::Long}},
+        {{Variant::text("O'Brien"), Variant::real(134.85000000000002), Variant::bytes(QByteArray("\0\x01\xff", 3)),
+          Variant::text("line one\r\nline two"), Variant::integer(42)},
+         {Variant::null(), Variant::real(12.5), Variant::null(), Variant::text(QString(450, u'q')),
+          Variant::integer(-1)}});
     f.list2.add("ORDERS");
     f.list2.select({"ORDERS"});
     auto context = f.context();
@@ -140,8 +144,8 @@ void SendToFoxProTest::buildsTheStatements()
     const QStringList executed = f.foxpro().executed;
     QCOMPARE(executed.size(), 3);
     QCOMPARE(executed[0], "CREATE TABLE [" + path + "]([Customer_N] M,[Unit_Price] M,[Photo] BLOB,[Notes] M,[Qty] M);");
-    QCOMPARE(executed[1], "INSERT INTO `" + path + "` VALUES('O''Brien', '134.85', '" + QString::fromLatin1("\0\x01\xff", 3) +
-                              "', 'line one\r\nline two', '42')");
+    QCOMPARE(executed[1], "INSERT INTO `" + path + "` VALUES('O''Brien', '134.85', '" +
+                              QString::fromLatin1("\0\x01\xff", 3) + "', 'line one\r\nline two', '42')");
     QCOMPARE(executed[2], "INSERT INTO `" + path + "` VALUES('', '12.5', '', '" + QString(200, u'q') + "'+'" +
                               QString(200, u'q') + "'+'" + QString(50, u'q') + "', '-1')");
     // The rows arrived as the FoxPro side parses them.

@@ -22,21 +22,15 @@ namespace {
 MemoryTable customers()
 {
     MemoryTable table;
-    table.columns = {{"id", adInteger, 10},
-                     {"name", adChar, 0, 0, 30},
-                     {"price", adNumeric, 10, 2},
-                     {"qty", adNumeric, 5, 0},
-                     {"since", adDBTimeStamp},
-                     {"born", adDate},
-                     {"active", adBoolean},
-                     {"credit", adCurrency},
-                     {"photo", adLongVarBinary},
+    table.columns = {{"id", adInteger, 10},    {"name", adChar, 0, 0, 30}, {"price", adNumeric, 10, 2},
+                     {"qty", adNumeric, 5, 0}, {"since", adDBTimeStamp},   {"born", adDate},
+                     {"active", adBoolean},    {"credit", adCurrency},     {"photo", adLongVarBinary},
                      {"raw", adBinary}};
     table.rows.push_back({Variant::integer(1), Variant::text(QString::fromUtf8("Zoë O'Brien")),
                           Variant::decimal("1234.56"), Variant::decimal("42"),
                           Variant::dateTime(QDate(2021, 3, 4), 45296789), Variant::date(QDate(1970, 1, 1)),
-                          Variant::boolean(true), Variant::currency(-123456), Variant::bytes(QByteArray("\0GIF\xff", 5)),
-                          Variant::bytes(QByteArray("\x01\x00", 2))});
+                          Variant::boolean(true), Variant::currency(-123456),
+                          Variant::bytes(QByteArray("\0GIF\xff", 5)), Variant::bytes(QByteArray("\x01\x00", 2))});
     table.rows.push_back({Variant::integer(2), Variant::null(), Variant::null(), Variant::null(), Variant::null(),
                           Variant::null(), Variant::null(), Variant::null(), Variant::null(), Variant::null()});
     return table;
@@ -108,7 +102,7 @@ void SendToParadoxTest::typeRuleKeepsFractionsAndBinaries()
     QCOMPARE(typeOf(adNumeric, 9, 0), QString("` INT,"));
     QCOMPARE(typeOf(adNumeric, 10, 0), QString("` FLOAT,"));
     QCOMPARE(typeOf(adNumeric, 5, 2), QString("` FLOAT,"));
-    QCOMPARE(typeOf(14), QString("` FLOAT,"));  // adDecimal
+    QCOMPARE(typeOf(14), QString("` FLOAT,")); // adDecimal
     QCOMPARE(typeOf(adSingle), QString("` FLOAT,"));
     QCOMPARE(typeOf(adDouble), QString("` FLOAT,"));
     QCOMPARE(typeOf(adLongVarBinary), QString("` OLEOBJECT,"));

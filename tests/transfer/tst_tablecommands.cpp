@@ -205,8 +205,8 @@ void TableCommandsTest::renameRefusesExistingAndOddNames()
     f.list2 = MemoryTableList({"ORDERS", "SALES"});
     f.list2.select({"ORDERS"});
     auto context = f.context();
-    for (const QString &answer : {QString("sales"), QString("Orders"), QString("../x"), QString("a/b"),
-                                  QString("c:d"), QString("..")}) {
+    for (const QString &answer :
+         {QString("sales"), QString("Orders"), QString("../x"), QString("a/b"), QString("c:d"), QString("..")}) {
         f.dialogs.clear();
         f.dialogs.expectText(answer);
         f.dialogs.expectMessage(ui::vbOK);

@@ -225,13 +225,18 @@ void TestForm2::layoutNamesAndCaptions()
 {
     auto form = makeWindow();
     auto button = [&](const char *name) { return form->findChild<QPushButton *>(QLatin1String(name)); };
-    const QList<QPair<const char *, const char *>> captions{
-        {"PushButton10", "Select All"},  {"PushButton11", "Deselect All"},
-        {"PushButton3", "Send Table/s To Paradox"}, {"PushButton1", "Delete Table/s"},
-        {"PushButton6", "Rename Table"}, {"PushButton8", "Select All"},
-        {"PushButton9", "Deselect All"}, {"PushButton4", "Send Table/s To FoxPro"},
-        {"PushButton5", "Delete Table/s"}, {"PushButton7", "Rename Table"},
-        {"PushButton2", "< Back"},       {"PushButton12", "Help"}};
+    const QList<QPair<const char *, const char *>> captions{{"PushButton10", "Select All"},
+                                                            {"PushButton11", "Deselect All"},
+                                                            {"PushButton3", "Send Table/s To Paradox"},
+                                                            {"PushButton1", "Delete Table/s"},
+                                                            {"PushButton6", "Rename Table"},
+                                                            {"PushButton8", "Select All"},
+                                                            {"PushButton9", "Deselect All"},
+                                                            {"PushButton4", "Send Table/s To FoxPro"},
+                                                            {"PushButton5", "Delete Table/s"},
+                                                            {"PushButton7", "Rename Table"},
+                                                            {"PushButton2", "< Back"},
+                                                            {"PushButton12", "Help"}};
     for (const auto &[name, caption] : captions) {
         QPushButton *b = button(name);
         QVERIFY2(b, name);
@@ -393,8 +398,8 @@ void TestForm2::moveReachingParentsDecidesOnce()
     form->Form_Load();
     form->show();
     auto move = [](QWidget *widget, QPoint at) {
-        QMouseEvent event(QEvent::MouseMove, QPointF(at), QPointF(widget->mapToGlobal(at)), Qt::NoButton,
-                          Qt::NoButton, Qt::NoModifier);
+        QMouseEvent event(QEvent::MouseMove, QPointF(at), QPointF(widget->mapToGlobal(at)), Qt::NoButton, Qt::NoButton,
+                          Qt::NoModifier);
         QApplication::sendEvent(widget, &event);
     };
     // A move over a button that the button passes on to its group must not
@@ -435,7 +440,7 @@ void TestForm2::copiesBothWays()
     QCOMPARE(copiedCustomers.size(), sourceCustomers.size());
     QCOMPARE(copiedCustomers[1][1], QStringLiteral("Müller & Söhne GmbH"));
     QCOMPARE(copiedCustomers[1][6], sourceCustomers[1][6]); // memo with line breaks
-    QCOMPARE(copiedCustomers[2][3], QString()); // Null date stays empty
+    QCOMPARE(copiedCustomers[2][3], QString());             // Null date stays empty
     const auto copiedOrders = readRows(pxString, "ORDERS");
     QCOMPARE(copiedOrders.size(), 4);
     QCOMPARE(copiedOrders[0][4].toDouble(), 149.9);
@@ -474,7 +479,8 @@ void TestForm2::damagedTableBetweenSoundOnes()
     form->PushButton4->click();
     QCOMPARE(reports(m_dialogs), 1);
     QVERIFY2(reportTexts(m_dialogs).contains("broken"), qPrintable(reportTexts(m_dialogs)));
-    QVERIFY2(!reportTexts(m_dialogs).contains("not allowed when the object is open"), qPrintable(reportTexts(m_dialogs)));
+    QVERIFY2(!reportTexts(m_dialogs).contains("not allowed when the object is open"),
+             qPrintable(reportTexts(m_dialogs)));
     const QStringList foxpro = entries(form->List1);
     QVERIFY2(foxpro.contains("clients") && foxpro.contains("invoices") && !foxpro.contains("broken"),
              qPrintable(foxpro.join(',')));

@@ -17,8 +17,8 @@ namespace {
 void Field::setValue(const Variant &value)
 {
     if (!m_target)
-        throw RuntimeError(3251, QStringLiteral("Field '%1' cannot be changed: the recordset is not adding a row.")
-                                     .arg(m_info.name));
+        throw RuntimeError(
+            3251, QStringLiteral("Field '%1' cannot be changed: the recordset is not adding a row.").arg(m_info.name));
     m_value = m_target->convert(m_column, value);
 }
 

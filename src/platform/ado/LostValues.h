@@ -15,9 +15,9 @@ namespace tw::ado {
 
 struct LostValue {
     QString table;
-    qint64 row = 0;  // from 1
+    qint64 row = 0; // from 1
     QString column;
-    QString value;   // in readable form: a date as a date
+    QString value; // in readable form: a date as a date
     QString reason;
 };
 

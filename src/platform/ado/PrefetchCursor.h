@@ -43,8 +43,8 @@ private:
     struct Batch {
         std::vector<std::vector<Variant>> rows;
         size_t filled = 0;
-        bool last = false;           // no batch follows
-        std::exception_ptr failure;  // where `last` is set by a row that could not be read
+        bool last = false;          // no batch follows
+        std::exception_ptr failure; // where `last` is set by a row that could not be read
     };
     void readAhead();
     void stop() const;
@@ -56,7 +56,7 @@ private:
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
-    std::deque<std::unique_ptr<Batch>> m_ready; // filled, in order
+    std::deque<std::unique_ptr<Batch>> m_ready;  // filled, in order
     std::vector<std::unique_ptr<Batch>> m_spare; // read, to be filled again
     mutable bool m_stopping = false;
     bool m_readerDone = false;

@@ -45,8 +45,8 @@ void Recordset::attach(std::shared_ptr<Session> session, std::unique_ptr<Cursor>
 void Recordset::requireOpen(const char *member) const
 {
     if (!m_cursor)
-        throw RuntimeError(3704, QStringLiteral("%1: operation is not allowed when the object is closed.")
-                                     .arg(QLatin1String(member)));
+        throw RuntimeError(
+            3704, QStringLiteral("%1: operation is not allowed when the object is closed.").arg(QLatin1String(member)));
 }
 
 void Recordset::loadRow()

@@ -11,7 +11,7 @@ namespace tw::ado {
 
 class RuntimeError : public std::runtime_error {
 public:
-    static constexpr int kGeneric = 5;           // "Invalid procedure call or argument"
+    static constexpr int kGeneric = 5; // "Invalid procedure call or argument"
     static constexpr int kPermissionDenied = 70;
     static constexpr int kPathNotFound = 76;
 

@@ -22,14 +22,12 @@ constexpr int kMsPerMinute = 60 * kMsPerSecond;
 constexpr int kMsPerHour = 60 * kMsPerMinute;
 constexpr int kLongestDoubleText = 512;
 
-template <typename T>
-Converted<T> refused(Refusal why)
+template <typename T> Converted<T> refused(Refusal why)
 {
     return Converted<T>{T{}, why};
 }
 
-template <typename T>
-Converted<T> accepted(T value)
+template <typename T> Converted<T> accepted(T value)
 {
     return Converted<T>{std::move(value), Refusal::None};
 }
@@ -449,13 +447,20 @@ Converted<double> doubleOf(const Variant &value)
 {
     using Kind = Variant::Kind;
     switch (value.kind()) {
-    case Kind::Integer: return accepted(static_cast<double>(value.asInteger()));
-    case Kind::Double: return accepted(value.asDouble());
-    case Kind::Currency: return accepted(static_cast<double>(value.asCurrency()) / double(kCurrencyUnits));
-    case Kind::Boolean: return accepted(value.asBoolean() ? -1.0 : 0.0);
-    case Kind::Decimal: return doubleFromText(value.asDecimal());
-    case Kind::Text: return doubleFromText(value.asText());
-    default: return refused<double>(Refusal::NotOfKind);
+    case Kind::Integer:
+        return accepted(static_cast<double>(value.asInteger()));
+    case Kind::Double:
+        return accepted(value.asDouble());
+    case Kind::Currency:
+        return accepted(static_cast<double>(value.asCurrency()) / double(kCurrencyUnits));
+    case Kind::Boolean:
+        return accepted(value.asBoolean() ? -1.0 : 0.0);
+    case Kind::Decimal:
+        return doubleFromText(value.asDecimal());
+    case Kind::Text:
+        return doubleFromText(value.asText());
+    default:
+        return refused<double>(Refusal::NotOfKind);
     }
 }
 
@@ -467,12 +472,18 @@ Converted<qint64> wholeOf(const Variant &value, qint64 min, qint64 max)
         const qint64 n = value.asInteger();
         return n < min || n > max ? refused<qint64>(Refusal::OutOfRange) : accepted(n);
     }
-    case Kind::Boolean: return wholeWithin(value.asBoolean(), value.asBoolean() ? 1 : 0, min, max);
-    case Kind::Double: return wholeOfDouble(value.asDouble(), min, max);
-    case Kind::Currency: return wholeWithin(roundDecimal(formatCurrency(value.asCurrency()), 0), min, max);
-    case Kind::Decimal: return wholeFromText(value.asDecimal(), min, max);
-    case Kind::Text: return wholeFromText(value.asText(), min, max);
-    default: return refused<qint64>(Refusal::NotOfKind);
+    case Kind::Boolean:
+        return wholeWithin(value.asBoolean(), value.asBoolean() ? 1 : 0, min, max);
+    case Kind::Double:
+        return wholeOfDouble(value.asDouble(), min, max);
+    case Kind::Currency:
+        return wholeWithin(roundDecimal(formatCurrency(value.asCurrency()), 0), min, max);
+    case Kind::Decimal:
+        return wholeFromText(value.asDecimal(), min, max);
+    case Kind::Text:
+        return wholeFromText(value.asText(), min, max);
+    default:
+        return refused<qint64>(Refusal::NotOfKind);
     }
 }
 
@@ -480,18 +491,24 @@ Converted<QString> decimalOf(const Variant &value)
 {
     using Kind = Variant::Kind;
     switch (value.kind()) {
-    case Kind::Decimal: return accepted(value.asDecimal());
-    case Kind::Integer: return accepted(QString::number(value.asInteger()));
-    case Kind::Currency: return accepted(formatCurrency(value.asCurrency()));
-    case Kind::Boolean: return accepted(value.asBoolean() ? QStringLiteral("-1") : QStringLiteral("0"));
+    case Kind::Decimal:
+        return accepted(value.asDecimal());
+    case Kind::Integer:
+        return accepted(QString::number(value.asInteger()));
+    case Kind::Currency:
+        return accepted(formatCurrency(value.asCurrency()));
+    case Kind::Boolean:
+        return accepted(value.asBoolean() ? QStringLiteral("-1") : QStringLiteral("0"));
     case Kind::Double: {
         const double d = value.asDouble();
         if (!std::isfinite(d))
             return refused<QString>(Refusal::NotOfKind);
         return decimalFromText(formatDouble(d));
     }
-    case Kind::Text: return decimalFromText(value.asText());
-    default: return refused<QString>(Refusal::NotOfKind);
+    case Kind::Text:
+        return decimalFromText(value.asText());
+    default:
+        return refused<QString>(Refusal::NotOfKind);
     }
 }
 
@@ -499,16 +516,22 @@ Converted<bool> logicalOf(const Variant &value)
 {
     using Kind = Variant::Kind;
     switch (value.kind()) {
-    case Kind::Boolean: return accepted(value.asBoolean());
-    case Kind::Integer: return accepted(value.asInteger() != 0);
-    case Kind::Currency: return accepted(value.asCurrency() != 0);
+    case Kind::Boolean:
+        return accepted(value.asBoolean());
+    case Kind::Integer:
+        return accepted(value.asInteger() != 0);
+    case Kind::Currency:
+        return accepted(value.asCurrency() != 0);
     case Kind::Double: {
         const double d = value.asDouble();
         return std::isnan(d) ? refused<bool>(Refusal::NotOfKind) : accepted(d != 0);
     }
-    case Kind::Decimal: return logicalFromText(value.asDecimal());
-    case Kind::Text: return logicalFromText(value.asText());
-    default: return refused<bool>(Refusal::NotOfKind);
+    case Kind::Decimal:
+        return logicalFromText(value.asDecimal());
+    case Kind::Text:
+        return logicalFromText(value.asText());
+    default:
+        return refused<bool>(Refusal::NotOfKind);
     }
 }
 
@@ -516,46 +539,55 @@ Converted<QDate> dateOf(const Variant &value)
 {
     switch (value.kind()) {
     case Variant::Kind::Date:
-    case Variant::Kind::DateTime: return accepted(value.asDate());
+    case Variant::Kind::DateTime:
+        return accepted(value.asDate());
     case Variant::Kind::Text: {
         const Converted<Variant> when = dateOrTimeFromText(value.asText());
         if (!when)
             return refused<QDate>(when.refusal);
         return dateOf(when.value);
     }
-    default: return refused<QDate>(Refusal::NotOfKind);
+    default:
+        return refused<QDate>(Refusal::NotOfKind);
     }
 }
 
 Converted<int> timeOf(const Variant &value)
 {
     switch (value.kind()) {
-    case Variant::Kind::Date: return accepted(0);
+    case Variant::Kind::Date:
+        return accepted(0);
     case Variant::Kind::Time:
-    case Variant::Kind::DateTime: return accepted(value.asMsOfDay());
+    case Variant::Kind::DateTime:
+        return accepted(value.asMsOfDay());
     case Variant::Kind::Text: {
         const Converted<Variant> when = dateOrTimeFromText(value.asText());
         if (!when)
             return refused<int>(when.refusal);
         return timeOf(when.value);
     }
-    default: return refused<int>(Refusal::NotOfKind);
+    default:
+        return refused<int>(Refusal::NotOfKind);
     }
 }
 
 Converted<Variant> dateTimeOf(const Variant &value)
 {
     switch (value.kind()) {
-    case Variant::Kind::DateTime: return accepted(value);
-    case Variant::Kind::Date: return accepted(Variant::dateTime(value.asDate(), 0));
-    case Variant::Kind::Time: return accepted(Variant::dateTime(timeOnlyDate(), value.asMsOfDay()));
+    case Variant::Kind::DateTime:
+        return accepted(value);
+    case Variant::Kind::Date:
+        return accepted(Variant::dateTime(value.asDate(), 0));
+    case Variant::Kind::Time:
+        return accepted(Variant::dateTime(timeOnlyDate(), value.asMsOfDay()));
     case Variant::Kind::Text: {
         const Converted<Variant> when = dateOrTimeFromText(value.asText());
         if (!when)
             return when;
         return dateTimeOf(when.value);
     }
-    default: return refused<Variant>(Refusal::NotOfKind);
+    default:
+        return refused<Variant>(Refusal::NotOfKind);
     }
 }
 
@@ -651,7 +683,7 @@ char16_t *writeDoubleText(char16_t *out, double value, qsizetype room)
     char buffer[kLongestDoubleText];
     const double magnitude = std::fabs(value);
     const auto format = (magnitude == 0 || (magnitude >= 1e-6 && magnitude < 1e21)) ? std::chars_format::fixed
-                                                                                      : std::chars_format::general;
+                                                                                    : std::chars_format::general;
     const auto result = std::to_chars(buffer, buffer + std::min<qsizetype>(room, sizeof buffer), value, format);
     if (result.ec != std::errc{})
         return nullptr;

@@ -33,8 +33,7 @@ namespace tw::ado {
 // Why a value could not be taken as the kind asked for.
 enum class Refusal { None, NotOfKind, OutOfRange };
 
-template <typename T>
-struct Converted {
+template <typename T> struct Converted {
     T value{};
     Refusal refusal = Refusal::None;
     explicit operator bool() const { return refusal == Refusal::None; }

@@ -40,31 +40,70 @@ bool isDecimalText(const QString &text)
 const char *kindName(Variant::Kind kind)
 {
     switch (kind) {
-    case Variant::Kind::Empty: return "empty";
-    case Variant::Kind::Null: return "null";
-    case Variant::Kind::Text: return "text";
-    case Variant::Kind::Integer: return "integer";
-    case Variant::Kind::Double: return "double";
-    case Variant::Kind::Currency: return "currency";
-    case Variant::Kind::Decimal: return "decimal";
-    case Variant::Kind::Date: return "date";
-    case Variant::Kind::Time: return "time";
-    case Variant::Kind::DateTime: return "date and time";
-    case Variant::Kind::Boolean: return "logical";
-    case Variant::Kind::Bytes: return "binary";
+    case Variant::Kind::Empty:
+        return "empty";
+    case Variant::Kind::Null:
+        return "null";
+    case Variant::Kind::Text:
+        return "text";
+    case Variant::Kind::Integer:
+        return "integer";
+    case Variant::Kind::Double:
+        return "double";
+    case Variant::Kind::Currency:
+        return "currency";
+    case Variant::Kind::Decimal:
+        return "decimal";
+    case Variant::Kind::Date:
+        return "date";
+    case Variant::Kind::Time:
+        return "time";
+    case Variant::Kind::DateTime:
+        return "date and time";
+    case Variant::Kind::Boolean:
+        return "logical";
+    case Variant::Kind::Bytes:
+        return "binary";
     }
     return "unknown";
 }
 
-Variant Variant::null() { return Variant(Kind::Null, std::monostate{}); }
-Variant Variant::text(const QString &value) { return Variant(Kind::Text, value); }
-Variant Variant::text(QString &&value) { return Variant(Kind::Text, std::move(value)); }
-Variant Variant::integer(qint64 value) { return Variant(Kind::Integer, value); }
-Variant Variant::real(double value) { return Variant(Kind::Double, value); }
-Variant Variant::currency(qint64 tenThousandths) { return Variant(Kind::Currency, tenThousandths); }
-Variant Variant::boolean(bool value) { return Variant(Kind::Boolean, value); }
-Variant Variant::bytes(const QByteArray &value) { return Variant(Kind::Bytes, value); }
-Variant Variant::date(const QDate &value) { return Variant(Kind::Date, value); }
+Variant Variant::null()
+{
+    return Variant(Kind::Null, std::monostate{});
+}
+Variant Variant::text(const QString &value)
+{
+    return Variant(Kind::Text, value);
+}
+Variant Variant::text(QString &&value)
+{
+    return Variant(Kind::Text, std::move(value));
+}
+Variant Variant::integer(qint64 value)
+{
+    return Variant(Kind::Integer, value);
+}
+Variant Variant::real(double value)
+{
+    return Variant(Kind::Double, value);
+}
+Variant Variant::currency(qint64 tenThousandths)
+{
+    return Variant(Kind::Currency, tenThousandths);
+}
+Variant Variant::boolean(bool value)
+{
+    return Variant(Kind::Boolean, value);
+}
+Variant Variant::bytes(const QByteArray &value)
+{
+    return Variant(Kind::Bytes, value);
+}
+Variant Variant::date(const QDate &value)
+{
+    return Variant(Kind::Date, value);
+}
 
 Variant Variant::decimal(const QString &digits)
 {
@@ -155,18 +194,25 @@ const QByteArray &Variant::asBytes() const
 const char16_t *Variant::writeShortText(char16_t *buffer) const
 {
     switch (m_kind) {
-    case Kind::Integer: return writeIntegerText(buffer, std::get<qint64>(m_storage));
-    case Kind::Double: return writeDoubleText(buffer, std::get<double>(m_storage), kShortTextRoom);
-    case Kind::Currency: return writeCurrencyText(buffer, std::get<qint64>(m_storage));
-    case Kind::Date: return writeDateText(buffer, std::get<QDate>(m_storage));
-    case Kind::Time: return writeTimeText(buffer, m_ms);
+    case Kind::Integer:
+        return writeIntegerText(buffer, std::get<qint64>(m_storage));
+    case Kind::Double:
+        return writeDoubleText(buffer, std::get<double>(m_storage), kShortTextRoom);
+    case Kind::Currency:
+        return writeCurrencyText(buffer, std::get<qint64>(m_storage));
+    case Kind::Date:
+        return writeDateText(buffer, std::get<QDate>(m_storage));
+    case Kind::Time:
+        return writeTimeText(buffer, m_ms);
     case Kind::DateTime: {
         char16_t *out = writeDateText(buffer, std::get<QDate>(m_storage));
         *out++ = u' ';
         return writeTimeText(out, m_ms);
     }
-    case Kind::Boolean: return writeLogicalText(buffer, std::get<bool>(m_storage));
-    default: return nullptr;
+    case Kind::Boolean:
+        return writeLogicalText(buffer, std::get<bool>(m_storage));
+    default:
+        return nullptr;
     }
 }
 
@@ -174,11 +220,15 @@ QString Variant::toText() const
 {
     switch (m_kind) {
     case Kind::Empty:
-    case Kind::Null: return {};
+    case Kind::Null:
+        return {};
     case Kind::Text:
-    case Kind::Decimal: return std::get<QString>(m_storage);
-    case Kind::Bytes: return QString::fromLatin1(std::get<QByteArray>(m_storage));
-    default: break;
+    case Kind::Decimal:
+        return std::get<QString>(m_storage);
+    case Kind::Bytes:
+        return QString::fromLatin1(std::get<QByteArray>(m_storage));
+    default:
+        break;
     }
     char16_t buffer[kShortTextRoom];
     if (const char16_t *end = writeShortText(buffer))
@@ -190,16 +240,19 @@ QStringView Variant::textView(QString &scratch) const
 {
     switch (m_kind) {
     case Kind::Empty:
-    case Kind::Null: return {};
+    case Kind::Null:
+        return {};
     case Kind::Text:
-    case Kind::Decimal: return std::get<QString>(m_storage);
+    case Kind::Decimal:
+        return std::get<QString>(m_storage);
     case Kind::Bytes: {
         const QByteArray &bytes = std::get<QByteArray>(m_storage);
         scratch.resize(0);
         scratch.append(QLatin1String(bytes.constData(), bytes.size()));
         return scratch;
     }
-    default: break;
+    default:
+        break;
     }
     char16_t buffer[kShortTextRoom];
     const char16_t *end = writeShortText(buffer);

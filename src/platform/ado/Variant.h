@@ -46,8 +46,8 @@ public:
     double asDouble() const;
     qint64 asCurrency() const;
     const QString &asDecimal() const;
-    QDate asDate() const;     // Date and DateTime
-    int asMsOfDay() const;    // Time and DateTime
+    QDate asDate() const;  // Date and DateTime
+    int asMsOfDay() const; // Time and DateTime
     bool asBoolean() const;
     const QByteArray &asBytes() const;
 

@@ -4,9 +4,9 @@
 // *<System>.cpp files beside this one (FileSystemPosix.cpp, FilePosix.cpp,
 // MappedViewPosix.cpp), which CMake picks for the system built for.
 
+#include "FileSystem.h"
 #include "FaultPlan.h"
 #include "File.h"
-#include "FileSystem.h"
 #include "SystemCalls.h"
 
 #include "platform/ado/RuntimeError.h"
@@ -300,7 +300,10 @@ QByteArray File::readExactly(qint64 offset, qint64 size, const char *what) const
     const qint64 fileSize = this->size();
     if (offset < 0 || size < 0 || offset > fileSize || size > fileSize - offset)
         throw RuntimeError(QStringLiteral("%1: %2 (%3 bytes at byte %4) is past the end of the file (%5 bytes).")
-                               .arg(name(), QString::fromLatin1(what)).arg(size).arg(offset).arg(fileSize));
+                               .arg(name(), QString::fromLatin1(what))
+                               .arg(size)
+                               .arg(offset)
+                               .arg(fileSize));
     QByteArray bytes(size, Qt::Uninitialized);
     if (readAt(offset, bytes.data(), size) != size)
         throw RuntimeError(QStringLiteral("%1: the file ends inside %2.").arg(name(), QString::fromLatin1(what)));
@@ -339,8 +342,7 @@ void File::failWrite(qint64 offset, const QString &reason) const
 
 void File::failTruncate(const QString &reason) const
 {
-    throw FileError(RuntimeError::kGeneric, QStringLiteral("%1: cannot set its size: %2.").arg(name(), reason),
-                    reason);
+    throw FileError(RuntimeError::kGeneric, QStringLiteral("%1: cannot set its size: %2.").arg(name(), reason), reason);
 }
 
 void File::checkPlannedRead(qint64 offset) const
@@ -351,8 +353,8 @@ void File::checkPlannedRead(qint64 offset) const
     bool fails = false;
     {
         const std::lock_guard<std::mutex> guard(state.lock);
-        fails = !state.plan.failReadsOf.isEmpty()
-                && wildcardMatch(state.plan.failReadsOf, detail::lastComponent(m_path));
+        fails =
+            !state.plan.failReadsOf.isEmpty() && wildcardMatch(state.plan.failReadsOf, detail::lastComponent(m_path));
     }
     if (fails)
         failRead(offset, QString::fromLatin1(kPlannedReadFault));

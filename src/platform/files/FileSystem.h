@@ -15,11 +15,11 @@ namespace tw::files {
 
 // Attribute values as the original platform reports them.
 constexpr int kAttrReadOnly = 1;
-constexpr int kAttrHidden = 2;     // name begins with "."
-constexpr int kAttrSystem = 4;     // never set here
+constexpr int kAttrHidden = 2; // name begins with "."
+constexpr int kAttrSystem = 4; // never set here
 constexpr int kAttrDirectory = 16;
-constexpr int kAttrArchive = 32;   // every regular file
-constexpr int kAttrLink = 1024;    // symbolic link (reparse point)
+constexpr int kAttrArchive = 32; // every regular file
+constexpr int kAttrLink = 1024;  // symbolic link (reparse point)
 
 // Error numbers raised.
 constexpr int kErrFileNotFound = 53;
@@ -93,7 +93,7 @@ void renameFile(const QString &from, const QString &to);
 void renameWithoutReplacing(const QString &from, const QString &to);
 
 struct DirEntry {
-    QString name;   // as stored on disk
+    QString name; // as stored on disk
     int attributes = 0;
 };
 

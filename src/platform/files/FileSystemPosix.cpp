@@ -268,8 +268,7 @@ int attributes(const QString &path)
     const QString native = toNativePath(path);
     const auto entry = lstatOf(native);
     if (!entry)
-        raise(missingNumber(native), QStringLiteral("Cannot read the attributes of %1").arg(native),
-              errorText(ENOENT));
+        raise(missingNumber(native), QStringLiteral("Cannot read the attributes of %1").arg(native), errorText(ENOENT));
     return attributesFrom(lastComponent(native), *entry,
                           S_ISLNK(entry->st_mode) ? statOf(native) : std::optional<struct stat>());
 }

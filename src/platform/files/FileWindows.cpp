@@ -61,16 +61,19 @@ File::File(const QString &path, Mode mode, const QString &shownName) : m_path(pa
     DWORD access = GENERIC_READ;
     DWORD disposition = OPEN_EXISTING;
     switch (mode) {
-    case Mode::Read: break;
-    case Mode::ReadWrite: access |= GENERIC_WRITE; break;
+    case Mode::Read:
+        break;
+    case Mode::ReadWrite:
+        access |= GENERIC_WRITE;
+        break;
     case Mode::CreateNew:
         access |= GENERIC_WRITE;
         disposition = CREATE_NEW;
         break;
     }
     const HANDLE handle =
-        CreateFileW(detail::wide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CreateFileW(detail::wide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         // A folder cannot be opened as a file: Windows says "access denied".
@@ -95,7 +98,8 @@ File::File(const QString &path, Mode mode, const QString &shownName) : m_path(pa
         case ERROR_ALREADY_EXISTS:
             number = 58;
             break;
-        default: break;
+        default:
+            break;
         }
         failOpen(path, mode, number, errorText(int(error)));
     }
@@ -114,8 +118,7 @@ File::~File()
 
 File::File(File &&other) noexcept
     : m_handle(std::exchange(other.m_handle, kNoHandle)), m_locked(std::exchange(other.m_locked, false)),
-      m_path(std::move(other.m_path)),
-      m_shownName(std::move(other.m_shownName))
+      m_path(std::move(other.m_path)), m_shownName(std::move(other.m_shownName))
 {
 }
 

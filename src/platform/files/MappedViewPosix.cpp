@@ -14,8 +14,7 @@ MappedView::MappedView(const File &file, std::size_t length)
 {
     if (!file.isOpen() || length == 0)
         return;
-    void *address =
-        ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, static_cast<int>(file.m_handle), 0);
+    void *address = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, static_cast<int>(file.m_handle), 0);
     if (address == MAP_FAILED)
         return;
     m_data = static_cast<unsigned char *>(address);

@@ -35,8 +35,8 @@ QString freshTempBase(const QString &folder, const QStringList &suffixes)
 void removeStaleTemps(const QString &folder, const QString &mainSuffix, const QStringList &companionSuffixes)
 {
     const QDir dir(folder);
-    const QStringList entries = dir.entryList({QLatin1String(kTempPrefix) + u'*'},
-                                              QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList entries =
+        dir.entryList({QLatin1String(kTempPrefix) + u'*'}, QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &entry : entries) {
         if (!isTempName(entry))
             continue;

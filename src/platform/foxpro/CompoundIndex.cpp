@@ -121,8 +121,8 @@ void writeLeaf(unsigned char *page, const std::vector<Key> &keys, const LeafPlan
     for (size_t n = 0; n < plan.count; ++n) {
         const Key &k = keys[plan.first + n];
         const auto [dup, trail] = packing(k.first, n ? &keys[plan.first + n - 1].first : nullptr, fill);
-        const uint64_t entry = uint64_t(k.second) | (uint64_t(dup) << recordBits)
-            | (uint64_t(trail) << (recordBits + countBits));
+        const uint64_t entry =
+            uint64_t(k.second) | (uint64_t(dup) << recordBits) | (uint64_t(trail) << (recordBits + countBits));
         unsigned char *e = page + cdx::kLeafHeaderSize + n * size;
         for (int b = 0; b < size; ++b)
             e[b] = uint8_t(entry >> (8 * b));

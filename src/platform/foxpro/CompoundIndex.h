@@ -61,11 +61,11 @@ constexpr int kEmptyLeafEntrySize = 3;
 } // namespace cdx
 
 struct IndexTag {
-    QByteArray name;        // upper case, at most 10 characters
+    QByteArray name; // upper case, at most 10 characters
     QByteArray keyExpression;
     QByteArray forExpression; // empty when none
     int keyLength = 0;
-    char fill = ' ';        // the byte trailing counts stand for
+    char fill = ' '; // the byte trailing counts stand for
     // (key of keyLength bytes, record number from 1); sorted by the builder.
     std::vector<std::pair<QByteArray, uint32_t>> keys;
 };

@@ -72,8 +72,8 @@ QByteArray lowerBytes(const QByteArray &bytes, const TextCodec &page)
 int fieldIndex(const DbfHeader &h, const char *name, char type, const QString &fileName)
 {
     for (int i = 0; i < int(h.fields.size()); ++i)
-        if (h.fields[size_t(i)].name.compare(QLatin1String(name), Qt::CaseInsensitive) == 0
-            && h.fields[size_t(i)].type == type)
+        if (h.fields[size_t(i)].name.compare(QLatin1String(name), Qt::CaseInsensitive) == 0 &&
+            h.fields[size_t(i)].type == type)
             return i;
     throw RuntimeError(QStringLiteral("%1: not a database container (it has no %2 field of type %3).")
                            .arg(fileName, QLatin1String(name), QChar::fromLatin1(type)));
@@ -119,7 +119,8 @@ QString toWindowsPath(const QString &path)
 
 QByteArray backlinkFor(const QString &tablePath, const QString &containerPath)
 {
-    const QString relative = QFileInfo(tablePath).absoluteDir().relativeFilePath(QFileInfo(containerPath).absoluteFilePath());
+    const QString relative =
+        QFileInfo(tablePath).absoluteDir().relativeFilePath(QFileInfo(containerPath).absoluteFilePath());
     return toWindowsPath(relative).toLower().toLatin1();
 }
 
@@ -132,10 +133,14 @@ Container Container::create(const QString &path)
 {
     constexpr int kNoFlags = 0;
     const std::vector<NewField> fields = {
-        {"OBJECTID", 'I', 4, 0, dbf::kFieldBinary},  {"PARENTID", 'I', 4, 0, dbf::kFieldBinary},
-        {"OBJECTTYPE", 'C', 10, 0, kNoFlags},        {"OBJECTNAME", 'C', kLongNameBytes, 0, kNoFlags},
-        {"PROPERTY", 'M', 4, 0, dbf::kFieldBinary},  {"CODE", 'M', 4, 0, dbf::kFieldBinary},
-        {"RIINFO", 'C', 6, 0, kNoFlags},             {"USER", 'M', 4, 0, kNoFlags},
+        {"OBJECTID", 'I', 4, 0, dbf::kFieldBinary},
+        {"PARENTID", 'I', 4, 0, dbf::kFieldBinary},
+        {"OBJECTTYPE", 'C', 10, 0, kNoFlags},
+        {"OBJECTNAME", 'C', kLongNameBytes, 0, kNoFlags},
+        {"PROPERTY", 'M', 4, 0, dbf::kFieldBinary},
+        {"CODE", 'M', 4, 0, dbf::kFieldBinary},
+        {"RIINFO", 'C', 6, 0, kNoFlags},
+        {"USER", 'M', 4, 0, kNoFlags},
     };
     CreateOptions options;
     options.memoExtension = QStringLiteral(".dct");
@@ -150,8 +155,8 @@ Container Container::create(const QString &path)
         for (const char *name : names) {
             const QByteArray prop = id == 1 ? database.encode() : QByteArray();
             writer->append({Variant::integer(id), Variant::integer(kDatabaseObjectId), Variant::text("Database"),
-                            Variant::text(QLatin1String(name)), Variant::bytes(prop), Variant::null(),
-                            Variant::null(), Variant::null()});
+                            Variant::text(QLatin1String(name)), Variant::bytes(prop), Variant::null(), Variant::null(),
+                            Variant::null()});
             ++id;
         }
     }
@@ -198,10 +203,10 @@ void Container::load()
         const Variant parent = reader.value(parentId);
         const Variant type = reader.value(objectType);
         const Variant label = reader.value(objectName);
-        if (id.kind() != Variant::Kind::Integer || parent.kind() != Variant::Kind::Integer
-            || type.kind() != Variant::Kind::Text || label.kind() != Variant::Kind::Text)
-            throw RuntimeError(QStringLiteral("%1: record %2 has no object id, parent, type or name.")
-                                   .arg(name).arg(o.record));
+        if (id.kind() != Variant::Kind::Integer || parent.kind() != Variant::Kind::Integer ||
+            type.kind() != Variant::Kind::Text || label.kind() != Variant::Kind::Text)
+            throw RuntimeError(
+                QStringLiteral("%1: record %2 has no object id, parent, type or name.").arg(name).arg(o.record));
         o.objectId = int(id.asInteger());
         o.parentId = int(parent.asInteger());
         o.type = type.asText();
@@ -244,7 +249,8 @@ std::optional<Container::TableEntry> Container::findTable(const QString &name) c
 QString Container::tablePath(const TableEntry &table) const
 {
     const QString &stored = table.relativePath;
-    const bool absolute = QDir::isAbsolutePath(stored) || stored.startsWith('\\') || (stored.size() > 1 && stored[1] == ':');
+    const bool absolute =
+        QDir::isAbsolutePath(stored) || stored.startsWith('\\') || (stored.size() > 1 && stored[1] == ':');
     const QString path = files::toNativePath(absolute ? stored : folder() + '/' + stored);
     if (QFileInfo(path).isFile())
         return path;
@@ -257,7 +263,8 @@ QStringList Container::fieldNames(int tableObjectId) const
 {
     QStringList out;
     for (const Object &o : m_objects)
-        if (!o.deleted && o.parentId == tableObjectId && o.type.compare(QLatin1String("Field"), Qt::CaseInsensitive) == 0)
+        if (!o.deleted && o.parentId == tableObjectId &&
+            o.type.compare(QLatin1String("Field"), Qt::CaseInsensitive) == 0)
             out << o.name;
     return out;
 }
@@ -312,7 +319,8 @@ void Container::addTable(const QString &name, const QString &tablePath, const QS
 {
     if (findTable(name))
         throw RuntimeError(QStringLiteral("%1: the container already has a table named '%2'.").arg(fileName(), name));
-    const QString relative = toWindowsPath(QDir(folder()).relativeFilePath(QFileInfo(tablePath).absoluteFilePath())).toLower();
+    const QString relative =
+        toWindowsPath(QDir(folder()).relativeFilePath(QFileInfo(tablePath).absoluteFilePath())).toLower();
     {
         auto writer = TableWriter::openForAppend(m_path, ".dct");
         const qint64 tableRecord = qint64(writer->header().recordCount) + 1;
@@ -320,7 +328,8 @@ void Container::addTable(const QString &name, const QString &tablePath, const QS
         props.add(property::kClass, QByteArray(1, char(property::kClassTable)));
         props.addString(property::kPath, relative.toLatin1());
         const auto fields = writer->header().fields;
-        auto row = [&](int objectId, int parentId, const QString &type, const QString &objectName, const QByteArray &prop) {
+        auto row = [&](int objectId, int parentId, const QString &type, const QString &objectName,
+                       const QByteArray &prop) {
             std::vector<Variant> values;
             for (const DbfField &f : fields) {
                 if (f.isNullFlags())

@@ -22,19 +22,19 @@ using encoding::TextCodec;
 class Container {
 public:
     struct Object {
-        qint64 record = 0;     // record number in the .dbc, from 1
+        qint64 record = 0; // record number in the .dbc, from 1
         bool deleted = false;
         int objectId = 0;
         int parentId = 0;
-        QString type;          // "Table", "Field", "View", ...
+        QString type; // "Table", "Field", "View", ...
         QString name;
-        QByteArray property;   // the PROPERTY memo
-        QByteArray rawType;    // OBJECTTYPE as stored (index keys)
-        QByteArray rawName;    // OBJECTNAME as stored
+        QByteArray property; // the PROPERTY memo
+        QByteArray rawType;  // OBJECTTYPE as stored (index keys)
+        QByteArray rawName;  // OBJECTNAME as stored
     };
     struct TableEntry {
-        QString name;          // the long name
-        QString relativePath;  // as the container stores it
+        QString name;         // the long name
+        QString relativePath; // as the container stores it
         int objectId = 0;
     };
 

@@ -53,29 +53,36 @@ QString lengthProblem(const DbfField &f, bool visualFoxPro)
     switch (f.type) {
     case 'C':
         return f.length >= 1 && f.length <= (visualFoxPro ? kMaxCharLength : kClipperCharMax)
-            ? QString() : QStringLiteral("has length %1").arg(f.length);
+                   ? QString()
+                   : QStringLiteral("has length %1").arg(f.length);
     case 'V':
     case 'Q':
         return f.length >= 1 && f.length <= kMaxCharLength ? QString() : QStringLiteral("has length %1").arg(f.length);
     case 'N':
     case 'F':
         return f.length >= 1 && f.length <= kMaxNumericLength ? QString()
-                                                                : QStringLiteral("has length %1").arg(f.length);
-    case 'I': return want(4);
+                                                              : QStringLiteral("has length %1").arg(f.length);
+    case 'I':
+        return want(4);
     case 'Y':
     case 'T':
-    case 'D': return want(8);
-    case 'B': return visualFoxPro ? want(8) : QStringLiteral("is a dBase binary memo, which is not read");
-    case 'L': return want(1);
+    case 'D':
+        return want(8);
+    case 'B':
+        return visualFoxPro ? want(8) : QStringLiteral("is a dBase binary memo, which is not read");
+    case 'L':
+        return want(1);
     case 'M':
     case 'G':
     case 'W':
     case 'P':
         return f.length == 4 || f.length == 10 ? QString() : QStringLiteral("has length %1").arg(f.length);
-    case '0': return f.length >= 1 ? QString() : QStringLiteral("has length 0");
+    case '0':
+        return f.length >= 1 ? QString() : QStringLiteral("has length 0");
     default:
         return QStringLiteral("has the unknown type '%1' (0x%2)")
-            .arg(QChar::fromLatin1(f.type)).arg(uint8_t(f.type), 2, 16, QLatin1Char('0'));
+            .arg(QChar::fromLatin1(f.type))
+            .arg(uint8_t(f.type), 2, 16, QLatin1Char('0'));
     }
 }
 
@@ -91,8 +98,8 @@ const FileTypeInfo *fileTypeInfo(uint8_t type)
 
 bool DbfHeader::isVisualFoxPro() const
 {
-    return fileType == dbf::kTypeVisualFoxPro || fileType == dbf::kTypeVisualFoxProAutoinc
-        || fileType == dbf::kTypeVisualFoxProVarchar;
+    return fileType == dbf::kTypeVisualFoxPro || fileType == dbf::kTypeVisualFoxProAutoinc ||
+           fileType == dbf::kTypeVisualFoxProVarchar;
 }
 
 MemoStyle DbfHeader::memoStyle() const
@@ -112,8 +119,8 @@ bool DbfHeader::hasMemoFields() const
 int DbfHeader::headerLengthOf(const QByteArray &first32, const QString &fileName)
 {
     if (first32.size() < dbf::kHeaderSize)
-        fail(fileName, QStringLiteral("the file is %1 bytes long, too short for a table header (32 bytes).")
-                           .arg(first32.size()));
+        fail(fileName,
+             QStringLiteral("the file is %1 bytes long, too short for a table header (32 bytes).").arg(first32.size()));
     const unsigned char *p = bytesOf(first32.constData());
     if (p[dbf::kOffType] == dbf::kTypeFoxBaseOld)
         return foxbase::kHeaderLength;
@@ -133,10 +140,10 @@ struct DescriptorLayout {
     int maxFields;
 };
 
-constexpr DescriptorLayout kDbfDescriptors = {dbf::kHeaderSize, dbf::kDescriptorSize, dbf::kOffFieldType,
+constexpr DescriptorLayout kDbfDescriptors = {dbf::kHeaderSize,     dbf::kDescriptorSize,   dbf::kOffFieldType,
                                               dbf::kOffFieldLength, dbf::kOffFieldDecimals, dbf::kMaxFields};
-constexpr DescriptorLayout kFoxBaseDescriptors = {foxbase::kFirstDescriptor, foxbase::kDescriptorSize,
-                                                  foxbase::kOffFieldType, foxbase::kOffFieldLength,
+constexpr DescriptorLayout kFoxBaseDescriptors = {foxbase::kFirstDescriptor,  foxbase::kDescriptorSize,
+                                                  foxbase::kOffFieldType,     foxbase::kOffFieldLength,
                                                   foxbase::kOffFieldDecimals, foxbase::kMaxFields};
 
 QDate headerDate(int yy, int month, int day)
@@ -155,10 +162,12 @@ DbfHeader DbfHeader::decode(const QByteArray &head, const QString &fileName, qin
     h.fileType = p[kOffType];
     const FileTypeInfo *info = fileTypeInfo(h.fileType);
     if (!info)
-        fail(fileName, QStringLiteral("file type 0x%1 is not a FoxPro table.").arg(h.fileType, 2, 16, QLatin1Char('0')));
+        fail(fileName,
+             QStringLiteral("file type 0x%1 is not a FoxPro table.").arg(h.fileType, 2, 16, QLatin1Char('0')));
     if (!info->opens)
         fail(fileName, QStringLiteral("it is a %1 table (file type 0x%2), which FoxPro does not open.")
-                           .arg(QLatin1String(info->kind)).arg(h.fileType, 2, 16, QLatin1Char('0')));
+                           .arg(QLatin1String(info->kind))
+                           .arg(h.fileType, 2, 16, QLatin1Char('0')));
     const bool foxBase = h.fileType == kTypeFoxBaseOld;
     h.headerLength = headerLength;
     if (foxBase) {
@@ -177,7 +186,8 @@ DbfHeader DbfHeader::decode(const QByteArray &head, const QString &fileName, qin
         fail(fileName, QStringLiteral("the header length %1 is too small.").arg(h.headerLength));
     if (h.headerLength > fileSize)
         fail(fileName, QStringLiteral("the header length %1 is past the end of the file (%2 bytes).")
-                           .arg(h.headerLength).arg(fileSize));
+                           .arg(h.headerLength)
+                           .arg(fileSize));
     if (head.size() < h.headerLength)
         fail(fileName, QStringLiteral("the file ends inside its header."));
     if (h.recordLength < 1)
@@ -191,7 +201,8 @@ DbfHeader DbfHeader::decode(const QByteArray &head, const QString &fileName, qin
     while (at < h.headerLength && p[at] != uint8_t(kDescriptorEnd)) {
         if (at + layout.size > h.headerLength)
             fail(fileName, QStringLiteral("field descriptor %1 runs past the header (%2 bytes).")
-                               .arg(h.fields.size() + 1).arg(h.headerLength));
+                               .arg(h.fields.size() + 1)
+                               .arg(h.headerLength));
         if (int(h.fields.size()) >= layout.maxFields)
             fail(fileName, QStringLiteral("more than %1 field descriptors.").arg(layout.maxFields));
         const unsigned char *d = p + at;
@@ -228,14 +239,16 @@ DbfHeader DbfHeader::decode(const QByteArray &head, const QString &fileName, qin
     if (h.fields.empty())
         fail(fileName, QStringLiteral("the header describes no fields."));
     if (offset > h.recordLength)
-        fail(fileName, QStringLiteral("the fields need %1 bytes per record, the header says %2.")
-                           .arg(offset).arg(h.recordLength));
+        fail(
+            fileName,
+            QStringLiteral("the fields need %1 bytes per record, the header says %2.").arg(offset).arg(h.recordLength));
     if (bit > 0) {
         if (h.nullFlagsField < 0)
             fail(fileName, QStringLiteral("nullable or variable-length fields but no _NullFlags field."));
         if (h.fields[size_t(h.nullFlagsField)].length * 8 < bit)
             fail(fileName, QStringLiteral("_NullFlags holds %1 bits, the fields need %2.")
-                               .arg(h.fields[size_t(h.nullFlagsField)].length * 8).arg(bit));
+                               .arg(h.fields[size_t(h.nullFlagsField)].length * 8)
+                               .arg(bit));
     }
     if (vfp && at < h.headerLength) {
         const int start = at + 1;
@@ -283,8 +296,8 @@ QByteArray DbfHeader::encode() const
     int at = kHeaderSize;
     for (const DbfField &f : fields) {
         unsigned char *d = p + at;
-        const QByteArray name = f.isNullFlags() ? f.name.toLatin1()
-                                                : codecOfMark(codePageMark).encode(f.name).left(kMaxFieldName);
+        const QByteArray name =
+            f.isNullFlags() ? f.name.toLatin1() : codecOfMark(codePageMark).encode(f.name).left(kMaxFieldName);
         std::copy(name.begin(), name.end(), d + kOffFieldName);
         d[kOffFieldType] = uint8_t(f.type);
         putU32LE(d + kOffFieldDisplacement, uint32_t(f.offset));

@@ -86,17 +86,17 @@ constexpr int kOffFieldDecimals = 15;
 
 // Which memo file a table's memo fields point into, by its file type.
 enum class MemoStyle {
-    Fpt,          // .fpt (a container: .dct), FoxPro blocks
-    Dbt3,         // .dbt, dBase III: 512-byte blocks, text ended by 0x1A
-    Dbt4,         // .dbt, dBase IV: block size in the header, length-prefixed memos
-    FptOrDbt3,    // FoxBASE and plain dBase III types: an .fpt when there is one, else a dBase III .dbt
+    Fpt,       // .fpt (a container: .dct), FoxPro blocks
+    Dbt3,      // .dbt, dBase III: 512-byte blocks, text ended by 0x1A
+    Dbt4,      // .dbt, dBase IV: block size in the header, length-prefixed memos
+    FptOrDbt3, // FoxBASE and plain dBase III types: an .fpt when there is one, else a dBase III .dbt
 };
 
 // What the reader makes of one file type byte.
 struct FileTypeInfo {
     uint8_t type;
-    const char *kind;   // for messages: "dBase 7"
-    bool opens;         // Visual FoxPro opens it, and so does the reader
+    const char *kind; // for messages: "dBase 7"
+    bool opens;       // Visual FoxPro opens it, and so does the reader
     MemoStyle memo;
 };
 
@@ -104,9 +104,9 @@ struct FileTypeInfo {
 const FileTypeInfo *fileTypeInfo(uint8_t type);
 
 struct DbfField {
-    QString name;        // as stored (ASCII in practice)
+    QString name; // as stored (ASCII in practice)
     char type = 'C';
-    int offset = 0;      // within the record; the deletion mark is byte 0
+    int offset = 0; // within the record; the deletion mark is byte 0
     int length = 0;
     int decimals = 0;
     uint8_t flags = 0;
@@ -127,9 +127,9 @@ struct DbfHeader {
     int recordLength = 0;
     uint8_t tableFlags = 0;
     uint8_t codePageMark = 0;
-    std::vector<DbfField> fields;     // _NullFlags included
-    int nullFlagsField = -1;          // its index in fields, -1 when none
-    QByteArray backlink;              // container path, NULs removed; empty for free tables
+    std::vector<DbfField> fields; // _NullFlags included
+    int nullFlagsField = -1;      // its index in fields, -1 when none
+    QByteArray backlink;          // container path, NULs removed; empty for free tables
 
     bool isVisualFoxPro() const;
     bool hasMemoFields() const;

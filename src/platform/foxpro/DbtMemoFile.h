@@ -14,12 +14,12 @@
 namespace tw::foxpro {
 
 namespace dbt {
-constexpr int kDBase3BlockSize = 512;   // also the size of the dBase III header
-constexpr int kOffBlockSize = 20;       // dBase IV header, u16 LE; 0 means 512
+constexpr int kDBase3BlockSize = 512; // also the size of the dBase III header
+constexpr int kOffBlockSize = 20;     // dBase IV header, u16 LE; 0 means 512
 constexpr int kDBase4DefaultBlockSize = 512;
 constexpr int kDBase4HeaderNeeded = kOffBlockSize + 2;
-constexpr int kMemoHeaderSize = 8;      // dBase IV: marker, then length
-constexpr int kOffMemoLength = 4;       // u32 LE, the 8-byte memo header included
+constexpr int kMemoHeaderSize = 8; // dBase IV: marker, then length
+constexpr int kOffMemoLength = 4;  // u32 LE, the 8-byte memo header included
 constexpr unsigned char kMemoMarker[] = {0xFF, 0xFF, 0x08, 0x00};
 constexpr char kEndOfText = 0x1A;
 } // namespace dbt

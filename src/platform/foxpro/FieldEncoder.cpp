@@ -21,9 +21,9 @@ using ado::Variant;
 namespace {
 
 constexpr int kCurrencyDecimals = 4;
-constexpr int kFirstYear = 1;    // a D field holds YYYYMMDD
+constexpr int kFirstYear = 1; // a D field holds YYYYMMDD
 constexpr int kLastYear = 9999;
-constexpr qint64 kFirstDay = 1;  // a T field's day number; 0 and below read as blank
+constexpr qint64 kFirstDay = 1; // a T field's day number; 0 and below read as blank
 constexpr qint64 kLastDay = std::numeric_limits<qint32>::max();
 
 [[noreturn]] void refuse(const DbfField &f, const Variant &v)
@@ -37,8 +37,7 @@ bool blank(const Variant &v)
     return v.isNull() || v.isEmpty();
 }
 
-template <typename T>
-T taken(const DbfField &f, const Variant &v, const Converted<T> &converted)
+template <typename T> T taken(const DbfField &f, const Variant &v, const Converted<T> &converted)
 {
     if (!converted)
         refuse(f, v);
@@ -112,9 +111,10 @@ int encodeFixedField(char *at, const DbfField &f, const Variant &v, const TextCo
         return -1;
     }
     case 'I': {
-        const qint64 n = blank(v) ? 0
-                                  : taken(f, v, ado::wholeOf(v, std::numeric_limits<qint32>::min(),
-                                                             std::numeric_limits<qint32>::max()));
+        const qint64 n =
+            blank(v)
+                ? 0
+                : taken(f, v, ado::wholeOf(v, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
         putU32LE(bytesOf(at), uint32_t(int32_t(n)));
         return -1;
     }
@@ -132,8 +132,9 @@ int encodeFixedField(char *at, const DbfField &f, const Variant &v, const TextCo
         } else if (!blank(v)) {
             // Ten-thousandths: the digits rounded to four places, without the point.
             const QString units = ado::roundDecimal(digitsOf(f, v), kCurrencyDecimals).remove(u'.');
-            c = taken(f, v, ado::wholeFromText(units, std::numeric_limits<qint64>::min(),
-                                                std::numeric_limits<qint64>::max()));
+            c = taken(
+                f, v,
+                ado::wholeFromText(units, std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max()));
         }
         putU64LE(bytesOf(at), uint64_t(c));
         return -1;

@@ -46,7 +46,8 @@ Variant decodeDate(const DbfField &f, const char *bytes)
         for (int i = 0; i < widths[k]; ++i, ++at) {
             const char c = bytes[at];
             if (c < '0' || c > '9')
-                throw RuntimeError(QStringLiteral("field %1 holds '%2', not a date").arg(f.name, shown(bytes, kDateLength)));
+                throw RuntimeError(
+                    QStringLiteral("field %1 holds '%2', not a date").arg(f.name, shown(bytes, kDateLength)));
             ymd[k] = ymd[k] * 10 + (c - '0');
         }
     }
@@ -76,9 +77,20 @@ Variant decodeDateTime(const DbfField &f, const char *bytes)
 Variant decodeLogical(const DbfField &f, char c)
 {
     switch (c) {
-    case 'T': case 't': case 'Y': case 'y': return Variant::boolean(true);
-    case 'F': case 'f': case 'N': case 'n': return Variant::boolean(false);
-    case ' ': case '?': case '\0': return Variant::null();
+    case 'T':
+    case 't':
+    case 'Y':
+    case 'y':
+        return Variant::boolean(true);
+    case 'F':
+    case 'f':
+    case 'N':
+    case 'n':
+        return Variant::boolean(false);
+    case ' ':
+    case '?':
+    case '\0':
+        return Variant::null();
     default:
         throw RuntimeError(QStringLiteral("field %1 holds '%2', not a logical value").arg(f.name, shown(&c, 1)));
     }
@@ -160,9 +172,15 @@ ado::ColumnInfo columnInfoOf(const DbfField &f)
     ado::ColumnInfo info;
     info.definedSize = f.length;
     switch (f.type) {
-    case 'C': info.type = f.binary() ? ado::adBinary : ado::adChar; break;
-    case 'V': info.type = ado::adVarChar; break;
-    case 'Q': info.type = ado::adVarBinary; break;
+    case 'C':
+        info.type = f.binary() ? ado::adBinary : ado::adChar;
+        break;
+    case 'V':
+        info.type = ado::adVarChar;
+        break;
+    case 'Q':
+        info.type = ado::adVarBinary;
+        break;
     case 'M':
         info.type = f.binary() ? ado::adLongVarBinary : ado::adLongVarChar;
         info.definedSize = 0;
@@ -179,13 +197,32 @@ ado::ColumnInfo columnInfoOf(const DbfField &f)
         info.precision = f.length;
         info.numericScale = f.decimals;
         break;
-    case 'I': info.type = ado::adInteger; info.precision = 10; break;
-    case 'B': info.type = ado::adDouble; info.precision = 15; info.numericScale = f.decimals; break;
-    case 'Y': info.type = ado::adCurrency; info.precision = 19; info.numericScale = 4; break;
-    case 'D': info.type = ado::adDate; break;
-    case 'T': info.type = ado::adDBTimeStamp; break;
-    case 'L': info.type = ado::adBoolean; break;
-    default: info.type = ado::adBinary; break;
+    case 'I':
+        info.type = ado::adInteger;
+        info.precision = 10;
+        break;
+    case 'B':
+        info.type = ado::adDouble;
+        info.precision = 15;
+        info.numericScale = f.decimals;
+        break;
+    case 'Y':
+        info.type = ado::adCurrency;
+        info.precision = 19;
+        info.numericScale = 4;
+        break;
+    case 'D':
+        info.type = ado::adDate;
+        break;
+    case 'T':
+        info.type = ado::adDBTimeStamp;
+        break;
+    case 'L':
+        info.type = ado::adBoolean;
+        break;
+    default:
+        info.type = ado::adBinary;
+        break;
     }
     return info;
 }
@@ -200,7 +237,8 @@ uint32_t memoBlockOf(const DbfField &f, const char *bytes)
         if (c == ' ' || c == '\0')
             continue;
         if (c < '0' || c > '9' || block > (0xFFFFFFFFu - 9) / 10)
-            throw RuntimeError(QStringLiteral("field %1 holds '%2', not a memo pointer").arg(f.name, shown(bytes, f.length)));
+            throw RuntimeError(
+                QStringLiteral("field %1 holds '%2', not a memo pointer").arg(f.name, shown(bytes, f.length)));
         block = block * 10 + uint32_t(c - '0');
     }
     return block;
@@ -217,8 +255,10 @@ Variant decodeFixedField(const DbfField &f, const char *bytes, int length, const
             --end;
         return Variant::text(text.decode(bytes, end));
     }
-    case 'V': return Variant::text(text.decode(bytes, length));
-    case 'Q': return Variant::bytes(QByteArray(bytes, length));
+    case 'V':
+        return Variant::text(text.decode(bytes, length));
+    case 'Q':
+        return Variant::bytes(QByteArray(bytes, length));
     case 'N':
     case 'F': {
         try {
@@ -228,12 +268,18 @@ Variant decodeFixedField(const DbfField &f, const char *bytes, int length, const
             throw RuntimeError(QStringLiteral("field %1: %2").arg(f.name, e.description()));
         }
     }
-    case 'I': return Variant::integer(getI32LE(bytesOf(bytes)));
-    case 'B': return Variant::real(getF64LE(bytesOf(bytes)));
-    case 'Y': return Variant::currency(getI64LE(bytesOf(bytes)));
-    case 'D': return decodeDate(f, bytes);
-    case 'T': return decodeDateTime(f, bytes);
-    case 'L': return decodeLogical(f, bytes[0]);
+    case 'I':
+        return Variant::integer(getI32LE(bytesOf(bytes)));
+    case 'B':
+        return Variant::real(getF64LE(bytesOf(bytes)));
+    case 'Y':
+        return Variant::currency(getI64LE(bytesOf(bytes)));
+    case 'D':
+        return decodeDate(f, bytes);
+    case 'T':
+        return decodeDateTime(f, bytes);
+    case 'L':
+        return decodeLogical(f, bytes[0]);
     default:
         return Variant::bytes(QByteArray(bytes, length));
     }

@@ -91,12 +91,12 @@ NewField fieldOf(const sql::ColumnDef &column)
         int args; // size arguments the type takes: 0, 1 (length) or 2 (length, decimals)
     };
     static const TypeName kTypes[] = {
-        {"M", 'M', 0},       {"MEMO", 'M', 0},     {"BLOB", 'W', 0},     {"W", 'W', 0},       {"G", 'G', 0},
-        {"GENERAL", 'G', 0}, {"I", 'I', 0},        {"INT", 'I', 0},      {"INTEGER", 'I', 0}, {"B", 'B', 0},
-        {"DOUBLE", 'B', 0},  {"Y", 'Y', 0},        {"CURRENCY", 'Y', 0}, {"D", 'D', 0},       {"DATE", 'D', 0},
-        {"T", 'T', 0},       {"DATETIME", 'T', 0}, {"L", 'L', 0},        {"LOGICAL", 'L', 0}, {"C", 'C', 1},
-        {"CHAR", 'C', 1},    {"CHARACTER", 'C', 1}, {"V", 'V', 1},       {"VARCHAR", 'V', 1}, {"Q", 'Q', 1},
-        {"VARBINARY", 'Q', 1}, {"N", 'N', 2},      {"NUMERIC", 'N', 2},  {"DECIMAL", 'N', 2}, {"F", 'F', 2},
+        {"M", 'M', 0},         {"MEMO", 'M', 0},      {"BLOB", 'W', 0},     {"W", 'W', 0},       {"G", 'G', 0},
+        {"GENERAL", 'G', 0},   {"I", 'I', 0},         {"INT", 'I', 0},      {"INTEGER", 'I', 0}, {"B", 'B', 0},
+        {"DOUBLE", 'B', 0},    {"Y", 'Y', 0},         {"CURRENCY", 'Y', 0}, {"D", 'D', 0},       {"DATE", 'D', 0},
+        {"T", 'T', 0},         {"DATETIME", 'T', 0},  {"L", 'L', 0},        {"LOGICAL", 'L', 0}, {"C", 'C', 1},
+        {"CHAR", 'C', 1},      {"CHARACTER", 'C', 1}, {"V", 'V', 1},        {"VARCHAR", 'V', 1}, {"Q", 'Q', 1},
+        {"VARBINARY", 'Q', 1}, {"N", 'N', 2},         {"NUMERIC", 'N', 2},  {"DECIMAL", 'N', 2}, {"F", 'F', 2},
         {"FLOAT", 'F', 2},
     };
     const QString type = column.typeName.toUpper();
@@ -116,7 +116,8 @@ NewField fieldOf(const sql::ColumnDef &column)
         return f;
     }
     throw RuntimeError(QStringLiteral("CREATE TABLE: column '%1' has the type %2, which FoxPro tables are not "
-                                      "created with here.").arg(column.name, column.typeName));
+                                      "created with here.")
+                           .arg(column.name, column.typeName));
 }
 
 Variant valueOf(sql::Literal &literal)
@@ -215,7 +216,8 @@ FoxProSession::FoxProSession(const QString &source) : m_source(source)
     } else {
         throw RuntimeError(RuntimeError::kPathNotFound,
                            QStringLiteral("Cannot open the FoxPro data source %1: it is neither a database container "
-                                          "(.dbc) nor a folder.").arg(source));
+                                          "(.dbc) nor a folder.")
+                               .arg(source));
     }
 }
 
@@ -239,8 +241,8 @@ std::optional<Container> FoxProSession::loadContainer() const
 
 void FoxProSession::missing(const QString &name) const
 {
-    throw RuntimeError(QStringLiteral("Table '%1' does not exist in %2.")
-                           .arg(name, isContainer() ? m_containerPath : m_folder));
+    throw RuntimeError(
+        QStringLiteral("Table '%1' does not exist in %2.").arg(name, isContainer() ? m_containerPath : m_folder));
 }
 
 FoxProSession::Resolved FoxProSession::resolve(const QString &name, const std::optional<Container> &container) const
@@ -307,7 +309,8 @@ void FoxProSession::execute(const QString &sql)
 std::unique_ptr<ado::Cursor> FoxProSession::openSchema(int schema)
 {
     if (schema != ado::adSchemaTables)
-        throw RuntimeError(QStringLiteral("The FoxPro provider lists only tables (schema 20), not schema %1.").arg(schema));
+        throw RuntimeError(
+            QStringLiteral("The FoxPro provider lists only tables (schema 20), not schema %1.").arg(schema));
     std::vector<ado::SchemaTable> rows;
     if (const auto container = loadContainer()) {
         for (const auto &t : container->tables())
@@ -427,7 +430,8 @@ void FoxProSession::createTable(const sql::CreateTable &statement)
     if (!isInside(path, m_folder))
         throw RuntimeError(RuntimeError::kPermissionDenied,
                            QStringLiteral("CREATE TABLE %1: the table would lie outside the FoxPro folder %2; "
-                                          "it is not created.").arg(statement.table, m_folder));
+                                          "it is not created.")
+                               .arg(statement.table, m_folder));
     auto container = loadContainer();
     const QString tableName = QFileInfo(path).completeBaseName();
     const QByteArray backlink = container ? backlinkFor(path, container->path()) : QByteArray();
@@ -497,8 +501,7 @@ void FoxProSession::insert(sql::Insert &statement)
     m_insertValues.clear();
 }
 
-void FoxProSession::insertRow(const QString &table, std::vector<ado::Variant> &values,
-                              const std::function<QString()> &)
+void FoxProSession::insertRow(const QString &table, std::vector<ado::Variant> &values, const std::function<QString()> &)
 {
     appendRow(table, values);
 }
@@ -549,7 +552,8 @@ void FoxProSession::dropTable(const sql::DropTable &statement)
     if (!isInside(table.path, m_folder))
         throw RuntimeError(RuntimeError::kPermissionDenied,
                            QStringLiteral("DROP TABLE %1: its file %2 lies outside the FoxPro folder %3; "
-                                          "nothing is deleted.").arg(statement.table, table.path, m_folder));
+                                          "nothing is deleted.")
+                               .arg(statement.table, table.path, m_folder));
     if (!table.entry) {
         // Another container's table is that container's to drop.
         const QString owner = owningContainer(table.path);
@@ -648,8 +652,9 @@ void FoxProSession::putInPlace(HeldCreate &create, std::optional<Container> &con
     }
     const QString tempMemo = findCompanion(create.temp, QStringLiteral(".fpt"));
     const QString oldMemo = findCompanion(create.target, QStringLiteral(".fpt"));
-    const QString memo = QFileInfo(create.target).absolutePath() + u'/' + QFileInfo(create.target).completeBaseName() +
-                         (create.target.endsWith(QLatin1String(".DBF")) ? QStringLiteral(".FPT") : QStringLiteral(".fpt"));
+    const QString memo =
+        QFileInfo(create.target).absolutePath() + u'/' + QFileInfo(create.target).completeBaseName() +
+        (create.target.endsWith(QLatin1String(".DBF")) ? QStringLiteral(".FPT") : QStringLiteral(".fpt"));
     if (!oldMemo.isEmpty() && (oldMemo != memo || tempMemo.isEmpty()))
         removeRealFile(oldMemo);
     if (!tempMemo.isEmpty())

@@ -52,7 +52,7 @@ public:
 
 private:
     struct Resolved {
-        QString path;                              // real path of the .dbf
+        QString path;                               // real path of the .dbf
         std::optional<Container::TableEntry> entry; // when it is a container's table
     };
     std::optional<Container> loadContainer() const;
@@ -90,12 +90,12 @@ private:
     void removeTable(const QString &path, const std::optional<Container::TableEntry> &entry,
                      std::optional<Container> &container);
 
-    QString m_source;        // as given
-    QString m_containerPath; // real path, empty for a folder
-    QString m_folder;        // real path
+    QString m_source;                                          // as given
+    QString m_containerPath;                                   // real path, empty for a folder
+    QString m_folder;                                          // real path
     std::map<QString, std::unique_ptr<TableWriter>> m_writers; // by real path
-    QHash<QString, qint64> m_replaced; // by real path, from writers already closed
-    QHash<QString, QString> m_insertTargets; // INSERT table text -> real path of an open writer
+    QHash<QString, qint64> m_replaced;                         // by real path, from writers already closed
+    QHash<QString, QString> m_insertTargets;                   // INSERT table text -> real path of an open writer
     // The table text and writer of the last INSERT, so that a run of INSERTs
     // into one table looks nothing up; cleared whenever a writer closes.
     QString m_lastInsertTable;

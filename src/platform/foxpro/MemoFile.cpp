@@ -15,7 +15,7 @@ namespace {
 constexpr uint32_t kMaxBlocks = 0xFFFFFFFFu;
 constexpr qint64 kFirstRead = 1024;
 constexpr qint64 kWindowSize = 256 * 1024;
-}
+} // namespace
 
 MemoFile MemoFile::open(const QString &path, const QString &tableName, bool writable)
 {
@@ -25,7 +25,8 @@ MemoFile MemoFile::open(const QString &path, const QString &tableName, bool writ
     memo.m_size = memo.m_file.size();
     if (memo.m_size < fpt::kHeaderSize)
         throw RuntimeError(QStringLiteral("%1: the memo file %2 is %3 bytes long, too short for its 512-byte header.")
-                               .arg(tableName, memo.m_file.name()).arg(memo.m_size));
+                               .arg(tableName, memo.m_file.name())
+                               .arg(memo.m_size));
     const QByteArray head = memo.m_file.readExactly(0, fpt::kHeaderSize, "the memo header");
     const unsigned char *p = bytesOf(head.constData());
     memo.m_nextFree = getU32BE(p + fpt::kOffNextFree);
@@ -66,28 +67,39 @@ QByteArray MemoFile::read(uint32_t block) const
     const qint64 size = m_size;
     if (offset < fpt::kHeaderSize)
         throw RuntimeError(QStringLiteral("%1: memo pointer %2 points into the header of %3.")
-                               .arg(m_tableName).arg(block).arg(m_file.name()));
+                               .arg(m_tableName)
+                               .arg(block)
+                               .arg(m_file.name()));
     if (offset + fpt::kBlockHeaderSize > size)
         throw RuntimeError(QStringLiteral("%1: memo pointer %2 is past the end of %3 (%4 bytes).")
-                               .arg(m_tableName).arg(block).arg(m_file.name()).arg(size));
+                               .arg(m_tableName)
+                               .arg(block)
+                               .arg(m_file.name())
+                               .arg(size));
     // One read for the block header and, for most memos, the whole value.
     char first[kFirstRead];
     const qint64 firstSize = std::min<qint64>(kFirstRead, size - offset);
     if (fetch(offset, first, firstSize) < fpt::kBlockHeaderSize)
         throw RuntimeError(QStringLiteral("%1: memo pointer %2 is past the end of %3.")
-                               .arg(m_tableName).arg(block).arg(m_file.name()));
+                               .arg(m_tableName)
+                               .arg(block)
+                               .arg(m_file.name()));
     const uint32_t length = getU32BE(bytesOf(first) + fpt::kOffBlockLength);
     const qint64 available = size - offset - fpt::kBlockHeaderSize;
     if (qint64(length) > available)
         throw RuntimeError(QStringLiteral("%1: the memo at block %2 claims %3 bytes, but %4 ends %5 bytes later.")
-                               .arg(m_tableName).arg(block).arg(length).arg(m_file.name()).arg(available));
+                               .arg(m_tableName)
+                               .arg(block)
+                               .arg(length)
+                               .arg(m_file.name())
+                               .arg(available));
     QByteArray data(qsizetype(length), Qt::Uninitialized);
     const qint64 inFirst = std::min<qint64>(length, firstSize - fpt::kBlockHeaderSize);
     std::copy(first + fpt::kBlockHeaderSize, first + fpt::kBlockHeaderSize + inFirst, data.data());
     const qint64 rest = qint64(length) - inFirst;
     if (rest > 0 && fetch(offset + fpt::kBlockHeaderSize + inFirst, data.data() + inFirst, rest) != rest)
-        throw RuntimeError(QStringLiteral("%1: %2 ends inside the memo at block %3.")
-                               .arg(m_tableName, m_file.name()).arg(block));
+        throw RuntimeError(
+            QStringLiteral("%1: %2 ends inside the memo at block %3.").arg(m_tableName, m_file.name()).arg(block));
     return data;
 }
 

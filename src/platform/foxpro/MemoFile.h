@@ -54,8 +54,7 @@ public:
     // `write(char *out)` puts its data at `out`, at most `maxSize` bytes, and
     // returns how many. Nothing is placed (block 0) when it wrote none. The
     // blocks of one row are written together by commit().
-    template <typename Write>
-    uint32_t append(uint32_t type, qsizetype maxSize, Write &&write)
+    template <typename Write> uint32_t append(uint32_t type, qsizetype maxSize, Write &&write)
     {
         char *out = beginAppend(maxSize);
         qsizetype size = 0;
@@ -114,7 +113,7 @@ private:
     int m_blockSize = fpt::kDefaultBlockSize;
     uint32_t m_nextFree = 0;
     qint64 m_size = 0;
-    QByteArray m_pending;       // blocks appended but not yet written; keeps its capacity
+    QByteArray m_pending;        // blocks appended but not yet written; keeps its capacity
     uint32_t m_pendingFirst = 0; // block number of m_pending's start
     qsizetype m_appendAt = 0;    // where in m_pending the memo being appended starts
     qsizetype m_rowAt = 0;       // where in m_pending the current row's memos start

@@ -21,12 +21,12 @@ PropertyList PropertyList::decode(const QByteArray &blob)
     while (blob.size() - at >= kEntryOverhead) {
         const uint32_t length = getU32LE(p + at);
         const uint16_t idLength = getU16LE(p + at + kLengthSize);
-        if (length < uint32_t(kLengthSize + kIdLengthSize + idLength) || idLength < 1
-            || qint64(length) > blob.size() - at)
+        if (length < uint32_t(kLengthSize + kIdLengthSize + idLength) || idLength < 1 ||
+            qint64(length) > blob.size() - at)
             break;
         const qsizetype valueAt = at + kLengthSize + kIdLengthSize + idLength;
-        list.m_entries.push_back({p[at + kLengthSize + kIdLengthSize],
-                                  blob.mid(valueAt, qsizetype(length) - (valueAt - at))});
+        list.m_entries.push_back(
+            {p[at + kLengthSize + kIdLengthSize], blob.mid(valueAt, qsizetype(length) - (valueAt - at))});
         at += qsizetype(length);
     }
     return list;

@@ -41,8 +41,11 @@ TableReader::TableReader(const QString &path)
     if (needed > dataBytes)
         throw RuntimeError(QStringLiteral("%1: the header promises %2 records of %3 bytes, but the file holds only "
                                           "%4 whole records (%5 bytes); the file is truncated or damaged.")
-                               .arg(m_fileName).arg(m_header.recordCount).arg(m_header.recordLength)
-                               .arg(dataBytes / m_header.recordLength).arg(fileSize));
+                               .arg(m_fileName)
+                               .arg(m_header.recordCount)
+                               .arg(m_header.recordLength)
+                               .arg(dataBytes / m_header.recordLength)
+                               .arg(fileSize));
 
     for (int i = 0; i < int(m_header.fields.size()); ++i)
         if (!m_header.fields[size_t(i)].isNullFlags())
@@ -65,8 +68,12 @@ void TableReader::openMemoFile(const QString &path)
         candidates.push_back({container ? QStringLiteral(".dct") : QStringLiteral(".fpt"), std::nullopt});
         break;
     }
-    case MemoStyle::Dbt3: candidates.push_back({QStringLiteral(".dbt"), DbtMemoFile::Layout::DBase3}); break;
-    case MemoStyle::Dbt4: candidates.push_back({QStringLiteral(".dbt"), DbtMemoFile::Layout::DBase4}); break;
+    case MemoStyle::Dbt3:
+        candidates.push_back({QStringLiteral(".dbt"), DbtMemoFile::Layout::DBase3});
+        break;
+    case MemoStyle::Dbt4:
+        candidates.push_back({QStringLiteral(".dbt"), DbtMemoFile::Layout::DBase4});
+        break;
     case MemoStyle::FptOrDbt3:
         candidates.push_back({QStringLiteral(".fpt"), std::nullopt});
         candidates.push_back({QStringLiteral(".dbt"), DbtMemoFile::Layout::DBase3});
@@ -143,7 +150,8 @@ bool TableReader::advance(bool includeDeleted)
             if (got != bytes) {
                 m_bufferCount = 0;
                 throw RuntimeError(QStringLiteral("%1: the file became shorter while it was read (record %2).")
-                                       .arg(m_fileName).arg(m_current + 1));
+                                       .arg(m_fileName)
+                                       .arg(m_current + 1));
             }
         }
         m_recordPtr = m_buffer.constData() + (m_current - m_bufferFirst) * recordLength;
@@ -207,7 +215,9 @@ Variant TableReader::value(int index) const
             length = uint8_t(bytes[f.length - 1]);
             if (length >= f.length)
                 failAtRecord(QStringLiteral("field %1 gives its length as %2, the field holds %3 bytes")
-                                 .arg(f.name).arg(length).arg(f.length - 1));
+                                 .arg(f.name)
+                                 .arg(length)
+                                 .arg(f.length - 1));
         }
         return decodeFixedField(f, bytes, length, *m_codePage);
     } catch (const RuntimeError &e) {

@@ -10,8 +10,8 @@
 #include "MemoFile.h"
 #include "RawFile.h"
 
-#include "platform/ado/LostValues.h"
 #include "platform/ado/ColumnInfo.h"
+#include "platform/ado/LostValues.h"
 #include "platform/ado/Variant.h"
 
 #include <QString>
@@ -84,9 +84,9 @@ private:
     std::vector<int> m_visible;
 
     QByteArray m_buffer;
-    qint64 m_bufferFirst = 0;   // record index of the buffer's first record
-    qint64 m_bufferCount = 0;   // records in the buffer
-    qint64 m_current = -1;      // record index (0-based) of the current record
+    qint64 m_bufferFirst = 0; // record index of the buffer's first record
+    qint64 m_bufferCount = 0; // records in the buffer
+    qint64 m_current = -1;    // record index (0-based) of the current record
     const char *m_recordPtr = nullptr;
     mutable qint64 m_liveCount = -1;
     mutable ado::LostValues m_lost;

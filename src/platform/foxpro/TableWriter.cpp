@@ -32,29 +32,47 @@ bool writableType(char type)
 bool appendableFileType(uint8_t type)
 {
     using namespace dbf;
-    return type == kTypeFoxBase || type == kTypeVisualFoxPro || type == kTypeVisualFoxProAutoinc
-        || type == kTypeVisualFoxProVarchar || type == kTypeFoxPro2Memo;
+    return type == kTypeFoxBase || type == kTypeVisualFoxPro || type == kTypeVisualFoxProAutoinc ||
+           type == kTypeVisualFoxProVarchar || type == kTypeFoxPro2Memo;
 }
 
 // The length a field of this type gets, or 0 when the given one is wrong.
 int lengthFor(const NewField &f)
 {
     switch (f.type) {
-    case 'C': case 'V': case 'Q': return f.length >= 1 && f.length <= 254 ? f.length : 0;
-    case 'N': case 'F': return f.length >= 1 && f.length <= 20 && f.decimals >= 0 && f.decimals < f.length ? f.length : 0;
-    case 'I': case 'M': case 'G': case 'W': return 4;
-    case 'B': case 'Y': case 'D': case 'T': return 8;
-    case 'L': return 1;
-    default: return 0;
+    case 'C':
+    case 'V':
+    case 'Q':
+        return f.length >= 1 && f.length <= 254 ? f.length : 0;
+    case 'N':
+    case 'F':
+        return f.length >= 1 && f.length <= 20 && f.decimals >= 0 && f.decimals < f.length ? f.length : 0;
+    case 'I':
+    case 'M':
+    case 'G':
+    case 'W':
+        return 4;
+    case 'B':
+    case 'Y':
+    case 'D':
+    case 'T':
+        return 8;
+    case 'L':
+        return 1;
+    default:
+        return 0;
     }
 }
 
 uint32_t memoTypeOf(const DbfField &f)
 {
     switch (f.type) {
-    case 'W': return fpt::kTypePicture;
-    case 'G': return fpt::kTypeObject;
-    default: return fpt::kTypeText;
+    case 'W':
+        return fpt::kTypePicture;
+    case 'G':
+        return fpt::kTypeObject;
+    default:
+        return fpt::kTypeText;
     }
 }
 
@@ -62,8 +80,15 @@ uint32_t memoTypeOf(const DbfField &f)
 uint8_t flagsOf(char type)
 {
     switch (type) {
-    case 'I': case 'Y': case 'B': case 'T': case 'W': case 'Q': return dbf::kFieldBinary;
-    default: return 0;
+    case 'I':
+    case 'Y':
+    case 'B':
+    case 'T':
+    case 'W':
+    case 'Q':
+        return dbf::kFieldBinary;
+    default:
+        return 0;
     }
 }
 
@@ -125,7 +150,9 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
         throw RuntimeError(QStringLiteral("%1: a table needs at least one field.").arg(name));
     if (int(fields.size()) > dbf::kMaxFields - 1)
         throw RuntimeError(QStringLiteral("%1: %2 fields; a table holds at most %3.")
-                               .arg(name).arg(fields.size()).arg(dbf::kMaxFields - 1));
+                               .arg(name)
+                               .arg(fields.size())
+                               .arg(dbf::kMaxFields - 1));
     const QFileInfo info(path);
     const bool upperExt = info.suffix() == info.suffix().toUpper() && !info.suffix().isEmpty();
     const QString memoExt = upperExt ? options.memoExtension.toUpper() : options.memoExtension.toLower();
@@ -149,14 +176,17 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
     for (size_t i = 0; i < fields.size(); ++i) {
         const NewField &nf = fields[i];
         if (!writableType(nf.type))
-            throw RuntimeError(QStringLiteral("%1: fields of type %2 are not written.").arg(name, QChar::fromLatin1(nf.type)));
+            throw RuntimeError(
+                QStringLiteral("%1: fields of type %2 are not written.").arg(name, QChar::fromLatin1(nf.type)));
         DbfField f;
         f.name = stored[qsizetype(i)];
         f.type = nf.type;
         f.length = lengthFor(nf);
         if (f.length == 0)
             throw RuntimeError(QStringLiteral("%1: field %2 of type %3 cannot have length %4 and %5 decimals.")
-                                   .arg(name, f.name, QChar::fromLatin1(nf.type)).arg(nf.length).arg(nf.decimals));
+                                   .arg(name, f.name, QChar::fromLatin1(nf.type))
+                                   .arg(nf.length)
+                                   .arg(nf.decimals));
         f.decimals = nf.type == 'N' || nf.type == 'F' || nf.type == 'B' ? nf.decimals : (nf.type == 'Y' ? 4 : 0);
         f.flags = nf.flags >= 0 ? uint8_t(nf.flags) : flagsOf(nf.type);
         if (nf.nullable)
@@ -183,12 +213,14 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
     h.layOut();
     if (h.recordLength > dbf::kMaxRecordLength)
         throw RuntimeError(QStringLiteral("%1: records of %2 bytes; a table allows at most %3.")
-                               .arg(name).arg(h.recordLength).arg(dbf::kMaxRecordLength));
+                               .arg(name)
+                               .arg(h.recordLength)
+                               .arg(dbf::kMaxRecordLength));
     writer->m_codePage = &codecOfMark(h.codePageMark);
 
     if (memo && !findCompanion(path, options.memoExtension).isEmpty())
-        throw RuntimeError(58, QStringLiteral("Cannot create the table %1: its memo file %2 already exists.")
-                                   .arg(path, memoPath));
+        throw RuntimeError(
+            58, QStringLiteral("Cannot create the table %1: its memo file %2 already exists.").arg(path, memoPath));
     writer->m_file = RawFile(path, RawFile::Mode::CreateNew);
     try {
         QByteArray bytes = h.encode();
@@ -219,16 +251,20 @@ std::unique_ptr<TableWriter> TableWriter::openForAppend(const QString &path, con
     DbfHeader &h = writer->m_header;
     if (!appendableFileType(h.fileType))
         throw RuntimeError(QStringLiteral("%1: it is a %2 table (file type 0x%3); rows are appended only to FoxPro "
-                                          "tables.").arg(name, QLatin1String(fileTypeInfo(h.fileType)->kind))
+                                          "tables.")
+                               .arg(name, QLatin1String(fileTypeInfo(h.fileType)->kind))
                                .arg(h.fileType, 2, 16, QLatin1Char('0')));
     if (qint64(h.headerLength) + qint64(h.recordCount) * h.recordLength > size)
         throw RuntimeError(QStringLiteral("%1: the header promises %2 records, but the file is truncated; "
-                                          "rows are not appended to a damaged table.").arg(name).arg(h.recordCount));
+                                          "rows are not appended to a damaged table.")
+                               .arg(name)
+                               .arg(h.recordCount));
     // Rows added behind a structural index's back would make it lie; a
     // container's index is rebuilt by Container after each change.
     if ((h.tableFlags & dbf::kTableHasCdx) && !(h.tableFlags & dbf::kTableIsContainer))
         throw RuntimeError(QStringLiteral("%1: the table has an index (.cdx), which rows appended here would not "
-                                          "enter; rows are not appended to indexed tables.").arg(name));
+                                          "enter; rows are not appended to indexed tables.")
+                               .arg(name));
     for (const DbfField &f : h.fields)
         if (!f.isNullFlags() && !writableType(f.type))
             throw RuntimeError(QStringLiteral("%1: field %2 is of type %3, which rows are not appended to.")
@@ -270,7 +306,8 @@ uint32_t TableWriter::appendMemo(const DbfField &f, const Variant &value)
     };
     switch (value.kind()) {
     case Variant::Kind::Empty:
-    case Variant::Kind::Null: return 0;
+    case Variant::Kind::Null:
+        return 0;
     case Variant::Kind::Bytes: {
         const QByteArray &bytes = value.asBytes();
         return m_memo->append(type, bytes.size(), [&](char *out) {
@@ -278,8 +315,10 @@ uint32_t TableWriter::appendMemo(const DbfField &f, const Variant &value)
             return bytes.size();
         });
     }
-    case Variant::Kind::Text: return encoded(value.asText(), f.type == 'M' && !f.binary());
-    default: return encoded(value.toText(), f.type == 'M');
+    case Variant::Kind::Text:
+        return encoded(value.asText(), f.type == 'M' && !f.binary());
+    default:
+        return encoded(value.toText(), f.type == 'M');
     }
 }
 
@@ -293,8 +332,8 @@ qint64 TableWriter::append(const std::vector<Variant> &values)
 {
     const std::vector<int> &columns = m_columns;
     if (values.size() != columns.size())
-        throw RuntimeError(QStringLiteral("%1: %2 values for %3 fields.").arg(m_file.name()).arg(values.size())
-                               .arg(columns.size()));
+        throw RuntimeError(
+            QStringLiteral("%1: %2 values for %3 fields.").arg(m_file.name()).arg(values.size()).arg(columns.size()));
     // Rows after a failed write would leave a gap: the table is broken for good.
     if (!m_failure.isEmpty())
         throw RuntimeError(m_failure);
@@ -333,7 +372,9 @@ qint64 TableWriter::append(const std::vector<Variant> &values)
     } catch (const RuntimeError &e) {
         if (m_memo)
             m_memo->discard();
-        throw RuntimeError(QStringLiteral("%1: row %2 not written: %3.").arg(m_file.name()).arg(m_header.recordCount + 1)
+        throw RuntimeError(QStringLiteral("%1: row %2 not written: %3.")
+                               .arg(m_file.name())
+                               .arg(m_header.recordCount + 1)
                                .arg(e.description()));
     }
     if (m_buffered) {
@@ -436,7 +477,8 @@ void TableWriter::refresh()
         const qint64 needed = m_header.headerLength + qint64(onDisk) * m_header.recordLength;
         if (needed > m_file.size())
             throw RuntimeError(QStringLiteral("%1: its header now promises %2 records, more than the file holds.")
-                                   .arg(m_file.name()).arg(onDisk));
+                                   .arg(m_file.name())
+                                   .arg(onDisk));
         m_header.recordCount = onDisk;
     }
     if (m_memo)

@@ -32,9 +32,9 @@ struct NewField {
 };
 
 struct CreateOptions {
-    QByteArray backlink;             // the container's path relative to the table; empty when free
-    QString memoExtension = ".fpt";  // ".dct" for a container
-    uint8_t extraTableFlags = 0;     // e.g. 0x05 for a container (index + container)
+    QByteArray backlink;              // the container's path relative to the table; empty when free
+    QString memoExtension = ".fpt";   // ".dct" for a container
+    uint8_t extraTableFlags = 0;      // e.g. 0x05 for a container (index + container)
     uint8_t codePageMark = kMark1252; // the code page of the table's text and names
     QDate updated;                    // the header's date of the last change; today when invalid
 };
@@ -96,7 +96,7 @@ private:
     DbfHeader m_header;
     const TextCodec *m_codePage = nullptr;
     std::optional<MemoFile> m_memo;
-    QByteArray m_record;       // the record being built, then the end-of-file mark
+    QByteArray m_record;        // the record being built, then the end-of-file mark
     std::vector<int> m_columns; // the fields values go to (all but _NullFlags)
     qint64 m_replaced = 0;
     bool m_buffered = false;

@@ -25,8 +25,8 @@ BlobWriter::BlobWriter(const QString &path) : m_path(path)
     try {
         m_file = tw::files::File(path, tw::files::File::Mode::CreateNew);
     } catch (const tw::files::FileError &e) {
-        throw RuntimeError(QStringLiteral("%1: cannot create the blob file: %2.")
-                               .arg(QFileInfo(path).fileName(), e.reason()));
+        throw RuntimeError(
+            QStringLiteral("%1: cannot create the blob file: %2.").arg(QFileInfo(path).fileName(), e.reason()));
     }
     m_out = std::make_unique<WriteBuffer>(m_file, QFileInfo(path).fileName(), 0);
     QByteArray header(mb::kBlockSize, '\0');
@@ -38,7 +38,8 @@ BlobWriter::BlobWriter(const QString &path) : m_path(path)
 
 void BlobWriter::closeSubBlock()
 {
-    if (!m_subOpen) return;
+    if (!m_subOpen)
+        return;
     m_out->overwrite(m_subOffset, m_sub.constData(), m_sub.size());
     m_subOpen = false;
 }
@@ -46,10 +47,12 @@ void BlobWriter::closeSubBlock()
 BlobRef BlobWriter::write(QByteArrayView data, bool ownBlock)
 {
     const qint64 size = data.size();
-    if (size == 0) return BlobRef{};
+    if (size == 0)
+        return BlobRef{};
     if (size > 0x7FFFFFFF - mb::kBlockSize)
         throw RuntimeError(QStringLiteral("%1: a value of %2 bytes is too large for a blob file.")
-                               .arg(QFileInfo(m_path).fileName()).arg(size));
+                               .arg(QFileInfo(m_path).fileName())
+                               .arg(size));
     if (size <= mb::kSubMaxBlob && !ownBlock) {
         const int chunks = static_cast<int>((size + mb::kSubGranule - 1) / mb::kSubGranule);
         if (!m_subOpen || m_subNextEntry < 0 || m_subNextChunk + chunks > kChunksPerBlock) {
@@ -71,15 +74,18 @@ BlobRef BlobWriter::write(QByteArrayView data, bool ownBlock)
         entry[4] = static_cast<unsigned char>(size - qint64(chunks - 1) * mb::kSubGranule);
         std::memcpy(m_sub.data() + m_subNextChunk * mb::kSubGranule, data.data(), static_cast<size_t>(size));
         m_subNextChunk += chunks;
-        return BlobRef{static_cast<quint32>(m_subOffset) | static_cast<quint32>(index), static_cast<quint32>(size), kModNumber};
+        return BlobRef{static_cast<quint32>(m_subOffset) | static_cast<quint32>(index), static_cast<quint32>(size),
+                       kModNumber};
     }
     const qint64 blocks = (size + mb::kSingleHeader + mb::kBlockSize - 1) / mb::kBlockSize;
     const qint64 offset = m_nextBlock * mb::kBlockSize;
     if (blocks > 0xFFFF)
         throw RuntimeError(QStringLiteral("%1: a value of %2 bytes is too large for a blob file.")
-                               .arg(QFileInfo(m_path).fileName()).arg(size));
+                               .arg(QFileInfo(m_path).fileName())
+                               .arg(size));
     if (offset + blocks * mb::kBlockSize > 0xFFFFFF00LL)
-        throw RuntimeError(QStringLiteral("%1: the blob file would pass its limit of 4 GiB.").arg(QFileInfo(m_path).fileName()));
+        throw RuntimeError(
+            QStringLiteral("%1: the blob file would pass its limit of 4 GiB.").arg(QFileInfo(m_path).fileName()));
     m_nextBlock += blocks;
     unsigned char head[mb::kSingleHeader] = {};
     head[0] = mb::kSingleBlob;

@@ -50,13 +50,20 @@ QString durationText(qint64 ms)
 [[noreturn]] void refuse(const FieldDef &field, const Variant &value, const QString &why)
 {
     QString shown = value.toText();
-    if (shown.size() > 40) shown = shown.left(40) + QStringLiteral("...");
+    if (shown.size() > 40)
+        shown = shown.left(40) + QStringLiteral("...");
     throw RuntimeError(QStringLiteral("Field '%1' (%2): the value '%3' %4.")
                            .arg(field.name, QString(typeLetter(field.type)), shown, why));
 }
 
-qint32 getLong(const unsigned char *p) { return static_cast<qint32>(getU32BE(p) ^ kSign32); }
-void putLong(unsigned char *p, qint32 v) { putU32BE(p, static_cast<std::uint32_t>(v) ^ kSign32); }
+qint32 getLong(const unsigned char *p)
+{
+    return static_cast<qint32>(getU32BE(p) ^ kSign32);
+}
+void putLong(unsigned char *p, qint32 v)
+{
+    putU32BE(p, static_cast<std::uint32_t>(v) ^ kSign32);
+}
 
 // The converted value, or the refusal saying why there is none.
 template <typename T>
@@ -79,7 +86,10 @@ qint64 toWhole(const FieldDef &field, const Variant &value, qint64 limit)
     return taken(field, value, tw::ado::wholeOf(value, -limit, limit), "is not a number");
 }
 
-qint64 dayNumber(const QDate &date) { return date.toJulianDay() - kJulianDayOfDayZero; }
+qint64 dayNumber(const QDate &date)
+{
+    return date.toJulianDay() - kJulianDayOfDayZero;
+}
 
 // The exact decimal digits of a value, rounded to `decimals` places:
 // "[-]int.frac".
@@ -92,10 +102,12 @@ QString decimalDigits(const FieldDef &field, const Variant &value, int decimals)
 
 Variant decodeBcd(const FieldDef &field, const unsigned char *data)
 {
-    if (data[0] == 0) return Variant::null();
+    if (data[0] == 0)
+        return Variant::null();
     const bool positive = data[0] & kBcdPositive;
     int decimals = data[0] & kBcdDecimalsMask;
-    if (decimals > db::kBcdDigits) decimals = field.decimals;
+    if (decimals > db::kBcdDigits)
+        decimals = field.decimals;
     const unsigned flip = positive ? 0 : 0x0F;
     QString digits;
     bool stopped = false;
@@ -103,16 +115,21 @@ Variant decodeBcd(const FieldDef &field, const unsigned char *data)
         const int nibbleIndex = n + 2;
         unsigned nibble = (nibbleIndex % 2 ? data[nibbleIndex / 2] & 0x0F : data[nibbleIndex / 2] >> 4) ^ flip;
         // Real files hold stray nibbles past the 18th digit or so: stop there.
-        if (nibble > 9) stopped = true;
+        if (nibble > 9)
+            stopped = true;
         digits.append(QChar('0' + (stopped ? 0 : nibble)));
     }
     QString intPart = digits.left(db::kBcdDigits - decimals);
-    while (intPart.size() > 1 && intPart[0] == QLatin1Char('0')) intPart.remove(0, 1);
-    if (intPart.isEmpty()) intPart = QStringLiteral("0");
+    while (intPart.size() > 1 && intPart[0] == QLatin1Char('0'))
+        intPart.remove(0, 1);
+    if (intPart.isEmpty())
+        intPart = QStringLiteral("0");
     QString text = intPart;
-    if (decimals > 0) text += QLatin1Char('.') + digits.right(decimals);
+    if (decimals > 0)
+        text += QLatin1Char('.') + digits.right(decimals);
     const bool zero = !digits.contains(QRegularExpression(QStringLiteral("[1-9]")));
-    if (!positive && !zero) text.prepend(QLatin1Char('-'));
+    if (!positive && !zero)
+        text.prepend(QLatin1Char('-'));
     return Variant::decimal(text);
 }
 
@@ -124,8 +141,10 @@ void encodeBcd(const FieldDef &field, const Variant &value, unsigned char *out)
     digits.remove(QLatin1Char('.'));
     if (digits.size() > db::kBcdDigits) {
         // Leading zeros beyond the width are harmless.
-        while (digits.size() > db::kBcdDigits && digits[0] == QLatin1Char('0')) digits.remove(0, 1);
-        if (digits.size() > db::kBcdDigits) refuse(field, value, QStringLiteral("has more than 32 digits"));
+        while (digits.size() > db::kBcdDigits && digits[0] == QLatin1Char('0'))
+            digits.remove(0, 1);
+        if (digits.size() > db::kBcdDigits)
+            refuse(field, value, QStringLiteral("has more than 32 digits"));
     }
     digits = digits.rightJustified(db::kBcdDigits, QLatin1Char('0'));
     out[0] = static_cast<unsigned char>((negative ? 0 : kBcdPositive) | kBcdMarker | field.decimals);
@@ -133,8 +152,10 @@ void encodeBcd(const FieldDef &field, const Variant &value, unsigned char *out)
     for (int n = 0; n < db::kBcdDigits; ++n) {
         const unsigned nibble = (digits[n].unicode() - '0') ^ flip;
         const int nibbleIndex = n + 2;
-        if (nibbleIndex % 2) out[nibbleIndex / 2] |= nibble;
-        else out[nibbleIndex / 2] = static_cast<unsigned char>(nibble << 4);
+        if (nibbleIndex % 2)
+            out[nibbleIndex / 2] |= nibble;
+        else
+            out[nibbleIndex / 2] = static_cast<unsigned char>(nibble << 4);
     }
 }
 
@@ -149,7 +170,8 @@ void latin1Bytes(const FieldDef &field, const Variant &value, QByteArray &out)
     out.resize(text.size());
     char *o = out.data();
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i].unicode() > 0xFF) refuse(field, value, QStringLiteral("holds characters that are not bytes"));
+        if (text[i].unicode() > 0xFF)
+            refuse(field, value, QStringLiteral("holds characters that are not bytes"));
         o[i] = static_cast<char>(text[i].unicode());
     }
 }
@@ -158,7 +180,8 @@ void latin1Bytes(const FieldDef &field, const Variant &value, QByteArray &out)
 
 void putNumber(unsigned char *out, double value)
 {
-    if (value == 0) value = 0; // -0.0 stores as 0.0
+    if (value == 0)
+        value = 0; // -0.0 stores as 0.0
     std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
     bits = (bits & kSignBit) ? ~bits : (bits | kSignBit);
     putU64BE(out, bits);
@@ -181,28 +204,38 @@ Variant decodeScalar(const FieldDef &field, const unsigned char *data, const Tex
 {
     switch (field.type) {
     case FieldType::Alpha: {
-        if (data[0] == 0) return Variant::null();
+        if (data[0] == 0)
+            return Variant::null();
         int n = 0;
-        while (n < field.size && data[n]) ++n;
+        while (n < field.size && data[n])
+            ++n;
         return Variant::text(codec.decode(reinterpret_cast<const char *>(data), n));
     }
-    case FieldType::Bcd: return decodeBcd(field, data);
-    default: break;
+    case FieldType::Bcd:
+        return decodeBcd(field, data);
+    default:
+        break;
     }
-    if (allZero(data, field.size)) return Variant::null();
+    if (allZero(data, field.size))
+        return Variant::null();
     switch (field.type) {
-    case FieldType::Short: return Variant::integer(static_cast<qint16>(getU16BE(data) ^ kSign16));
+    case FieldType::Short:
+        return Variant::integer(static_cast<qint16>(getU16BE(data) ^ kSign16));
     case FieldType::Long:
-    case FieldType::AutoIncrement: return Variant::integer(getLong(data));
-    case FieldType::Number: return Variant::real(getNumber(data));
+    case FieldType::AutoIncrement:
+        return Variant::integer(getLong(data));
+    case FieldType::Number:
+        return Variant::real(getNumber(data));
     // Money is a double in the file; it is handed over exactly as stored
     // (134.85 may be stored as 134.85000000000002) and reported as currency.
-    case FieldType::Money: return Variant::real(getNumber(data));
+    case FieldType::Money:
+        return Variant::real(getNumber(data));
     case FieldType::Logical: // 0x80 false, 0x81 true; other non-zero bytes count as true
         return Variant::boolean(data[0] & kFalse ? (data[0] & ~kFalse & 0xFF) != 0 : true);
     case FieldType::Date: {
         const QDate date = QDate::fromJulianDay(qint64(getLong(data)) + kJulianDayOfDayZero);
-        if (!date.isValid()) throw RuntimeError(QStringLiteral("day %1 is no date").arg(getLong(data)));
+        if (!date.isValid())
+            throw RuntimeError(QStringLiteral("day %1 is no date").arg(getLong(data)));
         return Variant::date(date);
     }
     case FieldType::Time: {
@@ -232,7 +265,8 @@ void encodeScalar(const FieldDef &field, const Variant &value, unsigned char *ou
                   qint64 *unmapped)
 {
     std::memset(out, 0, static_cast<size_t>(field.size));
-    if (value.isNull() || value.isEmpty()) return;
+    if (value.isNull() || value.isEmpty())
+        return;
     switch (field.type) {
     case FieldType::Alpha: {
         const QString text = value.toText();
@@ -252,11 +286,14 @@ void encodeScalar(const FieldDef &field, const Variant &value, unsigned char *ou
     case FieldType::Number:
     case FieldType::Money: {
         const double d = toReal(field, value);
-        if (!std::isfinite(d)) refuse(field, value, QStringLiteral("is not a finite number"));
+        if (!std::isfinite(d))
+            refuse(field, value, QStringLiteral("is not a finite number"));
         putNumber(out, d);
         return;
     }
-    case FieldType::Bcd: encodeBcd(field, value, out); return;
+    case FieldType::Bcd:
+        encodeBcd(field, value, out);
+        return;
     case FieldType::Logical:
         out[0] = taken(field, value, tw::ado::logicalOf(value), "is not a logical value") ? kTrue : kFalse;
         return;
@@ -275,13 +312,16 @@ void encodeScalar(const FieldDef &field, const Variant &value, unsigned char *ou
             ms = when.asMsOfDay();
         }
         const qint64 day = dayNumber(date);
-        if (day < 1) refuse(field, value, QStringLiteral("is before 0001-01-01"));
+        if (day < 1)
+            refuse(field, value, QStringLiteral("is before 0001-01-01"));
         // Beyond these a day number would wrap, and a timestamp read back as no date.
         const double stamp = static_cast<double>(day) * kMsPerDay + ms;
         if (field.type == FieldType::Date ? day > std::numeric_limits<qint32>::max() : stamp >= kMaxTimestampMs)
             refuse(field, value, QStringLiteral("is past the last day the field holds"));
-        if (field.type == FieldType::Date) putLong(out, static_cast<qint32>(day));
-        else putNumber(out, stamp);
+        if (field.type == FieldType::Date)
+            putLong(out, static_cast<qint32>(day));
+        else
+            putNumber(out, stamp);
         return;
     }
     case FieldType::Bytes: {
@@ -300,11 +340,15 @@ void encodeScalar(const FieldDef &field, const Variant &value, unsigned char *ou
 QByteArrayView blobBytes(const FieldDef &field, const Variant &value, const TextCodec &codec, qint64 *unmapped,
                          QByteArray &scratch)
 {
-    if (value.isNull() || value.isEmpty()) return {};
-    if (value.kind() == Kind::Bytes) return value.asBytes();
+    if (value.isNull() || value.isEmpty())
+        return {};
+    if (value.kind() == Kind::Bytes)
+        return value.asBytes();
     if (field.type == FieldType::Memo) {
-        if (value.kind() == Kind::Text) codec.encode(value.asText(), scratch, unmapped);
-        else codec.encode(value.toText(), scratch, unmapped);
+        if (value.kind() == Kind::Text)
+            codec.encode(value.asText(), scratch, unmapped);
+        else
+            codec.encode(value.toText(), scratch, unmapped);
         return scratch;
     }
     latin1Bytes(field, value, scratch);

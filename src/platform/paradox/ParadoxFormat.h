@@ -125,16 +125,16 @@ constexpr std::uint8_t kHeaderBlock = 0;
 constexpr std::uint8_t kSingleBlob = 2;
 constexpr std::uint8_t kSubAllocated = 3;
 constexpr std::uint8_t kFreeBlock = 4;
-constexpr int kSingleHeader = 9;   // type, block count, length, modification number
-constexpr int kSubHeader = 12;     // type, 1, 9 zero bytes
-constexpr int kSubEntrySize = 5;   // start / 16, chunk count, mod number, bytes in last chunk
+constexpr int kSingleHeader = 9; // type, block count, length, modification number
+constexpr int kSubHeader = 12;   // type, 1, 9 zero bytes
+constexpr int kSubEntrySize = 5; // start / 16, chunk count, mod number, bytes in last chunk
 constexpr int kSubEntries = 64;
 constexpr int kSubGranule = 16;
 constexpr int kSubFirstChunk = 0x15; // data begins after the header and the entries
 constexpr int kSubChunks = kBlockSize / kSubGranule - kSubFirstChunk;
 constexpr int kSubMaxBlob = 2048;
 constexpr int kSingleIndex = 0xFF;
-constexpr int kGraphicPrefix = 8;   // mark, then u32 length of the image
+constexpr int kGraphicPrefix = 8; // mark, then u32 length of the image
 constexpr unsigned char kGraphicMark[4] = {0x01, 0x00, 0x00, 0x01};
 } // namespace mb
 
@@ -153,7 +153,8 @@ using encoding::putU64BE;
 inline bool allZero(const unsigned char *p, int n)
 {
     for (int i = 0; i < n; ++i)
-        if (p[i]) return false;
+        if (p[i])
+            return false;
     return true;
 }
 

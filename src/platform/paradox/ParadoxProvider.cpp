@@ -14,10 +14,12 @@ using tw::ado::RuntimeError;
 bool ParadoxProvider::accepts(const tw::ado::ConnectionString &cs) const
 {
     const std::optional<QString> driver = cs.value(QStringLiteral("Driver"));
-    if (!driver) return false;
+    if (!driver)
+        return false;
     auto bare = [](QString text) {
         text = text.trimmed();
-        if (text.startsWith(QLatin1Char('{')) && text.endsWith(QLatin1Char('}'))) text = text.mid(1, text.size() - 2);
+        if (text.startsWith(QLatin1Char('{')) && text.endsWith(QLatin1Char('}')))
+            text = text.mid(1, text.size() - 2);
         return text;
     };
     return bare(*driver).compare(bare(QLatin1String(kDriverName)), Qt::CaseInsensitive) == 0;
@@ -27,7 +29,8 @@ std::unique_ptr<tw::ado::Session> ParadoxProvider::open(const tw::ado::Connectio
                                                         const tw::ado::ConnectionOptions &)
 {
     QString folder = cs.valueOr(QStringLiteral("Dbq")).trimmed();
-    if (folder.isEmpty()) folder = cs.valueOr(QStringLiteral("DefaultDir")).trimmed();
+    if (folder.isEmpty())
+        folder = cs.valueOr(QStringLiteral("DefaultDir")).trimmed();
     if (folder.isEmpty())
         throw RuntimeError(RuntimeError::kPathNotFound,
                            QStringLiteral("Paradox driver: the connection string names no folder (Dbq)."));

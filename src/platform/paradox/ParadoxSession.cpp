@@ -25,7 +25,8 @@ const QString kDbSuffix = QStringLiteral("db");
 QString baseName(const QString &name)
 {
     QString n = name.trimmed();
-    if (n.endsWith(QLatin1String(".db"), Qt::CaseInsensitive)) n.chop(3);
+    if (n.endsWith(QLatin1String(".db"), Qt::CaseInsensitive))
+        n.chop(3);
     return n;
 }
 
@@ -102,7 +103,8 @@ void ParadoxSession::execute(const QString &sql)
         dropTable(drop->table);
         return;
     }
-    if (std::holds_alternative<tw::sql::SelectAll>(statement)) return; // nothing to change
+    if (std::holds_alternative<tw::sql::SelectAll>(statement))
+        return; // nothing to change
     throw RuntimeError(QStringLiteral("Paradox driver: this statement is not supported: %1").arg(sql.left(80)));
 }
 
@@ -111,12 +113,13 @@ std::unique_ptr<tw::ado::Cursor> ParadoxSession::openSchema(int schema)
     if (schema != tw::ado::adSchemaTables)
         throw RuntimeError(QStringLiteral("Paradox driver: schema %1 is not supported.").arg(schema));
     std::vector<tw::ado::SchemaTable> tables;
-    const QStringList entries = QDir(m_folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
+    const QStringList entries =
+        QDir(m_folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
     for (const QString &entry : entries) {
         const QFileInfo info(entry);
         // Names beginning with "~" are temporaries of the writer.
-        if (info.suffix().compare(kDbSuffix, Qt::CaseInsensitive) != 0 || entry.startsWith(QLatin1Char('~'))
-            || info.completeBaseName().isEmpty())
+        if (info.suffix().compare(kDbSuffix, Qt::CaseInsensitive) != 0 || entry.startsWith(QLatin1Char('~')) ||
+            info.completeBaseName().isEmpty())
             continue;
         tables.push_back({info.completeBaseName(), QStringLiteral("TABLE")});
     }
@@ -130,7 +133,8 @@ std::unique_ptr<tw::ado::Cursor> ParadoxSession::query(const QString &sql, const
     const tw::sql::Statement statement = tw::sql::parse(sql);
     const auto *select = std::get_if<tw::sql::SelectAll>(&statement);
     if (!select)
-        throw RuntimeError(QStringLiteral("Paradox driver: only SELECT * FROM a table opens a recordset: %1").arg(sql.left(80)));
+        throw RuntimeError(
+            QStringLiteral("Paradox driver: only SELECT * FROM a table opens a recordset: %1").arg(sql.left(80)));
     const QString path = findTable(select->table);
     if (path.isEmpty())
         throw RuntimeError(QStringLiteral("Paradox driver: table '%1' does not exist in %2.")

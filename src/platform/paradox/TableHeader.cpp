@@ -15,18 +15,19 @@ struct TypeInfo {
 };
 
 constexpr TypeInfo kTypes[] = {
-    {FieldType::Alpha, 'A', 0},         {FieldType::Date, 'D', 4},       {FieldType::Short, 'S', 2},
-    {FieldType::Long, 'I', 4},          {FieldType::Money, '$', 8},      {FieldType::Number, 'N', 8},
-    {FieldType::Logical, 'L', 1},       {FieldType::Memo, 'M', 0},       {FieldType::Blob, 'B', 0},
-    {FieldType::FormattedMemo, 'F', 0}, {FieldType::Ole, 'O', 0},        {FieldType::Graphic, 'G', 0},
-    {FieldType::Time, 'T', 4},          {FieldType::Timestamp, '@', 8},  {FieldType::AutoIncrement, '+', 4},
+    {FieldType::Alpha, 'A', 0},          {FieldType::Date, 'D', 4},      {FieldType::Short, 'S', 2},
+    {FieldType::Long, 'I', 4},           {FieldType::Money, '$', 8},     {FieldType::Number, 'N', 8},
+    {FieldType::Logical, 'L', 1},        {FieldType::Memo, 'M', 0},      {FieldType::Blob, 'B', 0},
+    {FieldType::FormattedMemo, 'F', 0},  {FieldType::Ole, 'O', 0},       {FieldType::Graphic, 'G', 0},
+    {FieldType::Time, 'T', 4},           {FieldType::Timestamp, '@', 8}, {FieldType::AutoIncrement, '+', 4},
     {FieldType::Bcd, '#', db::kBcdSize}, {FieldType::Bytes, 'Y', 0},
 };
 
 const TypeInfo *findType(int code)
 {
     for (const TypeInfo &info : kTypes)
-        if (static_cast<int>(info.type) == code) return &info;
+        if (static_cast<int>(info.type) == code)
+            return &info;
     return nullptr;
 }
 
@@ -62,11 +63,14 @@ int fixedSize(FieldType type)
 
 bool isBlobType(FieldType type)
 {
-    return type == FieldType::Memo || type == FieldType::Blob || type == FieldType::FormattedMemo
-        || type == FieldType::Ole || type == FieldType::Graphic;
+    return type == FieldType::Memo || type == FieldType::Blob || type == FieldType::FormattedMemo ||
+           type == FieldType::Ole || type == FieldType::Graphic;
 }
 
-bool isKnownType(int code) { return findType(code) != nullptr; }
+bool isKnownType(int code)
+{
+    return findType(code) != nullptr;
+}
 
 TableHeader TableHeader::decode(const QByteArray &bytes, const QString &fileName)
 {
@@ -89,13 +93,16 @@ TableHeader TableHeader::decode(const QByteArray &bytes, const QString &fileName
         fail(fileName, QStringLiteral("block size %1 KiB is not between 1 and 32 KiB.").arg(units));
     h.blockSize = units * db::kBlockUnit;
     if (h.recordSize < 1 || h.recordSize > h.blockSize - db::kBlockHeaderSize)
-        fail(fileName, QStringLiteral("record size %1 does not fit a block of %2 bytes.").arg(h.recordSize).arg(h.blockSize));
+        fail(fileName,
+             QStringLiteral("record size %1 does not fit a block of %2 bytes.").arg(h.recordSize).arg(h.blockSize));
     const bool has4xHeader = h.fileVersion >= db::kVersion4First;
     const int fieldInfo = has4xHeader ? db::kFieldInfo4x : db::kFieldInfo3x;
     if (h.headerSize < fieldInfo)
         fail(fileName, QStringLiteral("header size %1 is too small.").arg(h.headerSize));
     if (available < h.headerSize)
-        fail(fileName, QStringLiteral("the file (%1 bytes) is shorter than its header (%2 bytes).").arg(available).arg(h.headerSize));
+        fail(fileName, QStringLiteral("the file (%1 bytes) is shorter than its header (%2 bytes).")
+                           .arg(available)
+                           .arg(h.headerSize));
 
     h.numRecords = getU32LE(p + db::kNumRecords);
     h.fileBlocks = getU16LE(p + db::kFileBlocks);
@@ -105,7 +112,8 @@ TableHeader TableHeader::decode(const QByteArray &bytes, const QString &fileName
     h.autoIncrement = static_cast<qint32>(getU32LE(p + db::kAutoIncrement));
     h.encryption = getU32LE(p + db::kEncryption1);
     if (has4xHeader) {
-        if (h.encryption == db::kEncryptionInDataHeader) h.encryption = getU32LE(p + db::kEncryption2);
+        if (h.encryption == db::kEncryptionInDataHeader)
+            h.encryption = getU32LE(p + db::kEncryption2);
         h.codePage = getU16LE(p + db::kDosCodePage);
     }
 
@@ -118,7 +126,9 @@ TableHeader TableHeader::decode(const QByteArray &bytes, const QString &fileName
     int pos = fieldInfo;
     const int namesStart = pos + numFields * 2 + db::kPointerSize + numFields * db::kPointerSize + nameLength;
     if (namesStart > h.headerSize)
-        fail(fileName, QStringLiteral("%1 field descriptions do not fit its header of %2 bytes.").arg(numFields).arg(h.headerSize));
+        fail(fileName, QStringLiteral("%1 field descriptions do not fit its header of %2 bytes.")
+                           .arg(numFields)
+                           .arg(h.headerSize));
     int sum = 0;
     h.fields.resize(numFields);
     for (int i = 0; i < numFields; ++i, pos += 2) {
@@ -137,17 +147,20 @@ TableHeader TableHeader::decode(const QByteArray &bytes, const QString &fileName
             f.size = size;
             const int fixed = fixedSize(f.type);
             if (size < 1 || (fixed && size != fixed) || (isBlobType(f.type) && size < db::kBlobTrailer))
-                fail(fileName, QStringLiteral("field %1 of type %2 has size %3.").arg(i + 1).arg(typeLetter(f.type)).arg(size));
+                fail(fileName,
+                     QStringLiteral("field %1 of type %2 has size %3.").arg(i + 1).arg(typeLetter(f.type)).arg(size));
         }
         sum += f.size;
     }
     if (sum != h.recordSize)
-        fail(fileName, QStringLiteral("the fields take %1 bytes but the record size is %2.").arg(sum).arg(h.recordSize));
+        fail(fileName,
+             QStringLiteral("the fields take %1 bytes but the record size is %2.").arg(sum).arg(h.recordSize));
 
     pos = namesStart;
     for (int i = 0; i < numFields; ++i) {
         const int start = pos;
-        while (pos < h.headerSize && p[pos] != 0) ++pos;
+        while (pos < h.headerSize && p[pos] != 0)
+            ++pos;
         if (pos >= h.headerSize)
             fail(fileName, QStringLiteral("the name of field %1 runs past the end of the header.").arg(i + 1));
         h.fields[i].rawName = QByteArray(reinterpret_cast<const char *>(p + start), pos - start);

@@ -13,7 +13,7 @@
 namespace tw::paradox {
 
 struct FieldDef {
-    QString name;      // decoded through the table's code page by the reader
+    QString name;       // decoded through the table's code page by the reader
     QByteArray rawName; // as stored
     FieldType type = FieldType::Alpha;
     int size = 0;     // bytes in the record (17 for BCD)
@@ -31,8 +31,8 @@ struct TableHeader {
     int lastBlock = 0;
     int fileVersion = 0;
     int sortOrder = 0;
-    int codePage = 0;         // 0 when the header has none
-    quint32 encryption = 0;   // 0 when not encrypted
+    int codePage = 0;       // 0 when the header has none
+    quint32 encryption = 0; // 0 when not encrypted
     qint32 autoIncrement = 0;
     std::vector<FieldDef> fields;
 

@@ -40,34 +40,67 @@ ColumnInfo TableReader::columnInfo(const FieldDef &field)
     ColumnInfo c;
     c.name = field.name;
     switch (field.type) {
-    case FieldType::Alpha: c.type = adVarChar; c.definedSize = field.size; break;
-    case FieldType::Memo: c.type = adLongVarChar; break;
+    case FieldType::Alpha:
+        c.type = adVarChar;
+        c.definedSize = field.size;
+        break;
+    case FieldType::Memo:
+        c.type = adLongVarChar;
+        break;
     case FieldType::Blob:
     case FieldType::FormattedMemo:
     case FieldType::Ole:
-    case FieldType::Graphic: c.type = adLongVarBinary; break;
-    case FieldType::Short: c.type = adSmallInt; c.definedSize = 2; break;
+    case FieldType::Graphic:
+        c.type = adLongVarBinary;
+        break;
+    case FieldType::Short:
+        c.type = adSmallInt;
+        c.definedSize = 2;
+        break;
     case FieldType::Long:
-    case FieldType::AutoIncrement: c.type = adInteger; c.definedSize = 4; break;
-    case FieldType::Number: c.type = adDouble; c.definedSize = 8; break;
-    case FieldType::Money: c.type = adCurrency; c.definedSize = 8; break;
+    case FieldType::AutoIncrement:
+        c.type = adInteger;
+        c.definedSize = 4;
+        break;
+    case FieldType::Number:
+        c.type = adDouble;
+        c.definedSize = 8;
+        break;
+    case FieldType::Money:
+        c.type = adCurrency;
+        c.definedSize = 8;
+        break;
     case FieldType::Bcd:
         c.type = adNumeric;
         c.precision = kBcdPrecision;
         c.numericScale = field.decimals;
         c.definedSize = db::kBcdSize;
         break;
-    case FieldType::Logical: c.type = adBoolean; c.definedSize = 1; break;
-    case FieldType::Date: c.type = adDBDate; c.definedSize = 4; break;
-    case FieldType::Time: c.type = adDBTime; c.definedSize = 4; break;
-    case FieldType::Timestamp: c.type = adDBTimeStamp; c.definedSize = 8; break;
-    case FieldType::Bytes: c.type = adBinary; c.definedSize = field.size; break;
+    case FieldType::Logical:
+        c.type = adBoolean;
+        c.definedSize = 1;
+        break;
+    case FieldType::Date:
+        c.type = adDBDate;
+        c.definedSize = 4;
+        break;
+    case FieldType::Time:
+        c.type = adDBTime;
+        c.definedSize = 4;
+        break;
+    case FieldType::Timestamp:
+        c.type = adDBTimeStamp;
+        c.definedSize = 8;
+        break;
+    case FieldType::Bytes:
+        c.type = adBinary;
+        c.definedSize = field.size;
+        break;
     }
     return c;
 }
 
-TableReader::TableReader(const QString &dbPath)
-    : m_path(dbPath), m_name(QFileInfo(dbPath).fileName())
+TableReader::TableReader(const QString &dbPath) : m_path(dbPath), m_name(QFileInfo(dbPath).fileName())
 {
     try {
         m_file = tw::files::File(dbPath, tw::files::File::Mode::Read);
@@ -83,7 +116,8 @@ TableReader::TableReader(const QString &dbPath)
         return bytes;
     };
     QByteArray head = readHead(db::kHeaderSize + 2);
-    if (head.size() < db::kHeaderSize + 2) fail(QStringLiteral("the file is too short to be a Paradox table"));
+    if (head.size() < db::kHeaderSize + 2)
+        fail(QStringLiteral("the file is too short to be a Paradox table"));
     const int headerSize = getU16LE(reinterpret_cast<const unsigned char *>(head.constData()) + db::kHeaderSize);
     head = readHead(qMax(headerSize, static_cast<int>(db::kFieldInfo4x)));
     m_header = TableHeader::decode(head, m_name);
@@ -91,11 +125,13 @@ TableReader::TableReader(const QString &dbPath)
     for (FieldDef &f : m_header.fields) {
         f.name = m_codec->decode(f.rawName.constData(), static_cast<int>(f.rawName.size()));
         m_columns.push_back(columnInfo(f));
-        if (isBlobType(f.type)) m_hasBlobFields = true;
+        if (isBlobType(f.type))
+            m_hasBlobFields = true;
     }
     if (m_hasBlobFields) {
         m_mbPath = companion(dbPath, QStringLiteral("mb"));
-        if (!m_mbPath.isEmpty()) m_blobs = std::make_unique<BlobFile>(m_mbPath, m_header.encryption);
+        if (!m_mbPath.isEmpty())
+            m_blobs = std::make_unique<BlobFile>(m_mbPath, m_header.encryption);
     }
     walkChain();
 }
@@ -112,7 +148,8 @@ const unsigned char *TableReader::readBlock(int number)
     const char *data = nullptr;
     if (m_window->view(offset, m_header.blockSize, &data) < 0)
         fail(QStringLiteral("cannot read block %1: %2").arg(number).arg(m_window->errorString()));
-    if (!m_header.encryption) return reinterpret_cast<const unsigned char *>(data);
+    if (!m_header.encryption)
+        return reinterpret_cast<const unsigned char *>(data);
     m_decrypted.resize(m_header.blockSize);
     auto *block = reinterpret_cast<unsigned char *>(m_decrypted.data());
     std::memcpy(block, data, static_cast<size_t>(m_header.blockSize));
@@ -122,7 +159,8 @@ const unsigned char *TableReader::readBlock(int number)
 
 const unsigned char *TableReader::readBlockHeader(int number)
 {
-    if (m_header.encryption) return readBlock(number);
+    if (m_header.encryption)
+        return readBlock(number);
     const qint64 offset = m_header.headerSize + qint64(number - 1) * m_header.blockSize;
     std::memset(m_blockHeader, 0, sizeof m_blockHeader);
     QString error;
@@ -134,7 +172,8 @@ const unsigned char *TableReader::readBlockHeader(int number)
 void TableReader::walkChain()
 {
     const qint64 dataBytes = m_fileSize - m_header.headerSize;
-    const int blocksInFile = dataBytes <= 0 ? 0 : static_cast<int>((dataBytes + m_header.blockSize - 1) / m_header.blockSize);
+    const int blocksInFile =
+        dataBytes <= 0 ? 0 : static_cast<int>((dataBytes + m_header.blockSize - 1) / m_header.blockSize);
     const int capacity = (m_header.blockSize - db::kBlockHeaderSize) / m_header.recordSize;
     std::vector<bool> seen(static_cast<size_t>(blocksInFile) + 1, false);
     int number = m_header.firstBlock;
@@ -142,9 +181,13 @@ void TableReader::walkChain()
     while (number != 0) {
         if (number > blocksInFile) {
             if (previous == 0)
-                fail(QStringLiteral("the first block %1 is past the end of the file (%2 blocks)").arg(number).arg(blocksInFile));
+                fail(QStringLiteral("the first block %1 is past the end of the file (%2 blocks)")
+                         .arg(number)
+                         .arg(blocksInFile));
             fail(QStringLiteral("block %1 points to block %2, past the end of the file (%3 blocks)")
-                     .arg(previous).arg(number).arg(blocksInFile));
+                     .arg(previous)
+                     .arg(number)
+                     .arg(blocksInFile));
         }
         if (seen[static_cast<size_t>(number)])
             fail(QStringLiteral("the block chain loops: block %1 points back to block %2").arg(previous).arg(number));
@@ -174,11 +217,12 @@ bool TableReader::next(std::vector<Variant> &row)
         m_recordInBlock = 0;
         m_block = nullptr;
     }
-    if (m_chainIndex >= m_chain.size()) return false;
+    if (m_chainIndex >= m_chain.size())
+        return false;
     // Nothing else reads through m_window until the walk leaves the block.
-    if (!m_block) m_block = readBlock(m_chain[m_chainIndex].number);
-    const unsigned char *record = m_block + db::kBlockHeaderSize
-        + qint64(m_recordInBlock) * m_header.recordSize;
+    if (!m_block)
+        m_block = readBlock(m_chain[m_chainIndex].number);
+    const unsigned char *record = m_block + db::kBlockHeaderSize + qint64(m_recordInBlock) * m_header.recordSize;
     ++m_recordInBlock;
     ++m_recordNumber;
     decodeRecord(record, row);
@@ -198,11 +242,16 @@ void TableReader::decodeRecord(const unsigned char *record, std::vector<Variant>
             // of the .mb name it and get the record and field added; value
             // errors get the table, record and field.
             const QString &text = e.description();
-            if (text.startsWith(m_name + QLatin1Char(':'))) throw;
+            if (text.startsWith(m_name + QLatin1Char(':')))
+                throw;
             if (m_blobs && text.startsWith(QFileInfo(m_mbPath).fileName() + QLatin1Char(':'))) {
                 QString base = text;
-                if (base.endsWith(QLatin1Char('.'))) base.chop(1);
-                throw RuntimeError(QStringLiteral("%1 (record %2, field '%3' of %4).").arg(base).arg(m_recordNumber).arg(f.name, m_name));
+                if (base.endsWith(QLatin1Char('.')))
+                    base.chop(1);
+                throw RuntimeError(QStringLiteral("%1 (record %2, field '%3' of %4).")
+                                       .arg(base)
+                                       .arg(m_recordNumber)
+                                       .arg(f.name, m_name));
             }
             if (isBlobType(f.type))
                 fail(QStringLiteral("record %1, field '%2': %3").arg(m_recordNumber).arg(f.name, text));
@@ -216,13 +265,15 @@ void TableReader::decodeRecord(const unsigned char *record, std::vector<Variant>
 
 Variant TableReader::decodeBlob(const FieldDef &field, const unsigned char *data)
 {
-    if (allZero(data, field.size)) return Variant::null();
+    if (allZero(data, field.size))
+        return Variant::null();
     const BlobRef ref = decodeBlobRef(field, data);
     const bool memo = field.type == FieldType::Memo;
     const qint64 prefix = field.type == FieldType::Graphic ? mb::kGraphicPrefix : 0;
     const qint64 length = qint64(ref.length) - prefix;
     const int leader = field.size - db::kBlobTrailer;
-    if (length <= 0) return memo ? Variant::text(QString()) : Variant::bytes(QByteArray(""));
+    if (length <= 0)
+        return memo ? Variant::text(QString()) : Variant::bytes(QByteArray(""));
     QByteArrayView bytes;
     if (length <= leader) {
         bytes = QByteArrayView(reinterpret_cast<const char *>(data), length);
@@ -230,11 +281,13 @@ Variant TableReader::decodeBlob(const FieldDef &field, const unsigned char *data
         if (!m_blobs) {
             const QString mbName = QFileInfo(m_path).completeBaseName() + QStringLiteral(".mb");
             fail(QStringLiteral("record %1, field '%2': the value is in %3, which is missing")
-                     .arg(m_recordNumber).arg(field.name, mbName));
+                     .arg(m_recordNumber)
+                     .arg(field.name, mbName));
         }
         bytes = m_blobs->read(ref, field.type);
     }
-    if (memo) return Variant::text(m_codec->decode(bytes.data(), static_cast<int>(bytes.size())));
+    if (memo)
+        return Variant::text(m_codec->decode(bytes.data(), static_cast<int>(bytes.size())));
     return Variant::bytes(bytes.toByteArray());
 }
 

@@ -7,11 +7,11 @@
 #include "ReadWindow.h"
 #include "TableHeader.h"
 
-#include "platform/ado/LostValues.h"
 #include "platform/ado/ColumnInfo.h"
+#include "platform/ado/LostValues.h"
 #include "platform/ado/Variant.h"
-#include "platform/files/File.h"
 #include "platform/encoding/TextCodec.h"
+#include "platform/files/File.h"
 
 #include <QString>
 

@@ -51,7 +51,8 @@ bool lockSoon(tw::files::File &file)
 {
     const QDeadlineTimer deadline(kLockWaitMs);
     while (!file.tryLock()) {
-        if (deadline.hasExpired()) return false;
+        if (deadline.hasExpired())
+            return false;
         QThread::msleep(1);
     }
     return true;
@@ -101,7 +102,8 @@ TableWriter::TableWriter(const QString &folder, const QString &table, const std:
     m_codec = &TextCodec::forCodePage(order ? codePage : TextCodec::kWindows1252);
     m_folder = tw::files::toNativePath(folder);
     if (!QFileInfo(m_folder).isDir())
-        throw RuntimeError(RuntimeError::kPathNotFound, QStringLiteral("Paradox table '%1': the folder '%2' does not exist.").arg(table, folder));
+        throw RuntimeError(RuntimeError::kPathNotFound,
+                           QStringLiteral("Paradox table '%1': the folder '%2' does not exist.").arg(table, folder));
     QString name = table.trimmed();
     QString extension = QStringLiteral("db");
     if (name.endsWith(QLatin1String(".db"), Qt::CaseInsensitive)) {
@@ -114,11 +116,13 @@ TableWriter::TableWriter(const QString &folder, const QString &table, const std:
     m_dbPath = QDir(m_folder).filePath(m_tableName);
     const QString existing = findWithoutCase(m_folder, m_tableName);
     if (!existing.isEmpty() && !Replacements::allowed(existing))
-        throw RuntimeError(tw::files::kErrFileExists, QStringLiteral("Table '%1' already exists in %2.").arg(m_tableName, folder));
+        throw RuntimeError(tw::files::kErrFileExists,
+                           QStringLiteral("Table '%1' already exists in %2.").arg(m_tableName, folder));
 
     defineFields(columns, expectedRows);
     const QString mbExtension = extension == QLatin1String("DB") ? QStringLiteral("MB") : QStringLiteral("mb");
-    if (m_hasBlobs) m_mbPath = QDir(m_folder).filePath(name + QLatin1Char('.') + mbExtension);
+    if (m_hasBlobs)
+        m_mbPath = QDir(m_folder).filePath(name + QLatin1Char('.') + mbExtension);
 
     tw::files::removeStaleTemps(m_folder, kTempSuffixes[0], {kTempSuffixes[1]});
     const QString temp = tw::files::freshTempBase(m_folder, kTempSuffixes);
@@ -131,7 +135,8 @@ TableWriter::TableWriter(const QString &folder, const QString &table, const std:
     }
     m_open = true;
     try {
-        if (!lockSoon(m_file)) fail(QStringLiteral("cannot lock the temporary file %1").arg(m_tempDb));
+        if (!lockSoon(m_file))
+            fail(QStringLiteral("cannot lock the temporary file %1").arg(m_tempDb));
         if (m_hasBlobs) {
             m_tempMb = temp + QStringLiteral(".mb");
             m_blobs = std::make_unique<BlobWriter>(m_tempMb);
@@ -153,7 +158,8 @@ TableWriter::TableWriter(const QString &folder, const QString &table, const std:
 
 TableWriter::~TableWriter()
 {
-    if (m_open) abandon();
+    if (m_open)
+        abandon();
 }
 
 void TableWriter::fail(const QString &problem) const
@@ -174,13 +180,16 @@ void TableWriter::defineFields(const std::vector<ColumnSpec> &columns, qint64 ex
         f.rawName = m_codec->encode(c.name, nullptr);
         if (c.name.trimmed().isEmpty() || f.rawName.size() > db::kMaxFieldName)
             fail(QStringLiteral("%1: a field name has 1 to 25 bytes").arg(shown));
-        if (seen.contains(c.name.toLower())) fail(QStringLiteral("%1 appears twice").arg(shown));
+        if (seen.contains(c.name.toLower()))
+            fail(QStringLiteral("%1 appears twice").arg(shown));
         seen << c.name.toLower();
-        if (f.rawName.contains('\0')) fail(QStringLiteral("%1: the name holds a NUL character").arg(shown));
+        if (f.rawName.contains('\0'))
+            fail(QStringLiteral("%1: the name holds a NUL character").arg(shown));
         switch (c.type) {
         case FieldType::Alpha:
         case FieldType::Bytes:
-            if (c.size < 1 || c.size > db::kMaxAlpha) fail(QStringLiteral("%1: size %2 is not 1 to 255").arg(shown).arg(c.size));
+            if (c.size < 1 || c.size > db::kMaxAlpha)
+                fail(QStringLiteral("%1: size %2 is not 1 to 255").arg(shown).arg(c.size));
             f.size = c.size;
             break;
         case FieldType::Memo:
@@ -189,21 +198,25 @@ void TableWriter::defineFields(const std::vector<ColumnSpec> &columns, qint64 ex
         case FieldType::Ole:
         case FieldType::Graphic: {
             const int leader = c.size == 0 ? kDefaultLeader : c.size;
-            if (leader < 0 || leader > db::kMaxLeader) fail(QStringLiteral("%1: leader %2 is not 1 to 240").arg(shown).arg(leader));
+            if (leader < 0 || leader > db::kMaxLeader)
+                fail(QStringLiteral("%1: leader %2 is not 1 to 240").arg(shown).arg(leader));
             f.size = leader + db::kBlobTrailer;
             m_hasBlobs = true;
             break;
         }
         case FieldType::Bcd:
-            if (c.decimals < 0 || c.decimals > db::kBcdDigits) fail(QStringLiteral("%1: %2 decimals is not 0 to 32").arg(shown).arg(c.decimals));
+            if (c.decimals < 0 || c.decimals > db::kBcdDigits)
+                fail(QStringLiteral("%1: %2 decimals is not 0 to 32").arg(shown).arg(c.decimals));
             f.size = db::kBcdSize;
             f.decimals = c.decimals;
             break;
         default:
             f.size = fixedSize(c.type);
-            if (f.size == 0) fail(QStringLiteral("%1 has an unknown type").arg(shown));
+            if (f.size == 0)
+                fail(QStringLiteral("%1 has an unknown type").arg(shown));
         }
-        if (c.type == FieldType::AutoIncrement) m_hasAutoIncrement = true;
+        if (c.type == FieldType::AutoIncrement)
+            m_hasAutoIncrement = true;
         m_recordSize += f.size;
         m_fields.push_back(f);
     }
@@ -212,14 +225,17 @@ void TableWriter::defineFields(const std::vector<ColumnSpec> &columns, qint64 ex
         fail(QStringLiteral("records of %1 bytes do not fit the largest block (32 KiB)").arg(m_recordSize));
     m_blockSize = kPreferredBlockSize;
     // Block sizes Paradox offers: 1, 2, 4, 8, 16 and 32 KiB.
-    while (m_recordSize > m_blockSize - db::kBlockHeaderSize) m_blockSize *= 2;
+    while (m_recordSize > m_blockSize - db::kBlockHeaderSize)
+        m_blockSize *= 2;
     m_recordsPerBlock = (m_blockSize - db::kBlockHeaderSize) / m_recordSize;
     while (expectedRows > capacity() && m_blockSize < maxBlock) {
         m_blockSize *= 2;
         m_recordsPerBlock = (m_blockSize - db::kBlockHeaderSize) / m_recordSize;
     }
     if (expectedRows > capacity())
-        fail(QStringLiteral("%1 rows do not fit a Paradox table of this record size (at most %2)").arg(expectedRows).arg(capacity()));
+        fail(QStringLiteral("%1 rows do not fit a Paradox table of this record size (at most %2)")
+                 .arg(expectedRows)
+                 .arg(capacity()));
     m_headerSize = static_cast<int>((encodeHeader().size() + db::kHeaderUnit - 1) / db::kHeaderUnit * db::kHeaderUnit);
 }
 
@@ -266,7 +282,8 @@ QByteArray TableWriter::encodeHeader() const
     h.append(QByteArray(db::kPointerSize * (1 + n), '\0'));
     QByteArray tableName = m_codec->encode(m_tableName, nullptr).left(db::kTableNameLength - 1);
     h.append(tableName.leftJustified(db::kTableNameLength, '\0'));
-    for (const FieldDef &f : m_fields) h.append(f.rawName).append('\0');
+    for (const FieldDef &f : m_fields)
+        h.append(f.rawName).append('\0');
     const int fieldNumbers = static_cast<int>(h.size());
     for (int i = 1; i <= n; ++i) {
         unsigned char number[2];
@@ -279,13 +296,15 @@ QByteArray TableWriter::encodeHeader() const
     putU16LE(p + db::kRealHeaderSize, static_cast<quint16>(h.size()));
     putU16LE(p + db::kHiFieldIdInfo, static_cast<quint16>(fieldNumbers - db::kDataHeaderBase));
     putU16LE(p + db::kSortOrderNamePtr, static_cast<quint16>(sortName - db::kDataHeaderBase));
-    if (m_headerSize > h.size()) h.append(QByteArray(m_headerSize - h.size(), '\0'));
+    if (m_headerSize > h.size())
+        h.append(QByteArray(m_headerSize - h.size(), '\0'));
     return h;
 }
 
 void TableWriter::requireOpen() const
 {
-    if (!m_open) fail(QStringLiteral("the table is no longer being written"));
+    if (!m_open)
+        fail(QStringLiteral("the table is no longer being written"));
 }
 
 void TableWriter::encodeRecord(const std::vector<Variant> &row, unsigned char *record)
@@ -315,7 +334,8 @@ void TableWriter::encodeRecord(const std::vector<Variant> &row, unsigned char *r
         }
         std::memset(out, 0, static_cast<size_t>(f.size));
         const QByteArrayView bytes = blobBytes(f, value, *m_codec, &m_unmapped, m_blobScratch);
-        if (bytes.isEmpty()) continue; // NULL; an empty value is NULL too
+        if (bytes.isEmpty())
+            continue; // NULL; an empty value is NULL too
         const int leader = f.size - db::kBlobTrailer;
         const bool graphic = f.type == FieldType::Graphic;
         std::memcpy(out, bytes.constData(), static_cast<size_t>(qMin<qint64>(leader, bytes.size())));
@@ -341,7 +361,8 @@ void TableWriter::encodeRecord(const std::vector<Variant> &row, unsigned char *r
 
 void TableWriter::flushBlock(bool last)
 {
-    if (m_inBlock == 0) return;
+    if (m_inBlock == 0)
+        return;
     if (m_blocksWritten >= db::kMaxBlocksPerTable)
         fail(QStringLiteral("more than %1 records do not fit a Paradox table of this record size").arg(capacity()));
     const int number = m_blocksWritten + 1;
@@ -362,17 +383,21 @@ void TableWriter::appendRow(const std::vector<Variant> &row)
 {
     requireOpen();
     try {
-        if (m_inBlock == m_recordsPerBlock) flushBlock(false);
+        if (m_inBlock == m_recordsPerBlock)
+            flushBlock(false);
         if (m_blocksWritten >= db::kMaxBlocksPerTable)
             fail(QStringLiteral("more than %1 records do not fit a Paradox table of this record size").arg(capacity()));
-        auto *record = reinterpret_cast<unsigned char *>(m_block.data()) + db::kBlockHeaderSize + m_inBlock * m_recordSize;
+        auto *record =
+            reinterpret_cast<unsigned char *>(m_block.data()) + db::kBlockHeaderSize + m_inBlock * m_recordSize;
         encodeRecord(row, record);
         ++m_inBlock;
         ++m_rows;
     } catch (const RuntimeError &e) {
         abandon();
-        if (e.description().startsWith(m_tableName)) throw;
-        throw RuntimeError(e.number(), QStringLiteral("%1, row %2: %3").arg(m_tableName).arg(m_rows + 1).arg(e.description()));
+        if (e.description().startsWith(m_tableName))
+            throw;
+        throw RuntimeError(e.number(),
+                           QStringLiteral("%1, row %2: %3").arg(m_tableName).arg(m_rows + 1).arg(e.description()));
     } catch (...) {
         abandon();
         throw;
@@ -392,12 +417,14 @@ void TableWriter::finish()
         } catch (const tw::files::FileError &e) {
             fail(QStringLiteral("write error: %1").arg(e.reason()));
         }
-        if (m_blobs) m_blobs->finish();
+        if (m_blobs)
+            m_blobs->finish();
         // An existing table of the name stays unless its replacement was
         // agreed; then it goes only now, when the new one is whole.
         const QString existing = findWithoutCase(m_folder, m_tableName);
         if (!existing.isEmpty() && !Replacements::allowed(existing))
-            throw RuntimeError(tw::files::kErrFileExists, QStringLiteral("Table '%1' already exists in %2.").arg(m_tableName, m_folder));
+            throw RuntimeError(tw::files::kErrFileExists,
+                               QStringLiteral("Table '%1' already exists in %2.").arg(m_tableName, m_folder));
         if (!existing.isEmpty()) {
             // The .db and .mb are renamed over in one step each below; the old
             // table's other companions (indexes, forms, validity checks) describe
@@ -408,8 +435,9 @@ void TableWriter::finish()
                     fail(QStringLiteral("cannot delete %1 of the table it replaces").arg(path));
             m_dbPath = existing;
             if (m_blobs)
-                m_mbPath = QDir(m_folder).filePath(old.completeBaseName() +
-                                                   (old.suffix() == QLatin1String("DB") ? QStringLiteral(".MB") : QStringLiteral(".mb")));
+                m_mbPath = QDir(m_folder).filePath(old.completeBaseName() + (old.suffix() == QLatin1String("DB")
+                                                                                 ? QStringLiteral(".MB")
+                                                                                 : QStringLiteral(".mb")));
         }
         // The old table's .mb, or one left without its table that the new .mb
         // would be confused with, in any letter case, goes; the one the new
@@ -434,14 +462,17 @@ void TableWriter::finish()
                 fail(QStringLiteral("cannot rename %1 to %2").arg(from, to));
             }
         };
-        if (m_blobs) renameOver(m_tempMb, m_mbPath);
+        if (m_blobs)
+            renameOver(m_tempMb, m_mbPath);
         try {
             renameOver(m_tempDb, m_dbPath);
         } catch (...) {
-            if (m_blobs && existing.isEmpty()) QFile::rename(m_mbPath, m_tempMb);
+            if (m_blobs && existing.isEmpty())
+                QFile::rename(m_mbPath, m_tempMb);
             throw;
         }
-        if (!existing.isEmpty()) Replacements::revoke(existing);
+        if (!existing.isEmpty())
+            Replacements::revoke(existing);
         m_open = false;
         m_blobs.reset();
         releaseLock();
@@ -453,11 +484,13 @@ void TableWriter::finish()
 
 void TableWriter::abandon()
 {
-    if (!m_open) return;
+    if (!m_open)
+        return;
     m_open = false;
     m_out.reset();
     m_blobs.reset();
-    if (!m_tempMb.isEmpty()) QFile::remove(m_tempMb);
+    if (!m_tempMb.isEmpty())
+        QFile::remove(m_tempMb);
     QFile::remove(m_tempDb);
     releaseLock();
 }

@@ -15,9 +15,9 @@
 
 #include "platform/ado/LostValues.h"
 #include "platform/ado/Variant.h"
-#include "platform/files/File.h"
 #include "platform/encoding/FieldNames.h"
 #include "platform/encoding/TextCodec.h"
+#include "platform/files/File.h"
 #include "platform/files/TempFiles.h"
 
 #include <QString>

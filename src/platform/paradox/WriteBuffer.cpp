@@ -23,7 +23,8 @@ void WriteBuffer::write(qint64 offset, const char *data, qint64 size)
 
 void WriteBuffer::flush()
 {
-    if (m_buffer.isEmpty()) return;
+    if (m_buffer.isEmpty())
+        return;
     write(m_flushed, m_buffer.constData(), m_buffer.size());
     m_flushed += m_buffer.size();
     m_buffer.resize(0); // keeps its room
@@ -46,7 +47,8 @@ void WriteBuffer::append(const char *data, qint64 size)
 void WriteBuffer::appendZeros(qint64 size)
 {
     while (size > 0) {
-        if (m_buffer.size() == kCapacity) flush();
+        if (m_buffer.size() == kCapacity)
+            flush();
         const qint64 piece = qMin(size, kCapacity - m_buffer.size());
         const qint64 at = m_buffer.size();
         m_buffer.resize(at + piece);
@@ -66,7 +68,8 @@ void WriteBuffer::overwrite(qint64 offset, const char *data, qint64 size)
         data += early;
         size -= early;
     }
-    if (size > 0) std::memcpy(m_buffer.data() + (offset - m_flushed), data, static_cast<size_t>(size));
+    if (size > 0)
+        std::memcpy(m_buffer.data() + (offset - m_flushed), data, static_cast<size_t>(size));
 }
 
 } // namespace tw::paradox

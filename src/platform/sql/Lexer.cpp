@@ -81,10 +81,14 @@ QString Token::text() const
 QString Token::message() const
 {
     switch (reason) {
-    case InvalidReason::None: break;
-    case InvalidReason::UnexpectedCharacter: return describeCharacter(body);
-    case InvalidReason::UnterminatedString: return QStringLiteral("an unterminated string literal");
-    case InvalidReason::UnterminatedName: return QStringLiteral("an unterminated name (no closing %1)").arg(close);
+    case InvalidReason::None:
+        break;
+    case InvalidReason::UnexpectedCharacter:
+        return describeCharacter(body);
+    case InvalidReason::UnterminatedString:
+        return QStringLiteral("an unterminated string literal");
+    case InvalidReason::UnterminatedName:
+        return QStringLiteral("an unterminated name (no closing %1)").arg(close);
     }
     return {};
 }
@@ -110,15 +114,24 @@ Token Lexer::next()
         return lexWord();
 
     switch (c.unicode()) {
-    case u'(': return single(TokenType::LeftParen);
-    case u')': return single(TokenType::RightParen);
-    case u',': return single(TokenType::Comma);
-    case u';': return single(TokenType::Semicolon);
-    case u'*': return single(TokenType::Star);
-    case u'+': return single(TokenType::Plus);
-    case u'-': return single(TokenType::Minus);
-    case u'.': return single(TokenType::Dot);
-    default: break;
+    case u'(':
+        return single(TokenType::LeftParen);
+    case u')':
+        return single(TokenType::RightParen);
+    case u',':
+        return single(TokenType::Comma);
+    case u';':
+        return single(TokenType::Semicolon);
+    case u'*':
+        return single(TokenType::Star);
+    case u'+':
+        return single(TokenType::Plus);
+    case u'-':
+        return single(TokenType::Minus);
+    case u'.':
+        return single(TokenType::Dot);
+    default:
+        break;
     }
 
     qsizetype length = 1;
@@ -177,10 +190,9 @@ Token Lexer::lexQuoted(TokenType type, QChar close, bool doubledCloseEscapes)
         const qsizetype end = m_text.indexOf(close, from);
         if (end < 0) {
             m_pos = m_text.size();
-            return invalid(start, m_pos - start,
-                           type == TokenType::String ? InvalidReason::UnterminatedString
-                                                     : InvalidReason::UnterminatedName,
-                           close);
+            return invalid(
+                start, m_pos - start,
+                type == TokenType::String ? InvalidReason::UnterminatedString : InvalidReason::UnterminatedName, close);
         }
         if (doubledCloseEscapes && end + 1 < m_text.size() && m_text[end + 1] == close) {
             doubled = true;
@@ -188,8 +200,8 @@ Token Lexer::lexQuoted(TokenType type, QChar close, bool doubledCloseEscapes)
             continue;
         }
         m_pos = end + 1;
-        return Token{type, m_text.sliced(bodyStart, end - bodyStart), close, doubled, InvalidReason::None,
-                     start, m_pos - start};
+        return Token{
+            type, m_text.sliced(bodyStart, end - bodyStart), close, doubled, InvalidReason::None, start, m_pos - start};
     }
 }
 

@@ -9,10 +9,10 @@
 namespace tw::sql {
 
 enum class TokenType {
-    Word,       // a bare word: keyword, type name or unquoted name
-    Name,       // a quoted name: [..], `..` or ".."; text holds it unquoted
-    String,     // one '...' piece; text holds it with '' undoubled
-    Number,     // digits with an optional fraction and exponent, as written
+    Word,   // a bare word: keyword, type name or unquoted name
+    Name,   // a quoted name: [..], `..` or ".."; text holds it unquoted
+    String, // one '...' piece; text holds it with '' undoubled
+    Number, // digits with an optional fraction and exponent, as written
     LeftParen,
     RightParen,
     Comma,
@@ -21,8 +21,8 @@ enum class TokenType {
     Plus,
     Minus,
     Dot,
-    End,        // the end of the text
-    Invalid,    // its message says what was found, e.g. "an unterminated string literal"
+    End,     // the end of the text
+    Invalid, // its message says what was found, e.g. "an unterminated string literal"
 };
 
 // Why a token is Invalid.

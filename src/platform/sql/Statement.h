@@ -18,8 +18,8 @@ struct Literal {
 };
 
 struct ColumnDef {
-    QString name;      // quotes removed
-    QString typeName;  // upper-cased type word: M, BLOB, MEMO, INT, FLOAT, DECIMAL, ...
+    QString name;              // quotes removed
+    QString typeName;          // upper-cased type word: M, BLOB, MEMO, INT, FLOAT, DECIMAL, ...
     std::vector<int> typeArgs; // e.g. VARCHAR(20) -> {20}; empty when none
 };
 

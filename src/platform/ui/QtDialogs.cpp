@@ -122,9 +122,9 @@ QString keepRunsTogether(const QString &text)
 QString QtDialogs::InputBox(const QString &prompt, const QString &title, const QString &defaultText)
 {
     bool ok = false;
-    const QString answer = QInputDialog::getText(QApplication::activeWindow(),
-                                                 title.isEmpty() ? applicationTitle() : title, prompt,
-                                                 QLineEdit::Normal, defaultText, &ok);
+    const QString answer =
+        QInputDialog::getText(QApplication::activeWindow(), title.isEmpty() ? applicationTitle() : title, prompt,
+                              QLineEdit::Normal, defaultText, &ok);
     return ok ? answer : QString();
 }
 

@@ -18,9 +18,9 @@ public:
 
     struct Box {
         Kind kind = Kind::Message;
-        QString text;   // message text or prompt
+        QString text; // message text or prompt
         int style = 0;
-        QString title;  // as shown (the application title filled in)
+        QString title; // as shown (the application title filled in)
         QString defaultText;
         QString details; // what a message box holds behind "Show Details..."
     };
@@ -32,7 +32,11 @@ public:
 
     // When set, boxes without a queued answer take this answer (message boxes)
     // or the default text (input boxes) instead of counting as unexpected.
-    void setFallback(int answer) { m_fallback = answer; m_hasFallback = true; }
+    void setFallback(int answer)
+    {
+        m_fallback = answer;
+        m_hasFallback = true;
+    }
 
     const std::vector<Box> &boxes() const { return m_boxes; }
     const std::vector<Box> &unexpected() const { return m_unexpected; }

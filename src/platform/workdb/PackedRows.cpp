@@ -77,10 +77,18 @@ void packRow(const std::vector<WorkColumn> &columns, const std::vector<Variant> 
         const Variant &value = i < row.size() ? row[i] : Variant();
         switch (value.kind()) {
         case Variant::Kind::Null:
-        case Variant::Kind::Empty: out.append(char(kNull)); break;
-        case Variant::Kind::Text: packText(value.asText(), out); break;
-        case Variant::Kind::Decimal: packText(value.asDecimal(), out); break;
-        case Variant::Kind::Integer: packNumber(kInteger, quint64(value.asInteger()), out); break;
+        case Variant::Kind::Empty:
+            out.append(char(kNull));
+            break;
+        case Variant::Kind::Text:
+            packText(value.asText(), out);
+            break;
+        case Variant::Kind::Decimal:
+            packText(value.asDecimal(), out);
+            break;
+        case Variant::Kind::Integer:
+            packNumber(kInteger, quint64(value.asInteger()), out);
+            break;
         case Variant::Kind::Double: {
             quint64 bits = 0;
             const double d = value.asDouble();
@@ -99,7 +107,9 @@ void packRow(const std::vector<WorkColumn> &columns, const std::vector<Variant> 
             std::memcpy(at + 5, bytes.constData(), size_t(bytes.size()));
             break;
         }
-        default: packText(value.toText(), out); break;
+        default:
+            packText(value.toText(), out);
+            break;
         }
     }
 }
@@ -147,7 +157,9 @@ bool PackedReader::next(std::vector<Variant> &row)
         need(1);
         const char tag = data[m_at++];
         switch (tag) {
-        case kNull: row[i] = Variant::null(); break;
+        case kNull:
+            row[i] = Variant::null();
+            break;
         case kLatin1:
         case kUtf16: {
             need(4);
@@ -202,7 +214,8 @@ bool PackedReader::next(std::vector<Variant> &row)
             m_at += n;
             break;
         }
-        default: damaged();
+        default:
+            damaged();
         }
     }
     --m_left;

@@ -2,9 +2,9 @@
 
 #include "WorkDatabase.h"
 
-#include "platform/ado/RuntimeError.h"
 #include "platform/ado/Idle.h"
 #include "platform/ado/PrefetchCursor.h"
+#include "platform/ado/RuntimeError.h"
 #include "platform/paradox/TableWriter.h"
 
 namespace tw::workdb {
@@ -14,13 +14,19 @@ namespace {
 paradox::FieldType fieldType(WorkType type)
 {
     switch (type) {
-    case WorkType::Memo: return paradox::FieldType::Memo;
-    case WorkType::Int: return paradox::FieldType::Long;
+    case WorkType::Memo:
+        return paradox::FieldType::Memo;
+    case WorkType::Int:
+        return paradox::FieldType::Long;
     case WorkType::Float:
-    case WorkType::Decimal: return paradox::FieldType::Number;
-    case WorkType::DateTime: return paradox::FieldType::Timestamp;
-    case WorkType::OleObject: return paradox::FieldType::Blob;
-    case WorkType::VarChar: return paradox::FieldType::Alpha;
+    case WorkType::Decimal:
+        return paradox::FieldType::Number;
+    case WorkType::DateTime:
+        return paradox::FieldType::Timestamp;
+    case WorkType::OleObject:
+        return paradox::FieldType::Blob;
+    case WorkType::VarChar:
+        return paradox::FieldType::Alpha;
     }
     return paradox::FieldType::Memo;
 }
@@ -48,8 +54,7 @@ QStringList paradoxFieldNames(const QStringList &names, int codePage)
     return paradox::fitFieldNames(names, encoding::TextCodec::forCodePage(tableCodePage));
 }
 
-ExportResult exportToParadox(WorkDatabase &database, const QString &table, const QString &folder,
-                             const QString &target)
+ExportResult exportToParadox(WorkDatabase &database, const QString &table, const QString &folder, const QString &target)
 {
     try {
         database.commit();

@@ -20,7 +20,7 @@ void suppressIdleOnThisThread()
 
 namespace {
 constexpr int kInstructionsPerIdle = 20000;
-constexpr qsizetype kMaxUtf8PerUnit = 3;         // UTF-8 bytes per UTF-16 unit at most
+constexpr qsizetype kMaxUtf8PerUnit = 3;        // UTF-8 bytes per UTF-16 unit at most
 constexpr qsizetype kKeptBufferBytes = 1 << 20; // a parameter buffer larger than this is let go
 constexpr qsizetype kAsciiRun = 16;
 
@@ -75,10 +75,9 @@ SqliteDatabase::SqliteDatabase(const QString &path) : m_path(path)
 {
     const QString native = files::toNativePath(path);
     if (path.isEmpty() || !files::exists(path) || files::isDirectory(path))
-        throw RuntimeError(files::kErrFileNotFound,
-                           QStringLiteral("Could not find the work database '%1'.").arg(path));
-    const int rc = sqlite3_open_v2(native.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                                   nullptr);
+        throw RuntimeError(files::kErrFileNotFound, QStringLiteral("Could not find the work database '%1'.").arg(path));
+    const int rc =
+        sqlite3_open_v2(native.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const QString message = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
         sqlite3_close(m_db);
@@ -107,8 +106,8 @@ SqliteDatabase::SqliteDatabase(const QString &path) : m_path(path)
     } catch (const RuntimeError &error) {
         sqlite3_close(m_db);
         m_db = nullptr;
-        throw RuntimeError(QStringLiteral("'%1' is not a work database this program can use (%2)")
-                               .arg(path, error.description()));
+        throw RuntimeError(
+            QStringLiteral("'%1' is not a work database this program can use (%2)").arg(path, error.description()));
     }
 }
 
@@ -168,11 +167,26 @@ void SqliteStatement::reset()
     sqlite3_clear_bindings(m_stmt);
 }
 
-int SqliteStatement::columnCount() const { return sqlite3_column_count(m_stmt); }
-bool SqliteStatement::columnIsNull(int column) const { return sqlite3_column_type(m_stmt, column) == SQLITE_NULL; }
-qint64 SqliteStatement::columnInteger(int column) const { return sqlite3_column_int64(m_stmt, column); }
-double SqliteStatement::columnDouble(int column) const { return sqlite3_column_double(m_stmt, column); }
-int SqliteStatement::columnType(int column) const { return sqlite3_column_type(m_stmt, column); }
+int SqliteStatement::columnCount() const
+{
+    return sqlite3_column_count(m_stmt);
+}
+bool SqliteStatement::columnIsNull(int column) const
+{
+    return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+}
+qint64 SqliteStatement::columnInteger(int column) const
+{
+    return sqlite3_column_int64(m_stmt, column);
+}
+double SqliteStatement::columnDouble(int column) const
+{
+    return sqlite3_column_double(m_stmt, column);
+}
+int SqliteStatement::columnType(int column) const
+{
+    return sqlite3_column_type(m_stmt, column);
+}
 
 QString SqliteStatement::columnText(int column) const
 {
@@ -186,7 +200,10 @@ QByteArray SqliteStatement::columnBlob(int column) const
     return QByteArray(data, sqlite3_column_bytes(m_stmt, column));
 }
 
-void SqliteStatement::bindNull(int index) { check(sqlite3_bind_null(m_stmt, index), "Binding a value"); }
+void SqliteStatement::bindNull(int index)
+{
+    check(sqlite3_bind_null(m_stmt, index), "Binding a value");
+}
 
 void SqliteStatement::bindText(int index, QStringView text)
 {

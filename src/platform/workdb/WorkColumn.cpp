@@ -28,8 +28,7 @@ constexpr qint64 kMsPerDay = Variant::kMsPerDay;
 }
 
 // The converted value; a mismatch, or an overflow, when there is none.
-template <typename T>
-T taken(const WorkColumn &column, const Variant &value, const Converted<T> &converted)
+template <typename T> T taken(const WorkColumn &column, const Variant &value, const Converted<T> &converted)
 {
     if (converted.refusal == Refusal::OutOfRange)
         throw RuntimeError(6, QStringLiteral("Overflow: %1 does not fit the %2 column '%3'.")
@@ -69,13 +68,20 @@ WorkType workTypeFromWord(const QString &word)
 QString typeWord(WorkType type)
 {
     switch (type) {
-    case WorkType::Memo: return QStringLiteral("MEMO");
-    case WorkType::Int: return QStringLiteral("INT");
-    case WorkType::Float: return QStringLiteral("FLOAT");
-    case WorkType::Decimal: return QStringLiteral("DECIMAL");
-    case WorkType::DateTime: return QStringLiteral("DATETIME");
-    case WorkType::OleObject: return QStringLiteral("OLEOBJECT");
-    case WorkType::VarChar: return QStringLiteral("VARCHAR");
+    case WorkType::Memo:
+        return QStringLiteral("MEMO");
+    case WorkType::Int:
+        return QStringLiteral("INT");
+    case WorkType::Float:
+        return QStringLiteral("FLOAT");
+    case WorkType::Decimal:
+        return QStringLiteral("DECIMAL");
+    case WorkType::DateTime:
+        return QStringLiteral("DATETIME");
+    case WorkType::OleObject:
+        return QStringLiteral("OLEOBJECT");
+    case WorkType::VarChar:
+        return QStringLiteral("VARCHAR");
     }
     return {};
 }
@@ -83,13 +89,20 @@ QString typeWord(WorkType type)
 int adoType(WorkType type)
 {
     switch (type) {
-    case WorkType::Memo: return ado::adLongVarChar;
-    case WorkType::Int: return ado::adInteger;
-    case WorkType::Float: return ado::adDouble;
-    case WorkType::Decimal: return ado::adNumeric;
-    case WorkType::DateTime: return ado::adDate;
-    case WorkType::OleObject: return ado::adLongVarBinary;
-    case WorkType::VarChar: return ado::adVarChar;
+    case WorkType::Memo:
+        return ado::adLongVarChar;
+    case WorkType::Int:
+        return ado::adInteger;
+    case WorkType::Float:
+        return ado::adDouble;
+    case WorkType::Decimal:
+        return ado::adNumeric;
+    case WorkType::DateTime:
+        return ado::adDate;
+    case WorkType::OleObject:
+        return ado::adLongVarBinary;
+    case WorkType::VarChar:
+        return ado::adVarChar;
     }
     return ado::adEmpty;
 }
@@ -99,13 +112,20 @@ QString WorkColumn::declaredType() const
     // The second word gives SQLite the storage class that keeps the value
     // exactly as given (a MEMO of digits stays text).
     switch (type) {
-    case WorkType::Memo: return QStringLiteral("MEMO TEXT");
-    case WorkType::Int: return QStringLiteral("INT");
-    case WorkType::Float: return QStringLiteral("FLOAT");
-    case WorkType::Decimal: return QStringLiteral("DECIMAL TEXT");
-    case WorkType::DateTime: return QStringLiteral("DATETIME INTEGER");
-    case WorkType::OleObject: return QStringLiteral("OLEOBJECT BLOB");
-    case WorkType::VarChar: return QStringLiteral("VARCHAR(%1)").arg(width > 0 ? width : kDefaultVarCharWidth);
+    case WorkType::Memo:
+        return QStringLiteral("MEMO TEXT");
+    case WorkType::Int:
+        return QStringLiteral("INT");
+    case WorkType::Float:
+        return QStringLiteral("FLOAT");
+    case WorkType::Decimal:
+        return QStringLiteral("DECIMAL TEXT");
+    case WorkType::DateTime:
+        return QStringLiteral("DATETIME INTEGER");
+    case WorkType::OleObject:
+        return QStringLiteral("OLEOBJECT BLOB");
+    case WorkType::VarChar:
+        return QStringLiteral("VARCHAR(%1)").arg(width > 0 ? width : kDefaultVarCharWidth);
     }
     return {};
 }
@@ -142,9 +162,10 @@ Variant WorkColumn::convert(const Variant &value) const
         return Variant::text(text);
     }
     case WorkType::Int:
-        return Variant::integer(taken(*this, value, ado::wholeOf(value, std::numeric_limits<qint32>::min(),
-                                                                  std::numeric_limits<qint32>::max())));
-    case WorkType::Float: return Variant::real(taken(*this, value, ado::doubleOf(value)));
+        return Variant::integer(taken(
+            *this, value, ado::wholeOf(value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max())));
+    case WorkType::Float:
+        return Variant::real(taken(*this, value, ado::doubleOf(value)));
     case WorkType::Decimal:
         if (value.kind() == Kind::Decimal)
             return value;
@@ -171,16 +192,30 @@ void WorkColumn::bind(SqliteStatement &statement, int index, const Variant &valu
     using Kind = Variant::Kind;
     switch (value.kind()) {
     case Kind::Null:
-    case Kind::Empty: statement.bindNull(index); break;
-    case Kind::Integer: statement.bindInteger(index, value.asInteger()); break;
-    case Kind::Double: statement.bindDouble(index, value.asDouble()); break;
-    case Kind::Bytes: statement.bindBlob(index, value.asBytes()); break;
+    case Kind::Empty:
+        statement.bindNull(index);
+        break;
+    case Kind::Integer:
+        statement.bindInteger(index, value.asInteger());
+        break;
+    case Kind::Double:
+        statement.bindDouble(index, value.asDouble());
+        break;
+    case Kind::Bytes:
+        statement.bindBlob(index, value.asBytes());
+        break;
     case Kind::DateTime:
         statement.bindInteger(index, value.asDate().toJulianDay() * kMsPerDay + value.asMsOfDay());
         break;
-    case Kind::Text: statement.bindText(index, value.asText()); break;
-    case Kind::Decimal: statement.bindText(index, value.asDecimal()); break;
-    default: statement.bindText(index, value.toText()); break;
+    case Kind::Text:
+        statement.bindText(index, value.asText());
+        break;
+    case Kind::Decimal:
+        statement.bindText(index, value.asDecimal());
+        break;
+    default:
+        statement.bindText(index, value.toText());
+        break;
     }
 }
 
@@ -190,10 +225,14 @@ Variant WorkColumn::read(const SqliteStatement &statement, int column) const
         return Variant::null();
     switch (type) {
     case WorkType::Memo:
-    case WorkType::VarChar: return Variant::text(statement.columnText(column));
-    case WorkType::Int: return Variant::integer(statement.columnInteger(column));
-    case WorkType::Float: return Variant::real(statement.columnDouble(column));
-    case WorkType::Decimal: return Variant::decimal(statement.columnText(column));
+    case WorkType::VarChar:
+        return Variant::text(statement.columnText(column));
+    case WorkType::Int:
+        return Variant::integer(statement.columnInteger(column));
+    case WorkType::Float:
+        return Variant::real(statement.columnDouble(column));
+    case WorkType::Decimal:
+        return Variant::decimal(statement.columnText(column));
     case WorkType::DateTime: {
         const qint64 stamp = statement.columnInteger(column);
         qint64 day = stamp / kMsPerDay;
@@ -204,7 +243,8 @@ Variant WorkColumn::read(const SqliteStatement &statement, int column) const
         }
         return Variant::dateTime(QDate::fromJulianDay(day), static_cast<int>(ms));
     }
-    case WorkType::OleObject: return Variant::bytes(statement.columnBlob(column));
+    case WorkType::OleObject:
+        return Variant::bytes(statement.columnBlob(column));
     }
     return Variant::null();
 }

@@ -201,8 +201,8 @@ qint64 WorkDatabase::rowCount(const QString &table)
         exists.bindText(1, packedTable(table));
         if (!exists.step())
             return;
-        SqliteStatement packed(m_db,
-                               QStringLiteral("SELECT coalesce(sum(rows), 0) FROM %1").arg(quoteName(packedTable(table))));
+        SqliteStatement packed(
+            m_db, QStringLiteral("SELECT coalesce(sum(rows), 0) FROM %1").arg(quoteName(packedTable(table))));
         if (packed.step())
             rows += packed.columnInteger(0);
     });
@@ -242,7 +242,8 @@ void WorkDatabase::flushRows()
     m_gatheredRows = 0;
     try {
         beforeAppend(rows);
-        SqliteStatement insert(m_db, QStringLiteral("INSERT INTO %1 VALUES (?1, ?2)").arg(quoteName(packedTable(table))));
+        SqliteStatement insert(m_db,
+                               QStringLiteral("INSERT INTO %1 VALUES (?1, ?2)").arg(quoteName(packedTable(table))));
         insert.bindInteger(1, rows);
         insert.bindBlob(2, m_gathered);
         insert.step();
@@ -302,7 +303,8 @@ void WorkDatabase::requireNoLostRows(const QString &table) const
         return;
     if (table.isEmpty())
         throw RuntimeError(QStringLiteral("Rows could not be kept in the work database: %1").arg(m_lostRows));
-    throw RuntimeError(QStringLiteral("The rows of '%1' could not be kept in the work database: %2").arg(table, m_lostRows));
+    throw RuntimeError(
+        QStringLiteral("The rows of '%1' could not be kept in the work database: %2").arg(table, m_lostRows));
 }
 
 } // namespace tw::workdb

@@ -6,10 +6,10 @@
 // written before any other statement runs, every few thousand rows, and when
 // the appending recordset closes.
 
-#include "platform/ado/LostValues.h"
-#include "Sqlite.h"
 #include "PackedRows.h"
+#include "Sqlite.h"
 #include "WorkColumn.h"
+#include "platform/ado/LostValues.h"
 
 #include <QStringList>
 
@@ -83,8 +83,8 @@ private:
     void commitTransaction();
 
     SqliteDatabase m_db;
-    QString m_gatheringFor;  // the table whose rows are gathered
-    QByteArray m_gathered;   // those rows, packed
+    QString m_gatheringFor; // the table whose rows are gathered
+    QByteArray m_gathered;  // those rows, packed
     qint64 m_gatheredRows = 0;
     bool m_inTransaction = false;
     QString m_lostRows; // why rows were lost, until the next CREATE or DROP

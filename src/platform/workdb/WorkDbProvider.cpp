@@ -86,9 +86,8 @@ private:
     void exportTable(const sql::SelectInto &into)
     {
         const ado::ConnectionString target = ado::ConnectionString::parse(into.connect);
-        const bool paradox = !target.pairs().empty() &&
-                             target.pairs().front().first.startsWith(QLatin1String(kParadoxDriverPrefix),
-                                                                     Qt::CaseInsensitive);
+        const bool paradox = !target.pairs().empty() && target.pairs().front().first.startsWith(
+                                                            QLatin1String(kParadoxDriverPrefix), Qt::CaseInsensitive);
         const std::optional<QString> folder = target.value(QStringLiteral("Database"));
         if (!paradox || !folder)
             throw RuntimeError(QStringLiteral("Cannot write to '%1': only [Paradox 5.x;Database=folder] targets "
@@ -112,8 +111,9 @@ private:
 
 bool WorkDbProvider::accepts(const ado::ConnectionString &cs) const
 {
-    return cs.valueOr(QStringLiteral("Provider")).trimmed().compare(QLatin1String(kProviderName),
-                                                                   Qt::CaseInsensitive) == 0;
+    return cs.valueOr(QStringLiteral("Provider"))
+               .trimmed()
+               .compare(QLatin1String(kProviderName), Qt::CaseInsensitive) == 0;
 }
 
 std::unique_ptr<ado::Session> WorkDbProvider::open(const ado::ConnectionString &cs, const ado::ConnectionOptions &)
@@ -131,8 +131,8 @@ void createWorkDatabase(const QString &path)
 {
     const QString native = files::toNativePath(path);
     sqlite3 *db = nullptr;
-    const int rc = sqlite3_open_v2(native.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                                   nullptr);
+    const int rc =
+        sqlite3_open_v2(native.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     QString problem;
     if (rc == SQLITE_OK) {
         // Writing the schema cookie turns the empty file into a real database,

@@ -44,8 +44,8 @@ void ConnectionTest::cleanup()
 
 void ConnectionTest::connectionStringKeysIgnoreCase()
 {
-    const auto cs = ConnectionString::parse(
-        "Provider=vfpoledb.1;Data Source=C:\\My Data\\sales.dbc;Collating Sequence=machine;");
+    const auto cs =
+        ConnectionString::parse("Provider=vfpoledb.1;Data Source=C:\\My Data\\sales.dbc;Collating Sequence=machine;");
     QCOMPARE(cs.valueOr("PROVIDER"), QString("vfpoledb.1"));
     QCOMPARE(cs.valueOr("data source"), QString("C:\\My Data\\sales.dbc"));
     QCOMPARE(cs.valueOr("Collating Sequence"), QString("machine"));
@@ -133,8 +133,7 @@ void ConnectionTest::schemaListsTables()
     Recordset schema = connection.OpenSchema(adSchemaTables);
     QStringList rows;
     for (; !schema.Eof(); schema.MoveNext())
-        rows << schema.fields()("TABLE_NAME").Value().toText() + "/" +
-                    schema.fields()("table_type").Value().toText();
+        rows << schema.fields()("TABLE_NAME").Value().toText() + "/" + schema.fields()("table_type").Value().toText();
     QCOMPARE(rows, QStringList({"ORDERS/TABLE", "V/VIEW"}));
     QVERIFY_THROWS_EXCEPTION(RuntimeError, connection.OpenSchema(4));
 }

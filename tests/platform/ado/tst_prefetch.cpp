@@ -25,7 +25,8 @@ public:
     bool fetch(std::vector<Variant> &row) override
     {
         if (m_next == m_failAt) {
-            m_lost.add({QStringLiteral("t"), m_next + 1, QStringLiteral("n"), QStringLiteral("?"), QStringLiteral("bad")});
+            m_lost.add(
+                {QStringLiteral("t"), m_next + 1, QStringLiteral("n"), QStringLiteral("?"), QStringLiteral("bad")});
             throw RuntimeError(QStringLiteral("row %1 cannot be read").arg(m_next));
         }
         if (m_next >= m_count)
@@ -66,8 +67,8 @@ void PrefetchTest::rowsArriveInOrder_data()
 {
     QTest::addColumn<qint64>("rows");
     const qint64 batch = qint64(PrefetchCursor::kBatchRows);
-    for (const qint64 n : {qint64(0), qint64(1), batch - 1, batch, batch + 1,
-                           batch * qint64(PrefetchCursor::kBatchesAhead) * 3 + 17})
+    for (const qint64 n :
+         {qint64(0), qint64(1), batch - 1, batch, batch + 1, batch * qint64(PrefetchCursor::kBatchesAhead) * 3 + 17})
         QTest::newRow(qPrintable(QString::number(n))) << n;
 }
 

@@ -23,8 +23,7 @@ constexpr qint64 kInt64Min = std::numeric_limits<qint64>::min();
 
 // An outcome as the tables write it: the value's text, "-" for a text that is
 // no value of the kind, "range" for one out of range.
-template <typename T, typename Show>
-QString outcome(const Converted<T> &converted, Show show)
+template <typename T, typename Show> QString outcome(const Converted<T> &converted, Show show)
 {
     if (converted.refusal == Refusal::NotOfKind)
         return QStringLiteral("-");
@@ -58,8 +57,7 @@ QString shown(const Variant &value)
     return QLatin1String(tw::ado::kindName(value.kind())) + u' ' + value.toText();
 }
 
-template <typename T>
-QString outcome(const Converted<T> &converted)
+template <typename T> QString outcome(const Converted<T> &converted)
 {
     return outcome(converted, [](const T &value) { return shown(value); });
 }
@@ -101,50 +99,151 @@ void ValueTextTest::numbersAndLogicals_data()
     QTest::addColumn<QString>("whole");
     QTest::addColumn<QString>("logical");
     // text, as a decimal, as a double, as a whole number (64 bits), as a logical
-    QTest::newRow("digits") << "12" << "12" << "12" << "12" << "true";
-    QTest::newRow("blanks around") << " \t-12.50 " << "-12.50" << "-12.5" << "-13" << "true";
-    QTest::newRow("plus sign") << "+7" << "7" << "7" << "7" << "true";
-    QTest::newRow("leading zeros") << "007.5" << "7.5" << "7.5" << "8" << "true";
-    QTest::newRow("no whole digits") << ".5" << "0.5" << "0.5" << "1" << "true";
-    QTest::newRow("no fraction digits") << "5." << "5" << "5" << "5" << "true";
-    QTest::newRow("zero") << "0" << "0" << "0" << "0" << "false";
-    QTest::newRow("negative zero") << "-0.0" << "0.0" << "-0" << "0" << "false";
-    QTest::newRow("half rounds away") << "-2.5" << "-2.5" << "-2.5" << "-3" << "true";
-    QTest::newRow("below half, exactly") << "2.4999999999999999999" << "2.4999999999999999999" << "2.5" << "2"
-                                         << "true";
-    QTest::newRow("exponent") << "1e3" << "1000" << "1000" << "1000" << "true";
-    QTest::newRow("negative exponent") << "1.5E-3" << "0.0015" << "0.0015" << "0" << "true";
-    QTest::newRow("signed exponent") << "-25e+1" << "-250" << "-250" << "-250" << "true";
-    QTest::newRow("int64 max") << "9223372036854775807" << "9223372036854775807" << "9223372036854775808"
-                               << "9223372036854775807" << "true";
-    QTest::newRow("past int64 max") << "9223372036854775808" << "9223372036854775808" << "9223372036854775808"
-                                    << "range" << "true";
-    QTest::newRow("int64 min") << "-9223372036854775808" << "-9223372036854775808" << "-9223372036854775808"
-                               << "-9223372036854775808" << "true";
-    QTest::newRow("whole past 64 bits") << "1e19" << "10000000000000000000" << "10000000000000000000" << "range"
-                                        << "true";
-    QTest::newRow("exponent past 400") << "1e401" << "range" << "range" << "range" << "true";
-    QTest::newRow("beyond a double") << "1e400" << QString(1, u'1') + QString(400, u'0') << "range" << "range"
+    QTest::newRow("digits") << "12"
+                            << "12"
+                            << "12"
+                            << "12"
+                            << "true";
+    QTest::newRow("blanks around") << " \t-12.50 "
+                                   << "-12.50"
+                                   << "-12.5"
+                                   << "-13"
+                                   << "true";
+    QTest::newRow("plus sign") << "+7"
+                               << "7"
+                               << "7"
+                               << "7"
+                               << "true";
+    QTest::newRow("leading zeros") << "007.5"
+                                   << "7.5"
+                                   << "7.5"
+                                   << "8"
+                                   << "true";
+    QTest::newRow("no whole digits") << ".5"
+                                     << "0.5"
+                                     << "0.5"
+                                     << "1"
                                      << "true";
-    QTest::newRow("tiny exponent") << "5e-401" << "range" << "range" << "0" << "true";
-    QTest::newRow("not a number") << "NaN" << "-" << "NaN" << "-" << "-";
-    QTest::newRow("infinity") << "-Infinity" << "-" << "-Infinity" << "-" << "-";
-    QTest::newRow("inf") << "+inf" << "-" << "Infinity" << "-" << "-";
+    QTest::newRow("no fraction digits") << "5."
+                                        << "5"
+                                        << "5"
+                                        << "5"
+                                        << "true";
+    QTest::newRow("zero") << "0"
+                          << "0"
+                          << "0"
+                          << "0"
+                          << "false";
+    QTest::newRow("negative zero") << "-0.0"
+                                   << "0.0"
+                                   << "-0"
+                                   << "0"
+                                   << "false";
+    QTest::newRow("half rounds away") << "-2.5"
+                                      << "-2.5"
+                                      << "-2.5"
+                                      << "-3"
+                                      << "true";
+    QTest::newRow("below half, exactly") << "2.4999999999999999999"
+                                         << "2.4999999999999999999"
+                                         << "2.5"
+                                         << "2"
+                                         << "true";
+    QTest::newRow("exponent") << "1e3"
+                              << "1000"
+                              << "1000"
+                              << "1000"
+                              << "true";
+    QTest::newRow("negative exponent") << "1.5E-3"
+                                       << "0.0015"
+                                       << "0.0015"
+                                       << "0"
+                                       << "true";
+    QTest::newRow("signed exponent") << "-25e+1"
+                                     << "-250"
+                                     << "-250"
+                                     << "-250"
+                                     << "true";
+    QTest::newRow("int64 max") << "9223372036854775807"
+                               << "9223372036854775807"
+                               << "9223372036854775808"
+                               << "9223372036854775807"
+                               << "true";
+    QTest::newRow("past int64 max") << "9223372036854775808"
+                                    << "9223372036854775808"
+                                    << "9223372036854775808"
+                                    << "range"
+                                    << "true";
+    QTest::newRow("int64 min") << "-9223372036854775808"
+                               << "-9223372036854775808"
+                               << "-9223372036854775808"
+                               << "-9223372036854775808"
+                               << "true";
+    QTest::newRow("whole past 64 bits") << "1e19"
+                                        << "10000000000000000000"
+                                        << "10000000000000000000"
+                                        << "range"
+                                        << "true";
+    QTest::newRow("exponent past 400") << "1e401"
+                                       << "range"
+                                       << "range"
+                                       << "range"
+                                       << "true";
+    QTest::newRow("beyond a double") << "1e400" << QString(1, u'1') + QString(400, u'0') << "range"
+                                     << "range"
+                                     << "true";
+    QTest::newRow("tiny exponent") << "5e-401"
+                                   << "range"
+                                   << "range"
+                                   << "0"
+                                   << "true";
+    QTest::newRow("not a number") << "NaN"
+                                  << "-"
+                                  << "NaN"
+                                  << "-"
+                                  << "-";
+    QTest::newRow("infinity") << "-Infinity"
+                              << "-"
+                              << "-Infinity"
+                              << "-"
+                              << "-";
+    QTest::newRow("inf") << "+inf"
+                         << "-"
+                         << "Infinity"
+                         << "-"
+                         << "-";
     for (const char *refused : {"", "   ", "+", "-", ".", "-.", "1,5", "1,000", "1 000", "12abc", "0x10", "1e", "1e+",
                                 "--1", "1.2.3", "e5", "$5", "5%"})
         QTest::newRow(qPrintable(QStringLiteral("refused '%1'").arg(QLatin1String(refused))))
-            << QString::fromLatin1(refused) << "-" << "-" << "-" << "-";
-    QTest::newRow("refused arabic-indic digits") << QString::fromUtf8("١٢") << "-" << "-" << "-" << "-";
-    QTest::newRow("refused full-width digits") << QString::fromUtf8("１２") << "-" << "-" << "-" << "-";
+            << QString::fromLatin1(refused) << "-"
+            << "-"
+            << "-"
+            << "-";
+    QTest::newRow("refused arabic-indic digits") << QString::fromUtf8("١٢") << "-"
+                                                 << "-"
+                                                 << "-"
+                                                 << "-";
+    QTest::newRow("refused full-width digits") << QString::fromUtf8("１２") << "-"
+                                               << "-"
+                                               << "-"
+                                               << "-";
     for (const char *yes : {"True", "t", "YES", " y ", ".T.", ".t."})
         QTest::newRow(qPrintable(QStringLiteral("true '%1'").arg(QLatin1String(yes))))
-            << QString::fromLatin1(yes) << "-" << "-" << "-" << "true";
+            << QString::fromLatin1(yes) << "-"
+            << "-"
+            << "-"
+            << "true";
     for (const char *no : {"FALSE", "f", "No", "N", ".F.", ".f."})
-        QTest::newRow(qPrintable(QStringLiteral("false '%1'").arg(QLatin1String(no))))
-            << QString::fromLatin1(no) << "-" << "-" << "-" << "false";
+        QTest::newRow(qPrintable(QStringLiteral("false '%1'").arg(QLatin1String(no)))) << QString::fromLatin1(no) << "-"
+                                                                                       << "-"
+                                                                                       << "-"
+                                                                                       << "false";
     for (const char *neither : {"maybe", "on", "off", "ja", "T.", "truth"})
         QTest::newRow(qPrintable(QStringLiteral("no logical '%1'").arg(QLatin1String(neither))))
-            << QString::fromLatin1(neither) << "-" << "-" << "-" << "-";
+            << QString::fromLatin1(neither) << "-"
+            << "-"
+            << "-"
+            << "-";
 }
 
 void ValueTextTest::numbersAndLogicals()
@@ -202,49 +301,92 @@ void ValueTextTest::datesAndTimes_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("date") << "2024-02-29" << "date 2024-02-29";
-    QTest::newRow("date, one-digit month and day") << " 2024-2-9 " << "date 2024-02-09";
-    QTest::newRow("year 1") << "0001-01-01" << "date 0001-01-01";
-    QTest::newRow("year before 1") << "-0001-12-31" << "date -0001-12-31";
-    QTest::newRow("Julian day 0") << "-4714-11-24" << "date -4714-11-24";
-    QTest::newRow("far before") << "-12345-06-07" << "date -12345-06-07";
-    QTest::newRow("year 9999") << "9999-12-31" << "date 9999-12-31";
-    QTest::newRow("year 10000") << "10000-01-01" << "date 10000-01-01";
-    QTest::newRow("nine-digit year") << "123456789-01-01" << "date 123456789-01-01";
-    QTest::newRow("ten-digit year") << "1234567890-01-01" << "range";
-    QTest::newRow("no year 0") << "0000-01-01" << "-";
-    QTest::newRow("no 29 February 2023") << "2023-02-29" << "-";
-    QTest::newRow("month 13") << "2024-13-01" << "-";
-    QTest::newRow("month 0") << "2024-00-10" << "-";
-    QTest::newRow("day 32") << "2024-01-32" << "-";
-    QTest::newRow("three-digit day") << "2024-01-011" << "-";
-    QTest::newRow("two-digit year") << "99-01-01" << "-";
-    QTest::newRow("slashes") << "2024/01/01" << "-";
-    QTest::newRow("day first") << "01.02.2024" << "-";
-    QTest::newRow("no day") << "2024-01" << "-";
-    QTest::newRow("date and more") << "2024-01-01x" << "-";
-    QTest::newRow("time") << "13:05" << "time 13:05:00";
-    QTest::newRow("midnight, one-digit hour") << "0:00" << "time 00:00:00";
-    QTest::newRow("last millisecond") << "23:59:59.999" << "time 23:59:59.999";
-    QTest::newRow("tenths") << "1:02:03.4" << "time 01:02:03.400";
-    QTest::newRow("past the millisecond, dropped") << "12:00:00.123956" << "time 12:00:00.123";
-    QTest::newRow("hour 24") << "24:00" << "-";
-    QTest::newRow("minute 60") << "12:60" << "-";
-    QTest::newRow("second 60") << "12:00:60" << "-";
-    QTest::newRow("one-digit minute") << "12:5" << "-";
-    QTest::newRow("point without digits") << "12:00:00." << "-";
-    QTest::newRow("three-digit hour") << "123:00" << "-";
-    QTest::newRow("fraction without seconds") << "12:00.5" << "-";
-    QTest::newRow("twelve-hour clock") << "1:00 PM" << "-";
-    QTest::newRow("date and time") << "2024-02-29 13:05:09" << "date and time 2024-02-29 13:05:09";
-    QTest::newRow("date T time") << "2024-02-29T13:05:09.5" << "date and time 2024-02-29 13:05:09.500";
-    QTest::newRow("blanks between") << "2024-02-29   13:05" << "date and time 2024-02-29 13:05:00";
-    QTest::newRow("T and blank") << "2024-02-29T 13:05" << "-";
-    QTest::newRow("bad time after a date") << "2024-02-29 25:00" << "-";
-    QTest::newRow("far date and time") << "-0001-12-31 23:59:59.999" << "date and time -0001-12-31 23:59:59.999";
-    QTest::newRow("date and time past 9999") << "10000-12-31 00:00:00.001" << "date and time 10000-12-31 00:00:00.001";
-    QTest::newRow("empty") << "" << "-";
-    QTest::newRow("number") << "20240229" << "-";
+    QTest::newRow("date") << "2024-02-29"
+                          << "date 2024-02-29";
+    QTest::newRow("date, one-digit month and day") << " 2024-2-9 "
+                                                   << "date 2024-02-09";
+    QTest::newRow("year 1") << "0001-01-01"
+                            << "date 0001-01-01";
+    QTest::newRow("year before 1") << "-0001-12-31"
+                                   << "date -0001-12-31";
+    QTest::newRow("Julian day 0") << "-4714-11-24"
+                                  << "date -4714-11-24";
+    QTest::newRow("far before") << "-12345-06-07"
+                                << "date -12345-06-07";
+    QTest::newRow("year 9999") << "9999-12-31"
+                               << "date 9999-12-31";
+    QTest::newRow("year 10000") << "10000-01-01"
+                                << "date 10000-01-01";
+    QTest::newRow("nine-digit year") << "123456789-01-01"
+                                     << "date 123456789-01-01";
+    QTest::newRow("ten-digit year") << "1234567890-01-01"
+                                    << "range";
+    QTest::newRow("no year 0") << "0000-01-01"
+                               << "-";
+    QTest::newRow("no 29 February 2023") << "2023-02-29"
+                                         << "-";
+    QTest::newRow("month 13") << "2024-13-01"
+                              << "-";
+    QTest::newRow("month 0") << "2024-00-10"
+                             << "-";
+    QTest::newRow("day 32") << "2024-01-32"
+                            << "-";
+    QTest::newRow("three-digit day") << "2024-01-011"
+                                     << "-";
+    QTest::newRow("two-digit year") << "99-01-01"
+                                    << "-";
+    QTest::newRow("slashes") << "2024/01/01"
+                             << "-";
+    QTest::newRow("day first") << "01.02.2024"
+                               << "-";
+    QTest::newRow("no day") << "2024-01"
+                            << "-";
+    QTest::newRow("date and more") << "2024-01-01x"
+                                   << "-";
+    QTest::newRow("time") << "13:05"
+                          << "time 13:05:00";
+    QTest::newRow("midnight, one-digit hour") << "0:00"
+                                              << "time 00:00:00";
+    QTest::newRow("last millisecond") << "23:59:59.999"
+                                      << "time 23:59:59.999";
+    QTest::newRow("tenths") << "1:02:03.4"
+                            << "time 01:02:03.400";
+    QTest::newRow("past the millisecond, dropped") << "12:00:00.123956"
+                                                   << "time 12:00:00.123";
+    QTest::newRow("hour 24") << "24:00"
+                             << "-";
+    QTest::newRow("minute 60") << "12:60"
+                               << "-";
+    QTest::newRow("second 60") << "12:00:60"
+                               << "-";
+    QTest::newRow("one-digit minute") << "12:5"
+                                      << "-";
+    QTest::newRow("point without digits") << "12:00:00."
+                                          << "-";
+    QTest::newRow("three-digit hour") << "123:00"
+                                      << "-";
+    QTest::newRow("fraction without seconds") << "12:00.5"
+                                              << "-";
+    QTest::newRow("twelve-hour clock") << "1:00 PM"
+                                       << "-";
+    QTest::newRow("date and time") << "2024-02-29 13:05:09"
+                                   << "date and time 2024-02-29 13:05:09";
+    QTest::newRow("date T time") << "2024-02-29T13:05:09.5"
+                                 << "date and time 2024-02-29 13:05:09.500";
+    QTest::newRow("blanks between") << "2024-02-29   13:05"
+                                    << "date and time 2024-02-29 13:05:00";
+    QTest::newRow("T and blank") << "2024-02-29T 13:05"
+                                 << "-";
+    QTest::newRow("bad time after a date") << "2024-02-29 25:00"
+                                           << "-";
+    QTest::newRow("far date and time") << "-0001-12-31 23:59:59.999"
+                                       << "date and time -0001-12-31 23:59:59.999";
+    QTest::newRow("date and time past 9999") << "10000-12-31 00:00:00.001"
+                                             << "date and time 10000-12-31 00:00:00.001";
+    QTest::newRow("empty") << ""
+                           << "-";
+    QTest::newRow("number") << "20240229"
+                            << "-";
 }
 
 void ValueTextTest::datesAndTimes()
@@ -281,13 +423,20 @@ void ValueTextTest::textFormsReadBack()
     case Variant::Kind::Integer:
         QCOMPARE(tw::ado::wholeFromText(text, kInt64Min, kInt64Max).value, value.asInteger());
         break;
-    case Variant::Kind::Double: QCOMPARE(tw::ado::doubleFromText(text).value, value.asDouble()); break;
+    case Variant::Kind::Double:
+        QCOMPARE(tw::ado::doubleFromText(text).value, value.asDouble());
+        break;
     case Variant::Kind::Currency:
         QCOMPARE(tw::ado::decimalFromText(text).value, tw::ado::formatCurrency(value.asCurrency()));
         break;
-    case Variant::Kind::Decimal: QCOMPARE(tw::ado::decimalFromText(text).value, value.asDecimal()); break;
-    case Variant::Kind::Boolean: QCOMPARE(tw::ado::logicalFromText(text).value, value.asBoolean()); break;
-    default: QCOMPARE(tw::ado::dateOrTimeFromText(text).value, value);
+    case Variant::Kind::Decimal:
+        QCOMPARE(tw::ado::decimalFromText(text).value, value.asDecimal());
+        break;
+    case Variant::Kind::Boolean:
+        QCOMPARE(tw::ado::logicalFromText(text).value, value.asBoolean());
+        break;
+    default:
+        QCOMPARE(tw::ado::dateOrTimeFromText(text).value, value);
     }
 }
 
@@ -303,46 +452,181 @@ void ValueTextTest::valuesConvertToEachKind_data()
     QTest::addColumn<QString>("dateTime");
     const QDate day(2024, 1, 2);
     const int clock = 3 * kHour + 4 * kMinute;
-    QTest::newRow("true") << Variant::boolean(true) << "-1" << "-1" << "-1" << "true" << "-" << "-" << "-";
-    QTest::newRow("false") << Variant::boolean(false) << "0" << "0" << "0" << "false" << "-" << "-" << "-";
-    QTest::newRow("integer") << Variant::integer(2) << "2" << "2" << "2" << "true" << "-" << "-" << "-";
-    QTest::newRow("currency half") << Variant::currency(25000) << "2.5" << "3" << "2.5" << "true" << "-" << "-"
-                                   << "-";
-    QTest::newRow("currency below half") << Variant::currency(-24999) << "-2.4999" << "-2" << "-2.4999" << "true"
-                                         << "-" << "-" << "-";
-    QTest::newRow("currency max") << Variant::currency(kInt64Max) << "922337203685477.6" << "922337203685478"
-                                  << "922337203685477.5807" << "true" << "-" << "-" << "-";
-    QTest::newRow("double half") << Variant::real(-2.5) << "-2.5" << "-3" << "-2.5" << "true" << "-" << "-" << "-";
-    QTest::newRow("double as written") << Variant::real(1.0005) << "1.0005" << "1" << "1.0005" << "true" << "-"
-                                       << "-" << "-";
-    QTest::newRow("double huge") << Variant::real(1e21) << "1e+21" << "range" << "1000000000000000000000" << "true"
-                                 << "-" << "-" << "-";
-    QTest::newRow("double tiny") << Variant::real(1e-7) << "1e-07" << "0" << "0.0000001" << "true" << "-" << "-"
-                                 << "-";
-    QTest::newRow("double zero") << Variant::real(0.0) << "0" << "0" << "0" << "false" << "-" << "-" << "-";
-    QTest::newRow("double NaN") << Variant::real(std::nan("")) << "NaN" << "-" << "-" << "-" << "-" << "-" << "-";
-    QTest::newRow("double infinite") << Variant::real(HUGE_VAL) << "Infinity" << "range" << "-" << "true" << "-"
-                                     << "-" << "-";
-    QTest::newRow("decimal") << Variant::decimal("-0.50") << "-0.5" << "-1" << "-0.50" << "true" << "-" << "-"
+    QTest::newRow("true") << Variant::boolean(true) << "-1"
+                          << "-1"
+                          << "-1"
+                          << "true"
+                          << "-"
+                          << "-"
+                          << "-";
+    QTest::newRow("false") << Variant::boolean(false) << "0"
+                           << "0"
+                           << "0"
+                           << "false"
+                           << "-"
+                           << "-"
+                           << "-";
+    QTest::newRow("integer") << Variant::integer(2) << "2"
+                             << "2"
+                             << "2"
+                             << "true"
+                             << "-"
+                             << "-"
                              << "-";
-    QTest::newRow("date") << Variant::date(day) << "-" << "-" << "-" << "-" << "2024-01-02" << "00:00:00"
+    QTest::newRow("currency half") << Variant::currency(25000) << "2.5"
+                                   << "3"
+                                   << "2.5"
+                                   << "true"
+                                   << "-"
+                                   << "-"
+                                   << "-";
+    QTest::newRow("currency below half") << Variant::currency(-24999) << "-2.4999"
+                                         << "-2"
+                                         << "-2.4999"
+                                         << "true"
+                                         << "-"
+                                         << "-"
+                                         << "-";
+    QTest::newRow("currency max") << Variant::currency(kInt64Max) << "922337203685477.6"
+                                  << "922337203685478"
+                                  << "922337203685477.5807"
+                                  << "true"
+                                  << "-"
+                                  << "-"
+                                  << "-";
+    QTest::newRow("double half") << Variant::real(-2.5) << "-2.5"
+                                 << "-3"
+                                 << "-2.5"
+                                 << "true"
+                                 << "-"
+                                 << "-"
+                                 << "-";
+    QTest::newRow("double as written") << Variant::real(1.0005) << "1.0005"
+                                       << "1"
+                                       << "1.0005"
+                                       << "true"
+                                       << "-"
+                                       << "-"
+                                       << "-";
+    QTest::newRow("double huge") << Variant::real(1e21) << "1e+21"
+                                 << "range"
+                                 << "1000000000000000000000"
+                                 << "true"
+                                 << "-"
+                                 << "-"
+                                 << "-";
+    QTest::newRow("double tiny") << Variant::real(1e-7) << "1e-07"
+                                 << "0"
+                                 << "0.0000001"
+                                 << "true"
+                                 << "-"
+                                 << "-"
+                                 << "-";
+    QTest::newRow("double zero") << Variant::real(0.0) << "0"
+                                 << "0"
+                                 << "0"
+                                 << "false"
+                                 << "-"
+                                 << "-"
+                                 << "-";
+    QTest::newRow("double NaN") << Variant::real(std::nan("")) << "NaN"
+                                << "-"
+                                << "-"
+                                << "-"
+                                << "-"
+                                << "-"
+                                << "-";
+    QTest::newRow("double infinite") << Variant::real(HUGE_VAL) << "Infinity"
+                                     << "range"
+                                     << "-"
+                                     << "true"
+                                     << "-"
+                                     << "-"
+                                     << "-";
+    QTest::newRow("decimal") << Variant::decimal("-0.50") << "-0.5"
+                             << "-1"
+                             << "-0.50"
+                             << "true"
+                             << "-"
+                             << "-"
+                             << "-";
+    QTest::newRow("date") << Variant::date(day) << "-"
+                          << "-"
+                          << "-"
+                          << "-"
+                          << "2024-01-02"
+                          << "00:00:00"
                           << "date and time 2024-01-02 00:00:00";
-    QTest::newRow("time") << Variant::time(clock) << "-" << "-" << "-" << "-" << "-" << "03:04:00"
+    QTest::newRow("time") << Variant::time(clock) << "-"
+                          << "-"
+                          << "-"
+                          << "-"
+                          << "-"
+                          << "03:04:00"
                           << "date and time 1899-12-30 03:04:00";
-    QTest::newRow("date and time") << Variant::dateTime(day, clock) << "-" << "-" << "-" << "-" << "2024-01-02"
-                                   << "03:04:00" << "date and time 2024-01-02 03:04:00";
-    QTest::newRow("text date and time") << Variant::text("2024-01-02 03:04") << "-" << "-" << "-" << "-"
-                                        << "2024-01-02" << "03:04:00" << "date and time 2024-01-02 03:04:00";
-    QTest::newRow("text time") << Variant::text(" 03:04 ") << "-" << "-" << "-" << "-" << "-" << "03:04:00"
+    QTest::newRow("date and time") << Variant::dateTime(day, clock) << "-"
+                                   << "-"
+                                   << "-"
+                                   << "-"
+                                   << "2024-01-02"
+                                   << "03:04:00"
+                                   << "date and time 2024-01-02 03:04:00";
+    QTest::newRow("text date and time") << Variant::text("2024-01-02 03:04") << "-"
+                                        << "-"
+                                        << "-"
+                                        << "-"
+                                        << "2024-01-02"
+                                        << "03:04:00"
+                                        << "date and time 2024-01-02 03:04:00";
+    QTest::newRow("text time") << Variant::text(" 03:04 ") << "-"
+                               << "-"
+                               << "-"
+                               << "-"
+                               << "-"
+                               << "03:04:00"
                                << "date and time 1899-12-30 03:04:00";
-    QTest::newRow("text number") << Variant::text("1e2") << "100" << "100" << "100" << "true" << "-" << "-" << "-";
-    QTest::newRow("text far date") << Variant::text("-0044-03-15") << "-" << "-" << "-" << "-" << "-0044-03-15"
-                                   << "00:00:00" << "date and time -0044-03-15 00:00:00";
-    QTest::newRow("text out of range") << Variant::text("1234567890-01-01") << "-" << "-" << "-" << "-" << "range"
-                                       << "range" << "range";
-    QTest::newRow("bytes") << Variant::bytes("1") << "-" << "-" << "-" << "-" << "-" << "-" << "-";
-    QTest::newRow("null") << Variant::null() << "-" << "-" << "-" << "-" << "-" << "-" << "-";
-    QTest::newRow("empty") << Variant() << "-" << "-" << "-" << "-" << "-" << "-" << "-";
+    QTest::newRow("text number") << Variant::text("1e2") << "100"
+                                 << "100"
+                                 << "100"
+                                 << "true"
+                                 << "-"
+                                 << "-"
+                                 << "-";
+    QTest::newRow("text far date") << Variant::text("-0044-03-15") << "-"
+                                   << "-"
+                                   << "-"
+                                   << "-"
+                                   << "-0044-03-15"
+                                   << "00:00:00"
+                                   << "date and time -0044-03-15 00:00:00";
+    QTest::newRow("text out of range") << Variant::text("1234567890-01-01") << "-"
+                                       << "-"
+                                       << "-"
+                                       << "-"
+                                       << "range"
+                                       << "range"
+                                       << "range";
+    QTest::newRow("bytes") << Variant::bytes("1") << "-"
+                           << "-"
+                           << "-"
+                           << "-"
+                           << "-"
+                           << "-"
+                           << "-";
+    QTest::newRow("null") << Variant::null() << "-"
+                          << "-"
+                          << "-"
+                          << "-"
+                          << "-"
+                          << "-"
+                          << "-";
+    QTest::newRow("empty") << Variant() << "-"
+                           << "-"
+                           << "-"
+                           << "-"
+                           << "-"
+                           << "-"
+                           << "-";
 }
 
 void ValueTextTest::valuesConvertToEachKind()

@@ -42,10 +42,8 @@ void VariantTest::textForms_data()
     QTest::newRow("currency negative fraction") << Variant::currency(-5) << "-0.0005";
     QTest::newRow("currency whole") << Variant::currency(-20000) << "-2";
     QTest::newRow("currency fraction ending in zero") << Variant::currency(1230) << "0.123";
-    QTest::newRow("currency max") << Variant::currency(std::numeric_limits<qint64>::max())
-                                  << "922337203685477.5807";
-    QTest::newRow("currency min") << Variant::currency(std::numeric_limits<qint64>::min())
-                                  << "-922337203685477.5808";
+    QTest::newRow("currency max") << Variant::currency(std::numeric_limits<qint64>::max()) << "922337203685477.5807";
+    QTest::newRow("currency min") << Variant::currency(std::numeric_limits<qint64>::min()) << "-922337203685477.5808";
     QTest::newRow("decimal kept as stored") << Variant::decimal("-12.50") << "-12.50";
     QTest::newRow("date") << Variant::date(QDate(2024, 2, 29)) << "2024-02-29";
     QTest::newRow("date year 1") << Variant::date(QDate(1, 1, 1)) << "0001-01-01";
@@ -56,10 +54,9 @@ void VariantTest::textForms_data()
     QTest::newRow("date year -12345") << Variant::date(QDate(-12345, 6, 7)) << "-12345-06-07";
     QTest::newRow("time at midnight") << Variant::time(0) << "00:00:00";
     QTest::newRow("time ms keep zeros") << Variant::time(23 * 3600000 + 10) << "23:00:00.010";
-    QTest::newRow("timestamp before 1900 at midnight") << Variant::dateTime(QDate(1800, 2, 3), 0)
-                                                       << "1800-02-03 00:00:00";
-    QTest::newRow("timestamp year 10000") << Variant::dateTime(QDate(10000, 12, 31), 1)
-                                          << "10000-12-31 00:00:00.001";
+    QTest::newRow("timestamp before 1900 at midnight")
+        << Variant::dateTime(QDate(1800, 2, 3), 0) << "1800-02-03 00:00:00";
+    QTest::newRow("timestamp year 10000") << Variant::dateTime(QDate(10000, 12, 31), 1) << "10000-12-31 00:00:00.001";
     QTest::newRow("time") << Variant::time(13 * 3600000 + 5 * 60000 + 9000) << "13:05:09";
     QTest::newRow("time with ms") << Variant::time(999) << "00:00:00.999";
     QTest::newRow("timestamp") << Variant::dateTime(QDate(1999, 12, 31), Variant::kMsPerDay - 1)

@@ -193,10 +193,12 @@ private slots:
         // Taken as given: no letter-case resolution of either path (Windows'
         // file systems find names in any case themselves).
         if (!tw::test::onWindows())
-            QCOMPARE(errorOf([&] { renameWithoutReplacing(dir + QStringLiteral("/A.db"), dir + QStringLiteral("/c.db")); }),
-                 kErrFileNotFound);
-        QCOMPARE(errorOf([&] { renameWithoutReplacing(dir + QStringLiteral("/a.db"), dir + QStringLiteral("/No/c.db")); }),
-                 kErrPathNotFound);
+            QCOMPARE(
+                errorOf([&] { renameWithoutReplacing(dir + QStringLiteral("/A.db"), dir + QStringLiteral("/c.db")); }),
+                kErrFileNotFound);
+        QCOMPARE(
+            errorOf([&] { renameWithoutReplacing(dir + QStringLiteral("/a.db"), dir + QStringLiteral("/No/c.db")); }),
+            kErrPathNotFound);
         renameWithoutReplacing(dir + QStringLiteral("/a.db"), dir + QStringLiteral("/Sub/c.db"));
         QVERIFY(!QFile::exists(dir + QStringLiteral("/a.db")));
         QCOMPARE(readFile(dir + QStringLiteral("/Sub/c.db")), QByteArray("a"));
@@ -310,9 +312,9 @@ private slots:
         writeFile(dir + QStringLiteral("/my.dbx.db"), "m");
 
         const auto all = listDirectory(m_root + QStringLiteral("\\DATA"));
-        QCOMPARE(names(all), QStringList({QStringLiteral(".hidden.db"), QStringLiteral("A.DB"), QStringLiteral("Sub"),
-                                          QStringLiteral("b.db"), QStringLiteral("my.dbx.db"),
-                                          QStringLiteral("x.dbf")}));
+        QCOMPARE(names(all),
+                 QStringList({QStringLiteral(".hidden.db"), QStringLiteral("A.DB"), QStringLiteral("Sub"),
+                              QStringLiteral("b.db"), QStringLiteral("my.dbx.db"), QStringLiteral("x.dbf")}));
         QCOMPARE(attributesIn(all, QStringLiteral(".hidden.db")), kAttrArchive | kAttrHidden);
         QCOMPARE(attributesIn(all, QStringLiteral("Sub")), kAttrDirectory);
 
@@ -352,25 +354,44 @@ private slots:
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("matches");
-        QTest::newRow("star") << "*" << "anything.db" << true;
-        QTest::newRow("star empty name") << "*" << "" << true;
-        QTest::newRow("case") << "ORDERS.db" << "orders.DB" << true;
-        QTest::newRow("case non-ascii") << "ÄRGER.DB" << "ärger.db" << true;
-        QTest::newRow("extension") << "*.db" << "orders.db" << true;
-        QTest::newRow("longer extension") << "*.db" << "x.dbf" << false;
-        QTest::newRow("inner dots") << "*.db" << "my.dbx.db" << true;
-        QTest::newRow("question") << "?.db" << "a.db" << true;
-        QTest::newRow("question needs a char") << "?.db" << ".db" << false;
-        QTest::newRow("question too short") << "a?" << "a" << false;
-        QTest::newRow("middle star") << "a*z" << "abcz" << true;
-        QTest::newRow("middle star miss") << "a*z" << "abcza" << false;
-        QTest::newRow("backtrack") << "*ab*c" << "aabxabyc" << true;
-        QTest::newRow("literal") << "abc" << "abd" << false;
-        QTest::newRow("star dot star") << "*.*" << "README" << true;
-        QTest::newRow("name dot star") << "readme.*" << "README" << true;
-        QTest::newRow("name dot star ext") << "readme.*" << "readme.txt" << true;
-        QTest::newRow("name dot star other") << "readme.*" << "readmes" << false;
-        QTest::newRow("empty pattern") << "" << "x" << false;
+        QTest::newRow("star") << "*"
+                              << "anything.db" << true;
+        QTest::newRow("star empty name") << "*"
+                                         << "" << true;
+        QTest::newRow("case") << "ORDERS.db"
+                              << "orders.DB" << true;
+        QTest::newRow("case non-ascii") << "ÄRGER.DB"
+                                        << "ärger.db" << true;
+        QTest::newRow("extension") << "*.db"
+                                   << "orders.db" << true;
+        QTest::newRow("longer extension") << "*.db"
+                                          << "x.dbf" << false;
+        QTest::newRow("inner dots") << "*.db"
+                                    << "my.dbx.db" << true;
+        QTest::newRow("question") << "?.db"
+                                  << "a.db" << true;
+        QTest::newRow("question needs a char") << "?.db"
+                                               << ".db" << false;
+        QTest::newRow("question too short") << "a?"
+                                            << "a" << false;
+        QTest::newRow("middle star") << "a*z"
+                                     << "abcz" << true;
+        QTest::newRow("middle star miss") << "a*z"
+                                          << "abcza" << false;
+        QTest::newRow("backtrack") << "*ab*c"
+                                   << "aabxabyc" << true;
+        QTest::newRow("literal") << "abc"
+                                 << "abd" << false;
+        QTest::newRow("star dot star") << "*.*"
+                                       << "README" << true;
+        QTest::newRow("name dot star") << "readme.*"
+                                       << "README" << true;
+        QTest::newRow("name dot star ext") << "readme.*"
+                                           << "readme.txt" << true;
+        QTest::newRow("name dot star other") << "readme.*"
+                                             << "readmes" << false;
+        QTest::newRow("empty pattern") << ""
+                                       << "x" << false;
     }
     void wildcards()
     {
@@ -419,8 +440,7 @@ private slots:
         writeFile(locked + QStringLiteral("/a.db"), "a");
         QVERIFY(tw::test::setMode(locked, 0555));
         QString message;
-        QCOMPARE(errorOf([&] { deleteFileForced(locked + QStringLiteral("\\A.DB")); }, &message),
-                 kErrPermissionDenied);
+        QCOMPARE(errorOf([&] { deleteFileForced(locked + QStringLiteral("\\A.DB")); }, &message), kErrPermissionDenied);
         QCOMPARE(message, QStringLiteral("Cannot delete %1/a.db: Permission denied").arg(locked));
     }
 
@@ -486,7 +506,8 @@ private slots:
     {
         const QString dir = m_root + QStringLiteral("/Data");
         // A change of letter case only.
-        renameFile(m_root + QStringLiteral("\\data\\sub\\orders.db"), m_root + QStringLiteral("\\data\\sub\\ORDERS.db"));
+        renameFile(m_root + QStringLiteral("\\data\\sub\\orders.db"),
+                   m_root + QStringLiteral("\\data\\sub\\ORDERS.db"));
         QCOMPARE(names(listDirectory(dir + QStringLiteral("/Sub"))), QStringList({QStringLiteral("ORDERS.db")}));
         // Into another folder, replacing what is there.
         writeFile(dir + QStringLiteral("/Old.db"), "old");

@@ -53,7 +53,8 @@ private slots:
         // Components that do not exist are kept as written, with "\" between them.
         QCOMPARE(toNativePath(QStringLiteral("Q:/no//such\\folder/")), QStringLiteral("Q:\\no\\such\\folder\\"));
         QCOMPARE(toNativePath(QStringLiteral("Q:relative/x.db")), QStringLiteral("Q:relative\\x.db"));
-        QCOMPARE(toNativePath(QStringLiteral("//server/share/dir/x.db")), QStringLiteral("\\\\server\\share\\dir\\x.db"));
+        QCOMPARE(toNativePath(QStringLiteral("//server/share/dir/x.db")),
+                 QStringLiteral("\\\\server\\share\\dir\\x.db"));
         QCOMPARE(toNativePath(QStringLiteral("\\\\server\\share")), QStringLiteral("\\\\server\\share"));
         QCOMPARE(fileName(QStringLiteral("\\\\server\\share\\x.db")), QStringLiteral("x.db"));
         QVERIFY(isDriveRoot(QStringLiteral("C:\\")));
@@ -82,10 +83,13 @@ private slots:
         QFile other(m_root + QStringLiteral("\\Data\\Other.db"));
         QVERIFY(other.open(QIODevice::WriteOnly));
         other.close();
-        QCOMPARE(errorOf([&] { renameWithoutReplacing(m_root + QStringLiteral("\\Data\\ORDERS.db"),
-                                                      m_root + QStringLiteral("\\Data\\OTHER.DB")); }),
+        QCOMPARE(errorOf([&] {
+                     renameWithoutReplacing(m_root + QStringLiteral("\\Data\\ORDERS.db"),
+                                            m_root + QStringLiteral("\\Data\\OTHER.DB"));
+                 }),
                  kErrFileExists);
-        renameWithoutReplacing(m_root + QStringLiteral("\\Data\\ORDERS.db"), m_root + QStringLiteral("\\Data\\orders.DB"));
+        renameWithoutReplacing(m_root + QStringLiteral("\\Data\\ORDERS.db"),
+                               m_root + QStringLiteral("\\Data\\orders.DB"));
         QCOMPARE(listDirectory(m_root + QStringLiteral("\\Data"), QStringLiteral("orders.db")).at(0).name,
                  QStringLiteral("orders.DB"));
         QCOMPARE(listDirectory(m_root + QStringLiteral("\\Data"), QStringLiteral("o*.db")).size(), size_t(2));

@@ -1,7 +1,7 @@
 #include "TableFiles.h"
 
-#include <algorithm>
 #include "platform/encoding/ByteCodec.h"
+#include <algorithm>
 
 namespace tw::foxpro::test {
 

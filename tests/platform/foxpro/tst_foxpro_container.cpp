@@ -29,8 +29,8 @@ namespace {
 
 QString dcxcheck(const QString &dbc)
 {
-    const auto r = tw::test::run("/usr/bin/python3", {tw::test::sharedDir() + "/tools/dcxcheck.py", "--strict",
-                                                      "--no-xbase", dbc});
+    const auto r = tw::test::run("/usr/bin/python3",
+                                 {tw::test::sharedDir() + "/tools/dcxcheck.py", "--strict", "--no-xbase", dbc});
     return r.exitCode == 0 ? QString() : QString::fromUtf8(r.out + r.err);
 }
 
@@ -118,8 +118,8 @@ void ContainerTest::init()
 void ContainerTest::propertyListRoundTrip()
 {
     // The corpus's "types" table record.
-    const QByteArray stored = QByteArray::fromHex(
-        "08000000010002011100000001000174797065732e646266000f000000010014747970655f696400");
+    const QByteArray stored =
+        QByteArray::fromHex("08000000010002011100000001000174797065732e646266000f000000010014747970655f696400");
     const auto list = foxpro::PropertyList::decode(stored);
     QCOMPARE(list.entries().size(), size_t(3));
     QCOMPARE(*list.string(foxpro::property::kPath), QByteArray("types.dbf"));
@@ -452,15 +452,16 @@ void ContainerTest::foreignTableFileIsRefused_data()
     const std::vector<FieldLayout> own = {{"CONTACT_TY", 'I', 4, 0, 0x04}, {"CONTACT_T2", 'C', 20}};
     const QByteArray ownRow = " " + le32(7) + QByteArray("courier").leftJustified(20, ' ');
     const QByteArray backlink = "foxpro-db-test.dbc";
-    const std::vector<FieldLayout> order = {{"ID", 'I', 4, 0, 0x04}, {"PRICE", 'N', 8, 2}, {"QTY", 'N', 5},
-                                            {"NAME", 'C', 20}, {"NOTE", 'C', 10}};
+    const std::vector<FieldLayout> order = {
+        {"ID", 'I', 4, 0, 0x04}, {"PRICE", 'N', 8, 2}, {"QTY", 'N', 5}, {"NAME", 'C', 20}, {"NOTE", 'C', 10}};
     QByteArray orderRow = " " + le32(1) + "   12.50" + "    3";
     QTest::newRow("free table") << buildDbf(0x30, order, {orderRow}) << "its backlink is empty";
     QTest::newRow("FoxPro 2 table") << buildDbf(0x03, own, {ownRow}) << "its backlink is empty";
     QTest::newRow("another database's table")
         << buildDbf(0x30, own, {ownRow}, 0x03, "..\\sales\\sales.dbc") << "its backlink names ..\\sales\\sales.dbc";
     QTest::newRow("backlink naming the database as a folder")
-        << buildDbf(0x30, own, {ownRow}, 0x03, "foxpro-db-test.dbc\\x.dbc") << "its backlink names foxpro-db-test.dbc\\x.dbc";
+        << buildDbf(0x30, own, {ownRow}, 0x03, "foxpro-db-test.dbc\\x.dbc")
+        << "its backlink names foxpro-db-test.dbc\\x.dbc";
     QTest::newRow("more fields") << buildDbf(0x30, order, {orderRow}, 0x03, backlink)
                                  << "it has 5 fields, the database names 2";
     QTest::newRow("fewer fields") << buildDbf(0x30, {{"CONTACT_TY", 'I', 4}}, {" " + le32(1)}, 0x03, backlink)
@@ -468,12 +469,12 @@ void ContainerTest::foreignTableFileIsRefused_data()
     QTest::newRow("other names") << buildDbf(0x30, {{"CONTACT_TY", 'I', 4}, {"PRICE", 'N', 8, 2}}, {orderRow.left(13)},
                                              0x03, backlink)
                                  << "its field 2 is PRICE, the database names contact_type";
-    QTest::newRow("same prefix, other ending") << buildDbf(0x30, {{"CONTACT_TY", 'I', 4}, {"CONTACT_TX", 'C', 20}},
-                                                           {ownRow}, 0x03, backlink)
-                                               << "its field 2 is CONTACT_TX, the database names contact_type";
-    QTest::newRow("number on a name not cut") << buildDbf(0x30, {{"CONTACT_TY", 'I', 4}, {"CONTACT2", 'C', 20}},
-                                                          {ownRow}, 0x03, backlink)
-                                              << "its field 2 is CONTACT2, the database names contact_type";
+    QTest::newRow("same prefix, other ending")
+        << buildDbf(0x30, {{"CONTACT_TY", 'I', 4}, {"CONTACT_TX", 'C', 20}}, {ownRow}, 0x03, backlink)
+        << "its field 2 is CONTACT_TX, the database names contact_type";
+    QTest::newRow("number on a name not cut")
+        << buildDbf(0x30, {{"CONTACT_TY", 'I', 4}, {"CONTACT2", 'C', 20}}, {ownRow}, 0x03, backlink)
+        << "its field 2 is CONTACT2, the database names contact_type";
 }
 
 void ContainerTest::foreignTableFileIsRefused()
@@ -482,7 +483,8 @@ void ContainerTest::foreignTableFileIsRefused()
     QFETCH(QString, difference);
     tw::test::writeAll(m_folder + "/types.dbf", dbf);
     const QString expected = QStringLiteral("Table types: types.dbf does not belong to the database FOXPRO-DB-TEST.DBC "
-                                            "(%1).").arg(difference);
+                                            "(%1).")
+                                 .arg(difference);
     ado::Connection c;
     c.Open(connectionString());
     try {
@@ -513,10 +515,11 @@ void ContainerTest::ownTableFileInAnotherFormStillReads()
     // letters and with a path, keeps its long names.
     using namespace foxpro::test;
     const QByteArray row = " " + le32(7) + QByteArray("courier").leftJustified(19, ' ') + '\x07' + '\x01';
-    tw::test::writeAll(m_folder + "/types.dbf",
-                       buildDbf(0x32, {{"contact_ty", 'I', 4, 0, 0x04}, {"CONTACT_T2", 'V', 20, 0, 0x02},
-                                       {"_NullFlags", '0', 1, 0, 0x05}},
-                                {row}, 0x03, "..\\DB\\FOXPRO-DB-TEST.DBC"));
+    tw::test::writeAll(
+        m_folder + "/types.dbf",
+        buildDbf(0x32,
+                 {{"contact_ty", 'I', 4, 0, 0x04}, {"CONTACT_T2", 'V', 20, 0, 0x02}, {"_NullFlags", '0', 1, 0, 0x05}},
+                 {row}, 0x03, "..\\DB\\FOXPRO-DB-TEST.DBC"));
     ado::Connection c;
     c.Open(connectionString());
     ado::Recordset rs;

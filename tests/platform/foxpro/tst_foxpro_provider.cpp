@@ -179,8 +179,8 @@ void FoxProProviderTest::folderListsDbaseTablesButNotDbase7()
             rs.Open(QStringLiteral("SELECT * FROM %1").arg(table), c);
             QFAIL("a dBase 7 table opened");
         } catch (const RuntimeError &e) {
-            QVERIFY2(e.description().startsWith(QStringLiteral("%1.dbf: it is a dBase 7 table").arg(table))
-                         && e.description().contains("which FoxPro does not open"),
+            QVERIFY2(e.description().startsWith(QStringLiteral("%1.dbf: it is a dBase 7 table").arg(table)) &&
+                         e.description().contains("which FoxPro does not open"),
                      qPrintable(e.description()));
         }
     }

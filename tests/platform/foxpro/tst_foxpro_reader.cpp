@@ -76,13 +76,12 @@ DbaseTable dbaseTable(unsigned char fileType, bool dBase4, int storedBlockSize)
     std::vector<quint32> blocks;
     DbaseTable t;
     t.dbt = dBase4 ? buildDbt4(storedBlockSize, memos, &blocks) : buildDbt3(memos, &blocks);
-    t.dbf = buildDbf(fileType, {{"NAME", 'C', 8}, {"NOTES", 'M', 10}, {"QTY", 'N', 5}},
-                     {record("alpha   " + dbtPointer(blocks[0]) + "    1"),
-                      record("beta    " + dbtPointer(blocks[1]) + "   22"),
-                      record("gamma   " + dbtPointer(0) + "     "),
-                      "*delta   " + dbtPointer(blocks[3]) + "    4",
-                      record("epsilon " + dbtPointer(blocks[2]) + "  -5")},
-                     0x00);
+    t.dbf =
+        buildDbf(fileType, {{"NAME", 'C', 8}, {"NOTES", 'M', 10}, {"QTY", 'N', 5}},
+                 {record("alpha   " + dbtPointer(blocks[0]) + "    1"),
+                  record("beta    " + dbtPointer(blocks[1]) + "   22"), record("gamma   " + dbtPointer(0) + "     "),
+                  "*delta   " + dbtPointer(blocks[3]) + "    4", record("epsilon " + dbtPointer(blocks[2]) + "  -5")},
+                 0x00);
     t.notes = {"first memo", QString::fromLatin1(kLongMemo), QString(), QString::fromUtf8("caf\u00e9 cr\u00e8me")};
     return t;
 }
@@ -201,13 +200,14 @@ void TableReaderTest::everyFieldType()
 {
     TW_SKIP_WITHOUT_LINUX_READERS();
     std::vector<FieldLayout> fields = {
-        {"C", 'C', 5}, {"CB", 'C', 3, 0, 0x04}, {"N", 'N', 8, 2}, {"F", 'F', 6, 1}, {"I", 'I', 4, 0, 0x04},
-        {"B", 'B', 8, 2, 0x04}, {"Y", 'Y', 8, 4, 0x04}, {"D", 'D', 8}, {"T", 'T', 8, 0, 0x04}, {"L", 'L', 1},
-        {"M", 'M', 4}, {"G", 'G', 4, 0, 0x04}, {"W", 'W', 4, 0, 0x04}, {"MB", 'M', 4, 0, 0x04},
+        {"C", 'C', 5},          {"CB", 'C', 3, 0, 0x04}, {"N", 'N', 8, 2},       {"F", 'F', 6, 1},
+        {"I", 'I', 4, 0, 0x04}, {"B", 'B', 8, 2, 0x04},  {"Y", 'Y', 8, 4, 0x04}, {"D", 'D', 8},
+        {"T", 'T', 8, 0, 0x04}, {"L", 'L', 1},           {"M", 'M', 4},          {"G", 'G', 4, 0, 0x04},
+        {"W", 'W', 4, 0, 0x04}, {"MB", 'M', 4, 0, 0x04},
     };
     std::vector<quint32> blocks;
-    const QByteArray fpt = buildFpt(64, {"caf\xe9", QByteArray("\x00\x01\x02", 3), QByteArray("\xff\x00", 2),
-                                         "raw\xe9"}, &blocks);
+    const QByteArray fpt =
+        buildFpt(64, {"caf\xe9", QByteArray("\x00\x01\x02", 3), QByteArray("\xff\x00", 2), "raw\xe9"}, &blocks);
     QByteArray dbl(8, '\0');
     const double d = -2.5;
     memcpy(dbl.data(), &d, 8);
@@ -215,12 +215,12 @@ void TableReaderTest::everyFieldType()
     const qint64 money = -123456; // -12.3456
     memcpy(cur.data(), &money, 8);
     QByteArray ts = le32(2460311) + le32(45296789); // 2024-01-01 12:34:56.789
-    const QByteArray rec1 = record("ab\xe9  " + QByteArray("x\0y", 3) + "   -1.50" + "  12.3" + le32(quint32(-7)) + dbl
-                                   + cur + "20240229" + ts + "T" + le32(blocks[0]) + le32(blocks[1]) + le32(blocks[2])
-                                   + le32(blocks[3]));
-    const QByteArray rec2 = record("     " + QByteArray(3, ' ') + "        " + "******" + le32(0) + QByteArray(8, '\0')
-                                   + QByteArray(8, '\0') + "        " + QByteArray(8, '\0') + "?" + le32(0) + le32(0)
-                                   + le32(0) + le32(0));
+    const QByteArray rec1 =
+        record("ab\xe9  " + QByteArray("x\0y", 3) + "   -1.50" + "  12.3" + le32(quint32(-7)) + dbl + cur + "20240229" +
+               ts + "T" + le32(blocks[0]) + le32(blocks[1]) + le32(blocks[2]) + le32(blocks[3]));
+    const QByteArray rec2 =
+        record("     " + QByteArray(3, ' ') + "        " + "******" + le32(0) + QByteArray(8, '\0') +
+               QByteArray(8, '\0') + "        " + QByteArray(8, '\0') + "?" + le32(0) + le32(0) + le32(0) + le32(0));
     const QString path = write("types.dbf", buildDbf(0x30, fields, {rec1, rec2}));
     write("types.fpt", fpt);
 
@@ -255,8 +255,8 @@ void TableReaderTest::everyFieldType()
     reader.values(row);
     QCOMPARE(row[0].asText(), QString());
     QCOMPARE(row[1].asBytes(), QByteArray(3, ' ')); // binary C keeps its width
-    QVERIFY(row[2].isNull()); // blank numeric
-    QVERIFY(row[3].isNull()); // overflow mark
+    QVERIFY(row[2].isNull());                       // blank numeric
+    QVERIFY(row[3].isNull());                       // overflow mark
     QVERIFY(row[7].isNull());
     QVERIFY(row[8].isNull());
     QVERIFY(row[9].isNull());
@@ -274,14 +274,17 @@ void TableReaderTest::nullFlagsAndVarLength()
 {
     TW_SKIP_WITHOUT_LINUX_READERS();
     // V (varlength bit 0, null bit 1), nullable I (bit 2), Q (varlength bit 3), nullable C (bit 4).
-    std::vector<FieldLayout> fields = {{"V", 'V', 6, 0, 0x02}, {"I", 'I', 4, 0, 0x06}, {"Q", 'Q', 4, 0, 0x04},
-                                     {"C", 'C', 3, 0, 0x02}, {"_NullFlags", '0', 1, 0, 0x05}};
-    const QByteArray r1 = record(QByteArray("ab\0\0\0\x02", 6) + le32(5) + QByteArray("\x01\x02\x03\x04", 4) + "xyz"
-                                 + QByteArray(1, char(0x01)));
-    const QByteArray r2 = record(QByteArray("      ", 6) + le32(0) + QByteArray("\x09\x00\x00\x01", 4) + "   "
-                                 + QByteArray(1, char(0x02 | 0x04 | 0x08 | 0x10)));
-    const QByteArray r3 = record(QByteArray("abcdef", 6) + le32(1) + QByteArray("wxyz", 4) + "a  "
-                                 + QByteArray(1, char(0x00)));
+    std::vector<FieldLayout> fields = {{"V", 'V', 6, 0, 0x02},
+                                       {"I", 'I', 4, 0, 0x06},
+                                       {"Q", 'Q', 4, 0, 0x04},
+                                       {"C", 'C', 3, 0, 0x02},
+                                       {"_NullFlags", '0', 1, 0, 0x05}};
+    const QByteArray r1 = record(QByteArray("ab\0\0\0\x02", 6) + le32(5) + QByteArray("\x01\x02\x03\x04", 4) + "xyz" +
+                                 QByteArray(1, char(0x01)));
+    const QByteArray r2 = record(QByteArray("      ", 6) + le32(0) + QByteArray("\x09\x00\x00\x01", 4) + "   " +
+                                 QByteArray(1, char(0x02 | 0x04 | 0x08 | 0x10)));
+    const QByteArray r3 =
+        record(QByteArray("abcdef", 6) + le32(1) + QByteArray("wxyz", 4) + "a  " + QByteArray(1, char(0x00)));
     const QString path = write("nulls.dbf", buildDbf(0x32, fields, {r1, r2, r3}));
     const auto rows = readAllRows(path);
     QCOMPARE(rows.size(), size_t(3));
@@ -323,9 +326,9 @@ void TableReaderTest::memoBlockSizes()
     if (unpaddedEnd)
         fpt.truncate(qsizetype(blocks[2]) * blockSize + 8 + 8);
     const QString name = QStringLiteral("bs%1").arg(blockSize);
-    const QString path = write(name + ".dbf", buildDbf(0x30, {{"M", 'M', 4}},
-                                                       {record(le32(blocks[0])), record(le32(blocks[1])),
-                                                        record(le32(blocks[2]))}));
+    const QString path =
+        write(name + ".dbf", buildDbf(0x30, {{"M", 'M', 4}},
+                                      {record(le32(blocks[0])), record(le32(blocks[1])), record(le32(blocks[2]))}));
     write(name + ".FPT", fpt); // found in another letter case
     const auto rows = readAllRows(path);
     QCOMPARE(rows.size(), size_t(3));
@@ -388,22 +391,22 @@ void TableReaderTest::codePages()
         QString text;
     };
     const Case cases[] = {
-        {0x01, "\x82\x9a", QString::fromUtf8("\u00e9\u00dc")},        // 437
-        {0x02, "\x82\xd0", QString::fromUtf8("\u00e9\u00f0")},        // 850
-        {0x64, "\xa5\xe7", QString::fromUtf8("\u0105\u0161")},        // 852
-        {0x65, "\x80\xaf", QString::fromUtf8("\u0410\u043f")},        // 866
-        {0xC8, "\xb9\x9a", QString::fromUtf8("\u0105\u0161")},        // 1250
-        {0xC9, "\xc0\xff", QString::fromUtf8("\u0410\u044f")},        // 1251
-        {0xCB, "\xc1\xe1", QString::fromUtf8("\u0391\u03b1")},        // 1253
-        {0xCA, "\xd0\xfe", QString::fromUtf8("\u011e\u015f")},        // 1254
-        {0x00, "\x80\xe9", QString::fromUtf8("\u20ac\u00e9")},        // no mark: 1252
-        {0x03, "\x81", QString::fromUtf8("\u0081")},                  // undefined in 1252: kept as its number
-        {0xCB, "\xaa", QString::fromUtf8("\ufffd")},                  // undefined in 1253, above the control range
+        {0x01, "\x82\x9a", QString::fromUtf8("\u00e9\u00dc")}, // 437
+        {0x02, "\x82\xd0", QString::fromUtf8("\u00e9\u00f0")}, // 850
+        {0x64, "\xa5\xe7", QString::fromUtf8("\u0105\u0161")}, // 852
+        {0x65, "\x80\xaf", QString::fromUtf8("\u0410\u043f")}, // 866
+        {0xC8, "\xb9\x9a", QString::fromUtf8("\u0105\u0161")}, // 1250
+        {0xC9, "\xc0\xff", QString::fromUtf8("\u0410\u044f")}, // 1251
+        {0xCB, "\xc1\xe1", QString::fromUtf8("\u0391\u03b1")}, // 1253
+        {0xCA, "\xd0\xfe", QString::fromUtf8("\u011e\u015f")}, // 1254
+        {0x00, "\x80\xe9", QString::fromUtf8("\u20ac\u00e9")}, // no mark: 1252
+        {0x03, "\x81", QString::fromUtf8("\u0081")},           // undefined in 1252: kept as its number
+        {0xCB, "\xaa", QString::fromUtf8("\ufffd")},           // undefined in 1253, above the control range
     };
     int n = 0;
     for (const Case &c : cases) {
-        const QString path = write(QStringLiteral("cp%1.dbf").arg(n++),
-                                   buildDbf(0x30, {{"T", 'C', 4}}, {record(c.stored)}, c.mark));
+        const QString path =
+            write(QStringLiteral("cp%1.dbf").arg(n++), buildDbf(0x30, {{"T", 'C', 4}}, {record(c.stored)}, c.mark));
         const auto rows = readAllRows(path);
         QCOMPARE(rows[0][0].asText(), c.text);
     }
@@ -431,7 +434,8 @@ void TableReaderTest::dBaseMemoTables_data()
     QTest::addColumn<bool>("dBase4");
     QTest::addColumn<int>("storedBlockSize");
     QTest::addColumn<QString>("memoName");
-    QTest::addColumn<bool>("likeDbfread"); // dbfread reads dBase IV memos in 512-byte blocks, and 0x83 alone as dBase III
+    QTest::addColumn<bool>(
+        "likeDbfread"); // dbfread reads dBase IV memos in 512-byte blocks, and 0x83 alone as dBase III
     QTest::newRow("dBase III 0x83") << 0x83 << false << 512 << "t.dbt" << true;
     QTest::newRow("dBase IV 0x8B") << 0x8B << true << 512 << "t.DBT" << true;
     QTest::newRow("dBase IV, no block size stored") << 0x8B << true << 0 << "t.dbt" << true;
@@ -495,10 +499,11 @@ void TableReaderTest::dBase3MemoEnds()
     const quint32 empty = place("\x1a\x1a");
     const quint32 unmarked = quint32(dbt.size() / 512);
     dbt += "runs to the end";
-    const QString path = write("ends.dbf", buildDbf(0x83, {{"M", 'M', 10}},
-                                                    {record(dbtPointer(single)), record(dbtPointer(big)),
-                                                     record(dbtPointer(full)), record(dbtPointer(empty)),
-                                                     record(dbtPointer(unmarked))}, 0x00));
+    const QString path =
+        write("ends.dbf", buildDbf(0x83, {{"M", 'M', 10}},
+                                   {record(dbtPointer(single)), record(dbtPointer(big)), record(dbtPointer(full)),
+                                    record(dbtPointer(empty)), record(dbtPointer(unmarked))},
+                                   0x00));
     write("ends.dbt", dbt);
     const auto rows = readAllRows(path);
     QCOMPARE(rows[0][0].asText(), QString("one mark"));
@@ -515,11 +520,10 @@ void TableReaderTest::dBase3MemoEnds()
 void TableReaderTest::foxBaseTable()
 {
     // FoxBASE (0x02): the dBase II header, 16-byte descriptors, data at 521.
-    const QString path = write("foxbase.dbf", buildFoxBase({{"EMP:NMBR", 'N', 3}, {"LAST", 'C', 10},
-                                                            {"PAYRATE", 'N', 8, 3}, {"ACTIVE", 'L', 1}},
-                                                           {record("  2Stegman      6.000T"),
-                                                            "*  3Gone        1.000F",
-                                                            record(" 14Caf\xe9      18.250 ")}));
+    const QString path = write(
+        "foxbase.dbf",
+        buildFoxBase({{"EMP:NMBR", 'N', 3}, {"LAST", 'C', 10}, {"PAYRATE", 'N', 8, 3}, {"ACTIVE", 'L', 1}},
+                     {record("  2Stegman      6.000T"), "*  3Gone        1.000F", record(" 14Caf\xe9      18.250 ")}));
     TableReader reader(path);
     QCOMPARE(reader.header().recordCount, quint32(3));
     QCOMPARE(reader.header().headerLength, 521);
@@ -553,13 +557,13 @@ void TableReaderTest::damagedDbtFilesGiveClearErrors_data()
     const QByteArray dBase3 = buildDbf(0x83, fields, {pointsAt1});
     const QByteArray dBase4 = buildDbf(0x8B, fields, {pointsAt1});
 
-    QTest::newRow("dBase III pointer past the end") << buildDbf(0x83, fields, {record("abcd" + dbtPointer(50))})
-                                                     << dbt3 << "memo pointer 50 is past the end of";
-    QTest::newRow("dBase III memo file too short") << dBase3 << QByteArray(100, '\0')
-                                                    << "too short for its 512-byte header";
+    QTest::newRow("dBase III pointer past the end")
+        << buildDbf(0x83, fields, {record("abcd" + dbtPointer(50))}) << dbt3 << "memo pointer 50 is past the end of";
+    QTest::newRow("dBase III memo file too short")
+        << dBase3 << QByteArray(100, '\0') << "too short for its 512-byte header";
     QTest::newRow("dBase III memo file missing") << dBase3 << QByteArray() << "memo file";
-    QTest::newRow("pointer not digits") << buildDbf(0x83, fields, {record("abcd" + QByteArray("     12x45"))})
-                                        << dbt3 << "not a memo pointer";
+    QTest::newRow("pointer not digits") << buildDbf(0x83, fields, {record("abcd" + QByteArray("     12x45"))}) << dbt3
+                                        << "not a memo pointer";
     QByteArray noMarker = dbt4;
     noMarker[512 + 2] = 0x09;
     QTest::newRow("dBase IV memo without its header") << dBase4 << noMarker << "does not start with a dBase IV memo";
@@ -568,11 +572,12 @@ void TableReaderTest::damagedDbtFilesGiveClearErrors_data()
     QTest::newRow("dBase IV length below 8") << dBase4 << tooShort << "gives its length as 7";
     QByteArray tooLong = dbt4;
     tooLong.replace(512 + 4, 4, le32(0xFFFFFFF0u));
-    QTest::newRow("dBase IV length past the end") << dBase4 << tooLong << "claims 4294967272 bytes"; // the data: the length less its header
-    QTest::newRow("dBase IV header cut short") << dBase4 << QByteArray(10, '\0')
-                                               << "too short for a dBase IV memo header";
-    QTest::newRow("dBase IV pointer past the end") << buildDbf(0x8B, fields, {record("abcd" + dbtPointer(9))})
-                                                   << dbt4 << "memo pointer 9 is past the end of";
+    QTest::newRow("dBase IV length past the end")
+        << dBase4 << tooLong << "claims 4294967272 bytes"; // the data: the length less its header
+    QTest::newRow("dBase IV header cut short")
+        << dBase4 << QByteArray(10, '\0') << "too short for a dBase IV memo header";
+    QTest::newRow("dBase IV pointer past the end")
+        << buildDbf(0x8B, fields, {record("abcd" + dbtPointer(9))}) << dbt4 << "memo pointer 9 is past the end of";
     QByteArray cutHeader = dbt4.left(512 + 5);
     QTest::newRow("dBase IV memo header cut by the end") << dBase4 << cutHeader << "memo pointer 1 is past the end";
 }
@@ -700,9 +705,9 @@ void TableReaderTest::damagedFilesGiveClearErrors_data()
     zeroBlocks[6] = 0;
     zeroBlocks[7] = 0;
     QTest::newRow("memo block size 0") << good << zeroBlocks << "block size 0";
-    QTest::newRow("bad varchar length")
-        << buildDbf(0x32, {{"V", 'V', 4}, {"_NullFlags", '0', 1, 0, 0x05}}, {record("abc\x09\x01")}) << QByteArray()
-        << "field V gives its length as 9";
+    QTest::newRow("bad varchar length") << buildDbf(0x32, {{"V", 'V', 4}, {"_NullFlags", '0', 1, 0, 0x05}},
+                                                    {record("abc\x09\x01")})
+                                        << QByteArray() << "field V gives its length as 9";
     QTest::newRow("dBase 7") << buildDbf(0x04, {{"C", 'C', 2}}, {record("ab")}) << QByteArray()
                              << "it is a dBase 7 table (file type 0x04), which FoxPro does not open";
     QTest::newRow("dBase 7 with memo") << buildDbf(0x8C, memoFields, {record("abcd" + le32(0))}) << QByteArray()
@@ -735,8 +740,8 @@ void TableReaderTest::flippedBytesNeverCrash()
         QSKIP("no shared corpus on this machine");
     // Every mutation either reads or fails with a message naming a file.
     const QString corpus = tw::test::sharedDir() + "/corpus/foxpro";
-    const QStringList tables = {"free/memotest.dbf", "free/dbase_31.dbf", "free/dbase_32.dbf", "free/dbase_03.dbf",
-                                "foxprodb/calls.dbf", "foxprodb/FOXPRO-DB-TEST.DBC"};
+    const QStringList tables = {"free/memotest.dbf", "free/dbase_31.dbf",  "free/dbase_32.dbf",
+                                "free/dbase_03.dbf", "foxprodb/calls.dbf", "foxprodb/FOXPRO-DB-TEST.DBC"};
     const unsigned char values[] = {0x00, 0xFF, 0x7F, 0x2A, 0x30};
     int failures = 0;
     int mutations = 0;

@@ -155,7 +155,8 @@ void TableWriterTest::insertedValuesReadBack()
     QString binary;
     for (int i = 0; i < 256; ++i)
         binary += QChar(i);
-    const QList<QPair<QString, QString>> rows = {{accents, "abc"}, {lines, binary}, {big, ""}, {"", QString(3, QChar(0))}};
+    const QList<QPair<QString, QString>> rows = {
+        {accents, "abc"}, {lines, binary}, {big, ""}, {"", QString(3, QChar(0))}};
     for (const auto &row : rows)
         c.Execute("INSERT INTO `" + table + "` VALUES(" + sqlString(row.first) + "," + sqlString(row.second) + ")");
     c.Execute("INSERT INTO `" + table + "` VALUES(NULL, NULL)");
@@ -176,9 +177,9 @@ void TableWriterTest::insertedValuesReadBack()
     // Empty values take no memo block.
     const QByteArray dbf = tw::test::readAll(m_folder + "/values.dbf");
     const int header = 32 + 2 * 32 + 1 + 263;
-    QCOMPARE(le32(dbf, header + 9 * 2 + 5), 0u);  // row 3, blob ''
-    QCOMPARE(le32(dbf, header + 9 * 3 + 1), 0u);  // row 4, text ''
-    QCOMPARE(le32(dbf, header + 9 * 4 + 1), 0u);  // row 5, NULL
+    QCOMPARE(le32(dbf, header + 9 * 2 + 5), 0u); // row 3, blob ''
+    QCOMPARE(le32(dbf, header + 9 * 3 + 1), 0u); // row 4, text ''
+    QCOMPARE(le32(dbf, header + 9 * 4 + 1), 0u); // row 5, NULL
     QCOMPARE(le32(dbf, header + 9 * 4 + 5), 0u);
     // Text memos are block type 1, BLOBs type 0; the memo holds 1252 bytes.
     const QByteArray fpt = tw::test::readAll(m_folder + "/values.fpt");
@@ -196,7 +197,10 @@ void TableWriterTest::everyRowIsCompleteOnDisk()
     c.Execute("CREATE TABLE [" + table + "]([a] M,[b] BLOB)");
     for (int i = 1; i <= 40; ++i) {
         c.Execute(QStringLiteral("INSERT INTO `%1` VALUES('row %2 %3','%4')")
-                      .arg(table).arg(i).arg(QString(i * 10, 'm')).arg(QString(i, 'b')));
+                      .arg(table)
+                      .arg(i)
+                      .arg(QString(i * 10, 'm'))
+                      .arg(QString(i, 'b')));
         // A reader opening the table meanwhile sees every row so far, whole.
         const auto rows = readRows(table);
         QCOMPARE(int(rows.size()), i);
@@ -264,8 +268,8 @@ void TableWriterTest::wideAndEmptyTables()
     QCOMPARE(rows[0][253].asText(), QString("v253"));
     QCOMPARE(readRows(empty).size(), size_t(0));
     QCOMPARE(foxpro::TableReader(empty).liveCount(), qint64(0));
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute("CREATE TABLE [" + m_folder + "/toowide.dbf](" + columns.join(',')
-                                                     + ",[one_more] M)"));
+    QVERIFY_THROWS_EXCEPTION(
+        RuntimeError, c.Execute("CREATE TABLE [" + m_folder + "/toowide.dbf](" + columns.join(',') + ",[one_more] M)"));
     c.Close();
     if (!tw::test::sharedDir().isEmpty()) {
         for (const QString &path : {wide, empty}) {
@@ -273,7 +277,8 @@ void TableWriterTest::wideAndEmptyTables()
             QVERIFY2(cmp.ok, qPrintable(cmp.details));
         }
         for (const QString &name : {QString("wide"), QString("empty")}) {
-            const auto pg = tw::test::run("pgdbf", {"-m", m_folder + "/" + name + ".fpt", m_folder + "/" + name + ".dbf"});
+            const auto pg =
+                tw::test::run("pgdbf", {"-m", m_folder + "/" + name + ".fpt", m_folder + "/" + name + ".dbf"});
             QVERIFY2(pg.exitCode == 0, pg.err.constData());
         }
     }
@@ -285,8 +290,8 @@ void TableWriterTest::charactersOutsideTheCodePage()
     c.Open(connectionString());
     const QString table = m_folder + "/replaced.dbf";
     c.Execute("CREATE TABLE [" + table + "]([t] M,[b] BLOB)");
-    c.Execute("INSERT INTO `" + table + "` VALUES('" + QString::fromUtf8("€ ✓ Ω 😀") + "','" + QString::fromUtf8("é✓")
-              + "')");
+    c.Execute("INSERT INTO `" + table + "` VALUES('" + QString::fromUtf8("€ ✓ Ω 😀") + "','" + QString::fromUtf8("é✓") +
+              "')");
     auto *session = dynamic_cast<foxpro::FoxProSession *>(c.session().get());
     QVERIFY(session);
     QCOMPARE(session->replacedCharacters(table), qint64(4)); // ✓ Ω 😀 in the memo, ✓ in the blob
@@ -376,7 +381,8 @@ void TableWriterTest::appendToDamagedTableFails()
             QFAIL("appended to a dBase III table");
         } catch (const RuntimeError &e) {
             QVERIFY2(e.description().contains("dbase3.dbf: it is a dBase III table (file type 0x83); rows are "
-                                              "appended only to FoxPro tables"), qPrintable(e.description()));
+                                              "appended only to FoxPro tables"),
+                     qPrintable(e.description()));
         }
         QCOMPARE(tw::test::readAll(m_folder + "/dbase3.dbf"), dbf);
         QCOMPARE(tw::test::readAll(m_folder + "/dbase3.dbt"), dbt);
@@ -397,7 +403,10 @@ void TableWriterTest::manyTablesInOneSession()
     for (int round = 0; round < 3; ++round)
         for (int t = 0; t < tables; ++t)
             c.Execute(QStringLiteral("INSERT INTO `%1/many/t%2` VALUES('r%3','%4')")
-                          .arg(m_folder).arg(t).arg(round).arg(QString(round * 50, 'z')));
+                          .arg(m_folder)
+                          .arg(t)
+                          .arg(round)
+                          .arg(QString(round * 50, 'z')));
     for (int t = 0; t < tables; t += 13) {
         const auto rows = readRows(QStringLiteral("%1/many/t%2.dbf").arg(m_folder).arg(t));
         QCOMPARE(rows.size(), size_t(3));
@@ -412,11 +421,20 @@ void TableWriterTest::everyFieldTypeRoundTrips()
     TW_SKIP_WITHOUT_LINUX_READERS();
     using foxpro::NewField;
     const std::vector<NewField> fields = {
-        {"Name", 'C', 8},          {"Code", 'C', 3, 0, 0x04},      {"Nick", 'V', 6, 0, -1, true},
-        {"Raw", 'Q', 4},           {"Amount", 'N', 8, 2},          {"Ratio", 'F', 6, 3, -1, true},
-        {"Count", 'I', 4, 0, -1, true}, {"Real", 'B', 8, 2},       {"Price", 'Y', 8, 4},
-        {"Born", 'D', 8, 0, -1, true},  {"Stamp", 'T', 8},         {"Flag", 'L', 1, 0, -1, true},
-        {"Notes", 'M', 4, 0, -1, true}, {"Pic", 'W', 4},
+        {"Name", 'C', 8},
+        {"Code", 'C', 3, 0, 0x04},
+        {"Nick", 'V', 6, 0, -1, true},
+        {"Raw", 'Q', 4},
+        {"Amount", 'N', 8, 2},
+        {"Ratio", 'F', 6, 3, -1, true},
+        {"Count", 'I', 4, 0, -1, true},
+        {"Real", 'B', 8, 2},
+        {"Price", 'Y', 8, 4},
+        {"Born", 'D', 8, 0, -1, true},
+        {"Stamp", 'T', 8},
+        {"Flag", 'L', 1, 0, -1, true},
+        {"Notes", 'M', 4, 0, -1, true},
+        {"Pic", 'W', 4},
     };
     const QString path = m_folder + "/alltypes.dbf";
     auto writer = foxpro::TableWriter::create(path, fields);
@@ -424,18 +442,30 @@ void TableWriterTest::everyFieldTypeRoundTrips()
     QCOMPARE(writer->header().fields.back().name, QString("_NullFlags"));
     QCOMPARE(writer->header().fields.back().length, 1); // 2 varlength bits + 6 null bits
     const std::vector<Variant> full = {
-        Variant::text(QString::fromUtf8("Zoë")), Variant::bytes(QByteArray("a\0b", 3)), Variant::text("abc"),
-        Variant::bytes("\x01\x02"), Variant::decimal("-1234.567"), Variant::real(0.5),
-        Variant::integer(-2147483647), Variant::real(3.25), Variant::currency(-1234567),
-        Variant::date(QDate(1999, 12, 31)), Variant::dateTime(QDate(2024, 2, 29), 45296789), Variant::boolean(true),
-        Variant::text("memo\r\nline"), Variant::bytes(QByteArray("\0\xff", 2)),
+        Variant::text(QString::fromUtf8("Zoë")),
+        Variant::bytes(QByteArray("a\0b", 3)),
+        Variant::text("abc"),
+        Variant::bytes("\x01\x02"),
+        Variant::decimal("-1234.567"),
+        Variant::real(0.5),
+        Variant::integer(-2147483647),
+        Variant::real(3.25),
+        Variant::currency(-1234567),
+        Variant::date(QDate(1999, 12, 31)),
+        Variant::dateTime(QDate(2024, 2, 29), 45296789),
+        Variant::boolean(true),
+        Variant::text("memo\r\nline"),
+        Variant::bytes(QByteArray("\0\xff", 2)),
     };
     const std::vector<Variant> nulls(fields.size(), Variant::null());
     const std::vector<Variant> edges = {
-        Variant::text("exactly8"), Variant::text("xyz"), Variant::text("sixsix"), Variant::bytes("four"),
-        Variant::integer(99999), Variant::text("12.3456"), Variant::integer(0), Variant::real(-1e300),
-        Variant::decimal("0.00005"), Variant::date(QDate(1, 1, 1)), Variant::time(3723004), Variant::boolean(false),
-        Variant::text(""), Variant::text(QString::fromLatin1("\xe9\xff")),
+        Variant::text("exactly8"),   Variant::text("xyz"),
+        Variant::text("sixsix"),     Variant::bytes("four"),
+        Variant::integer(99999),     Variant::text("12.3456"),
+        Variant::integer(0),         Variant::real(-1e300),
+        Variant::decimal("0.00005"), Variant::date(QDate(1, 1, 1)),
+        Variant::time(3723004),      Variant::boolean(false),
+        Variant::text(""),           Variant::text(QString::fromLatin1("\xe9\xff")),
     };
     writer->append(full);
     writer->append(nulls);
@@ -463,9 +493,9 @@ void TableWriterTest::everyFieldTypeRoundTrips()
     const auto &n = rows[1];
     for (int i : {2, 5, 6, 9, 11, 12})
         QVERIFY2(n[size_t(i)].isNull(), qPrintable(QString::number(i)));
-    QCOMPARE(n[0].asText(), QString());        // not nullable: blank
-    QVERIFY(n[4].isNull());                     // a blank numeric reads as Null anyway
-    QVERIFY(n[10].isNull());                    // a blank timestamp too
+    QCOMPARE(n[0].asText(), QString()); // not nullable: blank
+    QVERIFY(n[4].isNull());             // a blank numeric reads as Null anyway
+    QVERIFY(n[10].isNull());            // a blank timestamp too
     const auto &e = rows[2];
     QCOMPARE(e[0].asText(), QString("exactly8"));
     QCOMPARE(e[2].asText(), QString("sixsix")); // full width: no length byte
@@ -473,7 +503,7 @@ void TableWriterTest::everyFieldTypeRoundTrips()
     QCOMPARE(e[4].asDecimal(), QString("99999.00"));
     QCOMPARE(e[5].asDecimal(), QString("12.346"));
     QCOMPARE(e[7].asDouble(), -1e300);
-    QCOMPARE(e[8].asCurrency(), qint64(1));     // 0.00005 rounds to 0.0001
+    QCOMPARE(e[8].asCurrency(), qint64(1)); // 0.00005 rounds to 0.0001
     QCOMPARE(e[9].asDate(), QDate(1, 1, 1));
     QCOMPARE(e[10].asDate(), QDate(1899, 12, 30));
     QCOMPARE(e[10].asMsOfDay(), 3723004);
@@ -548,8 +578,8 @@ void TableWriterTest::memoBlocksOfManyRows()
     writer.reset();
 
     std::vector<quint32> blocks;
-    const QByteArray expected = foxpro::test::buildFpt(
-        64, {longBytes, "short", "b", "-42", QByteArray(56, 'z'), QByteArray(57, 'y')}, &blocks);
+    const QByteArray expected =
+        foxpro::test::buildFpt(64, {longBytes, "short", "b", "-42", QByteArray(56, 'z'), QByteArray(57, 'y')}, &blocks);
     QCOMPARE(tw::test::readAll(m_folder + "/memoblocks.fpt"), expected);
     const QByteArray dbf = tw::test::readAll(path);
     const int header = 32 + 3 * 32 + 1 + 263;
@@ -577,8 +607,8 @@ void TableWriterTest::valuesThatDoNotFitAreRefused()
     using foxpro::NewField;
     const QString path = m_folder + "/strict.dbf";
     auto writer = foxpro::TableWriter::create(path, {{"N", 'N', 6, 2}, {"I", 'I', 4}, {"D", 'D', 8}, {"M", 'M', 4}});
-    writer->append({Variant::decimal("999.994"), Variant::integer(1), Variant::date(QDate(2000, 1, 1)),
-                    Variant::text("kept")});
+    writer->append(
+        {Variant::decimal("999.994"), Variant::integer(1), Variant::date(QDate(2000, 1, 1)), Variant::text("kept")});
     for (const auto &bad : std::vector<std::vector<Variant>>{
              {Variant::text("abc"), Variant::integer(1), Variant::null(), Variant::text("lost")},
              {Variant::null(), Variant::integer(1LL << 40), Variant::null(), Variant::text("lost")},
@@ -611,13 +641,16 @@ void TableWriterTest::typedColumnsThroughSql()
     ado::Connection c;
     c.Open(connectionString());
     const QString table = m_folder + "/typed.dbf";
-    c.Execute("CREATE TABLE [" + table + "]([name] C(10),[qty] N(8,2),[n] INT,[d] DATE,[t] DATETIME,[ok] L,"
+    c.Execute("CREATE TABLE [" + table +
+              "]([name] C(10),[qty] N(8,2),[n] INT,[d] DATE,[t] DATETIME,[ok] L,"
               "[price] Y,[x] DOUBLE,[v] VARCHAR(12))");
-    c.Execute("INSERT INTO `" + table + "` VALUES('Widget', 12.5, 42, '2024-03-01', '2024-03-01 10:20:30.400', 'T',"
+    c.Execute("INSERT INTO `" + table +
+              "` VALUES('Widget', 12.5, 42, '2024-03-01', '2024-03-01 10:20:30.400', 'T',"
               " '19.99', 2.5, 'short')");
     c.Execute("INSERT INTO `" + table + "` VALUES(NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL)");
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute("INSERT INTO `" + table + "` VALUES('a', 'x', 1, '2024-03-01',"
-                                                                              " NULL, 'T', 1, 1, 'v')"));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute("INSERT INTO `" + table +
+                                                     "` VALUES('a', 'x', 1, '2024-03-01',"
+                                                     " NULL, 'T', 1, 1, 'v')"));
     QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute("CREATE TABLE [" + m_folder + "/bad.dbf]([a] C)"));
     QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute("CREATE TABLE [" + m_folder + "/bad.dbf]([a] SPARKLES)"));
     QVERIFY(!QFile::exists(m_folder + "/bad.dbf"));

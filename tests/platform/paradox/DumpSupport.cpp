@@ -33,8 +33,8 @@ QString buildTool(const QString &name, const QString &source)
         return {}; // gcc and pxlib are Linux's
     static QTemporaryDir dir;
     const QString target = dir.filePath(name);
-    const auto result = tw::test::run(QStringLiteral("gcc"), {QStringLiteral("-O2"), QStringLiteral("-o"), target, source,
-                                                              QStringLiteral("-lpx")});
+    const auto result = tw::test::run(
+        QStringLiteral("gcc"), {QStringLiteral("-O2"), QStringLiteral("-o"), target, source, QStringLiteral("-lpx")});
     return result.exitCode == 0 && QFileInfo::exists(target) ? target : QString();
 }
 
@@ -42,9 +42,10 @@ QString buildTool(const QString &name, const QString &source)
 
 QString pxjson()
 {
-    static const QString built = tw::test::sharedDir().isEmpty()
-        ? QString()
-        : buildTool(QStringLiteral("pxjson"), tw::test::sharedDir() + QStringLiteral("/tools/pxjson.c"));
+    static const QString built =
+        tw::test::sharedDir().isEmpty()
+            ? QString()
+            : buildTool(QStringLiteral("pxjson"), tw::test::sharedDir() + QStringLiteral("/tools/pxjson.c"));
     return built;
 }
 
@@ -73,9 +74,11 @@ QByteArray dumpWithPxjson(const QString &dbPath, QString *error)
     QStringList args{dbPath};
     const QStringList mbs = info.dir().entryList({info.completeBaseName() + QStringLiteral(".mb")}, QDir::Files);
     for (const QString &mb : mbs)
-        if (mb.compare(info.completeBaseName() + QStringLiteral(".mb"), Qt::CaseInsensitive) == 0) args << info.dir().filePath(mb);
+        if (mb.compare(info.completeBaseName() + QStringLiteral(".mb"), Qt::CaseInsensitive) == 0)
+            args << info.dir().filePath(mb);
     const auto result = tw::test::run(pxjson(), args);
-    if (result.exitCode != 0) *error = QString::fromUtf8(result.err);
+    if (result.exitCode != 0)
+        *error = QString::fromUtf8(result.err);
     return result.out;
 }
 

@@ -13,18 +13,22 @@
 #include <stdlib.h>
 #include <string.h>
 
-static void die(const char *what) {
+static void die(const char *what)
+{
     fprintf(stderr, "pxmake: %s\n", what);
     exit(1);
 }
 
-int main(int argc, char **argv) {
-    if (argc < 4) die("usage: pxmake OUT.db MODE ROWS [PASSWORD] [CODEPAGE]");
+int main(int argc, char **argv)
+{
+    if (argc < 4)
+        die("usage: pxmake OUT.db MODE ROWS [PASSWORD] [CODEPAGE]");
     const char *mode = argv[2];
     int rows = atoi(argv[3]);
     PX_boot();
     pxdoc_t *px = PX_new();
-    if (!px) die("PX_new failed");
+    if (!px)
+        die("PX_new failed");
     int wide = strcmp(mode, "wide") == 0, mid = strcmp(mode, "mid") == 0;
     int n = wide ? 150 : mid ? 2 : 5;
     pxfield_t *f = px->malloc(px, n * sizeof(pxfield_t), "fields");
@@ -38,37 +42,54 @@ int main(int argc, char **argv) {
             f[i].px_flen = 1;
         }
     } else {
-        f[0].px_fname = PX_strdup(px, "Id");    f[0].px_ftype = pxfLong;  f[0].px_flen = 4;
-        f[1].px_fname = PX_strdup(px, "Name");  f[1].px_ftype = pxfAlpha; f[1].px_flen = mid ? 100 : 20;
+        f[0].px_fname = PX_strdup(px, "Id");
+        f[0].px_ftype = pxfLong;
+        f[0].px_flen = 4;
+        f[1].px_fname = PX_strdup(px, "Name");
+        f[1].px_ftype = pxfAlpha;
+        f[1].px_flen = mid ? 100 : 20;
         if (!mid) {
-            f[2].px_fname = PX_strdup(px, "Amount"); f[2].px_ftype = pxfNumber;  f[2].px_flen = 8;
-            f[3].px_fname = PX_strdup(px, "Day");    f[3].px_ftype = pxfDate;    f[3].px_flen = 4;
-            f[4].px_fname = PX_strdup(px, "Flag");   f[4].px_ftype = pxfLogical; f[4].px_flen = 1;
+            f[2].px_fname = PX_strdup(px, "Amount");
+            f[2].px_ftype = pxfNumber;
+            f[2].px_flen = 8;
+            f[3].px_fname = PX_strdup(px, "Day");
+            f[3].px_ftype = pxfDate;
+            f[3].px_flen = 4;
+            f[4].px_fname = PX_strdup(px, "Flag");
+            f[4].px_ftype = pxfLogical;
+            f[4].px_flen = 1;
         }
     }
-    if (PX_create_file(px, f, n, argv[1], pxfFileTypNonIndexDB) < 0) die("PX_create_file failed");
-    if (argc > 5 && PX_set_value(px, "codepage", (float)atoi(argv[5])) < 0) die("codepage refused");
-    if (argc > 4 && argv[4][0] && PX_set_parameter(px, "password", argv[4]) < 0) die("password refused");
+    if (PX_create_file(px, f, n, argv[1], pxfFileTypNonIndexDB) < 0)
+        die("PX_create_file failed");
+    if (argc > 5 && PX_set_value(px, "codepage", (float)atoi(argv[5])) < 0)
+        die("codepage refused");
+    if (argc > 4 && argv[4][0] && PX_set_parameter(px, "password", argv[4]) < 0)
+        die("password refused");
     int size = 0;
-    for (int i = 0; i < n; i++) size += f[i].px_flen;
+    for (int i = 0; i < n; i++)
+        size += f[i].px_flen;
     char *rec = malloc(size);
     for (int r = 0; r < rows; r++) {
         memset(rec, 0, size);
         if (wide) {
             for (int i = 0; i < n; i++)
-                if ((r + i) % 3) rec[i] = (char)('A' + (r + i) % 26);
+                if ((r + i) % 3)
+                    rec[i] = (char)('A' + (r + i) % 26);
         } else {
             char name[120];
             PX_put_data_long(px, rec, 4, r + 1);
-            snprintf(name, sizeof name, "caf\x82 %d", r);   /* 0x82: e acute in DOS code pages */
-            if (r % 5) PX_put_data_alpha(px, rec + 4, f[1].px_flen, name);
+            snprintf(name, sizeof name, "caf\x82 %d", r); /* 0x82: e acute in DOS code pages */
+            if (r % 5)
+                PX_put_data_alpha(px, rec + 4, f[1].px_flen, name);
             if (!mid) {
                 PX_put_data_double(px, rec + 24, 8, r * 1.25 - 10);
                 PX_put_data_long(px, rec + 32, 4, 730000 + r);
                 PX_put_data_byte(px, rec + 36, 1, (char)(r % 2));
             }
         }
-        if (PX_put_record(px, rec) < 0) die("PX_put_record failed");
+        if (PX_put_record(px, rec) < 0)
+            die("PX_put_record failed");
     }
     free(rec);
     PX_close(px);

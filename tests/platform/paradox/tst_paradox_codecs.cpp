@@ -43,7 +43,8 @@ void TestParadoxCodecs::decodesCodePages()
 void TestParadoxCodecs::encodesWithReplacement()
 {
     qint64 unmapped = 0;
-    QCOMPARE(TextCodec(1252).encode(QStringLiteral("a\u20ac\u03a9\U0001F600\u00ff"), &unmapped), QByteArray("a\x80??\xFF"));
+    QCOMPARE(TextCodec(1252).encode(QStringLiteral("a\u20ac\u03a9\U0001F600\u00ff"), &unmapped),
+             QByteArray("a\x80??\xFF"));
     QCOMPARE(unmapped, qint64(2));
     unmapped = 0;
     QCOMPARE(TextCodec(936).encode(QStringLiteral("\u4f60\u20ac"), &unmapped), QByteArray("\xC4\xE3\x80"));
@@ -87,7 +88,8 @@ void TestParadoxCodecs::bcdBytes()
     const FieldDef f{QStringLiteral("A"), {}, FieldType::Bcd, 17, 2};
     const QByteArray stored = QByteArray::fromHex("c200000000000000000000000000000123");
     TextCodec codec(1252);
-    QCOMPARE(decodeScalar(f, reinterpret_cast<const unsigned char *>(stored.constData()), codec).asDecimal(), QStringLiteral("1.23"));
+    QCOMPARE(decodeScalar(f, reinterpret_cast<const unsigned char *>(stored.constData()), codec).asDecimal(),
+             QStringLiteral("1.23"));
     unsigned char b[17];
     encodeScalar(f, Variant::decimal(QStringLiteral("1.23")), b, codec, nullptr);
     QCOMPARE(QByteArray(reinterpret_cast<char *>(b), 17), stored);
@@ -97,7 +99,8 @@ void TestParadoxCodecs::bcdBytes()
     QCOMPARE(decodeScalar(f, b, codec).asDecimal(), QStringLiteral("-0.01"));
     encodeScalar(f, Variant::text(QStringLiteral("99.995")), b, codec, nullptr);
     QCOMPARE(decodeScalar(f, b, codec).asDecimal(), QStringLiteral("100.00"));
-    QVERIFY_THROWS_EXCEPTION(tw::ado::RuntimeError, encodeScalar(f, Variant::text(QStringLiteral("12a")), b, codec, nullptr));
+    QVERIFY_THROWS_EXCEPTION(tw::ado::RuntimeError,
+                             encodeScalar(f, Variant::text(QStringLiteral("12a")), b, codec, nullptr));
 }
 
 void TestParadoxCodecs::datesBeforeTheYearOne()

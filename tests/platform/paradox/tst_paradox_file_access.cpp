@@ -27,7 +27,8 @@ bool writeFile(const QString &path, const QByteArray &content)
 QByteArray pattern(qint64 size, int seed)
 {
     QByteArray b(size, '\0');
-    for (qint64 i = 0; i < size; ++i) b[i] = char((i * 13 + seed + i / 251) % 256);
+    for (qint64 i = 0; i < size; ++i)
+        b[i] = char((i * 13 + seed + i / 251) % 256);
     return b;
 }
 
@@ -59,19 +60,20 @@ void TestParadoxFileAccess::windowsServeEveryRange()
     // What is wrong with a view; it must be the file's bytes, zeros past its end.
     auto wrong = [&](qint64 offset, qint64 length) {
         const qint64 held = window.view(offset, length, &data);
-        if (held != qBound<qint64>(0, size - offset, length) || QByteArray(data, held) != content.mid(offset, held)
-            || QByteArray(data + held, length - held) != QByteArray(length - held, '\0'))
+        if (held != qBound<qint64>(0, size - offset, length) || QByteArray(data, held) != content.mid(offset, held) ||
+            QByteArray(data + held, length - held) != QByteArray(length - held, '\0'))
             return QStringLiteral("the view of %1 bytes at %2 is wrong").arg(length).arg(offset);
         return QString();
     };
-#define CHECK_VIEW(offset, length) \
-    do { \
-        const QString why = wrong(offset, length); \
-        QVERIFY2(why.isEmpty(), qPrintable(why)); \
+#define CHECK_VIEW(offset, length)                                                                                     \
+    do {                                                                                                               \
+        const QString why = wrong(offset, length);                                                                     \
+        QVERIFY2(why.isEmpty(), qPrintable(why));                                                                      \
     } while (false)
     // Running on from the start (windows grow), ranges that straddle a
     // window's end, a whole-window range.
-    for (qint64 at = 0; at < size; at += 5000) CHECK_VIEW(at, 3000);
+    for (qint64 at = 0; at < size; at += 5000)
+        CHECK_VIEW(at, 3000);
     CHECK_VIEW(ReadWindow::kFirstRead - 10, 20);
     CHECK_VIEW(1, ReadWindow::kCapacity);
     // Back and forth between two regions, then a third, then back.
@@ -95,7 +97,8 @@ void TestParadoxFileAccess::scrambledWindowsAreUnscrambledOnce()
     const qint64 unit = 256;
     const QByteArray plain = pattern(40 * 1024 + 100, 2);
     QByteArray stored = plain;
-    for (qint64 i = 0; i < stored.size(); ++i) stored[i] = char(stored[i] ^ (i % unit));
+    for (qint64 i = 0; i < stored.size(); ++i)
+        stored[i] = char(stored[i] ^ (i % unit));
     const QString path = m_dir.filePath(QStringLiteral("scrambled.bin"));
     QVERIFY(writeFile(path, stored));
     const File file(path, File::Mode::Read);
@@ -103,7 +106,8 @@ void TestParadoxFileAccess::scrambledWindowsAreUnscrambledOnce()
     ReadWindow window(file, stored.size(), unit, [&](unsigned char *data, qint64 size) {
         ++calls;
         QCOMPARE(size % unit, 0);
-        for (qint64 i = 0; i < size; ++i) data[i] = static_cast<unsigned char>(data[i] ^ (i % unit));
+        for (qint64 i = 0; i < size; ++i)
+            data[i] = static_cast<unsigned char>(data[i] ^ (i % unit));
     });
     const char *data = nullptr;
     for (qint64 at = 3; at + 700 <= plain.size(); at += 700) {

@@ -24,9 +24,11 @@ class TestParadoxProvider : public QObject {
     Q_OBJECT
 
 private:
-    QString connectionString(const QString &folder, const QString &driver = QStringLiteral("{Microsoft Paradox Driver (*.db )}")) const
+    QString connectionString(const QString &folder,
+                             const QString &driver = QStringLiteral("{Microsoft Paradox Driver (*.db )}")) const
     {
-        return QStringLiteral("Driver=%1;DriverID=538;Fil=Paradox 5.X;DefaultDir=%2;Dbq=%2;CollatingSequence=ASCII;").arg(driver, folder);
+        return QStringLiteral("Driver=%1;DriverID=538;Fil=Paradox 5.X;DefaultDir=%2;Dbq=%2;CollatingSequence=ASCII;")
+            .arg(driver, folder);
     }
     void makeTable(const QString &name, int rows);
     QStringList files() const { return QDir(m_dir.path()).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase); }
@@ -51,8 +53,8 @@ void TestParadoxProvider::initTestCase()
 
 void TestParadoxProvider::makeTable(const QString &name, int rows)
 {
-    tw::paradox::TableWriter writer(m_dir.path(), name,
-                                    {{QStringLiteral("Id"), FieldType::Long}, {QStringLiteral("Note"), FieldType::Memo}});
+    tw::paradox::TableWriter writer(
+        m_dir.path(), name, {{QStringLiteral("Id"), FieldType::Long}, {QStringLiteral("Note"), FieldType::Memo}});
     for (int i = 0; i < rows; ++i)
         writer.appendRow({Variant::integer(i), Variant::text(QString(i * 10, QLatin1Char('n')))});
     writer.finish();
@@ -63,9 +65,11 @@ void TestParadoxProvider::acceptsItsDriverOnly()
     tw::paradox::ParadoxProvider provider;
     using tw::ado::ConnectionString;
     QVERIFY(provider.accepts(ConnectionString::parse(connectionString(m_dir.path()))));
-    QVERIFY(provider.accepts(ConnectionString::parse(connectionString(m_dir.path(), QStringLiteral("{microsoft PARADOX driver (*.DB )}")))));
+    QVERIFY(provider.accepts(
+        ConnectionString::parse(connectionString(m_dir.path(), QStringLiteral("{microsoft PARADOX driver (*.DB )}")))));
     QVERIFY(!provider.accepts(ConnectionString::parse(QStringLiteral("Provider=vfpoledb.1;Data Source=x;"))));
-    QVERIFY(!provider.accepts(ConnectionString::parse(connectionString(m_dir.path(), QStringLiteral("{Microsoft dBase Driver (*.dbf)}")))));
+    QVERIFY(!provider.accepts(
+        ConnectionString::parse(connectionString(m_dir.path(), QStringLiteral("{Microsoft dBase Driver (*.dbf)}")))));
 }
 
 void TestParadoxProvider::refusesMissingFolder()
@@ -120,8 +124,10 @@ void TestParadoxProvider::selectsStreaming()
     int n = 0;
     for (; !rs.Eof(); rs.MoveNext(), ++n) {
         QCOMPARE(rs.fields()(0).Value().asInteger(), qint64(n));
-        if (n == 0) QVERIFY(rs.fields()(1).Value().isNull());
-        else QCOMPARE(rs.fields()(1).Value().asText().size(), n * 10);
+        if (n == 0)
+            QVERIFY(rs.fields()(1).Value().isNull());
+        else
+            QCOMPARE(rs.fields()(1).Value().asText().size(), n * 10);
     }
     QCOMPARE(n, 500);
     try {
@@ -137,12 +143,14 @@ void TestParadoxProvider::selectsStreaming()
 void TestParadoxProvider::dropsTableWithCompanions()
 {
     makeTable(QStringLiteral("Parts"), 3);
-    const QStringList companions = {QStringLiteral("PARTS.PX"), QStringLiteral("parts.X02"), QStringLiteral("Parts.Y02"),
-                                    QStringLiteral("parts.XG0"), QStringLiteral("PARTS.VAL"), QStringLiteral("parts.tv"),
+    const QStringList companions = {QStringLiteral("PARTS.PX"),  QStringLiteral("parts.X02"),
+                                    QStringLiteral("Parts.Y02"), QStringLiteral("parts.XG0"),
+                                    QStringLiteral("PARTS.VAL"), QStringLiteral("parts.tv"),
                                     QStringLiteral("parts.FAM")};
     const QStringList others = {QStringLiteral("parts2.db"), QStringLiteral("parts.txt"), QStringLiteral("partsx.mb"),
                                 QStringLiteral("parts.x"), QStringLiteral("parts.xlsx")};
-    for (const QString &f : companions + others) tw::test::writeAll(m_dir.filePath(f), "x");
+    for (const QString &f : companions + others)
+        tw::test::writeAll(m_dir.filePath(f), "x");
     Connection c;
     c.Open(connectionString(m_dir.path()));
     c.Execute(QStringLiteral("DROP TABLE [parts]"));
@@ -156,12 +164,14 @@ void TestParadoxProvider::dropsTableWithCompanions()
         QVERIFY2(e.description().contains(QLatin1String("'parts' does not exist")), qPrintable(e.description()));
     }
     QCOMPARE(files(), expected);
-    for (const QString &f : others) QFile::remove(m_dir.filePath(f));
+    for (const QString &f : others)
+        QFile::remove(m_dir.filePath(f));
     // A name that reaches out of the folder names no table there.
     QTemporaryDir outside;
     tw::test::writeAll(outside.filePath(QStringLiteral("victim.db")), "x");
     const QString relative = QDir(m_dir.path()).relativeFilePath(outside.filePath(QStringLiteral("victim")));
-    for (const QString &name : {relative, outside.filePath(QStringLiteral("victim")), QString(relative).replace('/', '\\')}) {
+    for (const QString &name :
+         {relative, outside.filePath(QStringLiteral("victim")), QString(relative).replace('/', '\\')}) {
         QVERIFY_THROWS_EXCEPTION(RuntimeError, c.Execute(QStringLiteral("DROP TABLE [") + name + ']'));
         Recordset rs;
         QVERIFY_THROWS_EXCEPTION(RuntimeError, rs.Open(QStringLiteral("SELECT * FROM `") + name + '`', c));

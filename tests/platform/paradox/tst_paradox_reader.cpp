@@ -23,7 +23,10 @@ using tw::paradox::TableReader;
 using namespace tw::paradoxtest;
 
 namespace {
-QByteArray withoutHeaderLine(const QByteArray &dump) { return dump.mid(dump.indexOf('\n') + 1); }
+QByteArray withoutHeaderLine(const QByteArray &dump)
+{
+    return dump.mid(dump.indexOf('\n') + 1);
+}
 } // namespace
 
 class TestParadoxReader : public QObject {
@@ -60,7 +63,8 @@ private slots:
 
 void TestParadoxReader::initTestCase()
 {
-    if (tw::test::sharedDir().isEmpty()) QSKIP("no shared corpus on this machine");
+    if (tw::test::sharedDir().isEmpty())
+        QSKIP("no shared corpus on this machine");
     QVERIFY(m_dir.isValid());
 }
 
@@ -71,7 +75,8 @@ QString TestParadoxReader::copyTable(const QString &base, const QString &dbName,
     tw::test::writeAll(db, tw::test::readAll(corpus() + QLatin1Char('/') + dbName));
     const QString mb = m_dir.filePath(base + QStringLiteral(".mb"));
     QFile::remove(mb);
-    if (!mbName.isEmpty()) tw::test::writeAll(mb, tw::test::readAll(corpus() + QLatin1Char('/') + mbName));
+    if (!mbName.isEmpty())
+        tw::test::writeAll(mb, tw::test::readAll(corpus() + QLatin1Char('/') + mbName));
     return db;
 }
 
@@ -99,15 +104,18 @@ QString TestParadoxReader::expectError(const QString &dbPath)
 void TestParadoxReader::corpusMatchesPxlib_data()
 {
     QTest::addColumn<QString>("db");
-    if (tw::test::sharedDir().isEmpty()) return;
+    if (tw::test::sharedDir().isEmpty())
+        return;
     const QStringList tables = QDir(corpus()).entryList({QStringLiteral("*.db")}, QDir::Files, QDir::Name);
-    for (const QString &t : tables) QTest::newRow(qPrintable(t)) << t;
+    for (const QString &t : tables)
+        QTest::newRow(qPrintable(t)) << t;
 }
 
 void TestParadoxReader::corpusMatchesPxlib()
 {
     QFETCH(QString, db);
-    if (pxjson().isEmpty()) QSKIP("pxjson cannot be built here");
+    if (pxjson().isEmpty())
+        QSKIP("pxjson cannot be built here");
     const QString path = corpus() + QLatin1Char('/') + db;
     QByteArray ours;
     qint64 counted = -1, fetched = 0;
@@ -116,7 +124,8 @@ void TestParadoxReader::corpusMatchesPxlib()
         TableReader reader(path);
         counted = reader.rowCount();
         std::vector<Variant> row;
-        while (reader.next(row)) ++fetched;
+        while (reader.next(row))
+            ++fetched;
     } catch (const RuntimeError &e) {
         QFAIL(qPrintable(e.description()));
     }
@@ -126,7 +135,8 @@ void TestParadoxReader::corpusMatchesPxlib()
     QVERIFY2(error.isEmpty(), qPrintable(error));
     QStringList options;
     // bcd.db holds stray nibbles past the 18th digit; the readers differ there.
-    if (db == QLatin1String("bcd.db")) options << QStringLiteral("--float-tol") << QStringLiteral("1e-15");
+    if (db == QLatin1String("bcd.db"))
+        options << QStringLiteral("--float-tol") << QStringLiteral("1e-15");
     const Comparison c = compareDumps(ours, theirs, options);
     QVERIFY2(c.same, qPrintable(c.report));
 }
@@ -190,12 +200,9 @@ void TestParadoxReader::damagedHeaderFails()
         QByteArray bytes;
         const char *expected;
     } cases[] = {
-        {0x05, QByteArray(1, '\x40'), "block size"},
-        {0x04, QByteArray(1, '\x07'), "file type"},
-        {0x39, QByteArray(1, '\x20'), "file version"},
-        {0x21, QByteArray("\0\0", 2), "field count"},
-        {0x78, QByteArray(1, '\x33'), "unknown type"},
-        {0x00, QByteArray("\x09\x00", 2), "record size"},
+        {0x05, QByteArray(1, '\x40'), "block size"},      {0x04, QByteArray(1, '\x07'), "file type"},
+        {0x39, QByteArray(1, '\x20'), "file version"},    {0x21, QByteArray("\0\0", 2), "field count"},
+        {0x78, QByteArray(1, '\x33'), "unknown type"},    {0x00, QByteArray("\x09\x00", 2), "record size"},
         {0x02, QByteArray("\x10\x00", 2), "header size"},
     };
     for (const auto &c : cases) {
@@ -228,7 +235,8 @@ void TestParadoxReader::chainPastEndFails()
     const QString db = copyTable(QStringLiteral("past"), QStringLiteral("ORDERS.DB"));
     patch(db, 0x800 + 4 * 0x800, QByteArray("\x63\x00", 2));
     QString error = expectError(db);
-    QVERIFY2(error.startsWith(QLatin1String("past.db:")) && error.contains(QLatin1String("past the end")), qPrintable(error));
+    QVERIFY2(error.startsWith(QLatin1String("past.db:")) && error.contains(QLatin1String("past the end")),
+             qPrintable(error));
     patch(db, 0x0E, QByteArray("\x00\x01", 2)); // first block 256
     error = expectError(db);
     QVERIFY2(error.contains(QLatin1String("first block 256")), qPrintable(error));
@@ -246,7 +254,8 @@ void TestParadoxReader::shortLastBlockAndWrongCountSurvive()
     QCOMPARE(reader.rowCount(), qint64(3));
     std::vector<Variant> row;
     int n = 0;
-    while (reader.next(row)) ++n;
+    while (reader.next(row))
+        ++n;
     QCOMPARE(n, 3);
     QCOMPARE(row[0].asInteger(), qint64(3));
     QVERIFY(row[1].isNull());
@@ -264,7 +273,8 @@ void TestParadoxReader::freeBlocksAreSkipped()
     QCOMPARE(reader.rowCount(), all - inBlock2);
     std::vector<Variant> row;
     qint64 n = 0;
-    while (reader.next(row)) ++n;
+    while (reader.next(row))
+        ++n;
     QCOMPARE(n, all - inBlock2);
 }
 
@@ -274,7 +284,8 @@ void TestParadoxReader::blobPointerPastEndFails()
     const QString db = copyTable(QStringLiteral("blobpast"), QStringLiteral("memo.db"), QStringLiteral("memo.mb"));
     patch(db, 0x800 + 6 + 4 + 240, QByteArray("\xFF\x00\x10\x00", 4));
     QString error = expectError(db);
-    QVERIFY2(error.startsWith(QLatin1String("blobpast.mb:")) && error.contains(QLatin1String("past the end")), qPrintable(error));
+    QVERIFY2(error.startsWith(QLatin1String("blobpast.mb:")) && error.contains(QLatin1String("past the end")),
+             qPrintable(error));
     QVERIFY2(error.contains(QLatin1String("record 1, field 'MEMO' of blobpast.db")), qPrintable(error));
     // A length larger than the file.
     copyTable(QStringLiteral("blobpast"), QStringLiteral("memo.db"), QStringLiteral("memo.mb"));
@@ -287,7 +298,8 @@ void TestParadoxReader::missingBlobFileFails()
 {
     const QString db = copyTable(QStringLiteral("nomb"), QStringLiteral("memo.db"));
     const QString error = expectError(db);
-    QVERIFY2(error.startsWith(QLatin1String("nomb.db:")) && error.contains(QLatin1String("nomb.mb")), qPrintable(error));
+    QVERIFY2(error.startsWith(QLatin1String("nomb.db:")) && error.contains(QLatin1String("nomb.mb")),
+             qPrintable(error));
 }
 
 void TestParadoxReader::pxlibTables_data()
@@ -312,7 +324,8 @@ void TestParadoxReader::pxlibTables()
     QFETCH(QString, password);
     QFETCH(int, codePage);
     QFETCH(int, blockSize);
-    if (pxmake().isEmpty() || pxjson().isEmpty()) QSKIP("pxlib tools cannot be built here");
+    if (pxmake().isEmpty() || pxjson().isEmpty())
+        QSKIP("pxlib tools cannot be built here");
     const QString db = m_dir.filePath(QStringLiteral("pxlib.db"));
     QFile::remove(db);
     const auto made = tw::test::run(pxmake(), {db, mode, QString::number(rows), password, QString::number(codePage)});
@@ -322,7 +335,8 @@ void TestParadoxReader::pxlibTables()
     QCOMPARE(reader.header().encryption != 0, !password.isEmpty());
     QCOMPARE(reader.codePage(), codePage);
     QCOMPARE(reader.rowCount(), qint64(rows));
-    if (mode == QLatin1String("wide")) QVERIFY(reader.header().headerSize > 2048);
+    if (mode == QLatin1String("wide"))
+        QVERIFY(reader.header().headerSize > 2048);
     QString error;
     const QByteArray theirs = dumpWithPxjson(db, &error);
     QVERIFY2(error.isEmpty(), qPrintable(error));
@@ -348,8 +362,10 @@ void TestParadoxReader::smallHeader()
     tw::test::writeAll(db, small);
     TableReader reader(db);
     QCOMPARE(reader.header().headerSize, 512);
-    QCOMPARE(withoutHeaderLine(dumpWithReader(db)), withoutHeaderLine(dumpWithReader(corpus() + QStringLiteral("/date35.db"))));
-    if (pxjson().isEmpty()) return;
+    QCOMPARE(withoutHeaderLine(dumpWithReader(db)),
+             withoutHeaderLine(dumpWithReader(corpus() + QStringLiteral("/date35.db"))));
+    if (pxjson().isEmpty())
+        return;
     QString error;
     const Comparison c = compareDumps(dumpWithReader(db), dumpWithPxjson(db, &error));
     QVERIFY2(error.isEmpty() && c.same, qPrintable(error + c.report));
@@ -397,13 +413,15 @@ void TestParadoxReader::randomDamageFailsCleanly()
 {
     // Bytes flipped anywhere: a table reads or fails with a RuntimeError
     // naming one of its files, never anything else.
-    const QStringList tables = {QStringLiteral("memo"), QStringLiteral("ORDERS"), QStringLiteral("CUSTOMER"), QStringLiteral("graphic240")};
+    const QStringList tables = {QStringLiteral("memo"), QStringLiteral("ORDERS"), QStringLiteral("CUSTOMER"),
+                                QStringLiteral("graphic240")};
     QRandomGenerator random(20261207);
     for (const QString &t : tables) {
         const QStringList dbs = QDir(corpus()).entryList({t + QStringLiteral(".db")}, QDir::Files);
         const QStringList mbs = QDir(corpus()).entryList({t + QStringLiteral(".mb")}, QDir::Files);
         const QByteArray db0 = tw::test::readAll(corpus() + QLatin1Char('/') + dbs.value(0));
-        const QByteArray mb0 = mbs.isEmpty() ? QByteArray() : tw::test::readAll(corpus() + QLatin1Char('/') + mbs.value(0));
+        const QByteArray mb0 =
+            mbs.isEmpty() ? QByteArray() : tw::test::readAll(corpus() + QLatin1Char('/') + mbs.value(0));
         for (int round = 0; round < 150; ++round) {
             QByteArray db = db0, mb = mb0;
             QByteArray &target = (!mb.isEmpty() && round % 3 == 2) ? mb : db;
@@ -413,12 +431,14 @@ void TestParadoxReader::randomDamageFailsCleanly()
             const QString path = m_dir.filePath(QStringLiteral("fuzz.db"));
             tw::test::writeAll(path, db);
             QFile::remove(m_dir.filePath(QStringLiteral("fuzz.mb")));
-            if (!mb.isEmpty()) tw::test::writeAll(m_dir.filePath(QStringLiteral("fuzz.mb")), mb);
+            if (!mb.isEmpty())
+                tw::test::writeAll(m_dir.filePath(QStringLiteral("fuzz.mb")), mb);
             try {
                 TableReader reader(path);
                 std::vector<Variant> row;
                 qint64 n = 0;
-                while (reader.next(row)) ++n;
+                while (reader.next(row))
+                    ++n;
                 QCOMPARE(n, reader.rowCount());
             } catch (const RuntimeError &e) {
                 QVERIFY2(e.description().startsWith(QLatin1String("fuzz.")), qPrintable(e.description()));

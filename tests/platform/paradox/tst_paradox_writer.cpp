@@ -41,19 +41,24 @@ QByteArray canonicalRows(const Rows &rows)
     return out;
 }
 
-QByteArray withoutHeaderLine(const QByteArray &dump) { return dump.mid(dump.indexOf('\n') + 1); }
+QByteArray withoutHeaderLine(const QByteArray &dump)
+{
+    return dump.mid(dump.indexOf('\n') + 1);
+}
 
 QByteArray bytesOf(std::initializer_list<int> values)
 {
     QByteArray b;
-    for (int v : values) b.append(char(v));
+    for (int v : values)
+        b.append(char(v));
     return b;
 }
 
 QByteArray pattern(int size, int seed)
 {
     QByteArray b(size, '\0');
-    for (int i = 0; i < size; ++i) b[i] = char((i * 7 + seed) % 251); // NULs included
+    for (int i = 0; i < size; ++i)
+        b[i] = char((i * 7 + seed) % 251); // NULs included
     return b;
 }
 
@@ -61,7 +66,8 @@ QString text(int size, int seed)
 {
     QString s;
     const QString alphabet = QStringLiteral("abcdefghijklmnopqrstuvwxyz0123456789 \u00e9\u20ac\r\n");
-    for (int i = 0; i < size; ++i) s += alphabet[(i + seed) % alphabet.size()];
+    for (int i = 0; i < size; ++i)
+        s += alphabet[(i + seed) % alphabet.size()];
     return s;
 }
 
@@ -98,7 +104,8 @@ private slots:
 QString TestParadoxWriter::write(const QString &name, const std::vector<ColumnSpec> &columns, const Rows &rows)
 {
     TableWriter writer(m_dir.path(), name, columns);
-    for (const auto &row : rows) writer.appendRow(row);
+    for (const auto &row : rows)
+        writer.appendRow(row);
     writer.finish();
     return writer.dbPath();
 }
@@ -112,7 +119,8 @@ void TestParadoxWriter::verifyReadBack(const QString &db, const QByteArray &expe
 {
     const QByteArray ours = dumpWithReader(db);
     QCOMPARE(withoutHeaderLine(ours), expected);
-    if (pxjson().isEmpty()) return;
+    if (pxjson().isEmpty())
+        return;
     QString error;
     const QByteArray theirs = dumpWithPxjson(db, &error);
     QVERIFY2(error.isEmpty(), qPrintable(error));
@@ -123,22 +131,14 @@ void TestParadoxWriter::verifyReadBack(const QString &db, const QByteArray &expe
 void TestParadoxWriter::everyTypeWithNullsAndExtremes()
 {
     const std::vector<ColumnSpec> columns = {
-        {QStringLiteral("Alpha"), FieldType::Alpha, 20},
-        {QStringLiteral("Memo"), FieldType::Memo},
-        {QStringLiteral("Blob"), FieldType::Blob},
-        {QStringLiteral("FMemo"), FieldType::FormattedMemo, 5},
-        {QStringLiteral("Ole"), FieldType::Ole, 1},
-        {QStringLiteral("Graphic"), FieldType::Graphic, 20},
-        {QStringLiteral("Short"), FieldType::Short},
-        {QStringLiteral("Long"), FieldType::Long},
-        {QStringLiteral("Auto"), FieldType::AutoIncrement},
-        {QStringLiteral("Number"), FieldType::Number},
-        {QStringLiteral("Money"), FieldType::Money},
-        {QStringLiteral("Bcd"), FieldType::Bcd, 0, 2},
-        {QStringLiteral("Logical"), FieldType::Logical},
-        {QStringLiteral("Date"), FieldType::Date},
-        {QStringLiteral("Time"), FieldType::Time},
-        {QStringLiteral("Stamp"), FieldType::Timestamp},
+        {QStringLiteral("Alpha"), FieldType::Alpha, 20},    {QStringLiteral("Memo"), FieldType::Memo},
+        {QStringLiteral("Blob"), FieldType::Blob},          {QStringLiteral("FMemo"), FieldType::FormattedMemo, 5},
+        {QStringLiteral("Ole"), FieldType::Ole, 1},         {QStringLiteral("Graphic"), FieldType::Graphic, 20},
+        {QStringLiteral("Short"), FieldType::Short},        {QStringLiteral("Long"), FieldType::Long},
+        {QStringLiteral("Auto"), FieldType::AutoIncrement}, {QStringLiteral("Number"), FieldType::Number},
+        {QStringLiteral("Money"), FieldType::Money},        {QStringLiteral("Bcd"), FieldType::Bcd, 0, 2},
+        {QStringLiteral("Logical"), FieldType::Logical},    {QStringLiteral("Date"), FieldType::Date},
+        {QStringLiteral("Time"), FieldType::Time},          {QStringLiteral("Stamp"), FieldType::Timestamp},
         {QStringLiteral("Bytes"), FieldType::Bytes, 8},
     };
     const QDate first(1, 1, 1), last(9999, 12, 31);
@@ -146,9 +146,9 @@ void TestParadoxWriter::everyTypeWithNullsAndExtremes()
         {Variant::text(QStringLiteral("Hello \u00e9\u20ac")), Variant::text(QStringLiteral("short")),
          Variant::bytes(bytesOf({0, 1, 2})), Variant::bytes(pattern(300, 1)), Variant::bytes(pattern(70, 2)),
          Variant::bytes(pattern(5, 3)), Variant::integer(1), Variant::integer(1), Variant::integer(1),
-         Variant::real(1.5), Variant::currency(12500), Variant::decimal(QStringLiteral("12.34")), Variant::boolean(true),
-         Variant::date(QDate(2024, 2, 29)), Variant::time(49556789), Variant::dateTime(QDate(1999, 12, 31), 86399999),
-         Variant::bytes(bytesOf({0, 'a', 'b'}))},
+         Variant::real(1.5), Variant::currency(12500), Variant::decimal(QStringLiteral("12.34")),
+         Variant::boolean(true), Variant::date(QDate(2024, 2, 29)), Variant::time(49556789),
+         Variant::dateTime(QDate(1999, 12, 31), 86399999), Variant::bytes(bytesOf({0, 'a', 'b'}))},
         {Variant::text(QString(20, QChar(0xFF))), Variant::text(text(3000, 1)), Variant::bytes(pattern(5000, 4)),
          Variant::bytes(pattern(3, 5)), Variant::bytes(pattern(3000, 6)), Variant::bytes(pattern(9000, 7)),
          Variant::integer(32767), Variant::integer(2147483647), Variant::integer(2147483647),
@@ -168,16 +168,17 @@ void TestParadoxWriter::everyTypeWithNullsAndExtremes()
     const QString db = write(QStringLiteral("types"), columns, rows);
 
     Rows expected = rows;
-    expected[0][16] = Variant::bytes(bytesOf({0, 'a', 'b', 0, 0, 0, 0, 0}));    // Y is read at its full width
+    expected[0][16] = Variant::bytes(bytesOf({0, 'a', 'b', 0, 0, 0, 0, 0})); // Y is read at its full width
     expected[2][16] = Variant::bytes(bytesOf({1, 0, 0, 0, 0, 0, 0, 0}));
     expected[2][11] = Variant::decimal(QStringLiteral("0.00"));
-    expected[4][11] = Variant::decimal(QStringLiteral("0.00"));                 // rounded to 2 decimals
+    expected[4][11] = Variant::decimal(QStringLiteral("0.00")); // rounded to 2 decimals
     // Money is read back as the double stored.
     expected[0][10] = Variant::real(1.25);
     expected[1][10] = Variant::real(-999999999.9999);
     expected[2][10] = Variant::real(0.0);
     expected[4][10] = Variant::real(0.0);
-    for (int i = 0; i < 6; ++i) expected[4][i] = Variant::null();
+    for (int i = 0; i < 6; ++i)
+        expected[4][i] = Variant::null();
     expected[0][11] = Variant::decimal(QStringLiteral("12.34"));
     expected[1][11] = Variant::decimal(QStringLiteral("-999999999999999999999999999999.99"));
     verifyReadBack(db, canonicalRows(expected));
@@ -206,8 +207,8 @@ void TestParadoxWriter::memoAndBlobSizes()
     // Enough small values to use up the entries and the room of several
     // sub-allocated blocks.
     for (int i = 0; i < 150; ++i)
-        rows.push_back({Variant::integer(i), Variant::text(text(11 + i % 3, i)), Variant::bytes(pattern(11 + (i * 37) % 300, i)),
-                        Variant::null()});
+        rows.push_back({Variant::integer(i), Variant::text(text(11 + i % 3, i)),
+                        Variant::bytes(pattern(11 + (i * 37) % 300, i)), Variant::null()});
     tw::test::writeAll(m_dir.filePath(QStringLiteral("BLOBS.MB")), "a memo file left without its table");
     const QString db = write(QStringLiteral("blobs"), columns, rows);
     if (!tw::test::onWindows()) // there "BLOBS.MB" names the new blobs.mb
@@ -221,7 +222,8 @@ void TestParadoxWriter::memoAndBlobSizes()
 
 void TestParadoxWriter::emptyTable()
 {
-    const QString db = write(QStringLiteral("empty"), {{QStringLiteral("A"), FieldType::Alpha, 10}, {QStringLiteral("M"), FieldType::Memo}}, {});
+    const QString db = write(QStringLiteral("empty"),
+                             {{QStringLiteral("A"), FieldType::Alpha, 10}, {QStringLiteral("M"), FieldType::Memo}}, {});
     TableReader reader(db);
     QCOMPARE(reader.rowCount(), qint64(0));
     QCOMPARE(reader.header().firstBlock, 0);
@@ -237,8 +239,10 @@ void TestParadoxWriter::manyRows()
         {QStringLiteral("Notes"), FieldType::Memo},    {QStringLiteral("Data"), FieldType::Blob}};
     const int count = 100000;
     auto rowFor = [](int i) {
-        return std::vector<Variant>{Variant::integer(i), Variant::text(QStringLiteral("name %1").arg(i)),
-                                    Variant::real(i / 8.0), Variant::dateTime(QDate(2000, 1, 1).addDays(i % 5000), i % 86400000),
+        return std::vector<Variant>{Variant::integer(i),
+                                    Variant::text(QStringLiteral("name %1").arg(i)),
+                                    Variant::real(i / 8.0),
+                                    Variant::dateTime(QDate(2000, 1, 1).addDays(i % 5000), i % 86400000),
                                     i % 10 ? Variant::text(QStringLiteral("n%1").arg(i)) : Variant::text(text(3000, i)),
                                     i % 100 ? Variant::null() : Variant::bytes(pattern(50, i))};
     };
@@ -271,7 +275,8 @@ void TestParadoxWriter::valuesAcrossTheBuffers()
                                              {QStringLiteral("Data"), FieldType::Blob, 10}};
     Rows rows;
     for (int i = 0; i < 120; ++i)
-        rows.push_back({Variant::integer(i), Variant::text(text(12 + i % 40, i)), Variant::bytes(pattern(2100 + i * 37, i))});
+        rows.push_back(
+            {Variant::integer(i), Variant::text(text(12 + i % 40, i)), Variant::bytes(pattern(2100 + i * 37, i))});
     rows.push_back({Variant::integer(1000), Variant::text(text(200000, 3)), Variant::bytes(pattern(300 * 1024, 5))});
     rows.push_back({Variant::integer(1001), Variant::text(text(20, 4)), Variant::bytes(pattern(1536 * 1024 + 5, 6))});
     for (int i = 0; i < 40; ++i)
@@ -294,7 +299,8 @@ void TestParadoxWriter::valuesAcrossTheBuffers()
     t[db::kUnknown3E] = 0;
     t[db::kUnknown3E + 1] = 0;
     quint32 number = 1;
-    for (qint64 at = headerSize; at < table.size(); at += blockSize) encryptDbBlock(t + at, size_t(blockSize), key, number++);
+    for (qint64 at = headerSize; at < table.size(); at += blockSize)
+        encryptDbBlock(t + at, size_t(blockSize), key, number++);
     tw::test::writeAll(db, table);
     const QString mb = m_dir.filePath(QStringLiteral("windows.mb"));
     QByteArray blobs = tw::test::readAll(mb);
@@ -305,30 +311,33 @@ void TestParadoxWriter::valuesAcrossTheBuffers()
 
 void TestParadoxWriter::headerMatchesCorpusLayout()
 {
-    if (tw::test::sharedDir().isEmpty()) QSKIP("no shared corpus on this machine");
+    if (tw::test::sharedDir().isEmpty())
+        QSKIP("no shared corpus on this machine");
     // logical.db: a 5.x table in code page 1252 with one L field "BOOL".
     const QByteArray theirs = tw::test::readAll(tw::test::sharedDir() + QStringLiteral("/corpus/paradox/logical.db"));
-    const QString db = write(QStringLiteral("logical"), {{QStringLiteral("BOOL"), FieldType::Logical}},
-                             {{Variant::boolean(true)}, {Variant::boolean(false)}, {Variant::boolean(true)}, {Variant::boolean(true)}});
+    const QString db = write(
+        QStringLiteral("logical"), {{QStringLiteral("BOOL"), FieldType::Logical}},
+        {{Variant::boolean(true)}, {Variant::boolean(false)}, {Variant::boolean(true)}, {Variant::boolean(true)}});
     const QByteArray ours = tw::test::readAll(db);
     auto same = [&](int offset, int length) {
         if (ours.mid(offset, length) != theirs.mid(offset, length))
             QFAIL(qPrintable(QStringLiteral("header bytes at 0x%1 differ: %2 != %3")
-                                 .arg(offset, 2, 16).arg(QString::fromLatin1(ours.mid(offset, length).toHex()),
-                                                         QString::fromLatin1(theirs.mid(offset, length).toHex()))));
+                                 .arg(offset, 2, 16)
+                                 .arg(QString::fromLatin1(ours.mid(offset, length).toHex()),
+                                      QString::fromLatin1(theirs.mid(offset, length).toHex()))));
     };
-    same(0x00, 5);    // record size, header size, file type
-    same(0x06, 4);    // records
-    same(0x20, 10);   // index levels, fields, key fields, encryption, sort order
-    same(0x38, 2);    // write protection, version
+    same(0x00, 5);  // record size, header size, file type
+    same(0x06, 4);  // records
+    same(0x20, 10); // index levels, fields, key fields, encryption, sort order
+    same(0x38, 2);  // write protection, version
     same(0x3D, 3);
-    same(0x51, 2);    // real header size
+    same(0x51, 2); // real header size
     same(0x55, 2);
-    same(0x58, 8);    // version words, no encryption
-    same(0x64, 4);    // field ids
-    same(0x6A, 6);    // code page, sort-order name offset
-    same(0x78, 2);    // field info
-    same(0xD1, 0xE1 - 0xD1); // field names, numbers, sort-order name
+    same(0x58, 8);                           // version words, no encryption
+    same(0x64, 4);                           // field ids
+    same(0x6A, 6);                           // code page, sort-order name offset
+    same(0x78, 2);                           // field info
+    same(0xD1, 0xE1 - 0xD1);                 // field names, numbers, sort-order name
     QCOMPARE(quint8(ours[0x05]), quint8(4)); // 4 KiB blocks
     // The records themselves, byte for byte.
     QCOMPARE(ours.mid(0x800 + 6, 4), theirs.mid(0x800 + 6, 4));
@@ -336,16 +345,19 @@ void TestParadoxWriter::headerMatchesCorpusLayout()
 
 void TestParadoxWriter::blobFileMatchesCorpus()
 {
-    if (tw::test::sharedDir().isEmpty()) QSKIP("no shared corpus on this machine");
+    if (tw::test::sharedDir().isEmpty())
+        QSKIP("no shared corpus on this machine");
     // memo.db: an autoincrement and a memo with a 240-byte leader; record 1
     // holds 555 bytes in a sub-allocated block, record 2 fits its leader.
     const QString corpus = tw::test::sharedDir() + QStringLiteral("/corpus/paradox/");
     TableReader original(corpus + QStringLiteral("memo.db"));
     Rows rows;
     std::vector<Variant> row;
-    while (original.next(row)) rows.push_back(row);
-    const QString db = write(QStringLiteral("memo"), {{QStringLiteral("Id"), FieldType::AutoIncrement},
-                                                      {QStringLiteral("MEMO"), FieldType::Memo, 240}}, rows);
+    while (original.next(row))
+        rows.push_back(row);
+    const QString db =
+        write(QStringLiteral("memo"),
+              {{QStringLiteral("Id"), FieldType::AutoIncrement}, {QStringLiteral("MEMO"), FieldType::Memo, 240}}, rows);
     const QByteArray ourDb = tw::test::readAll(db), theirDb = tw::test::readAll(corpus + QStringLiteral("memo.db"));
     const int recordBytes = 2 * 254;
     QCOMPARE(ourDb.mid(0x800 + 6, recordBytes).toHex(), theirDb.mid(0x800 + 6, recordBytes).toHex());
@@ -354,15 +366,16 @@ void TestParadoxWriter::blobFileMatchesCorpus()
     const QByteArray ourMb = tw::test::readAll(m_dir.filePath(QStringLiteral("memo.mb")));
     const QByteArray theirMb = tw::test::readAll(corpus + QStringLiteral("memo.mb"));
     QCOMPARE(ourMb.size(), theirMb.size());
-    QCOMPARE(ourMb.left(0x38).toHex(), theirMb.left(0x38).toHex());                 // header block
-    QCOMPARE(ourMb.mid(0x1000, 3).toHex(), theirMb.mid(0x1000, 3).toHex());         // type 3, 1
+    QCOMPARE(ourMb.left(0x38).toHex(), theirMb.left(0x38).toHex());                             // header block
+    QCOMPARE(ourMb.mid(0x1000, 3).toHex(), theirMb.mid(0x1000, 3).toHex());                     // type 3, 1
     QCOMPARE(ourMb.mid(0x1000 + 12, 64 * 5).toHex(), theirMb.mid(0x1000 + 12, 64 * 5).toHex()); // entries
-    QCOMPARE(ourMb.mid(0x1000 + 0x150, 555), theirMb.mid(0x1000 + 0x150, 555));     // the value
+    QCOMPARE(ourMb.mid(0x1000 + 0x150, 555), theirMb.mid(0x1000 + 0x150, 555));                 // the value
 }
 
 void TestParadoxWriter::refusesExistingTable()
 {
-    write(QStringLiteral("Exists"), {{QStringLiteral("A"), FieldType::Alpha, 5}}, {{Variant::text(QStringLiteral("a"))}});
+    write(QStringLiteral("Exists"), {{QStringLiteral("A"), FieldType::Alpha, 5}},
+          {{Variant::text(QStringLiteral("a"))}});
     try {
         TableWriter writer(m_dir.path(), QStringLiteral("EXISTS.DB"), {{QStringLiteral("A"), FieldType::Alpha, 5}});
         QFAIL("an existing table was not refused");
@@ -380,7 +393,8 @@ void TestParadoxWriter::refusesExistingTable()
 
 void TestParadoxWriter::failureAndAbandonLeaveNothing()
 {
-    const std::vector<ColumnSpec> columns = {{QStringLiteral("I"), FieldType::Long}, {QStringLiteral("M"), FieldType::Memo}};
+    const std::vector<ColumnSpec> columns = {{QStringLiteral("I"), FieldType::Long},
+                                             {QStringLiteral("M"), FieldType::Memo}};
     {
         TableWriter writer(m_dir.path(), QStringLiteral("bad"), columns);
         writer.appendRow({Variant::integer(1), Variant::text(text(5000, 1))});
@@ -389,7 +403,8 @@ void TestParadoxWriter::failureAndAbandonLeaveNothing()
             writer.appendRow({Variant::integer(2), Variant::null(), Variant::null()});
             QFAIL("a row of more values than fields was written");
         } catch (const RuntimeError &e) {
-            QVERIFY2(e.description().contains(QLatin1String("3 values")) && e.description().contains(QLatin1String("bad.db")),
+            QVERIFY2(e.description().contains(QLatin1String("3 values")) &&
+                         e.description().contains(QLatin1String("bad.db")),
                      qPrintable(e.description()));
         }
         QVERIFY(leftovers().isEmpty());
@@ -406,8 +421,10 @@ void TestParadoxWriter::failureAndAbandonLeaveNothing()
     }
     QVERIFY(leftovers().isEmpty());
     const QStringList names = QDir(m_dir.path()).entryList(QDir::Files);
-    for (const QString &n : names) QVERIFY2(!n.startsWith(QLatin1String("bad")) && !n.startsWith(QLatin1String("dropped"))
-                                                && !n.startsWith(QLatin1String("forgotten")), qPrintable(n));
+    for (const QString &n : names)
+        QVERIFY2(!n.startsWith(QLatin1String("bad")) && !n.startsWith(QLatin1String("dropped")) &&
+                     !n.startsWith(QLatin1String("forgotten")),
+                 qPrintable(n));
 }
 
 void TestParadoxWriter::refusesBadDefinitions()
@@ -427,7 +444,8 @@ void TestParadoxWriter::refusesBadDefinitions()
                                                        {{QStringLiteral("A"), FieldType::Long}}));
     // Records over 4 KiB get larger blocks.
     std::vector<ColumnSpec> wide;
-    for (int i = 0; i < 20; ++i) wide.push_back({QStringLiteral("F%1").arg(i), FieldType::Alpha, 255});
+    for (int i = 0; i < 20; ++i)
+        wide.push_back({QStringLiteral("F%1").arg(i), FieldType::Alpha, 255});
     TableWriter writer(m_dir.path(), QStringLiteral("wide"), wide);
     QCOMPARE(writer.blockSize(), 8 * 1024);
     writer.appendRow({Variant::text(QStringLiteral("x"))});
@@ -446,13 +464,14 @@ void TestParadoxWriter::refusesBadDefinitions()
 void TestParadoxWriter::convertsValues()
 {
     const std::vector<ColumnSpec> columns = {
-        {QStringLiteral("S"), FieldType::Short},  {QStringLiteral("I"), FieldType::Long},
-        {QStringLiteral("N"), FieldType::Number}, {QStringLiteral("D"), FieldType::Date},
-        {QStringLiteral("T"), FieldType::Time},   {QStringLiteral("TS"), FieldType::Timestamp},
-        {QStringLiteral("L"), FieldType::Logical}, {QStringLiteral("A"), FieldType::Alpha, 5},
+        {QStringLiteral("S"), FieldType::Short},    {QStringLiteral("I"), FieldType::Long},
+        {QStringLiteral("N"), FieldType::Number},   {QStringLiteral("D"), FieldType::Date},
+        {QStringLiteral("T"), FieldType::Time},     {QStringLiteral("TS"), FieldType::Timestamp},
+        {QStringLiteral("L"), FieldType::Logical},  {QStringLiteral("A"), FieldType::Alpha, 5},
         {QStringLiteral("C"), FieldType::Bcd, 0, 3}};
-    const Rows rows = {{Variant::text(QStringLiteral(" 12 ")), Variant::real(41.6), Variant::text(QStringLiteral("2.5")),
-                        Variant::text(QStringLiteral("2020-02-03")), Variant::text(QStringLiteral("10:11:12")),
+    const Rows rows = {{Variant::text(QStringLiteral(" 12 ")), Variant::real(41.6),
+                        Variant::text(QStringLiteral("2.5")), Variant::text(QStringLiteral("2020-02-03")),
+                        Variant::text(QStringLiteral("10:11:12")),
                         Variant::text(QStringLiteral("2020-02-03 10:11:12.5")), Variant::text(QStringLiteral("True")),
                         Variant::integer(12345), Variant::real(1.0005)},
                        {Variant::currency(25000), Variant::decimal(QStringLiteral("-7")), Variant::integer(3),
@@ -508,21 +527,19 @@ void TestParadoxWriter::convertsValues()
 void TestParadoxWriter::valuesConvertByTheSharedRules()
 {
     const std::vector<ColumnSpec> columns = {
-        {QStringLiteral("L"), FieldType::Logical},  {QStringLiteral("S"), FieldType::Short},
-        {QStringLiteral("N"), FieldType::Number},   {QStringLiteral("T"), FieldType::Time},
+        {QStringLiteral("L"), FieldType::Logical},    {QStringLiteral("S"), FieldType::Short},
+        {QStringLiteral("N"), FieldType::Number},     {QStringLiteral("T"), FieldType::Time},
         {QStringLiteral("TS"), FieldType::Timestamp}, {QStringLiteral("D"), FieldType::Date},
         {QStringLiteral("C"), FieldType::Bcd, 0, 2}};
     const Rows rows = {{Variant::text(QStringLiteral(".T.")), Variant::text(QStringLiteral("1e2")),
                         Variant::text(QStringLiteral("+.5")), Variant::text(QStringLiteral("2024-01-02 03:04")),
-                        Variant::time(1000), Variant::text(QStringLiteral("-0044-03-15 12:00")),
-                        Variant::real(2.675)},
+                        Variant::time(1000), Variant::text(QStringLiteral("-0044-03-15 12:00")), Variant::real(2.675)},
                        {Variant::text(QStringLiteral("0.0")), Variant::currency(-25000), Variant::boolean(true),
                         Variant::date(QDate(2001, 5, 6)), Variant::text(QStringLiteral("7:05")),
                         Variant::date(QDate(10000, 1, 1)), Variant::text(QStringLiteral("1.5e-1"))}};
     const QString db = write(QStringLiteral("shared"), columns, rows);
-    const QByteArray expected =
-        "[true, 100, 0.5, \"03:04:00\", \"1899-12-30 00:00:01\", null, 2.68]\n"
-        "[false, -3, -1, \"00:00:00\", \"1899-12-30 07:05:00\", \"10000-01-01\", 0.15]\n";
+    const QByteArray expected = "[true, 100, 0.5, \"03:04:00\", \"1899-12-30 00:00:01\", null, 2.68]\n"
+                                "[false, -3, -1, \"00:00:00\", \"1899-12-30 07:05:00\", \"10000-01-01\", 0.15]\n";
     // The date of 44 BC lies before day 1 of the field: lost, and counted.
     QCOMPARE(withoutHeaderLine(dumpWithReader(db)), expected);
 

@@ -26,13 +26,13 @@ std::vector<Token> lexAll(const QString &text)
 // "Word:SELECT@0" per token, joined by blanks, so a whole scan compares at once.
 QString describe(const std::vector<Token> &tokens)
 {
-    static const char *const names[] = {"Word", "Name", "String", "Number", "(", ")", ",", ";",
-                                        "*", "+", "-", ".", "End", "Invalid"};
+    static const char *const names[] = {"Word", "Name", "String", "Number", "(", ")",   ",",
+                                        ";",    "*",    "+",      "-",      ".", "End", "Invalid"};
     QStringList parts;
     for (const Token &token : tokens) {
         QString part = QString::fromLatin1(names[int(token.type)]);
-        if (token.type == TokenType::Word || token.type == TokenType::Name || token.type == TokenType::String
-            || token.type == TokenType::Number || token.type == TokenType::Invalid)
+        if (token.type == TokenType::Word || token.type == TokenType::Name || token.type == TokenType::String ||
+            token.type == TokenType::Number || token.type == TokenType::Invalid)
             part += u':' + token.text();
         part += QStringLiteral("@%1+%2").arg(token.start).arg(token.length);
         parts << part;
@@ -59,7 +59,8 @@ void LexerTest::tokens_data()
 
     QTest::newRow("select") << "SELECT * FROM [a b]"
                             << "Word:SELECT@0+6 *@7+1 Word:FROM@9+4 Name:a b@14+5 End@19+0";
-    QTest::newRow("punctuation") << "(),;*+-." << "(@0+1 )@1+1 ,@2+1 ;@3+1 *@4+1 +@5+1 -@6+1 .@7+1 End@8+0";
+    QTest::newRow("punctuation") << "(),;*+-."
+                                 << "(@0+1 )@1+1 ,@2+1 ;@3+1 *@4+1 +@5+1 -@6+1 .@7+1 End@8+0";
     QTest::newRow("quoted names") << "`a``b`\"c\"\"d\"[e``]"
                                   << "Name:a`b@0+6 Name:c\"d@6+6 Name:e``@12+5 End@17+0";
     QTest::newRow("string pieces") << "'O''Brien'+''"
@@ -67,19 +68,24 @@ void LexerTest::tokens_data()
     QTest::newRow("numbers") << "1 1.5 .5 1e3 1.5E-2 2."
                              << "Number:1@0+1 Number:1.5@2+3 Number:.5@6+2 Number:1e3@9+3 Number:1.5E-2@13+6 "
                                 "Number:2.@20+2 End@22+0";
-    QTest::newRow("exponent needs digits") << "1e" << "Number:1@0+1 Word:e@1+1 End@2+0";
-    QTest::newRow("number then word") << "42abc" << "Number:42@0+2 Word:abc@2+3 End@5+0";
-    QTest::newRow("word with digits") << "_a1 b_2" << "Word:_a1@0+3 Word:b_2@4+3 End@7+0";
-    QTest::newRow("whitespace") << " \t\r\n x \r\n" << "Word:x@5+1 End@9+0";
+    QTest::newRow("exponent needs digits") << "1e"
+                                           << "Number:1@0+1 Word:e@1+1 End@2+0";
+    QTest::newRow("number then word") << "42abc"
+                                      << "Number:42@0+2 Word:abc@2+3 End@5+0";
+    QTest::newRow("word with digits") << "_a1 b_2"
+                                      << "Word:_a1@0+3 Word:b_2@4+3 End@7+0";
+    QTest::newRow("whitespace") << " \t\r\n x \r\n"
+                                << "Word:x@5+1 End@9+0";
     QTest::newRow("stray characters go on")
         << "@ x \x01"
         << "Invalid:the character '@'@0+1 Word:x@2+1 Invalid:the character U+0001@4+1 End@5+0";
-    QTest::newRow("unterminated string") << "x 'abc''" << "Word:x@0+1 Invalid:an unterminated string literal@2+6 End@8+0";
-    QTest::newRow("unterminated bracket") << "[a" << "Invalid:an unterminated name (no closing ])@0+2 End@2+0";
+    QTest::newRow("unterminated string") << "x 'abc''"
+                                         << "Word:x@0+1 Invalid:an unterminated string literal@2+6 End@8+0";
+    QTest::newRow("unterminated bracket") << "[a"
+                                          << "Invalid:an unterminated name (no closing ])@0+2 End@2+0";
     QTest::newRow("surrogate pair is one character")
         << QStringLiteral("\U0001F600") << QStringLiteral("Invalid:the character '\U0001F600'@0+2 End@2+0");
-    QTest::newRow("lone surrogate")
-        << QString(QChar(0xD800)) << "Invalid:the character U+D800@0+1 End@1+0";
+    QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << "Invalid:the character U+D800@0+1 End@1+0";
 }
 
 void LexerTest::tokens()

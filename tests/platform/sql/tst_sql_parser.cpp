@@ -21,11 +21,21 @@ QString renderString(const QString &text)
     out += u'\'';
     for (const QChar c : text) {
         switch (c.unicode()) {
-        case u'\r': out += QStringLiteral("<CR>"); break;
-        case u'\n': out += QStringLiteral("<LF>"); break;
-        case u'\t': out += QStringLiteral("<TAB>"); break;
-        case u'\'': out += QStringLiteral("''"); break;
-        default: out += c; break;
+        case u'\r':
+            out += QStringLiteral("<CR>");
+            break;
+        case u'\n':
+            out += QStringLiteral("<LF>");
+            break;
+        case u'\t':
+            out += QStringLiteral("<TAB>");
+            break;
+        case u'\'':
+            out += QStringLiteral("''");
+            break;
+        default:
+            out += c;
+            break;
         }
     }
     out += u'\'';
@@ -35,9 +45,12 @@ QString renderString(const QString &text)
 QString renderLiteral(const Literal &literal)
 {
     switch (literal.kind) {
-    case Literal::Kind::Null: return QStringLiteral("NULL");
-    case Literal::Kind::Number: return QStringLiteral("#") + literal.text;
-    case Literal::Kind::String: return renderString(literal.text);
+    case Literal::Kind::Null:
+        return QStringLiteral("NULL");
+    case Literal::Kind::Number:
+        return QStringLiteral("#") + literal.text;
+    case Literal::Kind::String:
+        return renderString(literal.text);
     }
     return QStringLiteral("?");
 }
@@ -71,8 +84,8 @@ QString render(const Statement &statement)
         QString operator()(const tw::sql::SelectAll &s) const { return QStringLiteral("SELECT ") + brackets(s.table); }
         QString operator()(const tw::sql::SelectInto &s) const
         {
-            return QStringLiteral("INTO ") + brackets(s.connect) + u'.' + brackets(s.target) + QStringLiteral(" FROM ")
-                + brackets(s.source);
+            return QStringLiteral("INTO ") + brackets(s.connect) + u'.' + brackets(s.target) +
+                   QStringLiteral(" FROM ") + brackets(s.source);
         }
         QString operator()(const tw::sql::Insert &s) const
         {
@@ -126,26 +139,37 @@ void ParserTest::mustFail_data()
     };
 
     // Statements that are not ours.
-    row("empty", "", "position 1: expected a statement (SELECT, INSERT, CREATE or DROP) but found the end of the statement.");
+    row("empty", "",
+        "position 1: expected a statement (SELECT, INSERT, CREATE or DROP) but found the end of the statement.");
     row("blank", " \r\n\t", "position 5: expected a statement");
     row("only semicolon", ";", "position 1: expected a statement (SELECT, INSERT, CREATE or DROP) but found ';'.");
-    row("unknown statement", "UPDATE t SET a = 1", "position 1: expected a statement (SELECT, INSERT, CREATE or DROP) but found 'UPDATE'.");
+    row("unknown statement", "UPDATE t SET a = 1",
+        "position 1: expected a statement (SELECT, INSERT, CREATE or DROP) but found 'UPDATE'.");
     row("quoted keyword", "[SELECT] * FROM t", "position 1: expected a statement");
 
     // SELECT.
     row("select column list", "SELECT a FROM t", "position 8: expected '*' but found 'a'.");
     row("select without from", "SELECT * t", "position 10: expected 'FROM' or 'INTO' but found 't'.");
-    row("select without table", "SELECT * FROM", "position 14: expected a table name but found the end of the statement.");
-    row("select trailing word", "SELECT * FROM t extra", "position 17: expected the end of the statement but found 'extra'.");
+    row("select without table", "SELECT * FROM",
+        "position 14: expected a table name but found the end of the statement.");
+    row("select trailing word", "SELECT * FROM t extra",
+        "position 17: expected the end of the statement but found 'extra'.");
     row("select two semicolons", "SELECT * FROM t;;", "position 17: expected the end of the statement but found ';'.");
-    row("two statements", "DROP TABLE t; DROP TABLE u", "position 15: expected the end of the statement but found 'DROP'.");
+    row("two statements", "DROP TABLE t; DROP TABLE u",
+        "position 15: expected the end of the statement but found 'DROP'.");
     row("select dotted name", "SELECT * FROM a.b", "position 16: expected the end of the statement but found '.'.");
-    row("unterminated bracket", "SELECT * FROM [orders", "position 15: expected a table name but found an unterminated name (no closing ]).");
-    row("bracket closes at first ]", "SELECT * FROM [a]]", "position 18: expected the end of the statement but found the character ']'.");
-    row("unterminated backtick", "SELECT * FROM `a``", "position 15: expected a table name but found an unterminated name (no closing `).");
-    row("unterminated double quote", "SELECT * FROM \"a\"\"", "position 15: expected a table name but found an unterminated name (no closing \").");
-    row("control character", "SELECT * FROM t\x01", "position 16: expected the end of the statement but found the character U+0001.");
-    row("string as table", "SELECT * FROM 'orders'", "position 15: expected a table name but found the string 'orders'.");
+    row("unterminated bracket", "SELECT * FROM [orders",
+        "position 15: expected a table name but found an unterminated name (no closing ]).");
+    row("bracket closes at first ]", "SELECT * FROM [a]]",
+        "position 18: expected the end of the statement but found the character ']'.");
+    row("unterminated backtick", "SELECT * FROM `a``",
+        "position 15: expected a table name but found an unterminated name (no closing `).");
+    row("unterminated double quote", "SELECT * FROM \"a\"\"",
+        "position 15: expected a table name but found an unterminated name (no closing \").");
+    row("control character", "SELECT * FROM t\x01",
+        "position 16: expected the end of the statement but found the character U+0001.");
+    row("string as table", "SELECT * FROM 'orders'",
+        "position 15: expected a table name but found the string 'orders'.");
 
     // SELECT INTO.
     row("into without target", "select * into from [o]", "position 20: expected 'FROM' but found '[o]'.");
@@ -153,7 +177,8 @@ void ParserTest::mustFail_data()
         "position 49: expected 'FROM' but found '[o]'."); // "from" is taken as the target
     row("into without from", "select * into [a].[b] [o]", "position 23: expected 'FROM' but found '[o]'.");
     row("into three parts", "select * into [a].[b].[c] from [o]", "position 22: expected 'FROM' but found '.'.");
-    row("into without source", "select * into [a].[b] from", "position 27: expected a table name but found the end of the statement.");
+    row("into without source", "select * into [a].[b] from",
+        "position 27: expected a table name but found the end of the statement.");
 
     // DROP.
     row("drop without table keyword", "DROP t", "position 6: expected 'TABLE' but found 't'.");
@@ -169,35 +194,54 @@ void ParserTest::mustFail_data()
     row("create quoted type", "CREATE TABLE t(a 'M')", "position 18: expected a type name but found the string 'M'.");
     row("create missing comma", "CREATE TABLE t(a M b M)", "position 20: expected ',' or ')' but found 'b'.");
     row("create trailing comma", "CREATE TABLE t(a M,)", "position 20: expected a column name but found ')'.");
-    row("create unclosed", "CREATE TABLE t(a M", "position 19: expected ',' or ')' but found the end of the statement.");
-    row("create empty type args", "CREATE TABLE t(a VARCHAR())", "position 26: expected a whole number up to 2147483647 but found ')'.");
-    row("create fractional type arg", "CREATE TABLE t(a VARCHAR(2.5))", "position 26: expected a whole number up to 2147483647 but found '2.5'.");
-    row("create huge type arg", "CREATE TABLE t(a VARCHAR(99999999999))", "position 26: expected a whole number up to 2147483647 but found '99999999999'.");
-    row("create negative type arg", "CREATE TABLE t(a VARCHAR(-1))", "position 26: expected a whole number up to 2147483647 but found '-'.");
+    row("create unclosed", "CREATE TABLE t(a M",
+        "position 19: expected ',' or ')' but found the end of the statement.");
+    row("create empty type args", "CREATE TABLE t(a VARCHAR())",
+        "position 26: expected a whole number up to 2147483647 but found ')'.");
+    row("create fractional type arg", "CREATE TABLE t(a VARCHAR(2.5))",
+        "position 26: expected a whole number up to 2147483647 but found '2.5'.");
+    row("create huge type arg", "CREATE TABLE t(a VARCHAR(99999999999))",
+        "position 26: expected a whole number up to 2147483647 but found '99999999999'.");
+    row("create negative type arg", "CREATE TABLE t(a VARCHAR(-1))",
+        "position 26: expected a whole number up to 2147483647 but found '-'.");
     row("create three type args", "CREATE TABLE t(a DECIMAL(10,2,1))", "position 31: expected ')' but found '1'.");
-    row("create type args unclosed", "CREATE TABLE t(a DECIMAL(10 b M)", "position 29: expected ',' or ')' but found 'b'.");
+    row("create type args unclosed", "CREATE TABLE t(a DECIMAL(10 b M)",
+        "position 29: expected ',' or ')' but found 'b'.");
 
     // INSERT.
     row("insert without into", "INSERT t VALUES('a')", "position 8: expected 'INTO' but found 't'.");
     row("insert column list", "INSERT INTO t('a')", "position 14: expected 'VALUES' but found '('.");
-    row("insert without parenthesis", "INSERT INTO t VALUES 'a'", "position 22: expected '(' but found the string 'a'.");
+    row("insert without parenthesis", "INSERT INTO t VALUES 'a'",
+        "position 22: expected '(' but found the string 'a'.");
     row("insert no values", "INSERT INTO t VALUES()", "position 22: expected a value but found ')'.");
     row("insert trailing comma", "INSERT INTO t VALUES('a',)", "position 26: expected a value but found ')'.");
-    row("insert unclosed", "INSERT INTO t VALUES('a'", "position 25: expected ',' or ')' but found the end of the statement.");
-    row("insert pieces without plus", "INSERT INTO t VALUES('a' 'b')", "position 26: expected ',' or ')' but found the string 'b'.");
-    row("insert plus at end", "INSERT INTO t VALUES('a'+)", "position 26: expected a string literal after '+' but found ')'.");
-    row("insert plus null", "INSERT INTO t VALUES('a'+NULL)", "position 26: expected a string literal after '+' but found 'NULL'.");
+    row("insert unclosed", "INSERT INTO t VALUES('a'",
+        "position 25: expected ',' or ')' but found the end of the statement.");
+    row("insert pieces without plus", "INSERT INTO t VALUES('a' 'b')",
+        "position 26: expected ',' or ')' but found the string 'b'.");
+    row("insert plus at end", "INSERT INTO t VALUES('a'+)",
+        "position 26: expected a string literal after '+' but found ')'.");
+    row("insert plus null", "INSERT INTO t VALUES('a'+NULL)",
+        "position 26: expected a string literal after '+' but found 'NULL'.");
     row("insert number plus number", "INSERT INTO t VALUES(1 + 2)", "position 24: expected ',' or ')' but found '+'.");
-    row("insert sign before string", "INSERT INTO t VALUES(-'a')", "position 23: expected a number but found the string 'a'.");
+    row("insert sign before string", "INSERT INTO t VALUES(-'a')",
+        "position 23: expected a number but found the string 'a'.");
     row("insert bare word", "INSERT INTO t VALUES(x)", "position 22: expected a value but found 'x'.");
-    row("insert double-quoted value", "INSERT INTO t VALUES(\"a\")", "position 22: expected a value but found '\"a\"'.");
-    row("insert stray character", "INSERT INTO t VALUES(@)", "position 22: expected a value but found the character '@'.");
-    row("unterminated literal", "INSERT INTO t VALUES('abc)", "position 22: expected a value but found an unterminated string literal.");
-    row("unterminated literal after doubled quote", "INSERT INTO t VALUES('abc'')", "position 22: expected a value but found an unterminated string literal.");
-    row("unterminated literal with line breaks", "INSERT INTO t VALUES('a\r\nb", "position 22: expected a value but found an unterminated string literal.");
-    row("unterminated piece", "INSERT INTO t VALUES('a'+'b)", "position 26: expected a string literal after '+' but found an unterminated string literal.");
+    row("insert double-quoted value", "INSERT INTO t VALUES(\"a\")",
+        "position 22: expected a value but found '\"a\"'.");
+    row("insert stray character", "INSERT INTO t VALUES(@)",
+        "position 22: expected a value but found the character '@'.");
+    row("unterminated literal", "INSERT INTO t VALUES('abc)",
+        "position 22: expected a value but found an unterminated string literal.");
+    row("unterminated literal after doubled quote", "INSERT INTO t VALUES('abc'')",
+        "position 22: expected a value but found an unterminated string literal.");
+    row("unterminated literal with line breaks", "INSERT INTO t VALUES('a\r\nb",
+        "position 22: expected a value but found an unterminated string literal.");
+    row("unterminated piece", "INSERT INTO t VALUES('a'+'b)",
+        "position 26: expected a string literal after '+' but found an unterminated string literal.");
     // Positions count characters: the emoji before the error is one, not two.
-    row("position after surrogate pair", QStringLiteral("INSERT INTO t VALUES('\U0001F600', x)"), "position 27: expected a value but found 'x'.");
+    row("position after surrogate pair", QStringLiteral("INSERT INTO t VALUES('\U0001F600', x)"),
+        "position 27: expected a value but found 'x'.");
     row("long token is cut", "INSERT INTO t VALUES('a' '" + QString(100, u'b') + "')",
         "position 26: expected ',' or ')' but found the string '" + QString(36, u'b') + "....");
     row("line break in quoted token", "INSERT INTO t VALUES('a' 'x\r\ny')", "found the string 'x  y'.");
@@ -249,7 +293,8 @@ void ParserTest::mustParse_data()
     row("select backticks keep brackets", "SELECT * FROM `[x]`", "SELECT [[x]]");
     row("select path with blanks", "SELECT * FROM [C:\\Data\\my orders.DBF]", "SELECT [C:\\Data\\my orders.DBF]");
     row("select keyword as name", "SELECT * FROM select", "SELECT [select]");
-    row("select non-ASCII name", QStringLiteral("SELECT * FROM Bestellungen_Ä"), QStringLiteral("SELECT [Bestellungen_Ä]"));
+    row("select non-ASCII name", QStringLiteral("SELECT * FROM Bestellungen_Ä"),
+        QStringLiteral("SELECT [Bestellungen_Ä]"));
 
     // DROP TABLE.
     row("drop brackets", "DROP TABLE [name]", "DROP [name]");
@@ -295,7 +340,8 @@ void ParserTest::mustParse_data()
     row("insert piece of 200 then empty", "INSERT INTO t VALUES('" + QString(kPieceLength, u'x') + "'+'')",
         "INSERT [t]('" + QString(kPieceLength, u'x') + "')");
     row("insert doubled quote at piece end",
-        "INSERT INTO t VALUES('" + QString(kPieceLength - 1, u'x') + "'''+'''" + QString(kPieceLength - 1, u'y') + "'+'')",
+        "INSERT INTO t VALUES('" + QString(kPieceLength - 1, u'x') + "'''+'''" + QString(kPieceLength - 1, u'y') +
+            "'+'')",
         "INSERT [t]('" + QString(kPieceLength - 1, u'x') + "''''" + QString(kPieceLength - 1, u'y') + "')");
     row("insert megabyte literal",
         "INSERT INTO t VALUES('" + QString(kMegabyte, u'x') + "''" + QString(kMegabyte, u'y') + "')",
@@ -365,8 +411,9 @@ void ParserTest::randomInputFailsCleanly()
         "INSERT INTO `t` VALUES('O''Brien'+'x', '', NULL, -4.5e2, 'a\r\nb')",
     };
     const QString interesting = QStringLiteral("'`\"[]().,;+-*0aE \r\n\x01");
-    const QRegularExpression errorPattern(QStringLiteral("^Syntax error at position (\\d+): expected .+ but found .+\\.$"),
-                                          QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpression errorPattern(
+        QStringLiteral("^Syntax error at position (\\d+): expected .+ but found .+\\.$"),
+        QRegularExpression::DotMatchesEverythingOption);
     QRandomGenerator random(20261207);
     int parsed = 0;
     for (int round = 0; round < 20000; ++round) {
@@ -381,9 +428,15 @@ void ParserTest::randomInputFailsCleanly()
             for (int edits = random.bounded(1, 4); edits > 0; --edits) {
                 const int at = random.bounded(int(text.size()) + 1);
                 switch (random.bounded(3)) {
-                case 0: text.remove(at, 1); break;
-                case 1: text.insert(at, interesting[random.bounded(int(interesting.size()))]); break;
-                default: text.insert(at, text.mid(random.bounded(int(text.size())), random.bounded(1, 8))); break;
+                case 0:
+                    text.remove(at, 1);
+                    break;
+                case 1:
+                    text.insert(at, interesting[random.bounded(int(interesting.size()))]);
+                    break;
+                default:
+                    text.insert(at, text.mid(random.bounded(int(text.size())), random.bounded(1, 8)));
+                    break;
                 }
             }
         }

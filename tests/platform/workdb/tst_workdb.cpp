@@ -81,8 +81,8 @@ QList<QStringList> WorkDbTest::readParadox(const QString &table, QStringList *co
 {
     Connection px;
     px.CursorLocation = 3;
-    px.Open("Driver={Microsoft Paradox Driver (*.db )};DriverID=538;Fil=Paradox 5.X;DefaultDir=x;Dbq=" +
-            m_dir->path() + "/px;CollatingSequence=ASCII;");
+    px.Open("Driver={Microsoft Paradox Driver (*.db )};DriverID=538;Fil=Paradox 5.X;DefaultDir=x;Dbq=" + m_dir->path() +
+            "/px;CollatingSequence=ASCII;");
     Recordset rs;
     rs.Open("SELECT * FROM `" + table + "`", px);
     if (columns) {
@@ -310,12 +310,21 @@ void WorkDbTest::textsAreStoredAsTheirUtf8()
     // short values after long ones, empty text stays text, not Null.
     const QChar high(char16_t(0xD83D));
     const QChar low(char16_t(0xDE00));
-    QStringList texts = {"plain", "", QString::fromUtf8("Gr\u00fc\u00dfe aus K\u00f6ln \u20ac \U0001F600"),
-                         QString(5000, 'a'), "x", QString(high), QString(low) + "x", QString(high) + "a",
-                         QString(high) + high + low, QString(low) + high, QString(QChar(char16_t(0xFFFF))),
-                         QString(3000, QChar(char16_t(0x7FF))) + QChar(char16_t(0x800)), ""};
-    const char16_t units[] = {u'a', u'~', 0x7F, 0x80, 0xE9, 0x7FF, 0x800, 0x20AC, 0xD7FF, 0xD800, 0xDBFF,
-                              0xDC00, 0xDFFF, 0xE000, 0xFFFD, 0xD83D, 0xDE00};
+    QStringList texts = {"plain",
+                         "",
+                         QString::fromUtf8("Gr\u00fc\u00dfe aus K\u00f6ln \u20ac \U0001F600"),
+                         QString(5000, 'a'),
+                         "x",
+                         QString(high),
+                         QString(low) + "x",
+                         QString(high) + "a",
+                         QString(high) + high + low,
+                         QString(low) + high,
+                         QString(QChar(char16_t(0xFFFF))),
+                         QString(3000, QChar(char16_t(0x7FF))) + QChar(char16_t(0x800)),
+                         ""};
+    const char16_t units[] = {u'a',   u'~',   0x7F,   0x80,   0xE9,   0x7FF,  0x800,  0x20AC, 0xD7FF,
+                              0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xE000, 0xFFFD, 0xD83D, 0xDE00};
     quint32 seed = 7;
     for (int n = 0; n < 400; ++n) {
         QString text;
@@ -338,7 +347,8 @@ void WorkDbTest::textsAreStoredAsTheirUtf8()
             insert.reset();
         }
     }
-    tw::workdb::SqliteStatement select(db, "SELECT typeof(a), CAST(a AS BLOB), CAST(b AS BLOB) FROM utf8 ORDER BY rowid");
+    tw::workdb::SqliteStatement select(db,
+                                       "SELECT typeof(a), CAST(a AS BLOB), CAST(b AS BLOB) FROM utf8 ORDER BY rowid");
     for (qsizetype i = 0; i < texts.size(); ++i) {
         QVERIFY(select.step());
         QCOMPARE(select.columnText(0), QString("text"));
@@ -358,8 +368,8 @@ void WorkDbTest::exportWritesAParadoxTable()
     rs.Open("SELECT * FROM `customers_2021`", work, 2, 3);
     rs.AddNew();
     rs.fields()(0).setValue(Variant::integer(7));
-    rs.fields()(1).setValue(Variant::text(QString::fromUtf8("Crème brûlée, \"quoted\"\r\nsecond line") +
-                                          QString(3000, u'x')));
+    rs.fields()(1).setValue(
+        Variant::text(QString::fromUtf8("Crème brûlée, \"quoted\"\r\nsecond line") + QString(3000, u'x')));
     rs.fields()(2).setValue(Variant::real(-2.75));
     rs.fields()(3).setValue(Variant::dateTime(QDate(1999, 12, 31), 86399000));
     rs.fields()(4).setValue(Variant::bytes(QByteArray("\0\xff\0", 3)));
@@ -368,7 +378,8 @@ void WorkDbTest::exportWritesAParadoxTable()
     rs.AddNew();
     rs.Update(); // all Null
     rs.Close();
-    work.Execute("select * into [Paradox 5.x;Database=" + m_dir->path() + "\\px\\].[customer.db] from [customers_2021]");
+    work.Execute("select * into [Paradox 5.x;Database=" + m_dir->path() +
+                 "\\px\\].[customer.db] from [customers_2021]");
     QStringList columns;
     const auto rows = readParadox("customer", &columns);
     QCOMPARE(columns, QStringList({"id:3", "name:201", "price:5", "seen:135", "pic:205", "code:200"}));
@@ -393,14 +404,14 @@ void WorkDbTest::exportRefusesAnExistingTable()
     openWork(work);
     work.Execute("CREATE TABLE `t`(`a` MEMO);");
     tw::test::writeAll(m_dir->path() + "/px/T.DB", "precious");
-    QVERIFY_THROWS_EXCEPTION(RuntimeError,
-                             work.Execute("select * into [Paradox 5.x;Database=" + m_dir->path() + "/px\\].[t.db] from [t]"));
+    QVERIFY_THROWS_EXCEPTION(
+        RuntimeError, work.Execute("select * into [Paradox 5.x;Database=" + m_dir->path() + "/px\\].[t.db] from [t]"));
     QCOMPARE(tw::test::readAll(m_dir->path() + "/px/T.DB"), QByteArray("precious"));
     QCOMPARE(QDir(m_dir->path() + "/px").entryList(QDir::Files | QDir::Hidden), QStringList({"T.DB"}));
     QVERIFY_THROWS_EXCEPTION(RuntimeError,
                              work.Execute("select * into [dBASE IV;Database=" + m_dir->path() + "].[t.db] from [t]"));
-    QVERIFY_THROWS_EXCEPTION(RuntimeError,
-                             work.Execute("select * into [Paradox 5.x;Database=" + m_dir->path() + "/px].[u.db] from [none]"));
+    QVERIFY_THROWS_EXCEPTION(
+        RuntimeError, work.Execute("select * into [Paradox 5.x;Database=" + m_dir->path() + "/px].[u.db] from [none]"));
 }
 
 void WorkDbTest::exportOfAnEmptyTableAndManyRows()
