@@ -47,8 +47,8 @@ bool setMode(const QString &path, int mode)
     // Folders keep no read-only attribute that Windows heeds: refused.
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         return (mode & kOwnerWrite) != 0;
-    const DWORD wanted = (mode & kOwnerWrite) ? (attributes & ~DWORD(FILE_ATTRIBUTE_READONLY))
-                                              : (attributes | FILE_ATTRIBUTE_READONLY);
+    const DWORD wanted =
+        (mode & kOwnerWrite) ? (attributes & ~DWORD(FILE_ATTRIBUTE_READONLY)) : (attributes | FILE_ATTRIBUTE_READONLY);
     return SetFileAttributesW(name.c_str(), wanted) != 0;
 }
 

@@ -10,10 +10,10 @@
 // the shared tools, pxlib through a compiler) are Linux programs: a test that
 // needs them skips itself on Windows, where scripts/windows/e2e.sh compares the
 // Windows programs' tables with them instead.
-#define TW_SKIP_WITHOUT_LINUX_READERS()                                                                            \
-    do {                                                                                                           \
-        if (tw::test::onWindows())                                                                                 \
-            QSKIP("compares with the Linux readers (python3, dbfread, pxlib): run on Linux");                      \
+#define TW_SKIP_WITHOUT_LINUX_READERS()                                                                                \
+    do {                                                                                                               \
+        if (tw::test::onWindows())                                                                                     \
+            QSKIP("compares with the Linux readers (python3, dbfread, pxlib): run on Linux");                          \
     } while (false)
 
 namespace tw::test {

@@ -131,7 +131,7 @@ QString everythingIn(const QString &folder)
     if (folder.isEmpty())
         return QStringLiteral(".\\*");
     return detail::isNativeSeparator(folder.back()) || folder.endsWith(QLatin1Char(':')) ? folder + u'*'
-                                                                                        : folder + kBackslash + u'*';
+                                                                                         : folder + kBackslash + u'*';
 }
 
 // Opens the first entry of a folder listing; null with the error in `error`
@@ -181,12 +181,12 @@ FileHandle createTemporaryBeside(const QString &target, QString *tempPath)
     const QString folder = parentOf(target);
     const QString base = lastComponent(target);
     for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-        const QString candidate = QStringLiteral("%1%2.%3.tw-%4")
-                                      .arg(folder, detail::isNativeSeparator(folder.back()) ? QString() : QString(kBackslash),
-                                           base)
-                                      .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-        const HANDLE handle = CreateFileW(wide(candidate).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                          FILE_ATTRIBUTE_HIDDEN, nullptr);
+        const QString candidate =
+            QStringLiteral("%1%2.%3.tw-%4")
+                .arg(folder, detail::isNativeSeparator(folder.back()) ? QString() : QString(kBackslash), base)
+                .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+        const HANDLE handle =
+            CreateFileW(wide(candidate).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             *tempPath = candidate;
             return FileHandle(handle);
@@ -276,7 +276,8 @@ bool existsAsSpelt(const QString &native, DWORD *attributes)
     if (name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?')))
         return false; // wildcards, never a name
     WIN32_FIND_DATAW data{};
-    const HANDLE find = FindFirstFileExW(wide(native).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
+    const HANDLE find =
+        FindFirstFileExW(wide(native).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
     if (find == INVALID_HANDLE_VALUE) {
         // "." and ".." are no entries FindFirstFileExW returns by name.
         *attributes = attributesOf(native);
@@ -318,9 +319,9 @@ std::vector<QString> entryNames(const QString &folder)
 QString errorText(int code)
 {
     wchar_t *buffer = nullptr;
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                            FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, DWORD(code), 0, reinterpret_cast<wchar_t *>(&buffer), 0, nullptr);
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, DWORD(code), 0, reinterpret_cast<wchar_t *>(&buffer), 0, nullptr);
     QString text = length > 0 ? QString::fromWCharArray(buffer, int(length)) : QString();
     if (buffer)
         LocalFree(buffer);
@@ -493,7 +494,7 @@ void renameFile(const QString &from, const QString &to)
     if (!MoveFileExW(wide(src).c_str(), wide(dst).c_str(), MOVEFILE_REPLACE_EXISTING)) {
         const DWORD error = GetLastError();
         raise(error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? missingNumber(dst)
-                                                                               : numberFor(error, dst),
+                                                                             : numberFor(error, dst),
               what, errorText(int(error)));
     }
 }
@@ -526,8 +527,8 @@ std::vector<DirEntry> listDirectory(const QString &folder, const QString &patter
     if (!find) {
         if (empty)
             return entries;
-        const int number = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
-                                   error == ERROR_DIRECTORY || error == ERROR_INVALID_NAME
+        const int number = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_DIRECTORY ||
+                                   error == ERROR_INVALID_NAME
                                ? kErrPathNotFound
                                : numberFor(error, native);
         raise(number, QStringLiteral("Cannot list %1").arg(native), errorText(int(error)));

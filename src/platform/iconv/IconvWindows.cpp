@@ -168,8 +168,8 @@ int decodeOne(const Converter &cv, const unsigned char *in, std::size_t left, ch
         length = 2;
     }
     wchar_t units[2] = {};
-    const int count = MultiByteToWideChar(cv.from, MB_ERR_INVALID_CHARS, reinterpret_cast<const char *>(in), length,
-                                          units, 2);
+    const int count =
+        MultiByteToWideChar(cv.from, MB_ERR_INVALID_CHARS, reinterpret_cast<const char *>(in), length, units, 2);
     if (count < 1)
         return 0;
     *out = fromUtf16(units, count);

@@ -14,7 +14,7 @@ namespace {
 struct Outcome {
     size_t result = 0;
     int error = 0;
-    QByteArray out;    // what was written
+    QByteArray out;     // what was written
     qsizetype used = 0; // input bytes taken
 };
 
@@ -93,7 +93,9 @@ private slots:
 
     void brokenUtf8StopsThere()
     {
-        const Outcome invalid = convert("WINDOWS-1252", "UTF-8", QByteArray("a\xff" "b"));
+        const Outcome invalid = convert("WINDOWS-1252", "UTF-8",
+                                        QByteArray("a\xff"
+                                                   "b"));
         QCOMPARE(invalid.error, EILSEQ);
         QCOMPARE(invalid.used, qsizetype(1));
         // Cut inside a character: more input is needed.
@@ -124,7 +126,8 @@ private slots:
         QCOMPARE(cut.error, EINVAL);
         QCOMPARE(cut.out, utf16(u"A"));
         const Outcome encoded = convert("CP932", "UTF-8", QStringLiteral("あA").toUtf8());
-        QCOMPARE(encoded.out, QByteArray("\x82\xa0" "A"));
+        QCOMPARE(encoded.out, QByteArray("\x82\xa0"
+                                         "A"));
     }
 
     void charactersBeyondTheFirstPlane()
