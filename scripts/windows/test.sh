@@ -21,7 +21,9 @@ shots=${TW_SCREENSHOTS:-$root/build/windows/screenshots}
 #   with dcxcheck.py.
 # - tst_crash_consistency: kills tabwright-cli with SIGKILL at random moments
 #   and checks with the same readers; minutes long.
-excluded='^(tst_copy_interop|tst_replace|tst_crash_consistency)$'
+# - tst_format, tst_format_notices: they check the sources, not a program; the
+#   Linux suite runs them.
+excluded='^(tst_copy_interop|tst_replace|tst_crash_consistency|tst_format|tst_format_notices)$'
 
 now() { date +%s; }
 times=""
