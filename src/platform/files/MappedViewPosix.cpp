@@ -21,26 +21,6 @@ MappedView::MappedView(const File &file, std::size_t length)
     m_length = length;
 }
 
-MappedView::~MappedView()
-{
-    release();
-}
-
-MappedView::MappedView(MappedView &&other) noexcept
-    : m_data(std::exchange(other.m_data, nullptr)), m_length(std::exchange(other.m_length, 0))
-{
-}
-
-MappedView &MappedView::operator=(MappedView &&other) noexcept
-{
-    if (this != &other) {
-        release();
-        m_data = std::exchange(other.m_data, nullptr);
-        m_length = std::exchange(other.m_length, 0);
-    }
-    return *this;
-}
-
 void MappedView::release()
 {
     if (m_data)
