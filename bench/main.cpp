@@ -198,10 +198,22 @@ Generated generate(const Options &o, const BenchLayout &layout, bool print = tru
     return g;
 }
 
+// Writes the pages earlier runs left in the page cache out to disk, so that
+// the system writing them back does not fall into the next run's time (a
+// copy of a million rows writes most of a gigabyte; the kernel starts
+// writing it back at a tenth of the memory, on one of the two cores).
+void settleDisk()
+{
+#ifndef Q_OS_WIN
+    QProcess::execute(QStringLiteral("sync"), {});
+#endif
+}
+
 // Runs this program as the child for one direction and returns the figures
 // it printed; an "error" figure when it failed.
 QMap<QString, QString> runDirectionChild(const Options &o, Direction direction)
 {
+    settleDisk();
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.start(QCoreApplication::applicationFilePath(),
@@ -292,6 +304,7 @@ Reference runReference(const QString &name, int repeat, qint64 rows, qint64 byte
 {
     std::vector<double> times;
     for (int i = 0; i < repeat; ++i) {
+        settleDisk();
         const ReferenceTime t = once();
         if (t.seconds < 0) {
             line(name + QStringLiteral("_error"), t.error);

@@ -17,7 +17,7 @@ void RowStatement::add(QStringView text)
 {
     if (m_built >= m_values.size())
         m_values.resize(m_built + 1);
-    m_values[m_built++] = ado::Variant::text(text.toString());
+    m_values[m_built++].setText(text);
 }
 
 QString RowStatement::text() const

@@ -37,6 +37,7 @@ public:
 private:
     void copyTable(int index);
     void copyRows(qint64 lastRow);
+    QString exportStatement(const QString &sourceName, const QString &targetName) const;
 
     TransferContext &c;
     Steps steps;
@@ -204,6 +205,8 @@ void ParadoxSender::copyTable(int index)
         bool hasRows = false;
         steps(244, [&] { hasRows = !source.Eof(); });
         if (hasRows) {
+            // The work database may write the rows out as they arrive.
+            work.Prepare(exportStatement(sourceName, targetName), lastRow + 1);
             targetOpened = steps(246, [&] {
                 target.Open(QStringLiteral("SELECT * FROM ") + Backticked(sourceName), work, ado::adOpenDynamic,
                             ado::adLockOptimistic);
@@ -225,13 +228,7 @@ void ParadoxSender::copyTable(int index)
     // A copy stopped part-way is not written: the table on disk stays as it was.
     bool written = false;
     if (created && !stopped && !readFailed) {
-        written = steps(280, [&] {
-            work.Execute(QStringLiteral("select * into ") +
-                         Bracketed(QStringLiteral("Paradox 5.x;Database=") +
-                                   Main::CollapseBackslashes(c.settings.paradoxFolder() + u'\\')) +
-                         u'.' + Bracketed(targetName + QStringLiteral(".db")) + QStringLiteral(" from ") +
-                         Bracketed(sourceName));
-        });
+        written = steps(280, [&] { work.Execute(exportStatement(sourceName, targetName)); });
         steps(282, [&] { DoEvents(); });
     }
     if (paradox.inTransaction()) {
@@ -251,6 +248,14 @@ void ParadoxSender::copyTable(int index)
     else
         outcome(TableOutcome::Kind::Failed,
                 stopped && !written ? QStringLiteral("the copy was stopped") : steps.lastFailure());
+}
+
+QString ParadoxSender::exportStatement(const QString &sourceName, const QString &targetName) const
+{
+    return QStringLiteral("select * into ") +
+           Bracketed(QStringLiteral("Paradox 5.x;Database=") +
+                     Main::CollapseBackslashes(c.settings.paradoxFolder() + u'\\')) +
+           u'.' + Bracketed(targetName + QStringLiteral(".db")) + QStringLiteral(" from ") + Bracketed(sourceName);
 }
 
 void ParadoxSender::copyRows(qint64 lastRow)

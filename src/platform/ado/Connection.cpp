@@ -51,6 +51,12 @@ void Connection::ExecuteInsert(const QString &table, std::vector<Variant> &value
     session()->insertRow(table, values, statementText);
 }
 
+void Connection::Prepare(const QString &sql, qint64 expectedRows)
+{
+    if (m_session)
+        m_session->prepare(sql, expectedRows);
+}
+
 Recordset Connection::OpenSchema(int schema)
 {
     Recordset recordset;

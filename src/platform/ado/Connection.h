@@ -31,6 +31,11 @@ public:
     // text is built only where a provider needs it (see Session::insertRow).
     void ExecuteInsert(const QString &table, std::vector<Variant> &values,
                        const std::function<QString()> &statementText);
+    // Not an ADO member: says that `sql` will be executed once the rows now
+    // to be added (about expectedRows of them) are all in, so that a provider
+    // may begin its work while they arrive (see Session::prepare). Nothing
+    // is run or reported here; Execute(sql) runs it and reports as ever.
+    void Prepare(const QString &sql, qint64 expectedRows);
     // One transaction at a time: BeginTrans when one is open and
     // CommitTrans/RollbackTrans without one are refused.
     void BeginTrans();

@@ -72,6 +72,16 @@ public:
     // (and may take them over), the others execute the text.
     virtual void insertRow(const QString &table, std::vector<Variant> &values,
                            const std::function<QString()> &statementText);
+    // `sql` will be executed once the rows about to be appended (about
+    // expectedRows) are all in: a session may start its work on them as they
+    // arrive, provided that executing `sql` then gives what it would have
+    // given, with the same failures, and that anything else done to the rows'
+    // table first undoes the start. Nothing is thrown here.
+    virtual void prepare(const QString &sql, qint64 expectedRows)
+    {
+        (void)sql;
+        (void)expectedRows;
+    }
     // Only schema 20 (tables) is known: columns TABLE_CATALOG, TABLE_SCHEMA,
     // TABLE_NAME, TABLE_TYPE.
     virtual std::unique_ptr<Cursor> openSchema(int schema) = 0;

@@ -57,7 +57,9 @@ void Recordset::loadRow()
         if (m_eof || i >= m_row.size())
             items[i].load(Variant());
         else
-            items[i].load(std::move(m_row[i])); // the cursor fills every value again
+            // The field's last value goes to the cursor, which fills it again
+            // (on the thread that made it, for a cursor that reads ahead).
+            items[i].valueRef().swap(m_row[i]);
     }
 }
 

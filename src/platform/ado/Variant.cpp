@@ -3,6 +3,7 @@
 #include "RuntimeError.h"
 #include "ValueText.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace tw::ado {
@@ -66,6 +67,56 @@ const char *kindName(Variant::Kind kind)
         return "binary";
     }
     return "unknown";
+}
+
+QString &Variant::textToFill(qsizetype size, Kind kind)
+{
+    if (kind != Kind::Text && kind != Kind::Decimal)
+        wrongKind(kind, "text");
+    m_kind = kind;
+    m_ms = 0;
+    QString *held = std::get_if<QString>(&m_storage);
+    if (!held)
+        return m_storage.emplace<QString>();
+    // A string kept from a long value is not kept for a run of short ones.
+    if (!held->isDetached() || held->capacity() > 4 * size + 256)
+        *held = QString();
+    return *held;
+}
+
+void Variant::setText(QStringView text)
+{
+    if (const QString *held = std::get_if<QString>(&m_storage); held && !text.isEmpty() &&
+                                                                text.data() >= held->constData() &&
+                                                                text.data() <= held->constData() + held->size()) {
+        // A piece of this value's own text.
+        *this = Variant::text(text.toString());
+        return;
+    }
+    QString &out = textToFill(text.size());
+    out.resize(text.size());
+    std::copy(text.begin(), text.end(), out.data());
+}
+
+void Variant::assign(const Variant &other)
+{
+    if (this == &other)
+        return;
+    if (other.m_kind != Kind::Text && other.m_kind != Kind::Decimal) {
+        *this = other;
+        return;
+    }
+    const QString &text = std::get<QString>(other.m_storage);
+    QString &out = textToFill(text.size(), other.m_kind);
+    out.resize(text.size());
+    std::copy(text.begin(), text.end(), out.data());
+}
+
+void Variant::swap(Variant &other) noexcept
+{
+    std::swap(m_kind, other.m_kind);
+    std::swap(m_ms, other.m_ms);
+    m_storage.swap(other.m_storage);
 }
 
 Variant Variant::null()

@@ -36,6 +36,19 @@ public:
     static Variant boolean(bool value);
     static Variant bytes(const QByteArray &value);
 
+    // Makes this a Text (or Decimal) value and gives its string to be filled
+    // right away (resized, then written), about `size` characters long. The
+    // string keeps the memory the value held when no other value shares it and
+    // it is not far larger: readers that refill the same rows allocate nothing.
+    QString &textToFill(qsizetype size, Kind kind = Kind::Text);
+    // Makes this a Text value with a copy of `text`, the same way.
+    void setText(QStringView text);
+    // Becomes a copy of other whose text is copied into the memory this value
+    // holds (as textToFill keeps it) instead of shared: values that cross to
+    // another thread leave their memory behind.
+    void assign(const Variant &other);
+    void swap(Variant &other) noexcept;
+
     Kind kind() const { return m_kind; }
     bool isNull() const { return m_kind == Kind::Null; }
     bool isEmpty() const { return m_kind == Kind::Empty; }

@@ -171,23 +171,36 @@ void TextCodec::buildSingleByteTables()
 
 QString TextCodec::decode(const char *data, qsizetype size) const
 {
-    if (size <= 0)
-        return QString();
+    QString out;
+    decode(data, size, out);
+    return out;
+}
+
+void TextCodec::decode(const char *data, qsizetype size, QString &out) const
+{
+    if (size <= 0) {
+        out.resize(0);
+        return;
+    }
     const auto *in = reinterpret_cast<const unsigned char *>(data);
     qsizetype ascii = asciiPrefix(in, size);
     while (ascii < size && in[ascii] < 0x80)
         ++ascii;
-    if (ascii == size)
-        return QString::fromLatin1(data, size);
-    if (!m_singleByte)
-        return decodeMultiByte(data, size);
-    QString out(size, Qt::Uninitialized);
+    if (ascii == size) {
+        out.resize(0);
+        out.append(QLatin1StringView(data, size));
+        return;
+    }
+    if (!m_singleByte) {
+        out = decodeMultiByte(data, size);
+        return;
+    }
+    out.resize(size);
     auto *o = reinterpret_cast<char16_t *>(out.data());
     for (qsizetype i = 0; i < ascii; ++i)
         o[i] = in[i];
     for (qsizetype i = ascii; i < size; ++i)
         o[i] = m_toUnicode[in[i]];
-    return out;
 }
 
 QString TextCodec::decodeMultiByte(const char *data, qsizetype size) const

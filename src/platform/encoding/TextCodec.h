@@ -42,6 +42,9 @@ public:
     // U+009F of its number, and is encoded back to the same byte.
     QString decode(const char *data, qsizetype size) const;
     QString decode(QByteArrayView bytes) const { return decode(bytes.data(), bytes.size()); }
+    // The same into out, replacing what it held (its room is reused when no
+    // other string shares it).
+    void decode(const char *data, qsizetype size, QString &out) const;
 
     // A character the page cannot hold becomes '?', counted in *replaced
     // (when given); a surrogate pair is one character.

@@ -87,6 +87,15 @@ void deleteFileForced(const QString &path);
 // existing target file is replaced. When the target resolves to the source
 // itself, only the letter case of the name changes, to the spelling given.
 void renameFile(const QString &from, const QString &to);
+// Puts the file `from` in the place of the existing file `to` (real paths
+// both) as quickly as a rename of a name: some systems write all of a file's
+// pages out before renaming it over another (ext4, tens of milliseconds for
+// a large file), which would leave a pair of files half replaced for that
+// long. Where the system can, the two files swap names in one step and the
+// old one, now under the name `from`, is deleted; elsewhere it is a
+// replacing rename. Killed in between, the old file stays under `from`.
+// RuntimeError as renameFile.
+void replaceFile(const QString &from, const QString &to);
 // Renames the real path `from` to the real path `to` (both taken as they are)
 // without replacing anything: RuntimeError 58 when `to` exists, 53/76 when
 // `from` or the folder of `to` is missing, 70 when not allowed.

@@ -392,6 +392,25 @@ void renameFile(const QString &from, const QString &to)
     }
 }
 
+void replaceFile(const QString &from, const QString &to)
+{
+    const auto target = lstatOf(to);
+    if (target && S_ISREG(target->st_mode)) {
+        const QByteArray src = encoded(from);
+        if (::renameat2(AT_FDCWD, src.constData(), AT_FDCWD, encoded(to).constData(), RENAME_EXCHANGE) == 0) {
+            // The old file is a leftover now; one that cannot go is swept
+            // up with the other temporaries of the folder.
+            ::unlink(src.constData());
+            return;
+        }
+    }
+    if (renamePath(from, to, true) != 0) {
+        const int err = errno;
+        const int number = err != ENOENT ? numberFor(err, to) : lstatOf(from) ? missingNumber(to) : missingNumber(from);
+        raise(number, QStringLiteral("Cannot rename %1 to %2").arg(from, to), errorText(err));
+    }
+}
+
 void renameWithoutReplacing(const QString &from, const QString &to)
 {
     if (renamePath(from, to, false) != 0) {

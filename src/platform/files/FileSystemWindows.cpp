@@ -499,6 +499,12 @@ void renameFile(const QString &from, const QString &to)
     }
 }
 
+void replaceFile(const QString &from, const QString &to)
+{
+    // NTFS renames over a file without writing it out first.
+    renameFile(from, to);
+}
+
 void renameWithoutReplacing(const QString &from, const QString &to)
 {
     // The file itself under another spelling is no other file to keep.

@@ -101,9 +101,10 @@ Variant decodeLogical(const DbfField &f, char c)
 namespace {
 
 // The usual form, right-aligned digits with an optional sign and point
-// ("   -12.50"), turned into the canonical text without building the pieces;
-// nullopt when the bytes hold anything else, which the full parser then reads.
-std::optional<QString> plainNumber(const char *bytes, qsizetype length)
+// ("   -12.50"), written into out as the canonical text without building the
+// pieces; false when the bytes hold anything else, which the full parser
+// then reads.
+bool plainNumber(const char *bytes, qsizetype length, QString &out)
 {
     qsizetype i = 0;
     while (i < length && bytes[i] == ' ')
@@ -124,9 +125,8 @@ std::optional<QString> plainNumber(const char *bytes, qsizetype length)
         fracEnd = i;
     }
     if (i != length || (intEnd == intStart && fracEnd == fracStart))
-        return std::nullopt;
-    QString out;
-    out.reserve(length + 2);
+        return false;
+    out.resize(0);
     if (negative)
         out += u'-';
     if (intEnd == intStart)
@@ -137,14 +137,15 @@ std::optional<QString> plainNumber(const char *bytes, qsizetype length)
         out += u'.';
         out += QLatin1StringView(bytes + fracStart, fracEnd - fracStart);
     }
-    return out;
+    return true;
 }
 
 } // namespace
 
 std::optional<QString> normalizeNumber(const char *bytes, qsizetype length)
 {
-    if (auto plain = plainNumber(bytes, length))
+    QString plain;
+    if (plainNumber(bytes, length, plain))
         return plain;
     return normalizeNumber(QByteArray(bytes, length));
 }
@@ -244,30 +245,54 @@ uint32_t memoBlockOf(const DbfField &f, const char *bytes)
     return block;
 }
 
-Variant decodeFixedField(const DbfField &f, const char *bytes, int length, const TextCodec &text)
+void decodeFixedField(const DbfField &f, const char *bytes, int length, const TextCodec &text, Variant &out)
 {
     switch (f.type) {
     case 'C': {
-        if (f.binary())
-            return Variant::bytes(QByteArray(bytes, length));
+        if (f.binary()) {
+            out = Variant::bytes(QByteArray(bytes, length));
+            return;
+        }
         int end = length;
         while (end > 0 && (bytes[end - 1] == ' ' || bytes[end - 1] == '\0'))
             --end;
-        return Variant::text(text.decode(bytes, end));
+        text.decode(bytes, end, out.textToFill(end));
+        return;
     }
     case 'V':
-        return Variant::text(text.decode(bytes, length));
-    case 'Q':
-        return Variant::bytes(QByteArray(bytes, length));
+        text.decode(bytes, length, out.textToFill(length));
+        return;
     case 'N':
     case 'F': {
+        if (plainNumber(bytes, length, out.textToFill(length + 2, Variant::Kind::Decimal)))
+            return;
         try {
-            const auto digits = normalizeNumber(bytes, length);
-            return digits ? Variant::decimal(*digits) : Variant::null();
+            const auto digits = normalizeNumber(QByteArray(bytes, length));
+            out = digits ? Variant::decimal(*digits) : Variant::null();
         } catch (const RuntimeError &e) {
             throw RuntimeError(QStringLiteral("field %1: %2").arg(f.name, e.description()));
         }
+        return;
     }
+    default:
+        out = decodeFixedField(f, bytes, length, text);
+        return;
+    }
+}
+
+Variant decodeFixedField(const DbfField &f, const char *bytes, int length, const TextCodec &text)
+{
+    switch (f.type) {
+    case 'C':
+    case 'V':
+    case 'N':
+    case 'F': {
+        Variant value;
+        decodeFixedField(f, bytes, length, text, value);
+        return value;
+    }
+    case 'Q':
+        return Variant::bytes(QByteArray(bytes, length));
     case 'I':
         return Variant::integer(getI32LE(bytesOf(bytes)));
     case 'B':

@@ -26,6 +26,9 @@ ado::ColumnInfo columnInfoOf(const DbfField &field);
 // RuntimeError whose text names the field and says what is wrong with the
 // bytes; the caller adds the file and record.
 ado::Variant decodeFixedField(const DbfField &field, const char *bytes, int length, const TextCodec &text);
+// The same into out, whose text memory is reused (see Variant::textToFill);
+// after a throw out holds no value to use.
+void decodeFixedField(const DbfField &field, const char *bytes, int length, const TextCodec &text, ado::Variant &out);
 
 // The block number a memo field points at (0 = empty memo): a u32 LE in
 // Visual FoxPro tables, ASCII digits in FoxPro 2 tables.

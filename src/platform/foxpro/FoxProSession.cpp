@@ -644,22 +644,37 @@ void FoxProSession::putInPlace(HeldCreate &create, std::optional<Container> &con
     for (const HeldDrop &drop : m_heldDrops)
         if (drop.path == create.target)
             oldEntry = drop.entry;
-    if (replacing) {
-        // The old index describes the old rows.
-        const QString index = findCompanion(create.target, QStringLiteral(".cdx"));
-        if (!index.isEmpty())
-            removeRealFile(index);
-    }
     const QString tempMemo = findCompanion(create.temp, QStringLiteral(".fpt"));
     const QString oldMemo = findCompanion(create.target, QStringLiteral(".fpt"));
     const QString memo =
         QFileInfo(create.target).absolutePath() + u'/' + QFileInfo(create.target).completeBaseName() +
         (create.target.endsWith(QLatin1String(".DBF")) ? QStringLiteral(".FPT") : QStringLiteral(".fpt"));
-    if (!oldMemo.isEmpty() && (oldMemo != memo || tempMemo.isEmpty()))
-        removeRealFile(oldMemo);
-    if (!tempMemo.isEmpty())
+    // The new memo file takes the old one's place, then the new table file
+    // the old one's, each in one step as short as renaming a name: killed
+    // anywhere but in the instant between the two, the folder holds the old
+    // pair or the new one. What the old table leaves goes afterwards.
+    const bool memoOverOld = replacing && !tempMemo.isEmpty() && !oldMemo.isEmpty();
+    if (!oldMemo.isEmpty() && !replacing)
+        removeRealFile(oldMemo); // a memo file without its table
+    if (memoOverOld) {
+        files::replaceFile(tempMemo, oldMemo);
+        if (oldMemo != memo)
+            moveFile(oldMemo, memo, true); // the spelling the table's name asks for
+    } else if (!tempMemo.isEmpty()) {
         moveFile(tempMemo, memo, replacing);
-    moveFile(create.temp, create.target, replacing);
+    }
+    if (replacing)
+        files::replaceFile(create.temp, create.target);
+    else
+        moveFile(create.temp, create.target, false);
+    if (replacing) {
+        // The old index describes the old rows; the new table does not ask for one.
+        const QString index = findCompanion(create.target, QStringLiteral(".cdx"));
+        if (!index.isEmpty())
+            QFile::remove(index);
+        if (!oldMemo.isEmpty() && tempMemo.isEmpty())
+            QFile::remove(oldMemo);
+    }
     if (container) {
         if (oldEntry)
             container->removeTable(oldEntry->objectId);

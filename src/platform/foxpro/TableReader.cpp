@@ -192,9 +192,18 @@ void TableReader::failAtRecord(const QString &problem) const
 
 Variant TableReader::value(int index) const
 {
+    Variant value;
+    valueInto(index, value);
+    return value;
+}
+
+void TableReader::valueInto(int index, Variant &out) const
+{
     const DbfField &f = m_header.fields[size_t(index)];
-    if (bitSet(f.nullBit))
-        return Variant::null();
+    if (bitSet(f.nullBit)) {
+        out = Variant::null();
+        return;
+    }
     const char *bytes = m_recordPtr + f.offset;
     try {
         if (f.isMemo()) {
@@ -204,11 +213,14 @@ Variant TableReader::value(int index) const
             if (f.type == 'M' && !f.binary()) {
                 // Decoded where it lies in the memo file's read window.
                 const QByteArrayView data = block != 0 ? memoView(block) : QByteArrayView();
-                return Variant::text(m_codePage->decode(data.data(), data.size()));
+                m_codePage->decode(data.data(), data.size(), out.textToFill(data.size()));
+                return;
             }
             if (block == 0)
-                return Variant::bytes(QByteArray());
-            return Variant::bytes(m_dbtMemo ? m_dbtMemo->view(block).toByteArray() : m_memo->read(block));
+                out = Variant::bytes(QByteArray());
+            else
+                out = Variant::bytes(m_dbtMemo ? m_dbtMemo->view(block).toByteArray() : m_memo->read(block));
+            return;
         }
         int length = f.length;
         if (f.varLengthBit >= 0 && bitSet(f.varLengthBit)) {
@@ -219,8 +231,9 @@ Variant TableReader::value(int index) const
                                  .arg(length)
                                  .arg(f.length - 1));
         }
-        return decodeFixedField(f, bytes, length, *m_codePage);
+        decodeFixedField(f, bytes, length, *m_codePage, out);
     } catch (const RuntimeError &e) {
+        out = Variant::null();
         if (e.description().startsWith(m_fileName))
             throw;
         if (f.isMemo())
@@ -228,7 +241,6 @@ Variant TableReader::value(int index) const
         // A stored value no number, date or logical can stand for: Null, and
         // the reading goes on.
         m_lost.add({m_fileName, m_current + 1, f.name, e.description(), QStringLiteral("cannot be read")});
-        return Variant::null();
     }
 }
 
@@ -236,7 +248,7 @@ void TableReader::values(std::vector<Variant> &row) const
 {
     row.resize(m_visible.size());
     for (size_t i = 0; i < m_visible.size(); ++i)
-        row[i] = value(m_visible[i]);
+        valueInto(m_visible[i], row[i]);
 }
 
 } // namespace tw::foxpro

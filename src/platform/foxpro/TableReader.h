@@ -58,6 +58,8 @@ public:
 
     // Value of field `index` (into header().fields) of the current record.
     ado::Variant value(int index) const;
+    // The same into out, reusing its text memory.
+    void valueInto(int index, ado::Variant &out) const;
     // Values of the visible fields of the current record.
     void values(std::vector<ado::Variant> &row) const;
 

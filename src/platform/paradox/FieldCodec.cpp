@@ -200,17 +200,21 @@ BlobRef decodeBlobRef(const FieldDef &field, const unsigned char *data)
     return BlobRef{getU32LE(p), getU32LE(p + 4), getU16LE(p + 8)};
 }
 
+int alphaLength(const unsigned char *data, int size)
+{
+    int n = 0;
+    while (n < size && data[n])
+        ++n;
+    return n;
+}
+
 Variant decodeScalar(const FieldDef &field, const unsigned char *data, const TextCodec &codec)
 {
     switch (field.type) {
-    case FieldType::Alpha: {
+    case FieldType::Alpha:
         if (data[0] == 0)
             return Variant::null();
-        int n = 0;
-        while (n < field.size && data[n])
-            ++n;
-        return Variant::text(codec.decode(reinterpret_cast<const char *>(data), n));
-    }
+        return Variant::text(codec.decode(reinterpret_cast<const char *>(data), alphaLength(data, field.size)));
     case FieldType::Bcd:
         return decodeBcd(field, data);
     default:

@@ -236,7 +236,14 @@ void TableReader::decodeRecord(const unsigned char *record, std::vector<Variant>
     for (size_t i = 0; i < m_header.fields.size(); ++i) {
         const FieldDef &f = m_header.fields[i];
         try {
-            row[i] = isBlobType(f.type) ? decodeBlob(f, record + offset) : decodeScalar(f, record + offset, *m_codec);
+            const unsigned char *data = record + offset;
+            if (isBlobType(f.type))
+                decodeBlob(f, data, row[i]);
+            else if (f.type == FieldType::Alpha && data[0] != 0)
+                m_codec->decode(reinterpret_cast<const char *>(data), alphaLength(data, f.size),
+                                row[i].textToFill(f.size));
+            else
+                row[i] = decodeScalar(f, data, *m_codec);
         } catch (const RuntimeError &e) {
             // Errors of the table itself carry their context already; those
             // of the .mb name it and get the record and field added; value
@@ -263,17 +270,21 @@ void TableReader::decodeRecord(const unsigned char *record, std::vector<Variant>
     }
 }
 
-Variant TableReader::decodeBlob(const FieldDef &field, const unsigned char *data)
+void TableReader::decodeBlob(const FieldDef &field, const unsigned char *data, Variant &out)
 {
-    if (allZero(data, field.size))
-        return Variant::null();
+    if (allZero(data, field.size)) {
+        out = Variant::null();
+        return;
+    }
     const BlobRef ref = decodeBlobRef(field, data);
     const bool memo = field.type == FieldType::Memo;
     const qint64 prefix = field.type == FieldType::Graphic ? mb::kGraphicPrefix : 0;
     const qint64 length = qint64(ref.length) - prefix;
     const int leader = field.size - db::kBlobTrailer;
-    if (length <= 0)
-        return memo ? Variant::text(QString()) : Variant::bytes(QByteArray(""));
+    if (length <= 0) {
+        out = memo ? Variant::text(QString()) : Variant::bytes(QByteArray(""));
+        return;
+    }
     QByteArrayView bytes;
     if (length <= leader) {
         bytes = QByteArrayView(reinterpret_cast<const char *>(data), length);
@@ -287,8 +298,9 @@ Variant TableReader::decodeBlob(const FieldDef &field, const unsigned char *data
         bytes = m_blobs->read(ref, field.type);
     }
     if (memo)
-        return Variant::text(m_codec->decode(bytes.data(), static_cast<int>(bytes.size())));
-    return Variant::bytes(bytes.toByteArray());
+        m_codec->decode(bytes.data(), bytes.size(), out.textToFill(bytes.size()));
+    else
+        out = Variant::bytes(bytes.toByteArray());
 }
 
 } // namespace tw::paradox

@@ -60,7 +60,7 @@ private:
     const unsigned char *readBlockHeader(int number);
     void walkChain();
     void decodeRecord(const unsigned char *record, std::vector<tw::ado::Variant> &row);
-    tw::ado::Variant decodeBlob(const FieldDef &field, const unsigned char *data);
+    void decodeBlob(const FieldDef &field, const unsigned char *data, tw::ado::Variant &out);
 
     QString m_path;
     QString m_name;

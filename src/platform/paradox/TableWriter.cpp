@@ -450,11 +450,15 @@ void TableWriter::finish()
                 !(m_blobs && path == m_mbPath) && !QFile::remove(path))
                 fail(QStringLiteral("cannot delete %1").arg(path));
         }
-        // Over the old table's files in one step each; never over a file no
-        // replacement was agreed for.
+        // Over the old table's files in one step each, as short as renaming a
+        // name (see replaceFile): killed anywhere but in the instant between
+        // the two, the folder holds the old pair or the new one. Never over a
+        // file no replacement was agreed for.
         const auto renameOver = [this, replacing = !existing.isEmpty()](const QString &from, const QString &to) {
             try {
-                if (replacing)
+                if (replacing && QFileInfo::exists(to))
+                    tw::files::replaceFile(from, to);
+                else if (replacing)
                     tw::files::renameFile(from, to);
                 else
                     tw::files::renameWithoutReplacing(from, to);

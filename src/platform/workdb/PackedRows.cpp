@@ -165,20 +165,26 @@ bool PackedReader::next(std::vector<Variant> &row)
             need(4);
             const qsizetype n = getU32LE(bytesOf(data + m_at));
             m_at += 4;
-            QString text;
-            if (tag == kLatin1) {
+            const bool decimal = m_columns[i].type == WorkType::Decimal;
+            if (tag == kLatin1)
                 need(n);
-                text = QString::fromLatin1(data + m_at, n);
+            else
+                need(2 * n);
+            QString scratch;
+            QString &text = decimal ? scratch : row[i].textToFill(n);
+            if (tag == kLatin1) {
+                text.resize(0);
+                text.append(QLatin1StringView(data + m_at, n));
                 m_at += n;
             } else {
-                need(2 * n);
                 text.resize(n);
                 char16_t *dst = reinterpret_cast<char16_t *>(text.data());
                 for (qsizetype k = 0; k < n; ++k)
                     dst[k] = getU16LE(bytesOf(data + m_at + 2 * k));
                 m_at += 2 * n;
             }
-            row[i] = m_columns[i].type == WorkType::Decimal ? Variant::decimal(text) : Variant::text(std::move(text));
+            if (decimal)
+                row[i] = Variant::decimal(scratch);
             break;
         }
         case kInteger:

@@ -54,6 +54,26 @@ QStringList paradoxFieldNames(const QStringList &names, int codePage)
     return paradox::fitFieldNames(names, encoding::TextCodec::forCodePage(tableCodePage));
 }
 
+ExportPlan exportPlan(WorkDatabase &database, const QString &table)
+{
+    const std::vector<WorkColumn> columns = database.columns(table);
+    QStringList names;
+    for (const WorkColumn &column : columns)
+        names << column.name;
+    ExportPlan plan;
+    plan.codePage = database.codePageOf(table);
+    names = paradoxFieldNames(names, plan.codePage);
+    for (size_t i = 0; i < columns.size(); ++i) {
+        paradox::ColumnSpec field;
+        field.name = names[static_cast<qsizetype>(i)];
+        field.type = fieldType(columns[i].type);
+        if (columns[i].type == WorkType::VarChar)
+            field.size = columns[i].width > 0 ? columns[i].width : 255;
+        plan.fields.push_back(field);
+    }
+    return plan;
+}
+
 ExportResult exportToParadox(WorkDatabase &database, const QString &table, const QString &folder, const QString &target)
 {
     try {
@@ -63,29 +83,17 @@ ExportResult exportToParadox(WorkDatabase &database, const QString &table, const
     }
     database.requireNoLostRows(table);
     const QString source = database.requireTable(table);
-    const std::vector<WorkColumn> columns = database.columns(source);
-    QStringList names;
-    for (const WorkColumn &column : columns)
-        names << column.name;
-    const int codePage = database.codePageOf(source);
-    names = paradoxFieldNames(names, codePage);
-    std::vector<paradox::ColumnSpec> fields;
-    for (size_t i = 0; i < columns.size(); ++i) {
-        paradox::ColumnSpec field;
-        field.name = names[static_cast<qsizetype>(i)];
-        field.type = fieldType(columns[i].type);
-        if (columns[i].type == WorkType::VarChar)
-            field.size = columns[i].width > 0 ? columns[i].width : 255;
-        fields.push_back(field);
-    }
+    if (std::optional<ExportResult> streamed = database.finishStream(source, folder, target))
+        return std::move(*streamed);
+    const ExportPlan plan = exportPlan(database, source);
     const qint64 expectedRows = database.rowCount(source);
     // Knowing the row count lets the writer choose blocks large enough for all of them.
-    paradox::TableWriter writer(folder, target, fields, expectedRows, codePage);
+    paradox::TableWriter writer(folder, target, plan.fields, expectedRows, plan.codePage);
     // The rows are unpacked on a second thread while this one encodes them for
     // Paradox; nothing else uses the work database meanwhile.
     const std::unique_ptr<ado::Cursor> rows =
         ado::prefetched(std::make_unique<PackedRowsCursor>(database.readRows(source), expectedRows));
-    std::vector<ado::Variant> row(columns.size());
+    std::vector<ado::Variant> row(plan.fields.size());
     while (rows->fetch(row)) {
         writer.appendRow(row);
         ado::idle(); // writing out a large table takes seconds: let the window repaint

@@ -3,8 +3,11 @@
 // "select * into [Paradox 5.x;Database=FOLDER].[name.db] from [table]".
 
 #include "platform/ado/LostValues.h"
+#include "platform/paradox/TableWriter.h"
 
 #include <QString>
+
+#include <vector>
 
 namespace tw::workdb {
 
@@ -15,6 +18,14 @@ struct ExportResult {
     qint64 unmappedCharacters = 0; // characters the table's code page cannot hold, written as "?"
     ado::LostValues lost;          // values their Paradox field cannot hold, written as Null
 };
+
+// The Paradox fields a work table (its real name) becomes, and the code page
+// of its text: see exportToParadox.
+struct ExportPlan {
+    std::vector<paradox::ColumnSpec> fields;
+    int codePage = 0;
+};
+ExportPlan exportPlan(WorkDatabase &database, const QString &table);
 
 // Column types become Paradox fields: MEMO M, INT I, FLOAT N, DECIMAL N,
 // DATETIME @, OLEOBJECT B, VARCHAR A (its width). The table takes the code

@@ -62,6 +62,23 @@ public:
         }
     }
 
+    void prepare(const QString &text, qint64 expectedRows) override
+    {
+        // Only a Paradox export can start early; anything else runs when executed.
+        try {
+            const sql::Statement statement = sql::parse(text);
+            const auto *into = std::get_if<sql::SelectInto>(&statement);
+            if (!into)
+                return;
+            const std::optional<QString> folder = paradoxFolder(*into);
+            const QString table = m_database->findTable(into->source);
+            if (folder && !table.isEmpty())
+                m_database->prepareExport(table, targetFolder(*folder), into->target, expectedRows);
+        } catch (const RuntimeError &) {
+            // Executing the statement reports what is wrong with it.
+        }
+    }
+
     std::unique_ptr<ado::Cursor> openSchema(int schema) override
     {
         if (schema != ado::adSchemaTables)
@@ -83,13 +100,21 @@ public:
     }
 
 private:
-    void exportTable(const sql::SelectInto &into)
+    // The folder of a Paradox target; nullopt for any other target.
+    static std::optional<QString> paradoxFolder(const sql::SelectInto &into)
     {
         const ado::ConnectionString target = ado::ConnectionString::parse(into.connect);
         const bool paradox = !target.pairs().empty() && target.pairs().front().first.startsWith(
                                                             QLatin1String(kParadoxDriverPrefix), Qt::CaseInsensitive);
-        const std::optional<QString> folder = target.value(QStringLiteral("Database"));
-        if (!paradox || !folder)
+        if (!paradox)
+            return std::nullopt;
+        return target.value(QStringLiteral("Database"));
+    }
+
+    void exportTable(const sql::SelectInto &into)
+    {
+        const std::optional<QString> folder = paradoxFolder(into);
+        if (!folder)
             throw RuntimeError(QStringLiteral("Cannot write to '%1': only [Paradox 5.x;Database=folder] targets "
                                               "are known.")
                                    .arg(into.connect));

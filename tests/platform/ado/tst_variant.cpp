@@ -19,6 +19,7 @@ private slots:
     void timeOutOfRangeIsRefused();
     void accessorsCheckTheKind();
     void numericConversions();
+    void refilledTextsLeaveSharedCopiesAlone();
 };
 
 void VariantTest::textForms_data()
@@ -127,6 +128,49 @@ void VariantTest::numericConversions()
     QVERIFY_THROWS_EXCEPTION(RuntimeError, Variant::text("12abc").toDouble());
     QVERIFY_THROWS_EXCEPTION(RuntimeError, Variant::real(1e30).toInteger());
     QVERIFY_THROWS_EXCEPTION(RuntimeError, Variant::date(QDate(2000, 1, 1)).toDouble());
+}
+
+void VariantTest::refilledTextsLeaveSharedCopiesAlone()
+{
+    // A value refilled in place reuses its memory only when nothing shares it.
+    Variant value = Variant::integer(5);
+    QString &first = value.textToFill(8);
+    first.resize(0);
+    first += QStringLiteral("abcdefgh");
+    QCOMPARE(value.kind(), Variant::Kind::Text);
+    const Variant kept = value; // shares the string
+    value.setText(u"xy");
+    QCOMPARE(kept.asText(), QStringLiteral("abcdefgh"));
+    QCOMPARE(value.asText(), QStringLiteral("xy"));
+    const QChar *memory = value.asText().constData();
+    value.setText(u"uvw");
+    QCOMPARE(value.asText().constData(), memory); // alone now: refilled where it was
+    QCOMPARE(value.asText(), QStringLiteral("uvw"));
+    // A piece of its own text.
+    value.setText(QStringView(value.asText()).mid(1));
+    QCOMPARE(value.asText(), QStringLiteral("vw"));
+    // A long value's memory is not kept for a short one.
+    value.setText(QString(100000, u'x'));
+    value.setText(u"short");
+    QVERIFY(value.asText().capacity() < 1000);
+
+    // assign copies texts and decimals, other kinds as they are.
+    Variant target = Variant::text(QStringLiteral("old"));
+    const Variant decimal = Variant::decimal(QStringLiteral("-12.50"));
+    target.assign(decimal);
+    QCOMPARE(target, decimal);
+    QVERIFY(target.asDecimal().constData() != decimal.asDecimal().constData());
+    target.assign(Variant::real(2.5));
+    QCOMPARE(target, Variant::real(2.5));
+    target.assign(Variant::null());
+    QVERIFY(target.isNull());
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, target.textToFill(1, Variant::Kind::Bytes));
+
+    Variant a = Variant::text(QStringLiteral("a"));
+    Variant b = Variant::date(QDate(2001, 2, 3));
+    a.swap(b);
+    QCOMPARE(a, Variant::date(QDate(2001, 2, 3)));
+    QCOMPARE(b, Variant::text(QStringLiteral("a")));
 }
 
 QTEST_APPLESS_MAIN(VariantTest)

@@ -204,6 +204,23 @@ private slots:
         QCOMPARE(readFile(dir + QStringLiteral("/Sub/c.db")), QByteArray("a"));
     }
 
+    void replacesAFileInOneStep()
+    {
+        const QString dir = m_root + QStringLiteral("/Data");
+        writeFile(dir + QStringLiteral("/~tw1.fpt"), QByteArray(300000, 'n'));
+        writeFile(dir + QStringLiteral("/t.fpt"), "old");
+        replaceFile(dir + QStringLiteral("/~tw1.fpt"), dir + QStringLiteral("/t.fpt"));
+        QCOMPARE(readFile(dir + QStringLiteral("/t.fpt")), QByteArray(300000, 'n'));
+        QVERIFY(!QFile::exists(dir + QStringLiteral("/~tw1.fpt"))); // the old file went with the swap
+        // Nothing to replace: a plain rename.
+        writeFile(dir + QStringLiteral("/~tw2.fpt"), "new");
+        replaceFile(dir + QStringLiteral("/~tw2.fpt"), dir + QStringLiteral("/u.fpt"));
+        QCOMPARE(readFile(dir + QStringLiteral("/u.fpt")), QByteArray("new"));
+        QCOMPARE(errorOf([&] { replaceFile(dir + QStringLiteral("/~tw3.fpt"), dir + QStringLiteral("/u.fpt")); }),
+                 kErrFileNotFound);
+        QCOMPARE(readFile(dir + QStringLiteral("/u.fpt")), QByteArray("new"));
+    }
+
     void testsWritableFolders()
     {
         QVERIFY(isWritableFolder(m_root + QStringLiteral("\\DATA")));

@@ -1,0 +1,75 @@
+#pragma once
+// ExportStream: the rows of a work table written straight into the Paradox
+// table a prepared "select * into" names, while they are added, instead of
+// being kept in the work database first. The Paradox writer works on a thread
+// of its own; rows reach it in batches. What it meets (a folder that is
+// missing, a table in the way, a full disk) is kept and thrown by finish(),
+// where the export would have met it; until then the rows are taken and
+// dropped. Destruction before finish() leaves no table behind.
+
+#include "ParadoxExport.h"
+
+#include "platform/ado/Variant.h"
+#include "platform/paradox/TableWriter.h"
+
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace tw::workdb {
+
+class ExportStream {
+public:
+    static constexpr size_t kBatchRows = 1024;
+    // A batch is handed over early once its texts and bytes reach this size.
+    static constexpr qsizetype kBatchBytes = 1 << 20;
+    // Batches waiting for the writer; the rows' producer waits beyond this.
+    static constexpr size_t kBatchesQueued = 4;
+
+    // Opens the table's temporaries at once; a failure to do so is kept for finish().
+    ExportStream(const ExportPlan &plan, const QString &folder, const QString &target, qint64 expectedRows);
+    ~ExportStream();
+    ExportStream(const ExportStream &) = delete;
+    ExportStream &operator=(const ExportStream &) = delete;
+
+    // Takes a copy of the row (values converted to their work columns).
+    void append(const std::vector<ado::Variant> &row);
+    qint64 rowCount() const { return m_appended; }
+    // Waits for the writer, letting the window's events run; throws what it
+    // met, or puts the table in place.
+    ExportResult finish();
+
+private:
+    using Batch = std::vector<std::vector<ado::Variant>>;
+    struct Filled {
+        std::unique_ptr<Batch> rows;
+        size_t count = 0;
+    };
+    void handOver();
+    void write();
+    void waitFor(std::unique_lock<std::mutex> &lock, const std::function<bool()> &ready);
+    void stop();
+
+    std::unique_ptr<paradox::TableWriter> m_writer; // the writer thread's once it runs
+    std::exception_ptr m_failure;
+    qint64 m_appended = 0;
+
+    std::unique_ptr<Batch> m_filling;
+    size_t m_filled = 0;
+    qsizetype m_fillingBytes = 0;
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Filled> m_queue;
+    std::vector<std::unique_ptr<Batch>> m_spare;
+    bool m_closing = false;  // no more batches come
+    bool m_stopping = false; // leave the rest unwritten
+    bool m_writerDone = false;
+    std::thread m_thread;
+};
+
+} // namespace tw::workdb
