@@ -7,7 +7,8 @@
 //   tabwright-bench --direction to-paradox|to-foxpro --dir DIR --rows N
 //
 // The first form generates the tables, runs each direction in a child process
-// of its own (so that its peak memory is its own) and then the references.
+// of its own (so that its peak memory is its own), once to warm the machine up
+// and R times measured, and then the references.
 // The last form is that child; run alone it lets a profiler see one transfer.
 
 #include "BenchLayout.h"
@@ -238,6 +239,17 @@ QMap<QString, QString> runDirectionChild(const Options &o, Direction direction)
     return figures;
 }
 
+// One run of each direction whose figures are not kept. A virtual machine
+// gives memory it has not used since it started slowly the first time (the
+// page cache of the first copies took up to twice their time in system
+// calls on the machine of the figures in the README); the runs after it
+// measure the copy, not the machine's first use of its memory.
+void warmUp(const Options &o)
+{
+    runDirectionChild(o, Direction::ToParadox);
+    runDirectionChild(o, Direction::ToFoxPro);
+}
+
 // Prints one direction's figures over its runs: the median time (and the
 // fastest and slowest), the largest memory and the longest event-loop pause.
 // Returns the figures the ratios use: rows_per_s and error.
@@ -320,21 +332,31 @@ Reference runReference(const QString &name, int repeat, qint64 rows, qint64 byte
     return {seconds};
 }
 
-// The median seconds of each direction on tables of o.rows rows made in o.dir,
-// printing nothing; -1 for a direction that failed.
-std::pair<double, double> medianSeconds(const Options &o)
+// The median seconds and the largest peak memory of each direction on tables
+// of o.rows rows made in o.dir, printing nothing; -1 for a direction that failed.
+struct SmallRuns {
+    double paradoxSeconds = -1, foxproSeconds = -1;
+    double paradoxPeakMb = -1, foxproPeakMb = -1;
+};
+SmallRuns runSmall(const Options &o)
 {
     generate(o, BenchLayout{o.dir}, false);
     std::vector<double> toParadox, toFoxPro;
+    SmallRuns runs;
     for (int i = 0; i < o.repeat; ++i) {
         for (const Direction d : {Direction::ToParadox, Direction::ToFoxPro}) {
             const auto figures = runDirectionChild(o, d);
-            const double s =
-                figures.contains(QStringLiteral("error")) ? -1 : figures.value(QStringLiteral("seconds")).toDouble();
+            const bool ok = !figures.contains(QStringLiteral("error"));
+            const double s = ok ? figures.value(QStringLiteral("seconds")).toDouble() : -1;
+            const double peak = ok ? figures.value(QStringLiteral("peak_rss_mb")).toDouble() : -1;
             (d == Direction::ToParadox ? toParadox : toFoxPro).push_back(s);
+            double &largest = d == Direction::ToParadox ? runs.paradoxPeakMb : runs.foxproPeakMb;
+            largest = std::max(largest, peak);
         }
     }
-    return {median(toParadox), median(toFoxPro)};
+    runs.paradoxSeconds = median(toParadox);
+    runs.foxproSeconds = median(toFoxPro);
+    return runs;
 }
 
 QString ratio(const QMap<QString, QString> &figures, qint64 rows, const Reference &reference)
@@ -367,6 +389,7 @@ int runAll(Options o)
         return 0;
 
     bool failed = false;
+    warmUp(o);
     // The directions take turns, so that a slow spell of the machine hits both.
     std::vector<QMap<QString, QString>> paradoxRuns, foxproRuns;
     for (int i = 0; i < o.repeat; ++i) {
@@ -412,14 +435,17 @@ int runAll(Options o)
         Options small = o;
         small.rows = fewer;
         small.dir = QDir(o.dir).filePath(QStringLiteral("growth"));
-        const auto [paradoxSeconds, foxproSeconds] = medianSeconds(small);
-        const auto growth = [](const QMap<QString, QString> &figures, double smallSeconds) {
-            const double seconds = figures.value(QStringLiteral("seconds"), QStringLiteral("-1")).toDouble();
-            return seconds > 0 && smallSeconds > 0 ? fixed(seconds / smallSeconds, 2) : QStringLiteral("nan");
+        const SmallRuns runs = runSmall(small);
+        const auto growth = [](const QMap<QString, QString> &figures, const char *name, double small) {
+            const double large = figures.value(QLatin1String(name), QStringLiteral("-1")).toDouble();
+            return large > 0 && small > 0 ? fixed(large / small, 2) : QStringLiteral("nan");
         };
         line(QStringLiteral("growth_rows"), QString::number(fewer));
-        line(QStringLiteral("growth_to_paradox"), growth(toParadox, paradoxSeconds));
-        line(QStringLiteral("growth_to_foxpro"), growth(toFoxPro, foxproSeconds));
+        line(QStringLiteral("growth_to_paradox"), growth(toParadox, "seconds", runs.paradoxSeconds));
+        line(QStringLiteral("growth_to_foxpro"), growth(toFoxPro, "seconds", runs.foxproSeconds));
+        // Peak memory at all the rows over peak memory at a tenth of them (1.00: the same).
+        line(QStringLiteral("memory_growth_to_paradox"), growth(toParadox, "peak_rss_mb", runs.paradoxPeakMb));
+        line(QStringLiteral("memory_growth_to_foxpro"), growth(toFoxPro, "peak_rss_mb", runs.foxproPeakMb));
         QDir(small.dir).removeRecursively();
     }
     // The other shapes of table, at the sizes that show them: each direction
@@ -441,6 +467,7 @@ int runAll(Options o)
             line(prefix + QStringLiteral("rows"), QString::number(run.rows));
             line(prefix + QStringLiteral("foxpro_source_bytes"), QString::number(sg.foxpro.bytes));
             std::vector<QMap<QString, QString>> toParadoxRuns, toFoxProRuns;
+            warmUp(shaped);
             for (int i = 0; i < o.repeat; ++i) {
                 toParadoxRuns.push_back(runDirectionChild(shaped, Direction::ToParadox));
                 toFoxProRuns.push_back(runDirectionChild(shaped, Direction::ToFoxPro));
