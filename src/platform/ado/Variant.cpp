@@ -278,6 +278,9 @@ QString Variant::toText() const
         return std::get<QString>(m_storage);
     case Kind::Bytes:
         return QString::fromLatin1(std::get<QByteArray>(m_storage));
+    case Kind::Boolean:
+        // Texts of the program's own, shared without counting.
+        return std::get<bool>(m_storage) ? QStringLiteral("True") : QStringLiteral("False");
     default:
         break;
     }

@@ -149,10 +149,12 @@ Variant WorkColumn::convert(const Variant &value) const
         return Variant::null();
     switch (type) {
     case WorkType::Memo:
-        return Variant::text(value.toText());
+        return value.kind() == Kind::Text ? value : Variant::text(value.toText());
     case WorkType::VarChar: {
-        const QString text = value.toText();
         const int limit = width > 0 ? width : kDefaultVarCharWidth;
+        if (value.kind() == Kind::Text && value.asText().size() <= limit)
+            return value;
+        const QString text = value.toText();
         if (text.size() > limit)
             throw RuntimeError(QStringLiteral("The field '%1' is too small to accept the amount of data you "
                                               "attempted to add (%2 characters, at most %3).")
