@@ -29,11 +29,11 @@ ExportStream::ExportStream(const ExportPlan &plan, const QString &folder, const 
 {
     try {
         m_writer = std::make_unique<paradox::TableWriter>(folder, target, plan.fields, expectedRows, plan.codePage);
+        m_thread = std::thread([this] { write(); });
     } catch (...) {
         m_failure = std::current_exception();
-        return;
+        m_writer.reset();
     }
-    m_thread = std::thread([this] { write(); });
 }
 
 ExportStream::~ExportStream()
