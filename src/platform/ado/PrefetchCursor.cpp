@@ -10,13 +10,8 @@ constexpr qint64 kRowsWorthAThread = 4096;
 qsizetype roughSize(const std::vector<Variant> &row)
 {
     qsizetype size = 0;
-    for (const Variant &value : row) {
-        size += qsizetype(sizeof(Variant));
-        if (value.kind() == Variant::Kind::Text)
-            size += value.asText().size() * qsizetype(sizeof(QChar));
-        else if (value.kind() == Variant::Kind::Bytes)
-            size += value.asBytes().size();
-    }
+    for (const Variant &value : row)
+        size += qsizetype(sizeof(Variant)) + value.payloadBytes();
     return size;
 }
 } // namespace

@@ -112,6 +112,15 @@ void Variant::assign(const Variant &other)
     std::copy(text.begin(), text.end(), out.data());
 }
 
+qsizetype Variant::payloadBytes() const
+{
+    if (const QString *text = std::get_if<QString>(&m_storage))
+        return text->size() * qsizetype(sizeof(QChar));
+    if (const QByteArray *bytes = std::get_if<QByteArray>(&m_storage))
+        return bytes->size();
+    return 0;
+}
+
 void Variant::swap(Variant &other) noexcept
 {
     std::swap(m_kind, other.m_kind);

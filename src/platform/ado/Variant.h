@@ -49,6 +49,10 @@ public:
     void assign(const Variant &other);
     void swap(Variant &other) noexcept;
 
+    // The memory its text or bytes take (0 for the other kinds), for
+    // keeping batches of rows to a size.
+    qsizetype payloadBytes() const;
+
     Kind kind() const { return m_kind; }
     bool isNull() const { return m_kind == Kind::Null; }
     bool isEmpty() const { return m_kind == Kind::Empty; }

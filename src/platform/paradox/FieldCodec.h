@@ -29,12 +29,12 @@ struct BlobRef {
 
 BlobRef decodeBlobRef(const FieldDef &field, const unsigned char *data);
 
-// The value of a field that is not a blob field. All-zero bytes give Null.
-// RuntimeError (without file name; callers add it) for a value that no
-// Variant can hold, such as a time of day past midnight.
 // The bytes of an A field's text: up to its first NUL.
 int alphaLength(const unsigned char *data, int size);
 
+// The value of a field that is not a blob field. All-zero bytes give Null.
+// RuntimeError (without file name; callers add it) for a value that no
+// Variant can hold, such as a time of day past midnight.
 tw::ado::Variant decodeScalar(const FieldDef &field, const unsigned char *data, const TextCodec &codec);
 
 // Writes `value` into the field's bytes (field.size of them, zeroed first).

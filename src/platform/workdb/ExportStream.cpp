@@ -9,20 +9,6 @@ namespace tw::workdb {
 namespace {
 // How long a wait for the writer goes before the window's events run again.
 constexpr std::chrono::milliseconds kWaitSlice{10};
-
-qsizetype heldBytes(const ado::Variant &value)
-{
-    switch (value.kind()) {
-    case ado::Variant::Kind::Text:
-        return value.asText().size() * qsizetype(sizeof(QChar));
-    case ado::Variant::Kind::Decimal:
-        return value.asDecimal().size() * qsizetype(sizeof(QChar));
-    case ado::Variant::Kind::Bytes:
-        return value.asBytes().size();
-    default:
-        return 0;
-    }
-}
 } // namespace
 
 ExportStream::ExportStream(const ExportPlan &plan, const QString &folder, const QString &target, qint64 expectedRows)
@@ -75,7 +61,7 @@ void ExportStream::append(const std::vector<ado::Variant> &row)
     for (size_t i = 0; i < row.size(); ++i) {
         // Texts are copied, not shared: the memory of each side stays with its thread.
         slot[i].assign(row[i]);
-        m_fillingBytes += heldBytes(slot[i]);
+        m_fillingBytes += slot[i].payloadBytes();
     }
     if (m_filled == kBatchRows || m_fillingBytes >= kBatchBytes)
         handOver();

@@ -122,6 +122,9 @@ private slots:
         streamed.connection.Prepare(streamed.into(QStringLiteral("out"), QStringLiteral("t")), expected);
         addRows(kept.connection, QStringLiteral("t"), rows);
         addRows(streamed.connection, QStringLiteral("t"), rows);
+        // The prepared table is being written already (under its temporary name), the other not yet.
+        QCOMPARE(kept.files(), QStringList());
+        QVERIFY(!streamed.files().isEmpty());
         kept.connection.Execute(kept.into(QStringLiteral("out"), QStringLiteral("t")));
         streamed.connection.Execute(streamed.into(QStringLiteral("out"), QStringLiteral("t")));
 
