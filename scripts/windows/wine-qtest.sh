@@ -35,6 +35,14 @@ for arg in "$@"; do
 done
 "$tw_wine" cmd /c "$command" >/dev/null 2>&1 </dev/null
 status=$?
+if [ "$status" -ne 0 ] && [ ! -s "$result" ]; then
+  # Wine itself failed before the program wrote a line (seen rarely while
+  # another test's programs end): once more. A test that fails writes its
+  # result, and that result stands.
+  echo "wine-qtest: Wine ended with $status before $(basename "$program") wrote a result; running it again" >&2
+  "$tw_wine" cmd /c "$command" >/dev/null 2>&1 </dev/null
+  status=$?
+fi
 cat "$result"
 rm -f "$result"
 exit $status
