@@ -55,6 +55,9 @@ public:
     // Not an ADO member: values written as Null through this connection
     // because the target could not hold them; nullptr when none or closed.
     const LostValues *lostValues() const { return m_session ? m_session->lostValues() : nullptr; }
+    // Not an ADO member: values written changed through this connection
+    // (rounded, cut) because the target could not hold them as they were.
+    const LostValues *changedValues() const { return m_session ? m_session->changedValues() : nullptr; }
     // Not an ADO member: the code page the tables this connection creates
     // from now on take for their text (a source table's, see
     // Recordset::codePage()), when the provider's format can record it;

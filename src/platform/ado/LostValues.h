@@ -4,6 +4,8 @@
 // not make sense of — and that went as Null instead, so that one such value
 // never sinks its table. Counted per table like the characters a code page
 // cannot hold; the first few are kept for the command line to show.
+// The same list holds values a copy had to change (rounded to a field's
+// decimals, cut to its width): those have `after`, the value as written.
 
 #include "Variant.h"
 
@@ -19,6 +21,7 @@ struct LostValue {
     QString column;
     QString value; // in readable form: a date as a date
     QString reason;
+    QString after; // a changed value as written; empty for a lost one
 };
 
 class LostValues {

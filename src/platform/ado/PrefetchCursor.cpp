@@ -20,6 +20,10 @@ PrefetchCursor::PrefetchCursor(std::unique_ptr<Cursor> inner)
     : m_inner(std::move(inner)), m_columns(m_inner->columns()), m_rowCount(m_inner->rowCount()),
       m_codePage(m_inner->codePage())
 {
+    if (const DamagedRows *damaged = m_inner->damagedRows()) {
+        m_damaged = *damaged;
+        m_hasDamaged = true;
+    }
     m_reader = std::thread([this] { readAhead(); });
 }
 

@@ -38,6 +38,9 @@ public:
     // The inner cursor's, once its walk has ended (it is stopped here when
     // rows are left: callers ask at the end of their walk).
     const LostValues *lostValues() const override;
+    // The inner cursor's, as it was when the walk started (a reader knows
+    // its damaged rows when it opens).
+    const DamagedRows *damagedRows() const override { return m_hasDamaged ? &m_damaged : nullptr; }
 
 private:
     struct Batch {
@@ -53,6 +56,8 @@ private:
     std::vector<ColumnInfo> m_columns;
     qint64 m_rowCount = 0;
     int m_codePage = 0;
+    DamagedRows m_damaged;
+    bool m_hasDamaged = false;
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;

@@ -5,6 +5,7 @@
 
 #include "ColumnInfo.h"
 #include "ConnectionString.h"
+#include "DamagedRows.h"
 #include "DataTypeEnum.h"
 #include "LostValues.h"
 #include "RuntimeError.h"
@@ -60,6 +61,11 @@ public:
     // Values this walk could not read and gave as Null instead (readers that
     // go on past such values keep them); nullptr when none can occur.
     virtual const LostValues *lostValues() const { return nullptr; }
+    // Rows the table holds but that are damaged (cut short, in a block the
+    // file does not hold whole) and that this walk sets aside; known once the
+    // cursor is open, since rowCount() counts whole rows only. nullptr when
+    // none can occur.
+    virtual const DamagedRows *damagedRows() const { return nullptr; }
 };
 
 class Session {
@@ -92,6 +98,11 @@ public:
     // Values written as Null because the target could not hold them, since
     // the session opened; nullptr for sessions that write none.
     virtual const LostValues *lostValues() const { return nullptr; }
+    // Values written changed (rounded, cut, moved into range) because the
+    // target could not hold them as they were, since the session opened
+    // (LostValue::after holds what was written); nullptr for sessions that
+    // change none.
+    virtual const LostValues *changedValues() const { return nullptr; }
     // The code page the tables created from now on take for their text, when
     // their format can record it; 0 leaves it to the provider (Windows-1252).
     void setNewTableCodePage(int codePage) { m_newTableCodePage = codePage; }

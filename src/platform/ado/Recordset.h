@@ -40,6 +40,9 @@ public:
     // Not an ADO member: values the walk could not read and gave as Null;
     // nullptr when none or closed.
     const LostValues *lostValues() const { return m_cursor ? m_cursor->lostValues() : nullptr; }
+    // Not an ADO member: rows of the source that are damaged and left out of
+    // the walk (RecordCount counts the others); nullptr when none or closed.
+    const DamagedRows *damagedRows() const { return m_cursor ? m_cursor->damagedRows() : nullptr; }
     // Not an ADO member: the code page of the source table's text; 0 when it
     // names none, the provider has no code pages, or the recordset is closed.
     int codePage() const { return m_cursor ? m_cursor->codePage() : 0; }
