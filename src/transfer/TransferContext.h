@@ -3,9 +3,11 @@
 // interfaces so that the window and the command-line program run the same code.
 
 #include "common/CommandGuard.h"
+#include "platform/ado/DamagedRows.h"
 #include "platform/ado/LostValues.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -33,6 +35,19 @@ public:
     QString lastText;
 };
 
+// What one table's copy could not carry as it was.
+struct CopyNotes {
+    qint64 replacedCharacters = 0; // characters written as "?"
+    ado::LostValues lost;          // values written as Null
+    ado::LostValues changed;       // values written changed (rounded, cut)
+    ado::DamagedRows damaged;      // source rows set aside as damaged
+    QStringList warnings;          // what the reader read past in the source's header
+    bool empty() const
+    {
+        return replacedCharacters == 0 && lost.empty() && changed.empty() && damaged.empty() && warnings.isEmpty();
+    }
+};
+
 // How one selected table ended, for callers that report per table (the command line).
 struct TableOutcome {
     enum class Kind {
@@ -44,6 +59,7 @@ struct TableOutcome {
     QString table; // the source name
     Kind kind = Kind::Copied;
     QString reason;
+    CopyNotes notes = {};
 };
 
 struct TransferContext {

@@ -18,7 +18,7 @@ qsizetype roughSize(const std::vector<Variant> &row)
 
 PrefetchCursor::PrefetchCursor(std::unique_ptr<Cursor> inner)
     : m_inner(std::move(inner)), m_columns(m_inner->columns()), m_rowCount(m_inner->rowCount()),
-      m_codePage(m_inner->codePage())
+      m_codePage(m_inner->codePage()), m_warnings(m_inner->warnings())
 {
     if (const DamagedRows *damaged = m_inner->damagedRows()) {
         m_damaged = *damaged;

@@ -41,6 +41,7 @@ public:
     // The inner cursor's, as it was when the walk started (a reader knows
     // its damaged rows when it opens).
     const DamagedRows *damagedRows() const override { return m_hasDamaged ? &m_damaged : nullptr; }
+    QStringList warnings() const override { return m_warnings; }
 
 private:
     struct Batch {
@@ -58,6 +59,7 @@ private:
     int m_codePage = 0;
     DamagedRows m_damaged;
     bool m_hasDamaged = false;
+    QStringList m_warnings;
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;

@@ -11,6 +11,8 @@
 #include "RuntimeError.h"
 #include "Variant.h"
 
+#include <QStringList>
+
 #include <functional>
 #include <memory>
 #include <vector>
@@ -66,6 +68,10 @@ public:
     // cursor is open, since rowCount() counts whole rows only. nullptr when
     // none can occur.
     virtual const DamagedRows *damagedRows() const { return nullptr; }
+    // What the reader met in the table's header and read past (a record
+    // length that differs from its fields', a container that is not there),
+    // one line each, for the user; known once the cursor is open.
+    virtual QStringList warnings() const { return {}; }
 };
 
 class Session {

@@ -43,6 +43,8 @@ public:
     // Not an ADO member: rows of the source that are damaged and left out of
     // the walk (RecordCount counts the others); nullptr when none or closed.
     const DamagedRows *damagedRows() const { return m_cursor ? m_cursor->damagedRows() : nullptr; }
+    // Not an ADO member: what the reader met in the table's header and read past.
+    QStringList warnings() const { return m_cursor ? m_cursor->warnings() : QStringList(); }
     // Not an ADO member: the code page of the source table's text; 0 when it
     // names none, the provider has no code pages, or the recordset is closed.
     int codePage() const { return m_cursor ? m_cursor->codePage() : 0; }
