@@ -12,10 +12,10 @@
 namespace tw::ado {
 
 struct DamagedRow {
-    QString table;  // the file's name
-    QString where;  // "record 12", "block 3"
+    QString table = {}; // the file's name
+    QString where = {}; // "record 12", "block 3"
     qint64 offset = -1; // byte offset in the file where the damage starts; -1 when none
-    QString reason;
+    QString reason = {};
     qint64 rows = 1; // rows lost at this place; 0 when the file does not tell
 };
 

@@ -21,7 +21,7 @@ struct LostValue {
     QString column;
     QString value; // in readable form: a date as a date
     QString reason;
-    QString after; // a changed value as written; empty for a lost one
+    QString after = {}; // a changed value as written; empty for a lost one
 };
 
 class LostValues {
