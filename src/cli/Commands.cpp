@@ -154,6 +154,16 @@ int dump(QStringList args, std::FILE *out, std::FILE *err)
         connection.Open(ParadoxSource::ParadoxConnectionString(settings.paradox));
         recordset.Open(QStringLiteral("SELECT * FROM `") + table + u'`', connection);
     }
+    // What the reader read past in the header, and the rows it set aside as damaged.
+    for (const QString &warning : recordset.warnings())
+        print(err, QStringLiteral("warning: %1\n").arg(warning));
+    if (const ado::DamagedRows *damaged = recordset.damagedRows(); damaged && !damaged->empty()) {
+        print(err, QStringLiteral("warning: %1 damaged row(s) in %2 place(s) are left out:\n")
+                       .arg(damaged->rowCount())
+                       .arg(damaged->placeCount()));
+        for (const ado::DamagedRow &row : damaged->first())
+            print(err, QStringLiteral("  %1\n").arg(ado::DamagedRows::describe(row)));
+    }
     writeCanonicalDump(recordset, out);
     // Values the reader could not make sense of are in the dump as null.
     if (const ado::LostValues *lost = recordset.lostValues(); lost && !lost->empty()) {
