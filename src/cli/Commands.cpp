@@ -43,7 +43,7 @@ QString absolutePath(const QString &path)
 constexpr int kDone = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
-constexpr int kNotAll = 3; // a named table was passed over (--no) or is not ours to replace
+constexpr int kNotAll = 3; // a named table was passed over (--no), is not ours to replace, or had damaged rows
 
 struct UsageError {
     QString message;
@@ -181,6 +181,7 @@ struct ChangeOptions {
     Side paradox;
     bool yes = false;
     bool verify = false;
+    bool strict = false;
     QString workDatabase;
     QStringList tables;
 };
@@ -206,6 +207,8 @@ ChangeOptions takeChangeOptions(QStringList args)
             options.yes = false;
         } else if (arg == u"--verify") {
             options.verify = true;
+        } else if (arg == u"--strict") {
+            options.strict = true;
         } else if (arg.startsWith(u"--")) {
             throw UsageError{QStringLiteral("unknown option '%1'").arg(arg)};
         } else {
@@ -294,8 +297,8 @@ void openTable(ado::Recordset &recordset, ado::Connection &connection, Side::Kin
 // Reads every copied table back from the target and compares it with its
 // source; prints a line per table verified and the differences of the
 // others. Returns kFailed when a table differs or cannot be read.
-int verifyCopies(const std::vector<PlannedCopy> &copies, const PlainConnectionSettings &settings,
-                 CopyDirection direction, std::FILE *out, std::FILE *err)
+int verifyCopies(const std::vector<PlannedCopy> &copies, const std::vector<TableOutcome> &outcomes,
+                 const PlainConnectionSettings &settings, CopyDirection direction, std::FILE *out, std::FILE *err)
 {
     ado::Connection foxpro;
     ado::Connection paradox;
@@ -317,6 +320,16 @@ int verifyCopies(const std::vector<PlannedCopy> &copies, const PlainConnectionSe
             print(err, QStringLiteral("%1: passed over, not verified\n").arg(copy.source));
             continue;
         }
+        // A table the copy did not write is not compared with whatever holds its name.
+        const TableOutcome *outcome = nullptr;
+        for (const TableOutcome &o : outcomes)
+            outcome = o.table == copy.source ? &o : outcome;
+        if (copy.outcome == PlannedCopy::Outcome::Written &&
+            (!outcome || outcome->kind != TableOutcome::Kind::Copied)) {
+            print(err, QStringLiteral("%1: not copied, not verified\n").arg(reportName(copy)));
+            status = kFailed;
+            continue;
+        }
         try {
             ado::Recordset source;
             ado::Recordset target;
@@ -324,7 +337,9 @@ int verifyCopies(const std::vector<PlannedCopy> &copies, const PlainConnectionSe
                       copy.source);
             openTable(target, toParadox ? paradox : foxpro, toParadox ? Side::Kind::Paradox : Side::Kind::FoxPro,
                       copy.target);
-            const Verification result = compareTables(source, target, direction);
+            const Verification result =
+                compareTables(source, target, direction,
+                              outcome && copy.outcome == PlannedCopy::Outcome::Written ? outcome->notes : CopyNotes{});
             for (const QString &line : verificationLines(copy, result))
                 print(result.ok() ? out : err, line + u'\n');
             if (!result.ok())
@@ -353,6 +368,8 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
         throw UsageError{QStringLiteral("%1 needs --paradox DIR").arg(command)};
     if (options.verify && !toParadox && !toFoxPro)
         throw UsageError{QStringLiteral("--verify goes with copy only")};
+    if (options.strict && !toParadox && !toFoxPro)
+        throw UsageError{QStringLiteral("--strict goes with copy only")};
     if (command == u"rename" && options.tables.size() != 2)
         throw UsageError{QStringLiteral("rename needs the old and the new name")};
 
@@ -389,6 +406,7 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
     const QString workDatabase =
         options.workDatabase.isEmpty() && toParadox ? transfer::WorkDatabasePath() : options.workDatabase;
     TransferContext context{dialogs, settings, foxproList, paradoxList, pointer, progress, workDatabase, nullptr};
+    context.refuseDamagedTables = options.strict;
     if (toParadox)
         transfer::SendTablesToParadox(context);
     else if (toFoxPro)
@@ -414,6 +432,34 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
                            .arg(lost.row)
                            .arg(lost.column, lost.value, lost.reason));
     }
+    if (!context.changedValues.empty()) {
+        print(err, QStringLiteral("%1 value(s) that the target cannot hold as they are were written changed:\n")
+                       .arg(context.changedValues.count()));
+        for (const ado::LostValue &changed : context.changedValues.first())
+            print(err, QStringLiteral("  %1, row %2, column %3: %4 became %5 (%6)\n")
+                           .arg(changed.table)
+                           .arg(changed.row)
+                           .arg(changed.column, changed.value, changed.after, changed.reason));
+    }
+    // What each table's source held that could not be copied: damaged rows
+    // set aside, and what the reader read past in its header.
+    bool damagedRows = false;
+    for (const TableOutcome &outcome : context.outcomes) {
+        for (const QString &warning : outcome.notes.warnings)
+            print(err, QStringLiteral("%1: warning: %2\n").arg(outcome.table, warning));
+        const ado::DamagedRows &damaged = outcome.notes.damaged;
+        if (damaged.empty())
+            continue;
+        damagedRows = damagedRows || outcome.kind == TableOutcome::Kind::Copied;
+        print(err, QStringLiteral("%1: %2 damaged row(s) in %3 place(s) of the source %4:\n")
+                       .arg(outcome.table)
+                       .arg(damaged.rowCount())
+                       .arg(damaged.placeCount())
+                       .arg(outcome.kind == TableOutcome::Kind::Copied ? QStringLiteral("were set aside, not copied")
+                                                                       : QStringLiteral("were found")));
+        for (const ado::DamagedRow &row : damaged.first())
+            print(err, QStringLiteral("  %1: %2\n").arg(row.table, ado::DamagedRows::describe(row)));
+    }
     for (const auto &box : dialogs.boxes()) {
         QString text = box.text;
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
@@ -437,11 +483,11 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
         }
         if (failed)
             status = kFailed;
-        else if (notAll)
+        else if (notAll || damagedRows)
             status = kNotAll;
     }
     // A copied table that differs from its source (or a kept one that does) is a failure.
-    if (options.verify && verifyCopies(copies, settings, direction, out, err) == kFailed)
+    if (options.verify && verifyCopies(copies, context.outcomes, settings, direction, out, err) == kFailed)
         status = kFailed;
     const MemoryTableList &changed =
         toParadox || command == u"delete-paradox" || command == u"rename" ? paradoxList : foxproList;
@@ -461,8 +507,9 @@ QString usageText()
         "  tables --paradox DIR           list the Paradox tables of DIR and its sub-folders\n"
         "  dump --foxpro PATH TABLE       print a table as canonical JSON Lines\n"
         "  dump --paradox DIR TABLE\n"
-        "  copy --to paradox --foxpro PATH --paradox DIR [--yes|--no] [--work FILE] [--verify] TABLE...\n"
-        "  copy --to foxpro --paradox DIR --foxpro PATH [--yes|--no] [--verify] TABLE...\n"
+        "  copy --to paradox --foxpro PATH --paradox DIR [--yes|--no] [--work FILE] [--verify]\n"
+        "                                 [--strict] TABLE...\n"
+        "  copy --to foxpro --paradox DIR --foxpro PATH [--yes|--no] [--verify] [--strict] TABLE...\n"
         "                                 copy tables the way the window's send buttons do\n"
         "  delete --foxpro PATH TABLE...  delete tables (Paradox: with their memo and index files)\n"
         "  delete --paradox DIR TABLE...\n"
@@ -480,6 +527,8 @@ QString usageText()
         "  --no                           answer no to them, passing such tables over (the default)\n"
         "  --work FILE                    the work database a copy to Paradox goes through (default:\n"
         "                                 dbtemp.mdb beside the program, else in the user's data folder)\n"
+        "  --strict                       refuse a table whose source has damaged rows instead of\n"
+        "                                 copying its whole rows without them (exit 1 for it)\n"
         "  --verify                       after the copy, read each table back from the target and\n"
         "                                 compare it with its source value by value, by meaning across\n"
         "                                 the type change; prints \"TABLE: verified: N rows, M values\"\n"
@@ -490,7 +539,7 @@ QString usageText()
         "\n"
         "Exit status: 0 done, 1 failed or a verified table differs (the reason on standard\n"
         "error), 2 wrong usage, 3 a named table was passed over (--no) or belongs to another\n"
-        "database.\n");
+        "database, or a copied table's source had damaged rows that were left out.\n");
 }
 
 int runCommand(const QStringList &arguments, std::FILE *out, std::FILE *err)

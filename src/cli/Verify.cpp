@@ -5,11 +5,13 @@
 #include "common/TableList.h"
 #include "platform/ado/Field.h"
 #include "platform/ado/Recordset.h"
+#include "platform/ado/ValueText.h"
 #include "platform/encoding/TextCodec.h"
 #include "transfer/TypeRules.h"
 
 #include <QDate>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <utility>
@@ -25,7 +27,8 @@ constexpr int kMaxParadoxName = 8;
 constexpr qsizetype kShownLength = 60; // characters of a value a difference line shows
 bool isAbsent(const Variant &value)
 {
-    return value.isNull() || value.isEmpty() || (value.kind() == Kind::Text && value.asText().isEmpty());
+    return value.isNull() || value.isEmpty() || (value.kind() == Kind::Text && value.asText().isEmpty()) ||
+           (value.kind() == Kind::Bytes && value.asBytes().isEmpty());
 }
 
 std::optional<double> numberOf(const Variant &value)
@@ -76,6 +79,9 @@ bool sameForParadox(const ado::Field &field, const Variant &target, qint64 *repl
         return isAbsent(source) && isAbsent(target);
     const QString workType = transfer::WorkColumnTypeText(field);
     if (workType == u"` INT," || workType == u"` FLOAT,") {
+        // Digits a double cannot hold are a change, even where both sides round to the same double.
+        if (source.kind() == Kind::Decimal && target.kind() == Kind::Double)
+            return ado::holdsExactly(source.asDecimal(), target.asDouble());
         const auto a = numberOf(source);
         const auto b = numberOf(target);
         return a && b && (*a == *b || (std::isnan(*a) && std::isnan(*b)));
@@ -91,6 +97,12 @@ bool sameForParadox(const ado::Field &field, const Variant &target, qint64 *repl
 
 bool sameForFoxPro(const ado::Field &field, const Variant &target, qint64 *replaced, int targetCodePage)
 {
+    // A number went as a text that reads back as the same number.
+    if (field.Value().kind() == Kind::Double) {
+        const double a = field.Value().asDouble();
+        const auto b = numberOf(target);
+        return b && (a == *b || (std::isnan(a) && std::isnan(*b)));
+    }
     QString scratch;
     const QStringView written = transfer::FoxProValueText(field, scratch);
     if (field.Value().kind() == Kind::Bytes || target.kind() == Kind::Bytes)
@@ -149,9 +161,11 @@ bool sameByMeaning(const ado::Field &source, const Variant &target, CopyDirectio
                                                  : sameForFoxPro(source, target, replaced, targetCodePage);
 }
 
-Verification compareTables(ado::Recordset &source, ado::Recordset &target, CopyDirection direction)
+Verification compareTables(ado::Recordset &source, ado::Recordset &target, CopyDirection direction,
+                           const CopyNotes &notes)
 {
     Verification result;
+    qint64 nulled = 0; // differences where the target has Null for a value
     const int targetCodePage = target.codePage() ? target.codePage() : kTargetCodePage;
     const ado::Fields &from = source.fields();
     const ado::Fields &to = target.fields();
@@ -167,6 +181,8 @@ Verification compareTables(ado::Recordset &source, ado::Recordset &target, CopyD
             if (sameByMeaning(from(k), to(k).Value(), direction, &result.replacedCharacters, targetCodePage))
                 continue;
             ++result.differing;
+            if (!isAbsent(from(k).Value()) && isAbsent(to(k).Value()))
+                ++nulled;
             if (result.shown.size() < size_t(kShownDifferences))
                 result.shown.push_back(
                     {result.rows, from(k).name(), shownValue(from(k).Value()), shownValue(to(k).Value())});
@@ -180,6 +196,12 @@ Verification compareTables(ado::Recordset &source, ado::Recordset &target, CopyD
         ++targetRows;
     if (sourceRows != targetRows)
         result.shapeProblem = QStringLiteral("the target has %1 rows, the source %2").arg(targetRows).arg(sourceRows);
+    // What the copy reported is no failure; anything beyond it is.
+    result.reportedLost = std::min(nulled, notes.lost.count());
+    result.reportedChanged = std::min(result.differing - nulled, notes.changed.count());
+    result.differing -= result.reportedLost + result.reportedChanged;
+    if (result.differing == 0)
+        result.shown.clear();
     return result;
 }
 
@@ -227,6 +249,10 @@ QStringList verificationLines(const PlannedCopy &copy, const Verification &resul
         if (result.replacedCharacters > 0)
             line += QStringLiteral(" (%1 character(s) the target cannot hold written as \"?\")")
                         .arg(result.replacedCharacters);
+        if (result.reportedLost > 0)
+            line += QStringLiteral(" (%1 value(s) written as Null, as reported)").arg(result.reportedLost);
+        if (result.reportedChanged > 0)
+            line += QStringLiteral(" (%1 value(s) written changed, as reported)").arg(result.reportedChanged);
         return {line};
     }
     if (!result.shapeProblem.isEmpty())

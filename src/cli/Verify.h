@@ -3,6 +3,8 @@
 // source, row by row and value by value, by what the values mean across the
 // type change the copy made (the rules are at sameByMeaning).
 
+#include "transfer/TransferContext.h"
+
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -41,6 +43,8 @@ struct Verification {
     qint64 values = 0;                  // values compared
     qint64 differing = 0;               // values that differ
     qint64 replacedCharacters = 0;      // "?" in the target for characters it cannot hold
+    qint64 reportedLost = 0;            // differences the copy reported as values written as Null
+    qint64 reportedChanged = 0;         // differences the copy reported as values written changed
     QString shapeProblem;               // a column or row count that differs ("" when none)
     std::vector<ValueDifference> shown; // the first kShownDifferences differences
     bool ok() const { return differing == 0 && shapeProblem.isEmpty(); }
@@ -62,7 +66,7 @@ bool sameText(QStringView source, QStringView target, qint64 *replaced = nullptr
 //   target's text equals the text the copy wrote (Null as ""), "?" allowed for
 //   characters the code page cannot hold; bytes compare exactly.
 // - to Paradox, by the work table's column type for the source column: Null
-//   and the empty text are the same (Paradox keeps no empty text); memo and
+//   and the empty text or bytes are the same (Paradox keeps neither); memo and
 //   varchar columns compare as texts ("?" allowed); integer and float columns
 //   numerically; datetime columns as date and time of day (a date is at
 //   midnight); binary columns byte for byte.
@@ -71,8 +75,12 @@ bool sameByMeaning(const ado::Field &source, const ado::Variant &target, CopyDir
 
 // Walks both recordsets to their ends, comparing column k of the source with
 // column k of the target; a "?" may stand for a character the target table's
-// own code page cannot hold.
-Verification compareTables(ado::Recordset &source, ado::Recordset &target, CopyDirection direction);
+// own code page cannot hold. Differences the copy reported in `notes` (a
+// target Null where the source has a value, up to the values reported lost; any
+// other, up to the values reported changed) are counted as such and are no
+// failure.
+Verification compareTables(ado::Recordset &source, ado::Recordset &target, CopyDirection direction,
+                           const CopyNotes &notes = {});
 
 // A selected source table of a copy and the table that stands for it on the
 // target side afterwards.

@@ -2,6 +2,7 @@
 
 #include "RowStatement.h"
 #include "StatementText.h"
+#include "TableNotes.h"
 #include "TransferContext.h"
 #include "TypeRules.h"
 
@@ -42,7 +43,8 @@ public:
 private:
     void copyTable(int index);
     void insertRows(const QString &targetPath, qint64 lastRow);
-    void endTable(bool whole, int failuresBefore, const QString &sourceName, const QString &targetName = {});
+    void endTable(bool whole, int failuresBefore, const QString &sourceName, const QString &targetName = {},
+                  const QString &reason = {});
     QString targetFolder() const;
 
     TransferContext &c;
@@ -57,6 +59,7 @@ private:
     QString valueScratch;      // the text of a value not held as text, reused from field to field
     bool stopped = false;
     bool readFailed = false; // of the current table
+    TableNotes notes;        // of the current table
 };
 
 void FoxProSender::run()
@@ -87,8 +90,6 @@ void FoxProSender::run()
         }
     }
     c.replacedCharacters += foxpro.replacedCharacters();
-    if (const ado::LostValues *lost = foxpro.lostValues())
-        c.lostValues.merge(*lost);
     steps(180, [&] { c.pointer.setMousePointer(ui::PointerDefault); });
     steps(182, [&] {
         if (foxpro.State())
@@ -111,8 +112,10 @@ void FoxProSender::copyTable(int index)
             targetName = sourceName;
         }))
         return;
+    notes.start(foxpro);
     const auto outcome = [&](TableOutcome::Kind kind, const QString &reason = {}) {
-        c.outcomes.push_back({sourceName, kind, reason});
+        c.outcomes.push_back({sourceName, kind, reason, notes.finish(foxpro)});
+        addToTotals(c, c.outcomes.back().notes);
     };
     // Whatever the last table left behind, this one starts afresh.
     if (source.State())
@@ -187,6 +190,15 @@ void FoxProSender::copyTable(int index)
         endTable(false, failuresBefore, sourceName);
         return;
     }
+    // Told to, a table with damaged rows is refused rather than copied without them.
+    if (const QString refusal = c.refuseDamagedTables ? damagedRowsRefusal(sourceName, source) : QString();
+        !refusal.isEmpty()) {
+        steps(130, [&] { throw ado::RuntimeError(refusal); });
+        notes.takeSource(source);
+        steps(176, [&] { source.Close(); });
+        endTable(false, failuresBefore, sourceName, {}, refusal);
+        return;
+    }
     // The new table takes the source table's code page (when FoxPro can mark it).
     foxpro.setNewTableCodePage(source.codePage());
     QString folder;
@@ -237,15 +249,15 @@ void FoxProSender::copyTable(int index)
         c.progress.setProgressValue(0);
         c.progress.setProgressText(QLatin1String(kProgressCaption));
     });
-    if (const ado::LostValues *lost = source.lostValues())
-        c.lostValues.merge(*lost);
+    notes.takeSource(source);
     steps(176, [&] { source.Close(); });
     endTable(created && !readFailed && !stopped, failuresBefore, sourceName, targetName);
 }
 
 // Puts the new table in place of the old one (whole: every row was read), or
 // takes it away again and leaves the old one as it was.
-void FoxProSender::endTable(bool whole, int failuresBefore, const QString &sourceName, const QString &targetName)
+void FoxProSender::endTable(bool whole, int failuresBefore, const QString &sourceName, const QString &targetName,
+                            const QString &reason)
 {
     bool arrived = false;
     if (whole) {
@@ -260,8 +272,11 @@ void FoxProSender::endTable(bool whole, int failuresBefore, const QString &sourc
     const bool clean = arrived && steps.failures() == failuresBefore;
     c.outcomes.push_back({sourceName, clean ? TableOutcome::Kind::Copied : TableOutcome::Kind::Failed,
                           clean                       ? QString()
+                          : !reason.isEmpty()         ? reason
                           : stopped && whole == false ? QStringLiteral("the copy was stopped")
-                                                      : steps.lastFailure()});
+                                                      : steps.lastFailure(),
+                          notes.finish(foxpro)});
+    addToTotals(c, c.outcomes.back().notes);
 }
 
 QString FoxProSender::targetFolder() const

@@ -1,6 +1,7 @@
 #include "SendToParadox.h"
 
 #include "StatementText.h"
+#include "TableNotes.h"
 #include "TransferContext.h"
 #include "TypeRules.h"
 
@@ -12,6 +13,7 @@
 #include "platform/ado/Connection.h"
 #include "platform/ado/Idle.h"
 #include "platform/ado/Recordset.h"
+#include "platform/ado/RuntimeError.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Pointer.h"
 #include "sources/Foxpro.h"
@@ -86,8 +88,6 @@ void ParadoxSender::run()
     }
     steps(292, [&] { ParadoxSource::ListParadoxTables(c.paradoxList, c.settings, c.dialogs); });
     c.replacedCharacters += work.replacedCharacters();
-    if (const ado::LostValues *lost = work.lostValues())
-        c.lostValues.merge(*lost);
     steps(300, [&] { c.pointer.setMousePointer(ui::PointerDefault); });
     steps(302, [&] {
         if (work.State())
@@ -109,8 +109,11 @@ void ParadoxSender::copyTable(int index)
     if (!steps(138, [&] { sourceName = c.foxproList.text(index); }))
         return;
     const int failuresBefore = steps.failures();
+    TableNotes notes;
+    notes.start(work);
     const auto outcome = [&](TableOutcome::Kind kind, const QString &reason = {}) {
-        c.outcomes.push_back({sourceName, kind, reason});
+        c.outcomes.push_back({sourceName, kind, reason, notes.finish(work)});
+        addToTotals(c, c.outcomes.back().notes);
     };
     // Whatever the last table left behind, this one starts afresh.
     if (source.State())
@@ -176,6 +179,17 @@ void ParadoxSender::copyTable(int index)
         outcome(TableOutcome::Kind::Failed, steps.lastFailure());
         return;
     }
+    // Told to, a table with damaged rows is refused rather than copied without them.
+    if (const QString refusal = c.refuseDamagedTables ? damagedRowsRefusal(sourceName, source) : QString();
+        !refusal.isEmpty()) {
+        steps(170, [&] { throw ado::RuntimeError(refusal); });
+        notes.takeSource(source);
+        steps(276, [&] { source.Close(); });
+        if (paradox.inTransaction())
+            steps(165, [&] { paradox.RollbackTrans(); });
+        outcome(TableOutcome::Kind::Failed, refusal);
+        return;
+    }
     // The work table keeps the source table's code page for the Paradox table it becomes.
     work.setNewTableCodePage(source.codePage());
     QString definition;
@@ -220,8 +234,7 @@ void ParadoxSender::copyTable(int index)
         c.progress.setProgressValue(0);
         c.progress.setProgressText(QLatin1String(kProgressCaption));
     });
-    if (const ado::LostValues *lost = source.lostValues())
-        c.lostValues.merge(*lost);
+    notes.takeSource(source);
     steps(276, [&] { source.Close(); });
     if (targetOpened)
         steps(278, [&] { target.Close(); });

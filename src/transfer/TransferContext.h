@@ -80,6 +80,14 @@ struct TransferContext {
     // Set by the transfers: values the source could not read or the target
     // could not hold, written as Null (counted like the characters above).
     ado::LostValues lostValues = {};
+    // Set by the transfers: values written changed (rounded, cut) because the
+    // target could not hold them as they were, and source rows set aside as
+    // damaged (each table's own are in its outcome's notes).
+    ado::LostValues changedValues = {};
+    ado::DamagedRows damagedRows = {};
+    // When set, a table whose source has damaged rows is not copied at all
+    // (a failure) instead of being copied without them.
+    bool refuseDamagedTables = false;
     // Set by the transfers: one entry per selected table, in the order they were taken.
     std::vector<TableOutcome> outcomes = {};
 

@@ -11,8 +11,6 @@ namespace tw::transfer {
 
 namespace {
 constexpr int kLargestIntDigits = 9; // every 9-digit number fits the work database's INT
-constexpr double kCurrencyUnits = 10000.0;
-constexpr double kLargestCurrency = 9.0e14; // beyond this a double no longer holds four decimals
 } // namespace
 
 QString WorkColumnTypeText(const ado::Field &field)
@@ -46,14 +44,9 @@ QString FoxProColumnType(int adoType)
 
 QStringView FoxProValueText(const ado::Field &field, QString &scratch)
 {
-    const ado::Variant &value = field.Value();
-    if (field.Type() == ado::adCurrency && value.kind() == ado::Variant::Kind::Double) {
-        const double amount = value.asDouble();
-        if (std::isfinite(amount) && std::fabs(amount) < kLargestCurrency)
-            return ado::Variant::currency(std::llround(amount * kCurrencyUnits)).textView(scratch);
-    }
-    // Null and Empty both have the empty text.
-    return value.textView(scratch);
+    // Null and Empty both have the empty text; a number (money too) the
+    // shortest text that reads back as the same number.
+    return field.Value().textView(scratch);
 }
 
 QStringList FoxProColumnNames(const QStringList &names, int codePage)

@@ -24,9 +24,9 @@ QString WorkColumnTypeText(const ado::Field &field);
 QString FoxProColumnType(int adoType);
 
 // The text a value is written as into a FoxPro memo or blob column: the
-// value's own text form, Null as the empty text; money kept as a double by its
-// source is written to four decimals, as currency is shown. The text is the
-// field's own or is written to scratch (see ado::Variant::textView).
+// value's own text form, Null as the empty text; a number kept as a double
+// (money too) as the shortest text that reads back as the same double. The
+// text is the field's own or is written to scratch (see ado::Variant::textView).
 QStringView FoxProValueText(const ado::Field &field, QString &scratch);
 
 // FoxPro column names for the source's column names, in order, for a table

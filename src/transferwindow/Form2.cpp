@@ -12,6 +12,7 @@
 #include "platform/ui/Dialogs.h"
 #include "sources/Foxpro.h"
 #include "sources/Paradox.h"
+#include "transfer/CopySummary.h"
 #include "transfer/SendToFoxPro.h"
 #include "transfer/SendToParadox.h"
 #include "transfer/TableCommands.h"
@@ -188,6 +189,9 @@ void Form2::runTableCommand(void (*routine)(TransferContext &), bool needsWorkDa
         }
         TransferContext context{m_dialogs, m_settings, foxpro, paradox, m_pointer, *this, work, &m_busy};
         routine(context);
+        // What a copy could not carry as it was is said once, at its end.
+        if (const auto summary = transfer::SummarizeCopy(context.outcomes))
+            m_dialogs.MsgBoxDetailed(summary->text, summary->details, ui::vbOKOnly);
     });
 }
 

@@ -28,6 +28,7 @@ private slots:
     void dbaseTablesListDumpAndCopy();
     void relativeFoldersCopy();
     void copyDirectionSpellingsAndOptions();
+    void damagedRowsAreSetAsideOrRefused();
 
 private:
     ProcessResult cli(const QStringList &args) { return run(m_cli, args); }
@@ -325,6 +326,37 @@ void CliTest::copyDirectionSpellingsAndOptions()
         QVERIFY2(r.err.contains(w.complaint), r.err.constData());
     }
     QVERIFY(QFileInfo::exists(dir.filePath("px/stock.db")));
+}
+
+void CliTest::damagedRowsAreSetAsideOrRefused()
+{
+    // A table whose last record the end of the file cuts in half: the whole
+    // rows arrive and the cut one is named (exit 3); --strict copies nothing (exit 1).
+    using namespace tw::foxpro::test;
+    QTemporaryDir dir;
+    const QString fox = dir.filePath("fox");
+    const QString px = dir.filePath("px");
+    QDir().mkpath(fox);
+    QDir().mkpath(px);
+    tw::test::writeAll(dir.filePath("w.mdb"), QByteArray()); // an empty file is an empty work database
+    const QByteArray table = buildDbf(0x03, {{"NAME", 'C', 8}}, {" first   ", " second  ", " third   "}, 0x00);
+    tw::test::writeAll(fox + "/cut.dbf", table.left(table.size() - 6)); // the end marker and 5 bytes of "third"
+    const QStringList copy{"copy", "--to-paradox", "--foxpro", fox, "--paradox", px, "--work", dir.filePath("w.mdb")};
+
+    ProcessResult r = cli(copy + QStringList{"--strict", "cut"});
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY2(r.err.contains("damaged row(s)"), r.err.constData());
+    QVERIFY(QDir(px).entryList(QDir::Files).isEmpty());
+
+    r = cli(copy + QStringList{"cut"});
+    QCOMPARE(r.exitCode, 3);
+    QVERIFY2(r.err.contains("cut: 1 damaged row(s) in 1 place(s) of the source were set aside, not copied:\n"),
+             r.err.constData());
+    QVERIFY2(r.err.contains("record 3"), r.err.constData());
+    const ProcessResult back = cli({"dump", "--paradox", px, "CUT"});
+    QVERIFY2(back.exitCode == 0, back.err.constData());
+    QCOMPARE(back.out.count('\n'), 2);
+    QVERIFY(back.out.contains("\"second\"") && !back.out.contains("thi"));
 }
 
 QTEST_GUILESS_MAIN(CliTest)

@@ -71,6 +71,8 @@ private slots:
     void damagedParadoxCopyIsCaught();
     void damagedFoxProCopyIsCaught();
     void declinedTablesAreNotCopiesToVerify();
+    void tablesNotCopiedAreNotVerified();
+    void reportedChangesDoNotFailTheCheck();
 
 private:
     ProcessResult cli(const QStringList &args) { return tw::test::run(m_cli, args); }
@@ -141,6 +143,9 @@ void VerifyTest::valuesCompareByMeaning_data()
                                          << Variant::real(1.5) << true;
     QTest::newRow("px numeric changed") << px << int(ado::adNumeric) << 10 << 2 << Variant::decimal("1.50")
                                         << Variant::real(1.51) << false;
+    QTest::newRow("px digits a double cannot hold")
+        << px << int(ado::adNumeric) << 20 << 4 << Variant::decimal("123456789012345.7891")
+        << Variant::real(123456789012345.7891) << false;
     QTest::newRow("px numeric as int") << px << int(ado::adNumeric) << 5 << 0 << Variant::decimal("42")
                                        << Variant::integer(42) << true;
     QTest::newRow("px zero is no null") << px << int(ado::adNumeric) << 5 << 0 << Variant::null() << Variant::integer(0)
@@ -165,6 +170,16 @@ void VerifyTest::valuesCompareByMeaning_data()
     QTest::newRow("px unholdable text") << px << int(ado::adLongVarChar) << 0 << 0
                                         << Variant::text(QString::fromUtf8("\xd0\xb1\xd0\xb2")) << Variant::text("??")
                                         << true;
+    QTest::newRow("px empty bytes is null")
+        << px << int(ado::adLongVarBinary) << 0 << 0 << Variant::bytes("") << Variant::null() << true;
+    QTest::newRow("px bytes lost") << px << int(ado::adLongVarBinary) << 0 << 0 << Variant::bytes("x")
+                                   << Variant::null() << false;
+    QTest::newRow("fox money kept whole")
+        << fox << int(ado::adCurrency) << 0 << 0 << Variant::real(3.14158) << Variant::text("3.14158") << true;
+    QTest::newRow("fox money rounded") << fox << int(ado::adCurrency) << 0 << 0 << Variant::real(3.14158)
+                                       << Variant::text("3.1416") << false;
+    QTest::newRow("fox double kept whole") << fox << int(ado::adDouble) << 0 << 0 << Variant::real(0.1 + 0.2)
+                                           << Variant::text("0.30000000000000004") << true;
     QTest::newRow("px bytes exact") << px << int(ado::adLongVarBinary) << 0 << 0 << Variant::bytes("\x80")
                                     << Variant::bytes("?") << false;
     QTest::newRow("fox timestamp as text")
@@ -386,6 +401,50 @@ void VerifyTest::declinedTablesAreNotCopiesToVerify()
              "generated"});
     QVERIFY2(r.exitCode == 0, r.err.constData());
     QVERIFY2(r.out.contains("generated (as generate): verified: 3 rows, 27 values"), r.out.constData());
+}
+
+void VerifyTest::tablesNotCopiedAreNotVerified()
+{
+    // Two names that cut to the same 8 characters: the second finds the
+    // first's copy in its place and is not copied; it is never compared with it.
+    const QString source = m_dir.filePath("twins-source");
+    const QString px = m_dir.filePath("twins-px");
+    QDir().mkpath(source);
+    QDir().mkpath(px);
+    makeGeneratedTable(source);
+    for (const char *twin : {"generated1", "generated2"}) {
+        QVERIFY(QFile::copy(source + "/gen.dbf", source + "/" + twin + ".dbf"));
+        QVERIFY(QFile::copy(source + "/gen.fpt", source + "/" + twin + ".fpt"));
+    }
+    const ProcessResult r = cli({"copy", "--to", "paradox", "--yes", "--foxpro", source, "--paradox", px, "--work",
+                                 m_work, "--verify", "generated1", "generated2"});
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY2(r.out.contains("generated2 (as generate): verified: 3 rows"), r.out.constData());
+    QVERIFY2(r.err.contains("generated1 (as generate): not copied, not verified\n"), r.err.constData());
+    QVERIFY2(!r.out.contains("generated1 (as generate): verified"), r.out.constData());
+}
+
+void VerifyTest::reportedChangesDoNotFailTheCheck()
+{
+    // 19 digits do not fit the double a Paradox number holds: the copy writes
+    // the nearest and says so, and the check lists it without failing.
+    const QString source = m_dir.filePath("wide-source");
+    const QString px = m_dir.filePath("wide-px");
+    QDir().mkpath(source);
+    QDir().mkpath(px);
+    std::vector<foxpro::NewField> fields{{"ID", 'I', 4, 0, -1, false}, {"BIG", 'N', 20, 4, -1, true}};
+    auto writer = foxpro::TableWriter::create(source + "/wide.dbf", fields);
+    writer->append({Variant::integer(1), Variant::decimal("123456789012345.7891")});
+    writer->append({Variant::integer(2), Variant::decimal("12.5")});
+    writer.reset();
+    const ProcessResult r =
+        cli({"copy", "--to", "paradox", "--foxpro", source, "--paradox", px, "--work", m_work, "--verify", "wide"});
+    QVERIFY2(r.exitCode == 0, r.err.constData());
+    QVERIFY2(r.err.contains("1 value(s) that the target cannot hold as they are were written changed:\n"),
+             r.err.constData());
+    QVERIFY2(r.err.contains("row 1, column big: 123456789012345.7891 became 123456789012345.8"), r.err.constData());
+    QVERIFY2(r.out.contains("wide: verified: 2 rows, 4 values (1 value(s) written changed, as reported)"),
+             r.out.constData());
 }
 
 QTEST_GUILESS_MAIN(VerifyTest)

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 #include "TransferFixture.h"
 #include "platform/ado/DataTypeEnum.h"
+#include "platform/ado/Field.h"
 #include "platform/paradox/TableWriter.h"
 #include "transfer/SendToFoxPro.h"
 #include "transfer/StatementText.h"
@@ -108,6 +109,15 @@ void SendToFoxProTest::columnNamesAreValidAndUnique()
     QCOMPARE(transfer::FoxProColumnType(adBinary), QString("BLOB"));
     QCOMPARE(transfer::FoxProColumnType(adCurrency), QString("M"));
     QCOMPARE(transfer::FoxProColumnType(adLongVarChar), QString("M"));
+    // Money and numbers kept as doubles go as the shortest text of the same double.
+    const std::vector<std::pair<double, const char *>> money{
+        {3.14158, "3.14158"}, {12.5, "12.5"}, {-0.0001, "-0.0001"}, {0.1 + 0.2, "0.30000000000000004"}};
+    for (const auto &[amount, text] : money) {
+        ado::Field field(ado::ColumnInfo{"PRICE", adCurrency, 19, 4, 0});
+        field.load(ado::Variant::real(amount));
+        QString scratch;
+        QCOMPARE(transfer::FoxProValueText(field, scratch).toString(), QString(text));
+    }
 }
 
 void SendToFoxProTest::noCurrentItemOpensNothing()
@@ -144,7 +154,7 @@ void SendToFoxProTest::buildsTheStatements()
     const QStringList executed = f.foxpro().executed;
     QCOMPARE(executed.size(), 3);
     QCOMPARE(executed[0], "CREATE TABLE [" + path + "]([Customer_N] M,[Unit_Price] M,[Photo] BLOB,[Notes] M,[Qty] M);");
-    QCOMPARE(executed[1], "INSERT INTO `" + path + "` VALUES('O''Brien', '134.85', '" +
+    QCOMPARE(executed[1], "INSERT INTO `" + path + "` VALUES('O''Brien', '134.85000000000002', '" +
                               QString::fromLatin1("\0\x01\xff", 3) + "', 'line one\r\nline two', '42')");
     QCOMPARE(executed[2], "INSERT INTO `" + path + "` VALUES('', '12.5', '', '" + QString(200, u'q') + "'+'" +
                               QString(200, u'q') + "'+'" + QString(50, u'q') + "', '-1')");

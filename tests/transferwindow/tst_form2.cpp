@@ -8,6 +8,7 @@
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
 #include "platform/foxpro/FoxProProvider.h"
+#include "platform/foxpro/TableWriter.h"
 #include "platform/paradox/ParadoxProvider.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ScriptedDialogs.h"
@@ -166,6 +167,7 @@ private slots:
     void moveReachingParentsDecidesOnce();
     void copiesBothWays();
     void damagedTableBetweenSoundOnes();
+    void copySaysWhatItCouldNotCarry();
     void deleteAndRenameThroughButtons();
     void secondCommandIsRefused();
     void closeDuringCommandEndsAfterIt();
@@ -495,6 +497,40 @@ void TestForm2::damagedTableBetweenSoundOnes()
     const QStringList paradox = entries(form->List2);
     QVERIFY2(paradox.contains("CUSTOMER") && paradox.contains("ORDERS") && !paradox.contains("DAMAGED"),
              qPrintable(paradox.join(',')));
+}
+
+void TestForm2::copySaysWhatItCouldNotCarry()
+{
+    // A number with more digits than a Paradox number holds arrives rounded:
+    // one message at the end names the table, the count and the value.
+    std::vector<foxpro::NewField> fields{{"ID", 'I', 4, 0, -1, false}, {"BIG", 'N', 20, 4, -1, true}};
+    auto writer = foxpro::TableWriter::create(m_program + "/Samples/wide.dbf", fields);
+    writer->append({ado::Variant::integer(1), ado::Variant::decimal("123456789012345.7891")});
+    writer.reset();
+    auto form = makeWindow();
+    form->Form_Load();
+    m_dialogs.setFallback(ui::vbYes);
+    const auto summaries = [&] {
+        std::vector<ui::ScriptedDialogs::Box> out;
+        for (const auto &box : m_dialogs.boxes())
+            if (box.text.startsWith("Not every table arrived as it was:"))
+                out.push_back(box);
+        return out;
+    };
+
+    selectEntries(form->List1, {"customers"});
+    form->PushButton3->click();
+    QCOMPARE(summaries().size(), size_t(0)); // arrived whole: nothing to say
+
+    selectEntries(form->List1, {"wide", "orders"});
+    form->PushButton3->click();
+    QVERIFY2(reports(m_dialogs) == 0, qPrintable(reportTexts(m_dialogs)));
+    QCOMPARE(summaries().size(), size_t(1));
+    const auto box = summaries().front();
+    QCOMPARE(box.text, QStringLiteral("Not every table arrived as it was:\n\nwide: 1 value(s) written changed"));
+    QVERIFY2(box.details.contains("wide: row 1, column big: 123456789012345.7891 written as 123456789012345.8"),
+             qPrintable(box.details));
+    QCOMPARE(box.style, int(ui::vbOKOnly));
 }
 
 void TestForm2::deleteAndRenameThroughButtons()

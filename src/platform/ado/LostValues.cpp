@@ -2,6 +2,8 @@
 
 #include "RuntimeError.h"
 
+#include <algorithm>
+
 namespace tw::ado {
 
 namespace {
@@ -23,6 +25,15 @@ void LostValues::merge(const LostValues &other)
         if (m_first.size() < kKept)
             m_first.push_back(value);
     m_count += other.m_count;
+}
+
+LostValues LostValues::since(qint64 countBefore) const
+{
+    LostValues out;
+    out.m_count = std::max<qint64>(0, m_count - countBefore);
+    for (size_t i = size_t(std::max<qint64>(0, countBefore)); i < m_first.size(); ++i)
+        out.m_first.push_back(m_first[i]);
+    return out;
 }
 
 QString LostValues::describe(const Variant &value)

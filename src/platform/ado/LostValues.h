@@ -34,6 +34,9 @@ public:
     // The first kKept of them.
     const std::vector<LostValue> &first() const { return m_first; }
     bool empty() const { return m_count == 0; }
+    // The values added after the first `countBefore`: their count, and those
+    // of them that were among the first kept.
+    LostValues since(qint64 countBefore) const;
 
     // The readable form of a value for a report; never throws.
     static QString describe(const Variant &value);

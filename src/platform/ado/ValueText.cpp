@@ -734,6 +734,37 @@ QString formatDouble(double value)
     return QString::number(value, 'g', 17);
 }
 
+bool holdsExactly(QStringView decimal, double value)
+{
+    constexpr qsizetype kSafeDigits = 15; // any decimal of 15 significant digits survives a double
+    qsizetype digits = 0;
+    bool plain = true;
+    for (const QChar c : decimal) {
+        if (c.isDigit())
+            digits += digits > 0 || c != u'0';
+        else
+            plain = plain && (c == u'.' || c == u'-' || c == u'+' || c == u' ');
+    }
+    if (plain && digits <= kSafeDigits) {
+        const Converted<double> d = doubleFromText(decimal);
+        return d && d.value == value;
+    }
+    const Converted<QString> a = decimalFromText(decimal);
+    const Converted<QString> b = decimalFromText(formatDouble(value));
+    if (!a || !b)
+        return false;
+    const auto trimmed = [](QString text) {
+        if (text.contains(u'.')) {
+            while (text.endsWith(u'0'))
+                text.chop(1);
+            if (text.endsWith(u'.'))
+                text.chop(1);
+        }
+        return text == u"-0" ? QStringLiteral("0") : text;
+    };
+    return trimmed(a.value) == trimmed(b.value);
+}
+
 QString formatCurrency(qint64 tenThousandths)
 {
     char16_t buffer[kShortTextRoom];

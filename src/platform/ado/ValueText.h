@@ -81,6 +81,10 @@ QString roundDecimal(QStringView digits, int decimals);
 // with "-"), "HH:MM:SS" with ".mmm" only when the milliseconds are not zero,
 // dates and times joined by a blank, "True"/"False". An invalid date is "".
 QString formatDouble(double value);
+// True when `value` reads back as the number the decimal text `decimal`
+// stands for (its shortest text is the same number); for 15 significant
+// digits or fewer, when it is the double nearest to it.
+bool holdsExactly(QStringView decimal, double value);
 QString formatCurrency(qint64 tenThousandths);
 QString formatDate(const QDate &date);
 QString formatTime(int msOfDay);

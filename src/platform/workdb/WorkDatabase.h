@@ -80,6 +80,9 @@ public:
     // Values written as Null because their column or Paradox field could not
     // hold them, over every table staged through this database.
     ado::LostValues &lostValues() { return m_lost; }
+    // Values written changed because their column could not hold them as
+    // they were (a number with more digits than a FLOAT holds).
+    ado::LostValues &changedValues() { return m_changed; }
 
 private:
     bool hasCodePageTable();
@@ -113,6 +116,7 @@ private:
     QString m_lostRows; // why rows were lost, until the next CREATE or DROP
     int m_pendingRows = 0;
     ado::LostValues m_lost;
+    ado::LostValues m_changed;
 };
 
 } // namespace tw::workdb

@@ -126,6 +126,7 @@ private:
 public:
     qint64 replacedCharacters() const override { return m_replaced; }
     const ado::LostValues *lostValues() const override { return &m_database->lostValues(); }
+    const ado::LostValues *changedValues() const override { return &m_database->changedValues(); }
 
 private:
     std::shared_ptr<WorkDatabase> m_database;

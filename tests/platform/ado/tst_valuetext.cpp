@@ -89,6 +89,8 @@ private slots:
     void valuesConvertToEachKind();
     void decimalsRoundHalfAwayFromZero_data();
     void decimalsRoundHalfAwayFromZero();
+    void decimalsADoubleHolds_data();
+    void decimalsADoubleHolds();
 };
 
 void ValueTextTest::numbersAndLogicals_data()
@@ -673,6 +675,30 @@ void ValueTextTest::decimalsRoundHalfAwayFromZero()
     QFETCH(int, decimals);
     QFETCH(QString, expected);
     QCOMPARE(tw::ado::roundDecimal(digits, decimals), expected);
+}
+
+void ValueTextTest::decimalsADoubleHolds_data()
+{
+    QTest::addColumn<QString>("decimal");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<bool>("holds");
+    QTest::newRow("short") << "12.50" << 12.5 << true;
+    QTest::newRow("short, another double") << "1.50" << 1.51 << false;
+    QTest::newRow("15 digits") << "-123456789.012345" << -123456789.012345 << true;
+    QTest::newRow("trailing zeros past 15") << "12.500000000000000000" << 12.5 << true;
+    QTest::newRow("19 digits") << "123456789012345.7891" << 123456789012345.7891 << false;
+    QTest::newRow("17 digits that survive") << "0.30000000000000004" << 0.1 + 0.2 << true;
+    QTest::newRow("a power of ten") << "100000000000000000000" << 1e20 << true;
+    QTest::newRow("beyond a double") << "12345678901234567890123" << 12345678901234567890123.0 << false;
+    QTest::newRow("no number") << "12,5" << 12.5 << false;
+}
+
+void ValueTextTest::decimalsADoubleHolds()
+{
+    QFETCH(QString, decimal);
+    QFETCH(double, value);
+    QFETCH(bool, holds);
+    QCOMPARE(tw::ado::holdsExactly(decimal, value), holds);
 }
 
 QTEST_APPLESS_MAIN(ValueTextTest)
