@@ -166,8 +166,6 @@ bool BlobFile::read(const BlobRef &ref, FieldType type, QByteArrayView *value, Q
     }
     if (blockType == mb::kFreeBlock)
         return damaged(damage, QStringLiteral("blob pointer %1 points at a free block").arg(offset));
-    if (blockType == mb::kHeaderBlock)
-        return damaged(damage, QStringLiteral("blob pointer %1 points at a header block").arg(offset));
     return damaged(damage, QStringLiteral("blob pointer %1 points into the middle of another value or at a block of "
                                           "type %2")
                                .arg(offset)
