@@ -77,7 +77,26 @@ if corpus and os.path.isdir(corpus):
     for entry in sorted(os.listdir(folder)):
         stem, ext = os.path.splitext(entry)
         if ext.lower() == ".db":
-            write("fuzz_paradox_table", stem, pack(companions(folder, stem, (".db", ".mb"))))
+            files = companions(folder, stem, (".db", ".mb"))
+            write("fuzz_paradox_table", stem, pack(files))
+            # Damaged forms of each table, so that the reader's paths for
+            # damage start covered: cut inside its data, its first block
+            # looping onto itself or claiming more records than it holds,
+            # a blob file cut after its header block.
+            db = files[0][1]
+            if len(db) < 0x80:
+                continue
+            header, block = struct.unpack_from("<H", db, 2)[0], db[5] * 1024
+            first = header if len(db) >= header + 6 else None
+            def variant(tag, data, mb=None):
+                rest = [(n, mb if mb is not None else d) for n, d in files[1:]]
+                write("fuzz_paradox_table", stem + "-" + tag, pack([(files[0][0], data)] + rest))
+            variant("cut", db[:header + block // 2 + 3])
+            if first is not None:
+                variant("loop", db[:first] + struct.pack("<H", 1) + db[first + 2:])
+                variant("count", db[:first + 4] + struct.pack("<h", 0x7FF0) + db[first + 6:])
+            if len(files) > 1:
+                variant("mbcut", db, files[1][1][:4096 + 100])
 statements = [
     "SELECT * FROM `orders`", 'SELECT * FROM "a b"', "SELECT * INTO [x] FROM [y]",
     "DROP TABLE orders", "DROP TABLE `a``b`;",

@@ -12,7 +12,7 @@ constexpr int kMaxTables = 16;
 
 } // namespace
 
-qint64 walkSession(ado::Session &session, QChar open, QChar close)
+qint64 walkSession(ado::Session &session, QChar open, QChar close, bool exactRowCount)
 {
     QStringList names;
     try {
@@ -35,8 +35,16 @@ qint64 walkSession(ado::Session &session, QChar open, QChar close)
                     (void)v.toText();
                 ++seen;
             }
-            if (seen > expected)
-                __builtin_trap(); // more rows than the cursor announced
+            if (seen > expected || (exactRowCount && seen != expected))
+                __builtin_trap(); // other rows than the cursor announced
+            for (const QString &warning : cursor->warnings())
+                (void)warning.size();
+            if (const ado::DamagedRows *damaged = cursor->damagedRows())
+                for (const ado::DamagedRow &place : damaged->first())
+                    (void)ado::DamagedRows::describe(place);
+            if (const ado::LostValues *lost = cursor->lostValues())
+                for (const ado::LostValue &value : lost->first())
+                    (void)(value.value.size() + value.reason.size());
             rows += seen;
         } catch (const ado::RuntimeError &) {
         }

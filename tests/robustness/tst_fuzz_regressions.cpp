@@ -56,7 +56,7 @@ QString walk(Target target, const QString &folder, const QStringList &names)
         qint64 rows = 0;
         if (target == Target::ParadoxTable) {
             paradox::ParadoxSession session(folder);
-            rows = fuzz::walkSession(session, u'`', u'`');
+            rows = fuzz::walkSession(session, u'`', u'`', true);
         } else {
             QString source = folder;
             if (target == Target::FoxProContainer) {

@@ -41,13 +41,20 @@ void BlobFile::fail(const QString &problem) const
     throw RuntimeError(QStringLiteral("%1: %2.").arg(m_name, problem));
 }
 
+bool BlobFile::damaged(QString *damage, const QString &problem) const
+{
+    *damage = QStringLiteral("%1: %2").arg(m_name, problem);
+    return false;
+}
+
+bool BlobFile::inFile(qint64 offset, qint64 length) const
+{
+    return offset >= 0 && length >= 0 && offset <= m_size && length <= m_size - offset;
+}
+
 QByteArrayView BlobFile::readRange(qint64 offset, qint64 length)
 {
-    if (offset < 0 || length < 0 || offset > m_size || length > m_size - offset)
-        fail(QStringLiteral("%1 bytes at offset %2 are past the end of the file (%3 bytes)")
-                 .arg(length)
-                 .arg(offset)
-                 .arg(m_size));
+    Q_ASSERT(inFile(offset, length));
     if (length <= ReadWindow::kCapacity) {
         const char *data = nullptr;
         const qint64 got = m_window->view(offset, length, &data);
@@ -79,60 +86,90 @@ QByteArrayView BlobFile::readRange(qint64 offset, qint64 length)
     return QByteArrayView(m_large.constData(), length);
 }
 
-QByteArrayView BlobFile::read(const BlobRef &ref, FieldType type)
+bool BlobFile::read(const BlobRef &ref, FieldType type, QByteArrayView *value, QString *damage)
 {
     m_large.clear();
     const bool graphic = type == FieldType::Graphic;
     const qint64 offset = ref.offset();
-    if (offset == 0 || offset % mb::kBlockSize != 0)
-        fail(QStringLiteral("blob pointer %1 does not point at a block").arg(offset));
+    if (offset == 0)
+        return damaged(damage, QStringLiteral("the blob pointer points into the header block"));
+    if (offset % mb::kBlockSize != 0)
+        return damaged(damage, QStringLiteral("blob pointer %1 does not point at a block").arg(offset));
     if (offset >= m_size)
-        fail(QStringLiteral("blob pointer %1 is past the end of the file (%2 bytes)").arg(offset).arg(m_size));
+        return damaged(
+            damage, QStringLiteral("blob pointer %1 is past the end of the file (%2 bytes)").arg(offset).arg(m_size));
     if (ref.length > m_size)
-        fail(QStringLiteral("blob length %1 at pointer %2 is larger than the file (%3 bytes)")
-                 .arg(ref.length)
-                 .arg(offset)
-                 .arg(m_size));
+        return damaged(damage, QStringLiteral("blob length %1 at pointer %2 is larger than the file (%3 bytes)")
+                                   .arg(ref.length)
+                                   .arg(offset)
+                                   .arg(m_size));
+    const qint64 prefix = graphic ? mb::kGraphicPrefix : 0;
+    if (ref.length < prefix)
+        return damaged(damage, QStringLiteral("graphic at %1 is shorter than its prefix").arg(offset));
+    if (!inFile(offset, mb::kSubHeader))
+        return damaged(
+            damage, QStringLiteral("the block at %1 is cut by the end of the file (%2 bytes)").arg(offset).arg(m_size));
     // The window moves on at the next readRange: keep what the head says first.
     const auto *h = reinterpret_cast<const unsigned char *>(readRange(offset, mb::kSubHeader).data());
     const unsigned char blockType = h[0];
     const quint32 singleLength = getU32LE(h + 3);
-    const qint64 prefix = graphic ? mb::kGraphicPrefix : 0;
-    if (ref.length < prefix)
-        fail(QStringLiteral("graphic at %1 is shorter than its prefix").arg(offset));
 
     if (blockType == mb::kSingleBlob) {
         if (ref.index() != mb::kSingleIndex)
-            fail(QStringLiteral("blob pointer %1 names entry %2 of a single-blob block").arg(offset).arg(ref.index()));
-        const quint32 stored = singleLength;
-        if (stored != ref.length)
-            fail(QStringLiteral("the blob at %1 holds %2 bytes, the record says %3")
-                     .arg(offset)
-                     .arg(stored)
-                     .arg(ref.length));
-        return readRange(offset + mb::kSingleHeader + prefix, ref.length - prefix);
+            return damaged(
+                damage,
+                QStringLiteral("blob pointer %1 names entry %2 of a single-blob block").arg(offset).arg(ref.index()));
+        if (singleLength != ref.length)
+            return damaged(damage, QStringLiteral("the blob at %1 holds %2 bytes, the record says %3")
+                                       .arg(offset)
+                                       .arg(singleLength)
+                                       .arg(ref.length));
+        if (!inFile(offset + mb::kSingleHeader, ref.length))
+            return damaged(damage, QStringLiteral("the blob of %1 bytes at %2 runs past the end of the file (%3 bytes)")
+                                       .arg(ref.length)
+                                       .arg(offset)
+                                       .arg(m_size));
+        *value = readRange(offset + mb::kSingleHeader + prefix, ref.length - prefix);
+        return true;
     }
     if (blockType == mb::kSubAllocated) {
         if (ref.index() >= mb::kSubEntries)
-            fail(
+            return damaged(
+                damage,
                 QStringLiteral("blob pointer %1 names entry %2 of a sub-allocated block").arg(offset).arg(ref.index()));
-        const auto *e = reinterpret_cast<const unsigned char *>(
-            readRange(offset + mb::kSubHeader + qint64(ref.index()) * mb::kSubEntrySize, mb::kSubEntrySize).data());
+        const qint64 entry = offset + mb::kSubHeader + qint64(ref.index()) * mb::kSubEntrySize;
+        if (!inFile(entry, mb::kSubEntrySize))
+            return damaged(
+                damage,
+                QStringLiteral("the block at %1 is cut by the end of the file (%2 bytes)").arg(offset).arg(m_size));
+        const auto *e = reinterpret_cast<const unsigned char *>(readRange(entry, mb::kSubEntrySize).data());
         const int start = e[0], chunks = e[1], last = e[4];
         const qint64 stored = qint64(chunks - 1) * mb::kSubGranule + last;
         if (chunks == 0 || stored != qint64(ref.length))
-            fail(QStringLiteral("entry %1 of the block at %2 holds %3 bytes, the record says %4")
-                     .arg(ref.index())
-                     .arg(offset)
-                     .arg(stored)
-                     .arg(ref.length));
-        if (qint64(start) * mb::kSubGranule + stored > mb::kBlockSize)
-            fail(QStringLiteral("entry %1 of the block at %2 runs past its block").arg(ref.index()).arg(offset));
-        return readRange(offset + qint64(start) * mb::kSubGranule + prefix, stored - prefix);
+            return damaged(damage, QStringLiteral("entry %1 of the block at %2 holds %3 bytes, the record says %4")
+                                       .arg(ref.index())
+                                       .arg(offset)
+                                       .arg(chunks == 0 ? 0 : stored)
+                                       .arg(ref.length));
+        if (start < mb::kSubFirstChunk || qint64(start) * mb::kSubGranule + stored > mb::kBlockSize)
+            return damaged(damage, QStringLiteral("entry %1 of the block at %2 lies outside its block's data")
+                                       .arg(ref.index())
+                                       .arg(offset));
+        if (!inFile(offset + qint64(start) * mb::kSubGranule, stored))
+            return damaged(damage,
+                           QStringLiteral("entry %1 of the block at %2 runs past the end of the file (%3 bytes)")
+                               .arg(ref.index())
+                               .arg(offset)
+                               .arg(m_size));
+        *value = readRange(offset + qint64(start) * mb::kSubGranule + prefix, stored - prefix);
+        return true;
     }
     if (blockType == mb::kFreeBlock)
-        fail(QStringLiteral("blob pointer %1 points at a free block").arg(offset));
-    fail(QStringLiteral("blob pointer %1 points at a block of type %2").arg(offset).arg(blockType));
+        return damaged(damage, QStringLiteral("blob pointer %1 points at a free block").arg(offset));
+    return damaged(damage, QStringLiteral("blob pointer %1 points into the middle of another value or at a block of "
+                                          "type %2")
+                               .arg(offset)
+                               .arg(blockType));
 }
 
 } // namespace tw::paradox

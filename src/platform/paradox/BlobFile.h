@@ -27,14 +27,20 @@ public:
     const QString &path() const { return m_path; }
     qint64 size() const { return m_size; }
 
-    // The value a blob field points at, valid until the next call. Graphics
-    // lose the 8 bytes that precede the image. RuntimeError naming the .mb
-    // and the problem.
-    QByteArrayView read(const BlobRef &ref, FieldType type);
+    // Points *value at the value a blob field points at, valid until the
+    // next call; graphics lose the 8 bytes that precede the image. False when
+    // the pointer or what it points at is damaged (into the header, past the
+    // end, at a block that holds no such value, a length that runs past the
+    // file): *damage then says how, naming the .mb. RuntimeError naming the
+    // .mb when the file cannot be read.
+    bool read(const BlobRef &ref, FieldType type, QByteArrayView *value, QString *damage);
 
 private:
+    bool inFile(qint64 offset, qint64 length) const;
+    // Bytes that are in the file (inFile), valid until the next call.
     QByteArrayView readRange(qint64 offset, qint64 length);
     [[noreturn]] void fail(const QString &problem) const;
+    bool damaged(QString *damage, const QString &problem) const;
 
     QString m_path;
     QString m_name;

@@ -31,6 +31,15 @@ constexpr unsigned char kBcdDecimalsMask = 0x3F;
 constexpr qint64 kMsPerDay = Variant::kMsPerDay;
 // Timestamps further than this from day 0 (about 31,700 years) are no dates.
 constexpr double kMaxTimestampMs = 1.0e15;
+// Real files hold stray nibbles past the 18th digit or so of a BCD value;
+// one among the first digits makes the bytes no number.
+constexpr int kBcdSureDigits = 18;
+
+[[noreturn]] void noNumber(const unsigned char *data, int size)
+{
+    throw RuntimeError(QStringLiteral("the bytes %1 are no number")
+                           .arg(QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(data), size).toHex())));
+}
 
 // A span of milliseconds as hours, minutes and seconds ("25:00:00", "-0:00:01").
 QString durationText(qint64 ms)
@@ -100,21 +109,23 @@ QString decimalDigits(const FieldDef &field, const Variant &value, int decimals)
     return tw::ado::roundDecimal(taken(field, value, tw::ado::decimalOf(value), "is not a number"), decimals);
 }
 
-Variant decodeBcd(const FieldDef &field, const unsigned char *data)
+Variant decodeBcd(const unsigned char *data)
 {
     if (data[0] == 0)
         return Variant::null();
     const bool positive = data[0] & kBcdPositive;
-    int decimals = data[0] & kBcdDecimalsMask;
-    if (decimals > db::kBcdDigits)
-        decimals = field.decimals;
+    const int decimals = data[0] & kBcdDecimalsMask;
+    if (!(data[0] & kBcdMarker) || decimals > db::kBcdDigits)
+        noNumber(data, db::kBcdSize);
     const unsigned flip = positive ? 0 : 0x0F;
     QString digits;
     bool stopped = false;
     for (int n = 0; n < db::kBcdDigits; ++n) {
         const int nibbleIndex = n + 2;
         unsigned nibble = (nibbleIndex % 2 ? data[nibbleIndex / 2] & 0x0F : data[nibbleIndex / 2] >> 4) ^ flip;
-        // Real files hold stray nibbles past the 18th digit or so: stop there.
+        // Stray nibbles past the first digits: the digits stop there.
+        if (nibble > 9 && n < kBcdSureDigits)
+            noNumber(data, db::kBcdSize);
         if (nibble > 9)
             stopped = true;
         digits.append(QChar('0' + (stopped ? 0 : nibble)));
@@ -216,7 +227,7 @@ Variant decodeScalar(const FieldDef &field, const unsigned char *data, const Tex
             return Variant::null();
         return Variant::text(codec.decode(reinterpret_cast<const char *>(data), alphaLength(data, field.size)));
     case FieldType::Bcd:
-        return decodeBcd(field, data);
+        return decodeBcd(data);
     default:
         break;
     }
@@ -228,12 +239,15 @@ Variant decodeScalar(const FieldDef &field, const unsigned char *data, const Tex
     case FieldType::Long:
     case FieldType::AutoIncrement:
         return Variant::integer(getLong(data));
-    case FieldType::Number:
-        return Variant::real(getNumber(data));
     // Money is a double in the file; it is handed over exactly as stored
     // (134.85 may be stored as 134.85000000000002) and reported as currency.
-    case FieldType::Money:
-        return Variant::real(getNumber(data));
+    case FieldType::Number:
+    case FieldType::Money: {
+        const double v = getNumber(data);
+        if (!std::isfinite(v))
+            noNumber(data, field.size);
+        return Variant::real(v);
+    }
     case FieldType::Logical: // 0x80 false, 0x81 true; other non-zero bytes count as true
         return Variant::boolean(data[0] & kFalse ? (data[0] & ~kFalse & 0xFF) != 0 : true);
     case FieldType::Date: {

@@ -92,17 +92,13 @@ TableHeader TableHeader::decode(const QByteArray &bytes, const QString &fileName
     if (units < 1 || units > db::kMaxBlockUnits)
         fail(fileName, QStringLiteral("block size %1 KiB is not between 1 and 32 KiB.").arg(units));
     h.blockSize = units * db::kBlockUnit;
-    if (h.recordSize < 1 || h.recordSize > h.blockSize - db::kBlockHeaderSize)
-        fail(fileName,
-             QStringLiteral("record size %1 does not fit a block of %2 bytes.").arg(h.recordSize).arg(h.blockSize));
     const bool has4xHeader = h.fileVersion >= db::kVersion4First;
     const int fieldInfo = has4xHeader ? db::kFieldInfo4x : db::kFieldInfo3x;
     if (h.headerSize < fieldInfo)
         fail(fileName, QStringLiteral("header size %1 is too small.").arg(h.headerSize));
-    if (available < h.headerSize)
-        fail(fileName, QStringLiteral("the file (%1 bytes) is shorter than its header (%2 bytes).")
-                           .arg(available)
-                           .arg(h.headerSize));
+    // A table without rows is sometimes stored as the used part of its header
+    // alone: what the file holds is read when the field list is in it.
+    const int end = qMin(available, h.headerSize);
 
     h.numRecords = getU32LE(p + db::kNumRecords);
     h.fileBlocks = getU16LE(p + db::kFileBlocks);
@@ -111,7 +107,7 @@ TableHeader TableHeader::decode(const QByteArray &bytes, const QString &fileName
     h.sortOrder = p[db::kSortOrder];
     h.autoIncrement = static_cast<qint32>(getU32LE(p + db::kAutoIncrement));
     h.encryption = getU32LE(p + db::kEncryption1);
-    if (has4xHeader) {
+    if (has4xHeader && available >= db::kFieldInfo4x) {
         if (h.encryption == db::kEncryptionInDataHeader)
             h.encryption = getU32LE(p + db::kEncryption2);
         h.codePage = getU16LE(p + db::kDosCodePage);
@@ -129,14 +125,31 @@ TableHeader TableHeader::decode(const QByteArray &bytes, const QString &fileName
         fail(fileName, QStringLiteral("%1 field descriptions do not fit its header of %2 bytes.")
                            .arg(numFields)
                            .arg(h.headerSize));
+    if (namesStart > end)
+        fail(fileName, QStringLiteral("the file (%1 bytes) is shorter than its header (%2 bytes).")
+                           .arg(available)
+                           .arg(h.headerSize));
     int sum = 0;
     h.fields.resize(numFields);
     for (int i = 0; i < numFields; ++i, pos += 2) {
         FieldDef &f = h.fields[i];
         const int code = p[pos];
         const int size = p[pos + 1];
-        if (!isKnownType(code))
-            fail(fileName, QStringLiteral("field %1 has unknown type 0x%2.").arg(i + 1).arg(code, 2, 16, QChar('0')));
+        if (!isKnownType(code)) {
+            // Other readers pass such a field over; its bytes are kept.
+            if (size < 1)
+                fail(fileName,
+                     QStringLiteral("field %1 has unknown type 0x%2.").arg(i + 1).arg(code, 2, 16, QChar('0')));
+            h.warnings << QStringLiteral("field %1 has type 0x%2, which no reader knows: its %3 bytes are read as "
+                                         "they are")
+                              .arg(i + 1)
+                              .arg(code, 2, 16, QChar('0'))
+                              .arg(size);
+            f.type = FieldType::Bytes;
+            f.size = size;
+            sum += f.size;
+            continue;
+        }
         f.type = static_cast<FieldType>(code);
         if (f.type == FieldType::Bcd) {
             f.size = db::kBcdSize;
@@ -152,21 +165,41 @@ TableHeader TableHeader::decode(const QByteArray &bytes, const QString &fileName
         }
         sum += f.size;
     }
-    if (sum != h.recordSize)
-        fail(fileName,
-             QStringLiteral("the fields take %1 bytes but the record size is %2.").arg(sum).arg(h.recordSize));
+    h.fieldsSize = sum;
+    const int room = h.blockSize - db::kBlockHeaderSize;
+    if (sum > room)
+        fail(
+            fileName,
+            QStringLiteral("the fields take %1 bytes, more than a block of %2 bytes holds.").arg(sum).arg(h.blockSize));
+    if (h.recordSize < 1 || h.recordSize > room) {
+        // The fields say what a record takes.
+        h.warnings << QStringLiteral("the record size %1 does not fit a block of %2 bytes: records are read as the "
+                                     "%3 bytes their fields take")
+                          .arg(h.recordSize)
+                          .arg(h.blockSize)
+                          .arg(sum);
+        h.recordSize = sum;
+    }
 
     pos = namesStart;
     for (int i = 0; i < numFields; ++i) {
         const int start = pos;
-        while (pos < h.headerSize && p[pos] != 0)
+        while (pos < end && p[pos] != 0)
             ++pos;
-        if (pos >= h.headerSize)
-            fail(fileName, QStringLiteral("the name of field %1 runs past the end of the header.").arg(i + 1));
+        if (pos >= end)
+            fail(fileName, pos >= h.headerSize
+                               ? QStringLiteral("the name of field %1 runs past the end of the header.").arg(i + 1)
+                               : QStringLiteral("the file (%1 bytes) is shorter than its header (%2 bytes).")
+                                     .arg(available)
+                                     .arg(h.headerSize));
         h.fields[i].rawName = QByteArray(reinterpret_cast<const char *>(p + start), pos - start);
         h.fields[i].name = QString::fromLatin1(h.fields[i].rawName);
         ++pos;
     }
+    if (available < h.headerSize)
+        h.warnings << QStringLiteral("the file (%1 bytes) ends inside its header (%2 bytes): it holds no rows")
+                          .arg(available)
+                          .arg(h.headerSize);
     return h;
 }
 

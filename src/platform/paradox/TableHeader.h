@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -21,7 +22,8 @@ struct FieldDef {
 };
 
 struct TableHeader {
-    int recordSize = 0;
+    int recordSize = 0; // as the header says, or fieldsSize when it says no size a block holds
+    int fieldsSize = 0; // what the fields take; odd headers give another record size (the reader decides)
     int headerSize = 0;
     int fileType = 0;
     int blockSize = 0;
@@ -35,6 +37,10 @@ struct TableHeader {
     quint32 encryption = 0; // 0 when not encrypted
     qint32 autoIncrement = 0;
     std::vector<FieldDef> fields;
+    // What decode() read past, one line each: a record size no block holds,
+    // a field of a type no reader knows (read as bytes), a file that ends
+    // inside its header.
+    QStringList warnings;
 
     // Decodes the header of `fileName` from its first bytes (at least the
     // header, or all of a shorter file). RuntimeError naming the file and the

@@ -31,6 +31,8 @@ QString companion(const QString &dbPath, const QString &extension)
 }
 
 constexpr int kBcdPrecision = 32;
+// Scrambled blocks are unscrambled in units of this many bytes.
+constexpr qint64 kCryptUnit = 256;
 
 } // namespace
 
@@ -121,6 +123,7 @@ TableReader::TableReader(const QString &dbPath) : m_path(dbPath), m_name(QFileIn
     const int headerSize = getU16LE(reinterpret_cast<const unsigned char *>(head.constData()) + db::kHeaderSize);
     head = readHead(qMax(headerSize, static_cast<int>(db::kFieldInfo4x)));
     m_header = TableHeader::decode(head, m_name);
+    m_warnings = m_header.warnings;
     m_codec = &TextCodec::forCodePage(m_header.codePage);
     for (FieldDef &f : m_header.fields) {
         f.name = m_codec->decode(f.rawName.constData(), static_cast<int>(f.rawName.size()));
@@ -169,44 +172,135 @@ const unsigned char *TableReader::readBlockHeader(int number)
     return m_blockHeader;
 }
 
+qint64 TableReader::blockOffset(int number) const
+{
+    return m_header.headerSize + qint64(number - 1) * m_header.blockSize;
+}
+
+void TableReader::setAside(const QString &where, qint64 offset, const QString &reason, qint64 rows)
+{
+    m_damaged.add({m_name, where, offset, reason, rows});
+}
+
 void TableReader::walkChain()
 {
+    const int blockSize = m_header.blockSize;
     const qint64 dataBytes = m_fileSize - m_header.headerSize;
-    const int blocksInFile =
-        dataBytes <= 0 ? 0 : static_cast<int>((dataBytes + m_header.blockSize - 1) / m_header.blockSize);
-    const int capacity = (m_header.blockSize - db::kBlockHeaderSize) / m_header.recordSize;
+    const int blocksInFile = dataBytes <= 0 ? 0 : static_cast<int>((dataBytes + blockSize - 1) / blockSize);
+    // A scrambled block's header reads right only when its first unit is whole.
+    const qint64 headerBytes = m_header.encryption ? qMin<qint64>(kCryptUnit, blockSize) : db::kBlockHeaderSize;
     std::vector<bool> seen(static_cast<size_t>(blocksInFile) + 1, false);
     int number = m_header.firstBlock;
     int previous = 0;
+    // Where the chain breaks off, when it does; the blocks after it are not known.
+    QString breakWhere, breakReason;
+    qint64 breakOffset = -1;
     while (number != 0) {
-        if (number > blocksInFile) {
-            if (previous == 0)
-                fail(QStringLiteral("the first block %1 is past the end of the file (%2 blocks)")
-                         .arg(number)
-                         .arg(blocksInFile));
-            fail(QStringLiteral("block %1 points to block %2, past the end of the file (%3 blocks)")
-                     .arg(previous)
-                     .arg(number)
-                     .arg(blocksInFile));
+        if (number > blocksInFile && previous == 0 && m_header.numRecords == 0) {
+            // An empty table whose header still names a first block.
+            m_warnings << QStringLiteral("the header names block %1 as the first, but the file holds %2 blocks and "
+                                         "the header no records")
+                              .arg(number)
+                              .arg(blocksInFile);
+            break;
         }
-        if (seen[static_cast<size_t>(number)])
-            fail(QStringLiteral("the block chain loops: block %1 points back to block %2").arg(previous).arg(number));
+        if (number > blocksInFile || seen[static_cast<size_t>(number)]) {
+            if (number > blocksInFile)
+                breakReason =
+                    QStringLiteral("%1 block %2, past the end of the file (%3 blocks)")
+                        .arg(previous == 0 ? QStringLiteral("the first block is") : QStringLiteral("points to"))
+                        .arg(number)
+                        .arg(blocksInFile);
+            else
+                breakReason = QStringLiteral("points back to block %1: the block chain loops").arg(number);
+            breakWhere = previous == 0 ? QStringLiteral("header") : QStringLiteral("block %1").arg(previous);
+            breakOffset = previous == 0 ? db::kFirstBlock : blockOffset(previous);
+            break;
+        }
         seen[static_cast<size_t>(number)] = true;
         // A large table has tens of thousands of blocks to visit before its first row.
         if (m_chain.size() % kBlocksPerIdle == 0)
             tw::ado::idle();
+        const qint64 present = qMin<qint64>(m_fileSize - blockOffset(number), blockSize);
+        if (present < headerBytes) {
+            breakWhere = QStringLiteral("block %1").arg(number);
+            breakOffset = blockOffset(number);
+            breakReason = QStringLiteral("cut by the end of the file inside its block header");
+            break;
+        }
         const unsigned char *p = readBlockHeader(number);
-        const int next = getU16LE(p);
-        const int addDataSize = static_cast<qint16>(getU16LE(p + 4));
-        int records = 0;
-        // A negative size marks an empty block; one too large for the block
-        // marks a block whose records were deleted.
-        if (addDataSize >= 0 && addDataSize / m_header.recordSize + 1 <= capacity)
-            records = addDataSize / m_header.recordSize + 1;
-        m_chain.push_back({number, records});
-        m_rowCount += records;
+        m_chain.push_back({number, 0, static_cast<qint16>(getU16LE(p + 4)), present});
         previous = number;
-        number = next;
+        number = getU16LE(p);
+    }
+    chooseRecordSize();
+    countRecords();
+    if (!breakReason.isEmpty()) {
+        // The header's record count, though not trusted, is all the file
+        // tells of the rows that were there.
+        const qint64 found = m_rowCount + m_damaged.rowCount();
+        setAside(breakWhere, breakOffset, breakReason, qMax<qint64>(0, qint64(m_header.numRecords) - found));
+    }
+}
+
+void TableReader::chooseRecordSize()
+{
+    const int stated = m_header.recordSize;
+    const int fields = m_header.fieldsSize;
+    m_recordSize = stated;
+    if (stated == fields)
+        return;
+    if (stated < fields) {
+        m_recordSize = fields;
+    } else {
+        // A block's record count is stored as a multiple of the size its
+        // records were written with.
+        bool anyCount = false, fitsStated = true, fitsFields = true;
+        for (const ChainBlock &b : m_chain) {
+            if (b.addDataSize > 0) {
+                anyCount = true;
+                fitsStated = fitsStated && b.addDataSize % stated == 0;
+                fitsFields = fitsFields && b.addDataSize % fields == 0;
+            }
+        }
+        if (anyCount && fitsFields && !fitsStated)
+            m_recordSize = fields;
+    }
+    m_warnings << QStringLiteral("the fields take %1 bytes but the record size is %2: records are read as %3 bytes")
+                      .arg(fields)
+                      .arg(stated)
+                      .arg(m_recordSize);
+}
+
+void TableReader::countRecords()
+{
+    const int capacity = (m_header.blockSize - db::kBlockHeaderSize) / m_recordSize;
+    for (ChainBlock &b : m_chain) {
+        // A negative size marks an empty block.
+        if (b.addDataSize < 0)
+            continue;
+        const QString where = QStringLiteral("block %1").arg(b.number);
+        const qint64 offset = blockOffset(b.number);
+        const int claimed = b.addDataSize / m_recordSize + 1;
+        if (claimed > capacity) {
+            // No telling which of its records are real: none is taken.
+            setAside(where, offset + db::kBlockHeaderSize,
+                     QStringLiteral("its record count (%1) runs past the end of the block (room for %2)")
+                         .arg(claimed)
+                         .arg(capacity),
+                     0);
+            continue;
+        }
+        // Scrambled units the file does not hold whole read as noise.
+        qint64 usable = b.present;
+        if (m_header.encryption && usable < m_header.blockSize)
+            usable = usable / kCryptUnit * kCryptUnit;
+        const int whole = static_cast<int>(qMax<qint64>(0, (usable - db::kBlockHeaderSize) / m_recordSize));
+        if (claimed > whole)
+            setAside(where, offset + db::kBlockHeaderSize + qint64(whole) * m_recordSize,
+                     QStringLiteral("cut by the end of the file"), claimed - whole);
+        b.records = qMin(claimed, whole);
+        m_rowCount += b.records;
     }
 }
 
@@ -222,32 +316,45 @@ bool TableReader::next(std::vector<Variant> &row)
     // Nothing else reads through m_window until the walk leaves the block.
     if (!m_block)
         m_block = readBlock(m_chain[m_chainIndex].number);
-    const unsigned char *record = m_block + db::kBlockHeaderSize + qint64(m_recordInBlock) * m_header.recordSize;
+    const unsigned char *record = m_block + db::kBlockHeaderSize + qint64(m_recordInBlock) * m_recordSize;
     ++m_recordInBlock;
     ++m_recordNumber;
     decodeRecord(record, row);
     return true;
 }
 
+void TableReader::loseValue(const FieldDef &field, Variant &out, const QString &value, const QString &reason)
+{
+    out = Variant::null();
+    m_lost.add({m_name, m_recordNumber, field.name, value, reason});
+}
+
 void TableReader::decodeRecord(const unsigned char *record, std::vector<Variant> &row)
 {
     row.resize(m_header.fields.size());
     int offset = 0;
+    QString damage;
     for (size_t i = 0; i < m_header.fields.size(); ++i) {
         const FieldDef &f = m_header.fields[i];
         try {
             const unsigned char *data = record + offset;
-            if (isBlobType(f.type))
-                decodeBlob(f, data, row[i]);
-            else if (f.type == FieldType::Alpha && data[0] != 0)
+            if (isBlobType(f.type)) {
+                if (!decodeBlob(f, data, row[i], &damage)) {
+                    const BlobRef ref = decodeBlobRef(f, data);
+                    loseValue(f, row[i],
+                              QStringLiteral("a blob of %1 bytes at 0x%2").arg(ref.length).arg(ref.pointer, 0, 16),
+                              damage);
+                }
+            } else if (f.type == FieldType::Alpha && data[0] != 0) {
                 m_codec->decode(reinterpret_cast<const char *>(data), alphaLength(data, f.size),
                                 row[i].textToFill(f.size));
-            else
+            } else {
                 row[i] = decodeScalar(f, data, *m_codec);
+            }
         } catch (const RuntimeError &e) {
             // Errors of the table itself carry their context already; those
-            // of the .mb name it and get the record and field added; value
-            // errors get the table, record and field.
+            // of the .mb (it cannot be read) name it and get the record and
+            // field added; value errors get the table, record and field.
             const QString &text = e.description();
             if (text.startsWith(m_name + QLatin1Char(':')))
                 throw;
@@ -260,21 +367,18 @@ void TableReader::decodeRecord(const unsigned char *record, std::vector<Variant>
                                        .arg(m_recordNumber)
                                        .arg(f.name, m_name));
             }
-            if (isBlobType(f.type))
-                fail(QStringLiteral("record %1, field '%2': %3").arg(m_recordNumber).arg(f.name, text));
-            // A value no date or time can stand for: Null, and the reading goes on.
-            row[i] = Variant::null();
-            m_lost.add({m_name, m_recordNumber, f.name, text, QStringLiteral("cannot be read")});
+            // A value no date, time or number can stand for: Null, and the reading goes on.
+            loseValue(f, row[i], text, QStringLiteral("cannot be read"));
         }
         offset += f.size;
     }
 }
 
-void TableReader::decodeBlob(const FieldDef &field, const unsigned char *data, Variant &out)
+bool TableReader::decodeBlob(const FieldDef &field, const unsigned char *data, Variant &out, QString *damage)
 {
     if (allZero(data, field.size)) {
         out = Variant::null();
-        return;
+        return true;
     }
     const BlobRef ref = decodeBlobRef(field, data);
     const bool memo = field.type == FieldType::Memo;
@@ -283,7 +387,7 @@ void TableReader::decodeBlob(const FieldDef &field, const unsigned char *data, V
     const int leader = field.size - db::kBlobTrailer;
     if (length <= 0) {
         out = memo ? Variant::text(QString()) : Variant::bytes(QByteArray(""));
-        return;
+        return true;
     }
     QByteArrayView bytes;
     if (length <= leader) {
@@ -295,12 +399,14 @@ void TableReader::decodeBlob(const FieldDef &field, const unsigned char *data, V
                      .arg(m_recordNumber)
                      .arg(field.name, mbName));
         }
-        bytes = m_blobs->read(ref, field.type);
+        if (!m_blobs->read(ref, field.type, &bytes, damage))
+            return false;
     }
     if (memo)
         m_codec->decode(bytes.data(), bytes.size(), out.textToFill(bytes.size()));
     else
         out = Variant::bytes(bytes.toByteArray());
+    return true;
 }
 
 } // namespace tw::paradox

@@ -1,19 +1,23 @@
 #pragma once
 // TableReader: a forward walk over the records of a Paradox table in
-// block-chain order, one block in memory at a time. The chain is checked and
-// its records counted when the table is opened (block headers only).
+// block-chain order, one block in memory at a time. The chain is walked and
+// its whole records counted when the table is opened (block headers only);
+// records the file does not hold whole, and blocks a damaged chain no longer
+// reaches, are set aside as damaged rows.
 
 #include "BlobFile.h"
 #include "ReadWindow.h"
 #include "TableHeader.h"
 
 #include "platform/ado/ColumnInfo.h"
+#include "platform/ado/DamagedRows.h"
 #include "platform/ado/LostValues.h"
 #include "platform/ado/Variant.h"
 #include "platform/encoding/TextCodec.h"
 #include "platform/files/File.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <vector>
@@ -23,8 +27,8 @@ namespace tw::paradox {
 class TableReader {
 public:
     // Opens the .db at a real (native) path and finds its .mb beside it in
-    // any letter case. RuntimeError naming the file when it cannot be read,
-    // its header is damaged, or its block chain loops or leaves the file.
+    // any letter case. RuntimeError naming the file when it cannot be read or
+    // its header is damaged beyond reading.
     explicit TableReader(const QString &dbPath);
     // Stays where it is made: its read window refers to its file.
     TableReader(const TableReader &) = delete;
@@ -32,8 +36,15 @@ public:
 
     const TableHeader &header() const { return m_header; }
     const std::vector<tw::ado::ColumnInfo> &columns() const { return m_columns; }
-    // Records the walk returns (the header's count is not trusted).
+    // Whole records the walk returns (the header's count is not trusted).
     qint64 rowCount() const { return m_rowCount; }
+    // Where the chain or its blocks are damaged, and the rows lost there;
+    // complete once the reader is made.
+    const tw::ado::DamagedRows &damagedRows() const { return m_damaged; }
+    // What the reader read past in the header, one line each.
+    const QStringList &warnings() const { return m_warnings; }
+    // The bytes from one record to the next.
+    int recordSize() const { return m_recordSize; }
     int codePage() const { return m_codec->codePage(); }
 
     // Fills row with the next record; false at the end.
@@ -42,16 +53,19 @@ public:
     // The ADO type a field reports.
     static tw::ado::ColumnInfo columnInfo(const FieldDef &field);
 
-    // Values that could not be read (a date or time no calendar holds) and
-    // were given as Null.
+    // Values that could not be read (a date or time no calendar holds, a
+    // number that is none, a damaged blob pointer) and were given as Null.
     const tw::ado::LostValues &lostValues() const { return m_lost; }
 
 private:
     struct ChainBlock {
         int number;
         int records;
+        int addDataSize = 0;
+        qint64 present = 0; // bytes of the block the file holds
     };
     [[noreturn]] void fail(const QString &problem) const;
+    qint64 blockOffset(int number) const;
     // Block `number`, valid until the next call.
     const unsigned char *readBlock(int number);
     // Its first kBlockHeaderSize bytes, read on their own (the whole block
@@ -59,8 +73,15 @@ private:
     // read all of it.
     const unsigned char *readBlockHeader(int number);
     void walkChain();
+    // The record size the blocks were written with, when the header's and
+    // the fields' differ.
+    void chooseRecordSize();
+    void countRecords();
+    void setAside(const QString &where, qint64 offset, const QString &reason, qint64 rows);
     void decodeRecord(const unsigned char *record, std::vector<tw::ado::Variant> &row);
-    void decodeBlob(const FieldDef &field, const unsigned char *data, tw::ado::Variant &out);
+    // False, with *damage saying why, when the value cannot be read.
+    bool decodeBlob(const FieldDef &field, const unsigned char *data, tw::ado::Variant &out, QString *damage);
+    void loseValue(const FieldDef &field, tw::ado::Variant &out, const QString &value, const QString &reason);
 
     QString m_path;
     QString m_name;
@@ -77,6 +98,9 @@ private:
     std::vector<tw::ado::ColumnInfo> m_columns;
     std::vector<ChainBlock> m_chain;
     qint64 m_rowCount = 0;
+    int m_recordSize = 0;
+    tw::ado::DamagedRows m_damaged;
+    QStringList m_warnings;
 
     // Walk state.
     size_t m_chainIndex = 0;

@@ -7,6 +7,7 @@
 #include "platform/ado/DataTypeEnum.h"
 #include "platform/ado/ProviderRegistry.h"
 #include "platform/ado/Recordset.h"
+#include "platform/encoding/ByteCodec.h"
 #include "platform/paradox/ParadoxProvider.h"
 #include "platform/paradox/TableWriter.h"
 
@@ -42,6 +43,7 @@ private slots:
     void refusesMissingFolder();
     void listsTables();
     void selectsStreaming();
+    void recordsetReportsDamage();
     void dropsTableWithCompanions();
     void refusesOtherStatements();
 };
@@ -138,6 +140,42 @@ void TestParadoxProvider::selectsStreaming()
         QVERIFY2(e.description().contains(QLatin1String("missing")), qPrintable(e.description()));
     }
     c.Execute(QStringLiteral("DROP TABLE [Big]"));
+}
+
+void TestParadoxProvider::recordsetReportsDamage()
+{
+    // 5,000 rows of 24 bytes, 170 to a 4 KiB block after a 2 KiB header: read
+    // ahead on a thread of their own. Cut inside block 10; row 3's memo
+    // points into the .mb's header.
+    makeTable(QStringLiteral("Torn"), 5000);
+    const QString db = m_dir.filePath(QStringLiteral("Torn.db"));
+    QByteArray bytes = tw::test::readAll(db);
+    const int header = tw::encoding::getU16LE(tw::encoding::bytesOf(bytes.constData() + 2));
+    const qint64 cut = header + 9 * 4096 + 6 + 100 * 24 + 7;
+    bytes.truncate(cut);
+    bytes.replace(header + 6 + 2 * 24 + 4 + 10, 4, QByteArray("\x01\x00\x00\x00", 4));
+    tw::test::writeAll(db, bytes);
+    Connection c;
+    c.Open(connectionString(m_dir.path()));
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM `torn`"), c);
+    const qint64 whole = 9 * 170 + 100;
+    QCOMPARE(rs.RecordCount(), whole);
+    QVERIFY(rs.warnings().isEmpty());
+    const tw::ado::DamagedRows *damaged = rs.damagedRows();
+    QVERIFY(damaged);
+    QCOMPARE(damaged->rowCount(), 5000 - whole);
+    QCOMPARE(damaged->first().front().where, QStringLiteral("block 10"));
+    QCOMPARE(damaged->first().front().offset, cut - 7);
+    qint64 n = 0;
+    for (; !rs.Eof(); rs.MoveNext(), ++n)
+        QCOMPARE(rs.fields()(0).Value().asInteger(), n);
+    QCOMPARE(n, whole);
+    const tw::ado::LostValues *lost = rs.lostValues();
+    QVERIFY(lost && lost->count() == 1);
+    QCOMPARE(lost->first().front().row, qint64(3));
+    rs.Close();
+    c.Execute(QStringLiteral("DROP TABLE [Torn]"));
 }
 
 void TestParadoxProvider::dropsTableWithCompanions()
