@@ -5,11 +5,16 @@
 //       (R, default 3: runs of each transfer and each reference; medians are printed)
 //   tabwright-bench --generate-only --dir DIR [--rows N] [--seed S]
 //   tabwright-bench --direction to-paradox|to-foxpro --dir DIR --rows N
+//   tabwright-bench --limits [--rows N] [--dir DIR] [--shape S]
 //
 // The first form generates the tables, runs each direction in a child process
 // of its own (so that its peak memory is its own), once to warm the machine up
 // and R times measured, and then the references.
-// The last form is that child; run alone it lets a profiler see one transfer.
+// The third form is that child; run alone it lets a profiler see one transfer.
+// The last copies tables as large as the formats' real limits (4,000,000 rows
+// by default: gigabytes of disk and minutes) once each way and checks that
+// every table either arrived or was refused with the limit's message, that no
+// written file reached 2 GiB and that no temporary stayed behind. Never in CI.
 
 #include "BenchLayout.h"
 #include "DirectionRun.h"
@@ -24,6 +29,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -48,6 +54,10 @@ constexpr int kUsage = 2;
 // The rows of the wide and the memo-heavy table.
 constexpr qint64 kWideRows = 200000;
 constexpr qint64 kMemoRows = 50000;
+// The rows of the limits run: their memo file passes 2 GiB copied to FoxPro.
+constexpr qint64 kLimitRows = 4000000;
+// No file the formats' limits allow is this large.
+constexpr qint64 kTwoGiB = qint64(1) << 31;
 
 struct Options {
     qint64 rows = kDefaultRows;
@@ -59,6 +69,8 @@ struct Options {
     qint64 growthRows = -1; // -1: a tenth of rows; 0: no growth figures
     Shape shape = Shape::Standard;
     bool shapes = true; // the wide and memo-heavy tables too
+    bool limits = false;
+    bool rowsGiven = false;
     std::optional<Direction> direction;
 };
 
@@ -93,7 +105,8 @@ QString usage()
         "usage: tabwright-bench [--rows N] [--seed S] [--repeat R] [--dir DIR] [--keep] [--growth-rows G]\n"
         "                       [--no-shapes]\n"
         "       tabwright-bench --generate-only --dir DIR [--rows N] [--seed S] [--shape standard|wide|memo]\n"
-        "       tabwright-bench --direction to-paradox|to-foxpro --dir DIR --rows N\n");
+        "       tabwright-bench --direction to-paradox|to-foxpro --dir DIR --rows N\n"
+        "       tabwright-bench --limits [--rows N] [--dir DIR] [--shape standard|wide|memo]\n");
 }
 
 std::optional<Options> parse(QStringList args)
@@ -113,13 +126,18 @@ std::optional<Options> parse(QStringList args)
             o.generateOnly = true;
             continue;
         }
+        if (arg == u"--limits") {
+            o.limits = true;
+            continue;
+        }
         if (args.isEmpty())
             return std::nullopt;
         const QString value = args.takeFirst();
         bool ok = true;
-        if (arg == u"--rows")
+        if (arg == u"--rows") {
             o.rows = value.toLongLong(&ok);
-        else if (arg == u"--seed")
+            o.rowsGiven = true;
+        } else if (arg == u"--seed")
             o.seed = value.toULongLong(&ok);
         else if (arg == u"--repeat")
             o.repeat = value.toInt(&ok);
@@ -138,6 +156,8 @@ std::optional<Options> parse(QStringList args)
     }
     if ((o.direction || o.generateOnly) && o.dir.isEmpty())
         return std::nullopt;
+    if (o.limits && !o.rowsGiven)
+        o.rows = kLimitRows;
     return o;
 }
 
@@ -368,6 +388,65 @@ QString ratio(const QMap<QString, QString> &figures, qint64 rows, const Referenc
     return fixed(ours / perSecond(double(rows), reference.seconds), 3);
 }
 
+// The largest file in `folder` and the temporaries ("~tw...") it holds.
+struct Written {
+    qint64 largest = 0;
+    int temporaries = 0;
+};
+Written writtenIn(const QString &folder)
+{
+    Written w;
+    const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden);
+    for (const QFileInfo &file : files) {
+        w.largest = std::max(w.largest, file.size());
+        if (file.fileName().startsWith(QLatin1String("~tw")))
+            ++w.temporaries;
+    }
+    return w;
+}
+
+// Each direction once on tables of o.rows rows: copied whole, or refused with
+// the limit's message; never a file of 2 GiB or more, never a temporary left.
+int runLimits(Options o)
+{
+    std::optional<QTemporaryDir> scratch;
+    if (o.dir.isEmpty()) {
+        scratch.emplace(QDir::temp().filePath(QStringLiteral("tabwright-bench-XXXXXX")));
+        if (!scratch->isValid()) {
+            std::fprintf(stderr, "tabwright-bench: cannot make a scratch folder\n");
+            return 1;
+        }
+        scratch->setAutoRemove(!o.keep);
+        o.dir = scratch->path();
+    }
+    const BenchLayout layout{o.dir};
+    line(QStringLiteral("rows"), QString::number(o.rows));
+    generate(o, layout);
+    bool failed = false;
+    for (const Direction direction : {Direction::ToParadox, Direction::ToFoxPro}) {
+        const QString prefix = QStringLiteral("limits_") + directionName(direction).replace(u'-', u'_') + u'_';
+        QMap<QString, QString> figures = runDirectionChild(o, direction);
+        const QString error = figures.value(QStringLiteral("error"));
+        // A child that stopped for a limit reports the rows it did not write.
+        const bool refused = error.contains(QLatin1String(" would pass "));
+        const Written written =
+            writtenIn(direction == Direction::ToParadox ? layout.paradoxTarget() : layout.foxproTarget());
+        line(prefix + QStringLiteral("outcome"), error.isEmpty() ? QStringLiteral("copied")
+                                                 : refused       ? QStringLiteral("refused")
+                                                                 : QStringLiteral("failed"));
+        line(prefix + QStringLiteral("seconds"), figures.value(QStringLiteral("seconds")));
+        line(prefix + QStringLiteral("largest_file_bytes"), QString::number(written.largest));
+        line(prefix + QStringLiteral("temporaries_left"), QString::number(written.temporaries));
+        if (!error.isEmpty())
+            line(prefix + QStringLiteral("message"), error);
+        failed = failed || (!error.isEmpty() && !refused) || written.largest >= kTwoGiB || written.temporaries > 0;
+    }
+    QDir(layout.paradoxTarget()).removeRecursively();
+    QDir(layout.foxproTarget()).removeRecursively();
+    QDir(layout.work()).removeRecursively();
+    return failed ? 1 : 0;
+}
+
 int runAll(Options o)
 {
     std::optional<QTemporaryDir> scratch;
@@ -502,7 +581,9 @@ int main(int argc, char *argv[])
         return kUsage;
     }
     try {
-        return options->direction ? runChild(*options) : runAll(*options);
+        if (options->direction)
+            return runChild(*options);
+        return options->limits ? runLimits(*options) : runAll(*options);
     } catch (...) {
         std::fprintf(stderr, "tabwright-bench: %s\n",
                      tw::describeFailure(std::current_exception()).toUtf8().constData());

@@ -12,6 +12,7 @@
 #include "common/Steps.h"
 #include "common/TableList.h"
 #include "platform/ado/Connection.h"
+#include "platform/ado/FormatLimit.h"
 #include "platform/ado/Idle.h"
 #include "platform/ado/Recordset.h"
 #include "platform/ado/RuntimeError.h"
@@ -58,7 +59,7 @@ private:
     bool rowStatement = false; // the statement of the report is the row's
     QString valueScratch;      // the text of a value not held as text, reused from field to field
     bool stopped = false;
-    bool readFailed = false; // of the current table
+    bool readFailed = false; // of the current table, or it could not take its rows
     TableNotes notes;        // of the current table
 };
 
@@ -242,7 +243,11 @@ void FoxProSender::copyTable(int index)
     if (created) {
         qint64 lastRow = -1;
         steps(150, [&] { lastRow = source.RecordCount() - 1; });
-        insertRows(targetPath, lastRow);
+        // Rows the table cannot hold are refused before the first is written.
+        if (steps(151, [&] { foxpro.ExpectRows(targetPath, lastRow + 1); }))
+            insertRows(targetPath, lastRow);
+        else
+            readFailed = true;
     }
     steps(172, [&] { c.pointer.setMousePointer(ui::PointerDefault); });
     steps(174, [&] {
@@ -307,7 +312,20 @@ void FoxProSender::insertRows(const QString &targetPath, qint64 lastRow)
         }
         steps(162, [&] { row.close(); });
         // Line breaks stand only inside values here, and values keep theirs.
-        steps(166, [&] { foxpro.ExecuteInsert(row.table(), row.values(), [this] { return row.text(); }); });
+        bool full = false;
+        steps(166, [&] {
+            try {
+                foxpro.ExecuteInsert(row.table(), row.values(), [this] { return row.text(); });
+            } catch (const ado::RuntimeError &e) {
+                full = e.number() == ado::kErrPastFormatLimit;
+                throw;
+            }
+        });
+        // A table at the most its format holds takes no more rows: it ends here.
+        if (full) {
+            readFailed = true;
+            return;
+        }
         // A row that cannot be read (a damaged memo file) ends the table: it is
         // reported once, and the part written is never put in place.
         if (!steps(168, [&] { source.MoveNext(); })) {

@@ -49,7 +49,7 @@ private:
     ado::Recordset source;
     ado::Recordset target;
     bool stopped = false;
-    bool readFailed = false; // of the current table
+    bool readFailed = false; // of the current table, or it could not take its rows
 };
 
 void ParadoxSender::run()
@@ -219,9 +219,12 @@ void ParadoxSender::copyTable(int index)
         bool hasRows = false;
         steps(244, [&] { hasRows = !source.Eof(); });
         if (hasRows) {
-            // The work database may write the rows out as they arrive.
+            // The work database may write the rows out as they arrive; rows
+            // the Paradox table cannot hold are refused before the first.
             work.Prepare(exportStatement(sourceName, targetName), lastRow + 1);
-            targetOpened = steps(246, [&] {
+            if (!steps(245, [&] { work.ExpectRows(sourceName, lastRow + 1); }))
+                readFailed = true;
+            targetOpened = !readFailed && steps(246, [&] {
                 target.Open(QStringLiteral("SELECT * FROM ") + Backticked(sourceName), work, ado::adOpenDynamic,
                             ado::adLockOptimistic);
             });

@@ -1,5 +1,6 @@
 // Faults during a copy, through tabwright-cli's commands: an unwritable target
-// folder, a full disk, a damaged memo file, a table removed after the listing.
+// folder, a full disk, a damaged memo file, a table removed after the listing,
+// a table too large for its format (a lowered limit stands for 2 GiB).
 // Each gives one clear report naming its table; the other selected tables are
 // copied; what was on disk before stays as it was. The full disk is planned in
 // this process (the file layer's fault plan for the tables, a limited file
@@ -12,11 +13,13 @@
 #include "cli/Commands.h"
 #include "cli/Providers.h"
 #include "platform/files/FaultPlan.h"
+#include "platform/foxpro/TableWriter.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -47,17 +50,23 @@ QByteArray contents(std::FILE *stream)
 
 // Runs a tabwright-cli command in this process while every write that would
 // carry a file past `limit` bytes fails, as a full disk does; the work
-// database's writes only when `workDatabaseToo`.
-test::ProcessResult cliWithFileLimit(const QStringList &args, qint64 limit, bool workDatabaseToo = true)
+// database's writes only when `workDatabaseToo`. With `formatLimit`, the
+// table writers take `limit` as the most their formats hold instead.
+test::ProcessResult cliWithFileLimit(const QStringList &args, qint64 limit, bool workDatabaseToo = true,
+                                     bool formatLimit = false)
 {
     test::ProcessResult result;
     std::FILE *out = std::tmpfile();
     std::FILE *err = std::tmpfile();
     if (out && err) {
         files::FaultPlan plan;
-        plan.fileSizeLimit = limit;
+        if (formatLimit)
+            plan.formatFileLimit = limit;
+        else
+            plan.fileSizeLimit = limit;
         const files::ScopedFaultPlan faults(plan);
-        const robust::SqliteDiskLimit workDatabaseFaults(workDatabaseToo ? limit : std::numeric_limits<qint64>::max());
+        const robust::SqliteDiskLimit workDatabaseFaults(
+            workDatabaseToo && !formatLimit ? limit : std::numeric_limits<qint64>::max());
         result.exitCode = cli::runCommand(args, out, err);
         result.out = contents(out);
         result.err = contents(err);
@@ -66,6 +75,20 @@ test::ProcessResult cliWithFileLimit(const QStringList &args, qint64 limit, bool
         if (stream)
             std::fclose(stream);
     return result;
+}
+
+// A FoxPro table whose every row has a memo of `memoLength` characters: its
+// memo file outgrows its table file.
+void makeMemoHeavyFoxProTable(const QString &folder, const QString &name, int rows, int memoLength)
+{
+    std::vector<foxpro::NewField> fields(2);
+    fields[0].name = QStringLiteral("ID");
+    fields[0].type = 'I';
+    fields[1].name = QStringLiteral("NOTE");
+    fields[1].type = 'M';
+    auto writer = foxpro::TableWriter::create(folder + '/' + name + ".dbf", fields);
+    for (int id = 1; id <= rows; ++id)
+        writer->append({ado::Variant::integer(id), ado::Variant::text(QString(memoLength, QChar(u'a' + id % 26)))});
 }
 
 bool truncateFile(const QString &path, qint64 size)
@@ -91,6 +114,8 @@ private slots:
     void damagedMemoToParadox();
     void damagedMemoToFoxPro_data();
     void damagedMemoToFoxPro();
+    void tableTooLargeForItsFormat_data();
+    void tableTooLargeForItsFormat();
     void tableRemovedAfterListing_data();
     void tableRemovedAfterListing();
 
@@ -290,6 +315,78 @@ void TestCopyFaults::damagedMemoToFoxPro()
     expectFoxPro(QStringLiteral("zgood"), kSmallRows);
     QVERIFY(robust::findFile(m_fox, QStringLiteral("broken.dbf")).isEmpty());
     QCOMPARE(robust::snapshot(m_px), before);
+}
+
+void TestCopyFaults::tableTooLargeForItsFormat_data()
+{
+    QTest::addColumn<bool>("toParadoxSide");
+    QTest::addColumn<int>("memoLength"); // of every row of the big source table; 0: the standard table
+    QTest::addColumn<qint64>("limit");
+    QTest::addColumn<QString>("file");   // the file the report names
+    QTest::addColumn<QString>("holder"); // what it says holds at most the limit
+    QTest::addColumn<int>("step");       // where the copy stopped
+    // The big table's .dbf (260 KB) is refused before its first row; its .fpt
+    // (2.8 MB) reaches the limit part-way and the copy of it stops there.
+    QTest::newRow("to FoxPro, table file") << false << 0 << qint64(100000) << "big.dbf"
+                                           << "a FoxPro table file" << 151;
+    QTest::newRow("to FoxPro, memo file") << false << 0 << qint64(1000000) << "big.fpt"
+                                          << "a FoxPro memo file" << 166;
+    // The big table's rows (960 KB of blocks) are refused before they are
+    // staged; its memos (2 MB of blob blocks) reach the limit part-way.
+    QTest::newRow("to Paradox, blocks") << true << 0 << qint64(500000) << "big.db"
+                                        << "a Paradox table" << 245;
+    QTest::newRow("to Paradox, blob file") << true << 3000 << qint64(1000000) << "big.mb"
+                                           << "a Paradox blob file" << 280;
+}
+
+void TestCopyFaults::tableTooLargeForItsFormat()
+{
+    QFETCH(bool, toParadoxSide);
+    QFETCH(int, memoLength);
+    QFETCH(qint64, limit);
+    QFETCH(QString, file);
+    QFETCH(QString, holder);
+    QFETCH(int, step);
+    const QString source = toParadoxSide ? m_fox : m_px;
+    const QString target = toParadoxSide ? m_px : m_fox;
+    const auto make = [&](const QString &folder, const QString &name, int rows) {
+        if (folder == m_fox)
+            robust::makeFoxProTable(folder, name, rows);
+        else
+            robust::makeParadoxTable(folder, name, rows);
+    };
+    make(source, QStringLiteral("asmall"), kSmallRows);
+    if (memoLength > 0)
+        makeMemoHeavyFoxProTable(source, QStringLiteral("big"), 500, memoLength);
+    else
+        make(source, QStringLiteral("big"), kBigRows);
+    make(source, QStringLiteral("zsmall"), kSmallRows);
+    // The table the big one would replace stays as it was.
+    make(target, QStringLiteral("big"), kSmallRows);
+    const QStringList before = robust::snapshot(target);
+    const QStringList tables{QStringLiteral("asmall"), QStringLiteral("big"), QStringLiteral("zsmall")};
+    const QStringList yes{QStringLiteral("--yes")};
+    const auto r = cliWithFileLimit(toParadoxSide ? m_folders.toParadox(tables, yes) : m_folders.toFoxPro(tables, yes),
+                                    limit, false, true);
+    QCOMPARE(r.exitCode, 1);
+    const QStringList errors = robust::reports(r.err);
+    qInfo("report: %s", qPrintable(errors.join(QStringLiteral(" | ")).left(600)));
+    QCOMPARE(errors.size(), 1);
+    const QString &report = errors.front();
+    // The file, the limit, the table and how much more it needs.
+    QVERIFY2(report.startsWith(file + QStringLiteral(" would pass "), Qt::CaseInsensitive), qPrintable(report));
+    QVERIFY2(report.contains(QStringLiteral(", the most %1 holds; the table big needs at least ").arg(holder),
+                             Qt::CaseInsensitive),
+             qPrintable(report));
+    QVERIFY2(report.contains(QRegularExpression(QStringLiteral("at line %1(?!\\d)").arg(step))), qPrintable(report));
+    for (const QString &name : tables) // the old big one included
+        toParadoxSide ? expectParadox(name, kSmallRows) : expectFoxPro(name, kSmallRows);
+    for (const QString &line : before)
+        QVERIFY2(robust::snapshot(target).contains(line), qPrintable(line));
+    QVERIFY(robust::leftovers(target).isEmpty());
+    const QDir folder(target);
+    for (const QFileInfo &written : folder.entryInfoList(QDir::Files))
+        QVERIFY2(written.size() <= limit, qPrintable(written.fileName()));
 }
 
 void TestCopyFaults::tableRemovedAfterListing_data()

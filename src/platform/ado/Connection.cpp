@@ -57,6 +57,11 @@ void Connection::Prepare(const QString &sql, qint64 expectedRows)
         m_session->prepare(sql, expectedRows);
 }
 
+void Connection::ExpectRows(const QString &table, qint64 rows)
+{
+    session()->expectRows(table, rows);
+}
+
 Recordset Connection::OpenSchema(int schema)
 {
     Recordset recordset;

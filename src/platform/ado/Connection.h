@@ -36,6 +36,11 @@ public:
     // may begin its work while they arrive (see Session::prepare). Nothing
     // is run or reported here; Execute(sql) runs it and reports as ever.
     void Prepare(const QString &sql, qint64 expectedRows);
+    // Not an ADO member: says that about `rows` rows are now to be appended
+    // to `table` (named as the rows' statements name it); a provider whose
+    // format cannot hold that many refuses them here, before the first (see
+    // Session::expectRows), rather than part-way.
+    void ExpectRows(const QString &table, qint64 rows);
     // One transaction at a time: BeginTrans when one is open and
     // CommitTrans/RollbackTrans without one are refused.
     void BeginTrans();

@@ -94,6 +94,16 @@ public:
         (void)sql;
         (void)expectedRows;
     }
+    // About `rows` rows are now to be appended to `table` (named as an
+    // INSERT would name it, or a work table a prepared export writes out): a
+    // session refuses them here, with the failure a row past the limit would
+    // meet, when its format already cannot hold so many (see FormatLimit.h).
+    // Sessions without limits take any number.
+    virtual void expectRows(const QString &table, qint64 rows)
+    {
+        (void)table;
+        (void)rows;
+    }
     // Only schema 20 (tables) is known: columns TABLE_CATALOG, TABLE_SCHEMA,
     // TABLE_NAME, TABLE_TYPE.
     virtual std::unique_ptr<Cursor> openSchema(int schema) = 0;

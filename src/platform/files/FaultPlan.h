@@ -20,12 +20,20 @@ struct FaultPlan {
     // Reads of files whose name matches this pattern (as wildcardMatch takes
     // it) fail; empty: none.
     QString failReadsOf;
+    // The table writers take this as the most bytes a file of their format
+    // may hold, when it is below the format's own limit, so that tests meet
+    // those limits without writing gigabytes; negative: the formats' own.
+    qint64 formatFileLimit = -1;
 };
 
 // Sets the plan for the process and starts its count of written bytes afresh.
 void setFaultPlan(const FaultPlan &plan);
 // Takes the plan away: files do what the system lets them.
 void clearFaultPlan();
+
+// The most bytes a file of a format whose own limit is `formatLimit` may
+// hold: that limit, or the plan's lower one. Writers ask once per file.
+qint64 formatFileLimit(qint64 formatLimit);
 
 // A plan for as long as the object lives.
 class ScopedFaultPlan {

@@ -391,6 +391,16 @@ void setFaultPlan(const FaultPlan &plan)
     state.active.store(true, std::memory_order_release);
 }
 
+qint64 formatFileLimit(qint64 formatLimit)
+{
+    PlanState &state = planState();
+    if (!state.active.load(std::memory_order_acquire))
+        return formatLimit;
+    const std::lock_guard<std::mutex> guard(state.lock);
+    const qint64 planned = state.plan.formatFileLimit;
+    return planned >= 0 && planned < formatLimit ? planned : formatLimit;
+}
+
 void clearFaultPlan()
 {
     PlanState &state = planState();

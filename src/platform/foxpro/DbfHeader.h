@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QDate>
 #include <QString>
+#include <QtGlobal>
 
 #include <cstdint>
 #include <vector>
@@ -19,6 +20,9 @@ constexpr int kBacklinkSize = 263;
 constexpr int kMaxFieldName = 10;
 constexpr int kMaxFields = 255;
 constexpr int kMaxRecordLength = 65500;
+// Visual FoxPro opens no table file of 2 GiB or more, nor one of more records than this.
+constexpr qint64 kMaxFileBytes = 0x7FFFFFFF;
+constexpr qint64 kMaxRecords = 1000000000;
 constexpr char kDescriptorEnd = 0x0D;
 constexpr char kEndOfFile = 0x1A;
 constexpr char kLiveMark = ' ';

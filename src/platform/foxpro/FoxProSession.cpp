@@ -510,16 +510,7 @@ void FoxProSession::appendRow(const QString &table, const std::vector<ado::Varia
 {
     const bool sameAsLast = m_lastInsertWriter && table == m_lastInsertTable;
     TableWriter *writer = sameAsLast ? m_lastInsertWriter : nullptr;
-    QString path;
-    if (!sameAsLast) {
-        path = m_insertTargets.value(table);
-        if (path.isEmpty() || !m_writers.count(path)) {
-            const QString direct = looksLikePath(table) ? pathForNewTable(table) : QString();
-            path = !direct.isEmpty() && (m_writers.count(direct) || heldCreateFor(direct))
-                       ? direct
-                       : resolve(table, loadContainer()).path;
-        }
-    }
+    const QString path = sameAsLast ? QString() : insertPath(table);
     if (!writer)
         writer = &writerFor(path);
     try {
@@ -533,6 +524,31 @@ void FoxProSession::appendRow(const QString &table, const std::vector<ado::Varia
         m_insertTargets.insert(table, path);
         m_lastInsertTable = table;
         m_lastInsertWriter = writer;
+    }
+}
+
+QString FoxProSession::insertPath(const QString &table) const
+{
+    QString path = m_insertTargets.value(table);
+    if (!path.isEmpty() && m_writers.count(path))
+        return path;
+    const QString direct = looksLikePath(table) ? pathForNewTable(table) : QString();
+    if (!direct.isEmpty() &&
+        (m_writers.count(direct) || std::any_of(m_heldCreates.begin(), m_heldCreates.end(),
+                                                [&](const HeldCreate &held) { return held.target == direct; })))
+        return direct;
+    return resolve(table, loadContainer()).path;
+}
+
+void FoxProSession::expectRows(const QString &table, qint64 rows)
+{
+    const QString path = insertPath(table);
+    try {
+        writerFor(path).requireRoomFor(rows);
+    } catch (const RuntimeError &e) {
+        if (const HeldCreate *held = heldCreateFor(path))
+            rethrowAsTarget(e, held->temp, held->target);
+        throw;
     }
 }
 

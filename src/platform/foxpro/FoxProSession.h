@@ -32,6 +32,8 @@ public:
     // Appends the values straight to the table's writer: no statement is read.
     void insertRow(const QString &table, std::vector<ado::Variant> &values,
                    const std::function<QString()> &statementText) override;
+    // Refuses `rows` more rows the table's .dbf cannot hold (see TableWriter::requireRoomFor).
+    void expectRows(const QString &table, qint64 rows) override;
     std::unique_ptr<ado::Cursor> openSchema(int schema) override;
     std::unique_ptr<ado::Cursor> query(const QString &sql, const ado::OpenOptions &options) override;
 
@@ -64,6 +66,8 @@ private:
     void createTable(const sql::CreateTable &statement);
     void insert(sql::Insert &statement); // takes the literal texts over
     void appendRow(const QString &table, const std::vector<ado::Variant> &values);
+    // The real path of the table an INSERT names.
+    QString insertPath(const QString &table) const;
     void dropTable(const sql::DropTable &statement);
     TableWriter &writerFor(const QString &path);
     // By value: callers pass keys of m_writers. What the writer buffers is

@@ -1,7 +1,11 @@
 #include "MemoFile.h"
 
+#include "platform/ado/FormatLimit.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/encoding/ByteCodec.h"
+#include "platform/files/FaultPlan.h"
+
+#include <QFileInfo>
 
 #include <utility>
 
@@ -23,6 +27,8 @@ MemoFile MemoFile::open(const QString &path, const QString &tableName, bool writ
     memo.m_tableName = tableName;
     memo.m_file = RawFile(path, writable ? RawFile::Mode::ReadWrite : RawFile::Mode::Read);
     memo.m_size = memo.m_file.size();
+    if (writable)
+        memo.m_sizeLimit = files::formatFileLimit(fpt::kMaxFileBytes);
     if (memo.m_size < fpt::kHeaderSize)
         throw RuntimeError(QStringLiteral("%1: the memo file %2 is %3 bytes long, too short for its 512-byte header.")
                                .arg(tableName, memo.m_file.name())
@@ -50,6 +56,7 @@ MemoFile MemoFile::create(const QString &path, const QString &tableName)
     MemoFile memo;
     memo.m_tableName = tableName;
     memo.m_file = RawFile(path, RawFile::Mode::CreateNew);
+    memo.m_sizeLimit = files::formatFileLimit(fpt::kMaxFileBytes);
     memo.m_blockSize = fpt::kDefaultBlockSize;
     memo.m_nextFree = fpt::kHeaderSize / fpt::kDefaultBlockSize;
     QByteArray head(fpt::kHeaderSize, '\0');
@@ -170,6 +177,12 @@ uint32_t MemoFile::endAppend(uint32_t type, qsizetype size)
     }
     const qint64 total = fpt::kBlockHeaderSize + qint64(size);
     const qint64 blocks = (total + m_blockSize - 1) / m_blockSize;
+    const qint64 end = (qint64(m_nextFree) + blocks) * m_blockSize;
+    if (end > m_sizeLimit) {
+        m_pending.truncate(at);
+        throw ado::pastLimit({m_file.name(), QFileInfo(m_tableName).completeBaseName(), m_sizeLimit,
+                              QStringLiteral("bytes"), QStringLiteral("a FoxPro memo file"), end - m_sizeLimit});
+    }
     if (qint64(m_nextFree) + blocks > qint64(kMaxBlocks)) {
         m_pending.truncate(at);
         throw RuntimeError(QStringLiteral("%1: the memo file %2 is full.").arg(m_tableName, m_file.name()));

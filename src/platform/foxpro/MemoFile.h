@@ -26,6 +26,8 @@ constexpr int kDefaultBlockSize = 64;
 constexpr uint32_t kTypePicture = 0; // binary data (BLOB)
 constexpr uint32_t kTypeText = 1;
 constexpr uint32_t kTypeObject = 2;
+// Visual FoxPro opens no memo file of 2 GiB or more.
+constexpr qint64 kMaxFileBytes = 0x7FFFFFFF;
 } // namespace fpt
 
 class MemoFile {
@@ -43,6 +45,9 @@ public:
     QString fileName() const { return m_file.name(); }
     int blockSize() const { return m_blockSize; }
     uint32_t nextFree() const { return m_nextFree; }
+    // The most bytes the file may grow to (its format's limit, or a test's
+    // lower one): append() refuses a memo that would carry it further.
+    qint64 sizeLimit() const { return m_sizeLimit; }
 
     // The data of the memo at block `block` (> 0). RuntimeError naming both
     // files when the pointer or the length leaves the file.
@@ -53,7 +58,8 @@ public:
     // Places a memo at the next free block and returns that block number;
     // `write(char *out)` puts its data at `out`, at most `maxSize` bytes, and
     // returns how many. Nothing is placed (block 0) when it wrote none. The
-    // blocks of one row are written together by commit().
+    // blocks of one row are written together by commit(). A memo that would
+    // carry the file past sizeLimit() is refused (kErrPastFormatLimit).
     template <typename Write> uint32_t append(uint32_t type, qsizetype maxSize, Write &&write)
     {
         char *out = beginAppend(maxSize);
@@ -112,6 +118,7 @@ private:
     QString m_tableName;
     int m_blockSize = fpt::kDefaultBlockSize;
     uint32_t m_nextFree = 0;
+    qint64 m_sizeLimit = fpt::kMaxFileBytes;
     qint64 m_size = 0;
     QByteArray m_pending;        // blocks appended but not yet written; keeps its capacity
     uint32_t m_pendingFirst = 0; // block number of m_pending's start

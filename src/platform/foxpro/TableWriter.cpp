@@ -3,8 +3,10 @@
 #include "FieldEncoder.h"
 #include "TableReader.h"
 
+#include "platform/ado/FormatLimit.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/encoding/ByteCodec.h"
+#include "platform/files/FaultPlan.h"
 
 #include <QDir>
 #include <QFile>
@@ -233,6 +235,7 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
         QFile::remove(path);
         throw;
     }
+    writer->m_fileLimit = files::formatFileLimit(dbf::kMaxFileBytes);
     writer->m_front = MappedFront(writer->m_file, dbf::kHeaderSize);
     writer->prepareRecord();
     return writer;
@@ -281,6 +284,7 @@ std::unique_ptr<TableWriter> TableWriter::openForAppend(const QString &path, con
     unsigned char date[3];
     putHeaderDate(date, QDate::currentDate());
     writer->m_file.writeAt(dbf::kOffUpdated, reinterpret_cast<const char *>(date), 3);
+    writer->m_fileLimit = files::formatFileLimit(dbf::kMaxFileBytes);
     writer->m_front = MappedFront(writer->m_file, dbf::kHeaderSize);
     writer->prepareRecord();
     return writer;
@@ -336,12 +340,15 @@ qint64 TableWriter::append(const std::vector<Variant> &values)
             QStringLiteral("%1: %2 values for %3 fields.").arg(m_file.name()).arg(values.size()).arg(columns.size()));
     // Rows after a failed write would leave a gap: the table is broken for good.
     if (!m_failure.isEmpty())
-        throw RuntimeError(m_failure);
+        throw RuntimeError(m_failureNumber, m_failure);
     // A table only this writer writes needs no look at what others appended.
     if (!m_buffered)
         refresh();
-    if (m_header.recordCount == 0xFFFFFFFFu)
-        throw RuntimeError(QStringLiteral("%1: the table is full.").arg(m_file.name()));
+    try {
+        checkRoom(1);
+    } catch (const RuntimeError &e) {
+        breakWith(e);
+    }
 
     char *record = m_record.data();
     std::fill(record, record + m_header.recordLength, ' ');
@@ -372,6 +379,9 @@ qint64 TableWriter::append(const std::vector<Variant> &values)
     } catch (const RuntimeError &e) {
         if (m_memo)
             m_memo->discard();
+        // A memo file at its limit takes no row after this one either.
+        if (e.number() == ado::kErrPastFormatLimit)
+            breakWith(e);
         throw RuntimeError(QStringLiteral("%1: row %2 not written: %3.")
                                .arg(m_file.name())
                                .arg(m_header.recordCount + 1)
@@ -395,6 +405,37 @@ qint64 TableWriter::append(const std::vector<Variant> &values)
     return m_header.recordCount;
 }
 
+void TableWriter::checkRoom(qint64 rows) const
+{
+    const qint64 records = qint64(m_header.recordCount) + rows;
+    // The records, then the end-of-file mark.
+    const qint64 end = m_header.headerLength + records * m_header.recordLength + 1;
+    if (records <= dbf::kMaxRecords && end <= m_fileLimit)
+        return;
+    const QString table = QFileInfo(m_file.name()).completeBaseName();
+    if (records > dbf::kMaxRecords)
+        throw ado::pastLimit({m_file.name(), table, dbf::kMaxRecords, QStringLiteral("records"),
+                              QStringLiteral("a FoxPro table"), records - dbf::kMaxRecords});
+    throw ado::pastLimit({m_file.name(), table, m_fileLimit, QStringLiteral("bytes"),
+                          QStringLiteral("a FoxPro table file"), end - m_fileLimit});
+}
+
+void TableWriter::requireRoomFor(qint64 rows) const
+{
+    if (!m_failure.isEmpty())
+        throw RuntimeError(m_failureNumber, m_failure);
+    checkRoom(rows);
+}
+
+void TableWriter::breakWith(const RuntimeError &e)
+{
+    // What is buffered stays unwritten: the table is not going to be whole.
+    abandon();
+    m_failure = e.description();
+    m_failureNumber = e.number();
+    throw RuntimeError(m_failureNumber, m_failure);
+}
+
 void TableWriter::writeCount()
 {
     if (m_front.isMapped()) {
@@ -409,7 +450,7 @@ void TableWriter::writeCount()
 void TableWriter::flush()
 {
     if (!m_failure.isEmpty())
-        throw RuntimeError(m_failure);
+        throw RuntimeError(m_failureNumber, m_failure);
     if (m_records.isEmpty() && !(m_memo && m_memo->pendingBytes() > 0))
         return;
     try {
@@ -427,6 +468,7 @@ void TableWriter::flush()
     } catch (const RuntimeError &e) {
         // The rows gathered are lost: the table can no longer be whole.
         m_failure = QStringLiteral("%1: the table cannot be written whole: %2").arg(m_file.name(), e.description());
+        m_failureNumber = e.number();
         m_records.truncate(0);
         throw RuntimeError(e.number(), m_failure);
     }

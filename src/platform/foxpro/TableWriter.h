@@ -10,6 +10,7 @@
 #include "MemoFile.h"
 #include "RawFile.h"
 
+#include "platform/ado/RuntimeError.h"
 #include "platform/ado/Variant.h"
 #include "platform/encoding/FieldNames.h"
 
@@ -59,7 +60,15 @@ public:
     // fields one byte per character; Null, Empty and empty text give an empty
     // memo (block 0). Null in a nullable field sets its null bit; elsewhere it
     // stores the type's blank. Returns the new record's number.
+    // A row that would carry the .dbf or the memo file past the most its
+    // format holds (fileLimit(), MemoFile::sizeLimit(), dbf::kMaxRecords) is
+    // refused with kErrPastFormatLimit and breaks the table for good.
     qint64 append(const std::vector<ado::Variant> &values);
+    // Refuses (kErrPastFormatLimit), before any is appended, `rows` more rows
+    // that the .dbf cannot hold; memo sizes are not known ahead.
+    void requireRoomFor(qint64 rows) const;
+    // The most bytes the .dbf may grow to: its format's limit, or a test's lower one.
+    qint64 fileLimit() const { return m_fileLimit; }
     // Characters that became '?' because the target could not hold them.
     qint64 replacedCharacters() const { return m_replaced; }
 
@@ -89,6 +98,10 @@ private:
     // Puts the count of records written into the header.
     void writeCount();
     void prepareRecord();
+    // Throws the failure of a table that `rows` more records would carry past a limit.
+    void checkRoom(qint64 rows) const;
+    // Breaks the table for good with the failure `e` and throws it.
+    [[noreturn]] void breakWith(const ado::RuntimeError &e);
 
     QString m_path;
     RawFile m_file;
@@ -100,9 +113,11 @@ private:
     std::vector<int> m_columns; // the fields values go to (all but _NullFlags)
     qint64 m_replaced = 0;
     bool m_buffered = false;
-    QByteArray m_records;        // buffered records, after the last written one
-    uint32_t m_writtenCount = 0; // records on disk and counted in the header
-    QString m_failure;           // set by a failed flush: every later row and flush fails with it
+    QByteArray m_records;                              // buffered records, after the last written one
+    uint32_t m_writtenCount = 0;                       // records on disk and counted in the header
+    QString m_failure;                                 // set by a failed flush: every later row and flush fails with it
+    int m_failureNumber = ado::RuntimeError::kGeneric; // the failure's number
+    qint64 m_fileLimit = dbf::kMaxFileBytes;
 };
 
 // Visual FoxPro's rule for field names: letters (those of the table's code

@@ -1,8 +1,8 @@
 #include "BlobWriter.h"
 
+#include "platform/ado/FormatLimit.h"
 #include "platform/ado/RuntimeError.h"
-
-#include <QFileInfo>
+#include "platform/files/FaultPlan.h"
 
 namespace tw::paradox {
 
@@ -20,20 +20,27 @@ constexpr int kChunksPerBlock = mb::kBlockSize / mb::kSubGranule;
 
 } // namespace
 
-BlobWriter::BlobWriter(const QString &path) : m_path(path)
+BlobWriter::BlobWriter(const QString &path, const QString &shownName, const QString &table)
+    : m_path(path), m_shownName(shownName), m_table(table), m_limit(tw::files::formatFileLimit(mb::kMaxFileBytes))
 {
     try {
         m_file = tw::files::File(path, tw::files::File::Mode::CreateNew);
     } catch (const tw::files::FileError &e) {
-        throw RuntimeError(
-            QStringLiteral("%1: cannot create the blob file: %2.").arg(QFileInfo(path).fileName(), e.reason()));
+        throw RuntimeError(QStringLiteral("%1: cannot create the blob file: %2.").arg(m_shownName, e.reason()));
     }
-    m_out = std::make_unique<WriteBuffer>(m_file, QFileInfo(path).fileName(), 0);
+    m_out = std::make_unique<WriteBuffer>(m_file, m_shownName, 0);
     QByteArray header(mb::kBlockSize, '\0');
     std::memcpy(header.data(), kHeaderStart, sizeof kHeaderStart);
     std::memcpy(header.data() + kHeaderMarkOffset, kHeaderMark, sizeof kHeaderMark);
     m_out->append(header.constData(), header.size());
     m_sub = QByteArray(mb::kBlockSize, '\0');
+}
+
+void BlobWriter::requireRoom(qint64 end) const
+{
+    if (end > m_limit)
+        throw tw::ado::pastLimit({m_shownName, m_table, m_limit, QStringLiteral("bytes"),
+                                  QStringLiteral("a Paradox blob file"), end - m_limit});
 }
 
 void BlobWriter::closeSubBlock()
@@ -50,12 +57,12 @@ BlobRef BlobWriter::write(QByteArrayView data, bool ownBlock)
     if (size == 0)
         return BlobRef{};
     if (size > 0x7FFFFFFF - mb::kBlockSize)
-        throw RuntimeError(QStringLiteral("%1: a value of %2 bytes is too large for a blob file.")
-                               .arg(QFileInfo(m_path).fileName())
-                               .arg(size));
+        throw RuntimeError(
+            QStringLiteral("%1: a value of %2 bytes is too large for a blob file.").arg(m_shownName).arg(size));
     if (size <= mb::kSubMaxBlob && !ownBlock) {
         const int chunks = static_cast<int>((size + mb::kSubGranule - 1) / mb::kSubGranule);
         if (!m_subOpen || m_subNextEntry < 0 || m_subNextChunk + chunks > kChunksPerBlock) {
+            requireRoom((m_nextBlock + 1) * mb::kBlockSize);
             closeSubBlock();
             std::memset(m_sub.data(), 0, static_cast<size_t>(m_sub.size()));
             m_sub[0] = char(mb::kSubAllocated);
@@ -80,12 +87,9 @@ BlobRef BlobWriter::write(QByteArrayView data, bool ownBlock)
     const qint64 blocks = (size + mb::kSingleHeader + mb::kBlockSize - 1) / mb::kBlockSize;
     const qint64 offset = m_nextBlock * mb::kBlockSize;
     if (blocks > 0xFFFF)
-        throw RuntimeError(QStringLiteral("%1: a value of %2 bytes is too large for a blob file.")
-                               .arg(QFileInfo(m_path).fileName())
-                               .arg(size));
-    if (offset + blocks * mb::kBlockSize > 0xFFFFFF00LL)
         throw RuntimeError(
-            QStringLiteral("%1: the blob file would pass its limit of 4 GiB.").arg(QFileInfo(m_path).fileName()));
+            QStringLiteral("%1: a value of %2 bytes is too large for a blob file.").arg(m_shownName).arg(size));
+    requireRoom(offset + blocks * mb::kBlockSize);
     m_nextBlock += blocks;
     unsigned char head[mb::kSingleHeader] = {};
     head[0] = mb::kSingleBlob;
@@ -106,7 +110,7 @@ void BlobWriter::finish()
     try {
         m_file.truncate(m_nextBlock * mb::kBlockSize);
     } catch (const tw::files::FileError &e) {
-        throw RuntimeError(QStringLiteral("%1: write error: %2.").arg(QFileInfo(m_path).fileName(), e.reason()));
+        throw RuntimeError(QStringLiteral("%1: write error: %2.").arg(m_shownName, e.reason()));
     }
     m_file.close();
 }

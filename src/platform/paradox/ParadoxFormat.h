@@ -5,6 +5,8 @@
 
 #include "platform/encoding/ByteCodec.h"
 
+#include <QtGlobal>
+
 #include <cstdint>
 
 namespace tw::paradox {
@@ -133,6 +135,9 @@ constexpr int kSubGranule = 16;
 constexpr int kSubFirstChunk = 0x15; // data begins after the header and the entries
 constexpr int kSubChunks = kBlockSize / kSubGranule - kSubFirstChunk;
 constexpr int kSubMaxBlob = 2048;
+// Blob pointers are 32-bit offsets that readers may take as signed numbers
+// (pxlib passes them around as int): a blob file stays below 2 GiB.
+constexpr qint64 kMaxFileBytes = 0x7FFFFFFF;
 constexpr int kSingleIndex = 0xFF;
 constexpr int kGraphicPrefix = 8; // mark, then u32 length of the image
 constexpr unsigned char kGraphicMark[4] = {0x01, 0x00, 0x00, 0x01};

@@ -4,7 +4,9 @@
 #include "FieldCodec.h"
 #include "Replacements.h"
 
+#include "platform/ado/FormatLimit.h"
 #include "platform/ado/RuntimeError.h"
+#include "platform/files/FaultPlan.h"
 #include "platform/files/FileSystem.h"
 #include "platform/files/TempFiles.h"
 
@@ -93,17 +95,12 @@ int TableWriter::tableCodePage(int codePage)
     return sortOrderFor(codePage) ? codePage : TextCodec::kWindows1252;
 }
 
-TableWriter::TableWriter(const QString &folder, const QString &table, const std::vector<ColumnSpec> &columns,
-                         qint64 expectedRows, int codePage)
+TableWriter::TableWriter(const QString &table, int codePage)
 {
     const std::optional<SortOrder> order = sortOrderFor(codePage);
     if (order)
         m_sortOrder = *order;
     m_codec = &TextCodec::forCodePage(order ? codePage : TextCodec::kWindows1252);
-    m_folder = tw::files::toNativePath(folder);
-    if (!QFileInfo(m_folder).isDir())
-        throw RuntimeError(RuntimeError::kPathNotFound,
-                           QStringLiteral("Paradox table '%1': the folder '%2' does not exist.").arg(table, folder));
     QString name = table.trimmed();
     QString extension = QStringLiteral("db");
     if (name.endsWith(QLatin1String(".db"), Qt::CaseInsensitive)) {
@@ -113,6 +110,25 @@ TableWriter::TableWriter(const QString &folder, const QString &table, const std:
     if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
         throw RuntimeError(QStringLiteral("'%1' is not a valid Paradox table name.").arg(table));
     m_tableName = name + QLatin1Char('.') + extension;
+}
+
+void TableWriter::requireRoom(const QString &table, const std::vector<ColumnSpec> &columns, qint64 expectedRows,
+                              int codePage)
+{
+    TableWriter layout(table, codePage);
+    layout.defineFields(columns, expectedRows);
+}
+
+TableWriter::TableWriter(const QString &folder, const QString &table, const std::vector<ColumnSpec> &columns,
+                         qint64 expectedRows, int codePage)
+    : TableWriter(table, codePage)
+{
+    m_folder = tw::files::toNativePath(folder);
+    if (!QFileInfo(m_folder).isDir())
+        throw RuntimeError(RuntimeError::kPathNotFound,
+                           QStringLiteral("Paradox table '%1': the folder '%2' does not exist.").arg(table, folder));
+    const QString name = m_tableName.chopped(3);
+    const QString extension = m_tableName.right(2);
     m_dbPath = QDir(m_folder).filePath(m_tableName);
     const QString existing = findWithoutCase(m_folder, m_tableName);
     if (!existing.isEmpty() && !Replacements::allowed(existing))
@@ -139,7 +155,7 @@ TableWriter::TableWriter(const QString &folder, const QString &table, const std:
             fail(QStringLiteral("cannot lock the temporary file %1").arg(m_tempDb));
         if (m_hasBlobs) {
             m_tempMb = temp + QStringLiteral(".mb");
-            m_blobs = std::make_unique<BlobWriter>(m_tempMb);
+            m_blobs = std::make_unique<BlobWriter>(m_tempMb, QFileInfo(m_mbPath).fileName(), name);
         }
         // The header is written last; reserve its room. At once: a temporary
         // with data is one the next writer may clean up if this one dies.
@@ -223,20 +239,48 @@ void TableWriter::defineFields(const std::vector<ColumnSpec> &columns, qint64 ex
     const int maxBlock = db::kMaxBlockUnits * db::kBlockUnit;
     if (m_recordSize > maxBlock - db::kBlockHeaderSize)
         fail(QStringLiteral("records of %1 bytes do not fit the largest block (32 KiB)").arg(m_recordSize));
+    m_headerSize = static_cast<int>((encodeHeader().size() + db::kHeaderUnit - 1) / db::kHeaderUnit * db::kHeaderUnit);
     m_blockSize = kPreferredBlockSize;
     // Block sizes Paradox offers: 1, 2, 4, 8, 16 and 32 KiB.
     while (m_recordSize > m_blockSize - db::kBlockHeaderSize)
         m_blockSize *= 2;
-    m_recordsPerBlock = (m_blockSize - db::kBlockHeaderSize) / m_recordSize;
+    layOutBlocks();
+    // Larger blocks when the rows need them; when no size holds them all, the
+    // failure names the size that holds the most.
+    int roomiest = m_blockSize;
+    qint64 roomiestRows = capacity();
     while (expectedRows > capacity() && m_blockSize < maxBlock) {
         m_blockSize *= 2;
-        m_recordsPerBlock = (m_blockSize - db::kBlockHeaderSize) / m_recordSize;
+        layOutBlocks();
+        if (capacity() > roomiestRows) {
+            roomiest = m_blockSize;
+            roomiestRows = capacity();
+        }
     }
-    if (expectedRows > capacity())
-        fail(QStringLiteral("%1 rows do not fit a Paradox table of this record size (at most %2)")
-                 .arg(expectedRows)
-                 .arg(capacity()));
-    m_headerSize = static_cast<int>((encodeHeader().size() + db::kHeaderUnit - 1) / db::kHeaderUnit * db::kHeaderUnit);
+    if (expectedRows > capacity()) {
+        m_blockSize = roomiest;
+        layOutBlocks();
+        failBlocks((expectedRows + m_recordsPerBlock - 1) / m_recordsPerBlock, expectedRows);
+    }
+}
+
+void TableWriter::layOutBlocks()
+{
+    m_recordsPerBlock = (m_blockSize - db::kBlockHeaderSize) / m_recordSize;
+    // The format's 65,535 blocks, or fewer when a test lowers the size a file may have.
+    const qint64 full = m_headerSize + qint64(db::kMaxBlocksPerTable) * m_blockSize;
+    const qint64 limit = tw::files::formatFileLimit(full);
+    m_blockLimit =
+        static_cast<int>(qBound(qint64(0), (limit - m_headerSize) / m_blockSize, qint64(db::kMaxBlocksPerTable)));
+}
+
+void TableWriter::failBlocks(qint64 blocks, qint64 rows) const
+{
+    throw tw::ado::pastLimit({m_tableName, QFileInfo(m_tableName).completeBaseName(), m_blockLimit,
+                              QStringLiteral("blocks of %1 bytes").arg(tw::ado::groupedNumber(m_blockSize)),
+                              QStringLiteral("a Paradox table"), blocks - m_blockLimit, QStringLiteral("blocks"),
+                              QStringLiteral("for %1 rows of %2 bytes")
+                                  .arg(tw::ado::groupedNumber(rows), tw::ado::groupedNumber(m_recordSize))});
 }
 
 QByteArray TableWriter::encodeHeader() const
@@ -363,8 +407,8 @@ void TableWriter::flushBlock(bool last)
 {
     if (m_inBlock == 0)
         return;
-    if (m_blocksWritten >= db::kMaxBlocksPerTable)
-        fail(QStringLiteral("more than %1 records do not fit a Paradox table of this record size").arg(capacity()));
+    if (m_blocksWritten >= m_blockLimit)
+        failBlocks(m_blocksWritten + 1, m_rows);
     const int number = m_blocksWritten + 1;
     auto *p = reinterpret_cast<unsigned char *>(m_block.data());
     putU16LE(p, last ? 0 : static_cast<quint16>(number + 1));
@@ -385,8 +429,9 @@ void TableWriter::appendRow(const std::vector<Variant> &row)
     try {
         if (m_inBlock == m_recordsPerBlock)
             flushBlock(false);
-        if (m_blocksWritten >= db::kMaxBlocksPerTable)
-            fail(QStringLiteral("more than %1 records do not fit a Paradox table of this record size").arg(capacity()));
+        // The block this row opens is one more than the table may have.
+        if (m_inBlock == 0 && m_blocksWritten >= m_blockLimit)
+            failBlocks(m_blocksWritten + 1, m_rows + 1);
         auto *record =
             reinterpret_cast<unsigned char *>(m_block.data()) + db::kBlockHeaderSize + m_inBlock * m_recordSize;
         encodeRecord(row, record);
@@ -394,7 +439,7 @@ void TableWriter::appendRow(const std::vector<Variant> &row)
         ++m_rows;
     } catch (const RuntimeError &e) {
         abandon();
-        if (e.description().startsWith(m_tableName))
+        if (e.description().startsWith(m_tableName) || e.number() == ado::kErrPastFormatLimit)
             throw;
         throw RuntimeError(e.number(),
                            QStringLiteral("%1, row %2: %3").arg(m_tableName).arg(m_rows + 1).arg(e.description()));

@@ -48,8 +48,17 @@ public:
     // writer pick blocks larger than 4 KiB where 65,535 blocks of 4 KiB
     // would not hold that many rows. codePage: the code page of the table's
     // text and names (see tableCodePage()).
+    // The files are limited to what their format holds (65,535 blocks per
+    // table, a blob file below 2 GiB, or a test's lower size, see
+    // FaultPlan::formatFileLimit): expectedRows that cannot fit are refused
+    // here, and a row that would pass a limit fails (kErrPastFormatLimit).
     TableWriter(const QString &folder, const QString &table, const std::vector<ColumnSpec> &columns,
                 qint64 expectedRows = 0, int codePage = 0);
+    // Refuses, as the constructor would and without touching a file, a table
+    // of these columns that cannot hold expectedRows rows, or cannot have
+    // these columns at all.
+    static void requireRoom(const QString &table, const std::vector<ColumnSpec> &columns, qint64 expectedRows,
+                            int codePage = 0);
     ~TableWriter();
     TableWriter(const TableWriter &) = delete;
     TableWriter &operator=(const TableWriter &) = delete;
@@ -64,7 +73,7 @@ public:
     int blockSize() const { return m_blockSize; }
 
     // Rows the table can hold at most.
-    qint64 capacity() const { return qint64(db::kMaxBlocksPerTable) * m_recordsPerBlock; }
+    qint64 capacity() const { return qint64(m_blockLimit) * m_recordsPerBlock; }
 
     // Appends one row (missing trailing values are Null), converting each
     // value to its field's type. On any failure (a value that cannot be
@@ -85,7 +94,13 @@ public:
     QString mbPath() const { return m_mbPath; }
 
 private:
+    // The table's name and code page alone, for requireRoom(): no file is touched.
+    TableWriter(const QString &table, int codePage);
     void defineFields(const std::vector<ColumnSpec> &columns, qint64 expectedRows);
+    // Rows per block and the blocks the table may have, for m_blockSize.
+    void layOutBlocks();
+    // The failure of a table that needs `blocks` blocks, more than it may have.
+    [[noreturn]] void failBlocks(qint64 blocks, qint64 rows) const;
     QByteArray encodeHeader() const;
     void encodeRecord(const std::vector<tw::ado::Variant> &row, unsigned char *record);
     void flushBlock(bool last);
@@ -101,6 +116,7 @@ private:
     int m_blockSize = 0;
     int m_headerSize = 0;
     int m_recordsPerBlock = 0;
+    int m_blockLimit = db::kMaxBlocksPerTable;
     bool m_hasBlobs = false;
     bool m_hasAutoIncrement = false;
     qint64 m_maxAutoIncrement = 0;

@@ -325,6 +325,14 @@ void WorkDatabase::prepareExport(const QString &table, const QString &folder, co
     m_prepared = PreparedExport{table, folder, target, expectedRows, nullptr, false, 0};
 }
 
+void WorkDatabase::requireRoomFor(const QString &table, qint64 rows)
+{
+    if (!m_prepared || m_prepared->table != table)
+        return;
+    const ExportPlan plan = exportPlan(*this, table);
+    paradox::TableWriter::requireRoom(m_prepared->target, plan.fields, rows, plan.codePage);
+}
+
 std::optional<ExportResult> WorkDatabase::finishStream(const QString &table, const QString &folder,
                                                        const QString &target)
 {

@@ -64,6 +64,10 @@ public:
     // finishStream() puts the table in place. Dropping or re-creating the
     // table, or closing the database, first leaves nothing of it behind.
     void prepareExport(const QString &table, const QString &folder, const QString &target, qint64 expectedRows);
+    // Refuses, before the first row, `rows` rows of `table` (its real name)
+    // that the Paradox table a prepared export writes cannot hold (see
+    // paradox::TableWriter::requireRoom); any number when none is prepared.
+    void requireRoomFor(const QString &table, qint64 rows);
     // For an export of `table`: nullopt when its rows are kept here (none
     // went ahead), else the streamed table put in place; RuntimeError when
     // that fails, or when the rows went ahead to another table than this one.

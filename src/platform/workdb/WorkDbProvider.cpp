@@ -79,6 +79,13 @@ public:
         }
     }
 
+    void expectRows(const QString &table, qint64 rows) override
+    {
+        const QString real = m_database->findTable(table);
+        if (!real.isEmpty())
+            m_database->requireRoomFor(real, rows);
+    }
+
     std::unique_ptr<ado::Cursor> openSchema(int schema) override
     {
         if (schema != ado::adSchemaTables)

@@ -7,10 +7,12 @@
 #include "TestSupport.h"
 
 #include "platform/ado/Connection.h"
+#include "platform/ado/FormatLimit.h"
 #include "platform/ado/ProviderRegistry.h"
 #include "platform/ado/Recordset.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/encoding/ByteCodec.h"
+#include "platform/files/FaultPlan.h"
 #include "platform/foxpro/CodePageMarks.h"
 #include "platform/foxpro/FieldEncoder.h"
 #include "platform/foxpro/FoxProProvider.h"
@@ -19,8 +21,11 @@
 #include "platform/foxpro/TableWriter.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <functional>
 
 using namespace tw;
 using tw::ado::RuntimeError;
@@ -82,6 +87,8 @@ private slots:
     void manyTablesInOneSession();
     void everyFieldTypeRoundTrips();
     void memoBlocksOfManyRows();
+    void stopsBeforeTheFileLimits_data();
+    void stopsBeforeTheFileLimits();
     void bufferedWritesTheSameBytes();
     void valuesThatDoNotFitAreRefused();
     void typedColumnsThroughSql();
@@ -550,6 +557,70 @@ void TableWriterTest::bufferedWritesTheSameBytes()
     other.remove(1, 3);
     QVERIFY(one == other);
     QVERIFY(tw::test::readAll(m_folder + "/rowbyrow.fpt") == tw::test::readAll(m_folder + "/buffered.fpt"));
+}
+
+void TableWriterTest::stopsBeforeTheFileLimits_data()
+{
+    QTest::addColumn<int>("memoLength");
+    QTest::addColumn<bool>("buffered");
+    QTest::addColumn<int>("fittingRows"); // the rows that fit; the next one is refused
+    QTest::addColumn<QString>("message");
+    // Records of 55 bytes after a header of 360, and the end mark: 911 bytes hold ten.
+    const QString dbf = QStringLiteral("limited.dbf would pass 911 bytes, the most a FoxPro table file holds; the "
+                                       "table limited needs at least 55 bytes more.");
+    QTest::newRow("table file, row by row") << 0 << false << 10 << dbf;
+    QTest::newRow("table file, buffered") << 0 << true << 10 << dbf;
+    // Memos of two 64-byte blocks after a header of 512: 911 bytes hold three.
+    const QString fpt = QStringLiteral("limited.fpt would pass 911 bytes, the most a FoxPro memo file holds; the "
+                                       "table limited needs at least 113 bytes more.");
+    QTest::newRow("memo file, row by row") << 100 << false << 3 << fpt;
+    QTest::newRow("memo file, buffered") << 100 << true << 3 << fpt;
+}
+
+void TableWriterTest::stopsBeforeTheFileLimits()
+{
+    QFETCH(int, memoLength);
+    QFETCH(bool, buffered);
+    QFETCH(int, fittingRows);
+    QFETCH(QString, message);
+    files::FaultPlan plan;
+    plan.formatFileLimit = 911;
+    const files::ScopedFaultPlan limits(plan);
+    const QString folder = m_folder + QStringLiteral("/limits");
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    const QString path = folder + QStringLiteral("/limited.dbf");
+    auto writer = foxpro::TableWriter::create(path, {{"NAME", 'C', 50}, {"NOTE", 'M', 4}});
+    writer->setBuffered(buffered);
+    const auto row = [&](int i) {
+        return std::vector<Variant>{Variant::text(QString::number(i)),
+                                    memoLength ? Variant::text(QString(memoLength, u'm')) : Variant::null()};
+    };
+    // What a write that must be refused says; its number must be the limit's.
+    const auto refused = [&](const std::function<void()> &write) -> QString {
+        try {
+            write();
+        } catch (const RuntimeError &e) {
+            return e.number() == ado::kErrPastFormatLimit ? e.description()
+                                                          : QStringLiteral("error %1").arg(e.number());
+        }
+        return QStringLiteral("not refused");
+    };
+    if (memoLength == 0) {
+        writer->requireRoomFor(fittingRows); // known ahead for the table file alone
+        QCOMPARE(refused([&] { writer->requireRoomFor(fittingRows + 1); }), message);
+    }
+    for (int i = 0; i < fittingRows; ++i)
+        writer->append(row(i));
+    QCOMPARE(refused([&] { writer->append(row(fittingRows)); }), message);
+    // The table cannot be whole any more: every later row and the flush say so.
+    QCOMPARE(refused([&] { writer->append(row(0)); }), message);
+    QCOMPARE(refused([&] { writer->flush(); }), message);
+    writer.reset();
+    for (const QString &file : QDir(folder).entryList(QDir::Files))
+        QVERIFY2(QFileInfo(folder + u'/' + file).size() <= plan.formatFileLimit, qPrintable(file));
+    if (!buffered) // row by row, the rows before the limit are there, whole
+        QCOMPARE(readRows(path).size(), size_t(fittingRows));
 }
 
 void TableWriterTest::memoBlocksOfManyRows()

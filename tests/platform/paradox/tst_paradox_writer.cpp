@@ -6,9 +6,11 @@
 #include "TestSupport.h"
 #include "cli/CanonicalDump.h"
 
+#include "platform/ado/FormatLimit.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/encoding/ByteCodec.h"
 #include "platform/encoding/TextCodec.h"
+#include "platform/files/FaultPlan.h"
 #include "platform/paradox/Crypt.h"
 #include "platform/paradox/ParadoxFormat.h"
 #include "platform/paradox/TableCursor.h"
@@ -19,6 +21,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <functional>
 
 using tw::ado::RuntimeError;
 using tw::ado::Variant;
@@ -94,6 +98,8 @@ private slots:
     void blobFileMatchesCorpus();
     void refusesExistingTable();
     void failureAndAbandonLeaveNothing();
+    void stopsBeforeTheFileLimits_data();
+    void stopsBeforeTheFileLimits();
     void refusesBadDefinitions();
     void convertsValues();
     void valuesConvertByTheSharedRules();
@@ -389,6 +395,64 @@ void TestParadoxWriter::refusesExistingTable()
     QVERIFY_THROWS_EXCEPTION(RuntimeError, writer.finish());
     QCOMPARE(tw::test::readAll(m_dir.filePath(QStringLiteral("LATE.db"))), QByteArray("other"));
     QVERIFY(leftovers().isEmpty());
+}
+
+void TestParadoxWriter::stopsBeforeTheFileLimits_data()
+{
+    QTest::addColumn<int>("memoLength");
+    QTest::addColumn<int>("fittingRows"); // the rows that fit; the next one is refused
+    QTest::addColumn<QString>("message");
+    // A header of 2 KiB and two blocks of 4 KiB, each of 170 records of 24 bytes.
+    QTest::newRow("rows past the table's blocks")
+        << 0 << 340
+        << QStringLiteral("limited.db would pass 2 blocks of 4,096 bytes, the most a Paradox table holds; the table "
+                          "limited needs at least 1 block more for 341 rows of 24 bytes.");
+    // The header block and a block of its own per memo of 3,000 bytes.
+    QTest::newRow("memos past the blob file")
+        << 3000 << 1
+        << QStringLiteral("limited.mb would pass 10,240 bytes, the most a Paradox blob file holds; the table limited "
+                          "needs at least 2,048 bytes more.");
+}
+
+void TestParadoxWriter::stopsBeforeTheFileLimits()
+{
+    QFETCH(int, memoLength);
+    QFETCH(int, fittingRows);
+    QFETCH(QString, message);
+    tw::files::FaultPlan plan;
+    plan.formatFileLimit = 10240;
+    const tw::files::ScopedFaultPlan limits(plan);
+    const std::vector<ColumnSpec> columns = {{QStringLiteral("I"), FieldType::Long},
+                                             {QStringLiteral("M"), FieldType::Memo}};
+    // What a write that must be refused says; its number must be the limit's.
+    const auto refused = [&](const std::function<void()> &write) -> QString {
+        try {
+            write();
+        } catch (const RuntimeError &e) {
+            return e.number() == tw::ado::kErrPastFormatLimit ? e.description()
+                                                              : QStringLiteral("error %1").arg(e.number());
+        }
+        return QStringLiteral("not refused");
+    };
+    // Known ahead, without a file: the rows the blocks hold, even in larger
+    // blocks (one of 8 KiB holds 341), and no more.
+    TableWriter::requireRoom(QStringLiteral("limited"), columns, 341);
+    QVERIFY(refused([&] {
+                TableWriter::requireRoom(QStringLiteral("limited"), columns, 342);
+            }).startsWith(QLatin1String("limited.db would pass 1 block of 8,192 bytes")));
+    QVERIFY(leftovers().isEmpty());
+
+    TableWriter writer(m_dir.path(), QStringLiteral("limited"), columns);
+    const auto row = [&](int i) {
+        return std::vector<Variant>{Variant::integer(i),
+                                    memoLength ? Variant::text(QString(memoLength, u'm')) : Variant::null()};
+    };
+    for (int i = 0; i < fittingRows; ++i)
+        writer.appendRow(row(i));
+    QCOMPARE(refused([&] { writer.appendRow(row(fittingRows)); }), message);
+    // The table is given up whole: nothing of it stays.
+    QVERIFY(leftovers().isEmpty());
+    QVERIFY(QDir(m_dir.path()).entryList({QStringLiteral("limited.*")}, QDir::Files).isEmpty());
 }
 
 void TestParadoxWriter::failureAndAbandonLeaveNothing()
