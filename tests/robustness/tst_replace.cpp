@@ -165,7 +165,9 @@ void TestReplace::damagedSourceKeepsTheOldTable()
     } else {
         robust::makeFoxProTable(m_fox, QStringLiteral("t"), kOldRows);
         robust::makeParadoxTable(m_px, QStringLiteral("t"), kDamagedRows);
-        cutInHalf(robust::findFile(m_px, QStringLiteral("t.mb")));
+        // A .mb cut short loses only the memos it no longer holds; a missing
+        // one stops the table at the first row that needs it.
+        QVERIFY(QFile::remove(robust::findFile(m_px, QStringLiteral("t.mb"))));
     }
     const QString target = paradoxTarget ? m_px : m_fox;
     const QStringList before = robust::snapshot(target);
