@@ -158,8 +158,8 @@ int dump(QStringList args, std::FILE *out, std::FILE *err)
     for (const QString &warning : recordset.warnings())
         print(err, QStringLiteral("warning: %1\n").arg(warning));
     if (const ado::DamagedRows *damaged = recordset.damagedRows(); damaged && !damaged->empty()) {
-        print(err, QStringLiteral("warning: %1 damaged row(s) in %2 place(s) are left out:\n")
-                       .arg(damaged->rowCount())
+        print(err, QStringLiteral("warning: %1 in %2 place(s) are left out:\n")
+                       .arg(damaged->rowsText())
                        .arg(damaged->placeCount()));
         for (const ado::DamagedRow &row : damaged->first())
             print(err, QStringLiteral("  %1\n").arg(ado::DamagedRows::describe(row)));
@@ -451,9 +451,8 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
         if (damaged.empty())
             continue;
         damagedRows = damagedRows || outcome.kind == TableOutcome::Kind::Copied;
-        print(err, QStringLiteral("%1: %2 damaged row(s) in %3 place(s) of the source %4:\n")
-                       .arg(outcome.table)
-                       .arg(damaged.rowCount())
+        print(err, QStringLiteral("%1: %2 in %3 place(s) of the source %4:\n")
+                       .arg(outcome.table, damaged.rowsText())
                        .arg(damaged.placeCount())
                        .arg(outcome.kind == TableOutcome::Kind::Copied ? QStringLiteral("were set aside, not copied")
                                                                        : QStringLiteral("were found")));

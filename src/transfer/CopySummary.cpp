@@ -8,7 +8,7 @@ QString countsOf(const CopyNotes &notes)
 {
     QStringList parts;
     if (notes.damaged.rowCount() > 0 || notes.damaged.placeCount() > 0)
-        parts << QStringLiteral("%1 damaged row(s) set aside").arg(notes.damaged.rowCount());
+        parts << notes.damaged.rowsText() + QStringLiteral(" set aside");
     if (notes.lost.count() > 0)
         parts << QStringLiteral("%1 value(s) written as Null").arg(notes.lost.count());
     if (notes.changed.count() > 0)

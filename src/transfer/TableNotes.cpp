@@ -45,9 +45,8 @@ QString damagedRowsRefusal(const QString &table, const ado::Recordset &source)
     const ado::DamagedRows *damaged = source.damagedRows();
     if (!damaged || damaged->empty())
         return {};
-    QString text = QStringLiteral("%1 has %2 damaged row(s) in %3 place(s) and is not copied")
-                       .arg(table)
-                       .arg(damaged->rowCount())
+    QString text = QStringLiteral("%1 has %2 in %3 place(s) and is not copied")
+                       .arg(table, damaged->rowsText())
                        .arg(damaged->placeCount());
     if (!damaged->first().empty())
         text += QStringLiteral(" (%1: %2)")

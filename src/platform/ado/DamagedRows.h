@@ -27,6 +27,10 @@ public:
     void merge(const DamagedRows &other);
     // Rows lost, as far as the file tells.
     qint64 rowCount() const { return m_rows; }
+    // True when a place did not tell how many rows it lost.
+    bool rowsUnknown() const { return m_unknown; }
+    // "3 damaged row(s)", "at least 3 damaged row(s)", "damaged rows".
+    QString rowsText() const;
     // Places described (kept or not).
     qint64 placeCount() const { return m_places; }
     bool empty() const { return m_places == 0; }
@@ -38,6 +42,7 @@ public:
 private:
     qint64 m_rows = 0;
     qint64 m_places = 0;
+    bool m_unknown = false;
     std::vector<DamagedRow> m_first;
 };
 
