@@ -22,8 +22,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "copy tables between FoxPro and Paradox da
 set(CPACK_PACKAGE_DESCRIPTION
     "Tabwright copies tables between a FoxPro database (a .dbc container or a folder\n"
     "of free tables) and a Paradox database (a folder of .db tables), in both\n"
-    "directions, and deletes and renames tables on either side. It writes real\n"
-    ".dbf, .fpt, .dbc, .db and .mb files. The package holds the windowed program,\n"
+    "directions, and deletes and renames tables on either side. It writes real dbf,\n"
+    "fpt, dbc, db and mb files. The package holds the windowed program,\n"
     "tabwright-cli for the same copies from a terminal, and sample databases.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
