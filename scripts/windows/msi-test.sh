@@ -20,6 +20,7 @@ stage="$root/build/windows/stage"
 shared=${TW_SHARED_DIR:-$root/../shared}
 [ -d "$shared/corpus" ] || { echo "msi-test: no shared corpus: set TW_SHARED_DIR (or put shared/ beside the checkout)" >&2; exit 1; }
 fail() { echo "msi-test: $*" >&2; exit 1; }
+"$root/scripts/deps.sh" windows
 step() { printf '\n== %s\n' "$*"; }
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/tw-msi-XXXXXX")
@@ -63,11 +64,18 @@ for path in tabwright.exe tabwright-cli.exe installed.txt LICENSE THIRD-PARTY-NO
   [ -f "$installed/$path" ] || fail "$path was not installed"
 done
 [ ! -e "$installed/dbtemp.mdb" ] || fail "the installer put a work database among the program's files"
+version=$(msiinfo export "$msi" Property | tr -d '\r' | sed -n 's/^ProductVersion\t//p')
+for program in tabwright.exe tabwright-cli.exe; do
+  # The version resource Explorer shows in the file's properties (texts in UTF-16).
+  strings -e l "$installed/$program" | grep -A1 -x 'ProductVersion' | grep -qx "$version" ||
+    fail "$program has no version resource of $version"
+done
+echo "version resources: $version in both programs"
 [ -f "$start_menu/Tabwright.lnk" ] || fail "no Start-menu shortcut in $start_menu"
 echo "Start menu: $(basename "$start_menu")/Tabwright.lnk"
 entries=$(apps)
 echo "Apps: $entries"
-[ "$entries" = "Tabwright $(msiinfo export "$msi" Property | tr -d '\r' | sed -n 's/^ProductVersion\t//p')" ] ||
+[ "$entries" = "Tabwright $version" ] ||
   fail "the \"Apps\" entry is not Tabwright with the installer's version"
 
 step "the installed tabwright-cli.exe"
