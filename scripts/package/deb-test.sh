@@ -29,7 +29,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/tw-deb-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
 step "$(basename "$deb")"
-dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
+dpkg-deb --field "$deb"
 dpkg-deb --contents "$deb" | awk '{ print $1, $3, $6 }'
 
 step "lintian"
