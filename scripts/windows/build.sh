@@ -2,8 +2,10 @@
 # Builds Tabwright for 64-bit Windows on this Debian machine and packs it:
 # build/windows/tabwright-windows-x64.zip with tabwright.exe (windowed),
 # tabwright-cli.exe (console), dbtemp.mdb, Samples\, HAND-M.CUR, LICENSE and
-# README.txt. Both programs are linked statically: they need nothing but
-# Windows itself. Installs what it needs first.
+# README.txt; and the installer build/windows/tabwright-VERSION-x64.msi with
+# the same files, made by wixl (scripts/windows/msi.py). Both programs are
+# linked statically: they need nothing but Windows itself. Installs what it
+# needs first.
 #   scripts/windows/build.sh            the programs, the tests and the zip
 #   TW_WINDOWS_TESTS=OFF scripts/windows/build.sh   the programs and the zip only
 set -eu
@@ -46,3 +48,14 @@ zip="$out/tabwright-windows-x64.zip"
 rm -f "$zip"
 (cd "$stage" && zip -q -r -X "$zip" .)
 echo "$zip"
+
+# The installer: the zip's files, installed per user (scripts/windows/msi.py).
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$cross/CMakeCache.txt")
+msi="$out/tabwright-$version-x64.msi"
+wxs="$out/msi/tabwright.wxs"
+rm -rf "$out/msi" "$out"/tabwright-*-x64.msi
+mkdir -p "$out/msi"
+/usr/bin/python3 "$here/msi.py" --stage "$stage" --version "$version" --icon "$root/src/app/tabwright.ico" \
+  --marker "$root/src/app/installed.txt" --out "$wxs"
+(cd "$out/msi" && wixl -a x64 -o "$msi" tabwright.wxs)
+echo "$msi"

@@ -1,15 +1,15 @@
 #!/bin/sh
-# tabwright.exe from the zip, under Wine and Xvfb, as a user meets it: the
+# tabwright.exe from the zip (or an installed folder), under Wine and Xvfb, as a user meets it: the
 # setup window comes up; "Load Sample/Example Database" on both sides and
 # "Next >" lead to the transfer window, which lists the sample tables. A
 # picture of each window goes to OUTDIR (setup-window.png, transfer-window.png).
-#   scripts/windows/gui.sh ZIP OUTDIR
+#   scripts/windows/gui.sh ZIP|FOLDER OUTDIR
 # WINEPREFIX names the Wine prefix (made when missing). Exits non-zero, saying
 # why, when a window does not come up or the lists stay empty.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine.sh"
-zip=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 mkdir -p "$2"
 out=$(cd "$2" && pwd)
 wine_prefix_ready
@@ -39,8 +39,13 @@ fail() {
   exit 1
 }
 
-mkdir -p "$work/Tabwright"
-unzip -q "$zip" -d "$work/Tabwright"
+if [ -d "$program" ]; then
+  folder=$program
+else
+  folder="$work/Tabwright"
+  mkdir -p "$folder"
+  unzip -q "$program" -d "$folder"
+fi
 
 # A display of our own.
 display=90
@@ -56,7 +61,7 @@ done
 # A first start: no settings yet.
 "$tw_wine" reg delete 'HKCU\Software\Kestrava' /f >/dev/null 2>&1 || true
 # Wine's desktop in a window draws Windows' own frames and captions.
-(cd "$work/Tabwright" && exec "$tw_wine" explorer /desktop=Tabwright,800x560 tabwright.exe >"$work/wine.log" 2>&1) &
+(cd "$folder" && exec "$tw_wine" explorer /desktop=Tabwright,800x560 tabwright.exe >"$work/wine.log" 2>&1) &
 
 # The frame of the visible program window: "X Y WIDTH HEIGHT".
 frame() {

@@ -3,6 +3,7 @@
 // settings and goes on to the transfer window when both places are usable.
 
 #include "common/Main.h"
+#include "Version.h"
 #include "platform/foxpro/FoxProProvider.h"
 #include "platform/paradox/ParadoxProvider.h"
 #include "platform/ui/Dialogs.h"
@@ -16,9 +17,15 @@
 #include <QIcon>
 
 #include <cstdio>
+#include <cstring>
 
 int main(int argc, char *argv[])
 {
+    // The version, with or without a display (on Windows where standard output goes to a file or a pipe).
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("tabwright %s\n", tw::kVersion);
+        return 0;
+    }
     if (const QString missing = tw::ui::missingDisplayMessage(); !missing.isEmpty()) {
         std::fprintf(stderr, "tabwright: %s\n", qPrintable(missing));
         return 1;
@@ -26,6 +33,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Kestrava"));
     QCoreApplication::setApplicationName(QLatin1String(tw::transferwindow::kProductName));
+    QCoreApplication::setApplicationVersion(QLatin1String(tw::kVersion));
     QGuiApplication::setDesktopFileName(QStringLiteral("tabwright"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tabwright.svg")));
     tw::ui::setApplicationTitle(QLatin1String(tw::transferwindow::kProductName));

@@ -2,6 +2,7 @@
 
 #include "CanonicalDump.h"
 #include "Verify.h"
+#include "Version.h"
 #include "common/ConnectionSettings.h"
 #include "common/Steps.h"
 #include "common/TableList.h"
@@ -514,6 +515,7 @@ QString usageText()
         "  delete --paradox DIR TABLE...\n"
         "  rename --paradox DIR OLD NEW   give a Paradox table a new name\n"
         "  --help, -h, help               show this text\n"
+        "  --version                      show the program's version\n"
         "\n"
         "Options:\n"
         "  --foxpro PATH                  the FoxPro side: a database container (.dbc) or a folder\n"
@@ -552,6 +554,10 @@ int runCommand(const QStringList &arguments, std::FILE *out, std::FILE *err)
     try {
         if (command == u"--help" || command == u"-h" || command == u"help") {
             print(out, usageText());
+            return kDone;
+        }
+        if (command == u"--version") {
+            print(out, QStringLiteral("tabwright-cli %1\n").arg(QLatin1String(kVersion)));
             return kDone;
         }
         if (command == u"tables")

@@ -2,6 +2,7 @@
 
 #include "Commands.h"
 #include "Providers.h"
+#include "Version.h"
 
 #include <QCoreApplication>
 
@@ -10,6 +11,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Kestrava"));
     QCoreApplication::setApplicationName(QStringLiteral("Tabwright"));
+    QCoreApplication::setApplicationVersion(QLatin1String(tw::kVersion));
     tw::cli::registerProviders();
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();

@@ -1,6 +1,7 @@
 #include "Main.h"
 
 #include "DoEvents.h"
+#include "ProgramFiles.h"
 #include "Steps.h"
 #include "platform/files/FileSystem.h"
 
@@ -127,8 +128,9 @@ void RenameFile(ui::Dialogs &dialogs, const QString &oldPath, const QString &new
 
 QString ProgramFolder()
 {
-    // As the system writes paths: "C:\\Program Files\\Tabwright" on Windows.
-    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    // As the system writes paths: "C:\\Program Files\\Tabwright" on Windows;
+    // /usr/share/tabwright for a program installed in /usr/bin.
+    return QDir::toNativeSeparators(programFilesFolder(QCoreApplication::applicationDirPath()));
 }
 
 } // namespace tw::Main

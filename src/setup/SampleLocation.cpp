@@ -1,6 +1,7 @@
 #include "SampleLocation.h"
 
 #include "Form1.h"
+#include "common/ProgramFiles.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/files/FileSystem.h"
 
@@ -32,7 +33,7 @@ QString SamplesFolderFor(const QString &programFolder, const QString &dataFolder
 
 QString SamplesFolder(const QString &programFolder)
 {
-    const bool writable = files::isWritableFolder(programFolder + QLatin1String(kSamplesFolder));
+    const bool writable = writableBesideProgram(programFolder, programFolder + QLatin1String(kSamplesFolder));
     return SamplesFolderFor(programFolder, QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation),
                             writable);
 }

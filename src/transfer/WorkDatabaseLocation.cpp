@@ -1,6 +1,7 @@
 #include "WorkDatabaseLocation.h"
 
 #include "common/Main.h"
+#include "common/ProgramFiles.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/files/FileSystem.h"
 #include "platform/workdb/WorkDbProvider.h"
@@ -14,7 +15,7 @@ namespace tw::transfer {
 QString WorkDatabasePath(const QString &programFolder, const QString &dataFolder)
 {
     const QString beside = programFolder + u'\\' + QLatin1String(kWorkDatabaseName);
-    if (files::isWritableFolder(programFolder) || dataFolder.isEmpty())
+    if (writableBesideProgram(programFolder, programFolder) || dataFolder.isEmpty())
         return beside;
     const QString path = QDir(dataFolder).filePath(QLatin1String(kWorkDatabaseName));
     if (!QFileInfo::exists(path)) {

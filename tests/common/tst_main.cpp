@@ -2,11 +2,14 @@
 #include "common/CommandGuard.h"
 #include "common/DoEvents.h"
 #include "common/Main.h"
+#include "common/ProgramFiles.h"
 #include "platform/ui/ScriptedDialogs.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -26,6 +29,8 @@ private slots:
     void collapseBackslashes_data();
     void collapseBackslashes();
     void fileAndFolderTests();
+    void programFiles_data();
+    void programFiles();
     void deleteFileForced();
     void renameFileMovesTheFile();
     void renameFileKeepsTheOldFileWhenTheCopyFails();
@@ -140,6 +145,43 @@ void MainRoutinesTest::fileAndFolderTests()
     QVERIFY(!FolderExists(file));
     QVERIFY(!FolderExists(""));
     QVERIFY(!FolderExists(dir.path() + "/nope"));
+}
+
+void MainRoutinesTest::programFiles_data()
+{
+    QTest::addColumn<QStringList>("layout"); // folders (ending in "/") and files under the top
+    QTest::addColumn<QString>("files");      // where the program's files are, from the top
+    QTest::addColumn<bool>("installed");
+    // A build or the zip: everything beside the program, written there.
+    QTest::newRow("beside") << QStringList{"bin/Samples/", "bin/HAND-M.CUR"} << "bin" << false;
+    // cmake --install and the .deb: the files under share/tabwright, never written.
+    QTest::newRow("share") << QStringList{"bin/", "share/tabwright/Samples/", "share/tabwright/installed.txt"}
+                           << "share/tabwright" << true;
+    // The .msi: beside the program, marked.
+    QTest::newRow("msi") << QStringList{"bin/Samples/", "bin/installed.txt"} << "bin" << true;
+    // A share folder the package did not mark still holds the files.
+    QTest::newRow("share, unmarked") << QStringList{"bin/", "share/tabwright/"} << "share/tabwright" << false;
+    // Another program's share folder is not ours.
+    QTest::newRow("other share") << QStringList{"bin/", "share/other/installed.txt"} << "bin" << false;
+}
+
+void MainRoutinesTest::programFiles()
+{
+    QFETCH(QStringList, layout);
+    QFETCH(QString, files);
+    QFETCH(bool, installed);
+    QTemporaryDir top;
+    for (const QString &entry : layout) {
+        QVERIFY(QDir().mkpath(QFileInfo(top.filePath(entry)).path()));
+        if (!entry.endsWith('/'))
+            test::writeAll(top.filePath(entry), "x");
+    }
+    const QString folder = programFilesFolder(top.filePath("bin"));
+    QCOMPARE(QDir::cleanPath(folder), top.filePath(files));
+    QCOMPARE(installedByPackage(folder), installed);
+    // The folder can be written here: only a package's mark keeps the program out.
+    QCOMPARE(writableBesideProgram(folder, folder), !installed);
+    QVERIFY(!writableBesideProgram(folder, folder + "/missing"));
 }
 
 void MainRoutinesTest::deleteFileForced()

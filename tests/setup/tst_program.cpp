@@ -2,10 +2,12 @@
 // and exits with status 1; with one it comes up and keeps running.
 
 #include "TestSupport.h"
+#include "Version.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -17,6 +19,8 @@ private slots:
     void noDisplayExitsWithMessage();
     void startsAndStaysUp();
     void samplesAndPointerBesideProgram();
+    void version_data();
+    void version();
 
 private:
     QString program() const { return tw::test::programPath("tabwright"); }
@@ -85,6 +89,28 @@ void TestProgram::samplesAndPointerBesideProgram()
     const QStringList tables = QDir(bin.filePath("Samples")).entryList(QDir::Files);
     for (const char *name : {"customers.dbf", "orders.dbf", "products.dbf", "clients.db", "invoices.db", "stock.db"})
         QVERIFY2(tables.contains(QLatin1String(name)), name);
+}
+
+void TestProgram::version_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("windowed") << "tabwright";
+    QTest::newRow("command line") << "tabwright-cli";
+}
+
+void TestProgram::version()
+{
+    QFETCH(QString, name);
+    // Without a display too: the version needs no window.
+    QTemporaryDir home;
+    QProcess process;
+    process.setProcessEnvironment(baseEnvironment(home));
+    process.start(tw::test::programPath(name), {"--version"});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()).trimmed(),
+             name + QLatin1Char(' ') + QLatin1String(tw::kVersion));
+    QVERIFY(QString::fromLatin1(tw::kVersion).contains(QRegularExpression("^[0-9]+\\.[0-9]+\\.[0-9]+$")));
 }
 
 QTEST_GUILESS_MAIN(TestProgram)
