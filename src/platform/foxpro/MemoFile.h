@@ -26,6 +26,9 @@ constexpr int kDefaultBlockSize = 64;
 constexpr uint32_t kTypePicture = 0; // binary data (BLOB)
 constexpr uint32_t kTypeText = 1;
 constexpr uint32_t kTypeObject = 2;
+// Other writers (Harbour's FlexFile and SIx types) use small type numbers of
+// their own; a "type" above 16 bits is the middle of another memo's data.
+constexpr uint32_t kMaxBlockType = 0xFFFF;
 } // namespace fpt
 
 class MemoFile {
