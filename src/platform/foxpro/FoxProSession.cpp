@@ -411,6 +411,9 @@ std::unique_ptr<ado::Cursor> FoxProSession::query(const QString &sql, const ado:
         const Owner owner = ownerOf(table.path, reader->header().backlink);
         if (!owner.named.isEmpty() && owner.path.isEmpty())
             warnings << missingContainerWarning(table.path, owner);
+        else if (!owner.path.isEmpty())
+            warnings << QStringLiteral("%1 belongs to the database %2; it is read without the database's names.")
+                            .arg(QFileInfo(table.path).fileName(), QFileInfo(owner.path).fileName());
     }
     return std::make_unique<TableCursor>(std::move(reader), names, warnings);
 }

@@ -169,6 +169,10 @@ void FoxProProviderTest::containersDecideWhoseTableItIs()
     QCOMPARE(rs.fields()(0).Value().asText(), QString("abcd"));
     QCOMPARE(rs.warnings(), QStringList({"orphan.dbf names the database gone.dbc, which is not there; it is read as "
                                          "a free table."}));
+    ado::Recordset owned;
+    owned.Open("SELECT * FROM owned", c);
+    QCOMPARE(owned.warnings(),
+             QStringList({"owned.dbf belongs to the database sales.dbc; it is read without the database's names."}));
     QCOMPARE(foxpro::owningContainer(dir.filePath("orphan.dbf")), QString());
     QCOMPARE(foxpro::owningContainer(dir.filePath("owned.dbf")), QString("SALES.DBC"));
     QCOMPARE(foxpro::containerOwningListedTable(dir.path(), "MOVED"), QString("HERE.DBC"));
