@@ -68,7 +68,7 @@ QString lengthProblem(const DbfField &f, bool visualFoxPro)
     case 'D':
         return want(8);
     case 'B':
-        return visualFoxPro ? want(8) : QStringLiteral("is a dBase binary memo, which is not read");
+        return visualFoxPro ? want(8) : QStringLiteral("has length %1").arg(f.length); // dBase: a binary memo
     case 'L':
         return want(1);
     case 'M':
@@ -219,6 +219,10 @@ DbfHeader DbfHeader::decode(const QByteArray &head, const QString &fileName, qin
             // FoxPro 2 and Clipper keep the high byte of long character fields in the decimals.
             f.length += f.decimals * 256;
             f.decimals = 0;
+        }
+        if (!vfp && f.type == 'B' && f.length == 10) {
+            // dBase's binary memo: read as FoxPro's blob, whose pointer it shares.
+            f.type = 'W';
         }
         const QString problem = lengthProblem(f, vfp);
         if (!problem.isEmpty())

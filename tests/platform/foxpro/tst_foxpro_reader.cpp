@@ -947,12 +947,14 @@ void TableReaderTest::headerFormsOtherReadersAccept_data()
     QTest::addColumn<QByteArray>("dbf");
     QTest::addColumn<QStringList>("rows"); // each row's values as text, joined by "|"
     QTest::addColumn<QString>("warning");  // empty: none
+    QTest::addColumn<QByteArray>("dbt");   // the memo file, when the table has one
 
     const QByteArray wide = "  -12345678901234567890123456789012345678.1234567890";
     QTest::newRow("N(50,10) and F(50,10)")
         << buildDbf(0x03, {{"N", 'N', 50, 10}, {"F", 'F', 50, 10}},
                     {record(wide.right(50) + QByteArray(38, ' ') + "0.5000000000"), record(QByteArray(100, ' '))})
-        << QStringList{"-12345678901234567890123456789012345678.1234567890|0.5000000000", "|"} << QString();
+        << QStringList{"-12345678901234567890123456789012345678.1234567890|0.5000000000", "|"} << QString()
+        << QByteArray();
 
     // NAME C(4), NOTE C(5): the fields need 10 bytes, the header says 9 (or 11).
     QByteArray head = buildDbf(0x30, {{"NAME", 'C', 4}, {"NOTE", 'C', 5}}, {});
@@ -962,18 +964,29 @@ void TableReaderTest::headerFormsOtherReadersAccept_data()
     oneShort[10] = 9;
     QTest::newRow("record length one short")
         << oneShort + " abcdhell" + " wxyzworl" + "\x1a" << QStringList{"abcd|hell", "wxyz|worl"}
-        << "the fields need 10 bytes per record, the header says 9; the records are read 9 bytes apart, and what the "
-           "last fields lack reads as blank.";
+        << "the fields need 10 bytes per record, the header says 9; the records are read 9 bytes "
+           "apart, and what the "
+           "last fields lack reads as blank."
+        << QByteArray();
     QByteArray oneLong = head;
     oneLong[10] = 11;
     QTest::newRow("record length one longer")
         << oneLong + " abcdhello!" + " wxyzworld!" + "\x1a" << QStringList{"abcd|hello", "wxyz|world"}
-        << "the fields need 10 bytes per record, the header says 11; the records are read 11 bytes apart.";
+        << "the fields need 10 bytes per record, the header says 11; the records are read 11 bytes "
+           "apart."
+        << QByteArray();
+
+    std::vector<quint32> blocks;
+    const QByteArray dbt4 = buildDbt4(512, {QByteArray("\x00\x1a\xff bytes", 9)}, &blocks);
+    QTest::newRow("dBase IV binary memo (B)")
+        << buildDbf(0x8B, {{"NAME", 'C', 4}, {"BIN", 'B', 10}},
+                    {record("abcd" + dbtPointer(blocks[0])), record("efgh" + dbtPointer(0))})
+        << QStringList{QString::fromLatin1(QByteArray("abcd|\x00\x1a\xff bytes", 14)), "efgh|"} << QString() << dbt4;
 
     QByteArray lineFeed = buildDbf(0x03, {{"NAME", 'C', 4}}, {record("abcd")});
     QCOMPARE(lineFeed[64], '\x0d');
     lineFeed[64] = '\x0a';
-    QTest::newRow("descriptors ended by a line feed") << lineFeed << QStringList{"abcd"} << QString();
+    QTest::newRow("descriptors ended by a line feed") << lineFeed << QStringList{"abcd"} << QString() << QByteArray();
 }
 
 void TableReaderTest::headerFormsOtherReadersAccept()
@@ -981,7 +994,11 @@ void TableReaderTest::headerFormsOtherReadersAccept()
     QFETCH(QByteArray, dbf);
     QFETCH(QStringList, rows);
     QFETCH(QString, warning);
+    QFETCH(QByteArray, dbt);
     const QString path = write("forms.dbf", dbf);
+    QFile::remove(m_dir.filePath("forms.dbt"));
+    if (!dbt.isEmpty())
+        write("forms.dbt", dbt);
     TableReader reader(path);
     QStringList read;
     std::vector<Variant> row;
@@ -989,7 +1006,9 @@ void TableReaderTest::headerFormsOtherReadersAccept()
         reader.values(row);
         QStringList values;
         for (const Variant &v : row)
-            values << (v.isNull() ? QString() : v.toText());
+            values << (v.isNull()                         ? QString()
+                       : v.kind() == Variant::Kind::Bytes ? QString::fromLatin1(v.asBytes())
+                                                          : v.toText());
         read << values.join('|');
     }
     QCOMPARE(read, rows);
