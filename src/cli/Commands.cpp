@@ -9,6 +9,8 @@
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
 #include "platform/ado/RuntimeError.h"
+#include "platform/files/FileSystem.h"
+#include "platform/foxpro/FoxProSession.h"
 #include "platform/ui/Pointer.h"
 #include "platform/ui/ScriptedDialogs.h"
 #include "sources/Foxpro.h"
@@ -98,10 +100,11 @@ int reportBoxes(const ui::ScriptedDialogs &dialogs, std::FILE *err)
 
 // Fills the list from the FoxPro side; when the side does not open, says why
 // on a line of its own before the failure goes on.
-void listFoxProTables(MemoryTableList &list, const PlainConnectionSettings &settings, std::FILE *err)
+void listFoxProTables(MemoryTableList &list, const PlainConnectionSettings &settings, std::FILE *err,
+                      QStringList *warnings = nullptr)
 {
     try {
-        FoxproSource::ListFoxProTables(list, FoxproSource::FoxProConnectionString(settings));
+        FoxproSource::ListFoxProTables(list, FoxproSource::FoxProConnectionString(settings), warnings);
     } catch (...) {
         print(err, FoxproSource::openProblem(settings, describeFailure(std::current_exception())) + u'\n');
         throw;
@@ -126,7 +129,10 @@ int tables(QStringList args, std::FILE *out, std::FILE *err)
     ui::ScriptedDialogs dialogs;
     dialogs.setFallback(ui::vbOK);
     if (side.kind == Side::Kind::FoxPro) {
-        listFoxProTables(list, settings, err);
+        QStringList warnings;
+        listFoxProTables(list, settings, err, &warnings);
+        for (const QString &warning : warnings)
+            print(err, QStringLiteral("warning: %1\n").arg(warning));
     } else {
         reportParadoxFolder(settings.paradox, err);
         ParadoxSource::ListParadoxTables(list, settings, dialogs);
@@ -268,6 +274,30 @@ PlainConnectionSettings settingsFor(const ChangeOptions &options)
     return settings;
 }
 
+// Takes off `tables` those a free-table folder holds but another database
+// owns, each with one line saying which; returns how many.
+int passOverOtherDatabasesTables(const MemoryTableList &list, const PlainConnectionSettings &settings,
+                                 QStringList &tables, std::FILE *err)
+{
+    if (settings.dbcChosen())
+        return 0;
+    const QString folder = files::toNativePath(settings.freeTableFolder());
+    int passed = 0;
+    tables.removeIf([&](const QString &table) {
+        for (int i = 0; i < list.count(); ++i)
+            if (list.text(i).compare(table, Qt::CaseInsensitive) == 0)
+                return false;
+        const QString owner = foxpro::containerOwningListedTable(folder, table);
+        if (owner.isEmpty())
+            return false;
+        print(err, QStringLiteral("%1: not copied: it belongs to the database %2; open that database to copy it.\n")
+                       .arg(table, owner));
+        ++passed;
+        return true;
+    });
+    return passed;
+}
+
 // Selects the named entries (exact spelling first, else without regard to
 // case); throws naming the first table the list does not hold.
 void selectTables(MemoryTableList &list, const QStringList &tables, const QString &side)
@@ -387,6 +417,9 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
     }
     const QString foxproSide = QStringLiteral("FoxPro");
     const QString paradoxSide = QStringLiteral("Paradox");
+    const int otherDatabases = toParadox ? passOverOtherDatabasesTables(foxproList, settings, options.tables, err) : 0;
+    if (otherDatabases > 0 && options.tables.isEmpty())
+        return kNotAll;
     if (toParadox || command == u"delete-foxpro")
         selectTables(foxproList, options.tables, foxproSide);
     else if (command == u"rename")
@@ -486,6 +519,8 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
         else if (notAll || damagedRows)
             status = kNotAll;
     }
+    if (otherDatabases > 0 && status == kDone)
+        status = kNotAll;
     // A copied table that differs from its source (or a kept one that does) is a failure.
     if (options.verify && verifyCopies(copies, context.outcomes, settings, direction, out, err) == kFailed)
         status = kFailed;

@@ -33,11 +33,13 @@ bool OpenFoxProConnection(const ConnectionSettings &settings)
     }
 }
 
-void ListFoxProTables(TableList &list, const QString &connectionString)
+void ListFoxProTables(TableList &list, const QString &connectionString, QStringList *warnings)
 {
     ado::Connection connection;
     connection.Open(connectionString);
     ado::Recordset schema = connection.OpenSchema(ado::adSchemaTables);
+    if (warnings)
+        *warnings = schema.warnings();
     list.clear();
     while (!schema.Eof()) {
         if (schema.fields()(QStringLiteral("TABLE_TYPE")).Value().toText() == kTableType) {

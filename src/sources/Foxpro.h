@@ -3,6 +3,7 @@
 // table list, and the table-exists test on any open connection.
 
 #include <QString>
+#include <QStringList>
 
 namespace tw {
 class ConnectionSettings;
@@ -23,7 +24,9 @@ bool OpenFoxProConnection(const ConnectionSettings &settings);
 
 // Opens the source, reads its tables, and only then clears the list and fills
 // it with the entries of type exactly "TABLE". Failures pass to the caller.
-void ListFoxProTables(TableList &list, const QString &connectionString);
+// `warnings`, when given, gets what the listing read past or left out (a
+// table whose container is not there, one another container owns).
+void ListFoxProTables(TableList &list, const QString &connectionString, QStringList *warnings = nullptr);
 
 // True when the connection's tables schema lists a "TABLE" whose name equals
 // name without regard to case. Every row is examined.

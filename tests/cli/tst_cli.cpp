@@ -26,6 +26,7 @@ private slots:
     void foxproCorpusDumpsLikeDbfread();
     void paradoxTablesListing();
     void dbaseTablesListDumpAndCopy();
+    void messyTablesReadAndOtherDatabasesPassedOver();
     void relativeFoldersCopy();
     void copyDirectionSpellingsAndOptions();
     void damagedRowsAreSetAsideOrRefused();
@@ -263,6 +264,55 @@ void CliTest::dbaseTablesListDumpAndCopy()
     QVERIFY2(back.exitCode == 0, back.err.constData());
     QVERIFY2(back.out.contains("\"dBase III memo\"") && back.out.contains("\"second\\r\\nline\""),
              back.out.constData());
+}
+
+void CliTest::messyTablesReadAndOtherDatabasesPassedOver()
+{
+    // A table cut mid-record with General pointers into its memo header dumps
+    // and copies its whole rows and says what it left; a table whose
+    // container is missing is free; one another container owns is passed over.
+    using namespace tw::foxpro::test;
+    QTemporaryDir dir;
+    const QString fox = dir.filePath("fox");
+    const QString px = dir.filePath("px");
+    QDir().mkpath(fox);
+    QDir().mkpath(px);
+    const QString work = dir.filePath("work.mdb");
+    tw::test::writeAll(work, QByteArray());
+    std::vector<quint32> blocks;
+    const QByteArray cut = buildDbf(
+        0x32, {{"NAME", 'C', 4}, {"PIC", 'G', 4}, {"QTY", 'N', 50, 10}},
+        {" abcd" + le32(1) + QByteArray(47, ' ') + "1.5", " efgh" + le32(2), " ijkl" + le32(3)}, 0x03, "gone.dbc");
+    tw::test::writeAll(fox + "/messy.dbf", cut.left(cut.size() - 20));
+    tw::test::writeAll(fox + "/messy.fpt", buildFpt(64, {"picture"}, &blocks));
+    tw::test::writeAll(fox + "/owned.dbf", buildDbf(0x30, {{"NAME", 'C', 4}}, {" wxyz"}, 0x03, "sales.dbc"));
+    tw::test::writeAll(fox + "/sales.dbc", QByteArray("a container"));
+
+    const ProcessResult listed = cli({"tables", "--foxpro", fox});
+    QCOMPARE(listed.exitCode, 0);
+    QCOMPARE(listed.out, QByteArray("messy\n"));
+    QVERIFY2(listed.err.contains("messy.dbf names the database gone.dbc, which is not there") &&
+                 listed.err.contains("owned.dbf belongs to the database sales.dbc"),
+             listed.err.constData());
+
+    const ProcessResult dumped = cli({"dump", "--foxpro", fox, "messy"});
+    QVERIFY2(dumped.exitCode == 0, dumped.err.constData());
+    QCOMPARE(dumped.out.count('\n'), 3); // the columns' line and two whole rows
+    QVERIFY2(dumped.out.contains("1.5"), dumped.out.constData());
+    for (const char *said : {"1 damaged row(s) in 1 place(s)", "record 3 at byte", "2 value(s) could not be read",
+                             "memo pointer 1 points into the header of"})
+        QVERIFY2(dumped.err.contains(said), dumped.err.constData());
+
+    const ProcessResult copied =
+        cli({"copy", "--to-paradox", "--foxpro", fox, "--paradox", px, "--work", work, "messy", "owned"});
+    QCOMPARE(copied.exitCode, 3);
+    QVERIFY2(copied.err.contains("owned: not copied: it belongs to the database SALES.DBC"), copied.err.constData());
+    QVERIFY(!copied.err.contains("has no table"));
+    const ProcessResult back = cli({"dump", "--paradox", px, "MESSY"});
+    QVERIFY2(back.exitCode == 0 && back.out.contains("\"efgh\""), back.err.constData());
+    const ProcessResult alone =
+        cli({"copy", "--to-paradox", "--foxpro", fox, "--paradox", px, "--work", work, "owned"});
+    QCOMPARE(alone.exitCode, 3);
 }
 
 void CliTest::relativeFoldersCopy()

@@ -1,6 +1,8 @@
 #include "TableWalk.h"
 
+#include "platform/ado/DamagedRows.h"
 #include "platform/ado/DataTypeEnum.h"
+#include "platform/ado/LostValues.h"
 #include "platform/ado/RuntimeError.h"
 
 namespace tw::fuzz {
@@ -10,13 +12,29 @@ namespace {
 constexpr int kTableNameColumn = 2;
 constexpr int kMaxTables = 16;
 
+// Everything a reader tells besides its rows, in the form a user sees it.
+qint64 describeNotes(const ado::Cursor &cursor)
+{
+    qint64 length = 0;
+    for (const QString &warning : cursor.warnings())
+        length += warning.size();
+    if (const ado::DamagedRows *damaged = cursor.damagedRows())
+        for (const ado::DamagedRow &row : damaged->first())
+            length += ado::DamagedRows::describe(row).size();
+    if (const ado::LostValues *lost = cursor.lostValues())
+        for (const ado::LostValue &value : lost->first())
+            length += value.value.size();
+    return length;
+}
+
 } // namespace
 
-qint64 walkSession(ado::Session &session, QChar open, QChar close, bool exactRowCount)
+qint64 walkSession(ado::Session &session, QChar open, QChar close, bool exactCount)
 {
     QStringList names;
     try {
         auto schema = session.openSchema(ado::adSchemaTables);
+        describeNotes(*schema);
         std::vector<ado::Variant> row;
         while (schema->fetch(row) && names.size() < kMaxTables)
             names << row.at(kTableNameColumn).toText();
@@ -35,16 +53,9 @@ qint64 walkSession(ado::Session &session, QChar open, QChar close, bool exactRow
                     (void)v.toText();
                 ++seen;
             }
-            if (seen > expected || (exactRowCount && seen != expected))
-                __builtin_trap(); // other rows than the cursor announced
-            for (const QString &warning : cursor->warnings())
-                (void)warning.size();
-            if (const ado::DamagedRows *damaged = cursor->damagedRows())
-                for (const ado::DamagedRow &place : damaged->first())
-                    (void)ado::DamagedRows::describe(place);
-            if (const ado::LostValues *lost = cursor->lostValues())
-                for (const ado::LostValue &value : lost->first())
-                    (void)(value.value.size() + value.reason.size());
+            if (seen > expected || (exactCount && seen != expected))
+                __builtin_trap(); // not the rows the cursor announced
+            describeNotes(*cursor);
             rows += seen;
         } catch (const ado::RuntimeError &) {
         }

@@ -10,10 +10,9 @@
 namespace tw::fuzz {
 
 // Reads the tables schema, then every row of each table through
-// "SELECT * FROM <open>name<close>", and what the cursor reports of the table
-// (warnings, damaged rows, lost values). Returns the number of rows read.
-// With exactRowCount, a walk that ends without an error must give exactly
-// the rows the cursor announced (readers that set damaged rows aside).
-qint64 walkSession(ado::Session &session, QChar open, QChar close, bool exactRowCount = false);
+// "SELECT * FROM <open>name<close>", and what the readers say they read past
+// or set aside. Returns the number of rows read. With `exactCount` a walk
+// that ends must have given exactly the rows the cursor announced.
+qint64 walkSession(ado::Session &session, QChar open, QChar close, bool exactCount = false);
 
 } // namespace tw::fuzz

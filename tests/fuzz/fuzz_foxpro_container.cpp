@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     try {
         tw::foxpro::FoxProSession session(folder.path() + '/' + container);
-        tw::fuzz::walkSession(session, u'"', u'"');
+        tw::fuzz::walkSession(session, u'"', u'"', true);
     } catch (const tw::ado::RuntimeError &) {
     }
     return 0;

@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     folder.unpack(data, size);
     try {
         tw::foxpro::FoxProSession session(folder.path());
-        tw::fuzz::walkSession(session, u'"', u'"');
+        tw::fuzz::walkSession(session, u'"', u'"', true);
     } catch (const tw::ado::RuntimeError &) {
     }
     return 0;

@@ -69,7 +69,7 @@ QString walk(Target target, const QString &folder, const QStringList &names)
                     return QStringLiteral("no container");
             }
             foxpro::FoxProSession session(source);
-            rows = fuzz::walkSession(session, u'"', u'"');
+            rows = fuzz::walkSession(session, u'"', u'"', true);
         }
         return QStringLiteral("%1 rows").arg(rows);
     } catch (const ado::RuntimeError &e) {

@@ -12,8 +12,9 @@ void Cursor::append(const std::vector<Variant> &)
     throw RuntimeError(3251, QStringLiteral("The recordset is read-only."));
 }
 
-MemoryCursor::MemoryCursor(std::vector<ColumnInfo> columns, std::vector<std::vector<Variant>> rows)
-    : m_columns(std::move(columns)), m_rows(std::move(rows))
+MemoryCursor::MemoryCursor(std::vector<ColumnInfo> columns, std::vector<std::vector<Variant>> rows,
+                           QStringList warnings)
+    : m_columns(std::move(columns)), m_warnings(std::move(warnings)), m_rows(std::move(rows))
 {
 }
 
@@ -26,7 +27,7 @@ bool MemoryCursor::fetch(std::vector<Variant> &row)
     return true;
 }
 
-std::unique_ptr<Cursor> makeTablesSchema(const std::vector<SchemaTable> &tables)
+std::unique_ptr<Cursor> makeTablesSchema(const std::vector<SchemaTable> &tables, const QStringList &warnings)
 {
     std::vector<ColumnInfo> columns{
         {QStringLiteral("TABLE_CATALOG"), adVarChar},
@@ -38,7 +39,7 @@ std::unique_ptr<Cursor> makeTablesSchema(const std::vector<SchemaTable> &tables)
     rows.reserve(tables.size());
     for (const SchemaTable &table : tables)
         rows.push_back({Variant::null(), Variant::null(), Variant::text(table.name), Variant::text(table.type)});
-    return std::make_unique<MemoryCursor>(std::move(columns), std::move(rows));
+    return std::make_unique<MemoryCursor>(std::move(columns), std::move(rows), warnings);
 }
 
 void Session::insertRow(const QString &, std::vector<Variant> &, const std::function<QString()> &statementText)

@@ -150,13 +150,15 @@ public:
 // A cursor over rows held in memory: schema rows, small results, tests.
 class MemoryCursor : public Cursor {
 public:
-    MemoryCursor(std::vector<ColumnInfo> columns, std::vector<std::vector<Variant>> rows);
+    MemoryCursor(std::vector<ColumnInfo> columns, std::vector<std::vector<Variant>> rows, QStringList warnings = {});
     const std::vector<ColumnInfo> &columns() const override { return m_columns; }
     qint64 rowCount() const override { return static_cast<qint64>(m_rows.size()); }
     bool fetch(std::vector<Variant> &row) override;
+    QStringList warnings() const override { return m_warnings; }
 
 private:
     std::vector<ColumnInfo> m_columns;
+    QStringList m_warnings;
     std::vector<std::vector<Variant>> m_rows;
     size_t m_next = 0;
 };
@@ -167,6 +169,8 @@ struct SchemaTable {
     QString type; // "TABLE", "VIEW", "SYSTEM TABLE"
 };
 
-std::unique_ptr<Cursor> makeTablesSchema(const std::vector<SchemaTable> &tables);
+// `warnings`: what the listing read past or left out, one line each (the
+// schema's warnings()).
+std::unique_ptr<Cursor> makeTablesSchema(const std::vector<SchemaTable> &tables, const QStringList &warnings = {});
 
 } // namespace tw::ado

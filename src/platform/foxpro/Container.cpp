@@ -215,6 +215,16 @@ void Container::load()
         o.property = prop.kind() == Variant::Kind::Bytes ? prop.asBytes() : prop.toText().toLatin1();
         m_objects.push_back(o);
     }
+    // A table reads past damage; the database's own records are not read
+    // past, since they are rewritten from what was read.
+    if (!reader.damagedRows().empty())
+        throw RuntimeError(
+            QStringLiteral("%1: %2.").arg(name, ado::DamagedRows::describe(reader.damagedRows().first().front())));
+    if (!reader.lostValues().empty()) {
+        const ado::LostValue &lost = reader.lostValues().first().front();
+        throw RuntimeError(
+            QStringLiteral("%1: record %2, field %3: %4.").arg(name).arg(lost.row).arg(lost.column, lost.value));
+    }
 }
 
 std::vector<Container::TableEntry> Container::tables() const

@@ -15,9 +15,9 @@ namespace {
 
 constexpr int kCenturyBase = 2000;
 constexpr int kOldCenturyFrom = 80; // YY of 80..99 are 1980..1999
-constexpr int kMaxNumericLength = 32;
 constexpr int kMaxCharLength = 254;
 constexpr int kClipperCharMax = 65535;
+constexpr int kMaxRecordBytes = 0xFFFF; // the header's record length is 16 bits
 
 // Every type byte of the table header that Visual FoxPro documents, and the
 // dBase 7 ones, which it refuses (their descriptors are 48 bytes long).
@@ -59,9 +59,8 @@ QString lengthProblem(const DbfField &f, bool visualFoxPro)
     case 'Q':
         return f.length >= 1 && f.length <= kMaxCharLength ? QString() : QStringLiteral("has length %1").arg(f.length);
     case 'N':
-    case 'F':
-        return f.length >= 1 && f.length <= kMaxNumericLength ? QString()
-                                                              : QStringLiteral("has length %1").arg(f.length);
+    case 'F': // any width: other writers go past FoxPro's 20 digits, and the value is read as its digits
+        return f.length >= 1 ? QString() : QStringLiteral("has length 0");
     case 'I':
         return want(4);
     case 'Y':
@@ -69,7 +68,7 @@ QString lengthProblem(const DbfField &f, bool visualFoxPro)
     case 'D':
         return want(8);
     case 'B':
-        return visualFoxPro ? want(8) : QStringLiteral("is a dBase binary memo, which is not read");
+        return visualFoxPro ? want(8) : QStringLiteral("has length %1").arg(f.length); // dBase: a binary memo
     case 'L':
         return want(1);
     case 'M':
@@ -198,7 +197,8 @@ DbfHeader DbfHeader::decode(const QByteArray &head, const QString &fileName, qin
     int at = layout.first;
     int offset = 1;
     int bit = 0;
-    while (at < h.headerLength && p[at] != uint8_t(kDescriptorEnd)) {
+    // dBase writers that end the descriptors with a line feed are read as dbfread reads them.
+    while (at < h.headerLength && p[at] != uint8_t(kDescriptorEnd) && p[at] != uint8_t(kDescriptorEndLineFeed)) {
         if (at + layout.size > h.headerLength)
             fail(fileName, QStringLiteral("field descriptor %1 runs past the header (%2 bytes).")
                                .arg(h.fields.size() + 1)
@@ -220,6 +220,10 @@ DbfHeader DbfHeader::decode(const QByteArray &head, const QString &fileName, qin
             f.length += f.decimals * 256;
             f.decimals = 0;
         }
+        if (!vfp && f.type == 'B' && f.length == 10) {
+            // dBase's binary memo: read as FoxPro's blob, whose pointer it shares.
+            f.type = 'W';
+        }
         const QString problem = lengthProblem(f, vfp);
         if (!problem.isEmpty())
             fail(fileName, QStringLiteral("field %1 %2.").arg(f.name, problem));
@@ -238,10 +242,13 @@ DbfHeader DbfHeader::decode(const QByteArray &head, const QString &fileName, qin
     }
     if (h.fields.empty())
         fail(fileName, QStringLiteral("the header describes no fields."));
-    if (offset > h.recordLength)
-        fail(
-            fileName,
-            QStringLiteral("the fields need %1 bytes per record, the header says %2.").arg(offset).arg(h.recordLength));
+    // A record length that differs from the fields' is read past (the reader
+    // warns): the records lie recordLength bytes apart whatever the fields need.
+    if (offset > kMaxRecordBytes)
+        fail(fileName, QStringLiteral("the fields need %1 bytes per record, more than a record can hold (%2).")
+                           .arg(offset)
+                           .arg(kMaxRecordBytes));
+    h.fieldBytes = offset;
     if (bit > 0) {
         if (h.nullFlagsField < 0)
             fail(fileName, QStringLiteral("nullable or variable-length fields but no _NullFlags field."));
@@ -271,6 +278,7 @@ void DbfHeader::layOut()
         offset += f.length;
     }
     recordLength = offset;
+    fieldBytes = offset;
     headerLength = kHeaderSize + kDescriptorSize * int(fields.size()) + 1 + (isVisualFoxPro() ? kBacklinkSize : 0);
 }
 

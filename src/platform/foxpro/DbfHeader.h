@@ -24,6 +24,7 @@ constexpr int kMaxRecordLength = 65500;
 constexpr qint64 kMaxFileBytes = 0x7FFFFFFF;
 constexpr qint64 kMaxRecords = 1000000000;
 constexpr char kDescriptorEnd = 0x0D;
+constexpr char kDescriptorEndLineFeed = 0x0A; // some dBase writers' end mark
 constexpr char kEndOfFile = 0x1A;
 constexpr char kLiveMark = ' ';
 constexpr char kDeletedMark = '*';
@@ -128,7 +129,8 @@ struct DbfHeader {
     QDate updated;
     uint32_t recordCount = 0;
     int headerLength = 0;
-    int recordLength = 0;
+    int recordLength = 0; // as the header gives it: the distance between records
+    int fieldBytes = 0;   // what the fields need, the deletion mark included; may differ from recordLength
     uint8_t tableFlags = 0;
     uint8_t codePageMark = 0;
     std::vector<DbfField> fields; // _NullFlags included

@@ -40,7 +40,7 @@ bool looksLikePath(const QString &name)
 // How a folder's listing takes a .dbf, from its header only.
 enum class Listing {
     FreeTable,      // listed; a header that cannot be read is listed too, and opening it says why
-    ContainerTable, // it has a backlink: the container lists it
+    ContainerTable, // its backlink names a container that is there: that container lists it
     NotOpened,      // a table type FoxPro does not open (dBase 7): left out
 };
 
@@ -68,19 +68,72 @@ std::optional<DbfHeader> headerOf(const QString &path, bool *notOpened = nullptr
     }
 }
 
-Listing listingOf(const QString &path)
+// Where a table's backlink leads.
+struct Owner {
+    QString named; // the container's file name as the backlink gives it; empty for a free table
+    QString path;  // the container's real path; empty when it is not there
+};
+
+// The backlink is a path from the table's folder ("DATA.DBC",
+// "..\DATA\DATA.DBC"), in Windows' letter case rules; a path from a drive
+// root or one that leads nowhere is looked for by its name in the table's
+// folder, where a moved database usually is.
+Owner ownerOf(const QString &dbfPath, const QByteArray &backlink)
+{
+    Owner owner;
+    QString text = QString::fromLatin1(backlink).trimmed();
+    text.replace(u'\\', u'/');
+    owner.named = files::fileName(text);
+    if (owner.named.isEmpty())
+        return owner;
+    const QString folder = QFileInfo(dbfPath).absolutePath();
+    const bool rooted = text.startsWith(u'/') || (text.size() > 1 && text[1] == u':');
+    if (!rooted) {
+        const QString resolved = files::toNativePath(folder + u'/' + text);
+        const QFileInfo where(resolved);
+        const QString found = files::findInFolder(where.absolutePath(), where.fileName(), files::EntryKind::File);
+        if (!found.isEmpty()) {
+            owner.path = found;
+            return owner;
+        }
+    }
+    owner.path = files::findInFolder(folder, owner.named, files::EntryKind::File);
+    return owner;
+}
+
+std::optional<Owner> ownerOf(const QString &dbfPath)
+{
+    const auto header = headerOf(dbfPath);
+    if (!header)
+        return std::nullopt;
+    return ownerOf(dbfPath, header->backlink);
+}
+
+// The line that tells a table's backlink names a container that is not there.
+QString missingContainerWarning(const QString &dbfPath, const Owner &owner)
+{
+    return QStringLiteral("%1 names the database %2, which is not there; it is read as a free table.")
+        .arg(QFileInfo(dbfPath).fileName(), owner.named);
+}
+
+Listing listingOf(const QString &path, QStringList &warnings)
 {
     bool notOpened = false;
     const auto header = headerOf(path, &notOpened);
     if (notOpened)
         return Listing::NotOpened;
-    return !header || header->backlink.isEmpty() ? Listing::FreeTable : Listing::ContainerTable;
-}
-
-std::optional<QByteArray> backlinkOf(const QString &path)
-{
-    const auto header = headerOf(path);
-    return header ? std::optional<QByteArray>(header->backlink) : std::nullopt;
+    if (!header || header->backlink.isEmpty())
+        return Listing::FreeTable;
+    const Owner owner = ownerOf(path, header->backlink);
+    if (owner.named.isEmpty())
+        return Listing::FreeTable;
+    if (owner.path.isEmpty()) {
+        warnings << missingContainerWarning(path, owner);
+        return Listing::FreeTable;
+    }
+    warnings << QStringLiteral("%1 belongs to the database %2 and is left out; open that database to use it.")
+                    .arg(QFileInfo(path).fileName(), QFileInfo(owner.path).fileName());
+    return Listing::ContainerTable;
 }
 
 NewField fieldOf(const sql::ColumnDef &column)
@@ -188,17 +241,17 @@ void moveFile(const QString &from, const QString &to, bool replace)
 
 QString owningContainer(const QString &path)
 {
-    const auto link = backlinkOf(path);
-    if (!link || link->isEmpty())
-        return {};
-    QString text = QString::fromLatin1(*link);
-    text.replace(u'\\', u'/');
-    return QFileInfo(text).fileName().toUpper();
+    const auto owner = ownerOf(path);
+    if (!owner || owner->path.isEmpty())
+        return {}; // a free table, or one whose container is not there, which is read as free
+    return owner->named.toUpper();
 }
 
-namespace {
-
-} // namespace
+QString containerOwningListedTable(const QString &folder, const QString &name)
+{
+    const QString path = files::findInFolder(folder, name + QStringLiteral(".dbf"), files::EntryKind::File);
+    return path.isEmpty() ? QString() : owningContainer(path);
+}
 
 FoxProSession::FoxProSession(const QString &source) : m_source(source)
 {
@@ -323,14 +376,15 @@ std::unique_ptr<ado::Cursor> FoxProSession::openSchema(int schema)
     std::sort(entries.begin(), entries.end(), [](const files::DirEntry &a, const files::DirEntry &b) {
         return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
     });
+    QStringList warnings;
     for (const files::DirEntry &e : entries) {
         if ((e.attributes & files::kAttrDirectory) || files::isTempName(e.name))
             continue;
-        if (listingOf(m_folder + '/' + e.name) != Listing::FreeTable)
+        if (listingOf(m_folder + '/' + e.name, warnings) != Listing::FreeTable)
             continue; // a container's table, or one FoxPro does not open
         rows.push_back({QFileInfo(e.name).completeBaseName(), QStringLiteral("TABLE")});
     }
-    return ado::makeTablesSchema(rows);
+    return ado::makeTablesSchema(rows, warnings);
 }
 
 std::unique_ptr<ado::Cursor> FoxProSession::query(const QString &sql, const ado::OpenOptions &)
@@ -352,7 +406,16 @@ std::unique_ptr<ado::Cursor> FoxProSession::query(const QString &sql, const ado:
                 stored << f.name;
         names = container->columnNames(table.entry->objectId, stored);
     }
-    return std::make_unique<TableCursor>(std::move(reader), names);
+    QStringList warnings;
+    if (!table.entry && !reader->header().backlink.isEmpty()) {
+        const Owner owner = ownerOf(table.path, reader->header().backlink);
+        if (!owner.named.isEmpty() && owner.path.isEmpty())
+            warnings << missingContainerWarning(table.path, owner);
+        else if (!owner.path.isEmpty())
+            warnings << QStringLiteral("%1 belongs to the database %2; it is read without the database's names.")
+                            .arg(QFileInfo(table.path).fileName(), QFileInfo(owner.path).fileName());
+    }
+    return std::make_unique<TableCursor>(std::move(reader), names, warnings);
 }
 
 TableWriter &FoxProSession::writerFor(const QString &path)

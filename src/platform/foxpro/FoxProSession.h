@@ -111,7 +111,11 @@ private:
 };
 
 // The file name of the container a .dbf's backlink names, upper-cased
-// ("DATA.DBC"); empty for a free table or a file whose header cannot be read.
+// ("DATA.DBC"); empty for a free table, a file whose header cannot be read,
+// or a table whose container is not there (it is read as a free table).
 QString owningContainer(const QString &dbfPath);
+// The same for the table `name` of the real folder `folder` (name.dbf in any
+// letter case); empty when there is no such file.
+QString containerOwningListedTable(const QString &folder, const QString &name);
 
 } // namespace tw::foxpro

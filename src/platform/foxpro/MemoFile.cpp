@@ -91,6 +91,13 @@ QByteArray MemoFile::read(uint32_t block) const
                                .arg(m_tableName)
                                .arg(block)
                                .arg(m_file.name()));
+    const uint32_t type = getU32BE(bytesOf(first) + fpt::kOffBlockType);
+    if (type > fpt::kMaxBlockType)
+        throw RuntimeError(QStringLiteral("%1: memo pointer %2 points into the middle of another memo of %3 (no memo "
+                                          "block starts there).")
+                               .arg(m_tableName)
+                               .arg(block)
+                               .arg(m_file.name()));
     const uint32_t length = getU32BE(bytesOf(first) + fpt::kOffBlockLength);
     const qint64 available = size - offset - fpt::kBlockHeaderSize;
     if (qint64(length) > available)
@@ -119,7 +126,8 @@ QByteArrayView MemoFile::view(uint32_t block) const
         if (held >= fpt::kBlockHeaderSize) {
             const char *at = m_window.constData() + (offset - m_windowStart);
             const qint64 length = getU32BE(bytesOf(at) + fpt::kOffBlockLength);
-            if (length <= m_size - offset - fpt::kBlockHeaderSize && fpt::kBlockHeaderSize + length <= held) {
+            if (getU32BE(bytesOf(at) + fpt::kOffBlockType) <= fpt::kMaxBlockType &&
+                length <= m_size - offset - fpt::kBlockHeaderSize && fpt::kBlockHeaderSize + length <= held) {
                 if (!m_copy.isNull())
                     m_copy = QByteArray(); // a long memo's copy is not kept
                 return QByteArrayView(at + fpt::kBlockHeaderSize, qsizetype(length));

@@ -28,6 +28,9 @@ constexpr uint32_t kTypeText = 1;
 constexpr uint32_t kTypeObject = 2;
 // Visual FoxPro opens no memo file of 2 GiB or more.
 constexpr qint64 kMaxFileBytes = 0x7FFFFFFF;
+// Other writers (Harbour's FlexFile and SIx types) use small type numbers of
+// their own; a "type" above 16 bits is the middle of another memo's data.
+constexpr uint32_t kMaxBlockType = 0xFFFF;
 } // namespace fpt
 
 class MemoFile {

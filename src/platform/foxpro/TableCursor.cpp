@@ -2,8 +2,8 @@
 
 namespace tw::foxpro {
 
-TableCursor::TableCursor(std::unique_ptr<TableReader> reader, const QStringList &names)
-    : m_reader(std::move(reader)), m_columns(m_reader->columns())
+TableCursor::TableCursor(std::unique_ptr<TableReader> reader, const QStringList &names, const QStringList &warnings)
+    : m_reader(std::move(reader)), m_columns(m_reader->columns()), m_warnings(warnings + m_reader->warnings())
 {
     for (size_t i = 0; i < m_columns.size(); ++i) {
         const qsizetype k = qsizetype(i);

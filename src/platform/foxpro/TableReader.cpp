@@ -3,6 +3,7 @@
 #include "FieldValues.h"
 
 #include "platform/ado/RuntimeError.h"
+#include "platform/files/File.h"
 #include "platform/files/FileSystem.h"
 
 #include <QDir>
@@ -36,16 +37,8 @@ TableReader::TableReader(const QString &path)
     m_header = DbfHeader::decode(head, m_fileName, fileSize);
     m_codePage = &codecOfMark(m_header.codePageMark);
 
-    const qint64 dataBytes = fileSize - m_header.headerLength;
-    const qint64 needed = qint64(m_header.recordCount) * m_header.recordLength;
-    if (needed > dataBytes)
-        throw RuntimeError(QStringLiteral("%1: the header promises %2 records of %3 bytes, but the file holds only "
-                                          "%4 whole records (%5 bytes); the file is truncated or damaged.")
-                               .arg(m_fileName)
-                               .arg(m_header.recordCount)
-                               .arg(m_header.recordLength)
-                               .arg(dataBytes / m_header.recordLength)
-                               .arg(fileSize));
+    checkRecordsAgainstSize(fileSize);
+    checkRecordLength();
 
     for (int i = 0; i < int(m_header.fields.size()); ++i)
         if (!m_header.fields[size_t(i)].isNullFlags())
@@ -53,6 +46,61 @@ TableReader::TableReader(const QString &path)
 
     if (m_header.hasMemoFields())
         openMemoFile(path);
+}
+
+void TableReader::checkRecordsAgainstSize(qint64 fileSize)
+{
+    const qint64 stride = m_header.recordLength;
+    const qint64 dataBytes = std::max<qint64>(0, fileSize - m_header.headerLength);
+    const qint64 counted = m_header.recordCount;
+    const qint64 whole = dataBytes / stride;
+    m_recordCount = std::min(counted, whole);
+    if (counted <= whole)
+        return;
+    qint64 cutBytes = dataBytes - whole * stride;
+    if (cutBytes == 1) {
+        // The end-of-file mark after the last whole record is no record.
+        char last = 0;
+        if (m_file.readAt(fileSize - 1, &last, 1) == 1 && last == dbf::kEndOfFile)
+            cutBytes = 0;
+    }
+    qint64 missing = counted - whole;
+    const qint64 cutAt = m_header.headerLength + whole * stride;
+    if (cutBytes > 0) {
+        m_damaged.add({m_fileName, QStringLiteral("record %1").arg(whole + 1), cutAt,
+                       QStringLiteral("cut by the end of the file after %1 of its %2 bytes").arg(cutBytes).arg(stride),
+                       1});
+        --missing;
+    }
+    if (missing > 0) {
+        const qint64 first = counted - missing + 1;
+        m_damaged.add({m_fileName,
+                       missing == 1 ? QStringLiteral("record %1").arg(first)
+                                    : QStringLiteral("records %1 to %2").arg(first).arg(counted),
+                       fileSize,
+                       QStringLiteral("past the end of the file: the header counts %1 records, the file holds %2")
+                           .arg(counted)
+                           .arg(whole),
+                       missing});
+    }
+}
+
+void TableReader::checkRecordLength()
+{
+    const int need = m_header.fieldBytes;
+    const int stride = m_header.recordLength;
+    if (need == stride)
+        return;
+    QString warning = QStringLiteral("%1: the fields need %2 bytes per record, the header says %3; the records are "
+                                     "read %3 bytes apart")
+                          .arg(m_fileName)
+                          .arg(need)
+                          .arg(stride);
+    if (need > stride) {
+        warning += QStringLiteral(", and what the last fields lack reads as blank");
+        m_padded = QByteArray(need, '\0');
+    }
+    m_warnings << warning + u'.';
 }
 
 void TableReader::openMemoFile(const QString &path)
@@ -114,7 +162,7 @@ qint64 TableReader::liveCount() const
 {
     if (m_liveCount >= 0)
         return m_liveCount;
-    const qint64 total = m_header.recordCount;
+    const qint64 total = m_recordCount;
     const qint64 recordLength = m_header.recordLength;
     const qint64 perChunk = std::max<qint64>(1, kChunkBytes / recordLength);
     QByteArray chunk(std::min(total, perChunk) * recordLength, Qt::Uninitialized);
@@ -135,7 +183,7 @@ qint64 TableReader::liveCount() const
 
 bool TableReader::advance(bool includeDeleted)
 {
-    const qint64 total = m_header.recordCount;
+    const qint64 total = m_recordCount;
     const qint64 recordLength = m_header.recordLength;
     while (m_current + 1 < total) {
         ++m_current;
@@ -155,8 +203,13 @@ bool TableReader::advance(bool includeDeleted)
             }
         }
         m_recordPtr = m_buffer.constData() + (m_current - m_bufferFirst) * recordLength;
-        if (includeDeleted || m_recordPtr[0] != dbf::kDeletedMark)
-            return true;
+        if (!includeDeleted && m_recordPtr[0] == dbf::kDeletedMark)
+            continue;
+        if (!m_padded.isEmpty()) {
+            std::copy_n(m_recordPtr, recordLength, m_padded.data());
+            m_recordPtr = m_padded.constData();
+        }
+        return true;
     }
     m_recordPtr = nullptr;
     return false;
@@ -185,11 +238,6 @@ bool TableReader::bitSet(int bit) const
     return (uint8_t(m_recordPtr[flags.offset + (bit >> 3)]) >> (bit & 7)) & 1;
 }
 
-void TableReader::failAtRecord(const QString &problem) const
-{
-    throw RuntimeError(QStringLiteral("%1: record %2: %3.").arg(m_fileName).arg(m_current + 1).arg(problem));
-}
-
 Variant TableReader::value(int index) const
 {
     Variant value;
@@ -209,7 +257,8 @@ void TableReader::valueInto(int index, Variant &out) const
         if (f.isMemo()) {
             const uint32_t block = memoBlockOf(f, bytes);
             if (block != 0 && !m_memo && !m_dbtMemo)
-                failAtRecord(QStringLiteral("field %1 points into a memo file the table does not have").arg(f.name));
+                throw RuntimeError(
+                    QStringLiteral("field %1 points into a memo file the table does not have").arg(f.name));
             if (f.type == 'M' && !f.binary()) {
                 // Decoded where it lies in the memo file's read window.
                 const QByteArrayView data = block != 0 ? memoView(block) : QByteArrayView();
@@ -226,22 +275,32 @@ void TableReader::valueInto(int index, Variant &out) const
         if (f.varLengthBit >= 0 && bitSet(f.varLengthBit)) {
             length = uint8_t(bytes[f.length - 1]);
             if (length >= f.length)
-                failAtRecord(QStringLiteral("field %1 gives its length as %2, the field holds %3 bytes")
-                                 .arg(f.name)
-                                 .arg(length)
-                                 .arg(f.length - 1));
+                throw RuntimeError(QStringLiteral("field %1 gives its length as %2, the field holds %3 bytes")
+                                       .arg(f.name)
+                                       .arg(length)
+                                       .arg(f.length - 1));
         }
         decodeFixedField(f, bytes, length, *m_codePage, out);
-    } catch (const RuntimeError &e) {
+    } catch (const files::FileError &) {
         out = Variant::null();
-        if (e.description().startsWith(m_fileName))
-            throw;
-        if (f.isMemo())
-            failAtRecord(e.description());
-        // A stored value no number, date or logical can stand for: Null, and
-        // the reading goes on.
-        m_lost.add({m_fileName, m_current + 1, f.name, e.description(), QStringLiteral("cannot be read")});
+        throw; // the file could not be read: no value of it is damaged
+    } catch (const RuntimeError &e) {
+        // A stored value no number, date or logical can stand for, or a memo
+        // pointer that leads nowhere: Null, and the reading goes on.
+        loseValue(f, e.description(), out);
     }
+}
+
+void TableReader::loseValue(const DbfField &f, const QString &problem, Variant &out) const
+{
+    out = Variant::null();
+    QString text = problem;
+    const QString prefix = m_fileName + QStringLiteral(": ");
+    if (text.startsWith(prefix))
+        text.remove(0, prefix.size());
+    if (text.endsWith(u'.'))
+        text.chop(1);
+    m_lost.add({m_fileName, m_current + 1, f.name, text, QStringLiteral("cannot be read")});
 }
 
 void TableReader::values(std::vector<Variant> &row) const

@@ -1,8 +1,10 @@
 #pragma once
 // TableReader: a forward walk over the records of one .dbf (with its memo
 // file), reading the file in chunks so that memory stays flat whatever the
-// record count. It trusts the header's record count but checks it against
-// the file's size first, and skips deleted records.
+// record count. It walks the records the header counts that the file holds
+// whole, sets the others aside as damaged rows, and skips deleted records.
+// A damaged value (a memo pointer that leads nowhere, a number or date that
+// is none) reads as Null and is counted in lostValues().
 
 #include "CodePageMarks.h"
 #include "DbfHeader.h"
@@ -11,6 +13,7 @@
 #include "RawFile.h"
 
 #include "platform/ado/ColumnInfo.h"
+#include "platform/ado/DamagedRows.h"
 #include "platform/ado/LostValues.h"
 #include "platform/ado/Variant.h"
 
@@ -64,8 +67,15 @@ public:
     void values(std::vector<ado::Variant> &row) const;
 
     // Values that could not be read (a date, number or logical field holding
-    // something else) and were given as Null.
+    // something else, a memo pointer that leads nowhere) and were given as Null.
     const ado::LostValues &lostValues() const { return m_lost; }
+    // Records the header counts that the file does not hold whole; known on opening.
+    const ado::DamagedRows &damagedRows() const { return m_damaged; }
+    // What was read past in the header (a record length that differs from
+    // the fields'), one line each.
+    const QStringList &warnings() const { return m_warnings; }
+    // The records walked: those the header counts that the file holds whole.
+    qint64 wholeRecordCount() const { return m_recordCount; }
 
 private:
     // Opens the memo file the table's type calls for, beside `path`.
@@ -73,8 +83,11 @@ private:
     // The data of the memo at `block` (> 0) in whichever memo file the table has.
     QByteArrayView memoView(uint32_t block) const;
     bool bitSet(int bit) const;
-    [[noreturn]] void failAtRecord(const QString &problem) const;
     bool advance(bool includeDeleted);
+    // Counts the records the file holds whole and describes the others.
+    void checkRecordsAgainstSize(qint64 fileSize);
+    void checkRecordLength();
+    void loseValue(const DbfField &field, const QString &problem, ado::Variant &out) const;
 
     QString m_path;
     QString m_fileName;
@@ -84,6 +97,12 @@ private:
     std::optional<MemoFile> m_memo;       // .fpt, .dct
     std::optional<DbtMemoFile> m_dbtMemo; // .dbt
     std::vector<int> m_visible;
+    qint64 m_recordCount = 0; // whole records among the header's count
+    ado::DamagedRows m_damaged;
+    QStringList m_warnings;
+    // When the fields need more bytes than the records are apart: each record
+    // is copied here, where the bytes past it stay 0 (blank).
+    QByteArray m_padded;
 
     QByteArray m_buffer;
     qint64 m_bufferFirst = 0; // record index of the buffer's first record

@@ -257,6 +257,12 @@ std::unique_ptr<TableWriter> TableWriter::openForAppend(const QString &path, con
                                           "tables.")
                                .arg(name, QLatin1String(fileTypeInfo(h.fileType)->kind))
                                .arg(h.fileType, 2, 16, QLatin1Char('0')));
+    if (h.fieldBytes > h.recordLength)
+        throw RuntimeError(QStringLiteral("%1: the fields need %2 bytes per record, the header says %3; rows are not "
+                                          "appended to a damaged table.")
+                               .arg(name)
+                               .arg(h.fieldBytes)
+                               .arg(h.recordLength));
     if (qint64(h.headerLength) + qint64(h.recordCount) * h.recordLength > size)
         throw RuntimeError(QStringLiteral("%1: the header promises %2 records, but the file is truncated; "
                                           "rows are not appended to a damaged table.")

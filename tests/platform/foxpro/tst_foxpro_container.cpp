@@ -305,6 +305,23 @@ void ContainerTest::damagedContainersFailClearly()
     } catch (const RuntimeError &e) {
         QVERIFY2(e.description().contains("junk.dbc"), qPrintable(e.description()));
     }
+    // The database's records are not read past damage, as a table's are: a
+    // record cut by the end of the file, a property memo past the end.
+    const QByteArray dbc = tw::test::readAll(m_dbc);
+    const QByteArray dct = tw::test::readAll(m_folder + "/FOXPRO-DB-TEST.DCT");
+    const std::pair<QByteArray, QByteArray> damaged[] = {{dbc.left(dbc.size() - 100), dct}, {dbc, dct.left(512)}};
+    for (const auto &[dbcBytes, dctBytes] : damaged) {
+        tw::test::writeAll(m_folder + "/cut.dbc", dbcBytes);
+        tw::test::writeAll(m_folder + "/cut.dct", dctBytes);
+        try {
+            foxpro::Container container(m_folder + "/cut.dbc");
+            QFAIL("read a damaged container");
+        } catch (const RuntimeError &e) {
+            QVERIFY2(e.description().startsWith("cut.dbc: record ") &&
+                         (e.description().contains("cut by the end") || e.description().contains("past the end")),
+                     qPrintable(e.description()));
+        }
+    }
     // A container whose memo file is gone.
     QFile::remove(m_folder + "/FOXPRO-DB-TEST.DCT");
     try {

@@ -10,6 +10,7 @@
 #include "platform/ado/Recordset.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/foxpro/FoxProProvider.h"
+#include "platform/foxpro/FoxProSession.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -68,6 +69,7 @@ private slots:
     void openingFailsClearly();
     void folderSchemaListsFreeTablesOnly();
     void containerSchemaListsTablesAndViews();
+    void containersDecideWhoseTableItIs();
     void folderListsDbaseTablesButNotDbase7();
     void selectFromFolderByAnyQuoting();
     void selectFromContainerUsesLongNames();
@@ -132,8 +134,48 @@ void FoxProProviderTest::folderSchemaListsFreeTablesOnly()
         QSKIP("no shared corpus on this machine");
     ado::Connection c;
     c.Open(connectionTo(QDir::toNativeSeparators(m_free).replace('/', '\\'), "general"));
-    // cp1251 and dbase_31 carry backlinks to containers: not free tables.
-    QCOMPARE(schemaRows(c, "TABLE"), QStringList({"dbase_03", "dbase_30", "dbase_32", "dbase_f5", "memotest"}));
+    // cp1251 and dbase_31 carry backlinks to containers that are not there: free tables, with a word.
+    QCOMPARE(schemaRows(c, "TABLE"),
+             QStringList({"cp1251", "dbase_03", "dbase_30", "dbase_31", "dbase_32", "dbase_f5", "memotest"}));
+    QCOMPARE(c.OpenSchema(ado::adSchemaTables).warnings(),
+             QStringList({"cp1251.dbf names the database odb.dbc, which is not there; it is read as a free table.",
+                          "dbase_31.dbf names the database northwind.dbc, which is not there; it is read as a free "
+                          "table."}));
+}
+
+void FoxProProviderTest::containersDecideWhoseTableItIs()
+{
+    // A table whose container is missing is a free table everywhere; one whose
+    // container is there, but not opened, is that container's.
+    using namespace tw::foxpro::test;
+    QTemporaryDir dir;
+    const std::vector<FieldLayout> fields = {{"NAME", 'C', 4}};
+    QDir().mkpath(dir.filePath("sub"));
+    tw::test::writeAll(dir.filePath("orphan.dbf"), buildDbf(0x30, fields, {" abcd"}, 0x03, "gone.dbc"));
+    tw::test::writeAll(dir.filePath("owned.dbf"), buildDbf(0x30, fields, {" efgh"}, 0x03, "Sub\\Sales.DBC"));
+    tw::test::writeAll(dir.filePath("sub/sales.dbc"), QByteArray("a container"));
+    tw::test::writeAll(dir.filePath("moved.dbf"), buildDbf(0x30, fields, {" ijkl"}, 0x03, "c:\\old\\here.dbc"));
+    tw::test::writeAll(dir.filePath("HERE.DBC"), QByteArray("a container"));
+    ado::Connection c;
+    c.Open(connectionTo(dir.path()));
+    QCOMPARE(schemaRows(c, "TABLE"), QStringList({"orphan"}));
+    QCOMPARE(c.OpenSchema(ado::adSchemaTables).warnings(),
+             QStringList({"moved.dbf belongs to the database HERE.DBC and is left out; open that database to use it.",
+                          "orphan.dbf names the database gone.dbc, which is not there; it is read as a free table.",
+                          "owned.dbf belongs to the database sales.dbc and is left out; open that database to use "
+                          "it."}));
+    ado::Recordset rs;
+    rs.Open("SELECT * FROM orphan", c);
+    QCOMPARE(rs.fields()(0).Value().asText(), QString("abcd"));
+    QCOMPARE(rs.warnings(), QStringList({"orphan.dbf names the database gone.dbc, which is not there; it is read as "
+                                         "a free table."}));
+    ado::Recordset owned;
+    owned.Open("SELECT * FROM owned", c);
+    QCOMPARE(owned.warnings(),
+             QStringList({"owned.dbf belongs to the database sales.dbc; it is read without the database's names."}));
+    QCOMPARE(foxpro::owningContainer(dir.filePath("orphan.dbf")), QString());
+    QCOMPARE(foxpro::owningContainer(dir.filePath("owned.dbf")), QString("SALES.DBC"));
+    QCOMPARE(foxpro::containerOwningListedTable(dir.path(), "MOVED"), QString("HERE.DBC"));
 }
 
 void FoxProProviderTest::containerSchemaListsTablesAndViews()

@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <array>
+
 using namespace tw::foxpro;
 using namespace tw::foxpro::test;
 using tw::ado::RuntimeError;
@@ -113,6 +115,12 @@ private slots:
     void damagedFilesGiveClearErrors_data();
     void damagedFilesGiveClearErrors();
     void flippedBytesNeverCrash();
+    void damagedValuesReadAsNull_data();
+    void damagedValuesReadAsNull();
+    void damagedRowsAreSetAsideWhole_data();
+    void damagedRowsAreSetAsideWhole();
+    void headerFormsOtherReadersAccept_data();
+    void headerFormsOtherReadersAccept();
 
 private:
     QTemporaryDir m_dir;
@@ -374,12 +382,15 @@ void TableReaderTest::memosAcrossTheReadWindow()
         QVERIFY2(rows[r][0].asText() == QString::fromLatin1(memo), qPrintable(QString("record %1").arg(r + 1)));
     }
 
-    // A memo whose length runs past the file's end, seen in the window, still fails clearly.
+    // A memo whose length runs past the file's end, seen in the window, is Null and says why.
     QByteArray cut = fpt;
     cut.truncate(cut.size() - 1);
     write("windowcut.fpt", cut);
     const QString cutPath = write("windowcut.dbf", buildDbf(0x30, {{"M", 'M', 4}}, {record(le32(blocks.back()))}));
-    const QString error = readError(cutPath);
+    TableReader reader(cutPath);
+    QVERIFY(reader.next());
+    QVERIFY(reader.value(0).isNull());
+    const QString error = reader.lostValues().first().front().value;
     QVERIFY2(error.contains("claims") && error.contains("windowcut.fpt"), qPrintable(error));
 }
 
@@ -557,29 +568,11 @@ void TableReaderTest::damagedDbtFilesGiveClearErrors_data()
     const QByteArray dBase3 = buildDbf(0x83, fields, {pointsAt1});
     const QByteArray dBase4 = buildDbf(0x8B, fields, {pointsAt1});
 
-    QTest::newRow("dBase III pointer past the end")
-        << buildDbf(0x83, fields, {record("abcd" + dbtPointer(50))}) << dbt3 << "memo pointer 50 is past the end of";
     QTest::newRow("dBase III memo file too short")
         << dBase3 << QByteArray(100, '\0') << "too short for its 512-byte header";
     QTest::newRow("dBase III memo file missing") << dBase3 << QByteArray() << "memo file";
-    QTest::newRow("pointer not digits") << buildDbf(0x83, fields, {record("abcd" + QByteArray("     12x45"))}) << dbt3
-                                        << "not a memo pointer";
-    QByteArray noMarker = dbt4;
-    noMarker[512 + 2] = 0x09;
-    QTest::newRow("dBase IV memo without its header") << dBase4 << noMarker << "does not start with a dBase IV memo";
-    QByteArray tooShort = dbt4;
-    tooShort.replace(512 + 4, 4, le32(7));
-    QTest::newRow("dBase IV length below 8") << dBase4 << tooShort << "gives its length as 7";
-    QByteArray tooLong = dbt4;
-    tooLong.replace(512 + 4, 4, le32(0xFFFFFFF0u));
-    QTest::newRow("dBase IV length past the end")
-        << dBase4 << tooLong << "claims 4294967272 bytes"; // the data: the length less its header
     QTest::newRow("dBase IV header cut short")
         << dBase4 << QByteArray(10, '\0') << "too short for a dBase IV memo header";
-    QTest::newRow("dBase IV pointer past the end")
-        << buildDbf(0x8B, fields, {record("abcd" + dbtPointer(9))}) << dbt4 << "memo pointer 9 is past the end of";
-    QByteArray cutHeader = dbt4.left(512 + 5);
-    QTest::newRow("dBase IV memo header cut by the end") << dBase4 << cutHeader << "memo pointer 1 is past the end";
 }
 
 void TableReaderTest::damagedDbtFilesGiveClearErrors()
@@ -674,18 +667,10 @@ void TableReaderTest::damagedFilesGiveClearErrors_data()
 
     QTest::newRow("empty file") << QByteArray() << QByteArray() << "too short for a table header";
     QTest::newRow("garbage") << QByteArray(300, '\x7f') << QByteArray() << "not a FoxPro table";
-    QTest::newRow("truncated records") << good.left(good.size() - 6) << fpt << "the file is truncated";
-    QByteArray lyingCount = good;
-    lyingCount.replace(4, 4, le32(1000000));
-    QTest::newRow("count past the end") << lyingCount << fpt << "promises 1000000 records";
     QByteArray lyingHeader = good;
     lyingHeader[8] = char(0xff);
     lyingHeader[9] = char(0x7f);
     QTest::newRow("header length past the end") << lyingHeader << fpt << "past the end of the file";
-    QByteArray shortRecord = good;
-    shortRecord[10] = 3;
-    shortRecord[11] = 0;
-    QTest::newRow("record length too small") << shortRecord << fpt << "the fields need 9 bytes per record";
     QByteArray badType = good;
     badType[32 + 11] = 'Z';
     QTest::newRow("unknown field type") << badType << fpt << "unknown type 'Z'";
@@ -693,21 +678,11 @@ void TableReaderTest::damagedFilesGiveClearErrors_data()
     badLength[32 + 32 + 16] = 9;
     QTest::newRow("memo field of 9 bytes") << badLength << fpt << "field NOTES has length 9";
     QTest::newRow("memo file missing") << good << QByteArray("-") << "memo file";
-    QTest::newRow("memo pointer past the end")
-        << buildDbf(0x30, memoFields, {record("abcd" + le32(812))}) << fpt << "memo pointer 812 is past the end";
-    QTest::newRow("memo pointer into the header")
-        << buildDbf(0x30, memoFields, {record("abcd" + le32(2))}) << fpt << "points into the header";
-    QByteArray longMemo = fpt;
-    longMemo.replace(blocks[0] * 64 + 4, 4, QByteArray("\x7f\xff\xff\xff", 4));
-    QTest::newRow("memo length past the end") << good << longMemo << "claims 2147483647 bytes";
     QTest::newRow("memo file too short") << good << QByteArray(100, '\0') << "too short for its 512-byte header";
     QByteArray zeroBlocks = fpt;
     zeroBlocks[6] = 0;
     zeroBlocks[7] = 0;
     QTest::newRow("memo block size 0") << good << zeroBlocks << "block size 0";
-    QTest::newRow("bad varchar length") << buildDbf(0x32, {{"V", 'V', 4}, {"_NullFlags", '0', 1, 0, 0x05}},
-                                                    {record("abc\x09\x01")})
-                                        << QByteArray() << "field V gives its length as 9";
     QTest::newRow("dBase 7") << buildDbf(0x04, {{"C", 'C', 2}}, {record("ab")}) << QByteArray()
                              << "it is a dBase 7 table (file type 0x04), which FoxPro does not open";
     QTest::newRow("dBase 7 with memo") << buildDbf(0x8C, memoFields, {record("abcd" + le32(0))}) << QByteArray()
@@ -783,6 +758,262 @@ void TableReaderTest::flippedBytesNeverCrash()
     }
     QVERIFY(failures > 0);
     QVERIFY(failures < mutations);
+}
+
+void TableReaderTest::damagedValuesReadAsNull_data()
+{
+    QTest::addColumn<QByteArray>("dbf");
+    QTest::addColumn<QByteArray>("memo");
+    QTest::addColumn<QString>("memoExt");
+    QTest::addColumn<int>("lost");         // values lost in the table
+    QTest::addColumn<QString>("column");   // the first one's
+    QTest::addColumn<QString>("expected"); // in its description
+
+    // Visual FoxPro 0x32: NAME C(4), PIC G, NOTES M, QTY N(5), DAY D; three rows.
+    const std::vector<FieldLayout> vfpFields = {
+        {"NAME", 'C', 4}, {"PIC", 'G', 4}, {"NOTES", 'M', 4}, {"QTY", 'N', 5}, {"DAY", 'D', 8}};
+    std::vector<quint32> blocks;
+    const QByteArray longText = QByteArray(300, 'x');
+    const QByteArray fpt = buildFpt(64, {"picture", "note one", longText, "note three"}, &blocks);
+    auto vfp = [&](std::array<quint32, 3> pictures, const QByteArray &qty = "   12",
+                   const QByteArray &day = "20240229") {
+        return buildDbf(0x32, vfpFields,
+                        {record("abcd" + le32(pictures[0]) + le32(blocks[1]) + qty + day),
+                         record("efgh" + le32(pictures[1]) + le32(blocks[2]) + "    7" + "19991231"),
+                         record("ijkl" + le32(pictures[2]) + le32(blocks[3]) + "    8" + "        ")});
+    };
+    const QString fptExt = QStringLiteral(".fpt");
+    QTest::newRow("General pointers into the memo header") << vfp({1, 2, 3}) << fpt << fptExt << 3 << "PIC"
+                                                           << "memo pointer 1 points into the header of";
+    QTest::newRow("pointer past the end") << vfp({blocks[0], 812, blocks[0]}) << fpt << fptExt << 1 << "PIC"
+                                          << "memo pointer 812 is past the end";
+    QTest::newRow("pointer into the middle of another memo")
+        << vfp({blocks[2] + 2, blocks[0], blocks[0]}) << fpt << fptExt << 1 << "PIC"
+        << "the middle of another memo";
+    QByteArray longMemo = fpt;
+    longMemo.replace(qsizetype(blocks[0]) * 64 + 4, 4, QByteArray("\x7f\xff\xff\xff", 4));
+    QTest::newRow("length past the end") << vfp({blocks[0], blocks[0], 0}) << longMemo << fptExt << 2 << "PIC"
+                                         << "claims 2147483647 bytes";
+    QTest::newRow("number that is none") << vfp({0, 0, 0}, "1x2-4") << fpt << fptExt << 1 << "QTY"
+                                         << "'1x2-4' is not a number";
+    QTest::newRow("impossible date") << vfp({0, 0, 0}, "   12", "20230230") << fpt << fptExt << 1 << "DAY"
+                                     << "not a date";
+    QTest::newRow("varchar longer than its field")
+        << buildDbf(0x32, {{"NAME", 'C', 4}, {"V", 'V', 4}, {"_NullFlags", '0', 1, 0, 0x05}},
+                    {record("abcdabc\x09\x01"), record("efghxy  \x00"), record("ijklz   \x00")})
+        << QByteArray() << QString() << 1 << "V"
+        << "field V gives its length as 9";
+
+    // dBase III and IV: NAME C(4), NOTES M(10).
+    const std::vector<FieldLayout> fields = {{"NAME", 'C', 4}, {"NOTES", 'M', 10}};
+    blocks.clear();
+    const QByteArray dbt3 = buildDbt3({"hello"}, &blocks);
+    const QByteArray dbt4 = buildDbt4(512, {"hello"}, &blocks);
+    auto dbase = [&](unsigned char type, const QByteArray &pointer) {
+        return buildDbf(type, fields,
+                        {record("abcd" + pointer), record("efgh" + dbtPointer(1)), record("ijkl" + dbtPointer(0))});
+    };
+    const QString dbtExt = QStringLiteral(".dbt");
+    QTest::newRow("dBase III pointer past the end") << dbase(0x83, dbtPointer(50)) << dbt3 << dbtExt << 1 << "NOTES"
+                                                    << "memo pointer 50 is past the end of";
+    QTest::newRow("pointer not digits") << dbase(0x83, "     12x45") << dbt3 << dbtExt << 1 << "NOTES"
+                                        << "not a memo pointer";
+    QByteArray noMarker = dbt4;
+    noMarker[512 + 2] = 0x09;
+    QTest::newRow("dBase IV memo without its header")
+        << dbase(0x8B, dbtPointer(1)) << noMarker << dbtExt << 2 << "NOTES"
+        << "does not start with a dBase IV memo";
+    QByteArray tooShort = dbt4;
+    tooShort.replace(512 + 4, 4, le32(7));
+    QTest::newRow("dBase IV length below 8") << dbase(0x8B, dbtPointer(1)) << tooShort << dbtExt << 2 << "NOTES"
+                                             << "gives its length as 7";
+    QByteArray tooLong = dbt4;
+    tooLong.replace(512 + 4, 4, le32(0xFFFFFFF0u));
+    QTest::newRow("dBase IV length past the end") // the data: the length less its header
+        << dbase(0x8B, dbtPointer(1)) << tooLong << dbtExt << 2 << "NOTES"
+        << "claims 4294967272 bytes";
+    QTest::newRow("dBase IV pointer past the end") << dbase(0x8B, dbtPointer(9)) << dbt4 << dbtExt << 1 << "NOTES"
+                                                   << "memo pointer 9 is past the end of";
+    QTest::newRow("dBase IV memo header cut by the end")
+        << dbase(0x8B, dbtPointer(1)) << dbt4.left(512 + 5) << dbtExt << 2 << "NOTES"
+        << "memo pointer 1 is past the end";
+}
+
+void TableReaderTest::damagedValuesReadAsNull()
+{
+    // One damaged value is Null and counted; every row and every other value arrives.
+    QFETCH(QByteArray, dbf);
+    QFETCH(QByteArray, memo);
+    QFETCH(QString, memoExt);
+    QFETCH(int, lost);
+    QFETCH(QString, column);
+    QFETCH(QString, expected);
+    const QString name = QString("lost%1").arg(QTest::currentDataTag()).remove(' ');
+    const QString path = write(name + ".dbf", dbf);
+    if (!memo.isEmpty())
+        write(name + memoExt, memo);
+    std::vector<std::vector<Variant>> rows;
+    TableReader reader(path);
+    const int at = [&] {
+        for (int i = 0; i < int(reader.columns().size()); ++i)
+            if (reader.columns()[size_t(i)].name == column)
+                return i;
+        return -1;
+    }();
+    QVERIFY(at >= 0);
+    std::vector<Variant> row;
+    while (reader.next()) {
+        reader.values(row);
+        rows.push_back(row);
+    }
+    QCOMPARE(rows.size(), size_t(3));
+    QCOMPARE(reader.liveCount(), qint64(3));
+    const QStringList names = {"abcd", "efgh", "ijkl"};
+    for (size_t i = 0; i < rows.size(); ++i)
+        QCOMPARE(rows[i][0].asText(), names[qsizetype(i)]);
+    QCOMPARE(reader.lostValues().count(), qint64(lost));
+    const tw::ado::LostValue &first = reader.lostValues().first().front();
+    QVERIFY2(first.value.contains(expected), qPrintable(first.value));
+    QCOMPARE(first.column, column);
+    QCOMPARE(first.table, name + ".dbf");
+    QVERIFY(rows[size_t(first.row - 1)][size_t(at)].isNull());
+    QVERIFY(reader.damagedRows().empty());
+}
+
+void TableReaderTest::damagedRowsAreSetAsideWhole_data()
+{
+    QTest::addColumn<QByteArray>("dbf");
+    QTest::addColumn<QStringList>("names");  // the rows read, in order
+    QTest::addColumn<QStringList>("places"); // the damaged places as described
+    QTest::addColumn<qint64>("lostRows");
+
+    // NAME C(4), N N(3): 8-byte records after a 32 + 64 + 1 + 263 = 360-byte header.
+    const QByteArray good =
+        buildDbf(0x30, {{"NAME", 'C', 4}, {"N", 'N', 3}}, {record("abcd  1"), "*efgh  2", record("ijkl  3")});
+    auto counting = [](QByteArray dbf, quint32 count) {
+        dbf.replace(4, 4, le32(count));
+        return dbf;
+    };
+    QTest::newRow("cut mid-record") << good.left(good.size() - 4) << QStringList{"abcd"}
+                                    << QStringList{"record 3 at byte 376: cut by the end of the file after 5 of its 8 "
+                                                   "bytes (1 row)"}
+                                    << qint64(1);
+    QTest::newRow("count past the end")
+        << counting(good, 1000000) << QStringList{"abcd", "ijkl"}
+        << QStringList{"records 4 to 1000000 at byte 385: past the end of the file: the header counts 1000000 "
+                       "records, the file holds 3 (999997 rows)"}
+        << qint64(999997);
+    QTest::newRow("cut, and counted past the end")
+        << counting(good.left(good.size() - 3), 5) << QStringList{"abcd"}
+        << QStringList{"record 3 at byte 376: cut by the end of the file after 6 of its 8 bytes (1 row)",
+                       "records 4 to 5 at byte 382: past the end of the file: the header counts 5 records, the file "
+                       "holds 2 (2 rows)"}
+        << qint64(3);
+    QTest::newRow("no end mark, one more counted")
+        << counting(good.left(good.size() - 1), 4) << QStringList{"abcd", "ijkl"}
+        << QStringList{"record 4 at byte 384: past the end of the file: the header counts 4 records, the file holds "
+                       "3 (1 row)"}
+        << qint64(1);
+}
+
+void TableReaderTest::damagedRowsAreSetAsideWhole()
+{
+    // Every whole row arrives, the others are named, none as a blank or half row.
+    QFETCH(QByteArray, dbf);
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, places);
+    QFETCH(qint64, lostRows);
+    const QString path = write("cut.dbf", dbf);
+    TableReader reader(path);
+    QCOMPARE(reader.liveCount(), qint64(names.size()));
+    QStringList read;
+    std::vector<Variant> row;
+    while (reader.next()) {
+        reader.values(row);
+        read << row[0].asText();
+    }
+    QCOMPARE(read, names);
+    QStringList described;
+    for (const tw::ado::DamagedRow &place : reader.damagedRows().first()) {
+        QCOMPARE(place.table, QString("cut.dbf"));
+        described << tw::ado::DamagedRows::describe(place);
+    }
+    QCOMPARE(described, places);
+    QCOMPARE(reader.damagedRows().rowCount(), lostRows);
+}
+
+void TableReaderTest::headerFormsOtherReadersAccept_data()
+{
+    QTest::addColumn<QByteArray>("dbf");
+    QTest::addColumn<QStringList>("rows"); // each row's values as text, joined by "|"
+    QTest::addColumn<QString>("warning");  // empty: none
+    QTest::addColumn<QByteArray>("dbt");   // the memo file, when the table has one
+
+    const QByteArray wide = "  -12345678901234567890123456789012345678.1234567890";
+    QTest::newRow("N(50,10) and F(50,10)")
+        << buildDbf(0x03, {{"N", 'N', 50, 10}, {"F", 'F', 50, 10}},
+                    {record(wide.right(50) + QByteArray(38, ' ') + "0.5000000000"), record(QByteArray(100, ' '))})
+        << QStringList{"-12345678901234567890123456789012345678.1234567890|0.5000000000", "|"} << QString()
+        << QByteArray();
+
+    // NAME C(4), NOTE C(5): the fields need 10 bytes, the header says 9 (or 11).
+    QByteArray head = buildDbf(0x30, {{"NAME", 'C', 4}, {"NOTE", 'C', 5}}, {});
+    head.chop(1);
+    head.replace(4, 4, le32(2));
+    QByteArray oneShort = head;
+    oneShort[10] = 9;
+    QTest::newRow("record length one short")
+        << oneShort + " abcdhell" + " wxyzworl" + "\x1a" << QStringList{"abcd|hell", "wxyz|worl"}
+        << "the fields need 10 bytes per record, the header says 9; the records are read 9 bytes "
+           "apart, and what the "
+           "last fields lack reads as blank."
+        << QByteArray();
+    QByteArray oneLong = head;
+    oneLong[10] = 11;
+    QTest::newRow("record length one longer")
+        << oneLong + " abcdhello!" + " wxyzworld!" + "\x1a" << QStringList{"abcd|hello", "wxyz|world"}
+        << "the fields need 10 bytes per record, the header says 11; the records are read 11 bytes "
+           "apart."
+        << QByteArray();
+
+    std::vector<quint32> blocks;
+    const QByteArray dbt4 = buildDbt4(512, {QByteArray("\x00\x1a\xff bytes", 9)}, &blocks);
+    QTest::newRow("dBase IV binary memo (B)")
+        << buildDbf(0x8B, {{"NAME", 'C', 4}, {"BIN", 'B', 10}},
+                    {record("abcd" + dbtPointer(blocks[0])), record("efgh" + dbtPointer(0))})
+        << QStringList{QString::fromLatin1(QByteArray("abcd|\x00\x1a\xff bytes", 14)), "efgh|"} << QString() << dbt4;
+
+    QByteArray lineFeed = buildDbf(0x03, {{"NAME", 'C', 4}}, {record("abcd")});
+    QCOMPARE(lineFeed[64], '\x0d');
+    lineFeed[64] = '\x0a';
+    QTest::newRow("descriptors ended by a line feed") << lineFeed << QStringList{"abcd"} << QString() << QByteArray();
+}
+
+void TableReaderTest::headerFormsOtherReadersAccept()
+{
+    QFETCH(QByteArray, dbf);
+    QFETCH(QStringList, rows);
+    QFETCH(QString, warning);
+    QFETCH(QByteArray, dbt);
+    const QString path = write("forms.dbf", dbf);
+    QFile::remove(m_dir.filePath("forms.dbt"));
+    if (!dbt.isEmpty())
+        write("forms.dbt", dbt);
+    TableReader reader(path);
+    QStringList read;
+    std::vector<Variant> row;
+    while (reader.next()) {
+        reader.values(row);
+        QStringList values;
+        for (const Variant &v : row)
+            values << (v.isNull()                         ? QString()
+                       : v.kind() == Variant::Kind::Bytes ? QString::fromLatin1(v.asBytes())
+                                                          : v.toText());
+        read << values.join('|');
+    }
+    QCOMPARE(read, rows);
+    QCOMPARE(reader.warnings(), warning.isEmpty() ? QStringList() : QStringList{"forms.dbf: " + warning});
+    QVERIFY(reader.lostValues().empty());
 }
 
 QTEST_GUILESS_MAIN(TableReaderTest)
