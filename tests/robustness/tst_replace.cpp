@@ -30,14 +30,6 @@ QString dcxcheck(const QString &dbc)
     return r.exitCode == 0 ? QString() : QString::fromUtf8(r.out + r.err);
 }
 
-// Cuts a file to half its size, so that the rows whose memos lie behind the cut cannot be read.
-void cutInHalf(const QString &path)
-{
-    QFile file(path);
-    QVERIFY2(file.exists(), qPrintable(path));
-    QVERIFY(file.resize(file.size() / 2));
-}
-
 } // namespace
 
 class TestReplace : public QObject {
