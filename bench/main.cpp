@@ -405,20 +405,28 @@ Written writtenIn(const QString &folder)
     return w;
 }
 
+// Without a folder given, the run works in a scratch folder of its own (kept with --keep).
+bool useScratchFolder(Options &o, std::optional<QTemporaryDir> &scratch)
+{
+    if (!o.dir.isEmpty())
+        return true;
+    scratch.emplace(QDir::temp().filePath(QStringLiteral("tabwright-bench-XXXXXX")));
+    if (!scratch->isValid()) {
+        std::fprintf(stderr, "tabwright-bench: cannot make a scratch folder\n");
+        return false;
+    }
+    scratch->setAutoRemove(!o.keep);
+    o.dir = scratch->path();
+    return true;
+}
+
 // Each direction once on tables of o.rows rows: copied whole, or refused with
 // the limit's message; never a file of 2 GiB or more, never a temporary left.
 int runLimits(Options o)
 {
     std::optional<QTemporaryDir> scratch;
-    if (o.dir.isEmpty()) {
-        scratch.emplace(QDir::temp().filePath(QStringLiteral("tabwright-bench-XXXXXX")));
-        if (!scratch->isValid()) {
-            std::fprintf(stderr, "tabwright-bench: cannot make a scratch folder\n");
-            return 1;
-        }
-        scratch->setAutoRemove(!o.keep);
-        o.dir = scratch->path();
-    }
+    if (!useScratchFolder(o, scratch))
+        return 1;
     const BenchLayout layout{o.dir};
     line(QStringLiteral("rows"), QString::number(o.rows));
     generate(o, layout);
@@ -450,15 +458,8 @@ int runLimits(Options o)
 int runAll(Options o)
 {
     std::optional<QTemporaryDir> scratch;
-    if (o.dir.isEmpty()) {
-        scratch.emplace(QDir::temp().filePath(QStringLiteral("tabwright-bench-XXXXXX")));
-        if (!scratch->isValid()) {
-            std::fprintf(stderr, "tabwright-bench: cannot make a scratch folder\n");
-            return 1;
-        }
-        scratch->setAutoRemove(!o.keep);
-        o.dir = scratch->path();
-    }
+    if (!useScratchFolder(o, scratch))
+        return 1;
     const BenchLayout layout{o.dir};
     line(QStringLiteral("rows"), QString::number(o.rows));
     line(QStringLiteral("seed"), QString::number(o.seed));
