@@ -1,7 +1,5 @@
 #include "Commands.h"
 
-#include "common/DisplayPath.h"
-
 #include "CanonicalDump.h"
 #include "Verify.h"
 #include "common/ConnectionSettings.h"

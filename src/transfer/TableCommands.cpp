@@ -128,11 +128,11 @@ void DeleteFoxProTables(TransferContext &c)
             if (!selected)
                 continue;
             // An entry leaves the list only when its table is really gone.
-            const bool dropped = steps(114, [&] {
-                connection.Execute(QStringLiteral("DROP TABLE `") + c.foxproList.text(i) + u'`');
-                for (ado::RemovedFile &file : connection.takeRemovedFiles())
-                    c.removedFiles.push_back(std::move(file));
-            });
+            const bool dropped =
+                steps(114, [&] { connection.Execute(QStringLiteral("DROP TABLE `") + c.foxproList.text(i) + u'`'); });
+            // What went, and where: a drop cut short may have moved companions already.
+            for (ado::RemovedFile &file : connection.takeRemovedFiles())
+                c.removedFiles.push_back(std::move(file));
             if (dropped)
                 steps(116, [&] { c.foxproList.remove(i); });
         }
