@@ -571,7 +571,9 @@ void TestForm2::deleteAndRenameThroughButtons()
     QVERIFY(!filesIn(folder).contains("orders.dbf"));
     QVERIFY(!filesIn(folder).contains("orders.fpt"));
     QCOMPARE(reports(m_dialogs), 0);
-    for (auto it = before.cbegin(); it != before.cend(); ++it) {
+    // The Recycle Bin keeps its files where the shell decides: Windows checks the lists only.
+    const bool desktopTrash = !tw::test::onWindows();
+    for (auto it = before.cbegin(); it != before.cend() && desktopTrash; ++it) {
         QVERIFY2(!it.value().isEmpty(), qPrintable(it.key()));
         QCOMPARE(tw::test::readAll(trash + it.key()), it.value());
     }
@@ -593,8 +595,11 @@ void TestForm2::deleteAndRenameThroughButtons()
     form->PushButton1->click();
     QVERIFY2(reports(m_dialogs) == 0, qPrintable(reportTexts(m_dialogs)));
     QVERIFY(!entries(form->List1).contains("ledger"));
-    QCOMPARE(tw::test::readAll(trash + QStringLiteral("ledger.dbf")), ledger);
-    QVERIFY(QFile::exists(trash + QStringLiteral("ledger.fpt")));
+    QVERIFY(!QFile::exists(m_program + QStringLiteral("/ledger.dbf")));
+    if (desktopTrash) {
+        QCOMPARE(tw::test::readAll(trash + QStringLiteral("ledger.dbf")), ledger);
+        QVERIFY(QFile::exists(trash + QStringLiteral("ledger.fpt")));
+    }
     MemoryTableList listed;
     FoxproSource::ListFoxProTables(listed, FoxproSource::FoxProConnectionString(m_settings));
     QVERIFY(listed.items().isEmpty());
