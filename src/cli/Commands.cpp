@@ -4,6 +4,7 @@
 #include "Verify.h"
 #include "Version.h"
 #include "common/ConnectionSettings.h"
+#include "common/DisplayPath.h"
 #include "common/Steps.h"
 #include "common/TableList.h"
 #include "platform/ado/Connection.h"
@@ -133,6 +134,12 @@ int tables(QStringList args, std::FILE *out, std::FILE *err)
         listFoxProTables(list, settings, err, &warnings);
         for (const QString &warning : warnings)
             print(err, QStringLiteral("warning: %1\n").arg(warning));
+        // An empty folder of a container's tables says where they are.
+        if (list.items().isEmpty()) {
+            const QString note = FoxproSource::containerFolderNote(settings);
+            if (!note.isEmpty())
+                print(err, note + u'\n');
+        }
     } else {
         reportParadoxFolder(settings.paradox, err);
         ParadoxSource::ListParadoxTables(list, settings, dialogs);
@@ -189,6 +196,7 @@ struct ChangeOptions {
     bool yes = false;
     bool verify = false;
     bool strict = false;
+    bool permanent = false;
     QString workDatabase;
     QStringList tables;
 };
@@ -216,6 +224,8 @@ ChangeOptions takeChangeOptions(QStringList args)
             options.verify = true;
         } else if (arg == u"--strict") {
             options.strict = true;
+        } else if (arg == u"--permanent") {
+            options.permanent = true;
         } else if (arg.startsWith(u"--")) {
             throw UsageError{QStringLiteral("unknown option '%1'").arg(arg)};
         } else {
@@ -401,6 +411,9 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
         throw UsageError{QStringLiteral("--verify goes with copy only")};
     if (options.strict && !toParadox && !toFoxPro)
         throw UsageError{QStringLiteral("--strict goes with copy only")};
+    const bool deleting = command == u"delete-foxpro" || command == u"delete-paradox";
+    if (options.permanent && !deleting)
+        throw UsageError{QStringLiteral("--permanent goes with delete only")};
     if (command == u"rename" && options.tables.size() != 2)
         throw UsageError{QStringLiteral("rename needs the old and the new name")};
 
@@ -441,6 +454,7 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
         options.workDatabase.isEmpty() && toParadox ? transfer::WorkDatabasePath() : options.workDatabase;
     TransferContext context{dialogs, settings, foxproList, paradoxList, pointer, progress, workDatabase, nullptr};
     context.refuseDamagedTables = options.strict;
+    context.deletePermanently = options.permanent;
     if (toParadox)
         transfer::SendTablesToParadox(context);
     else if (toFoxPro)
@@ -453,6 +467,10 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
         transfer::RenameParadoxTable(context);
 
     int status = kDone;
+    for (const ado::RemovedFile &file : context.removedFiles)
+        print(out, file.trashedAs.isEmpty()
+                       ? QStringLiteral("%1: deleted for good\n").arg(displayPath(file.path))
+                       : QStringLiteral("%1: moved to the trash: %2\n").arg(displayPath(file.path), file.trashedAs));
     if (context.replacedCharacters > 0)
         print(err, QStringLiteral("%1 character(s) that the target's code page cannot hold were written as \"?\".\n")
                        .arg(context.replacedCharacters));
@@ -546,8 +564,11 @@ QString usageText()
         "                                 [--strict] TABLE...\n"
         "  copy --to foxpro --paradox DIR --foxpro PATH [--yes|--no] [--verify] [--strict] TABLE...\n"
         "                                 copy tables the way the window's send buttons do\n"
-        "  delete --foxpro PATH TABLE...  delete tables (Paradox: with their memo and index files)\n"
-        "  delete --paradox DIR TABLE...\n"
+        "  delete --foxpro PATH [--permanent] TABLE...\n"
+        "                                 delete tables with their memo and index files: they go to\n"
+        "                                 the system's trash where their volume has one; prints where\n"
+        "                                 each file went\n"
+        "  delete --paradox DIR [--permanent] TABLE...\n"
         "  rename --paradox DIR OLD NEW   give a Paradox table a new name\n"
         "  --help, -h, help               show this text\n"
         "  --version                      show the program's version\n"
@@ -563,6 +584,7 @@ QString usageText()
         "  --no                           answer no to them, passing such tables over (the default)\n"
         "  --work FILE                    the work database a copy to Paradox goes through (default:\n"
         "                                 dbtemp.mdb beside the program, else in the user's data folder)\n"
+        "  --permanent                    delete for good rather than to the trash\n"
         "  --strict                       refuse a table whose source has damaged rows instead of\n"
         "                                 copying its whole rows without them (exit 1 for it)\n"
         "  --verify                       after the copy, read each table back from the target and\n"

@@ -320,7 +320,15 @@ void Form1::PushButton1_Click()
                 throw;
             }
         });
-        attempt([&] { m_dialogs.MsgBox(QLatin1String(kConnectionSuccessful), ui::vbOKOnly); });
+        attempt([&] {
+            // A folder whose tables all belong to a container lists none: the
+            // details say where they are.
+            const QString note = FoxproSource::containerFolderNote(*this);
+            if (note.isEmpty())
+                m_dialogs.MsgBox(QLatin1String(kConnectionSuccessful), ui::vbOKOnly);
+            else
+                m_dialogs.MsgBoxDetailed(QLatin1String(kConnectionSuccessful), note, ui::vbOKOnly);
+        });
         attempt([&] { m_pointer.setMousePointer(ui::PointerDefault); });
         if (failed) {
             steps(122, [&] {

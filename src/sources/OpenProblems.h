@@ -29,4 +29,11 @@ namespace tw::FoxproSource {
 // other failure is given in the reader's words.
 QString openProblem(const ConnectionSettings &settings, const QString &failure);
 
+// A free table folder that lists no table but holds a database container
+// whose tables are there: "The folder ... holds the database NAME.DBC with N
+// tables; open the database to see them." (the first such container in name
+// order). Empty for a container, a folder with free tables, or one without
+// such a container. Never throws.
+QString containerFolderNote(const ConnectionSettings &settings);
+
 } // namespace tw::FoxproSource

@@ -8,6 +8,7 @@
 #include "platform/ado/Connection.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/files/FileSystem.h"
+#include "platform/files/Trash.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Pointer.h"
 #include "sources/Foxpro.h"
@@ -36,6 +37,26 @@ QString folderFile(const QString &folder, const QString &name)
 QString tablePath(const TransferContext &c, const QString &name, const QString &extension)
 {
     return folderFile(c.settings.paradoxFolder(), name + extension);
+}
+
+// Moves a deleted table's file to the system's trash, unless asked to delete
+// for good or its volume has none: then deletes it, read-only or not. A file
+// that stays is reported (with the delete's reason) when `mustGo` is set.
+void removeFile(TransferContext &c, const QString &path, bool mustGo)
+{
+    const QString real = files::toNativePath(path); // the name as the folder spells it
+    if (!c.deletePermanently) {
+        const QString trashed = files::moveToTrash(real);
+        if (!trashed.isEmpty()) {
+            c.removedFiles.push_back({real, trashed});
+            return;
+        }
+    }
+    Main::DeleteFileForced(path);
+    if (mustGo && Main::FileExists(path))
+        files::deleteFileForced(path);
+    if (!Main::FileExists(path))
+        c.removedFiles.push_back({real, {}});
 }
 
 } // namespace
@@ -90,6 +111,7 @@ void DeleteFoxProTables(TransferContext &c)
         connection.CursorLocation = ado::adUseServer;
         connection.CommandTimeout = kFoxProTimeout;
         connection.ConnectionTimeout = kFoxProTimeout;
+        connection.DropsToTrash = !c.deletePermanently;
     });
     const bool open = steps(104, [&] { connection.Open(FoxproSource::FoxProConnectionString(c.settings)); });
     bool hasCurrent = true;
@@ -106,7 +128,12 @@ void DeleteFoxProTables(TransferContext &c)
             if (!selected)
                 continue;
             // An entry leaves the list only when its table is really gone.
-            if (steps(114, [&] { connection.Execute(QStringLiteral("DROP TABLE `") + c.foxproList.text(i) + u'`'); }))
+            const bool dropped =
+                steps(114, [&] { connection.Execute(QStringLiteral("DROP TABLE `") + c.foxproList.text(i) + u'`'); });
+            // What went, and where: a drop cut short may have moved companions already.
+            for (ado::RemovedFile &file : connection.takeRemovedFiles())
+                c.removedFiles.push_back(std::move(file));
+            if (dropped)
                 steps(116, [&] { c.foxproList.remove(i); });
         }
     }
@@ -141,9 +168,7 @@ void DeleteParadoxTables(TransferContext &c)
                 if (!Main::FileExists(path))
                     return;
                 found = true;
-                Main::DeleteFileForced(path);
-                if (Main::FileExists(path))
-                    files::deleteFileForced(path);
+                removeFile(c, path, true);
             };
             const bool deleted = steps(110, [&] { deleteTableFile(tablePath(c, name, QStringLiteral(".DB"))); }) &&
                                  steps(112, [&] { deleteTableFile(tablePath(c, name, QStringLiteral(".db"))); });
@@ -152,7 +177,7 @@ void DeleteParadoxTables(TransferContext &c)
                 // The table's memo file and indexes go with it.
                 steps(114, [&] {
                     for (const QString &companion : CompanionFiles(c.settings.paradoxFolder(), name))
-                        Main::DeleteFileForced(folderFile(c.settings.paradoxFolder(), companion));
+                        removeFile(c, folderFile(c.settings.paradoxFolder(), companion), false);
                 });
                 steps(116, [&] { c.paradoxList.remove(i); });
             }

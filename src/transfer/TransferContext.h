@@ -5,6 +5,7 @@
 #include "common/CommandGuard.h"
 #include "platform/ado/DamagedRows.h"
 #include "platform/ado/LostValues.h"
+#include "platform/ado/Provider.h"
 
 #include <QString>
 #include <QStringList>
@@ -73,6 +74,12 @@ struct TransferContext {
     QString workDatabase;
     // When set and a close was requested, a command stops after the row it is writing.
     const BusyState *busy = nullptr;
+
+    // Set by the command line's --permanent: the delete commands delete the
+    // tables' files for good rather than moving them to the system's trash.
+    bool deletePermanently = false;
+    // Set by the delete commands: each file removed and where it went.
+    std::vector<ado::RemovedFile> removedFiles = {};
 
     // Set by the transfers: characters the target's code page could not hold,
     // written as "?" (the window says nothing of them; the command line reports them).

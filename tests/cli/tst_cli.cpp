@@ -1,6 +1,10 @@
 #include "TableFiles.h"
 #include "TestSupport.h"
 
+#include "platform/ado/Connection.h"
+#include "platform/foxpro/Container.h"
+#include "platform/foxpro/FoxProProvider.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -18,6 +22,7 @@ class CliTest : public QObject {
 private slots:
     void initTestCase();
     void usageAndExitStatus();
+    void deleteGoesToTheTrashAndSaysWhere();
     void missingSourcesAreErrors();
     void sidesThatCannotBeOpenedSayWhy();
     void paradoxCorpusDumpsLikePxlib_data();
@@ -127,6 +132,72 @@ void CliTest::sidesThatCannotBeOpenedSayWhy()
     r = cli({"tables", "--paradox", dir.filePath("fox")});
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(r.err, QByteArray());
+}
+
+void CliTest::deleteGoesToTheTrashAndSaysWhere()
+{
+    if (tw::test::onWindows())
+        QSKIP("the desktop trash of Linux; Windows has the Recycle Bin, the user's own");
+    QTemporaryDir dir;
+    const QString fox = dir.filePath("fox");
+    const QString px = dir.filePath("px");
+    QDir().mkpath(fox);
+    QDir().mkpath(px);
+    const QString trash = dir.filePath("data/Trash/files/");
+    const QByteArray savedDataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath("data")));
+    const auto restore = qScopeGuard([&] { qputenv("XDG_DATA_HOME", savedDataHome); });
+
+    // A folder whose one table belongs to its container lists nothing, and says why.
+    tw::foxpro::registerProvider();
+    tw::foxpro::Container::create(fox + "/data.dbc");
+    {
+        tw::ado::Connection c;
+        c.Open("Provider=vfpoledb.1;Data Source=" + fox + "/data.dbc");
+        c.Execute("CREATE TABLE [" + fox + "\\orders.dbf]([customer] M)");
+        c.Execute("INSERT INTO `" + fox + "\\orders.dbf` VALUES('Kestrava')");
+    }
+    ProcessResult r = cli({"tables", "--foxpro", fox});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, QByteArray());
+    QCOMPARE(r.err, ("The folder " + QDir::toNativeSeparators(fox) +
+                     " holds the database DATA.DBC with 1 table; open the database to see it.\n")
+                        .toUtf8());
+
+    // The container's table: its records leave the container, its files go to the trash whole.
+    const QByteArray dbf = tw::test::readAll(fox + "/orders.dbf");
+    const QByteArray fpt = tw::test::readAll(fox + "/orders.fpt");
+    QVERIFY(!dbf.isEmpty() && !fpt.isEmpty());
+    r = cli({"delete", "--foxpro", fox + "/data.dbc", "orders"});
+    QVERIFY2(r.exitCode == 0, r.err.constData());
+    const QString native = QDir::toNativeSeparators(fox) + QDir::separator();
+    QCOMPARE(r.out, (native + "orders.fpt: moved to the trash: " + trash + "orders.fpt\n" + native +
+                     "orders.dbf: moved to the trash: " + trash + "orders.dbf\n")
+                        .toUtf8());
+    QCOMPARE(tw::test::readAll(trash + "orders.dbf"), dbf);
+    QCOMPARE(tw::test::readAll(trash + "orders.fpt"), fpt);
+    QVERIFY(!QFile::exists(fox + "/orders.dbf") && !QFile::exists(fox + "/orders.fpt"));
+    QCOMPARE(cli({"tables", "--foxpro", fox + "/data.dbc"}).out, QByteArray());
+    QCOMPARE(cli({"tables", "--foxpro", fox}).err, QByteArray()); // no container table left to hint at
+
+    // Paradox: the table and its companions to the trash, or with --permanent for good.
+    for (const char *file : {"goods.db", "goods.mb", "goods.px", "stock.db", "stock.mb"})
+        tw::test::writeAll(px + "/" + file, QByteArray("bytes of ") + file);
+    r = cli({"delete", "--paradox", px, "goods"});
+    QVERIFY2(r.exitCode == 0, r.err.constData());
+    QVERIFY2(r.out.startsWith(((QDir::toNativeSeparators(px) + QDir::separator()) +
+                               "goods.db: moved to the trash: " + trash + "goods.db\n")
+                                  .toUtf8()),
+             r.out.constData());
+    QCOMPARE(r.out.count("moved to the trash"), 3);
+    for (const char *file : {"goods.db", "goods.mb", "goods.px"})
+        QCOMPARE(tw::test::readAll(trash + file), QByteArray("bytes of ") + file);
+    r = cli({"delete", "--paradox", px, "--permanent", "stock"});
+    QVERIFY2(r.exitCode == 0, r.err.constData());
+    QVERIFY2(r.out.contains("stock.db: deleted for good\n") && r.out.contains("stock.mb: deleted for good\n"),
+             r.out.constData());
+    QVERIFY(QDir(px).isEmpty() && !QFile::exists(trash + "stock.db"));
+    QCOMPARE(cli({"copy", "--to", "foxpro", "--paradox", px, "--foxpro", fox, "--permanent", "x"}).exitCode, 2);
 }
 
 void CliTest::paradoxCorpusDumpsLikePxlib_data()

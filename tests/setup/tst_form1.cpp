@@ -5,7 +5,9 @@
 #include "SampleDatabase.h"
 #include "TestSupport.h"
 
+#include "platform/ado/Connection.h"
 #include "platform/ado/ProviderRegistry.h"
+#include "platform/foxpro/Container.h"
 #include "platform/foxpro/FoxProProvider.h"
 #include "platform/paradox/ParadoxProvider.h"
 #include "platform/ui/Dialogs.h"
@@ -388,6 +390,33 @@ void TestForm1::connectionFailuresSayWhy()
     child<QLineEdit>(*form, "Text5")->setText(m_program + "/gone");
     QCOMPARE(details(foxTest), "The folder " + QDir::toNativeSeparators(m_program + "/gone") + " does not exist.");
     QCOMPARE(form->pointer().MousePointer(), int(ui::PointerDefault));
+
+    // A folder whose tables all belong to its container connects, and the
+    // details say where the tables are.
+    const QString shop = m_program + "/shop";
+    QDir().mkpath(shop);
+    foxpro::Container::create(shop + "/shop.dbc");
+    {
+        ado::Connection c;
+        c.Open("Provider=vfpoledb.1;Data Source=" + shop + "/shop.dbc");
+        for (const char *table : {"ledger", "stock"})
+            c.Execute("CREATE TABLE [" + shop + "\\" + table + ".dbf]([entry] M)");
+    }
+    child<QLineEdit>(*form, "Text5")->setText(shop);
+    m_dialogs.clear();
+    foxTest->click();
+    QCOMPARE(m_dialogs.boxes().size(), size_t(1));
+    QCOMPARE(m_dialogs.boxes()[0].text, QStringLiteral("Connection successful."));
+    QCOMPARE(m_dialogs.boxes()[0].details, "The folder " + QDir::toNativeSeparators(shop) +
+                                               " holds the database SHOP.DBC with 2 tables; open the database to "
+                                               "see them.");
+    // With a free table of its own the folder lists it: no details.
+    QFile::copy(samples() + "/orders.dbf", shop + "/orders.dbf");
+    QFile::copy(samples() + "/orders.fpt", shop + "/orders.fpt");
+    m_dialogs.clear();
+    foxTest->click();
+    QCOMPARE(m_dialogs.boxes().size(), size_t(1));
+    QCOMPARE(m_dialogs.boxes()[0].details, QString());
 }
 
 void TestForm1::browseButtons()

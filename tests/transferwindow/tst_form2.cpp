@@ -4,9 +4,12 @@
 
 #include "SampleDatabase.h"
 
+#include "TestSupport.h"
 #include "common/ConnectionSettings.h"
+#include "common/TableList.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
+#include "platform/foxpro/Container.h"
 #include "platform/foxpro/FoxProProvider.h"
 #include "platform/foxpro/TableWriter.h"
 #include "platform/paradox/ParadoxProvider.h"
@@ -198,6 +201,8 @@ void TestForm2::init()
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     m_program = m_dir->path();
+    // Deleted tables go to this folder's trash, never the user's.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_program + QStringLiteral("/data")));
     samples::WriteSampleFolder(m_program);
     QFile work(m_program + QStringLiteral("/dbtemp.mdb"));
     QVERIFY(work.open(QIODevice::WriteOnly));
@@ -547,7 +552,11 @@ void TestForm2::deleteAndRenameThroughButtons()
     QVERIFY(filesIn(folder).contains("goods.mb")); // the memo file goes with it
     QVERIFY(!filesIn(folder).contains("stock.db"));
 
-    // Paradox delete.
+    // Paradox delete: to the trash, bytes and all.
+    const QString trash = m_program + QStringLiteral("/data/Trash/files/");
+    QHash<QString, QByteArray> before;
+    for (const char *name : {"invoices.db", "invoices.mb", "orders.dbf", "orders.fpt"})
+        before[name] = tw::test::readAll(folder + u'/' + name);
     form->PushButton9->click();
     selectEntries(form->List2, {"INVOICES"});
     form->PushButton5->click();
@@ -562,6 +571,38 @@ void TestForm2::deleteAndRenameThroughButtons()
     QVERIFY(!filesIn(folder).contains("orders.dbf"));
     QVERIFY(!filesIn(folder).contains("orders.fpt"));
     QCOMPARE(reports(m_dialogs), 0);
+    // The Recycle Bin keeps its files where the shell decides: Windows checks the lists only.
+    const bool desktopTrash = !tw::test::onWindows();
+    for (auto it = before.cbegin(); it != before.cend() && desktopTrash; ++it) {
+        QVERIFY2(!it.value().isEmpty(), qPrintable(it.key()));
+        QCOMPARE(tw::test::readAll(trash + it.key()), it.value());
+    }
+
+    // A container's table: out of the container, its files to the trash.
+    foxpro::Container::create(m_program + QStringLiteral("/shop.dbc"));
+    {
+        ado::Connection c;
+        c.Open(QStringLiteral("Provider=vfpoledb.1;Data Source=") + m_program + QStringLiteral("/shop.dbc"));
+        c.Execute(QStringLiteral("CREATE TABLE [") + m_program + QStringLiteral("\\ledger.dbf]([entry] M)"));
+        c.Execute(QStringLiteral("INSERT INTO `") + m_program + QStringLiteral("\\ledger.dbf` VALUES('paid')"));
+    }
+    const QByteArray ledger = tw::test::readAll(m_program + QStringLiteral("/ledger.dbf"));
+    m_settings.useDbc = true;
+    m_settings.dbc = m_program + QStringLiteral("/shop.dbc");
+    form = makeWindow();
+    form->Form_Load();
+    selectEntries(form->List1, {"ledger"});
+    form->PushButton1->click();
+    QVERIFY2(reports(m_dialogs) == 0, qPrintable(reportTexts(m_dialogs)));
+    QVERIFY(!entries(form->List1).contains("ledger"));
+    QVERIFY(!QFile::exists(m_program + QStringLiteral("/ledger.dbf")));
+    if (desktopTrash) {
+        QCOMPARE(tw::test::readAll(trash + QStringLiteral("ledger.dbf")), ledger);
+        QVERIFY(QFile::exists(trash + QStringLiteral("ledger.fpt")));
+    }
+    MemoryTableList listed;
+    FoxproSource::ListFoxProTables(listed, FoxproSource::FoxProConnectionString(m_settings));
+    QVERIFY(listed.items().isEmpty());
 }
 
 void TestForm2::secondCommandIsRefused()

@@ -22,6 +22,7 @@ void Connection::Open(const QString &connectionString)
     if (!session)
         throw RuntimeError(QStringLiteral("%1 could not open %2.").arg(provider->name(), connectionString));
     session->setNewTableCodePage(m_newTableCodePage);
+    session->setDropsToTrash(DropsToTrash);
     m_session = std::move(session);
     m_connectionString = connectionString;
 }

@@ -21,6 +21,10 @@ public:
     int Mode = 0;
     int CommandTimeout = 30;
     int ConnectionTimeout = 15;
+    // Not an ADO member: a DROP TABLE outside a transaction moves the table's
+    // files to the system's trash where their volume has one (see
+    // Session::setDropsToTrash); set before Open.
+    bool DropsToTrash = false;
 
     void Open(const QString &connectionString);
     // Runs one statement; its result is not read.
@@ -68,6 +72,12 @@ public:
     // Recordset::codePage()), when the provider's format can record it;
     // 0 leaves it to the provider. Kept across Close and Open.
     void setNewTableCodePage(int codePage);
+    // Not an ADO member: the files DROP TABLE removed since the last call and
+    // where each went; empty when closed.
+    std::vector<RemovedFile> takeRemovedFiles()
+    {
+        return m_session ? m_session->takeRemovedFiles() : std::vector<RemovedFile>{};
+    }
     int newTableCodePage() const { return m_newTableCodePage; }
 
 private:

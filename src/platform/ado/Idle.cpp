@@ -1,5 +1,6 @@
 #include "Idle.h"
 
+#include <atomic>
 #include <thread>
 
 namespace tw::ado {
@@ -11,9 +12,10 @@ std::function<void()> &installed()
     return callback;
 }
 // The callback lets the window's events run: only on the thread that installed it.
-std::thread::id &installer()
+// Other threads read this to learn it is not theirs, and never touch the callback.
+std::atomic<std::thread::id> &installer()
 {
-    static std::thread::id id;
+    static std::atomic<std::thread::id> id;
     return id;
 }
 } // namespace
@@ -26,8 +28,14 @@ void setIdleCallback(std::function<void()> callback)
 
 void idle()
 {
-    if (installed() && std::this_thread::get_id() == installer())
+    if (idleRunsHere())
         installed()();
+}
+
+bool idleRunsHere()
+{
+    // Only the installing thread writes the callback, and only it reads it.
+    return installer().load(std::memory_order_relaxed) == std::this_thread::get_id() && installed();
 }
 
 ScopedIdleCallback::ScopedIdleCallback(std::function<void()> callback) : m_previous(installed())

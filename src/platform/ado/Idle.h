@@ -13,6 +13,9 @@ void setIdleCallback(std::function<void()> callback);
 // (elsewhere it does nothing). Cheap enough to call per row: the callback is
 // expected to throttle itself.
 void idle();
+// True on the thread idle() runs a callback on: a wait there should wait in
+// short slices and call idle() between them (see BatchQueue).
+bool idleRunsHere();
 
 // Installs a callback for the lifetime of this object, then restores the previous one.
 class ScopedIdleCallback {

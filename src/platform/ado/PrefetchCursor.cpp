@@ -34,11 +34,7 @@ PrefetchCursor::~PrefetchCursor()
 
 void PrefetchCursor::stop() const
 {
-    {
-        const std::lock_guard lock(m_mutex);
-        m_stopping = true;
-    }
-    m_changed.notify_all();
+    m_batches.stop();
     if (m_reader.joinable())
         m_reader.join();
 }
@@ -46,51 +42,35 @@ void PrefetchCursor::stop() const
 void PrefetchCursor::readAhead()
 {
     for (;;) {
-        std::unique_ptr<Batch> batch;
-        {
-            std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [&] { return m_stopping || m_ready.size() < kBatchesAhead; });
-            if (m_stopping)
-                break;
-            if (!m_spare.empty()) {
-                batch = std::move(m_spare.back());
-                m_spare.pop_back();
-            }
-        }
+        std::unique_ptr<Batch> batch = m_batches.takeSpare().value_or(nullptr);
         if (!batch)
             batch = std::make_unique<Batch>();
         batch->rows.resize(kBatchRows);
         batch->filled = 0;
         // Rows of long memos make short batches: what is read ahead stays small.
         qsizetype bytes = 0;
+        bool last = false;
+        std::exception_ptr failure;
         while (batch->filled < kBatchRows && bytes < kBatchBytes) {
             try {
                 if (!m_inner->fetch(batch->rows[batch->filled])) {
-                    batch->last = true;
+                    last = true;
                     break;
                 }
             } catch (...) {
-                batch->failure = std::current_exception();
-                batch->last = true;
+                failure = std::current_exception();
+                last = true;
                 break;
             }
             bytes += roughSize(batch->rows[batch->filled]);
             ++batch->filled;
         }
-        const bool last = batch->last;
-        {
-            const std::lock_guard lock(m_mutex);
-            m_ready.push_back(std::move(batch));
+        if ((batch->filled > 0 && !m_batches.push(batch)) || last) {
+            // Stopped by the caller, or at the end: the failure comes after the rows before it.
+            m_batches.close(failure);
+            return;
         }
-        m_changed.notify_all();
-        if (last)
-            break;
     }
-    {
-        const std::lock_guard lock(m_mutex);
-        m_readerDone = true;
-    }
-    m_changed.notify_all();
 }
 
 bool PrefetchCursor::fetch(std::vector<Variant> &row)
@@ -103,23 +83,14 @@ bool PrefetchCursor::fetch(std::vector<Variant> &row)
             std::swap(row, m_current->rows[m_next++]);
             return true;
         }
-        if (m_current && m_current->last) {
-            m_ended = true;
-            if (m_current->failure)
-                std::rethrow_exception(m_current->failure);
-            return false;
-        }
-        std::unique_lock lock(m_mutex);
         if (m_current)
-            m_spare.push_back(std::move(m_current));
-        m_changed.notify_all();
-        m_changed.wait(lock, [&] { return !m_ready.empty() || m_readerDone; });
-        if (m_ready.empty()) {
+            m_batches.recycle(std::move(m_current));
+        std::optional<std::unique_ptr<Batch>> next = m_batches.pop();
+        if (!next) {
             m_ended = true;
             return false;
         }
-        m_current = std::move(m_ready.front());
-        m_ready.pop_front();
+        m_current = std::move(*next);
         m_next = 0;
     }
 }

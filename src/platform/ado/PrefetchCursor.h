@@ -7,13 +7,10 @@
 // batches go back to the reader to be filled again, so rows keep their memory.
 // A row that cannot be read is reported where the walk reaches it.
 
+#include "BatchQueue.h"
 #include "Provider.h"
 
-#include <condition_variable>
-#include <deque>
-#include <exception>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -47,8 +44,6 @@ private:
     struct Batch {
         std::vector<std::vector<Variant>> rows;
         size_t filled = 0;
-        bool last = false;          // no batch follows
-        std::exception_ptr failure; // where `last` is set by a row that could not be read
     };
     void readAhead();
     void stop() const;
@@ -61,12 +56,9 @@ private:
     bool m_hasDamaged = false;
     QStringList m_warnings;
 
-    mutable std::mutex m_mutex;
-    mutable std::condition_variable m_changed;
-    std::deque<std::unique_ptr<Batch>> m_ready;  // filled, in order
-    std::vector<std::unique_ptr<Batch>> m_spare; // read, to be filled again
-    mutable bool m_stopping = false;
-    bool m_readerDone = false;
+    // Filled batches to the caller, read ones back to the reader; a row that
+    // cannot be read closes it with its failure.
+    mutable BatchQueue<std::unique_ptr<Batch>> m_batches{kBatchesAhead};
     mutable std::thread m_reader;
 
     std::unique_ptr<Batch> m_current; // the batch the caller reads from

@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace tw::ado {
@@ -74,6 +75,12 @@ public:
     virtual QStringList warnings() const { return {}; }
 };
 
+// A file a DROP TABLE removed, and where the system's trash holds it now.
+struct RemovedFile {
+    QString path;      // as the table had it
+    QString trashedAs; // empty when it was deleted for good
+};
+
 class Session {
 public:
     virtual ~Session() = default;
@@ -123,6 +130,13 @@ public:
     // their format can record it; 0 leaves it to the provider (Windows-1252).
     void setNewTableCodePage(int codePage) { m_newTableCodePage = codePage; }
     int newTableCodePage() const { return m_newTableCodePage; }
+    // Where a DROP TABLE outside a transaction puts the table's files: in the
+    // trash of their volume (when it has one) when set, else nowhere. A drop
+    // held in a transaction (a copy replacing the table) always deletes.
+    void setDropsToTrash(bool toTrash) { m_dropsToTrash = toTrash; }
+    bool dropsToTrash() const { return m_dropsToTrash; }
+    // The files DROP TABLE removed since the last call, in the order removed.
+    std::vector<RemovedFile> takeRemovedFiles() { return std::exchange(m_removedFiles, {}); }
 
     // Transactions, for sessions that can hold back what they change: between
     // beginTrans and commitTrans a dropped table stays on disk and a created
@@ -133,8 +147,13 @@ public:
     virtual void commitTrans();
     virtual void rollbackTrans();
 
+protected:
+    void noteRemoved(RemovedFile file) { m_removedFiles.push_back(std::move(file)); }
+
 private:
     int m_newTableCodePage = 0;
+    bool m_dropsToTrash = false;
+    std::vector<RemovedFile> m_removedFiles;
 };
 
 class Provider {

@@ -6,6 +6,7 @@
 #include "platform/ado/DataTypeEnum.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/files/FileSystem.h"
+#include "platform/files/Trash.h"
 #include "platform/sql/Parser.h"
 
 #include <QDir>
@@ -647,18 +648,41 @@ void FoxProSession::dropTable(const sql::DropTable &statement)
             m_heldDrops.push_back({table.path, table.entry});
         return;
     }
-    removeTable(table.path, table.entry, container);
+    removeTable(table.path, table.entry, container, true);
 }
 
 void FoxProSession::removeTable(const QString &path, const std::optional<Container::TableEntry> &entry,
-                                std::optional<Container> &container)
+                                std::optional<Container> &container, bool dropped)
 {
     // Companions first: a drop cut short leaves a table that lists and drops
     // again, never a memo file that blocks the next CREATE of the name.
-    removeCompanions(path);
-    removeRealFile(path);
+    if (!dropped) {
+        removeCompanions(path);
+        removeRealFile(path);
+    } else {
+        for (const char *ext : {".fpt", ".cdx"})
+            removeDroppedFile(findCompanion(path, QLatin1String(ext)));
+        removeDroppedFile(path);
+    }
     if (container && entry)
         container->removeTable(entry->objectId);
+}
+
+// A file a DROP TABLE removes: to the trash when the connection asks for it
+// and the volume has one, else deleted; noted either way.
+void FoxProSession::removeDroppedFile(const QString &path)
+{
+    if (path.isEmpty() || !QFileInfo::exists(path))
+        return;
+    if (dropsToTrash()) {
+        const QString trashed = files::moveToTrash(path);
+        if (!trashed.isEmpty()) {
+            noteRemoved({path, trashed});
+            return;
+        }
+    }
+    removeRealFile(path);
+    noteRemoved({path, {}});
 }
 
 FoxProSession::HeldCreate *FoxProSession::heldCreateFor(const QString &path)
@@ -774,7 +798,7 @@ void FoxProSession::commitTrans()
         while (!m_heldDrops.empty()) {
             const HeldDrop drop = m_heldDrops.front();
             m_heldDrops.erase(m_heldDrops.begin());
-            removeTable(drop.path, drop.entry, container);
+            removeTable(drop.path, drop.entry, container, false);
         }
     } catch (...) {
         rollbackTrans();

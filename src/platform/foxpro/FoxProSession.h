@@ -91,8 +91,11 @@ private:
     bool isHeldDrop(const QString &path) const;
     void discardCreate(const QString &target);
     void putInPlace(HeldCreate &create, std::optional<Container> &container);
+    // `dropped`: by a DROP TABLE of its own (see Session::dropsToTrash), not
+    // held for a table that replaces it.
     void removeTable(const QString &path, const std::optional<Container::TableEntry> &entry,
-                     std::optional<Container> &container);
+                     std::optional<Container> &container, bool dropped);
+    void removeDroppedFile(const QString &path);
 
     QString m_source;                                          // as given
     QString m_containerPath;                                   // real path, empty for a folder

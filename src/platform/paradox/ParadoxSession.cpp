@@ -6,6 +6,7 @@
 
 #include "platform/ado/DataTypeEnum.h"
 #include "platform/files/FileSystem.h"
+#include "platform/files/Trash.h"
 #include "platform/sql/Parser.h"
 
 #include <QDir>
@@ -59,10 +60,18 @@ void ParadoxSession::dropTable(const QString &name)
     QStringList doomed{db};
     doomed << companionFiles(m_folder, QFileInfo(db).completeBaseName());
     for (const QString &path : doomed) {
+        if (dropsToTrash()) {
+            const QString trashed = tw::files::moveToTrash(path);
+            if (!trashed.isEmpty()) {
+                noteRemoved({path, trashed});
+                continue;
+            }
+        }
         QFile file(path);
         if (!file.remove())
             throw RuntimeError(RuntimeError::kPermissionDenied,
                                QStringLiteral("Paradox driver: cannot delete %1: %2.").arg(path, file.errorString()));
+        noteRemoved({path, {}});
     }
 }
 

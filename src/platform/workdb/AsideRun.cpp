@@ -2,58 +2,31 @@
 
 #include "Sqlite.h"
 
-#include "platform/ado/Idle.h"
+#include "platform/ado/BatchQueue.h"
 
-#include <chrono>
-#include <condition_variable>
-#include <exception>
-#include <mutex>
 #include <thread>
 
 namespace tw::workdb {
 
-namespace {
-constexpr std::chrono::milliseconds kIdleEvery(5);
-}
-
 void runAside(const std::function<void()> &work)
 {
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;
-    std::exception_ptr failure;
+    // Nothing is handed over but the end of the work, or what it threw.
+    ado::BatchQueue<bool> done(1);
     std::thread worker([&] {
         suppressIdleOnThisThread();
         try {
             work();
+            done.close();
         } catch (...) {
-            failure = std::current_exception();
+            done.close(std::current_exception());
         }
-        {
-            const std::lock_guard lock(mutex);
-            done = true;
-        }
-        finished.notify_all();
     });
-    std::exception_ptr idleFailure;
-    {
-        std::unique_lock lock(mutex);
-        while (!finished.wait_for(lock, kIdleEvery, [&] { return done; })) {
-            lock.unlock();
-            try {
-                ado::idle();
-            } catch (...) {
-                if (!idleFailure)
-                    idleFailure = std::current_exception();
-            }
-            lock.lock();
-        }
-    }
-    worker.join();
-    if (failure)
-        std::rethrow_exception(failure);
-    if (idleFailure)
-        std::rethrow_exception(idleFailure);
+    struct Join {
+        std::thread &thread;
+        ~Join() { thread.join(); }
+    } join{worker};
+    // The wait lets the window's events run; the work's failure, or theirs, is thrown after it.
+    done.pop();
 }
 
 } // namespace tw::workdb

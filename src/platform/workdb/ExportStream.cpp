@@ -1,15 +1,6 @@
 #include "ExportStream.h"
 
-#include "platform/ado/Idle.h"
-
-#include <chrono>
-
 namespace tw::workdb {
-
-namespace {
-// How long a wait for the writer goes before the window's events run again.
-constexpr std::chrono::milliseconds kWaitSlice{10};
-} // namespace
 
 ExportStream::ExportStream(const ExportPlan &plan, const QString &folder, const QString &target, qint64 expectedRows)
 {
@@ -31,11 +22,7 @@ ExportStream::~ExportStream()
 
 void ExportStream::stop()
 {
-    {
-        const std::lock_guard lock(m_mutex);
-        m_stopping = true;
-    }
-    m_changed.notify_all();
+    m_batches.stop();
     if (m_thread.joinable())
         m_thread.join();
 }
@@ -46,14 +33,9 @@ void ExportStream::append(const std::vector<ado::Variant> &row)
     if (!m_thread.joinable())
         return; // the table could not be started: finish() says why
     if (!m_filling) {
-        {
-            const std::lock_guard lock(m_mutex);
-            if (!m_spare.empty()) {
-                m_filling = std::move(m_spare.back());
-                m_spare.pop_back();
-            }
-        }
-        if (!m_filling)
+        if (std::optional<Filled> spare = m_batches.takeSpare())
+            m_filling = std::move(spare->rows);
+        else
             m_filling = std::make_unique<Batch>(kBatchRows);
     }
     std::vector<ado::Variant> &slot = (*m_filling)[m_filled++];
@@ -67,60 +49,37 @@ void ExportStream::append(const std::vector<ado::Variant> &row)
         handOver();
 }
 
-void ExportStream::waitFor(std::unique_lock<std::mutex> &lock, const std::function<bool()> &ready)
-{
-    while (!m_changed.wait_for(lock, kWaitSlice, ready)) {
-        lock.unlock();
-        ado::idle();
-        lock.lock();
-    }
-}
-
 void ExportStream::handOver()
 {
-    {
-        std::unique_lock lock(m_mutex);
-        waitFor(lock, [this] { return m_queue.size() < kBatchesQueued || m_writerDone; });
-        m_queue.push_back({std::move(m_filling), m_filled});
+    Filled batch{std::move(m_filling), m_filled};
+    // Refused once the writer has stopped at a failure: the rest is only
+    // taken, and the batch is filled again; finish() reports the failure.
+    bool taken = false;
+    try {
+        taken = m_batches.push(batch);
+    } catch (...) {
+        m_filling = std::move(batch.rows); // the window's events failed: the rows stay
+        throw;
     }
-    m_changed.notify_all();
+    if (!taken)
+        m_filling = std::move(batch.rows);
     m_filled = 0;
     m_fillingBytes = 0;
 }
 
 void ExportStream::write()
 {
-    bool failed = false;
-    for (;;) {
-        Filled batch;
-        {
-            std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [this] { return m_stopping || m_closing || !m_queue.empty(); });
-            if (m_stopping || m_queue.empty())
-                break;
-            batch = std::move(m_queue.front());
-            m_queue.pop_front();
+    std::exception_ptr failure;
+    try {
+        while (std::optional<Filled> batch = m_batches.pop()) {
+            for (size_t i = 0; i < batch->count; ++i)
+                m_writer->appendRow((*batch->rows)[i]);
+            m_batches.recycle(std::move(*batch));
         }
-        m_changed.notify_all();
-        // After a failure the rest is only taken: finish() reports the failure.
-        for (size_t i = 0; i < batch.count && !failed; ++i) {
-            try {
-                m_writer->appendRow((*batch.rows)[i]);
-            } catch (...) {
-                m_failure = std::current_exception();
-                failed = true;
-            }
-        }
-        {
-            const std::lock_guard lock(m_mutex);
-            m_spare.push_back(std::move(batch.rows));
-        }
+    } catch (...) {
+        failure = std::current_exception();
     }
-    {
-        const std::lock_guard lock(m_mutex);
-        m_writerDone = true;
-    }
-    m_changed.notify_all();
+    m_batches.stop(failure);
 }
 
 ExportResult ExportStream::finish()
@@ -128,12 +87,11 @@ ExportResult ExportStream::finish()
     if (m_thread.joinable()) {
         if (m_filled > 0)
             handOver();
-        std::unique_lock lock(m_mutex);
-        m_closing = true;
-        m_changed.notify_all();
-        waitFor(lock, [this] { return m_writerDone; });
-        lock.unlock();
+        m_batches.close();
+        std::exception_ptr failure = m_batches.waitForStop();
         m_thread.join();
+        if (failure)
+            m_failure = failure;
     }
     if (m_failure)
         std::rethrow_exception(m_failure);

@@ -9,15 +9,12 @@
 
 #include "ParadoxExport.h"
 
+#include "platform/ado/BatchQueue.h"
 #include "platform/ado/Variant.h"
 #include "platform/paradox/TableWriter.h"
 
-#include <condition_variable>
-#include <deque>
 #include <exception>
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -52,24 +49,19 @@ private:
     };
     void handOver();
     void write();
-    void waitFor(std::unique_lock<std::mutex> &lock, const std::function<bool()> &ready);
     void stop();
 
     std::unique_ptr<paradox::TableWriter> m_writer; // the writer thread's once it runs
-    std::exception_ptr m_failure;
+    std::exception_ptr m_failure;                   // the table could not be started
     qint64 m_appended = 0;
 
     std::unique_ptr<Batch> m_filling;
     size_t m_filled = 0;
     qsizetype m_fillingBytes = 0;
 
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<Filled> m_queue;
-    std::vector<std::unique_ptr<Batch>> m_spare;
-    bool m_closing = false;  // no more batches come
-    bool m_stopping = false; // leave the rest unwritten
-    bool m_writerDone = false;
+    // Filled batches to the writer, written ones back; the writer stops it
+    // when it is done, with what it met.
+    ado::BatchQueue<Filled> m_batches{kBatchesQueued};
     std::thread m_thread;
 };
 

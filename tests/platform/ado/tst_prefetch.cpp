@@ -1,12 +1,16 @@
 // Reading ahead on a second thread: the rows arrive whole and in order across
 // batch ends, a row that cannot be read fails where the walk reaches it (the
 // rows before it arrive first), a cursor left early stops its reader, and
-// short or shared cursors are not read ahead at all.
+// short or shared cursors are not read ahead at all; waiting for the reader
+// lets the window's events run.
 
+#include "platform/ado/Idle.h"
 #include "platform/ado/PrefetchCursor.h"
 #include "platform/ado/RuntimeError.h"
 
 #include <QtTest>
+
+#include <thread>
 
 using namespace tw::ado;
 
@@ -15,8 +19,8 @@ namespace {
 // Rows 0..count-1 of (number, text); row `failAt` cannot be read.
 class CountingCursor final : public Cursor {
 public:
-    CountingCursor(qint64 count, qint64 failAt = -1, bool ownFiles = true)
-        : m_count(count), m_failAt(failAt), m_ownFiles(ownFiles)
+    CountingCursor(qint64 count, qint64 failAt = -1, bool ownFiles = true, int msBeforeRows = 0)
+        : m_count(count), m_failAt(failAt), m_ownFiles(ownFiles), m_msBeforeRows(msBeforeRows)
     {
         m_columns = {{QStringLiteral("n"), adInteger}, {QStringLiteral("t"), adVarChar}};
     }
@@ -24,6 +28,8 @@ public:
     qint64 rowCount() const override { return m_count; }
     bool fetch(std::vector<Variant> &row) override
     {
+        if (m_next == 0 && m_msBeforeRows > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(m_msBeforeRows));
         if (m_next == m_failAt) {
             m_lost.add(
                 {QStringLiteral("t"), m_next + 1, QStringLiteral("n"), QStringLiteral("?"), QStringLiteral("bad")});
@@ -46,6 +52,7 @@ private:
     qint64 m_count;
     qint64 m_failAt;
     bool m_ownFiles;
+    int m_msBeforeRows;
     qint64 m_next = 0;
     LostValues m_lost;
 };
@@ -61,6 +68,7 @@ private slots:
     void failureArrivesWhereItHappened();
     void leavingEarlyStopsTheReader();
     void shortOrSharedCursorsAreNotReadAhead();
+    void waitingForTheReaderLetsTheWindowRun();
 };
 
 void PrefetchTest::rowsArriveInOrder_data()
@@ -129,6 +137,16 @@ void PrefetchTest::shortOrSharedCursorsAreNotReadAhead()
     QVERIFY(!dynamic_cast<PrefetchCursor *>(shared.get()));
     auto longOne = prefetched(std::make_unique<CountingCursor>(1000000));
     QVERIFY(dynamic_cast<PrefetchCursor *>(longOne.get()));
+}
+
+void PrefetchTest::waitingForTheReaderLetsTheWindowRun()
+{
+    int idles = 0;
+    const ScopedIdleCallback idle([&] { ++idles; });
+    PrefetchCursor cursor(std::make_unique<CountingCursor>(10, -1, true, 80));
+    std::vector<Variant> row;
+    QVERIFY(cursor.fetch(row));
+    QVERIFY2(idles >= 3, qPrintable(QString::number(idles)));
 }
 
 QTEST_GUILESS_MAIN(PrefetchTest)

@@ -45,6 +45,7 @@ private slots:
     void selectsStreaming();
     void recordsetReportsDamage();
     void dropsTableWithCompanions();
+    void dropsToTheTrashWhenAsked();
     void refusesOtherStatements();
 };
 
@@ -215,6 +216,34 @@ void TestParadoxProvider::dropsTableWithCompanions()
         QVERIFY_THROWS_EXCEPTION(RuntimeError, rs.Open(QStringLiteral("SELECT * FROM `") + name + '`', c));
     }
     QVERIFY(QFile::exists(outside.filePath(QStringLiteral("victim.db"))));
+}
+
+void TestParadoxProvider::dropsToTheTrashWhenAsked()
+{
+    if (tw::test::onWindows())
+        QSKIP("the desktop trash of Linux; Windows has the Recycle Bin, the user's own");
+    QTemporaryDir home;
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.path()));
+    const auto restore = qScopeGuard([&] { qputenv("XDG_DATA_HOME", saved); });
+    makeTable(QStringLiteral("Parts"), 3);
+    tw::test::writeAll(m_dir.filePath(QStringLiteral("PARTS.PX")), "index");
+    QHash<QString, QByteArray> before;
+    for (const QString &f : files())
+        before[m_dir.filePath(f)] = tw::test::readAll(m_dir.filePath(f));
+    QCOMPARE(before.size(), 3); // .db, .mb, .px
+    Connection c;
+    c.DropsToTrash = true;
+    c.Open(connectionString(m_dir.path()));
+    c.Execute(QStringLiteral("DROP TABLE [parts]"));
+    QCOMPARE(files(), QStringList());
+    const std::vector<tw::ado::RemovedFile> removed = c.takeRemovedFiles();
+    QCOMPARE(removed.size(), size_t(3));
+    for (const tw::ado::RemovedFile &file : removed) {
+        QVERIFY2(file.trashedAs.startsWith(home.path() + QStringLiteral("/Trash/files/")), qPrintable(file.trashedAs));
+        QCOMPARE(tw::test::readAll(file.trashedAs), before.value(file.path));
+    }
+    QVERIFY(c.takeRemovedFiles().empty());
 }
 
 void TestParadoxProvider::refusesOtherStatements()
