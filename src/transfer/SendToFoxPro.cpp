@@ -77,6 +77,7 @@ private:
     QString valueScratch;      // the text of a value not held as text, reused from field to field
     QString unlistedPath;      // a free table under the target name that the list does not show
     QString targetPath;        // the new table's path, as the statements name it
+    int columns = 0;           // of the source, once its rows start
 };
 
 void FoxProSender::run()
@@ -214,7 +215,8 @@ bool FoxProSender::startRows(const QString &, const QString &, qint64 lastRow)
         readFailed = true;
         return false;
     }
-    row.start(targetPath, source.fields().count());
+    columns = source.fields().count();
+    row.start(targetPath, columns);
     return true;
 }
 
@@ -225,7 +227,6 @@ bool FoxProSender::writeRow()
         row.newRow();
         rowStatement = true;
     });
-    const int columns = source.fields().count();
     for (int column = 0; column < columns; ++column) {
         steps(158, [&] {
             DoEvents();

@@ -73,6 +73,7 @@ private:
     ado::Connection foxpro;
     ado::Recordset target;
     bool targetOpened = false; // the work table's recordset, for the current table
+    int columns = 0;           // of the source, once its rows start
 };
 
 void ParadoxSender::run()
@@ -216,6 +217,7 @@ bool ParadoxSender::startRows(const QString &sourceName, const QString &targetNa
         readFailed = true;
         return false;
     }
+    columns = source.fields().count();
     targetOpened = steps(246, [&] {
         target.Open(QStringLiteral("SELECT * FROM ") + Backticked(sourceName), work, ado::adOpenDynamic,
                     ado::adLockOptimistic);
@@ -227,7 +229,6 @@ bool ParadoxSender::writeRow()
 {
     // Without a new row the field values have nowhere to go.
     if (steps(254, [&] { target.AddNew(); })) {
-        const int columns = source.fields().count();
         for (int column = 0; column < columns; ++column) {
             steps(258, [&] { DoEvents(); });
             steps(260, [&] { target.fields()(column).setValue(source.fields()(column).Value()); });
