@@ -3,6 +3,8 @@
 # is included anywhere in src/, bench/ or tests/ but in the files that are
 # there to call the operating system: *Posix.cpp and *Windows.cpp. Everything
 # else reaches the system through platform/files (doc/design.md, "Files").
+# Fails too when src/transfer/ includes a header of the FoxPro or Paradox
+# provider: the commands reach them through the provider interface.
 #   scripts/check-layers.sh [SOURCE_DIR]
 set -eu
 root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
@@ -20,4 +22,13 @@ if [ -n "$found" ]; then
   echo "$found" >&2
   exit 1
 fi
-echo "check-layers: system headers only in *Posix.cpp / *Windows.cpp files."
+if [ -d src/transfer ]; then
+  provider='^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]platform/(foxpro|paradox)/'
+  found=$(grep -rnIE "$provider" src/transfer || true)
+  if [ -n "$found" ]; then
+    echo "Provider headers in src/transfer (use the provider interface, platform/ado):" >&2
+    echo "$found" >&2
+    exit 1
+  fi
+fi
+echo "check-layers: system headers only in *Posix.cpp / *Windows.cpp files, no provider header in src/transfer."

@@ -2,6 +2,7 @@
 
 #include "RowStatement.h"
 #include "StatementText.h"
+#include "TableCopy.h"
 #include "TableNotes.h"
 #include "TransferContext.h"
 #include "TypeRules.h"
@@ -9,7 +10,6 @@
 #include "common/ConnectionSettings.h"
 #include "common/DoEvents.h"
 #include "common/Main.h"
-#include "common/Steps.h"
 #include "common/TableList.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/FormatLimit.h"
@@ -17,7 +17,6 @@
 #include "platform/ado/Recordset.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/files/FileSystem.h"
-#include "platform/foxpro/FoxProSession.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Pointer.h"
 #include "sources/Foxpro.h"
@@ -27,40 +26,58 @@ namespace tw::transfer {
 
 namespace {
 
-enum class Answer { None, Yes, No };
+constexpr TableCopySteps kSteps{.name = 116,
+                                .reset = 117,
+                                .begin = 125,
+                                .drop = 126,
+                                .rollback = 170,
+                                .openSource = 130,
+                                .lastRow = 150,
+                                .rowEvents = 152,
+                                .rowProgress = 154,
+                                .nextRow = 168,
+                                .pointer = 172,
+                                .progress = 174,
+                                .closeSource = 176,
+                                .commit = 171,
+                                .holdsEveryTable = true};
 
-class FoxProSender {
+// Paradox to FoxPro: the new table is built under a temporary name and takes
+// the place of the old one only when its last row is written, so a copy that
+// stops for any reason leaves the old table as it was.
+class FoxProSender final : public TableCopy {
 public:
-    explicit FoxProSender(TransferContext &context)
-        : c(context), steps(context.dialogs, QStringLiteral("Form2"), QStringLiteral("PushButton4_Click"))
+    explicit FoxProSender(TransferContext &context) : TableCopy(context, QStringLiteral("PushButton4_Click"), kSteps)
     {
         // The table definition is text; a row's statement is built when shown.
         steps.reportStatement([this] { return rowStatement ? row.text() : statement; });
-        steps.setQuietRepeats(true);
     }
 
     void run();
 
 private:
-    void copyTable(int index);
-    void insertRows(const QString &targetPath, qint64 lastRow);
-    void endTable(bool whole, int failuresBefore, const QString &sourceName, const QString &targetName = {},
-                  const QString &reason = {});
+    ado::Connection &sourceConnection() override { return paradox; }
+    ado::Connection &rowTarget() override { return foxpro; }
+    ado::Connection &tableTarget() override { return foxpro; }
+    Answer chooseTarget(const QString &sourceName, QString &targetName) override;
+    QString dropStatement(const QString &targetName) const override;
+    QString sourceQuery(const QString &sourceName) const override;
+    bool createTarget(const QString &sourceName, const QString &targetName) override;
+    bool startRows(const QString &sourceName, const QString &targetName, qint64 lastRow) override;
+    bool writeRow() override;
+    void afterEnd(const QString &sourceName, const QString &targetName, bool arrived) override;
     QString targetFolder() const;
 
-    TransferContext &c;
-    Steps steps;
     ado::Connection foxpro;
     ado::Connection paradox;
-    ado::Recordset source;
     // The table definition, then each row's statement; never cleared between tables.
     QString statement;
     RowStatement row;
     bool rowStatement = false; // the statement of the report is the row's
     QString valueScratch;      // the text of a value not held as text, reused from field to field
-    bool stopped = false;
-    bool readFailed = false; // of the current table, or it could not take its rows
-    TableNotes notes;        // of the current table
+    QString unlistedPath;      // a free table under the target name that the list does not show
+    QString targetPath;        // the new table's path, as the statements name it
+    int columns = 0;           // of the source, once its rows start
 };
 
 void FoxProSender::run()
@@ -80,16 +97,8 @@ void FoxProSender::run()
     steps(108, [&] { foxpro.CursorLocation = ado::adUseServer; });
     const bool foxproOpen = steps(110, [&] { foxpro.Open(FoxproSource::FoxProConnectionString(c.settings)); });
     // Without either side every table would fail the same way: reported once, no table tried.
-    if (paradoxOpen && foxproOpen) {
-        int count = 0;
-        steps(112, [&] { count = c.paradoxList.count(); });
-        for (int i = count - 1; i >= 0 && !stopped; --i) {
-            bool selected = false;
-            steps(114, [&] { selected = c.paradoxList.selected(i); });
-            if (selected)
-                copyTable(i);
-        }
-    }
+    if (paradoxOpen && foxproOpen)
+        copySelected(c.paradoxList, 112, 114);
     c.replacedCharacters += foxpro.replacedCharacters();
     steps(180, [&] { c.pointer.setMousePointer(ui::PointerDefault); });
     steps(182, [&] {
@@ -102,28 +111,8 @@ void FoxProSender::run()
     });
 }
 
-void FoxProSender::copyTable(int index)
+TableCopy::Answer FoxProSender::chooseTarget(const QString &, QString &targetName)
 {
-    steps.forgetRepeats();
-    const int failuresBefore = steps.failures();
-    QString sourceName;
-    QString targetName;
-    if (!steps(116, [&] {
-            sourceName = c.paradoxList.text(index);
-            targetName = sourceName;
-        }))
-        return;
-    notes.start(foxpro);
-    const auto outcome = [&](TableOutcome::Kind kind, const QString &reason = {}) {
-        c.outcomes.push_back({sourceName, kind, reason, notes.finish(foxpro)});
-        addToTotals(c, c.outcomes.back().notes);
-    };
-    // Whatever the last table left behind, this one starts afresh.
-    if (source.State())
-        steps(117, [&] { source.Close(); });
-    if (foxpro.inTransaction())
-        steps(117, [&] { foxpro.RollbackTrans(); });
-    Answer answer = Answer::None;
     bool listed = false;
     steps(118, [&] { listed = Main::ListHasItem(c.foxproList, targetName); });
     if (listed) {
@@ -137,7 +126,7 @@ void FoxProSender::copyTable(int index)
     // A file under the target name that the list does not show: another
     // container's table is never touched; a free table is asked about like a
     // listed one.
-    QString unlistedPath;
+    unlistedPath.clear();
     bool refused = false;
     steps(121, [&] {
         const QString folder = targetFolder();
@@ -146,7 +135,7 @@ void FoxProSender::copyTable(int index)
         const QString path = files::toNativePath(folder + targetName + QStringLiteral(".DBF"));
         if (!files::exists(path) || files::isDirectory(path))
             return;
-        const QString owner = foxpro::owningContainer(path);
+        const QString owner = foxpro.ContainerOwning(path);
         const QString ownContainer =
             c.settings.dbcChosen() ? files::fileName(c.settings.dbcPath()).toUpper() : QString();
         if (!owner.isEmpty() && owner != ownContainer) {
@@ -157,10 +146,9 @@ void FoxProSender::copyTable(int index)
         if (!listed && owner.isEmpty())
             unlistedPath = path;
     });
-    if (refused) {
-        outcome(TableOutcome::Kind::Refused, steps.lastFailure());
-        return;
-    }
+    if (refused)
+        return Answer::Refused;
+    Answer answer = Answer::None;
     if (listed || !unlistedPath.isEmpty()) {
         steps(122, [&] {
             const int reply = c.dialogs.MsgBox(QStringLiteral("Would you like to overwrite ") + targetName + u'?',
@@ -168,42 +156,23 @@ void FoxProSender::copyTable(int index)
             answer = reply == ui::vbYes ? Answer::Yes : Answer::No;
         });
     }
-    if (answer == Answer::No) { // 124
-        outcome(TableOutcome::Kind::PassedOver, QStringLiteral("not replaced: the answer was No"));
-        return;
-    }
-    // The new table is built under a temporary name and takes the place of
-    // the old one only when its last row is written: a copy that stops for
-    // any reason leaves the old table as it was.
-    if (!steps(125, [&] { foxpro.BeginTrans(); })) {
-        outcome(TableOutcome::Kind::Failed, steps.lastFailure());
-        return;
-    }
-    if (answer == Answer::Yes) {
-        // A table that could not be dropped is not written over.
-        const QString dropped = unlistedPath.isEmpty() ? targetName : unlistedPath;
-        if (!steps(126, [&] { foxpro.Execute(QStringLiteral("DROP TABLE ") + Backticked(dropped)); })) {
-            endTable(false, failuresBefore, sourceName);
-            return;
-        }
-    }
-    if (!steps(130, [&] { source.Open(QStringLiteral("SELECT * FROM ") + Backticked(sourceName), paradox); })) {
-        endTable(false, failuresBefore, sourceName);
-        return;
-    }
-    // Told to, a table with damaged rows is refused rather than copied without them.
-    if (const QString refusal = c.refuseDamagedTables ? damagedRowsRefusal(sourceName, source) : QString();
-        !refusal.isEmpty()) {
-        steps(130, [&] { throw ado::RuntimeError(refusal); });
-        notes.takeSource(source);
-        steps(176, [&] { source.Close(); });
-        endTable(false, failuresBefore, sourceName, {}, refusal);
-        return;
-    }
-    // The new table takes the source table's code page (when FoxPro can mark it).
-    foxpro.setNewTableCodePage(source.codePage());
+    return answer; // 124
+}
+
+QString FoxProSender::dropStatement(const QString &targetName) const
+{
+    return QStringLiteral("DROP TABLE ") + Backticked(unlistedPath.isEmpty() ? targetName : unlistedPath);
+}
+
+QString FoxProSender::sourceQuery(const QString &sourceName) const
+{
+    return QStringLiteral("SELECT * FROM ") + Backticked(sourceName);
+}
+
+// A table of memo columns named as FoxPro takes them.
+bool FoxProSender::createTarget(const QString &, const QString &targetName)
+{
     QString folder;
-    QString targetPath;
     const bool haveFolder = steps(132, [&] {
         folder = targetFolder();
         if (folder.isEmpty())
@@ -211,77 +180,80 @@ void FoxProSender::copyTable(int index)
                                                    "table folder."));
     });
     steps(134, [&] { targetPath = folder + targetName + QStringLiteral(".DBF"); });
-    bool created = false;
-    if (haveFolder) {
-        steps(138, [&] {
-            statement = QStringLiteral("CREATE TABLE ") + Bracketed(targetPath) + u'(';
-            rowStatement = false;
-        });
-        QStringList names;
-        QList<int> types;
-        steps(140, [&] {
-            for (int i = 0; i < source.fields().count(); ++i) {
-                names << source.fields()(i).name();
-                types << source.fields()(i).Type();
-            }
-            names = FoxProColumnNames(names, source.codePage());
-        });
-        for (qsizetype column = 0; column < names.size(); ++column) {
-            steps(142, [&] { DoEvents(); });
-            steps(144, [&] {
-                statement += u'[' + names[column] + QStringLiteral("] ") + FoxProColumnType(types[column]) + u',';
-            });
-        }
-        steps(146, [&] {
-            statement.chop(1);
-            statement += QStringLiteral(");");
-        });
-        created = steps(148, [&] { foxpro.Execute(statement); });
-    }
-    // Rows of a table that could not be created would each fail for that one reason.
-    readFailed = false;
-    if (created) {
-        qint64 lastRow = -1;
-        steps(150, [&] { lastRow = source.RecordCount() - 1; });
-        // Rows the table cannot hold are refused before the first is written.
-        if (steps(151, [&] { foxpro.ExpectRows(targetPath, lastRow + 1); }))
-            insertRows(targetPath, lastRow);
-        else
-            readFailed = true;
-    }
-    steps(172, [&] { c.pointer.setMousePointer(ui::PointerDefault); });
-    steps(174, [&] {
-        c.progress.setProgressValue(0);
-        c.progress.setProgressText(QLatin1String(kProgressCaption));
+    if (!haveFolder)
+        return false;
+    steps(138, [&] {
+        statement = QStringLiteral("CREATE TABLE ") + Bracketed(targetPath) + u'(';
+        rowStatement = false;
     });
-    notes.takeSource(source);
-    steps(176, [&] { source.Close(); });
-    endTable(created && !readFailed && !stopped, failuresBefore, sourceName, targetName);
+    QStringList names;
+    QList<int> types;
+    steps(140, [&] {
+        for (int i = 0; i < source.fields().count(); ++i) {
+            names << source.fields()(i).name();
+            types << source.fields()(i).Type();
+        }
+        names = foxpro.ColumnNamesFor(names, source.codePage());
+    });
+    for (qsizetype column = 0; column < names.size(); ++column) {
+        steps(142, [&] { DoEvents(); });
+        steps(144, [&] {
+            statement += u'[' + names[column] + QStringLiteral("] ") + FoxProColumnType(types[column]) + u',';
+        });
+    }
+    steps(146, [&] {
+        statement.chop(1);
+        statement += QStringLiteral(");");
+    });
+    return steps(148, [&] { foxpro.Execute(statement); });
 }
 
-// Puts the new table in place of the old one (whole: every row was read), or
-// takes it away again and leaves the old one as it was.
-void FoxProSender::endTable(bool whole, int failuresBefore, const QString &sourceName, const QString &targetName,
-                            const QString &reason)
+bool FoxProSender::startRows(const QString &, const QString &, qint64 lastRow)
 {
-    bool arrived = false;
-    if (whole) {
-        arrived = steps(171, [&] { foxpro.CommitTrans(); });
-    } else if (foxpro.inTransaction()) {
-        steps(170, [&] { foxpro.RollbackTrans(); });
+    // Rows the table cannot hold are refused before the first is written.
+    if (!steps(151, [&] { foxpro.ExpectRows(targetPath, lastRow + 1); })) {
+        readFailed = true;
+        return false;
     }
+    columns = source.fields().count();
+    row.start(targetPath, columns);
+    return true;
+}
+
+bool FoxProSender::writeRow()
+{
+    // From here on a report shows the row's statement as far as it is built.
+    steps(156, [&] {
+        row.newRow();
+        rowStatement = true;
+    });
+    for (int column = 0; column < columns; ++column) {
+        steps(158, [&] {
+            DoEvents();
+            row.add(FoxProValueText(source.fields()(column), valueScratch));
+        });
+    }
+    steps(162, [&] { row.close(); });
+    // Line breaks stand only inside values here, and values keep theirs.
+    bool full = false;
+    steps(166, [&] {
+        try {
+            foxpro.ExecuteInsert(row.table(), row.values(), [this] { return row.text(); });
+        } catch (const ado::RuntimeError &e) {
+            full = e.number() == ado::kErrPastFormatLimit;
+            throw;
+        }
+    });
+    // A table at the most its format holds takes no more rows: it ends here.
+    return !full;
+}
+
+void FoxProSender::afterEnd(const QString &, const QString &targetName, bool arrived)
+{
     if (arrived) {
         steps(128, [&] { Main::ListRemoveMatching(c.foxproList, targetName); });
         steps(178, [&] { c.foxproList.add(targetName.toLower()); });
     }
-    const bool clean = arrived && steps.failures() == failuresBefore;
-    c.outcomes.push_back({sourceName, clean ? TableOutcome::Kind::Copied : TableOutcome::Kind::Failed,
-                          clean                       ? QString()
-                          : !reason.isEmpty()         ? reason
-                          : stopped && whole == false ? QStringLiteral("the copy was stopped")
-                                                      : steps.lastFailure(),
-                          notes.finish(foxpro)});
-    addToTotals(c, c.outcomes.back().notes);
 }
 
 QString FoxProSender::targetFolder() const
@@ -290,53 +262,6 @@ QString FoxProSender::targetFolder() const
     if (!folder.isEmpty() && !files::isSeparator(folder.back()))
         folder += u'\\';
     return folder;
-}
-
-void FoxProSender::insertRows(const QString &targetPath, qint64 lastRow)
-{
-    const int columns = source.fields().count();
-    row.start(targetPath, columns);
-    for (qint64 r = 0; r <= lastRow; ++r) {
-        steps(152, [&] { DoEvents(); });
-        steps(154, [&] { c.progress.setProgressValue(ProgressPercent(r, lastRow)); });
-        // From here on a report shows the row's statement as far as it is built.
-        steps(156, [&] {
-            row.newRow();
-            rowStatement = true;
-        });
-        for (int column = 0; column < columns; ++column) {
-            steps(158, [&] {
-                DoEvents();
-                row.add(FoxProValueText(source.fields()(column), valueScratch));
-            });
-        }
-        steps(162, [&] { row.close(); });
-        // Line breaks stand only inside values here, and values keep theirs.
-        bool full = false;
-        steps(166, [&] {
-            try {
-                foxpro.ExecuteInsert(row.table(), row.values(), [this] { return row.text(); });
-            } catch (const ado::RuntimeError &e) {
-                full = e.number() == ado::kErrPastFormatLimit;
-                throw;
-            }
-        });
-        // A table at the most its format holds takes no more rows: it ends here.
-        if (full) {
-            readFailed = true;
-            return;
-        }
-        // A row that cannot be read (a damaged memo file) ends the table: it is
-        // reported once, and the part written is never put in place.
-        if (!steps(168, [&] { source.MoveNext(); })) {
-            readFailed = true;
-            return;
-        }
-        if (c.stopRequested()) {
-            stopped = true;
-            return;
-        }
-    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "SendToParadox.h"
 
 #include "StatementText.h"
+#include "TableCopy.h"
 #include "TableNotes.h"
 #include "TransferContext.h"
 #include "TypeRules.h"
@@ -8,12 +9,10 @@
 #include "common/ConnectionSettings.h"
 #include "common/DoEvents.h"
 #include "common/Main.h"
-#include "common/Steps.h"
 #include "common/TableList.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Idle.h"
 #include "platform/ado/Recordset.h"
-#include "platform/ado/RuntimeError.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Pointer.h"
 #include "sources/Foxpro.h"
@@ -24,32 +23,57 @@ namespace tw::transfer {
 namespace {
 
 constexpr int kMaxParadoxName = 8;
-enum class Answer { None, Yes, No };
 
-class ParadoxSender {
+constexpr TableCopySteps kSteps{.name = 138,
+                                .reset = 139,
+                                .begin = 163,
+                                .drop = 164,
+                                .rollback = 165,
+                                .openSource = 170,
+                                .lastRow = 242,
+                                .rowEvents = 250,
+                                .rowProgress = 252,
+                                .nextRow = 270,
+                                .pointer = 272,
+                                .progress = 274,
+                                .closeSource = 276,
+                                .commit = 281,
+                                .holdsEveryTable = false};
+
+// FoxPro to Paradox: the rows go to a work table, which is written out as
+// the Paradox table once the last has arrived.
+class ParadoxSender final : public TableCopy {
 public:
-    explicit ParadoxSender(TransferContext &context)
-        : c(context), steps(context.dialogs, QStringLiteral("Form2"), QStringLiteral("PushButton3_Click"))
+    explicit ParadoxSender(TransferContext &context) : TableCopy(context, QStringLiteral("PushButton3_Click"), kSteps)
     {
-        steps.setQuietRepeats(true);
     }
 
     void run();
 
 private:
-    void copyTable(int index);
-    void copyRows(qint64 lastRow);
+    ado::Connection &sourceConnection() override { return foxpro; }
+    ado::Connection &rowTarget() override { return work; }
+    ado::Connection &tableTarget() override { return paradox; }
+    void closeLeftovers() override;
+    Answer chooseTarget(const QString &sourceName, QString &targetName) override;
+    QString dropStatement(const QString &targetName) const override;
+    void afterDrop(const QString &targetName) override;
+    void beforeOpen() override;
+    QString sourceQuery(const QString &sourceName) const override;
+    bool createTarget(const QString &sourceName, const QString &targetName) override;
+    bool startRows(const QString &sourceName, const QString &targetName, qint64 lastRow) override;
+    bool writeRow() override;
+    void closeTarget() override;
+    bool writeOut(const QString &sourceName, const QString &targetName) override;
+    void afterEnd(const QString &sourceName, const QString &targetName, bool arrived) override;
     QString exportStatement(const QString &sourceName, const QString &targetName) const;
 
-    TransferContext &c;
-    Steps steps;
     ado::Connection work;
     ado::Connection paradox;
     ado::Connection foxpro;
-    ado::Recordset source;
     ado::Recordset target;
-    bool stopped = false;
-    bool readFailed = false; // of the current table, or it could not take its rows
+    bool targetOpened = false; // the work table's recordset, for the current table
+    int columns = 0;           // of the source, once its rows start
 };
 
 void ParadoxSender::run()
@@ -76,16 +100,8 @@ void ParadoxSender::run()
                                 : steps(132, [&] { foxpro.Open(FoxproSource::FoxProConnectionString(c.settings)); });
     // Without the work database or the source every table would fail the same
     // way: the failure has been reported once, and no table is tried.
-    if (workOpen && foxproOpen) {
-        int count = 0;
-        steps(134, [&] { count = c.foxproList.count(); });
-        for (int i = count - 1; i >= 0 && !stopped; --i) {
-            bool selected = false;
-            steps(136, [&] { selected = c.foxproList.selected(i); });
-            if (selected)
-                copyTable(i);
-        }
-    }
+    if (workOpen && foxproOpen)
+        copySelected(c.foxproList, 134, 136);
     steps(292, [&] { ParadoxSource::ListParadoxTables(c.paradoxList, c.settings, c.dialogs); });
     c.replacedCharacters += work.replacedCharacters();
     steps(300, [&] { c.pointer.setMousePointer(ui::PointerDefault); });
@@ -99,29 +115,15 @@ void ParadoxSender::run()
     });
 }
 
-void ParadoxSender::copyTable(int index)
+void ParadoxSender::closeLeftovers()
 {
-    steps.forgetRepeats();
-    readFailed = false;
-    QString sourceName;
-    QString targetName;
-    Answer answer = Answer::None;
-    if (!steps(138, [&] { sourceName = c.foxproList.text(index); }))
-        return;
-    const int failuresBefore = steps.failures();
-    TableNotes notes;
-    notes.start(work);
-    const auto outcome = [&](TableOutcome::Kind kind, const QString &reason = {}) {
-        c.outcomes.push_back({sourceName, kind, reason, notes.finish(work)});
-        addToTotals(c, c.outcomes.back().notes);
-    };
-    // Whatever the last table left behind, this one starts afresh.
-    if (source.State())
-        steps(139, [&] { source.Close(); });
     if (target.State())
         steps(139, [&] { target.Close(); });
-    if (paradox.inTransaction())
-        steps(139, [&] { paradox.RollbackTrans(); });
+}
+
+TableCopy::Answer ParadoxSender::chooseTarget(const QString &sourceName, QString &targetName)
+{
+    Answer answer = Answer::None;
     steps(142, [&] { targetName = sourceName; });
     bool longName = false;
     steps(144, [&] { longName = targetName.size() > kMaxParadoxName; });
@@ -152,46 +154,34 @@ void ParadoxSender::copyTable(int index)
             steps(158, [&] { answer = Answer::None; });
         }
     }
-    if (answer == Answer::No) { // 160
-        outcome(TableOutcome::Kind::PassedOver, QStringLiteral("not replaced: the answer was No"));
-        return;
-    }
-    if (answer == Answer::Yes) { // 162
-        // The drop is held back: the old table stays until the new one is
-        // written whole in its place (step 280), and stays for good when the
-        // copy stops for any reason.
-        if (!steps(163, [&] { paradox.BeginTrans(); })) {
-            outcome(TableOutcome::Kind::Failed, steps.lastFailure());
-            return;
-        }
-        // The new table cannot be written over one that could not be dropped.
-        if (!steps(164, [&] { paradox.Execute(QStringLiteral("DROP TABLE ") + Bracketed(targetName)); })) {
-            steps(165, [&] { paradox.RollbackTrans(); });
-            outcome(TableOutcome::Kind::Failed, steps.lastFailure());
-            return;
-        }
-        steps(166, [&] { Main::ListRemoveMatching(c.paradoxList, targetName); });
-    }
+    return answer; // 160, 162
+}
+
+QString ParadoxSender::dropStatement(const QString &targetName) const
+{
+    return QStringLiteral("DROP TABLE ") + Bracketed(targetName);
+}
+
+void ParadoxSender::afterDrop(const QString &targetName)
+{
+    steps(166, [&] { Main::ListRemoveMatching(c.paradoxList, targetName); });
+}
+
+void ParadoxSender::beforeOpen()
+{
     steps(168, [&] { source.CursorLocation = ado::adUseClient; });
-    if (!steps(170, [&] { source.Open(QStringLiteral("SELECT * FROM ") + DoubleQuoted(sourceName), foxpro); })) {
-        if (paradox.inTransaction())
-            steps(165, [&] { paradox.RollbackTrans(); });
-        outcome(TableOutcome::Kind::Failed, steps.lastFailure());
-        return;
-    }
-    // Told to, a table with damaged rows is refused rather than copied without them.
-    if (const QString refusal = c.refuseDamagedTables ? damagedRowsRefusal(sourceName, source) : QString();
-        !refusal.isEmpty()) {
-        steps(170, [&] { throw ado::RuntimeError(refusal); });
-        notes.takeSource(source);
-        steps(276, [&] { source.Close(); });
-        if (paradox.inTransaction())
-            steps(165, [&] { paradox.RollbackTrans(); });
-        outcome(TableOutcome::Kind::Failed, refusal);
-        return;
-    }
-    // The work table keeps the source table's code page for the Paradox table it becomes.
-    work.setNewTableCodePage(source.codePage());
+}
+
+QString ParadoxSender::sourceQuery(const QString &sourceName) const
+{
+    return QStringLiteral("SELECT * FROM ") + DoubleQuoted(sourceName);
+}
+
+// The work table, with the column types TypeRules chooses; a leftover of an
+// earlier run goes first.
+bool ParadoxSender::createTarget(const QString &sourceName, const QString &)
+{
+    targetOpened = false;
     QString definition;
     steps(172, [&] { definition = QStringLiteral("CREATE TABLE ") + Backticked(sourceName) + u'('; });
     int columns = 0;
@@ -211,59 +201,65 @@ void ParadoxSender::copyTable(int index)
     steps(230, [&] { leftOver = FoxproSource::ExistTable(work, sourceName); });
     if (leftOver)
         steps(232, [&] { work.Execute(QStringLiteral("DROP TABLE ") + Bracketed(sourceName)); });
-    const bool created = steps(234, [&] { work.Execute(definition); });
-    bool targetOpened = false;
-    if (created) {
-        qint64 lastRow = -1;
-        steps(242, [&] { lastRow = source.RecordCount() - 1; });
-        bool hasRows = false;
-        steps(244, [&] { hasRows = !source.Eof(); });
-        if (hasRows) {
-            // The work database may write the rows out as they arrive; rows
-            // the Paradox table cannot hold are refused before the first.
-            work.Prepare(exportStatement(sourceName, targetName), lastRow + 1);
-            if (!steps(245, [&] { work.ExpectRows(sourceName, lastRow + 1); }))
-                readFailed = true;
-            targetOpened = !readFailed && steps(246, [&] {
-                target.Open(QStringLiteral("SELECT * FROM ") + Backticked(sourceName), work, ado::adOpenDynamic,
-                            ado::adLockOptimistic);
-            });
-            if (targetOpened)
-                copyRows(lastRow);
-        }
+    return steps(234, [&] { work.Execute(definition); });
+}
+
+bool ParadoxSender::startRows(const QString &sourceName, const QString &targetName, qint64 lastRow)
+{
+    bool hasRows = false;
+    steps(244, [&] { hasRows = !source.Eof(); });
+    if (!hasRows)
+        return false;
+    // The work database may write the rows out as they arrive; rows the
+    // Paradox table cannot hold are refused before the first.
+    work.Prepare(exportStatement(sourceName, targetName), lastRow + 1);
+    if (!steps(245, [&] { work.ExpectRows(sourceName, lastRow + 1); })) {
+        readFailed = true;
+        return false;
     }
-    steps(272, [&] { c.pointer.setMousePointer(ui::PointerDefault); });
-    steps(274, [&] {
-        c.progress.setProgressValue(0);
-        c.progress.setProgressText(QLatin1String(kProgressCaption));
+    columns = source.fields().count();
+    targetOpened = steps(246, [&] {
+        target.Open(QStringLiteral("SELECT * FROM ") + Backticked(sourceName), work, ado::adOpenDynamic,
+                    ado::adLockOptimistic);
     });
-    notes.takeSource(source);
-    steps(276, [&] { source.Close(); });
+    return targetOpened;
+}
+
+bool ParadoxSender::writeRow()
+{
+    // Without a new row the field values have nowhere to go.
+    if (steps(254, [&] { target.AddNew(); })) {
+        for (int column = 0; column < columns; ++column) {
+            steps(258, [&] { DoEvents(); });
+            steps(260, [&] { target.fields()(column).setValue(source.fields()(column).Value()); });
+        }
+        steps(264, [&] { target.Update(); });
+    }
+    return true;
+}
+
+void ParadoxSender::closeTarget()
+{
     if (targetOpened)
         steps(278, [&] { target.Close(); });
-    // A copy stopped part-way is not written: the table on disk stays as it was.
-    bool written = false;
-    if (created && !stopped && !readFailed) {
-        written = steps(280, [&] { work.Execute(exportStatement(sourceName, targetName)); });
-        steps(282, [&] { DoEvents(); });
-    }
-    if (paradox.inTransaction()) {
-        if (written)
-            steps(281, [&] { paradox.CommitTrans(); });
-        else
-            steps(165, [&] { paradox.RollbackTrans(); });
-    }
+}
+
+bool ParadoxSender::writeOut(const QString &sourceName, const QString &targetName)
+{
+    const bool written = steps(280, [&] { work.Execute(exportStatement(sourceName, targetName)); });
+    steps(282, [&] { DoEvents(); });
+    return written;
+}
+
+// The work table goes, whatever became of the copy.
+void ParadoxSender::afterEnd(const QString &sourceName, const QString &, bool)
+{
     bool workTable = false;
     steps(284, [&] { workTable = FoxproSource::ExistTable(work, sourceName); });
     if (workTable) {
         steps(286, [&] { work.Execute(QStringLiteral("DROP TABLE ") + Bracketed(sourceName)); });
         steps(288, [&] { DoEvents(); });
     }
-    if (written && steps.failures() == failuresBefore)
-        outcome(TableOutcome::Kind::Copied);
-    else
-        outcome(TableOutcome::Kind::Failed,
-                stopped && !written ? QStringLiteral("the copy was stopped") : steps.lastFailure());
 }
 
 QString ParadoxSender::exportStatement(const QString &sourceName, const QString &targetName) const
@@ -272,33 +268,6 @@ QString ParadoxSender::exportStatement(const QString &sourceName, const QString 
            Bracketed(QStringLiteral("Paradox 5.x;Database=") +
                      Main::CollapseBackslashes(c.settings.paradoxFolder() + u'\\')) +
            u'.' + Bracketed(targetName + QStringLiteral(".db")) + QStringLiteral(" from ") + Bracketed(sourceName);
-}
-
-void ParadoxSender::copyRows(qint64 lastRow)
-{
-    const int columns = source.fields().count();
-    for (qint64 row = 0; row <= lastRow; ++row) {
-        steps(250, [&] { DoEvents(); });
-        steps(252, [&] { c.progress.setProgressValue(ProgressPercent(row, lastRow)); });
-        // Without a new row the field values have nowhere to go.
-        if (steps(254, [&] { target.AddNew(); })) {
-            for (int column = 0; column < columns; ++column) {
-                steps(258, [&] { DoEvents(); });
-                steps(260, [&] { target.fields()(column).setValue(source.fields()(column).Value()); });
-            }
-            steps(264, [&] { target.Update(); });
-        }
-        // A row that cannot be read (a damaged memo file) ends the table: it
-        // is reported once and not written without its rows.
-        if (!steps(270, [&] { source.MoveNext(); })) {
-            readFailed = true;
-            return;
-        }
-        if (c.stopRequested()) {
-            stopped = true;
-            return;
-        }
-    }
 }
 
 } // namespace

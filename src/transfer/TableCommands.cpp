@@ -186,25 +186,24 @@ void DeleteParadoxTables(TransferContext &c)
     steps(118, [&] { c.pointer.setMousePointer(ui::PointerDefault); });
 }
 
-void RenameParadoxTable(TransferContext &c)
+namespace {
+
+// Steps 102 to 110: the one selected table of the Paradox list, -1 (reported) when there is none.
+int tableToRename(TransferContext &c, Steps &steps, QString &oldName)
 {
-    Steps steps{c.dialogs, QStringLiteral("Form2"), QStringLiteral("PushButton7_Click")};
-    steps(100, [&] { c.pointer.setMousePointer(ui::PointerBusy); });
-    auto finish = [&] { steps(130, [&] { c.pointer.setMousePointer(ui::PointerDefault); }); };
     bool hasCurrent = true;
     steps(102, [&] { hasCurrent = c.paradoxList.currentIndex() != -1; });
     if (!hasCurrent) {
         steps(104, [&] { c.dialogs.MsgBox(QStringLiteral("Please select a table to rename."), ui::vbOKOnly); });
-        return finish();
+        return -1;
     }
     int selectedCount = 0;
     steps(106, [&] { selectedCount = c.paradoxList.selectedCount(); });
     if (selectedCount != 1) {
         steps(108, [&] { c.dialogs.MsgBox(QStringLiteral("Please select just one table to rename."), ui::vbOKOnly); });
-        return finish();
+        return -1;
     }
     int index = -1;
-    QString oldName;
     steps(110, [&] {
         for (int i = c.paradoxList.count() - 1; i >= 0 && index < 0; --i) {
             if (c.paradoxList.selected(i))
@@ -212,6 +211,41 @@ void RenameParadoxTable(TransferContext &c)
         }
         oldName = c.paradoxList.text(index);
     });
+    return index;
+}
+
+// Step 124: the table's files, then its companions, under the new name.
+void renameTableFiles(TransferContext &c, const QString &folder, const QString &oldName, const QString &newName)
+{
+    // Companions are taken along only when the table itself was renamed.
+    QStringList companions = CompanionFiles(folder, oldName);
+    Main::RenameFile(c.dialogs, tablePath(c, oldName, QStringLiteral(".DB")),
+                     tablePath(c, newName, QStringLiteral(".DB")));
+    // Where letter case does not tell the two spellings apart, a failed first
+    // rename would only fail again on the same file.
+    const bool firstFailed = !Main::FileExists(tablePath(c, newName, QStringLiteral(".DB")));
+    if (!firstFailed && Main::FileExists(tablePath(c, oldName, QStringLiteral(".db"))))
+        Main::RenameFile(c.dialogs, tablePath(c, oldName, QStringLiteral(".db")),
+                         tablePath(c, newName, QStringLiteral(".db")));
+    const bool renamed = Main::FileExists(tablePath(c, newName, QStringLiteral(".DB"))) &&
+                         !Main::FileExists(tablePath(c, oldName, QStringLiteral(".DB")));
+    if (!renamed)
+        companions.clear();
+    for (const QString &companion : std::as_const(companions)) {
+        const QString extension = companion.mid(oldName.size());
+        Main::RenameFile(c.dialogs, folderFile(folder, companion), folderFile(folder, newName + extension));
+    }
+}
+
+} // namespace
+
+void RenameParadoxTable(TransferContext &c)
+{
+    Steps steps{c.dialogs, QStringLiteral("Form2"), QStringLiteral("PushButton7_Click")};
+    steps(100, [&] { c.pointer.setMousePointer(ui::PointerBusy); });
+    auto finish = [&] { steps(130, [&] { c.pointer.setMousePointer(ui::PointerDefault); }); };
+    QString oldName;
+    const int index = tableToRename(c, steps, oldName);
     if (index < 0)
         return finish();
     QString newName;
@@ -237,27 +271,7 @@ void RenameParadoxTable(TransferContext &c)
         });
         return finish();
     }
-    // Companions are taken along only when the table itself was renamed.
-    QStringList companions;
-    steps(124, [&] {
-        companions = CompanionFiles(folder, oldName);
-        Main::RenameFile(c.dialogs, tablePath(c, oldName, QStringLiteral(".DB")),
-                         tablePath(c, newName, QStringLiteral(".DB")));
-        // Where letter case does not tell the two spellings apart, a failed first
-        // rename would only fail again on the same file.
-        const bool firstFailed = !Main::FileExists(tablePath(c, newName, QStringLiteral(".DB")));
-        if (!firstFailed && Main::FileExists(tablePath(c, oldName, QStringLiteral(".db"))))
-            Main::RenameFile(c.dialogs, tablePath(c, oldName, QStringLiteral(".db")),
-                             tablePath(c, newName, QStringLiteral(".db")));
-        const bool renamed = Main::FileExists(tablePath(c, newName, QStringLiteral(".DB"))) &&
-                             !Main::FileExists(tablePath(c, oldName, QStringLiteral(".DB")));
-        if (!renamed)
-            companions.clear();
-        for (const QString &companion : std::as_const(companions)) {
-            const QString extension = companion.mid(oldName.size());
-            Main::RenameFile(c.dialogs, folderFile(folder, companion), folderFile(folder, newName + extension));
-        }
-    });
+    steps(124, [&] { renameTableFiles(c, folder, oldName, newName); });
     steps(126, [&] {
         c.paradoxList.remove(index);
         c.paradoxList.add(newName);

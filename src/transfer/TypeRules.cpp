@@ -2,7 +2,6 @@
 
 #include "platform/ado/DataTypeEnum.h"
 #include "platform/ado/Field.h"
-#include "platform/foxpro/TableWriter.h"
 #include "sources/Datatype.h"
 
 #include <cmath>
@@ -47,13 +46,6 @@ QStringView FoxProValueText(const ado::Field &field, QString &scratch)
     // Null and Empty both have the empty text; a number (money too) the
     // shortest text that reads back as the same number.
     return field.Value().textView(scratch);
-}
-
-QStringList FoxProColumnNames(const QStringList &names, int codePage)
-{
-    encoding::NameRule rule = foxpro::fieldNameRule();
-    rule.upperCase = false; // the table stores them in upper case; the statement shows them as the source has them
-    return encoding::fitNames(names, rule, foxpro::codecOfMark(foxpro::markForNewTable(codePage)));
 }
 
 } // namespace tw::transfer

@@ -1,10 +1,10 @@
 #pragma once
 // The column type rules of the two transfers: which work-database type a
-// FoxPro column becomes on its way to Paradox, and which FoxPro column (name
-// and type) a Paradox column becomes on its way to FoxPro.
+// FoxPro column becomes on its way to Paradox, and which FoxPro column type a
+// Paradox column becomes on its way to FoxPro (the FoxPro connection fits the
+// names, ado::Connection::ColumnNamesFor).
 
 #include <QString>
-#include <QStringList>
 #include <QStringView>
 
 namespace tw::ado {
@@ -28,14 +28,5 @@ QString FoxProColumnType(int adoType);
 // (money too) as the shortest text that reads back as the same double. The
 // text is the field's own or is written to scratch (see ado::Variant::textView).
 QStringView FoxProValueText(const ado::Field &field, QString &scratch);
-
-// FoxPro column names for the source's column names, in order, for a table
-// made for text of `codePage` (the source table's; 0 for none): a character
-// that table's code page cannot hold becomes "?", every character other than
-// a letter, a digit or "_" becomes "_", a leading digit gets a "_" before it,
-// as many characters are kept as fit 10 bytes, and a name already taken
-// (without regard to case) ends in a number instead, as FoxPro names them
-// (UNIT_PRICE, UNIT_PRIC2, ..., UNIT_PRI10). The case is kept.
-QStringList FoxProColumnNames(const QStringList &names, int codePage = 0);
 
 } // namespace tw::transfer

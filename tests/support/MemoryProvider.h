@@ -7,6 +7,7 @@
 
 #include "platform/ado/Provider.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -37,6 +38,9 @@ public:
     QString acceptedProvider = QStringLiteral("Memory");
     // Data sources that fail to open.
     QStringList refused;
+    // The column names its sessions give a CREATE TABLE (Session::columnNamesFor),
+    // so that it may stand in for a format with rules; unset gives them as they are.
+    std::function<QStringList(const QStringList &, int)> columnNames;
 
 private:
     std::map<QString, MemoryDatabase> m_databases;

@@ -1,5 +1,6 @@
 #include "TransferFixture.h"
 
+#include "platform/foxpro/FoxProSession.h"
 #include "platform/paradox/ParadoxProvider.h"
 #include "platform/workdb/WorkDbProvider.h"
 
@@ -22,6 +23,9 @@ TransferFixture::TransferFixture()
     settings.freeTables = foxproFolder();
     memory = std::make_shared<MemoryProvider>();
     memory->acceptedProvider = "vfpoledb.1";
+    memory->columnNames = [](const QStringList &names, int codePage) {
+        return foxpro::columnNamesFor(names, codePage);
+    };
     registration = std::make_unique<ado::ScopedProvider>(memory);
 }
 

@@ -2,6 +2,7 @@
 #include "TransferFixture.h"
 #include "platform/ado/DataTypeEnum.h"
 #include "platform/ado/Field.h"
+#include "platform/foxpro/FoxProSession.h"
 #include "platform/paradox/TableWriter.h"
 #include "transfer/SendToFoxPro.h"
 #include "transfer/StatementText.h"
@@ -82,26 +83,25 @@ void SendToFoxProTest::lineBreaksOutsideValuesOnly()
 
 void SendToFoxProTest::columnNamesAreValidAndUnique()
 {
-    QCOMPARE(transfer::FoxProColumnNames({"Customer Name", "Unit/Price", "Photo", "Unit Price", "Unit_Price"}),
+    QCOMPARE(foxpro::columnNamesFor({"Customer Name", "Unit/Price", "Photo", "Unit Price", "Unit_Price"}),
              QStringList({"Customer_N", "Unit_Price", "Photo", "Unit_Pric2", "Unit_Pric3"}));
     // Letters of the table's code page stay (Windows-1252 without one).
-    QCOMPARE(transfer::FoxProColumnNames({"2nd", "a-b.c", "", QString::fromUtf8("Größe")}),
+    QCOMPARE(foxpro::columnNamesFor({"2nd", "a-b.c", "", QString::fromUtf8("Größe")}),
              QStringList({"_2nd", "a_b_c", "_", QString::fromUtf8("Größe")}));
     // Cyrillic names in a Cyrillic table; in a Windows-1252 one they become "_"
     // and are still told apart.
     const QStringList cyrillic{QString::fromUtf8("Фамилия"), QString::fromUtf8("Имя"), QString::fromUtf8("Имя №")};
-    QCOMPARE(transfer::FoxProColumnNames(cyrillic, 866),
+    QCOMPARE(foxpro::columnNamesFor(cyrillic, 866),
              QStringList({QString::fromUtf8("Фамилия"), QString::fromUtf8("Имя"), QString::fromUtf8("Имя__")}));
-    QCOMPARE(transfer::FoxProColumnNames(cyrillic, 0), QStringList({"_______", "___", "_____"}));
-    QCOMPARE(transfer::FoxProColumnNames(cyrillic, 1251), transfer::FoxProColumnNames(cyrillic, 866));
+    QCOMPARE(foxpro::columnNamesFor(cyrillic, 0), QStringList({"_______", "___", "_____"}));
+    QCOMPARE(foxpro::columnNamesFor(cyrillic, 1251), foxpro::columnNamesFor(cyrillic, 866));
     // Ten bytes hold five Chinese characters, never half of one.
-    QCOMPARE(
-        transfer::FoxProColumnNames({QString::fromUtf8("客户名称和地址"), QString::fromUtf8("客户名称和电话")}, 936),
-        QStringList({QString::fromUtf8("客户名称和"), QString::fromUtf8("客户名称2")}));
+    QCOMPARE(foxpro::columnNamesFor({QString::fromUtf8("客户名称和地址"), QString::fromUtf8("客户名称和电话")}, 936),
+             QStringList({QString::fromUtf8("客户名称和"), QString::fromUtf8("客户名称2")}));
     QStringList many;
     for (int i = 0; i < 12; ++i)
         many << "UNIT_PRICE";
-    const QStringList names = transfer::FoxProColumnNames(many);
+    const QStringList names = foxpro::columnNamesFor(many);
     QCOMPARE(names[1], QString("UNIT_PRIC2"));
     QCOMPARE(names[9], QString("UNIT_PRI10"));
     QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), 12);

@@ -79,6 +79,15 @@ public:
         return m_session ? m_session->takeRemovedFiles() : std::vector<RemovedFile>{};
     }
     int newTableCodePage() const { return m_newTableCodePage; }
+    // Not an ADO member: column names as this connection's format takes them
+    // in a CREATE TABLE (see Session::columnNamesFor).
+    QStringList ColumnNamesFor(const QStringList &names, int codePage) const
+    {
+        return session()->columnNamesFor(names, codePage);
+    }
+    // Not an ADO member: the container that owns the table file `path`, empty
+    // for a free table (see Session::containerOwning).
+    QString ContainerOwning(const QString &path) const { return session()->containerOwning(path); }
 
 private:
     std::shared_ptr<Session> m_session;

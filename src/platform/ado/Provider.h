@@ -126,6 +126,23 @@ public:
     // (LostValue::after holds what was written); nullptr for sessions that
     // change none.
     virtual const LostValues *changedValues() const { return nullptr; }
+    // Column names as a CREATE TABLE of this format takes them, in order, for
+    // a table whose text is of `codePage` (0 for none): made to fit the
+    // format's names and told apart, the letter case kept. Formats without
+    // rules of their own give them as they are.
+    virtual QStringList columnNamesFor(const QStringList &names, int codePage) const
+    {
+        (void)codePage;
+        return names;
+    }
+    // The container (its file name, upper-cased) that owns the table file
+    // `path` by that file's own record; empty for a free table and for
+    // formats without containers.
+    virtual QString containerOwning(const QString &path) const
+    {
+        (void)path;
+        return {};
+    }
     // The code page the tables created from now on take for their text, when
     // their format can record it; 0 leaves it to the provider (Windows-1252).
     void setNewTableCodePage(int codePage) { m_newTableCodePage = codePage; }

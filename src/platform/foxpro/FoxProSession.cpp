@@ -248,6 +248,23 @@ QString owningContainer(const QString &path)
     return owner->named.toUpper();
 }
 
+QStringList columnNamesFor(const QStringList &names, int codePage)
+{
+    encoding::NameRule rule = fieldNameRule();
+    rule.upperCase = false;
+    return encoding::fitNames(names, rule, codecOfMark(markForNewTable(codePage)));
+}
+
+QStringList FoxProSession::columnNamesFor(const QStringList &names, int codePage) const
+{
+    return foxpro::columnNamesFor(names, codePage);
+}
+
+QString FoxProSession::containerOwning(const QString &path) const
+{
+    return owningContainer(path);
+}
+
 QString containerOwningListedTable(const QString &folder, const QString &name)
 {
     const QString path = files::findInFolder(folder, name + QStringLiteral(".dbf"), files::EntryKind::File);

@@ -37,6 +37,11 @@ public:
     std::unique_ptr<ado::Cursor> openSchema(int schema) override;
     std::unique_ptr<ado::Cursor> query(const QString &sql, const ado::OpenOptions &options) override;
 
+    // Fitted by columnNamesFor() below.
+    QStringList columnNamesFor(const QStringList &names, int codePage) const override;
+    // By the table file's backlink (see owningContainer()).
+    QString containerOwning(const QString &path) const override;
+
     bool isContainer() const { return !m_containerPath.isEmpty(); }
     // The folder of the tables (the container's folder for a container).
     const QString &folder() const { return m_folder; }
@@ -117,6 +122,15 @@ private:
 // ("DATA.DBC"); empty for a free table, a file whose header cannot be read,
 // or a table whose container is not there (it is read as a free table).
 QString owningContainer(const QString &dbfPath);
+// FoxPro column names for `names`, in order, for a table made for text of
+// `codePage` (0 for none): a character that table's code page cannot hold
+// becomes "?", every character other than a letter, a digit or "_" becomes
+// "_", a leading digit gets a "_" before it, as many characters are kept as
+// fit 10 bytes, and a name already taken (without regard to case) ends in a
+// number instead (UNIT_PRICE, UNIT_PRIC2, ..., UNIT_PRI10). The case is kept:
+// the table stores them upper-cased, a statement shows them as the source has
+// them.
+QStringList columnNamesFor(const QStringList &names, int codePage = 0);
 // The same for the table `name` of the real folder `folder` (name.dbf in any
 // letter case); empty when there is no such file.
 QString containerOwningListedTable(const QString &folder, const QString &name);

@@ -176,6 +176,10 @@ void FoxProProviderTest::containersDecideWhoseTableItIs()
     QCOMPARE(foxpro::owningContainer(dir.filePath("orphan.dbf")), QString());
     QCOMPARE(foxpro::owningContainer(dir.filePath("owned.dbf")), QString("SALES.DBC"));
     QCOMPARE(foxpro::containerOwningListedTable(dir.path(), "MOVED"), QString("HERE.DBC"));
+    // The commands ask the connection: the owner, and names as a CREATE TABLE takes them.
+    QCOMPARE(c.ContainerOwning(dir.filePath("owned.dbf")), QString("SALES.DBC"));
+    QCOMPARE(c.ContainerOwning(dir.filePath("orphan.dbf")), QString());
+    QCOMPARE(c.ColumnNamesFor({"Unit Price", "Unit/Price"}, 1252), QStringList({"Unit_Price", "Unit_Pric2"}));
 }
 
 void FoxProProviderTest::containerSchemaListsTablesAndViews()
