@@ -137,6 +137,16 @@ QString entryNamed(const QString &folder, const QString &name, EntryKind kind)
     return best;
 }
 
+// Entry names of `folder` sorted by their encoded bytes, as real paths.
+std::vector<QString> inByteOrder(const QString &folder, std::vector<QString> names)
+{
+    std::sort(names.begin(), names.end(),
+              [](const QString &a, const QString &b) { return QFile::encodeName(a) < QFile::encodeName(b); });
+    for (QString &name : names)
+        name = joined(folder, name);
+    return names;
+}
+
 // The plan tests set, and what File has written while it holds.
 struct PlanState {
     std::atomic<bool> active{false};
@@ -239,6 +249,54 @@ QString findInFolder(const QString &folder, const QString &name, EntryKind kind)
 {
     const QString entry = entryNamed(folder, name, kind);
     return entry.isEmpty() ? QString() : joined(folder, entry);
+}
+
+std::vector<QString> findAllInFolder(const QString &folder, const QString &name)
+{
+    std::vector<QString> found;
+    if (name.isEmpty() || holdsSeparator(name))
+        return found;
+    for (const QString &entry : detail::entryNames(folder.isEmpty() ? QStringLiteral(".") : folder)) {
+        if (entry.compare(name, Qt::CaseInsensitive) == 0 && detail::isRegularFile(joined(folder, entry)))
+            found.push_back(entry);
+    }
+    return inByteOrder(folder, std::move(found));
+}
+
+std::vector<QString> findWithBase(const QString &folder, const QString &base)
+{
+    std::vector<QString> found;
+    if (base.isEmpty() || holdsSeparator(base))
+        return found;
+    for (const QString &entry : detail::entryNames(folder.isEmpty() ? QStringLiteral(".") : folder)) {
+        const qsizetype dot = entry.lastIndexOf(u'.');
+        if (dot == base.size() && QStringView(entry).left(dot).compare(base, Qt::CaseInsensitive) == 0 &&
+            detail::isRegularFile(joined(folder, entry)))
+            found.push_back(entry);
+    }
+    return inByteOrder(folder, std::move(found));
+}
+
+bool tryDeleteRealFile(const QString &native)
+{
+    try {
+        deleteRealFile(native);
+        return true;
+    } catch (const RuntimeError &) {
+        return false;
+    }
+}
+
+bool existsAsIs(const QString &native)
+{
+    return !native.isEmpty() && detail::entryExists(native);
+}
+
+QString findCompanion(const QString &path, const QString &suffix)
+{
+    const QString name = detail::lastComponent(path);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return findInFolder(detail::parentOf(path), (dot < 0 ? name : name.left(dot)) + suffix, EntryKind::File);
 }
 
 std::vector<DirEntry> findFiles(const QString &folderAndPattern)

@@ -57,6 +57,17 @@ enum class EntryKind {
 // at a "\", and a name holding "/" finds nothing. This is the one lookup of
 // this kind: every other one calls it.
 QString findInFolder(const QString &folder, const QString &name, EntryKind kind = EntryKind::Any);
+// Every regular file (or link to one) of the real folder `folder` named `name`
+// in any letter case, the one spelled exactly as asked too, as real paths in
+// byte order of their names. The letter-case rule is findInFolder's.
+std::vector<QString> findAllInFolder(const QString &folder, const QString &name);
+// Every regular file (or link to one) of the real folder `folder` whose name
+// is `base`, in any letter case, then "." and one suffix without a "." of its
+// own ("T.DB", "t.x01"), as real paths in byte order of their names.
+std::vector<QString> findWithBase(const QString &folder, const QString &base);
+// The file beside the real path `path` named like it with the suffix `suffix`
+// (".fpt") in place of its own, found by findInFolder; empty when there is none.
+QString findCompanion(const QString &path, const QString &suffix);
 
 // Attribute bits of the file or folder; RuntimeError 53 (file) / 76 (folder
 // part missing) when there is none. A link reports 1024 plus the bits of what
@@ -64,8 +75,12 @@ QString findInFolder(const QString &folder, const QString &name, EntryKind kind 
 int attributes(const QString &path);
 // True when there is an entry of that name (a dangling link counts).
 bool exists(const QString &path);
+// exists() for a real path taken as it is, without resolving its components.
+bool existsAsIs(const QString &native);
 // True for a folder or a link to one.
 bool isDirectory(const QString &path);
+// True for a regular file or a link to one.
+bool isFile(const QString &path);
 // Time of the last change; RuntimeError 53 when there is no such file.
 QDateTime lastModified(const QString &path);
 
@@ -83,6 +98,18 @@ void copyFile(const QString &from, const QString &to, bool overwrite = true);
 void deleteFile(const QString &path);
 // Deletes read-only files too.
 void deleteFileForced(const QString &path);
+// Deletes the file at the real path `native`, taken as it is (on POSIX a "\\"
+// in a file name is part of the name, where a path text would read it as a
+// separator and reach another file), read-only or not. Nothing happens when
+// there is no such entry; RuntimeError as deleteFile otherwise.
+void deleteRealFile(const QString &native);
+// deleteRealFile for what may stay when it cannot go (a leftover the next
+// writer sweeps up): false when it could not be deleted. Never throws.
+bool tryDeleteRealFile(const QString &native);
+// Makes `data` the whole content of the file at the real path `native`,
+// existing or not: written to a hidden temporary beside it, then renamed over
+// it, so a failure leaves the file as it was. FileError naming the file (its reason() the system's word).
+void writeFileReplacing(const QString &native, const QByteArray &data);
 // Renames within the file system (atomic when on the same device); an
 // existing target file is replaced. When the target resolves to the source
 // itself, only the letter case of the name changes, to the spelling given.

@@ -3,6 +3,7 @@
 // portable half (path texts, wildcards, the letter-case lookup, File's
 // messages) is FileSystem.cpp.
 
+#include "File.h"
 #include "FileSystem.h"
 #include "SystemCalls.h"
 
@@ -189,9 +190,8 @@ int renamePath(const QString &from, const QString &to, bool replace)
     return ::rename(src.constData(), dst.constData());
 }
 
-void removeFile(const QString &path, bool refuseReadOnly)
+void removeNative(const QString &native, bool refuseReadOnly)
 {
-    const QString native = toNativePath(path);
     const auto entry = lstatOf(native);
     if (!entry)
         raise(missingNumber(native), QStringLiteral("Cannot delete %1").arg(native), errorText(ENOENT));
@@ -278,6 +278,11 @@ bool exists(const QString &path)
     return !path.isEmpty() && lstatOf(toNativePath(path)).has_value();
 }
 
+bool isFile(const QString &path)
+{
+    return detail::isRegularFile(toNativePath(path));
+}
+
 bool isDirectory(const QString &path)
 {
     if (path.isEmpty())
@@ -360,12 +365,53 @@ void copyFile(const QString &from, const QString &to, bool overwrite)
 
 void deleteFile(const QString &path)
 {
-    removeFile(path, true);
+    removeNative(toNativePath(path), true);
 }
 
 void deleteFileForced(const QString &path)
 {
-    removeFile(path, false);
+    removeNative(toNativePath(path), false);
+}
+
+void deleteRealFile(const QString &native)
+{
+    if (lstatOf(native))
+        removeNative(native, false);
+}
+
+void writeFileReplacing(const QString &native, const QByteArray &data)
+{
+    const QString what = QStringLiteral("Cannot write %1").arg(native);
+    QString temp;
+    const int out = createTemporaryBeside(native, &temp);
+    if (out < 0) {
+        const int err = errno;
+        throw FileError(err == ENOENT || err == ENOTDIR ? kErrPathNotFound : numberFor(err, native),
+                        what + QStringLiteral(": ") + errorText(err), errorText(err));
+    }
+    const QByteArray tempName = encoded(temp);
+    bool ok = true;
+    int err = 0;
+    for (qsizetype done = 0; ok && done < data.size();) {
+        const ssize_t n = ::write(out, data.constData() + done, size_t(data.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        err = n < 0 ? errno : ENOSPC;
+        done += ok ? n : 0;
+    }
+    if (::close(out) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok && ::rename(tempName.constData(), encoded(native).constData()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        ::unlink(tempName.constData());
+        throw FileError(numberFor(err, native), what + QStringLiteral(": ") + errorText(err), errorText(err));
+    }
 }
 
 void renameFile(const QString &from, const QString &to)

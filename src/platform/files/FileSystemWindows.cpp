@@ -6,12 +6,15 @@
 // to case. The portable half (path texts, wildcards, the lookup by name,
 // File's messages) is FileSystem.cpp.
 
+#include "File.h"
 #include "FileSystem.h"
 #include "SystemCalls.h"
 #include "WindowsPaths.h"
 
 #include <QDir>
 #include <QRandomGenerator>
+
+#include <algorithm>
 
 #include <memory>
 
@@ -198,9 +201,8 @@ FileHandle createTemporaryBeside(const QString &target, QString *tempPath)
     return FileHandle(INVALID_HANDLE_VALUE);
 }
 
-void removeFile(const QString &path, bool refuseReadOnly)
+void removeNative(const QString &native, bool refuseReadOnly)
 {
-    const QString native = toNativePath(path);
     const QString what = QStringLiteral("Cannot delete %1").arg(native);
     const DWORD attributes = attributesOf(native);
     if (attributes == INVALID_FILE_ATTRIBUTES)
@@ -398,6 +400,11 @@ bool exists(const QString &path)
     return !path.isEmpty() && attributesOf(toNativePath(path)) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool isFile(const QString &path)
+{
+    return detail::isRegularFile(toNativePath(path));
+}
+
 bool isDirectory(const QString &path)
 {
     return !path.isEmpty() && isFolderAttribute(attributesOf(toNativePath(path)));
@@ -467,12 +474,54 @@ void copyFile(const QString &from, const QString &to, bool overwrite)
 
 void deleteFile(const QString &path)
 {
-    removeFile(path, true);
+    removeNative(toNativePath(path), true);
 }
 
 void deleteFileForced(const QString &path)
 {
-    removeFile(path, false);
+    removeNative(toNativePath(path), false);
+}
+
+void deleteRealFile(const QString &native)
+{
+    if (attributesOf(native) != INVALID_FILE_ATTRIBUTES)
+        removeNative(native, false);
+}
+
+void writeFileReplacing(const QString &native, const QByteArray &data)
+{
+    const QString what = QStringLiteral("Cannot write %1").arg(native);
+    QString temp;
+    FileHandle out = createTemporaryBeside(native, &temp);
+    if (out.get() == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        throw FileError(error == ERROR_FILE_NOT_FOUND ? kErrPathNotFound : numberFor(error, native),
+                        what + QStringLiteral(": ") + errorText(int(error)), errorText(int(error)));
+    }
+    bool ok = true;
+    DWORD error = 0;
+    for (qsizetype done = 0; ok && done < data.size();) {
+        DWORD written = 0;
+        const DWORD chunk = DWORD(std::min<qsizetype>(data.size() - done, 1 << 30));
+        ok = WriteFile(out.get(), data.constData() + done, chunk, &written, nullptr) && written > 0;
+        error = ok ? 0 : GetLastError();
+        done += written;
+    }
+    out.reset();
+    // The file is an ordinary one, not hidden like the temporary it was.
+    if (ok && !SetFileAttributesW(wide(temp).c_str(), FILE_ATTRIBUTE_ARCHIVE)) {
+        ok = false;
+        error = GetLastError();
+    }
+    if (ok && !MoveFileExW(wide(temp).c_str(), wide(native).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        ok = false;
+        error = GetLastError();
+    }
+    if (!ok) {
+        DeleteFileW(wide(temp).c_str());
+        throw FileError(numberFor(error, native), what + QStringLiteral(": ") + errorText(int(error)),
+                        errorText(int(error)));
+    }
 }
 
 void renameFile(const QString &from, const QString &to)

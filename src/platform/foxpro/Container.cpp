@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 
 namespace tw::foxpro {
@@ -262,11 +261,11 @@ QString Container::tablePath(const TableEntry &table) const
     const bool absolute =
         QDir::isAbsolutePath(stored) || stored.startsWith('\\') || (stored.size() > 1 && stored[1] == ':');
     const QString path = files::toNativePath(absolute ? stored : folder() + '/' + stored);
-    if (QFileInfo(path).isFile())
+    if (files::isFile(path))
         return path;
     // A container moved together with its tables: look beside it.
     const QString beside = files::toNativePath(folder() + '/' + files::fileName(stored));
-    return QFileInfo(beside).isFile() ? beside : path;
+    return files::isFile(beside) ? beside : path;
 }
 
 QStringList Container::fieldNames(int tableObjectId) const
@@ -437,10 +436,13 @@ void Container::rebuildIndex()
         byName.keys.push_back({prefix + lowerBytes(o.rawName, page), uint32_t(o.record)});
     }
     const QByteArray bytes = buildCompoundIndex({byName, byType});
-    QSaveFile out(indexPath());
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        throw RuntimeError(QStringLiteral("%1: cannot write its index %2: %3.")
-                               .arg(fileName(), QFileInfo(indexPath()).fileName(), out.errorString()));
+    const QString index = indexPath();
+    try {
+        files::writeFileReplacing(index, bytes);
+    } catch (const files::FileError &e) {
+        throw RuntimeError(
+            QStringLiteral("%1: cannot write its index %2: %3.").arg(fileName(), files::fileName(index), e.reason()));
+    }
 }
 
 } // namespace tw::foxpro

@@ -10,7 +10,6 @@
 #include "platform/sql/Parser.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -193,25 +192,12 @@ bool isInside(const QString &path, const QString &folder)
     return p.startsWith(f);
 }
 
-// Deletes the file at the real path `path`, read-only or not. The path is
-// taken as it is: a "\\" in a file name is part of the name here, where the
-// path-text routines would read it as a separator and reach another file.
-void removeRealFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.exists())
-        return;
-    if (!file.remove())
-        throw RuntimeError(files::kErrPermissionDenied,
-                           QStringLiteral("Cannot delete %1: %2.").arg(path, file.errorString()));
-}
-
 void removeCompanions(const QString &dbfPath)
 {
     for (const char *ext : {".fpt", ".cdx"}) {
         const QString path = findCompanion(dbfPath, QLatin1String(ext));
         if (!path.isEmpty())
-            removeRealFile(path);
+            files::deleteRealFile(path);
     }
 }
 
@@ -224,18 +210,6 @@ const QStringList kTempSuffixes = {QStringLiteral("dbf"), QStringLiteral("fpt"),
     QString text = e.description();
     text.replace(QFileInfo(temp).completeBaseName(), QFileInfo(target).completeBaseName(), Qt::CaseInsensitive);
     throw RuntimeError(e.number(), text);
-}
-
-// Renames a real path to another, replacing what is there in one step when
-// `replace` is set; RuntimeError naming both otherwise.
-void moveFile(const QString &from, const QString &to, bool replace)
-{
-    if (replace) {
-        files::renameFile(from, to);
-        return;
-    }
-    if (QFileInfo::exists(to) || !QFile::rename(from, to))
-        throw RuntimeError(files::kErrFileExists, QStringLiteral("Cannot rename %1 to %2.").arg(from, to));
 }
 
 } // namespace
@@ -278,9 +252,9 @@ FoxProSession::FoxProSession(const QString &source) : m_source(source)
                            QStringLiteral("The FoxPro connection names no Data Source (a .dbc file or a folder)."));
     const QString native = files::toNativePath(source);
     const QFileInfo info(native);
-    if (info.isDir()) {
+    if (files::isDirectory(native)) {
         m_folder = info.absoluteFilePath();
-    } else if (info.isFile() && info.suffix().compare(QLatin1String("dbc"), Qt::CaseInsensitive) == 0) {
+    } else if (files::isFile(native) && info.suffix().compare(QLatin1String("dbc"), Qt::CaseInsensitive) == 0) {
         m_containerPath = info.absoluteFilePath();
         m_folder = info.absolutePath();
         loadContainer(); // a damaged container fails here, naming the file
@@ -339,7 +313,7 @@ FoxProSession::Resolved FoxProSession::resolve(const QString &name, const std::o
     } else if (!isContainer()) {
         candidate = files::toNativePath(m_folder + '/' + name + ".dbf");
     }
-    if (!candidate.isEmpty() && QFileInfo(candidate).isFile()) {
+    if (!candidate.isEmpty() && files::isFile(candidate)) {
         const QString absolute = QFileInfo(candidate).absoluteFilePath();
         if (container) {
             for (const auto &t : container->tables())
@@ -501,13 +475,17 @@ qint64 FoxProSession::replacedCharacters() const
 
 void FoxProSession::createTable(const sql::CreateTable &statement)
 {
+    const QString path = pathForNewTable(statement.table);
+    // From here a drop of the name held in this transaction was for a new
+    // table: it stays withdrawn unless that table arrives (see commitTrans).
+    for (HeldDrop &drop : m_heldDrops)
+        drop.claimed = drop.claimed || drop.path == path;
     std::vector<NewField> fields;
     QStringList longNames;
     for (const sql::ColumnDef &column : statement.columns) {
         fields.push_back(fieldOf(column));
         longNames << column.name;
     }
-    const QString path = pathForNewTable(statement.table);
     if (!isInside(path, m_folder))
         throw RuntimeError(RuntimeError::kPermissionDenied,
                            QStringLiteral("CREATE TABLE %1: the table would lie outside the FoxPro folder %2; "
@@ -537,14 +515,17 @@ void FoxProSession::createTable(const sql::CreateTable &statement)
                 throw RuntimeError(58, QStringLiteral("Cannot create the table %1: %2 already exists.")
                                            .arg(path, QFileInfo(existing).fileName()));
         }
-        const QString folder = QFileInfo(path).absolutePath();
-        files::removeStaleTemps(folder, kTempSuffixes[0], kTempSuffixes.mid(1));
-        const QString temp = files::freshTempBase(folder, kTempSuffixes) + QStringLiteral(".dbf");
+        files::StagedTable staged(QFileInfo(path).absolutePath(), kTempSuffixes);
+        const QString temp = staged.mainTemp();
         auto writer = TableWriter::create(temp, fields, options);
+        if (!staged.hold())
+            throw RuntimeError(
+                RuntimeError::kPermissionDenied,
+                QStringLiteral("Cannot create the table %1: its temporary file cannot be locked.").arg(path));
         // Nobody else writes a temporary, and it counts only once whole: it is
         // written in large pieces.
         writer->setBuffered(true);
-        HeldCreate held{path, temp, tableName, longNames, files::HeldFile(temp)};
+        HeldCreate held{path, temp, tableName, longNames, std::move(staged)};
         closeWriter(path);
         if (m_writers.size() >= kMaxOpenWriters)
             closeWriter(m_writers.begin()->first);
@@ -561,7 +542,7 @@ void FoxProSession::createTable(const sql::CreateTable &statement)
             container->addTable(tableName, path, longNames);
         } catch (...) {
             writer.reset();
-            QFile::remove(path);
+            files::tryDeleteRealFile(path);
             removeCompanions(path);
             throw;
         }
@@ -675,7 +656,7 @@ void FoxProSession::removeTable(const QString &path, const std::optional<Contain
     // again, never a memo file that blocks the next CREATE of the name.
     if (!dropped) {
         removeCompanions(path);
-        removeRealFile(path);
+        files::deleteRealFile(path);
     } else {
         for (const char *ext : {".fpt", ".cdx"})
             removeDroppedFile(findCompanion(path, QLatin1String(ext)));
@@ -689,7 +670,7 @@ void FoxProSession::removeTable(const QString &path, const std::optional<Contain
 // and the volume has one, else deleted; noted either way.
 void FoxProSession::removeDroppedFile(const QString &path)
 {
-    if (path.isEmpty() || !QFileInfo::exists(path))
+    if (!files::existsAsIs(path))
         return;
     if (dropsToTrash()) {
         const QString trashed = files::moveToTrash(path);
@@ -698,7 +679,7 @@ void FoxProSession::removeDroppedFile(const QString &path)
             return;
         }
     }
-    removeRealFile(path);
+    files::deleteRealFile(path);
     noteRemoved({path, {}});
 }
 
@@ -724,10 +705,7 @@ void FoxProSession::discardCreate(const QString &target)
     for (auto it = m_heldCreates.begin(); it != m_heldCreates.end(); ++it) {
         if (it->target != target)
             continue;
-        const QString memo = findCompanion(it->temp, QStringLiteral(".fpt"));
-        if (!memo.isEmpty())
-            QFile::remove(memo);
-        QFile::remove(it->temp);
+        it->staged.discard();
         m_heldCreates.erase(it);
         return;
     }
@@ -748,10 +726,10 @@ void FoxProSession::rollbackTrans()
     m_inTransaction = false;
 }
 
-// Puts a table built under a temporary name in place: the memo file, then the
-// .dbf, each renamed over the old table's file of that kind in one step (so
-// at every moment the name holds a whole table: the old one, or the new one),
-// then the container's records.
+// Puts a table built under a temporary name in place (StagedTable): the memo
+// file, then the .dbf, each over the old table's file of that kind in one
+// step, then the container's records. The old index describes the old rows and
+// goes afterwards, as does an old memo file the new table has no counterpart of.
 void FoxProSession::putInPlace(HeldCreate &create, std::optional<Container> &container)
 {
     try {
@@ -769,32 +747,22 @@ void FoxProSession::putInPlace(HeldCreate &create, std::optional<Container> &con
     const QString memo =
         QFileInfo(create.target).absolutePath() + u'/' + QFileInfo(create.target).completeBaseName() +
         (create.target.endsWith(QLatin1String(".DBF")) ? QStringLiteral(".FPT") : QStringLiteral(".fpt"));
-    // The new memo file takes the old one's place, then the new table file
-    // the old one's, each in one step as short as renaming a name: killed
-    // anywhere but in the instant between the two, the folder holds the old
-    // pair or the new one. What the old table leaves goes afterwards.
-    const bool memoOverOld = replacing && !tempMemo.isEmpty() && !oldMemo.isEmpty();
+    std::vector<files::StagedTable::Move> moves;
+    QStringList before;
+    QStringList after;
     if (!oldMemo.isEmpty() && !replacing)
-        removeRealFile(oldMemo); // a memo file without its table
-    if (memoOverOld) {
-        files::replaceFile(tempMemo, oldMemo);
-        if (oldMemo != memo)
-            moveFile(oldMemo, memo, true); // the spelling the table's name asks for
-    } else if (!tempMemo.isEmpty()) {
-        moveFile(tempMemo, memo, replacing);
-    }
-    if (replacing)
-        files::replaceFile(create.temp, create.target);
-    else
-        moveFile(create.temp, create.target, false);
+        before << oldMemo; // a memo file without its table
+    if (!tempMemo.isEmpty())
+        moves.push_back({tempMemo, memo, replacing ? oldMemo : QString()});
+    moves.push_back({create.temp, create.target, {}});
     if (replacing) {
-        // The old index describes the old rows; the new table does not ask for one.
         const QString index = findCompanion(create.target, QStringLiteral(".cdx"));
         if (!index.isEmpty())
-            QFile::remove(index);
+            after << index;
         if (!oldMemo.isEmpty() && tempMemo.isEmpty())
-            QFile::remove(oldMemo);
+            after << oldMemo;
     }
+    create.staged.putInPlace(moves, replacing, before, after);
     if (container) {
         if (oldEntry)
             container->removeTable(oldEntry->objectId);
@@ -811,11 +779,14 @@ void FoxProSession::commitTrans()
             putInPlace(m_heldCreates.front(), container);
             m_heldCreates.erase(m_heldCreates.begin());
         }
-        // Drops that no new table takes the place of.
+        // Drops no new table took the place of: one no CREATE of its name
+        // followed goes now, as asked; one whose new table never arrived is
+        // withdrawn, and the old table stays.
         while (!m_heldDrops.empty()) {
             const HeldDrop drop = m_heldDrops.front();
             m_heldDrops.erase(m_heldDrops.begin());
-            removeTable(drop.path, drop.entry, container, false);
+            if (!drop.claimed)
+                removeTable(drop.path, drop.entry, container, false);
         }
     } catch (...) {
         rollbackTrans();

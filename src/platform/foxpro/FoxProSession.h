@@ -11,7 +11,7 @@
 #include "TableWriter.h"
 
 #include "platform/ado/Provider.h"
-#include "platform/files/TempFiles.h"
+#include "platform/files/StagedTable.h"
 #include "platform/sql/Statement.h"
 
 #include <QHash>
@@ -81,16 +81,18 @@ private:
 
     // A table created inside the transaction, built under a temporary name.
     struct HeldCreate {
-        QString target;        // real path the .dbf gets
-        QString temp;          // real path of the temporary .dbf
-        QString tableName;     // its name in the container
-        QStringList longNames; // the container's field names
-        files::HeldFile hold;  // the temporary, locked while it lives
+        QString target;            // real path the .dbf gets
+        QString temp;              // real path of the temporary .dbf
+        QString tableName;         // its name in the container
+        QStringList longNames;     // the container's field names
+        files::StagedTable staged; // the temporaries, the main one locked while it lives
     };
-    // A table dropped inside the transaction; it stays until the commit.
+    // A table dropped inside the transaction; it stays until the commit, and
+    // then goes only when no CREATE of its name was asked for (see commitTrans).
     struct HeldDrop {
         QString path;                               // real path of the .dbf
         std::optional<Container::TableEntry> entry; // when it is a container's table
+        bool claimed = false;                       // a CREATE of its name was asked for
     };
     HeldCreate *heldCreateFor(const QString &path);
     bool isHeldDrop(const QString &path) const;

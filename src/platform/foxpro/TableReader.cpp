@@ -21,8 +21,7 @@ constexpr qint64 kHeadProbe = dbf::kHeaderSize;
 
 QString findCompanion(const QString &path, const QString &ext)
 {
-    const QFileInfo info(path);
-    return files::findInFolder(info.path(), info.completeBaseName() + ext, files::EntryKind::File);
+    return files::findCompanion(path, ext);
 }
 
 TableReader::TableReader(const QString &path)

@@ -7,6 +7,7 @@
 #include "platform/ado/RuntimeError.h"
 #include "platform/encoding/ByteCodec.h"
 #include "platform/files/FaultPlan.h"
+#include "platform/files/FileSystem.h"
 
 #include <QDir>
 #include <QFile>
@@ -232,7 +233,7 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
             writer->m_memo.emplace(MemoFile::create(memoPath, writer->m_file.name()));
     } catch (...) {
         writer->m_file.close();
-        QFile::remove(path);
+        files::tryDeleteRealFile(path);
         throw;
     }
     writer->m_fileLimit = files::formatFileLimit(dbf::kMaxFileBytes);

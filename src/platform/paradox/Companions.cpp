@@ -1,7 +1,6 @@
 #include "Companions.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include "platform/files/FileSystem.h"
 
 namespace tw::paradox {
 
@@ -20,13 +19,9 @@ bool isCompanionSuffix(const QString &suffix)
 QStringList companionFiles(const QString &folder, const QString &base)
 {
     QStringList found;
-    const QDir dir(folder);
-    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString &entry : entries) {
-        const QFileInfo info(entry);
-        if (info.completeBaseName().compare(base, Qt::CaseInsensitive) == 0 && isCompanionSuffix(info.suffix()))
-            found << dir.filePath(entry);
-    }
+    for (const QString &path : tw::files::findWithBase(folder, base))
+        if (isCompanionSuffix(path.mid(path.lastIndexOf(QLatin1Char('.')) + 1)))
+            found << path;
     return found;
 }
 

@@ -35,7 +35,7 @@ std::unique_ptr<tw::ado::Session> ParadoxProvider::open(const tw::ado::Connectio
         throw RuntimeError(RuntimeError::kPathNotFound,
                            QStringLiteral("Paradox driver: the connection string names no folder (Dbq)."));
     const QString native = tw::files::toNativePath(folder);
-    if (!QFileInfo(native).isDir())
+    if (!tw::files::isDirectory(native))
         throw RuntimeError(RuntimeError::kPathNotFound,
                            QStringLiteral("Paradox driver: '%1' is not an existing folder.").arg(folder));
     return std::make_unique<ParadoxSession>(native);

@@ -10,7 +10,6 @@
 #include "platform/sql/Parser.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -52,11 +51,17 @@ void ParadoxSession::dropTable(const QString &name)
                                .arg(base, QDir::toNativeSeparators(m_folder)));
     if (m_inTransaction) {
         // Held back: a writer finishing a table of this name replaces it; the
-        // end of the transaction forgets what no writer took.
+        // commit deletes it when no writer claimed it (see endTransaction).
         Replacements::allow(db);
         m_heldDrops << db;
         return;
     }
+    removeTable(db);
+}
+
+// Deletes a table's .db and companions, to the trash when the connection asks for it.
+void ParadoxSession::removeTable(const QString &db)
+{
     QStringList doomed{db};
     doomed << companionFiles(m_folder, QFileInfo(db).completeBaseName());
     for (const QString &path : doomed) {
@@ -67,10 +72,12 @@ void ParadoxSession::dropTable(const QString &name)
                 continue;
             }
         }
-        QFile file(path);
-        if (!file.remove())
+        try {
+            tw::files::deleteRealFile(path);
+        } catch (const RuntimeError &e) {
             throw RuntimeError(RuntimeError::kPermissionDenied,
-                               QStringLiteral("Paradox driver: cannot delete %1: %2.").arg(path, file.errorString()));
+                               QStringLiteral("Paradox driver: %1.").arg(e.description()));
+        }
         noteRemoved({path, {}});
     }
 }
@@ -82,7 +89,10 @@ void ParadoxSession::beginTrans()
 
 void ParadoxSession::commitTrans()
 {
-    endTransaction();
+    // A held drop no writer claimed was a DROP TABLE of its own: it goes now.
+    for (const QString &db : endTransaction())
+        if (tw::files::existsAsIs(db))
+            removeTable(db);
 }
 
 void ParadoxSession::rollbackTrans()
@@ -90,14 +100,19 @@ void ParadoxSession::rollbackTrans()
     endTransaction();
 }
 
-// A held drop that no writer took leaves the old table where it is: the new
-// one never arrived, so dropping it now would lose it.
-void ParadoxSession::endTransaction()
+// A held drop that a writer claimed but did not take leaves the old table
+// where it is: the new one never arrived, so dropping it now would lose it.
+QStringList ParadoxSession::endTransaction()
 {
-    for (const QString &db : std::as_const(m_heldDrops))
+    QStringList unclaimed;
+    for (const QString &db : std::as_const(m_heldDrops)) {
+        if (Replacements::allowed(db) && !Replacements::claimed(db))
+            unclaimed << db;
         Replacements::revoke(db);
+    }
     m_heldDrops.clear();
     m_inTransaction = false;
+    return unclaimed;
 }
 
 ParadoxSession::~ParadoxSession()
@@ -122,12 +137,15 @@ std::unique_ptr<tw::ado::Cursor> ParadoxSession::openSchema(int schema)
     if (schema != tw::ado::adSchemaTables)
         throw RuntimeError(QStringLiteral("Paradox driver: schema %1 is not supported.").arg(schema));
     std::vector<tw::ado::SchemaTable> tables;
-    const QStringList entries =
-        QDir(m_folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
-    for (const QString &entry : entries) {
-        const QFileInfo info(entry);
+    std::vector<tw::files::DirEntry> entries = tw::files::listDirectory(m_folder, QStringLiteral("*.db"));
+    std::sort(entries.begin(), entries.end(), [](const tw::files::DirEntry &a, const tw::files::DirEntry &b) {
+        return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
+    });
+    for (const tw::files::DirEntry &entry : entries) {
+        const QFileInfo info(entry.name);
         // Names beginning with "~" are temporaries of the writer.
-        if (info.suffix().compare(kDbSuffix, Qt::CaseInsensitive) != 0 || entry.startsWith(QLatin1Char('~')) ||
+        if ((entry.attributes & tw::files::kAttrDirectory) ||
+            info.suffix().compare(kDbSuffix, Qt::CaseInsensitive) != 0 || entry.name.startsWith(QLatin1Char('~')) ||
             info.completeBaseName().isEmpty())
             continue;
         tables.push_back({info.completeBaseName(), QStringLiteral("TABLE")});

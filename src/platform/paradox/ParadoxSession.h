@@ -20,7 +20,9 @@ public:
     std::unique_ptr<tw::ado::Cursor> query(const QString &sql, const tw::ado::OpenOptions &options) override;
     // Inside a transaction DROP TABLE only allows a table writer to replace the
     // table (see Replacements); the old table stays until one does. Commit and
-    // rollback alike end that allowance.
+    // rollback alike end that allowance; a commit then deletes a held table
+    // that no writer claimed (a DROP TABLE of its own), and withdraws the
+    // drop of one whose new table never arrived.
     void beginTrans() override;
     void commitTrans() override;
     void rollbackTrans() override;
@@ -36,7 +38,9 @@ public:
     void dropTable(const QString &name);
 
 private:
-    void endTransaction();
+    // Ends the transaction's allowances; returns the held tables no writer claimed.
+    QStringList endTransaction();
+    void removeTable(const QString &db);
 
     QString m_folder;
     bool m_inTransaction = false;

@@ -2,8 +2,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QMutex>
-#include <QSet>
 
 namespace tw::paradox::Replacements {
 
@@ -15,10 +15,11 @@ QMutex &guard()
     return mutex;
 }
 
-QSet<QString> &paths()
+// Allowed replacements, and whether a writer claimed each.
+QHash<QString, bool> &paths()
 {
-    static QSet<QString> set;
-    return set;
+    static QHash<QString, bool> claims;
+    return claims;
 }
 
 QString key(const QString &dbPath)
@@ -31,7 +32,9 @@ QString key(const QString &dbPath)
 void allow(const QString &dbPath)
 {
     const QMutexLocker lock(&guard());
-    paths().insert(key(dbPath));
+    const QString k = key(dbPath);
+    if (!paths().contains(k))
+        paths().insert(k, false); // a claim made stays
 }
 
 void revoke(const QString &dbPath)
@@ -44,6 +47,20 @@ bool allowed(const QString &dbPath)
 {
     const QMutexLocker lock(&guard());
     return paths().contains(key(dbPath));
+}
+
+void claim(const QString &dbPath)
+{
+    const QMutexLocker lock(&guard());
+    const auto it = paths().find(key(dbPath));
+    if (it != paths().end())
+        it.value() = true;
+}
+
+bool claimed(const QString &dbPath)
+{
+    const QMutexLocker lock(&guard());
+    return paths().value(key(dbPath), false);
 }
 
 } // namespace tw::paradox::Replacements

@@ -25,9 +25,7 @@ constexpr size_t kBlocksPerIdle = 256;
 // The companion file with another extension, in any letter case.
 QString companion(const QString &dbPath, const QString &extension)
 {
-    const QFileInfo info(dbPath);
-    return tw::files::findInFolder(info.path(), info.completeBaseName() + QLatin1Char('.') + extension,
-                                   tw::files::EntryKind::File);
+    return tw::files::findCompanion(dbPath, QLatin1Char('.') + extension);
 }
 
 constexpr int kBcdPrecision = 32;

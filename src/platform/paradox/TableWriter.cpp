@@ -8,15 +8,12 @@
 #include "platform/ado/RuntimeError.h"
 #include "platform/files/FaultPlan.h"
 #include "platform/files/FileSystem.h"
-#include "platform/files/TempFiles.h"
+#include "platform/files/StagedTable.h"
 
 #include <QDateTime>
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QThread>
 
 #include <cstring>
 
@@ -42,24 +39,6 @@ QString findWithoutCase(const QString &folder, const QString &name)
 }
 
 const QStringList kTempSuffixes = {QStringLiteral("db"), QStringLiteral("mb")};
-// How long a new writer waits for a cleaner to let go of its temporary.
-constexpr int kLockWaitMs = 10000;
-
-// A writer holds its temporary .db locked from before its first byte until it
-// is renamed or deleted; a temporary with data that nobody holds locked was
-// left by a writer that died. A cleaner that finds a writer's new temporary
-// still empty holds the lock only for a moment: wait for it.
-bool lockSoon(tw::files::File &file)
-{
-    const QDeadlineTimer deadline(kLockWaitMs);
-    while (!file.tryLock()) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(1);
-    }
-    return true;
-}
-
 bool allowedInName(QStringView name, qsizetype index)
 {
     const QChar c = name[index];
@@ -124,7 +103,7 @@ TableWriter::TableWriter(const QString &folder, const QString &table, const std:
     : TableWriter(table, codePage)
 {
     m_folder = tw::files::toNativePath(folder);
-    if (!QFileInfo(m_folder).isDir())
+    if (!tw::files::isDirectory(m_folder))
         throw RuntimeError(RuntimeError::kPathNotFound,
                            QStringLiteral("Paradox table '%1': the folder '%2' does not exist.").arg(table, folder));
     const QString name = m_tableName.chopped(3);
@@ -134,15 +113,16 @@ TableWriter::TableWriter(const QString &folder, const QString &table, const std:
     if (!existing.isEmpty() && !Replacements::allowed(existing))
         throw RuntimeError(tw::files::kErrFileExists,
                            QStringLiteral("Table '%1' already exists in %2.").arg(m_tableName, folder));
+    if (!existing.isEmpty())
+        Replacements::claim(existing); // the drop was for this table: it no longer goes on its own
 
     defineFields(columns, expectedRows);
     const QString mbExtension = extension == QLatin1String("DB") ? QStringLiteral("MB") : QStringLiteral("mb");
     if (m_hasBlobs)
         m_mbPath = QDir(m_folder).filePath(name + QLatin1Char('.') + mbExtension);
 
-    tw::files::removeStaleTemps(m_folder, kTempSuffixes[0], {kTempSuffixes[1]});
-    const QString temp = tw::files::freshTempBase(m_folder, kTempSuffixes);
-    m_tempDb = temp + QStringLiteral(".db");
+    m_staged.emplace(m_folder, kTempSuffixes);
+    m_tempDb = m_staged->temp(kTempSuffixes[0]);
     try {
         m_file = tw::files::File(m_tempDb, tw::files::File::Mode::CreateNew, m_tableName);
     } catch (const tw::files::FileError &e) {
@@ -151,10 +131,10 @@ TableWriter::TableWriter(const QString &folder, const QString &table, const std:
     }
     m_open = true;
     try {
-        if (!lockSoon(m_file))
+        if (!m_staged->hold())
             fail(QStringLiteral("cannot lock the temporary file %1").arg(m_tempDb));
         if (m_hasBlobs) {
-            m_tempMb = temp + QStringLiteral(".mb");
+            m_tempMb = m_staged->temp(kTempSuffixes[1]);
             m_blobs = std::make_unique<BlobWriter>(m_tempMb, QFileInfo(m_mbPath).fileName(), name);
         }
         // The header is written last; reserve its room. At once: a temporary
@@ -470,61 +450,47 @@ void TableWriter::finish()
         if (!existing.isEmpty() && !Replacements::allowed(existing))
             throw RuntimeError(tw::files::kErrFileExists,
                                QStringLiteral("Table '%1' already exists in %2.").arg(m_tableName, m_folder));
-        if (!existing.isEmpty()) {
-            // The .db and .mb are renamed over in one step each below; the old
-            // table's other companions (indexes, forms, validity checks) describe
-            // the old rows and go first.
+        const bool replacing = !existing.isEmpty();
+        // The .db and .mb go over the old table's in one step each (StagedTable);
+        // the old table's other companions (indexes, forms, validity checks)
+        // describe the old rows and go once the new .db is in place, as do its
+        // .mb in other letter cases. A .mb left without its table, which the
+        // new one would be confused with, goes first.
+        QStringList before;
+        QStringList after;
+        if (replacing) {
             const QFileInfo old(existing);
             for (const QString &path : companionFiles(m_folder, old.completeBaseName()))
-                if (!path.endsWith(QLatin1String(".mb"), Qt::CaseInsensitive) && !QFile::remove(path))
-                    fail(QStringLiteral("cannot delete %1 of the table it replaces").arg(path));
+                if (!path.endsWith(QLatin1String(".mb"), Qt::CaseInsensitive))
+                    after << path;
             m_dbPath = existing;
             if (m_blobs)
                 m_mbPath = QDir(m_folder).filePath(old.completeBaseName() + (old.suffix() == QLatin1String("DB")
                                                                                  ? QStringLiteral(".MB")
                                                                                  : QStringLiteral(".mb")));
         }
-        // The old table's .mb, or one left without its table that the new .mb
-        // would be confused with, in any letter case, goes; the one the new
-        // .mb is renamed over is replaced in that step.
         const QString mbName = QFileInfo(m_dbPath).completeBaseName() + QStringLiteral(".mb");
-        const QStringList entries = QDir(m_folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
-        for (const QString &entry : entries) {
-            const QString path = QDir(m_folder).filePath(entry);
-            if ((m_blobs || !existing.isEmpty()) && entry.compare(mbName, Qt::CaseInsensitive) == 0 &&
-                !(m_blobs && path == m_mbPath) && !QFile::remove(path))
-                fail(QStringLiteral("cannot delete %1").arg(path));
+        if (m_blobs || replacing) {
+            for (const QString &path : tw::files::findAllInFolder(m_folder, mbName))
+                if (!replacing)
+                    before << path;
+                else if (!(m_blobs && path == m_mbPath))
+                    after << path;
         }
-        // Over the old table's files in one step each, as short as renaming a
-        // name (see replaceFile): killed anywhere but in the instant between
-        // the two, the folder holds the old pair or the new one. Never over a
-        // file no replacement was agreed for.
-        const auto renameOver = [this, replacing = !existing.isEmpty()](const QString &from, const QString &to) {
-            try {
-                if (replacing && QFileInfo::exists(to))
-                    tw::files::replaceFile(from, to);
-                else if (replacing)
-                    tw::files::renameFile(from, to);
-                else
-                    tw::files::renameWithoutReplacing(from, to);
-            } catch (const RuntimeError &) {
-                fail(QStringLiteral("cannot rename %1 to %2").arg(from, to));
-            }
-        };
+        std::vector<tw::files::StagedTable::Move> moves;
         if (m_blobs)
-            renameOver(m_tempMb, m_mbPath);
+            moves.push_back({m_tempMb, m_mbPath, {}});
+        moves.push_back({m_tempDb, m_dbPath, {}});
+        m_blobs.reset();
+        m_file.close();
         try {
-            renameOver(m_tempDb, m_dbPath);
-        } catch (...) {
-            if (m_blobs && existing.isEmpty())
-                QFile::rename(m_mbPath, m_tempMb);
-            throw;
+            m_staged->putInPlace(moves, replacing, before, after);
+        } catch (const RuntimeError &e) {
+            fail(e.description());
         }
-        if (!existing.isEmpty())
+        if (replacing)
             Replacements::revoke(existing);
         m_open = false;
-        m_blobs.reset();
-        releaseLock();
     } catch (...) {
         abandon();
         throw;
@@ -538,15 +504,9 @@ void TableWriter::abandon()
     m_open = false;
     m_out.reset();
     m_blobs.reset();
-    if (!m_tempMb.isEmpty())
-        QFile::remove(m_tempMb);
-    QFile::remove(m_tempDb);
-    releaseLock();
-}
-
-void TableWriter::releaseLock()
-{
     m_file.close();
+    if (m_staged)
+        m_staged->discard();
 }
 
 } // namespace tw::paradox

@@ -18,11 +18,12 @@
 #include "platform/encoding/FieldNames.h"
 #include "platform/encoding/TextCodec.h"
 #include "platform/files/File.h"
-#include "platform/files/TempFiles.h"
+#include "platform/files/StagedTable.h"
 
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tw::paradox {
@@ -105,7 +106,6 @@ private:
     void encodeRecord(const std::vector<tw::ado::Variant> &row, unsigned char *record);
     void flushBlock(bool last);
     void requireOpen() const;
-    void releaseLock();
     [[noreturn]] void fail(const QString &problem) const;
 
     QString m_folder;
@@ -122,8 +122,9 @@ private:
     qint64 m_maxAutoIncrement = 0;
     const TextCodec *m_codec = nullptr;
     SortOrder m_sortOrder = kSortOrder1252;
-    // The temporary .db, held locked from before its first byte until it is
-    // renamed or deleted.
+    // The temporaries (locked from before the .db's first byte until they are
+    // renamed or deleted), and the .db being written.
+    std::optional<tw::files::StagedTable> m_staged;
     tw::files::File m_file;
     std::unique_ptr<WriteBuffer> m_out; // the blocks, after the header's room
     std::unique_ptr<BlobWriter> m_blobs;

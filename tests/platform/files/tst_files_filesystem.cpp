@@ -177,6 +177,61 @@ private slots:
         QVERIFY(findInFolder(dir, QStringLiteral("dangling.db"), EntryKind::File).isEmpty());
     }
 
+    // The lookups beside findInFolder share its rule: every spelling, files only, byte order.
+    void findsEverySpellingAndCompanions()
+    {
+        if (tw::test::onWindows())
+            QSKIP(kLinuxLetterCase);
+        const QString dir = m_root + QStringLiteral("/Data");
+        for (const char *name : {"t.mb", "T.MB", "T.db", "t.PX", "T.x01", "T.dbx.px", "Tt.px", "t", "a\\t.mb"})
+            writeFile(dir + u'/' + QLatin1String(name), "x");
+        QVERIFY(QDir(dir).mkdir(QStringLiteral("T.Mb")));
+        const auto names = [&](const std::vector<QString> &paths) {
+            QStringList shortNames;
+            for (const QString &path : paths)
+                shortNames << path.mid(dir.size() + 1);
+            return shortNames.join(u',');
+        };
+        QCOMPARE(names(findAllInFolder(dir, QStringLiteral("t.Mb"))), QStringLiteral("T.MB,t.mb"));
+        QCOMPARE(names(findAllInFolder(dir, QStringLiteral("T.DB"))), QStringLiteral("T.db"));
+        QVERIFY(findAllInFolder(dir, QStringLiteral("sub/t.mb")).empty());
+        QCOMPARE(names(findWithBase(dir, QStringLiteral("t"))), QStringLiteral("T.MB,T.db,T.x01,t.PX,t.mb"));
+        QVERIFY(findWithBase(m_root + QStringLiteral("/Missing"), QStringLiteral("t")).empty());
+        // The companion of a real path, whatever its own suffix's case.
+        QCOMPARE(findCompanion(dir + QStringLiteral("/T.db"), QStringLiteral(".px")), dir + QStringLiteral("/t.PX"));
+        QCOMPARE(findCompanion(dir + QStringLiteral("/T.dbx.px"), QStringLiteral(".db")), QString());
+        QCOMPARE(findCompanion(dir + QStringLiteral("/a\\t.dbf"), QStringLiteral(".MB")),
+                 dir + QStringLiteral("/a\\t.mb"));
+        QVERIFY(isFile(dir + QStringLiteral("/t")) && !isFile(dir + QStringLiteral("/T.Mb")));
+    }
+
+    // A real path is taken as it is: "\\" in a POSIX name reaches no other file.
+    void deletesAndWritesRealPaths()
+    {
+        const QString dir = m_root + QStringLiteral("/Data");
+        const QString odd = dir + (tw::test::onWindows() ? QStringLiteral("/odd.db") : QStringLiteral("/Sub\\x.db"));
+        writeFile(odd, "odd");
+        writeFile(dir + QStringLiteral("/Sub/x.db"), "other");
+        makeReadOnly(odd);
+        QVERIFY(existsAsIs(odd));
+        deleteRealFile(odd);
+        QVERIFY(!existsAsIs(odd));
+        QVERIFY(QFile::exists(dir + QStringLiteral("/Sub/x.db")));
+        deleteRealFile(odd); // nothing there: nothing to do
+        QVERIFY(tryDeleteRealFile(odd));
+        QVERIFY(!tryDeleteRealFile(dir + QStringLiteral("/Sub")));
+
+        const QString index = dir + QStringLiteral("/Data.dcx");
+        writeFileReplacing(index, "first");
+        writeFileReplacing(index, "second");
+        QCOMPARE(readFile(index), QByteArray("second"));
+        QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Data.dcx")});
+        QString message;
+        QCOMPARE(errorOf([&] { writeFileReplacing(dir + QStringLiteral("/Missing/x.dcx"), "x"); }, &message),
+                 kErrPathNotFound);
+        QVERIFY2(message.contains(QStringLiteral("Missing")), qPrintable(message));
+    }
+
     void renamesWithoutReplacing()
     {
         const QString dir = m_root + QStringLiteral("/Data");

@@ -1,0 +1,112 @@
+#include "StagedTable.h"
+
+#include "File.h"
+#include "FileSystem.h"
+
+#include <QDeadlineTimer>
+#include <QThread>
+
+namespace tw::files {
+
+namespace {
+
+// How long a new writer waits for a sweep to let go of its temporary.
+constexpr int kLockWaitMs = 10000;
+
+} // namespace
+
+StagedTable::StagedTable(const QString &folder, const QStringList &suffixes) : m_suffixes(suffixes)
+{
+    removeStaleTemps(folder, suffixes.front(), suffixes.mid(1));
+    m_base = freshTempBase(folder, suffixes);
+}
+
+StagedTable::~StagedTable()
+{
+    discard();
+}
+
+StagedTable::StagedTable(StagedTable &&other) noexcept = default;
+
+StagedTable &StagedTable::operator=(StagedTable &&other) noexcept
+{
+    if (this != &other) {
+        discard();
+        m_base = std::move(other.m_base);
+        m_suffixes = std::move(other.m_suffixes);
+        m_held = std::move(other.m_held);
+        m_placed = other.m_placed;
+        other.m_base.clear();
+        other.m_suffixes.clear();
+    }
+    return *this;
+}
+
+QString StagedTable::temp(const QString &suffix) const
+{
+    return m_base + u'.' + suffix;
+}
+
+bool StagedTable::hold()
+{
+    try {
+        auto file = std::make_unique<File>(mainTemp(), File::Mode::Read);
+        const QDeadlineTimer deadline(kLockWaitMs);
+        while (!file->tryLock()) {
+            if (deadline.hasExpired())
+                return false;
+            QThread::msleep(1);
+        }
+        m_held = std::move(file);
+        return true;
+    } catch (const ado::RuntimeError &) {
+        return false;
+    }
+}
+
+void StagedTable::putInPlace(const std::vector<Move> &moves, bool replacing, const QStringList &before,
+                             const QStringList &after)
+{
+    for (const QString &path : before)
+        deleteRealFile(path);
+    size_t done = 0;
+    try {
+        for (; done < moves.size(); ++done) {
+            const Move &move = moves[done];
+            if (!replacing) {
+                renameWithoutReplacing(move.from, move.to);
+            } else if (move.over.isEmpty() || move.over == move.to) {
+                replaceFile(move.from, move.to);
+            } else {
+                replaceFile(move.from, move.over);
+                renameFile(move.over, move.to); // the spelling the table's name asks for
+            }
+        }
+    } catch (const ado::RuntimeError &) {
+        // Nothing was renamed over: what was renamed goes back to its temporary name.
+        while (!replacing && done > 0) {
+            --done;
+            try {
+                renameWithoutReplacing(moves[done].to, moves[done].from);
+            } catch (const ado::RuntimeError &) {
+                // stays beside no table, for the next writer of the name to delete
+            }
+        }
+        throw;
+    }
+    for (const QString &path : after)
+        tryDeleteRealFile(path);
+    m_placed = true;
+    m_held.reset();
+}
+
+void StagedTable::discard()
+{
+    if (!m_placed) {
+        for (const QString &suffix : std::as_const(m_suffixes))
+            tryDeleteRealFile(temp(suffix));
+    }
+    m_held.reset();
+}
+
+} // namespace tw::files
