@@ -1,6 +1,7 @@
 #include "Commands.h"
 
 #include "CanonicalDump.h"
+#include "Check.h"
 #include "Verify.h"
 #include "Version.h"
 #include "common/ConnectionSettings.h"
@@ -10,6 +11,7 @@
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
 #include "platform/ado/RuntimeError.h"
+#include "platform/encoding/CodePageGuess.h"
 #include "platform/files/FileSystem.h"
 #include "platform/foxpro/FoxProSession.h"
 #include "platform/ui/Pointer.h"
@@ -26,6 +28,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonDocument>
 
 #include <algorithm>
 #include <vector>
@@ -57,6 +60,15 @@ void print(std::FILE *to, const QString &text)
 {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), to);
+}
+
+// The code page --codepage names: a number such as 866 or a name such as cp866 or windows-1251.
+int codePageOption(const QString &value)
+{
+    const int page = encoding::codePageFromName(value);
+    if (page == 0)
+        throw UsageError{QStringLiteral("--codepage: '%1' is no code page this program converts").arg(value)};
+    return page;
 }
 
 // Takes "--foxpro PATH" or "--paradox DIR" off the front of args.
@@ -549,6 +561,69 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
     return status;
 }
 
+// Says what a copy would do to each table, changing nothing.
+int check(QStringList args, std::FILE *out, std::FILE *err)
+{
+    CheckOptions options;
+    Side foxpro;
+    Side paradox;
+    bool directed = false;
+    for (const QString &arg : args)
+        directed = directed || arg == u"--to" || arg.startsWith(QStringLiteral("--to-")) ||
+                   arg.startsWith(QStringLiteral("--to="));
+    if (directed)
+        options.direction = takeDirection(args) == u"paradox" ? CopyDirection::ToParadox : CopyDirection::ToFoxPro;
+    while (!args.isEmpty()) {
+        const QString arg = args.takeFirst();
+        if (arg == u"--foxpro" || arg == u"--paradox" || arg == u"--codepage") {
+            if (args.isEmpty())
+                throw UsageError{QStringLiteral("%1 needs a value").arg(arg)};
+            const QString value = args.takeFirst();
+            if (arg == u"--foxpro")
+                foxpro = {Side::Kind::FoxPro, absolutePath(value)};
+            else if (arg == u"--paradox")
+                paradox = {Side::Kind::Paradox, absolutePath(value)};
+            else
+                options.codePage = codePageOption(value);
+        } else if (arg == u"--json") {
+            options.json = true;
+        } else if (arg == u"--yes") {
+            options.yes = true;
+        } else if (arg == u"--no") {
+            options.yes = false;
+        } else if (arg.startsWith(u"--")) {
+            throw UsageError{QStringLiteral("unknown option '%1'").arg(arg)};
+        } else {
+            options.tables << arg;
+        }
+    }
+    const bool needsFoxPro = !options.direction || options.direction == CopyDirection::ToParadox;
+    const bool needsParadox = options.direction.has_value();
+    if (foxpro.kind == Side::Kind::None && paradox.kind == Side::Kind::None)
+        throw UsageError{QStringLiteral("check needs --foxpro PATH or --paradox DIR")};
+    if (options.direction && (foxpro.kind == Side::Kind::None || paradox.kind == Side::Kind::None))
+        throw UsageError{QStringLiteral("check --to %1 needs --foxpro PATH and --paradox DIR")
+                             .arg(options.direction == CopyDirection::ToParadox ? QStringLiteral("paradox")
+                                                                                : QStringLiteral("foxpro"))};
+    (void)needsFoxPro;
+    (void)needsParadox;
+    PlainConnectionSettings settings =
+        foxpro.kind == Side::Kind::None ? PlainConnectionSettings() : settingsFor(foxpro);
+    settings.paradox = paradox.path;
+    const std::vector<TableCheck> checks = checkTables(settings, options, err);
+    if (options.json)
+        print(out, QString::fromUtf8(QJsonDocument(checkJson(checks)).toJson(QJsonDocument::Indented)));
+    else
+        print(out, checkReport(checks));
+    bool whole = true;
+    for (const TableCheck &c : checks) {
+        if (!c.problem.isEmpty())
+            return kFailed;
+        whole = whole && c.whole();
+    }
+    return whole ? kDone : kNotAll;
+}
+
 } // namespace
 
 QString usageText()
@@ -621,6 +696,8 @@ int runCommand(const QStringList &arguments, std::FILE *out, std::FILE *err)
             return tables(args, out, err);
         if (command == u"dump")
             return dump(args, out, err);
+        if (command == u"check")
+            return check(args, out, err);
         if (command == u"copy") {
             const QString direction = takeDirection(args);
             return change(args, out, err, QStringLiteral("copy-to-") + direction);
