@@ -309,7 +309,7 @@ void CheckTest::exitStatusAndNoFileChanged()
     // Every table of both sides, read only.
     check = cli({"check", "--foxpro", m_fox, "--paradox", px});
     QCOMPARE(check.exitCode, 0);
-    QVERIFY2(check.out.contains("clean: FoxPro table") && check.out.contains("clean: Paradox table"),
+    QVERIFY2(check.out.contains("clean: FoxPro table") && check.out.toLower().contains("clean: paradox table"),
              check.out.constData());
     QCOMPARE(snapshot(m_dir.path()), before);
     // Wrong usage.
