@@ -394,6 +394,7 @@ TableCheck checkTable(const QString &table, bool foxproSide, const ConnectionSet
             connection.CursorLocation = ado::adUseClient;
             connection.Open(ParadoxSource::ParadoxConnectionString(settings.paradoxFolder()));
         }
+        connection.setReadCodePage(options.codePage);
         source.Open(QStringLiteral("SELECT * FROM ") +
                         (foxproSide ? transfer::DoubleQuoted(table) : transfer::Backticked(table)),
                     connection);
@@ -448,7 +449,8 @@ TableCheck checkTable(const QString &table, bool foxproSide, const ConnectionSet
             if (lost.reason.contains(QStringLiteral("memo"), Qt::CaseInsensitive) ||
                 lost.reason.contains(QStringLiteral("blob"), Qt::CaseInsensitive))
                 check.memoSound = false;
-        check.doubtful = guess.telling() && (check.mark == 0 || guess.doubtful(check.codePage));
+        // A page the user chose is doubted only when another reads the text clearly better.
+        check.doubtful = guess.telling() && ((check.mark == 0 && !check.chosen) || guess.doubtful(check.codePage));
         if (check.doubtful)
             check.guesses = guess.best();
     } catch (...) {

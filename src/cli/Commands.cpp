@@ -163,6 +163,13 @@ int tables(QStringList args, std::FILE *out, std::FILE *err)
 
 int dump(QStringList args, std::FILE *out, std::FILE *err)
 {
+    int codePage = 0;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--codepage")); at >= 0) {
+        if (at + 1 >= args.size())
+            throw UsageError{QStringLiteral("--codepage needs a value")};
+        codePage = codePageOption(args[at + 1]);
+        args.remove(at, 2);
+    }
     const Side side = takeSide(args);
     if (args.size() != 1)
         throw UsageError{QStringLiteral("expected one table name")};
@@ -171,6 +178,7 @@ int dump(QStringList args, std::FILE *out, std::FILE *err)
     ado::Connection connection;
     ado::Recordset recordset;
     recordset.CursorLocation = ado::adUseClient;
+    connection.setReadCodePage(codePage);
     if (side.kind == Side::Kind::FoxPro) {
         connection.CursorLocation = ado::adUseServer;
         connection.Open(FoxproSource::FoxProConnectionString(settings));
@@ -209,6 +217,7 @@ struct ChangeOptions {
     bool verify = false;
     bool strict = false;
     bool permanent = false;
+    int codePage = 0;
     QString workDatabase;
     QStringList tables;
 };
@@ -238,6 +247,10 @@ ChangeOptions takeChangeOptions(QStringList args)
             options.strict = true;
         } else if (arg == u"--permanent") {
             options.permanent = true;
+        } else if (arg == u"--codepage") {
+            if (args.isEmpty())
+                throw UsageError{QStringLiteral("--codepage needs a value")};
+            options.codePage = codePageOption(args.takeFirst());
         } else if (arg.startsWith(u"--")) {
             throw UsageError{QStringLiteral("unknown option '%1'").arg(arg)};
         } else {
@@ -351,12 +364,15 @@ void openTable(ado::Recordset &recordset, ado::Connection &connection, Side::Kin
 // source; prints a line per table verified and the differences of the
 // others. Returns kFailed when a table differs or cannot be read.
 int verifyCopies(const std::vector<PlannedCopy> &copies, const std::vector<TableOutcome> &outcomes,
-                 const PlainConnectionSettings &settings, CopyDirection direction, std::FILE *out, std::FILE *err)
+                 const PlainConnectionSettings &settings, CopyDirection direction, int readCodePage, std::FILE *out,
+                 std::FILE *err)
 {
     ado::Connection foxpro;
     ado::Connection paradox;
     foxpro.CursorLocation = ado::adUseServer;
     paradox.CursorLocation = ado::adUseClient;
+    // The sources are read as the copy read them.
+    (direction == CopyDirection::ToParadox ? foxpro : paradox).setReadCodePage(readCodePage);
     try {
         foxpro.Open(FoxproSource::FoxProConnectionString(settings));
         paradox.Open(ParadoxSource::ParadoxConnectionString(settings.paradox));
@@ -424,6 +440,8 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
     if (options.strict && !toParadox && !toFoxPro)
         throw UsageError{QStringLiteral("--strict goes with copy only")};
     const bool deleting = command == u"delete-foxpro" || command == u"delete-paradox";
+    if (options.codePage != 0 && !toParadox && !toFoxPro)
+        throw UsageError{QStringLiteral("--codepage goes with copy only")};
     if (options.permanent && !deleting)
         throw UsageError{QStringLiteral("--permanent goes with delete only")};
     if (command == u"rename" && options.tables.size() != 2)
@@ -467,6 +485,7 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
     TransferContext context{dialogs, settings, foxproList, paradoxList, pointer, progress, workDatabase, nullptr};
     context.refuseDamagedTables = options.strict;
     context.deletePermanently = options.permanent;
+    context.readCodePage = options.codePage;
     if (toParadox)
         transfer::SendTablesToParadox(context);
     else if (toFoxPro)
@@ -552,7 +571,8 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
     if (otherDatabases > 0 && status == kDone)
         status = kNotAll;
     // A copied table that differs from its source (or a kept one that does) is a failure.
-    if (options.verify && verifyCopies(copies, context.outcomes, settings, direction, out, err) == kFailed)
+    if (options.verify &&
+        verifyCopies(copies, context.outcomes, settings, direction, options.codePage, out, err) == kFailed)
         status = kFailed;
     const MemoryTableList &changed =
         toParadox || command == u"delete-paradox" || command == u"rename" ? paradoxList : foxproList;
@@ -633,11 +653,23 @@ QString usageText()
         "\n"
         "  tables --foxpro PATH           list the FoxPro tables (PATH: a .dbc file or a folder)\n"
         "  tables --paradox DIR           list the Paradox tables of DIR and its sub-folders\n"
-        "  dump --foxpro PATH TABLE       print a table as canonical JSON Lines\n"
+        "  dump --foxpro PATH TABLE       print a table as canonical JSON Lines (--codepage CP reads\n"
+        "                                 it in that code page)\n"
         "  dump --paradox DIR TABLE\n"
+        "  check --foxpro PATH --paradox DIR [--to paradox|--to foxpro] [--yes|--no]\n"
+        "                                 [--codepage CP] [--json] [TABLE...]\n"
+        "                                 read each table in full and say what a copy would do,\n"
+        "                                 changing nothing: format, rows, code page (with the three\n"
+        "                                 best guesses when the mark is missing or doubtful), memo\n"
+        "                                 file, damaged rows and values; with a direction each\n"
+        "                                 column's target name and type, the values a copy would lose\n"
+        "                                 or change, the target's size and whether it exists. Without\n"
+        "                                 TABLE every table of the source side (both sides without a\n"
+        "                                 direction)\n"
         "  copy --to paradox --foxpro PATH --paradox DIR [--yes|--no] [--work FILE] [--verify]\n"
-        "                                 [--strict] TABLE...\n"
-        "  copy --to foxpro --paradox DIR --foxpro PATH [--yes|--no] [--verify] [--strict] TABLE...\n"
+        "                                 [--strict] [--codepage CP] TABLE...\n"
+        "  copy --to foxpro --paradox DIR --foxpro PATH [--yes|--no] [--verify] [--strict]\n"
+        "                                 [--codepage CP] TABLE...\n"
         "                                 copy tables the way the window's send buttons do\n"
         "  delete --foxpro PATH [--permanent] TABLE...\n"
         "                                 delete tables with their memo and index files: they go to\n"
@@ -660,6 +692,10 @@ QString usageText()
         "  --work FILE                    the work database a copy to Paradox goes through (default:\n"
         "                                 dbtemp.mdb beside the program, else in the user's data folder)\n"
         "  --permanent                    delete for good rather than to the trash\n"
+        "  --codepage CP                  read the source tables in code page CP (866, 1251, cp437,\n"
+        "                                 windows-1250, gbk, ...) whatever their marks say; a copy\n"
+        "                                 marks its target with it\n"
+        "  --json                         check prints one JSON document instead of text\n"
         "  --strict                       refuse a table whose source has damaged rows instead of\n"
         "                                 copying its whole rows without them (exit 1 for it)\n"
         "  --verify                       after the copy, read each table back from the target and\n"
@@ -672,7 +708,9 @@ QString usageText()
         "\n"
         "Exit status: 0 done, 1 failed or a verified table differs (the reason on standard\n"
         "error), 2 wrong usage, 3 a named table was passed over (--no) or belongs to another\n"
-        "database, or a copied table's source had damaged rows that were left out.\n");
+        "database, or a copied table's source had damaged rows that were left out; for check:\n"
+        "0 every table would arrive whole, 3 something would be lost, changed, left out or\n"
+        "refused, 1 a table could not be read.\n");
 }
 
 int runCommand(const QStringList &arguments, std::FILE *out, std::FILE *err)

@@ -112,6 +112,7 @@ private slots:
     void codePageGuessForMissingAndWrongMarks_data();
     void codePageGuessForMissingAndWrongMarks();
     void exitStatusAndNoFileChanged();
+    void chosenCodePage();
 
 private:
     ProcessResult cli(const QStringList &args) { return tw::test::run(m_cli, args); }
@@ -315,6 +316,47 @@ void CheckTest::exitStatusAndNoFileChanged()
     // Wrong usage.
     QCOMPARE(cli({"check", "--to-paradox", "--foxpro", m_fox}).exitCode, 2);
     QCOMPARE(cli({"check", "--foxpro", m_fox, "--codepage", "klingon"}).exitCode, 2);
+}
+
+void CheckTest::chosenCodePage()
+{
+    // Cyrillic in code page 866 in a table without a mark.
+    const QString fox = folder("cp-fox");
+    const QString name = QString::fromUtf8("Иванов Пётр");
+    std::vector<foxpro::NewField> fields{{"NAME", 'C', 20, 0, -1, false}};
+    auto writer = foxpro::TableWriter::create(fox + "/names.dbf", fields);
+    writer->append(
+        {Variant::text(encoding::TextCodec::windows1252().decode(encoding::TextCodec::forCodePage(866).encode(name)))});
+    writer.reset();
+    QByteArray bytes = tw::test::readAll(fox + "/names.dbf");
+    bytes[kDbfCodePageMark] = 0;
+    tw::test::writeAll(fox + "/names.dbf", bytes);
+
+    ProcessResult r = cli({"dump", "--foxpro", fox, "--codepage", "cp866", "names"});
+    QVERIFY2(r.exitCode == 0 && r.out.contains(name.toUtf8()), r.out.constData());
+    r = cli({"check", "--foxpro", fox, "--codepage", "866", "--json", "names"});
+    QCOMPARE(r.exitCode, 0);
+    const QJsonObject page = onlyTable(r.out).value("codePage").toObject();
+    QCOMPARE(page.value("used").toInt(), 866);
+    QCOMPARE(page.value("mark").toInt(), 0);
+    QVERIFY(page.value("chosen").toBool());
+    QVERIFY(!page.value("doubtful").toBool());
+
+    // Both copies read the source in the chosen page and mark the target with it.
+    const QString px = folder("cp-px");
+    r = cli({"copy", "--to-paradox", "--foxpro", fox, "--paradox", px, "--work", m_work, "--codepage", "866",
+             "--verify", "names"});
+    QVERIFY2(r.exitCode == 0 && r.out.contains("names: verified: 1 rows, 1 values\n"), r.err.constData());
+    r = cli({"check", "--paradox", px, "--json", "names"});
+    QCOMPARE(onlyTable(r.out).value("codePage").toObject().value("mark").toInt(), 866);
+    r = cli({"dump", "--paradox", px, "names"});
+    QVERIFY2(r.out.contains(name.toUtf8()), r.out.constData());
+    const QString back = folder("cp-back");
+    r = cli({"copy", "--to-foxpro", "--paradox", px, "--foxpro", back, "--codepage", "1251", "--verify", "names"});
+    QVERIFY2(r.exitCode == 0 && r.out.contains("verified: 1 rows, 1 values"), r.err.constData());
+    r = cli({"check", "--foxpro", back, "--json", "names"});
+    QCOMPARE(onlyTable(r.out).value("codePage").toObject().value("mark").toInt(), 1251);
+    QCOMPARE(cli({"copy", "--to-foxpro", "--paradox", px, "--foxpro", back, "--codepage"}).exitCode, 2);
 }
 
 QTEST_GUILESS_MAIN(CheckTest)
