@@ -208,12 +208,21 @@ public:
         } catch (const ado::RuntimeError &e) {
             m_check.limitProblem = e.description();
         }
-        const qint64 records = rows * m_recordSize;
+        // The .db: blocks of 4 KiB (larger for long records) holding whole records.
+        qint64 blockSize = paradox::TableWriter::kPreferredBlockSize;
+        while (m_recordSize > blockSize - paradox::db::kBlockHeaderSize &&
+               blockSize < paradox::db::kMaxBlockUnits * paradox::db::kBlockUnit)
+            blockSize *= 2;
+        const qint64 perBlock = std::max<qint64>(1, (blockSize - paradox::db::kBlockHeaderSize) / m_recordSize);
+        const qint64 records = (rows + perBlock - 1) / perBlock * blockSize;
+        const qint64 recordLimit =
+            qint64(paradox::db::kMaxBlocksPerTable) * paradox::db::kMaxBlockUnits * paradox::db::kBlockUnit;
         const qint64 blobs = m_blobBytes > 0 ? m_blobBytes + paradox::mb::kBlockSize : 0;
-        const bool blobFile = blobs > records;
+        const bool blobFile =
+            double(blobs) / double(paradox::mb::kMaxFileBytes) > double(records) / double(recordLimit);
         m_check.targetFile = m_check.target + (blobFile ? QStringLiteral(".mb") : QStringLiteral(".db"));
-        m_check.targetBytes = std::max(records, blobs);
-        m_check.targetLimit = paradox::mb::kMaxFileBytes;
+        m_check.targetBytes = blobFile ? blobs : records;
+        m_check.targetLimit = blobFile ? paradox::mb::kMaxFileBytes : recordLimit;
         if (blobFile && blobs > paradox::mb::kMaxFileBytes && m_check.limitProblem.isEmpty())
             m_check.limitProblem =
                 ado::pastLimit({m_check.targetFile, m_check.target, paradox::mb::kMaxFileBytes, QStringLiteral("bytes"),
