@@ -324,6 +324,42 @@ struct Sides {
     MemoryTableList paradox;
 };
 
+// Opens a source table the way the copy does, read in `codePage` (0: its mark).
+void openSource(ado::Connection &connection, ado::Recordset &source, bool foxproSide,
+                const ConnectionSettings &settings, const QString &table, int codePage)
+{
+    source.CursorLocation = ado::adUseClient;
+    if (foxproSide) {
+        connection.CursorLocation = ado::adUseServer;
+        connection.Open(FoxproSource::FoxProConnectionString(settings));
+    } else {
+        connection.CursorLocation = ado::adUseClient;
+        connection.Open(ParadoxSource::ParadoxConnectionString(settings.paradoxFolder()));
+    }
+    connection.setReadCodePage(codePage);
+    source.Open(QStringLiteral("SELECT * FROM ") +
+                    (foxproSide ? transfer::DoubleQuoted(table) : transfer::Backticked(table)),
+                connection);
+}
+
+// The guess's sample of a table as its text is stored, read until the sample is full.
+encoding::CodePageGuess storedSample(bool foxproSide, const ConnectionSettings &settings, const QString &table)
+{
+    const TextCodec &bytes = TextCodec::windows1252();
+    ado::Connection connection;
+    ado::Recordset source;
+    openSource(connection, source, foxproSide, settings, table, bytes.codePage());
+    encoding::CodePageGuess guess;
+    const int columns = source.fields().count();
+    while (!source.Eof() && !guess.full()) {
+        for (int column = 0; column < columns; ++column)
+            if (const Variant &value = source.fields()(column).Value(); value.kind() == Variant::Kind::Text)
+                guess.addDecoded(value.asText(), bytes);
+        source.MoveNext();
+    }
+    return guess;
+}
+
 // Where the copy would put the table, and whether it would.
 void planTarget(TableCheck &check, const ConnectionSettings &settings, const CheckOptions &options,
                 const TableList &targets)
@@ -395,18 +431,7 @@ TableCheck checkTable(const QString &table, bool foxproSide, const ConnectionSet
     try {
         ado::Connection connection;
         ado::Recordset source;
-        source.CursorLocation = ado::adUseClient;
-        if (foxproSide) {
-            connection.CursorLocation = ado::adUseServer;
-            connection.Open(FoxproSource::FoxProConnectionString(settings));
-        } else {
-            connection.CursorLocation = ado::adUseClient;
-            connection.Open(ParadoxSource::ParadoxConnectionString(settings.paradoxFolder()));
-        }
-        connection.setReadCodePage(options.codePage);
-        source.Open(QStringLiteral("SELECT * FROM ") +
-                        (foxproSide ? transfer::DoubleQuoted(table) : transfer::Backticked(table)),
-                    connection);
+        openSource(connection, source, foxproSide, settings, table, options.codePage);
         check.chosen = options.codePage > 0;
         check.codePage = source.codePage() > 0 ? source.codePage() : TextCodec::kWindows1252;
         const TextCodec &codec = TextCodec::forCodePage(check.codePage);
@@ -458,6 +483,11 @@ TableCheck checkTable(const QString &table, bool foxproSide, const ConnectionSet
             if (lost.reason.contains(QStringLiteral("memo"), Qt::CaseInsensitive) ||
                 lost.reason.contains(QStringLiteral("blob"), Qt::CaseInsensitive))
                 check.memoSound = false;
+        // A multi-byte page may have read bytes it does not define as U+FFFD:
+        // the sample is taken again as stored, through Windows-1252, whose
+        // every byte reads as a character of its own.
+        if (!codec.singleByte() && guess.telling())
+            guess = storedSample(foxproSide, settings, table);
         // A page the user chose is doubted only when another reads the text clearly better.
         check.doubtful = guess.telling() && ((check.mark == 0 && !check.chosen) || guess.doubtful(check.codePage));
         if (check.doubtful)
