@@ -10,6 +10,7 @@
 #include "platform/ado/Recordset.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/encoding/TextCodec.h"
+#include "platform/files/FaultPlan.h"
 #include "platform/files/FileSystem.h"
 #include "platform/foxpro/CodePageMarks.h"
 #include "platform/foxpro/Container.h"
@@ -215,18 +216,18 @@ public:
             blockSize *= 2;
         const qint64 perBlock = std::max<qint64>(1, (blockSize - paradox::db::kBlockHeaderSize) / m_recordSize);
         const qint64 records = (rows + perBlock - 1) / perBlock * blockSize;
-        const qint64 recordLimit =
-            qint64(paradox::db::kMaxBlocksPerTable) * paradox::db::kMaxBlockUnits * paradox::db::kBlockUnit;
+        const qint64 recordLimit = files::formatFileLimit(qint64(paradox::db::kMaxBlocksPerTable) *
+                                                          paradox::db::kMaxBlockUnits * paradox::db::kBlockUnit);
+        const qint64 blobLimit = files::formatFileLimit(paradox::mb::kMaxFileBytes);
         const qint64 blobs = m_blobBytes > 0 ? m_blobBytes + paradox::mb::kBlockSize : 0;
-        const bool blobFile =
-            double(blobs) / double(paradox::mb::kMaxFileBytes) > double(records) / double(recordLimit);
+        const bool blobFile = double(blobs) / double(blobLimit) > double(records) / double(recordLimit);
         m_check.targetFile = m_check.target + (blobFile ? QStringLiteral(".mb") : QStringLiteral(".db"));
         m_check.targetBytes = blobFile ? blobs : records;
-        m_check.targetLimit = blobFile ? paradox::mb::kMaxFileBytes : recordLimit;
-        if (blobFile && blobs > paradox::mb::kMaxFileBytes && m_check.limitProblem.isEmpty())
+        m_check.targetLimit = blobFile ? blobLimit : recordLimit;
+        if (blobFile && blobs > blobLimit && m_check.limitProblem.isEmpty())
             m_check.limitProblem =
-                ado::pastLimit({m_check.targetFile, m_check.target, paradox::mb::kMaxFileBytes, QStringLiteral("bytes"),
-                                QStringLiteral("a Paradox blob file"), blobs - paradox::mb::kMaxFileBytes})
+                ado::pastLimit({m_check.targetFile, m_check.target, blobLimit, QStringLiteral("bytes"),
+                                QStringLiteral("a Paradox blob file"), blobs - blobLimit})
                     .description();
     }
 
@@ -294,7 +295,8 @@ public:
         const bool memoFile = memo > table;
         m_check.targetFile = m_check.target.toUpper() + (memoFile ? QStringLiteral(".FPT") : QStringLiteral(".DBF"));
         m_check.targetBytes = std::max(table, memo);
-        m_check.targetLimit = memoFile ? foxpro::fpt::kMaxFileBytes : foxpro::dbf::kMaxFileBytes;
+        m_check.targetLimit =
+            files::formatFileLimit(memoFile ? foxpro::fpt::kMaxFileBytes : foxpro::dbf::kMaxFileBytes);
         if (m_check.targetBytes > m_check.targetLimit)
             m_check.limitProblem =
                 ado::pastLimit({m_check.targetFile, m_check.target, m_check.targetLimit, QStringLiteral("bytes"),

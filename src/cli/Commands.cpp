@@ -617,16 +617,12 @@ int check(QStringList args, std::FILE *out, std::FILE *err)
             options.tables << arg;
         }
     }
-    const bool needsFoxPro = !options.direction || options.direction == CopyDirection::ToParadox;
-    const bool needsParadox = options.direction.has_value();
     if (foxpro.kind == Side::Kind::None && paradox.kind == Side::Kind::None)
         throw UsageError{QStringLiteral("check needs --foxpro PATH or --paradox DIR")};
     if (options.direction && (foxpro.kind == Side::Kind::None || paradox.kind == Side::Kind::None))
         throw UsageError{QStringLiteral("check --to %1 needs --foxpro PATH and --paradox DIR")
                              .arg(options.direction == CopyDirection::ToParadox ? QStringLiteral("paradox")
                                                                                 : QStringLiteral("foxpro"))};
-    (void)needsFoxPro;
-    (void)needsParadox;
     PlainConnectionSettings settings =
         foxpro.kind == Side::Kind::None ? PlainConnectionSettings() : settingsFor(foxpro);
     settings.paradox = paradox.path;

@@ -5,8 +5,11 @@
 
 #include "TestSupport.h"
 
+#include "cli/Commands.h"
+#include "cli/Providers.h"
 #include "platform/ado/Variant.h"
 #include "platform/encoding/TextCodec.h"
+#include "platform/files/FaultPlan.h"
 #include "platform/foxpro/TableWriter.h"
 
 #include <QDateTime>
@@ -113,6 +116,8 @@ private slots:
     void codePageGuessForMissingAndWrongMarks();
     void exitStatusAndNoFileChanged();
     void chosenCodePage();
+    void sizePastTheFormatsLimit_data();
+    void sizePastTheFormatsLimit();
 
 private:
     ProcessResult cli(const QStringList &args) { return tw::test::run(m_cli, args); }
@@ -359,6 +364,70 @@ void CheckTest::chosenCodePage()
     r = cli({"check", "--foxpro", back, "--json", "names"});
     QCOMPARE(onlyTable(r.out).value("codePage").toObject().value("mark").toInt(), 1251);
     QCOMPARE(cli({"copy", "--to-foxpro", "--paradox", px, "--foxpro", back, "--codepage"}).exitCode, 2);
+}
+
+namespace {
+
+// Runs a command in this process (so that a fault plan holds for it); its exit status and standard output.
+std::pair<int, QByteArray> inProcess(const QStringList &args)
+{
+    std::FILE *out = std::tmpfile();
+    std::FILE *err = std::tmpfile();
+    const int status = cli::runCommand(args, out, err);
+    QByteArray text;
+    for (std::FILE *f : {out, err}) {
+        std::rewind(f);
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+            text.append(buffer, qsizetype(n));
+        std::fclose(f);
+    }
+    return {status, text};
+}
+
+} // namespace
+
+void CheckTest::sizePastTheFormatsLimit_data()
+{
+    QTest::addColumn<QString>("direction");
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("file"); // the file past the limit
+    if (tw::test::sharedDir().isEmpty())
+        QSKIP("no shared corpus on this machine");
+    QTest::newRow("to Paradox") << "paradox"
+                                << "dbase_f5"
+                                << "dbase_f5.db";
+    QTest::newRow("to FoxPro") << "foxpro"
+                               << "AREACODE"
+                               << "AREACODE.FPT";
+}
+
+void CheckTest::sizePastTheFormatsLimit()
+{
+    QFETCH(QString, direction);
+    QFETCH(QString, table);
+    QFETCH(QString, file);
+    const QString shared = tw::test::sharedDir();
+    const QString target = folder("limit-" + direction);
+    const bool toParadox = direction == u"paradox";
+    const QString fox = toParadox ? shared + "/corpus/foxpro/free" : target;
+    const QString px = toParadox ? target : shared + "/corpus/paradox";
+    cli::registerProviders();
+    files::FaultPlan plan;
+    plan.formatFileLimit = 16 * 1024;
+    const files::ScopedFaultPlan limit(plan);
+    const auto [checked, report] =
+        inProcess({"check", "--to", direction, "--foxpro", fox, "--paradox", px, "--json", table});
+    QCOMPARE(checked, 3);
+    const QJsonObject predicted = onlyTable(report).value("target").toObject();
+    QVERIFY2(predicted.value("limitProblem").toString().contains(file, Qt::CaseInsensitive), report.constData());
+    QVERIFY(predicted.value("size").toObject().value("bytes").toInteger() > 16 * 1024);
+    // The copy refuses the table the same way, and writes nothing.
+    const auto [copied, copyReport] =
+        inProcess({"copy", "--to", direction, "--foxpro", fox, "--paradox", px, "--work", m_work, table});
+    QCOMPARE(copied, 1);
+    QVERIFY2(copyReport.contains("would pass"), copyReport.constData());
+    QVERIFY(QDir(target).entryList(QDir::Files).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(CheckTest)
