@@ -1,6 +1,7 @@
 #include "Commands.h"
 
 #include "CanonicalDump.h"
+#include "Check.h"
 #include "Verify.h"
 #include "Version.h"
 #include "common/ConnectionSettings.h"
@@ -10,6 +11,7 @@
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
 #include "platform/ado/RuntimeError.h"
+#include "platform/encoding/CodePageGuess.h"
 #include "platform/files/FileSystem.h"
 #include "platform/foxpro/FoxProSession.h"
 #include "platform/ui/Pointer.h"
@@ -26,6 +28,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonDocument>
 
 #include <algorithm>
 #include <vector>
@@ -57,6 +60,15 @@ void print(std::FILE *to, const QString &text)
 {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), to);
+}
+
+// The code page --codepage names: a number such as 866 or a name such as cp866 or windows-1251.
+int codePageOption(const QString &value)
+{
+    const int page = encoding::codePageFromName(value);
+    if (page == 0)
+        throw UsageError{QStringLiteral("--codepage: '%1' is no code page this program converts").arg(value)};
+    return page;
 }
 
 // Takes "--foxpro PATH" or "--paradox DIR" off the front of args.
@@ -151,6 +163,13 @@ int tables(QStringList args, std::FILE *out, std::FILE *err)
 
 int dump(QStringList args, std::FILE *out, std::FILE *err)
 {
+    int codePage = 0;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--codepage")); at >= 0) {
+        if (at + 1 >= args.size())
+            throw UsageError{QStringLiteral("--codepage needs a value")};
+        codePage = codePageOption(args[at + 1]);
+        args.remove(at, 2);
+    }
     const Side side = takeSide(args);
     if (args.size() != 1)
         throw UsageError{QStringLiteral("expected one table name")};
@@ -159,6 +178,7 @@ int dump(QStringList args, std::FILE *out, std::FILE *err)
     ado::Connection connection;
     ado::Recordset recordset;
     recordset.CursorLocation = ado::adUseClient;
+    connection.setReadCodePage(codePage);
     if (side.kind == Side::Kind::FoxPro) {
         connection.CursorLocation = ado::adUseServer;
         connection.Open(FoxproSource::FoxProConnectionString(settings));
@@ -197,6 +217,7 @@ struct ChangeOptions {
     bool verify = false;
     bool strict = false;
     bool permanent = false;
+    int codePage = 0;
     QString workDatabase;
     QStringList tables;
 };
@@ -226,6 +247,10 @@ ChangeOptions takeChangeOptions(QStringList args)
             options.strict = true;
         } else if (arg == u"--permanent") {
             options.permanent = true;
+        } else if (arg == u"--codepage") {
+            if (args.isEmpty())
+                throw UsageError{QStringLiteral("--codepage needs a value")};
+            options.codePage = codePageOption(args.takeFirst());
         } else if (arg.startsWith(u"--")) {
             throw UsageError{QStringLiteral("unknown option '%1'").arg(arg)};
         } else {
@@ -339,12 +364,15 @@ void openTable(ado::Recordset &recordset, ado::Connection &connection, Side::Kin
 // source; prints a line per table verified and the differences of the
 // others. Returns kFailed when a table differs or cannot be read.
 int verifyCopies(const std::vector<PlannedCopy> &copies, const std::vector<TableOutcome> &outcomes,
-                 const PlainConnectionSettings &settings, CopyDirection direction, std::FILE *out, std::FILE *err)
+                 const PlainConnectionSettings &settings, CopyDirection direction, int readCodePage, std::FILE *out,
+                 std::FILE *err)
 {
     ado::Connection foxpro;
     ado::Connection paradox;
     foxpro.CursorLocation = ado::adUseServer;
     paradox.CursorLocation = ado::adUseClient;
+    // The sources are read as the copy read them.
+    (direction == CopyDirection::ToParadox ? foxpro : paradox).setReadCodePage(readCodePage);
     try {
         foxpro.Open(FoxproSource::FoxProConnectionString(settings));
         paradox.Open(ParadoxSource::ParadoxConnectionString(settings.paradox));
@@ -412,6 +440,8 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
     if (options.strict && !toParadox && !toFoxPro)
         throw UsageError{QStringLiteral("--strict goes with copy only")};
     const bool deleting = command == u"delete-foxpro" || command == u"delete-paradox";
+    if (options.codePage != 0 && !toParadox && !toFoxPro)
+        throw UsageError{QStringLiteral("--codepage goes with copy only")};
     if (options.permanent && !deleting)
         throw UsageError{QStringLiteral("--permanent goes with delete only")};
     if (command == u"rename" && options.tables.size() != 2)
@@ -455,6 +485,7 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
     TransferContext context{dialogs, settings, foxproList, paradoxList, pointer, progress, workDatabase, nullptr};
     context.refuseDamagedTables = options.strict;
     context.deletePermanently = options.permanent;
+    context.readCodePage = options.codePage;
     if (toParadox)
         transfer::SendTablesToParadox(context);
     else if (toFoxPro)
@@ -540,13 +571,73 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
     if (otherDatabases > 0 && status == kDone)
         status = kNotAll;
     // A copied table that differs from its source (or a kept one that does) is a failure.
-    if (options.verify && verifyCopies(copies, context.outcomes, settings, direction, out, err) == kFailed)
+    if (options.verify &&
+        verifyCopies(copies, context.outcomes, settings, direction, options.codePage, out, err) == kFailed)
         status = kFailed;
     const MemoryTableList &changed =
         toParadox || command == u"delete-paradox" || command == u"rename" ? paradoxList : foxproList;
     for (const QString &name : changed.items())
         print(out, name + u'\n');
     return status;
+}
+
+// Says what a copy would do to each table, changing nothing.
+int check(QStringList args, std::FILE *out, std::FILE *err)
+{
+    CheckOptions options;
+    Side foxpro;
+    Side paradox;
+    bool directed = false;
+    for (const QString &arg : args)
+        directed = directed || arg == u"--to" || arg.startsWith(QStringLiteral("--to-")) ||
+                   arg.startsWith(QStringLiteral("--to="));
+    if (directed)
+        options.direction = takeDirection(args) == u"paradox" ? CopyDirection::ToParadox : CopyDirection::ToFoxPro;
+    while (!args.isEmpty()) {
+        const QString arg = args.takeFirst();
+        if (arg == u"--foxpro" || arg == u"--paradox" || arg == u"--codepage") {
+            if (args.isEmpty())
+                throw UsageError{QStringLiteral("%1 needs a value").arg(arg)};
+            const QString value = args.takeFirst();
+            if (arg == u"--foxpro")
+                foxpro = {Side::Kind::FoxPro, absolutePath(value)};
+            else if (arg == u"--paradox")
+                paradox = {Side::Kind::Paradox, absolutePath(value)};
+            else
+                options.codePage = codePageOption(value);
+        } else if (arg == u"--json") {
+            options.json = true;
+        } else if (arg == u"--yes") {
+            options.yes = true;
+        } else if (arg == u"--no") {
+            options.yes = false;
+        } else if (arg.startsWith(u"--")) {
+            throw UsageError{QStringLiteral("unknown option '%1'").arg(arg)};
+        } else {
+            options.tables << arg;
+        }
+    }
+    if (foxpro.kind == Side::Kind::None && paradox.kind == Side::Kind::None)
+        throw UsageError{QStringLiteral("check needs --foxpro PATH or --paradox DIR")};
+    if (options.direction && (foxpro.kind == Side::Kind::None || paradox.kind == Side::Kind::None))
+        throw UsageError{QStringLiteral("check --to %1 needs --foxpro PATH and --paradox DIR")
+                             .arg(options.direction == CopyDirection::ToParadox ? QStringLiteral("paradox")
+                                                                                : QStringLiteral("foxpro"))};
+    PlainConnectionSettings settings =
+        foxpro.kind == Side::Kind::None ? PlainConnectionSettings() : settingsFor(foxpro);
+    settings.paradox = paradox.path;
+    const std::vector<TableCheck> checks = checkTables(settings, options, err);
+    if (options.json)
+        print(out, QString::fromUtf8(QJsonDocument(checkJson(checks)).toJson(QJsonDocument::Indented)));
+    else
+        print(out, checkReport(checks));
+    bool whole = true;
+    for (const TableCheck &c : checks) {
+        if (!c.problem.isEmpty())
+            return kFailed;
+        whole = whole && c.whole();
+    }
+    return whole ? kDone : kNotAll;
 }
 
 } // namespace
@@ -558,11 +649,23 @@ QString usageText()
         "\n"
         "  tables --foxpro PATH           list the FoxPro tables (PATH: a .dbc file or a folder)\n"
         "  tables --paradox DIR           list the Paradox tables of DIR and its sub-folders\n"
-        "  dump --foxpro PATH TABLE       print a table as canonical JSON Lines\n"
+        "  dump --foxpro PATH TABLE       print a table as canonical JSON Lines (--codepage CP reads\n"
+        "                                 it in that code page)\n"
         "  dump --paradox DIR TABLE\n"
+        "  check --foxpro PATH --paradox DIR [--to paradox|--to foxpro] [--yes|--no]\n"
+        "                                 [--codepage CP] [--json] [TABLE...]\n"
+        "                                 read each table in full and say what a copy would do,\n"
+        "                                 changing nothing: format, rows, code page (with the three\n"
+        "                                 best guesses when the mark is missing or doubtful), memo\n"
+        "                                 file, damaged rows and values; with a direction each\n"
+        "                                 column's target name and type, the values a copy would lose\n"
+        "                                 or change, the target's size and whether it exists. Without\n"
+        "                                 TABLE every table of the source side (both sides without a\n"
+        "                                 direction)\n"
         "  copy --to paradox --foxpro PATH --paradox DIR [--yes|--no] [--work FILE] [--verify]\n"
-        "                                 [--strict] TABLE...\n"
-        "  copy --to foxpro --paradox DIR --foxpro PATH [--yes|--no] [--verify] [--strict] TABLE...\n"
+        "                                 [--strict] [--codepage CP] TABLE...\n"
+        "  copy --to foxpro --paradox DIR --foxpro PATH [--yes|--no] [--verify] [--strict]\n"
+        "                                 [--codepage CP] TABLE...\n"
         "                                 copy tables the way the window's send buttons do\n"
         "  delete --foxpro PATH [--permanent] TABLE...\n"
         "                                 delete tables with their memo and index files: they go to\n"
@@ -585,6 +688,10 @@ QString usageText()
         "  --work FILE                    the work database a copy to Paradox goes through (default:\n"
         "                                 dbtemp.mdb beside the program, else in the user's data folder)\n"
         "  --permanent                    delete for good rather than to the trash\n"
+        "  --codepage CP                  read the source tables in code page CP (866, 1251, cp437,\n"
+        "                                 windows-1250, gbk, ...) whatever their marks say; a copy\n"
+        "                                 marks its target with it\n"
+        "  --json                         check prints one JSON document instead of text\n"
         "  --strict                       refuse a table whose source has damaged rows instead of\n"
         "                                 copying its whole rows without them (exit 1 for it)\n"
         "  --verify                       after the copy, read each table back from the target and\n"
@@ -597,7 +704,9 @@ QString usageText()
         "\n"
         "Exit status: 0 done, 1 failed or a verified table differs (the reason on standard\n"
         "error), 2 wrong usage, 3 a named table was passed over (--no) or belongs to another\n"
-        "database, or a copied table's source had damaged rows that were left out.\n");
+        "database, or a copied table's source had damaged rows that were left out; for check:\n"
+        "0 every table would arrive whole, 3 something would be lost, changed, left out or\n"
+        "refused, 1 a table could not be read.\n");
 }
 
 int runCommand(const QStringList &arguments, std::FILE *out, std::FILE *err)
@@ -621,6 +730,8 @@ int runCommand(const QStringList &arguments, std::FILE *out, std::FILE *err)
             return tables(args, out, err);
         if (command == u"dump")
             return dump(args, out, err);
+        if (command == u"check")
+            return check(args, out, err);
         if (command == u"copy") {
             const QString direction = takeDirection(args);
             return change(args, out, err, QStringLiteral("copy-to-") + direction);

@@ -92,6 +92,7 @@ void FoxProSender::run()
         return;
     steps(102, [&] { c.pointer.setMousePointer(ui::PointerBusy); });
     steps(104, [&] { paradox.CursorLocation = ado::adUseClient; });
+    paradox.setReadCodePage(c.readCodePage);
     const bool paradoxOpen =
         steps(106, [&] { paradox.Open(ParadoxSource::ParadoxConnectionString(c.settings.paradoxFolder())); });
     steps(108, [&] { foxpro.CursorLocation = ado::adUseServer; });

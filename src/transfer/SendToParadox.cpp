@@ -94,6 +94,7 @@ void ParadoxSender::run()
     steps(122, [&] { paradox.CursorLocation = ado::adUseClient; });
     steps(124, [&] { paradox.Open(ParadoxSource::ParadoxConnectionString(c.settings.paradoxFolder())); });
     steps(126, [&] { foxpro.CursorLocation = ado::adUseServer; });
+    foxpro.setReadCodePage(c.readCodePage);
     bool dbc = false;
     steps(128, [&] { dbc = c.settings.dbcChosen(); });
     const bool foxproOpen = dbc ? steps(130, [&] { foxpro.Open(FoxproSource::FoxProConnectionString(c.settings)); })

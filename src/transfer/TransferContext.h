@@ -92,6 +92,10 @@ struct TransferContext {
     // damaged (each table's own are in its outcome's notes).
     ado::LostValues changedValues = {};
     ado::DamagedRows damagedRows = {};
+    // Set by the command line's --codepage: the source tables are read in this
+    // code page whatever their marks say, and their copies are marked with it;
+    // 0 reads each as marked.
+    int readCodePage = 0;
     // When set, a table whose source has damaged rows is not copied at all
     // (a failure) instead of being copied without them.
     bool refuseDamagedTables = false;

@@ -56,12 +56,16 @@ QStringList paradoxFieldNames(const QStringList &names, int codePage)
 
 ExportPlan exportPlan(WorkDatabase &database, const QString &table)
 {
-    const std::vector<WorkColumn> columns = database.columns(table);
+    return exportPlan(database.columns(table), database.codePageOf(table));
+}
+
+ExportPlan exportPlan(const std::vector<WorkColumn> &columns, int codePage)
+{
     QStringList names;
     for (const WorkColumn &column : columns)
         names << column.name;
     ExportPlan plan;
-    plan.codePage = database.codePageOf(table);
+    plan.codePage = codePage;
     names = paradoxFieldNames(names, plan.codePage);
     for (size_t i = 0; i < columns.size(); ++i) {
         paradox::ColumnSpec field;

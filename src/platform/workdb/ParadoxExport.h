@@ -2,6 +2,8 @@
 // ParadoxExport: writes a work table out as a new Paradox table, the work of
 // "select * into [Paradox 5.x;Database=FOLDER].[name.db] from [table]".
 
+#include "WorkColumn.h"
+
 #include "platform/ado/LostValues.h"
 #include "platform/paradox/TableWriter.h"
 
@@ -26,6 +28,8 @@ struct ExportPlan {
     int codePage = 0;
 };
 ExportPlan exportPlan(WorkDatabase &database, const QString &table);
+// The same for a work table of these columns made for text of `codePage`.
+ExportPlan exportPlan(const std::vector<WorkColumn> &columns, int codePage);
 
 // Column types become Paradox fields: MEMO M, INT I, FLOAT N, DECIMAL N,
 // DATETIME @, OLEOBJECT B, VARCHAR A (its width). The table takes the code

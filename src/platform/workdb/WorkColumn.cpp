@@ -251,4 +251,27 @@ Variant WorkColumn::read(const SqliteStatement &statement, int column) const
     return Variant::null();
 }
 
+ado::Variant convertNoting(const WorkColumn &column, const ado::Variant &value, const QString &table, qint64 row,
+                           ado::LostValues &lost, ado::LostValues &changed)
+{
+    // A text of 15 characters holds at most 15 digits, which a double always holds.
+    constexpr qsizetype kDigitsADoubleHolds = 15;
+    try {
+        ado::Variant converted = column.convert(value);
+        // A number with more digits than a double holds is written rounded: said, not hidden.
+        if (value.kind() == ado::Variant::Kind::Decimal && converted.kind() == ado::Variant::Kind::Double &&
+            value.asDecimal().size() > kDigitsADoubleHolds &&
+            !ado::holdsExactly(value.asDecimal(), converted.asDouble()))
+            changed.add({table, row, column.name, value.asDecimal(),
+                         QStringLiteral("more digits than a FLOAT column holds"),
+                         ado::formatDouble(converted.asDouble())});
+        return converted;
+    } catch (const ado::RuntimeError &e) {
+        // A value the column cannot hold (a number too large, a text that is
+        // no date) goes as Null: the row and the table go on.
+        lost.add({table, row, column.name, ado::LostValues::describe(value), e.description()});
+        return ado::Variant::null();
+    }
+}
+
 } // namespace tw::workdb

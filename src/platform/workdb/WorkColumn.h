@@ -4,6 +4,7 @@
 // value is converted to each, and how values are stored in and read from SQLite.
 
 #include "platform/ado/ColumnInfo.h"
+#include "platform/ado/LostValues.h"
 #include "platform/ado/Variant.h"
 
 #include <QString>
@@ -36,6 +37,12 @@ struct WorkColumn {
     // Reads column `column` of the current row.
     ado::Variant read(const SqliteStatement &statement, int column) const;
 };
+
+// The value as `column` holds it, the way a copy writes it into row `row`
+// (from 1) of `table`: a value the column cannot hold is Null and added to
+// `lost`; a number rounded to fit is added to `changed`.
+ado::Variant convertNoting(const WorkColumn &column, const ado::Variant &value, const QString &table, qint64 row,
+                           ado::LostValues &lost, ado::LostValues &changed);
 
 // The day 1899-12-30, which a time of day without a date is put on.
 QDate zeroDate();

@@ -5,10 +5,6 @@
 
 namespace tw::workdb {
 
-namespace {
-constexpr qsizetype kDigitsADoubleHolds = 15;
-} // namespace
-
 WorkTableCursor::WorkTableCursor(std::shared_ptr<WorkDatabase> database, const QString &table, bool updatable)
     : m_database(std::move(database)), m_updatable(updatable)
 {
@@ -50,25 +46,8 @@ ado::Variant WorkTableCursor::convert(int column, const ado::Variant &value) con
 {
     if (column < 0 || column >= static_cast<int>(m_columns.size()))
         throw ado::RuntimeError(QStringLiteral("Column %1 is not in table '%2'.").arg(column).arg(m_table));
-    const WorkColumn &target = m_columns[static_cast<size_t>(column)];
-    try {
-        ado::Variant converted = target.convert(value);
-        // A number with more digits than a double holds is written rounded: said, not hidden.
-        // (A text of 15 characters holds at most 15 digits, which a double always holds.)
-        if (value.kind() == ado::Variant::Kind::Decimal && converted.kind() == ado::Variant::Kind::Double &&
-            value.asDecimal().size() > kDigitsADoubleHolds &&
-            !ado::holdsExactly(value.asDecimal(), converted.asDouble()))
-            m_database->changedValues().add({m_table, m_rowCount + 1, target.name, value.asDecimal(),
-                                             QStringLiteral("more digits than a FLOAT column holds"),
-                                             ado::formatDouble(converted.asDouble())});
-        return converted;
-    } catch (const ado::RuntimeError &e) {
-        // A value the column cannot hold (a number too large, a text that is
-        // no date) goes as Null: the row and the table go on.
-        m_database->lostValues().add(
-            {m_table, m_rowCount + 1, target.name, ado::LostValues::describe(value), e.description()});
-        return ado::Variant::null();
-    }
+    return convertNoting(m_columns[static_cast<size_t>(column)], value, m_table, m_rowCount + 1,
+                         m_database->lostValues(), m_database->changedValues());
 }
 
 void WorkTableCursor::append(const std::vector<ado::Variant> &row)

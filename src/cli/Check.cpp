@@ -1,0 +1,739 @@
+#include "Check.h"
+
+#include "common/ConnectionSettings.h"
+#include "common/Main.h"
+#include "common/Steps.h"
+#include "common/TableList.h"
+#include "platform/ado/Connection.h"
+#include "platform/ado/Field.h"
+#include "platform/ado/FormatLimit.h"
+#include "platform/ado/Recordset.h"
+#include "platform/ado/RuntimeError.h"
+#include "platform/encoding/TextCodec.h"
+#include "platform/files/FaultPlan.h"
+#include "platform/files/FileSystem.h"
+#include "platform/foxpro/CodePageMarks.h"
+#include "platform/foxpro/Container.h"
+#include "platform/foxpro/DbfHeader.h"
+#include "platform/foxpro/FoxProSession.h"
+#include "platform/foxpro/MemoFile.h"
+#include "platform/foxpro/TableReader.h"
+#include "platform/paradox/FieldCodec.h"
+#include "platform/paradox/ParadoxFormat.h"
+#include "platform/paradox/TableReader.h"
+#include "platform/paradox/TableWriter.h"
+#include "platform/ui/ScriptedDialogs.h"
+#include "platform/workdb/ParadoxExport.h"
+#include "platform/workdb/WorkColumn.h"
+#include "sources/Foxpro.h"
+#include "sources/Paradox.h"
+#include "transfer/StatementText.h"
+#include "transfer/TypeRules.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QRegularExpression>
+
+namespace tw::cli {
+
+namespace {
+
+using ado::Variant;
+using encoding::TextCodec;
+
+constexpr int kMaxParadoxName = 8;
+constexpr qint64 kProgressEveryMs = 3000;
+constexpr qint64 kRowsBetweenClockLooks = 4096;
+constexpr qint64 kFoxProMemoFieldBytes = 4; // a memo field of a Visual FoxPro table: its block number
+
+QString grouped(qint64 n)
+{
+    return ado::groupedNumber(n);
+}
+
+qint64 roundUp(qint64 n, qint64 unit)
+{
+    return (n + unit - 1) / unit * unit;
+}
+
+// The real path of a FoxPro table the side lists.
+QString foxproTablePath(const ConnectionSettings &settings, const QString &table)
+{
+    if (settings.dbcChosen()) {
+        const foxpro::Container container(files::toNativePath(settings.dbcPath()));
+        const auto entry = container.findTable(table);
+        if (!entry)
+            throw ado::RuntimeError(
+                QStringLiteral("The database %1 has no table '%2'.").arg(container.fileName(), table));
+        return container.tablePath(*entry);
+    }
+    return files::toNativePath(
+        Main::CollapseBackslashes(settings.freeTableFolder() + u'\\' + table + QStringLiteral(".dbf")));
+}
+
+QString paradoxTablePath(const ConnectionSettings &settings, const QString &table)
+{
+    return files::toNativePath(
+        Main::CollapseBackslashes(settings.paradoxFolder() + u'\\' + table + QStringLiteral(".db")));
+}
+
+QString foxproFieldType(const foxpro::DbfField &field)
+{
+    const QChar type = QLatin1Char(char(field.type));
+    switch (field.type) {
+    case 'C':
+    case 'V':
+    case 'Q':
+        return QStringLiteral("%1(%2)").arg(type).arg(field.length);
+    case 'N':
+    case 'F':
+        return QStringLiteral("%1(%2,%3)").arg(type).arg(field.length).arg(field.decimals);
+    default:
+        return type;
+    }
+}
+
+QString paradoxFieldType(const paradox::FieldDef &field)
+{
+    const QString letter = paradox::typeLetter(field.type);
+    if (field.type == paradox::FieldType::Alpha || field.type == paradox::FieldType::Bytes)
+        return letter + QString::number(field.size);
+    if (field.type == paradox::FieldType::Bcd)
+        return letter + QString::number(field.decimals);
+    return letter;
+}
+
+// What the header says: format, version, deleted rows, the mark, the memo file.
+void readHeader(TableCheck &check, bool foxproSide, const QString &path, QStringList &types)
+{
+    if (foxproSide) {
+        const foxpro::TableReader reader(path);
+        const foxpro::DbfHeader &header = reader.header();
+        const foxpro::FileTypeInfo *info = foxpro::fileTypeInfo(header.fileType);
+        check.format = QStringLiteral("FoxPro table (%1)").arg(info ? QLatin1String(info->kind) : QLatin1String("?"));
+        check.deleted = reader.wholeRecordCount() - reader.liveCount();
+        check.mark = foxpro::codePageOfMark(header.codePageMark);
+        for (int index : reader.visibleFields())
+            types << foxproFieldType(header.fields[size_t(index)]);
+        if (header.hasMemoFields()) {
+            QString memo;
+            for (const char *ext : {".fpt", ".dbt"})
+                if (memo.isEmpty())
+                    memo = foxpro::findCompanion(path, QLatin1String(ext));
+            check.memoFile = memo.isEmpty() ? QStringLiteral("missing") : files::fileName(memo);
+            check.memoSound = !memo.isEmpty();
+        }
+        return;
+    }
+    const paradox::TableReader reader(path);
+    const paradox::TableHeader &header = reader.header();
+    check.format = QStringLiteral("Paradox table (file version %1)").arg(header.fileVersion);
+    check.mark = header.codePage;
+    bool blobs = false;
+    for (const paradox::FieldDef &field : header.fields) {
+        types << paradoxFieldType(field);
+        blobs = blobs || field.type == paradox::FieldType::Memo || field.type == paradox::FieldType::Blob ||
+                field.type == paradox::FieldType::FormattedMemo || field.type == paradox::FieldType::Ole ||
+                field.type == paradox::FieldType::Graphic;
+    }
+    if (blobs) {
+        const QString mb = files::findInFolder(
+            Main::FolderOf(path), files::fileName(path).chopped(3) + QStringLiteral(".mb"), files::EntryKind::File);
+        check.memoFile = mb.isEmpty() ? QStringLiteral("missing") : files::fileName(mb);
+        check.memoSound = !mb.isEmpty();
+    }
+}
+
+// The conversions of one direction, run on each value as the copy runs them.
+class ToParadox {
+public:
+    ToParadox(TableCheck &check, ado::Recordset &source, const QStringList &sourceTypes) : m_check(check)
+    {
+        const int n = source.fields().count();
+        for (int i = 0; i < n; ++i) {
+            const ado::Field &field = source.fields()(i);
+            // "` MEMO,", "` VARCHAR(20),": the type word of the work table's definition.
+            QString text = transfer::WorkColumnTypeText(field);
+            text = text.mid(1).chopped(1).trimmed();
+            workdb::WorkColumn column;
+            column.name = field.name();
+            column.type = workdb::workTypeFromWord(text);
+            static const QRegularExpression width(QStringLiteral("\\((\\d+)\\)"));
+            if (const auto match = width.match(text); match.hasMatch())
+                column.width = match.captured(1).toInt();
+            m_columns.push_back(column);
+        }
+        m_plan = workdb::exportPlan(m_columns, source.codePage());
+        m_codePage = paradox::TableWriter::tableCodePage(m_plan.codePage);
+        m_codec = &TextCodec::forCodePage(m_codePage);
+        for (size_t i = 0; i < m_plan.fields.size(); ++i) {
+            const paradox::ColumnSpec &spec = m_plan.fields[i];
+            paradox::FieldDef def;
+            def.name = spec.name;
+            def.type = spec.type;
+            def.size = spec.type == paradox::FieldType::Alpha ? spec.size : paradox::fixedSize(spec.type);
+            m_fields.push_back(def);
+            m_recordSize +=
+                isBlob(spec.type) ? paradox::TableWriter::kDefaultLeader + paradox::db::kBlobTrailer : def.size;
+            check.columns.push_back({m_columns[i].name,
+                                     i < size_t(sourceTypes.size()) ? sourceTypes[qsizetype(i)] : QString(), spec.name,
+                                     paradoxFieldType(def)});
+        }
+        m_record.resize(size_t(std::max(1, m_recordSize)));
+    }
+
+    void value(int column, const Variant &value, qint64 row)
+    {
+        const Variant converted =
+            workdb::convertNoting(m_columns[size_t(column)], value, m_check.table, row, m_check.lost, m_check.changed);
+        const paradox::FieldDef &field = m_fields[size_t(column)];
+        if (isBlob(field.type)) {
+            const QByteArrayView bytes =
+                paradox::blobBytes(field, converted, *m_codec, &m_check.replacedCharacters, m_scratch);
+            if (bytes.size() > paradox::TableWriter::kDefaultLeader)
+                m_blobBytes += roundUp(bytes.size(), paradox::mb::kSubGranule);
+            return;
+        }
+        try {
+            paradox::encodeScalar(field, converted, m_record.data(), *m_codec, &m_check.replacedCharacters);
+        } catch (const ado::RuntimeError &e) {
+            m_check.lost.add({m_check.table, row, field.name, ado::LostValues::describe(converted), e.description()});
+        }
+    }
+
+    void finish(qint64 rows)
+    {
+        try {
+            paradox::TableWriter::requireRoom(m_check.target, m_plan.fields, rows, m_plan.codePage);
+        } catch (const ado::RuntimeError &e) {
+            m_check.limitProblem = e.description();
+        }
+        // The .db: blocks of 4 KiB (larger for long records) holding whole records.
+        qint64 blockSize = paradox::TableWriter::kPreferredBlockSize;
+        while (m_recordSize > blockSize - paradox::db::kBlockHeaderSize &&
+               blockSize < paradox::db::kMaxBlockUnits * paradox::db::kBlockUnit)
+            blockSize *= 2;
+        const qint64 perBlock = std::max<qint64>(1, (blockSize - paradox::db::kBlockHeaderSize) / m_recordSize);
+        const qint64 records = (rows + perBlock - 1) / perBlock * blockSize;
+        const qint64 recordLimit = files::formatFileLimit(qint64(paradox::db::kMaxBlocksPerTable) *
+                                                          paradox::db::kMaxBlockUnits * paradox::db::kBlockUnit);
+        const qint64 blobLimit = files::formatFileLimit(paradox::mb::kMaxFileBytes);
+        const qint64 blobs = m_blobBytes > 0 ? m_blobBytes + paradox::mb::kBlockSize : 0;
+        const bool blobFile = double(blobs) / double(blobLimit) > double(records) / double(recordLimit);
+        m_check.targetFile = m_check.target + (blobFile ? QStringLiteral(".mb") : QStringLiteral(".db"));
+        m_check.targetBytes = blobFile ? blobs : records;
+        m_check.targetLimit = blobFile ? blobLimit : recordLimit;
+        if (blobFile && blobs > blobLimit && m_check.limitProblem.isEmpty())
+            m_check.limitProblem =
+                ado::pastLimit({m_check.targetFile, m_check.target, blobLimit, QStringLiteral("bytes"),
+                                QStringLiteral("a Paradox blob file"), blobs - blobLimit})
+                    .description();
+    }
+
+private:
+    static bool isBlob(paradox::FieldType type)
+    {
+        return type == paradox::FieldType::Memo || type == paradox::FieldType::Blob ||
+               type == paradox::FieldType::FormattedMemo || type == paradox::FieldType::Ole ||
+               type == paradox::FieldType::Graphic;
+    }
+
+    TableCheck &m_check;
+    std::vector<workdb::WorkColumn> m_columns;
+    workdb::ExportPlan m_plan;
+    std::vector<paradox::FieldDef> m_fields;
+    int m_codePage = 0;
+    const TextCodec *m_codec = nullptr;
+    int m_recordSize = 0;
+    std::vector<unsigned char> m_record;
+    QByteArray m_scratch;
+    qint64 m_blobBytes = 0;
+};
+
+class ToFoxPro {
+public:
+    ToFoxPro(TableCheck &check, ado::Recordset &source, const QStringList &sourceTypes) : m_check(check)
+    {
+        QStringList names;
+        const int n = source.fields().count();
+        for (int i = 0; i < n; ++i) {
+            names << source.fields()(i).name();
+            m_binary.push_back(transfer::FoxProColumnType(source.fields()(i).Type()) != u'M');
+        }
+        const QStringList targets = transfer::FoxProColumnNames(names, source.codePage());
+        for (int i = 0; i < n; ++i)
+            check.columns.push_back({names[i], i < sourceTypes.size() ? sourceTypes[i] : QString(), targets[i],
+                                     transfer::FoxProColumnType(source.fields()(i).Type())});
+        // The new table takes the source's code page when FoxPro can mark it.
+        const int page = foxpro::codePageOfMark(foxpro::markForNewTable(source.codePage()));
+        m_codec = &TextCodec::forCodePage(page > 0 ? page : TextCodec::kWindows1252);
+        m_columns = n;
+    }
+
+    void value(const ado::Field &field, int column)
+    {
+        if (m_binary[size_t(column)]) {
+            const Variant &value = field.Value();
+            const qsizetype size = value.kind() == Variant::Kind::Bytes ? value.asBytes().size() : 0;
+            add(size);
+            return;
+        }
+        const QStringView text = transfer::FoxProValueText(field, m_scratch);
+        if (text.isEmpty())
+            return;
+        m_codec->encode(text, m_bytes, &m_check.replacedCharacters);
+        add(m_bytes.size());
+    }
+
+    void finish(qint64 rows)
+    {
+        const qint64 header =
+            foxpro::dbf::kHeaderSize + foxpro::dbf::kDescriptorSize * m_columns + 1 + foxpro::dbf::kBacklinkSize;
+        const qint64 table = header + rows * (1 + kFoxProMemoFieldBytes * m_columns);
+        const qint64 memo = m_memoBytes > 0 ? foxpro::fpt::kHeaderSize + m_memoBytes : 0;
+        const bool memoFile = memo > table;
+        m_check.targetFile = m_check.target.toUpper() + (memoFile ? QStringLiteral(".FPT") : QStringLiteral(".DBF"));
+        m_check.targetBytes = std::max(table, memo);
+        m_check.targetLimit =
+            files::formatFileLimit(memoFile ? foxpro::fpt::kMaxFileBytes : foxpro::dbf::kMaxFileBytes);
+        if (m_check.targetBytes > m_check.targetLimit)
+            m_check.limitProblem =
+                ado::pastLimit({m_check.targetFile, m_check.target, m_check.targetLimit, QStringLiteral("bytes"),
+                                memoFile ? QStringLiteral("a FoxPro memo file") : QStringLiteral("a FoxPro table"),
+                                m_check.targetBytes - m_check.targetLimit})
+                    .description();
+    }
+
+private:
+    void add(qint64 bytes)
+    {
+        if (bytes > 0)
+            m_memoBytes += roundUp(foxpro::fpt::kBlockHeaderSize + bytes, foxpro::fpt::kDefaultBlockSize);
+    }
+
+    TableCheck &m_check;
+    std::vector<bool> m_binary;
+    const TextCodec *m_codec = nullptr;
+    QString m_scratch;
+    QByteArray m_bytes;
+    qint64 m_memoBytes = 0;
+    int m_columns = 0;
+};
+
+struct Sides {
+    MemoryTableList foxpro;
+    MemoryTableList paradox;
+};
+
+// Opens a source table the way the copy does, read in `codePage` (0: its mark).
+void openSource(ado::Connection &connection, ado::Recordset &source, bool foxproSide,
+                const ConnectionSettings &settings, const QString &table, int codePage)
+{
+    source.CursorLocation = ado::adUseClient;
+    if (foxproSide) {
+        connection.CursorLocation = ado::adUseServer;
+        connection.Open(FoxproSource::FoxProConnectionString(settings));
+    } else {
+        connection.CursorLocation = ado::adUseClient;
+        connection.Open(ParadoxSource::ParadoxConnectionString(settings.paradoxFolder()));
+    }
+    connection.setReadCodePage(codePage);
+    source.Open(QStringLiteral("SELECT * FROM ") +
+                    (foxproSide ? transfer::DoubleQuoted(table) : transfer::Backticked(table)),
+                connection);
+}
+
+// The guess's sample of a table as its text is stored, read until the sample is full.
+encoding::CodePageGuess storedSample(bool foxproSide, const ConnectionSettings &settings, const QString &table)
+{
+    const TextCodec &bytes = TextCodec::windows1252();
+    ado::Connection connection;
+    ado::Recordset source;
+    openSource(connection, source, foxproSide, settings, table, bytes.codePage());
+    encoding::CodePageGuess guess;
+    const int columns = source.fields().count();
+    while (!source.Eof() && !guess.full()) {
+        for (int column = 0; column < columns; ++column)
+            if (const Variant &value = source.fields()(column).Value(); value.kind() == Variant::Kind::Text)
+                guess.addDecoded(value.asText(), bytes);
+        source.MoveNext();
+    }
+    return guess;
+}
+
+// Where the copy would put the table, and whether it would.
+void planTarget(TableCheck &check, const ConnectionSettings &settings, const CheckOptions &options,
+                const TableList &targets)
+{
+    const bool toParadox = *check.direction == CopyDirection::ToParadox;
+    check.target = check.table;
+    if (toParadox && check.target.size() > kMaxParadoxName) {
+        if (!options.yes) {
+            check.targetProblem = QStringLiteral("the name is longer than 8 characters: the copy cuts it to %1 "
+                                                 "only when told --yes, else passes the table over")
+                                      .arg(check.target.left(kMaxParadoxName).toUpper());
+            return;
+        }
+        check.target = check.target.left(kMaxParadoxName);
+        check.targetNote = QStringLiteral("the name is cut to %1").arg(check.target.toUpper());
+    }
+    bool listed = false;
+    for (int i = 0; i < targets.count(); ++i)
+        if (targets.text(i).compare(check.target, Qt::CaseInsensitive) == 0) {
+            listed = true;
+            check.target = toParadox ? check.target : targets.text(i);
+        }
+    QString owner;
+    if (!toParadox && !settings.dbcChosen()) {
+        // A free table of that name that another database owns is never replaced.
+        const QString path = foxproTablePath(settings, check.target);
+        if (files::exists(path) && !files::isDirectory(path)) {
+            owner = foxpro::owningContainer(path);
+            listed = true;
+        }
+    }
+    if (!owner.isEmpty()) {
+        check.targetProblem =
+            QStringLiteral("a table %1 exists and belongs to the database %2: the copy refuses to replace it")
+                .arg(check.target, owner);
+        return;
+    }
+    if (listed) {
+        const QString where = settings.dbcChosen() && !toParadox
+                                  ? QStringLiteral(" in the database %1").arg(files::fileName(settings.dbcPath()))
+                                  : QString();
+        if (options.yes)
+            check.targetNote = QStringLiteral("a table %1 exists%2 and is replaced").arg(check.target, where);
+        else
+            check.targetProblem = QStringLiteral("a table %1 exists%2: the copy replaces it only when told --yes, "
+                                                 "else passes the table over")
+                                      .arg(check.target, where);
+    }
+}
+
+TableCheck checkTable(const QString &table, bool foxproSide, const ConnectionSettings &settings,
+                      const CheckOptions &options, const Sides &sides, std::FILE *progress)
+{
+    TableCheck check;
+    check.table = table;
+    check.direction = options.direction;
+    QStringList sourceTypes;
+    try {
+        readHeader(check, foxproSide, foxproSide ? foxproTablePath(settings, table) : paradoxTablePath(settings, table),
+                   sourceTypes);
+    } catch (...) {
+        check.problem = describeFailure(std::current_exception());
+        return check;
+    }
+    if (check.direction)
+        planTarget(check, settings, options,
+                   *check.direction == CopyDirection::ToParadox ? static_cast<const TableList &>(sides.paradox)
+                                                                : static_cast<const TableList &>(sides.foxpro));
+    try {
+        ado::Connection connection;
+        ado::Recordset source;
+        openSource(connection, source, foxproSide, settings, table, options.codePage);
+        check.chosen = options.codePage > 0;
+        check.codePage = source.codePage() > 0 ? source.codePage() : TextCodec::kWindows1252;
+        const TextCodec &codec = TextCodec::forCodePage(check.codePage);
+        std::optional<ToParadox> toParadox;
+        std::optional<ToFoxPro> toFoxPro;
+        if (check.direction == CopyDirection::ToParadox)
+            toParadox.emplace(check, source, sourceTypes);
+        else if (check.direction == CopyDirection::ToFoxPro)
+            toFoxPro.emplace(check, source, sourceTypes);
+        encoding::CodePageGuess guess;
+        const int columns = source.fields().count();
+        const qint64 rows = source.RecordCount();
+        QElapsedTimer clock;
+        clock.start();
+        qint64 lastShown = 0;
+        qint64 row = 0;
+        while (!source.Eof()) {
+            ++row;
+            for (int column = 0; column < columns; ++column) {
+                const ado::Field &field = source.fields()(column);
+                const Variant &value = field.Value();
+                if (!guess.full() && value.kind() == Variant::Kind::Text)
+                    guess.addDecoded(value.asText(), codec);
+                if (toParadox)
+                    toParadox->value(column, value, row);
+                else if (toFoxPro)
+                    toFoxPro->value(field, column);
+            }
+            if (row % kRowsBetweenClockLooks == 0 && clock.elapsed() - lastShown >= kProgressEveryMs) {
+                lastShown = clock.elapsed();
+                std::fprintf(progress, "%s: %s of %s rows read\n", qPrintable(table), qPrintable(grouped(row)),
+                             qPrintable(grouped(rows)));
+                std::fflush(progress);
+            }
+            source.MoveNext();
+        }
+        check.rows = row;
+        if (const ado::LostValues *lost = source.lostValues())
+            check.unreadable = *lost;
+        if (const ado::DamagedRows *damaged = source.damagedRows())
+            check.damaged = *damaged;
+        check.warnings = source.warnings();
+        if (toParadox)
+            toParadox->finish(row);
+        if (toFoxPro)
+            toFoxPro->finish(row);
+        // A damaged memo file shows as values that could not be read.
+        for (const ado::LostValue &lost : check.unreadable.first())
+            if (lost.reason.contains(QStringLiteral("memo"), Qt::CaseInsensitive) ||
+                lost.reason.contains(QStringLiteral("blob"), Qt::CaseInsensitive))
+                check.memoSound = false;
+        // A multi-byte page may have read bytes it does not define as U+FFFD:
+        // the sample is taken again as stored, through Windows-1252, whose
+        // every byte reads as a character of its own.
+        if (!codec.singleByte() && guess.telling())
+            guess = storedSample(foxproSide, settings, table);
+        // A page the user chose is doubted only when another reads the text clearly better.
+        check.doubtful = guess.telling() && ((check.mark == 0 && !check.chosen) || guess.doubtful(check.codePage));
+        if (check.doubtful)
+            check.guesses = guess.best();
+    } catch (...) {
+        check.problem = describeFailure(std::current_exception());
+    }
+    return check;
+}
+
+QString codePageText(int codePage)
+{
+    return QStringLiteral("%1 (%2)").arg(codePage).arg(encoding::codePageName(codePage));
+}
+
+QJsonArray lostJson(const ado::LostValues &values)
+{
+    QJsonArray out;
+    for (const ado::LostValue &v : values.first()) {
+        QJsonObject o{{"row", v.row}, {"column", v.column}, {"value", v.value}, {"reason", v.reason}};
+        if (!v.after.isEmpty())
+            o.insert("after", v.after);
+        out.append(o);
+    }
+    return out;
+}
+
+QJsonObject countedJson(const ado::LostValues &values)
+{
+    return {{"count", values.count()}, {"first", lostJson(values)}};
+}
+
+} // namespace
+
+bool TableCheck::whole() const
+{
+    if (!problem.isEmpty() || !damaged.empty() || !unreadable.empty() || !memoSound)
+        return false;
+    if (!direction)
+        return true;
+    return targetProblem.isEmpty() && limitProblem.isEmpty() && replacedCharacters == 0 && lost.empty() &&
+           changed.empty();
+}
+
+std::vector<TableCheck> checkTables(const ConnectionSettings &settings, const CheckOptions &options,
+                                    std::FILE *progress)
+{
+    Sides sides;
+    ui::ScriptedDialogs dialogs;
+    dialogs.setFallback(ui::vbOK);
+    const bool haveFoxPro =
+        settings.dbcChosen() ? !settings.dbcPath().isEmpty() : !settings.freeTableFolder().isEmpty();
+    const bool haveParadox = !settings.paradoxFolder().isEmpty();
+    if (haveFoxPro)
+        FoxproSource::ListFoxProTables(sides.foxpro, FoxproSource::FoxProConnectionString(settings));
+    if (haveParadox)
+        ParadoxSource::ListParadoxTables(sides.paradox, settings, dialogs);
+    // The sides whose tables are checked: the direction's source, else every side given.
+    const bool fromFoxPro = options.direction ? *options.direction == CopyDirection::ToParadox : haveFoxPro;
+    const bool fromParadox = options.direction ? *options.direction == CopyDirection::ToFoxPro : haveParadox;
+    std::vector<TableCheck> checks;
+    const auto find = [](const MemoryTableList &list, const QString &name) {
+        for (int i = 0; i < list.count(); ++i)
+            if (list.text(i) == name)
+                return list.text(i);
+        for (int i = 0; i < list.count(); ++i)
+            if (list.text(i).compare(name, Qt::CaseInsensitive) == 0)
+                return list.text(i);
+        return QString();
+    };
+    if (options.tables.isEmpty()) {
+        if (fromFoxPro)
+            for (const QString &table : sides.foxpro.items())
+                checks.push_back(checkTable(table, true, settings, options, sides, progress));
+        if (fromParadox)
+            for (const QString &table : sides.paradox.items())
+                checks.push_back(checkTable(table, false, settings, options, sides, progress));
+        return checks;
+    }
+    for (const QString &table : options.tables) {
+        const QString onFoxPro = fromFoxPro ? find(sides.foxpro, table) : QString();
+        const QString onParadox = fromParadox && onFoxPro.isEmpty() ? find(sides.paradox, table) : QString();
+        if (onFoxPro.isEmpty() && onParadox.isEmpty()) {
+            TableCheck missing;
+            missing.table = table;
+            missing.direction = options.direction;
+            missing.problem = QStringLiteral("no such table on the %1 side")
+                                  .arg(fromFoxPro && fromParadox ? QStringLiteral("FoxPro or the Paradox")
+                                       : fromFoxPro              ? QStringLiteral("FoxPro")
+                                                                 : QStringLiteral("Paradox"));
+            checks.push_back(missing);
+            continue;
+        }
+        checks.push_back(onFoxPro.isEmpty() ? checkTable(onParadox, false, settings, options, sides, progress)
+                                            : checkTable(onFoxPro, true, settings, options, sides, progress));
+    }
+    return checks;
+}
+
+QString checkReport(const std::vector<TableCheck> &checks)
+{
+    QString out;
+    const auto line = [&](const QString &text) { out += text + u'\n'; };
+    for (const TableCheck &c : checks) {
+        if (!c.problem.isEmpty()) {
+            line(QStringLiteral("%1: cannot be read: %2").arg(c.table, c.problem));
+            line({});
+            continue;
+        }
+        line(QStringLiteral("%1: %2").arg(c.table, c.format));
+        line(QStringLiteral("  rows: %1%2")
+                 .arg(grouped(c.rows))
+                 .arg(c.deleted > 0 ? QStringLiteral(" (and %1 deleted, not copied)").arg(grouped(c.deleted))
+                                    : QString()));
+        line(QStringLiteral("  code page: %1%2")
+                 .arg(codePageText(c.codePage))
+                 .arg(c.chosen ? QStringLiteral(", chosen with --codepage (the table's mark: %1)")
+                                     .arg(c.mark ? codePageText(c.mark) : QStringLiteral("none"))
+                      : c.mark ? QStringLiteral(", the table's mark")
+                               : QStringLiteral(": the table has no mark")));
+        if (c.doubtful) {
+            line(QStringLiteral("  the text reads best as (--codepage):"));
+            for (const encoding::CodePageCandidate &g : c.guesses)
+                line(QStringLiteral("    %1  %2").arg(codePageText(g.codePage), -22).arg(g.sample));
+        }
+        if (!c.memoFile.isEmpty())
+            line(QStringLiteral("  memo file: %1%2")
+                     .arg(c.memoFile, c.memoSound ? QStringLiteral(", sound") : QStringLiteral(", damaged")));
+        for (const QString &warning : c.warnings)
+            line(QStringLiteral("  warning: %1").arg(warning));
+        if (!c.damaged.empty()) {
+            line(QStringLiteral("  damaged: %1 in %2 place(s), left out by a copy:")
+                     .arg(c.damaged.rowsText())
+                     .arg(c.damaged.placeCount()));
+            for (const ado::DamagedRow &row : c.damaged.first())
+                line(QStringLiteral("    %1").arg(ado::DamagedRows::describe(row)));
+        }
+        if (!c.unreadable.empty()) {
+            line(QStringLiteral("  unreadable: %1 value(s), written as Null by a copy:").arg(c.unreadable.count()));
+            for (const ado::LostValue &v : c.unreadable.first())
+                line(QStringLiteral("    row %1, column %2: %3").arg(v.row).arg(v.column, v.reason));
+        }
+        if (c.direction) {
+            const bool toParadox = *c.direction == CopyDirection::ToParadox;
+            line(QStringLiteral("  to %1 as %2%3")
+                     .arg(toParadox ? QStringLiteral("Paradox") : QStringLiteral("FoxPro"), c.target,
+                          c.targetNote.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(c.targetNote)));
+            if (!c.targetProblem.isEmpty())
+                line(QStringLiteral("  not copied: %1").arg(c.targetProblem));
+            for (const CheckedColumn &col : c.columns)
+                line(QStringLiteral("    %1 %2 -> %3 %4")
+                         .arg(col.source, -12)
+                         .arg(col.sourceType, -8)
+                         .arg(col.target, -12, QChar(u' '))
+                         .arg(col.targetType));
+            if (c.replacedCharacters > 0)
+                line(QStringLiteral("  %1 character(s) the target's code page cannot hold would be written as \"?\"")
+                         .arg(c.replacedCharacters));
+            if (!c.lost.empty()) {
+                line(QStringLiteral("  %1 value(s) the target cannot hold would be written as Null:")
+                         .arg(c.lost.count()));
+                for (const ado::LostValue &v : c.lost.first())
+                    line(QStringLiteral("    row %1, column %2: %3 (%4)").arg(v.row).arg(v.column, v.value, v.reason));
+            }
+            if (!c.changed.empty()) {
+                line(QStringLiteral("  %1 value(s) would be written changed:").arg(c.changed.count()));
+                for (const ado::LostValue &v : c.changed.first())
+                    line(QStringLiteral("    row %1, column %2: %3 becomes %4 (%5)")
+                             .arg(v.row)
+                             .arg(v.column, v.value, v.after, v.reason));
+            }
+            line(QStringLiteral("  size: %1 about %2 bytes of at most %3")
+                     .arg(c.targetFile, grouped(c.targetBytes), grouped(c.targetLimit)));
+            if (!c.limitProblem.isEmpty())
+                line(QStringLiteral("  refused: %1").arg(c.limitProblem));
+        }
+        line(c.whole() ? QStringLiteral("  would arrive whole") : QStringLiteral("  would NOT arrive whole"));
+        line({});
+    }
+    return out;
+}
+
+QJsonObject checkJson(const std::vector<TableCheck> &checks)
+{
+    QJsonArray tables;
+    bool whole = true;
+    bool read = true;
+    for (const TableCheck &c : checks) {
+        QJsonObject t{{"table", c.table}, {"whole", c.whole()}};
+        whole = whole && c.whole();
+        if (!c.problem.isEmpty()) {
+            read = false;
+            t.insert("problem", c.problem);
+            tables.append(t);
+            continue;
+        }
+        t.insert("format", c.format);
+        t.insert("rows", c.rows);
+        if (c.deleted >= 0)
+            t.insert("deletedRows", c.deleted);
+        QJsonObject page{{"used", c.codePage}, {"mark", c.mark}, {"chosen", c.chosen}, {"doubtful", c.doubtful}};
+        QJsonArray guesses;
+        for (const encoding::CodePageCandidate &g : c.guesses)
+            guesses.append(QJsonObject{{"codePage", g.codePage},
+                                       {"name", encoding::codePageName(g.codePage)},
+                                       {"score", g.score},
+                                       {"sample", g.sample}});
+        page.insert("guesses", guesses);
+        t.insert("codePage", page);
+        if (!c.memoFile.isEmpty())
+            t.insert("memoFile", QJsonObject{{"file", c.memoFile}, {"sound", c.memoSound}});
+        t.insert("warnings", QJsonArray::fromStringList(c.warnings));
+        QJsonArray damaged;
+        for (const ado::DamagedRow &row : c.damaged.first())
+            damaged.append(ado::DamagedRows::describe(row));
+        t.insert("damaged",
+                 QJsonObject{{"rows", c.damaged.rowsText()}, {"places", c.damaged.placeCount()}, {"first", damaged}});
+        t.insert("unreadable", countedJson(c.unreadable));
+        if (c.direction) {
+            QJsonArray columns;
+            for (const CheckedColumn &col : c.columns)
+                columns.append(QJsonObject{{"source", col.source},
+                                           {"sourceType", col.sourceType},
+                                           {"target", col.target},
+                                           {"targetType", col.targetType}});
+            QJsonObject target{
+                {"direction", *c.direction == CopyDirection::ToParadox ? "paradox" : "foxpro"},
+                {"table", c.target},
+                {"columns", columns},
+                {"replacedCharacters", c.replacedCharacters},
+                {"lost", countedJson(c.lost)},
+                {"changed", countedJson(c.changed)},
+                {"size", QJsonObject{{"file", c.targetFile}, {"bytes", c.targetBytes}, {"limit", c.targetLimit}}}};
+            if (!c.targetNote.isEmpty())
+                target.insert("note", c.targetNote);
+            if (!c.targetProblem.isEmpty())
+                target.insert("problem", c.targetProblem);
+            if (!c.limitProblem.isEmpty())
+                target.insert("limitProblem", c.limitProblem);
+            t.insert("target", target);
+        }
+        tables.append(t);
+    }
+    return {{"tables", tables}, {"whole", whole}, {"read", read}};
+}
+
+} // namespace tw::cli
