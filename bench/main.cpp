@@ -18,6 +18,7 @@
 
 #include "BenchLayout.h"
 #include "DirectionRun.h"
+#include "DiskCache.h"
 #include "References.h"
 #include "TableGenerator.h"
 
@@ -217,17 +218,6 @@ Generated generate(const Options &o, const BenchLayout &layout, bool print = tru
         line(QStringLiteral("paradox_source_bytes"), QString::number(g.paradox.bytes));
     }
     return g;
-}
-
-// Writes the pages earlier runs left in the page cache out to disk, so that
-// the system writing them back does not fall into the next run's time (a
-// copy of a million rows writes most of a gigabyte; the kernel starts
-// writing it back at a tenth of the memory, on one of the two cores).
-void settleDisk()
-{
-#ifndef Q_OS_WIN
-    QProcess::execute(QStringLiteral("sync"), {});
-#endif
 }
 
 // Runs this program as the child for one direction and returns the figures

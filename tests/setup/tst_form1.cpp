@@ -4,6 +4,7 @@
 
 #include "SampleDatabase.h"
 #include "TestSupport.h"
+#include "WidgetSupport.h"
 
 #include "platform/ado/Connection.h"
 #include "platform/ado/ProviderRegistry.h"
@@ -19,7 +20,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QEnterEvent>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -36,6 +36,7 @@
 
 using namespace tw;
 using setup::Form1;
+using tw::test::hover;
 
 namespace {
 
@@ -49,12 +50,6 @@ public:
     }
     int opens = 0;
 };
-
-void hover(QWidget *widget)
-{
-    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), widget->mapToGlobal(QPointF(1, 1)));
-    QApplication::sendEvent(widget, &enter);
-}
 
 } // namespace
 

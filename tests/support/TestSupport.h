@@ -39,5 +39,10 @@ ProcessResult run(const QString &program, const QStringList &args, int timeoutMs
 
 QByteArray readAll(const QString &path);
 void writeAll(const QString &path, const QByteArray &data);
+// Writes the file whole; false when it cannot (callers QVERIFY it).
+[[nodiscard]] bool writeFile(const QString &path, const QByteArray &data);
+// The file's bytes, or "<unreadable>" when it cannot be opened: a comparison
+// with what a test expects then says so rather than comparing with nothing.
+QByteArray readFile(const QString &path);
 
 } // namespace tw::test

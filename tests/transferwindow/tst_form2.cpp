@@ -5,6 +5,7 @@
 #include "SampleDatabase.h"
 
 #include "TestSupport.h"
+#include "WidgetSupport.h"
 #include "common/ConnectionSettings.h"
 #include "common/TableList.h"
 #include "platform/ado/Connection.h"
@@ -22,7 +23,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QEnterEvent>
 #include <QFile>
 #include <QGroupBox>
 #include <QListWidget>
@@ -38,6 +38,7 @@
 #include <memory>
 
 using namespace tw;
+using tw::test::hover;
 using tw::transferwindow::Form2;
 
 namespace {
@@ -141,12 +142,6 @@ QStringList filesIn(const QString &folder)
     for (QString &name : names)
         name = name.toLower();
     return names;
-}
-
-void hover(QWidget *widget)
-{
-    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), widget->mapToGlobal(QPointF(1, 1)));
-    QApplication::sendEvent(widget, &enter);
 }
 
 } // namespace

@@ -78,7 +78,7 @@ ExportPlan exportPlan(const std::vector<WorkColumn> &columns, int codePage)
     return plan;
 }
 
-ExportResult exportToParadox(WorkDatabase &database, const QString &table, const QString &folder, const QString &target)
+QString exportableTable(WorkDatabase &database, const QString &table)
 {
     try {
         database.commit();
@@ -86,9 +86,12 @@ ExportResult exportToParadox(WorkDatabase &database, const QString &table, const
         // reported below, naming the table
     }
     database.requireNoLostRows(table);
-    const QString source = database.requireTable(table);
-    if (std::optional<ExportResult> streamed = database.finishStream(source, folder, target))
-        return std::move(*streamed);
+    return database.requireTable(table);
+}
+
+ExportResult exportToParadox(WorkDatabase &database, const QString &source, const QString &folder,
+                             const QString &target)
+{
     const ExportPlan plan = exportPlan(database, source);
     const qint64 expectedRows = database.rowCount(source);
     // Knowing the row count lets the writer choose blocks large enough for all of them.

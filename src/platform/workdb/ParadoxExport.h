@@ -36,9 +36,14 @@ ExportPlan exportPlan(const std::vector<WorkColumn> &columns, int codePage);
 // page the work table was created for when Paradox can mark it, else
 // Windows-1252. Field names are made as Paradox takes them (see
 // paradoxFieldNames). Fails, writing nothing, when the target table exists;
-// a failure part-way leaves no table behind.
-ExportResult exportToParadox(WorkDatabase &database, const QString &table, const QString &folder,
+// a failure part-way leaves no table behind. `source` is the real name of a
+// table whose rows the work database keeps (see exportableTable).
+ExportResult exportToParadox(WorkDatabase &database, const QString &source, const QString &folder,
                              const QString &target);
+
+// Before an export of `table`: the rows gathered are written and none were
+// lost (else RuntimeError naming the table); its real name.
+QString exportableTable(WorkDatabase &database, const QString &table);
 
 // Field names as a Paradox table of this code page takes them: characters
 // the page cannot hold become "?", characters Paradox does not allow "_",

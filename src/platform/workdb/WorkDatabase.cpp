@@ -110,7 +110,6 @@ void WorkDatabase::createTable(const QString &name, const std::vector<WorkColumn
 {
     commit();
     m_lostRows.clear();
-    forgetPrepared(name);
     if (!findTable(name).isEmpty())
         throw RuntimeError(QStringLiteral("Table '%1' already exists.").arg(name));
     if (columns.empty())
@@ -180,7 +179,6 @@ void WorkDatabase::dropTable(const QString &name)
         // The rows lost belong to a table being dropped (or to one before it).
     }
     const QString real = requireTable(name);
-    forgetPrepared(real);
     const QString statement = QStringLiteral("DROP TABLE %1").arg(quoteName(real));
     const QString rows = QStringLiteral("DROP TABLE IF EXISTS %1").arg(quoteName(packedTable(real)));
     runAside([&] {
@@ -195,8 +193,6 @@ void WorkDatabase::dropTable(const QString &name)
 qint64 WorkDatabase::rowCount(const QString &table)
 {
     qint64 rows = m_gatheringFor == table ? m_gatheredRows : 0;
-    if (m_prepared && m_prepared->table == table)
-        rows += m_prepared->rows;
     runAside([&] {
         SqliteStatement count(m_db, QStringLiteral("SELECT count(*) FROM %1").arg(quoteName(table)));
         if (count.step())
@@ -226,16 +222,6 @@ bool WorkDatabase::isCompanion(const QString &name)
 void WorkDatabase::appendRow(const QString &table, const std::vector<WorkColumn> &columns,
                              const std::vector<ado::Variant> &row)
 {
-    if (m_prepared && m_prepared->table == table) {
-        if (m_prepared->spent)
-            throw RuntimeError(QStringLiteral("Rows cannot be added to '%1' after it was written out.").arg(table));
-        if (!m_prepared->stream)
-            m_prepared->stream = std::make_unique<ExportStream>(exportPlan(*this, table), m_prepared->folder,
-                                                                m_prepared->target, m_prepared->expectedRows);
-        m_prepared->stream->append(row);
-        ++m_prepared->rows;
-        return;
-    }
     requireNoLostRows();
     if (m_gatheringFor != table) {
         flushRows();
@@ -273,10 +259,6 @@ void WorkDatabase::flushRows()
 
 std::unique_ptr<PackedReader> WorkDatabase::readRows(const QString &table)
 {
-    if (m_prepared && m_prepared->table == table && m_prepared->rows > 0)
-        throw RuntimeError(QStringLiteral("The rows of '%1' went straight to the Paradox table %2 as they were "
-                                          "added: the work database does not keep them.")
-                               .arg(table, m_prepared->target));
     commit();
     return std::make_unique<PackedReader>(m_db, packedTable(table), columns(table));
 }
@@ -313,46 +295,6 @@ void WorkDatabase::commitTransaction()
         m_lostRows = error.description();
         requireNoLostRows();
     }
-}
-
-void WorkDatabase::prepareExport(const QString &table, const QString &folder, const QString &target,
-                                 qint64 expectedRows)
-{
-    m_prepared.reset();
-    // Rows kept here already would be split between two places.
-    if (rowCount(table) > 0)
-        return;
-    m_prepared = PreparedExport{table, folder, target, expectedRows, nullptr, false, 0};
-}
-
-void WorkDatabase::requireRoomFor(const QString &table, qint64 rows)
-{
-    if (!m_prepared || m_prepared->table != table)
-        return;
-    const ExportPlan plan = exportPlan(*this, table);
-    paradox::TableWriter::requireRoom(m_prepared->target, plan.fields, rows, plan.codePage);
-}
-
-std::optional<ExportResult> WorkDatabase::finishStream(const QString &table, const QString &folder,
-                                                       const QString &target)
-{
-    if (!m_prepared || m_prepared->table != table || (!m_prepared->stream && !m_prepared->spent))
-        return std::nullopt;
-    // The rows are had once, whatever comes of it: an export of the table
-    // after this one must not write it out empty.
-    const std::unique_ptr<ExportStream> stream = std::move(m_prepared->stream);
-    m_prepared->spent = true;
-    if (!stream || m_prepared->folder != folder || m_prepared->target != target)
-        throw RuntimeError(QStringLiteral("The rows of '%1' went straight to the Paradox table %2 as they were "
-                                          "added; they cannot be written out again.")
-                               .arg(table, m_prepared->target));
-    return stream->finish();
-}
-
-void WorkDatabase::forgetPrepared(const QString &table)
-{
-    if (m_prepared && m_prepared->table.compare(table, Qt::CaseInsensitive) == 0)
-        m_prepared.reset();
 }
 
 void WorkDatabase::requireNoLostRows(const QString &table) const

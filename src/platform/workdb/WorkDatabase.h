@@ -6,7 +6,6 @@
 // written before any other statement runs, every few thousand rows, and when
 // the appending recordset closes.
 
-#include "ExportStream.h"
 #include "PackedRows.h"
 #include "Sqlite.h"
 #include "WorkColumn.h"
@@ -15,7 +14,6 @@
 #include <QStringList>
 
 #include <memory>
-#include <optional>
 #include <vector>
 
 namespace tw::workdb {
@@ -58,21 +56,6 @@ public:
     // The rows of `table` (its real name), in the order they were added.
     std::unique_ptr<PackedReader> readRows(const QString &table);
 
-    // The rows of `table` (its real name, no rows yet) are to be written out
-    // as the Paradox table `target` in `folder`: from its first row on they
-    // go straight there (see ExportStream) instead of being kept here, until
-    // finishStream() puts the table in place. Dropping or re-creating the
-    // table, or closing the database, first leaves nothing of it behind.
-    void prepareExport(const QString &table, const QString &folder, const QString &target, qint64 expectedRows);
-    // Refuses, before the first row, `rows` rows of `table` (its real name)
-    // that the Paradox table a prepared export writes cannot hold (see
-    // paradox::TableWriter::requireRoom); any number when none is prepared.
-    void requireRoomFor(const QString &table, qint64 rows);
-    // For an export of `table`: nullopt when its rows are kept here (none
-    // went ahead), else the streamed table put in place; RuntimeError when
-    // that fails, or when the rows went ahead to another table than this one.
-    std::optional<ExportResult> finishStream(const QString &table, const QString &folder, const QString &target);
-
     // Writes the rows gathered, then commits the transaction they went into.
     void commit();
     // Once a commit has failed (a full disk), the rows it held are gone: every
@@ -102,17 +85,7 @@ private:
     void beforeAppend(qint64 rows);
     void commitTransaction();
 
-    struct PreparedExport {
-        QString table, folder, target;
-        qint64 expectedRows = 0;
-        std::unique_ptr<ExportStream> stream; // from the first row on
-        bool spent = false;                   // finishStream() has had the rows
-        qint64 rows = 0;
-    };
-    void forgetPrepared(const QString &table);
-
     SqliteDatabase m_db;
-    std::optional<PreparedExport> m_prepared;
     QString m_gatheringFor; // the table whose rows are gathered
     QByteArray m_gathered;  // those rows, packed
     qint64 m_gatheredRows = 0;

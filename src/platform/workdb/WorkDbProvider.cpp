@@ -1,6 +1,7 @@
 #include "WorkDbProvider.h"
 
 #include "ParadoxExport.h"
+#include "PreparedExport.h"
 #include "WorkDatabase.h"
 #include "WorkTableCursor.h"
 
@@ -33,7 +34,10 @@ QString targetFolder(QString folder)
 
 class WorkSession final : public ado::Session {
 public:
-    explicit WorkSession(std::shared_ptr<WorkDatabase> database) : m_database(std::move(database)) {}
+    explicit WorkSession(std::shared_ptr<WorkDatabase> database)
+        : m_database(std::move(database)), m_prepared(std::make_shared<PreparedExport>(m_database))
+    {
+    }
 
     void execute(const QString &text) override
     {
@@ -52,8 +56,12 @@ public:
                                            .arg(def.name));
                 columns.push_back(column);
             }
+            // Rows gathered for another table are written first, as by every statement.
+            m_database->commit();
+            m_prepared->forget(create->table);
             m_database->createTable(create->table, columns, newTableCodePage());
         } else if (const auto *drop = std::get_if<sql::DropTable>(&statement)) {
+            m_prepared->forget(drop->table);
             m_database->dropTable(drop->table);
         } else if (const auto *into = std::get_if<sql::SelectInto>(&statement)) {
             exportTable(*into);
@@ -73,7 +81,7 @@ public:
             const std::optional<QString> folder = paradoxFolder(*into);
             const QString table = m_database->findTable(into->source);
             if (folder && !table.isEmpty())
-                m_database->prepareExport(table, targetFolder(*folder), into->target, expectedRows);
+                m_prepared->prepare(table, targetFolder(*folder), into->target, expectedRows);
         } catch (const RuntimeError &) {
             // Executing the statement reports what is wrong with it.
         }
@@ -83,7 +91,7 @@ public:
     {
         const QString real = m_database->findTable(table);
         if (!real.isEmpty())
-            m_database->requireRoomFor(real, rows);
+            m_prepared->requireRoomFor(real, rows);
     }
 
     std::unique_ptr<ado::Cursor> openSchema(int schema) override
@@ -103,7 +111,7 @@ public:
         const auto *select = std::get_if<sql::SelectAll>(&statement);
         if (!select)
             throw RuntimeError(QStringLiteral("Only SELECT * FROM a table opens rows here: %1").arg(text.left(200)));
-        return std::make_unique<WorkTableCursor>(m_database, select->table, options.wantsUpdates());
+        return std::make_unique<WorkTableCursor>(m_database, m_prepared, select->table, options.wantsUpdates());
     }
 
 private:
@@ -125,7 +133,10 @@ private:
             throw RuntimeError(QStringLiteral("Cannot write to '%1': only [Paradox 5.x;Database=folder] targets "
                                               "are known.")
                                    .arg(into.connect));
-        const ExportResult result = exportToParadox(*m_database, into.source, targetFolder(*folder), into.target);
+        const QString source = exportableTable(*m_database, into.source);
+        std::optional<ExportResult> streamed = m_prepared->finish(source, targetFolder(*folder), into.target);
+        const ExportResult result =
+            streamed ? std::move(*streamed) : exportToParadox(*m_database, source, targetFolder(*folder), into.target);
         m_replaced += result.unmappedCharacters;
         m_database->lostValues().merge(result.lost);
     }
@@ -137,6 +148,9 @@ public:
 
 private:
     std::shared_ptr<WorkDatabase> m_database;
+    // Shared with the recordsets the session opens: the rows they add go
+    // there when their table's export was prepared.
+    std::shared_ptr<PreparedExport> m_prepared;
     qint64 m_replaced = 0;
 };
 

@@ -5,15 +5,16 @@
 
 namespace tw::workdb {
 
-WorkTableCursor::WorkTableCursor(std::shared_ptr<WorkDatabase> database, const QString &table, bool updatable)
-    : m_database(std::move(database)), m_updatable(updatable)
+WorkTableCursor::WorkTableCursor(std::shared_ptr<WorkDatabase> database, std::shared_ptr<PreparedExport> prepared,
+                                 const QString &table, bool updatable)
+    : m_database(std::move(database)), m_prepared(std::move(prepared)), m_updatable(updatable)
 {
     m_database->commit();
     m_table = m_database->requireTable(table);
     m_columns = m_database->columns(m_table);
     for (const WorkColumn &column : m_columns)
         m_infos.push_back(column.info());
-    m_rowCount = m_database->rowCount(m_table);
+    m_rowCount = m_database->rowCount(m_table) + m_prepared->rowCount(m_table);
     m_codePage = m_database->codePageOf(m_table);
 }
 
@@ -32,8 +33,10 @@ bool WorkTableCursor::fetch(std::vector<ado::Variant> &row)
 {
     if (m_done)
         return false;
-    if (!m_rows)
+    if (!m_rows) {
+        m_prepared->requireKept(m_table);
         m_rows = m_database->readRows(m_table);
+    }
     if (!m_rows->next(row)) {
         m_done = true;
         m_rows.reset();
@@ -54,7 +57,8 @@ void WorkTableCursor::append(const std::vector<ado::Variant> &row)
 {
     if (!m_updatable)
         ado::Cursor::append(row);
-    m_database->appendRow(m_table, m_columns, row);
+    if (!m_prepared->append(m_table, row))
+        m_database->appendRow(m_table, m_columns, row);
     ++m_rowCount;
 }
 

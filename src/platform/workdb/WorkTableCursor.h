@@ -1,7 +1,9 @@
 #pragma once
 // WorkTableCursor: the rows of one work table, walked in the order they were
-// added; opened for updates it also appends rows.
+// added; opened for updates it also appends rows, to the work database or to
+// the session's prepared export of the table.
 
+#include "PreparedExport.h"
 #include "WorkDatabase.h"
 
 #include "platform/ado/Provider.h"
@@ -12,7 +14,8 @@ namespace tw::workdb {
 
 class WorkTableCursor final : public ado::Cursor {
 public:
-    WorkTableCursor(std::shared_ptr<WorkDatabase> database, const QString &table, bool updatable);
+    WorkTableCursor(std::shared_ptr<WorkDatabase> database, std::shared_ptr<PreparedExport> prepared,
+                    const QString &table, bool updatable);
     ~WorkTableCursor() override;
 
     const std::vector<ado::ColumnInfo> &columns() const override { return m_infos; }
@@ -26,6 +29,7 @@ public:
 
 private:
     std::shared_ptr<WorkDatabase> m_database;
+    std::shared_ptr<PreparedExport> m_prepared;
     QString m_table;
     std::vector<WorkColumn> m_columns;
     std::vector<ado::ColumnInfo> m_infos;

@@ -11,7 +11,6 @@
 #include "platform/files/MappedView.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -20,21 +19,10 @@
 
 using namespace tw::files;
 using tw::ado::RuntimeError;
+using tw::test::readFile;
+using tw::test::writeFile;
 
 namespace {
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(file.write(data), data.size());
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 // The error the call raises: its number, and its text in *message.
 int errorOf(const std::function<void()> &call, QString *message = nullptr)
@@ -82,7 +70,7 @@ private slots:
                  RuntimeError::kPathNotFound);
         QVERIFY2(message.startsWith(QStringLiteral("Cannot create ")), qPrintable(message));
         const QString existing = m_root + QStringLiteral("/t.dbf");
-        writeFile(existing, "x");
+        QVERIFY(writeFile(existing, "x"));
         QCOMPARE(errorOf([&] { File(existing, File::Mode::CreateNew); }), 58);
         QCOMPARE(readFile(existing), QByteArray("x"));
         QCOMPARE(errorOf([&] { File(m_root, File::Mode::Read); }, &message), RuntimeError::kGeneric);
@@ -173,7 +161,7 @@ private slots:
     void mapsTheFront()
     {
         const QString path = m_root + QStringLiteral("/front.dbf");
-        writeFile(path, QByteArray(64, 'a'));
+        QVERIFY(writeFile(path, QByteArray(64, 'a')));
         File file(path, File::Mode::ReadWrite);
         MappedView view(file, 32);
         if (!view.isMapped())
@@ -244,8 +232,8 @@ private slots:
 
     void plannedReadFailures()
     {
-        writeFile(m_root + QStringLiteral("/Orders.MB"), "blob");
-        writeFile(m_root + QStringLiteral("/orders.db"), "table");
+        QVERIFY(writeFile(m_root + QStringLiteral("/Orders.MB"), "blob"));
+        QVERIFY(writeFile(m_root + QStringLiteral("/orders.db"), "table"));
         File memo(m_root + QStringLiteral("/Orders.MB"), File::Mode::Read);
         File table(m_root + QStringLiteral("/orders.db"), File::Mode::Read);
         setFaultPlan(FaultPlan{-1, -1, QStringLiteral("*.mb")});

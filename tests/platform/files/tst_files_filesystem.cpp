@@ -17,23 +17,10 @@
 
 using namespace tw::files;
 using tw::ado::RuntimeError;
+using tw::test::readFile;
+using tw::test::writeFile;
 
 namespace {
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(file.write(data), data.size());
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return file.readAll();
-}
 
 // The error number the call raises, or 0 when it raises nothing.
 int errorOf(const std::function<void()> &call, QString *message = nullptr)
@@ -91,7 +78,7 @@ private slots:
         QVERIFY(m_dir.emplace().isValid());
         m_root = m_dir->path();
         QVERIFY(QDir(m_root).mkpath(QStringLiteral("Data/Sub")));
-        writeFile(m_root + QStringLiteral("/Data/Sub/Orders.DB"), "orders");
+        QVERIFY(writeFile(m_root + QStringLiteral("/Data/Sub/Orders.DB"), "orders"));
     }
     void cleanup()
     {
@@ -126,9 +113,9 @@ private slots:
         if (tw::test::onWindows())
             QSKIP(kLinuxLetterCase);
         const QString dir = m_root + QStringLiteral("/Data");
-        writeFile(dir + QStringLiteral("/b.db"), "lower");
-        writeFile(dir + QStringLiteral("/B.db"), "upper");
-        writeFile(dir + QStringLiteral("/B.DB"), "both");
+        QVERIFY(writeFile(dir + QStringLiteral("/b.db"), "lower"));
+        QVERIFY(writeFile(dir + QStringLiteral("/B.db"), "upper"));
+        QVERIFY(writeFile(dir + QStringLiteral("/B.DB"), "both"));
         QCOMPARE(toNativePath(dir + QStringLiteral("/b.db")), dir + QStringLiteral("/b.db"));
         QCOMPARE(toNativePath(dir + QStringLiteral("/B.db")), dir + QStringLiteral("/B.db"));
         // No exact spelling: the first in byte order ("B.DB" < "B.db" < "b.db").
@@ -140,9 +127,9 @@ private slots:
         if (tw::test::onWindows())
             QSKIP(kLinuxLetterCase);
         const QString dir = m_root + QStringLiteral("/Data");
-        writeFile(dir + QStringLiteral("/t.db"), "lower");
-        writeFile(dir + QStringLiteral("/T.db"), "upper");
-        writeFile(dir + QStringLiteral("/T.DB"), "both");
+        QVERIFY(writeFile(dir + QStringLiteral("/t.db"), "lower"));
+        QVERIFY(writeFile(dir + QStringLiteral("/T.db"), "upper"));
+        QVERIFY(writeFile(dir + QStringLiteral("/T.DB"), "both"));
         QVERIFY(QDir(dir).mkdir(QStringLiteral("T.Db")));
         // The exact spelling wins, a folder too unless files are asked for.
         QCOMPARE(findInFolder(dir, QStringLiteral("t.db")), dir + QStringLiteral("/t.db"));
@@ -167,7 +154,7 @@ private slots:
         QVERIFY(findInFolder(dir, QString()).isEmpty());
         // One component: "/" never reaches into a sub-folder, "\\" belongs to the name.
         QVERIFY(findInFolder(dir, QStringLiteral("sub/orders.db")).isEmpty());
-        writeFile(dir + QStringLiteral("/a\\b.dbf"), "x");
+        QVERIFY(writeFile(dir + QStringLiteral("/a\\b.dbf"), "x"));
         QCOMPARE(findInFolder(dir, QStringLiteral("A\\B.DBF"), EntryKind::File), dir + QStringLiteral("/a\\b.dbf"));
         // Links count as what they point at; a dangling one only as an entry.
         QVERIFY(QFile::link(dir + QStringLiteral("/t.db"), dir + QStringLiteral("/Link.db")));
@@ -235,8 +222,8 @@ private slots:
     void renamesWithoutReplacing()
     {
         const QString dir = m_root + QStringLiteral("/Data");
-        writeFile(dir + QStringLiteral("/a.db"), "a");
-        writeFile(dir + QStringLiteral("/b.db"), "b");
+        QVERIFY(writeFile(dir + QStringLiteral("/a.db"), "a"));
+        QVERIFY(writeFile(dir + QStringLiteral("/b.db"), "b"));
         QString message;
         QCOMPARE(errorOf([&] { renameWithoutReplacing(dir + QStringLiteral("/a.db"), dir + QStringLiteral("/b.db")); },
                          &message),
@@ -262,13 +249,13 @@ private slots:
     void replacesAFileInOneStep()
     {
         const QString dir = m_root + QStringLiteral("/Data");
-        writeFile(dir + QStringLiteral("/~tw1.fpt"), QByteArray(300000, 'n'));
-        writeFile(dir + QStringLiteral("/t.fpt"), "old");
+        QVERIFY(writeFile(dir + QStringLiteral("/~tw1.fpt"), QByteArray(300000, 'n')));
+        QVERIFY(writeFile(dir + QStringLiteral("/t.fpt"), "old"));
         replaceFile(dir + QStringLiteral("/~tw1.fpt"), dir + QStringLiteral("/t.fpt"));
         QCOMPARE(readFile(dir + QStringLiteral("/t.fpt")), QByteArray(300000, 'n'));
         QVERIFY(!QFile::exists(dir + QStringLiteral("/~tw1.fpt"))); // the old file went with the swap
         // Nothing to replace: a plain rename.
-        writeFile(dir + QStringLiteral("/~tw2.fpt"), "new");
+        QVERIFY(writeFile(dir + QStringLiteral("/~tw2.fpt"), "new"));
         replaceFile(dir + QStringLiteral("/~tw2.fpt"), dir + QStringLiteral("/u.fpt"));
         QCOMPARE(readFile(dir + QStringLiteral("/u.fpt")), QByteArray("new"));
         QCOMPARE(errorOf([&] { replaceFile(dir + QStringLiteral("/~tw3.fpt"), dir + QStringLiteral("/u.fpt")); }),
@@ -343,8 +330,8 @@ private slots:
     void reportsAttributes()
     {
         const QString dir = m_root + QStringLiteral("/Data");
-        writeFile(dir + QStringLiteral("/.hidden"), "h");
-        writeFile(dir + QStringLiteral("/ro.db"), "r");
+        QVERIFY(writeFile(dir + QStringLiteral("/.hidden"), "h"));
+        QVERIFY(writeFile(dir + QStringLiteral("/ro.db"), "r"));
         makeReadOnly(dir + QStringLiteral("/ro.db"));
         QCOMPARE(attributes(dir + QStringLiteral("\\SUB\\ORDERS.DB")), kAttrArchive);
         QCOMPARE(attributes(dir + QStringLiteral("\\.HIDDEN")), kAttrArchive | kAttrHidden);
@@ -377,11 +364,11 @@ private slots:
     void listsFoldersWithHiddenEntries()
     {
         const QString dir = m_root + QStringLiteral("/Data");
-        writeFile(dir + QStringLiteral("/.hidden.db"), "h");
-        writeFile(dir + QStringLiteral("/A.DB"), "a");
-        writeFile(dir + QStringLiteral("/b.db"), "b");
-        writeFile(dir + QStringLiteral("/x.dbf"), "x");
-        writeFile(dir + QStringLiteral("/my.dbx.db"), "m");
+        QVERIFY(writeFile(dir + QStringLiteral("/.hidden.db"), "h"));
+        QVERIFY(writeFile(dir + QStringLiteral("/A.DB"), "a"));
+        QVERIFY(writeFile(dir + QStringLiteral("/b.db"), "b"));
+        QVERIFY(writeFile(dir + QStringLiteral("/x.dbf"), "x"));
+        QVERIFY(writeFile(dir + QStringLiteral("/my.dbx.db"), "m"));
 
         const auto all = listDirectory(m_root + QStringLiteral("\\DATA"));
         QCOMPARE(names(all),
@@ -484,7 +471,7 @@ private slots:
     void deletesLikeTheOriginalPlatform()
     {
         const QString file = m_root + QStringLiteral("/Data/ro.db");
-        writeFile(file, "r");
+        QVERIFY(writeFile(file, "r"));
         makeReadOnly(file);
         QString message;
         QCOMPARE(errorOf([&] { deleteFile(m_root + QStringLiteral("\\data\\RO.DB")); }, &message), kErrPathFileAccess);
@@ -509,7 +496,7 @@ private slots:
             QSKIP("Linux only: Windows folders have no permission bits to take away");
         const QString locked = m_root + QStringLiteral("/locked");
         QVERIFY(QDir().mkdir(locked));
-        writeFile(locked + QStringLiteral("/a.db"), "a");
+        QVERIFY(writeFile(locked + QStringLiteral("/a.db"), "a"));
         QVERIFY(tw::test::setMode(locked, 0555));
         QString message;
         QCOMPARE(errorOf([&] { deleteFileForced(locked + QStringLiteral("\\A.DB")); }, &message), kErrPermissionDenied);
@@ -523,8 +510,8 @@ private slots:
         QByteArray big;
         for (int i = 0; i < 300007; ++i)
             big.append(char(i * 7 + i / 251));
-        writeFile(dir + QStringLiteral("/big.db"), big);
-        writeFile(dir + QStringLiteral("/Target.db"), "old contents that are longer than the new ones");
+        QVERIFY(writeFile(dir + QStringLiteral("/big.db"), big));
+        QVERIFY(writeFile(dir + QStringLiteral("/Target.db"), "old contents that are longer than the new ones"));
 
         copyFile(m_root + QStringLiteral("\\DATA\\BIG.DB"), m_root + QStringLiteral("\\data\\SUB\\copy.db"));
         QCOMPARE(readFile(dir + QStringLiteral("/Sub/copy.db")), big);
@@ -566,7 +553,7 @@ private slots:
         QCOMPARE(errorOf([&] { copyFile(from, dir + QStringLiteral("/sub")); }), kErrPathFileAccess);
 
         // A read-only target is refused, as the original platform does.
-        writeFile(dir + QStringLiteral("/ro.db"), "keep");
+        QVERIFY(writeFile(dir + QStringLiteral("/ro.db"), "keep"));
         makeReadOnly(dir + QStringLiteral("/ro.db"));
         QCOMPARE(errorOf([&] { copyFile(from, dir + QStringLiteral("/RO.db")); }), kErrPathFileAccess);
         QCOMPARE(readFile(dir + QStringLiteral("/ro.db")), QByteArray("keep"));
@@ -582,7 +569,7 @@ private slots:
                    m_root + QStringLiteral("\\data\\sub\\ORDERS.db"));
         QCOMPARE(names(listDirectory(dir + QStringLiteral("/Sub"))), QStringList({QStringLiteral("ORDERS.db")}));
         // Into another folder, replacing what is there.
-        writeFile(dir + QStringLiteral("/Old.db"), "old");
+        QVERIFY(writeFile(dir + QStringLiteral("/Old.db"), "old"));
         renameFile(dir + QStringLiteral("\\sub\\orders.DB"), dir + QStringLiteral("\\OLD.DB"));
         QCOMPARE(readFile(dir + QStringLiteral("/Old.db")), QByteArray("orders"));
         QVERIFY(listDirectory(dir + QStringLiteral("/Sub")).empty());

@@ -2,6 +2,7 @@
 // out and what reaches the file, around their sizes, the end of the file and
 // errors.
 
+#include "TestSupport.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/files/FaultPlan.h"
 #include "platform/files/File.h"
@@ -15,14 +16,9 @@
 using tw::files::File;
 using tw::paradox::ReadWindow;
 using tw::paradox::WriteBuffer;
+using tw::test::writeFile;
 
 namespace {
-
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
-}
 
 QByteArray pattern(qint64 size, int seed)
 {

@@ -150,6 +150,16 @@ private slots:
             work.connection.Execute("DROP TABLE [t]");
             QCOMPARE(work.files(), QStringList());
 
+            // A recordset still open on the table does not keep the dropped export alive.
+            work.connection.Execute(QStringLiteral("CREATE TABLE `t`") + kColumns);
+            work.connection.Prepare(work.into(QStringLiteral("out"), QStringLiteral("t")), 10);
+            Recordset open;
+            open.Open(QStringLiteral("SELECT * FROM `t`"), work.connection, 2, 3);
+            addRows(work.connection, QStringLiteral("t"), 10);
+            work.connection.Execute("DROP TABLE [t]");
+            QCOMPARE(work.files(), QStringList());
+            open.Close();
+
             // A stopped copy that is not dropped goes with the connection.
             work.connection.Execute(QStringLiteral("CREATE TABLE `t`") + kColumns);
             work.connection.Prepare(work.into(QStringLiteral("out"), QStringLiteral("t")), 2000);
@@ -157,6 +167,32 @@ private slots:
             work.connection.Close();
             QCOMPARE(work.files(), QStringList());
         }
+    }
+
+    // The rows that went ahead live in the Paradox table alone: reading them
+    // back is refused, and so are rows added after the export.
+    void rowsThatWentAheadAreNotReadBackNorAddedTo()
+    {
+        Work work(m_streamed->path());
+        work.connection.Execute(QStringLiteral("CREATE TABLE `t`") + kColumns);
+        work.connection.Prepare(work.into(QStringLiteral("out"), QStringLiteral("t")), 40);
+        Recordset adding;
+        adding.Open(QStringLiteral("SELECT * FROM `t`"), work.connection, 2, 3);
+        addRows(work.connection, QStringLiteral("t"), 40);
+        Recordset reading;
+        const QString read = failureOf([&] {
+            reading.Open(QStringLiteral("SELECT * FROM `t`"), work.connection, 0, 1);
+            reading.MoveNext();
+        });
+        QVERIFY2(read.contains(QLatin1String("does not keep them")), qPrintable(read));
+        work.connection.Execute(work.into(QStringLiteral("out"), QStringLiteral("t")));
+        const QString added = failureOf([&] {
+            adding.AddNew();
+            adding.Update();
+        });
+        QVERIFY2(added.contains(QLatin1String("after it was written out")), qPrintable(added));
+        adding.Close();
+        QCOMPARE(work.files(), QStringList({"out.db", "out.mb"}));
     }
 
     void failuresComeWhereTheExportMeetsThem()

@@ -521,7 +521,8 @@ void WorkDbTest::workSetAsideKeepsTheWindowRunning()
             working = false;
         });
     }
-    QVERIFY(idles >= 2);
+    // One slice at least: a loaded machine may oversleep a slice by the whole work.
+    QVERIFY(idles >= 1);
     QVERIFY(whileWorking);
     QVERIFY(!overlapped);
     QVERIFY(workThread != windowThread);

@@ -1,0 +1,65 @@
+#pragma once
+// PreparedExport: the row sink of a work database's session. Once a
+// "select * into" a Paradox table is prepared for a work table that holds no
+// rows yet, the rows its recordsets add go straight to that table (see
+// ExportStream) instead of being kept in the work database, until the export
+// puts the table in place. Dropping or re-creating the table, preparing
+// another export, or closing the session first leaves nothing of it behind.
+
+#include "ExportStream.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace tw::workdb {
+
+class WorkDatabase;
+
+class PreparedExport {
+public:
+    explicit PreparedExport(std::shared_ptr<WorkDatabase> database);
+    ~PreparedExport();
+    PreparedExport(const PreparedExport &) = delete;
+    PreparedExport &operator=(const PreparedExport &) = delete;
+
+    // The rows of `table` (its real name) are to become the Paradox table
+    // `target` in `folder`; ignored when the work database keeps rows of it
+    // already (they would be split between two places).
+    void prepare(const QString &table, const QString &folder, const QString &target, qint64 expectedRows);
+    // Leaves nothing of an export prepared for `table` (names compare without regard to case).
+    void forget(const QString &table);
+
+    // Takes the row when the rows of `table` (its real name) come here: the
+    // first one starts the Paradox table. False when they are kept in the
+    // work database.
+    bool append(const QString &table, const std::vector<ado::Variant> &row);
+    // The rows of `table` that went ahead.
+    qint64 rowCount(const QString &table) const;
+    // RuntimeError when rows of `table` went ahead: they cannot be read back.
+    void requireKept(const QString &table) const;
+    // Refuses, before the first row, `rows` rows of `table` that the Paradox
+    // table cannot hold (see paradox::TableWriter::requireRoom); any number
+    // when its rows are kept in the work database.
+    void requireRoomFor(const QString &table, qint64 rows);
+    // For an export of `table`: nullopt when its rows are kept in the work
+    // database (none went ahead), else the streamed table put in place;
+    // RuntimeError when that fails, or when the rows went ahead to another
+    // table than this one.
+    std::optional<ExportResult> finish(const QString &table, const QString &folder, const QString &target);
+
+private:
+    bool isFor(const QString &table) const { return m_table && *m_table == table; }
+
+    std::shared_ptr<WorkDatabase> m_database;
+    std::optional<QString> m_table; // the work table, while an export is prepared
+    QString m_folder, m_target;
+    qint64 m_expectedRows = 0;
+    std::unique_ptr<ExportStream> m_stream; // from the first row on
+    bool m_spent = false;                   // finish() has had the rows
+    qint64 m_rows = 0;
+};
+
+} // namespace tw::workdb
