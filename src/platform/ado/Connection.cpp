@@ -22,6 +22,7 @@ void Connection::Open(const QString &connectionString)
     if (!session)
         throw RuntimeError(QStringLiteral("%1 could not open %2.").arg(provider->name(), connectionString));
     session->setNewTableCodePage(m_newTableCodePage);
+    session->setReadCodePage(m_readCodePage);
     session->setDropsToTrash(DropsToTrash);
     m_session = std::move(session);
     m_connectionString = connectionString;
@@ -32,6 +33,13 @@ void Connection::setNewTableCodePage(int codePage)
     m_newTableCodePage = codePage;
     if (m_session)
         m_session->setNewTableCodePage(codePage);
+}
+
+void Connection::setReadCodePage(int codePage)
+{
+    m_readCodePage = codePage;
+    if (m_session)
+        m_session->setReadCodePage(codePage);
 }
 
 const std::shared_ptr<Session> &Connection::session() const

@@ -72,6 +72,11 @@ public:
     // Recordset::codePage()), when the provider's format can record it;
     // 0 leaves it to the provider. Kept across Close and Open.
     void setNewTableCodePage(int codePage);
+    // Not an ADO member: the code page the tables opened from now on are read
+    // in, whatever their header names (see Session::setReadCodePage); 0 reads
+    // each as marked. Kept across Close and Open.
+    void setReadCodePage(int codePage);
+    int readCodePage() const { return m_readCodePage; }
     // Not an ADO member: the files DROP TABLE removed since the last call and
     // where each went; empty when closed.
     std::vector<RemovedFile> takeRemovedFiles()
@@ -85,6 +90,7 @@ private:
     QString m_connectionString;
     bool m_inTransaction = false;
     int m_newTableCodePage = 0;
+    int m_readCodePage = 0;
 };
 
 } // namespace tw::ado

@@ -130,6 +130,12 @@ public:
     // their format can record it; 0 leaves it to the provider (Windows-1252).
     void setNewTableCodePage(int codePage) { m_newTableCodePage = codePage; }
     int newTableCodePage() const { return m_newTableCodePage; }
+    // The code page the tables opened from now on are read in, in place of
+    // the one their header names (a table with no mark, or the wrong one);
+    // their cursors' codePage() gives it. 0 reads each table as it is marked.
+    // Pages without a converter here are passed over (0).
+    void setReadCodePage(int codePage) { m_readCodePage = codePage; }
+    int readCodePage() const { return m_readCodePage; }
     // Where a DROP TABLE outside a transaction puts the table's files: in the
     // trash of their volume (when it has one) when set, else nowhere. A drop
     // held in a transaction (a copy replacing the table) always deletes.
@@ -152,6 +158,7 @@ protected:
 
 private:
     int m_newTableCodePage = 0;
+    int m_readCodePage = 0;
     bool m_dropsToTrash = false;
     std::vector<RemovedFile> m_removedFiles;
 };

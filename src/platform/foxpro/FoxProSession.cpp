@@ -396,7 +396,7 @@ std::unique_ptr<ado::Cursor> FoxProSession::query(const QString &sql, const ado:
         throw RuntimeError(QStringLiteral("The FoxPro provider opens only SELECT * FROM a table as a recordset."));
     const auto container = loadContainer();
     const Resolved table = resolve(select->table, container);
-    auto reader = std::make_unique<TableReader>(table.path);
+    auto reader = std::make_unique<TableReader>(table.path, readCodePage());
     QStringList names;
     if (table.entry) {
         // The long names are the container's; they go only to the file that is its table.

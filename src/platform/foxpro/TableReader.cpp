@@ -25,7 +25,7 @@ QString findCompanion(const QString &path, const QString &ext)
     return files::findInFolder(info.path(), info.completeBaseName() + ext, files::EntryKind::File);
 }
 
-TableReader::TableReader(const QString &path)
+TableReader::TableReader(const QString &path, int readCodePage)
     : m_path(path), m_fileName(QFileInfo(path).fileName()), m_file(path, RawFile::Mode::Read)
 {
     const qint64 fileSize = m_file.size();
@@ -35,7 +35,8 @@ TableReader::TableReader(const QString &path)
     QByteArray head(std::min<qint64>(std::max(headerLength, dbf::kHeaderSize), fileSize), Qt::Uninitialized);
     head.truncate(m_file.readAt(0, head.data(), head.size()));
     m_header = DbfHeader::decode(head, m_fileName, fileSize);
-    m_codePage = &codecOfMark(m_header.codePageMark);
+    m_chosenCodePage = readCodePage != 0 && TextCodec::converts(readCodePage);
+    m_codePage = m_chosenCodePage ? &TextCodec::forCodePage(readCodePage) : &codecOfMark(m_header.codePageMark);
 
     checkRecordsAgainstSize(fileSize);
     checkRecordLength();

@@ -29,13 +29,19 @@ class TableReader {
 public:
     // Opens the table at the real path `path` (a .dbf, or a .dbc read as a
     // table). RuntimeError naming the file when it is missing, damaged, or
-    // needs a memo file that is not there.
-    explicit TableReader(const QString &path);
+    // needs a memo file that is not there. `readCodePage`, when not 0 and
+    // convertible here, is the code page the text is read in whatever the
+    // header's mark says.
+    explicit TableReader(const QString &path, int readCodePage = 0);
 
     const DbfHeader &header() const { return m_header; }
     const TextCodec &codec() const { return *m_codePage; }
-    // The code page the text is read in; 0 when the header has no mark it knows.
-    int codePage() const { return codePageOfMark(m_header.codePageMark) ? m_codePage->codePage() : 0; }
+    // The code page the text is read in; 0 when the header has no mark it
+    // knows and none was chosen.
+    int codePage() const
+    {
+        return m_chosenCodePage || codePageOfMark(m_header.codePageMark) ? m_codePage->codePage() : 0;
+    }
     // File name for messages.
     const QString &fileName() const { return m_fileName; }
     const QString &path() const { return m_path; }
@@ -94,6 +100,7 @@ private:
     RawFile m_file;
     DbfHeader m_header;
     const TextCodec *m_codePage = nullptr;
+    bool m_chosenCodePage = false;        // read in the page the caller chose
     std::optional<MemoFile> m_memo;       // .fpt, .dct
     std::optional<DbtMemoFile> m_dbtMemo; // .dbt
     std::vector<int> m_visible;

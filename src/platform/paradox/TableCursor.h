@@ -10,7 +10,7 @@ namespace tw::paradox {
 
 class TableCursor final : public tw::ado::Cursor {
 public:
-    explicit TableCursor(const QString &dbPath) : m_reader(dbPath) {}
+    explicit TableCursor(const QString &dbPath, int readCodePage = 0) : m_reader(dbPath, readCodePage) {}
 
     const std::vector<tw::ado::ColumnInfo> &columns() const override { return m_reader.columns(); }
     qint64 rowCount() const override { return m_reader.rowCount(); }
@@ -20,8 +20,9 @@ public:
     const tw::ado::LostValues *lostValues() const override { return &m_reader.lostValues(); }
     const tw::ado::DamagedRows *damagedRows() const override { return &m_reader.damagedRows(); }
     QStringList warnings() const override { return m_reader.warnings(); }
-    // 0 for a table whose header has no code page (read as Windows-1252).
-    int codePage() const override { return m_reader.header().codePage ? m_reader.codePage() : 0; }
+    // 0 for a table whose header has no code page (read as Windows-1252)
+    // and none was chosen.
+    int codePage() const override { return m_reader.namedCodePage(); }
 
 private:
     TableReader m_reader;

@@ -102,7 +102,7 @@ ColumnInfo TableReader::columnInfo(const FieldDef &field)
     return c;
 }
 
-TableReader::TableReader(const QString &dbPath) : m_path(dbPath), m_name(QFileInfo(dbPath).fileName())
+TableReader::TableReader(const QString &dbPath, int readCodePage) : m_path(dbPath), m_name(QFileInfo(dbPath).fileName())
 {
     try {
         m_file = tw::files::File(dbPath, tw::files::File::Mode::Read);
@@ -124,7 +124,8 @@ TableReader::TableReader(const QString &dbPath) : m_path(dbPath), m_name(QFileIn
     head = readHead(qMax(headerSize, static_cast<int>(db::kFieldInfo4x)));
     m_header = TableHeader::decode(head, m_name);
     m_warnings = m_header.warnings;
-    m_codec = &TextCodec::forCodePage(m_header.codePage);
+    m_chosenCodePage = readCodePage != 0 && TextCodec::converts(readCodePage);
+    m_codec = &TextCodec::forCodePage(m_chosenCodePage ? readCodePage : m_header.codePage);
     for (FieldDef &f : m_header.fields) {
         f.name = m_codec->decode(f.rawName.constData(), static_cast<int>(f.rawName.size()));
         m_columns.push_back(columnInfo(f));

@@ -28,8 +28,10 @@ class TableReader {
 public:
     // Opens the .db at a real (native) path and finds its .mb beside it in
     // any letter case. RuntimeError naming the file when it cannot be read or
-    // its header is damaged beyond reading.
-    explicit TableReader(const QString &dbPath);
+    // its header is damaged beyond reading. `readCodePage`, when not 0 and
+    // convertible here, is the code page the text and field names are read
+    // in whatever the header names.
+    explicit TableReader(const QString &dbPath, int readCodePage = 0);
     // Stays where it is made: its read window refers to its file.
     TableReader(const TableReader &) = delete;
     TableReader &operator=(const TableReader &) = delete;
@@ -46,6 +48,9 @@ public:
     // The bytes from one record to the next.
     int recordSize() const { return m_recordSize; }
     int codePage() const { return m_codec->codePage(); }
+    // The code page the table is read in as a cursor reports it: 0 for a
+    // table whose header has none (read as Windows-1252) unless one was chosen.
+    int namedCodePage() const { return m_chosenCodePage || m_header.codePage ? m_codec->codePage() : 0; }
 
     // Fills row with the next record; false at the end.
     bool next(std::vector<tw::ado::Variant> &row);
@@ -93,6 +98,7 @@ private:
     unsigned char m_blockHeader[db::kBlockHeaderSize] = {};
     TableHeader m_header;
     const encoding::TextCodec *m_codec = nullptr;
+    bool m_chosenCodePage = false; // read in the page the caller chose
     std::unique_ptr<BlobFile> m_blobs;
     bool m_hasBlobFields = false;
     std::vector<tw::ado::ColumnInfo> m_columns;

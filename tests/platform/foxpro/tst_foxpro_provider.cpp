@@ -75,6 +75,8 @@ private slots:
     void selectFromContainerUsesLongNames();
     void missingTableAndOtherStatementsFail();
     void cursorOutlivesItsConnection();
+    void chosenCodePageOverridesTheMark_data();
+    void chosenCodePageOverridesTheMark();
     void registerProviderAddsItToTheRegistry();
 
 private:
@@ -323,6 +325,42 @@ void FoxProProviderTest::registerProviderAddsItToTheRegistry()
     const auto provider = ado::ProviderRegistry::instance().find(cs);
     QVERIFY(dynamic_cast<foxpro::FoxProProvider *>(provider.get()));
     ado::ProviderRegistry::instance().remove(provider.get());
+}
+
+void FoxProProviderTest::chosenCodePageOverridesTheMark_data()
+{
+    QTest::addColumn<int>("mark");
+    QTest::addColumn<int>("chosen");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("reported");
+    // "Дом" in code page 866 is 84 AE AC; in 1251 those bytes read "„®¬"-like.
+    QTest::newRow("no mark, none chosen") << 0x00 << 0 << QString::fromUtf8("„®¬") << 0;
+    QTest::newRow("no mark, 866 chosen") << 0x00 << 866 << QString::fromUtf8("Дом") << 866;
+    QTest::newRow("1252 mark, 866 chosen") << 0x03 << 866 << QString::fromUtf8("Дом") << 866;
+    QTest::newRow("866 mark, 1252 chosen") << 0x65 << 1252 << QString::fromUtf8("„®¬") << 1252;
+    QTest::newRow("866 mark, page without converter") << 0x65 << 99999 << QString::fromUtf8("Дом") << 866;
+}
+
+void FoxProProviderTest::chosenCodePageOverridesTheMark()
+{
+    QFETCH(int, mark);
+    QFETCH(int, chosen);
+    QFETCH(QString, text);
+    QFETCH(int, reported);
+    QTemporaryDir dir;
+    const QByteArray dbf = foxpro::test::buildDbf(0x30, {{"NAME", 'C', 3}}, {QByteArray(" \x84\xAE\xAC")},
+                                                  static_cast<unsigned char>(mark));
+    QFile file(dir.filePath("t.dbf"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(dbf);
+    file.close();
+    ado::Connection c;
+    c.setReadCodePage(chosen); // kept for the session Open makes
+    c.Open(connectionTo(dir.path()));
+    ado::Recordset rs;
+    rs.Open("SELECT * FROM t", c);
+    QCOMPARE(rs.fields()(0).Value().asText(), text);
+    QCOMPARE(rs.codePage(), reported);
 }
 
 QTEST_GUILESS_MAIN(FoxProProviderTest)

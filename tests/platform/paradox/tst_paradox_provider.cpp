@@ -47,6 +47,8 @@ private slots:
     void dropsTableWithCompanions();
     void dropsToTheTrashWhenAsked();
     void refusesOtherStatements();
+    void chosenCodePageOverridesTheHeader_data();
+    void chosenCodePageOverridesTheHeader();
 };
 
 void TestParadoxProvider::initTestCase()
@@ -263,6 +265,51 @@ void TestParadoxProvider::refusesOtherStatements()
     QCOMPARE(updatable.RecordCount(), qint64(1));
     QVERIFY_THROWS_EXCEPTION(RuntimeError, updatable.AddNew());
     QVERIFY(QFileInfo::exists(m_dir.filePath(QStringLiteral("T.db"))));
+}
+
+void TestParadoxProvider::chosenCodePageOverridesTheHeader_data()
+{
+    QTest::addColumn<bool>("headerNamesNone");
+    QTest::addColumn<int>("chosen");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("reported");
+    // "Дом" written in code page 866 is 84 AE AC, which Windows-1252 reads "„®¬".
+    QTest::newRow("866 header, none chosen") << false << 0 << QString::fromUtf8("Дом") << 866;
+    QTest::newRow("866 header, 1252 chosen") << false << 1252 << QString::fromUtf8("„®¬") << 1252;
+    QTest::newRow("866 header, page without converter") << false << 99999 << QString::fromUtf8("Дом") << 866;
+    QTest::newRow("no code page, none chosen") << true << 0 << QString::fromUtf8("„®¬") << 0;
+    QTest::newRow("no code page, 866 chosen") << true << 866 << QString::fromUtf8("Дом") << 866;
+}
+
+void TestParadoxProvider::chosenCodePageOverridesTheHeader()
+{
+    QFETCH(bool, headerNamesNone);
+    QFETCH(int, chosen);
+    QFETCH(QString, text);
+    QFETCH(int, reported);
+    QTemporaryDir dir;
+    {
+        tw::paradox::TableWriter writer(dir.path(), QStringLiteral("cyr"),
+                                        {{QString::fromUtf8("Имя"), FieldType::Alpha, 10}}, 1, 866);
+        writer.appendRow({Variant::text(QString::fromUtf8("Дом"))});
+        writer.finish();
+    }
+    if (headerNamesNone) {
+        constexpr int kCodePageOffset = 0x6A;
+        QFile file(dir.filePath(QStringLiteral("cyr.db")));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.seek(kCodePageOffset));
+        file.write(QByteArray(2, '\0'));
+    }
+    Connection c;
+    c.setReadCodePage(chosen);
+    c.Open(connectionString(dir.path()));
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM cyr"), c);
+    QCOMPARE(rs.fields()(0).Value().asText(), text);
+    QCOMPARE(rs.codePage(), reported);
+    // Field names are text of the same page.
+    QCOMPARE(rs.fields()(0).name() == QString::fromUtf8("Имя"), text == QString::fromUtf8("Дом"));
 }
 
 QTEST_GUILESS_MAIN(TestParadoxProvider)
