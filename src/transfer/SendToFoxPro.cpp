@@ -187,6 +187,7 @@ void FoxProSender::copyTable(int index)
             return;
         }
     }
+    paradox.setReadCodePage(c.readCodePages ? c.readCodePages->of(ReadCodePages::Side::Paradox, sourceName) : 0);
     if (!steps(130, [&] { source.Open(QStringLiteral("SELECT * FROM ") + Backticked(sourceName), paradox); })) {
         endTable(false, failuresBefore, sourceName);
         return;

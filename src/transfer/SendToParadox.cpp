@@ -173,6 +173,7 @@ void ParadoxSender::copyTable(int index)
         steps(166, [&] { Main::ListRemoveMatching(c.paradoxList, targetName); });
     }
     steps(168, [&] { source.CursorLocation = ado::adUseClient; });
+    foxpro.setReadCodePage(c.readCodePages ? c.readCodePages->of(ReadCodePages::Side::FoxPro, sourceName) : 0);
     if (!steps(170, [&] { source.Open(QStringLiteral("SELECT * FROM ") + DoubleQuoted(sourceName), foxpro); })) {
         if (paradox.inTransaction())
             steps(165, [&] { paradox.RollbackTrans(); });
