@@ -100,6 +100,12 @@ PreviewWindow::PreviewWindow(PreviewTable table, ReadCodePages &choices, QWidget
 
 PreviewWindow::~PreviewWindow() = default;
 
+void PreviewWindow::closeEvent(QCloseEvent *event)
+{
+    m_model->setSource(nullptr);
+    QWidget::closeEvent(event);
+}
+
 void PreviewWindow::open(int codePage)
 {
     ado::Connection connection;

@@ -55,6 +55,10 @@ public:
     // The guesses offered first, best first; empty when the table's mark reads it cleanly.
     const std::vector<encoding::CodePageCandidate> &guesses() const { return m_guesses; }
 
+protected:
+    // Lets the table's files go at once, before the window is deleted.
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     void open(int codePage);
     void guess();

@@ -122,6 +122,16 @@ void writeSmallDbf(const QString &path, int width, const QList<QByteArray> &reco
     file.write(dbf);
 }
 
+// The files this process holds open, where the system tells (Linux).
+QStringList openFiles()
+{
+    QStringList files;
+    const QDir fds("/proc/self/fd");
+    for (const QFileInfo &fd : fds.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+        files << fd.symLinkTarget();
+    return files;
+}
+
 } // namespace
 
 class TestPreview : public QObject {
@@ -267,6 +277,12 @@ void TestPreview::millionRowsReadOnlyWhereShown()
                  ->data(preview->rowsModel()->index(int(kMillion) - 1, notes))
                  .toString()
                  .contains("bytes"));
+    // Closed, it holds the table's files no longer.
+    const QString dbf = QFileInfo(m_settings.freeTables + "/big.dbf").canonicalFilePath();
+    QVERIFY(openFiles().contains(dbf) || tw::test::onWindows());
+    preview->close();
+    QVERIFY(!openFiles().contains(dbf));
+    QVERIFY(!openFiles().contains(QFileInfo(m_settings.freeTables + "/big.fpt").canonicalFilePath()));
 }
 
 void TestPreview::chosenCodePageRereadsAndReachesTheCopy()
