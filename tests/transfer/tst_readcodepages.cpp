@@ -1,6 +1,7 @@
 // A code page chosen for one table (in its preview) is what the next copy of
-// that table reads it in, each way, and what the copy marks its target with;
-// other tables are read as their header says.
+// that table reads it in and marks its target with; a choice for another
+// table changes nothing. (The way to Paradox is tested from the preview, in
+// tst_preview.)
 
 #include "TestSupport.h"
 #include "TransferFixture.h"
@@ -10,9 +11,7 @@
 #include "platform/foxpro/FoxProProvider.h"
 #include "platform/paradox/TableWriter.h"
 #include "sources/Foxpro.h"
-#include "sources/Paradox.h"
 #include "transfer/SendToFoxPro.h"
-#include "transfer/SendToParadox.h"
 
 #include <QFile>
 #include <QTest>
@@ -21,9 +20,6 @@ using namespace tw;
 using tw::test::TransferFixture;
 
 namespace {
-
-// "Дом" in code page 866; Windows-1252 reads these bytes as "„®¬".
-const QByteArray kDom866("\x84\xAE\xAC");
 
 QString firstValue(const QString &connectionString, const QString &table, int *codePage)
 {
@@ -35,32 +31,8 @@ QString firstValue(const QString &connectionString, const QString &table, int *c
     return rs.Eof() ? QString() : rs.fields()(0).Value().toText();
 }
 
-// A FoxPro table without a code-page mark holding kDom866.
-void writeUnmarkedDbf(const QString &path)
-{
-    QByteArray dbf(32, '\0');
-    dbf[0] = 0x30;
-    dbf[4] = 1; // one record
-    const int headerLength = 32 + 32 + 1 + 263;
-    dbf[8] = char(headerLength & 0xFF);
-    dbf[9] = char(headerLength >> 8);
-    dbf[10] = 4; // record length
-    QByteArray field(32, '\0');
-    field.replace(0, 4, "NAME");
-    field[11] = 'C';
-    field[16] = 3;
-    field[12] = 1; // offset
-    dbf += field;
-    dbf += '\r';
-    dbf += QByteArray(263, '\0');
-    dbf += ' ' + kDom866;
-    dbf += '\x1A';
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(dbf);
-}
-
-// A Paradox table whose header names no code page, holding kDom866.
+// A Paradox table whose header names no code page, holding "Дом" in code
+// page 866 (84 AE AC, which Windows-1252 reads as "„®¬").
 void writeUnmarkedDb(const QString &folder)
 {
     {
@@ -86,19 +58,15 @@ private slots:
 
 void ReadCodePagesTest::chosenPageIsReadAndMarked_data()
 {
-    QTest::addColumn<bool>("toParadox");
     QTest::addColumn<int>("chosen");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("targetCodePage");
-    QTest::newRow("FoxPro to Paradox, as marked") << true << 0 << QString::fromUtf8("„®¬") << 1252;
-    QTest::newRow("FoxPro to Paradox, 866 chosen") << true << 866 << QString::fromUtf8("Дом") << 866;
-    QTest::newRow("Paradox to FoxPro, as marked") << false << 0 << QString::fromUtf8("„®¬") << 1252;
-    QTest::newRow("Paradox to FoxPro, 866 chosen") << false << 866 << QString::fromUtf8("Дом") << 866;
+    QTest::newRow("as marked") << 0 << QString::fromUtf8("„®¬") << 1252;
+    QTest::newRow("866 chosen") << 866 << QString::fromUtf8("Дом") << 866;
 }
 
 void ReadCodePagesTest::chosenPageIsReadAndMarked()
 {
-    QFETCH(bool, toParadox);
     QFETCH(int, chosen);
     QFETCH(QString, text);
     QFETCH(int, targetCodePage);
@@ -107,25 +75,18 @@ void ReadCodePagesTest::chosenPageIsReadAndMarked()
     f.registration.reset();
     ado::ScopedProvider foxpro(std::make_shared<foxpro::FoxProProvider>());
     ReadCodePages pages;
-    pages.choose(toParadox ? ReadCodePages::Side::FoxPro : ReadCodePages::Side::Paradox, "DOM", chosen);
-    pages.choose(toParadox ? ReadCodePages::Side::Paradox : ReadCodePages::Side::FoxPro, "dom", 1251);
+    pages.choose(ReadCodePages::Side::Paradox, "DOM", chosen);
+    pages.choose(ReadCodePages::Side::FoxPro, "dom", 1251);
+    pages.choose(ReadCodePages::Side::Paradox, "other", 1251);
     auto context = f.context();
     context.readCodePages = &pages;
-    int codePage = 0;
-    if (toParadox) {
-        writeUnmarkedDbf(f.foxproFolder() + "/dom.dbf");
-        f.list1.add("dom");
-        f.list1.select({"dom"});
-        transfer::SendTablesToParadox(context);
-        QCOMPARE(firstValue(ParadoxSource::ParadoxConnectionString(f.paradoxFolder()), "dom", &codePage), text);
-    } else {
-        writeUnmarkedDb(f.paradoxFolder());
-        f.list2.add("dom");
-        f.list2.select({"dom"});
-        transfer::SendTablesToFoxPro(context);
-        QCOMPARE(firstValue(FoxproSource::FoxProConnectionString(f.settings), "dom", &codePage), text);
-    }
+    writeUnmarkedDb(f.paradoxFolder());
+    f.list2.add("dom");
+    f.list2.select({"dom"});
+    transfer::SendTablesToFoxPro(context);
     QVERIFY(f.dialogs.boxes().empty());
+    int codePage = 0;
+    QCOMPARE(firstValue(FoxproSource::FoxProConnectionString(f.settings), "dom", &codePage), text);
     QCOMPARE(codePage, targetCodePage);
 }
 
