@@ -40,6 +40,12 @@ double peakResidentMb()
     return kib < 0 ? -1 : kib / kKibPerMib;
 }
 
+double residentMb()
+{
+    const double kib = keyed(readProc("/proc/self/status"), "VmRSS:");
+    return kib < 0 ? -1 : kib / kKibPerMib;
+}
+
 CpuTime cpuTime()
 {
     const QByteArray stat = readProc("/proc/self/stat");

@@ -8,6 +8,8 @@ namespace tw::bench {
 
 // Peak resident set in MiB.
 double peakResidentMb();
+// Resident set now in MiB (VmRSS).
+double residentMb();
 
 struct CpuTime {
     double user = -1;   // seconds

@@ -57,6 +57,7 @@ public:
 
 private:
     ado::Connection &sourceConnection() override { return paradox; }
+    ReadCodePages::Side sourceSide() const override { return ReadCodePages::Side::Paradox; }
     ado::Connection &rowTarget() override { return foxpro; }
     ado::Connection &tableTarget() override { return foxpro; }
     Answer chooseTarget(const QString &sourceName, QString &targetName) override;
@@ -92,7 +93,6 @@ void FoxProSender::run()
         return;
     steps(102, [&] { c.pointer.setMousePointer(ui::PointerBusy); });
     steps(104, [&] { paradox.CursorLocation = ado::adUseClient; });
-    paradox.setReadCodePage(c.readCodePage);
     const bool paradoxOpen =
         steps(106, [&] { paradox.Open(ParadoxSource::ParadoxConnectionString(c.settings.paradoxFolder())); });
     steps(108, [&] { foxpro.CursorLocation = ado::adUseServer; });

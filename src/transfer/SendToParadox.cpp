@@ -52,6 +52,7 @@ public:
 
 private:
     ado::Connection &sourceConnection() override { return foxpro; }
+    ReadCodePages::Side sourceSide() const override { return ReadCodePages::Side::FoxPro; }
     ado::Connection &rowTarget() override { return work; }
     ado::Connection &tableTarget() override { return paradox; }
     void closeLeftovers() override;
@@ -94,7 +95,6 @@ void ParadoxSender::run()
     steps(122, [&] { paradox.CursorLocation = ado::adUseClient; });
     steps(124, [&] { paradox.Open(ParadoxSource::ParadoxConnectionString(c.settings.paradoxFolder())); });
     steps(126, [&] { foxpro.CursorLocation = ado::adUseServer; });
-    foxpro.setReadCodePage(c.readCodePage);
     bool dbc = false;
     steps(128, [&] { dbc = c.settings.dbcChosen(); });
     const bool foxproOpen = dbc ? steps(130, [&] { foxpro.Open(FoxproSource::FoxProConnectionString(c.settings)); })

@@ -99,6 +99,7 @@ bool TableCopy::holdBack(Answer answer, const QString &sourceName, const QString
 bool TableCopy::openSource(const QString &sourceName)
 {
     beforeOpen();
+    sourceConnection().setReadCodePage(c.readCodePageOf(sourceSide(), sourceName));
     if (!steps(m_steps.openSource, [&] { source.Open(sourceQuery(sourceName), sourceConnection()); })) {
         fail(sourceName);
         return false;

@@ -62,6 +62,8 @@ protected:
     // tables take the source's code page); the one that holds the target
     // table (its transaction holds the old one back).
     virtual ado::Connection &sourceConnection() = 0;
+    // The side the source tables are on (for the code page chosen to read them in).
+    virtual ReadCodePages::Side sourceSide() const = 0;
     virtual ado::Connection &rowTarget() = 0;
     virtual ado::Connection &tableTarget() = 0;
     // Closes what else the last table left open.

@@ -7,6 +7,7 @@
 #include "platform/ado/LostValues.h"
 #include "platform/ado/Provider.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -63,6 +64,31 @@ struct TableOutcome {
     CopyNotes notes = {};
 };
 
+// The code pages the user chose for reading single tables in this run of the
+// program (in the table's preview): the next copies of such a table read it in
+// that page, whatever its header names, and mark their target with it.
+class ReadCodePages {
+public:
+    enum class Side { FoxPro, Paradox };
+    // 0 forgets the choice. Table names are matched without regard to case.
+    void choose(Side side, const QString &table, int codePage)
+    {
+        if (codePage == 0)
+            m_pages.remove(key(side, table));
+        else
+            m_pages.insert(key(side, table), codePage);
+    }
+    // 0 when none was chosen.
+    int of(Side side, const QString &table) const { return m_pages.value(key(side, table)); }
+
+private:
+    static QString key(Side side, const QString &table)
+    {
+        return (side == Side::FoxPro ? QStringLiteral("f:") : QStringLiteral("p:")) + table.toLower();
+    }
+    QHash<QString, int> m_pages;
+};
+
 struct TransferContext {
     ui::Dialogs &dialogs;
     const ConnectionSettings &settings;
@@ -101,8 +127,17 @@ struct TransferContext {
     bool refuseDamagedTables = false;
     // Set by the transfers: one entry per selected table, in the order they were taken.
     std::vector<TableOutcome> outcomes = {};
+    // The code pages chosen for reading single source tables; none when not set.
+    const ReadCodePages *readCodePages = nullptr;
 
     bool stopRequested() const { return busy && busy->closeRequested(); }
+    // The code page a source table is read in: the one chosen for it, else
+    // the one chosen for every table; 0 reads it as marked.
+    int readCodePageOf(ReadCodePages::Side side, const QString &table) const
+    {
+        const int chosen = readCodePages ? readCodePages->of(side, table) : 0;
+        return chosen != 0 ? chosen : readCodePage;
+    }
 };
 
 // The caption the progress bar shows between tables.

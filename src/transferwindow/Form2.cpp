@@ -3,13 +3,16 @@
 #include "CommandRunner.h"
 #include "ListWidgetTableList.h"
 
+#include "common/ConnectionSettings.h"
 #include "common/DisplayPath.h"
 #include "common/Main.h"
 #include "common/Steps.h"
 #include "gui/ResetFormColours.h"
 #include "gui/TextFit.h"
 #include "gui/WindowFonts.h"
+#include "platform/ado/RuntimeError.h"
 #include "platform/ui/Dialogs.h"
+#include "preview/PreviewWindow.h"
 #include "sources/Foxpro.h"
 #include "sources/Paradox.h"
 #include "transfer/CopySummary.h"
@@ -21,7 +24,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QListWidget>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -140,6 +145,67 @@ void Form2::wireCommands()
     connect(PushButton10, &QPushButton::clicked, this, &Form2::PushButton10_Click);
     connect(PushButton11, &QPushButton::clicked, this, &Form2::PushButton11_Click);
     connect(PushButton12, &QPushButton::clicked, this, &Form2::PushButton12_Click);
+    wirePreview(List1);
+    wirePreview(List2);
+}
+
+void Form2::wirePreview(QListWidget *list)
+{
+    // Only added ways in: a click, the selection and the keys the list already
+    // takes do what they did.
+    connect(list, &QListWidget::itemDoubleClicked, this, [this, list] { previewCurrentTable(list); });
+    list->installEventFilter(this);
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint &at) {
+        QListWidgetItem *item = list->itemAt(at);
+        if (!item)
+            return;
+        QMenu menu(list);
+        QAction *preview = menu.addAction(tr("Preview…"));
+        if (menu.exec(list->viewport()->mapToGlobal(at)) != preview)
+            return;
+        // The entry under the pointer, its selection left as it is.
+        list->setCurrentItem(item, QItemSelectionModel::NoUpdate);
+        previewCurrentTable(list);
+    });
+}
+
+bool Form2::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && (watched == List1 || watched == List2)) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            previewCurrentTable(static_cast<QListWidget *>(watched));
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+preview::PreviewWindow *Form2::previewCurrentTable(QListWidget *list)
+{
+    QListWidgetItem *item = list->currentItem();
+    if (!item)
+        return nullptr;
+    const auto side = list == List1 ? ReadCodePages::Side::FoxPro : ReadCodePages::Side::Paradox;
+    const QString key = QString::number(int(side)) + u':' + item->text().toLower();
+    if (preview::PreviewWindow *open = m_previews.value(key)) {
+        open->raise();
+        open->activateWindow();
+        return open;
+    }
+    try {
+        const QString connection = side == ReadCodePages::Side::FoxPro
+                                       ? FoxproSource::FoxProConnectionString(m_settings)
+                                       : ParadoxSource::ParadoxConnectionString(m_settings.paradoxFolder());
+        auto *window = new preview::PreviewWindow({side, item->text(), connection}, m_readCodePages, this);
+        m_previews.insert(key, window);
+        window->show();
+        return window;
+    } catch (const ado::RuntimeError &e) {
+        m_dialogs.MsgBox(e.description(), ui::vbOKOnly | ui::vbExclamation, QLatin1String(kProductName));
+        return nullptr;
+    }
 }
 
 void Form2::Form_Load()
@@ -188,6 +254,7 @@ void Form2::runTableCommand(void (*routine)(TransferContext &), bool needsWorkDa
             }
         }
         TransferContext context{m_dialogs, m_settings, foxpro, paradox, m_pointer, *this, work, &m_busy};
+        context.readCodePages = &m_readCodePages;
         routine(context);
         // What a copy could not carry as it was is said once, at its end.
         if (const auto summary = transfer::SummarizeCopy(context.outcomes))

@@ -9,6 +9,8 @@
 #include "gui/WindowPointer.h"
 #include "transfer/TransferContext.h"
 
+#include <QHash>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -18,6 +20,9 @@ class QProgressBar;
 class QPushButton;
 
 namespace tw {
+namespace preview {
+class PreviewWindow;
+}
 class ConnectionSettings;
 namespace ui {
 class Dialogs;
@@ -72,14 +77,25 @@ public:
     // The work database the FoxPro-to-Paradox copy stages its tables in.
     QString workDatabase() const;
 
+    // Opens the preview of the current entry of `list` (List1 or List2), or
+    // shows the one already open for that table; nullptr when the list has no
+    // current entry or the table cannot be read (a message says why).
+    // Double-click, Enter and the lists' "Preview..." menu come here.
+    preview::PreviewWindow *previewCurrentTable(QListWidget *list);
+    // The code pages chosen in the previews, which the copies read.
+    const ReadCodePages &readCodePages() const { return m_readCodePages; }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Enter on a list opens its current entry's preview.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildLayout();
     void wireCommands();
     void runTableCommand(void (*routine)(TransferContext &), bool needsWorkDatabase);
     void selectAll(QListWidget *list, const char *routine, bool selected);
+    void wirePreview(QListWidget *list);
 
     ui::Dialogs &m_dialogs;
     const ConnectionSettings &m_settings;
@@ -88,6 +104,8 @@ private:
     QWidget *m_setupWindow = nullptr;
     gui::WindowPointer m_pointer{this};
     gui::PointerFeedback *m_feedback = nullptr;
+    ReadCodePages m_readCodePages;
+    QHash<QString, QPointer<preview::PreviewWindow>> m_previews; // by side and table name
 
 public:
     QGroupBox *Frame1 = nullptr;

@@ -8,6 +8,7 @@
 #include "DamagedRows.h"
 #include "DataTypeEnum.h"
 #include "LostValues.h"
+#include "RowSource.h"
 #include "RuntimeError.h"
 #include "Variant.h"
 
@@ -115,6 +116,14 @@ public:
     // TABLE_NAME, TABLE_TYPE.
     virtual std::unique_ptr<Cursor> openSchema(int schema) = 0;
     virtual std::unique_ptr<Cursor> query(const QString &sql, const OpenOptions &options) = 0;
+    // The table `table` (named as a SELECT would name it) for reading rows by
+    // position, in the code page readCodePage() gives; nullptr when this
+    // session cannot, RuntimeError as query() when the table cannot be read.
+    virtual std::unique_ptr<RowSource> openRows(const QString &table)
+    {
+        (void)table;
+        return nullptr;
+    }
     // Characters written as "?" since the session opened because the target's
     // code page cannot hold them (sessions that write text count them).
     virtual qint64 replacedCharacters() const { return 0; }

@@ -2,6 +2,7 @@
 
 #include "TableCursor.h"
 #include "TableReader.h"
+#include "TableRows.h"
 
 #include "platform/ado/DataTypeEnum.h"
 #include "platform/ado/RuntimeError.h"
@@ -379,16 +380,12 @@ std::unique_ptr<ado::Cursor> FoxProSession::openSchema(int schema)
     return ado::makeTablesSchema(rows, warnings);
 }
 
-std::unique_ptr<ado::Cursor> FoxProSession::query(const QString &sql, const ado::OpenOptions &)
+std::unique_ptr<TableReader> FoxProSession::openReader(const QString &name, QStringList &names,
+                                                       QStringList &warnings) const
 {
-    const sql::Statement statement = sql::parse(sql);
-    const auto *select = std::get_if<sql::SelectAll>(&statement);
-    if (!select)
-        throw RuntimeError(QStringLiteral("The FoxPro provider opens only SELECT * FROM a table as a recordset."));
     const auto container = loadContainer();
-    const Resolved table = resolve(select->table, container);
+    const Resolved table = resolve(name, container);
     auto reader = std::make_unique<TableReader>(table.path, readCodePage());
-    QStringList names;
     if (table.entry) {
         // The long names are the container's; they go only to the file that is its table.
         container->checkTableFile(*table.entry, reader->header(), reader->fileName());
@@ -398,7 +395,6 @@ std::unique_ptr<ado::Cursor> FoxProSession::query(const QString &sql, const ado:
                 stored << f.name;
         names = container->columnNames(table.entry->objectId, stored);
     }
-    QStringList warnings;
     if (!table.entry && !reader->header().backlink.isEmpty()) {
         const Owner owner = ownerOf(table.path, reader->header().backlink);
         if (!owner.named.isEmpty() && owner.path.isEmpty())
@@ -407,6 +403,24 @@ std::unique_ptr<ado::Cursor> FoxProSession::query(const QString &sql, const ado:
             warnings << QStringLiteral("%1 belongs to the database %2; it is read without the database's names.")
                             .arg(QFileInfo(table.path).fileName(), QFileInfo(owner.path).fileName());
     }
+    return reader;
+}
+
+std::unique_ptr<ado::RowSource> FoxProSession::openRows(const QString &table)
+{
+    QStringList names, warnings;
+    auto reader = openReader(table, names, warnings);
+    return std::make_unique<TableRows>(std::move(reader), names, warnings);
+}
+
+std::unique_ptr<ado::Cursor> FoxProSession::query(const QString &sql, const ado::OpenOptions &)
+{
+    const sql::Statement statement = sql::parse(sql);
+    const auto *select = std::get_if<sql::SelectAll>(&statement);
+    if (!select)
+        throw RuntimeError(QStringLiteral("The FoxPro provider opens only SELECT * FROM a table as a recordset."));
+    QStringList names, warnings;
+    auto reader = openReader(select->table, names, warnings);
     return std::make_unique<TableCursor>(std::move(reader), names, warnings);
 }
 

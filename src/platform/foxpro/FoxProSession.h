@@ -22,6 +22,8 @@
 
 namespace tw::foxpro {
 
+class TableReader;
+
 class FoxProSession : public ado::Session {
 public:
     // `source` is the Data Source text (a .dbc file or a folder, Windows-style).
@@ -36,6 +38,8 @@ public:
     void expectRows(const QString &table, qint64 rows) override;
     std::unique_ptr<ado::Cursor> openSchema(int schema) override;
     std::unique_ptr<ado::Cursor> query(const QString &sql, const ado::OpenOptions &options) override;
+    // Every whole record, deleted ones included and marked.
+    std::unique_ptr<ado::RowSource> openRows(const QString &table) override;
 
     // Fitted by columnNamesFor() below.
     QStringList columnNamesFor(const QStringList &names, int codePage) const override;
@@ -66,6 +70,9 @@ private:
     // The table a statement names; RuntimeError "Table 'x' does not exist in ..." when none.
     Resolved resolve(const QString &name, const std::optional<Container> &container) const;
     QString pathForNewTable(const QString &name) const;
+    // The reader of the table a SELECT names, with its column names (the
+    // container's long names, when it has them) and the session's warnings.
+    std::unique_ptr<TableReader> openReader(const QString &name, QStringList &names, QStringList &warnings) const;
     [[noreturn]] void missing(const QString &name) const;
 
     void createTable(const sql::CreateTable &statement);

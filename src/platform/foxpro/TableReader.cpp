@@ -215,6 +215,19 @@ bool TableReader::advance(bool includeDeleted)
     return false;
 }
 
+bool TableReader::moveTo(qint64 index)
+{
+    if (index < 0 || index >= m_recordCount)
+        return false;
+    if (index < m_bufferFirst || index >= m_bufferFirst + m_bufferCount) {
+        // Read from here on when advance() reaches it.
+        m_bufferFirst = index;
+        m_bufferCount = 0;
+    }
+    m_current = index - 1;
+    return advance(true);
+}
+
 bool TableReader::next()
 {
     return advance(false);

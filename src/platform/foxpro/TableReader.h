@@ -60,6 +60,9 @@ public:
     bool next();
     // Like next(), deleted records included; isDeleted() tells them apart.
     bool nextAny();
+    // Moves to the record at `index` (0-based among wholeRecordCount(),
+    // deleted or not) without reading those before it; false past the end.
+    bool moveTo(qint64 index);
     qint64 recordNumber() const { return m_current + 1; }
     bool isDeleted() const;
     // The current record's bytes (recordLength of them).
@@ -75,6 +78,9 @@ public:
     // Values that could not be read (a date, number or logical field holding
     // something else, a memo pointer that leads nowhere) and were given as Null.
     const ado::LostValues &lostValues() const { return m_lost; }
+    // Starts lostValues() afresh (a reader reading rows by position keeps
+    // those of the row it read last).
+    void forgetLostValues() const { m_lost = {}; }
     // Records the header counts that the file does not hold whole; known on opening.
     const ado::DamagedRows &damagedRows() const { return m_damaged; }
     // What was read past in the header (a record length that differs from

@@ -3,6 +3,7 @@
 #include "Companions.h"
 #include "Replacements.h"
 #include "TableCursor.h"
+#include "TableRows.h"
 
 #include "platform/ado/DataTypeEnum.h"
 #include "platform/files/FileSystem.h"
@@ -167,6 +168,15 @@ std::unique_ptr<tw::ado::Cursor> ParadoxSession::query(const QString &sql, const
         throw RuntimeError(QStringLiteral("Paradox driver: table '%1' does not exist in %2.")
                                .arg(baseName(select->table), QDir::toNativeSeparators(m_folder)));
     return std::make_unique<TableCursor>(path, readCodePage());
+}
+
+std::unique_ptr<tw::ado::RowSource> ParadoxSession::openRows(const QString &table)
+{
+    const QString path = findTable(table);
+    if (path.isEmpty())
+        throw RuntimeError(QStringLiteral("Paradox driver: table '%1' does not exist in %2.")
+                               .arg(baseName(table), QDir::toNativeSeparators(m_folder)));
+    return std::make_unique<TableRows>(path, readCodePage());
 }
 
 } // namespace tw::paradox

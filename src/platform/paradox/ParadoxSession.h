@@ -18,6 +18,7 @@ public:
     void execute(const QString &sql) override;
     std::unique_ptr<tw::ado::Cursor> openSchema(int schema) override;
     std::unique_ptr<tw::ado::Cursor> query(const QString &sql, const tw::ado::OpenOptions &options) override;
+    std::unique_ptr<tw::ado::RowSource> openRows(const QString &table) override;
     // Inside a transaction DROP TABLE only allows a table writer to replace the
     // table (see Replacements); the old table stays until one does. Commit and
     // rollback alike end that allowance; a commit then deletes a held table

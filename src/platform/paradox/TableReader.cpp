@@ -10,6 +10,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstring>
 
 namespace tw::paradox {
@@ -319,6 +320,28 @@ bool TableReader::next(std::vector<Variant> &row)
     ++m_recordInBlock;
     ++m_recordNumber;
     decodeRecord(record, row);
+    return true;
+}
+
+bool TableReader::seek(qint64 row)
+{
+    if (row < 0 || row >= m_rowCount)
+        return false;
+    if (m_chainStarts.empty()) {
+        m_chainStarts.reserve(m_chain.size());
+        qint64 first = 0;
+        for (const ChainBlock &b : m_chain) {
+            m_chainStarts.push_back(first);
+            first += b.records;
+        }
+    }
+    // The last block starting at or before the row holds it (an empty block
+    // starts where the next one does).
+    const auto after = std::upper_bound(m_chainStarts.begin(), m_chainStarts.end(), row);
+    m_chainIndex = static_cast<size_t>(after - m_chainStarts.begin()) - 1;
+    m_recordInBlock = static_cast<int>(row - m_chainStarts[m_chainIndex]);
+    m_block = nullptr;
+    m_recordNumber = row;
     return true;
 }
 

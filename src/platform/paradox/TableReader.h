@@ -54,6 +54,12 @@ public:
 
     // Fills row with the next record; false at the end.
     bool next(std::vector<tw::ado::Variant> &row);
+    // Moves the walk to record `row` (0-based of rowCount()) without reading
+    // the blocks before it; false past the end.
+    bool seek(qint64 row);
+    // Starts lostValues() afresh (a reader reading rows by position keeps
+    // those of the row it read last).
+    void forgetLostValues() { m_lost = {}; }
 
     // The ADO type a field reports.
     static tw::ado::ColumnInfo columnInfo(const FieldDef &field);
@@ -103,6 +109,7 @@ private:
     bool m_hasBlobFields = false;
     std::vector<tw::ado::ColumnInfo> m_columns;
     std::vector<ChainBlock> m_chain;
+    std::vector<qint64> m_chainStarts; // the first record of each chain block, made by the first seek()
     qint64 m_rowCount = 0;
     int m_recordSize = 0;
     tw::ado::DamagedRows m_damaged;

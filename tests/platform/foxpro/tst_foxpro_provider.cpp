@@ -77,6 +77,7 @@ private slots:
     void cursorOutlivesItsConnection();
     void chosenCodePageOverridesTheMark_data();
     void chosenCodePageOverridesTheMark();
+    void rowsReadByPosition();
     void registerProviderAddsItToTheRegistry();
 
 private:
@@ -365,6 +366,40 @@ void FoxProProviderTest::chosenCodePageOverridesTheMark()
     rs.Open("SELECT * FROM t", c);
     QCOMPARE(rs.fields()(0).Value().asText(), text);
     QCOMPARE(rs.codePage(), reported);
+}
+
+void FoxProProviderTest::rowsReadByPosition()
+{
+    QTemporaryDir dir;
+    // Record 2 is deleted, record 4 holds a date that is none.
+    const std::vector<QByteArray> records{" A   20210304", "*B   20210305", " C   20210306", " D   2021x307",
+                                          " E   20210308"};
+    QFile file(dir.filePath("t.dbf"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(foxpro::test::buildDbf(0x30, {{"NAME", 'C', 4}, {"DAY", 'D', 8}}, records));
+    file.close();
+    ado::Connection c;
+    c.Open(connectionTo(dir.path()));
+    const std::unique_ptr<ado::RowSource> rows = c.session()->openRows("T");
+    QVERIFY(rows);
+    c.Close(); // the rows keep their own files
+    QCOMPARE(rows->positions(), qint64(5));
+    QCOMPARE(rows->fields().at(1).type, QString("D"));
+    QCOMPARE(rows->fields().at(1).width, 8);
+    QCOMPARE(rows->columns().at(0).name, QString("name"));
+    std::vector<ado::Variant> row;
+    ado::RowNotes notes;
+    for (const qint64 position : {4, 0, 3, 1, 2, 4}) {
+        rows->read(position, row, notes);
+        QCOMPARE(row.at(0).asText(), QString(QChar(char16_t(u'A' + position))));
+        QCOMPARE(notes.deleted, position == 1);
+        QCOMPARE(notes.damaged.size(), size_t(position == 3 ? 1 : 0));
+        QCOMPARE(row.at(1).isNull(), position == 3);
+    }
+    rows->read(3, row, notes);
+    QCOMPARE(notes.damaged.at(0).first, 1);
+    QVERIFY2(notes.damaged.at(0).second.contains("2021x307"), qPrintable(notes.damaged.at(0).second));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, rows->read(5, row, notes));
 }
 
 QTEST_GUILESS_MAIN(FoxProProviderTest)

@@ -49,6 +49,7 @@ private slots:
     void refusesOtherStatements();
     void chosenCodePageOverridesTheHeader_data();
     void chosenCodePageOverridesTheHeader();
+    void rowsReadByPosition();
 };
 
 void TestParadoxProvider::initTestCase()
@@ -310,6 +311,27 @@ void TestParadoxProvider::chosenCodePageOverridesTheHeader()
     QCOMPARE(rs.codePage(), reported);
     // Field names are text of the same page.
     QCOMPARE(rs.fields()(0).name() == QString::fromUtf8("Имя"), text == QString::fromUtf8("Дом"));
+}
+
+void TestParadoxProvider::rowsReadByPosition()
+{
+    // Enough rows for many blocks.
+    makeTable(QStringLiteral("many"), 3000);
+    Connection c;
+    c.Open(connectionString(m_dir.path()));
+    const std::unique_ptr<tw::ado::RowSource> rows = c.session()->openRows(QStringLiteral("many"));
+    QVERIFY(rows);
+    QCOMPARE(rows->positions(), qint64(3000));
+    QCOMPARE(rows->fields().at(1).type, QString("M"));
+    std::vector<Variant> row;
+    tw::ado::RowNotes notes;
+    for (const qint64 position : {2999, 0, 1500, 17, 1501, 2998}) {
+        rows->read(position, row, notes);
+        QCOMPARE(row.at(0).asInteger(), position);
+        QCOMPARE(row.at(1).isNull() ? 0 : row.at(1).asText().size(), position * 10);
+        QVERIFY(!notes.deleted && notes.damaged.empty());
+    }
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, rows->read(3000, row, notes));
 }
 
 QTEST_GUILESS_MAIN(TestParadoxProvider)

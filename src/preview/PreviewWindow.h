@@ -1,0 +1,80 @@
+#pragma once
+// PreviewWindow: a window of its own (not modal) showing one table as the
+// copies read it: its fields and what each becomes on the other side, its
+// rows read on demand, its row count and code page. Choosing a code page
+// reads the table again at once in that page, and the next copies of the
+// table in this run read it so (ReadCodePages). It only reads: nothing is
+// locked or written, and closing it lets the files go at once.
+
+#include "transfer/TransferContext.h"
+
+#include "platform/encoding/CodePageGuess.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QTableView;
+class QTableWidget;
+
+namespace tw::preview {
+
+class RowWindowModel;
+
+struct PreviewTable {
+    ReadCodePages::Side side = ReadCodePages::Side::FoxPro;
+    QString name;             // as its list shows it
+    QString connectionString; // of its side
+};
+
+class PreviewWindow final : public QWidget {
+    Q_OBJECT
+
+public:
+    // The most rows read at opening to guess the code page from.
+    static constexpr int kGuessRows = 200;
+
+    // Opens the table; RuntimeError (with the reader's message) when it
+    // cannot be read. `choices` outlives the window.
+    PreviewWindow(PreviewTable table, ReadCodePages &choices, QWidget *parent = nullptr);
+    ~PreviewWindow() override;
+
+    const PreviewTable &table() const { return m_table; }
+    // Reads the table again in `codePage` (0: as its header says) and keeps
+    // the choice for the next copies; RuntimeError when it cannot be read.
+    void chooseCodePage(int codePage);
+
+    RowWindowModel *rowsModel() const { return m_model; }
+    QTableView *rowsView() const { return m_rows; }
+    QTableWidget *fieldsView() const { return m_fields; }
+    QComboBox *codePageBox() const { return m_codePages; }
+    QLabel *headerLabel() const { return m_header; }
+    // The guesses offered first, best first; empty when the table's mark reads it cleanly.
+    const std::vector<encoding::CodePageCandidate> &guesses() const { return m_guesses; }
+
+protected:
+    // Lets the table's files go at once, before the window is deleted.
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void open(int codePage);
+    void guess();
+    void fillCodePages();
+    void fillFields();
+    void showHeader();
+
+    PreviewTable m_table;
+    ReadCodePages &m_choices;
+    std::vector<encoding::CodePageCandidate> m_guesses;
+    RowWindowModel *m_model = nullptr;
+    QLabel *m_header = nullptr;
+    QComboBox *m_codePages = nullptr;
+    QTableWidget *m_fields = nullptr;
+    QTableView *m_rows = nullptr;
+    bool m_filling = false;
+};
+
+} // namespace tw::preview
