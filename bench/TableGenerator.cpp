@@ -189,7 +189,7 @@ GeneratedFiles writeParadoxTable(const QString &folder, const QString &table, qi
     const QDir dir(folder);
     for (const QString &ext : {QStringLiteral(".db"), QStringLiteral(".mb")})
         removeFile(dir.filePath(table + ext));
-    const std::vector<paradox::ColumnSpec> columns{
+    const std::vector<paradox::NewField> columns{
         {QStringLiteral("ID"), FieldType::Long, 0, 0},         {QStringLiteral("NAME"), FieldType::Alpha, 30, 0},
         {QStringLiteral("CITY"), FieldType::Alpha, 20, 0},     {QStringLiteral("CODE"), FieldType::Alpha, 10, 0},
         {QStringLiteral("AMOUNT"), FieldType::Number, 0, 0},   {QStringLiteral("BORN"), FieldType::Date, 0, 0},
@@ -197,7 +197,7 @@ GeneratedFiles writeParadoxTable(const QString &folder, const QString &table, qi
         {QStringLiteral("PRICE"), FieldType::Money, 0, 0},     {QStringLiteral("NOTES"), FieldType::Memo, 0, 0},
     };
     const auto wide =
-        shaped(columns, shape, [](paradox::ColumnSpec &column, int round) { column.name += QString::number(round); });
+        shaped(columns, shape, [](paradox::NewField &column, int round) { column.name += QString::number(round); });
     paradox::TableWriter writer(folder, table, wide, rows);
     RowGenerator generator(seed, shape);
     for (qint64 i = 0; i < rows; ++i)

@@ -43,7 +43,7 @@ Variant money(qint64 cents)
 
 const Variant kNull = Variant::null();
 
-void writeParadox(const QString &folder, const QString &name, const std::vector<paradox::ColumnSpec> &columns,
+void writeParadox(const QString &folder, const QString &name, const std::vector<paradox::NewField> &columns,
                   const std::vector<std::vector<Variant>> &rows)
 {
     paradox::TableWriter writer(folder, name, columns, qint64(rows.size()));

@@ -168,16 +168,16 @@ public:
         m_codePage = paradox::TableWriter::tableCodePage(m_plan.codePage);
         m_codec = &TextCodec::forCodePage(m_codePage);
         for (size_t i = 0; i < m_plan.fields.size(); ++i) {
-            const paradox::ColumnSpec &spec = m_plan.fields[i];
+            const paradox::NewField &field = m_plan.fields[i];
             paradox::FieldDef def;
-            def.name = spec.name;
-            def.type = spec.type;
-            def.size = spec.type == paradox::FieldType::Alpha ? spec.size : paradox::fixedSize(spec.type);
+            def.name = field.name;
+            def.type = field.type;
+            def.size = field.type == paradox::FieldType::Alpha ? field.size : paradox::fixedSize(field.type);
             m_fields.push_back(def);
             m_recordSize +=
-                isBlob(spec.type) ? paradox::TableWriter::kDefaultLeader + paradox::db::kBlobTrailer : def.size;
+                isBlob(field.type) ? paradox::TableWriter::kDefaultLeader + paradox::db::kBlobTrailer : def.size;
             check.columns.push_back({m_columns[i].name,
-                                     i < size_t(sourceTypes.size()) ? sourceTypes[qsizetype(i)] : QString(), spec.name,
+                                     i < size_t(sourceTypes.size()) ? sourceTypes[qsizetype(i)] : QString(), field.name,
                                      paradoxFieldType(def)});
         }
         m_record.resize(size_t(std::max(1, m_recordSize)));
@@ -261,7 +261,7 @@ public:
             names << source.fields()(i).name();
             m_binary.push_back(transfer::FoxProColumnType(source.fields()(i).Type()) != u'M');
         }
-        const QStringList targets = transfer::FoxProColumnNames(names, source.codePage());
+        const QStringList targets = foxpro::columnNamesFor(names, source.codePage());
         for (int i = 0; i < n; ++i)
             check.columns.push_back({names[i], i < sourceTypes.size() ? sourceTypes[i] : QString(), targets[i],
                                      transfer::FoxProColumnType(source.fields()(i).Type())});

@@ -21,7 +21,8 @@ MemoryTableList::MemoryTableList(const QStringList &items)
 void MemoryTableList::check(int index) const
 {
     if (index < 0 || index >= count())
-        throw ado::RuntimeError(381, QStringLiteral("Invalid property array index %1.").arg(index));
+        throw ado::RuntimeError(ado::kErrInvalidArrayIndex,
+                                QStringLiteral("Invalid property array index %1.").arg(index));
 }
 
 QString MemoryTableList::text(int index) const

@@ -1,6 +1,7 @@
 #include "TargetColumns.h"
 
 #include "platform/ado/Field.h"
+#include "platform/foxpro/FoxProSession.h"
 #include "platform/workdb/ParadoxExport.h"
 #include "platform/workdb/WorkColumn.h"
 #include "transfer/TypeRules.h"
@@ -48,7 +49,7 @@ std::vector<TargetColumn> targetColumns(bool fromFoxPro, const std::vector<ado::
             out.push_back({fitted[qsizetype(i)], paradoxTypeOf(workdb::workTypeFromWord(word))});
         }
     } else {
-        const QStringList fitted = transfer::FoxProColumnNames(names, codePage);
+        const QStringList fitted = foxpro::columnNamesFor(names, codePage);
         for (size_t i = 0; i < columns.size(); ++i)
             out.push_back({fitted[qsizetype(i)].toUpper(), transfer::FoxProColumnType(columns[i].type)});
     }

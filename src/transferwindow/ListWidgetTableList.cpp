@@ -12,10 +12,11 @@ QListWidgetItem *itemAt(QListWidget *list, int index)
 {
     QListWidgetItem *item = list->item(index);
     if (!item)
-        throw ado::RuntimeError(381, QStringLiteral("Invalid property array index %1 (the list %2 has %3 entries).")
-                                         .arg(index)
-                                         .arg(list->objectName())
-                                         .arg(list->count()));
+        throw ado::RuntimeError(ado::kErrInvalidArrayIndex,
+                                QStringLiteral("Invalid property array index %1 (the list %2 has %3 entries).")
+                                    .arg(index)
+                                    .arg(list->objectName())
+                                    .arg(list->count()));
     return item;
 }
 } // namespace

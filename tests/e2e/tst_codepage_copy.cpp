@@ -162,7 +162,7 @@ ProcessResult CodePageCopyTest::dumpFoxPro(const QString &dbf)
 void CodePageCopyTest::writeParadox(const QString &folder, const Sample &sample)
 {
     using tw::paradox::FieldType;
-    const std::vector<tw::paradox::ColumnSpec> columns{
+    const std::vector<tw::paradox::NewField> columns{
         {sample.names[0], FieldType::Alpha, 60, 0},
         {sample.names[1], FieldType::Memo, 0, 0},
         {sample.names[2], FieldType::Alpha, 20, 0},

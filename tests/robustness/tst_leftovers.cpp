@@ -22,7 +22,7 @@ QStringList temporaries(const QString &folder)
     return QDir(folder).entryList({QStringLiteral("~tw*")}, QDir::Files | QDir::Hidden, QDir::Name);
 }
 
-std::vector<paradox::ColumnSpec> oneColumn()
+std::vector<paradox::NewField> oneColumn()
 {
     return {{QStringLiteral("A"), paradox::FieldType::Alpha, 10, 0}};
 }

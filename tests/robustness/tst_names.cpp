@@ -217,7 +217,7 @@ void TestNames::tableNamesToParadox()
 void TestNames::columnNames()
 {
     // Paradox columns (at most 25 characters) with every awkward character, copied to FoxPro and back.
-    std::vector<paradox::ColumnSpec> columns;
+    std::vector<paradox::NewField> columns;
     QStringList names{QStringLiteral("it's"),   QStringLiteral("say \"hi\""),     QStringLiteral("a[1]"),
                       QStringLiteral("tick`s"), QStringLiteral("two words"),      QStringLiteral("dot.ted"),
                       QStringLiteral("Ärger"),  QStringLiteral("x] from [victim")};

@@ -13,8 +13,8 @@
 
 using namespace tw;
 using namespace tw::ado;
-using tw::paradox::ColumnSpec;
 using tw::paradox::FieldType;
+using tw::paradox::NewField;
 using tw::test::MemoryTable;
 using tw::test::TransferFixture;
 
@@ -35,11 +35,11 @@ private slots:
     void unreachableFoxProIsReportedOnce();
 
 private:
-    static void paradoxTable(TransferFixture &f, const QString &name, const std::vector<ColumnSpec> &columns,
+    static void paradoxTable(TransferFixture &f, const QString &name, const std::vector<NewField> &columns,
                              const std::vector<std::vector<Variant>> &rows);
 };
 
-void SendToFoxProTest::paradoxTable(TransferFixture &f, const QString &name, const std::vector<ColumnSpec> &columns,
+void SendToFoxProTest::paradoxTable(TransferFixture &f, const QString &name, const std::vector<NewField> &columns,
                                     const std::vector<std::vector<Variant>> &rows)
 {
     paradox::TableWriter writer(f.paradoxFolder(), name, columns);

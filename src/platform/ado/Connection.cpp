@@ -10,7 +10,7 @@ Connection::~Connection() = default;
 void Connection::Open(const QString &connectionString)
 {
     if (m_session)
-        throw RuntimeError(3705, QStringLiteral("Operation is not allowed when the object is open."));
+        throw RuntimeError(kErrObjectOpen, QStringLiteral("Operation is not allowed when the object is open."));
     const ConnectionString cs = ConnectionString::parse(connectionString);
     const std::shared_ptr<Provider> provider = ProviderRegistry::instance().find(cs);
     ConnectionOptions options;
@@ -45,7 +45,7 @@ void Connection::setReadCodePage(int codePage)
 const std::shared_ptr<Session> &Connection::session() const
 {
     if (!m_session)
-        throw RuntimeError(3704, QStringLiteral("Operation is not allowed when the object is closed."));
+        throw RuntimeError(kErrObjectClosed, QStringLiteral("Operation is not allowed when the object is closed."));
     return m_session;
 }
 
@@ -81,7 +81,7 @@ Recordset Connection::OpenSchema(int schema)
 void Connection::BeginTrans()
 {
     if (m_inTransaction)
-        throw RuntimeError(3251, QStringLiteral("A transaction is already open on this connection."));
+        throw RuntimeError(kErrNotSupported, QStringLiteral("A transaction is already open on this connection."));
     session()->beginTrans();
     m_inTransaction = true;
 }
@@ -89,7 +89,7 @@ void Connection::BeginTrans()
 void Connection::CommitTrans()
 {
     if (!m_inTransaction)
-        throw RuntimeError(3251, QStringLiteral("No transaction is open on this connection."));
+        throw RuntimeError(kErrNotSupported, QStringLiteral("No transaction is open on this connection."));
     // Whatever the commit does, the transaction is over: a failed commit has
     // left everything as it was.
     m_inTransaction = false;
@@ -99,7 +99,7 @@ void Connection::CommitTrans()
 void Connection::RollbackTrans()
 {
     if (!m_inTransaction)
-        throw RuntimeError(3251, QStringLiteral("No transaction is open on this connection."));
+        throw RuntimeError(kErrNotSupported, QStringLiteral("No transaction is open on this connection."));
     m_inTransaction = false;
     session()->rollbackTrans();
 }
@@ -107,7 +107,7 @@ void Connection::RollbackTrans()
 void Connection::Close()
 {
     if (!m_session)
-        throw RuntimeError(3704, QStringLiteral("Operation is not allowed when the object is closed."));
+        throw RuntimeError(kErrObjectClosed, QStringLiteral("Operation is not allowed when the object is closed."));
     // An open transaction ends with the session, which leaves everything as it was.
     m_inTransaction = false;
     m_session.reset();

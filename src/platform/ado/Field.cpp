@@ -8,9 +8,9 @@ namespace tw::ado {
 namespace {
 [[noreturn]] void notFound(const QString &what)
 {
-    throw RuntimeError(3265, QStringLiteral("Item cannot be found in the collection corresponding to the "
-                                            "requested name or ordinal (%1).")
-                                 .arg(what));
+    throw RuntimeError(kErrItemNotFound, QStringLiteral("Item cannot be found in the collection corresponding to the "
+                                                        "requested name or ordinal (%1).")
+                                             .arg(what));
 }
 } // namespace
 
@@ -18,7 +18,8 @@ void Field::setValue(const Variant &value)
 {
     if (!m_target)
         throw RuntimeError(
-            3251, QStringLiteral("Field '%1' cannot be changed: the recordset is not adding a row.").arg(m_info.name));
+            kErrNotSupported,
+            QStringLiteral("Field '%1' cannot be changed: the recordset is not adding a row.").arg(m_info.name));
     m_value = m_target->convert(m_column, value);
 }
 

@@ -4,14 +4,12 @@
 // wording for every format: the file, the limit, the table and how much more
 // it needs at least.
 
+#include "ErrorNumbers.h"
 #include "RuntimeError.h"
 
 #include <QString>
 
 namespace tw::ado {
-
-// The number of that failure: Jet's for a result larger than the largest file it writes.
-constexpr int kErrPastFormatLimit = 3183;
 
 struct PastLimit {
     QString file;          // the file as the user knows it ("CUSTOMER.fpt"), never a temporary's name
@@ -26,7 +24,8 @@ struct PastLimit {
 
 // "CUSTOMER.fpt would pass 2,147,483,647 bytes, the most a FoxPro memo file
 // holds; the table CUSTOMER needs at least 1,024 bytes more." The error's
-// number is kErrPastFormatLimit.
+// number is kErrPastFormatLimit (Jet's for a result larger than the largest
+// file it writes).
 RuntimeError pastLimit(const PastLimit &past);
 
 // A number with "," between each three digits, as the messages show sizes.

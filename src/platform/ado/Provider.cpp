@@ -4,12 +4,12 @@ namespace tw::ado {
 
 Variant Cursor::convert(int, const Variant &) const
 {
-    throw RuntimeError(3251, QStringLiteral("The recordset is read-only."));
+    throw RuntimeError(kErrNotSupported, QStringLiteral("The recordset is read-only."));
 }
 
 void Cursor::append(const std::vector<Variant> &)
 {
-    throw RuntimeError(3251, QStringLiteral("The recordset is read-only."));
+    throw RuntimeError(kErrNotSupported, QStringLiteral("The recordset is read-only."));
 }
 
 MemoryCursor::MemoryCursor(std::vector<ColumnInfo> columns, std::vector<std::vector<Variant>> rows,
@@ -49,17 +49,17 @@ void Session::insertRow(const QString &, std::vector<Variant> &, const std::func
 
 void Session::beginTrans()
 {
-    throw RuntimeError(3251, QStringLiteral("This provider does not support transactions."));
+    throw RuntimeError(kErrNotSupported, QStringLiteral("This provider does not support transactions."));
 }
 
 void Session::commitTrans()
 {
-    throw RuntimeError(3251, QStringLiteral("This provider does not support transactions."));
+    throw RuntimeError(kErrNotSupported, QStringLiteral("This provider does not support transactions."));
 }
 
 void Session::rollbackTrans()
 {
-    throw RuntimeError(3251, QStringLiteral("This provider does not support transactions."));
+    throw RuntimeError(kErrNotSupported, QStringLiteral("This provider does not support transactions."));
 }
 
 } // namespace tw::ado

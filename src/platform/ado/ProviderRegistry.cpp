@@ -28,9 +28,10 @@ std::shared_ptr<Provider> ProviderRegistry::find(const ConnectionString &cs) con
         if ((*it)->accepts(cs))
             return *it;
     }
-    throw RuntimeError(3706, QStringLiteral("Provider cannot be found. It may not be properly installed. "
-                                            "(connection string: %1)")
-                                 .arg(cs.text()));
+    throw RuntimeError(kErrProviderNotFound,
+                       QStringLiteral("Provider cannot be found. It may not be properly installed. "
+                                      "(connection string: %1)")
+                           .arg(cs.text()));
 }
 
 ScopedProvider::ScopedProvider(std::shared_ptr<Provider> provider) : m_provider(std::move(provider))

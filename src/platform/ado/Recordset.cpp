@@ -12,7 +12,7 @@ Recordset &Recordset::operator=(Recordset &&) noexcept = default;
 void Recordset::Open(const QString &source, Connection &activeConnection, int cursorType, int lockType)
 {
     if (m_cursor)
-        throw RuntimeError(3705, QStringLiteral("Operation is not allowed when the object is open."));
+        throw RuntimeError(kErrObjectOpen, QStringLiteral("Operation is not allowed when the object is open."));
     OpenOptions options;
     options.cursorLocation = CursorLocation;
     options.cursorType = cursorType;
@@ -46,7 +46,8 @@ void Recordset::requireOpen(const char *member) const
 {
     if (!m_cursor)
         throw RuntimeError(
-            3704, QStringLiteral("%1: operation is not allowed when the object is closed.").arg(QLatin1String(member)));
+            kErrObjectClosed,
+            QStringLiteral("%1: operation is not allowed when the object is closed.").arg(QLatin1String(member)));
 }
 
 void Recordset::loadRow()
@@ -73,8 +74,9 @@ void Recordset::MoveNext()
 {
     requireOpen("MoveNext");
     if (m_eof)
-        throw RuntimeError(3021, QStringLiteral("Either BOF or EOF is True, or the current record has been "
-                                                "deleted. Requested operation requires a current record."));
+        throw RuntimeError(kErrNoCurrentRecord,
+                           QStringLiteral("Either BOF or EOF is True, or the current record has been "
+                                          "deleted. Requested operation requires a current record."));
     loadRow();
 }
 
@@ -98,7 +100,7 @@ void Recordset::AddNew()
 {
     requireOpen("AddNew");
     if (!m_cursor->updatable())
-        throw RuntimeError(3251, QStringLiteral("Current Recordset does not support updating."));
+        throw RuntimeError(kErrNotSupported, QStringLiteral("Current Recordset does not support updating."));
     auto &items = m_fields.items();
     for (size_t i = 0; i < items.size(); ++i) {
         items[i].load(Variant());
@@ -111,7 +113,7 @@ void Recordset::Update()
 {
     requireOpen("Update");
     if (!m_adding)
-        throw RuntimeError(3251, QStringLiteral("Update needs a new row started with AddNew."));
+        throw RuntimeError(kErrNotSupported, QStringLiteral("Update needs a new row started with AddNew."));
     auto &items = m_fields.items();
     // The values go to the cursor without copies and come back to the fields
     // afterwards, whether or not the source takes the row.

@@ -3,6 +3,8 @@
 // callers that test it (70 permission denied, 76 path not found) and a text a
 // user can act on.
 
+#include "ErrorNumbers.h"
+
 #include <QString>
 
 #include <stdexcept>
@@ -11,9 +13,9 @@ namespace tw::ado {
 
 class RuntimeError : public std::runtime_error {
 public:
-    static constexpr int kGeneric = 5; // "Invalid procedure call or argument"
-    static constexpr int kPermissionDenied = 70;
-    static constexpr int kPathNotFound = 76;
+    static constexpr int kGeneric = kErrInvalidCall;
+    static constexpr int kPermissionDenied = kErrPermissionDenied;
+    static constexpr int kPathNotFound = kErrPathNotFound;
 
     RuntimeError(int number, const QString &description)
         : std::runtime_error(description.toStdString()), m_number(number), m_description(description)

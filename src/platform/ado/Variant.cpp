@@ -12,8 +12,8 @@ namespace {
 
 [[noreturn]] void wrongKind(Variant::Kind have, const char *wanted)
 {
-    throw RuntimeError(13, QStringLiteral("Type mismatch: a %1 value is not %2.")
-                               .arg(QLatin1String(kindName(have)), QLatin1String(wanted)));
+    throw RuntimeError(kErrTypeMismatch, QStringLiteral("Type mismatch: a %1 value is not %2.")
+                                             .arg(QLatin1String(kindName(have)), QLatin1String(wanted)));
 }
 
 bool isDecimalText(const QString &text)
@@ -168,7 +168,7 @@ Variant Variant::date(const QDate &value)
 Variant Variant::decimal(const QString &digits)
 {
     if (!isDecimalText(digits))
-        throw RuntimeError(13, QStringLiteral("'%1' is not a decimal number.").arg(digits.left(40)));
+        throw RuntimeError(kErrTypeMismatch, QStringLiteral("'%1' is not a decimal number.").arg(digits.left(40)));
     return Variant(Kind::Decimal, digits);
 }
 
@@ -334,7 +334,8 @@ double Variant::toDouble() const
         return number.value;
     if (m_kind != Kind::Text && m_kind != Kind::Decimal)
         wrongKind(m_kind, "a number");
-    throw RuntimeError(13, QStringLiteral("Type mismatch: '%1' is not a number.").arg(toText().trimmed().left(40)));
+    throw RuntimeError(kErrTypeMismatch,
+                       QStringLiteral("Type mismatch: '%1' is not a number.").arg(toText().trimmed().left(40)));
 }
 
 qint64 Variant::toInteger() const
@@ -344,10 +345,12 @@ qint64 Variant::toInteger() const
     if (number)
         return number.value;
     if (number.refusal == Refusal::OutOfRange)
-        throw RuntimeError(6, QStringLiteral("Overflow: %1 does not fit an integer.").arg(toText().trimmed().left(40)));
+        throw RuntimeError(kErrOverflow,
+                           QStringLiteral("Overflow: %1 does not fit an integer.").arg(toText().trimmed().left(40)));
     if (m_kind != Kind::Text && m_kind != Kind::Decimal && m_kind != Kind::Double)
         wrongKind(m_kind, "a number");
-    throw RuntimeError(13, QStringLiteral("Type mismatch: '%1' is not a number.").arg(toText().trimmed().left(40)));
+    throw RuntimeError(kErrTypeMismatch,
+                       QStringLiteral("Type mismatch: '%1' is not a number.").arg(toText().trimmed().left(40)));
 }
 
 bool Variant::operator==(const Variant &other) const

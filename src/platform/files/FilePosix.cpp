@@ -56,9 +56,9 @@ File::File(const QString &path, Mode mode, const QString &shownName) : m_path(pa
         if (error == EACCES || error == EPERM || error == EROFS)
             number = RuntimeError::kPermissionDenied;
         else if (error == ENOENT)
-            number = mode == Mode::CreateNew ? RuntimeError::kPathNotFound : 53;
+            number = mode == Mode::CreateNew ? RuntimeError::kPathNotFound : ado::kErrFileNotFound;
         else if (error == EEXIST)
-            number = 58;
+            number = ado::kErrFileExists;
         failOpen(path, mode, number, errorText(error));
     }
     struct stat st {};

@@ -6,6 +6,8 @@
 // The portable half is FileSystem.cpp, the calls into the system are in
 // FileSystem<System>.cpp.
 
+#include "platform/ado/ErrorNumbers.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -21,12 +23,12 @@ constexpr int kAttrDirectory = 16;
 constexpr int kAttrArchive = 32; // every regular file
 constexpr int kAttrLink = 1024;  // symbolic link (reparse point)
 
-// Error numbers raised.
-constexpr int kErrFileNotFound = 53;
-constexpr int kErrFileExists = 58;
-constexpr int kErrPermissionDenied = 70;
-constexpr int kErrPathFileAccess = 75;
-constexpr int kErrPathNotFound = 76;
+// Error numbers raised (named in platform/ado/ErrorNumbers.h).
+using ado::kErrFileExists;
+using ado::kErrFileNotFound;
+using ado::kErrPathFileAccess;
+using ado::kErrPathNotFound;
+using ado::kErrPermissionDenied;
 
 // Longest path text the folder walk examines. Callers that walk folder trees
 // stop at it; the routines here do not enforce it.

@@ -92,11 +92,11 @@ File::File(const QString &path, Mode mode, const QString &shownName) : m_path(pa
         case ERROR_INVALID_NAME:
         case ERROR_BAD_NETPATH:
         case ERROR_BAD_NET_NAME:
-            number = mode == Mode::CreateNew ? RuntimeError::kPathNotFound : 53;
+            number = mode == Mode::CreateNew ? RuntimeError::kPathNotFound : ado::kErrFileNotFound;
             break;
         case ERROR_FILE_EXISTS:
         case ERROR_ALREADY_EXISTS:
-            number = 58;
+            number = ado::kErrFileExists;
             break;
         default:
             break;

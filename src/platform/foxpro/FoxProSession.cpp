@@ -515,19 +515,21 @@ void FoxProSession::createTable(const sql::CreateTable &statement)
         // Built under a temporary name; what stands under the name now stays
         // until the commit, and only when it was dropped in this transaction.
         if (heldCreateFor(path))
-            throw RuntimeError(58, QStringLiteral("Cannot create the table %1: it was already created.").arg(path));
+            throw RuntimeError(ado::kErrFileExists,
+                               QStringLiteral("Cannot create the table %1: it was already created.").arg(path));
         if (container) {
             const auto entry = container->findTable(tableName);
             if (entry && !isHeldDrop(sessionPath(container->tablePath(*entry))))
-                throw RuntimeError(58, QStringLiteral("Cannot create the table %1: %2 already has a table named '%3'.")
-                                           .arg(path, container->fileName(), tableName));
+                throw RuntimeError(ado::kErrFileExists,
+                                   QStringLiteral("Cannot create the table %1: %2 already has a table named '%3'.")
+                                       .arg(path, container->fileName(), tableName));
         }
         const bool replacing = isHeldDrop(path);
         for (const char *ext : {".dbf", ".fpt"}) {
             const QString existing = findCompanion(path, QLatin1String(ext));
             if (!existing.isEmpty() && !replacing)
-                throw RuntimeError(58, QStringLiteral("Cannot create the table %1: %2 already exists.")
-                                           .arg(path, QFileInfo(existing).fileName()));
+                throw RuntimeError(ado::kErrFileExists, QStringLiteral("Cannot create the table %1: %2 already exists.")
+                                                            .arg(path, QFileInfo(existing).fileName()));
         }
         files::StagedTable staged(QFileInfo(path).absolutePath(), kTempSuffixes);
         const QString temp = staged.mainTemp();
@@ -548,8 +550,9 @@ void FoxProSession::createTable(const sql::CreateTable &statement)
         return;
     }
     if (container && container->findTable(tableName))
-        throw RuntimeError(58, QStringLiteral("Cannot create the table %1: %2 already has a table named '%3'.")
-                                   .arg(path, container->fileName(), tableName));
+        throw RuntimeError(ado::kErrFileExists,
+                           QStringLiteral("Cannot create the table %1: %2 already has a table named '%3'.")
+                               .arg(path, container->fileName(), tableName));
     auto writer = TableWriter::create(path, fields, options);
     if (container) {
         try {
@@ -728,7 +731,8 @@ void FoxProSession::discardCreate(const QString &target)
 void FoxProSession::beginTrans()
 {
     if (m_inTransaction)
-        throw RuntimeError(3251, QStringLiteral("A transaction is already open on this FoxPro connection."));
+        throw RuntimeError(ado::kErrNotSupported,
+                           QStringLiteral("A transaction is already open on this FoxPro connection."));
     m_inTransaction = true;
 }
 

@@ -161,7 +161,8 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
     const QString memoExt = upperExt ? options.memoExtension.toUpper() : options.memoExtension.toLower();
     const QString memoPath = info.dir().filePath(info.completeBaseName() + memoExt);
     if (!findCompanion(path, "." + info.suffix()).isEmpty())
-        throw RuntimeError(58, QStringLiteral("Cannot create the table %1: the file already exists.").arg(path));
+        throw RuntimeError(ado::kErrFileExists,
+                           QStringLiteral("Cannot create the table %1: the file already exists.").arg(path));
 
     auto writer = std::unique_ptr<TableWriter>(new TableWriter);
     writer->m_path = path;
@@ -223,7 +224,8 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
 
     if (memo && !findCompanion(path, options.memoExtension).isEmpty())
         throw RuntimeError(
-            58, QStringLiteral("Cannot create the table %1: its memo file %2 already exists.").arg(path, memoPath));
+            ado::kErrFileExists,
+            QStringLiteral("Cannot create the table %1: its memo file %2 already exists.").arg(path, memoPath));
     writer->m_file = RawFile(path, RawFile::Mode::CreateNew);
     try {
         QByteArray bytes = h.encode();

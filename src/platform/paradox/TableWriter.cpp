@@ -91,14 +91,14 @@ TableWriter::TableWriter(const QString &table, int codePage)
     m_tableName = name + QLatin1Char('.') + extension;
 }
 
-void TableWriter::requireRoom(const QString &table, const std::vector<ColumnSpec> &columns, qint64 expectedRows,
+void TableWriter::requireRoom(const QString &table, const std::vector<NewField> &columns, qint64 expectedRows,
                               int codePage)
 {
     TableWriter layout(table, codePage);
     layout.defineFields(columns, expectedRows);
 }
 
-TableWriter::TableWriter(const QString &folder, const QString &table, const std::vector<ColumnSpec> &columns,
+TableWriter::TableWriter(const QString &folder, const QString &table, const std::vector<NewField> &columns,
                          qint64 expectedRows, int codePage)
     : TableWriter(table, codePage)
 {
@@ -163,12 +163,12 @@ void TableWriter::fail(const QString &problem) const
     throw RuntimeError(QStringLiteral("%1: %2.").arg(m_tableName, problem));
 }
 
-void TableWriter::defineFields(const std::vector<ColumnSpec> &columns, qint64 expectedRows)
+void TableWriter::defineFields(const std::vector<NewField> &columns, qint64 expectedRows)
 {
     if (columns.empty() || columns.size() > size_t(db::kMaxFields))
         fail(QStringLiteral("a table has 1 to 255 fields, not %1").arg(columns.size()));
     QStringList seen;
-    for (const ColumnSpec &c : columns) {
+    for (const NewField &c : columns) {
         FieldDef f;
         f.name = c.name;
         f.type = c.type;

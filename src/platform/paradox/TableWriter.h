@@ -30,7 +30,7 @@ namespace tw::paradox {
 
 using encoding::TextCodec;
 
-struct ColumnSpec {
+struct NewField {
     QString name; // 1-25 bytes, unique without regard to case (see fieldNameRule())
     FieldType type = FieldType::Alpha;
     int size = 0;     // A, Y: width 1-255. M, B, F, O, G: leader 0-240 (M: 1-240), 0 = kDefaultLeader
@@ -53,12 +53,12 @@ public:
     // table, a blob file below 2 GiB, or a test's lower size, see
     // FaultPlan::formatFileLimit): expectedRows that cannot fit are refused
     // here, and a row that would pass a limit fails (kErrPastFormatLimit).
-    TableWriter(const QString &folder, const QString &table, const std::vector<ColumnSpec> &columns,
+    TableWriter(const QString &folder, const QString &table, const std::vector<NewField> &columns,
                 qint64 expectedRows = 0, int codePage = 0);
     // Refuses, as the constructor would and without touching a file, a table
     // of these columns that cannot hold expectedRows rows, or cannot have
     // these columns at all.
-    static void requireRoom(const QString &table, const std::vector<ColumnSpec> &columns, qint64 expectedRows,
+    static void requireRoom(const QString &table, const std::vector<NewField> &columns, qint64 expectedRows,
                             int codePage = 0);
     ~TableWriter();
     TableWriter(const TableWriter &) = delete;
@@ -97,7 +97,7 @@ public:
 private:
     // The table's name and code page alone, for requireRoom(): no file is touched.
     TableWriter(const QString &table, int codePage);
-    void defineFields(const std::vector<ColumnSpec> &columns, qint64 expectedRows);
+    void defineFields(const std::vector<NewField> &columns, qint64 expectedRows);
     // Rows per block and the blocks the table may have, for m_blockSize.
     void layOutBlocks();
     // The failure of a table that needs `blocks` blocks, more than it may have.

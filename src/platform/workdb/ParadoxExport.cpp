@@ -68,7 +68,7 @@ ExportPlan exportPlan(const std::vector<WorkColumn> &columns, int codePage)
     plan.codePage = codePage;
     names = paradoxFieldNames(names, plan.codePage);
     for (size_t i = 0; i < columns.size(); ++i) {
-        paradox::ColumnSpec field;
+        paradox::NewField field;
         field.name = names[static_cast<qsizetype>(i)];
         field.type = fieldType(columns[i].type);
         if (columns[i].type == WorkType::VarChar)

@@ -24,7 +24,7 @@ struct ExportResult {
 // The Paradox fields a work table (its real name) becomes, and the code page
 // of its text: see exportToParadox.
 struct ExportPlan {
-    std::vector<paradox::ColumnSpec> fields;
+    std::vector<paradox::NewField> fields;
     int codePage = 0;
 };
 ExportPlan exportPlan(WorkDatabase &database, const QString &table);

@@ -22,17 +22,19 @@ constexpr qint64 kMsPerDay = Variant::kMsPerDay;
 
 [[noreturn]] void mismatch(const WorkColumn &column, const Variant &value)
 {
-    throw RuntimeError(13, QStringLiteral("Data type mismatch: the %1 value '%2' does not fit the %3 column '%4'.")
-                               .arg(QLatin1String(ado::kindName(value.kind())), value.toText().left(60),
-                                    typeWord(column.type), column.name));
+    throw RuntimeError(ado::kErrTypeMismatch,
+                       QStringLiteral("Data type mismatch: the %1 value '%2' does not fit the %3 column '%4'.")
+                           .arg(QLatin1String(ado::kindName(value.kind())), value.toText().left(60),
+                                typeWord(column.type), column.name));
 }
 
 // The converted value; a mismatch, or an overflow, when there is none.
 template <typename T> T taken(const WorkColumn &column, const Variant &value, const Converted<T> &converted)
 {
     if (converted.refusal == Refusal::OutOfRange)
-        throw RuntimeError(6, QStringLiteral("Overflow: %1 does not fit the %2 column '%3'.")
-                                  .arg(value.toText().trimmed().left(60), typeWord(column.type), column.name));
+        throw RuntimeError(ado::kErrOverflow,
+                           QStringLiteral("Overflow: %1 does not fit the %2 column '%3'.")
+                               .arg(value.toText().trimmed().left(60), typeWord(column.type), column.name));
     if (!converted)
         mismatch(column, value);
     return converted.value;

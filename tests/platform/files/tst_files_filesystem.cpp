@@ -171,7 +171,7 @@ private slots:
             QSKIP(kLinuxLetterCase);
         const QString dir = m_root + QStringLiteral("/Data");
         for (const char *name : {"t.mb", "T.MB", "T.db", "t.PX", "T.x01", "T.dbx.px", "Tt.px", "t", "a\\t.mb"})
-            writeFile(dir + u'/' + QLatin1String(name), "x");
+            QVERIFY(writeFile(dir + u'/' + QLatin1String(name), "x"));
         QVERIFY(QDir(dir).mkdir(QStringLiteral("T.Mb")));
         const auto names = [&](const std::vector<QString> &paths) {
             QStringList shortNames;
@@ -197,8 +197,8 @@ private slots:
     {
         const QString dir = m_root + QStringLiteral("/Data");
         const QString odd = dir + (tw::test::onWindows() ? QStringLiteral("/odd.db") : QStringLiteral("/Sub\\x.db"));
-        writeFile(odd, "odd");
-        writeFile(dir + QStringLiteral("/Sub/x.db"), "other");
+        QVERIFY(writeFile(odd, "odd"));
+        QVERIFY(writeFile(dir + QStringLiteral("/Sub/x.db"), "other"));
         makeReadOnly(odd);
         QVERIFY(existsAsIs(odd));
         deleteRealFile(odd);

@@ -27,8 +27,8 @@
 using tw::ado::RuntimeError;
 using tw::ado::Variant;
 using tw::encoding::TextCodec;
-using tw::paradox::ColumnSpec;
 using tw::paradox::FieldType;
+using tw::paradox::NewField;
 using tw::paradox::TableReader;
 using tw::paradox::TableWriter;
 using namespace tw::paradoxtest;
@@ -81,7 +81,7 @@ class TestParadoxWriter : public QObject {
     Q_OBJECT
 
 private:
-    QString write(const QString &name, const std::vector<ColumnSpec> &columns, const Rows &rows);
+    QString write(const QString &name, const std::vector<NewField> &columns, const Rows &rows);
     // Our reader's rows and pxlib's must both equal `expected`.
     void verifyReadBack(const QString &db, const QByteArray &expected);
     QStringList leftovers() const;
@@ -107,7 +107,7 @@ private slots:
     void fieldNamesFitTheTable();
 };
 
-QString TestParadoxWriter::write(const QString &name, const std::vector<ColumnSpec> &columns, const Rows &rows)
+QString TestParadoxWriter::write(const QString &name, const std::vector<NewField> &columns, const Rows &rows)
 {
     TableWriter writer(m_dir.path(), name, columns);
     for (const auto &row : rows)
@@ -136,7 +136,7 @@ void TestParadoxWriter::verifyReadBack(const QString &db, const QByteArray &expe
 
 void TestParadoxWriter::everyTypeWithNullsAndExtremes()
 {
-    const std::vector<ColumnSpec> columns = {
+    const std::vector<NewField> columns = {
         {QStringLiteral("Alpha"), FieldType::Alpha, 20},    {QStringLiteral("Memo"), FieldType::Memo},
         {QStringLiteral("Blob"), FieldType::Blob},          {QStringLiteral("FMemo"), FieldType::FormattedMemo, 5},
         {QStringLiteral("Ole"), FieldType::Ole, 1},         {QStringLiteral("Graphic"), FieldType::Graphic, 20},
@@ -200,10 +200,10 @@ void TestParadoxWriter::everyTypeWithNullsAndExtremes()
 
 void TestParadoxWriter::memoAndBlobSizes()
 {
-    const std::vector<ColumnSpec> columns = {{QStringLiteral("N"), FieldType::Long},
-                                             {QStringLiteral("Memo"), FieldType::Memo, 10},
-                                             {QStringLiteral("Blob"), FieldType::Blob, 0},
-                                             {QStringLiteral("Pic"), FieldType::Graphic, 10}};
+    const std::vector<NewField> columns = {{QStringLiteral("N"), FieldType::Long},
+                                           {QStringLiteral("Memo"), FieldType::Memo, 10},
+                                           {QStringLiteral("Blob"), FieldType::Blob, 0},
+                                           {QStringLiteral("Pic"), FieldType::Graphic, 10}};
     // Around the leader, the sub-allocation limit, one type-2 block, and a big one.
     const int sizes[] = {1, 9, 10, 11, 16, 17, 2047, 2048, 2049, 4087, 4088, 100000};
     Rows rows;
@@ -239,7 +239,7 @@ void TestParadoxWriter::emptyTable()
 void TestParadoxWriter::manyRows()
 {
     // The export's shapes: INT, VARCHAR, FLOAT, DATETIME, MEMO, OLEOBJECT.
-    const std::vector<ColumnSpec> columns = {
+    const std::vector<NewField> columns = {
         {QStringLiteral("Id"), FieldType::Long},       {QStringLiteral("Name"), FieldType::Alpha, 255},
         {QStringLiteral("Amount"), FieldType::Number}, {QStringLiteral("Stamp"), FieldType::Timestamp},
         {QStringLiteral("Notes"), FieldType::Memo},    {QStringLiteral("Data"), FieldType::Blob}};
@@ -276,9 +276,9 @@ void TestParadoxWriter::valuesAcrossTheBuffers()
     // while small memos keep a sub-allocated block open behind them, a memo
     // and a blob larger than a window, one larger than the buffer. Read back
     // plain, then scrambled as a table with a password is.
-    const std::vector<ColumnSpec> columns = {{QStringLiteral("N"), FieldType::Long},
-                                             {QStringLiteral("Memo"), FieldType::Memo, 10},
-                                             {QStringLiteral("Data"), FieldType::Blob, 10}};
+    const std::vector<NewField> columns = {{QStringLiteral("N"), FieldType::Long},
+                                           {QStringLiteral("Memo"), FieldType::Memo, 10},
+                                           {QStringLiteral("Data"), FieldType::Blob, 10}};
     Rows rows;
     for (int i = 0; i < 120; ++i)
         rows.push_back(
@@ -422,8 +422,8 @@ void TestParadoxWriter::stopsBeforeTheFileLimits()
     tw::files::FaultPlan plan;
     plan.formatFileLimit = 10240;
     const tw::files::ScopedFaultPlan limits(plan);
-    const std::vector<ColumnSpec> columns = {{QStringLiteral("I"), FieldType::Long},
-                                             {QStringLiteral("M"), FieldType::Memo}};
+    const std::vector<NewField> columns = {{QStringLiteral("I"), FieldType::Long},
+                                           {QStringLiteral("M"), FieldType::Memo}};
     // What a write that must be refused says; its number must be the limit's.
     const auto refused = [&](const std::function<void()> &write) -> QString {
         try {
@@ -457,8 +457,8 @@ void TestParadoxWriter::stopsBeforeTheFileLimits()
 
 void TestParadoxWriter::failureAndAbandonLeaveNothing()
 {
-    const std::vector<ColumnSpec> columns = {{QStringLiteral("I"), FieldType::Long},
-                                             {QStringLiteral("M"), FieldType::Memo}};
+    const std::vector<NewField> columns = {{QStringLiteral("I"), FieldType::Long},
+                                           {QStringLiteral("M"), FieldType::Memo}};
     {
         TableWriter writer(m_dir.path(), QStringLiteral("bad"), columns);
         writer.appendRow({Variant::integer(1), Variant::text(text(5000, 1))});
@@ -493,7 +493,7 @@ void TestParadoxWriter::failureAndAbandonLeaveNothing()
 
 void TestParadoxWriter::refusesBadDefinitions()
 {
-    const std::vector<std::vector<ColumnSpec>> bad = {
+    const std::vector<std::vector<NewField>> bad = {
         {},
         {{QStringLiteral("A"), FieldType::Alpha, 0}},
         {{QStringLiteral("A"), FieldType::Alpha, 256}},
@@ -507,7 +507,7 @@ void TestParadoxWriter::refusesBadDefinitions()
     QVERIFY_THROWS_EXCEPTION(RuntimeError, TableWriter(m_dir.filePath(QStringLiteral("missing")), QStringLiteral("t"),
                                                        {{QStringLiteral("A"), FieldType::Long}}));
     // Records over 4 KiB get larger blocks.
-    std::vector<ColumnSpec> wide;
+    std::vector<NewField> wide;
     for (int i = 0; i < 20; ++i)
         wide.push_back({QStringLiteral("F%1").arg(i), FieldType::Alpha, 255});
     TableWriter writer(m_dir.path(), QStringLiteral("wide"), wide);
@@ -518,7 +518,7 @@ void TestParadoxWriter::refusesBadDefinitions()
     QVERIFY(leftovers().isEmpty());
 
     // Blocks grow when the expected rows would not fit 65,535 blocks of 4 KiB.
-    std::vector<ColumnSpec> four(wide.begin(), wide.begin() + 4); // 1,020-byte records
+    std::vector<NewField> four(wide.begin(), wide.begin() + 4); // 1,020-byte records
     QCOMPARE(TableWriter(m_dir.path(), QStringLiteral("rows1"), four, 200000).blockSize(), 4096);
     QCOMPARE(TableWriter(m_dir.path(), QStringLiteral("rows2"), four, 1000000).blockSize(), 16384);
     QVERIFY_THROWS_EXCEPTION(RuntimeError, TableWriter(m_dir.path(), QStringLiteral("rows3"), four, 10000000));
@@ -527,7 +527,7 @@ void TestParadoxWriter::refusesBadDefinitions()
 
 void TestParadoxWriter::convertsValues()
 {
-    const std::vector<ColumnSpec> columns = {
+    const std::vector<NewField> columns = {
         {QStringLiteral("S"), FieldType::Short},    {QStringLiteral("I"), FieldType::Long},
         {QStringLiteral("N"), FieldType::Number},   {QStringLiteral("D"), FieldType::Date},
         {QStringLiteral("T"), FieldType::Time},     {QStringLiteral("TS"), FieldType::Timestamp},
@@ -548,7 +548,7 @@ void TestParadoxWriter::convertsValues()
         "[3, -7, 3, \"2001-05-06\", \"00:00:01\", \"2001-05-06 00:00:00\", false, \"True\", -1.235]\n";
     verifyReadBack(db, expected);
 
-    const std::vector<std::pair<ColumnSpec, Variant>> impossible = {
+    const std::vector<std::pair<NewField, Variant>> impossible = {
         {{QStringLiteral("S"), FieldType::Short}, Variant::integer(32768)},
         {{QStringLiteral("S"), FieldType::Short}, Variant::integer(-32768)},
         {{QStringLiteral("I"), FieldType::Long}, Variant::real(3e9)},
@@ -590,7 +590,7 @@ void TestParadoxWriter::convertsValues()
 // are the fields' own.
 void TestParadoxWriter::valuesConvertByTheSharedRules()
 {
-    const std::vector<ColumnSpec> columns = {
+    const std::vector<NewField> columns = {
         {QStringLiteral("L"), FieldType::Logical},    {QStringLiteral("S"), FieldType::Short},
         {QStringLiteral("N"), FieldType::Number},     {QStringLiteral("T"), FieldType::Time},
         {QStringLiteral("TS"), FieldType::Timestamp}, {QStringLiteral("D"), FieldType::Date},
@@ -607,7 +607,7 @@ void TestParadoxWriter::valuesConvertByTheSharedRules()
     // The date of 44 BC lies before day 1 of the field: lost, and counted.
     QCOMPARE(withoutHeaderLine(dumpWithReader(db)), expected);
 
-    const std::vector<std::pair<ColumnSpec, Variant>> impossible = {
+    const std::vector<std::pair<NewField, Variant>> impossible = {
         {{QStringLiteral("L"), FieldType::Logical}, Variant::text(QStringLiteral("maybe"))},
         {{QStringLiteral("N"), FieldType::Number}, Variant::text(QStringLiteral("1,5"))},
         {{QStringLiteral("D"), FieldType::Date}, Variant::time(5)},
