@@ -35,6 +35,8 @@
 #include <QJsonDocument>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace tw::cli {
 
 namespace {
@@ -639,11 +641,18 @@ QString checkReport(const std::vector<TableCheck> &checks)
                           c.targetNote.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(c.targetNote)));
             if (!c.targetProblem.isEmpty())
                 line(QStringLiteral("  not copied: %1").arg(c.targetProblem));
+            // Columns as wide as their longest name, so that long names keep the table straight.
+            qsizetype sourceWidth = 12;
+            qsizetype targetWidth = 12;
+            for (const CheckedColumn &col : c.columns) {
+                sourceWidth = std::max(sourceWidth, col.source.size());
+                targetWidth = std::max(targetWidth, col.target.size());
+            }
             for (const CheckedColumn &col : c.columns)
                 line(QStringLiteral("    %1 %2 -> %3 %4")
-                         .arg(col.source, -12)
+                         .arg(col.source, -int(sourceWidth))
                          .arg(col.sourceType, -8)
-                         .arg(col.target, -12, QChar(u' '))
+                         .arg(col.target, -int(targetWidth))
                          .arg(col.targetType));
             if (c.replacedCharacters > 0)
                 line(QStringLiteral("  %1 character(s) the target's code page cannot hold would be written as \"?\"")
