@@ -27,6 +27,8 @@ enum class Then {
 
 } // namespace
 
+Q_DECLARE_METATYPE(Then)
+
 class TestHeldDrops : public QObject {
     Q_OBJECT
 
@@ -123,8 +125,6 @@ private:
 
     std::vector<std::unique_ptr<ado::ScopedProvider>> m_providers;
 };
-
-Q_DECLARE_METATYPE(Then)
 
 QTEST_GUILESS_MAIN(TestHeldDrops)
 #include "tst_held_drops.moc"
