@@ -251,6 +251,11 @@ bool isNativeSeparator(QChar c)
     return c == QLatin1Char('/');
 }
 
+bool namesIgnoreCase()
+{
+    return false;
+}
+
 QString rootOf(const QString &path, qsizetype *length)
 {
     // A path text may start with "\" as well: one root, "/", however many.

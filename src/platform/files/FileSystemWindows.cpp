@@ -344,6 +344,11 @@ bool isNativeSeparator(QChar c)
     return isSeparator(c);
 }
 
+bool namesIgnoreCase()
+{
+    return true;
+}
+
 QString rootOf(const QString &path, qsizetype *length)
 {
     const qsizetype size = path.size();

@@ -2,9 +2,12 @@
 
 #include "File.h"
 #include "FileSystem.h"
+#include "SystemCalls.h"
 
 #include <QDeadlineTimer>
 #include <QThread>
+
+#include <algorithm>
 
 namespace tw::files {
 
@@ -12,6 +15,19 @@ namespace {
 
 // How long a new writer waits for a sweep to let go of its temporary.
 constexpr int kLockWaitMs = 10000;
+
+// True when two real paths name one entry as the system reads names: the
+// separators may differ, and where the system ignores letter case, the case.
+bool sameEntry(const QString &a, const QString &b)
+{
+    const auto spelt = [](QString path) {
+        for (QChar &c : path)
+            if (detail::isNativeSeparator(c))
+                c = u'/';
+        return path;
+    };
+    return spelt(a).compare(spelt(b), detail::namesIgnoreCase() ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0;
+}
 
 } // namespace
 
@@ -94,8 +110,10 @@ void StagedTable::putInPlace(const std::vector<Move> &moves, bool replacing, con
         }
         throw;
     }
+    // Never what was just put in place, however the caller spelt it.
     for (const QString &path : after)
-        tryDeleteRealFile(path);
+        if (std::none_of(moves.begin(), moves.end(), [&](const Move &move) { return sameEntry(path, move.to); }))
+            tryDeleteRealFile(path);
     m_placed = true;
     m_held.reset();
 }

@@ -25,6 +25,8 @@ QString errorText(int code);
 // and "/").
 QChar nativeSeparator();
 bool isNativeSeparator(QChar c);
+// True where names that differ in letter case alone are one entry (Windows).
+bool namesIgnoreCase();
 // The root at the start of a path text (separators "\\" and "/"), spelt as
 // the system spells it, and in `length` how many characters of the text it
 // takes; empty (0) for a relative path. POSIX: "/" for any leading run of

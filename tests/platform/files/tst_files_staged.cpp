@@ -15,20 +15,10 @@
 
 using namespace tw::files;
 
+using tw::test::readFile;
+using tw::test::writeFile;
+
 namespace {
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(file.write(data), data.size());
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
-}
 
 const QStringList kSuffixes = {QStringLiteral("db"), QStringLiteral("mb")};
 
@@ -46,12 +36,12 @@ private slots:
 
     void putsInPlaceOverAnOldTable()
     {
-        writeFile(m_root + QStringLiteral("/T.DB"), "old db");
-        writeFile(m_root + QStringLiteral("/T.MB"), "old mb");
-        writeFile(m_root + QStringLiteral("/T.PX"), "old index");
+        QVERIFY(writeFile(m_root + QStringLiteral("/T.DB"), "old db"));
+        QVERIFY(writeFile(m_root + QStringLiteral("/T.MB"), "old mb"));
+        QVERIFY(writeFile(m_root + QStringLiteral("/T.PX"), "old index"));
         StagedTable staged(m_root, kSuffixes);
-        writeFile(staged.temp(QStringLiteral("db")), "new db");
-        writeFile(staged.temp(QStringLiteral("mb")), "new mb");
+        QVERIFY(writeFile(staged.temp(QStringLiteral("db")), "new db"));
+        QVERIFY(writeFile(staged.temp(QStringLiteral("mb")), "new mb"));
         QVERIFY(staged.hold());
         // The new memo file goes over the old one's spelling, then takes its own.
         staged.putInPlace(
@@ -65,13 +55,32 @@ private slots:
         QCOMPARE(readFile(m_root + QStringLiteral("/T.mb")), QByteArray("new mb"));
     }
 
+    // The old table's files to delete may name a new one in another spelling
+    // (other separators; on Windows, another letter case): that one stays.
+    void neverDeletesWhatItPutInPlace()
+    {
+        QVERIFY(writeFile(m_root + QStringLiteral("/T.db"), "old db"));
+        QVERIFY(writeFile(m_root + QStringLiteral("/T.mb"), "old mb"));
+        StagedTable staged(m_root, kSuffixes);
+        QVERIFY(writeFile(staged.temp(QStringLiteral("db")), "new db"));
+        QVERIFY(writeFile(staged.temp(QStringLiteral("mb")), "new mb"));
+        QStringList after{QDir::toNativeSeparators(m_root + QStringLiteral("/T.mb"))};
+        if (tw::test::onWindows())
+            after << m_root + QStringLiteral("/t.MB");
+        staged.putInPlace({{staged.temp(QStringLiteral("mb")), m_root + QStringLiteral("/T.mb"), {}},
+                           {staged.mainTemp(), m_root + QStringLiteral("/T.db"), {}}},
+                          true, {}, after);
+        QCOMPARE(readFile(m_root + QStringLiteral("/T.mb")), QByteArray("new mb"));
+        QCOMPARE(readFile(m_root + QStringLiteral("/T.db")), QByteArray("new db"));
+    }
+
     void takesBackWhatItMovedWhenANameIsTaken()
     {
-        writeFile(m_root + QStringLiteral("/orphan.mb"), "in the way");
-        writeFile(m_root + QStringLiteral("/T.db"), "not to be replaced");
+        QVERIFY(writeFile(m_root + QStringLiteral("/orphan.mb"), "in the way"));
+        QVERIFY(writeFile(m_root + QStringLiteral("/T.db"), "not to be replaced"));
         StagedTable staged(m_root, kSuffixes);
-        writeFile(staged.temp(QStringLiteral("db")), "new db");
-        writeFile(staged.temp(QStringLiteral("mb")), "new mb");
+        QVERIFY(writeFile(staged.temp(QStringLiteral("db")), "new db"));
+        QVERIFY(writeFile(staged.temp(QStringLiteral("mb")), "new mb"));
         int number = 0;
         try {
             staged.putInPlace({{staged.temp(QStringLiteral("mb")), m_root + QStringLiteral("/T.mb"), {}},
@@ -96,20 +105,20 @@ private slots:
         {
             StagedTable staged(m_root, kSuffixes);
             dropped = staged.mainTemp();
-            writeFile(dropped, "data");
-            writeFile(staged.temp(QStringLiteral("mb")), "memo");
+            QVERIFY(writeFile(dropped, "data"));
+            QVERIFY(writeFile(staged.temp(QStringLiteral("mb")), "memo"));
         }
         QCOMPARE(QDir(m_root).entryList(QDir::Files | QDir::Hidden), QStringList());
 
         // A held table survives another writer's sweep; one nobody holds (its
         // writer was killed) does not, and its companion goes with it.
         std::optional<StagedTable> held(std::in_place, m_root, kSuffixes);
-        writeFile(held->mainTemp(), "held");
+        QVERIFY(writeFile(held->mainTemp(), "held"));
         QVERIFY(held->hold());
         const QString heldPath = held->mainTemp();
         const QString killed = m_root + QStringLiteral("/~twkilled.db");
-        writeFile(killed, "killed");
-        writeFile(m_root + QStringLiteral("/~twkilled.mb"), "killed memo");
+        QVERIFY(writeFile(killed, "killed"));
+        QVERIFY(writeFile(m_root + QStringLiteral("/~twkilled.mb"), "killed memo"));
         StagedTable next(m_root, kSuffixes);
         QVERIFY(next.mainTemp() != heldPath);
         QCOMPARE(QDir(m_root).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(heldPath).fileName()});
