@@ -67,7 +67,7 @@ void PrefetchCursor::readAhead()
         }
         if ((batch->filled > 0 && !m_batches.push(batch)) || last) {
             // Stopped by the caller, or at the end: the failure comes after the rows before it.
-            m_batches.close(failure);
+            m_batches.close(std::move(failure)); // this thread keeps no hold on it
             return;
         }
     }

@@ -79,7 +79,7 @@ void ExportStream::write()
     } catch (...) {
         failure = std::current_exception();
     }
-    m_batches.stop(failure);
+    m_batches.stop(std::move(failure)); // this thread keeps no hold on it
 }
 
 ExportResult ExportStream::finish()
