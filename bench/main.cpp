@@ -6,7 +6,6 @@
 //   tabwright-bench --generate-only --dir DIR [--rows N] [--seed S]
 //   tabwright-bench --direction to-paradox|to-foxpro --dir DIR --rows N
 //   tabwright-bench --limits [--rows N] [--dir DIR] [--shape S]
-//   tabwright-bench --preview --dir DIR [--rows N] [--seed S]
 //
 // The first form generates the tables, runs each direction in a child process
 // of its own (so that its peak memory is its own), once to warm the machine up
@@ -16,27 +15,21 @@
 // by default: gigabytes of disk and minutes) once each way and checks that
 // every table either arrived or was refused with the limit's message, that no
 // written file reached 2 GiB and that no temporary stayed behind. Never in CI.
-// --preview opens the preview window (offscreen unless a display is chosen)
-// on the generated tables of DIR (made when missing) and scrolls to the last
-// row: seconds to open and to show the end, the memory it adds, rows read.
+// The preview's figures are tabwright-bench-preview's (PreviewMain.cpp): this
+// program links QtCore alone, so that its peak memory is the copies'.
 
 #include "BenchLayout.h"
 #include "DirectionRun.h"
 #include "DiskCache.h"
-#include "PreviewRun.h"
 #include "ProcessMemory.h"
 #include "References.h"
 #include "TableGenerator.h"
 
-#include "common/ConnectionSettings.h"
 #include "common/Steps.h"
 #include "platform/foxpro/FoxProProvider.h"
 #include "platform/paradox/ParadoxProvider.h"
 #include "platform/workdb/WorkDbProvider.h"
-#include "sources/Foxpro.h"
-#include "sources/Paradox.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -48,9 +41,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -83,7 +74,6 @@ struct Options {
     Shape shape = Shape::Standard;
     bool shapes = true; // the wide and memo-heavy tables too
     bool limits = false;
-    bool preview = false;
     bool rowsGiven = false;
     std::optional<Direction> direction;
 };
@@ -120,8 +110,7 @@ QString usage()
         "                       [--no-shapes]\n"
         "       tabwright-bench --generate-only --dir DIR [--rows N] [--seed S] [--shape standard|wide|memo]\n"
         "       tabwright-bench --direction to-paradox|to-foxpro --dir DIR --rows N\n"
-        "       tabwright-bench --limits [--rows N] [--dir DIR] [--shape standard|wide|memo]\n"
-        "       tabwright-bench --preview --dir DIR [--rows N] [--seed S]\n");
+        "       tabwright-bench --limits [--rows N] [--dir DIR] [--shape standard|wide|memo]\n");
 }
 
 std::optional<Options> parse(QStringList args)
@@ -143,10 +132,6 @@ std::optional<Options> parse(QStringList args)
         }
         if (arg == u"--limits") {
             o.limits = true;
-            continue;
-        }
-        if (arg == u"--preview") {
-            o.preview = true;
             continue;
         }
         if (args.isEmpty())
@@ -173,7 +158,7 @@ std::optional<Options> parse(QStringList args)
         if (!ok || o.rows < 1 || o.repeat < 1)
             return std::nullopt;
     }
-    if ((o.direction || o.generateOnly || o.preview) && o.dir.isEmpty())
+    if ((o.direction || o.generateOnly) && o.dir.isEmpty())
         return std::nullopt;
     if (o.limits && !o.rowsGiven)
         o.rows = kLimitRows;
@@ -185,35 +170,6 @@ void registerProviders()
     tw::foxpro::registerProvider();
     tw::paradox::registerProvider();
     tw::workdb::registerProvider();
-}
-
-// The preview on both generated tables of o.dir, made when missing.
-int runPreviews(const Options &o)
-{
-    registerProviders();
-    const BenchLayout layout{o.dir};
-    QDir().mkpath(layout.foxproSource());
-    QDir().mkpath(layout.paradoxSource());
-    if (!QFileInfo::exists(QDir(layout.foxproSource()).filePath(QStringLiteral("bench.dbf"))))
-        writeFoxProTable(layout.foxproSource(), QLatin1String(kTableName), o.rows, o.seed);
-    if (!QFileInfo::exists(QDir(layout.paradoxSource()).filePath(QStringLiteral("bench.db"))))
-        writeParadoxTable(layout.paradoxSource(), QLatin1String(kTableName), o.rows, o.seed);
-    tw::PlainConnectionSettings foxproSettings;
-    foxproSettings.freeTables = layout.foxproSource();
-    const std::pair<bool, QString> sides[] = {
-        {true, tw::FoxproSource::FoxProConnectionString(foxproSettings)},
-        {false, tw::ParadoxSource::ParadoxConnectionString(layout.paradoxSource())}};
-    for (const auto &[foxpro, connection] : sides) {
-        const PreviewResult r = runPreview(foxpro, connection, QLatin1String(kTableName));
-        const QString prefix = foxpro ? QStringLiteral("preview_foxpro_") : QStringLiteral("preview_paradox_");
-        line(prefix + QStringLiteral("rows"), QString::number(r.rows));
-        line(prefix + QStringLiteral("open_s"), fixed(r.openSeconds, 3));
-        line(prefix + QStringLiteral("to_last_row_s"), fixed(r.endSeconds, 3));
-        line(prefix + QStringLiteral("added_rss_mb"), fixed(r.addedMb, 1));
-        line(prefix + QStringLiteral("rows_read"), QString::number(r.rowsRead));
-    }
-    line(QStringLiteral("preview_peak_rss_mb"), fixed(peakResidentMb(), 1));
-    return 0;
 }
 
 // The child: one direction, its figures without a prefix.
@@ -609,14 +565,7 @@ int runAll(Options o)
 
 int main(int argc, char *argv[])
 {
-    // The preview's window needs a QApplication; with no display, offscreen.
-    const bool preview =
-        std::any_of(argv + 1, argv + argc, [](const char *a) { return std::strcmp(a, "--preview") == 0; });
-    if (preview && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    std::unique_ptr<QCoreApplication> application =
-        preview ? std::make_unique<QApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tabwright-bench"));
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
@@ -628,8 +577,6 @@ int main(int argc, char *argv[])
     try {
         if (options->direction)
             return runChild(*options);
-        if (options->preview)
-            return runPreviews(*options);
         return options->limits ? runLimits(*options) : runAll(*options);
     } catch (...) {
         std::fprintf(stderr, "tabwright-bench: %s\n",
