@@ -1,12 +1,14 @@
 #include "WindowPointer.h"
 
+#include "platform/files/File.h"
 #include "platform/files/FileSystem.h"
 
-#include <QFile>
 #include <QImage>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace tw::gui {
 
@@ -20,6 +22,8 @@ constexpr int kCountOffset = 4;
 constexpr int kHotSpotXOffset = 4;
 constexpr int kHotSpotYOffset = 6;
 constexpr quint16 kTypeCursor = 2;
+// More than any pointer's picture: the rest of a larger file is not read.
+constexpr qint64 kLargestPointerFile = qint64(1) << 20;
 
 quint16 u16At(const QByteArray &bytes, int offset)
 {
@@ -39,10 +43,14 @@ std::optional<QPoint> cursorHotSpot(const QByteArray &file)
 
 bool WindowPointer::loadCustomPointer(const QString &path)
 {
-    QFile file(files::toNativePath(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.read(1 << 20);
+    QByteArray bytes;
+    try {
+        const files::File file(files::toNativePath(path), files::File::Mode::Read);
+        bytes.resize(std::min<qint64>(file.size(), kLargestPointerFile));
+        bytes.resize(file.readAt(0, bytes.data(), bytes.size()));
+    } catch (const ado::RuntimeError &) {
+        return false; // none, or not readable: the pointer stays as it is
+    }
     QImage image;
     if (!image.loadFromData(bytes, "CUR") && !image.loadFromData(bytes, "ICO"))
         return false;

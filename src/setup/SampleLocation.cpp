@@ -6,7 +6,6 @@
 #include "platform/files/FileSystem.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace tw::setup {
@@ -17,16 +16,19 @@ QString SamplesFolderFor(const QString &programFolder, const QString &dataFolder
     if (programFolderWritable || dataFolder.isEmpty())
         return beside;
     const QString copy = QDir(dataFolder).filePath(QStringLiteral("Samples"));
-    if (!QDir().mkpath(copy))
+    if (!files::makePath(copy))
         throw ado::RuntimeError(QStringLiteral("Cannot create the folder %1 for the sample databases.").arg(copy));
     const QString source = files::toNativePath(beside);
-    const QStringList names = QDir(source).entryList(QDir::Files | QDir::Hidden);
-    for (const QString &name : names) {
-        const QString target = QDir(copy).filePath(name);
-        if (QFileInfo::exists(target))
+    // The copies are new ordinary files, writable whatever the installed ones are.
+    const std::vector<files::DirEntry> entries =
+        files::isDirectory(source) ? files::listDirectory(source) : std::vector<files::DirEntry>();
+    for (const files::DirEntry &entry : entries) {
+        if (entry.attributes & files::kAttrDirectory)
+            continue;
+        const QString target = QDir(copy).filePath(entry.name);
+        if (files::exists(target))
             continue; // the user's tables and changes stay
-        files::copyFile(QDir(source).filePath(name), target, false);
-        QFile::setPermissions(target, QFile::permissions(target) | QFile::WriteOwner);
+        files::copyFile(QDir(source).filePath(entry.name), target, false);
     }
     return copy;
 }

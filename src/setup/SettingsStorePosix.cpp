@@ -5,7 +5,7 @@
 #include "SettingsBackend.h"
 #include "SettingsStore.h"
 
-#include <QFile>
+#include "platform/files/FileSystem.h"
 
 namespace tw::setup {
 
@@ -27,7 +27,7 @@ QString SettingsLocation(const QString &application)
 
 void ClearSettings(const QString &application)
 {
-    QFile::remove(SettingsFilePath(application));
+    files::tryDeleteRealFile(SettingsFilePath(application));
 }
 
 } // namespace tw::setup

@@ -7,7 +7,6 @@
 #include "platform/workdb/WorkDbProvider.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace tw::transfer {
@@ -18,8 +17,8 @@ QString WorkDatabasePath(const QString &programFolder, const QString &dataFolder
     if (writableBesideProgram(programFolder, programFolder) || dataFolder.isEmpty())
         return beside;
     const QString path = QDir(dataFolder).filePath(QLatin1String(kWorkDatabaseName));
-    if (!QFileInfo::exists(path)) {
-        if (!QDir().mkpath(dataFolder))
+    if (!files::exists(path)) {
+        if (!files::makePath(dataFolder))
             throw ado::RuntimeError(
                 QStringLiteral("Cannot create the folder %1 for the work database.").arg(dataFolder));
         workdb::createWorkDatabase(path);

@@ -11,6 +11,7 @@
 
 #include "platform/ado/RuntimeError.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStringList>
 
@@ -466,6 +467,12 @@ void clearFaultPlan()
     state.active.store(false, std::memory_order_release);
     state.plan = FaultPlan();
     state.written = 0;
+}
+
+bool makePath(const QString &folder)
+{
+    const QString native = toNativePath(folder);
+    return !native.isEmpty() && (isDirectory(native) || QDir().mkpath(native));
 }
 
 } // namespace tw::files

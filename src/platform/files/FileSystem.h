@@ -161,5 +161,8 @@ bool canOpen(const QString &path);
 // True when the path text names an existing folder this process may create
 // files in. Never throws.
 bool isWritableFolder(const QString &path);
+// Creates the folder and the folders above it that are missing; true when it
+// is there afterwards (already or now). Never throws.
+bool makePath(const QString &folder);
 
 } // namespace tw::files
