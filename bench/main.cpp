@@ -150,7 +150,7 @@ std::optional<Options> parse(QStringList args)
         else if (arg == u"--growth-rows")
             o.growthRows = value.toLongLong(&ok);
         else if (arg == u"--dir")
-            o.dir = value;
+            o.dir = QDir(value).absolutePath(); // the children and the connection strings need it whole
         else if (arg == u"--direction" && (value == u"to-paradox" || value == u"to-foxpro"))
             o.direction = value == u"to-paradox" ? Direction::ToParadox : Direction::ToFoxPro;
         else
