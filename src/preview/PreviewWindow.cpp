@@ -106,6 +106,23 @@ void PreviewWindow::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
+void PreviewWindow::letGo()
+{
+    m_model->setSource(nullptr);
+    m_header->setText(tr("The table is closed while the command runs."));
+}
+
+void PreviewWindow::reopen()
+{
+    try {
+        open(m_choices.of(m_table.side, m_table.name));
+    } catch (const ado::RuntimeError &e) {
+        m_model->setSource(nullptr);
+        m_fields->setRowCount(0);
+        m_header->setText(e.description());
+    }
+}
+
 void PreviewWindow::open(int codePage)
 {
     ado::Connection connection;

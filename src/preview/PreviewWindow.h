@@ -46,6 +46,11 @@ public:
     // Reads the table again in `codePage` (0: as its header says) and keeps
     // the choice for the next copies; RuntimeError when it cannot be read.
     void chooseCodePage(int codePage);
+    // Lets the table's files go while a command may change, replace or
+    // remove the table (on Windows an open file cannot be replaced); reopen()
+    // reads it again as it then is, or says why it cannot.
+    void letGo();
+    void reopen();
 
     RowWindowModel *rowsModel() const { return m_model; }
     QTableView *rowsView() const { return m_rows; }

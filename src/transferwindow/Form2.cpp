@@ -62,6 +62,29 @@ QListWidget *makeList(QWidget *parent, const char *name)
     list->setGeometry(twips(240), twips(360), twips(3330), twips(1635));
     return list;
 }
+
+// While it lives, the open previews have let their tables' files go.
+class PreviewsLetGo {
+public:
+    using Previews = QHash<QString, QPointer<preview::PreviewWindow>>;
+    explicit PreviewsLetGo(const Previews &previews) : m_previews(previews)
+    {
+        for (const auto &window : m_previews)
+            if (window)
+                window->letGo();
+    }
+    ~PreviewsLetGo()
+    {
+        for (const auto &window : m_previews)
+            if (window)
+                window->reopen();
+    }
+    PreviewsLetGo(const PreviewsLetGo &) = delete;
+    PreviewsLetGo &operator=(const PreviewsLetGo &) = delete;
+
+private:
+    const Previews &m_previews;
+};
 } // namespace
 
 Form2::Form2(ui::Dialogs &dialogs, const ConnectionSettings &settings, const QString &programFolder, BusyState &busy,
@@ -255,6 +278,9 @@ void Form2::runTableCommand(void (*routine)(TransferContext &), bool needsWorkDa
         }
         TransferContext context{m_dialogs, m_settings, foxpro, paradox, m_pointer, *this, work, &m_busy};
         context.readCodePages = &m_readCodePages;
+        // The open previews hold their tables' files: they let go while the
+        // command may replace or remove a table, and show it again after.
+        const PreviewsLetGo letGo(m_previews);
         routine(context);
         // What a copy could not carry as it was is said once, at its end.
         if (const auto summary = transfer::SummarizeCopy(context.outcomes))
