@@ -1,9 +1,9 @@
 // The table preview from the transfer window, offscreen: opened by Enter and
 // by double-click on either list (one window per table), what it shows of a
 // corpus table, a table of a million rows read only where the view looks, and
-// the code page chosen in it re-reading the table and reaching the next copy,
-// and an open preview letting its table go while a copy replaces it.
+// the code page chosen in it re-reading the table and reaching the next copy.
 
+#include "SystemAccess.h"
 #include "TableGenerator.h"
 #include "TestSupport.h"
 
@@ -24,7 +24,6 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
-#include <QLabel>
 #include <QListWidget>
 #include <QScrollBar>
 #include <QStandardPaths>
@@ -38,6 +37,7 @@
 using namespace tw;
 using tw::preview::PreviewWindow;
 using tw::preview::RowWindowModel;
+using tw::test::openFiles;
 using tw::transferwindow::Form2;
 
 namespace {
@@ -124,16 +124,6 @@ void writeSmallDbf(const QString &path, int width, const QList<QByteArray> &reco
     file.write(dbf);
 }
 
-// The files this process holds open, where the system tells (Linux).
-QStringList openFiles()
-{
-    QStringList files;
-    const QDir fds("/proc/self/fd");
-    for (const QFileInfo &fd : fds.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
-        files << fd.symLinkTarget();
-    return files;
-}
-
 } // namespace
 
 class TestPreview : public QObject {
@@ -145,7 +135,6 @@ private slots:
     void millionRowsReadOnlyWhereShown();
     void chosenCodePageRereadsAndReachesTheCopy();
     void damagedValuesAndDeletedRowsAreMarked();
-    void openPreviewFollowsACommandOnItsTable();
     // With TW_SCREENSHOTS=DIR: the preview of a corpus table photographed in
     // each of the two fonts into DIR (doc/screenshots holds them).
     void screenshots();
@@ -345,54 +334,6 @@ void TestPreview::damagedValuesAndDeletedRowsAreMarked()
     QVERIFY(model->headerData(1, Qt::Vertical).toString().contains(QString::fromUtf8("×")));
     QVERIFY(model->headerData(1, Qt::Vertical, Qt::ToolTipRole).toString().contains("Deleted"));
     QVERIFY(!model->headerData(0, Qt::Vertical).toString().contains(QString::fromUtf8("×")));
-}
-
-namespace {
-// Notes whether this process held a file of the table when
-// the copy asked whether to replace it.
-class HoldWatchingDialogs : public ui::ScriptedDialogs {
-public:
-    int MsgBox(const QString &text, int style, const QString &title) override
-    {
-        if (text.startsWith("Would you like to overwrite"))
-            heldAtQuestion = !openFiles().filter("follow.", Qt::CaseInsensitive).isEmpty();
-        return ScriptedDialogs::MsgBox(text, style, title);
-    }
-    bool heldAtQuestion = true; // until asked
-};
-} // namespace
-
-void TestPreview::openPreviewFollowsACommandOnItsTable()
-{
-    HoldWatchingDialogs dialogs;
-    dialogs.setFallback(ui::vbYes);
-    Form2 form(dialogs, m_settings, m_dir.path(), m_busy);
-    form.Form_Load();
-    const auto send = [&](int rows) {
-        QList<QByteArray> records;
-        for (int i = 0; i < rows; ++i)
-            records << QByteArray(" row") + char('0' + i) + "20240115";
-        writeSmallDbf(m_settings.freeTables + "/follow.dbf", 4, records);
-        form.Form_Load();
-        form.List1->setCurrentRow(entryIndex(form.List1, "follow"), QItemSelectionModel::ClearAndSelect);
-        form.PushButton3_Click();
-    };
-    send(1);
-    form.List2->setCurrentRow(entryIndex(form.List2, "follow"), QItemSelectionModel::NoUpdate);
-    PreviewWindow *preview = form.previewCurrentTable(form.List2);
-    QVERIFY(preview);
-    QCOMPARE(preview->rowsModel()->rowCount(), 1);
-    // Replaced while its preview is open: the files were let go, and the new table is shown.
-    send(3);
-    QVERIFY(!dialogs.heldAtQuestion);
-    QCOMPARE(preview->rowsModel()->rowCount(), 3);
-    QCOMPARE(preview->rowsModel()->data(preview->rowsModel()->index(2, 0)).toString(), QString("row2"));
-    // Deleted: the window says why it shows nothing.
-    form.List2->setCurrentRow(entryIndex(form.List2, "follow"), QItemSelectionModel::ClearAndSelect);
-    form.PushButton5_Click();
-    QCOMPARE(preview->rowsModel()->rowCount(), 0);
-    QVERIFY2(preview->headerLabel()->text().contains("follow", Qt::CaseInsensitive),
-             qPrintable(preview->headerLabel()->text()));
 }
 
 void TestPreview::screenshots()

@@ -2,6 +2,7 @@
 
 #include "SystemAccess.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <sys/stat.h>
@@ -22,6 +23,15 @@ bool setMode(const QString &path, int mode)
 bool makeFifo(const QString &path)
 {
     return ::mkfifo(QFile::encodeName(path).constData(), 0644) == 0;
+}
+
+QStringList openFiles()
+{
+    QStringList files;
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QFileInfo &fd : fds.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+        files << fd.symLinkTarget();
+    return files;
 }
 
 } // namespace tw::test

@@ -57,4 +57,9 @@ bool makeFifo(const QString &)
     return false;
 }
 
+QStringList openFiles()
+{
+    return {};
+}
+
 } // namespace tw::test

@@ -1,8 +1,9 @@
 // The transfer window over real sample tables: loading, selection, help,
-// pointer feedback, both copies through the buttons, refused commands and
-// closing while a command runs.
+// pointer feedback, both copies through the buttons, refused commands,
+// closing while a command runs, and an open preview of a table a command replaces.
 
 #include "SampleDatabase.h"
+#include "SystemAccess.h"
 
 #include "TestSupport.h"
 #include "WidgetSupport.h"
@@ -17,6 +18,8 @@
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ScriptedDialogs.h"
 #include "platform/workdb/WorkDbProvider.h"
+#include "preview/PreviewWindow.h"
+#include "preview/RowWindowModel.h"
 #include "sources/Foxpro.h"
 #include "sources/Paradox.h"
 #include "transferwindow/Form2.h"
@@ -25,6 +28,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QProgressBar>
@@ -39,6 +43,7 @@
 
 using namespace tw;
 using tw::test::hover;
+using tw::test::openFiles;
 using tw::transferwindow::Form2;
 
 namespace {
@@ -164,6 +169,7 @@ private slots:
     void pointerWithoutHandFile();
     void moveReachingParentsDecidesOnce();
     void copiesBothWays();
+    void openPreviewLetsItsTableGo();
     void damagedTableBetweenSoundOnes();
     void copySaysWhatItCouldNotCarry();
     void deleteAndRenameThroughButtons();
@@ -462,6 +468,45 @@ void TestForm2::copiesBothWays()
     QCOMPARE(copiedClients[1][6], QStringLiteral("Closed in August.\r\nAsk for Mme Lefèvre."));
     QCOMPARE(readRows(foxString, "invoices").size(), 3);
     QCOMPARE(form->ProgressBar1->text(), QStringLiteral("Progress Bar"));
+}
+
+void TestForm2::openPreviewLetsItsTableGo()
+{
+    // Nine letters each: both go to the Paradox table CUSTOMER.
+    copyTable(m_program + "/Samples", "orders", "customerz", ".dbf", ".fpt");
+    auto form = makeWindow();
+    form->Form_Load();
+    m_dialogs.setFallback(ui::vbYes);
+    const QString pxString = ParadoxSource::ParadoxConnectionString(m_samples);
+    const auto send = [&](const QString &table) {
+        selectEntries(form->List1, {table});
+        form->PushButton3->click();
+        QVERIFY2(reports(m_dialogs) == 0, qPrintable(reportTexts(m_dialogs)));
+    };
+    send("customers");
+    selectEntries(form->List2, {"CUSTOMER"});
+    auto *preview = form->previewCurrentTable(form->List2);
+    QVERIFY(preview);
+    const int before = preview->rowsModel()->rowCount();
+    QCOMPARE(before, readRows(pxString, "CUSTOMER").size());
+    // Replaced while its preview is open (on Windows a held file cannot be):
+    // the files were let go when the copy asked, and the new rows are shown.
+    bool held = true;
+    m_dialogs.onMessage = [&](const QString &text) {
+        if (text.startsWith("Would you like to overwrite"))
+            held = !openFiles().filter("customer.", Qt::CaseInsensitive).isEmpty();
+    };
+    send("customerz");
+    QVERIFY(!held);
+    const int after = readRows(pxString, "CUSTOMER").size();
+    QVERIFY(after != before);
+    QCOMPARE(preview->rowsModel()->rowCount(), after);
+    // Deleted: the window says why it shows nothing.
+    selectEntries(form->List2, {"CUSTOMER"});
+    form->PushButton5->click();
+    QCOMPARE(preview->rowsModel()->rowCount(), 0);
+    QVERIFY2(preview->headerLabel()->text().contains("customer", Qt::CaseInsensitive),
+             qPrintable(preview->headerLabel()->text()));
 }
 
 void TestForm2::damagedTableBetweenSoundOnes()
