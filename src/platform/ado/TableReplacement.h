@@ -6,8 +6,8 @@
 // table, never through anything shared by the process). A writer that starts
 // on the table claims it: from then on the drop is that table's, and the end
 // of the transaction withdraws it (the old table stays) unless the new table
-// took its place. A writer finishes on its own thread as often as not: every
-// member may be called from any thread.
+// took its place. The writer of a streamed export works on a thread of its
+// own: every member may be called from any thread.
 
 #include <QString>
 
