@@ -165,6 +165,9 @@ QString ParadoxSender::dropStatement(const QString &targetName) const
 
 void ParadoxSender::afterDrop(const QString &targetName)
 {
+    // The old table stays until the work database's export writes the new one
+    // in its place: that export is the only writer the held drop lets replace it.
+    work.AllowReplacement(paradox.HeldDrop(targetName));
     steps(166, [&] { Main::ListRemoveMatching(c.paradoxList, targetName); });
 }
 

@@ -1,7 +1,9 @@
 // A DROP TABLE held back in a transaction ends by one rule on both targets:
 // a drop no new table of its name followed goes at the commit; one whose new
 // table never arrived is withdrawn and the old table stays; a new table that
-// arrives takes the old one's place; a rollback withdraws every drop.
+// arrives takes the old one's place; a rollback withdraws every drop. A
+// Paradox drop's permission to replace belongs to the session that holds it
+// and to the writer it is handed to, and to nobody else.
 
 #include "platform/ado/Connection.h"
 #include "platform/ado/ProviderRegistry.h"
@@ -25,9 +27,20 @@ enum class Then {
     ArriveCommit // a new table of the name is written whole, then the commit
 };
 
+// Who writes T (or U) while the drop of T is held, and with which permission.
+enum class Writer {
+    Unpermitted,     // a writer of T handed no permission
+    OtherTable,      // a writer of U (which exists) handed T's permission
+    OtherSessionEnds // a second session drops T and rolls back; the first's permission writes T
+};
+
+const QString kParadoxConnection = QStringLiteral("Driver={Microsoft Paradox Driver (*.db )};DriverID=538;"
+                                                  "Fil=Paradox 5.X;DefaultDir=%1;Dbq=%1;CollatingSequence=ASCII;");
+
 } // namespace
 
 Q_DECLARE_METATYPE(Then)
+Q_DECLARE_METATYPE(Writer)
 
 class TestHeldDrops : public QObject {
     Q_OBJECT
@@ -62,9 +75,7 @@ private slots:
         const QString folder = dir.path();
         ado::Connection c;
         if (paradox) {
-            c.Open(QStringLiteral("Driver={Microsoft Paradox Driver (*.db )};DriverID=538;Fil=Paradox 5.X;"
-                                  "DefaultDir=%1;Dbq=%1;CollatingSequence=ASCII;")
-                       .arg(folder));
+            c.Open(kParadoxConnection.arg(folder));
             writeParadox(folder, QStringLiteral("OLDCOL"));
         } else {
             c.Open(QStringLiteral("Provider=vfpoledb.1;Data Source=%1;").arg(folder));
@@ -76,7 +87,8 @@ private slots:
         if (then == Then::FailCommit) {
             if (paradox) {
                 paradox::TableWriter writer(folder, QStringLiteral("T"),
-                                            {{QStringLiteral("NEWCOL"), paradox::FieldType::Long}});
+                                            {{QStringLiteral("NEWCOL"), paradox::FieldType::Long}}, 0, 0,
+                                            c.HeldDrop(QStringLiteral("T")));
                 writer.abandon();
             } else {
                 QVERIFY_THROWS_EXCEPTION(ado::RuntimeError,
@@ -84,7 +96,7 @@ private slots:
             }
         } else if (then == Then::ArriveCommit) {
             if (paradox) {
-                writeParadox(folder, QStringLiteral("NEWCOL"));
+                writeParadox(folder, QStringLiteral("NEWCOL"), c.HeldDrop(QStringLiteral("t.db")));
             } else {
                 c.Execute(QStringLiteral("CREATE TABLE T (NEWCOL I)"));
                 c.Execute(QStringLiteral("INSERT INTO T VALUES (2)"));
@@ -104,19 +116,76 @@ private slots:
         }
     }
 
-private:
-    static void writeParadox(const QString &folder, const QString &column)
+    void permissionIsTheHoldersOnly_data()
     {
-        paradox::TableWriter writer(folder, QStringLiteral("T"), {{column, paradox::FieldType::Long}});
+        QTest::addColumn<Writer>("writer");
+        QTest::addColumn<QString>("leftT"); // the first column of T after the commit; empty: no table
+        QTest::addColumn<QString>("leftU");
+        QTest::newRow("a writer without it is refused") << Writer::Unpermitted << QString() << "OLDCOL";
+        QTest::newRow("it does not replace another table") << Writer::OtherTable << QString() << "OLDCOL";
+        QTest::newRow("another session's drop is not it")
+            << Writer::OtherSessionEnds << QStringLiteral("NEWCOL") << "OLDCOL";
+    }
+
+    void permissionIsTheHoldersOnly()
+    {
+        QFETCH(Writer, writer);
+        QFETCH(QString, leftT);
+        QFETCH(QString, leftU);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString folder = dir.path();
+        writeParadox(folder, QStringLiteral("OLDCOL"), nullptr, QStringLiteral("T"));
+        writeParadox(folder, QStringLiteral("OLDCOL"), nullptr, QStringLiteral("U"));
+        ado::Connection c;
+        c.Open(kParadoxConnection.arg(folder));
+        c.BeginTrans();
+        c.Execute(QStringLiteral("DROP TABLE T"));
+        QVERIFY(c.HeldDrop(QStringLiteral("T")));
+        QVERIFY(!c.HeldDrop(QStringLiteral("U")));
+        switch (writer) {
+        case Writer::Unpermitted:
+            QVERIFY_THROWS_EXCEPTION(ado::RuntimeError, writeParadox(folder, QStringLiteral("NEWCOL")));
+            break;
+        case Writer::OtherTable:
+            QVERIFY_THROWS_EXCEPTION(
+                ado::RuntimeError,
+                writeParadox(folder, QStringLiteral("NEWCOL"), c.HeldDrop(QStringLiteral("T")), QStringLiteral("U")));
+            break;
+        case Writer::OtherSessionEnds: {
+            ado::Connection other;
+            other.Open(kParadoxConnection.arg(folder));
+            other.BeginTrans();
+            other.Execute(QStringLiteral("DROP TABLE T"));
+            const std::shared_ptr<ado::TableReplacement> stale = other.HeldDrop(QStringLiteral("T"));
+            other.RollbackTrans();
+            // The rolled back session's permission is withdrawn; this one's stays.
+            QVERIFY_THROWS_EXCEPTION(ado::RuntimeError, writeParadox(folder, QStringLiteral("NEWCOL"), stale));
+            writeParadox(folder, QStringLiteral("NEWCOL"), c.HeldDrop(QStringLiteral("T")));
+            break;
+        }
+        }
+        c.CommitTrans();
+        QCOMPARE(firstColumn(c, QStringLiteral("T")), leftT);
+        QCOMPARE(firstColumn(c, QStringLiteral("U")), leftU);
+        QCOMPARE(QDir(folder).entryList({QStringLiteral("~tw*")}, QDir::Files | QDir::Hidden), QStringList());
+    }
+
+private:
+    static void writeParadox(const QString &folder, const QString &column,
+                             std::shared_ptr<ado::TableReplacement> replacement = nullptr,
+                             const QString &table = QStringLiteral("T"))
+    {
+        paradox::TableWriter writer(folder, table, {{column, paradox::FieldType::Long}}, 0, 0, std::move(replacement));
         writer.appendRow({ado::Variant::integer(1)});
         writer.finish();
     }
 
-    static QString firstColumn(ado::Connection &c)
+    static QString firstColumn(ado::Connection &c, const QString &table = QStringLiteral("T"))
     {
         try {
             ado::Recordset rs;
-            rs.Open(QStringLiteral("SELECT * FROM T"), c);
+            rs.Open(QStringLiteral("SELECT * FROM ") + table, c);
             return rs.fields()(0).name().toUpper();
         } catch (const ado::RuntimeError &) {
             return {};

@@ -45,6 +45,21 @@ public:
     // format cannot hold that many refuses them here, before the first (see
     // Session::expectRows), rather than part-way.
     void ExpectRows(const QString &table, qint64 rows);
+    // Not an ADO member: the permission a DROP TABLE of `table` held back in
+    // this connection's transaction gives to replace it (see
+    // Session::heldDrop); nullptr when none is held or the connection is closed.
+    std::shared_ptr<TableReplacement> HeldDrop(const QString &table) const
+    {
+        return m_session ? m_session->heldDrop(table) : nullptr;
+    }
+    // Not an ADO member: hands such a permission to this connection, whose
+    // statements may write the replacing table (see Session::allowReplacement);
+    // nothing when closed.
+    void AllowReplacement(std::shared_ptr<TableReplacement> replacement)
+    {
+        if (m_session)
+            m_session->allowReplacement(std::move(replacement));
+    }
     // One transaction at a time: BeginTrans when one is open and
     // CommitTrans/RollbackTrans without one are refused.
     void BeginTrans();

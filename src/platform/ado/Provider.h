@@ -10,6 +10,7 @@
 #include "LostValues.h"
 #include "RowSource.h"
 #include "RuntimeError.h"
+#include "TableReplacement.h"
 #include "Variant.h"
 
 #include <QStringList>
@@ -112,6 +113,19 @@ public:
         (void)table;
         (void)rows;
     }
+    // The permission to replace `table` (named as its DROP TABLE named it)
+    // that a DROP TABLE held back in the open transaction gives; nullptr when
+    // no drop of it is held. Only the session that holds the drop has it.
+    virtual std::shared_ptr<TableReplacement> heldDrop(const QString &table) const
+    {
+        (void)table;
+        return nullptr;
+    }
+    // Hands this session such a permission for the tables it writes into
+    // another format's folder: a table there is replaced only by a writer
+    // that holds a permission naming it (the last one handed over counts).
+    // Sessions that write no such tables ignore it.
+    virtual void allowReplacement(std::shared_ptr<TableReplacement> replacement) { (void)replacement; }
     // Only schema 20 (tables) is known: columns TABLE_CATALOG, TABLE_SCHEMA,
     // TABLE_NAME, TABLE_TYPE.
     virtual std::unique_ptr<Cursor> openSchema(int schema) = 0;

@@ -1,7 +1,6 @@
 #include "ParadoxSession.h"
 
 #include "Companions.h"
-#include "Replacements.h"
 #include "TableCursor.h"
 #include "TableRows.h"
 
@@ -51,10 +50,13 @@ void ParadoxSession::dropTable(const QString &name)
         throw RuntimeError(QStringLiteral("Paradox driver: table '%1' does not exist in %2.")
                                .arg(base, QDir::toNativeSeparators(m_folder)));
     if (m_inTransaction) {
-        // Held back: a writer finishing a table of this name replaces it; the
-        // commit deletes it when no writer claimed it (see endTransaction).
-        Replacements::allow(db);
-        m_heldDrops << db;
+        // Held back: a writer handed the permission replaces it when it
+        // finishes; the commit deletes it when no writer claimed it (see
+        // endTransaction). A second drop of it keeps the first's permission.
+        const bool held =
+            std::any_of(m_heldDrops.cbegin(), m_heldDrops.cend(), [&](const auto &drop) { return drop->allows(db); });
+        if (!held)
+            m_heldDrops.push_back(std::make_shared<tw::ado::TableReplacement>(db));
         return;
     }
     removeTable(db);
@@ -101,15 +103,23 @@ void ParadoxSession::rollbackTrans()
     endTransaction();
 }
 
+std::shared_ptr<tw::ado::TableReplacement> ParadoxSession::heldDrop(const QString &name) const
+{
+    const QString base = baseName(name);
+    for (const auto &drop : m_heldDrops)
+        if (drop->open() && QFileInfo(drop->path()).completeBaseName().compare(base, Qt::CaseInsensitive) == 0)
+            return drop;
+    return nullptr;
+}
+
 // A held drop that a writer claimed but did not take leaves the old table
 // where it is: the new one never arrived, so dropping it now would lose it.
 QStringList ParadoxSession::endTransaction()
 {
     QStringList unclaimed;
-    for (const QString &db : std::as_const(m_heldDrops)) {
-        if (Replacements::allowed(db) && !Replacements::claimed(db))
-            unclaimed << db;
-        Replacements::revoke(db);
+    for (const auto &drop : std::as_const(m_heldDrops)) {
+        if (drop->withdraw())
+            unclaimed << drop->path();
     }
     m_heldDrops.clear();
     m_inTransaction = false;

@@ -7,6 +7,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+#include <vector>
+
 namespace tw::paradox {
 
 class ParadoxSession final : public tw::ado::Session {
@@ -19,14 +22,20 @@ public:
     std::unique_ptr<tw::ado::Cursor> openSchema(int schema) override;
     std::unique_ptr<tw::ado::Cursor> query(const QString &sql, const tw::ado::OpenOptions &options) override;
     std::unique_ptr<tw::ado::RowSource> openRows(const QString &table) override;
-    // Inside a transaction DROP TABLE only allows a table writer to replace the
-    // table (see Replacements); the old table stays until one does. Commit and
-    // rollback alike end that allowance; a commit then deletes a held table
-    // that no writer claimed (a DROP TABLE of its own), and withdraws the
-    // drop of one whose new table never arrived.
+    // Inside a transaction DROP TABLE only makes a permission for a table
+    // writer to replace the table (see heldDrop); the old table stays until a
+    // writer holding it does. Commit and rollback alike withdraw the
+    // permissions; a commit then deletes a held table that no writer claimed
+    // (a DROP TABLE of its own), and withdraws the drop of one whose new
+    // table never arrived.
     void beginTrans() override;
     void commitTrans() override;
     void rollbackTrans() override;
+
+    // The permission the drop of `name` (with or without ".db") held in the
+    // open transaction gives, for the writer of its new table; nullptr when
+    // none is held.
+    std::shared_ptr<tw::ado::TableReplacement> heldDrop(const QString &name) const override;
 
     const QString &folder() const { return m_folder; }
 
@@ -39,13 +48,14 @@ public:
     void dropTable(const QString &name);
 
 private:
-    // Ends the transaction's allowances; returns the held tables no writer claimed.
+    // Ends the transaction's permissions; returns the held tables no writer claimed.
     QStringList endTransaction();
     void removeTable(const QString &db);
 
     QString m_folder;
     bool m_inTransaction = false;
-    QStringList m_heldDrops; // real paths of .db files allowed to be replaced
+    // The permissions to replace the .db files dropped in the transaction.
+    std::vector<std::shared_ptr<tw::ado::TableReplacement>> m_heldDrops;
 };
 
 } // namespace tw::paradox

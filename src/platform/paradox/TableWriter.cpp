@@ -2,7 +2,6 @@
 
 #include "Companions.h"
 #include "FieldCodec.h"
-#include "Replacements.h"
 
 #include "platform/ado/FormatLimit.h"
 #include "platform/ado/RuntimeError.h"
@@ -99,9 +98,10 @@ void TableWriter::requireRoom(const QString &table, const std::vector<NewField> 
 }
 
 TableWriter::TableWriter(const QString &folder, const QString &table, const std::vector<NewField> &columns,
-                         qint64 expectedRows, int codePage)
+                         qint64 expectedRows, int codePage, std::shared_ptr<tw::ado::TableReplacement> replacement)
     : TableWriter(table, codePage)
 {
+    m_replacement = std::move(replacement);
     m_folder = tw::files::toNativePath(folder);
     if (!tw::files::isDirectory(m_folder))
         throw RuntimeError(RuntimeError::kPathNotFound,
@@ -110,11 +110,11 @@ TableWriter::TableWriter(const QString &folder, const QString &table, const std:
     const QString extension = m_tableName.right(2);
     m_dbPath = QDir(m_folder).filePath(m_tableName);
     const QString existing = findWithoutCase(m_folder, m_tableName);
-    if (!existing.isEmpty() && !Replacements::allowed(existing))
+    if (!existing.isEmpty() && !mayReplace(existing))
         throw RuntimeError(tw::files::kErrFileExists,
                            QStringLiteral("Table '%1' already exists in %2.").arg(m_tableName, folder));
     if (!existing.isEmpty())
-        Replacements::claim(existing); // the drop was for this table: it no longer goes on its own
+        m_replacement->claim(); // the drop was for this table: it no longer goes on its own
 
     defineFields(columns, expectedRows);
     const QString mbExtension = extension == QLatin1String("DB") ? QStringLiteral("MB") : QStringLiteral("mb");
@@ -444,10 +444,10 @@ void TableWriter::finish()
         }
         if (m_blobs)
             m_blobs->finish();
-        // An existing table of the name stays unless its replacement was
-        // agreed; then it goes only now, when the new one is whole.
+        // An existing table of the name stays unless this writer holds the
+        // permission to replace it; then it goes only now, when the new one is whole.
         const QString existing = findWithoutCase(m_folder, m_tableName);
-        if (!existing.isEmpty() && !Replacements::allowed(existing))
+        if (!existing.isEmpty() && !mayReplace(existing))
             throw RuntimeError(tw::files::kErrFileExists,
                                QStringLiteral("Table '%1' already exists in %2.").arg(m_tableName, m_folder));
         const bool replacing = !existing.isEmpty();
@@ -489,7 +489,7 @@ void TableWriter::finish()
             fail(e.description());
         }
         if (replacing)
-            Replacements::revoke(existing);
+            m_replacement->take();
         m_open = false;
     } catch (...) {
         abandon();

@@ -3,8 +3,9 @@
 // has memo or blob fields) row by row, in the code page it is given when
 // Paradox has a sort order for it, else in Windows-1252. The files are
 // written under temporary "~tw" names in the target folder and renamed into
-// place by finish() (over an existing table only when its replacement was
-// agreed, see Replacements); abandon(), a failure or destruction before finish()
+// place by finish() (over an existing table only with the permission of the
+// drop that held it back, see ado::TableReplacement); abandon(), a failure or
+// destruction before finish()
 // deletes them, so a table is never left half written. Temporaries of writers
 // that died (killed, power lost) are deleted by the next writer in the folder.
 
@@ -14,6 +15,7 @@
 #include "WriteBuffer.h"
 
 #include "platform/ado/LostValues.h"
+#include "platform/ado/TableReplacement.h"
 #include "platform/ado/Variant.h"
 #include "platform/encoding/FieldNames.h"
 #include "platform/encoding/TextCodec.h"
@@ -53,8 +55,12 @@ public:
     // table, a blob file below 2 GiB, or a test's lower size, see
     // FaultPlan::formatFileLimit): expectedRows that cannot fit are refused
     // here, and a row that would pass a limit fails (kErrPastFormatLimit).
+    // replacement: the permission of a held drop; the table replaces an
+    // existing one only when it names that table's .db (the writer claims
+    // it at once, and takes it when finish() puts the table in its place).
     TableWriter(const QString &folder, const QString &table, const std::vector<NewField> &columns,
-                qint64 expectedRows = 0, int codePage = 0);
+                qint64 expectedRows = 0, int codePage = 0,
+                std::shared_ptr<tw::ado::TableReplacement> replacement = nullptr);
     // Refuses, as the constructor would and without touching a file, a table
     // of these columns that cannot hold expectedRows rows, or cannot have
     // these columns at all.
@@ -107,6 +113,8 @@ private:
     void flushBlock(bool last);
     void requireOpen() const;
     [[noreturn]] void fail(const QString &problem) const;
+    // True when the permission handed over names the existing table `dbPath`.
+    bool mayReplace(const QString &dbPath) const { return m_replacement && m_replacement->allows(dbPath); }
 
     QString m_folder;
     QString m_tableName; // as stored in the header ("name.db")
@@ -136,6 +144,7 @@ private:
     qint64 m_unmapped = 0;
     tw::ado::LostValues m_lost;
     bool m_open = false;
+    std::shared_ptr<tw::ado::TableReplacement> m_replacement;
 };
 
 // Paradox's rule for field names: any character but control characters,

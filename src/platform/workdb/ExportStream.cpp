@@ -2,10 +2,12 @@
 
 namespace tw::workdb {
 
-ExportStream::ExportStream(const ExportPlan &plan, const QString &folder, const QString &target, qint64 expectedRows)
+ExportStream::ExportStream(const ExportPlan &plan, const QString &folder, const QString &target, qint64 expectedRows,
+                           std::shared_ptr<ado::TableReplacement> replacement)
 {
     try {
-        m_writer = std::make_unique<paradox::TableWriter>(folder, target, plan.fields, expectedRows, plan.codePage);
+        m_writer = std::make_unique<paradox::TableWriter>(folder, target, plan.fields, expectedRows, plan.codePage,
+                                                          std::move(replacement));
         m_thread = std::thread([this] { write(); });
     } catch (...) {
         m_failure = std::current_exception();

@@ -28,8 +28,11 @@ public:
     // Batches waiting for the writer; the rows' producer waits beyond this.
     static constexpr size_t kBatchesQueued = 4;
 
-    // Opens the table's temporaries at once; a failure to do so is kept for finish().
-    ExportStream(const ExportPlan &plan, const QString &folder, const QString &target, qint64 expectedRows);
+    // Opens the table's temporaries at once; a failure to do so is kept for
+    // finish(). replacement: the writer's permission to replace a table in
+    // the way (see paradox::TableWriter).
+    ExportStream(const ExportPlan &plan, const QString &folder, const QString &target, qint64 expectedRows,
+                 std::shared_ptr<ado::TableReplacement> replacement = nullptr);
     ~ExportStream();
     ExportStream(const ExportStream &) = delete;
     ExportStream &operator=(const ExportStream &) = delete;

@@ -90,12 +90,12 @@ QString exportableTable(WorkDatabase &database, const QString &table)
 }
 
 ExportResult exportToParadox(WorkDatabase &database, const QString &source, const QString &folder,
-                             const QString &target)
+                             const QString &target, std::shared_ptr<ado::TableReplacement> replacement)
 {
     const ExportPlan plan = exportPlan(database, source);
     const qint64 expectedRows = database.rowCount(source);
     // Knowing the row count lets the writer choose blocks large enough for all of them.
-    paradox::TableWriter writer(folder, target, plan.fields, expectedRows, plan.codePage);
+    paradox::TableWriter writer(folder, target, plan.fields, expectedRows, plan.codePage, std::move(replacement));
     // The rows are unpacked on a second thread while this one encodes them for
     // Paradox; nothing else uses the work database meanwhile.
     const std::unique_ptr<ado::Cursor> rows =

@@ -35,11 +35,12 @@ ExportPlan exportPlan(const std::vector<WorkColumn> &columns, int codePage);
 // DATETIME @, OLEOBJECT B, VARCHAR A (its width). The table takes the code
 // page the work table was created for when Paradox can mark it, else
 // Windows-1252. Field names are made as Paradox takes them (see
-// paradoxFieldNames). Fails, writing nothing, when the target table exists;
-// a failure part-way leaves no table behind. `source` is the real name of a
-// table whose rows the work database keeps (see exportableTable).
+// paradoxFieldNames). Fails, writing nothing, when the target table exists
+// and `replacement` (a held drop's permission) does not name it; a failure
+// part-way leaves no table behind. `source` is the real name of a table whose
+// rows the work database keeps (see exportableTable).
 ExportResult exportToParadox(WorkDatabase &database, const QString &source, const QString &folder,
-                             const QString &target);
+                             const QString &target, std::shared_ptr<ado::TableReplacement> replacement = nullptr);
 
 // Before an export of `table`: the rows gathered are written and none were
 // lost (else RuntimeError naming the table); its real name.

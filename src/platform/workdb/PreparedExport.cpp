@@ -13,7 +13,8 @@ PreparedExport::PreparedExport(std::shared_ptr<WorkDatabase> database) : m_datab
 
 PreparedExport::~PreparedExport() = default;
 
-void PreparedExport::prepare(const QString &table, const QString &folder, const QString &target, qint64 expectedRows)
+void PreparedExport::prepare(const QString &table, const QString &folder, const QString &target, qint64 expectedRows,
+                             std::shared_ptr<ado::TableReplacement> replacement)
 {
     m_stream.reset();
     m_table.reset();
@@ -23,6 +24,7 @@ void PreparedExport::prepare(const QString &table, const QString &folder, const 
     m_folder = folder;
     m_target = target;
     m_expectedRows = expectedRows;
+    m_replacement = std::move(replacement);
     m_spent = false;
     m_rows = 0;
 }
@@ -42,7 +44,8 @@ bool PreparedExport::append(const QString &table, const std::vector<ado::Variant
     if (m_spent)
         throw RuntimeError(QStringLiteral("Rows cannot be added to '%1' after it was written out.").arg(table));
     if (!m_stream)
-        m_stream = std::make_unique<ExportStream>(exportPlan(*m_database, table), m_folder, m_target, m_expectedRows);
+        m_stream = std::make_unique<ExportStream>(exportPlan(*m_database, table), m_folder, m_target, m_expectedRows,
+                                                  m_replacement);
     m_stream->append(row);
     ++m_rows;
     return true;

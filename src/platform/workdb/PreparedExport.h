@@ -26,9 +26,11 @@ public:
     PreparedExport &operator=(const PreparedExport &) = delete;
 
     // The rows of `table` (its real name) are to become the Paradox table
-    // `target` in `folder`; ignored when the work database keeps rows of it
-    // already (they would be split between two places).
-    void prepare(const QString &table, const QString &folder, const QString &target, qint64 expectedRows);
+    // `target` in `folder` (replacing a table there only as `replacement`
+    // allows); ignored when the work database keeps rows of it already (they
+    // would be split between two places).
+    void prepare(const QString &table, const QString &folder, const QString &target, qint64 expectedRows,
+                 std::shared_ptr<ado::TableReplacement> replacement = nullptr);
     // Leaves nothing of an export prepared for `table` (names compare without regard to case).
     void forget(const QString &table);
 
@@ -57,6 +59,7 @@ private:
     std::optional<QString> m_table; // the work table, while an export is prepared
     QString m_folder, m_target;
     qint64 m_expectedRows = 0;
+    std::shared_ptr<ado::TableReplacement> m_replacement;
     std::unique_ptr<ExportStream> m_stream; // from the first row on
     bool m_spent = false;                   // finish() has had the rows
     qint64 m_rows = 0;

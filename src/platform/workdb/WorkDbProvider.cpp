@@ -81,10 +81,17 @@ public:
             const std::optional<QString> folder = paradoxFolder(*into);
             const QString table = m_database->findTable(into->source);
             if (folder && !table.isEmpty())
-                m_prepared->prepare(table, targetFolder(*folder), into->target, expectedRows);
+                m_prepared->prepare(table, targetFolder(*folder), into->target, expectedRows, m_replacement);
         } catch (const RuntimeError &) {
             // Executing the statement reports what is wrong with it.
         }
+    }
+
+    // The permission goes with every Paradox export from now on; its writer
+    // uses it only for the table it names, and only while its drop is held.
+    void allowReplacement(std::shared_ptr<ado::TableReplacement> replacement) override
+    {
+        m_replacement = std::move(replacement);
     }
 
     void expectRows(const QString &table, qint64 rows) override
@@ -136,7 +143,8 @@ private:
         const QString source = exportableTable(*m_database, into.source);
         std::optional<ExportResult> streamed = m_prepared->finish(source, targetFolder(*folder), into.target);
         const ExportResult result =
-            streamed ? std::move(*streamed) : exportToParadox(*m_database, source, targetFolder(*folder), into.target);
+            streamed ? std::move(*streamed)
+                     : exportToParadox(*m_database, source, targetFolder(*folder), into.target, m_replacement);
         m_replaced += result.unmappedCharacters;
         m_database->lostValues().merge(result.lost);
     }
@@ -152,6 +160,8 @@ private:
     // there when their table's export was prepared.
     std::shared_ptr<PreparedExport> m_prepared;
     qint64 m_replaced = 0;
+    // Handed over by the Paradox connection that holds a table's drop.
+    std::shared_ptr<ado::TableReplacement> m_replacement;
 };
 
 } // namespace

@@ -242,6 +242,36 @@ private slots:
         QCOMPARE(work.files(), QStringList({"u.db", "u.mb"}));
     }
 
+    // The permission of a drop the Paradox connection holds reaches the
+    // export's writer through the work connection, streamed or not.
+    void aHeldDropIsReplacedWithThePermissionHandedOver_data()
+    {
+        QTest::addColumn<bool>("streamed");
+        QTest::newRow("kept") << false;
+        QTest::newRow("streamed") << true;
+    }
+    void aHeldDropIsReplacedWithThePermissionHandedOver()
+    {
+        QFETCH(bool, streamed);
+        Work work(m_streamed->path());
+        tw::test::writeAll(work.folder + "/OUT.DB", "precious");
+        Connection paradox;
+        paradox.Open(QStringLiteral("Driver={Microsoft Paradox Driver (*.db )};Dbq=%1;").arg(work.folder));
+        paradox.BeginTrans();
+        paradox.Execute(QStringLiteral("DROP TABLE [out]"));
+        work.connection.AllowReplacement(paradox.HeldDrop(QStringLiteral("out")));
+        work.connection.Execute(QStringLiteral("CREATE TABLE `t`") + kColumns);
+        if (streamed)
+            work.connection.Prepare(work.into(QStringLiteral("out"), QStringLiteral("t")), 10);
+        addRows(work.connection, QStringLiteral("t"), 10);
+        work.connection.Execute(work.into(QStringLiteral("out"), QStringLiteral("t")));
+        paradox.CommitTrans();
+        QCOMPARE(work.files(), QStringList({"OUT.DB", "OUT.MB"}));
+        Recordset rs;
+        rs.Open(QStringLiteral("SELECT * FROM out"), paradox);
+        QCOMPARE(rs.RecordCount(), 10);
+    }
+
 private:
     std::unique_ptr<QTemporaryDir> m_kept;
     std::unique_ptr<QTemporaryDir> m_streamed;
