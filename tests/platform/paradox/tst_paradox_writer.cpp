@@ -424,13 +424,15 @@ void TestParadoxWriter::stopsBeforeTheFileLimits()
     const tw::files::ScopedFaultPlan limits(plan);
     const std::vector<NewField> columns = {{QStringLiteral("I"), FieldType::Long},
                                            {QStringLiteral("M"), FieldType::Memo}};
-    // What a write that must be refused says; its number must be the limit's.
+    // What a write that must be refused says; its number and kind must be the
+    // limit's, and it names the file and the table.
     const auto refused = [&](const std::function<void()> &write) -> QString {
         try {
             write();
         } catch (const RuntimeError &e) {
-            return e.number() == tw::ado::kErrPastFormatLimit ? e.description()
-                                                              : QStringLiteral("error %1").arg(e.number());
+            const bool limit = e.number() == tw::ado::kErrPastFormatLimit && e.kind() == RuntimeError::Kind::Limit &&
+                               e.table() == QLatin1String("limited") && e.file().startsWith(QLatin1String("limited."));
+            return limit ? e.description() : QStringLiteral("error %1").arg(e.number());
         }
         return QStringLiteral("not refused");
     };
