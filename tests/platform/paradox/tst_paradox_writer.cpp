@@ -98,6 +98,7 @@ private slots:
     void blobFileMatchesCorpus();
     void refusesExistingTable();
     void failureAndAbandonLeaveNothing();
+    void blobFileFailureNamesTableAndRow();
     void stopsBeforeTheFileLimits_data();
     void stopsBeforeTheFileLimits();
     void refusesBadDefinitions();
@@ -491,6 +492,32 @@ void TestParadoxWriter::failureAndAbandonLeaveNothing()
         QVERIFY2(!n.startsWith(QLatin1String("bad")) && !n.startsWith(QLatin1String("dropped")) &&
                      !n.startsWith(QLatin1String("forgotten")),
                  qPrintable(n));
+}
+
+void TestParadoxWriter::blobFileFailureNamesTableAndRow()
+{
+    // The blob file's own failure gets the table and the row before it; the
+    // error keeps the blob file as its file.
+    tw::files::FaultPlan plan;
+    plan.fileSizeLimit = 64 * 1024;
+    const tw::files::ScopedFaultPlan full(plan);
+    TableWriter writer(m_dir.path(), QStringLiteral("full"),
+                       {{QStringLiteral("I"), FieldType::Long}, {QStringLiteral("M"), FieldType::Memo}});
+    for (int i = 1; i <= 1000; ++i) {
+        try {
+            writer.appendRow({Variant::integer(i), Variant::text(text(5000, i))});
+        } catch (const RuntimeError &e) {
+            QCOMPARE(e.kind(), RuntimeError::Kind::File);
+            QCOMPARE(e.file(), QStringLiteral("full.mb"));
+            QCOMPARE(e.table(), QStringLiteral("full.db"));
+            QCOMPARE(e.row(), qint64(i));
+            const QString begin = QStringLiteral("full.db, row %1: full.mb: write error: ").arg(i);
+            QVERIFY2(e.description().startsWith(begin) && e.description().endsWith(u'.'), qPrintable(e.description()));
+            QVERIFY(leftovers().isEmpty());
+            return;
+        }
+    }
+    QFAIL("the blob file grew past its size limit without failing");
 }
 
 void TestParadoxWriter::refusesBadDefinitions()
