@@ -241,7 +241,7 @@ bool FoxProSender::writeRow()
         try {
             foxpro.ExecuteInsert(row.table(), row.values(), [this] { return row.text(); });
         } catch (const ado::RuntimeError &e) {
-            full = e.number() == ado::kErrPastFormatLimit;
+            full = e.kind() == ado::RuntimeError::Kind::Limit;
             throw;
         }
     });

@@ -58,7 +58,7 @@ void ErrorReportTest::stepsReportAndGoOn()
     Steps steps{dialogs, "Form2", "PushButton3_Click"};
     QStringList ran;
     QVERIFY(steps(100, [&] { ran << "100"; }));
-    QVERIFY(!steps(102, [&] { throw ado::RuntimeError(76, "Path not found"); }));
+    QVERIFY(!steps(102, [&] { throw ado::RuntimeError(ado::kErrPathNotFound, "Path not found"); }));
     QVERIFY(steps(104, [&] { ran << "104"; }));
     QVERIFY(!steps(106, [&] { throw ado::RuntimeError("second"); }));
     QCOMPARE(ran, QStringList({"100", "104"}));

@@ -34,7 +34,8 @@ RuntimeError pastLimit(const PastLimit &past)
                             counted(past.more, past.moreUnit.isEmpty() ? past.unit : past.moreUnit));
     if (!past.detail.isEmpty())
         text += u' ' + past.detail;
-    return RuntimeError(kErrPastFormatLimit, text + u'.');
+    return RuntimeError(RuntimeError::Kind::Limit, kErrPastFormatLimit, text + u'.', {past.file, past.table, 0, {}},
+                        text);
 }
 
 } // namespace tw::ado

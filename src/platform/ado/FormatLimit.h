@@ -25,7 +25,7 @@ struct PastLimit {
 // "CUSTOMER.fpt would pass 2,147,483,647 bytes, the most a FoxPro memo file
 // holds; the table CUSTOMER needs at least 1,024 bytes more." The error's
 // number is kErrPastFormatLimit (Jet's for a result larger than the largest
-// file it writes).
+// file it writes), its kind Limit, its file and table those given.
 RuntimeError pastLimit(const PastLimit &past);
 
 // A number with "," between each three digits, as the messages show sizes.

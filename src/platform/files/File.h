@@ -14,13 +14,13 @@
 
 namespace tw::files {
 
-// FileError: how the file layer fails. The text names the file; reason() is
-// the system's word alone ("No space left on device"), for callers that name
-// the file their own way.
+// FileError: how the file layer fails (kind File). The text names the file;
+// reason() is the system's word alone ("No space left on device"), for callers
+// that name the file their own way.
 class FileError : public ado::RuntimeError {
 public:
     FileError(int number, const QString &description, const QString &reason)
-        : RuntimeError(number, description), m_reason(reason)
+        : RuntimeError(Kind::File, number, description), m_reason(reason)
     {
     }
     const QString &reason() const { return m_reason; }

@@ -358,14 +358,15 @@ QByteArray File::readExactly(qint64 offset, qint64 size, const char *what) const
 {
     const qint64 fileSize = this->size();
     if (offset < 0 || size < 0 || offset > fileSize || size > fileSize - offset)
-        throw RuntimeError(QStringLiteral("%1: %2 (%3 bytes at byte %4) is past the end of the file (%5 bytes).")
-                               .arg(name(), QString::fromLatin1(what))
-                               .arg(size)
-                               .arg(offset)
-                               .arg(fileSize));
+        throw RuntimeError::inFile(name(),
+                                   QStringLiteral("%1 (%2 bytes at byte %3) is past the end of the file (%4 bytes).")
+                                       .arg(QString::fromLatin1(what))
+                                       .arg(size)
+                                       .arg(offset)
+                                       .arg(fileSize));
     QByteArray bytes(size, Qt::Uninitialized);
     if (readAt(offset, bytes.data(), size) != size)
-        throw RuntimeError(QStringLiteral("%1: the file ends inside %2.").arg(name(), QString::fromLatin1(what)));
+        throw RuntimeError::inFile(name(), QStringLiteral("the file ends inside %1.").arg(QString::fromLatin1(what)));
     return bytes;
 }
 

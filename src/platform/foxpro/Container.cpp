@@ -74,8 +74,8 @@ int fieldIndex(const DbfHeader &h, const char *name, char type, const QString &f
         if (h.fields[size_t(i)].name.compare(QLatin1String(name), Qt::CaseInsensitive) == 0 &&
             h.fields[size_t(i)].type == type)
             return i;
-    throw RuntimeError(QStringLiteral("%1: not a database container (it has no %2 field of type %3).")
-                           .arg(fileName, QLatin1String(name), QChar::fromLatin1(type)));
+    throw RuntimeError::inFile(fileName, QStringLiteral("not a database container (it has no %1 field of type %2).")
+                                             .arg(QLatin1String(name), QChar::fromLatin1(type)));
 }
 
 // True when `shortName`, a field name as the table stores it, is what
@@ -204,8 +204,8 @@ void Container::load()
         const Variant label = reader.value(objectName);
         if (id.kind() != Variant::Kind::Integer || parent.kind() != Variant::Kind::Integer ||
             type.kind() != Variant::Kind::Text || label.kind() != Variant::Kind::Text)
-            throw RuntimeError(
-                QStringLiteral("%1: record %2 has no object id, parent, type or name.").arg(name).arg(o.record));
+            throw RuntimeError::inFile(
+                name, QStringLiteral("record %1 has no object id, parent, type or name.").arg(o.record));
         o.objectId = int(id.asInteger());
         o.parentId = int(parent.asInteger());
         o.type = type.asText();
@@ -217,12 +217,11 @@ void Container::load()
     // A table reads past damage; the database's own records are not read
     // past, since they are rewritten from what was read.
     if (!reader.damagedRows().empty())
-        throw RuntimeError(
-            QStringLiteral("%1: %2.").arg(name, ado::DamagedRows::describe(reader.damagedRows().first().front())));
+        throw RuntimeError::inFile(name, ado::DamagedRows::describe(reader.damagedRows().first().front()) + u'.');
     if (!reader.lostValues().empty()) {
         const ado::LostValue &lost = reader.lostValues().first().front();
-        throw RuntimeError(
-            QStringLiteral("%1: record %2, field %3: %4.").arg(name).arg(lost.row).arg(lost.column, lost.value));
+        throw RuntimeError::inFile(
+            name, QStringLiteral("record %1, field %2: %3.").arg(lost.row).arg(lost.column, lost.value));
     }
 }
 
@@ -327,7 +326,8 @@ QStringList Container::columnNames(int tableObjectId, const QStringList &storedN
 void Container::addTable(const QString &name, const QString &tablePath, const QStringList &fieldNames)
 {
     if (findTable(name))
-        throw RuntimeError(QStringLiteral("%1: the container already has a table named '%2'.").arg(fileName(), name));
+        throw RuntimeError::inFile(fileName(),
+                                   QStringLiteral("the container already has a table named '%1'.").arg(name));
     const QString relative =
         toWindowsPath(QDir(folder()).relativeFilePath(QFileInfo(tablePath).absoluteFilePath())).toLower();
     {
@@ -440,8 +440,8 @@ void Container::rebuildIndex()
     try {
         files::writeFileReplacing(index, bytes);
     } catch (const files::FileError &e) {
-        throw RuntimeError(
-            QStringLiteral("%1: cannot write its index %2: %3.").arg(fileName(), files::fileName(index), e.reason()));
+        throw RuntimeError::inFile(
+            fileName(), QStringLiteral("cannot write its index %1: %2.").arg(files::fileName(index), e.reason()));
     }
 }
 

@@ -40,7 +40,7 @@ constexpr FileTypeInfo kFileTypes[] = {
 
 [[noreturn]] void fail(const QString &fileName, const QString &problem)
 {
-    throw RuntimeError(QStringLiteral("%1: %2").arg(fileName, problem));
+    throw RuntimeError::inFile(fileName, problem);
 }
 
 // Checks a field's length against its type; an empty text when it is sound.

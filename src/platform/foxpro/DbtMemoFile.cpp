@@ -43,7 +43,7 @@ DbtMemoFile DbtMemoFile::open(const QString &path, const QString &tableName, Lay
 
 void DbtMemoFile::fail(const QString &problem) const
 {
-    throw RuntimeError(QStringLiteral("%1: %2").arg(m_tableName, problem));
+    throw RuntimeError::inFile(m_tableName, problem);
 }
 
 QByteArrayView DbtMemoFile::view(uint32_t block) const

@@ -204,13 +204,11 @@ void removeCompanions(const QString &dbfPath)
 
 const QStringList kTempSuffixes = {QStringLiteral("dbf"), QStringLiteral("fpt"), QStringLiteral("cdx")};
 
-// A failure of a table built under a temporary name, told with the name the
-// table gets (a user never sees the temporary's).
-[[noreturn]] void rethrowAsTarget(const RuntimeError &e, const QString &temp, const QString &target)
+// The name a table built under a temporary name goes by in its writer's
+// messages: the one it gets (a user never sees the temporary's).
+QString shownNameOf(const QString &temp, const QString &target)
 {
-    QString text = e.description();
-    text.replace(QFileInfo(temp).completeBaseName(), QFileInfo(target).completeBaseName(), Qt::CaseInsensitive);
-    throw RuntimeError(e.number(), text);
+    return QFileInfo(target).completeBaseName() + u'.' + QFileInfo(temp).suffix();
 }
 
 } // namespace
@@ -432,7 +430,8 @@ TableWriter &FoxProSession::writerFor(const QString &path)
     if (m_writers.size() >= kMaxOpenWriters)
         closeWriter(m_writers.begin()->first);
     const HeldCreate *held = heldCreateFor(path);
-    auto writer = TableWriter::openForAppend(held ? held->temp : path);
+    auto writer = held ? TableWriter::openForAppend(held->temp, QStringLiteral(".fpt"), shownNameOf(held->temp, path))
+                       : TableWriter::openForAppend(path);
     writer->setBuffered(held != nullptr);
     return *m_writers.emplace(path, std::move(writer)).first->second;
 }
@@ -533,6 +532,7 @@ void FoxProSession::createTable(const sql::CreateTable &statement)
         }
         files::StagedTable staged(QFileInfo(path).absolutePath(), kTempSuffixes);
         const QString temp = staged.mainTemp();
+        options.shownName = shownNameOf(temp, path);
         auto writer = TableWriter::create(temp, fields, options);
         if (!staged.hold())
             throw RuntimeError(
@@ -592,13 +592,7 @@ void FoxProSession::appendRow(const QString &table, const std::vector<ado::Varia
     const QString path = sameAsLast ? QString() : insertPath(table);
     if (!writer)
         writer = &writerFor(path);
-    try {
-        writer->append(values);
-    } catch (const RuntimeError &e) {
-        if (const HeldCreate *held = heldCreateFor(sameAsLast ? m_insertTargets.value(table) : path))
-            rethrowAsTarget(e, held->temp, held->target);
-        throw;
-    }
+    writer->append(values);
     if (!sameAsLast) {
         m_insertTargets.insert(table, path);
         m_lastInsertTable = table;
@@ -621,14 +615,7 @@ QString FoxProSession::insertPath(const QString &table) const
 
 void FoxProSession::expectRows(const QString &table, qint64 rows)
 {
-    const QString path = insertPath(table);
-    try {
-        writerFor(path).requireRoomFor(rows);
-    } catch (const RuntimeError &e) {
-        if (const HeldCreate *held = heldCreateFor(path))
-            rethrowAsTarget(e, held->temp, held->target);
-        throw;
-    }
+    writerFor(insertPath(table)).requireRoomFor(rows);
 }
 
 void FoxProSession::dropTable(const sql::DropTable &statement)
@@ -750,11 +737,7 @@ void FoxProSession::rollbackTrans()
 // goes afterwards, as does an old memo file the new table has no counterpart of.
 void FoxProSession::putInPlace(HeldCreate &create, std::optional<Container> &container)
 {
-    try {
-        closeWriter(create.target);
-    } catch (const RuntimeError &e) {
-        rethrowAsTarget(e, create.temp, create.target);
-    }
+    closeWriter(create.target);
     const bool replacing = isHeldDrop(create.target);
     std::optional<Container::TableEntry> oldEntry;
     for (const HeldDrop &drop : m_heldDrops)

@@ -21,24 +21,26 @@ constexpr qint64 kFirstRead = 1024;
 constexpr qint64 kWindowSize = 256 * 1024;
 } // namespace
 
-MemoFile MemoFile::open(const QString &path, const QString &tableName, bool writable)
+MemoFile MemoFile::open(const QString &path, const QString &tableName, bool writable, const QString &shownName)
 {
     MemoFile memo;
     memo.m_tableName = tableName;
-    memo.m_file = RawFile(path, writable ? RawFile::Mode::ReadWrite : RawFile::Mode::Read);
+    memo.m_file = RawFile(path, writable ? RawFile::Mode::ReadWrite : RawFile::Mode::Read, shownName);
     memo.m_size = memo.m_file.size();
     if (writable)
         memo.m_sizeLimit = files::formatFileLimit(fpt::kMaxFileBytes);
     if (memo.m_size < fpt::kHeaderSize)
-        throw RuntimeError(QStringLiteral("%1: the memo file %2 is %3 bytes long, too short for its 512-byte header.")
-                               .arg(tableName, memo.m_file.name())
-                               .arg(memo.m_size));
+        throw RuntimeError::inFile(
+            tableName, QStringLiteral("the memo file %1 is %2 bytes long, too short for its 512-byte header.")
+                           .arg(memo.m_file.name())
+                           .arg(memo.m_size));
     const QByteArray head = memo.m_file.readExactly(0, fpt::kHeaderSize, "the memo header");
     const unsigned char *p = bytesOf(head.constData());
     memo.m_nextFree = getU32BE(p + fpt::kOffNextFree);
     memo.m_blockSize = getU16BE(p + fpt::kOffBlockSize);
     if (memo.m_blockSize == 0)
-        throw RuntimeError(QStringLiteral("%1: the memo file %2 has block size 0.").arg(tableName, memo.m_file.name()));
+        throw RuntimeError::inFile(tableName,
+                                   QStringLiteral("the memo file %1 has block size 0.").arg(memo.m_file.name()));
     if (writable) {
         // Appends go after whatever the file holds, even when the header lags behind.
         const qint64 used = (memo.m_size + memo.m_blockSize - 1) / memo.m_blockSize;
@@ -51,11 +53,11 @@ MemoFile MemoFile::open(const QString &path, const QString &tableName, bool writ
     return memo;
 }
 
-MemoFile MemoFile::create(const QString &path, const QString &tableName)
+MemoFile MemoFile::create(const QString &path, const QString &tableName, const QString &shownName)
 {
     MemoFile memo;
     memo.m_tableName = tableName;
-    memo.m_file = RawFile(path, RawFile::Mode::CreateNew);
+    memo.m_file = RawFile(path, RawFile::Mode::CreateNew, shownName);
     memo.m_sizeLimit = files::formatFileLimit(fpt::kMaxFileBytes);
     memo.m_blockSize = fpt::kDefaultBlockSize;
     memo.m_nextFree = fpt::kHeaderSize / fpt::kDefaultBlockSize;
@@ -73,47 +75,42 @@ QByteArray MemoFile::read(uint32_t block) const
     const qint64 offset = qint64(block) * m_blockSize;
     const qint64 size = m_size;
     if (offset < fpt::kHeaderSize)
-        throw RuntimeError(QStringLiteral("%1: memo pointer %2 points into the header of %3.")
-                               .arg(m_tableName)
-                               .arg(block)
-                               .arg(m_file.name()));
+        throw RuntimeError::inFile(
+            m_tableName, QStringLiteral("memo pointer %1 points into the header of %2.").arg(block).arg(m_file.name()));
     if (offset + fpt::kBlockHeaderSize > size)
-        throw RuntimeError(QStringLiteral("%1: memo pointer %2 is past the end of %3 (%4 bytes).")
-                               .arg(m_tableName)
-                               .arg(block)
-                               .arg(m_file.name())
-                               .arg(size));
+        throw RuntimeError::inFile(m_tableName, QStringLiteral("memo pointer %1 is past the end of %2 (%3 bytes).")
+                                                    .arg(block)
+                                                    .arg(m_file.name())
+                                                    .arg(size));
     // One read for the block header and, for most memos, the whole value.
     char first[kFirstRead];
     const qint64 firstSize = std::min<qint64>(kFirstRead, size - offset);
     if (fetch(offset, first, firstSize) < fpt::kBlockHeaderSize)
-        throw RuntimeError(QStringLiteral("%1: memo pointer %2 is past the end of %3.")
-                               .arg(m_tableName)
-                               .arg(block)
-                               .arg(m_file.name()));
+        throw RuntimeError::inFile(
+            m_tableName, QStringLiteral("memo pointer %1 is past the end of %2.").arg(block).arg(m_file.name()));
     const uint32_t type = getU32BE(bytesOf(first) + fpt::kOffBlockType);
     if (type > fpt::kMaxBlockType)
-        throw RuntimeError(QStringLiteral("%1: memo pointer %2 points into the middle of another memo of %3 (no memo "
-                                          "block starts there).")
-                               .arg(m_tableName)
-                               .arg(block)
-                               .arg(m_file.name()));
+        throw RuntimeError::inFile(m_tableName,
+                                   QStringLiteral("memo pointer %1 points into the middle of another memo of %2 (no "
+                                                  "memo block starts there).")
+                                       .arg(block)
+                                       .arg(m_file.name()));
     const uint32_t length = getU32BE(bytesOf(first) + fpt::kOffBlockLength);
     const qint64 available = size - offset - fpt::kBlockHeaderSize;
     if (qint64(length) > available)
-        throw RuntimeError(QStringLiteral("%1: the memo at block %2 claims %3 bytes, but %4 ends %5 bytes later.")
-                               .arg(m_tableName)
-                               .arg(block)
-                               .arg(length)
-                               .arg(m_file.name())
-                               .arg(available));
+        throw RuntimeError::inFile(m_tableName,
+                                   QStringLiteral("the memo at block %1 claims %2 bytes, but %3 ends %4 bytes later.")
+                                       .arg(block)
+                                       .arg(length)
+                                       .arg(m_file.name())
+                                       .arg(available));
     QByteArray data(qsizetype(length), Qt::Uninitialized);
     const qint64 inFirst = std::min<qint64>(length, firstSize - fpt::kBlockHeaderSize);
     std::copy(first + fpt::kBlockHeaderSize, first + fpt::kBlockHeaderSize + inFirst, data.data());
     const qint64 rest = qint64(length) - inFirst;
     if (rest > 0 && fetch(offset + fpt::kBlockHeaderSize + inFirst, data.data() + inFirst, rest) != rest)
-        throw RuntimeError(
-            QStringLiteral("%1: %2 ends inside the memo at block %3.").arg(m_tableName, m_file.name()).arg(block));
+        throw RuntimeError::inFile(
+            m_tableName, QStringLiteral("%1 ends inside the memo at block %2.").arg(m_file.name()).arg(block));
     return data;
 }
 
@@ -193,7 +190,7 @@ uint32_t MemoFile::endAppend(uint32_t type, qsizetype size)
     }
     if (qint64(m_nextFree) + blocks > qint64(kMaxBlocks)) {
         m_pending.truncate(at);
-        throw RuntimeError(QStringLiteral("%1: the memo file %2 is full.").arg(m_tableName, m_file.name()));
+        throw RuntimeError::inFile(m_tableName, QStringLiteral("the memo file %1 is full.").arg(m_file.name()));
     }
     m_pending.truncate(at + qsizetype(blocks * m_blockSize));
     char *block = m_pending.data() + at;

@@ -35,10 +35,11 @@ constexpr uint32_t kMaxBlockType = 0xFFFF;
 
 class MemoFile {
 public:
-    // Opens an existing memo file; `tableName` names the table in messages.
-    static MemoFile open(const QString &path, const QString &tableName, bool writable);
+    // Opens an existing memo file; `tableName` names the table in messages,
+    // `shownName` the memo file (its own name when empty).
+    static MemoFile open(const QString &path, const QString &tableName, bool writable, const QString &shownName = {});
     // Creates a new, empty memo file with 64-byte blocks; refuses an existing file.
-    static MemoFile create(const QString &path, const QString &tableName);
+    static MemoFile create(const QString &path, const QString &tableName, const QString &shownName = {});
 
     MemoFile() = default;
     MemoFile(MemoFile &&) noexcept = default;

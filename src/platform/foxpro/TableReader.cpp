@@ -137,8 +137,8 @@ void TableReader::openMemoFile(const QString &path)
             m_memo.emplace(MemoFile::open(memoPath, m_fileName, false));
         return;
     }
-    throw RuntimeError(QStringLiteral("%1: its memo file %2 is missing.")
-                           .arg(m_fileName, QFileInfo(path).completeBaseName() + candidates.front().ext));
+    throw RuntimeError::inFile(m_fileName, QStringLiteral("its memo file %1 is missing.")
+                                               .arg(QFileInfo(path).completeBaseName() + candidates.front().ext));
 }
 
 QByteArrayView TableReader::memoView(uint32_t block) const
@@ -172,7 +172,7 @@ qint64 TableReader::liveCount() const
         const qint64 bytes = count * recordLength;
         const qint64 got = m_file.readAt(m_header.headerLength + first * recordLength, chunk.data(), bytes);
         if (got != bytes)
-            throw RuntimeError(QStringLiteral("%1: the file became shorter while it was read.").arg(m_fileName));
+            throw RuntimeError::inFile(m_fileName, QStringLiteral("the file became shorter while it was read."));
         for (qint64 i = 0; i < count; ++i)
             if (chunk[i * recordLength] != dbf::kDeletedMark)
                 ++live;
@@ -197,9 +197,9 @@ bool TableReader::advance(bool includeDeleted)
             const qint64 got = m_file.readAt(m_header.headerLength + m_current * recordLength, m_buffer.data(), bytes);
             if (got != bytes) {
                 m_bufferCount = 0;
-                throw RuntimeError(QStringLiteral("%1: the file became shorter while it was read (record %2).")
-                                       .arg(m_fileName)
-                                       .arg(m_current + 1));
+                throw RuntimeError::inFile(
+                    m_fileName,
+                    QStringLiteral("the file became shorter while it was read (record %1).").arg(m_current + 1));
             }
         }
         m_recordPtr = m_buffer.constData() + (m_current - m_bufferFirst) * recordLength;
@@ -300,18 +300,16 @@ void TableReader::valueInto(int index, Variant &out) const
     } catch (const RuntimeError &e) {
         // A stored value no number, date or logical can stand for, or a memo
         // pointer that leads nowhere: Null, and the reading goes on.
-        loseValue(f, e.description(), out);
+        loseValue(f, e, out);
     }
 }
 
-void TableReader::loseValue(const DbfField &f, const QString &problem, Variant &out) const
+void TableReader::loseValue(const DbfField &f, const RuntimeError &e, Variant &out) const
 {
     out = Variant::null();
-    QString text = problem;
-    const QString prefix = m_fileName + QStringLiteral(": ");
-    if (text.startsWith(prefix))
-        text.remove(0, prefix.size());
-    if (text.endsWith(u'.'))
+    // The lost value is told in the table's own list: what is wrong, without the table's name.
+    QString text = e.file() == m_fileName ? e.problem() : e.description();
+    if (e.file() != m_fileName && text.endsWith(u'.'))
         text.chop(1);
     m_lost.add({m_fileName, m_current + 1, f.name, text, QStringLiteral("cannot be read")});
 }

@@ -99,7 +99,7 @@ private:
     // Counts the records the file holds whole and describes the others.
     void checkRecordsAgainstSize(qint64 fileSize);
     void checkRecordLength();
-    void loseValue(const DbfField &field, const QString &problem, ado::Variant &out) const;
+    void loseValue(const DbfField &field, const ado::RuntimeError &e, ado::Variant &out) const;
 
     QString m_path;
     QString m_fileName;

@@ -19,8 +19,8 @@ void TableRows::read(qint64 position, std::vector<ado::Variant> &row, ado::RowNo
 {
     notes = {};
     if (!m_reader->moveTo(position))
-        throw ado::RuntimeError(
-            QStringLiteral("%1: there is no record %2.").arg(m_reader->fileName()).arg(position + 1));
+        throw ado::RuntimeError::inFile(m_reader->fileName(),
+                                        QStringLiteral("there is no record %1.").arg(position + 1));
     m_reader->forgetLostValues();
     m_reader->values(row);
     notes.deleted = m_reader->isDeleted();

@@ -145,17 +145,28 @@ QStringList storedFieldNames(const QStringList &names, const TextCodec &codec)
     return encoding::fitNames(names, fieldNameRule(), codec);
 }
 
+namespace {
+
+// The memo file's name in messages: the table's shown name with the memo's
+// extension; empty (its own) when the table has none.
+QString memoShownName(const QString &shownName, const QString &memoPath)
+{
+    if (shownName.isEmpty())
+        return {};
+    return QFileInfo(shownName).completeBaseName() + u'.' + QFileInfo(memoPath).suffix();
+}
+
+} // namespace
+
 std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std::vector<NewField> &fields,
                                                  const CreateOptions &options)
 {
-    const QString name = QFileInfo(path).fileName();
+    const QString name = options.shownName.isEmpty() ? QFileInfo(path).fileName() : options.shownName;
     if (fields.empty())
-        throw RuntimeError(QStringLiteral("%1: a table needs at least one field.").arg(name));
+        throw RuntimeError::inFile(name, QStringLiteral("a table needs at least one field."));
     if (int(fields.size()) > dbf::kMaxFields - 1)
-        throw RuntimeError(QStringLiteral("%1: %2 fields; a table holds at most %3.")
-                               .arg(name)
-                               .arg(fields.size())
-                               .arg(dbf::kMaxFields - 1));
+        throw RuntimeError::inFile(
+            name, QStringLiteral("%1 fields; a table holds at most %2.").arg(fields.size()).arg(dbf::kMaxFields - 1));
     const QFileInfo info(path);
     const bool upperExt = info.suffix() == info.suffix().toUpper() && !info.suffix().isEmpty();
     const QString memoExt = upperExt ? options.memoExtension.toUpper() : options.memoExtension.toLower();
@@ -180,17 +191,18 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
     for (size_t i = 0; i < fields.size(); ++i) {
         const NewField &nf = fields[i];
         if (!writableType(nf.type))
-            throw RuntimeError(
-                QStringLiteral("%1: fields of type %2 are not written.").arg(name, QChar::fromLatin1(nf.type)));
+            throw RuntimeError::inFile(
+                name, QStringLiteral("fields of type %1 are not written.").arg(QChar::fromLatin1(nf.type)));
         DbfField f;
         f.name = stored[qsizetype(i)];
         f.type = nf.type;
         f.length = lengthFor(nf);
         if (f.length == 0)
-            throw RuntimeError(QStringLiteral("%1: field %2 of type %3 cannot have length %4 and %5 decimals.")
-                                   .arg(name, f.name, QChar::fromLatin1(nf.type))
-                                   .arg(nf.length)
-                                   .arg(nf.decimals));
+            throw RuntimeError::inFile(name,
+                                       QStringLiteral("field %1 of type %2 cannot have length %3 and %4 decimals.")
+                                           .arg(f.name, QChar::fromLatin1(nf.type))
+                                           .arg(nf.length)
+                                           .arg(nf.decimals));
         f.decimals = nf.type == 'N' || nf.type == 'F' || nf.type == 'B' ? nf.decimals : (nf.type == 'Y' ? 4 : 0);
         f.flags = nf.flags >= 0 ? uint8_t(nf.flags) : flagsOf(nf.type);
         if (nf.nullable)
@@ -216,23 +228,23 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
     h.tableFlags = uint8_t((memo ? dbf::kTableHasMemo : 0) | options.extraTableFlags);
     h.layOut();
     if (h.recordLength > dbf::kMaxRecordLength)
-        throw RuntimeError(QStringLiteral("%1: records of %2 bytes; a table allows at most %3.")
-                               .arg(name)
-                               .arg(h.recordLength)
-                               .arg(dbf::kMaxRecordLength));
+        throw RuntimeError::inFile(name, QStringLiteral("records of %1 bytes; a table allows at most %2.")
+                                             .arg(h.recordLength)
+                                             .arg(dbf::kMaxRecordLength));
     writer->m_codePage = &codecOfMark(h.codePageMark);
 
     if (memo && !findCompanion(path, options.memoExtension).isEmpty())
         throw RuntimeError(
             ado::kErrFileExists,
             QStringLiteral("Cannot create the table %1: its memo file %2 already exists.").arg(path, memoPath));
-    writer->m_file = RawFile(path, RawFile::Mode::CreateNew);
+    writer->m_file = RawFile(path, RawFile::Mode::CreateNew, options.shownName);
     try {
         QByteArray bytes = h.encode();
         bytes.append(dbf::kEndOfFile);
         writer->m_file.writeAt(0, bytes);
         if (memo)
-            writer->m_memo.emplace(MemoFile::create(memoPath, writer->m_file.name()));
+            writer->m_memo.emplace(
+                MemoFile::create(memoPath, writer->m_file.name(), memoShownName(options.shownName, memoPath)));
     } catch (...) {
         writer->m_file.close();
         files::tryDeleteRealFile(path);
@@ -244,11 +256,12 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
     return writer;
 }
 
-std::unique_ptr<TableWriter> TableWriter::openForAppend(const QString &path, const QString &memoExt)
+std::unique_ptr<TableWriter> TableWriter::openForAppend(const QString &path, const QString &memoExt,
+                                                        const QString &shownName)
 {
     auto writer = std::unique_ptr<TableWriter>(new TableWriter);
     writer->m_path = path;
-    writer->m_file = RawFile(path, RawFile::Mode::ReadWrite);
+    writer->m_file = RawFile(path, RawFile::Mode::ReadWrite, shownName);
     const QString name = writer->m_file.name();
     const qint64 size = writer->m_file.size();
     QByteArray head(std::min<qint64>(size, 0xFFFF), Qt::Uninitialized);
@@ -256,39 +269,36 @@ std::unique_ptr<TableWriter> TableWriter::openForAppend(const QString &path, con
     writer->m_header = DbfHeader::decode(head, name, size);
     DbfHeader &h = writer->m_header;
     if (!appendableFileType(h.fileType))
-        throw RuntimeError(QStringLiteral("%1: it is a %2 table (file type 0x%3); rows are appended only to FoxPro "
-                                          "tables.")
-                               .arg(name, QLatin1String(fileTypeInfo(h.fileType)->kind))
-                               .arg(h.fileType, 2, 16, QLatin1Char('0')));
+        throw RuntimeError::inFile(name, QStringLiteral("it is a %1 table (file type 0x%2); rows are appended only to "
+                                                        "FoxPro tables.")
+                                             .arg(QLatin1String(fileTypeInfo(h.fileType)->kind))
+                                             .arg(h.fileType, 2, 16, QLatin1Char('0')));
     if (h.fieldBytes > h.recordLength)
-        throw RuntimeError(QStringLiteral("%1: the fields need %2 bytes per record, the header says %3; rows are not "
-                                          "appended to a damaged table.")
-                               .arg(name)
-                               .arg(h.fieldBytes)
-                               .arg(h.recordLength));
+        throw RuntimeError::inFile(name, QStringLiteral("the fields need %1 bytes per record, the header says %2; rows "
+                                                        "are not appended to a damaged table.")
+                                             .arg(h.fieldBytes)
+                                             .arg(h.recordLength));
     if (qint64(h.headerLength) + qint64(h.recordCount) * h.recordLength > size)
-        throw RuntimeError(QStringLiteral("%1: the header promises %2 records, but the file is truncated; "
-                                          "rows are not appended to a damaged table.")
-                               .arg(name)
-                               .arg(h.recordCount));
+        throw RuntimeError::inFile(name, QStringLiteral("the header promises %1 records, but the file is truncated; "
+                                                        "rows are not appended to a damaged table.")
+                                             .arg(h.recordCount));
     // Rows added behind a structural index's back would make it lie; a
     // container's index is rebuilt by Container after each change.
     if ((h.tableFlags & dbf::kTableHasCdx) && !(h.tableFlags & dbf::kTableIsContainer))
-        throw RuntimeError(QStringLiteral("%1: the table has an index (.cdx), which rows appended here would not "
-                                          "enter; rows are not appended to indexed tables.")
-                               .arg(name));
+        throw RuntimeError::inFile(name, QStringLiteral("the table has an index (.cdx), which rows appended here would "
+                                                        "not enter; rows are not appended to indexed tables."));
     for (const DbfField &f : h.fields)
         if (!f.isNullFlags() && !writableType(f.type))
-            throw RuntimeError(QStringLiteral("%1: field %2 is of type %3, which rows are not appended to.")
-                                   .arg(name, f.name, QChar::fromLatin1(f.type)));
+            throw RuntimeError::inFile(name, QStringLiteral("field %1 is of type %2, which rows are not appended to.")
+                                                 .arg(f.name, QChar::fromLatin1(f.type)));
     writer->m_codePage = &codecOfMark(h.codePageMark);
     writer->m_writtenCount = h.recordCount;
     if (h.hasMemoFields()) {
         const QString memoPath = findCompanion(path, memoExt);
         if (memoPath.isEmpty())
-            throw RuntimeError(QStringLiteral("%1: its memo file %2 is missing.")
-                                   .arg(name, QFileInfo(path).completeBaseName() + memoExt));
-        writer->m_memo.emplace(MemoFile::open(memoPath, name, true));
+            throw RuntimeError::inFile(
+                name, QStringLiteral("its memo file %1 is missing.").arg(QFileInfo(name).completeBaseName() + memoExt));
+        writer->m_memo.emplace(MemoFile::open(memoPath, name, true, memoShownName(shownName, memoPath)));
     }
     unsigned char date[3];
     putHeaderDate(date, QDate::currentDate());
@@ -345,11 +355,11 @@ qint64 TableWriter::append(const std::vector<Variant> &values)
 {
     const std::vector<int> &columns = m_columns;
     if (values.size() != columns.size())
-        throw RuntimeError(
-            QStringLiteral("%1: %2 values for %3 fields.").arg(m_file.name()).arg(values.size()).arg(columns.size()));
+        throw RuntimeError::inFile(m_file.name(),
+                                   QStringLiteral("%1 values for %2 fields.").arg(values.size()).arg(columns.size()));
     // Rows after a failed write would leave a gap: the table is broken for good.
-    if (!m_failure.isEmpty())
-        throw RuntimeError(m_failureNumber, m_failure);
+    if (m_failure)
+        throw *m_failure;
     // A table only this writer writes needs no look at what others appended.
     if (!m_buffered)
         refresh();
@@ -389,12 +399,11 @@ qint64 TableWriter::append(const std::vector<Variant> &values)
         if (m_memo)
             m_memo->discard();
         // A memo file at its limit takes no row after this one either.
-        if (e.number() == ado::kErrPastFormatLimit)
+        if (e.kind() == RuntimeError::Kind::Limit)
             breakWith(e);
-        throw RuntimeError(QStringLiteral("%1: row %2 not written: %3.")
-                               .arg(m_file.name())
-                               .arg(m_header.recordCount + 1)
-                               .arg(e.description()));
+        throw RuntimeError::inFile(
+            m_file.name(),
+            QStringLiteral("row %1 not written: %2.").arg(m_header.recordCount + 1).arg(e.description()));
     }
     if (m_buffered) {
         m_records.append(m_record.constData(), m_header.recordLength);
@@ -431,8 +440,8 @@ void TableWriter::checkRoom(qint64 rows) const
 
 void TableWriter::requireRoomFor(qint64 rows) const
 {
-    if (!m_failure.isEmpty())
-        throw RuntimeError(m_failureNumber, m_failure);
+    if (m_failure)
+        throw *m_failure;
     checkRoom(rows);
 }
 
@@ -440,9 +449,8 @@ void TableWriter::breakWith(const RuntimeError &e)
 {
     // What is buffered stays unwritten: the table is not going to be whole.
     abandon();
-    m_failure = e.description();
-    m_failureNumber = e.number();
-    throw RuntimeError(m_failureNumber, m_failure);
+    m_failure = e;
+    throw *m_failure;
 }
 
 void TableWriter::writeCount()
@@ -458,8 +466,8 @@ void TableWriter::writeCount()
 
 void TableWriter::flush()
 {
-    if (!m_failure.isEmpty())
-        throw RuntimeError(m_failureNumber, m_failure);
+    if (m_failure)
+        throw *m_failure;
     if (m_records.isEmpty() && !(m_memo && m_memo->pendingBytes() > 0))
         return;
     try {
@@ -476,10 +484,10 @@ void TableWriter::flush()
         writeCount();
     } catch (const RuntimeError &e) {
         // The rows gathered are lost: the table can no longer be whole.
-        m_failure = QStringLiteral("%1: the table cannot be written whole: %2").arg(m_file.name(), e.description());
-        m_failureNumber = e.number();
+        m_failure = RuntimeError::inFile(e.number(), m_file.name(),
+                                         QStringLiteral("the table cannot be written whole: %1").arg(e.description()));
         m_records.truncate(0);
-        throw RuntimeError(e.number(), m_failure);
+        throw *m_failure;
     }
 }
 
@@ -488,8 +496,8 @@ void TableWriter::abandon()
     m_records.truncate(0);
     if (m_memo)
         m_memo->discardAll();
-    if (m_failure.isEmpty())
-        m_failure = QStringLiteral("%1: the table was abandoned.").arg(m_file.name());
+    if (!m_failure)
+        m_failure = RuntimeError::inFile(m_file.name(), QStringLiteral("the table was abandoned."));
 }
 
 TableWriter::~TableWriter()
@@ -521,15 +529,15 @@ void TableWriter::refresh()
     } else {
         unsigned char count[sizeof(uint32_t)];
         if (m_file.readAt(dbf::kOffRecordCount, reinterpret_cast<char *>(count), sizeof count) != qint64(sizeof count))
-            throw RuntimeError(QStringLiteral("%1: the header can no longer be read.").arg(m_file.name()));
+            throw RuntimeError::inFile(m_file.name(), QStringLiteral("the header can no longer be read."));
         onDisk = getU32LE(count);
     }
     if (onDisk != m_header.recordCount) {
         const qint64 needed = m_header.headerLength + qint64(onDisk) * m_header.recordLength;
         if (needed > m_file.size())
-            throw RuntimeError(QStringLiteral("%1: its header now promises %2 records, more than the file holds.")
-                                   .arg(m_file.name())
-                                   .arg(onDisk));
+            throw RuntimeError::inFile(
+                m_file.name(),
+                QStringLiteral("its header now promises %1 records, more than the file holds.").arg(onDisk));
         m_header.recordCount = onDisk;
     }
     if (m_memo)
@@ -539,7 +547,7 @@ void TableWriter::refresh()
 void TableWriter::markDeleted(qint64 number)
 {
     if (number < 1 || number > qint64(m_header.recordCount))
-        throw RuntimeError(QStringLiteral("%1: there is no record %2.").arg(m_file.name()).arg(number));
+        throw RuntimeError::inFile(m_file.name(), QStringLiteral("there is no record %1.").arg(number));
     const char mark = dbf::kDeletedMark;
     m_file.writeAt(m_header.headerLength + (number - 1) * m_header.recordLength, &mark, 1);
 }

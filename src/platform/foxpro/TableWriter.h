@@ -38,6 +38,7 @@ struct CreateOptions {
     uint8_t extraTableFlags = 0;      // e.g. 0x05 for a container (index + container)
     uint8_t codePageMark = kMark1252; // the code page of the table's text and names
     QDate updated;                    // the header's date of the last change; today when invalid
+    QString shownName;                // the .dbf's name in messages (a temporary's target's); the file's own when empty
 };
 
 class TableWriter {
@@ -46,8 +47,10 @@ public:
     // Refuses when the .dbf or its memo file already exists.
     static std::unique_ptr<TableWriter> create(const QString &path, const std::vector<NewField> &fields,
                                                const CreateOptions &options = {});
-    // Opens an existing table for appending (the memo file is `memoExt` beside it).
-    static std::unique_ptr<TableWriter> openForAppend(const QString &path, const QString &memoExt = ".fpt");
+    // Opens an existing table for appending (the memo file is `memoExt` beside
+    // it); messages name it `shownName` when one is given.
+    static std::unique_ptr<TableWriter> openForAppend(const QString &path, const QString &memoExt = ".fpt",
+                                                      const QString &shownName = {});
 
     const DbfHeader &header() const { return m_header; }
     const QString &path() const { return m_path; }
@@ -113,10 +116,9 @@ private:
     std::vector<int> m_columns; // the fields values go to (all but _NullFlags)
     qint64 m_replaced = 0;
     bool m_buffered = false;
-    QByteArray m_records;                              // buffered records, after the last written one
-    uint32_t m_writtenCount = 0;                       // records on disk and counted in the header
-    QString m_failure;                                 // set by a failed flush: every later row and flush fails with it
-    int m_failureNumber = ado::RuntimeError::kGeneric; // the failure's number
+    QByteArray m_records;                       // buffered records, after the last written one
+    uint32_t m_writtenCount = 0;                // records on disk and counted in the header
+    std::optional<ado::RuntimeError> m_failure; // set by a failed flush: every later row and flush fails with it
     qint64 m_fileLimit = dbf::kMaxFileBytes;
 };
 

@@ -18,7 +18,7 @@ BlobFile::BlobFile(const QString &path, quint32 encryption)
     try {
         m_file = tw::files::File(path, tw::files::File::Mode::Read);
     } catch (const tw::files::FileError &e) {
-        throw RuntimeError(QStringLiteral("%1: cannot open the blob file: %2.").arg(m_name, e.reason()));
+        throw RuntimeError::inFile(m_name, QStringLiteral("cannot open the blob file: %1.").arg(e.reason()));
     }
     m_size = m_file.size();
     std::function<void(unsigned char *, qint64)> unscramble;
@@ -38,7 +38,7 @@ BlobFile::BlobFile(const QString &path, quint32 encryption)
 
 void BlobFile::fail(const QString &problem) const
 {
-    throw RuntimeError(QStringLiteral("%1: %2.").arg(m_name, problem));
+    throw RuntimeError::inFile(m_name, problem + u'.');
 }
 
 bool BlobFile::damaged(QString *damage, const QString &problem) const

@@ -26,7 +26,7 @@ BlobWriter::BlobWriter(const QString &path, const QString &shownName, const QStr
     try {
         m_file = tw::files::File(path, tw::files::File::Mode::CreateNew);
     } catch (const tw::files::FileError &e) {
-        throw RuntimeError(QStringLiteral("%1: cannot create the blob file: %2.").arg(m_shownName, e.reason()));
+        throw RuntimeError::inFile(m_shownName, QStringLiteral("cannot create the blob file: %1.").arg(e.reason()));
     }
     m_out = std::make_unique<WriteBuffer>(m_file, m_shownName, 0);
     QByteArray header(mb::kBlockSize, '\0');
@@ -57,8 +57,8 @@ BlobRef BlobWriter::write(QByteArrayView data, bool ownBlock)
     if (size == 0)
         return BlobRef{};
     if (size > 0x7FFFFFFF - mb::kBlockSize)
-        throw RuntimeError(
-            QStringLiteral("%1: a value of %2 bytes is too large for a blob file.").arg(m_shownName).arg(size));
+        throw RuntimeError::inFile(m_shownName,
+                                   QStringLiteral("a value of %1 bytes is too large for a blob file.").arg(size));
     if (size <= mb::kSubMaxBlob && !ownBlock) {
         const int chunks = static_cast<int>((size + mb::kSubGranule - 1) / mb::kSubGranule);
         if (!m_subOpen || m_subNextEntry < 0 || m_subNextChunk + chunks > kChunksPerBlock) {
@@ -87,8 +87,8 @@ BlobRef BlobWriter::write(QByteArrayView data, bool ownBlock)
     const qint64 blocks = (size + mb::kSingleHeader + mb::kBlockSize - 1) / mb::kBlockSize;
     const qint64 offset = m_nextBlock * mb::kBlockSize;
     if (blocks > 0xFFFF)
-        throw RuntimeError(
-            QStringLiteral("%1: a value of %2 bytes is too large for a blob file.").arg(m_shownName).arg(size));
+        throw RuntimeError::inFile(m_shownName,
+                                   QStringLiteral("a value of %1 bytes is too large for a blob file.").arg(size));
     requireRoom(offset + blocks * mb::kBlockSize);
     m_nextBlock += blocks;
     unsigned char head[mb::kSingleHeader] = {};
@@ -110,7 +110,7 @@ void BlobWriter::finish()
     try {
         m_file.truncate(m_nextBlock * mb::kBlockSize);
     } catch (const tw::files::FileError &e) {
-        throw RuntimeError(QStringLiteral("%1: write error: %2.").arg(m_shownName, e.reason()));
+        throw RuntimeError::inFile(m_shownName, QStringLiteral("write error: %1.").arg(e.reason()));
     }
     m_file.close();
 }

@@ -33,7 +33,7 @@ const TypeInfo *findType(int code)
 
 [[noreturn]] void fail(const QString &fileName, const QString &problem)
 {
-    throw RuntimeError(QStringLiteral("%1: %2").arg(fileName, problem));
+    throw RuntimeError::inFile(fileName, problem);
 }
 
 } // namespace

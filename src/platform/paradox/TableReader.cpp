@@ -106,7 +106,7 @@ TableReader::TableReader(const QString &dbPath, int readCodePage) : m_path(dbPat
     try {
         m_file = tw::files::File(dbPath, tw::files::File::Mode::Read);
     } catch (const tw::files::FileError &e) {
-        throw RuntimeError(QStringLiteral("%1: cannot open the table: %2.").arg(m_name, e.reason()));
+        throw RuntimeError::inFile(m_name, QStringLiteral("cannot open the table: %1.").arg(e.reason()));
     }
     m_fileSize = m_file.size();
     m_window = std::make_unique<ReadWindow>(m_file, m_fileSize);
@@ -141,7 +141,7 @@ TableReader::TableReader(const QString &dbPath, int readCodePage) : m_path(dbPat
 
 void TableReader::fail(const QString &problem) const
 {
-    throw RuntimeError(QStringLiteral("%1: %2.").arg(m_name, problem));
+    throw RuntimeError::inFile(m_name, problem + u'.');
 }
 
 const unsigned char *TableReader::readBlock(int number)
@@ -377,20 +377,19 @@ void TableReader::decodeRecord(const unsigned char *record, std::vector<Variant>
             // Errors of the table itself carry their context already; those
             // of the .mb (it cannot be read) name it and get the record and
             // field added; value errors get the table, record and field.
-            const QString &text = e.description();
-            if (text.startsWith(m_name + QLatin1Char(':')))
+            if (e.file() == m_name)
                 throw;
-            if (m_blobs && text.startsWith(QFileInfo(m_mbPath).fileName() + QLatin1Char(':'))) {
-                QString base = text;
-                if (base.endsWith(QLatin1Char('.')))
-                    base.chop(1);
-                throw RuntimeError(QStringLiteral("%1 (record %2, field '%3' of %4).")
-                                       .arg(base)
-                                       .arg(m_recordNumber)
-                                       .arg(f.name, m_name));
+            if (m_blobs && e.file() == QFileInfo(m_mbPath).fileName()) {
+                const QString said = QStringLiteral("%1 (record %2, field '%3' of %4).")
+                                         .arg(e.problem())
+                                         .arg(m_recordNumber)
+                                         .arg(f.name, m_name);
+                throw RuntimeError(RuntimeError::Kind::File, RuntimeError::kGeneric,
+                                   e.file() + QStringLiteral(": ") + said, {e.file(), m_name, m_recordNumber, f.name},
+                                   said.chopped(1));
             }
             // A value no date, time or number can stand for: Null, and the reading goes on.
-            loseValue(f, row[i], text, QStringLiteral("cannot be read"));
+            loseValue(f, row[i], e.description(), QStringLiteral("cannot be read"));
         }
         offset += f.size;
     }

@@ -18,7 +18,7 @@ void TableRows::read(qint64 position, std::vector<tw::ado::Variant> &row, tw::ad
     notes = {};
     m_reader.forgetLostValues();
     if (!m_reader.seek(position) || !m_reader.next(row))
-        throw tw::ado::RuntimeError(QStringLiteral("%1: there is no record %2.").arg(m_name).arg(position + 1));
+        throw tw::ado::RuntimeError::inFile(m_name, QStringLiteral("there is no record %1.").arg(position + 1));
     for (const tw::ado::LostValue &lost : m_reader.lostValues().first())
         for (size_t i = 0; i < m_fields.size(); ++i)
             if (m_fields[i].name == lost.column)

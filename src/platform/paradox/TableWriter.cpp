@@ -126,8 +126,8 @@ TableWriter::TableWriter(const QString &folder, const QString &table, const std:
     try {
         m_file = tw::files::File(m_tempDb, tw::files::File::Mode::CreateNew, m_tableName);
     } catch (const tw::files::FileError &e) {
-        throw RuntimeError(RuntimeError::kPermissionDenied,
-                           QStringLiteral("%1: cannot create the table: %2.").arg(m_tableName, e.reason()));
+        throw RuntimeError::inFile(RuntimeError::kPermissionDenied, m_tableName,
+                                   QStringLiteral("cannot create the table: %1.").arg(e.reason()));
     }
     m_open = true;
     try {
@@ -160,7 +160,7 @@ TableWriter::~TableWriter()
 
 void TableWriter::fail(const QString &problem) const
 {
-    throw RuntimeError(QStringLiteral("%1: %2.").arg(m_tableName, problem));
+    throw RuntimeError::inFile(m_tableName, problem + u'.');
 }
 
 void TableWriter::defineFields(const std::vector<NewField> &columns, qint64 expectedRows)
@@ -419,10 +419,13 @@ void TableWriter::appendRow(const std::vector<Variant> &row)
         ++m_rows;
     } catch (const RuntimeError &e) {
         abandon();
-        if (e.description().startsWith(m_tableName) || e.number() == ado::kErrPastFormatLimit)
+        // The table's own failures and its limits name it already; the rest
+        // (a value, the blob file) get the table and the row.
+        if (e.file() == m_tableName || e.kind() == RuntimeError::Kind::Limit)
             throw;
-        throw RuntimeError(e.number(),
-                           QStringLiteral("%1, row %2: %3").arg(m_tableName).arg(m_rows + 1).arg(e.description()));
+        throw RuntimeError(e.kind(), e.number(),
+                           QStringLiteral("%1, row %2: %3").arg(m_tableName).arg(m_rows + 1).arg(e.description()),
+                           {e.file(), m_tableName, m_rows + 1, e.column()}, e.problem());
     } catch (...) {
         abandon();
         throw;

@@ -17,7 +17,7 @@ void WriteBuffer::write(qint64 offset, const char *data, qint64 size)
     try {
         m_file.writeAt(offset, data, size);
     } catch (const tw::files::FileError &e) {
-        throw tw::ado::RuntimeError(QStringLiteral("%1: write error: %2.").arg(m_name, e.reason()));
+        throw tw::ado::RuntimeError::inFile(m_name, QStringLiteral("write error: %1.").arg(e.reason()));
     }
 }
 

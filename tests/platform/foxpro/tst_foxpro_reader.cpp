@@ -114,6 +114,8 @@ private slots:
     void deletedRowsAreSkippedAndCounted();
     void damagedFilesGiveClearErrors_data();
     void damagedFilesGiveClearErrors();
+    void damagedFilesTellWhatAndWhere_data();
+    void damagedFilesTellWhatAndWhere();
     void flippedBytesNeverCrash();
     void damagedValuesReadAsNull_data();
     void damagedValuesReadAsNull();
@@ -709,6 +711,47 @@ void TableReaderTest::damagedFilesGiveClearErrors()
     QVERIFY2(error.contains(name), qPrintable("the message does not name the file: " + error));
 }
 
+void TableReaderTest::damagedFilesTellWhatAndWhere_data()
+{
+    QTest::addColumn<QByteArray>("dbf");
+    QTest::addColumn<QByteArray>("fpt");
+    QTest::addColumn<QString>("problem"); // %1 the table's base name
+
+    const std::vector<FieldLayout> memoFields = {{"NAME", 'C', 4}, {"NOTES", 'M', 4}};
+    std::vector<quint32> blocks;
+    QByteArray fpt = buildFpt(64, {"hello"}, &blocks);
+    const QByteArray good = buildDbf(0x30, memoFields, {record("abcd" + le32(blocks[0]))});
+    QTest::newRow("memo file missing") << good << QByteArray() << "its memo file %1.fpt is missing";
+    fpt[6] = fpt[7] = 0;
+    QTest::newRow("memo block size 0") << good << fpt << "the memo file %1.fpt has block size 0";
+    QTest::newRow("dBase 7") << buildDbf(0x04, {{"C", 'C', 2}}, {record("ab")}) << QByteArray()
+                             << "it is a dBase 7 table (file type 0x04), which FoxPro does not open";
+    QTest::newRow("FoxBASE cut inside its header")
+        << buildFoxBase({{"C", 'C', 2}}, {record("ab")}).left(400) << QByteArray()
+        << "the header length 521 is past the end of the file (400 bytes)";
+}
+
+void TableReaderTest::damagedFilesTellWhatAndWhere()
+{
+    // The error keeps the file and the problem apart, and says both as before.
+    QFETCH(QByteArray, dbf);
+    QFETCH(QByteArray, fpt);
+    QFETCH(QString, problem);
+    const QString name = QString("where%1").arg(QTest::currentDataTag()).remove(' ');
+    const QString path = write(name + ".dbf", dbf);
+    if (!fpt.isEmpty())
+        write(name + ".fpt", fpt);
+    try {
+        TableReader reader(path);
+        QFAIL("the damaged table opened");
+    } catch (const RuntimeError &e) {
+        QCOMPARE(e.kind(), RuntimeError::Kind::File);
+        QCOMPARE(e.file(), name + ".dbf");
+        QCOMPARE(e.problem(), problem.arg(name));
+        QCOMPARE(e.description(), QStringLiteral("%1.dbf: %2.").arg(name, problem.arg(name)));
+    }
+}
+
 void TableReaderTest::flippedBytesNeverCrash()
 {
     if (tw::test::sharedDir().isEmpty())
@@ -874,6 +917,8 @@ void TableReaderTest::damagedValuesReadAsNull()
     QCOMPARE(reader.lostValues().count(), qint64(lost));
     const tw::ado::LostValue &first = reader.lostValues().first().front();
     QVERIFY2(first.value.contains(expected), qPrintable(first.value));
+    // What is wrong alone: the table is named beside it, the sentence is not closed.
+    QVERIFY2(!first.value.startsWith(name) && !first.value.endsWith(u'.'), qPrintable(first.value));
     QCOMPARE(first.column, column);
     QCOMPARE(first.table, name + ".dbf");
     QVERIFY(rows[size_t(first.row - 1)][size_t(at)].isNull());

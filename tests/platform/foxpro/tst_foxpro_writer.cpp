@@ -565,16 +565,19 @@ void TableWriterTest::stopsBeforeTheFileLimits_data()
     QTest::addColumn<bool>("buffered");
     QTest::addColumn<int>("fittingRows"); // the rows that fit; the next one is refused
     QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("temporary"); // built under a temporary name, told by the table's
     // Records of 55 bytes after a header of 360, and the end mark: 911 bytes hold ten.
     const QString dbf = QStringLiteral("limited.dbf would pass 911 bytes, the most a FoxPro table file holds; the "
                                        "table limited needs at least 55 bytes more.");
-    QTest::newRow("table file, row by row") << 0 << false << 10 << dbf;
-    QTest::newRow("table file, buffered") << 0 << true << 10 << dbf;
+    QTest::newRow("table file, row by row") << 0 << false << 10 << dbf << false;
+    QTest::newRow("table file, buffered") << 0 << true << 10 << dbf << false;
+    QTest::newRow("table file, temporary") << 0 << true << 10 << dbf << true;
     // Memos of two 64-byte blocks after a header of 512: 911 bytes hold three.
     const QString fpt = QStringLiteral("limited.fpt would pass 911 bytes, the most a FoxPro memo file holds; the "
                                        "table limited needs at least 113 bytes more.");
-    QTest::newRow("memo file, row by row") << 100 << false << 3 << fpt;
-    QTest::newRow("memo file, buffered") << 100 << true << 3 << fpt;
+    QTest::newRow("memo file, row by row") << 100 << false << 3 << fpt << false;
+    QTest::newRow("memo file, buffered") << 100 << true << 3 << fpt << false;
+    QTest::newRow("memo file, temporary") << 100 << true << 3 << fpt << true;
 }
 
 void TableWriterTest::stopsBeforeTheFileLimits()
@@ -583,26 +586,32 @@ void TableWriterTest::stopsBeforeTheFileLimits()
     QFETCH(bool, buffered);
     QFETCH(int, fittingRows);
     QFETCH(QString, message);
+    QFETCH(bool, temporary);
     files::FaultPlan plan;
     plan.formatFileLimit = 911;
     const files::ScopedFaultPlan limits(plan);
     const QString folder = m_folder + QStringLiteral("/limits");
     QDir(folder).removeRecursively();
     QDir().mkpath(folder);
-    const QString path = folder + QStringLiteral("/limited.dbf");
-    auto writer = foxpro::TableWriter::create(path, {{"NAME", 'C', 50}, {"NOTE", 'M', 4}});
+    const QString path = folder + (temporary ? QStringLiteral("/~twlimit.dbf") : QStringLiteral("/limited.dbf"));
+    foxpro::CreateOptions options;
+    if (temporary)
+        options.shownName = QStringLiteral("limited.dbf");
+    auto writer = foxpro::TableWriter::create(path, {{"NAME", 'C', 50}, {"NOTE", 'M', 4}}, options);
     writer->setBuffered(buffered);
     const auto row = [&](int i) {
         return std::vector<Variant>{Variant::text(QString::number(i)),
                                     memoLength ? Variant::text(QString(memoLength, u'm')) : Variant::null()};
     };
-    // What a write that must be refused says; its number must be the limit's.
+    // What a write that must be refused says; its number and kind must be the
+    // limit's (later rows and the flush too), and it names the table's file.
     const auto refused = [&](const std::function<void()> &write) -> QString {
         try {
             write();
         } catch (const RuntimeError &e) {
-            return e.number() == ado::kErrPastFormatLimit ? e.description()
-                                                          : QStringLiteral("error %1").arg(e.number());
+            const bool limit = e.number() == ado::kErrPastFormatLimit && e.kind() == RuntimeError::Kind::Limit &&
+                               e.table() == QLatin1String("limited") && e.file().startsWith(QLatin1String("limited."));
+            return limit ? e.description() : QStringLiteral("error %1: %2").arg(e.number()).arg(e.description());
         }
         return QStringLiteral("not refused");
     };

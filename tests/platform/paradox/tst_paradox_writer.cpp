@@ -98,6 +98,7 @@ private slots:
     void blobFileMatchesCorpus();
     void refusesExistingTable();
     void failureAndAbandonLeaveNothing();
+    void blobFileFailureNamesTableAndRow();
     void stopsBeforeTheFileLimits_data();
     void stopsBeforeTheFileLimits();
     void refusesBadDefinitions();
@@ -424,13 +425,15 @@ void TestParadoxWriter::stopsBeforeTheFileLimits()
     const tw::files::ScopedFaultPlan limits(plan);
     const std::vector<NewField> columns = {{QStringLiteral("I"), FieldType::Long},
                                            {QStringLiteral("M"), FieldType::Memo}};
-    // What a write that must be refused says; its number must be the limit's.
+    // What a write that must be refused says; its number and kind must be the
+    // limit's, and it names the file and the table.
     const auto refused = [&](const std::function<void()> &write) -> QString {
         try {
             write();
         } catch (const RuntimeError &e) {
-            return e.number() == tw::ado::kErrPastFormatLimit ? e.description()
-                                                              : QStringLiteral("error %1").arg(e.number());
+            const bool limit = e.number() == tw::ado::kErrPastFormatLimit && e.kind() == RuntimeError::Kind::Limit &&
+                               e.table() == QLatin1String("limited") && e.file().startsWith(QLatin1String("limited."));
+            return limit ? e.description() : QStringLiteral("error %1").arg(e.number());
         }
         return QStringLiteral("not refused");
     };
@@ -489,6 +492,32 @@ void TestParadoxWriter::failureAndAbandonLeaveNothing()
         QVERIFY2(!n.startsWith(QLatin1String("bad")) && !n.startsWith(QLatin1String("dropped")) &&
                      !n.startsWith(QLatin1String("forgotten")),
                  qPrintable(n));
+}
+
+void TestParadoxWriter::blobFileFailureNamesTableAndRow()
+{
+    // The blob file's own failure gets the table and the row before it; the
+    // error keeps the blob file as its file.
+    tw::files::FaultPlan plan;
+    plan.fileSizeLimit = 64 * 1024;
+    const tw::files::ScopedFaultPlan full(plan);
+    TableWriter writer(m_dir.path(), QStringLiteral("full"),
+                       {{QStringLiteral("I"), FieldType::Long}, {QStringLiteral("M"), FieldType::Memo}});
+    for (int i = 1; i <= 1000; ++i) {
+        try {
+            writer.appendRow({Variant::integer(i), Variant::text(text(5000, i))});
+        } catch (const RuntimeError &e) {
+            QCOMPARE(e.kind(), RuntimeError::Kind::File);
+            QCOMPARE(e.file(), QStringLiteral("full.mb"));
+            QCOMPARE(e.table(), QStringLiteral("full.db"));
+            QCOMPARE(e.row(), qint64(i));
+            const QString begin = QStringLiteral("full.db, row %1: full.mb: write error: ").arg(i);
+            QVERIFY2(e.description().startsWith(begin) && e.description().endsWith(u'.'), qPrintable(e.description()));
+            QVERIFY(leftovers().isEmpty());
+            return;
+        }
+    }
+    QFAIL("the blob file grew past its size limit without failing");
 }
 
 void TestParadoxWriter::refusesBadDefinitions()
