@@ -9,6 +9,7 @@
 #include "platform/ado/ProviderRegistry.h"
 #include "platform/ado/Recordset.h"
 #include "platform/ado/RuntimeError.h"
+#include "platform/ado/TableReplacement.h"
 #include "platform/foxpro/FoxProProvider.h"
 #include "platform/paradox/ParadoxProvider.h"
 #include "platform/paradox/TableWriter.h"

@@ -10,7 +10,6 @@
 #include "LostValues.h"
 #include "RowSource.h"
 #include "RuntimeError.h"
-#include "TableReplacement.h"
 #include "Variant.h"
 
 #include <QStringList>
@@ -21,6 +20,8 @@
 #include <vector>
 
 namespace tw::ado {
+
+class TableReplacement;
 
 // Settings made on a Connection before Open.
 struct ConnectionOptions {

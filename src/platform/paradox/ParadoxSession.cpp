@@ -5,6 +5,7 @@
 #include "TableRows.h"
 
 #include "platform/ado/DataTypeEnum.h"
+#include "platform/ado/TableReplacement.h"
 #include "platform/files/FileSystem.h"
 #include "platform/files/Trash.h"
 #include "platform/sql/Parser.h"
