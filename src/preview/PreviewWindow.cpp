@@ -108,12 +108,16 @@ void PreviewWindow::closeEvent(QCloseEvent *event)
 
 void PreviewWindow::letGo()
 {
+    m_letGo = true;
+    m_codePages->setEnabled(false);
     m_model->setSource(nullptr);
     m_header->setText(tr("The table is closed while the command runs."));
 }
 
 void PreviewWindow::reopen()
 {
+    m_letGo = false;
+    m_codePages->setEnabled(true);
     try {
         open(m_choices.of(m_table.side, m_table.name));
     } catch (const ado::RuntimeError &e) {
@@ -185,7 +189,8 @@ void PreviewWindow::fillCodePages()
 
 void PreviewWindow::chooseCodePage(int codePage)
 {
-    open(codePage);
+    if (!m_letGo)
+        open(codePage);
     m_choices.choose(m_table.side, m_table.name, codePage);
 }
 

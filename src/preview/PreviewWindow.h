@@ -45,6 +45,8 @@ public:
     const PreviewTable &table() const { return m_table; }
     // Reads the table again in `codePage` (0: as its header says) and keeps
     // the choice for the next copies; RuntimeError when it cannot be read.
+    // While the window has let its table go, the choice is kept and read by
+    // reopen().
     void chooseCodePage(int codePage);
     // Lets the table's files go while a command may change, replace or
     // remove the table (on Windows an open file cannot be replaced); reopen()
@@ -80,6 +82,7 @@ private:
     QTableWidget *m_fields = nullptr;
     QTableView *m_rows = nullptr;
     bool m_filling = false;
+    bool m_letGo = false; // between letGo() and reopen()
 };
 
 } // namespace tw::preview

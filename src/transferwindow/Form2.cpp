@@ -223,6 +223,9 @@ preview::PreviewWindow *Form2::previewCurrentTable(QListWidget *list)
                                        : ParadoxSource::ParadoxConnectionString(m_settings.paradoxFolder());
         auto *window = new preview::PreviewWindow({side, item->text(), connection}, m_readCodePages, this);
         m_previews.insert(key, window);
+        // Opened while a command runs: it lets its table go until the command ends.
+        if (m_busy.busy())
+            window->letGo();
         window->show();
         return window;
     } catch (const ado::RuntimeError &e) {
