@@ -210,11 +210,13 @@ public:
             m_check.limitProblem = e.description();
         }
         // The .db: blocks of 4 KiB (larger for long records) holding whole records.
+        // A table without a column the copy carries (only system fields) has records of no bytes.
+        const qint64 recordSize = std::max<qint64>(1, m_recordSize);
         qint64 blockSize = paradox::TableWriter::kPreferredBlockSize;
-        while (m_recordSize > blockSize - paradox::db::kBlockHeaderSize &&
+        while (recordSize > blockSize - paradox::db::kBlockHeaderSize &&
                blockSize < paradox::db::kMaxBlockUnits * paradox::db::kBlockUnit)
             blockSize *= 2;
-        const qint64 perBlock = std::max<qint64>(1, (blockSize - paradox::db::kBlockHeaderSize) / m_recordSize);
+        const qint64 perBlock = std::max<qint64>(1, (blockSize - paradox::db::kBlockHeaderSize) / recordSize);
         const qint64 records = (rows + perBlock - 1) / perBlock * blockSize;
         const qint64 recordLimit = files::formatFileLimit(qint64(paradox::db::kMaxBlocksPerTable) *
                                                           paradox::db::kMaxBlockUnits * paradox::db::kBlockUnit);

@@ -245,6 +245,24 @@ void CheckTest::damagedTablesAreReported()
     QCOMPARE(tables.size(), 2);
     QVERIFY(tables[0].toObject().value("problem").toString().contains("broken.dbf", Qt::CaseInsensitive));
     QCOMPARE(tables[1].toObject().value("rows").toInt(), 2);
+
+    // Only a system field (_NullFlags): no column to carry, refused, not a crash.
+    QByteArray system(32 + 32 + 1 + 263, '\0');
+    system[0] = 0x30;
+    system[kDbfRecordCount] = 1;
+    system[8] = char(system.size() & 0xFF);
+    system[9] = char(system.size() >> 8);
+    system[10] = 2;                       // record: the deletion mark and one flag byte
+    system.replace(32, 10, "_NullFlags"); // its descriptor
+    system[32 + 11] = '0';                // type
+    system[32 + 12] = 1;                  // offset
+    system[32 + 16] = 1;                  // width
+    system[32 + 18] = 0x01;               // a system field
+    system[64] = '\r';
+    tw::test::writeAll(damaged + "/sysonly.dbf", system + QByteArray(" \0\x1A", 3));
+    check = cli({"check", "--to-paradox", "--foxpro", damaged, "--paradox", px, "sysonly"});
+    QCOMPARE(check.exitCode, 3);
+    QVERIFY2(check.out.contains("not 0"), check.out.constData());
 }
 
 void CheckTest::codePageGuessForMissingAndWrongMarks_data()
