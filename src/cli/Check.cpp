@@ -346,19 +346,19 @@ void openSource(ado::Connection &connection, ado::Recordset &source, bool foxpro
                 connection);
 }
 
-// The guess's sample of a table as its text is stored, read until the sample is full.
+// The guess's sample of a table as its text is stored (each byte read as the
+// character of its number), read until the sample is full.
 encoding::CodePageGuess storedSample(bool foxproSide, const ConnectionSettings &settings, const QString &table)
 {
-    const TextCodec &bytes = TextCodec::windows1252();
     ado::Connection connection;
     ado::Recordset source;
-    openSource(connection, source, foxproSide, settings, table, bytes.codePage());
+    openSource(connection, source, foxproSide, settings, table, TextCodec::kStoredBytes);
     encoding::CodePageGuess guess;
     const int columns = source.fields().count();
     while (!source.Eof() && !guess.full()) {
         for (int column = 0; column < columns; ++column)
             if (const Variant &value = source.fields()(column).Value(); value.kind() == Variant::Kind::Text)
-                guess.addDecoded(value.asText(), bytes);
+                guess.addBytes(value.asText().toLatin1());
         source.MoveNext();
     }
     return guess;
@@ -438,14 +438,12 @@ TableCheck checkTable(const QString &table, bool foxproSide, const ConnectionSet
         openSource(connection, source, foxproSide, settings, table, options.codePage);
         check.chosen = options.codePage > 0;
         check.codePage = source.codePage() > 0 ? source.codePage() : TextCodec::kWindows1252;
-        const TextCodec &codec = TextCodec::forCodePage(check.codePage);
         std::optional<ToParadox> toParadox;
         std::optional<ToFoxPro> toFoxPro;
         if (check.direction == CopyDirection::ToParadox)
             toParadox.emplace(check, source, sourceTypes);
         else if (check.direction == CopyDirection::ToFoxPro)
             toFoxPro.emplace(check, source, sourceTypes);
-        encoding::CodePageGuess guess;
         const int columns = source.fields().count();
         const qint64 rows = source.RecordCount();
         QElapsedTimer clock;
@@ -457,8 +455,6 @@ TableCheck checkTable(const QString &table, bool foxproSide, const ConnectionSet
             for (int column = 0; column < columns; ++column) {
                 const ado::Field &field = source.fields()(column);
                 const Variant &value = field.Value();
-                if (!guess.full() && value.kind() == Variant::Kind::Text)
-                    guess.addDecoded(value.asText(), codec);
                 if (toParadox)
                     toParadox->value(column, value, row);
                 else if (toFoxPro)
@@ -475,6 +471,8 @@ TableCheck checkTable(const QString &table, bool foxproSide, const ConnectionSet
         check.rows = row;
         if (const ado::LostValues *lost = source.lostValues())
             check.unreadable = *lost;
+        if (const ado::LostValues *misread = source.changedValues())
+            check.misread = *misread;
         if (const ado::DamagedRows *damaged = source.damagedRows())
             check.damaged = *damaged;
         check.warnings = source.warnings();
@@ -487,11 +485,9 @@ TableCheck checkTable(const QString &table, bool foxproSide, const ConnectionSet
             if (lost.reason.contains(QStringLiteral("memo"), Qt::CaseInsensitive) ||
                 lost.reason.contains(QStringLiteral("blob"), Qt::CaseInsensitive))
                 check.memoSound = false;
-        // A multi-byte page may have read bytes it does not define as U+FFFD:
-        // the sample is taken again as stored, through Windows-1252, whose
-        // every byte reads as a character of its own.
-        if (!codec.singleByte() && guess.telling())
-            guess = storedSample(foxproSide, settings, table);
+        // The sample is the text as stored, read again without the page's
+        // converter, so that the guess never sees what a faulty one made of it.
+        const encoding::CodePageGuess guess = storedSample(foxproSide, settings, table);
         // A page the user chose is doubted only when another reads the text clearly better.
         check.doubtful = guess.telling() && ((check.mark == 0 && !check.chosen) || guess.doubtful(check.codePage));
         if (check.doubtful)
@@ -506,7 +502,7 @@ TableCheck checkTable(const QString &table, bool foxproSide, const ConnectionSet
 
 bool TableCheck::whole() const
 {
-    if (!problem.isEmpty() || !damaged.empty() || !unreadable.empty() || !memoSound)
+    if (!problem.isEmpty() || !damaged.empty() || !unreadable.empty() || !misread.empty() || !memoSound)
         return false;
     if (!direction)
         return true;

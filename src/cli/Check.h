@@ -50,6 +50,7 @@ struct TableCheck {
     QStringList warnings;       // what the reader read past in the header
     ado::DamagedRows damaged;   // rows the copy would leave out
     ado::LostValues unreadable; // values the reader could not read (written as Null)
+    ado::LostValues misread;    // texts whose bytes the code page does not give back (written changed)
 
     // With a direction.
     std::optional<CopyDirection> direction;

@@ -84,6 +84,15 @@ QString checkReport(const std::vector<TableCheck> &checks)
             for (const ado::LostValue &v : c.unreadable.first())
                 line(QStringLiteral("    row %1, column %2: %3").arg(v.row).arg(v.column, v.reason));
         }
+        if (!c.misread.empty()) {
+            line(QStringLiteral("  misread: %1 text(s) that code page %2 does not give back as stored, written "
+                                "changed by a copy:")
+                     .arg(c.misread.count())
+                     .arg(c.codePage));
+            for (const ado::LostValue &v : c.misread.first())
+                line(
+                    QStringLiteral("    row %1, column %2: %3 reads as %4").arg(v.row).arg(v.column, v.value, v.after));
+        }
         if (c.direction) {
             const bool toParadox = *c.direction == CopyDirection::ToParadox;
             line(QStringLiteral("  to %1 as %2%3")
@@ -167,6 +176,7 @@ QJsonObject checkJson(const std::vector<TableCheck> &checks)
         t.insert("damaged",
                  QJsonObject{{"rows", c.damaged.rowsText()}, {"places", c.damaged.placeCount()}, {"first", damaged}});
         t.insert("unreadable", countedJson(c.unreadable));
+        t.insert("misread", countedJson(c.misread));
         if (c.direction) {
             QJsonArray columns;
             for (const CheckedColumn &col : c.columns)

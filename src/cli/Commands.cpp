@@ -12,6 +12,7 @@
 #include "platform/ado/Recordset.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/encoding/CodePageGuess.h"
+#include "platform/encoding/TextCodec.h"
 #include "platform/files/FileSystem.h"
 #include "platform/foxpro/FoxProSession.h"
 #include "platform/ui/Pointer.h"
@@ -369,13 +370,20 @@ int verifyCopies(const std::vector<PlannedCopy> &copies, const std::vector<Table
 {
     ado::Connection foxpro;
     ado::Connection paradox;
-    foxpro.CursorLocation = ado::adUseServer;
-    paradox.CursorLocation = ado::adUseClient;
+    // Both sides again, their texts read as stored bytes.
+    ado::Connection foxproBytes;
+    ado::Connection paradoxBytes;
+    foxpro.CursorLocation = foxproBytes.CursorLocation = ado::adUseServer;
+    paradox.CursorLocation = paradoxBytes.CursorLocation = ado::adUseClient;
     // The sources are read as the copy read them.
     (direction == CopyDirection::ToParadox ? foxpro : paradox).setReadCodePage(readCodePage);
+    foxproBytes.setReadCodePage(encoding::TextCodec::kStoredBytes);
+    paradoxBytes.setReadCodePage(encoding::TextCodec::kStoredBytes);
     try {
         foxpro.Open(FoxproSource::FoxProConnectionString(settings));
         paradox.Open(ParadoxSource::ParadoxConnectionString(settings.paradox));
+        foxproBytes.Open(FoxproSource::FoxProConnectionString(settings));
+        paradoxBytes.Open(ParadoxSource::ParadoxConnectionString(settings.paradox));
     } catch (...) {
         const QString reason = describeFailure(std::current_exception());
         for (const PlannedCopy &copy : copies)
@@ -406,9 +414,16 @@ int verifyCopies(const std::vector<PlannedCopy> &copies, const std::vector<Table
                       copy.source);
             openTable(target, toParadox ? paradox : foxpro, toParadox ? Side::Kind::Paradox : Side::Kind::FoxPro,
                       copy.target);
+            ado::Recordset sourceBytes;
+            ado::Recordset targetBytes;
+            openTable(sourceBytes, toParadox ? foxproBytes : paradoxBytes,
+                      toParadox ? Side::Kind::FoxPro : Side::Kind::Paradox, copy.source);
+            openTable(targetBytes, toParadox ? paradoxBytes : foxproBytes,
+                      toParadox ? Side::Kind::Paradox : Side::Kind::FoxPro, copy.target);
             const Verification result =
                 compareTables(source, target, direction,
-                              outcome && copy.outcome == PlannedCopy::Outcome::Written ? outcome->notes : CopyNotes{});
+                              outcome && copy.outcome == PlannedCopy::Outcome::Written ? outcome->notes : CopyNotes{},
+                              {&sourceBytes, &targetBytes});
             for (const QString &line : verificationLines(copy, result))
                 print(result.ok() ? out : err, line + u'\n');
             if (!result.ok())

@@ -4,6 +4,7 @@
 #include "common/Main.h"
 #include "common/TableList.h"
 #include "platform/ado/Field.h"
+#include "platform/ado/LostValues.h"
 #include "platform/ado/Recordset.h"
 #include "platform/ado/ValueText.h"
 #include "platform/encoding/TextCodec.h"
@@ -110,6 +111,29 @@ bool sameForFoxPro(const ado::Field &field, const Variant &target, qint64 *repla
     return sameText(written, target.toText(), replaced, targetCodePage);
 }
 
+// Whether a text value arrived as its stored bytes (same code page on both
+// sides) or was read from them by a page that gives them back (different
+// pages; the decoded comparison covers the rest).
+bool sameStored(const Variant &decoded, const Variant &sourceBytes, const Variant &targetBytes,
+                const encoding::TextCodec *samePage, const encoding::TextCodec &sourcePage)
+{
+    if (decoded.kind() != Kind::Text || sourceBytes.kind() != Kind::Text)
+        return true;
+    if (samePage) {
+        if (isAbsent(sourceBytes) || isAbsent(targetBytes))
+            return isAbsent(sourceBytes) && isAbsent(targetBytes);
+        return targetBytes.kind() == Kind::Text && sourceBytes.asText() == targetBytes.asText();
+    }
+    return sourcePage.givesBack(decoded.asText(), sourceBytes.asText().toLatin1());
+}
+
+QString shownBytes(const Variant &value)
+{
+    if (value.kind() != Kind::Text)
+        return ado::LostValues::describe(value);
+    return ado::LostValues::describeBytes(value.asText().toLatin1());
+}
+
 QString shownValue(const Variant &value)
 {
     QByteArray json;
@@ -162,11 +186,14 @@ bool sameByMeaning(const ado::Field &source, const Variant &target, CopyDirectio
 }
 
 Verification compareTables(ado::Recordset &source, ado::Recordset &target, CopyDirection direction,
-                           const CopyNotes &notes)
+                           const CopyNotes &notes, StoredTexts stored)
 {
     Verification result;
     qint64 nulled = 0; // differences where the target has Null for a value
     const int targetCodePage = target.codePage() ? target.codePage() : kTargetCodePage;
+    const int sourceCodePage = source.codePage() ? source.codePage() : kTargetCodePage;
+    const encoding::TextCodec &sourcePage = encoding::TextCodec::forCodePage(sourceCodePage);
+    const encoding::TextCodec *samePage = sourceCodePage == targetCodePage ? &sourcePage : nullptr;
     const ado::Fields &from = source.fields();
     const ado::Fields &to = target.fields();
     if (from.count() != to.count()) {
@@ -174,16 +201,36 @@ Verification compareTables(ado::Recordset &source, ado::Recordset &target, CopyD
             QStringLiteral("the target has %1 columns, the source %2").arg(to.count()).arg(from.count());
         return result;
     }
-    for (; !source.Eof() && !target.Eof(); source.MoveNext(), target.MoveNext()) {
+    const bool bytes = stored.source && stored.target && stored.source->fields().count() == from.count() &&
+                       stored.target->fields().count() == to.count();
+    const auto moveStored = [&] {
+        if (!bytes)
+            return;
+        if (!stored.source->Eof())
+            stored.source->MoveNext();
+        if (!stored.target->Eof())
+            stored.target->MoveNext();
+    };
+    for (; !source.Eof() && !target.Eof(); source.MoveNext(), target.MoveNext(), moveStored()) {
         ++result.rows;
+        const bool bytesHere = bytes && !stored.source->Eof() && !stored.target->Eof();
         for (int k = 0; k < from.count(); ++k) {
             ++result.values;
-            if (sameByMeaning(from(k), to(k).Value(), direction, &result.replacedCharacters, targetCodePage))
+            const bool meaning =
+                sameByMeaning(from(k), to(k).Value(), direction, &result.replacedCharacters, targetCodePage);
+            const bool asStored = !bytesHere || sameStored(from(k).Value(), stored.source->fields()(k).Value(),
+                                                           stored.target->fields()(k).Value(), samePage, sourcePage);
+            if (meaning && asStored)
                 continue;
             ++result.differing;
             if (!isAbsent(from(k).Value()) && isAbsent(to(k).Value()))
                 ++nulled;
-            if (result.shown.size() < size_t(kShownDifferences))
+            if (result.shown.size() >= size_t(kShownDifferences))
+                continue;
+            if (meaning) // the texts read the same, their bytes differ
+                result.shown.push_back({result.rows, from(k).name(), shownBytes(stored.source->fields()(k).Value()),
+                                        shownBytes(stored.target->fields()(k).Value())});
+            else
                 result.shown.push_back(
                     {result.rows, from(k).name(), shownValue(from(k).Value()), shownValue(to(k).Value())});
         }

@@ -79,8 +79,18 @@ bool sameByMeaning(const ado::Field &source, const ado::Variant &target, CopyDir
 // target Null where the source has a value, up to the values reported lost; any
 // other, up to the values reported changed) are counted as such and are no
 // failure.
+// The same tables opened a second time with their texts as stored (read in
+// encoding::TextCodec::kStoredBytes), walked beside the others: a text is
+// then also compared by its bytes, which no converter comes between. Where
+// source and target have the same code page the bytes must be the same;
+// elsewhere the source's page must give its bytes back from the text it read.
+struct StoredTexts {
+    ado::Recordset *source = nullptr;
+    ado::Recordset *target = nullptr;
+};
+
 Verification compareTables(ado::Recordset &source, ado::Recordset &target, CopyDirection direction,
-                           const CopyNotes &notes = {});
+                           const CopyNotes &notes = {}, StoredTexts stored = {});
 
 // A selected source table of a copy and the table that stands for it on the
 // target side afterwards.

@@ -17,6 +17,8 @@ void TableNotes::takeSource(const ado::Recordset &source)
 {
     if (const ado::LostValues *lost = source.lostValues())
         m_source.lost = *lost;
+    if (const ado::LostValues *changed = source.changedValues())
+        m_source.changed = *changed;
     if (const ado::DamagedRows *damaged = source.damagedRows())
         m_source.damaged = *damaged;
     m_source.warnings = source.warnings();

@@ -1,6 +1,7 @@
 #pragma once
 // TableNotes: gathers what one table's copy could not carry as it was — the
-// source reader's unreadable values, damaged rows and header warnings, and
+// source reader's unreadable values, texts its code page does not give back,
+// damaged rows and header warnings, and
 // what the target connection counted while the table was written (characters
 // written as "?", values written as Null or changed) — for its outcome.
 

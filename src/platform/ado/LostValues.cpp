@@ -9,6 +9,7 @@ namespace tw::ado {
 namespace {
 
 constexpr qsizetype kLongestShown = 60;
+constexpr qsizetype kBytesShown = 24;
 
 } // namespace
 
@@ -49,6 +50,31 @@ QString LostValues::describe(const Variant &value)
     if (text.size() > kLongestShown)
         text = text.left(kLongestShown) + QStringLiteral("...");
     return text;
+}
+
+QString LostValues::describeBytes(QByteArrayView bytes)
+{
+    QString text = QStringLiteral("bytes ") +
+                   QString::fromLatin1(bytes.first(std::min(bytes.size(), kBytesShown)).toByteArray().toHex(' '));
+    if (bytes.size() > kBytesShown)
+        text += QStringLiteral(" ... (%1 bytes)").arg(bytes.size());
+    return text;
+}
+
+bool beyondAscii(QByteArrayView bytes)
+{
+    return std::any_of(bytes.begin(), bytes.end(), [](char b) { return (static_cast<unsigned char>(b) & 0x80) != 0; });
+}
+
+LostValue changedText(const QString &table, qint64 row, const QString &column, QByteArrayView stored,
+                      const QString &read, int codePage)
+{
+    return {table,
+            row,
+            column,
+            LostValues::describeBytes(stored),
+            QStringLiteral("code page %1 does not read these bytes as a text it writes back the same").arg(codePage),
+            LostValues::describe(Variant::text(read))};
 }
 
 } // namespace tw::ado

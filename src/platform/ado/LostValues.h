@@ -9,6 +9,7 @@
 
 #include "Variant.h"
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <vector>
@@ -40,10 +41,20 @@ public:
 
     // The readable form of a value for a report; never throws.
     static QString describe(const Variant &value);
+    // Stored bytes for a report, in hex ("f9 ec e5 ed"), long ones cut short.
+    static QString describeBytes(QByteArrayView bytes);
 
 private:
     qint64 m_count = 0;
     std::vector<LostValue> m_first;
 };
+
+// Whether any byte is beyond ASCII: only such texts go through a code page's converter.
+bool beyondAscii(QByteArrayView bytes);
+
+// A text a reader read from `stored` in `codePage` that does not write back
+// as the same bytes: changed, with the bytes before and the text after.
+LostValue changedText(const QString &table, qint64 row, const QString &column, QByteArrayView stored,
+                      const QString &read, int codePage);
 
 } // namespace tw::ado

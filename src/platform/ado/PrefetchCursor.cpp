@@ -101,6 +101,12 @@ const LostValues *PrefetchCursor::lostValues() const
     return m_inner->lostValues();
 }
 
+const LostValues *PrefetchCursor::changedValues() const
+{
+    stop();
+    return m_inner->changedValues();
+}
+
 std::unique_ptr<Cursor> prefetched(std::unique_ptr<Cursor> cursor)
 {
     if (!cursor || !cursor->readsOnItsOwn() || cursor->updatable() || cursor->rowCount() < kRowsWorthAThread)

@@ -35,6 +35,7 @@ public:
     // The inner cursor's, once its walk has ended (it is stopped here when
     // rows are left: callers ask at the end of their walk).
     const LostValues *lostValues() const override;
+    const LostValues *changedValues() const override;
     // The inner cursor's, as it was when the walk started (a reader knows
     // its damaged rows when it opens).
     const DamagedRows *damagedRows() const override { return m_hasDamaged ? &m_damaged : nullptr; }

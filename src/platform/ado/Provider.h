@@ -67,6 +67,9 @@ public:
     // Values this walk could not read and gave as Null instead (readers that
     // go on past such values keep them); nullptr when none can occur.
     virtual const LostValues *lostValues() const { return nullptr; }
+    // Texts this walk read whose stored bytes the table's code page does not
+    // give back (they arrive changed); nullptr when none can occur.
+    virtual const LostValues *changedValues() const { return nullptr; }
     // Rows the table holds but that are damaged (cut short, in a block the
     // file does not hold whole) and that this walk sets aside; known once the
     // cursor is open, since rowCount() counts whole rows only. nullptr when

@@ -40,6 +40,9 @@ public:
     // Not an ADO member: values the walk could not read and gave as Null;
     // nullptr when none or closed.
     const LostValues *lostValues() const { return m_cursor ? m_cursor->lostValues() : nullptr; }
+    // Not an ADO member: texts the walk read that arrive changed (their bytes
+    // do not come back from the code page); nullptr when none or closed.
+    const LostValues *changedValues() const { return m_cursor ? m_cursor->changedValues() : nullptr; }
     // Not an ADO member: rows of the source that are damaged and left out of
     // the walk (RecordCount counts the others); nullptr when none or closed.
     const DamagedRows *damagedRows() const { return m_cursor ? m_cursor->damagedRows() : nullptr; }

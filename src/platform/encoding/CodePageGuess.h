@@ -27,8 +27,8 @@ struct CodePageCandidate {
 };
 
 // The user's name for a code page ("866", "cp866", "ibm866", "windows-1251",
-// "gbk", "mac-cyrillic"...): its number, 0 when the name is not one TextCodec
-// converts.
+// "gbk", "mac-cyrillic"...): its number, 0 when the name is not one of the
+// pages offered (candidates()).
 int codePageFromName(QStringView name);
 // The name the program shows for a code page: "cp866", "windows-1251", "gbk".
 QString codePageName(int codePage);

@@ -1,5 +1,7 @@
 #include "TextCodec.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
@@ -69,6 +71,51 @@ void resetConverter(iconv_t cd)
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
 }
 
+// Writes out what the converter still holds. The C library's converters for
+// the pages that combine characters (1255, 1258) keep the last character of
+// their input back until they are told the input has ended: without this the
+// last letter of every text would be lost.
+size_t flushConverter(iconv_t cd, char **out, size_t *room)
+{
+    return iconv(cd, nullptr, nullptr, out, room);
+}
+
+// Where the C library's tables and the vendors' differ, the vendors' (what
+// Windows and the programs that wrote the tables read), on every system.
+struct VendorByte {
+    int codePage;
+    unsigned char byte;
+    char16_t unit;
+};
+constexpr VendorByte kVendorBytes[] = {
+    {10000, 0xC6, u'\u2206'}, // INCREMENT, where the C library has GREEK CAPITAL DELTA
+    {10000, 0xF0, u'\uF8FF'}, // the Apple logo, in the private use area
+    {10007, 0xFF, u'\u20AC'}, // the euro, where the C library keeps the old currency sign
+    {932, 0x80, u'\u0080'},   // single bytes Shift-JIS leaves undefined and Windows maps
+    {932, 0xA0, u'\uF8F0'},   {932, 0xFD, u'\uF8F1'}, {932, 0xFE, u'\uF8F2'}, {932, 0xFF, u'\uF8F3'},
+};
+
+// The character a page's vendor gives a single byte the converter reads
+// otherwise or not at all; 0 when there is none.
+char16_t vendorUnitOf(int codePage, unsigned char byte)
+{
+    for (const VendorByte &v : kVendorBytes)
+        if (v.codePage == codePage && v.byte == byte)
+            return v.unit;
+    return 0;
+}
+
+// The byte of such a character; -1 when it has none.
+int vendorByteOf(int codePage, char16_t unit)
+{
+    for (const VendorByte &v : kVendorBytes)
+        if (v.codePage == codePage && v.unit == unit)
+            return v.byte;
+    return -1;
+}
+
+std::atomic<int> g_faultyPage{0};
+
 bool pairAt(const char16_t *units, qsizetype i, qsizetype end)
 {
     return QChar::isHighSurrogate(units[i]) && i + 1 < end && QChar::isLowSurrogate(units[i + 1]);
@@ -94,6 +141,10 @@ bool TextCodec::converts(int codePage)
 
 TextCodec::TextCodec(int codePage) : m_codePage(codePage > 0 ? codePage : kWindows1252)
 {
+    if (m_codePage == kStoredBytes) {
+        buildSingleByteTables(); // no converter: each byte its own character
+        return;
+    }
     const auto open = [](int page, iconv_t &decoder, iconv_t &encoder) {
         const QByteArray name = iconvNameOf(page);
         decoder = iconv_open(kUnicodeName, name.constData());
@@ -142,7 +193,8 @@ void TextCodec::buildSingleByteTables()
             size_t left = 1;
             size_t room = sizeof out;
             resetConverter(cd);
-            if (iconv(cd, &inPtr, &left, &outPtr, &room) == size_t(-1)) {
+            if (iconv(cd, &inPtr, &left, &outPtr, &room) == size_t(-1) ||
+                flushConverter(cd, &outPtr, &room) == size_t(-1)) {
                 if (errno == EINVAL)
                     return; // a lead byte: a multi-byte page
                 // As Windows does, a byte from 0x80 to 0x9F that the page
@@ -158,6 +210,9 @@ void TextCodec::buildSingleByteTables()
             table[b] = unit;
         }
     }
+    for (int b = 0x80; b < 256; ++b)
+        if (const char16_t unit = vendorUnitOf(m_codePage, static_cast<unsigned char>(b)))
+            table[b] = unit;
     for (int b = 0; b < 0x80; ++b)
         if (table[b] != b)
             return; // keep the ASCII shortcuts exact
@@ -177,6 +232,37 @@ QString TextCodec::decode(const char *data, qsizetype size) const
 }
 
 void TextCodec::decode(const char *data, qsizetype size, QString &out) const
+{
+    decodeText(data, size, out);
+    if (g_faultyPage.load(std::memory_order_relaxed) == m_codePage && !out.isEmpty() &&
+        std::any_of(data, data + size, [](char b) { return (static_cast<unsigned char>(b) & 0x80) != 0; }))
+        out.chop(1);
+}
+
+void TextCodec::setDecodingFaultForTests(int codePage)
+{
+    g_faultyPage.store(codePage);
+}
+
+bool TextCodec::givesBack(QStringView text, QByteArrayView bytes) const
+{
+    if (m_singleByte) {
+        if (text.size() != bytes.size())
+            return false;
+        const char16_t *units = text.utf16();
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const int byte = units[i] < 0x80 ? int(units[i]) : m_fromUnicode[units[i]];
+            if (byte != static_cast<unsigned char>(bytes[i]))
+                return false;
+        }
+        return true;
+    }
+    thread_local QByteArray written;
+    encode(text, written, nullptr);
+    return written == bytes;
+}
+
+void TextCodec::decodeText(const char *data, qsizetype size, QString &out) const
 {
     if (size <= 0) {
         out.resize(0);
@@ -214,11 +300,13 @@ QString TextCodec::decodeMultiByte(const char *data, qsizetype size) const
     const std::lock_guard guard(m_iconvLock);
     iconv_t cd = static_cast<iconv_t>(m_decoder);
     resetConverter(cd);
-    while (left > 0) {
+    for (;;) {
         char *base = reinterpret_cast<char *>(out.data());
         char *outPtr = base + written;
         size_t room = size_t(out.size()) * kUnitBytes - size_t(written);
-        const size_t result = iconv(cd, &inPtr, &left, &outPtr, &room);
+        size_t result = left > 0 ? iconv(cd, &inPtr, &left, &outPtr, &room) : 0;
+        if (result != size_t(-1))
+            result = flushConverter(cd, &outPtr, &room);
         written = outPtr - base;
         if (result != size_t(-1))
             break;
@@ -226,8 +314,13 @@ QString TextCodec::decodeMultiByte(const char *data, qsizetype size) const
             out.resize(out.size() * 2 + 1);
             continue;
         }
-        // An undefined or cut sequence: one replacement for its first byte.
-        std::memcpy(base + written, &kReplacement, kUnitBytes);
+        if (left == 0)
+            break; // nothing held back could be written: nothing more to write
+        // An undefined or cut sequence: one replacement for its first byte,
+        // or the character its page's vendor gives it.
+        const char16_t vendor = vendorUnitOf(m_codePage, static_cast<unsigned char>(*inPtr));
+        const char16_t unit = vendor ? vendor : kReplacement;
+        std::memcpy(base + written, &unit, kUnitBytes);
         written += kUnitBytes;
         ++inPtr;
         --left;
@@ -290,10 +383,12 @@ void TextCodec::encodeMultiByte(QStringView text, QByteArray &out, qint64 *repla
         const char *runStart = reinterpret_cast<const char *>(units + i);
         char *inPtr = const_cast<char *>(runStart);
         size_t left = size_t(end - i) * kUnitBytes;
-        while (left > 0) {
+        for (;;) {
             char *outPtr = out.data() + n;
             size_t room = size_t(out.size() - n);
-            const size_t result = iconv(cd, &inPtr, &left, &outPtr, &room);
+            size_t result = left > 0 ? iconv(cd, &inPtr, &left, &outPtr, &room) : 0;
+            if (result != size_t(-1))
+                result = flushConverter(cd, &outPtr, &room);
             n = outPtr - out.data();
             if (result != size_t(-1))
                 break;
@@ -301,14 +396,17 @@ void TextCodec::encodeMultiByte(QStringView text, QByteArray &out, qint64 *repla
                 out.resize(out.size() * 2);
                 continue;
             }
+            if (left == 0)
+                break;
             // The character at inPtr has no bytes here (a lone surrogate
-            // neither): one '?' for it.
+            // neither): one '?' for it, unless its page's vendor gives it one.
             const qsizetype at = i + (inPtr - runStart) / kUnitBytes;
             const qsizetype skip = pairAt(units, at, end) ? 2 : 1;
             if (n == out.size())
                 out.resize(out.size() * 2);
-            out[n++] = kUnheld;
-            if (replaced)
+            const int vendor = skip == 1 ? vendorByteOf(m_codePage, units[at]) : -1;
+            out[n++] = vendor >= 0 ? char(vendor) : kUnheld;
+            if (replaced && vendor < 0)
                 ++*replaced;
             inPtr += skip * kUnitBytes;
             left -= size_t(skip) * kUnitBytes;

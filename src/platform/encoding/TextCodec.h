@@ -18,6 +18,11 @@ namespace tw::encoding {
 class TextCodec {
 public:
     static constexpr int kWindows1252 = 1252;
+    // Not a page of any table: every byte reads as the character of its
+    // number (ISO 8859-1), without a converter. Texts read so are the bytes a
+    // table stores, for comparisons that must not go through the page's own
+    // converter.
+    static constexpr int kStoredBytes = 28591;
 
     // The shared codec of a code page, built on first use and kept. Code page
     // 0 (none given) and pages iconv cannot convert give Windows-1252.
@@ -67,10 +72,21 @@ public:
     // on multi-byte pages).
     int byteOf(char16_t c) const;
 
+    // Whether `text`, read from `bytes` by this page, is written back as
+    // exactly those bytes. Checked by encoding, so that a fault of the
+    // decoding (a character lost or changed) shows.
+    bool givesBack(QStringView text, QByteArrayView bytes) const;
+
+    // Tests only: the codec of `codePage` loses the last character of every
+    // text with a byte beyond ASCII that it decodes, as a faulty converter
+    // would; 0 ends it.
+    static void setDecodingFaultForTests(int codePage);
+
 private:
     static constexpr int kMaxMultiBytes = 4;
 
     void buildSingleByteTables();
+    void decodeText(const char *data, qsizetype size, QString &out) const;
     qsizetype encodeSingleByte(QStringView text, char *out, qint64 *replaced) const;
     QString decodeMultiByte(const char *data, qsizetype size) const;
     void encodeMultiByte(QStringView text, QByteArray &out, qint64 *replaced) const;

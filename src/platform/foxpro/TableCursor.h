@@ -25,6 +25,7 @@ public:
     // Its own open files only.
     bool readsOnItsOwn() const override { return true; }
     const ado::LostValues *lostValues() const override { return &m_reader->lostValues(); }
+    const ado::LostValues *changedValues() const override { return &m_reader->changedValues(); }
     const ado::DamagedRows *damagedRows() const override { return &m_reader->damagedRows(); }
     QStringList warnings() const override { return m_warnings; }
     int codePage() const override { return m_reader->codePage(); }

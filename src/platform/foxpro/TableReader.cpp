@@ -276,6 +276,7 @@ void TableReader::valueInto(int index, Variant &out) const
                 // Decoded where it lies in the memo file's read window.
                 const QByteArrayView data = block != 0 ? memoView(block) : QByteArrayView();
                 m_codePage->decode(data.data(), data.size(), out.textToFill(data.size()));
+                checkText(f, data, out);
                 return;
             }
             if (block == 0)
@@ -294,6 +295,8 @@ void TableReader::valueInto(int index, Variant &out) const
                                        .arg(f.length - 1));
         }
         decodeFixedField(f, bytes, length, *m_codePage, out);
+        if (out.kind() == Variant::Kind::Text && (f.type == 'C' || f.type == 'V'))
+            checkText(f, QByteArrayView(bytes, length), out);
     } catch (const files::FileError &) {
         out = Variant::null();
         throw; // the file could not be read: no value of it is damaged
@@ -312,6 +315,21 @@ void TableReader::loseValue(const DbfField &f, const RuntimeError &e, Variant &o
     if (e.file() != m_fileName && text.endsWith(u'.'))
         text.chop(1);
     m_lost.add({m_fileName, m_current + 1, f.name, text, QStringLiteral("cannot be read")});
+}
+
+void TableReader::checkText(const DbfField &f, QByteArrayView stored, const Variant &out) const
+{
+    if (!ado::beyondAscii(stored))
+        return;
+    if (f.type == 'C') { // read without its trailing blanks, as decodeFixedField does
+        qsizetype end = stored.size();
+        while (end > 0 && (stored[end - 1] == ' ' || stored[end - 1] == '\0'))
+            --end;
+        stored = stored.first(end);
+    }
+    if (m_codePage->givesBack(out.asText(), stored))
+        return;
+    m_changed.add(ado::changedText(m_fileName, m_current + 1, f.name, stored, out.asText(), m_codePage->codePage()));
 }
 
 void TableReader::values(std::vector<Variant> &row) const

@@ -81,6 +81,10 @@ public:
     // Starts lostValues() afresh (a reader reading rows by position keeps
     // those of the row it read last).
     void forgetLostValues() const { m_lost = {}; }
+    // Texts whose stored bytes the table's code page does not read as a text
+    // it writes back the same (an undefined byte, a converter that loses a
+    // character): they arrive changed, counted here with their bytes.
+    const ado::LostValues &changedValues() const { return m_changed; }
     // Records the header counts that the file does not hold whole; known on opening.
     const ado::DamagedRows &damagedRows() const { return m_damaged; }
     // What was read past in the header (a record length that differs from
@@ -100,6 +104,8 @@ private:
     void checkRecordsAgainstSize(qint64 fileSize);
     void checkRecordLength();
     void loseValue(const DbfField &field, const ado::RuntimeError &e, ado::Variant &out) const;
+    // Counts the text `out` read from `stored` as changed when it does not give the bytes back.
+    void checkText(const DbfField &field, QByteArrayView stored, const ado::Variant &out) const;
 
     QString m_path;
     QString m_fileName;
@@ -124,6 +130,7 @@ private:
     const char *m_recordPtr = nullptr;
     mutable qint64 m_liveCount = -1;
     mutable ado::LostValues m_lost;
+    mutable ado::LostValues m_changed;
 };
 
 // The real path of the file beside `path` with the same base name and the

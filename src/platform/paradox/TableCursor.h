@@ -18,6 +18,7 @@ public:
     // Its own open files only.
     bool readsOnItsOwn() const override { return true; }
     const tw::ado::LostValues *lostValues() const override { return &m_reader.lostValues(); }
+    const tw::ado::LostValues *changedValues() const override { return &m_reader.changedValues(); }
     const tw::ado::DamagedRows *damagedRows() const override { return &m_reader.damagedRows(); }
     QStringList warnings() const override { return m_reader.warnings(); }
     // 0 for a table whose header has no code page (read as Windows-1252)

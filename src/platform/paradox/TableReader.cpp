@@ -368,8 +368,9 @@ void TableReader::decodeRecord(const unsigned char *record, std::vector<Variant>
                               damage);
                 }
             } else if (f.type == FieldType::Alpha && data[0] != 0) {
-                m_codec->decode(reinterpret_cast<const char *>(data), alphaLength(data, f.size),
-                                row[i].textToFill(f.size));
+                const QByteArrayView stored(reinterpret_cast<const char *>(data), alphaLength(data, f.size));
+                m_codec->decode(stored.data(), stored.size(), row[i].textToFill(f.size));
+                checkText(f, stored, row[i]);
             } else {
                 row[i] = decodeScalar(f, data, *m_codec);
             }
@@ -393,6 +394,12 @@ void TableReader::decodeRecord(const unsigned char *record, std::vector<Variant>
         }
         offset += f.size;
     }
+}
+
+void TableReader::checkText(const FieldDef &field, QByteArrayView stored, const Variant &out)
+{
+    if (ado::beyondAscii(stored) && !m_codec->givesBack(out.asText(), stored))
+        m_changed.add(ado::changedText(m_name, m_recordNumber, field.name, stored, out.asText(), m_codec->codePage()));
 }
 
 bool TableReader::decodeBlob(const FieldDef &field, const unsigned char *data, Variant &out, QString *damage)
@@ -423,9 +430,10 @@ bool TableReader::decodeBlob(const FieldDef &field, const unsigned char *data, V
         if (!m_blobs->read(ref, field.type, &bytes, damage))
             return false;
     }
-    if (memo)
+    if (memo) {
         m_codec->decode(bytes.data(), bytes.size(), out.textToFill(bytes.size()));
-    else
+        checkText(field, bytes, out);
+    } else
         out = Variant::bytes(bytes.toByteArray());
     return true;
 }

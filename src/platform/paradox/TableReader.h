@@ -67,6 +67,9 @@ public:
     // Values that could not be read (a date or time no calendar holds, a
     // number that is none, a damaged blob pointer) and were given as Null.
     const tw::ado::LostValues &lostValues() const { return m_lost; }
+    // Texts whose stored bytes the table's code page does not read as a text
+    // it writes back the same: they arrive changed, counted with their bytes.
+    const tw::ado::LostValues &changedValues() const { return m_changed; }
 
 private:
     struct ChainBlock {
@@ -93,6 +96,8 @@ private:
     // False, with *damage saying why, when the value cannot be read.
     bool decodeBlob(const FieldDef &field, const unsigned char *data, tw::ado::Variant &out, QString *damage);
     void loseValue(const FieldDef &field, tw::ado::Variant &out, const QString &value, const QString &reason);
+    // Counts the text `out` read from `stored` as changed when it does not give the bytes back.
+    void checkText(const FieldDef &field, QByteArrayView stored, const tw::ado::Variant &out);
 
     QString m_path;
     QString m_name;
@@ -121,6 +126,7 @@ private:
     const unsigned char *m_block = nullptr; // the block the walk is in, from readBlock
     qint64 m_recordNumber = 0;
     tw::ado::LostValues m_lost;
+    tw::ado::LostValues m_changed;
 };
 
 } // namespace tw::paradox

@@ -18,6 +18,8 @@ private slots:
     void rightPageFirst_data();
     void rightPageFirst();
     void doubtfulMarks();
+    void languages_data();
+    void languages();
     void sampleIsBounded();
     void names_data();
     void names();
@@ -37,6 +39,26 @@ CodePageGuess guessOf(int codePage, const QStringList &values)
 QStringList values(const char *utf8)
 {
     return QString::fromUtf8(utf8).split(u'|');
+}
+
+// Vietnamese as Windows-1258 writes it: the letters with a circumflex, breve
+// or horn whole, the tone marks as combining characters after them.
+QString asWindows1258Writes(const QString &text)
+{
+    const TextCodec &page = TextCodec::forCodePage(1258);
+    const QString decomposed = text.normalized(QString::NormalizationForm_D);
+    QString out;
+    for (const QChar c : decomposed) {
+        if (!out.isEmpty() && c.category() == QChar::Mark_NonSpacing) {
+            const QString joined = (QString(out.back()) + c).normalized(QString::NormalizationForm_C);
+            if (joined.size() == 1 && page.holds(joined[0].unicode())) {
+                out.back() = joined[0];
+                continue;
+            }
+        }
+        out += c;
+    }
+    return out;
 }
 
 } // namespace
@@ -91,6 +113,75 @@ void CodePageGuessTest::doubtfulMarks()
     const CodePageGuess ascii = guessOf(1252, values("Smith|London|42 Baker Street"));
     QVERIFY(!ascii.telling());
     QVERIFY(!ascii.doubtful(866));
+}
+
+void CodePageGuessTest::languages_data()
+{
+    QTest::addColumn<int>("right");
+    QTest::addColumn<int>("wrong");
+    QTest::addColumn<QStringList>("values");
+    // Table values of each language (names, places, what business tables
+    // hold), written in its page, with a mark another program might have
+    // left instead.
+    QTest::newRow("English") << 1252 << 866
+                             << values("Smith & Sons Ltd|Café Royal, Regent Street|Unit price £12.50|"
+                                       "Naïve Art Gallery|Résumé received|Attn: Mr. O'Brien");
+    QTest::newRow("French") << 1252 << 850
+                            << values("Société Générale|Hôtel de Ville|Rue de la Paix, Besançon|François Lefèvre|"
+                                      "Crème brûlée|Numéro de téléphone|Déjà livré le 3 février|"
+                                      "Boulangerie Pâtisserie|Prix unitaire à régler");
+    QTest::newRow("Portuguese") << 1252 << 1250
+                                << values("São Paulo|João da Conceição|Avenida da Liberdade, Lisboa|"
+                                          "Informação não disponível|Endereço de cobrança|Ação promocional|"
+                                          "Preço unitário|Manutenção|Serviços gerais|Câmara Municipal");
+    QTest::newRow("German") << 1252 << 1251
+                            << values("Müller GmbH|Straße des 17. Juni|Größe und Gewicht|Köln|Grüße aus München|"
+                                      "Bäckerei Schäfer|Fußgängerzone|Lieferung für Herrn Jürgen Böhm");
+    QTest::newRow("Czech") << 1250 << 1252
+                           << values("Jan Dvořák|Náměstí Míru 15, Praha|Číslo objednávky|Množství zboží|"
+                                     "Brno, Česká republika|Jiří Novák|Cena bez DPH|Dodací list|Ulice Svobody");
+    QTest::newRow("Polish") << 1250 << 1252
+                            << values("Łódź, ul. Piotrkowska|Kraków|Wrocław|Józef Wiśniewski|Ilość sztuk|Gdańsk|"
+                                      "Małgorzata Dąbrowska|Spółka z o.o.|Nazwisko i imię");
+    QTest::newRow("Russian") << 1251 << 1252
+                             << values("Иванов Иван Иванович|Москва, ул. Тверская, д. 7|Санкт-Петербург|"
+                                       "Количество товара|Цена за единицу|Дата поставки|Наименование|"
+                                       "Новосибирск|Петров Пётр");
+    QTest::newRow("Greek") << 1253 << 1252
+                           << values("Αθήνα|Οδός Ερμού 25|Γεώργιος Παπαδόπουλος|Θεσσαλονίκη|Τιμή μονάδας|"
+                                     "Ποσότητα|Ημερομηνία παράδοσης|Εταιρεία|Πειραιάς|Αριθμός τιμολογίου");
+    QTest::newRow("Hebrew") << 1255 << 1252
+                            << values("שלום עולם|ירושלים|תל אביב-יפו|משה כהן|רחוב הרצל 12|מחיר ליחידה|כמות|"
+                                      "תאריך אספקה|חיפה|שם המוצר");
+    QTest::newRow("Turkish") << 1254 << 1252
+                             << values("İstanbul|Ankara, Çankaya|Müşteri adı|Şirket ünvanı|Ödeme tarihi|"
+                                       "Ürün açıklaması|Ayşe Yılmaz|Gümüşhane|İzmir|Sipariş numarası");
+    QStringList vietnamese = values("Việt Nam|Hà Nội|Thành phố Hồ Chí Minh|Nguyễn Văn An|Số lượng|Đơn giá|"
+                                    "Công ty trách nhiệm hữu hạn|Ngày giao hàng|Đà Nẵng|Tên sản phẩm");
+    for (QString &value : vietnamese)
+        value = asWindows1258Writes(value);
+    QTest::newRow("Vietnamese") << 1258 << 1252 << vietnamese;
+}
+
+void CodePageGuessTest::languages()
+{
+    QFETCH(int, right);
+    QFETCH(int, wrong);
+    QFETCH(QStringList, values);
+    const CodePageGuess guess = guessOf(right, values);
+    QVERIFY(guess.telling());
+    const auto ranking = [&] {
+        QStringList pages;
+        for (const auto &c : guess.best(4))
+            pages << QStringLiteral("%1 (%2)").arg(c.codePage).arg(c.score, 0, 'f', 2);
+        return pages.join(QStringLiteral(", "));
+    };
+    // Unmarked: the right page first.
+    QVERIFY2(guess.best(1).front().codePage == right, qPrintable(ranking()));
+    // Marked right: never in doubt.
+    QVERIFY2(!guess.doubtful(right), qPrintable(ranking()));
+    // Marked wrong: in doubt, and the right page first among the guesses.
+    QVERIFY2(guess.doubtful(wrong), qPrintable(ranking()));
 }
 
 void CodePageGuessTest::sampleIsBounded()

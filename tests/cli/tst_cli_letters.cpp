@@ -1,0 +1,267 @@
+// Every letter of a text arrives. Tables in the code pages whose converters
+// hold a character back until they are flushed (Hebrew 1255, Vietnamese
+// 1258) are dumped, checked and copied both ways with their last letters,
+// byte for byte where both sides have the page; and a converter that loses a
+// character is caught by check, by the copy's own counts and by --verify,
+// which compare the bytes a table stores.
+
+#include "TestSupport.h"
+
+#include "cli/Commands.h"
+#include "cli/Providers.h"
+#include "cli/Verify.h"
+#include "platform/ado/Connection.h"
+#include "platform/ado/Recordset.h"
+#include "platform/encoding/TextCodec.h"
+#include "platform/foxpro/TableWriter.h"
+#include "platform/paradox/TableWriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+
+using namespace tw;
+using ado::Variant;
+using encoding::TextCodec;
+
+namespace {
+
+constexpr int kDbfCodePageMark = 29;
+constexpr char kFoxProMark1255 = char(0x7D);
+constexpr int kParadoxCodePageOffset = 0x6A;
+
+// "שלום עולם" as code page 1255 stores it, and two more values.
+const QByteArray kHebrew("\xf9\xec\xe5\xed\x20\xf2\xe5\xec\xed");
+const QByteArray kHebrewCity("\xe9\xf8\xe5\xf9\xec\xe9\xed"); // ירושלים
+const QByteArray kVietnamese("C\xe0 Mau");                    // Cà Mau, every letter in 1252 too
+const QByteArray kVietnameseTone("Vi\xea\xf2t Nam");          // Việt Nam: ê and a combining dot below
+
+struct Output {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+QByteArray drain(std::FILE *f)
+{
+    std::fflush(f);
+    std::rewind(f);
+    QByteArray bytes;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+        bytes.append(buffer, qsizetype(n));
+    std::fclose(f);
+    return bytes;
+}
+
+// Runs a command of tabwright-cli in this process (where a test can make a
+// converter faulty).
+Output run(const QStringList &args)
+{
+    std::FILE *out = std::tmpfile();
+    std::FILE *err = std::tmpfile();
+    Output o;
+    o.status = cli::runCommand(args, out, err);
+    o.out = drain(out);
+    o.err = drain(err);
+    return o;
+}
+
+// Stored bytes as the table writers take them: each byte a character of Windows-1252.
+Variant stored(const QByteArray &bytes)
+{
+    return Variant::text(TextCodec::windows1252().decode(bytes));
+}
+
+void makeFoxPro(const QString &folder, char mark, const QList<QByteArray> &values)
+{
+    std::vector<foxpro::NewField> fields{
+        {"ID", 'I', 4, 0, -1, false}, {"NAME", 'C', 30, 0, -1, false}, {"NOTE", 'M', 4, 0, -1, true}};
+    auto writer = foxpro::TableWriter::create(folder + "/t.dbf", fields);
+    int id = 0;
+    for (const QByteArray &value : values)
+        writer->append({Variant::integer(++id), stored(value), stored(value)});
+    writer.reset();
+    QByteArray bytes = test::readAll(folder + "/t.dbf");
+    bytes[kDbfCodePageMark] = mark;
+    test::writeAll(folder + "/t.dbf", bytes);
+}
+
+void makeParadox(const QString &folder, int codePage, const QList<QByteArray> &values)
+{
+    {
+        paradox::TableWriter writer(folder, QStringLiteral("t"),
+                                    {{QStringLiteral("ID"), paradox::FieldType::Long, 4},
+                                     {QStringLiteral("NAME"), paradox::FieldType::Alpha, 30},
+                                     {QStringLiteral("NOTE"), paradox::FieldType::Memo, 10}},
+                                    values.size(), 1252);
+        int id = 0;
+        for (const QByteArray &value : values)
+            writer.appendRow({Variant::integer(++id), stored(value), stored(value)});
+        writer.finish();
+    }
+    QByteArray bytes = test::readAll(folder + "/t.db");
+    bytes[kParadoxCodePageOffset] = char(codePage & 0xFF);
+    bytes[kParadoxCodePageOffset + 1] = char(codePage >> 8);
+    test::writeAll(folder + "/t.db", bytes);
+}
+
+// Every file of a folder, one after another.
+QByteArray allBytes(const QString &folder)
+{
+    QByteArray bytes;
+    for (const QString &name : QDir(folder).entryList(QDir::Files, QDir::Name))
+        bytes += test::readAll(folder + u'/' + name);
+    return bytes;
+}
+
+} // namespace
+
+class LettersTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        cli::registerProviders();
+        test::writeAll(m_dir.filePath("work.mdb"), {});
+    }
+    void cleanup() { TextCodec::setDecodingFaultForTests(0); }
+    void everyLetterBothWays_data();
+    void everyLetterBothWays();
+    void faultyConverterIsCaught();
+
+private:
+    QString folder(const QString &name)
+    {
+        const QString path = m_dir.filePath(name);
+        QDir().mkpath(path);
+        return path;
+    }
+    QTemporaryDir m_dir;
+};
+
+void LettersTest::everyLetterBothWays_data()
+{
+    QTest::addColumn<bool>("fromFoxPro");
+    QTest::addColumn<int>("codePage");
+    QTest::addColumn<QString>("readAs"); // --codepage, where the source cannot name its page
+    QTest::addColumn<QList<QByteArray>>("values");
+    QTest::addColumn<QStringList>("texts");   // how the values read
+    QTest::addColumn<bool>("bytesKept");      // the target has the source's page: the same bytes
+    QTest::addColumn<QString>("targetTexts"); // what the target holds, when not the texts
+    const QStringList hebrew{QString::fromUtf8("שלום עולם"), QString::fromUtf8("ירושלים")};
+    const QStringList vietnamese{QString::fromUtf8("Cà Mau"), QString::fromUtf8("Viê\u0323t Nam")};
+    const QList<QByteArray> hebrewBytes{kHebrew, kHebrewCity};
+    const QList<QByteArray> vietnameseBytes{kVietnamese, kVietnameseTone};
+    QTest::newRow("1255 FoxPro to Paradox") << true << 1255 << QString() << hebrewBytes << hebrew << true << QString();
+    QTest::newRow("1255 Paradox to FoxPro") << false << 1255 << QString() << hebrewBytes << hebrew << true << QString();
+    // Neither format marks 1258 for the other side: the copy is in
+    // Windows-1252, "?" for the mark 1252 lacks, counted.
+    QTest::newRow("1258 FoxPro to Paradox")
+        << true << 1258 << "1258" << vietnameseBytes << vietnamese << false << QString::fromUtf8("Viê?t Nam");
+    QTest::newRow("1258 Paradox to FoxPro")
+        << false << 1258 << QString() << vietnameseBytes << vietnamese << false << QString::fromUtf8("Viê?t Nam");
+}
+
+void LettersTest::everyLetterBothWays()
+{
+    QFETCH(bool, fromFoxPro);
+    QFETCH(int, codePage);
+    QFETCH(QString, readAs);
+    QFETCH(QList<QByteArray>, values);
+    QFETCH(QStringList, texts);
+    QFETCH(bool, bytesKept);
+    QFETCH(QString, targetTexts);
+    const QString name = QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-');
+    const QString fox = folder(name + "-fox");
+    const QString px = folder(name + "-px");
+    if (fromFoxPro)
+        makeFoxPro(fox, codePage == 1255 ? kFoxProMark1255 : char(0), values);
+    else
+        makeParadox(px, codePage, values);
+    QStringList page;
+    if (!readAs.isEmpty())
+        page << "--codepage" << readAs;
+    const QString side = fromFoxPro ? QStringLiteral("--foxpro") : QStringLiteral("--paradox");
+    const QString sourceFolder = fromFoxPro ? fox : px;
+
+    // The source reads whole.
+    const Output dump = run(QStringList{"dump", side, sourceFolder} + page + QStringList{"t"});
+    QVERIFY2(dump.status == 0, dump.err.constData());
+    for (const QString &text : texts)
+        QVERIFY2(dump.out.contains('"' + text.toUtf8() + '"'), dump.out.constData());
+    const Output check = run(QStringList{"check", side, sourceFolder} + page + QStringList{"t"});
+    QVERIFY2(!check.out.contains("misread"), check.out.constData());
+
+    // The copy has every letter, verified; in the same page, the same bytes.
+    const Output copy = run(QStringList{"copy", "--to", fromFoxPro ? "paradox" : "foxpro", "--foxpro", fox, "--paradox",
+                                        px, "--work", m_dir.filePath("work.mdb"), "--verify"} +
+                            page + QStringList{"t"});
+    QVERIFY2(copy.status == 0, copy.err.constData());
+    QVERIFY2(copy.out.toLower().contains("t: verified: 2 rows"), (copy.out + copy.err).constData());
+    const QString target = fromFoxPro ? px : fox;
+    if (bytesKept)
+        for (const QByteArray &value : values)
+            QVERIFY2(allBytes(target).count(value) == 2, value.toHex(' ').constData()); // the text and the memo
+    const Output back = run({"dump", fromFoxPro ? "--paradox" : "--foxpro", target, "t"});
+    QVERIFY2(back.status == 0, back.err.constData());
+    const QStringList expected = targetTexts.isEmpty() ? texts : QStringList{texts[0], targetTexts};
+    for (const QString &text : expected)
+        QVERIFY2(back.out.contains('"' + text.toUtf8() + '"'), back.out.constData());
+}
+
+void LettersTest::faultyConverterIsCaught()
+{
+    const QString fox = folder("faulty-fox");
+    const QString px = folder("faulty-px");
+    makeFoxPro(fox, kFoxProMark1255, {kHebrew, "plain", kHebrewCity});
+    TextCodec::setDecodingFaultForTests(1255); // every Hebrew text loses its last letter
+
+    // check: the texts the page does not give back, and the table not whole.
+    const Output check = run({"check", "--to", "paradox", "--foxpro", fox, "--paradox", px, "--json", "t"});
+    QCOMPARE(check.status, 3);
+    const QJsonObject table = QJsonDocument::fromJson(check.out).object().value("tables").toArray()[0].toObject();
+    QCOMPARE(table.value("misread").toObject().value("count").toInt(), 4); // two texts, two memos
+    QVERIFY(!table.value("whole").toBool());
+
+    // The copy counts them as changed, with the bytes before and the text after.
+    const Output copy = run({"copy", "--to", "paradox", "--foxpro", fox, "--paradox", px, "--work",
+                             m_dir.filePath("work.mdb"), "--verify", "t"});
+    QVERIFY2(copy.err.contains("4 value(s)"), copy.err.constData());
+    QVERIFY2(copy.err.contains("bytes f9 ec e5 ed 20 f2 e5 ec ed"), copy.err.constData());
+    QVERIFY2(copy.err.contains(QString::fromUtf8("שלום עול (").toUtf8()), copy.err.constData());
+    QVERIFY2(copy.out.contains("(4 value(s) written changed, as reported)"), (copy.out + copy.err).constData());
+
+    // --verify finds them itself: told of nothing, the stored bytes differ.
+    ado::Connection foxpro;
+    ado::Connection paradox;
+    ado::Connection foxproBytes;
+    ado::Connection paradoxBytes;
+    foxproBytes.setReadCodePage(TextCodec::kStoredBytes);
+    paradoxBytes.setReadCodePage(TextCodec::kStoredBytes);
+    const QString foxString = QStringLiteral("Provider=vfpoledb.1;Data Source=") + fox;
+    const QString pxString = QStringLiteral("Driver={Microsoft Paradox Driver (*.db )};Dbq=") + px;
+    foxpro.Open(foxString);
+    foxproBytes.Open(foxString);
+    paradox.Open(pxString);
+    paradoxBytes.Open(pxString);
+    ado::Recordset source, target, sourceBytes, targetBytes;
+    source.Open(QStringLiteral("SELECT * FROM t"), foxpro);
+    target.Open(QStringLiteral("SELECT * FROM t"), paradox);
+    sourceBytes.Open(QStringLiteral("SELECT * FROM t"), foxproBytes);
+    targetBytes.Open(QStringLiteral("SELECT * FROM t"), paradoxBytes);
+    const cli::Verification found =
+        cli::compareTables(source, target, cli::CopyDirection::ToParadox, {}, {&sourceBytes, &targetBytes});
+    QCOMPARE(found.differing, qint64(4));
+    QVERIFY(!found.ok());
+    QCOMPARE(found.shown.front().row, qint64(1));
+}
+
+QTEST_GUILESS_MAIN(LettersTest)
+#include "tst_cli_letters.moc"
