@@ -27,6 +27,7 @@
 #include "platform/workdb/WorkColumn.h"
 #include "sources/Foxpro.h"
 #include "sources/Paradox.h"
+#include "transfer/ParadoxTableName.h"
 #include "transfer/StatementText.h"
 #include "transfer/TypeRules.h"
 
@@ -42,7 +43,6 @@ namespace {
 using ado::Variant;
 using encoding::TextCodec;
 
-constexpr int kMaxParadoxName = 8;
 constexpr qint64 kProgressEveryMs = 3000;
 constexpr qint64 kRowsBetweenClockLooks = 4096;
 constexpr qint64 kFoxProMemoFieldBytes = 4; // a memo field of a Visual FoxPro table: its block number
@@ -138,8 +138,7 @@ void readHeader(TableCheck &check, bool foxproSide, const QString &path, QString
                 field.type == paradox::FieldType::Graphic;
     }
     if (blobs) {
-        const QString mb = files::findInFolder(
-            Main::FolderOf(path), files::fileName(path).chopped(3) + QStringLiteral(".mb"), files::EntryKind::File);
+        const QString mb = files::findCompanion(path, QStringLiteral(".mb"));
         check.memoFile = mb.isEmpty() ? QStringLiteral("missing") : files::fileName(mb);
         check.memoSound = !mb.isEmpty();
     }
@@ -370,14 +369,14 @@ void planTarget(TableCheck &check, const ConnectionSettings &settings, const Che
 {
     const bool toParadox = *check.direction == CopyDirection::ToParadox;
     check.target = check.table;
-    if (toParadox && check.target.size() > kMaxParadoxName) {
+    if (toParadox && check.target.size() > transfer::kMaxParadoxName) {
         if (!options.yes) {
             check.targetProblem = QStringLiteral("the name is longer than 8 characters: the copy cuts it to %1 "
                                                  "only when told --yes, else passes the table over")
-                                      .arg(check.target.left(kMaxParadoxName).toUpper());
+                                      .arg(transfer::CutParadoxName(check.target).toUpper());
             return;
         }
-        check.target = check.target.left(kMaxParadoxName);
+        check.target = transfer::CutParadoxName(check.target);
         check.targetNote = QStringLiteral("the name is cut to %1").arg(check.target.toUpper());
     }
     bool listed = false;

@@ -334,16 +334,28 @@ int passOverOtherDatabasesTables(const MemoryTableList &list, const PlainConnect
     return passed;
 }
 
-// Selects the named entries (exact spelling first, else without regard to
-// case); throws naming the first table the list does not hold.
+// Selects the named entries: the one spelled so, else the one in other
+// letter case. A name several entries differ from in letter case only (tables
+// whose names differ so, or the Paradox list's capitals) goes in as typed, so
+// that the side's lookup by name tells which table it is, or refuses. Throws
+// naming the first table the list does not hold.
 void selectTables(MemoryTableList &list, const QStringList &tables, const QString &side)
 {
     for (const QString &table : tables) {
         int found = -1;
         for (int i = 0; i < list.count() && found < 0; ++i)
             found = list.text(i) == table ? i : -1;
-        for (int i = 0; i < list.count() && found < 0; ++i)
-            found = list.text(i).compare(table, Qt::CaseInsensitive) == 0 ? i : -1;
+        std::vector<int> alike; // in other letter case, when none is spelled so
+        for (int i = 0; i < list.count() && found < 0; ++i) {
+            if (list.text(i).compare(table, Qt::CaseInsensitive) == 0)
+                alike.push_back(i);
+        }
+        if (alike.size() == 1) {
+            found = alike.front();
+        } else if (alike.size() > 1) {
+            list.add(table);
+            found = list.count() - 1;
+        }
         if (found < 0)
             throw ado::RuntimeError(QStringLiteral("The %1 side has no table '%2'.").arg(side, table));
         list.setSelected(found, true);

@@ -8,6 +8,7 @@
 #include "platform/ado/Recordset.h"
 #include "platform/ado/ValueText.h"
 #include "platform/encoding/TextCodec.h"
+#include "transfer/ParadoxTableName.h"
 #include "transfer/TypeRules.h"
 
 #include <QDate>
@@ -24,7 +25,6 @@ namespace {
 using ado::Variant;
 using Kind = Variant::Kind;
 
-constexpr int kMaxParadoxName = 8;
 constexpr qsizetype kShownLength = 60; // characters of a value a difference line shows
 bool isAbsent(const Variant &value)
 {
@@ -260,9 +260,9 @@ std::vector<PlannedCopy> plannedCopies(const TableList &sourceList, const TableL
         if (!sourceList.selected(i))
             continue;
         PlannedCopy plan{sourceList.text(i), sourceList.text(i)};
-        if (direction == CopyDirection::ToParadox && plan.target.size() > kMaxParadoxName) {
+        if (direction == CopyDirection::ToParadox && plan.target.size() > transfer::kMaxParadoxName) {
             if (yes)
-                plan.target = plan.target.left(kMaxParadoxName);
+                plan.target = transfer::CutParadoxName(plan.target);
             else
                 plan.outcome = PlannedCopy::Outcome::PassedOver;
         }

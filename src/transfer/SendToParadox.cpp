@@ -1,5 +1,6 @@
 #include "SendToParadox.h"
 
+#include "ParadoxTableName.h"
 #include "StatementText.h"
 #include "TableCopy.h"
 #include "TableNotes.h"
@@ -21,8 +22,6 @@
 namespace tw::transfer {
 
 namespace {
-
-constexpr int kMaxParadoxName = 8;
 
 constexpr TableCopySteps kSteps{.name = 138,
                                 .reset = 139,
@@ -134,11 +133,11 @@ TableCopy::Answer ParadoxSender::chooseTarget(const QString &sourceName, QString
             reply = c.dialogs.MsgBox(targetName.toUpper() +
                                          QStringLiteral(" is more than 8 characters. It will be "
                                                         "trimmed into ") +
-                                         targetName.left(kMaxParadoxName).toUpper() + QStringLiteral(". Continue?"),
+                                         CutParadoxName(targetName).toUpper() + QStringLiteral(". Continue?"),
                                      ui::vbYesNo, QStringLiteral("Continue?"));
         });
         if (reply == ui::vbYes)
-            steps(148, [&] { targetName = targetName.left(kMaxParadoxName); });
+            steps(148, [&] { targetName = CutParadoxName(targetName); });
         else
             steps(150, [&] { answer = Answer::No; });
     }

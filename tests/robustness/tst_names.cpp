@@ -78,6 +78,9 @@ private slots:
     void listedNameThatLooksLikePath();
     void paradoxFileNameThatLooksLikePath();
     void tablesSpelledInSeveralLetterCases();
+    void twinTablesFromTheCommandLine_data();
+    void twinTablesFromTheCommandLine();
+    void cutNameEndingInABlank();
 
 private:
     void checkOutsideAndVictims();
@@ -331,8 +334,9 @@ void TestNames::paradoxFileNameThatLooksLikePath()
 void TestNames::tablesSpelledInSeveralLetterCases()
 {
     // Table files whose names differ in letter case only (possible on this
-    // system): a table name reads the file spelled exactly so, else the first
-    // of them in byte order, on both sides. Each file holds its own row count.
+    // system): a table name reads the file whose name before the extension is
+    // spelled exactly so, else the one file in other letter case; of several
+    // such files none is read. Each file holds its own row count.
     QTemporaryDir scratch;
     const auto place = [&](bool foxpro, const QString &file, int rows) {
         const QString made = QStringLiteral("t%1").arg(rows);
@@ -355,10 +359,9 @@ void TestNames::tablesSpelledInSeveralLetterCases()
     place(true, QStringLiteral("name.DBF"), 2);
     place(true, QStringLiteral("NAME.dbf"), 1);
     QCOMPARE(foxRows(QStringLiteral("NAME")), qint64(1));
-    // "NAME.dbf" sorts before "name.DBF", though the latter spells the table
-    // name itself the same way.
-    QCOMPARE(foxRows(QStringLiteral("name")), qint64(1));
-    QCOMPARE(foxRows(QStringLiteral("Name")), qint64(1));
+    // "name.DBF" spells the table name itself so, though "NAME.dbf" sorts first.
+    QCOMPARE(foxRows(QStringLiteral("name")), qint64(2));
+    QVERIFY_THROWS_EXCEPTION(ado::RuntimeError, foxRows(QStringLiteral("Name")));
     place(true, QStringLiteral("name.dbf"), 3);
     QCOMPARE(foxRows(QStringLiteral("name")), qint64(3));
 
@@ -373,7 +376,70 @@ void TestNames::tablesSpelledInSeveralLetterCases()
     QCOMPARE(pxRows(QStringLiteral("T")), qint64(1));
     QCOMPARE(pxRows(QStringLiteral("t.Db")), qint64(3)); // ".db" is the extension in any case
     QVERIFY(QFile::remove(m_px + QStringLiteral("/T.DB")));
-    QCOMPARE(pxRows(QStringLiteral("T")), qint64(2));
+    QVERIFY_THROWS_EXCEPTION(ado::RuntimeError, pxRows(QStringLiteral("T")));
+}
+
+void TestNames::twinTablesFromTheCommandLine_data()
+{
+    QTest::addColumn<bool>("foxpro");
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<int>("rows"); // 0: refused
+    for (const bool foxpro : {true, false}) {
+        const char *side = foxpro ? "FoxPro" : "Paradox";
+        QTest::addRow("%s Orders", side) << foxpro << QStringLiteral("Orders") << 12;
+        QTest::addRow("%s ORDERS", side) << foxpro << QStringLiteral("ORDERS") << 4;
+        QTest::addRow("%s orders", side) << foxpro << QStringLiteral("orders") << 0;
+    }
+}
+
+void TestNames::twinTablesFromTheCommandLine()
+{
+    // Two tables whose file names differ in letter case only, each with its
+    // own memo file: dump and copy read the one the name spells, and refuse a
+    // name that spells neither, naming both.
+    QFETCH(bool, foxpro);
+    QFETCH(QString, table);
+    QFETCH(int, rows);
+    const QStringList sides =
+        foxpro ? QStringList{"--foxpro", m_fox, "--paradox", m_px} : QStringList{"--paradox", m_px, "--foxpro", m_fox};
+    QTemporaryDir scratch;
+    for (const int made : {4, 12}) {
+        const QString name = QStringLiteral("t%1").arg(made);
+        const QString file = sides[1] + (made == 4 ? QStringLiteral("/ORDERS") : QStringLiteral("/Orders"));
+        foxpro ? robust::makeFoxProTable(scratch.path(), name, made)
+               : robust::makeParadoxTable(scratch.path(), name, made);
+        for (const QString suffix : {foxpro ? ".dbf" : ".db", foxpro ? ".fpt" : ".mb"})
+            QVERIFY(QFile::rename(scratch.filePath(name + suffix), file + suffix.toUpper()));
+    }
+    const QByteArray extension = foxpro ? ".DBF" : ".DB";
+    auto r = robust::cli({QStringLiteral("dump"), sides[0], sides[1], table});
+    for (const QStringList &copy : {QStringList{}, QStringList{"--yes", "--work", robust::makeWorkDatabase(m_work)}}) {
+        if (!copy.isEmpty())
+            r = robust::cli(QStringList{"copy", "--to", sides[2].mid(2)} + sides + copy + QStringList{table});
+        if (rows == 0) {
+            QCOMPARE(r.exitCode, 1);
+            QVERIFY2(r.err.contains("ORDERS" + extension) && r.err.contains("Orders" + extension), r.err.constData());
+            continue;
+        }
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        if (!copy.isEmpty())
+            r = robust::cli({QStringLiteral("dump"), sides[2], sides[3], table}); // the copy
+        QCOMPARE(r.out.trimmed().count('\n'), rows); // the line of the columns, then the rows
+        QCOMPARE(r.out.contains("memo of row 10"), rows >= 10);
+    }
+}
+
+void TestNames::cutNameEndingInABlank()
+{
+    // Cut to eight characters the name ends in a blank, which the table's
+    // name does not keep: the copy reads the table back under that name.
+    const QString name = QStringLiteral("monthly sales totals");
+    robust::makeFoxProTable(m_fox, name, kRows);
+    const auto r = robust::cli({"copy", "--to", "paradox", "--foxpro", m_fox, "--paradox", m_px, "--work",
+                                robust::makeWorkDatabase(m_work), "--yes", "--verify", name});
+    QVERIFY2(r.exitCode == 0, r.err.constData());
+    QVERIFY(QFile::exists(m_px + QStringLiteral("/monthly.db")));
+    checkOutsideAndVictims();
 }
 
 QTEST_GUILESS_MAIN(TestNames)

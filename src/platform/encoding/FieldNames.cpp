@@ -61,7 +61,16 @@ QString fitName(const QString &name, const NameRule &rule, const TextCodec &code
     }
     if (valid.isEmpty())
         valid = QChar(rule.replacement);
-    return valid.left(codec.fittingPrefix(valid, rule.maxBytes));
+    // The cut, then the blanks it leaves at the end: a cut name never ends in
+    // a blank, which nobody reading or typing the name would see.
+    QString cut = valid.left(codec.fittingPrefix(valid, rule.maxBytes));
+    if (cut.size() < valid.size()) {
+        while (!cut.isEmpty() && cut.back() == u' ')
+            cut.chop(1);
+        if (cut.isEmpty())
+            cut = QChar(rule.replacement);
+    }
+    return cut;
 }
 
 QStringList fitNames(const QStringList &names, const NameRule &rule, const TextCodec &codec)

@@ -3,8 +3,9 @@
 // character the table's code page cannot hold becomes '?', a character the
 // format does not allow where it stands becomes the rule's replacement, the
 // name is cut to the format's length in bytes of the code page (never inside
-// a character), and a name already taken, without regard to case, ends in a
-// number instead (NAME, NAME2, ..., NAM10).
+// a character, and without the blanks the cut leaves at its end), and a name
+// already taken, without regard to case, ends in a number instead (NAME,
+// NAME2, ..., NAM10).
 
 #include <QString>
 #include <QStringList>

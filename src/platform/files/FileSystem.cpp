@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QStringList>
 
 #include <algorithm>
@@ -114,35 +115,75 @@ bool isKind(const QString &native, EntryKind kind)
     return kind == EntryKind::Any ? detail::entryExists(native) : detail::isRegularFile(native);
 }
 
-// The name of the entry findInFolder finds, or empty.
-QString entryNamed(const QString &folder, const QString &name, EntryKind kind)
+// What comes before a name's last "." (the whole name when it has none).
+QStringView baseOf(QStringView name)
+{
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot < 0 ? name : name.left(dot);
+}
+
+// Names in byte order of their encoded form.
+template <typename Names> void sortByBytes(Names &names)
+{
+    std::sort(names.begin(), names.end(),
+              [](const QString &a, const QString &b) { return QFile::encodeName(a) < QFile::encodeName(b); });
+}
+
+// The entries of `folder` a lookup of `name` may take, of the nearest
+// spelling there is, in byte order of their encoded names: the entry spelled
+// exactly as asked alone; else those whose name before the suffix is spelled
+// exactly as asked, the suffix in another letter case (a user never types the
+// suffix: "Orders" is asked as "Orders.dbf" for "Orders.DBF"); else every entry
+// spelled in other letter case. More than one means the name does not tell
+// which entry is meant.
+QStringList nearestEntries(const QString &folder, const QString &name, EntryKind kind)
 {
     if (name.isEmpty() || holdsSeparator(name))
         return {};
     if (isKind(joined(folder, name), kind))
-        return name;
-    const QString listed = folder.isEmpty() ? QStringLiteral(".") : folder;
-    QString best;
-    QByteArray bestBytes;
-    for (const QString &entry : detail::entryNames(listed)) {
+        return {name};
+    const QStringView base = baseOf(name);
+    QStringList sameBase;
+    QStringList other;
+    for (const QString &entry : detail::entryNames(folder.isEmpty() ? QStringLiteral(".") : folder)) {
         if (entry.compare(name, Qt::CaseInsensitive) != 0)
-            continue;
-        const QByteArray bytes = QFile::encodeName(entry);
-        if (!best.isEmpty() && bytes >= bestBytes)
             continue;
         if (kind != EntryKind::Any && !isKind(joined(folder, entry), kind))
             continue;
-        best = entry;
-        bestBytes = bytes;
+        (baseOf(entry) == base ? sameBase : other) << entry;
     }
-    return best;
+    QStringList &nearest = sameBase.isEmpty() ? other : sameBase;
+    sortByBytes(nearest);
+    return nearest;
+}
+
+// The refusal of a lookup whose name fits several entries alike.
+RuntimeError ambiguity(const QString &folder, const QString &name, const QStringList &entries)
+{
+    const QString named = entries.size() == 2 ? entries.join(QStringLiteral(" and "))
+                                              : entries.mid(0, entries.size() - 1).join(QStringLiteral(", ")) +
+                                                    QStringLiteral(" and ") + entries.back();
+    return RuntimeError(
+        RuntimeError::Kind::File, kErrPathFileAccess,
+        QStringLiteral("%1 holds %2, which differ from \"%3\" in letter case only: which of them "
+                       "is meant cannot be told.")
+            .arg(folder.isEmpty() ? QStringLiteral(".") : QDir::toNativeSeparators(folder), named, name));
+}
+
+// The one entry a lookup of `name` takes; empty when there is none.
+// RuntimeError when several fit alike.
+QString entryNamed(const QString &folder, const QString &name, EntryKind kind)
+{
+    const QStringList nearest = nearestEntries(folder, name, kind);
+    if (nearest.size() > 1)
+        throw ambiguity(folder, name, nearest);
+    return nearest.isEmpty() ? QString() : nearest.front();
 }
 
 // Entry names of `folder` sorted by their encoded bytes, as real paths.
 std::vector<QString> inByteOrder(const QString &folder, std::vector<QString> names)
 {
-    std::sort(names.begin(), names.end(),
-              [](const QString &a, const QString &b) { return QFile::encodeName(a) < QFile::encodeName(b); });
+    sortByBytes(names);
     for (QString &name : names)
         name = joined(folder, name);
     return names;
@@ -224,11 +265,12 @@ QString toNativePath(const QString &path)
         const QString prefix = result == root || result.endsWith(separator) ? result : result + separator;
         QString chosen = part;
         if (walking) {
-            const QString found = entryNamed(result, part, EntryKind::Any);
+            // A path text never fails: of entries that fit alike, the first in byte order.
+            const QStringList found = nearestEntries(result, part, EntryKind::Any);
             if (found.isEmpty())
                 walking = false;
             else
-                chosen = found;
+                chosen = found.front();
         }
         result = prefix + chosen;
     }
@@ -293,11 +335,56 @@ bool existsAsIs(const QString &native)
     return !native.isEmpty() && detail::entryExists(native);
 }
 
+std::vector<QString> findCompanions(const QString &path)
+{
+    const QString folder = detail::parentOf(path);
+    const QString name = detail::lastComponent(path);
+    const QStringView base = baseOf(name);
+    const QStringView ownSuffix = QStringView(name).mid(base.size());
+    // The bases of the other table files beside this one, spelled in other
+    // letter case: their companions are theirs. Where names in other letter
+    // case are one entry, such a file is this one.
+    const std::vector<QString> spellings = findWithBase(folder, base.toString());
+    const auto hasOwnSuffix = [&](const QString &file) {
+        const QString entry = detail::lastComponent(file);
+        return QStringView(entry).mid(baseOf(entry).size()).compare(ownSuffix, Qt::CaseInsensitive) == 0;
+    };
+    QSet<QString> tables;
+    for (const QString &file : spellings) {
+        const QString entryBase = baseOf(detail::lastComponent(file)).toString();
+        if (!detail::namesIgnoreCase() && entryBase != base && hasOwnSuffix(file))
+            tables.insert(entryBase);
+    }
+    std::vector<QString> found;
+    for (const QString &file : spellings) {
+        if (!hasOwnSuffix(file) && !tables.contains(baseOf(detail::lastComponent(file)).toString()))
+            found.push_back(file);
+    }
+    return found;
+}
+
 QString findCompanion(const QString &path, const QString &suffix)
 {
+    const QString folder = detail::parentOf(path);
     const QString name = detail::lastComponent(path);
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return findInFolder(detail::parentOf(path), (dot < 0 ? name : name.left(dot)) + suffix, EntryKind::File);
+    const QString base = baseOf(name).toString();
+    if (QStringView(name).mid(base.size()).compare(suffix, Qt::CaseInsensitive) == 0)
+        return findInFolder(folder, base + suffix, EntryKind::File); // the table file itself, in any spelling
+    const QString exact = joined(folder, base + suffix);
+    if (detail::isRegularFile(exact))
+        return exact;
+    QStringList spelled; // the base as the table spells it, the suffix in another letter case
+    QStringList others;  // the base in other letter case
+    for (const QString &file : findCompanions(path)) {
+        const QString entry = detail::lastComponent(file);
+        const QStringView entryBase = baseOf(entry);
+        if (QStringView(entry).mid(entryBase.size()).compare(suffix, Qt::CaseInsensitive) == 0)
+            (entryBase == base ? spelled : others) << entry;
+    }
+    const QStringList &nearest = spelled.isEmpty() ? others : spelled;
+    if (nearest.size() > 1)
+        throw ambiguity(folder, base + suffix, nearest);
+    return nearest.isEmpty() ? QString() : joined(folder, nearest.front());
 }
 
 std::vector<DirEntry> findFiles(const QString &folderAndPattern)

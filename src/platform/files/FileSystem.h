@@ -38,8 +38,9 @@ bool isSeparator(QChar c);
 // The real path for a path text: separators turned to "/", each existing
 // component matched without regard to case. Components that do not exist are
 // kept as written. The empty text stays empty.
-// - The exact spelling wins; among several entries differing only in case the
-//   first in byte order is taken.
+// - findInFolder's rule decides between spellings, except that where it
+//   refuses the first in byte order of the nearest spellings is taken: a path
+//   text never fails.
 // - Consecutive separators count as one; a trailing separator is kept.
 // - A relative text resolves from the current folder and stays relative.
 // - "C:\x" is not special: "C:" is an ordinary (missing) component.
@@ -54,10 +55,13 @@ enum class EntryKind {
 };
 // The path ("folder/entry") of the entry of the real folder `folder` named
 // `name` without regard to case; empty when there is none. The entry spelled
-// exactly as asked wins; among several spelled in other letter cases the
-// first in byte order is taken. `name` is one component: it is never split
-// at a "\", and a name holding "/" finds nothing. This is the one lookup of
-// this kind: every other one calls it.
+// exactly as asked wins; else the one whose name before its suffix is spelled
+// exactly as asked, the suffix in another letter case ("Orders.dbf" takes
+// "Orders.DBF" over "ORDERS.DBF": a user never types the suffix); else the
+// one entry spelled in other letter case. When several fit alike it refuses
+// with a RuntimeError (75) naming them: which is meant cannot be told. `name`
+// is one component: it is never split at a "\", and a name holding "/" finds
+// nothing. This is the one lookup of this kind: every other one keeps its rule.
 QString findInFolder(const QString &folder, const QString &name, EntryKind kind = EntryKind::Any);
 // Every regular file (or link to one) of the real folder `folder` named `name`
 // in any letter case, the one spelled exactly as asked too, as real paths in
@@ -67,8 +71,16 @@ std::vector<QString> findAllInFolder(const QString &folder, const QString &name)
 // is `base`, in any letter case, then "." and one suffix without a "." of its
 // own ("T.DB", "t.x01"), as real paths in byte order of their names.
 std::vector<QString> findWithBase(const QString &folder, const QString &base);
+// The companions of the table file at the real path `path`: the regular
+// files (or links to them) beside it named like it, in any letter case, with
+// another suffix of one part, as findWithBase gives them, except those of a
+// table file beside it spelled in other letter case ("ORDERS.FPT" is the
+// memo file of "ORDERS.DBF", never of "Orders.DBF").
+std::vector<QString> findCompanions(const QString &path);
 // The file beside the real path `path` named like it with the suffix `suffix`
-// (".fpt") in place of its own, found by findInFolder; empty when there is none.
+// (".fpt") in place of its own, by findInFolder's rule among its companions
+// (findCompanions); empty when there is none. With `path`'s own suffix it is
+// findInFolder's lookup of the table file itself.
 QString findCompanion(const QString &path, const QString &suffix);
 
 // Attribute bits of the file or folder; RuntimeError 53 (file) / 76 (folder

@@ -16,10 +16,10 @@ bool isCompanionSuffix(const QString &suffix)
            s[2].isLetterOrNumber() && s[1].unicode() < 0x80 && s[2].unicode() < 0x80;
 }
 
-QStringList companionFiles(const QString &folder, const QString &base)
+QStringList companionFiles(const QString &dbPath)
 {
     QStringList found;
-    for (const QString &path : tw::files::findWithBase(folder, base))
+    for (const QString &path : tw::files::findCompanions(dbPath))
         if (isCompanionSuffix(path.mid(path.lastIndexOf(QLatin1Char('.')) + 1)))
             found << path;
     return found;

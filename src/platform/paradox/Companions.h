@@ -2,7 +2,8 @@
 // Companions: the files that belong to a Paradox table besides its .db —
 // .mb (memos), .px (primary index), .xNN/.yNN (secondary indexes), .val
 // (validity checks), .tv and .fam (forms and families) — found without
-// regard to letter case.
+// regard to letter case, but never those of a table spelled in other letter
+// case beside it (files::findCompanions).
 
 #include <QString>
 #include <QStringList>
@@ -10,7 +11,7 @@
 namespace tw::paradox {
 
 bool isCompanionSuffix(const QString &suffix);
-// Real paths of the companions of table `base` (name without ".db") in the real folder.
-QStringList companionFiles(const QString &folder, const QString &base);
+// Real paths of the companions of the table whose .db is at the real path `dbPath`.
+QStringList companionFiles(const QString &dbPath);
 
 } // namespace tw::paradox

@@ -67,7 +67,7 @@ void ParadoxSession::dropTable(const QString &name)
 void ParadoxSession::removeTable(const QString &db)
 {
     QStringList doomed{db};
-    doomed << companionFiles(m_folder, QFileInfo(db).completeBaseName());
+    doomed << companionFiles(db);
     for (const QString &path : doomed) {
         if (dropsToTrash()) {
             const QString trashed = tw::files::moveToTrash(path);

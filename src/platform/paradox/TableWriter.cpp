@@ -31,7 +31,7 @@ constexpr std::uint8_t kUnknown3E[] = {0x1F, 0x0F};
 constexpr std::uint8_t kUnknown56 = 0x20;
 constexpr std::uint8_t kUnknown6C[] = {0x01, 0x01};
 // The real path of the entry `name` in the real folder, matched without
-// regard to case (the exact spelling first); empty when there is none.
+// regard to case by the lookup's rule; empty when there is none.
 QString findWithoutCase(const QString &folder, const QString &name)
 {
     return tw::files::findInFolder(folder, name);
@@ -463,7 +463,7 @@ void TableWriter::finish()
         QStringList after;
         if (replacing) {
             const QFileInfo old(existing);
-            for (const QString &path : companionFiles(m_folder, old.completeBaseName()))
+            for (const QString &path : companionFiles(existing))
                 if (!path.endsWith(QLatin1String(".mb"), Qt::CaseInsensitive))
                     after << path;
             m_dbPath = existing;
@@ -472,13 +472,15 @@ void TableWriter::finish()
                                                                                  ? QStringLiteral(".MB")
                                                                                  : QStringLiteral(".mb")));
         }
-        const QString mbName = QFileInfo(m_dbPath).completeBaseName() + QStringLiteral(".mb");
         if (m_blobs || replacing) {
-            for (const QString &path : tw::files::findAllInFolder(m_folder, mbName))
+            for (const QString &path : companionFiles(m_dbPath)) {
+                if (!path.endsWith(QLatin1String(".mb"), Qt::CaseInsensitive))
+                    continue;
                 if (!replacing)
                     before << path;
                 else if (!(m_blobs && path == m_mbPath))
                     after << path;
+            }
         }
         std::vector<tw::files::StagedTable::Move> moves;
         if (m_blobs)

@@ -92,6 +92,10 @@ void FieldNamesTest::cutInBytes()
     QCOMPARE(fitName("a" + chinese, rule(10, plain), TextCodec::forCodePage(936)), "a" + chinese.left(4));
     // On a page that cannot hold them, each is one byte ("?", then "_").
     QCOMPARE(fitName(chinese, rule(5, plain), TextCodec::windows1252()), QString("_____"));
+    // Blanks the cut leaves at the end go; a twin is numbered after that.
+    QCOMPARE(fitNames({"Customer billing address line", "Customer billing address zip"}, rule(25, nullptr),
+                      TextCodec::windows1252()),
+             QStringList({"Customer billing address", "Customer billing address2"}));
 }
 
 void FieldNamesTest::twinsAreNumbered()

@@ -118,8 +118,12 @@ private slots:
         QVERIFY(writeFile(dir + QStringLiteral("/B.DB"), "both"));
         QCOMPARE(toNativePath(dir + QStringLiteral("/b.db")), dir + QStringLiteral("/b.db"));
         QCOMPARE(toNativePath(dir + QStringLiteral("/B.db")), dir + QStringLiteral("/B.db"));
-        // No exact spelling: the first in byte order ("B.DB" < "B.db" < "b.db").
-        QCOMPARE(toNativePath(dir + QStringLiteral("/b.DB")), dir + QStringLiteral("/B.DB"));
+        // No exact spelling: the name before the suffix spelled so.
+        QCOMPARE(toNativePath(dir + QStringLiteral("/b.DB")), dir + QStringLiteral("/b.db"));
+        // Two of those, or none and several others: the first in byte order ("B.DB" < "B.db").
+        QCOMPARE(toNativePath(dir + QStringLiteral("/B.dB")), dir + QStringLiteral("/B.DB"));
+        QVERIFY(QFile::remove(dir + QStringLiteral("/b.db")));
+        QCOMPARE(toNativePath(dir + QStringLiteral("/b.dB")), dir + QStringLiteral("/B.DB"));
     }
 
     void findsOneEntryWithoutRegardToCase()
@@ -134,12 +138,16 @@ private slots:
         // The exact spelling wins, a folder too unless files are asked for.
         QCOMPARE(findInFolder(dir, QStringLiteral("t.db")), dir + QStringLiteral("/t.db"));
         QCOMPARE(findInFolder(dir, QStringLiteral("T.Db")), dir + QStringLiteral("/T.Db"));
-        QCOMPARE(findInFolder(dir, QStringLiteral("T.Db"), EntryKind::File), dir + QStringLiteral("/T.DB"));
-        // Otherwise the first in byte order: "T.DB" < "T.Db" < "T.db" < "t.db".
-        QCOMPARE(findInFolder(dir, QStringLiteral("t.dB")), dir + QStringLiteral("/T.DB"));
+        // Then the name before the suffix spelled so; several of them tell nothing.
+        QCOMPARE(findInFolder(dir, QStringLiteral("t.dB")), dir + QStringLiteral("/t.db"));
+        QString message;
+        QCOMPARE(errorOf([&] { findInFolder(dir, QStringLiteral("T.Db"), EntryKind::File); }, &message),
+                 kErrPathFileAccess);
+        QVERIFY2(message.contains(QStringLiteral("T.DB and T.db")), qPrintable(message));
         QVERIFY(QFile::remove(dir + QStringLiteral("/T.DB")));
-        QCOMPARE(findInFolder(dir, QStringLiteral("t.dB")), dir + QStringLiteral("/T.Db"));
-        QCOMPARE(findInFolder(dir, QStringLiteral("t.dB"), EntryKind::File), dir + QStringLiteral("/T.db"));
+        QCOMPARE(findInFolder(dir, QStringLiteral("T.dB"), EntryKind::File), dir + QStringLiteral("/T.db"));
+        QCOMPARE(errorOf([&] { findInFolder(dir, QStringLiteral("T.dB")); }, &message), kErrPathFileAccess);
+        QVERIFY2(message.contains(QStringLiteral("T.Db and T.db")), qPrintable(message));
         // A folder given with its separator, and the current folder.
         QCOMPARE(findInFolder(dir + QStringLiteral("/"), QStringLiteral("SUB")), dir + QStringLiteral("/Sub"));
         const QString previous = QDir::currentPath();
@@ -190,6 +198,19 @@ private slots:
         QCOMPARE(findCompanion(dir + QStringLiteral("/a\\t.dbf"), QStringLiteral(".MB")),
                  dir + QStringLiteral("/a\\t.mb"));
         QVERIFY(isFile(dir + QStringLiteral("/t")) && !isFile(dir + QStringLiteral("/T.Mb")));
+        // A table spelled in other letter case beside it keeps its own: t.mb
+        // and t.PX are t.DB's. Of two memo files in other letter case, neither
+        // is taken.
+        QVERIFY(writeFile(dir + QStringLiteral("/t.DB"), "x"));
+        QCOMPARE(findCompanion(dir + QStringLiteral("/T.db"), QStringLiteral(".mb")), dir + QStringLiteral("/T.MB"));
+        QCOMPARE(findCompanion(dir + QStringLiteral("/T.db"), QStringLiteral(".px")), QString());
+        QCOMPARE(findCompanion(dir + QStringLiteral("/t.DB"), QStringLiteral(".px")), dir + QStringLiteral("/t.PX"));
+        for (const char *name : {"u.db", "U.MB", "U.mb"})
+            QVERIFY(writeFile(dir + u'/' + QLatin1String(name), "x"));
+        QString message;
+        QCOMPARE(errorOf([&] { findCompanion(dir + QStringLiteral("/u.db"), QStringLiteral(".mb")); }, &message),
+                 kErrPathFileAccess);
+        QVERIFY2(message.contains(QStringLiteral("U.MB and U.mb")), qPrintable(message));
     }
 
     // A real path is taken as it is: "\\" in a POSIX name reaches no other file.
