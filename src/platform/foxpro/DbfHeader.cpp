@@ -5,6 +5,8 @@
 #include "platform/ado/RuntimeError.h"
 #include "platform/encoding/ByteCodec.h"
 
+#include <cstring>
+
 namespace tw::foxpro {
 
 using namespace encoding; // the byte codecs
@@ -18,6 +20,9 @@ constexpr int kOldCenturyFrom = 80; // YY of 80..99 are 1980..1999
 constexpr int kMaxCharLength = 254;
 constexpr int kClipperCharMax = 65535;
 constexpr int kMaxRecordBytes = 0xFFFF; // the header's record length is 16 bits
+constexpr int kDateLength = 8;          // YYYYMMDD
+// Every field type the reader knows.
+constexpr char kFieldTypes[] = "CVQNFIYTDBLMGWP0";
 
 // Every type byte of the table header that Visual FoxPro documents, and the
 // dBase 7 ones, which it refuses (their descriptors are 48 bytes long).
@@ -65,8 +70,9 @@ QString lengthProblem(const DbfField &f, bool visualFoxPro)
         return want(4);
     case 'Y':
     case 'T':
-    case 'D':
         return want(8);
+    case 'D': // a wider one is read from its first 8 bytes (the header warns)
+        return f.length >= kDateLength ? QString() : want(kDateLength);
     case 'B':
         return visualFoxPro ? want(8) : QStringLiteral("has length %1").arg(f.length); // dBase: a binary memo
     case 'L':
@@ -197,14 +203,16 @@ DbfHeader DbfHeader::decode(const QByteArray &head, const QString &fileName, qin
     int at = layout.first;
     int offset = 1;
     int bit = 0;
+    int descriptors = 0; // those of length 0 included
     // dBase writers that end the descriptors with a line feed are read as dbfread reads them.
     while (at < h.headerLength && p[at] != uint8_t(kDescriptorEnd) && p[at] != uint8_t(kDescriptorEndLineFeed)) {
         if (at + layout.size > h.headerLength)
             fail(fileName, QStringLiteral("field descriptor %1 runs past the header (%2 bytes).")
-                               .arg(h.fields.size() + 1)
+                               .arg(descriptors + 1)
                                .arg(h.headerLength));
-        if (int(h.fields.size()) >= layout.maxFields)
+        if (descriptors >= layout.maxFields)
             fail(fileName, QStringLiteral("more than %1 field descriptors.").arg(layout.maxFields));
+        ++descriptors;
         const unsigned char *d = p + at;
         DbfField f;
         int nameLength = 0;
@@ -224,16 +232,31 @@ DbfHeader DbfHeader::decode(const QByteArray &head, const QString &fileName, qin
             // dBase's binary memo: read as FoxPro's blob, whose pointer it shares.
             f.type = 'W';
         }
-        const QString problem = lengthProblem(f, vfp);
+        const bool empty = f.length == 0 && f.type != 0 && std::strchr(kFieldTypes, f.type);
+        const QString problem = empty ? QString() : lengthProblem(f, vfp);
         if (!problem.isEmpty())
             fail(fileName, QStringLiteral("field %1 %2.").arg(f.name, problem));
+        if (f.type == 'D' && f.length > kDateLength)
+            h.warnings << QStringLiteral("%1: field %2 is %3 bytes long, a date takes %4; it is read from its first "
+                                         "%4 bytes.")
+                              .arg(fileName, f.name)
+                              .arg(f.length)
+                              .arg(kDateLength);
         f.offset = offset;
         offset += f.length;
+        // Bits go by the descriptors, a field of length 0 among them.
         if (vfp && f.type != '0') {
             if (f.type == 'V' || f.type == 'Q')
                 f.varLengthBit = bit++;
             if (f.nullable())
                 f.nullBit = bit++;
+        }
+        if (empty) {
+            // It holds nothing in any record: the other fields are read without it.
+            h.warnings
+                << QStringLiteral("%1: field %2 has length 0 and holds nothing; it is left out.").arg(fileName, f.name);
+            at += layout.size;
+            continue;
         }
         if (f.type == '0')
             h.nullFlagsField = int(h.fields.size());

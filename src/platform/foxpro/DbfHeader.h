@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <cstdint>
@@ -136,6 +137,9 @@ struct DbfHeader {
     std::vector<DbfField> fields; // _NullFlags included
     int nullFlagsField = -1;      // its index in fields, -1 when none
     QByteArray backlink;          // container path, NULs removed; empty for free tables
+    // What decode() read past, one line each, naming the file: a field of
+    // length 0 (left out), a date field wider than a date.
+    QStringList warnings;
 
     bool isVisualFoxPro() const;
     bool hasMemoFields() const;

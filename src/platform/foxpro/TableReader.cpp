@@ -34,6 +34,7 @@ TableReader::TableReader(const QString &path, int readCodePage)
     QByteArray head(std::min<qint64>(std::max(headerLength, dbf::kHeaderSize), fileSize), Qt::Uninitialized);
     head.truncate(m_file.readAt(0, head.data(), head.size()));
     m_header = DbfHeader::decode(head, m_fileName, fileSize);
+    m_warnings = m_header.warnings;
     m_chosenCodePage = readCodePage != 0 && TextCodec::converts(readCodePage);
     m_codePage = m_chosenCodePage ? &TextCodec::forCodePage(readCodePage) : &codecOfMark(m_header.codePageMark);
 

@@ -195,7 +195,16 @@ void TableReader::walkChain()
     // Where the chain breaks off, when it does; the blocks after it are not known.
     QString breakWhere, breakReason;
     qint64 breakOffset = -1;
+    // The header bounds the chain: it ends at the header's last block and
+    // holds no more blocks than the header counts. A table written over a
+    // larger one in place keeps the old chain behind its last block; those
+    // blocks are not the table's. A bound of 0 says nothing.
+    QString beyond; // where the chain went on past its bound, when it did
     while (number != 0) {
+        if (m_header.fileBlocks > 0 && m_chain.size() >= static_cast<size_t>(m_header.fileBlocks)) {
+            beyond = QStringLiteral("the header's count of %1 block(s)").arg(m_header.fileBlocks);
+            break;
+        }
         if (number > blocksInFile && previous == 0 && m_header.numRecords == 0) {
             // An empty table whose header still names a first block.
             m_warnings << QStringLiteral("the header names block %1 as the first, but the file holds %2 blocks and "
@@ -232,7 +241,16 @@ void TableReader::walkChain()
         m_chain.push_back({number, 0, static_cast<qint16>(getU16LE(p + 4)), present});
         previous = number;
         number = getU16LE(p);
+        if (previous == m_header.lastBlock && number != 0) {
+            beyond = QStringLiteral("block %1, the header's last block").arg(previous);
+            break;
+        }
     }
+    if (!beyond.isEmpty())
+        m_warnings << QStringLiteral("the block chain goes on after %1, through %2 more block(s) of the file: they "
+                                     "are not the table's and are not read")
+                          .arg(beyond)
+                          .arg(countBlocksFrom(number, seen, blocksInFile, headerBytes));
     chooseRecordSize();
     countRecords();
     if (!breakReason.isEmpty()) {
@@ -241,6 +259,27 @@ void TableReader::walkChain()
         const qint64 found = m_rowCount + m_damaged.rowCount();
         setAside(breakWhere, breakOffset, breakReason, qMax<qint64>(0, qint64(m_header.numRecords) - found));
     }
+    // The rows of the chain, whole or set aside.
+    const qint64 held = m_rowCount + m_damaged.rowCount();
+    if (held != qint64(m_header.numRecords))
+        m_warnings << QStringLiteral("the header counts %1 records, the block chain holds %2")
+                          .arg(m_header.numRecords)
+                          .arg(held);
+}
+
+int TableReader::countBlocksFrom(int number, std::vector<bool> &seen, int blocksInFile, qint64 headerBytes)
+{
+    int count = 0;
+    // Each block once, and only those whose header the file holds.
+    while (number > 0 && number <= blocksInFile && !seen[static_cast<size_t>(number)] &&
+           m_fileSize - blockOffset(number) >= headerBytes) {
+        seen[static_cast<size_t>(number)] = true;
+        if (count % kBlocksPerIdle == 0)
+            tw::ado::idle();
+        ++count;
+        number = getU16LE(readBlockHeader(number));
+    }
+    return count;
 }
 
 void TableReader::chooseRecordSize()

@@ -1,9 +1,10 @@
 #pragma once
 // TableReader: a forward walk over the records of a Paradox table in
 // block-chain order, one block in memory at a time. The chain is walked and
-// its whole records counted when the table is opened (block headers only);
-// records the file does not hold whole, and blocks a damaged chain no longer
-// reaches, are set aside as damaged rows.
+// its whole records counted when the table is opened (block headers only),
+// no further than the header's last block and count of blocks; records the
+// file does not hold whole, and blocks a damaged chain no longer reaches,
+// are set aside as damaged rows.
 
 #include "BlobFile.h"
 #include "ReadWindow.h"
@@ -87,6 +88,9 @@ private:
     // read all of it.
     const unsigned char *readBlockHeader(int number);
     void walkChain();
+    // The blocks a chain reaches from `number` that the walk has not seen
+    // (marking them seen), up to the end of the file or a loop.
+    int countBlocksFrom(int number, std::vector<bool> &seen, int blocksInFile, qint64 headerBytes);
     // The record size the blocks were written with, when the header's and
     // the fields' differ.
     void chooseRecordSize();

@@ -1032,6 +1032,15 @@ void TableReaderTest::headerFormsOtherReadersAccept_data()
     QCOMPARE(lineFeed[64], '\x0d');
     lineFeed[64] = '\x0a';
     QTest::newRow("descriptors ended by a line feed") << lineFeed << QStringList{"abcd"} << QString() << QByteArray();
+
+    QTest::newRow("date field of 10 bytes")
+        << buildDbf(0x03, {{"NAME", 'C', 4}, {"BORN", 'D', 10}}, {record("abcd19600101  "), record("efgh          ")})
+        << QStringList{"abcd|1960-01-01", "efgh|"}
+        << "field BORN is 10 bytes long, a date takes 8; it is read from its first 8 bytes." << QByteArray();
+    QTest::newRow("field of length 0") << buildDbf(0x03, {{"NAME", 'C', 4}, {"GAP", 'C', 0}, {"QTY", 'N', 3}},
+                                                   {record("abcd 12"), record("efgh  3")})
+                                       << QStringList{"abcd|12", "efgh|3"}
+                                       << "field GAP has length 0 and holds nothing; it is left out." << QByteArray();
 }
 
 void TableReaderTest::headerFormsOtherReadersAccept()

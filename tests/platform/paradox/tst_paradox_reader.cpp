@@ -56,6 +56,8 @@ private slots:
     void damagedStructureSetsRowsAside();
     void shortLastBlockAndWrongCountSurvive();
     void freeBlocksAreSkipped();
+    void staleChainIsNotRead_data();
+    void staleChainIsNotRead();
     void damagedValuesReadAsNull_data();
     void damagedValuesReadAsNull();
     void missingBlobFileFails();
@@ -253,6 +255,10 @@ void TestParadoxReader::oddHeadersAreRead_data()
     // A table without rows kept as its header's used part alone.
     QTest::newRow("file ending inside its header")
         << qint64(0x0E) << QByteArray("\0\0\0\0", 4) << qint64(0x400) << 0 << "ends inside its header";
+    QTest::newRow("record count below the rows") << qint64(0x06) << QByteArray("\x01", 1) << qint64(-1) << 3
+                                                 << "the header counts 1 records, the block chain holds 3";
+    QTest::newRow("records counted over an empty block") << qint64(0x804) << QByteArray("\xF8\xFF", 2) << qint64(-1)
+                                                         << 0 << "the header counts 3 records, the block chain holds 0";
 }
 
 void TestParadoxReader::oddHeadersAreRead()
@@ -404,6 +410,35 @@ void TestParadoxReader::freeBlocksAreSkipped()
     while (reader.next(row))
         ++n;
     QCOMPARE(n, all - inBlock2);
+}
+
+void TestParadoxReader::staleChainIsNotRead_data()
+{
+    // ORDERS.DB (8 blocks of 28 records) whose header counts 84 records in 3 blocks, its chain running on.
+    QTest::addColumn<int>("fileBlocks");
+    QTest::addColumn<int>("lastBlock");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("past the last block") << 8 << 3 << "block 3, the header's last block";
+    QTest::newRow("past the blocks counted") << 3 << 8 << "the header's count of 3 block(s)";
+}
+
+void TestParadoxReader::staleChainIsNotRead()
+{
+    QFETCH(int, fileBlocks);
+    QFETCH(int, lastBlock);
+    QFETCH(QString, after);
+    const QString db = copyTable(QStringLiteral("stale"), QStringLiteral("ORDERS.DB"));
+    patch(db, tw::paradox::db::kNumRecords, QByteArray("\x54\0\0\0", 4));
+    patch(db, tw::paradox::db::kFileBlocks, QByteArray(1, char(fileBlocks)) + '\0');
+    patch(db, tw::paradox::db::kLastBlock, QByteArray(1, char(lastBlock)) + '\0');
+    TableReader reader(db);
+    QCOMPARE(reader.warnings(), QStringList{QStringLiteral("the block chain goes on after %1, through 5 more block(s) "
+                                                           "of the file: they are not the table's and are not read")
+                                                .arg(after)});
+    QVERIFY(reader.damagedRows().empty());
+    QCOMPARE(reader.rowCount(), qint64(84));
+    QCOMPARE(readAll(reader).size(), size_t(84));
+    QVERIFY(!reader.seek(84)); // reading by position ends where the walk does
 }
 
 void TestParadoxReader::damagedValuesReadAsNull_data()
