@@ -92,7 +92,9 @@ private:
     void decodeRecord(const unsigned char *record, std::vector<tw::ado::Variant> &row);
     // False, with *damage saying why, when the value cannot be read.
     bool decodeBlob(const FieldDef &field, const unsigned char *data, tw::ado::Variant &out, QString *damage);
-    void loseValue(const FieldDef &field, tw::ado::Variant &out, const QString &value, const QString &reason);
+    // `file`: the .mb, when it is what could not give the value.
+    void loseValue(const FieldDef &field, tw::ado::Variant &out, const QString &value, const QString &reason,
+                   const QString &file = {});
 
     QString m_path;
     QString m_name;
