@@ -1,8 +1,8 @@
 # The Debian package: cpack -G DEB in a build configured with
 # CMAKE_INSTALL_PREFIX=/usr (scripts/package/deb.sh does both) writes
 # tabwright_VERSION_amd64.deb with what `cmake --install` puts in place, the
-# copyright and changelog Debian asks for, and the libraries the programs link
-# as its dependencies (dpkg-shlibdeps).
+# copyright, changelog and manual pages Debian asks for, and the libraries the
+# programs link as its dependencies (dpkg-shlibdeps).
 
 # /usr/share/doc/tabwright: the copyright (the licence) and the changelog, compressed as Debian keeps it.
 set(tw_doc ${CMAKE_BINARY_DIR}/package-doc)
@@ -11,9 +11,21 @@ add_custom_command(OUTPUT ${tw_doc}/changelog.gz
                    COMMAND gzip -9nf -k ${tw_doc}/changelog
                    DEPENDS ${tw_doc}/changelog
                    COMMENT "Compressing the package's changelog")
-add_custom_target(tw_package_doc ALL DEPENDS ${tw_doc}/changelog.gz)
+# /usr/share/man/man1: the manual pages of both programs (doc/man), with the
+# version and its date, compressed too.
+set(tw_man_pages)
+foreach(page tabwright tabwright-cli)
+  configure_file(${PROJECT_SOURCE_DIR}/doc/man/${page}.1.in ${tw_doc}/${page}.1 @ONLY)
+  add_custom_command(OUTPUT ${tw_doc}/${page}.1.gz
+                     COMMAND gzip -9nf -k ${tw_doc}/${page}.1
+                     DEPENDS ${tw_doc}/${page}.1
+                     COMMENT "Compressing the manual page ${page}(1)")
+  list(APPEND tw_man_pages ${tw_doc}/${page}.1.gz)
+endforeach()
+add_custom_target(tw_package_doc ALL DEPENDS ${tw_doc}/changelog.gz ${tw_man_pages})
 install(FILES ${PROJECT_SOURCE_DIR}/cmake/debian-copyright RENAME copyright DESTINATION share/doc/tabwright)
 install(FILES ${tw_doc}/changelog.gz DESTINATION share/doc/tabwright)
+install(FILES ${tw_man_pages} DESTINATION share/man/man1)
 
 set(CPACK_PACKAGE_NAME tabwright)
 set(CPACK_PACKAGE_VENDOR Kestrava)

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Builds Tabwright for 64-bit Windows on this Debian machine and packs it:
-# build/windows/tabwright-windows-x64.zip with tabwright.exe (windowed),
+# build/windows/tabwright-VERSION-windows-x64.zip with tabwright.exe (windowed),
 # tabwright-cli.exe (console), dbtemp.mdb, Samples\, HAND-M.CUR, LICENSE and
 # README.txt; and the installer build/windows/tabwright-VERSION-x64.msi with
 # the same files, made by wixl (scripts/windows/msi.py). Both programs are
@@ -40,17 +40,18 @@ cross="$out/x64"
   -DTW_BUILD_BENCH=OFF -DTW_BUILD_TESTS="${TW_WINDOWS_TESTS:-ON}" >/dev/null
 cmake --build "$cross" -j2
 
-# The zip: what `cmake --install` puts in a fresh folder.
+# The zip: what `cmake --install` puts in a fresh folder, named with the
+# version as the installer is (those of other versions go).
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$cross/CMakeCache.txt")
 stage="$out/stage"
 rm -rf "$stage"
 cmake --install "$cross" --prefix "$stage" >/dev/null
-zip="$out/tabwright-windows-x64.zip"
-rm -f "$zip"
+zip="$out/tabwright-$version-windows-x64.zip"
+rm -f "$out"/tabwright-*windows-x64.zip
 (cd "$stage" && zip -q -r -X "$zip" .)
 echo "$zip"
 
 # The installer: the zip's files, installed per user (scripts/windows/msi.py).
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$cross/CMakeCache.txt")
 msi="$out/tabwright-$version-x64.msi"
 wxs="$out/msi/tabwright.wxs"
 rm -rf "$out/msi" "$out"/tabwright-*-x64.msi

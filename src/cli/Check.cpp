@@ -479,11 +479,16 @@ TableCheck checkTable(const QString &table, bool foxproSide, const ConnectionSet
             toParadox->finish(row);
         if (toFoxPro)
             toFoxPro->finish(row);
-        // A damaged memo file shows as values that could not be read.
-        for (const ado::LostValue &lost : check.unreadable.first())
-            if (lost.reason.contains(QStringLiteral("memo"), Qt::CaseInsensitive) ||
-                lost.reason.contains(QStringLiteral("blob"), Qt::CaseInsensitive))
-                check.memoSound = false;
+        // A damaged memo file shows as values it could not give. What is
+        // wrong with one is its value's text in the FoxPro reader's list (the
+        // reason is "cannot be read"), the reason in the Paradox reader's.
+        if (const ado::LostValue *first = check.unreadable.firstFromFile()) {
+            check.memoSound = false;
+            check.memoUnreadable = check.unreadable.fromFileCount();
+            check.memoProblem = QStringLiteral("row %1, column %2: %3")
+                                    .arg(first->row)
+                                    .arg(first->column, foxproSide ? first->value : first->reason);
+        }
         // The sample is the text as stored, read again without the page's
         // converter, so that the guess never sees what a faulty one made of it.
         const encoding::CodePageGuess guess = storedSample(foxproSide, settings, table);

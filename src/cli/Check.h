@@ -47,6 +47,8 @@ struct TableCheck {
     std::vector<encoding::CodePageCandidate> guesses;
     QString memoFile; // the memo or blob file, empty when the table needs none
     bool memoSound = true;
+    qint64 memoUnreadable = 0;  // values the memo file could not give
+    QString memoProblem;        // the first of them: where, and what is wrong
     QStringList warnings;       // what the reader read past in the header
     ado::DamagedRows damaged;   // rows the copy would leave out
     ado::LostValues unreadable; // values the reader could not read (written as Null)

@@ -69,7 +69,11 @@ QString checkReport(const std::vector<TableCheck> &checks)
         }
         if (!c.memoFile.isEmpty())
             line(QStringLiteral("  memo file: %1%2")
-                     .arg(c.memoFile, c.memoSound ? QStringLiteral(", sound") : QStringLiteral(", damaged")));
+                     .arg(c.memoFile, c.memoUnreadable > 0 ? QStringLiteral(", %1 value(s) cannot be read: %2")
+                                                                 .arg(c.memoUnreadable)
+                                                                 .arg(c.memoProblem)
+                                      : c.memoSound ? QStringLiteral(", sound")
+                                                    : QStringLiteral(", damaged")));
         for (const QString &warning : c.warnings)
             line(QStringLiteral("  warning: %1").arg(warning));
         if (!c.damaged.empty()) {
@@ -167,8 +171,14 @@ QJsonObject checkJson(const std::vector<TableCheck> &checks)
                                        {"sample", g.sample}});
         page.insert("guesses", guesses);
         t.insert("codePage", page);
-        if (!c.memoFile.isEmpty())
-            t.insert("memoFile", QJsonObject{{"file", c.memoFile}, {"sound", c.memoSound}});
+        if (!c.memoFile.isEmpty()) {
+            QJsonObject memo{{"file", c.memoFile}, {"sound", c.memoSound}};
+            if (c.memoUnreadable > 0) {
+                memo.insert("unreadable", c.memoUnreadable);
+                memo.insert("problem", c.memoProblem);
+            }
+            t.insert("memoFile", memo);
+        }
         t.insert("warnings", QJsonArray::fromStringList(c.warnings));
         QJsonArray damaged;
         for (const ado::DamagedRow &row : c.damaged.first())

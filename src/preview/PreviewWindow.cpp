@@ -3,6 +3,7 @@
 #include "RowWindowModel.h"
 #include "TargetColumns.h"
 
+#include "gui/WindowFonts.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/encoding/TextCodec.h"
@@ -14,6 +15,8 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tw::preview {
 
@@ -39,6 +42,9 @@ PreviewWindow::PreviewWindow(PreviewTable table, ReadCodePages &choices, QWidget
 {
     setObjectName(QStringLiteral("PreviewWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // The two windows' font, for every control in it (else the system's,
+    // which under Wine is a serif).
+    setFont(gui::arialFont(gui::kWindowPoints, false));
     m_model = new RowWindowModel(this);
 
     m_header = new QLabel(this);
@@ -106,6 +112,30 @@ void PreviewWindow::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
+void PreviewWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_sized) {
+        m_sized = true;
+        sizeColumns();
+    }
+}
+
+void PreviewWindow::sizeColumns()
+{
+    QHeaderView *header = m_rows->horizontalHeader();
+    const int rows = std::min(m_model->rowCount(), m_rows->viewport()->height() / kRowHeight + 1);
+    const int widest = m_rows->fontMetrics().averageCharWidth() * kWidestColumnCharacters;
+    // A cell is a pixel narrower than its column where the grid is drawn.
+    const int grid = m_rows->showGrid() ? 1 : 0;
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        int width = header->sectionSizeHint(column);
+        for (int row = 0; row < rows; ++row)
+            width = std::max(width, m_rows->sizeHintForIndex(m_model->index(row, column)).width() + grid);
+        header->resizeSection(column, std::min(width, widest));
+    }
+}
+
 void PreviewWindow::letGo()
 {
     m_letGo = true;
@@ -142,6 +172,9 @@ void PreviewWindow::open(int codePage)
         guess();
     fillFields();
     showHeader();
+    // Shown already: the new rows' columns (the first show sizes them otherwise).
+    if (m_sized)
+        sizeColumns();
 }
 
 void PreviewWindow::guess()

@@ -4,7 +4,9 @@
 // rows read on demand, its row count and code page. Choosing a code page
 // reads the table again at once in that page, and the next copies of the
 // table in this run read it so (ReadCodePages). It only reads: nothing is
-// locked or written, and closing it lets the files go at once.
+// locked or written, and closing it lets the files go at once. Its text is
+// in the fonts of the program's other windows, and each column is as wide as
+// the text of the rows it first shows.
 
 #include "transfer/TransferContext.h"
 
@@ -36,6 +38,9 @@ class PreviewWindow final : public QWidget {
 public:
     // The most rows read at opening to guess the code page from.
     static constexpr int kGuessRows = 200;
+    // The widest a column is made, in average characters: a long memo is cut
+    // there rather than take the window.
+    static constexpr int kWidestColumnCharacters = 40;
 
     // Opens the table; RuntimeError (with the reader's message) when it
     // cannot be read. `choices` outlives the window.
@@ -65,6 +70,8 @@ public:
 protected:
     // Lets the table's files go at once, before the window is deleted.
     void closeEvent(QCloseEvent *event) override;
+    // Sizes the columns to the first screen once the window has its size.
+    void showEvent(QShowEvent *event) override;
 
 private:
     void open(int codePage);
@@ -72,6 +79,9 @@ private:
     void fillCodePages();
     void fillFields();
     void showHeader();
+    // Each column as wide as its name and the text of the rows the view
+    // shows from the top, at most kWidestColumnCharacters.
+    void sizeColumns();
 
     PreviewTable m_table;
     ReadCodePages &m_choices;
@@ -83,6 +93,7 @@ private:
     QTableView *m_rows = nullptr;
     bool m_filling = false;
     bool m_letGo = false; // between letGo() and reopen()
+    bool m_sized = false; // the columns were sized once shown
 };
 
 } // namespace tw::preview

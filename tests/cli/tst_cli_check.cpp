@@ -11,6 +11,7 @@
 #include "platform/encoding/TextCodec.h"
 #include "platform/files/FaultPlan.h"
 #include "platform/foxpro/TableWriter.h"
+#include "platform/paradox/TableWriter.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -112,6 +113,8 @@ private slots:
     void predictionsAgreeWithTheCopy_data();
     void predictionsAgreeWithTheCopy();
     void damagedTablesAreReported();
+    void memoFileThatCannotGiveValues_data();
+    void memoFileThatCannotGiveValues();
     void codePageGuessForMissingAndWrongMarks_data();
     void codePageGuessForMissingAndWrongMarks();
     void exitStatusAndNoFileChanged();
@@ -263,6 +266,58 @@ void CheckTest::damagedTablesAreReported()
     check = cli({"check", "--to-paradox", "--foxpro", damaged, "--paradox", px, "sysonly"});
     QCOMPARE(check.exitCode, 3);
     QVERIFY2(check.out.contains("not 0"), check.out.constData());
+}
+
+void CheckTest::memoFileThatCannotGiveValues_data()
+{
+    QTest::addColumn<bool>("foxproSide");
+    QTest::addColumn<QString>("memoFile");
+    QTest::addColumn<qint64>("header"); // the memo file's header: all that is left of it
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("FoxPro memo past the end of the .fpt")
+        << true << "parts.fpt" << qint64(512) << "row 1, column NOTE: memo pointer 8 is past the end of parts.fpt";
+    QTest::newRow("Paradox blob past the end of the .mb")
+        << false << "parts.mb" << qint64(4096) << "row 1, column Note: parts.mb: blob pointer";
+}
+
+void CheckTest::memoFileThatCannotGiveValues()
+{
+    // Two long memos, then the memo file cut after its header: both point past its end.
+    QFETCH(bool, foxproSide);
+    QFETCH(QString, memoFile);
+    QFETCH(qint64, header);
+    QFETCH(QString, problem);
+    const QString dir = folder(foxproSide ? "memo-fox" : "memo-px");
+    const Variant memo = Variant::text(QString(300, u'x'));
+    if (foxproSide) {
+        std::vector<foxpro::NewField> fields{{"ID", 'I', 4, 0, -1, false}, {"NOTE", 'M', 4, 0, -1, false}};
+        auto writer = foxpro::TableWriter::create(dir + "/parts.dbf", fields);
+        writer->append({Variant::integer(1), memo});
+        writer->append({Variant::integer(2), memo});
+    } else {
+        paradox::TableWriter writer(dir, "parts",
+                                    {{"Id", paradox::FieldType::Long, 0}, {"Note", paradox::FieldType::Memo, 0}});
+        writer.appendRow({Variant::integer(1), memo});
+        writer.appendRow({Variant::integer(2), memo});
+        writer.finish();
+    }
+    QFile file(dir + "/" + memoFile);
+    QVERIFY2(file.size() > header, qPrintable(file.fileName()));
+    QVERIFY(file.resize(header));
+    const QStringList side = {foxproSide ? "--foxpro" : "--paradox", dir};
+
+    ProcessResult check = cli(QStringList{"check"} + side + QStringList{"parts"});
+    QCOMPARE(check.exitCode, 3);
+    const QString said = QStringLiteral("  memo file: %1, 2 value(s) cannot be read: %2").arg(memoFile, problem);
+    QVERIFY2(check.out.contains(said.toUtf8()), check.out.constData());
+    QVERIFY2(!check.out.contains(", sound"), check.out.constData());
+
+    check = cli(QStringList{"check", "--json"} + side + QStringList{"parts"});
+    const QJsonObject memoJson = onlyTable(check.out).value("memoFile").toObject();
+    QCOMPARE(memoJson.value("file").toString(), memoFile);
+    QCOMPARE(memoJson.value("sound").toBool(), false);
+    QCOMPARE(memoJson.value("unreadable").toInteger(), 2);
+    QVERIFY2(memoJson.value("problem").toString().startsWith(problem), check.out.constData());
 }
 
 void CheckTest::codePageGuessForMissingAndWrongMarks_data()

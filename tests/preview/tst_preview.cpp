@@ -1,16 +1,20 @@
 // The table preview from the transfer window, offscreen: opened by Enter and
 // by double-click on either list (one window per table), what it shows of a
-// corpus table, a table of a million rows read only where the view looks, and
-// the code page chosen in it re-reading the table and reaching the next copy.
+// corpus table, a table of a million rows read only where the view looks,
+// the code page chosen in it re-reading the table and reaching the next copy,
+// and its columns and fonts.
 
 #include "SystemAccess.h"
 #include "TableGenerator.h"
 #include "TestSupport.h"
 
 #include "common/ConnectionSettings.h"
+#include "gui/WindowFonts.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
+#include "platform/foxpro/CodePageMarks.h"
 #include "platform/foxpro/FoxProProvider.h"
+#include "platform/foxpro/TableWriter.h"
 #include "platform/paradox/ParadoxProvider.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ScriptedDialogs.h"
@@ -24,9 +28,11 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QListWidget>
 #include <QScrollBar>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -135,12 +141,17 @@ private slots:
     void millionRowsReadOnlyWhereShown();
     void chosenCodePageRereadsAndReachesTheCopy();
     void damagedValuesAndDeletedRowsAreMarked();
+    void columnsShowTheFirstScreenWhole_data();
+    void columnsShowTheFirstScreenWhole();
+    void fontsAreTheOtherWindows();
     // With TW_SCREENSHOTS=DIR: the preview of a corpus table photographed in
     // each of the two fonts into DIR (doc/screenshots holds them).
     void screenshots();
 
 private:
     std::unique_ptr<Form2> makeWindow();
+    // The preview of a FoxPro table of the free table folder, opened from the transfer window.
+    PreviewWindow *previewOf(Form2 &form, const QString &table);
 
     QTemporaryDir m_dir;
     PlainConnectionSettings m_settings;
@@ -336,23 +347,104 @@ void TestPreview::damagedValuesAndDeletedRowsAreMarked()
     QVERIFY(!model->headerData(0, Qt::Vertical).toString().contains(QString::fromUtf8("×")));
 }
 
+PreviewWindow *TestPreview::previewOf(Form2 &form, const QString &table)
+{
+    form.List1->setCurrentRow(entryIndex(form.List1, table), QItemSelectionModel::NoUpdate);
+    return form.previewCurrentTable(form.List1);
+}
+
+void TestPreview::columnsShowTheFirstScreenWhole_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<bool>("whole"); // else cut, its column at the widest a column is made
+    QTest::newRow("date-time") << 1 << true;
+    QTest::newRow("Cyrillic city name") << 2 << true;
+    QTest::newRow("long memo") << 3 << false;
+    QTest::newRow("header wider than its values") << 4 << true;
+}
+
+void TestPreview::columnsShowTheFirstScreenWhole()
+{
+    QFETCH(int, column);
+    QFETCH(bool, whole);
+    const QString path = m_settings.freeTables + "/cities.dbf";
+    if (!QFile::exists(path)) {
+        foxpro::CreateOptions options;
+        options.codePageMark = foxpro::markForNewTable(1251);
+        auto writer = foxpro::TableWriter::create(path,
+                                                  {{"ID", 'I', 4, 0, -1, false},
+                                                   {"SEEN", 'T', 8, 0, -1, false},
+                                                   {"CITY", 'C', 30, 0, -1, false},
+                                                   {"NOTE", 'M', 4, 0, -1, false},
+                                                   {"LONGHEADER", 'L', 1, 0, -1, false}},
+                                                  options);
+        for (int id = 1; id <= 3; ++id)
+            writer->append({ado::Variant::integer(id), ado::Variant::dateTime(QDate(2023, 4, 3), 36900000),
+                            ado::Variant::text(QString::fromUtf8("Санкт-Петербург")),
+                            ado::Variant::text(QString(300, u'm')), ado::Variant::boolean(true)});
+    }
+    const auto form = makeWindow();
+    PreviewWindow *preview = previewOf(*form, "cities");
+    QVERIFY(preview);
+    const QTableView *view = preview->rowsView();
+    // The window has room for every column.
+    QVERIFY(view->horizontalHeader()->length() <= view->viewport()->width());
+    // A cell shows its text between the style's margins, a pixel off for the grid.
+    const RowWindowModel *model = preview->rowsModel();
+    const QString text = column == 4 ? model->headerData(column, Qt::Horizontal).toString()
+                                     : model->data(model->index(0, column)).toString();
+    QVERIFY(!text.isEmpty());
+    const int margin = view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+    const int room = view->columnWidth(column) - 1 - 2 * margin;
+    QCOMPARE(view->fontMetrics().elidedText(text, Qt::ElideRight, room) == text, whole);
+    if (!whole)
+        QCOMPARE(view->columnWidth(column),
+                 view->fontMetrics().averageCharWidth() * PreviewWindow::kWidestColumnCharacters);
+}
+
+void TestPreview::fontsAreTheOtherWindows()
+{
+    const auto form = makeWindow();
+    PreviewWindow *preview = previewOf(*form, "big");
+    QVERIFY(preview);
+    const QFont windows = gui::arialFont(gui::kWindowPoints, false);
+    QTableView *rows = preview->rowsView();
+    QTableWidget *fields = preview->fieldsView();
+    const QList<const QWidget *> widgets{preview,
+                                         rows,
+                                         rows->horizontalHeader(),
+                                         rows->verticalHeader(),
+                                         fields,
+                                         fields->horizontalHeader(),
+                                         preview->codePageBox(),
+                                         preview->headerLabel()};
+    for (const QWidget *widget : widgets) {
+        QCOMPARE(widget->font().families(), windows.families());
+        QCOMPARE(widget->font().pointSizeF(), windows.pointSizeF());
+        QCOMPARE(QFontInfo(widget->font()).family(), QFontInfo(windows).family());
+    }
+}
+
 void TestPreview::screenshots()
 {
     const QString folder = qEnvironmentVariable("TW_SCREENSHOTS");
     if (folder.isEmpty())
         QSKIP("TW_SCREENSHOTS names no folder");
-    const QFont before = QApplication::font();
     for (const auto &[family, file] :
          {std::pair{"Liberation Sans", "preview-liberation.png"}, std::pair{"DejaVu Sans", "preview-dejavu.png"}}) {
-        QApplication::setFont(QFont(family, 9));
         const auto form = makeWindow();
         form->List2->setCurrentRow(entryIndex(form->List2, "CUSTOMER"), QItemSelectionModel::NoUpdate);
         PreviewWindow *preview = form->previewCurrentTable(form->List2);
         QVERIFY(preview);
-        preview->rowsView()->resizeColumnsToContents();
+        // The font a machine without Arial's stand-in gives the window; read
+        // again (as after a command) to size the columns in it.
+        QFont font = preview->font();
+        font.setFamilies({family});
+        preview->setFont(font);
+        preview->letGo();
+        preview->reopen();
         QVERIFY(preview->grab().save(QDir(folder).filePath(file)));
     }
-    QApplication::setFont(before);
 }
 
 QTEST_MAIN(TestPreview)

@@ -25,7 +25,7 @@ else()
       share/tabwright/Samples/invoices.db share/tabwright/Samples/stock.db
       share/applications/tabwright.desktop share/icons/hicolor/scalable/apps/tabwright.svg
       share/metainfo/com.kestrava.Tabwright.metainfo.xml share/doc/tabwright/copyright
-      share/doc/tabwright/changelog.gz)
+      share/doc/tabwright/changelog.gz share/man/man1/tabwright.1.gz share/man/man1/tabwright-cli.1.gz)
   set(unexpected bin/dbtemp.mdb bin/Samples share/tabwright/dbtemp.mdb)
 endif()
 foreach(path ${expected})

@@ -16,6 +16,8 @@ constexpr qsizetype kBytesShown = 24;
 void LostValues::add(LostValue value)
 {
     ++m_count;
+    if (!value.file.isEmpty() && m_fromFileCount++ == 0)
+        m_firstFromFile = value;
     if (m_first.size() < kKept)
         m_first.push_back(std::move(value));
 }
@@ -26,6 +28,9 @@ void LostValues::merge(const LostValues &other)
         if (m_first.size() < kKept)
             m_first.push_back(value);
     m_count += other.m_count;
+    if (m_fromFileCount == 0 && other.m_firstFromFile)
+        m_firstFromFile = other.m_firstFromFile;
+    m_fromFileCount += other.m_fromFileCount;
 }
 
 LostValues LostValues::since(qint64 countBefore) const

@@ -267,12 +267,14 @@ void TableReader::valueInto(int index, Variant &out) const
         return;
     }
     const char *bytes = m_recordPtr + f.offset;
+    bool inMemoFile = false; // what goes wrong from here on is the memo file's
     try {
         if (f.isMemo()) {
             const uint32_t block = memoBlockOf(f, bytes);
             if (block != 0 && !m_memo && !m_dbtMemo)
                 throw RuntimeError(
                     QStringLiteral("field %1 points into a memo file the table does not have").arg(f.name));
+            inMemoFile = block != 0;
             if (f.type == 'M' && !f.binary()) {
                 // Decoded where it lies in the memo file's read window.
                 const QByteArrayView data = block != 0 ? memoView(block) : QByteArrayView();
@@ -304,18 +306,18 @@ void TableReader::valueInto(int index, Variant &out) const
     } catch (const RuntimeError &e) {
         // A stored value no number, date or logical can stand for, or a memo
         // pointer that leads nowhere: Null, and the reading goes on.
-        loseValue(f, e, out);
+        loseValue(f, e, out, !inMemoFile ? QString() : m_dbtMemo ? m_dbtMemo->fileName() : m_memo->fileName());
     }
 }
 
-void TableReader::loseValue(const DbfField &f, const RuntimeError &e, Variant &out) const
+void TableReader::loseValue(const DbfField &f, const RuntimeError &e, Variant &out, const QString &memoFile) const
 {
     out = Variant::null();
     // The lost value is told in the table's own list: what is wrong, without the table's name.
     QString text = e.file() == m_fileName ? e.problem() : e.description();
     if (e.file() != m_fileName && text.endsWith(u'.'))
         text.chop(1);
-    m_lost.add({m_fileName, m_current + 1, f.name, text, QStringLiteral("cannot be read")});
+    m_lost.add({m_fileName, m_current + 1, f.name, text, QStringLiteral("cannot be read"), {}, memoFile});
 }
 
 void TableReader::checkText(const DbfField &f, QByteArrayView stored, const Variant &out) const

@@ -103,7 +103,8 @@ private:
     // Counts the records the file holds whole and describes the others.
     void checkRecordsAgainstSize(qint64 fileSize);
     void checkRecordLength();
-    void loseValue(const DbfField &field, const ado::RuntimeError &e, ado::Variant &out) const;
+    // `memoFile`: the memo file, when it is what could not give the value.
+    void loseValue(const DbfField &field, const ado::RuntimeError &e, ado::Variant &out, const QString &memoFile) const;
     // Counts the text `out` read from `stored` as changed when it does not give the bytes back.
     void checkText(const DbfField &field, QByteArrayView stored, const ado::Variant &out) const;
 

@@ -384,10 +384,11 @@ bool TableReader::seek(qint64 row)
     return true;
 }
 
-void TableReader::loseValue(const FieldDef &field, Variant &out, const QString &value, const QString &reason)
+void TableReader::loseValue(const FieldDef &field, Variant &out, const QString &value, const QString &reason,
+                            const QString &file)
 {
     out = Variant::null();
-    m_lost.add({m_name, m_recordNumber, field.name, value, reason});
+    m_lost.add({m_name, m_recordNumber, field.name, value, reason, {}, file});
 }
 
 void TableReader::decodeRecord(const unsigned char *record, std::vector<Variant> &row)
@@ -404,7 +405,7 @@ void TableReader::decodeRecord(const unsigned char *record, std::vector<Variant>
                     const BlobRef ref = decodeBlobRef(f, data);
                     loseValue(f, row[i],
                               QStringLiteral("a blob of %1 bytes at 0x%2").arg(ref.length).arg(ref.pointer, 0, 16),
-                              damage);
+                              damage, QFileInfo(m_mbPath).fileName());
                 }
             } else if (f.type == FieldType::Alpha && data[0] != 0) {
                 const QByteArrayView stored(reinterpret_cast<const char *>(data), alphaLength(data, f.size));

@@ -99,7 +99,9 @@ private:
     void decodeRecord(const unsigned char *record, std::vector<tw::ado::Variant> &row);
     // False, with *damage saying why, when the value cannot be read.
     bool decodeBlob(const FieldDef &field, const unsigned char *data, tw::ado::Variant &out, QString *damage);
-    void loseValue(const FieldDef &field, tw::ado::Variant &out, const QString &value, const QString &reason);
+    // `file`: the .mb, when it is what could not give the value.
+    void loseValue(const FieldDef &field, tw::ado::Variant &out, const QString &value, const QString &reason,
+                   const QString &file = {});
     // Counts the text `out` read from `stored` as changed when it does not give the bytes back.
     void checkText(const FieldDef &field, QByteArrayView stored, const tw::ado::Variant &out);
 
