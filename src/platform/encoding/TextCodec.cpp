@@ -89,8 +89,11 @@ struct VendorByte {
 };
 constexpr VendorByte kVendorBytes[] = {
     {10000, 0xC6, u'\u2206'}, // INCREMENT, where the C library has GREEK CAPITAL DELTA
+    {10000, 0xBD, u'\u03A9'}, // OMEGA, where Windows has the OHM SIGN of Apple's old table
     {10000, 0xF0, u'\uF8FF'}, // the Apple logo, in the private use area
-    {10007, 0xFF, u'\u20AC'}, // the euro, where the C library keeps the old currency sign
+    {10007, 0xA2, u'\u0490'}, // Ukrainian GHE WITH UPTURN (Apple's table since Mac OS 9), where
+    {10007, 0xB6, u'\u0491'}, // Windows keeps the old CENT SIGN and PARTIAL DIFFERENTIAL
+    {10007, 0xFF, u'\u20AC'}, // the euro, where the C library and Windows keep the old currency sign
     {932, 0x80, u'\u0080'},   // single bytes Shift-JIS leaves undefined and Windows maps
     {932, 0xA0, u'\uF8F0'},   {932, 0xFD, u'\uF8F1'}, {932, 0xFE, u'\uF8F2'}, {932, 0xFF, u'\uF8F3'},
 };

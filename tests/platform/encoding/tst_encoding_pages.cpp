@@ -84,9 +84,16 @@ void CodePagesTest::everyDefinedByte()
     QStringList wrong;
     for (const Entry &e : reference()[codePage]) {
         const QString where = QString::fromLatin1(e.bytes.toHex(' '));
+        const auto units = [](const QString &text) {
+            QStringList out;
+            for (const QChar c : text)
+                out << QStringLiteral("%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            return out.join(u' ');
+        };
         const auto expect = [&](const QString &got, const QString &want, const char *form) {
             if (got != want)
-                wrong << QStringLiteral("%1 %2: %3 read as %4").arg(where, QLatin1String(form), want, got);
+                wrong << QStringLiteral("%1 %2: U+%3 read as U+%4")
+                             .arg(where, QLatin1String(form), units(want), units(got));
         };
         expect(codec.decode(e.bytes), e.text, "alone");
         expect(codec.decode(e.bytes + plain), e.text + plainText, "first");
