@@ -67,8 +67,13 @@ void print(std::FILE *to, const QString &text)
 int codePageOption(const QString &value)
 {
     const int page = encoding::codePageFromName(value);
-    if (page == 0)
-        throw UsageError{QStringLiteral("--codepage: '%1' is no code page this program converts").arg(value)};
+    if (page == 0) {
+        QStringList offered;
+        for (const int candidate : encoding::CodePageGuess::candidates())
+            offered << QString::number(candidate);
+        throw UsageError{QStringLiteral("--codepage: '%1' is none of the code pages this program offers (%2)")
+                             .arg(value, offered.join(QStringLiteral(", ")))};
+    }
     return page;
 }
 
