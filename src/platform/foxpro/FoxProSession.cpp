@@ -230,11 +230,6 @@ QStringList columnNamesFor(const QStringList &names, int codePage)
     return encoding::fitNames(names, rule, codecOfMark(markForNewTable(codePage)));
 }
 
-QStringList FoxProSession::columnNamesFor(const QStringList &names, int codePage) const
-{
-    return foxpro::columnNamesFor(names, codePage);
-}
-
 QString FoxProSession::containerOwning(const QString &path) const
 {
     return owningContainer(path);
