@@ -1,8 +1,9 @@
 // The portable half of the file layer: path texts, wildcards, the one
 // letter-case lookup, the one delete, the messages File words alike on every
-// system, and the fault plan tests set. Everything that calls the operating system is in the
-// *<System>.cpp files beside this one (FileSystemPosix.cpp, FilePosix.cpp,
-// MappedViewPosix.cpp), which CMake picks for the system built for.
+// system, and the fault plan tests set. Everything that calls the operating
+// system is in the *<System>.cpp files beside this one (FileSystemPosix.cpp,
+// FilePosix.cpp, MappedViewPosix.cpp, TrashPosix.cpp), which CMake picks for
+// the system built for.
 
 #include "FileSystem.h"
 #include "FaultPlan.h"
