@@ -49,7 +49,7 @@ QString fixed(double value, int decimals)
 void ensureTable(const QString &folder, const QString &file, qint64 rows, quint64 seed, bool foxpro)
 {
     tw::files::makePath(folder);
-    if (tw::files::existsAsIs(QDir(folder).filePath(file)))
+    if (tw::files::exists(QDir(folder).filePath(file), tw::files::EntryKind::Any, tw::files::PathForm::Real))
         return;
     if (foxpro)
         writeFoxProTable(folder, QLatin1String(kTableName), rows, seed);

@@ -4,7 +4,9 @@
 # there to call the operating system: *Posix.cpp and *Windows.cpp. Everything
 # else reaches the system through platform/files (doc/design.md, "Files").
 # Fails too when src/transfer/ includes a header of the FoxPro or Paradox
-# provider: the commands reach them through the provider interface.
+# provider: the commands reach them through the provider interface. The
+# windows (src/preview/, src/transferwindow/, src/setup/) include no header of
+# those nor of the work database: they reach them through src/transfer/.
 # Fails too when the program (src/, outside platform/files/ and the file
 # choosers of platform/ui/) makes a file operation of Qt's own: deleting,
 # renaming, listing, creating a folder, asking whether an entry exists or
@@ -36,6 +38,20 @@ if [ -d src/transfer ]; then
     exit 1
   fi
 fi
+windows=""
+for d in src/preview src/transferwindow src/setup; do
+  [ -d "$d" ] && windows="$windows $d"
+done
+if [ -n "$windows" ]; then
+  provider='^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]platform/(foxpro|paradox|workdb)/'
+  # shellcheck disable=SC2086
+  found=$(grep -rnIE "$provider" $windows | sort || true)
+  if [ -n "$found" ]; then
+    echo "Provider headers in the windows (reach the providers through src/transfer):" >&2
+    echo "$found" >&2
+    exit 1
+  fi
+fi
 qt='QFile::(remove|rename|exists|copy|link|resize|setPermissions|moveToTrash)|QFileInfo::exists|QSaveFile|QDirIterator|QTemporaryFile|[.>]entry(Info)?List[[:space:]]*\(|QDir::(remove|rename|mkdir|mkpath|rmdir)|QDir[[:space:]]*\([^)]*\)[.](mkpath|mkdir|remove|rename|rmdir|exists)|QFileInfo[[:space:]]*\([^)]*\)[.](exists|isFile|isDir|isSymLink|size)[[:space:]]*\(|(^|[^[:alnum:]_:])QFile[[:space:]]+[[:alpha:]_][[:alnum:]_]*[[:space:]]*[({]'
 if [ -d src ]; then
   found=$(grep -rnIE "$qt" src | grep -vE '^src/platform/(files|ui)/|^[^:]*:[0-9]+:[[:space:]]*//' | sort || true)
@@ -45,5 +61,6 @@ if [ -d src ]; then
     exit 1
   fi
 fi
-echo "check-layers: system headers only in *Posix.cpp / *Windows.cpp files, no provider header in src/transfer,"
+echo "check-layers: system headers only in *Posix.cpp / *Windows.cpp files, no provider header in src/transfer"
+echo "  or the windows,"
 echo "  file operations of the program in platform/files."

@@ -29,10 +29,10 @@
 #include "sources/Paradox.h"
 #include "transfer/ParadoxTableName.h"
 #include "transfer/StatementText.h"
+#include "transfer/TargetColumns.h"
 #include "transfer/TypeRules.h"
 
 #include <QElapsedTimer>
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -144,25 +144,22 @@ void readHeader(TableCheck &check, bool foxproSide, const QString &path, QString
     }
 }
 
+std::vector<ado::ColumnInfo> columnsOf(const ado::Recordset &source)
+{
+    std::vector<ado::ColumnInfo> columns;
+    for (int i = 0; i < source.fields().count(); ++i)
+        columns.push_back(source.fields()(i).info());
+    return columns;
+}
+
 // The conversions of one direction, run on each value as the copy runs them.
 class ToParadox {
 public:
     ToParadox(TableCheck &check, ado::Recordset &source, const QStringList &sourceTypes) : m_check(check)
     {
-        const int n = source.fields().count();
-        for (int i = 0; i < n; ++i) {
-            const ado::Field &field = source.fields()(i);
-            // "` MEMO,", "` VARCHAR(20),": the type word of the work table's definition.
-            QString text = transfer::WorkColumnTypeText(field);
-            text = text.mid(1).chopped(1).trimmed();
-            workdb::WorkColumn column;
-            column.name = field.name();
-            column.type = workdb::workTypeFromWord(text);
-            static const QRegularExpression width(QStringLiteral("\\((\\d+)\\)"));
-            if (const auto match = width.match(text); match.hasMatch())
-                column.width = match.captured(1).toInt();
-            m_columns.push_back(column);
-        }
+        const std::vector<ado::ColumnInfo> columns = columnsOf(source);
+        m_columns = transfer::workColumnsFor(columns);
+        const std::vector<transfer::TargetColumn> targets = transfer::targetColumns(true, columns, source.codePage());
         m_plan = workdb::exportPlan(m_columns, source.codePage());
         m_codePage = paradox::TableWriter::tableCodePage(m_plan.codePage);
         m_codec = &TextCodec::forCodePage(m_codePage);
@@ -176,8 +173,8 @@ public:
             m_recordSize +=
                 isBlob(field.type) ? paradox::TableWriter::kDefaultLeader + paradox::db::kBlobTrailer : def.size;
             check.columns.push_back({m_columns[i].name,
-                                     i < size_t(sourceTypes.size()) ? sourceTypes[qsizetype(i)] : QString(), field.name,
-                                     paradoxFieldType(def)});
+                                     i < size_t(sourceTypes.size()) ? sourceTypes[qsizetype(i)] : QString(),
+                                     targets[i].name, targets[i].type});
         }
         m_record.resize(size_t(std::max(1, m_recordSize)));
     }
@@ -256,16 +253,14 @@ class ToFoxPro {
 public:
     ToFoxPro(TableCheck &check, ado::Recordset &source, const QStringList &sourceTypes) : m_check(check)
     {
-        QStringList names;
-        const int n = source.fields().count();
+        const std::vector<ado::ColumnInfo> columns = columnsOf(source);
+        const std::vector<transfer::TargetColumn> targets = transfer::targetColumns(false, columns, source.codePage());
+        const int n = int(columns.size());
         for (int i = 0; i < n; ++i) {
-            names << source.fields()(i).name();
-            m_binary.push_back(transfer::FoxProColumnType(source.fields()(i).Type()) != u'M');
+            m_binary.push_back(targets[size_t(i)].type != u'M');
+            check.columns.push_back({columns[size_t(i)].name, i < sourceTypes.size() ? sourceTypes[i] : QString(),
+                                     targets[size_t(i)].name, targets[size_t(i)].type});
         }
-        const QStringList targets = foxpro::columnNamesFor(names, source.codePage());
-        for (int i = 0; i < n; ++i)
-            check.columns.push_back({names[i], i < sourceTypes.size() ? sourceTypes[i] : QString(), targets[i],
-                                     transfer::FoxProColumnType(source.fields()(i).Type())});
         // The new table takes the source's code page when FoxPro can mark it.
         const int page = foxpro::codePageOfMark(foxpro::markForNewTable(source.codePage()));
         m_codec = &TextCodec::forCodePage(page > 0 ? page : TextCodec::kWindows1252);

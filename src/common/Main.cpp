@@ -59,24 +59,16 @@ ado::Variant NullTo(const ado::Variant &value, const ado::Variant &fallback)
 
 bool FileExists(const QString &path)
 {
-    if (path.isEmpty())
-        return false;
-    try {
-        files::lastModified(path);
-        return true;
-    } catch (...) {
-        return false;
-    }
+    // An entry whose time of last change can be read: any entry there is.
+    return files::exists(path);
 }
 
 void DeleteFileForced(const QString &path)
 {
     DoEvents();
-    try {
-        files::deleteFile(path);
+    // The plain delete, which refuses a read-only file, then the forced one.
+    if (!files::removeFile(path, {.readOnlyToo = false, .throws = false}).failed)
         return;
-    } catch (...) {
-    }
     try {
         FsoDeleteFile(path);
     } catch (...) {
@@ -85,7 +77,7 @@ void DeleteFileForced(const QString &path)
 
 void FsoDeleteFile(const QString &path)
 {
-    files::deleteFileForced(path);
+    files::removeFile(path);
 }
 
 QString FolderOf(const QString &path)

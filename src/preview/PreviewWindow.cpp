@@ -1,12 +1,12 @@
 #include "PreviewWindow.h"
 
 #include "RowWindowModel.h"
-#include "TargetColumns.h"
 
 #include "gui/WindowFonts.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/encoding/TextCodec.h"
+#include "transfer/TargetColumns.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -230,8 +230,8 @@ void PreviewWindow::chooseCodePage(int codePage)
 void PreviewWindow::fillFields()
 {
     const ado::RowSource &source = *m_model->source();
-    const std::vector<TargetColumn> targets =
-        targetColumns(m_table.side == ReadCodePages::Side::FoxPro, source.columns(), source.codePage());
+    const std::vector<transfer::TargetColumn> targets =
+        transfer::targetColumns(m_table.side == ReadCodePages::Side::FoxPro, source.columns(), source.codePage());
     m_fields->setRowCount(int(source.fields().size()));
     for (size_t i = 0; i < source.fields().size(); ++i) {
         const ado::SourceField &f = source.fields()[i];

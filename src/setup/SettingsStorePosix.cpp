@@ -27,7 +27,8 @@ QString SettingsLocation(const QString &application)
 
 void ClearSettings(const QString &application)
 {
-    files::tryDeleteRealFile(SettingsFilePath(application));
+    files::removeFile(SettingsFilePath(application),
+                      {.form = files::PathForm::Real, .missingFails = false, .throws = false});
 }
 
 } // namespace tw::setup

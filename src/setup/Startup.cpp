@@ -2,18 +2,21 @@
 
 #include "common/Main.h"
 #include "gui/ResetFormColours.h"
+#include "platform/ado/RuntimeError.h"
 #include "platform/files/FileSystem.h"
 #include "platform/ui/Dialogs.h"
 #include "transferwindow/Form2.h"
-
-#include <QFileInfo>
 
 namespace tw::setup {
 
 bool SkinFilePresent(const QString &programFolder)
 {
-    const QFileInfo skin(files::toNativePath(programFolder + QLatin1String(kSkinFile)));
-    return skin.isFile() && !skin.isHidden();
+    const QString skin = programFolder + QLatin1String(kSkinFile);
+    try {
+        return files::exists(skin, files::EntryKind::File) && !(files::attributes(skin) & files::kAttrHidden);
+    } catch (const ado::RuntimeError &) {
+        return false; // gone meanwhile
+    }
 }
 
 void ApplySkin(QWidget *window, const QString &programFolder)

@@ -14,11 +14,10 @@ const QString kTableType = QStringLiteral("TABLE");
 
 QString FoxProConnectionString(const ConnectionSettings &settings)
 {
+    const QString provider = QLatin1String(kFoxProProvider) + QStringLiteral("Data Source=");
     if (settings.dbcChosen())
-        return QStringLiteral("Provider=vfpoledb.1;Data Source=") + settings.dbcPath() +
-               QStringLiteral(";Collating Sequence=machine;");
-    return QStringLiteral("Provider=vfpoledb.1;Data Source=") + settings.freeTableFolder() +
-           QStringLiteral(";Collating Sequence=general;");
+        return provider + settings.dbcPath() + QStringLiteral(";Collating Sequence=machine;");
+    return provider + settings.freeTableFolder() + QStringLiteral(";Collating Sequence=general;");
 }
 
 bool OpenFoxProConnection(const ConnectionSettings &settings)

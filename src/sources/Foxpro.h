@@ -15,6 +15,11 @@ class Connection;
 
 namespace tw::FoxproSource {
 
+// What every FoxPro connection string begins with. Alone it finds the FoxPro
+// provider (ado::ProviderRegistry), which is asked what its format decides
+// without a source (ado::Provider::columnNamesFor).
+inline constexpr char kFoxProProvider[] = "Provider=vfpoledb.1;";
+
 // "Provider=vfpoledb.1;Data Source=" + container or folder + ";Collating Sequence=machine;"
 // (container) or "...;Collating Sequence=general;" (free tables); the path as typed.
 QString FoxProConnectionString(const ConnectionSettings &settings);

@@ -8,7 +8,6 @@
 #include "platform/ado/Connection.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/files/FileSystem.h"
-#include "platform/files/Trash.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Pointer.h"
 #include "sources/Foxpro.h"
@@ -42,19 +41,20 @@ QString tablePath(const TransferContext &c, const QString &name, const QString &
 // Moves a deleted table's file to the system's trash, unless asked to delete
 // for good or its volume has none: then deletes it, read-only or not. A file
 // that stays is reported (with the delete's reason) when `mustGo` is set.
-void removeFile(TransferContext &c, const QString &path, bool mustGo)
+void removeTableFile(TransferContext &c, const QString &path, bool mustGo)
 {
     const QString real = files::toNativePath(path); // the name as the folder spells it
     if (!c.deletePermanently) {
-        const QString trashed = files::moveToTrash(real);
-        if (!trashed.isEmpty()) {
-            c.removedFiles.push_back({real, trashed});
+        const files::Disposal trashed =
+            files::removeFile(real, {.way = files::Removal::Way::Trash, .form = files::PathForm::Real});
+        if (!trashed.trashedAs.isEmpty()) {
+            c.removedFiles.push_back({real, trashed.trashedAs});
             return;
         }
     }
     Main::DeleteFileForced(path);
     if (mustGo && Main::FileExists(path))
-        files::deleteFileForced(path);
+        Main::FsoDeleteFile(path);
     if (!Main::FileExists(path))
         c.removedFiles.push_back({real, {}});
 }
@@ -168,7 +168,7 @@ void DeleteParadoxTables(TransferContext &c)
                 if (!Main::FileExists(path))
                     return;
                 found = true;
-                removeFile(c, path, true);
+                removeTableFile(c, path, true);
             };
             const bool deleted = steps(110, [&] { deleteTableFile(tablePath(c, name, QStringLiteral(".DB"))); }) &&
                                  steps(112, [&] { deleteTableFile(tablePath(c, name, QStringLiteral(".db"))); });
@@ -177,7 +177,7 @@ void DeleteParadoxTables(TransferContext &c)
                 // The table's memo file and indexes go with it.
                 steps(114, [&] {
                     for (const QString &companion : CompanionFiles(c.settings.paradoxFolder(), name))
-                        removeFile(c, folderFile(c.settings.paradoxFolder(), companion), false);
+                        removeTableFile(c, folderFile(c.settings.paradoxFolder(), companion), false);
                 });
                 steps(116, [&] { c.paradoxList.remove(i); });
             }

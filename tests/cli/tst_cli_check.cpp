@@ -32,6 +32,20 @@ namespace {
 
 constexpr int kDbfCodePageMark = 29;
 constexpr int kDbfRecordCount = 4;
+constexpr int kDbfHeaderSize = 32;
+constexpr int kDbfDescriptorSize = 32;
+constexpr int kDbfFieldNameSize = 11;
+constexpr char kDbfDescriptorsEnd = '\r';
+
+// The field names a .dbf holds, read from its bytes.
+QStringList dbfFieldNames(const QByteArray &dbf)
+{
+    QStringList names;
+    for (qsizetype at = kDbfHeaderSize; at + kDbfDescriptorSize <= dbf.size() && dbf[at] != kDbfDescriptorsEnd;
+         at += kDbfDescriptorSize)
+        names << QString::fromLatin1(dbf.mid(at, kDbfFieldNameSize)).section(QChar(0), 0, 0);
+    return names;
+}
 
 // What a copy reported for one table (or check predicted).
 struct Counts {
@@ -221,6 +235,23 @@ void CheckTest::predictionsAgreeWithTheCopy()
                                               QStringLiteral(" reported\n") + QString::fromUtf8(copy.out + copy.err)));
     if (!whole)
         QVERIFY(reported.replaced + reported.lost + reported.changed > 0);
+
+    // The names check gives the columns are those of the table the copy made
+    // (a FoxPro table's as its header holds them).
+    QStringList made;
+    if (toParadox) {
+        const ProcessResult dumped = cli({"dump", "--paradox", target, table});
+        QVERIFY2(dumped.exitCode == 0, dumped.err.constData());
+        for (const QJsonValue name :
+             QJsonDocument::fromJson(dumped.out.left(dumped.out.indexOf('\n'))).object()["columns"].toArray())
+            made << name.toString();
+    } else {
+        made = dbfFieldNames(tw::test::readAll(QDir(target).filePath(table.toUpper() + ".DBF")));
+    }
+    QStringList named;
+    for (const QJsonValue column : predicted["target"].toObject()["columns"].toArray())
+        named << column.toObject()["target"].toString();
+    QCOMPARE(named, made);
 }
 
 void CheckTest::damagedTablesAreReported()

@@ -68,15 +68,7 @@ private:
 
 class MemorySession final : public ado::Session {
 public:
-    MemorySession(MemoryDatabase &db, std::function<QStringList(const QStringList &, int)> columnNames)
-        : m_db(db), m_columnNames(std::move(columnNames))
-    {
-    }
-
-    QStringList columnNamesFor(const QStringList &names, int codePage) const override
-    {
-        return m_columnNames ? m_columnNames(names, codePage) : names;
-    }
+    explicit MemorySession(MemoryDatabase &db) : m_db(db) {}
 
     MemoryTable &table(const QString &name)
     {
@@ -145,7 +137,6 @@ public:
 
 private:
     MemoryDatabase &m_db;
-    std::function<QStringList(const QStringList &, int)> m_columnNames;
     std::optional<std::map<QString, MemoryTable>> m_saved;
 };
 
@@ -163,7 +154,7 @@ std::unique_ptr<ado::Session> MemoryProvider::open(const ado::ConnectionString &
     MemoryDatabase &db = database(cs.valueOr(QStringLiteral("Data Source")));
     if (db.failOpen || refused.contains(cs.valueOr(QStringLiteral("Data Source"))))
         throw RuntimeError(QStringLiteral("Cannot open the memory database '%1'.").arg(cs.valueOr("Data Source")));
-    return std::make_unique<MemorySession>(db, columnNames);
+    return std::make_unique<MemorySession>(db);
 }
 
 } // namespace tw::test

@@ -30,6 +30,10 @@ public:
     QString name() const override { return QStringLiteral("Memory provider"); }
     bool accepts(const ado::ConnectionString &cs) const override;
     std::unique_ptr<ado::Session> open(const ado::ConnectionString &cs, const ado::ConnectionOptions &options) override;
+    QStringList columnNamesFor(const QStringList &names, int codePage) const override
+    {
+        return columnNames ? columnNames(names, codePage) : names;
+    }
 
     // The database a connection string names; created empty when new.
     MemoryDatabase &database(const QString &name) { return m_databases[name]; }
@@ -38,7 +42,7 @@ public:
     QString acceptedProvider = QStringLiteral("Memory");
     // Data sources that fail to open.
     QStringList refused;
-    // The column names its sessions give a CREATE TABLE (Session::columnNamesFor),
+    // The column names its format gives a CREATE TABLE (Provider::columnNamesFor),
     // so that it may stand in for a format with rules; unset gives them as they are.
     std::function<QStringList(const QStringList &, int)> columnNames;
 

@@ -24,6 +24,7 @@ void Connection::Open(const QString &connectionString)
     session->setNewTableCodePage(m_newTableCodePage);
     session->setReadCodePage(m_readCodePage);
     session->setDropsToTrash(DropsToTrash);
+    m_provider = provider;
     m_session = std::move(session);
     m_connectionString = connectionString;
 }
@@ -47,6 +48,12 @@ const std::shared_ptr<Session> &Connection::session() const
     if (!m_session)
         throw RuntimeError(kErrObjectClosed, QStringLiteral("Operation is not allowed when the object is closed."));
     return m_session;
+}
+
+QStringList Connection::ColumnNamesFor(const QStringList &names, int codePage) const
+{
+    session();
+    return m_provider->columnNamesFor(names, codePage);
 }
 
 void Connection::Execute(const QString &sql)

@@ -100,16 +100,14 @@ public:
     }
     int newTableCodePage() const { return m_newTableCodePage; }
     // Not an ADO member: column names as this connection's format takes them
-    // in a CREATE TABLE (see Session::columnNamesFor).
-    QStringList ColumnNamesFor(const QStringList &names, int codePage) const
-    {
-        return session()->columnNamesFor(names, codePage);
-    }
+    // in a CREATE TABLE (see Provider::columnNamesFor); RuntimeError when closed.
+    QStringList ColumnNamesFor(const QStringList &names, int codePage) const;
     // Not an ADO member: the container that owns the table file `path`, empty
     // for a free table (see Session::containerOwning).
     QString ContainerOwning(const QString &path) const { return session()->containerOwning(path); }
 
 private:
+    std::shared_ptr<Provider> m_provider; // the one that opened m_session
     std::shared_ptr<Session> m_session;
     QString m_connectionString;
     bool m_inTransaction = false;

@@ -153,15 +153,6 @@ public:
     // (LostValue::after holds what was written); nullptr for sessions that
     // change none.
     virtual const LostValues *changedValues() const { return nullptr; }
-    // Column names as a CREATE TABLE of this format takes them, in order, for
-    // a table whose text is of `codePage` (0 for none): made to fit the
-    // format's names and told apart, the letter case kept. Formats without
-    // rules of their own give them as they are.
-    virtual QStringList columnNamesFor(const QStringList &names, int codePage) const
-    {
-        (void)codePage;
-        return names;
-    }
     // The container (its file name, upper-cased) that owns the table file
     // `path` by that file's own record; empty for a free table and for
     // formats without containers.
@@ -215,6 +206,16 @@ public:
     virtual bool accepts(const ConnectionString &cs) const = 0;
     // Opens the source; RuntimeError with a message a user can act on when it cannot.
     virtual std::unique_ptr<Session> open(const ConnectionString &cs, const ConnectionOptions &options) = 0;
+    // Column names as a CREATE TABLE of this format takes them, in order, for
+    // a table whose text is of `codePage` (0 for none): made to fit the
+    // format's names and told apart, the letter case kept. Formats without
+    // rules of their own give them as they are. The format alone decides, so
+    // no source needs to be open to ask.
+    virtual QStringList columnNamesFor(const QStringList &names, int codePage) const
+    {
+        (void)codePage;
+        return names;
+    }
 };
 
 // A cursor over rows held in memory: schema rows, small results, tests.

@@ -1,8 +1,9 @@
 // The portable half of the file layer: path texts, wildcards, the one
-// letter-case lookup, the messages File words alike on every system, and the
-// fault plan tests set. Everything that calls the operating system is in the
-// *<System>.cpp files beside this one (FileSystemPosix.cpp, FilePosix.cpp,
-// MappedViewPosix.cpp), which CMake picks for the system built for.
+// letter-case lookup, the one delete, the messages File words alike on every
+// system, and the fault plan tests set. Everything that calls the operating
+// system is in the *<System>.cpp files beside this one (FileSystemPosix.cpp,
+// FilePosix.cpp, MappedViewPosix.cpp, TrashPosix.cpp), which CMake picks for
+// the system built for.
 
 #include "FileSystem.h"
 #include "FaultPlan.h"
@@ -320,19 +321,23 @@ std::vector<QString> findWithBase(const QString &folder, const QString &base)
     return inByteOrder(folder, std::move(found));
 }
 
-bool tryDeleteRealFile(const QString &native)
+Disposal removeFile(const QString &path, const Removal &how)
 {
+    Disposal done{path, {}, false};
     try {
-        deleteRealFile(native);
-        return true;
+        const QString native = how.form == PathForm::Text ? toNativePath(path) : path;
+        if (how.way != Removal::Way::ForGood) {
+            done.trashedAs = detail::moveToTrash(native);
+            if (!done.trashedAs.isEmpty() || how.way == Removal::Way::Trash)
+                return done;
+        }
+        detail::removeEntry(native, !how.readOnlyToo, how.missingFails);
     } catch (const RuntimeError &) {
-        return false;
+        if (how.throws)
+            throw;
+        done.failed = true;
     }
-}
-
-bool existsAsIs(const QString &native)
-{
-    return !native.isEmpty() && detail::entryExists(native);
+    return done;
 }
 
 std::vector<QString> findCompanions(const QString &path)

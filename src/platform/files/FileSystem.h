@@ -53,6 +53,13 @@ enum class EntryKind {
     Any,  // files, folders, links (a dangling one too)
     File, // regular files and links to them
 };
+// How a path is read.
+enum class PathForm {
+    Text, // a path text: "\" or "/" between components, each resolved as toNativePath does
+    Real, // a real path, taken as it is: on POSIX a "\" in a file name is part of the
+          // name, where a path text would read it as a separator and reach another file
+};
+
 // The path ("folder/entry") of the entry of the real folder `folder` named
 // `name` without regard to case; empty when there is none. The entry spelled
 // exactly as asked wins; else the one whose name before its suffix is spelled
@@ -87,14 +94,12 @@ QString findCompanion(const QString &path, const QString &suffix);
 // part missing) when there is none. A link reports 1024 plus the bits of what
 // it points at (a dangling link is 1024 alone).
 int attributes(const QString &path);
-// True when there is an entry of that name (a dangling link counts).
-bool exists(const QString &path);
-// exists() for a real path taken as it is, without resolving its components.
-bool existsAsIs(const QString &native);
+// True when there is an entry at the path: of any kind (a folder, a link, a
+// dangling link too), or with EntryKind::File a regular file or a link to
+// one. The one test of this kind. An empty path has none; never throws.
+bool exists(const QString &path, EntryKind kind = EntryKind::Any, PathForm form = PathForm::Text);
 // True for a folder or a link to one.
 bool isDirectory(const QString &path);
-// True for a regular file or a link to one.
-bool isFile(const QString &path);
 // Time of the last change; RuntimeError 53 when there is no such file.
 QDateTime lastModified(const QString &path);
 
@@ -106,20 +111,41 @@ QDateTime lastModified(const QString &path);
 // copy leaves the target as it was. The copy is a new ordinary file (the
 // source's mode and times are not carried over).
 void copyFile(const QString &from, const QString &to, bool overwrite = true);
-// The platform's plain delete: refuses read-only files (75), like DeleteFile.
-// Folders are refused (75); a link is removed, not what it points at.
-// 53/76 when missing, 70 when the folder does not allow it.
-void deleteFile(const QString &path);
-// Deletes read-only files too.
-void deleteFileForced(const QString &path);
-// Deletes the file at the real path `native`, taken as it is (on POSIX a "\\"
-// in a file name is part of the name, where a path text would read it as a
-// separator and reach another file), read-only or not. Nothing happens when
-// there is no such entry; RuntimeError as deleteFile otherwise.
-void deleteRealFile(const QString &native);
-// deleteRealFile for what may stay when it cannot go (a leftover the next
-// writer sweeps up): false when it could not be deleted. Never throws.
-bool tryDeleteRealFile(const QString &native);
+
+// How removeFile deletes a file, and what it does when it cannot.
+struct Removal {
+    enum class Way {
+        ForGood,          // deleted
+        Trash,            // moved to the trash of its volume, else left where it is
+        TrashElseForGood, // to the trash where the volume has one, else deleted
+    };
+    Way way = Way::ForGood;
+    // Deleted for good, a read-only file goes too; false refuses it (75), as
+    // the platform's plain delete does. The trash takes any file.
+    bool readOnlyToo = true;
+    PathForm form = PathForm::Text;
+    // Nothing at the path fails (53, 76 when its folder is missing too);
+    // false: there is nothing to do.
+    bool missingFails = true;
+    // A failure throws its RuntimeError; false: the result only says so.
+    bool throws = true;
+};
+
+// Where one file went.
+struct Disposal {
+    QString path;        // the file as it was named
+    QString trashedAs;   // where the trash holds it now; empty when deleted for good or left
+    bool failed = false; // it could not be deleted (a removal that does not throw)
+};
+
+// The one way a file is deleted, for good or to the trash (the desktop trash
+// on Linux, the Recycle Bin on Windows; a file is never copied there). Folders
+// are refused (75); a link is removed, not what it points at. RuntimeError
+// "Cannot delete PATH: REASON" with 53/76 when missing, 75 for a folder or a
+// refused read-only file, 70 when the folder does not allow it. Way::Trash
+// never fails: a file the trash does not take stays, trashedAs empty.
+Disposal removeFile(const QString &path, const Removal &how = {});
+
 // Makes `data` the whole content of the file at the real path `native`,
 // existing or not: written to a hidden temporary beside it, then renamed over
 // it, so a failure leaves the file as it was. FileError naming the file (its reason() the system's word).

@@ -221,6 +221,12 @@ bool isRegularFile(const QString &native)
     return st && S_ISREG(st->st_mode);
 }
 
+void removeEntry(const QString &native, bool refuseReadOnly, bool missingFails)
+{
+    if (missingFails || lstatOf(native))
+        removeNative(native, refuseReadOnly);
+}
+
 std::vector<QString> entryNames(const QString &folder)
 {
     std::vector<QString> names;
@@ -278,14 +284,12 @@ int attributes(const QString &path)
                           S_ISLNK(entry->st_mode) ? statOf(native) : std::optional<struct stat>());
 }
 
-bool exists(const QString &path)
+bool exists(const QString &path, EntryKind kind, PathForm form)
 {
-    return !path.isEmpty() && lstatOf(toNativePath(path)).has_value();
-}
-
-bool isFile(const QString &path)
-{
-    return detail::isRegularFile(toNativePath(path));
+    if (path.isEmpty())
+        return false;
+    const QString native = form == PathForm::Text ? toNativePath(path) : path;
+    return kind == EntryKind::File ? detail::isRegularFile(native) : detail::entryExists(native);
 }
 
 bool isDirectory(const QString &path)
@@ -366,22 +370,6 @@ void copyFile(const QString &from, const QString &to, bool overwrite)
         ::unlink(tempName.constData());
         raise(numberFor(err, dst), what, errorText(err));
     }
-}
-
-void deleteFile(const QString &path)
-{
-    removeNative(toNativePath(path), true);
-}
-
-void deleteFileForced(const QString &path)
-{
-    removeNative(toNativePath(path), false);
-}
-
-void deleteRealFile(const QString &native)
-{
-    if (lstatOf(native))
-        removeNative(native, false);
 }
 
 void writeFileReplacing(const QString &native, const QByteArray &data)

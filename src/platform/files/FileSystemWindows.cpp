@@ -302,6 +302,12 @@ bool isRegularFile(const QString &native)
     return existsAsSpelt(native, &attributes) && !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
 }
 
+void removeEntry(const QString &native, bool refuseReadOnly, bool missingFails)
+{
+    if (missingFails || attributesOf(native) != INVALID_FILE_ATTRIBUTES)
+        removeNative(native, refuseReadOnly);
+}
+
 std::vector<QString> entryNames(const QString &folder)
 {
     std::vector<QString> names;
@@ -400,14 +406,15 @@ int attributes(const QString &path)
     return attributesFrom(attributes);
 }
 
-bool exists(const QString &path)
+bool exists(const QString &path, EntryKind kind, PathForm form)
 {
-    return !path.isEmpty() && attributesOf(toNativePath(path)) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool isFile(const QString &path)
-{
-    return detail::isRegularFile(toNativePath(path));
+    if (path.isEmpty())
+        return false;
+    if (form == PathForm::Real)
+        return kind == EntryKind::File ? detail::isRegularFile(path) : detail::entryExists(path);
+    // A path text names whatever the system finds under it, in any letter case.
+    const QString native = toNativePath(path);
+    return kind == EntryKind::File ? detail::isRegularFile(native) : attributesOf(native) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool isDirectory(const QString &path)
@@ -475,22 +482,6 @@ void copyFile(const QString &from, const QString &to, bool overwrite)
         DeleteFileW(wide(temp).c_str());
         raise(numberFor(error, dst), what, errorText(int(error)));
     }
-}
-
-void deleteFile(const QString &path)
-{
-    removeNative(toNativePath(path), true);
-}
-
-void deleteFileForced(const QString &path)
-{
-    removeNative(toNativePath(path), false);
-}
-
-void deleteRealFile(const QString &native)
-{
-    if (attributesOf(native) != INVALID_FILE_ATTRIBUTES)
-        removeNative(native, false);
 }
 
 void writeFileReplacing(const QString &native, const QByteArray &data)

@@ -84,7 +84,7 @@ void StagedTable::putInPlace(const std::vector<Move> &moves, bool replacing, con
                              const QStringList &after)
 {
     for (const QString &path : before)
-        deleteRealFile(path);
+        removeFile(path, {.form = PathForm::Real, .missingFails = false});
     size_t done = 0;
     try {
         for (; done < moves.size(); ++done) {
@@ -113,7 +113,7 @@ void StagedTable::putInPlace(const std::vector<Move> &moves, bool replacing, con
     // Never what was just put in place, however the caller spelt it.
     for (const QString &path : after)
         if (std::none_of(moves.begin(), moves.end(), [&](const Move &move) { return sameEntry(path, move.to); }))
-            tryDeleteRealFile(path);
+            removeFile(path, kLeftover);
     m_placed = true;
     m_held.reset();
 }
@@ -122,7 +122,7 @@ void StagedTable::discard()
 {
     if (!m_placed) {
         for (const QString &suffix : std::as_const(m_suffixes))
-            tryDeleteRealFile(temp(suffix));
+            removeFile(temp(suffix), kLeftover);
     }
     m_held.reset();
 }

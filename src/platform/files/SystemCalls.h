@@ -15,6 +15,16 @@ namespace tw::files::detail {
 bool entryExists(const QString &native);
 // True for a regular file or a link to one.
 bool isRegularFile(const QString &native);
+// Deletes the entry at the real path: a file, or a link (never what it names);
+// a folder is refused (75), a read-only file too when `refuseReadOnly` is set.
+// Nothing there fails (53/76) when `missingFails` is set, else nothing is
+// done. RuntimeError "Cannot delete PATH: REASON" (70 when not allowed).
+void removeEntry(const QString &native, bool refuseReadOnly, bool missingFails);
+// Moves the file at the real path to the trash of its volume and gives where
+// it lies there ("the Recycle Bin" where the system does not tell); empty
+// when it is no file or its volume has no trash that can be used, and then
+// it stays where it is. Never throws (Trash<System>.cpp).
+QString moveToTrash(const QString &native);
 // The names of a folder's entries as stored, "." and ".." left out, in the
 // order the system gives them; empty when the folder cannot be read.
 std::vector<QString> entryNames(const QString &folder);

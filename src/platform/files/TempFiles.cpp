@@ -4,7 +4,6 @@
 #include "FileSystem.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
@@ -50,15 +49,15 @@ void removeStaleTemps(const QString &folder, const QString &mainSuffix, const QS
                 if (!file.tryLock() || file.size() == 0)
                     continue;
                 for (const QString &companion : companionSuffixes)
-                    QFile::remove(base + u'.' + companion);
-                QFile::remove(dir.filePath(entry));
+                    removeFile(base + u'.' + companion, kLeftover);
+                removeFile(dir.filePath(entry), kLeftover);
             } catch (const ado::RuntimeError &) {
                 continue; // gone meanwhile, or not ours to read
             }
         } else if (companionSuffixes.contains(suffix, Qt::CaseInsensitive) &&
-                   !QFileInfo::exists(base + u'.' + mainSuffix)) {
+                   !exists(base + u'.' + mainSuffix, EntryKind::Any, PathForm::Real)) {
             // Without its main file nobody owns it: the main file is created (and held) first.
-            QFile::remove(dir.filePath(entry));
+            removeFile(dir.filePath(entry), kLeftover);
         }
     }
 }

@@ -6,6 +6,8 @@
 // that died (killed, power lost) and is deleted by the next writer in that
 // folder. Only names of exactly this form are ever deleted.
 
+#include "FileSystem.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +17,10 @@ namespace tw::files {
 
 inline constexpr char kTempPrefix[] = "~tw";
 inline constexpr int kTempTagLength = 6;
+
+// How a temporary, or what a new table left of the old one, is deleted: when
+// it can be (a real path); what stays is swept up by the next writer.
+inline constexpr Removal kLeftover{.form = PathForm::Real, .missingFails = false, .throws = false};
 
 // True for a file name of a temporary: "~tw" + 6 characters, then "." and a suffix.
 bool isTempName(const QString &fileName);

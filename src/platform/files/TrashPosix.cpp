@@ -5,8 +5,7 @@
 // default ~/.local/share/Trash); another volume's is $topdir/.Trash-$uid,
 // made when it is missing and the volume allows it.
 
-#include "FileSystem.h"
-#include "Trash.h"
+#include "SystemCalls.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -99,9 +98,9 @@ QString candidateName(const QFileInfo &file, int attempt)
 
 } // namespace
 
-QString moveToTrash(const QString &path)
+QString detail::moveToTrash(const QString &native)
 {
-    const QFileInfo file(QDir::cleanPath(QFileInfo(toNativePath(path)).absoluteFilePath()));
+    const QFileInfo file(QDir::cleanPath(QFileInfo(native).absoluteFilePath()));
     const auto st = statOf(file.filePath(), false);
     if (!st || S_ISDIR(st->st_mode))
         return {};

@@ -3,8 +3,7 @@
 // would have the shell delete the file for good, so those are left to the
 // caller's plain delete.
 
-#include "FileSystem.h"
-#include "Trash.h"
+#include "SystemCalls.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,9 +16,9 @@
 
 namespace tw::files {
 
-QString moveToTrash(const QString &path)
+QString detail::moveToTrash(const QString &path)
 {
-    const QString native = QDir::toNativeSeparators(QFileInfo(toNativePath(path)).absoluteFilePath());
+    const QString native = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     if (native.size() < 3 || native.startsWith(QStringLiteral("\\\\")))
         return {}; // a share
     const std::wstring root = native.left(3).toStdWString();

@@ -260,11 +260,11 @@ QString Container::tablePath(const TableEntry &table) const
     const bool absolute =
         QDir::isAbsolutePath(stored) || stored.startsWith('\\') || (stored.size() > 1 && stored[1] == ':');
     const QString path = files::toNativePath(absolute ? stored : folder() + '/' + stored);
-    if (files::isFile(path))
+    if (files::exists(path, files::EntryKind::File))
         return path;
     // A container moved together with its tables: look beside it.
     const QString beside = files::toNativePath(folder() + '/' + files::fileName(stored));
-    return files::isFile(beside) ? beside : path;
+    return files::exists(beside, files::EntryKind::File) ? beside : path;
 }
 
 QStringList Container::fieldNames(int tableObjectId) const

@@ -25,6 +25,11 @@ std::unique_ptr<ado::Session> FoxProProvider::open(const ado::ConnectionString &
     return std::make_unique<FoxProSession>(source);
 }
 
+QStringList FoxProProvider::columnNamesFor(const QStringList &names, int codePage) const
+{
+    return foxpro::columnNamesFor(names, codePage);
+}
+
 void registerProvider()
 {
     ado::ProviderRegistry::instance().add(std::make_shared<FoxProProvider>());

@@ -15,6 +15,8 @@ public:
     QString name() const override;
     bool accepts(const ado::ConnectionString &cs) const override;
     std::unique_ptr<ado::Session> open(const ado::ConnectionString &cs, const ado::ConnectionOptions &options) override;
+    // Fitted by columnNamesFor() (FoxProSession.h).
+    QStringList columnNamesFor(const QStringList &names, int codePage) const override;
 };
 
 // Adds the FoxPro provider to ado::ProviderRegistry::instance().

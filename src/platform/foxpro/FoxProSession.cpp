@@ -7,7 +7,6 @@
 #include "platform/ado/DataTypeEnum.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/files/FileSystem.h"
-#include "platform/files/Trash.h"
 #include "platform/sql/Parser.h"
 
 #include <QDir>
@@ -193,12 +192,15 @@ bool isInside(const QString &path, const QString &folder)
     return p.startsWith(f);
 }
 
+// A file of a table, deleted for good; nothing when it is not there.
+constexpr files::Removal kTableFile{.form = files::PathForm::Real, .missingFails = false};
+
 void removeCompanions(const QString &dbfPath)
 {
     for (const char *ext : {".fpt", ".cdx"}) {
         const QString path = findCompanion(dbfPath, QLatin1String(ext));
         if (!path.isEmpty())
-            files::deleteRealFile(path);
+            files::removeFile(path, kTableFile);
     }
 }
 
@@ -228,11 +230,6 @@ QStringList columnNamesFor(const QStringList &names, int codePage)
     return encoding::fitNames(names, rule, codecOfMark(markForNewTable(codePage)));
 }
 
-QStringList FoxProSession::columnNamesFor(const QStringList &names, int codePage) const
-{
-    return foxpro::columnNamesFor(names, codePage);
-}
-
 QString FoxProSession::containerOwning(const QString &path) const
 {
     return owningContainer(path);
@@ -253,7 +250,8 @@ FoxProSession::FoxProSession(const QString &source) : m_source(source)
     const QFileInfo info(native);
     if (files::isDirectory(native)) {
         m_folder = info.absoluteFilePath();
-    } else if (files::isFile(native) && info.suffix().compare(QLatin1String("dbc"), Qt::CaseInsensitive) == 0) {
+    } else if (files::exists(native, files::EntryKind::File) &&
+               info.suffix().compare(QLatin1String("dbc"), Qt::CaseInsensitive) == 0) {
         m_containerPath = info.absoluteFilePath();
         m_folder = info.absolutePath();
         loadContainer(); // a damaged container fails here, naming the file
@@ -312,7 +310,7 @@ FoxProSession::Resolved FoxProSession::resolve(const QString &name, const std::o
     } else if (!isContainer()) {
         candidate = files::toNativePath(m_folder + '/' + name + ".dbf");
     }
-    if (!candidate.isEmpty() && files::isFile(candidate)) {
+    if (!candidate.isEmpty() && files::exists(candidate, files::EntryKind::File)) {
         const QString absolute = QFileInfo(candidate).absoluteFilePath();
         if (container) {
             for (const auto &t : container->tables())
@@ -559,7 +557,7 @@ void FoxProSession::createTable(const sql::CreateTable &statement)
             container->addTable(tableName, path, longNames);
         } catch (...) {
             writer.reset();
-            files::tryDeleteRealFile(path);
+            files::removeFile(path, {.form = files::PathForm::Real, .missingFails = false, .throws = false});
             removeCompanions(path);
             throw;
         }
@@ -660,7 +658,7 @@ void FoxProSession::removeTable(const QString &path, const std::optional<Contain
     // again, never a memo file that blocks the next CREATE of the name.
     if (!dropped) {
         removeCompanions(path);
-        files::deleteRealFile(path);
+        files::removeFile(path, kTableFile);
     } else {
         for (const char *ext : {".fpt", ".cdx"})
             removeDroppedFile(findCompanion(path, QLatin1String(ext)));
@@ -674,17 +672,12 @@ void FoxProSession::removeTable(const QString &path, const std::optional<Contain
 // and the volume has one, else deleted; noted either way.
 void FoxProSession::removeDroppedFile(const QString &path)
 {
-    if (!files::existsAsIs(path))
+    if (!files::exists(path, files::EntryKind::Any, files::PathForm::Real))
         return;
-    if (dropsToTrash()) {
-        const QString trashed = files::moveToTrash(path);
-        if (!trashed.isEmpty()) {
-            noteRemoved({path, trashed});
-            return;
-        }
-    }
-    files::deleteRealFile(path);
-    noteRemoved({path, {}});
+    files::Removal removal = kTableFile;
+    if (dropsToTrash())
+        removal.way = files::Removal::Way::TrashElseForGood;
+    noteRemoved({path, files::removeFile(path, removal).trashedAs});
 }
 
 FoxProSession::HeldCreate *FoxProSession::heldCreateFor(const QString &path)

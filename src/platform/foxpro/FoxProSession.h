@@ -41,8 +41,6 @@ public:
     // Every whole record, deleted ones included and marked.
     std::unique_ptr<ado::RowSource> openRows(const QString &table) override;
 
-    // Fitted by columnNamesFor() below.
-    QStringList columnNamesFor(const QStringList &names, int codePage) const override;
     // By the table file's backlink (see owningContainer()).
     QString containerOwning(const QString &path) const override;
 

@@ -247,7 +247,7 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
                 MemoFile::create(memoPath, writer->m_file.name(), memoShownName(options.shownName, memoPath)));
     } catch (...) {
         writer->m_file.close();
-        files::tryDeleteRealFile(path);
+        files::removeFile(path, {.form = files::PathForm::Real, .missingFails = false, .throws = false});
         throw;
     }
     writer->m_fileLimit = files::formatFileLimit(dbf::kMaxFileBytes);

@@ -7,7 +7,6 @@
 #include "platform/ado/DataTypeEnum.h"
 #include "platform/ado/TableReplacement.h"
 #include "platform/files/FileSystem.h"
-#include "platform/files/Trash.h"
 #include "platform/sql/Parser.h"
 
 #include <QDir>
@@ -68,21 +67,19 @@ void ParadoxSession::removeTable(const QString &db)
 {
     QStringList doomed{db};
     doomed << companionFiles(db);
+    using tw::files::Removal;
+    const Removal removal{.way = dropsToTrash() ? Removal::Way::TrashElseForGood : Removal::Way::ForGood,
+                          .form = tw::files::PathForm::Real,
+                          .missingFails = false};
     for (const QString &path : doomed) {
-        if (dropsToTrash()) {
-            const QString trashed = tw::files::moveToTrash(path);
-            if (!trashed.isEmpty()) {
-                noteRemoved({path, trashed});
-                continue;
-            }
-        }
+        tw::files::Disposal gone;
         try {
-            tw::files::deleteRealFile(path);
+            gone = tw::files::removeFile(path, removal);
         } catch (const RuntimeError &e) {
             throw RuntimeError(RuntimeError::kPermissionDenied,
                                QStringLiteral("Paradox driver: %1.").arg(e.description()));
         }
-        noteRemoved({path, {}});
+        noteRemoved({path, gone.trashedAs});
     }
 }
 
@@ -95,7 +92,7 @@ void ParadoxSession::commitTrans()
 {
     // A held drop no writer claimed was a DROP TABLE of its own: it goes now.
     for (const QString &db : endTransaction())
-        if (tw::files::existsAsIs(db))
+        if (tw::files::exists(db, tw::files::EntryKind::Any, tw::files::PathForm::Real))
             removeTable(db);
 }
 

@@ -5,6 +5,7 @@
 #include "platform/ado/Idle.h"
 #include "platform/ado/PrefetchCursor.h"
 #include "platform/ado/RuntimeError.h"
+#include "platform/paradox/TableHeader.h"
 #include "platform/paradox/TableWriter.h"
 
 namespace tw::workdb {
@@ -76,6 +77,12 @@ ExportPlan exportPlan(const std::vector<WorkColumn> &columns, int codePage)
         plan.fields.push_back(field);
     }
     return plan;
+}
+
+QString shownType(const paradox::NewField &field)
+{
+    const QString letter = paradox::typeLetter(field.type);
+    return field.type == paradox::FieldType::Alpha ? letter + QString::number(field.size) : letter;
 }
 
 QString exportableTable(WorkDatabase &database, const QString &table)

@@ -30,6 +30,9 @@ struct ExportPlan {
 ExportPlan exportPlan(WorkDatabase &database, const QString &table);
 // The same for a work table of these columns made for text of `codePage`.
 ExportPlan exportPlan(const std::vector<WorkColumn> &columns, int codePage);
+// The type of a field of a plan as Paradox shows it: its letter, an alpha
+// field's width after it ("M", "I", "N", "@", "B", "A255").
+QString shownType(const paradox::NewField &field);
 
 // Column types become Paradox fields: MEMO M, INT I, FLOAT N, DECIMAL N,
 // DATETIME @, OLEOBJECT B, VARCHAR A (its width). The table takes the code

@@ -59,6 +59,9 @@ QString shown(const QString &path)
     return tw::test::onWindows() ? QDir::toNativeSeparators(path) : path;
 }
 
+// The platform's plain delete: a read-only file is refused.
+constexpr Removal kPlain{.readOnlyToo = false};
+
 constexpr char kLinuxLetterCase[] =
     "Linux only: finding names without regard to case is ours there; Windows' file systems do it themselves";
 
@@ -197,7 +200,8 @@ private slots:
         QCOMPARE(findCompanion(dir + QStringLiteral("/T.dbx.px"), QStringLiteral(".db")), QString());
         QCOMPARE(findCompanion(dir + QStringLiteral("/a\\t.dbf"), QStringLiteral(".MB")),
                  dir + QStringLiteral("/a\\t.mb"));
-        QVERIFY(isFile(dir + QStringLiteral("/t")) && !isFile(dir + QStringLiteral("/T.Mb")));
+        QVERIFY(exists(dir + QStringLiteral("/t"), EntryKind::File) &&
+                !exists(dir + QStringLiteral("/T.Mb"), EntryKind::File));
         // A table spelled in other letter case beside it keeps its own: t.mb
         // and t.PX are t.DB's. Of two memo files in other letter case, neither
         // is taken.
@@ -221,13 +225,15 @@ private slots:
         QVERIFY(writeFile(odd, "odd"));
         QVERIFY(writeFile(dir + QStringLiteral("/Sub/x.db"), "other"));
         makeReadOnly(odd);
-        QVERIFY(existsAsIs(odd));
-        deleteRealFile(odd);
-        QVERIFY(!existsAsIs(odd));
+        const Removal real{.form = PathForm::Real, .missingFails = false};
+        const Removal leftover{.form = PathForm::Real, .missingFails = false, .throws = false};
+        QVERIFY(exists(odd, EntryKind::Any, PathForm::Real));
+        removeFile(odd, real);
+        QVERIFY(!exists(odd, EntryKind::Any, PathForm::Real));
         QVERIFY(QFile::exists(dir + QStringLiteral("/Sub/x.db")));
-        deleteRealFile(odd); // nothing there: nothing to do
-        QVERIFY(tryDeleteRealFile(odd));
-        QVERIFY(!tryDeleteRealFile(dir + QStringLiteral("/Sub")));
+        removeFile(odd, real); // nothing there: nothing to do
+        QVERIFY(!removeFile(odd, leftover).failed);
+        QVERIFY(removeFile(dir + QStringLiteral("/Sub"), leftover).failed);
 
         const QString index = dir + QStringLiteral("/Data.dcx");
         writeFileReplacing(index, "first");
@@ -495,18 +501,96 @@ private slots:
         QVERIFY(writeFile(file, "r"));
         makeReadOnly(file);
         QString message;
-        QCOMPARE(errorOf([&] { deleteFile(m_root + QStringLiteral("\\data\\RO.DB")); }, &message), kErrPathFileAccess);
+        QCOMPARE(errorOf([&] { removeFile(m_root + QStringLiteral("\\data\\RO.DB"), kPlain); }, &message),
+                 kErrPathFileAccess);
         QVERIFY2(message.contains(shown(file), Qt::CaseInsensitive), qPrintable(message));
         QVERIFY(QFile::exists(file));
-        deleteFileForced(m_root + QStringLiteral("\\data\\RO.DB"));
+        removeFile(m_root + QStringLiteral("\\data\\RO.DB"));
         QVERIFY(!QFile::exists(file));
 
-        deleteFile(m_root + QStringLiteral("\\DATA\\SUB\\ORDERS.DB"));
+        removeFile(m_root + QStringLiteral("\\DATA\\SUB\\ORDERS.DB"), kPlain);
         QVERIFY(!QFile::exists(m_root + QStringLiteral("/Data/Sub/Orders.DB")));
-        QCOMPARE(errorOf([&] { deleteFile(m_root + QStringLiteral("\\Data\\Sub\\Orders.DB")); }), kErrFileNotFound);
-        QCOMPARE(errorOf([&] { deleteFile(m_root + QStringLiteral("\\Nope\\x.db")); }), kErrPathNotFound);
-        QCOMPARE(errorOf([&] { deleteFileForced(m_root + QStringLiteral("\\Data\\Sub")); }), kErrPathFileAccess);
+        QCOMPARE(errorOf([&] { removeFile(m_root + QStringLiteral("\\Data\\Sub\\Orders.DB"), kPlain); }),
+                 kErrFileNotFound);
+        QCOMPARE(errorOf([&] { removeFile(m_root + QStringLiteral("\\Nope\\x.db"), kPlain); }), kErrPathNotFound);
+        QCOMPARE(errorOf([&] { removeFile(m_root + QStringLiteral("\\Data\\Sub")); }), kErrPathFileAccess);
         QVERIFY(QFileInfo(m_root + QStringLiteral("/Data/Sub")).isDir());
+    }
+
+    // The one delete, each option on its own; a failure thrown or only told.
+    void removeFileOptions_data()
+    {
+        QTest::addColumn<QString>("entry"); // at Data/x.db: a file, a read-only file, a folder, or none
+        QTest::addColumn<bool>("asText");   // named by a path text in other letter case, else by its real path
+        QTest::addColumn<bool>("readOnlyToo");
+        QTest::addColumn<bool>("missingFails");
+        QTest::addColumn<bool>("throws");
+        QTest::addColumn<int>("error"); // the number thrown, 0 for none
+        QTest::addColumn<bool>("failed");
+        QTest::newRow("plain") << "file" << true << false << true << true << 0 << false;
+        QTest::newRow("plain refuses read-only")
+            << "read-only" << true << false << true << true << int(kErrPathFileAccess) << false;
+        QTest::newRow("refusal only told") << "read-only" << true << false << true << false << 0 << true;
+        QTest::newRow("forced, real path") << "read-only" << false << true << true << true << 0 << false;
+        QTest::newRow("missing") << "none" << true << true << true << true << int(kErrFileNotFound) << false;
+        QTest::newRow("missing, only told") << "none" << true << true << true << false << 0 << true;
+        QTest::newRow("missing, nothing to do") << "none" << false << true << false << true << 0 << false;
+        QTest::newRow("folder") << "folder" << false << true << false << true << int(kErrPathFileAccess) << false;
+        QTest::newRow("folder, only told") << "folder" << true << true << true << false << 0 << true;
+    }
+    void removeFileOptions()
+    {
+        QFETCH(QString, entry);
+        QFETCH(bool, asText);
+        QFETCH(bool, readOnlyToo);
+        QFETCH(bool, missingFails);
+        QFETCH(bool, throws);
+        QFETCH(int, error);
+        QFETCH(bool, failed);
+        const QString real = m_root + QStringLiteral("/Data/x.db");
+        if (entry == u"folder")
+            QVERIFY(QDir().mkdir(real));
+        else if (entry != u"none")
+            QVERIFY(writeFile(real, "x"));
+        if (entry == u"read-only")
+            makeReadOnly(real);
+        const Removal how{.readOnlyToo = readOnlyToo,
+                          .form = asText ? PathForm::Text : PathForm::Real,
+                          .missingFails = missingFails,
+                          .throws = throws};
+        Disposal done;
+        QCOMPARE(errorOf([&] { done = removeFile(asText ? m_root + QStringLiteral("\\DATA\\X.DB") : real, how); }),
+                 error);
+        QCOMPARE(done.failed, failed);
+        QVERIFY(done.trashedAs.isEmpty());
+        QCOMPARE(QFileInfo::exists(real), entry != u"none" && (error != 0 || failed));
+    }
+
+    // The one existence test: any entry or a regular file, a path text or a real path as it is.
+    void existsOptions_data()
+    {
+        QTest::addColumn<QString>("path"); // under the root
+        QTest::addColumn<bool>("asText");
+        QTest::addColumn<bool>("anyEntry");
+        QTest::addColumn<bool>("file");
+        QTest::newRow("file, text") << "\\DATA\\SUB\\ORDERS.DB" << true << true << true;
+        QTest::newRow("file, real") << "/Data/Sub/Orders.DB" << false << true << true;
+        QTest::newRow("file, real in other case") << "/Data/Sub/ORDERS.DB" << false << false << false;
+        QTest::newRow("folder, text") << "\\data\\sub" << true << true << false;
+        QTest::newRow("folder, real") << "/Data/Sub" << false << true << false;
+        QTest::newRow("nothing") << "\\Data\\Orders.DB" << true << false << false;
+        QTest::newRow("empty") << "" << true << false << false;
+    }
+    void existsOptions()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, asText);
+        QFETCH(bool, anyEntry);
+        QFETCH(bool, file);
+        const QString full = path.isEmpty() ? QString() : m_root + path;
+        const PathForm form = asText ? PathForm::Text : PathForm::Real;
+        QCOMPARE(exists(full, EntryKind::Any, form), anyEntry);
+        QCOMPARE(exists(full, EntryKind::File, form), file);
     }
 
     void deleteNamesPathAndReason()
@@ -520,7 +604,7 @@ private slots:
         QVERIFY(writeFile(locked + QStringLiteral("/a.db"), "a"));
         QVERIFY(tw::test::setMode(locked, 0555));
         QString message;
-        QCOMPARE(errorOf([&] { deleteFileForced(locked + QStringLiteral("\\A.DB")); }, &message), kErrPermissionDenied);
+        QCOMPARE(errorOf([&] { removeFile(locked + QStringLiteral("\\A.DB")); }, &message), kErrPermissionDenied);
         QCOMPARE(message, QStringLiteral("Cannot delete %1/a.db: Permission denied").arg(locked));
     }
 

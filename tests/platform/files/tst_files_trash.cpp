@@ -5,7 +5,7 @@
 
 #include "TestSupport.h"
 
-#include "platform/files/Trash.h"
+#include "platform/files/FileSystem.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -14,6 +14,11 @@
 #include <QtTest>
 
 using namespace tw;
+
+namespace {
+constexpr files::Removal kTrash{.way = files::Removal::Way::Trash};
+constexpr files::Removal kTrashElseForGood{.way = files::Removal::Way::TrashElseForGood};
+} // namespace
 
 class TestTrash : public QObject {
     Q_OBJECT
@@ -80,7 +85,8 @@ void TestTrash::trashedFileKeepsItsBytesAndOrigin()
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
     const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
     // Given as the program gives paths: with "\".
-    const files::Disposal gone = files::disposeOf(QDir::toNativeSeparators(path).replace(u'/', u'\\'), true);
+    const files::Disposal gone =
+        files::removeFile(QDir::toNativeSeparators(path).replace(u'/', u'\\'), kTrashElseForGood);
     QCOMPARE(gone.trashedAs, trash() + QStringLiteral("/files/") + name);
     QVERIFY(!QFile::exists(path));
     QCOMPARE(tw::test::readAll(gone.trashedAs), bytes);
@@ -101,14 +107,14 @@ void TestTrash::namesNeverCollideAndPermanentOrNoTrashDeletes()
 {
     // The same name trashed three times: three files, each with its own info.
     for (const char *content : {"first", "second", "third"})
-        QVERIFY(!files::disposeOf(makeFile("T.DB", content), true).trashedAs.isEmpty());
+        QVERIFY(!files::removeFile(makeFile("T.DB", content), kTrashElseForGood).trashedAs.isEmpty());
     QCOMPARE(QDir(trash() + "/files").entryList(QDir::Files, QDir::Name), (QStringList{"T.2.DB", "T.3.DB", "T.DB"}));
     QCOMPARE(tw::test::readAll(trash() + "/files/T.3.DB"), QByteArray("third"));
     QCOMPARE(QDir(trash() + "/info").entryList(QDir::Files).size(), 3);
 
     // Asked to delete for good: gone, the trash as it was.
     const QString kept = makeFile("kept.fpt", "memo");
-    files::Disposal gone = files::disposeOf(kept, false);
+    files::Disposal gone = files::removeFile(kept);
     QVERIFY(gone.trashedAs.isEmpty() && !QFile::exists(kept));
     QCOMPARE(QDir(trash() + "/files").entryList(QDir::Files).size(), 3);
 
@@ -116,9 +122,9 @@ void TestTrash::namesNeverCollideAndPermanentOrNoTrashDeletes()
     tw::test::writeAll(m_dir->path() + "/blocked", "a file");
     qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->path() + "/blocked/data"));
     const QString plain = makeFile("plain.dbf", "x");
-    QCOMPARE(files::moveToTrash(plain), QString());
+    QCOMPARE(files::removeFile(plain, kTrash).trashedAs, QString());
     QVERIFY(QFile::exists(plain));
-    gone = files::disposeOf(plain, true);
+    gone = files::removeFile(plain, kTrashElseForGood);
     QVERIFY(gone.trashedAs.isEmpty() && !QFile::exists(plain));
 }
 
@@ -136,7 +142,7 @@ void TestTrash::recycleBinTakesTheFile()
     QVERIFY(local.isValid());
     const QString path = local.filePath(name);
     tw::test::writeAll(path, bytes);
-    QCOMPARE(files::moveToTrash(path), QStringLiteral("the Recycle Bin"));
+    QCOMPARE(files::removeFile(path, kTrash).trashedAs, QStringLiteral("the Recycle Bin"));
     QVERIFY(!QFile::exists(path));
     const QString hostTrash = qEnvironmentVariable("XDG_DATA_HOME");
     if (hostTrash.startsWith(u'/'))

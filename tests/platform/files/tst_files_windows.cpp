@@ -111,7 +111,7 @@ private slots:
         QVERIFY(listed);
         copyFile(path, m_root + QStringLiteral("\\Data\\Копия.dbf"));
         QVERIFY(QFile::exists(m_root + QStringLiteral("/Data/Копия.dbf")));
-        deleteFile(path);
+        removeFile(path, {.readOnlyToo = false});
         QVERIFY(!exists(path));
     }
 
@@ -132,7 +132,7 @@ private slots:
         QCOMPARE(attributes(path) & kAttrDirectory, 0);
         QCOMPARE(findFiles(folder + QStringLiteral("\\*.dbf")).size(), size_t(1));
         renameFile(path, folder + QStringLiteral("\\deeper.dbf"));
-        deleteFile(folder + QStringLiteral("\\deeper.dbf"));
+        removeFile(folder + QStringLiteral("\\deeper.dbf"), {.readOnlyToo = false});
         QVERIFY(!exists(folder + QStringLiteral("\\deeper.dbf")));
     }
 
