@@ -348,11 +348,18 @@ bool CodePageGuess::doubtful(int codePage) const
 {
     if (!telling())
         return false;
+    // Only another page that reads the text clearly better puts the mark in
+    // doubt: one that scores clearly higher, or as high with fewer undefined
+    // bytes. A mark no page reads better stands, undefined bytes and all.
     const CodePageCandidate mine = score(codePage);
-    if (mine.badCharacters > 0)
-        return true;
-    const std::vector<CodePageCandidate> top = best(1);
-    return !top.empty() && top.front().codePage != mine.codePage && top.front().score > mine.score + kDoubtMargin;
+    for (const CodePageCandidate &other : best(-1)) {
+        if (other.codePage == mine.codePage)
+            continue;
+        if (other.score > mine.score + kDoubtMargin ||
+            (other.score >= mine.score && other.badCharacters < mine.badCharacters))
+            return true;
+    }
+    return false;
 }
 
 int codePageFromName(QStringView name)

@@ -58,8 +58,9 @@ public:
     std::vector<CodePageCandidate> best(int count = 3) const;
     // How one page reads the sample.
     CodePageCandidate score(int codePage) const;
-    // Whether `codePage` reads the sample doubtfully: it gives undefined bytes
-    // or control characters, or another page reads it clearly better.
+    // Whether `codePage` reads the sample doubtfully: another page reads it
+    // clearly better (scores clearly higher, or as high with fewer undefined
+    // bytes and control characters). Ties go to `codePage`.
     bool doubtful(int codePage) const;
 
 private:

@@ -109,6 +109,13 @@ void CodePageGuessTest::doubtfulMarks()
     QVERIFY(russian.doubtful(1251));
     QVERIFY(russian.doubtful(1252)); // no mark: undefined bytes
     QVERIFY(russian.score(1252).badCharacters > 0);
+    // A byte the right page leaves undefined does not put it in doubt when
+    // no other page reads the text better.
+    CodePageGuess greek = guessOf(1253, values("Αθήνα|Πειραιάς|Θεσσαλονίκη"));
+    greek.addBytes("Bad \xaa byte");
+    QVERIFY(greek.score(1253).badCharacters > 0);
+    QVERIFY(!greek.doubtful(1253));
+    QCOMPARE(greek.best(1).front().codePage, 1253);
     // Plain ASCII tells nothing, and nothing is in doubt.
     const CodePageGuess ascii = guessOf(1252, values("Smith|London|42 Baker Street"));
     QVERIFY(!ascii.telling());
