@@ -245,6 +245,14 @@ uint32_t memoBlockOf(const DbfField &f, const char *bytes)
     return block;
 }
 
+QByteArrayView storedText(const DbfField &f, const char *bytes, int length)
+{
+    int end = length;
+    while (f.type == 'C' && end > 0 && (bytes[end - 1] == ' ' || bytes[end - 1] == '\0'))
+        --end;
+    return QByteArrayView(bytes, end);
+}
+
 void decodeFixedField(const DbfField &f, const char *bytes, int length, const TextCodec &text, Variant &out)
 {
     switch (f.type) {
@@ -253,15 +261,13 @@ void decodeFixedField(const DbfField &f, const char *bytes, int length, const Te
             out = Variant::bytes(QByteArray(bytes, length));
             return;
         }
-        int end = length;
-        while (end > 0 && (bytes[end - 1] == ' ' || bytes[end - 1] == '\0'))
-            --end;
-        text.decode(bytes, end, out.textToFill(end));
+        [[fallthrough]];
+    }
+    case 'V': {
+        const QByteArrayView stored = storedText(f, bytes, length);
+        text.decode(stored.data(), stored.size(), out.textToFill(stored.size()));
         return;
     }
-    case 'V':
-        text.decode(bytes, length, out.textToFill(length));
-        return;
     case 'N':
     case 'F': {
         if (plainNumber(bytes, length, out.textToFill(length + 2, Variant::Kind::Decimal)))

@@ -25,6 +25,9 @@ ado::ColumnInfo columnInfoOf(const DbfField &field);
 // Decodes a non-memo field's bytes. `text` is the table's code page. Throws a
 // RuntimeError whose text names the field and says what is wrong with the
 // bytes; the caller adds the file and record.
+// The bytes of a field's text that decodeFixedField reads: a C field's
+// without its trailing blanks and NULs, a V field's whole `length`.
+QByteArrayView storedText(const DbfField &field, const char *bytes, int length);
 ado::Variant decodeFixedField(const DbfField &field, const char *bytes, int length, const TextCodec &text);
 // The same into out, whose text memory is reused (see Variant::textToFill);
 // after a throw out holds no value to use.

@@ -299,7 +299,7 @@ void TableReader::valueInto(int index, Variant &out) const
         }
         decodeFixedField(f, bytes, length, *m_codePage, out);
         if (out.kind() == Variant::Kind::Text && (f.type == 'C' || f.type == 'V'))
-            checkText(f, QByteArrayView(bytes, length), out);
+            checkText(f, storedText(f, bytes, length), out);
     } catch (const files::FileError &) {
         out = Variant::null();
         throw; // the file could not be read: no value of it is damaged
@@ -324,12 +324,6 @@ void TableReader::checkText(const DbfField &f, QByteArrayView stored, const Vari
 {
     if (!ado::beyondAscii(stored))
         return;
-    if (f.type == 'C') { // read without its trailing blanks, as decodeFixedField does
-        qsizetype end = stored.size();
-        while (end > 0 && (stored[end - 1] == ' ' || stored[end - 1] == '\0'))
-            --end;
-        stored = stored.first(end);
-    }
     if (m_codePage->givesBack(out.asText(), stored))
         return;
     m_changed.add(ado::changedText(m_fileName, m_current + 1, f.name, stored, out.asText(), m_codePage->codePage()));
