@@ -15,6 +15,7 @@
 #include "platform/foxpro/CodePageMarks.h"
 #include "platform/foxpro/Container.h"
 #include "platform/foxpro/DbfHeader.h"
+#include "platform/foxpro/FieldEncoder.h"
 #include "platform/foxpro/FoxProSession.h"
 #include "platform/foxpro/MemoFile.h"
 #include "platform/foxpro/TableReader.h"
@@ -27,9 +28,9 @@
 #include "platform/workdb/WorkColumn.h"
 #include "sources/Foxpro.h"
 #include "sources/Paradox.h"
+#include "transfer/ColumnPlan.h"
 #include "transfer/ParadoxTableName.h"
 #include "transfer/StatementText.h"
-#include "transfer/TargetColumns.h"
 #include "transfer/TypeRules.h"
 
 #include <QElapsedTimer>
@@ -45,7 +46,6 @@ using encoding::TextCodec;
 
 constexpr qint64 kProgressEveryMs = 3000;
 constexpr qint64 kRowsBetweenClockLooks = 4096;
-constexpr qint64 kFoxProMemoFieldBytes = 4; // a memo field of a Visual FoxPro table: its block number
 
 QString grouped(qint64 n)
 {
@@ -144,23 +144,15 @@ void readHeader(TableCheck &check, bool foxproSide, const QString &path, QString
     }
 }
 
-std::vector<ado::ColumnInfo> columnsOf(const ado::Recordset &source)
-{
-    std::vector<ado::ColumnInfo> columns;
-    for (int i = 0; i < source.fields().count(); ++i)
-        columns.push_back(source.fields()(i).info());
-    return columns;
-}
-
 // The conversions of one direction, run on each value as the copy runs them.
 class ToParadox {
 public:
-    ToParadox(TableCheck &check, ado::Recordset &source, const QStringList &sourceTypes) : m_check(check)
+    ToParadox(TableCheck &check, ado::Recordset &source, const QStringList &sourceTypes, transfer::TypeMapping mapping)
+        : m_check(check)
     {
-        const std::vector<ado::ColumnInfo> columns = columnsOf(source);
-        m_columns = transfer::workColumnsFor(columns);
-        const std::vector<transfer::TargetColumn> targets = transfer::targetColumns(true, columns, source.codePage());
-        m_plan = workdb::exportPlan(m_columns, source.codePage());
+        const transfer::ColumnPlan plan = transfer::planColumns(true, mapping, source.columns(), source.codePage());
+        m_columns = plan.workColumns();
+        m_plan = plan.paradox;
         m_codePage = paradox::TableWriter::tableCodePage(m_plan.codePage);
         m_codec = &TextCodec::forCodePage(m_codePage);
         for (size_t i = 0; i < m_plan.fields.size(); ++i) {
@@ -174,7 +166,7 @@ public:
                 isBlob(field.type) ? paradox::TableWriter::kDefaultLeader + paradox::db::kBlobTrailer : def.size;
             check.columns.push_back({m_columns[i].name,
                                      i < size_t(sourceTypes.size()) ? sourceTypes[qsizetype(i)] : QString(),
-                                     targets[i].name, targets[i].type});
+                                     plan.columns[i].targetName, plan.columns[i].shownType});
         }
         m_record.resize(size_t(std::max(1, m_recordSize)));
     }
@@ -251,24 +243,45 @@ private:
 
 class ToFoxPro {
 public:
-    ToFoxPro(TableCheck &check, ado::Recordset &source, const QStringList &sourceTypes) : m_check(check)
+    ToFoxPro(TableCheck &check, ado::Recordset &source, const QStringList &sourceTypes, transfer::TypeMapping mapping)
+        : m_check(check)
     {
-        const std::vector<ado::ColumnInfo> columns = columnsOf(source);
-        const std::vector<transfer::TargetColumn> targets = transfer::targetColumns(false, columns, source.codePage());
-        const int n = int(columns.size());
-        for (int i = 0; i < n; ++i) {
-            m_binary.push_back(targets[size_t(i)].type != u'M');
-            check.columns.push_back({columns[size_t(i)].name, i < sourceTypes.size() ? sourceTypes[i] : QString(),
-                                     targets[size_t(i)].name, targets[size_t(i)].type});
+        const transfer::ColumnPlan plan = transfer::planColumns(false, mapping, source.columns(), source.codePage());
+        m_kept = mapping == transfer::TypeMapping::KeepTypes;
+        for (size_t i = 0; i < plan.columns.size(); ++i) {
+            const transfer::PlannedColumn &column = plan.columns[i];
+            m_binary.push_back(column.foxproType != 'M');
+            foxpro::DbfField field;
+            field.name = column.targetName;
+            field.type = column.foxproType;
+            field.length = column.foxproLength;
+            field.decimals = column.foxproDecimals;
+            m_fields.push_back(field);
+            m_recordBytes += column.foxproLength;
+            check.columns.push_back({column.source.name,
+                                     qsizetype(i) < sourceTypes.size() ? sourceTypes[qsizetype(i)] : QString(),
+                                     column.targetName, column.shownType});
         }
         // The new table takes the source's code page when FoxPro can mark it.
         const int page = foxpro::codePageOfMark(foxpro::markForNewTable(source.codePage()));
         m_codec = &TextCodec::forCodePage(page > 0 ? page : TextCodec::kWindows1252);
-        m_columns = n;
+        m_columns = int(plan.columns.size());
     }
 
-    void value(const ado::Field &field, int column)
+    void value(const ado::Field &field, int column, qint64 row)
     {
+        const foxpro::DbfField &target = m_fields[size_t(column)];
+        if (m_kept && !target.isMemo()) {
+            // A kept field's value goes through the field's own encoding.
+            m_record.resize(size_t(std::max(target.length, 1)));
+            try {
+                foxpro::encodeFixedField(m_record.data(), target, field.Value(), *m_codec, &m_check.replacedCharacters);
+            } catch (const ado::RuntimeError &e) {
+                m_check.lost.add(
+                    {m_check.table, row, target.name, ado::LostValues::describe(field.Value()), e.description()});
+            }
+            return;
+        }
         if (m_binary[size_t(column)]) {
             const Variant &value = field.Value();
             const qsizetype size = value.kind() == Variant::Kind::Bytes ? value.asBytes().size() : 0;
@@ -286,7 +299,7 @@ public:
     {
         const qint64 header =
             foxpro::dbf::kHeaderSize + foxpro::dbf::kDescriptorSize * m_columns + 1 + foxpro::dbf::kBacklinkSize;
-        const qint64 table = header + rows * (1 + kFoxProMemoFieldBytes * m_columns);
+        const qint64 table = header + rows * (1 + m_recordBytes);
         const qint64 memo = m_memoBytes > 0 ? foxpro::fpt::kHeaderSize + m_memoBytes : 0;
         const bool memoFile = memo > table;
         m_check.targetFile = m_check.target.toUpper() + (memoFile ? QStringLiteral(".FPT") : QStringLiteral(".DBF"));
@@ -309,7 +322,11 @@ private:
     }
 
     TableCheck &m_check;
+    bool m_kept = false;
+    std::vector<foxpro::DbfField> m_fields;
     std::vector<bool> m_binary;
+    QByteArray m_record;
+    qint64 m_recordBytes = 0;
     const TextCodec *m_codec = nullptr;
     QString m_scratch;
     QByteArray m_bytes;
@@ -432,12 +449,14 @@ TableCheck checkTable(const QString &table, bool foxproSide, const ConnectionSet
         openSource(connection, source, foxproSide, settings, table, options.codePage);
         check.chosen = options.codePage > 0;
         check.codePage = source.codePage() > 0 ? source.codePage() : TextCodec::kWindows1252;
+        const transfer::TypeMapping mapping =
+            options.keepTypes ? transfer::TypeMapping::KeepTypes : transfer::TypeMapping::Copies;
         std::optional<ToParadox> toParadox;
         std::optional<ToFoxPro> toFoxPro;
         if (check.direction == CopyDirection::ToParadox)
-            toParadox.emplace(check, source, sourceTypes);
+            toParadox.emplace(check, source, sourceTypes, mapping);
         else if (check.direction == CopyDirection::ToFoxPro)
-            toFoxPro.emplace(check, source, sourceTypes);
+            toFoxPro.emplace(check, source, sourceTypes, mapping);
         const int columns = source.fields().count();
         const qint64 rows = source.RecordCount();
         QElapsedTimer clock;
@@ -452,7 +471,7 @@ TableCheck checkTable(const QString &table, bool foxproSide, const ConnectionSet
                 if (toParadox)
                     toParadox->value(column, value, row);
                 else if (toFoxPro)
-                    toFoxPro->value(field, column);
+                    toFoxPro->value(field, column, row);
             }
             if (row % kRowsBetweenClockLooks == 0 && clock.elapsed() - lastShown >= kProgressEveryMs) {
                 lastShown = clock.elapsed();

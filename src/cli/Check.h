@@ -76,8 +76,9 @@ struct CheckOptions {
     std::optional<CopyDirection> direction;
     int codePage = 0; // --codepage: read the sources with this page (0: their marks)
     bool json = false;
-    bool yes = false;   // --yes: an existing target would be replaced, a long name cut
-    QStringList tables; // empty: every table of the source side
+    bool yes = false;       // --yes: an existing target would be replaced, a long name cut
+    bool keepTypes = false; // --keep-types: the copy would keep each field's type
+    QStringList tables;     // empty: every table of the source side
 };
 
 // Checks each table of the source side (FoxPro without a direction or to

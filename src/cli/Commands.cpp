@@ -223,6 +223,7 @@ struct ChangeOptions {
     bool verify = false;
     bool strict = false;
     bool permanent = false;
+    bool keepTypes = false;
     int codePage = 0;
     QString workDatabase;
     QStringList tables;
@@ -253,6 +254,8 @@ ChangeOptions takeChangeOptions(QStringList args)
             options.strict = true;
         } else if (arg == u"--permanent") {
             options.permanent = true;
+        } else if (arg == u"--keep-types") {
+            options.keepTypes = true;
         } else if (arg == u"--codepage") {
             if (args.isEmpty())
                 throw UsageError{QStringLiteral("--codepage needs a value")};
@@ -382,8 +385,8 @@ void openTable(ado::Recordset &recordset, ado::Connection &connection, Side::Kin
 // source; prints a line per table verified and the differences of the
 // others. Returns kFailed when a table differs or cannot be read.
 int verifyCopies(const std::vector<PlannedCopy> &copies, const std::vector<TableOutcome> &outcomes,
-                 const PlainConnectionSettings &settings, CopyDirection direction, int readCodePage, std::FILE *out,
-                 std::FILE *err)
+                 const PlainConnectionSettings &settings, CopyDirection direction, int readCodePage,
+                 transfer::TypeMapping mapping, std::FILE *out, std::FILE *err)
 {
     ado::Connection foxpro;
     ado::Connection paradox;
@@ -438,7 +441,7 @@ int verifyCopies(const std::vector<PlannedCopy> &copies, const std::vector<Table
             openTable(targetBytes, toParadox ? paradoxBytes : foxproBytes,
                       toParadox ? Side::Kind::Paradox : Side::Kind::FoxPro, copy.target);
             const Verification result =
-                compareTables(source, target, direction,
+                compareTables(source, target, direction, mapping,
                               outcome && copy.outcome == PlannedCopy::Outcome::Written ? outcome->notes : CopyNotes{},
                               {&sourceBytes, &targetBytes});
             for (const QString &line : verificationLines(copy, result))
@@ -474,6 +477,8 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
     const bool deleting = command == u"delete-foxpro" || command == u"delete-paradox";
     if (options.codePage != 0 && !toParadox && !toFoxPro)
         throw UsageError{QStringLiteral("--codepage goes with copy only")};
+    if (options.keepTypes && !toParadox && !toFoxPro)
+        throw UsageError{QStringLiteral("--keep-types goes with copy only")};
     if (options.permanent && !deleting)
         throw UsageError{QStringLiteral("--permanent goes with delete only")};
     if (command == u"rename" && options.tables.size() != 2)
@@ -518,6 +523,7 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
     context.refuseDamagedTables = options.strict;
     context.deletePermanently = options.permanent;
     context.readCodePage = options.codePage;
+    context.keepFieldTypes = options.keepTypes;
     if (toParadox)
         transfer::SendTablesToParadox(context);
     else if (toFoxPro)
@@ -604,7 +610,9 @@ int change(QStringList args, std::FILE *out, std::FILE *err, const QString &comm
         status = kNotAll;
     // A copied table that differs from its source (or a kept one that does) is a failure.
     if (options.verify &&
-        verifyCopies(copies, context.outcomes, settings, direction, options.codePage, out, err) == kFailed)
+        verifyCopies(copies, context.outcomes, settings, direction, options.codePage,
+                     options.keepTypes ? transfer::TypeMapping::KeepTypes : transfer::TypeMapping::Copies, out,
+                     err) == kFailed)
         status = kFailed;
     const MemoryTableList &changed =
         toParadox || command == u"delete-paradox" || command == u"rename" ? paradoxList : foxproList;
@@ -639,6 +647,8 @@ int check(QStringList args, std::FILE *out, std::FILE *err)
                 options.codePage = codePageOption(value);
         } else if (arg == u"--json") {
             options.json = true;
+        } else if (arg == u"--keep-types") {
+            options.keepTypes = true;
         } else if (arg == u"--yes") {
             options.yes = true;
         } else if (arg == u"--no") {
@@ -655,6 +665,8 @@ int check(QStringList args, std::FILE *out, std::FILE *err)
         throw UsageError{QStringLiteral("check --to %1 needs --foxpro PATH and --paradox DIR")
                              .arg(options.direction == CopyDirection::ToParadox ? QStringLiteral("paradox")
                                                                                 : QStringLiteral("foxpro"))};
+    if (options.keepTypes && !options.direction)
+        throw UsageError{QStringLiteral("check --keep-types needs --to paradox or --to foxpro")};
     PlainConnectionSettings settings =
         foxpro.kind == Side::Kind::None ? PlainConnectionSettings() : settingsFor(foxpro);
     settings.paradox = paradox.path;
@@ -685,7 +697,7 @@ QString usageText()
         "                                 it in that code page)\n"
         "  dump --paradox DIR TABLE\n"
         "  check --foxpro PATH --paradox DIR [--to paradox|--to foxpro] [--yes|--no]\n"
-        "                                 [--codepage CP] [--json] [TABLE...]\n"
+        "                                 [--keep-types] [--codepage CP] [--json] [TABLE...]\n"
         "                                 read each table in full and say what a copy would do,\n"
         "                                 changing nothing: format, rows, code page (with the three\n"
         "                                 best guesses when the mark is missing or doubtful), memo\n"
@@ -695,9 +707,9 @@ QString usageText()
         "                                 TABLE every table of the source side (both sides without a\n"
         "                                 direction)\n"
         "  copy --to paradox --foxpro PATH --paradox DIR [--yes|--no] [--work FILE] [--verify]\n"
-        "                                 [--strict] [--codepage CP] TABLE...\n"
+        "                                 [--strict] [--keep-types] [--codepage CP] TABLE...\n"
         "  copy --to foxpro --paradox DIR --foxpro PATH [--yes|--no] [--verify] [--strict]\n"
-        "                                 [--codepage CP] TABLE...\n"
+        "                                 [--keep-types] [--codepage CP] TABLE...\n"
         "                                 copy tables the way the window's send buttons do\n"
         "  delete --foxpro PATH [--permanent] TABLE...\n"
         "                                 delete tables with their memo and index files: they go to\n"
@@ -723,6 +735,9 @@ QString usageText()
         "  --codepage CP                  read the source tables in code page CP (866, 1251, cp437,\n"
         "                                 windows-1250, gbk, ...) whatever their marks say; a copy\n"
         "                                 marks its target with it\n"
+        "  --keep-types                   each field becomes the other format's own field of the\n"
+        "                                 same kind (text A(n) or C(n), numbers, money, logicals,\n"
+        "                                 dates, timestamps...) instead of the copies' memos\n"
         "  --json                         check prints one JSON document instead of text\n"
         "  --strict                       refuse a table whose source has damaged rows instead of\n"
         "                                 copying its whole rows without them (exit 1 for it)\n"

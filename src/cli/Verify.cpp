@@ -8,6 +8,7 @@
 #include "platform/ado/Recordset.h"
 #include "platform/ado/ValueText.h"
 #include "platform/encoding/TextCodec.h"
+#include "transfer/ColumnPlan.h"
 #include "transfer/ParadoxTableName.h"
 #include "transfer/TypeRules.h"
 
@@ -73,30 +74,61 @@ bool sameBytesOrText(const Variant &source, const Variant &target, qint64 *repla
     return sameText(source.toText(), target.toText(), replaced, targetCodePage);
 }
 
-bool sameForParadox(const ado::Field &field, const Variant &target, qint64 *replaced, int targetCodePage)
+// How a column's values are compared, by what the copy made of it.
+enum class Comparison {
+    Texts,          // texts ("?" allowed) or bytes, exactly
+    Numbers,        // numerically; digits a double cannot hold are a change
+    Moments,        // as date and time of day (a date is at midnight)
+    Logicals,       // as true and false
+    WrittenTexts,   // the text the copy wrote into a FoxPro memo
+    CharacterTexts, // texts of a FoxPro C field, which keeps no blanks at its end
+};
+
+Comparison comparisonOf(const transfer::PlannedColumn &column, bool toParadox, transfer::TypeMapping mapping)
 {
-    const Variant &source = field.Value();
-    if (isAbsent(source) || isAbsent(target))
-        return isAbsent(source) && isAbsent(target);
-    const QString workType = transfer::WorkColumnTypeText(field);
-    if (workType == u"` INT," || workType == u"` FLOAT,") {
-        // Digits a double cannot hold are a change, even where both sides round to the same double.
-        if (source.kind() == Kind::Decimal && target.kind() == Kind::Double)
-            return ado::holdsExactly(source.asDecimal(), target.asDouble());
-        const auto a = numberOf(source);
-        const auto b = numberOf(target);
-        return a && b && (*a == *b || (std::isnan(*a) && std::isnan(*b)));
+    if (toParadox) {
+        switch (column.work.type) {
+        case workdb::WorkType::Int:
+        case workdb::WorkType::Float:
+        case workdb::WorkType::Decimal:
+            return Comparison::Numbers;
+        case workdb::WorkType::DateTime:
+            return Comparison::Moments;
+        default:
+            return Comparison::Texts;
+        }
     }
-    if (workType == u"` DATETIME,") {
-        const auto a = momentOf(source);
-        const auto b = momentOf(target);
-        return a && b && *a == *b;
+    if (mapping == transfer::TypeMapping::Copies)
+        return Comparison::WrittenTexts;
+    switch (column.foxproType) {
+    case 'B':
+    case 'Y':
+    case 'N':
+    case 'I':
+        return Comparison::Numbers;
+    case 'D':
+    case 'T':
+        return Comparison::Moments;
+    case 'L':
+        return Comparison::Logicals;
+    case 'C':
+        return Comparison::CharacterTexts;
+    default:
+        return Comparison::Texts;
     }
-    // MEMO, VARCHAR and OLEOBJECT columns.
-    return sameBytesOrText(source, target, replaced, targetCodePage);
 }
 
-bool sameForFoxPro(const ado::Field &field, const Variant &target, qint64 *replaced, int targetCodePage)
+bool sameNumbers(const Variant &source, const Variant &target)
+{
+    // Digits a double cannot hold are a change, even where both sides round to the same double.
+    if (source.kind() == Kind::Decimal && target.kind() == Kind::Double)
+        return ado::holdsExactly(source.asDecimal(), target.asDouble());
+    const auto a = numberOf(source);
+    const auto b = numberOf(target);
+    return a && b && (*a == *b || (std::isnan(*a) && std::isnan(*b)));
+}
+
+bool sameWritten(const ado::Field &field, const Variant &target, qint64 *replaced, int targetCodePage)
 {
     // A number went as a text that reads back as the same number.
     if (field.Value().kind() == Kind::Double) {
@@ -109,6 +141,36 @@ bool sameForFoxPro(const ado::Field &field, const Variant &target, qint64 *repla
     if (field.Value().kind() == Kind::Bytes || target.kind() == Kind::Bytes)
         return written == target.toText();
     return sameText(written, target.toText(), replaced, targetCodePage);
+}
+
+bool sameAs(Comparison comparison, const ado::Field &field, const Variant &target, qint64 *replaced, int targetCodePage)
+{
+    if (comparison == Comparison::WrittenTexts)
+        return sameWritten(field, target, replaced, targetCodePage);
+    const Variant &source = field.Value();
+    if (isAbsent(source) || isAbsent(target))
+        return isAbsent(source) && isAbsent(target);
+    switch (comparison) {
+    case Comparison::Numbers:
+        return sameNumbers(source, target);
+    case Comparison::Moments: {
+        const auto a = momentOf(source);
+        const auto b = momentOf(target);
+        return a && b && *a == *b;
+    }
+    case Comparison::Logicals:
+        if (source.kind() == Kind::Boolean && target.kind() == Kind::Boolean)
+            return source.asBoolean() == target.asBoolean();
+        return source.toText() == target.toText();
+    case Comparison::CharacterTexts: {
+        QString text = source.toText();
+        while (!text.isEmpty() && text.back() == u' ')
+            text.chop(1);
+        return sameText(text, target.toText(), replaced, targetCodePage);
+    }
+    default:
+        return sameBytesOrText(source, target, replaced, targetCodePage);
+    }
 }
 
 // Whether a text value arrived as its stored bytes (same code page on both
@@ -181,12 +243,17 @@ bool sameText(QStringView source, QStringView target, qint64 *replaced, int targ
 bool sameByMeaning(const ado::Field &source, const Variant &target, CopyDirection direction, qint64 *replaced,
                    int targetCodePage)
 {
-    return direction == CopyDirection::ToParadox ? sameForParadox(source, target, replaced, targetCodePage)
-                                                 : sameForFoxPro(source, target, replaced, targetCodePage);
+    // The copies' own mapping, for this one column.
+    const bool toParadox = direction == CopyDirection::ToParadox;
+    transfer::PlannedColumn column;
+    column.source = source.info();
+    column.work.type = transfer::copiedWorkType(source.info());
+    return sameAs(comparisonOf(column, toParadox, transfer::TypeMapping::Copies), source, target, replaced,
+                  targetCodePage);
 }
 
 Verification compareTables(ado::Recordset &source, ado::Recordset &target, CopyDirection direction,
-                           const CopyNotes &notes, StoredTexts stored)
+                           transfer::TypeMapping mapping, const CopyNotes &notes, StoredTexts stored)
 {
     Verification result;
     qint64 nulled = 0; // differences where the target has Null for a value
@@ -201,6 +268,11 @@ Verification compareTables(ado::Recordset &source, ado::Recordset &target, CopyD
             QStringLiteral("the target has %1 columns, the source %2").arg(to.count()).arg(from.count());
         return result;
     }
+    const bool toParadox = direction == CopyDirection::ToParadox;
+    const transfer::ColumnPlan plan = transfer::planColumns(toParadox, mapping, source.columns(), sourceCodePage);
+    std::vector<Comparison> comparisons;
+    for (const transfer::PlannedColumn &column : plan.columns)
+        comparisons.push_back(comparisonOf(column, toParadox, mapping));
     const bool bytes = stored.source && stored.target && stored.source->fields().count() == from.count() &&
                        stored.target->fields().count() == to.count();
     const auto moveStored = [&] {
@@ -217,7 +289,7 @@ Verification compareTables(ado::Recordset &source, ado::Recordset &target, CopyD
         for (int k = 0; k < from.count(); ++k) {
             ++result.values;
             const bool meaning =
-                sameByMeaning(from(k), to(k).Value(), direction, &result.replacedCharacters, targetCodePage);
+                sameAs(comparisons[size_t(k)], from(k), to(k).Value(), &result.replacedCharacters, targetCodePage);
             const bool asStored = !bytesHere || sameStored(from(k).Value(), stored.source->fields()(k).Value(),
                                                            stored.target->fields()(k).Value(), samePage, sourcePage);
             if (meaning && asStored)

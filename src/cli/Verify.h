@@ -3,6 +3,7 @@
 // source, row by row and value by value, by what the values mean across the
 // type change the copy made (the rules are at sameByMeaning).
 
+#include "transfer/ColumnPlan.h"
 #include "transfer/TransferContext.h"
 
 #include <QString>
@@ -74,10 +75,11 @@ bool sameByMeaning(const ado::Field &source, const ado::Variant &target, CopyDir
                    qint64 *replaced = nullptr, int targetCodePage = kTargetCodePage);
 
 // Walks both recordsets to their ends, comparing column k of the source with
-// column k of the target; a "?" may stand for a character the target table's
-// own code page cannot hold. Differences the copy reported in `notes` (a
-// target Null where the source has a value, up to the values reported lost; any
-// other, up to the values reported changed) are counted as such and are no
+// column k of the target by what the copy's mapping made of the column (with
+// the kept types: numbers numerically, dates and timestamps as moments,
+// logicals as such, a FoxPro C field's text without its end's blanks); a "?" may stand for a character the target
+// table's own code page cannot hold. Differences the copy reported in `notes` (a target Null where the source has a
+// value, up to the values reported lost; any other, up to the values reported changed) are counted as such and are no
 // failure.
 // The same tables opened a second time with their texts as stored (read in
 // encoding::TextCodec::kStoredBytes), walked beside the others: a text is
@@ -90,7 +92,8 @@ struct StoredTexts {
 };
 
 Verification compareTables(ado::Recordset &source, ado::Recordset &target, CopyDirection direction,
-                           const CopyNotes &notes = {}, StoredTexts stored = {});
+                           transfer::TypeMapping mapping = transfer::TypeMapping::Copies, const CopyNotes &notes = {},
+                           StoredTexts stored = {});
 
 // A selected source table of a copy and the table that stands for it on the
 // target side afterwards.

@@ -6,8 +6,9 @@
 #include "platform/ado/Connection.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/encoding/TextCodec.h"
-#include "transfer/TargetColumns.h"
+#include "transfer/ColumnPlan.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -79,8 +80,15 @@ PreviewWindow::PreviewWindow(PreviewTable table, ReadCodePages &choices, QWidget
     m_rows->verticalHeader()->setDefaultSectionSize(kRowHeight);
     m_rows->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
 
+    m_keepTypes = new QCheckBox(tr("Keep field types"), this);
+    m_keepTypes->setObjectName(QStringLiteral("KeepFieldTypes"));
+    m_keepTypes->setChecked(m_table.keepFieldTypes);
+    m_keepTypes->setToolTip(tr("Copies make each field the other format's own field of the same kind, "
+                               "rather than memos."));
+
     auto *top = new QHBoxLayout;
     top->addWidget(m_header, 1);
+    top->addWidget(m_keepTypes);
     top->addWidget(codePageLabel);
     top->addWidget(m_codePages);
     auto *layout = new QVBoxLayout(this);
@@ -99,6 +107,8 @@ PreviewWindow::PreviewWindow(PreviewTable table, ReadCodePages &choices, QWidget
             m_header->setText(e.description());
         }
     });
+    connect(m_keepTypes, &QCheckBox::toggled, this, &PreviewWindow::setKeepFieldTypes);
+    connect(m_keepTypes, &QCheckBox::clicked, this, &PreviewWindow::keepFieldTypesToggled);
     m_fields->setFixedHeight(m_fields->horizontalHeader()->sizeHint().height() +
                              kRowHeight * std::min(kFieldRowsShown, m_fields->rowCount() + 1));
     resize(760, 480);
@@ -227,18 +237,30 @@ void PreviewWindow::chooseCodePage(int codePage)
     m_choices.choose(m_table.side, m_table.name, codePage);
 }
 
+void PreviewWindow::setKeepFieldTypes(bool keep)
+{
+    if (m_table.keepFieldTypes == keep)
+        return;
+    m_table.keepFieldTypes = keep;
+    m_keepTypes->setChecked(keep);
+    if (m_model && m_model->source())
+        fillFields();
+}
+
 void PreviewWindow::fillFields()
 {
     const ado::RowSource &source = *m_model->source();
-    const std::vector<transfer::TargetColumn> targets =
-        transfer::targetColumns(m_table.side == ReadCodePages::Side::FoxPro, source.columns(), source.codePage());
+    const transfer::ColumnPlan plan =
+        transfer::planColumns(m_table.side == ReadCodePages::Side::FoxPro,
+                              m_table.keepFieldTypes ? transfer::TypeMapping::KeepTypes : transfer::TypeMapping::Copies,
+                              source.columns(), source.codePage());
     m_fields->setRowCount(int(source.fields().size()));
     for (size_t i = 0; i < source.fields().size(); ++i) {
         const ado::SourceField &f = source.fields()[i];
         const int row = int(i);
-        const QStringList cells{source.columns()[i].name, f.type,
-                                QString::number(f.width), f.decimals ? QString::number(f.decimals) : QString(),
-                                targets[i].type,          targets[i].name};
+        const QStringList cells{source.columns()[i].name,  f.type,
+                                QString::number(f.width),  f.decimals ? QString::number(f.decimals) : QString(),
+                                plan.columns[i].shownType, plan.columns[i].targetName};
         for (int column = 0; column < cells.size(); ++column)
             m_fields->setItem(row, column, new QTableWidgetItem(cells[column]));
     }

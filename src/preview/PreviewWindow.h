@@ -17,6 +17,7 @@
 
 #include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QTableView;
@@ -28,8 +29,9 @@ class RowWindowModel;
 
 struct PreviewTable {
     ReadCodePages::Side side = ReadCodePages::Side::FoxPro;
-    QString name;             // as its list shows it
-    QString connectionString; // of its side
+    QString name;                // as its list shows it
+    QString connectionString;    // of its side
+    bool keepFieldTypes = false; // the copies keep each field's type: its fields show the types they get
 };
 
 class PreviewWindow final : public QWidget {
@@ -58,14 +60,22 @@ public:
     // reads it again as it then is, or says why it cannot.
     void letGo();
     void reopen();
+    // Shows the fields' target types by the copies' own mapping or the one
+    // that keeps each field's type.
+    void setKeepFieldTypes(bool keep);
 
     RowWindowModel *rowsModel() const { return m_model; }
     QTableView *rowsView() const { return m_rows; }
     QTableWidget *fieldsView() const { return m_fields; }
     QComboBox *codePageBox() const { return m_codePages; }
+    QCheckBox *keepFieldTypesBox() const { return m_keepTypes; }
     QLabel *headerLabel() const { return m_header; }
     // The guesses offered first, best first; empty when the table's mark reads it cleanly.
     const std::vector<encoding::CodePageCandidate> &guesses() const { return m_guesses; }
+
+signals:
+    // The user checked or cleared "Keep field types" here.
+    void keepFieldTypesToggled(bool keep);
 
 protected:
     // Lets the table's files go at once, before the window is deleted.
@@ -89,6 +99,7 @@ private:
     RowWindowModel *m_model = nullptr;
     QLabel *m_header = nullptr;
     QComboBox *m_codePages = nullptr;
+    QCheckBox *m_keepTypes = nullptr;
     QTableWidget *m_fields = nullptr;
     QTableView *m_rows = nullptr;
     bool m_filling = false;

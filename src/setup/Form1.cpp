@@ -217,6 +217,16 @@ QString Form1::freeTableFolder() const
     return Text5->text();
 }
 
+bool Form1::keepFieldTypes() const
+{
+    return ReadSetting(kKeepFieldTypes) == u"1";
+}
+
+void Form1::setKeepFieldTypes(bool keep) const
+{
+    WriteSetting(kKeepFieldTypes, keep ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
 QString Form1::samplesFolder() const
 {
     return displayPath(SamplesFolder(m_programFolder));

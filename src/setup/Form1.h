@@ -67,6 +67,9 @@ public:
     bool dbcChosen() const override;
     QString dbcPath() const override;
     QString freeTableFolder() const override;
+    // Kept in the settings store.
+    bool keepFieldTypes() const override;
+    void setKeepFieldTypes(bool keep) const override;
 
     gui::WindowPointer &pointer() { return m_pointer; }
     gui::PointerFeedback &pointerFeedback() { return *m_feedback; }

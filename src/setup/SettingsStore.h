@@ -18,6 +18,8 @@ inline constexpr char kParadoxFolder[] = "ParadoxFolder";
 inline constexpr char kDBCFile[] = "DBCFile";
 inline constexpr char kFreeTableFolder[] = "FreeTableFolder";
 inline constexpr char kLastFolderDot[] = "LastFolderDot";
+// Whether the copies keep each field's type: "1" or "0".
+inline constexpr char kKeepFieldTypes[] = "KeepFieldTypes";
 // Where the window stood when it last went out of sight ("x,y").
 inline constexpr char kWindowPosition[] = "WindowPosition";
 

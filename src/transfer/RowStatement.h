@@ -3,7 +3,9 @@
 // copy, kept as its target and values. The provider takes the values as they
 // are; the statement's text — "INSERT INTO `path` VALUES('v1', 'v2', ...)",
 // long values cut into joined pieces, quotes doubled — is built from them only
-// when an error report shows it, as far as the row had been built then.
+// when an error report shows it, as far as the row had been built then. A
+// copy that keeps the fields' types gives the values as they are, and the
+// text has FoxPro's literals: "VALUES('v1', 12.5, {^2024-01-31}, .T., NULL)".
 
 #include "platform/ado/Variant.h"
 
@@ -15,8 +17,9 @@ namespace tw::transfer {
 
 class RowStatement {
 public:
-    // Starts the statements of a table: "INSERT INTO `path` VALUES('".
-    void start(const QString &targetPath, int columns);
+    // Starts the statements of a table: "INSERT INTO `path` VALUES('", or
+    // "INSERT INTO `path` VALUES(" with `literals`.
+    void start(const QString &targetPath, int columns, bool literals = false);
     // Starts a row: no value yet.
     void newRow()
     {
@@ -25,6 +28,8 @@ public:
     }
     // The value of the next column, as the text it is written as (Null as "").
     void add(QStringView text);
+    // The value of the next column as it is (with literals).
+    void add(const ado::Variant &value);
     // After the last value: the statement is complete.
     void close() { m_closed = true; }
 
@@ -39,6 +44,7 @@ private:
     std::vector<ado::Variant> m_values;
     size_t m_built = 0;
     bool m_closed = false;
+    bool m_literals = false;
 };
 
 } // namespace tw::transfer

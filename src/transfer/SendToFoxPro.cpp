@@ -1,5 +1,6 @@
 #include "SendToFoxPro.h"
 
+#include "ColumnPlan.h"
 #include "RowStatement.h"
 #include "StatementText.h"
 #include "TableCopy.h"
@@ -74,6 +75,7 @@ private:
     // The table definition, then each row's statement; never cleared between tables.
     QString statement;
     RowStatement row;
+    ColumnPlan plan;           // of the current table
     bool rowStatement = false; // the statement of the report is the row's
     QString valueScratch;      // the text of a value not held as text, reused from field to field
     QString unlistedPath;      // a free table under the target name that the list does not show
@@ -188,18 +190,17 @@ bool FoxProSender::createTarget(const QString &, const QString &targetName)
         rowStatement = false;
     });
     QStringList names;
-    QList<int> types;
     steps(140, [&] {
-        for (int i = 0; i < source.fields().count(); ++i) {
+        for (int i = 0; i < source.fields().count(); ++i)
             names << source.fields()(i).name();
-            types << source.fields()(i).Type();
-        }
         names = foxpro.ColumnNamesFor(names, source.codePage());
+        plan = planColumns(false, c.keepFieldTypes ? TypeMapping::KeepTypes : TypeMapping::Copies, source.columns(),
+                           source.codePage());
     });
     for (qsizetype column = 0; column < names.size(); ++column) {
         steps(142, [&] { DoEvents(); });
         steps(144, [&] {
-            statement += u'[' + names[column] + QStringLiteral("] ") + FoxProColumnType(types[column]) + u',';
+            statement += u'[' + names[column] + QStringLiteral("] ") + plan.columns[size_t(column)].typeWords + u',';
         });
     }
     steps(146, [&] {
@@ -217,7 +218,7 @@ bool FoxProSender::startRows(const QString &, const QString &, qint64 lastRow)
         return false;
     }
     columns = source.fields().count();
-    row.start(targetPath, columns);
+    row.start(targetPath, columns, plan.mapping == TypeMapping::KeepTypes);
     return true;
 }
 
@@ -228,10 +229,14 @@ bool FoxProSender::writeRow()
         row.newRow();
         rowStatement = true;
     });
+    const bool kept = plan.mapping == TypeMapping::KeepTypes;
     for (int column = 0; column < columns; ++column) {
         steps(158, [&] {
             DoEvents();
-            row.add(FoxProValueText(source.fields()(column), valueScratch));
+            if (kept)
+                row.add(source.fields()(column).Value());
+            else
+                row.add(FoxProValueText(source.fields()(column), valueScratch));
         });
     }
     steps(162, [&] { row.close(); });

@@ -1,11 +1,11 @@
 #include "SendToParadox.h"
 
+#include "ColumnPlan.h"
 #include "ParadoxTableName.h"
 #include "StatementText.h"
 #include "TableCopy.h"
 #include "TableNotes.h"
 #include "TransferContext.h"
-#include "TypeRules.h"
 
 #include "common/ConnectionSettings.h"
 #include "common/DoEvents.h"
@@ -72,6 +72,7 @@ private:
     ado::Connection paradox;
     ado::Connection foxpro;
     ado::Recordset target;
+    ColumnPlan plan;           // of the current table
     bool targetOpened = false; // the work table's recordset, for the current table
     int columns = 0;           // of the source, once its rows start
 };
@@ -188,13 +189,17 @@ bool ParadoxSender::createTarget(const QString &sourceName, const QString &)
     QString definition;
     steps(172, [&] { definition = QStringLiteral("CREATE TABLE ") + Backticked(sourceName) + u'('; });
     int columns = 0;
-    steps(174, [&] { columns = source.fields().count(); });
+    steps(174, [&] {
+        columns = source.fields().count();
+        plan = planColumns(true, c.keepFieldTypes ? TypeMapping::KeepTypes : TypeMapping::Copies, source.columns(),
+                           source.codePage());
+    });
     for (int column = 0; column < columns; ++column) {
         steps(176, [&] { DoEvents(); });
         QString name;
         steps(178, [&] { name = source.fields()(column).name(); });
         QString typeText;
-        steps(180, [&] { typeText = WorkColumnTypeText(source.fields()(column)); });
+        steps(180, [&] { typeText = plan.workColumnText(size_t(column)); });
         // The type text starts with the closing backtick of the name.
         steps(182, [&] { definition += Backticked(name).chopped(1) + typeText; });
     }

@@ -122,6 +122,10 @@ struct TransferContext {
     // code page whatever their marks say, and their copies are marked with it;
     // 0 reads each as marked.
     int readCodePage = 0;
+    // Set by the command line's --keep-types and the window's "Keep field
+    // types": each field becomes the target format's own field of the same
+    // kind (see transfer::TypeMapping); else the copies' own types.
+    bool keepFieldTypes = false;
     // When set, a table whose source has damaged rows is not copied at all
     // (a failure) instead of being copied without them.
     bool refuseDamagedTables = false;

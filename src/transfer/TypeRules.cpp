@@ -1,44 +1,46 @@
 #include "TypeRules.h"
 
-#include "platform/ado/DataTypeEnum.h"
 #include "platform/ado/Field.h"
 #include "sources/Datatype.h"
-
-#include <cmath>
 
 namespace tw::transfer {
 
 namespace {
 constexpr int kLargestIntDigits = 9; // every 9-digit number fits the work database's INT
+
+QString typeName(const ado::ColumnInfo &column)
+{
+    return Datatype::AdoTypeName(static_cast<std::int16_t>(column.type)).toLower();
+}
 } // namespace
 
-QString WorkColumnTypeText(const ado::Field &field)
+workdb::WorkType copiedWorkType(const ado::ColumnInfo &column)
 {
-    const QString t = Datatype::AdoTypeName(static_cast<std::int16_t>(field.Type())).toLower();
+    using workdb::WorkType;
+    const QString t = typeName(column);
     if (t.contains(u"adlongvarchar") || t.contains(u"char"))
-        return QStringLiteral("` MEMO,");
+        return WorkType::Memo;
     if (t.contains(u"decimal") || t.contains(u"single"))
-        return QStringLiteral("` FLOAT,");
+        return WorkType::Float;
     if (t.contains(u"int"))
-        return QStringLiteral("` INT,");
+        return WorkType::Int;
     if (t.contains(u"adlongvarbinary") || t.contains(u"binary"))
-        return QStringLiteral("` OLEOBJECT,");
+        return WorkType::OleObject;
     if (t.contains(u"numeric")) {
-        if (field.NumericScale() == 0 && field.Precision() > 0 && field.Precision() <= kLargestIntDigits)
-            return QStringLiteral("` INT,");
-        return QStringLiteral("` FLOAT,");
+        if (column.numericScale == 0 && column.precision > 0 && column.precision <= kLargestIntDigits)
+            return WorkType::Int;
+        return WorkType::Float;
     }
     if (t.contains(u"date") || t.contains(u"timestamp"))
-        return QStringLiteral("` DATETIME,");
+        return WorkType::DateTime;
     if (t.contains(u"double"))
-        return QStringLiteral("` FLOAT,");
-    return QStringLiteral("` VARCHAR,");
+        return WorkType::Float;
+    return WorkType::VarChar;
 }
 
-QString FoxProColumnType(int adoType)
+bool copiedAsBlob(const ado::ColumnInfo &column)
 {
-    const QString t = Datatype::AdoTypeName(static_cast<std::int16_t>(adoType)).toLower();
-    return t.contains(u"binary") ? QStringLiteral("BLOB") : QStringLiteral("M");
+    return typeName(column).contains(u"binary");
 }
 
 QStringView FoxProValueText(const ado::Field &field, QString &scratch)

@@ -1,8 +1,10 @@
 #pragma once
-// The column type rules of the two transfers: which work-database type a
-// FoxPro column becomes on its way to Paradox, and which FoxPro column type a
-// Paradox column becomes on its way to FoxPro (the FoxPro connection fits the
-// names, ado::Connection::ColumnNamesFor).
+// The column type rules the copies have always followed: which work-database
+// type a FoxPro column becomes on its way to Paradox, and whether a Paradox
+// column becomes a FoxPro memo or blob (ColumnPlan puts them to use).
+
+#include "platform/ado/ColumnInfo.h"
+#include "platform/workdb/WorkColumn.h"
 
 #include <QString>
 #include <QStringView>
@@ -13,15 +15,15 @@ class Field;
 
 namespace tw::transfer {
 
-// The text after the column name in the work table's definition, such as
-// "` MEMO,". Character types become MEMO, integers INT; numerics of scale 0
-// and precision 9 or less INT, other numerics, decimals and singles FLOAT (so
-// no fractional digit is lost); long binaries and binaries OLEOBJECT; dates
-// and timestamps DATETIME; doubles FLOAT; anything else VARCHAR.
-QString WorkColumnTypeText(const ado::Field &field);
+// Character types become MEMO, integers INT; numerics of scale 0 and
+// precision 9 or less INT, other numerics, decimals and singles FLOAT (so no
+// fractional digit is lost); long binaries and binaries OLEOBJECT; dates and
+// timestamps DATETIME; doubles FLOAT; anything else VARCHAR. The ADO type's
+// name decides.
+workdb::WorkType copiedWorkType(const ado::ColumnInfo &column);
 
-// The FoxPro column type word: "BLOB" for binary types, "M" for the rest.
-QString FoxProColumnType(int adoType);
+// Binary types become a FoxPro blob, the rest a memo.
+bool copiedAsBlob(const ado::ColumnInfo &column);
 
 // The text a value is written as into a FoxPro memo or blob column: the
 // value's own text form, Null as the empty text; a number kept as a double

@@ -21,6 +21,7 @@
 #include "transfer/TableCommands.h"
 #include "transfer/WorkDatabaseLocation.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -168,6 +169,16 @@ void Form2::wireCommands()
     connect(PushButton10, &QPushButton::clicked, this, &Form2::PushButton10_Click);
     connect(PushButton11, &QPushButton::clicked, this, &Form2::PushButton11_Click);
     connect(PushButton12, &QPushButton::clicked, this, &Form2::PushButton12_Click);
+    m_keepFieldTypes = new QAction(tr("Keep field types"), this);
+    m_keepFieldTypes->setObjectName(QStringLiteral("KeepFieldTypes"));
+    m_keepFieldTypes->setCheckable(true);
+    m_keepFieldTypes->setChecked(m_settings.keepFieldTypes());
+    connect(m_keepFieldTypes, &QAction::toggled, this, [this](bool keep) {
+        m_settings.setKeepFieldTypes(keep);
+        for (const QPointer<preview::PreviewWindow> &window : std::as_const(m_previews))
+            if (window)
+                window->setKeepFieldTypes(keep);
+    });
     wirePreview(List1);
     wirePreview(List2);
 }
@@ -185,6 +196,8 @@ void Form2::wirePreview(QListWidget *list)
             return;
         QMenu menu(list);
         QAction *preview = menu.addAction(tr("Preview…"));
+        menu.addSeparator();
+        menu.addAction(m_keepFieldTypes);
         if (menu.exec(list->viewport()->mapToGlobal(at)) != preview)
             return;
         // The entry under the pointer, its selection left as it is.
@@ -221,7 +234,9 @@ preview::PreviewWindow *Form2::previewCurrentTable(QListWidget *list)
         const QString connection = side == ReadCodePages::Side::FoxPro
                                        ? FoxproSource::FoxProConnectionString(m_settings)
                                        : ParadoxSource::ParadoxConnectionString(m_settings.paradoxFolder());
-        auto *window = new preview::PreviewWindow({side, item->text(), connection}, m_readCodePages, this);
+        auto *window = new preview::PreviewWindow({side, item->text(), connection, m_keepFieldTypes->isChecked()},
+                                                  m_readCodePages, this);
+        connect(window, &preview::PreviewWindow::keepFieldTypesToggled, m_keepFieldTypes, &QAction::setChecked);
         m_previews.insert(key, window);
         // Opened while a command runs: it lets its table go until the command ends.
         if (m_busy.busy())
@@ -236,6 +251,8 @@ preview::PreviewWindow *Form2::previewCurrentTable(QListWidget *list)
 
 void Form2::Form_Load()
 {
+    // As the settings last had it (the setup window may have read them since).
+    m_keepFieldTypes->setChecked(m_settings.keepFieldTypes());
     {
         Steps steps{m_dialogs, QLatin1String(kModule), QStringLiteral("Form_Load")};
         steps(100, [&] { Main::ResetFormColours(this); });
@@ -281,6 +298,7 @@ void Form2::runTableCommand(void (*routine)(TransferContext &), bool needsWorkDa
         }
         TransferContext context{m_dialogs, m_settings, foxpro, paradox, m_pointer, *this, work, &m_busy};
         context.readCodePages = &m_readCodePages;
+        context.keepFieldTypes = m_keepFieldTypes->isChecked();
         // The open previews hold their tables' files: they let go while the
         // command may replace or remove a table, and show it again after.
         const PreviewsLetGo letGo(m_previews);

@@ -82,6 +82,9 @@ public:
     // current entry or the table cannot be read (a message says why).
     // Double-click, Enter and the lists' "Preview..." menu come here.
     preview::PreviewWindow *previewCurrentTable(QListWidget *list);
+    // "Keep field types", in the lists' menu and the previews: the copies keep
+    // each field's type. Its state is remembered in the settings.
+    QAction *keepFieldTypesAction() const { return m_keepFieldTypes; }
     // The code pages chosen in the previews, which the copies read.
     const ReadCodePages &readCodePages() const { return m_readCodePages; }
 
@@ -105,6 +108,7 @@ private:
     gui::WindowPointer m_pointer{this};
     gui::PointerFeedback *m_feedback = nullptr;
     ReadCodePages m_readCodePages;
+    QAction *m_keepFieldTypes = nullptr;
     QHash<QString, QPointer<preview::PreviewWindow>> m_previews; // by side and table name
 
 public:

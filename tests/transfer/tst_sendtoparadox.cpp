@@ -5,8 +5,8 @@
 #include "platform/ado/Field.h"
 #include "platform/ado/Recordset.h"
 #include "sources/Paradox.h"
+#include "transfer/ColumnPlan.h"
 #include "transfer/SendToParadox.h"
-#include "transfer/TypeRules.h"
 
 #include <QDir>
 #include <QFile>
@@ -94,7 +94,8 @@ QStringList SendToParadoxTest::workTables(TransferFixture &f)
 void SendToParadoxTest::typeRuleKeepsFractionsAndBinaries()
 {
     auto typeOf = [](int type, int precision = 0, int scale = 0) {
-        return transfer::WorkColumnTypeText(Field(ColumnInfo{"c", type, precision, scale}));
+        return transfer::planColumns(true, transfer::TypeMapping::Copies, {ColumnInfo{"c", type, precision, scale}}, 0)
+            .workColumnText(0);
     };
     QCOMPARE(typeOf(adChar), QString("` MEMO,"));
     QCOMPARE(typeOf(adLongVarChar), QString("` MEMO,"));

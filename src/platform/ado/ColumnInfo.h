@@ -11,6 +11,11 @@ struct ColumnInfo {
     int precision = 0;    // digits of numerics (0 when not a numeric)
     int numericScale = 0; // digits after the point
     int definedSize = 0;  // width in bytes or characters, 0 for long types
+    // The field's type as its own file names it: FoxPro's letter ('C', 'N',
+    // 'G', ...) or Paradox's ('A', '#', '+', ...); 0 for a column of no file.
+    char formatType = 0;
+    bool binary = false;        // a FoxPro character or memo field kept as bytes (no code page)
+    bool autoIncrement = false; // numbered by the table itself as rows arrive
 };
 
 } // namespace tw::ado

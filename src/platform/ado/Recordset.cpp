@@ -149,4 +149,12 @@ void Recordset::Close()
     m_adding = false;
 }
 
+std::vector<ColumnInfo> Recordset::columns() const
+{
+    std::vector<ColumnInfo> out;
+    for (int i = 0; i < m_fields.count(); ++i)
+        out.push_back(m_fields(i).info());
+    return out;
+}
+
 } // namespace tw::ado

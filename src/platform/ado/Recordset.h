@@ -51,6 +51,8 @@ public:
     // Not an ADO member: the code page of the source table's text; 0 when it
     // names none, the provider has no code pages, or the recordset is closed.
     int codePage() const { return m_cursor ? m_cursor->codePage() : 0; }
+    // Not an ADO member: what the provider says of each column; none when closed.
+    std::vector<ColumnInfo> columns() const;
 
     // Used by Connection::OpenSchema.
     void attach(std::shared_ptr<Session> session, std::unique_ptr<Cursor> cursor);

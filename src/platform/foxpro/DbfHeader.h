@@ -72,6 +72,8 @@ constexpr int kOffFieldFlags = 18;
 constexpr uint8_t kFieldSystem = 0x01;
 constexpr uint8_t kFieldNullable = 0x02;
 constexpr uint8_t kFieldBinary = 0x04;
+constexpr uint8_t kFieldAutoIncrement =
+    0x08; // with 0x04: numbered by the table (next value and step in the descriptor)
 } // namespace dbf
 
 // The FoxBASE header (file type 0x02, laid out as dBase II laid it out): a
@@ -121,6 +123,7 @@ struct DbfField {
 
     bool binary() const { return flags & dbf::kFieldBinary; }
     bool nullable() const { return flags & dbf::kFieldNullable; }
+    bool autoIncrement() const { return type == 'I' && (flags & dbf::kFieldAutoIncrement); }
     bool isMemo() const { return type == 'M' || type == 'G' || type == 'W' || type == 'P'; }
     bool isNullFlags() const { return type == '0'; }
 };

@@ -40,6 +40,8 @@ ColumnInfo TableReader::columnInfo(const FieldDef &field)
     using namespace tw::ado;
     ColumnInfo c;
     c.name = field.name;
+    c.formatType = char(typeLetter(field.type).toLatin1());
+    c.autoIncrement = field.type == FieldType::AutoIncrement;
     switch (field.type) {
     case FieldType::Alpha:
         c.type = adVarChar;

@@ -1,0 +1,84 @@
+#include "KeptTypes.h"
+
+#include "TypeRules.h"
+
+#include <algorithm>
+
+namespace tw::transfer {
+
+namespace {
+
+using workdb::WorkColumn;
+using workdb::WorkType;
+
+constexpr int kLargestAlpha = 255;       // A(n) and TEXT(n)
+constexpr int kLargestCharacter = 254;   // FoxPro's C(n)
+constexpr int kDoubleDigits = 15;        // every decimal of this many digits is exact as a double
+constexpr int kLargestBcdDigits = 32;    // Paradox's # field
+constexpr int kNumericWidth = 20;        // FoxPro's widest N
+constexpr int kLargestNumericScale = 18; // FoxPro's most decimals in an N(20)
+constexpr int kMemoLength = 4;           // a memo field's block number
+constexpr int kIntegerLength = 4;
+constexpr int kEightBytes = 8; // B, Y, D, T
+
+} // namespace
+
+WorkColumn keptWorkColumn(const ado::ColumnInfo &column)
+{
+    return {column.name, copiedWorkType(column)}; // STUB until the work database's kept types
+}
+
+QString keptWorkWords(const WorkColumn &column)
+{
+    return workdb::typeWord(column.type);
+}
+
+KeptFoxProField keptFoxProField(const ado::ColumnInfo &column)
+{
+    const auto plain = [](char type, int length, const QString &words) {
+        return KeptFoxProField{type, length, 0, words, words};
+    };
+    const auto nullable = [](char type, int length, const QString &words) {
+        return KeptFoxProField{type, length, 0, words + QStringLiteral(" NULL"), words};
+    };
+    switch (column.formatType) {
+    case 'A':
+        if (column.definedSize <= kLargestCharacter)
+            return plain('C', column.definedSize, QStringLiteral("C(%1)").arg(column.definedSize));
+        return plain('M', kMemoLength, QStringLiteral("M"));
+    case 'N':
+        return nullable('B', kEightBytes, QStringLiteral("B"));
+    case '$':
+        return nullable('Y', kEightBytes, QStringLiteral("Y"));
+    case '#':
+        if (column.numericScale <= kLargestNumericScale) {
+            KeptFoxProField field =
+                nullable('N', kNumericWidth, QStringLiteral("N(%1,%2)").arg(kNumericWidth).arg(column.numericScale));
+            field.decimals = column.numericScale;
+            return field;
+        }
+        return nullable('B', kEightBytes, QStringLiteral("B"));
+    case 'S':
+    case 'I':
+        return nullable('I', kIntegerLength, QStringLiteral("I"));
+    case '+':
+        return {'I', kIntegerLength, 0, QStringLiteral("I AUTOINC NEXTVALUE 1 STEP 1"), QStringLiteral("I AUTOINC")};
+    case 'L':
+        return plain('L', 1, QStringLiteral("L"));
+    case 'D':
+        return plain('D', kEightBytes, QStringLiteral("D"));
+    case '@':
+    case 'T':
+        return plain('T', kEightBytes, QStringLiteral("T"));
+    case 'O':
+        return plain('G', kMemoLength, QStringLiteral("G"));
+    case 'B':
+    case 'G':
+    case 'Y':
+        return plain('W', kMemoLength, QStringLiteral("W"));
+    default: // M, F and whatever else a memo holds
+        return plain('M', kMemoLength, QStringLiteral("M"));
+    }
+}
+
+} // namespace tw::transfer
