@@ -14,9 +14,14 @@
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ScriptedDialogs.h"
 #include "platform/workdb/WorkDbProvider.h"
+#include "preview/PreviewWindow.h"
 #include "setup/Form1.h"
 #include "setup/SettingsStore.h"
 #include "transferwindow/Form2.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QTableWidget>
 
 #include <QApplication>
 #include <QDir>
@@ -51,6 +56,35 @@ public:
     int opens = 0;
 };
 
+// The type letters of a .dbf's fields, its _NullFlags left out.
+QString dbfFieldTypes(const QString &path)
+{
+    constexpr int kFirstDescriptor = 32;
+    constexpr int kDescriptorSize = 32;
+    constexpr int kTypeOffset = 11;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("(no %1)").arg(path);
+    const QByteArray bytes = file.readAll();
+    QString types;
+    for (qsizetype at = kFirstDescriptor; at + kDescriptorSize <= bytes.size() && bytes[at] != '\r';
+         at += kDescriptorSize) {
+        if (bytes[at + kTypeOffset] != '0')
+            types += QChar::fromLatin1(bytes[at + kTypeOffset]);
+    }
+    return types;
+}
+
+void selectOnly(QListWidget *list, const QString &text)
+{
+    for (int i = 0; i < list->count(); ++i) {
+        const bool on = list->item(i)->text() == text;
+        list->item(i)->setSelected(on);
+        if (on)
+            list->setCurrentRow(i, QItemSelectionModel::NoUpdate);
+    }
+}
+
 } // namespace
 
 class TestForm1 : public QObject {
@@ -80,6 +114,7 @@ private slots:
     void closingEndsProgram();
     void windowKeepsItsPlace();
     void firstWindowComesUpOnAScreen();
+    void keepFieldTypesChoosesTheMapping();
 
 private:
     std::unique_ptr<Form1> makeWindow();
@@ -665,6 +700,56 @@ void TestForm1::firstWindowComesUpOnAScreen()
     auto form = makeWindow();
     form->start();
     QCOMPARE(form->pos(), QPoint(12, 34));
+}
+
+void TestForm1::keepFieldTypesChoosesTheMapping()
+{
+    const QString fox = m_program + QStringLiteral("/fox");
+    QVERIFY(QDir().mkpath(fox));
+    setup::WriteSetting(setup::kParadoxFolder, samples());
+    setup::WriteSetting(setup::kFoxproOption, "2");
+    setup::WriteSetting(setup::kFreeTableFolder, fox);
+    auto form = makeWindow();
+    form->start();
+    transferwindow::Form2 *form2 = form->transferWindow();
+    QVERIFY(form2);
+    QAction *keep = form2->keepFieldTypesAction();
+    QVERIFY(keep->isCheckable());
+    QCOMPARE(keep->text(), QStringLiteral("Keep field types"));
+    QVERIFY(!keep->isChecked());
+
+    // Unchecked: every field a memo, as the copies have always made them.
+    selectOnly(form2->List2, "CLIENTS");
+    form2->PushButton4->click();
+    QCOMPARE(m_dialogs.boxes().size(), size_t(0));
+    QCOMPARE(dbfFieldTypes(fox + "/CLIENTS.DBF"), QStringLiteral("MMMMMMM"));
+
+    // Checked in a preview: the window's choice, stored, and the copy keeps each field's type.
+    selectOnly(form2->List2, "INVOICES");
+    preview::PreviewWindow *preview = form2->previewCurrentTable(form2->List2);
+    QVERIFY(preview);
+    QCOMPARE(preview->fieldsView()->item(3, 4)->text(), QStringLiteral("M"));
+    preview->keepFieldTypesBox()->click();
+    QVERIFY(keep->isChecked());
+    QCOMPARE(setup::ReadSetting(setup::kKeepFieldTypes), QStringLiteral("1"));
+    QCOMPARE(preview->fieldsView()->item(3, 4)->text(), QStringLiteral("D"));
+    form2->PushButton4->click();
+    QCOMPARE(m_dialogs.boxes().size(), size_t(0));
+    QCOMPARE(dbfFieldTypes(fox + "/INVOICES.DBF"), QStringLiteral("IITDYBLTM"));
+    preview->close();
+
+    // Remembered at the next start; cleared, the copies' own mapping again.
+    form.reset();
+    form = makeWindow();
+    form->start();
+    form2 = form->transferWindow();
+    QVERIFY(form2);
+    QVERIFY(form2->keepFieldTypesAction()->isChecked());
+    form2->keepFieldTypesAction()->trigger();
+    QCOMPARE(setup::ReadSetting(setup::kKeepFieldTypes), QStringLiteral("0"));
+    selectOnly(form2->List2, "STOCK");
+    form2->PushButton4->click();
+    QCOMPARE(dbfFieldTypes(fox + "/STOCK.DBF"), QStringLiteral("MMMMMM"));
 }
 
 QTEST_MAIN(TestForm1)
