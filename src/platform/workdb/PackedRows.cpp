@@ -89,6 +89,17 @@ void packRow(const std::vector<WorkColumn> &columns, const std::vector<Variant> 
         case Variant::Kind::Integer:
             packNumber(kInteger, quint64(value.asInteger()), out);
             break;
+        // A currency and a logical as the whole numbers their columns keep,
+        // a date as a date-time at midnight; the column says which they are.
+        case Variant::Kind::Currency:
+            packNumber(kInteger, quint64(value.asCurrency()), out);
+            break;
+        case Variant::Kind::Boolean:
+            packNumber(kInteger, value.asBoolean() ? 1 : 0, out);
+            break;
+        case Variant::Kind::Date:
+            packNumber(kDateTime, quint64(value.asDate().toJulianDay() * kMsPerDay), out);
+            break;
         case Variant::Kind::Double: {
             quint64 bits = 0;
             const double d = value.asDouble();
@@ -165,7 +176,7 @@ bool PackedReader::next(std::vector<Variant> &row)
             need(4);
             const qsizetype n = getU32LE(bytesOf(data + m_at));
             m_at += 4;
-            const bool decimal = m_columns[i].type == WorkType::Decimal;
+            const bool decimal = m_columns[i].type == WorkType::Decimal || m_columns[i].type == WorkType::ScaledDecimal;
             if (tag == kLatin1)
                 need(n);
             else
@@ -193,8 +204,14 @@ bool PackedReader::next(std::vector<Variant> &row)
             need(8);
             const quint64 bits = getU64LE(bytesOf(data + m_at));
             m_at += 8;
+            const WorkType type = m_columns[i].type;
             if (tag == kInteger) {
-                row[i] = Variant::integer(qint64(bits));
+                if (type == WorkType::Currency)
+                    row[i] = Variant::currency(qint64(bits));
+                else if (type == WorkType::Bit)
+                    row[i] = Variant::boolean(bits != 0);
+                else
+                    row[i] = Variant::integer(qint64(bits));
             } else if (tag == kDouble) {
                 double d = 0;
                 std::memcpy(&d, &bits, sizeof d);
@@ -207,7 +224,10 @@ bool PackedReader::next(std::vector<Variant> &row)
                     ms += kMsPerDay;
                     --day;
                 }
-                row[i] = Variant::dateTime(QDate::fromJulianDay(day), int(ms));
+                if (type == WorkType::Date)
+                    row[i] = Variant::date(QDate::fromJulianDay(day));
+                else
+                    row[i] = Variant::dateTime(QDate::fromJulianDay(day), int(ms));
             }
             break;
         }

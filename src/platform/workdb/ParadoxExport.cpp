@@ -28,6 +28,20 @@ paradox::FieldType fieldType(WorkType type)
         return paradox::FieldType::Blob;
     case WorkType::VarChar:
         return paradox::FieldType::Alpha;
+    case WorkType::Counter:
+        return paradox::FieldType::AutoIncrement;
+    case WorkType::Currency:
+        return paradox::FieldType::Money;
+    case WorkType::ScaledDecimal:
+        return paradox::FieldType::Bcd;
+    case WorkType::Bit:
+        return paradox::FieldType::Logical;
+    case WorkType::Date:
+        return paradox::FieldType::Date;
+    case WorkType::General:
+        return paradox::FieldType::Ole;
+    case WorkType::Binary:
+        return paradox::FieldType::Bytes;
     }
     return paradox::FieldType::Memo;
 }
@@ -74,6 +88,10 @@ ExportPlan exportPlan(const std::vector<WorkColumn> &columns, int codePage)
         field.type = fieldType(columns[i].type);
         if (columns[i].type == WorkType::VarChar)
             field.size = columns[i].width > 0 ? columns[i].width : 255;
+        if (columns[i].type == WorkType::Binary)
+            field.size = columns[i].width;
+        if (columns[i].type == WorkType::ScaledDecimal)
+            field.decimals = columns[i].scale;
         plan.fields.push_back(field);
     }
     return plan;
@@ -82,7 +100,11 @@ ExportPlan exportPlan(const std::vector<WorkColumn> &columns, int codePage)
 QString shownType(const paradox::NewField &field)
 {
     const QString letter = paradox::typeLetter(field.type);
-    return field.type == paradox::FieldType::Alpha ? letter + QString::number(field.size) : letter;
+    if (field.type == paradox::FieldType::Alpha || field.type == paradox::FieldType::Bytes)
+        return letter + QString::number(field.size);
+    if (field.type == paradox::FieldType::Bcd)
+        return letter + QString::number(field.decimals);
+    return letter;
 }
 
 QString exportableTable(WorkDatabase &database, const QString &table)

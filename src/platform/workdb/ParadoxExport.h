@@ -30,12 +30,16 @@ struct ExportPlan {
 ExportPlan exportPlan(WorkDatabase &database, const QString &table);
 // The same for a work table of these columns made for text of `codePage`.
 ExportPlan exportPlan(const std::vector<WorkColumn> &columns, int codePage);
-// The type of a field of a plan as Paradox shows it: its letter, an alpha
-// field's width after it ("M", "I", "N", "@", "B", "A255").
+// The type of a field of a plan as Paradox shows it: its letter, an alpha or
+// bytes field's width after it, a BCD field's decimals ("M", "I", "N", "@",
+// "B", "A255", "Y16", "#2" for two decimals, "#0" for none; "+", "$", "L",
+// "D", "O" alone).
 QString shownType(const paradox::NewField &field);
 
 // Column types become Paradox fields: MEMO M, INT I, FLOAT N, DECIMAL N,
-// DATETIME @, OLEOBJECT B, VARCHAR A (its width). The table takes the code
+// DATETIME @, OLEOBJECT B, VARCHAR A (its width); COUNTER +, CURRENCY $,
+// DECIMAL(p,s) # (s decimals), BIT L, DATE D, GENERAL O, BINARY Y (its
+// width). The table takes the code
 // page the work table was created for when Paradox can mark it, else
 // Windows-1252. Field names are made as Paradox takes them (see
 // paradoxFieldNames). Fails, writing nothing, when the target table exists

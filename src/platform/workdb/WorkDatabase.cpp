@@ -94,15 +94,8 @@ std::vector<WorkColumn> WorkDatabase::columns(const QString &table)
     SqliteStatement info(m_db, QStringLiteral("SELECT name, type FROM pragma_table_info(?1)"));
     info.bindText(1, table);
     std::vector<WorkColumn> result;
-    while (info.step()) {
-        WorkColumn column;
-        column.name = info.columnText(0);
-        const QString declared = info.columnText(1);
-        column.type = workTypeFromWord(declared);
-        if (column.type == WorkType::VarChar && declared.contains(u'('))
-            column.width = declared.section(u'(', 1).section(u')', 0, 0).toInt();
-        result.push_back(column);
-    }
+    while (info.step())
+        result.push_back(workColumn(info.columnText(0), info.columnText(1)));
     return result;
 }
 

@@ -44,18 +44,8 @@ public:
         const sql::Statement statement = sql::parse(text);
         if (const auto *create = std::get_if<sql::CreateTable>(&statement)) {
             std::vector<WorkColumn> columns;
-            for (const sql::ColumnDef &def : create->columns) {
-                WorkColumn column;
-                column.name = def.name;
-                column.type = workTypeFromWord(def.typeName);
-                if (column.type == WorkType::VarChar && !def.typeArgs.empty())
-                    column.width = def.typeArgs.front();
-                if (column.type == WorkType::VarChar && (column.width < 0 || column.width > 255))
-                    throw RuntimeError(QStringLiteral("VARCHAR width %1 of column '%2' is not between 1 and 255.")
-                                           .arg(column.width)
-                                           .arg(def.name));
-                columns.push_back(column);
-            }
+            for (const sql::ColumnDef &def : create->columns)
+                columns.push_back(workColumn(def.name, def.typeName, def.typeArgs));
             // Rows gathered for another table are written first, as by every statement.
             m_database->commit();
             m_prepared->forget(create->table);
