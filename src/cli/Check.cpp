@@ -160,7 +160,11 @@ public:
             paradox::FieldDef def;
             def.name = field.name;
             def.type = field.type;
-            def.size = field.type == paradox::FieldType::Alpha ? field.size : paradox::fixedSize(field.type);
+            // A and Bytes fields have their own widths, # its decimals; the rest the type's size.
+            const bool ownWidth = field.type == paradox::FieldType::Alpha || field.type == paradox::FieldType::Bytes;
+            def.size = ownWidth ? field.size : paradox::fixedSize(field.type);
+            if (field.type == paradox::FieldType::Bcd)
+                def.decimals = field.decimals;
             m_fields.push_back(def);
             m_recordSize +=
                 isBlob(field.type) ? paradox::TableWriter::kDefaultLeader + paradox::db::kBlobTrailer : def.size;

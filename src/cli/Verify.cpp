@@ -91,9 +91,15 @@ Comparison comparisonOf(const transfer::PlannedColumn &column, bool toParadox, t
         case workdb::WorkType::Int:
         case workdb::WorkType::Float:
         case workdb::WorkType::Decimal:
+        case workdb::WorkType::ScaledDecimal:
+        case workdb::WorkType::Currency:
+        case workdb::WorkType::Counter:
             return Comparison::Numbers;
         case workdb::WorkType::DateTime:
+        case workdb::WorkType::Date:
             return Comparison::Moments;
+        case workdb::WorkType::Bit:
+            return Comparison::Logicals;
         default:
             return Comparison::Texts;
         }

@@ -2,6 +2,8 @@
 
 #include "TypeRules.h"
 
+#include "platform/ado/DataTypeEnum.h"
+
 #include <algorithm>
 
 namespace tw::transfer {
@@ -25,12 +27,89 @@ constexpr int kEightBytes = 8; // B, Y, D, T
 
 WorkColumn keptWorkColumn(const ado::ColumnInfo &column)
 {
-    return {column.name, copiedWorkType(column)}; // STUB until the work database's kept types
+    WorkColumn work{column.name, WorkType::Memo};
+    // Whether the reader gives the field's values as bytes (binary C and M fields).
+    const bool bytes =
+        column.type == ado::adBinary || column.type == ado::adVarBinary || column.type == ado::adLongVarBinary;
+    switch (column.formatType) {
+    case 'C':
+    case 'V':
+        if (bytes) {
+            work.type = WorkType::Binary;
+            work.width = column.definedSize;
+        } else if (column.definedSize <= kLargestAlpha) {
+            work.type = WorkType::VarChar;
+            work.width = column.definedSize;
+        }
+        break;
+    case 'Q':
+        // A Paradox Bytes field has no length of its own: a shorter value
+        // would come back padded with zero bytes. A blob keeps it exact.
+        work.type = WorkType::OleObject;
+        break;
+    case 'N':
+    case 'F':
+        if (column.precision <= kDoubleDigits) {
+            work.type = WorkType::Float;
+        } else {
+            work.type = WorkType::ScaledDecimal;
+            work.precision = std::min(column.precision, kLargestBcdDigits);
+            work.scale = std::min(column.numericScale, work.precision);
+        }
+        break;
+    case 'B':
+        work.type = WorkType::Float;
+        break;
+    case 'I':
+        work.type = column.autoIncrement ? WorkType::Counter : WorkType::Int;
+        break;
+    case 'Y':
+        work.type = WorkType::Currency;
+        break;
+    case 'L':
+        work.type = WorkType::Bit;
+        break;
+    case 'D':
+        work.type = WorkType::Date;
+        break;
+    case 'T':
+        work.type = WorkType::DateTime;
+        break;
+    case 'M':
+        work.type = bytes ? WorkType::OleObject : WorkType::Memo;
+        break;
+    case 'W':
+    case 'P':
+        work.type = WorkType::OleObject;
+        break;
+    case 'G':
+        work.type = WorkType::General;
+        break;
+    default:
+        work.type = copiedWorkType(column);
+        break;
+    }
+    return work;
 }
 
 QString keptWorkWords(const WorkColumn &column)
 {
-    return workdb::typeWord(column.type);
+    switch (column.type) {
+    case WorkType::VarChar:
+        return QStringLiteral("TEXT(%1)").arg(column.width);
+    case WorkType::Binary:
+        return QStringLiteral("BINARY(%1)").arg(column.width);
+    case WorkType::ScaledDecimal:
+        return QStringLiteral("DECIMAL(%1,%2)").arg(column.precision).arg(column.scale);
+    case WorkType::OleObject:
+        return QStringLiteral("LONGBINARY");
+    case WorkType::Int:
+        return QStringLiteral("LONG");
+    case WorkType::Float:
+        return QStringLiteral("DOUBLE");
+    default:
+        return workdb::typeWord(column.type);
+    }
 }
 
 KeptFoxProField keptFoxProField(const ado::ColumnInfo &column)

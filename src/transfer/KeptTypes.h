@@ -12,10 +12,11 @@
 namespace tw::transfer {
 
 // The work table's column a FoxPro field (ColumnInfo::formatType) keeps its
-// type in: C and V TEXT(n), binary C, V and Q BINARY(n), N and F of up to 15
-// digits DOUBLE (every such value is exact as a double), wider DECIMAL(p,s), B
+// type in: C and V TEXT(n), binary C BINARY(n), N and F of up to 15 digits
+// DOUBLE (every such value is exact as a double), wider DECIMAL(p,s), B
 // DOUBLE, I LONG, an autoincrementing I COUNTER, Y CURRENCY, L BIT, D DATE, T
-// DATETIME, M MEMO, binary M and W LONGBINARY, G GENERAL.
+// DATETIME, M MEMO, binary M, W and Q (varbinary: a Bytes field would pad a
+// shorter value) LONGBINARY, G GENERAL.
 workdb::WorkColumn keptWorkColumn(const ado::ColumnInfo &column);
 // The words the work table's CREATE TABLE gives such a column: "TEXT(20)", "DECIMAL(20,2)".
 QString keptWorkWords(const workdb::WorkColumn &column);

@@ -6,7 +6,7 @@
 Both files are canonical dumps (JSON Lines: a {"columns": [...]} line, then one
 array per row), each made by an independent reader. A copy changes types on
 its way (every FoxPro column a memo, dates Paradox timestamps, logicals and
-currency text), so values are compared by what they mean: numbers as numbers
+currency text; or, keeping the types, each field the other format's own), so values are compared by what they mean: numbers as numbers
 (to 12 significant digits, the precision a double keeps through text), dates
 against timestamps at midnight, logicals against "True"/"False", an empty text
 against NULL where the target cannot tell them apart.  Prints the first 10
@@ -59,7 +59,8 @@ def same(source, target, direction):
         # A binary value written to a FoxPro blob arrives byte for byte; dbfread shows text bytes as hex too.
         return False
     if isinstance(source, bool):
-        return target == ('True' if source else 'False')
+        # A logical field keeps it; a memo has its text.
+        return target is source or target == ('True' if source else 'False')
     number = as_number(source) if isinstance(source, Decimal) else None
     if number is not None:
         other = as_number(target)

@@ -31,11 +31,10 @@ void ColumnPlanTest::mappings_data()
     QTest::addColumn<QString>("shown");
 
     // A field as the FoxPro reader describes it.
-    const auto fox = [](char type, int ado, int size = 0, int precision = 0, int scale = 0, bool binary = false,
+    const auto fox = [](char type, int ado, int size = 0, int precision = 0, int scale = 0,
                         bool autoIncrement = false) {
         ado::ColumnInfo c{"F", ado, precision, scale, size};
         c.formatType = type;
-        c.binary = binary;
         c.autoIncrement = autoIncrement;
         return c;
     };
@@ -65,20 +64,21 @@ void ColumnPlanTest::mappings_data()
     // FoxPro to Paradox, each field its own kind.
     row("kept C", true, true, fox('C', adChar, 20), "TEXT(20)", "A20");
     row("kept V", true, true, fox('V', adVarChar, 30), "TEXT(30)", "A30");
-    row("kept binary C", true, true, fox('C', adBinary, 8, 0, 0, true), "BINARY(8)", "Y8");
-    row("kept Q", true, true, fox('Q', adVarBinary, 12), "BINARY(12)", "Y12");
+    row("kept V(250)", true, true, fox('V', adVarChar, 250), "TEXT(250)", "A250");
+    row("kept binary C", true, true, fox('C', adBinary, 8), "BINARY(8)", "Y8");
+    row("kept Q", true, true, fox('Q', adVarBinary, 12), "LONGBINARY", "B");
     row("kept N(15,2)", true, true, fox('N', adNumeric, 15, 15, 2), "DOUBLE", "N");
     row("kept N(16,2)", true, true, fox('N', adNumeric, 16, 16, 2), "DECIMAL(16,2)", "#2");
     row("kept F(20,5)", true, true, fox('F', adNumeric, 20, 20, 5), "DECIMAL(20,5)", "#5");
     row("kept B", true, true, fox('B', adDouble, 8, 15, 2), "DOUBLE", "N");
     row("kept I", true, true, fox('I', adInteger, 4, 10), "LONG", "I");
-    row("kept autoincrement I", true, true, fox('I', adInteger, 4, 10, 0, false, true), "COUNTER", "+");
+    row("kept autoincrement I", true, true, fox('I', adInteger, 4, 10, 0, true), "COUNTER", "+");
     row("kept Y", true, true, fox('Y', adCurrency, 8, 19, 4), "CURRENCY", "$");
     row("kept L", true, true, fox('L', adBoolean, 1), "BIT", "L");
     row("kept D", true, true, fox('D', adDate, 8), "DATE", "D");
     row("kept T", true, true, fox('T', adDBTimeStamp, 8), "DATETIME", "@");
     row("kept M", true, true, fox('M', adLongVarChar), "MEMO", "M");
-    row("kept binary M", true, true, fox('M', adLongVarBinary, 0, 0, 0, true), "LONGBINARY", "B");
+    row("kept binary M", true, true, fox('M', adLongVarBinary), "LONGBINARY", "B");
     row("kept W", true, true, fox('W', adLongVarBinary), "LONGBINARY", "B");
     row("kept G", true, true, fox('G', adLongVarBinary), "GENERAL", "O");
     // Paradox to FoxPro, each field its own kind.

@@ -14,7 +14,6 @@ struct ColumnInfo {
     // The field's type as its own file names it: FoxPro's letter ('C', 'N',
     // 'G', ...) or Paradox's ('A', '#', '+', ...); 0 for a column of no file.
     char formatType = 0;
-    bool binary = false;        // a FoxPro character or memo field kept as bytes (no code page)
     bool autoIncrement = false; // numbered by the table itself as rows arrive
 };
 

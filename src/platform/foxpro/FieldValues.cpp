@@ -173,7 +173,6 @@ ado::ColumnInfo columnInfoOf(const DbfField &f)
     ado::ColumnInfo info;
     info.definedSize = f.length;
     info.formatType = f.type;
-    info.binary = f.binary();
     info.autoIncrement = f.autoIncrement();
     switch (f.type) {
     case 'C':
