@@ -223,6 +223,11 @@ DbfHeader DbfHeader::decode(const QByteArray &head, const QString &fileName, qin
         f.length = d[layout.offLength];
         f.decimals = d[layout.offDecimals];
         f.flags = vfp ? d[kOffFieldFlags] : 0;
+        f.descriptor = descriptors - 1;
+        if (f.autoIncrement()) {
+            f.nextValue = nextValueOf(getU32LE(d + kOffFieldNextValue));
+            f.step = d[kOffFieldStep];
+        }
         if (!vfp && !foxBase && f.type == 'C') {
             // FoxPro 2 and Clipper keep the high byte of long character fields in the decimals.
             f.length += f.decimals * 256;
@@ -305,6 +310,16 @@ void DbfHeader::layOut()
     headerLength = kHeaderSize + kDescriptorSize * int(fields.size()) + 1 + (isVisualFoxPro() ? kBacklinkSize : 0);
 }
 
+qint64 nextValueOf(uint32_t stored)
+{
+    return stored == dbf::kStoredNextValueUsedUp ? dbf::kNextValueUsedUp : qint64(int32_t(stored));
+}
+
+uint32_t storedNextValue(qint64 nextValue)
+{
+    return nextValue >= dbf::kNextValueUsedUp ? dbf::kStoredNextValueUsedUp : uint32_t(int32_t(nextValue));
+}
+
 void putHeaderDate(unsigned char *p, const QDate &date)
 {
     p[0] = uint8_t(date.year() % 100);
@@ -335,6 +350,10 @@ QByteArray DbfHeader::encode() const
         d[kOffFieldLength] = uint8_t(f.length);
         d[kOffFieldDecimals] = uint8_t(f.decimals);
         d[kOffFieldFlags] = f.flags;
+        if (f.autoIncrement()) {
+            putU32LE(d + kOffFieldNextValue, storedNextValue(f.nextValue));
+            d[kOffFieldStep] = uint8_t(f.step);
+        }
         at += kDescriptorSize;
     }
     p[at] = uint8_t(kDescriptorEnd);

@@ -10,6 +10,7 @@
 #include <QtGlobal>
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace tw::foxpro {
@@ -67,13 +68,18 @@ constexpr int kOffFieldDisplacement = 12;
 constexpr int kOffFieldLength = 16;
 constexpr int kOffFieldDecimals = 17;
 constexpr int kOffFieldFlags = 18;
+constexpr int kOffFieldNextValue = 19; // i32: the value an autoincrement field gives the next row
+constexpr int kOffFieldStep = 23;      // u8: what each row adds to it
+// An autoincrement field whose numbers are used up (the last I value was
+// given) keeps this next value, stored as 0x80000000: never a number it gives.
+constexpr qint64 kNextValueUsedUp = qint64(std::numeric_limits<qint32>::max()) + 1;
+constexpr uint32_t kStoredNextValueUsedUp = 0x80000000u;
 
 // Field flags (descriptor byte 18).
 constexpr uint8_t kFieldSystem = 0x01;
 constexpr uint8_t kFieldNullable = 0x02;
 constexpr uint8_t kFieldBinary = 0x04;
-constexpr uint8_t kFieldAutoIncrement =
-    0x08; // with 0x04: numbered by the table (next value and step in the descriptor)
+constexpr uint8_t kFieldAutoIncrement = 0x08;
 } // namespace dbf
 
 // The FoxBASE header (file type 0x02, laid out as dBase II laid it out): a
@@ -120,6 +126,10 @@ struct DbfField {
     uint8_t flags = 0;
     int varLengthBit = -1; // _NullFlags bit of a V/Q field's "shorter" mark
     int nullBit = -1;      // _NullFlags bit of a nullable field
+    // An autoincrement field's next value and step (Visual FoxPro tables only).
+    qint64 nextValue = 0;
+    int step = 0;
+    int descriptor = 0; // its descriptor's place in the header, from 0 (fields of length 0 count)
 
     bool binary() const { return flags & dbf::kFieldBinary; }
     bool nullable() const { return flags & dbf::kFieldNullable; }
@@ -162,6 +172,11 @@ struct DbfHeader {
     // from the field count (Visual FoxPro layout with backlink).
     void layOut();
 };
+
+// An autoincrement field's next value as its descriptor stores it (an I
+// value, or dbf::kNextValueUsedUp), and back.
+qint64 nextValueOf(uint32_t stored);
+uint32_t storedNextValue(qint64 nextValue);
 
 // The "YY MM DD" bytes of a date as the header stores it.
 void putHeaderDate(unsigned char *p, const QDate &date);

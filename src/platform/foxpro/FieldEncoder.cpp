@@ -2,13 +2,17 @@
 
 #include "CodePageMarks.h"
 
+#include "platform/ado/LostValues.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/ado/ValueText.h"
 #include "platform/encoding/ByteCodec.h"
+#include "platform/sql/FoxProLiteral.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 namespace tw::foxpro {
 
@@ -21,6 +25,7 @@ using ado::Variant;
 namespace {
 
 constexpr int kCurrencyDecimals = 4;
+constexpr int kMsPerSecond = 1000;
 constexpr int kFirstYear = 1; // a D field holds YYYYMMDD
 constexpr int kLastYear = 9999;
 constexpr qint64 kFirstDay = 1; // a T field's day number; 0 and below read as blank
@@ -50,17 +55,71 @@ QString digitsOf(const DbfField &f, const Variant &v)
     return taken(f, v, ado::decimalOf(v));
 }
 
-// The bytes of a value cut to `room`; text is cut before a character that
-// would not fit whole.
-QByteArray textBytes(const Variant &v, const TextCodec &text, int room, qint64 *replaced)
+bool onlyBlanks(QStringView text)
 {
-    if (v.kind() == Variant::Kind::Bytes)
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c == u' '; });
+}
+
+// The bytes of a value cut to `room`; text is cut before a character that
+// would not fit whole. *cut (when given) tells whether more than blanks were
+// left out.
+QByteArray textBytes(const Variant &v, const TextCodec &text, int room, qint64 *replaced, bool *cut = nullptr)
+{
+    if (v.kind() == Variant::Kind::Bytes) {
+        if (cut)
+            *cut = v.asBytes().size() > room;
         return v.asBytes().left(room);
+    }
     const QString s = v.toText();
     QStringView view(s);
-    if (!text.singleByte())
-        view = view.first(text.fittingPrefix(view, room));
-    return text.encode(view, replaced).left(room);
+    if (!text.singleByte()) {
+        const qsizetype fitting = text.fittingPrefix(view, room);
+        if (cut)
+            *cut = !onlyBlanks(view.sliced(fitting));
+        view = view.first(fitting);
+    }
+    QByteArray bytes = text.encode(view, replaced);
+    if (cut && text.singleByte())
+        *cut = bytes.size() > room && !onlyBlanks(QString::fromLatin1(bytes.sliced(room)));
+    bytes.truncate(room);
+    return bytes;
+}
+
+// Whether `rounded` stands for another number than the exact digits `digits`.
+bool roundingChanged(const QString &digits, const QString &rounded)
+{
+    const qsizetype point = digits.indexOf(u'.');
+    const int places = point < 0 ? 0 : int(digits.size() - point - 1);
+    return ado::roundDecimal(digits, places) != ado::roundDecimal(rounded, places);
+}
+
+QString numericType(const DbfField &f)
+{
+    return QStringLiteral("%1(%2,%3)").arg(QChar::fromLatin1(f.type)).arg(f.length).arg(f.decimals);
+}
+
+void note(FieldChange *change, FieldChange::Kind kind, const QString &reason, const QString &after = {})
+{
+    change->kind = kind;
+    change->reason = reason;
+    change->after = after;
+}
+
+// A Y field's ten-thousandths for a value that is not currency already, and
+// whether they stand for another number; nullopt when they pass its range.
+std::optional<qint64> currencyUnits(const DbfField &f, const Variant &v, bool *changed)
+{
+    const QString digits = digitsOf(f, v);
+    const QString rounded = ado::roundDecimal(digits, kCurrencyDecimals);
+    const Converted<qint64> units = ado::wholeFromText(
+        QString(rounded).remove(u'.'), std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max());
+    if (!units)
+        return std::nullopt;
+    // A double stands for its own number, not for its shortest text: 19.99 is
+    // held as written, 0.1 + 0.2 is not.
+    *changed = v.kind() == Variant::Kind::Double ? !ado::holdsExactly(rounded, v.asDouble())
+                                                 : roundingChanged(digits, rounded);
+    return units.value;
 }
 
 } // namespace
@@ -73,15 +132,27 @@ QByteArray formatNumeric(const QString &plainDigits, int length, int decimals)
     return out.rightJustified(length, ' ').toLatin1();
 }
 
-int encodeFixedField(char *at, const DbfField &f, const Variant &v, const TextCodec &text, qint64 *replaced)
+int encodeFixedField(char *at, const DbfField &f, const Variant &v, const TextCodec &text, qint64 *replaced,
+                     FieldChange *change)
 {
     const int length = f.length;
+    // A text or binary field cut short: said when more than blanks went.
+    const auto noteCut = [&](bool cut, const QByteArray &bytes) {
+        if (!change || !cut)
+            return;
+        const QString after =
+            v.kind() == Variant::Kind::Bytes ? ado::LostValues::describeBytes(bytes) : text.decode(bytes);
+        note(change, FieldChange::Kind::Changed,
+             QStringLiteral("longer than %1(%2) holds").arg(QChar::fromLatin1(f.type)).arg(length), after);
+    };
     switch (f.type) {
     case 'C': {
         std::memset(at, ' ', size_t(length));
         if (!blank(v)) {
-            const QByteArray bytes = textBytes(v, text, length, replaced);
+            bool cut = false;
+            const QByteArray bytes = textBytes(v, text, length, replaced, &cut);
             std::memcpy(at, bytes.constData(), size_t(bytes.size()));
+            noteCut(cut, bytes);
         }
         return -1;
     }
@@ -90,10 +161,12 @@ int encodeFixedField(char *at, const DbfField &f, const Variant &v, const TextCo
         std::memset(at, f.type == 'V' ? ' ' : '\0', size_t(length));
         if (blank(v))
             return -1;
+        bool cut = false;
         const QByteArray bytes = f.type == 'Q' && v.kind() != Variant::Kind::Bytes
                                      ? v.toText().toLatin1().left(length)
-                                     : textBytes(v, text, length, replaced);
+                                     : textBytes(v, text, length, replaced, &cut);
         std::memcpy(at, bytes.constData(), size_t(bytes.size()));
+        noteCut(cut, bytes);
         if (bytes.size() < length) {
             at[length - 1] = char(bytes.size());
             return int(bytes.size());
@@ -106,8 +179,18 @@ int encodeFixedField(char *at, const DbfField &f, const Variant &v, const TextCo
             std::memset(at, ' ', size_t(length));
             return -1;
         }
-        const QByteArray stored = formatNumeric(digitsOf(f, v), length, f.decimals);
+        const QString digits = digitsOf(f, v);
+        const QByteArray stored = formatNumeric(digits, length, f.decimals);
+        if (change && stored.startsWith('*')) {
+            // Asterisks would read as no number at all: the value is lost, and said so.
+            std::memset(at, ' ', size_t(length));
+            note(change, FieldChange::Kind::Lost, QStringLiteral("too wide for %1").arg(numericType(f)));
+            return -1;
+        }
         std::memcpy(at, stored.constData(), size_t(length));
+        if (change && roundingChanged(digits, QString::fromLatin1(stored).trimmed()))
+            note(change, FieldChange::Kind::Changed, QStringLiteral("more decimals than %1 holds").arg(numericType(f)),
+                 QString::fromLatin1(stored).trimmed());
         return -1;
     }
     case 'I': {
@@ -129,6 +212,18 @@ int encodeFixedField(char *at, const DbfField &f, const Variant &v, const TextCo
         qint64 c = 0;
         if (v.kind() == Variant::Kind::Currency) {
             c = v.asCurrency();
+        } else if (change && !blank(v)) {
+            bool changed = false;
+            const std::optional<qint64> units = currencyUnits(f, v, &changed);
+            if (!units) {
+                std::memset(at, 0, 8);
+                note(change, FieldChange::Kind::Lost, QStringLiteral("outside the range of a Y field"));
+                return -1;
+            }
+            c = *units;
+            if (changed)
+                note(change, FieldChange::Kind::Changed, QStringLiteral("a Y field holds four decimals"),
+                     ado::formatCurrency(c));
         } else if (!blank(v)) {
             // Ten-thousandths: the digits rounded to four places, without the point.
             const QString units = ado::roundDecimal(digitsOf(f, v), kCurrencyDecimals).remove(u'.');
@@ -156,7 +251,12 @@ int encodeFixedField(char *at, const DbfField &f, const Variant &v, const TextCo
         if (blank(v))
             return -1;
         // A time alone sits on 1899-12-30, as Visual FoxPro stores it.
-        const Variant when = taken(f, v, ado::dateTimeOf(v));
+        Variant when = taken(f, v, ado::dateTimeOf(v));
+        if (change && when.asMsOfDay() % kMsPerSecond != 0) {
+            when = sql::foxproWholeSeconds(when.asDate(), when.asMsOfDay());
+            note(change, FieldChange::Kind::Changed, QStringLiteral("a T field keeps whole seconds"),
+                 ado::formatDateTime(when.asDate(), when.asMsOfDay()));
+        }
         const qint64 day = when.asDate().toJulianDay();
         if (day < kFirstDay || day > kLastDay)
             refuse(f, v);

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <limits>
 
 namespace tw::foxpro {
 
@@ -166,6 +167,13 @@ NewField fieldOf(const sql::ColumnDef &column)
             f.length = column.typeArgs[0];
         if (t.args == 2 && given == 2)
             f.decimals = column.typeArgs[1];
+        f.nullable = column.nullable.value_or(false);
+        if (column.autoIncrement && f.type != 'I')
+            throw RuntimeError(
+                QStringLiteral("CREATE TABLE: column '%1' is AUTOINC, which only an I column is.").arg(column.name));
+        f.autoIncrement = column.autoIncrement;
+        f.nextValue = column.nextValue;
+        f.step = int(std::clamp<qint64>(column.step, 0, std::numeric_limits<int>::max()));
         return f;
     }
     throw RuntimeError(QStringLiteral("CREATE TABLE: column '%1' has the type %2, which FoxPro tables are not "
@@ -175,8 +183,18 @@ NewField fieldOf(const sql::ColumnDef &column)
 
 Variant valueOf(sql::Literal &literal)
 {
-    if (literal.kind == sql::Literal::Kind::Null)
+    switch (literal.kind) {
+    case sql::Literal::Kind::Null:
         return Variant::null();
+    case sql::Literal::Kind::Date:
+    case sql::Literal::Kind::DateTime:
+    case sql::Literal::Kind::Logical:
+    case sql::Literal::Kind::EmptyDate: // Empty: the field's blank, not Null
+        return std::move(literal.value);
+    case sql::Literal::Kind::String:
+    case sql::Literal::Kind::Number:
+        break;
+    }
     // Strings and numbers alike are text.
     return Variant::text(std::move(literal.text));
 }
@@ -431,6 +449,7 @@ TableWriter &FoxProSession::writerFor(const QString &path)
     auto writer = held ? TableWriter::openForAppend(held->temp, QStringLiteral(".fpt"), shownNameOf(held->temp, path))
                        : TableWriter::openForAppend(path);
     writer->setBuffered(held != nullptr);
+    writer->noteChanges(&m_lost, &m_changed);
     return *m_writers.emplace(path, std::move(writer)).first->second;
 }
 
@@ -532,6 +551,7 @@ void FoxProSession::createTable(const sql::CreateTable &statement)
         const QString temp = staged.mainTemp();
         options.shownName = shownNameOf(temp, path);
         auto writer = TableWriter::create(temp, fields, options);
+        writer->noteChanges(&m_lost, &m_changed);
         if (!staged.hold())
             throw RuntimeError(
                 RuntimeError::kPermissionDenied,
@@ -552,6 +572,7 @@ void FoxProSession::createTable(const sql::CreateTable &statement)
                            QStringLiteral("Cannot create the table %1: %2 already has a table named '%3'.")
                                .arg(path, container->fileName(), tableName));
     auto writer = TableWriter::create(path, fields, options);
+    writer->noteChanges(&m_lost, &m_changed);
     if (container) {
         try {
             container->addTable(tableName, path, longNames);

@@ -52,6 +52,12 @@ public:
     qint64 replacedCharacters(const QString &table) const;
     // The same over every table this session wrote.
     qint64 replacedCharacters() const override;
+    // Values written blank or Null (a number too wide for its field) and
+    // values written changed (a time to whole seconds, a number rounded, a
+    // text cut) because the field could not hold them as they were, in every
+    // table this session wrote (see TableWriter::noteChanges).
+    const ado::LostValues *lostValues() const override { return &m_lost; }
+    const ado::LostValues *changedValues() const override { return &m_changed; }
     // Closes the tables kept open for appending.
     void closeWriters();
 
@@ -120,6 +126,8 @@ private:
     QString m_lastInsertTable;
     TableWriter *m_lastInsertWriter = nullptr;
     std::vector<ado::Variant> m_insertValues; // the row being appended, its memory reused
+    ado::LostValues m_lost;                   // see lostValues()
+    ado::LostValues m_changed;                // see changedValues()
     bool m_inTransaction = false;
     std::vector<HeldCreate> m_heldCreates;
     std::vector<HeldDrop> m_heldDrops;

@@ -5,6 +5,7 @@
 
 #include "platform/ado/FormatLimit.h"
 #include "platform/ado/RuntimeError.h"
+#include "platform/ado/ValueText.h"
 #include "platform/encoding/ByteCodec.h"
 #include "platform/files/FaultPlan.h"
 #include "platform/files/FileSystem.h"
@@ -12,6 +13,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
+#include <limits>
 
 namespace tw::foxpro {
 
@@ -24,6 +28,8 @@ namespace {
 
 // What a buffered writer gathers before it writes.
 constexpr qsizetype kFlushBytes = 1 << 20;
+// An autoincrement field's step is one byte of its descriptor.
+constexpr int kMaxStep = 255;
 
 bool writableType(char type)
 {
@@ -147,6 +153,23 @@ QStringList storedFieldNames(const QStringList &names, const TextCodec &codec)
 
 namespace {
 
+// An autoincrement field as Visual FoxPro allows it: an I field, not
+// nullable, its next value an I value, a step of 1 to 255 (one byte).
+void checkAutoIncrement(const QString &table, const QString &field, const NewField &f)
+{
+    if (f.type != 'I' || f.nullable)
+        throw RuntimeError::inFile(table, QStringLiteral("field %1: only an I field that is not nullable numbers the "
+                                                         "rows (AUTOINC).")
+                                              .arg(field));
+    if (f.step < 1 || f.step > kMaxStep)
+        throw RuntimeError::inFile(
+            table,
+            QStringLiteral("field %1: the step %2 is not between 1 and %3.").arg(field).arg(f.step).arg(kMaxStep));
+    if (f.nextValue < std::numeric_limits<qint32>::min() || f.nextValue > std::numeric_limits<qint32>::max())
+        throw RuntimeError::inFile(
+            table, QStringLiteral("field %1: the next value %2 is not an I value.").arg(field).arg(f.nextValue));
+}
+
 // The memo file's name in messages: the table's shown name with the memo's
 // extension; empty (its own) when the table has none.
 QString memoShownName(const QString &shownName, const QString &memoPath)
@@ -187,6 +210,7 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
         given << f.name;
     const QStringList stored = storedFieldNames(given, codecOfMark(h.codePageMark));
     bool memo = false;
+    bool numbers = false;
     int bits = 0;
     for (size_t i = 0; i < fields.size(); ++i) {
         const NewField &nf = fields[i];
@@ -207,6 +231,14 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
         f.flags = nf.flags >= 0 ? uint8_t(nf.flags) : flagsOf(nf.type);
         if (nf.nullable)
             f.flags |= dbf::kFieldNullable;
+        if (nf.autoIncrement) {
+            checkAutoIncrement(name, f.name, nf);
+            f.flags |= dbf::kFieldAutoIncrement;
+            f.nextValue = nf.nextValue;
+            f.step = nf.step;
+            numbers = true;
+        }
+        f.descriptor = int(i);
         if (nf.type == 'W' || nf.type == 'V' || nf.type == 'Q')
             h.fileType = dbf::kTypeVisualFoxProVarchar;
         if (nf.type == 'V' || nf.type == 'Q')
@@ -216,12 +248,15 @@ std::unique_ptr<TableWriter> TableWriter::create(const QString &path, const std:
         memo = memo || f.isMemo();
         h.fields.push_back(f);
     }
+    if (numbers && h.fileType == dbf::kTypeVisualFoxPro)
+        h.fileType = dbf::kTypeVisualFoxProAutoinc; // a V, Q or W field's type wins, as Visual FoxPro writes it
     if (bits > 0) {
         DbfField flags;
         flags.name = QStringLiteral("_NullFlags");
         flags.type = '0';
         flags.length = (bits + 7) / 8;
         flags.flags = dbf::kFieldSystem | dbf::kFieldBinary;
+        flags.descriptor = int(h.fields.size());
         h.nullFlagsField = int(h.fields.size());
         h.fields.push_back(flags);
     }
@@ -378,22 +413,45 @@ qint64 TableWriter::append(const std::vector<Variant> &values)
     }
     if (m_memo)
         m_memo->beginRow();
+    const bool noting = m_lost && m_changed;
+    m_rowNotes.clear();
+    for (size_t slot = 0; slot < m_autoFields.size(); ++slot)
+        m_rowNextValues[slot] = m_header.fields[size_t(m_autoFields[slot])].nextValue;
     bool wroteMemo = false;
     try {
         for (size_t k = 0; k < columns.size(); ++k) {
             const DbfField &f = m_header.fields[size_t(columns[k])];
-            const Variant &value = values[k];
             char *at = record + f.offset;
-            const bool isNull = value.isNull() || value.isEmpty();
-            if (isNull && f.nullBit >= 0)
-                setBit(f.nullBit);
             if (f.isMemo()) {
+                const Variant &value = values[k];
+                const bool isNull = value.isNull() || value.isEmpty();
+                if (isNull && f.nullBit >= 0)
+                    setBit(f.nullBit);
                 const uint32_t block = isNull ? 0 : appendMemo(f, value);
                 wroteMemo = wroteMemo || block != 0;
                 putU32LE(bytesOf(at), block);
-            } else if (encodeFixedField(at, f, value, *m_codePage, &m_replaced) >= 0 && f.varLengthBit >= 0) {
-                setBit(f.varLengthBit);
+                continue;
             }
+            Variant number;
+            if (f.autoIncrement()) {
+                const auto slot = std::find(m_autoFields.begin(), m_autoFields.end(), columns[k]);
+                number = numbered(size_t(slot - m_autoFields.begin()), f, values[k]);
+            }
+            const Variant &value = f.autoIncrement() ? number : values[k];
+            if (value.isNull() && f.nullBit >= 0)
+                setBit(f.nullBit);
+            FieldChange change;
+            if (encodeFixedField(at, f, value, *m_codePage, &m_replaced, noting ? &change : nullptr) >= 0 &&
+                f.varLengthBit >= 0)
+                setBit(f.varLengthBit);
+            if (change.kind == FieldChange::Kind::None)
+                continue;
+            const bool lost = change.kind == FieldChange::Kind::Lost;
+            if (lost && f.nullBit >= 0)
+                setBit(f.nullBit);
+            m_rowNotes.emplace_back(
+                lost, ado::LostValue{QFileInfo(m_file.name()).completeBaseName(), qint64(m_header.recordCount) + 1,
+                                     f.name, ado::LostValues::describe(value), change.reason, change.after});
         }
     } catch (const RuntimeError &e) {
         if (m_memo)
@@ -405,6 +463,14 @@ qint64 TableWriter::append(const std::vector<Variant> &values)
             m_file.name(),
             QStringLiteral("row %1 not written: %2.").arg(m_header.recordCount + 1).arg(e.description()));
     }
+    // The row is taken: what it changed is said, and the numbering goes on past it.
+    for (auto &[lost, value] : m_rowNotes)
+        (lost ? m_lost : m_changed)->add(std::move(value));
+    for (size_t slot = 0; slot < m_autoFields.size(); ++slot) {
+        DbfField &f = m_header.fields[size_t(m_autoFields[slot])];
+        m_nextValuesDirty = m_nextValuesDirty || f.nextValue != m_rowNextValues[slot];
+        f.nextValue = m_rowNextValues[slot];
+    }
     if (m_buffered) {
         m_records.append(m_record.constData(), m_header.recordLength);
         ++m_header.recordCount;
@@ -414,6 +480,8 @@ qint64 TableWriter::append(const std::vector<Variant> &values)
     }
     if (wroteMemo)
         m_memo->commit();
+    // Before the record: a crash between the two skips a number, never gives one twice.
+    writeNextValues();
     const qint64 at = m_header.headerLength + qint64(m_header.recordCount) * m_header.recordLength;
     // The record and the end mark after it in one write.
     m_file.writeAt(at, m_record);
@@ -474,6 +542,7 @@ void TableWriter::flush()
         // Memo blocks first, then the records that point at them, then the counts.
         if (m_memo)
             m_memo->commit();
+        writeNextValues();
         if (!m_records.isEmpty()) {
             const qint64 at = m_header.headerLength + qint64(m_writtenCount) * m_header.recordLength;
             m_records.append(dbf::kEndOfFile);
@@ -509,12 +578,57 @@ TableWriter::~TableWriter()
     }
 }
 
+void TableWriter::noteChanges(ado::LostValues *lost, ado::LostValues *changed)
+{
+    m_lost = lost;
+    m_changed = changed;
+}
+
+Variant TableWriter::numbered(size_t slot, const DbfField &f, const Variant &value)
+{
+    qint64 &next = m_rowNextValues[slot];
+    if (value.isNull() || value.isEmpty()) {
+        if (next >= dbf::kNextValueUsedUp)
+            throw RuntimeError(QStringLiteral("field %1 has no number left for the row: %2 was the last I value")
+                                   .arg(f.name)
+                                   .arg(std::numeric_limits<qint32>::max()));
+        const qint64 given = next;
+        next = std::min(next + f.step, dbf::kNextValueUsedUp);
+        return Variant::integer(given);
+    }
+    // The value given is kept (the encoder refuses what is no I value); the numbering goes on past it.
+    const ado::Converted<qint64> given =
+        ado::wholeOf(value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
+    if (given)
+        next = std::clamp(given.value + f.step, next, dbf::kNextValueUsedUp);
+    return value;
+}
+
+void TableWriter::writeNextValues()
+{
+    if (!m_nextValuesDirty)
+        return;
+    for (const int index : m_autoFields) {
+        const DbfField &f = m_header.fields[size_t(index)];
+        unsigned char next[sizeof(uint32_t)];
+        putU32LE(next, storedNextValue(f.nextValue));
+        m_file.writeAt(dbf::kHeaderSize + qint64(dbf::kDescriptorSize) * f.descriptor + dbf::kOffFieldNextValue,
+                       reinterpret_cast<const char *>(next), sizeof next);
+    }
+    m_nextValuesDirty = false;
+}
+
 void TableWriter::prepareRecord()
 {
     m_columns.clear();
-    for (int i = 0; i < int(m_header.fields.size()); ++i)
+    m_autoFields.clear();
+    for (int i = 0; i < int(m_header.fields.size()); ++i) {
         if (!m_header.fields[size_t(i)].isNullFlags())
             m_columns.push_back(i);
+        if (m_header.fields[size_t(i)].autoIncrement())
+            m_autoFields.push_back(i);
+    }
+    m_rowNextValues.assign(m_autoFields.size(), 0);
     m_record = QByteArray(m_header.recordLength + 1, ' ');
     m_record[m_header.recordLength] = dbf::kEndOfFile;
 }
@@ -539,6 +653,15 @@ void TableWriter::refresh()
                 m_file.name(),
                 QStringLiteral("its header now promises %1 records, more than the file holds.").arg(onDisk));
         m_header.recordCount = onDisk;
+    }
+    // Another writer's rows took numbers too: go on from the descriptors.
+    for (const int index : m_autoFields) {
+        DbfField &f = m_header.fields[size_t(index)];
+        unsigned char next[sizeof(uint32_t)];
+        if (m_file.readAt(dbf::kHeaderSize + qint64(dbf::kDescriptorSize) * f.descriptor + dbf::kOffFieldNextValue,
+                          reinterpret_cast<char *>(next), sizeof next) != qint64(sizeof next))
+            throw RuntimeError::inFile(m_file.name(), QStringLiteral("the header can no longer be read."));
+        f.nextValue = nextValueOf(getU32LE(next));
     }
     if (m_memo)
         m_memo->refresh();

@@ -10,6 +10,7 @@
 #include "MemoFile.h"
 #include "RawFile.h"
 
+#include "platform/ado/LostValues.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/ado/Variant.h"
 #include "platform/encoding/FieldNames.h"
@@ -30,6 +31,11 @@ struct NewField {
     int decimals = 0;
     int flags = -1; // descriptor flags; -1 for what Visual FoxPro sets on the type
     bool nullable = false;
+    // An I field that numbers the rows (Visual FoxPro's AUTOINC): a row
+    // without a value (Null) gets nextValue, which then grows by step (1 to 255).
+    bool autoIncrement = false;
+    qint64 nextValue = 1;
+    int step = 1;
 };
 
 struct CreateOptions {
@@ -61,8 +67,11 @@ public:
     // Appends one row, a value per field (_NullFlags excluded). Text goes to
     // memo and character fields through the table's code page, to BLOB (W)
     // fields one byte per character; Null, Empty and empty text give an empty
-    // memo (block 0). Null in a nullable field sets its null bit; elsewhere it
-    // stores the type's blank. Returns the new record's number.
+    // memo (block 0). Null in a nullable field sets its null bit (Empty too
+    // in a memo field); elsewhere it stores the type's blank, as Empty (the
+    // empty date {}) does in every other field. An autoincrement field takes
+    // a value given as it is, and the field's next value goes past it; a
+    // Null there gets the next value. Returns the new record's number.
     // A row that would carry the .dbf or the memo file past the most its
     // format holds (fileLimit(), MemoFile::sizeLimit(), dbf::kMaxRecords) is
     // refused with kErrPastFormatLimit and breaks the table for good.
@@ -74,6 +83,13 @@ public:
     qint64 fileLimit() const { return m_fileLimit; }
     // Characters that became '?' because the target could not hold them.
     qint64 replacedCharacters() const { return m_replaced; }
+    // From now on values are written as Visual FoxPro holds them, and a value
+    // that had to change (a time to whole seconds, a number rounded, a text
+    // cut) is added to `changed`, one that could not be held (a number too
+    // wide for its field: Null, or blank) to `lost`, with the table, the row
+    // and the field (see encodeFixedField). Both must outlive the writer;
+    // nullptr for either writes values as given, as before.
+    void noteChanges(ado::LostValues *lost, ado::LostValues *changed);
 
     // Buffered: rows, memo blocks and the header's counts are kept and written
     // in large pieces (by flush(), when about a megabyte has gathered, and at
@@ -97,6 +113,12 @@ private:
     // Places a memo field's value in the memo file; its block, 0 when empty.
     uint32_t appendMemo(const DbfField &field, const ado::Variant &value);
     void setBit(int bit);
+    // The value an autoincrement field takes in the row being built: the one
+    // given, or the next for a Null; the field's next value after this row
+    // is kept in m_rowNextValues.
+    ado::Variant numbered(size_t autoField, const DbfField &field, const ado::Variant &value);
+    // Writes the autoincrement fields' next values into their descriptors.
+    void writeNextValues();
     void refresh();
     // Puts the count of records written into the header.
     void writeCount();
@@ -120,6 +142,12 @@ private:
     uint32_t m_writtenCount = 0;                // records on disk and counted in the header
     std::optional<ado::RuntimeError> m_failure; // set by a failed flush: every later row and flush fails with it
     qint64 m_fileLimit = dbf::kMaxFileBytes;
+    ado::LostValues *m_lost = nullptr; // see noteChanges()
+    ado::LostValues *m_changed = nullptr;
+    std::vector<std::pair<bool, ado::LostValue>> m_rowNotes; // the row's notes (lost or not), added once it is taken
+    std::vector<int> m_autoFields;                           // the autoincrement fields, by index
+    std::vector<qint64> m_rowNextValues;                     // their next values once the row is taken
+    bool m_nextValuesDirty = false;                          // next values not yet in the descriptors
 };
 
 // Visual FoxPro's rule for field names: letters (those of the table's code

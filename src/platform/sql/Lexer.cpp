@@ -13,6 +13,8 @@ constexpr QChar kBracketOpen = u'[';
 constexpr QChar kBracketClose = u']';
 constexpr QChar kBacktick = u'`';
 constexpr QChar kDoubleQuote = u'"';
+constexpr QChar kBraceOpen = u'{';
+constexpr QChar kBraceClose = u'}';
 
 bool isWordStart(QChar c)
 {
@@ -89,6 +91,8 @@ QString Token::message() const
         return QStringLiteral("an unterminated string literal");
     case InvalidReason::UnterminatedName:
         return QStringLiteral("an unterminated name (no closing %1)").arg(close);
+    case InvalidReason::UnterminatedBraces:
+        return QStringLiteral("an unterminated date literal (no closing })");
     }
     return {};
 }
@@ -108,6 +112,8 @@ Token Lexer::next()
         return lexQuoted(TokenType::Name, kBacktick, true);
     if (c == kDoubleQuote)
         return lexQuoted(TokenType::Name, kDoubleQuote, true);
+    if (c == kBraceOpen)
+        return lexQuoted(TokenType::Braced, kBraceClose, false);
     if (isDigit(c) || (c == u'.' && m_pos + 1 < m_text.size() && isDigit(m_text[m_pos + 1])))
         return lexNumber();
     if (isWordStart(c))
@@ -190,9 +196,10 @@ Token Lexer::lexQuoted(TokenType type, QChar close, bool doubledCloseEscapes)
         const qsizetype end = m_text.indexOf(close, from);
         if (end < 0) {
             m_pos = m_text.size();
-            return invalid(
-                start, m_pos - start,
-                type == TokenType::String ? InvalidReason::UnterminatedString : InvalidReason::UnterminatedName, close);
+            const InvalidReason reason = type == TokenType::String   ? InvalidReason::UnterminatedString
+                                         : type == TokenType::Braced ? InvalidReason::UnterminatedBraces
+                                                                     : InvalidReason::UnterminatedName;
+            return invalid(start, m_pos - start, reason, close);
         }
         if (doubledCloseEscapes && end + 1 < m_text.size() && m_text[end + 1] == close) {
             doubled = true;

@@ -23,17 +23,19 @@ enum class TokenType {
     Dot,
     End,     // the end of the text
     Invalid, // its message says what was found, e.g. "an unterminated string literal"
+    Braced,  // {...}, FoxPro's date literals; text holds what is between the braces
 };
 
 // Why a token is Invalid.
-enum class InvalidReason { None, UnexpectedCharacter, UnterminatedString, UnterminatedName };
+enum class InvalidReason { None, UnexpectedCharacter, UnterminatedString, UnterminatedName, UnterminatedBraces };
 
 // A token refers to the source text (which must outlive it) instead of
 // holding a copy, so that the parser moves tokens around for free.
 struct Token {
     TokenType type = TokenType::End;
     // The characters as written: a Name's or String's between its quotes
-    // (doubled closing quotes still doubled), the whole token otherwise.
+    // (doubled closing quotes still doubled), a Braced one's between its
+    // braces, the whole token otherwise.
     QStringView body;
     // For Name and String (and an unterminated one): the closing quote, and
     // whether the body holds it doubled (and so stands for fewer characters).
@@ -66,7 +68,7 @@ private:
     void skipWhitespace();
     Token lexWord();
     Token lexNumber();
-    // A String or Name: the body ends at the first close; with
+    // A String, Name or Braced: the body ends at the first close; with
     // doubledCloseEscapes two closes in a row stand for one.
     Token lexQuoted(TokenType type, QChar close, bool doubledCloseEscapes);
     // A token whose text is the source from start to the current position.

@@ -2,6 +2,7 @@
 
 #include "Lexer.h"
 #include "platform/ado/RuntimeError.h"
+#include "platform/ado/ValueText.h"
 
 #include <limits>
 
@@ -29,8 +30,12 @@ private:
     Insert parseInsert();
 
     ColumnDef parseColumnDef();
+    void parseColumnOptions(ColumnDef &column);
     int parseTypeArgument();
+    qint64 parseSignedWhole();
     Literal parseLiteral();
+    Literal parseDateLiteral();
+    bool parseLogicalLiteral(Literal &literal);
     qsizetype stringChainLength() const;
     QString parseName(const char *expectation = "a name");
 
@@ -69,7 +74,7 @@ Statement StatementParser::parseStatement()
     return statement;
 }
 
-// CREATE TABLE name(column type[(n[,m])], ...)
+// CREATE TABLE name(column type[(n[,m])] [options], ...)
 CreateTable StatementParser::parseCreateTable()
 {
     consumeKeyword(u"CREATE");
@@ -151,7 +156,31 @@ ColumnDef StatementParser::parseColumnDef()
         } while (match(TokenType::Comma));
         consume(TokenType::RightParen, "',' or ')'");
     }
+    parseColumnOptions(column);
     return column;
+}
+
+// After the type, in any order, each at most once: NULL | NOT NULL, and
+// AUTOINC [NEXTVALUE [+|-]n [STEP n]] (Visual FoxPro's words).
+void StatementParser::parseColumnOptions(ColumnDef &column)
+{
+    for (;;) {
+        if (!column.nullable.has_value() && matchKeyword(u"NULL")) {
+            column.nullable = true;
+        } else if (!column.nullable.has_value() && matchKeyword(u"NOT")) {
+            consumeKeyword(u"NULL");
+            column.nullable = false;
+        } else if (!column.autoIncrement && matchKeyword(u"AUTOINC")) {
+            column.autoIncrement = true;
+            if (matchKeyword(u"NEXTVALUE")) {
+                column.nextValue = parseSignedWhole();
+                if (matchKeyword(u"STEP"))
+                    column.step = parseTypeArgument();
+            }
+        } else {
+            return;
+        }
+    }
 }
 
 int StatementParser::parseTypeArgument()
@@ -164,11 +193,31 @@ int StatementParser::parseTypeArgument()
     return value;
 }
 
-// 'text' ['+' 'text' ...] | NULL | [+|-]number
+// [+|-]digits, within the range of an int.
+qint64 StatementParser::parseSignedWhole()
+{
+    const bool negative = m_current.type == TokenType::Minus;
+    if (negative || m_current.type == TokenType::Plus)
+        advance();
+    bool ok = false;
+    const qint64 value = m_current.type == TokenType::Number ? m_current.body.toLongLong(&ok) : 0;
+    if (!ok || value > std::numeric_limits<int>::max())
+        expected(QStringLiteral("a whole number up to %1").arg(std::numeric_limits<int>::max()));
+    advance();
+    return negative ? -value : value;
+}
+
+// 'text' ['+' 'text' ...] | NULL | [+|-]number | {^date} | {^date time} | {} | .T. | .F.
 Literal StatementParser::parseLiteral()
 {
     Literal literal;
     switch (m_current.type) {
+    case TokenType::Braced:
+        return parseDateLiteral();
+    case TokenType::Dot:
+        if (parseLogicalLiteral(literal))
+            return literal;
+        break;
     case TokenType::String:
         literal.kind = Literal::Kind::String;
         if (const qsizetype length = stringChainLength(); length > 0)
@@ -210,6 +259,56 @@ Literal StatementParser::parseLiteral()
         break;
     }
     expected(QStringLiteral("a value"));
+}
+
+// At a Braced token: {} (or {/:}, {:}, blanks between) is the empty date;
+// {^yyyy-mm-dd} a date and {^yyyy-mm-dd hh:mm[:ss]} a date and time, read as
+// ValueText reads them.
+Literal StatementParser::parseDateLiteral()
+{
+    Literal literal;
+    literal.text = m_lexer.source().sliced(m_current.start, m_current.length).toString();
+    const QStringView body = m_current.body.trimmed();
+    bool empty = true;
+    for (const QChar c : body)
+        empty = empty && (c == u'/' || c == u':' || c.isSpace());
+    if (empty) {
+        literal.kind = Literal::Kind::EmptyDate;
+        advance();
+        return literal;
+    }
+    if (body.startsWith(u'^')) {
+        const ado::Converted<ado::Variant> when = ado::dateOrTimeFromText(body.sliced(1));
+        const ado::Variant::Kind kind = when.value.kind();
+        if (when && (kind == ado::Variant::Kind::Date || kind == ado::Variant::Kind::DateTime)) {
+            literal.kind = kind == ado::Variant::Kind::Date ? Literal::Kind::Date : Literal::Kind::DateTime;
+            literal.value = when.value;
+            advance();
+            return literal;
+        }
+    }
+    expected(QStringLiteral("a date as {^yyyy-mm-dd} or {^yyyy-mm-dd hh:mm:ss}"));
+}
+
+// At a Dot: .T., .F. (.Y., .N. too), written without blanks; false, with
+// nothing taken, when the dot starts no logical.
+bool StatementParser::parseLogicalLiteral(Literal &literal)
+{
+    Lexer ahead = m_lexer;
+    const Token letter = ahead.next();
+    const Token close = ahead.next();
+    if (letter.type != TokenType::Word || letter.length != 1 || letter.start != m_current.start + 1 ||
+        close.type != TokenType::Dot || close.start != letter.start + 1)
+        return false;
+    const ado::Converted<bool> logical = ado::logicalFromText(letter.body);
+    if (!logical)
+        return false;
+    literal.kind = Literal::Kind::Logical;
+    literal.text = m_lexer.source().sliced(m_current.start, 3).toString();
+    literal.value = ado::Variant::boolean(logical.value);
+    m_lexer = ahead;
+    advance();
+    return true;
 }
 
 // At a String: the characters of it and of the pieces joined to it with '+'

@@ -26,13 +26,13 @@ std::vector<Token> lexAll(const QString &text)
 // "Word:SELECT@0" per token, joined by blanks, so a whole scan compares at once.
 QString describe(const std::vector<Token> &tokens)
 {
-    static const char *const names[] = {"Word", "Name", "String", "Number", "(", ")",   ",",
-                                        ";",    "*",    "+",      "-",      ".", "End", "Invalid"};
+    static const char *const names[] = {"Word", "Name", "String", "Number", "(",   ")",       ",",     ";",
+                                        "*",    "+",    "-",      ".",      "End", "Invalid", "Braced"};
     QStringList parts;
     for (const Token &token : tokens) {
         QString part = QString::fromLatin1(names[int(token.type)]);
         if (token.type == TokenType::Word || token.type == TokenType::Name || token.type == TokenType::String ||
-            token.type == TokenType::Number || token.type == TokenType::Invalid)
+            token.type == TokenType::Number || token.type == TokenType::Invalid || token.type == TokenType::Braced)
             part += u':' + token.text();
         part += QStringLiteral("@%1+%2").arg(token.start).arg(token.length);
         parts << part;
@@ -83,6 +83,11 @@ void LexerTest::tokens_data()
                                          << "Word:x@0+1 Invalid:an unterminated string literal@2+6 End@8+0";
     QTest::newRow("unterminated bracket") << "[a"
                                           << "Invalid:an unterminated name (no closing ])@0+2 End@2+0";
+    QTest::newRow("braces") << "{^2024-03-01 10:20}{}{'}"
+                            << "Braced:^2024-03-01 10:20@0+19 Braced:@19+2 Braced:'@21+3 End@24+0";
+    QTest::newRow("unterminated braces")
+        << "x {^2024-03-01"
+        << "Word:x@0+1 Invalid:an unterminated date literal (no closing })@2+12 End@14+0";
     QTest::newRow("surrogate pair is one character")
         << QStringLiteral("\U0001F600") << QStringLiteral("Invalid:the character '\U0001F600'@0+2 End@2+0");
     QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << "Invalid:the character U+D800@0+1 End@1+0";

@@ -2,12 +2,14 @@
 // and texts that must parse (with the tree they give), then hostile input.
 
 #include "platform/ado/RuntimeError.h"
+#include "platform/sql/FoxProLiteral.h"
 #include "platform/sql/Parser.h"
 
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTest>
 
+using tw::ado::Variant;
 using tw::sql::Literal;
 using tw::sql::Statement;
 
@@ -51,6 +53,11 @@ QString renderLiteral(const Literal &literal)
         return QStringLiteral("#") + literal.text;
     case Literal::Kind::String:
         return renderString(literal.text);
+    case Literal::Kind::Date:
+    case Literal::Kind::DateTime:
+    case Literal::Kind::EmptyDate:
+    case Literal::Kind::Logical:
+        return u'{' + QLatin1String(tw::ado::kindName(literal.value.kind())) + u' ' + literal.value.toText() + u'}';
     }
     return QStringLiteral("?");
 }
@@ -76,6 +83,10 @@ QString render(const Statement &statement)
                         args << QString::number(arg);
                     text += u'(' + args.join(u',') + u')';
                 }
+                if (column.nullable)
+                    text += *column.nullable ? QStringLiteral(" NULL") : QStringLiteral(" NOT NULL");
+                if (column.autoIncrement)
+                    text += QStringLiteral(" AUTOINC(%1,%2)").arg(column.nextValue).arg(column.step);
                 columns << text;
             }
             return QStringLiteral("CREATE ") + brackets(s.table) + u'(' + columns.join(QStringLiteral(", ")) + u')';
@@ -124,6 +135,7 @@ private slots:
     void mustFail();
     void mustParse_data();
     void mustParse();
+    void foxproLiterals();
     void joinsThousandsOfPieces();
     void keepsEveryLatin1Character();
     void randomInputFailsCleanly();
@@ -207,6 +219,13 @@ void ParserTest::mustFail_data()
     row("create three type args", "CREATE TABLE t(a DECIMAL(10,2,1))", "position 31: expected ')' but found '1'.");
     row("create type args unclosed", "CREATE TABLE t(a DECIMAL(10 b M)",
         "position 29: expected ',' or ')' but found 'b'.");
+    row("create null and not null", "CREATE TABLE t(a B NULL NOT NULL)",
+        "position 25: expected ',' or ')' but found 'NOT'.");
+    row("create not without null", "CREATE TABLE t(a B NOT)", "position 23: expected 'NULL' but found ')'.");
+    row("create nextvalue past an I value", "CREATE TABLE t(a I AUTOINC NEXTVALUE -2147483648)",
+        "position 39: expected a whole number up to 2147483647 but found '2147483648'.");
+    row("create step without nextvalue", "CREATE TABLE t(a I AUTOINC STEP 2)",
+        "position 28: expected ',' or ')' but found 'STEP'.");
 
     // INSERT.
     row("insert without into", "INSERT t VALUES('a')", "position 8: expected 'INTO' but found 't'.");
@@ -245,6 +264,13 @@ void ParserTest::mustFail_data()
     row("long token is cut", "INSERT INTO t VALUES('a' '" + QString(100, u'b') + "')",
         "position 26: expected ',' or ')' but found the string '" + QString(36, u'b') + "....");
     row("line break in quoted token", "INSERT INTO t VALUES('a' 'x\r\ny')", "found the string 'x  y'.");
+    row("date without caret", "INSERT INTO t VALUES({2024-03-01})",
+        "position 22: expected a date as {^yyyy-mm-dd} or {^yyyy-mm-dd hh:mm:ss} but found '{2024-03-01}'.");
+    row("day the calendar lacks", "INSERT INTO t VALUES(1, {^2023-02-29})",
+        "position 25: expected a date as {^yyyy-mm-dd}");
+    row("time alone", "INSERT INTO t VALUES({^10:20:30})", "position 22: expected a date as {^yyyy-mm-dd}");
+    row("logical with blanks", "INSERT INTO t VALUES(. T .)", "position 22: expected a value but found '.'.");
+    row("logical of another letter", "INSERT INTO t VALUES(.X.)", "position 22: expected a value but found '.'.");
 
     // Hostile input.
     row("deep parentheses in create", "CREATE TABLE t" + QString(kDeepNesting, u'('),
@@ -314,6 +340,10 @@ void ParserTest::mustParse_data()
         "CREATE [t]([a] VARCHAR(20), [b] DECIMAL(10,2), [c] MEMO)");
     row("create one column", "CREATE TABLE t(a M)", "CREATE [t]([a] M)");
     row("create empty quoted column", "CREATE TABLE t([] M)", "CREATE [t]([] M)");
+    row("create nullable and autoincrement columns",
+        "create table t(a i autoinc, b i autoinc nextvalue -5, c I NULL AUTOINC NEXTVALUE +7 "
+        "STEP 255, d I AUTOINC NEXTVALUE 3 STEP 2 NOT NULL)",
+        "CREATE [t]([a] I AUTOINC(1,1), [b] I AUTOINC(-5,1), [c] I NULL AUTOINC(7,255), [d] I NOT NULL AUTOINC(3,2))");
 
     // SELECT INTO.
     row("select into paradox", "select * into [Paradox 5.x;Database=C:\\some folder].[orders.db] from [orders]",
@@ -328,6 +358,9 @@ void ParserTest::mustParse_data()
     row("insert nulls and numbers", "INSERT INTO t VALUES(NULL, null, 42, -3.5, +1e10, .5, 2E-3)",
         "INSERT [t](NULL, NULL, #42, #-3.5, #+1e10, #.5, #2E-3)");
     row("insert joined pieces", "INSERT INTO t VALUES('abc'+'def'+'')", "INSERT [t]('abcdef')");
+    row("insert foxpro literals", "INSERT INTO t VALUES({^2024-03-01}, { ^2024-3-1 10:20 }, {}, {/:}, .T., .f.,.n.)",
+        "INSERT [t]({date 2024-03-01}, {date and time 2024-03-01 10:20:00}, {empty }, {empty }, {logical True}, "
+        "{logical False}, {logical False})");
     row("insert pieces across lines", "INSERT INTO t VALUES('a'\r\n+\r\n'b', 'c' + 'd')", "INSERT [t]('ab', 'cd')");
     row("insert line breaks", "INSERT INTO t VALUES('line1\r\nline2\rline3\nend\tx')",
         "INSERT [t]('line1<CR><LF>line2<CR>line3<LF>end<TAB>x')");
@@ -357,6 +390,22 @@ void ParserTest::mustParse()
     } catch (const tw::ado::RuntimeError &error) {
         QFAIL(qPrintable(error.description()));
     }
+}
+
+// Values as FoxPro literals: text cut into joined pieces, what has no literal
+// as text, dates and times to whole seconds as a field of the type keeps them.
+void ParserTest::foxproLiterals()
+{
+    using tw::sql::foxproLiteral;
+    QCOMPARE(foxproLiteral(Variant::text(QString(kPieceLength - 1, u'x') + "'z"), 'M'),
+             "'" + QString(kPieceLength - 1, u'x') + "'''+'z'");
+    QCOMPARE(foxproLiteral(Variant::real(std::numeric_limits<double>::infinity()), 'B'), QString("'Infinity'"));
+    QCOMPARE(foxproLiteral(Variant::decimal("-1.50"), 'N'), QString("-1.50"));
+    QCOMPARE(foxproLiteral(Variant::dateTime(QDate(2024, 2, 29), 86399500), 'T'), QString("{^2024-03-01 00:00:00}"));
+    QCOMPARE(foxproLiteral(Variant::dateTime(QDate(2024, 2, 29), 86399499), 'T'), QString("{^2024-02-29 23:59:59}"));
+    QCOMPARE(foxproLiteral(Variant::date(QDate(2024, 2, 29)), 'T'), QString("{^2024-02-29 00:00:00}"));
+    QCOMPARE(foxproLiteral(Variant::dateTime(QDate(2024, 2, 29), 5000), 'D'), QString("{^2024-02-29}"));
+    QCOMPARE(foxproLiteral(Variant(), 'C') + foxproLiteral(Variant(), 'I'), QString("''NULL"));
 }
 
 // Long values reach the parser as thousands of 200-character pieces.
