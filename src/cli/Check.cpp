@@ -260,6 +260,8 @@ public:
             field.type = column.foxproType;
             field.length = column.foxproLength;
             field.decimals = column.foxproDecimals;
+            if (column.foxproNullable)
+                field.flags = foxpro::dbf::kFieldNullable;
             m_fields.push_back(field);
             m_recordBytes += column.foxproLength;
             check.columns.push_back({column.source.name,
@@ -279,7 +281,14 @@ public:
             // A kept field's value goes through the field's own encoding.
             m_record.resize(size_t(std::max(target.length, 1)));
             try {
-                foxpro::encodeFixedField(m_record.data(), target, field.Value(), *m_codec, &m_check.replacedCharacters);
+                foxpro::FieldChange change;
+                foxpro::encodeFixedField(m_record.data(), target, field.Value(), *m_codec, &m_check.replacedCharacters,
+                                         &change);
+                const QString before = ado::LostValues::describe(field.Value());
+                if (change.kind == foxpro::FieldChange::Kind::Changed)
+                    m_check.changed.add({m_check.table, row, target.name, before, change.reason, change.after});
+                else if (change.kind == foxpro::FieldChange::Kind::Lost)
+                    m_check.lost.add({m_check.table, row, target.name, before, change.reason});
             } catch (const ado::RuntimeError &e) {
                 m_check.lost.add(
                     {m_check.table, row, target.name, ado::LostValues::describe(field.Value()), e.description()});

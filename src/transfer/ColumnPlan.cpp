@@ -52,6 +52,7 @@ void planToFoxPro(ColumnPlan &plan, const std::vector<ado::ColumnInfo> &columns,
             planned.foxproType = kept.type;
             planned.foxproLength = kept.length;
             planned.foxproDecimals = kept.decimals;
+            planned.foxproNullable = kept.nullable;
             planned.typeWords = kept.words;
             planned.shownType = kept.shown;
         } else {

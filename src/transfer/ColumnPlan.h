@@ -30,10 +30,11 @@ struct PlannedColumn {
     QString shownType;
     workdb::WorkColumn work; // to Paradox: the work table's column
     // To FoxPro: the field's type letter (M and W for the copies' memos and
-    // blobs), its bytes in a record and its decimals.
+    // blobs), its bytes in a record, its decimals and whether it takes Null.
     char foxproType = 0;
     int foxproLength = 0;
     int foxproDecimals = 0;
+    bool foxproNullable = false;
 };
 
 struct ColumnPlan {

@@ -18,7 +18,7 @@ constexpr int kLargestCharacter = 254;   // FoxPro's C(n)
 constexpr int kDoubleDigits = 15;        // every decimal of this many digits is exact as a double
 constexpr int kLargestBcdDigits = 32;    // Paradox's # field
 constexpr int kNumericWidth = 20;        // FoxPro's widest N
-constexpr int kLargestNumericScale = 18; // FoxPro's most decimals in an N(20)
+constexpr int kLargestNumericScale = 15; // leaves an N(20) a sign and three digits before the point
 constexpr int kMemoLength = 4;           // a memo field's block number
 constexpr int kIntegerLength = 4;
 constexpr int kEightBytes = 8; // B, Y, D, T
@@ -115,10 +115,10 @@ QString keptWorkWords(const WorkColumn &column)
 KeptFoxProField keptFoxProField(const ado::ColumnInfo &column)
 {
     const auto plain = [](char type, int length, const QString &words) {
-        return KeptFoxProField{type, length, 0, words, words};
+        return KeptFoxProField{type, length, 0, false, words, words};
     };
     const auto nullable = [](char type, int length, const QString &words) {
-        return KeptFoxProField{type, length, 0, words + QStringLiteral(" NULL"), words};
+        return KeptFoxProField{type, length, 0, true, words + QStringLiteral(" NULL"), words};
     };
     switch (column.formatType) {
     case 'A':
@@ -141,7 +141,8 @@ KeptFoxProField keptFoxProField(const ado::ColumnInfo &column)
     case 'I':
         return nullable('I', kIntegerLength, QStringLiteral("I"));
     case '+':
-        return {'I', kIntegerLength, 0, QStringLiteral("I AUTOINC NEXTVALUE 1 STEP 1"), QStringLiteral("I AUTOINC")};
+        return {
+            'I', kIntegerLength, 0, false, QStringLiteral("I AUTOINC NEXTVALUE 1 STEP 1"), QStringLiteral("I AUTOINC")};
     case 'L':
         return plain('L', 1, QStringLiteral("L"));
     case 'D':
@@ -154,8 +155,9 @@ KeptFoxProField keptFoxProField(const ado::ColumnInfo &column)
     case 'B':
     case 'G':
     case 'Y':
+    case 'F': // a formatted memo is its bytes: its text lies among the formatting's
         return plain('W', kMemoLength, QStringLiteral("W"));
-    default: // M, F and whatever else a memo holds
+    default: // M and whatever else a memo holds
         return plain('M', kMemoLength, QStringLiteral("M"));
     }
 }

@@ -25,16 +25,17 @@ struct KeptFoxProField {
     char type = 'M';
     int length = 4; // the field's bytes in a record
     int decimals = 0;
+    bool nullable = false;
     QString words; // in the CREATE TABLE: "C(20)", "B NULL", "I AUTOINC NEXTVALUE 1 STEP 1"
     QString shown; // as check and the preview show it: "C(20)", "B", "I AUTOINC"
 };
 
 // The FoxPro field a Paradox field (ColumnInfo::formatType) keeps its type in:
 // A(n) C(n) (A255 a memo: FoxPro's C holds 254), N B, $ Y, # N(20,s) (B when it
-// has more than 18 decimals), S and I I, + an autoincrementing I, L L, D D, @
-// and T (a time of day, on 1899-12-30) T, M and F M, B, G and Bytes W, O G.
-// Numbers without a blank of their own (B, Y, I, N) are nullable, so that
-// a blank stays blank.
+// has more than 15 decimals, which would leave too few places before the point), S and I I, + an autoincrementing I, L
+// L, D D, @ and T (a time of day, on 1899-12-30) T, M M, B, G, Bytes and F (a formatted memo is bytes, its text among
+// the formatting's) W, O G. Numbers without a blank of their own (B, Y, I, N) are nullable, so that a blank stays
+// blank.
 KeptFoxProField keptFoxProField(const ado::ColumnInfo &column);
 
 } // namespace tw::transfer

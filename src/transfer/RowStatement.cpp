@@ -2,12 +2,15 @@
 
 #include "StatementText.h"
 
+#include "platform/sql/FoxProLiteral.h"
+
 namespace tw::transfer {
 
-void RowStatement::start(const QString &targetPath, int columns, bool literals)
+void RowStatement::start(const QString &targetPath, int columns, std::vector<char> literalTypes)
 {
     m_table = targetPath;
-    m_literals = literals;
+    m_literalTypes = std::move(literalTypes);
+    const bool literals = !m_literalTypes.empty();
     m_prefix = FoxproSource::RemoveLineBreaksOutsideValues(
         QStringLiteral("INSERT INTO ") + Backticked(targetPath) +
         (literals ? QStringLiteral(" VALUES(") : QStringLiteral(" VALUES('")));
@@ -32,11 +35,11 @@ void RowStatement::add(const ado::Variant &value)
 QString RowStatement::text() const
 {
     QString statement = m_prefix;
-    if (m_literals) {
+    if (!m_literalTypes.empty()) {
         for (size_t i = 0; i < m_built; ++i) {
             if (i > 0)
                 statement += QLatin1String(", ");
-            FoxproSource::AppendFoxProLiteral(statement, m_values[i]);
+            statement += sql::foxproLiteral(m_values[i], i < m_literalTypes.size() ? m_literalTypes[i] : 'M');
         }
         if (m_closed)
             statement += u')';

@@ -17,9 +17,10 @@ namespace tw::transfer {
 
 class RowStatement {
 public:
-    // Starts the statements of a table: "INSERT INTO `path` VALUES('", or
-    // "INSERT INTO `path` VALUES(" with `literals`.
-    void start(const QString &targetPath, int columns, bool literals = false);
+    // Starts the statements of a table: "INSERT INTO `path` VALUES('"; or,
+    // given the FoxPro type of each field (`literalTypes`), "INSERT INTO
+    // `path` VALUES(" and each value as FoxPro's literal for its field.
+    void start(const QString &targetPath, int columns, std::vector<char> literalTypes = {});
     // Starts a row: no value yet.
     void newRow()
     {
@@ -28,7 +29,7 @@ public:
     }
     // The value of the next column, as the text it is written as (Null as "").
     void add(QStringView text);
-    // The value of the next column as it is (with literals).
+    // The value of the next column as it is (with literal types).
     void add(const ado::Variant &value);
     // After the last value: the statement is complete.
     void close() { m_closed = true; }
@@ -44,7 +45,7 @@ private:
     std::vector<ado::Variant> m_values;
     size_t m_built = 0;
     bool m_closed = false;
-    bool m_literals = false;
+    std::vector<char> m_literalTypes; // empty: every value a quoted text
 };
 
 } // namespace tw::transfer

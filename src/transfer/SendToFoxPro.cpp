@@ -218,7 +218,12 @@ bool FoxProSender::startRows(const QString &, const QString &, qint64 lastRow)
         return false;
     }
     columns = source.fields().count();
-    row.start(targetPath, columns, plan.mapping == TypeMapping::KeepTypes);
+    std::vector<char> literalTypes;
+    if (plan.mapping == TypeMapping::KeepTypes) {
+        for (const PlannedColumn &column : plan.columns)
+            literalTypes.push_back(column.foxproType);
+    }
+    row.start(targetPath, columns, std::move(literalTypes));
     return true;
 }
 

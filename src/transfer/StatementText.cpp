@@ -1,10 +1,5 @@
 #include "StatementText.h"
 
-#include "platform/ado/ValueText.h"
-
-#include <QDate>
-#include <QTime>
-
 #include <algorithm>
 
 namespace tw::FoxproSource {
@@ -48,50 +43,6 @@ void AppendQuotedPieces(QString &out, QStringView value)
         }
         if (pieceEnd - pieceStart == kPieceLength)
             out.append(joint);
-    }
-}
-
-void AppendFoxProLiteral(QString &out, const ado::Variant &value)
-{
-    using Kind = ado::Variant::Kind;
-    QString scratch;
-    switch (value.kind()) {
-    case Kind::Empty:
-    case Kind::Null:
-        out += QLatin1String("NULL");
-        return;
-    case Kind::Text:
-        out += u'\'';
-        AppendQuotedPieces(out, value.asText());
-        out += u'\'';
-        return;
-    case Kind::Bytes:
-        out += QLatin1String("0h") + QString::fromLatin1(value.asBytes().toHex().toUpper());
-        return;
-    case Kind::Boolean:
-        out += value.asBoolean() ? QLatin1String(".T.") : QLatin1String(".F.");
-        return;
-    case Kind::Date:
-        out += QLatin1String("{^") + value.asDate().toString(QStringLiteral("yyyy-MM-dd")) + u'}';
-        return;
-    case Kind::Time:
-    case Kind::DateTime: {
-        // FoxPro keeps whole seconds: the nearest, which may be the next day's first.
-        constexpr int kMsPerSecond = 1000;
-        QDate day = value.kind() == Kind::Time ? ado::timeOnlyDate() : value.asDate();
-        int ms = (value.asMsOfDay() + kMsPerSecond / 2) / kMsPerSecond * kMsPerSecond;
-        if (ms >= ado::Variant::kMsPerDay) {
-            day = day.addDays(1);
-            ms -= ado::Variant::kMsPerDay;
-        }
-        const QTime time = QTime::fromMSecsSinceStartOfDay(ms);
-        out += QLatin1String("{^") + day.toString(QStringLiteral("yyyy-MM-dd")) + u' ' +
-               time.toString(QStringLiteral("HH:mm:ss")) + u'}';
-        return;
-    }
-    default: // numbers, as the shortest digits that read back as the same number
-        out += value.textView(scratch);
-        return;
     }
 }
 

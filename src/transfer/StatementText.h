@@ -3,8 +3,6 @@
 // long values cut into joined pieces, quotes doubled, line breaks dropped only
 // where they are not part of a value.
 
-#include "platform/ado/Variant.h"
-
 #include <QString>
 #include <QStringView>
 
@@ -23,12 +21,6 @@ QString SplitLongValue(const QString &text);
 QString QuotedPieces(const QString &value);
 // The same appended to out.
 void AppendQuotedPieces(QString &out, QStringView value);
-
-// A value as FoxPro writes it in a statement: 'text' (in pieces, quotes
-// doubled), a number's digits, .T. and .F., {^yyyy-mm-dd} and
-// {^yyyy-mm-dd hh:mm:ss} (a time of day on 1899-12-30), 0h and the hex of
-// bytes, NULL for Null and Empty.
-void AppendFoxProLiteral(QString &out, const ado::Variant &value);
 
 // Removes carriage returns and line feeds that stand outside quoted literals;
 // those inside a value are kept.

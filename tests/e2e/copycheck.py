@@ -70,6 +70,8 @@ def same(source, target, direction):
             return True
         if isinstance(target, str) and len(source) == 10 and target == source + ' 00:00:00':
             return True  # a date became a timestamp
+        if isinstance(target, str) and len(source) >= 8 and source[2] == ':' and target == '1899-12-30 ' + source:
+            return True  # a time of day became a FoxPro date-time on the day times stand on
         other = as_number(target) if direction == 'to-paradox' else None
         mine = as_number(source)
         return other is not None and mine is not None and close(mine, other)

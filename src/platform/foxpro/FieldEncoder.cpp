@@ -203,6 +203,10 @@ int encodeFixedField(char *at, const DbfField &f, const Variant &v, const TextCo
     }
     case 'B': {
         const double d = blank(v) ? 0 : taken(f, v, ado::doubleOf(v));
+        // Exact digits a double cannot hold (a wide BCD value) are a change.
+        if (change && v.kind() == Variant::Kind::Decimal && !ado::holdsExactly(v.asDecimal(), d))
+            note(change, FieldChange::Kind::Changed, QStringLiteral("a B field holds a double"),
+                 ado::Variant::real(d).toText());
         uint64_t bits;
         std::memcpy(&bits, &d, sizeof bits);
         putU64LE(bytesOf(at), bits);
