@@ -173,14 +173,28 @@ void Form2::wireCommands()
     m_keepFieldTypes->setObjectName(QStringLiteral("KeepFieldTypes"));
     m_keepFieldTypes->setCheckable(true);
     m_keepFieldTypes->setChecked(m_settings.keepFieldTypes());
+    showTypeMapping();
     connect(m_keepFieldTypes, &QAction::toggled, this, [this](bool keep) {
         m_settings.setKeepFieldTypes(keep);
+        showTypeMapping();
         for (const QPointer<preview::PreviewWindow> &window : std::as_const(m_previews))
             if (window)
                 window->setKeepFieldTypes(keep);
     });
     wirePreview(List1);
     wirePreview(List2);
+}
+
+void Form2::showTypeMapping()
+{
+    // The send buttons say, on hover, which mapping the copies follow and where it is chosen.
+    const QString tip = m_keepFieldTypes->isChecked()
+                            ? tr("Each field becomes the other format's own field of the same kind (\"Keep field "
+                                 "types\" on a table's right-click menu).")
+                            : tr("Texts and other fields arrive as memos; \"Keep field types\" on a table's "
+                                 "right-click menu keeps each field's type.");
+    PushButton3->setToolTip(tip);
+    PushButton4->setToolTip(tip);
 }
 
 void Form2::wirePreview(QListWidget *list)

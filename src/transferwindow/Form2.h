@@ -99,6 +99,7 @@ private:
     void runTableCommand(void (*routine)(TransferContext &), bool needsWorkDatabase);
     void selectAll(QListWidget *list, const char *routine, bool selected);
     void wirePreview(QListWidget *list);
+    void showTypeMapping();
 
     ui::Dialogs &m_dialogs;
     const ConnectionSettings &m_settings;
