@@ -9,10 +9,12 @@
 #include "TypeRules.h"
 
 #include "TestSupport.h"
+#include "TransferFixture.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
 #include "platform/paradox/ParadoxProvider.h"
 #include "platform/sql/Parser.h"
+#include "transfer/ColumnPlan.h"
 
 #include <QDir>
 #include <QtTest>
@@ -141,6 +143,15 @@ void RowStatementTest::corpusRows()
         transfer::RowStatement row;
         const QString path = QStringLiteral("/t/") + file.toUpper() + QStringLiteral(".DBF");
         row.start(path, rs.fields().count());
+        // The same rows as a copy that keeps the fields' types shows them: FoxPro's literals.
+        const test::TransferFixture fixture;
+        const transfer::ColumnPlan plan =
+            transfer::planColumns(false, transfer::TypeMapping::KeepTypes, rs.columns(), rs.codePage());
+        std::vector<char> types;
+        for (const transfer::PlannedColumn &column : plan.columns)
+            types.push_back(column.foxproType);
+        transfer::RowStatement kept;
+        kept.start(path, rs.fields().count(), types);
         QString scratch;
         for (; !rs.Eof(); rs.MoveNext(), ++rows) {
             row.newRow();
@@ -155,6 +166,12 @@ void RowStatementTest::corpusRows()
             const auto &insert = std::get<sql::Insert>(parsed);
             for (int c = 0; c < texts.size(); ++c)
                 QCOMPARE(insert.values[size_t(c)].text, texts[c]);
+            kept.newRow();
+            for (int c = 0; c < rs.fields().count(); ++c)
+                kept.add(rs.fields()(c).Value());
+            kept.close();
+            const auto keptInsert = std::get<sql::Insert>(sql::parse(kept.text()));
+            QCOMPARE(keptInsert.values.size(), size_t(rs.fields().count()));
         }
     }
     QVERIFY(rows > 100);
