@@ -132,8 +132,10 @@ QByteArray formatNumeric(const QString &plainDigits, int length, int decimals)
     return out.rightJustified(length, ' ').toLatin1();
 }
 
-int encodeFixedField(char *at, const DbfField &f, const Variant &v, const TextCodec &text, qint64 *replaced,
-                     FieldChange *change)
+namespace {
+
+int encodeValue(char *at, const DbfField &f, const Variant &v, const TextCodec &text, qint64 *replaced,
+                FieldChange *change)
 {
     const int length = f.length;
     // A text or binary field cut short: said when more than blanks went.
@@ -276,6 +278,24 @@ int encodeFixedField(char *at, const DbfField &f, const Variant &v, const TextCo
         return -1;
     default:
         throw RuntimeError(QStringLiteral("field %1: type %2 is not written").arg(f.name, QChar::fromLatin1(f.type)));
+    }
+}
+
+} // namespace
+
+int encodeFixedField(char *at, const DbfField &f, const Variant &v, const TextCodec &text, qint64 *replaced,
+                     FieldChange *change)
+{
+    try {
+        return encodeValue(at, f, v, text, replaced, change);
+    } catch (const RuntimeError &e) {
+        if (!change)
+            throw;
+        // A value not of the field's kind or past its range (a date of the
+        // year 10000, a NaN in N) is written blank and said, not the whole row refused.
+        encodeValue(at, f, Variant::null(), text, replaced, nullptr);
+        note(change, FieldChange::Kind::Lost, e.description());
+        return -1;
     }
 }
 

@@ -37,9 +37,11 @@ struct FieldChange {
 // rounded to the field's decimals, a Y number to the nearest ten-thousandth
 // (changed only when the number is not the same any more), text cut to a C
 // or V field's width (changed only when more than blanks went): Changed; a
-// number too wide for its N or F field, or beyond a Y field's range, is
-// written blank: Lost (the caller sets the null bit). Without it, each is
-// written as before: the digits rounded, an overflow as asterisks.
+// number too wide for its N or F field, or beyond a Y field's range, and any
+// value the field cannot hold at all (not of its kind, a date past its years)
+// is written blank: Lost (the caller sets the null bit). Without it, each is
+// written as before: the digits rounded, an overflow as asterisks, a value
+// not of the field's kind refused.
 int encodeFixedField(char *at, const DbfField &field, const ado::Variant &value, const TextCodec &text,
                      qint64 *replaced, FieldChange *change = nullptr);
 

@@ -143,7 +143,9 @@ void TypedTablesTest::keptTypes_data()
     row("AUTOINC by fives", "I AUTOINC NEXTVALUE 10 STEP 5", {null, null}, "0x31 I(4,0) 0x0c next=20 step=5",
         "[10]\n[15]");
     row("L", "L", {Variant::boolean(true), null}, "0x30 L(1,0) 0x00", "[true]\n[null]");
-    row("D", "D", {Variant::date(QDate(2024, 2, 29)), null}, "0x30 D(8,0) 0x00", "[\"2024-02-29\"]\n[null]");
+    row("D, a year it cannot hold blank", "D",
+        {Variant::date(QDate(2024, 2, 29)), null, Variant::date(QDate(10000, 1, 1))}, "0x30 D(8,0) 0x00",
+        "[\"2024-02-29\"]\n[null]\n[null]", 0, 1, "3: 10000-01-01 -> ");
     row("T to whole seconds", "T",
         {Variant::dateTime(QDate(2024, 2, 29), 45296789), Variant::time(3723000),
          Variant::dateTime(QDate(2024, 2, 29), 86399600)},
