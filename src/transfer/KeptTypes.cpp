@@ -20,6 +20,8 @@ constexpr int kLargestBcdDigits = 32;    // Paradox's # field
 constexpr int kNumericWidth = 20;        // FoxPro's widest N
 constexpr int kLargestNumericScale = 15; // leaves an N(20) a sign and three digits before the point
 constexpr int kMemoLength = 4;           // a memo field's block number
+constexpr int kShownDoubleDecimals = 4;  // how a B field from a Paradox number shows (a Y's four)
+constexpr int kLargestShownDecimals = 18;
 constexpr int kIntegerLength = 4;
 constexpr int kEightBytes = 8; // B, Y, D, T
 
@@ -125,8 +127,12 @@ KeptFoxProField keptFoxProField(const ado::ColumnInfo &column)
         if (column.definedSize <= kLargestCharacter)
             return plain('C', column.definedSize, QStringLiteral("C(%1)").arg(column.definedSize));
         return plain('M', kMemoLength, QStringLiteral("M"));
-    case 'N':
-        return nullable('B', kEightBytes, QStringLiteral("B"));
+    case 'N': {
+        // A B field's decimals only say how Visual FoxPro shows it; it keeps the whole double.
+        KeptFoxProField field = nullable('B', kEightBytes, QStringLiteral("B(%1)").arg(kShownDoubleDecimals));
+        field.decimals = kShownDoubleDecimals;
+        return field;
+    }
     case '$':
         return nullable('Y', kEightBytes, QStringLiteral("Y"));
     case '#':
@@ -136,7 +142,12 @@ KeptFoxProField keptFoxProField(const ado::ColumnInfo &column)
             field.decimals = column.numericScale;
             return field;
         }
-        return nullable('B', kEightBytes, QStringLiteral("B"));
+        {
+            const int shown = std::min(column.numericScale, kLargestShownDecimals);
+            KeptFoxProField field = nullable('B', kEightBytes, QStringLiteral("B(%1)").arg(shown));
+            field.decimals = shown;
+            return field;
+        }
     case 'S':
     case 'I':
         return nullable('I', kIntegerLength, QStringLiteral("I"));

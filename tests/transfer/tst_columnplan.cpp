@@ -85,11 +85,11 @@ void ColumnPlanTest::mappings_data()
     row("kept A", false, true, px('A', adVarChar, 40), "C(40)", "C(40)");
     row("kept A254", false, true, px('A', adVarChar, 254), "C(254)", "C(254)");
     row("kept A255", false, true, px('A', adVarChar, 255), "M", "M");
-    row("kept N", false, true, px('N', adDouble, 8), "B NULL", "B");
+    row("kept N", false, true, px('N', adDouble, 8), "B(4) NULL", "B(4)");
     row("kept $", false, true, px('$', adCurrency, 8), "Y NULL", "Y");
     row("kept #2", false, true, px('#', adNumeric, 17, 2), "N(20,2) NULL", "N(20,2)");
     row("kept #15", false, true, px('#', adNumeric, 17, 15), "N(20,15) NULL", "N(20,15)");
-    row("kept #16", false, true, px('#', adNumeric, 17, 16), "B NULL", "B");
+    row("kept #16", false, true, px('#', adNumeric, 17, 16), "B(16) NULL", "B(16)");
     row("kept S", false, true, px('S', adSmallInt, 2), "I NULL", "I");
     row("kept Px I", false, true, px('I', adInteger, 4), "I NULL", "I");
     row("kept +", false, true, px('+', adInteger, 4), "I AUTOINC NEXTVALUE 1 STEP 1", "I AUTOINC");

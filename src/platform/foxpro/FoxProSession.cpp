@@ -142,15 +142,43 @@ NewField fieldOf(const sql::ColumnDef &column)
     struct TypeName {
         const char *name;
         char type;
-        int args; // size arguments the type takes: 0, 1 (length) or 2 (length, decimals)
+        // Size arguments the type takes: 0, 1 (length), 2 (length, decimals), or
+        // kShownDecimals: B(d), whose one argument is the decimals Visual FoxPro
+        // shows (it keeps the whole double).
+        int args;
     };
+    constexpr int kShownDecimals = 3;
     static const TypeName kTypes[] = {
-        {"M", 'M', 0},         {"MEMO", 'M', 0},      {"BLOB", 'W', 0},     {"W", 'W', 0},       {"G", 'G', 0},
-        {"GENERAL", 'G', 0},   {"I", 'I', 0},         {"INT", 'I', 0},      {"INTEGER", 'I', 0}, {"B", 'B', 0},
-        {"DOUBLE", 'B', 0},    {"Y", 'Y', 0},         {"CURRENCY", 'Y', 0}, {"D", 'D', 0},       {"DATE", 'D', 0},
-        {"T", 'T', 0},         {"DATETIME", 'T', 0},  {"L", 'L', 0},        {"LOGICAL", 'L', 0}, {"C", 'C', 1},
-        {"CHAR", 'C', 1},      {"CHARACTER", 'C', 1}, {"V", 'V', 1},        {"VARCHAR", 'V', 1}, {"Q", 'Q', 1},
-        {"VARBINARY", 'Q', 1}, {"N", 'N', 2},         {"NUMERIC", 'N', 2},  {"DECIMAL", 'N', 2}, {"F", 'F', 2},
+        {"M", 'M', 0},
+        {"MEMO", 'M', 0},
+        {"BLOB", 'W', 0},
+        {"W", 'W', 0},
+        {"G", 'G', 0},
+        {"GENERAL", 'G', 0},
+        {"I", 'I', 0},
+        {"INT", 'I', 0},
+        {"INTEGER", 'I', 0},
+        {"B", 'B', kShownDecimals},
+        {"DOUBLE", 'B', kShownDecimals},
+        {"Y", 'Y', 0},
+        {"CURRENCY", 'Y', 0},
+        {"D", 'D', 0},
+        {"DATE", 'D', 0},
+        {"T", 'T', 0},
+        {"DATETIME", 'T', 0},
+        {"L", 'L', 0},
+        {"LOGICAL", 'L', 0},
+        {"C", 'C', 1},
+        {"CHAR", 'C', 1},
+        {"CHARACTER", 'C', 1},
+        {"V", 'V', 1},
+        {"VARCHAR", 'V', 1},
+        {"Q", 'Q', 1},
+        {"VARBINARY", 'Q', 1},
+        {"N", 'N', 2},
+        {"NUMERIC", 'N', 2},
+        {"DECIMAL", 'N', 2},
+        {"F", 'F', 2},
         {"FLOAT", 'F', 2},
     };
     const QString type = column.typeName.toUpper();
@@ -158,12 +186,15 @@ NewField fieldOf(const sql::ColumnDef &column)
         if (type != QLatin1String(t.name))
             continue;
         const size_t given = column.typeArgs.size();
-        if ((t.args == 0 && given != 0) || (t.args == 1 && given != 1) || (t.args == 2 && (given < 1 || given > 2)))
+        if ((t.args == 0 && given != 0) || (t.args == 1 && given != 1) || (t.args == 2 && (given < 1 || given > 2)) ||
+            (t.args == kShownDecimals && given > 1))
             break;
         NewField f;
         f.name = column.name;
         f.type = t.type;
-        if (t.args >= 1)
+        if (t.args == kShownDecimals && given == 1)
+            f.decimals = column.typeArgs[0];
+        if (t.args == 1 || t.args == 2)
             f.length = column.typeArgs[0];
         if (t.args == 2 && given == 2)
             f.decimals = column.typeArgs[1];

@@ -129,6 +129,8 @@ void TypedTablesTest::keptTypes_data()
         "[\"abc\"]\n[\"\"]\n[\"abcde\"]\n[\"abcde\"]", 1, 0, "3: abcdefg -> abcde");
     row("B", "B NULL", {Variant::real(0.1 + 0.2), null}, "0x30 B(8,0) 0x06 0(1,0) 0x05",
         "[0.30000000000000004]\n[null]");
+    row("B shows decimals, keeps the double", "B(4) NULL", {Variant::real(0.07712345)}, "0x30 B(8,4) 0x06 0(1,0) 0x05",
+        "[0.07712345]");
     row("Y changed only when the double is not held", "Y NULL",
         {Variant::currency(199900), Variant::real(19.99), Variant::real(0.1 + 0.2), Variant::real(1e300), null},
         "0x30 Y(8,4) 0x06 0(1,0) 0x05", "[19.99]\n[19.99]\n[0.3]\n[null]\n[null]", 1, 1,
