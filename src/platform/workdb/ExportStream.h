@@ -1,11 +1,11 @@
 #pragma once
 // ExportStream: the rows of a work table written straight into the Paradox
-// table a prepared "select * into" names, while they are added, instead of
-// being kept in the work database first. The Paradox writer works on a thread
-// of its own; rows reach it in batches. What it meets (a folder that is
-// missing, a table in the way, a full disk) is kept and thrown by finish(),
-// where the export would have met it; until then the rows are taken and
-// dropped. Destruction before finish() leaves no table behind.
+// table a prepared "select * into" names, while they are added (the work
+// database keeps no rows). The Paradox writer works on a thread of its own;
+// rows reach it in batches. What it meets (a folder that is missing, a table
+// in the way, a full disk) is kept and thrown by finish(), where the export
+// meets it; until then the rows are taken and dropped. Destruction before
+// finish() leaves no table behind.
 
 #include "ParadoxExport.h"
 

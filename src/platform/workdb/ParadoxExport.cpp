@@ -2,9 +2,6 @@
 
 #include "WorkDatabase.h"
 
-#include "platform/ado/Idle.h"
-#include "platform/ado/PrefetchCursor.h"
-#include "platform/ado/RuntimeError.h"
 #include "platform/paradox/TableHeader.h"
 #include "platform/paradox/TableWriter.h"
 
@@ -45,21 +42,6 @@ paradox::FieldType fieldType(WorkType type)
     }
     return paradox::FieldType::Memo;
 }
-
-// The packed rows of a work table as a cursor of their own, for reading ahead.
-class PackedRowsCursor final : public ado::Cursor {
-public:
-    PackedRowsCursor(std::unique_ptr<PackedReader> reader, qint64 rows) : m_reader(std::move(reader)), m_rows(rows) {}
-    const std::vector<ado::ColumnInfo> &columns() const override { return m_columns; }
-    qint64 rowCount() const override { return m_rows; }
-    bool fetch(std::vector<ado::Variant> &row) override { return m_reader->next(row); }
-    bool readsOnItsOwn() const override { return true; }
-
-private:
-    std::unique_ptr<PackedReader> m_reader;
-    std::vector<ado::ColumnInfo> m_columns;
-    qint64 m_rows;
-};
 
 } // namespace
 
@@ -107,33 +89,10 @@ QString shownType(const paradox::NewField &field)
     return letter;
 }
 
-QString exportableTable(WorkDatabase &database, const QString &table)
+ExportResult exportWithoutRows(const ExportPlan &plan, const QString &folder, const QString &target,
+                               std::shared_ptr<ado::TableReplacement> replacement)
 {
-    try {
-        database.commit();
-    } catch (const tw::ado::RuntimeError &) {
-        // reported below, naming the table
-    }
-    database.requireNoLostRows(table);
-    return database.requireTable(table);
-}
-
-ExportResult exportToParadox(WorkDatabase &database, const QString &source, const QString &folder,
-                             const QString &target, std::shared_ptr<ado::TableReplacement> replacement)
-{
-    const ExportPlan plan = exportPlan(database, source);
-    const qint64 expectedRows = database.rowCount(source);
-    // Knowing the row count lets the writer choose blocks large enough for all of them.
-    paradox::TableWriter writer(folder, target, plan.fields, expectedRows, plan.codePage, std::move(replacement));
-    // The rows are unpacked on a second thread while this one encodes them for
-    // Paradox; nothing else uses the work database meanwhile.
-    const std::unique_ptr<ado::Cursor> rows =
-        ado::prefetched(std::make_unique<PackedRowsCursor>(database.readRows(source), expectedRows));
-    std::vector<ado::Variant> row(plan.fields.size());
-    while (rows->fetch(row)) {
-        writer.appendRow(row);
-        ado::idle(); // writing out a large table takes seconds: let the window repaint
-    }
+    paradox::TableWriter writer(folder, target, plan.fields, 0, plan.codePage, std::move(replacement));
     writer.finish();
     return {writer.rowCount(), writer.unmappedCharacters(), writer.lostValues()};
 }

@@ -1,6 +1,7 @@
 #pragma once
-// ParadoxExport: writes a work table out as a new Paradox table, the work of
-// "select * into [Paradox 5.x;Database=FOLDER].[name.db] from [table]".
+// ParadoxExport: the Paradox table a work table becomes, the work of
+// "select * into [Paradox 5.x;Database=FOLDER].[name.db] from [table]": its
+// fields, and the table itself when no row went to it (see PreparedExport).
 
 #include "WorkColumn.h"
 
@@ -22,7 +23,12 @@ struct ExportResult {
 };
 
 // The Paradox fields a work table (its real name) becomes, and the code page
-// of its text: see exportToParadox.
+// of its text. Column types become Paradox fields: MEMO M, INT I, FLOAT N,
+// DECIMAL N, DATETIME @, OLEOBJECT B, VARCHAR A (its width); COUNTER +,
+// CURRENCY $, DECIMAL(p,s) # (s decimals), BIT L, DATE D, GENERAL O, BINARY Y
+// (its width). The table takes the code page the work table was created for
+// when Paradox can mark it, else Windows-1252. Field names are made as
+// Paradox takes them (see paradoxFieldNames).
 struct ExportPlan {
     std::vector<paradox::NewField> fields;
     int codePage = 0;
@@ -36,22 +42,11 @@ ExportPlan exportPlan(const std::vector<WorkColumn> &columns, int codePage);
 // "D", "O" alone).
 QString shownType(const paradox::NewField &field);
 
-// Column types become Paradox fields: MEMO M, INT I, FLOAT N, DECIMAL N,
-// DATETIME @, OLEOBJECT B, VARCHAR A (its width); COUNTER +, CURRENCY $,
-// DECIMAL(p,s) # (s decimals), BIT L, DATE D, GENERAL O, BINARY Y (its
-// width). The table takes the code
-// page the work table was created for when Paradox can mark it, else
-// Windows-1252. Field names are made as Paradox takes them (see
-// paradoxFieldNames). Fails, writing nothing, when the target table exists
-// and `replacement` (a held drop's permission) does not name it; a failure
-// part-way leaves no table behind. `source` is the real name of a table whose
-// rows the work database keeps (see exportableTable).
-ExportResult exportToParadox(WorkDatabase &database, const QString &source, const QString &folder,
-                             const QString &target, std::shared_ptr<ado::TableReplacement> replacement = nullptr);
-
-// Before an export of `table`: the rows gathered are written and none were
-// lost (else RuntimeError naming the table); its real name.
-QString exportableTable(WorkDatabase &database, const QString &table);
+// Writes the Paradox table of `plan` with no rows, as a work table that took
+// none is exported. Fails, writing nothing, when the target table exists and
+// `replacement` (a held drop's permission) does not name it.
+ExportResult exportWithoutRows(const ExportPlan &plan, const QString &folder, const QString &target,
+                               std::shared_ptr<ado::TableReplacement> replacement = nullptr);
 
 // Field names as a Paradox table of this code page takes them: characters
 // the page cannot hold become "?", characters Paradox does not allow "_",

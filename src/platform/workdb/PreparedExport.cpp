@@ -17,9 +17,6 @@ void PreparedExport::prepare(const QString &table, const QString &folder, const 
                              std::shared_ptr<ado::TableReplacement> replacement)
 {
     m_stream.reset();
-    m_table.reset();
-    if (m_database->rowCount(table) > 0)
-        return;
     m_table = table;
     m_folder = folder;
     m_target = target;
@@ -37,10 +34,12 @@ void PreparedExport::forget(const QString &table)
     }
 }
 
-bool PreparedExport::append(const QString &table, const std::vector<ado::Variant> &row)
+void PreparedExport::append(const QString &table, const std::vector<ado::Variant> &row)
 {
     if (!isFor(table))
-        return false;
+        throw RuntimeError(QStringLiteral("Rows cannot be added to '%1': the work database writes rows only to the "
+                                          "Paradox table an export was prepared for, and none was prepared for it.")
+                               .arg(table));
     if (m_spent)
         throw RuntimeError(QStringLiteral("Rows cannot be added to '%1' after it was written out.").arg(table));
     if (!m_stream)
@@ -48,7 +47,6 @@ bool PreparedExport::append(const QString &table, const std::vector<ado::Variant
                                                   m_replacement);
     m_stream->append(row);
     ++m_rows;
-    return true;
 }
 
 qint64 PreparedExport::rowCount(const QString &table) const
@@ -56,7 +54,7 @@ qint64 PreparedExport::rowCount(const QString &table) const
     return isFor(table) ? m_rows : 0;
 }
 
-void PreparedExport::requireKept(const QString &table) const
+void PreparedExport::requireNoneAhead(const QString &table) const
 {
     if (isFor(table) && m_rows > 0)
         throw RuntimeError(QStringLiteral("The rows of '%1' went straight to the Paradox table %2 as they were "

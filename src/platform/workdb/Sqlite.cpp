@@ -85,7 +85,7 @@ SqliteDatabase::SqliteDatabase(const QString &path) : m_path(path)
         throw RuntimeError(QStringLiteral("Cannot open the work database '%1': %2.").arg(path, message));
     }
     sqlite3_extended_result_codes(m_db, 1);
-    // Long statements (dropping a table of a million rows) let the window repaint.
+    // Long statements let the window repaint.
     sqlite3_progress_handler(
         m_db, kInstructionsPerIdle,
         [](void *) {
@@ -171,21 +171,9 @@ int SqliteStatement::columnCount() const
 {
     return sqlite3_column_count(m_stmt);
 }
-bool SqliteStatement::columnIsNull(int column) const
-{
-    return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
-}
 qint64 SqliteStatement::columnInteger(int column) const
 {
     return sqlite3_column_int64(m_stmt, column);
-}
-double SqliteStatement::columnDouble(int column) const
-{
-    return sqlite3_column_double(m_stmt, column);
-}
-int SqliteStatement::columnType(int column) const
-{
-    return sqlite3_column_type(m_stmt, column);
 }
 
 QString SqliteStatement::columnText(int column) const
@@ -198,11 +186,6 @@ QByteArray SqliteStatement::columnBlob(int column) const
 {
     const auto *data = static_cast<const char *>(sqlite3_column_blob(m_stmt, column));
     return QByteArray(data, sqlite3_column_bytes(m_stmt, column));
-}
-
-void SqliteStatement::bindNull(int index)
-{
-    check(sqlite3_bind_null(m_stmt, index), "Binding a value");
 }
 
 void SqliteStatement::bindText(int index, QStringView text)
@@ -228,21 +211,9 @@ void SqliteStatement::bindText(int index, QStringView text)
         bound = std::move(fresh);
 }
 
-void SqliteStatement::bindBlob(int index, const QByteArray &bytes)
-{
-    check(sqlite3_bind_blob64(m_stmt, index, bytes.constData(), static_cast<sqlite3_uint64>(bytes.size()),
-                              SQLITE_TRANSIENT),
-          "Binding a value");
-}
-
 void SqliteStatement::bindInteger(int index, qint64 value)
 {
     check(sqlite3_bind_int64(m_stmt, index, value), "Binding a value");
-}
-
-void SqliteStatement::bindDouble(int index, double value)
-{
-    check(sqlite3_bind_double(m_stmt, index, value), "Binding a value");
 }
 
 QString quoteName(const QString &name)

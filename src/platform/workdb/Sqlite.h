@@ -45,16 +45,10 @@ public:
     int columnCount() const;
     QString columnText(int column) const;
     QByteArray columnBlob(int column) const;
-    bool columnIsNull(int column) const;
     qint64 columnInteger(int column) const;
-    double columnDouble(int column) const;
-    int columnType(int column) const; // SQLITE_INTEGER, SQLITE_FLOAT, ...
 
-    void bindNull(int index);
     void bindText(int index, QStringView text);
-    void bindBlob(int index, const QByteArray &bytes);
     void bindInteger(int index, qint64 value);
-    void bindDouble(int index, double value);
 
 private:
     void check(int rc, const char *what);

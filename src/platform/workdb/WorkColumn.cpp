@@ -1,13 +1,11 @@
 #include "WorkColumn.h"
 
-#include "Sqlite.h"
 #include "platform/ado/DataTypeEnum.h"
 #include "platform/ado/RuntimeError.h"
 #include "platform/ado/ValueText.h"
 
 #include <limits>
 #include <optional>
-#include <sqlite3.h>
 
 namespace tw::workdb {
 
@@ -19,7 +17,6 @@ using ado::RuntimeError;
 using ado::Variant;
 
 constexpr int kDefaultVarCharWidth = 255;
-constexpr qint64 kMsPerDay = Variant::kMsPerDay;
 constexpr int kCurrencyDecimals = 4;
 // A text of 15 characters holds at most 15 digits, which a double always holds.
 constexpr qsizetype kDigitsADoubleHolds = 15;
@@ -466,88 +463,6 @@ Variant WorkColumn::convert(const Variant &value) const
     }
     }
     mismatch(*this, value);
-}
-
-void WorkColumn::bind(SqliteStatement &statement, int index, const Variant &value) const
-{
-    using Kind = Variant::Kind;
-    switch (value.kind()) {
-    case Kind::Null:
-    case Kind::Empty:
-        statement.bindNull(index);
-        break;
-    case Kind::Integer:
-        statement.bindInteger(index, value.asInteger());
-        break;
-    case Kind::Currency:
-        statement.bindInteger(index, value.asCurrency());
-        break;
-    case Kind::Boolean:
-        statement.bindInteger(index, value.asBoolean() ? 1 : 0);
-        break;
-    case Kind::Double:
-        statement.bindDouble(index, value.asDouble());
-        break;
-    case Kind::Bytes:
-        statement.bindBlob(index, value.asBytes());
-        break;
-    case Kind::Date:
-        statement.bindInteger(index, value.asDate().toJulianDay() * kMsPerDay);
-        break;
-    case Kind::DateTime:
-        statement.bindInteger(index, value.asDate().toJulianDay() * kMsPerDay + value.asMsOfDay());
-        break;
-    case Kind::Text:
-        statement.bindText(index, value.asText());
-        break;
-    case Kind::Decimal:
-        statement.bindText(index, value.asDecimal());
-        break;
-    default:
-        statement.bindText(index, value.toText());
-        break;
-    }
-}
-
-Variant WorkColumn::read(const SqliteStatement &statement, int column) const
-{
-    if (statement.columnIsNull(column))
-        return Variant::null();
-    switch (type) {
-    case WorkType::Memo:
-    case WorkType::VarChar:
-        return Variant::text(statement.columnText(column));
-    case WorkType::Int:
-    case WorkType::Counter:
-        return Variant::integer(statement.columnInteger(column));
-    case WorkType::Currency:
-        return Variant::currency(statement.columnInteger(column));
-    case WorkType::Bit:
-        return Variant::boolean(statement.columnInteger(column) != 0);
-    case WorkType::Float:
-        return Variant::real(statement.columnDouble(column));
-    case WorkType::Decimal:
-    case WorkType::ScaledDecimal:
-        return Variant::decimal(statement.columnText(column));
-    case WorkType::DateTime:
-    case WorkType::Date: {
-        const qint64 stamp = statement.columnInteger(column);
-        qint64 day = stamp / kMsPerDay;
-        qint64 ms = stamp % kMsPerDay;
-        if (ms < 0) {
-            ms += kMsPerDay;
-            --day;
-        }
-        if (type == WorkType::Date)
-            return Variant::date(QDate::fromJulianDay(day));
-        return Variant::dateTime(QDate::fromJulianDay(day), static_cast<int>(ms));
-    }
-    case WorkType::OleObject:
-    case WorkType::General:
-    case WorkType::Binary:
-        return Variant::bytes(statement.columnBlob(column));
-    }
-    return Variant::null();
 }
 
 ado::Variant convertNoting(const WorkColumn &column, const ado::Variant &value, const QString &table, qint64 row,

@@ -2,8 +2,7 @@
 // WorkColumn: the column types of the work database (MEMO, INT, FLOAT,
 // DECIMAL, DATETIME, OLEOBJECT, VARCHAR, and for tables whose fields keep
 // their kind COUNTER, CURRENCY, DECIMAL(p,s), BIT, DATE, GENERAL, BINARY(n)),
-// the ADO codes they report, how a value is converted to each, and how values
-// are stored in and read from SQLite.
+// the ADO codes they report, and how a value is converted to each.
 
 #include "platform/ado/ColumnInfo.h"
 #include "platform/ado/LostValues.h"
@@ -14,8 +13,6 @@
 #include <vector>
 
 namespace tw::workdb {
-
-class SqliteStatement;
 
 // ScaledDecimal is DECIMAL (or NUMERIC) with a precision and a scale; Decimal
 // is the word alone.
@@ -60,10 +57,6 @@ struct WorkColumn {
     // The value as this column holds it; Null and Empty stay Null.
     // RuntimeError when it cannot be converted.
     ado::Variant convert(const ado::Variant &value) const;
-    // Binds a converted value as parameter index (from 1).
-    void bind(SqliteStatement &statement, int index, const ado::Variant &value) const;
-    // Reads column `column` of the current row.
-    ado::Variant read(const SqliteStatement &statement, int column) const;
 };
 
 // The column a definition makes: its name, type word (without arguments) and

@@ -46,8 +46,6 @@ public:
             std::vector<WorkColumn> columns;
             for (const sql::ColumnDef &def : create->columns)
                 columns.push_back(workColumn(def.name, def.typeName, def.typeArgs));
-            // Rows gathered for another table are written first, as by every statement.
-            m_database->commit();
             m_prepared->forget(create->table);
             m_database->createTable(create->table, columns, newTableCodePage());
         } else if (const auto *drop = std::get_if<sql::DropTable>(&statement)) {
@@ -95,7 +93,6 @@ public:
     {
         if (schema != ado::adSchemaTables)
             throw RuntimeError(QStringLiteral("Schema %1 is not supported by the work database.").arg(schema));
-        m_database->commit();
         std::vector<ado::SchemaTable> tables;
         for (const QString &name : m_database->tableNames())
             tables.push_back({name, QStringLiteral("TABLE")});
@@ -130,11 +127,12 @@ private:
             throw RuntimeError(QStringLiteral("Cannot write to '%1': only [Paradox 5.x;Database=folder] targets "
                                               "are known.")
                                    .arg(into.connect));
-        const QString source = exportableTable(*m_database, into.source);
+        const QString source = m_database->requireTable(into.source);
         std::optional<ExportResult> streamed = m_prepared->finish(source, targetFolder(*folder), into.target);
-        const ExportResult result =
-            streamed ? std::move(*streamed)
-                     : exportToParadox(*m_database, source, targetFolder(*folder), into.target, m_replacement);
+        // A table no row went to (nothing was prepared for it, or its source had none) is written empty.
+        const ExportResult result = streamed ? std::move(*streamed)
+                                             : exportWithoutRows(exportPlan(*m_database, source), targetFolder(*folder),
+                                                                 into.target, m_replacement);
         m_replaced += result.unmappedCharacters;
         m_database->lostValues().merge(result.lost);
     }
@@ -182,10 +180,8 @@ void createWorkDatabase(const QString &path)
         sqlite3_open_v2(native.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     QString problem;
     if (rc == SQLITE_OK) {
-        // Writing the schema cookie turns the empty file into a real database,
-        // one that gives back the space of dropped tables.
-        if (sqlite3_exec(db, "PRAGMA page_size=65536; PRAGMA auto_vacuum=INCREMENTAL; PRAGMA user_version=1", nullptr,
-                         nullptr, nullptr) != SQLITE_OK)
+        // Writing the schema cookie turns the empty file into a real database.
+        if (sqlite3_exec(db, "PRAGMA user_version=1", nullptr, nullptr, nullptr) != SQLITE_OK)
             problem = QString::fromUtf8(sqlite3_errmsg(db));
     } else {
         problem = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");

@@ -1,7 +1,8 @@
 #pragma once
 // WorkDbProvider: the stand-in for the Jet provider over the work database
-// ("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=.../dbtemp.mdb;"). It creates,
-// fills, exports to Paradox and drops work tables.
+// ("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=.../dbtemp.mdb;"). It creates
+// and drops work tables and exports them to Paradox, their rows going straight
+// to the Paradox table an export was prepared for.
 
 #include "platform/ado/Provider.h"
 

@@ -1,7 +1,6 @@
 #include "WorkTableCursor.h"
 
 #include "platform/ado/RuntimeError.h"
-#include "platform/ado/ValueText.h"
 
 namespace tw::workdb {
 
@@ -9,40 +8,18 @@ WorkTableCursor::WorkTableCursor(std::shared_ptr<WorkDatabase> database, std::sh
                                  const QString &table, bool updatable)
     : m_database(std::move(database)), m_prepared(std::move(prepared)), m_updatable(updatable)
 {
-    m_database->commit();
     m_table = m_database->requireTable(table);
     m_columns = m_database->columns(m_table);
     for (const WorkColumn &column : m_columns)
         m_infos.push_back(column.info());
-    m_rowCount = m_database->rowCount(m_table) + m_prepared->rowCount(m_table);
+    m_rowCount = m_prepared->rowCount(m_table);
     m_codePage = m_database->codePageOf(m_table);
 }
 
-WorkTableCursor::~WorkTableCursor()
+bool WorkTableCursor::fetch(std::vector<ado::Variant> &)
 {
-    m_rows.reset();
-    try {
-        m_database->commit();
-    } catch (...) {
-        // Nothing to report to here: the database keeps the failure, and
-        // the export (or the next append) reports it.
-    }
-}
-
-bool WorkTableCursor::fetch(std::vector<ado::Variant> &row)
-{
-    if (m_done)
-        return false;
-    if (!m_rows) {
-        m_prepared->requireKept(m_table);
-        m_rows = m_database->readRows(m_table);
-    }
-    if (!m_rows->next(row)) {
-        m_done = true;
-        m_rows.reset();
-        return false;
-    }
-    return true;
+    m_prepared->requireNoneAhead(m_table);
+    return false;
 }
 
 ado::Variant WorkTableCursor::convert(int column, const ado::Variant &value) const
@@ -57,8 +34,7 @@ void WorkTableCursor::append(const std::vector<ado::Variant> &row)
 {
     if (!m_updatable)
         ado::Cursor::append(row);
-    if (!m_prepared->append(m_table, row))
-        m_database->appendRow(m_table, m_columns, row);
+    m_prepared->append(m_table, row);
     ++m_rowCount;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// WorkTableCursor: the rows of one work table, walked in the order they were
-// added; opened for updates it also appends rows, to the work database or to
-// the session's prepared export of the table.
+// WorkTableCursor: a work table opened as rows. It has none to give: the work
+// database keeps no rows. Opened for updates it adds rows to the session's
+// prepared export of the table, and refuses them when there is none.
 
 #include "PreparedExport.h"
 #include "WorkDatabase.h"
@@ -16,10 +16,12 @@ class WorkTableCursor final : public ado::Cursor {
 public:
     WorkTableCursor(std::shared_ptr<WorkDatabase> database, std::shared_ptr<PreparedExport> prepared,
                     const QString &table, bool updatable);
-    ~WorkTableCursor() override;
 
     const std::vector<ado::ColumnInfo> &columns() const override { return m_infos; }
+    // The rows added so far (they went to the prepared export).
     qint64 rowCount() const override { return m_rowCount; }
+    // False at once; RuntimeError when rows went to the prepared export, which
+    // cannot give them back.
     bool fetch(std::vector<ado::Variant> &row) override;
     bool updatable() const override { return m_updatable; }
     ado::Variant convert(int column, const ado::Variant &value) const override;
@@ -36,8 +38,6 @@ private:
     qint64 m_rowCount = 0;
     int m_codePage = 0;
     bool m_updatable;
-    std::unique_ptr<PackedReader> m_rows;
-    bool m_done = false;
 };
 
 } // namespace tw::workdb

@@ -1,7 +1,7 @@
 // A work table whose export was prepared writes its Paradox table while the
-// rows arrive: the table must be the one the export writes afterwards, its
-// failures must come where the export meets them, and an export that never
-// comes must leave nothing behind.
+// rows arrive: the table must be the one the Paradox writer makes of those
+// rows, its failures must come where the export meets them, and an export
+// that never comes must leave nothing behind.
 #include "TestSupport.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/LostValues.h"
@@ -9,6 +9,8 @@
 #include "platform/ado/Recordset.h"
 #include "platform/paradox/ParadoxFormat.h"
 #include "platform/paradox/ParadoxProvider.h"
+#include "platform/paradox/TableWriter.h"
+#include "platform/workdb/ParadoxExport.h"
 #include "platform/workdb/WorkDbProvider.h"
 
 #include <QDir>
@@ -21,6 +23,17 @@ namespace {
 
 const QString kColumns = QStringLiteral("(`id` INT,`name` VARCHAR(40),`note` MEMO,`price` FLOAT,`seen` DATETIME,"
                                         "`pic` OLEOBJECT,`digits` DECIMAL)");
+
+// The work columns kColumns makes.
+std::vector<tw::workdb::WorkColumn> workColumns()
+{
+    using tw::workdb::workColumn;
+    return {workColumn("id", "INT"),        workColumn("name", "VARCHAR(40)"), workColumn("note", "MEMO"),
+            workColumn("price", "FLOAT"),   workColumn("seen", "DATETIME"),    workColumn("pic", "OLEOBJECT"),
+            workColumn("digits", "DECIMAL")};
+}
+
+using Rows = std::vector<std::vector<Variant>>;
 
 // One work database and the Paradox folder its tables go to.
 struct Work {
@@ -50,8 +63,10 @@ struct Work {
 
 // Rows of every column kind: Nulls, texts past the Latin-1 range (written as
 // "?" in a Windows-1252 table), memos longer than their leader, binaries.
-void addRows(Connection &work, const QString &table, int rows)
+// Gives back the rows as their columns converted them.
+Rows addRows(Connection &work, const QString &table, int rows)
 {
+    Rows added;
     Recordset rs;
     rs.Open(QStringLiteral("SELECT * FROM `") + table + u'`', work, 2, 3);
     for (int i = 0; i < rows; ++i) {
@@ -64,9 +79,25 @@ void addRows(Connection &work, const QString &table, int rows)
         rs.fields()(4).setValue(Variant::dateTime(QDate(1990, 1, 1).addDays(i), (i * 1000) % Variant::kMsPerDay));
         rs.fields()(5).setValue(i % 3 == 0 ? Variant::null() : Variant::bytes(QByteArray(i % 40, char(i))));
         rs.fields()(6).setValue(Variant::decimal(QStringLiteral("%1.5").arg(i)));
+        added.emplace_back();
+        for (int column = 0; column < rs.fields().count(); ++column)
+            added.back().push_back(rs.fields()(column).Value());
         rs.Update();
     }
     rs.Close();
+    return added;
+}
+
+// Writes `rows` at once as the Paradox table `target` of `folder`, with the
+// Paradox writer alone; the characters it had to write as "?".
+qint64 writeAtOnce(const QString &folder, const QString &target, const Rows &rows)
+{
+    const tw::workdb::ExportPlan plan = tw::workdb::exportPlan(workColumns(), 0);
+    tw::paradox::TableWriter writer(folder, target, plan.fields, qint64(rows.size()), plan.codePage);
+    for (const std::vector<Variant> &row : rows)
+        writer.appendRow(row);
+    writer.finish();
+    return writer.unmappedCharacters();
 }
 
 QByteArray withoutTime(QByteArray db)
@@ -115,25 +146,23 @@ private slots:
     {
         QFETCH(int, rows);
         QFETCH(qint64, expected);
-        Work kept(m_kept->path());
         Work streamed(m_streamed->path());
-        for (Work *work : {&kept, &streamed})
-            work->connection.Execute(QStringLiteral("CREATE TABLE `t`") + kColumns);
+        streamed.connection.Execute(QStringLiteral("CREATE TABLE `t`") + kColumns);
         streamed.connection.Prepare(streamed.into(QStringLiteral("out"), QStringLiteral("t")), expected);
-        addRows(kept.connection, QStringLiteral("t"), rows);
-        addRows(streamed.connection, QStringLiteral("t"), rows);
-        // The prepared table is being written already (under its temporary name), the other not yet.
-        QCOMPARE(kept.files(), QStringList());
+        const Rows added = addRows(streamed.connection, QStringLiteral("t"), rows);
+        // The prepared table is being written already (under its temporary name).
         QVERIFY(!streamed.files().isEmpty());
-        kept.connection.Execute(kept.into(QStringLiteral("out"), QStringLiteral("t")));
         streamed.connection.Execute(streamed.into(QStringLiteral("out"), QStringLiteral("t")));
+        // The same rows written at once by the Paradox writer make the same table.
+        const QString atOnce = m_kept->path();
+        const qint64 unmapped = writeAtOnce(atOnce, QStringLiteral("out.db"), added);
 
         QCOMPARE(streamed.files(), QStringList({"out.db", "out.mb"}));
         QCOMPARE(withoutTime(tw::test::readAll(streamed.folder + "/out.db")),
-                 withoutTime(tw::test::readAll(kept.folder + "/out.db")));
-        QCOMPARE(tw::test::readAll(streamed.folder + "/out.mb"), tw::test::readAll(kept.folder + "/out.mb"));
-        QCOMPARE(streamed.connection.replacedCharacters(), kept.connection.replacedCharacters());
-        QVERIFY(streamed.connection.replacedCharacters() > 0);
+                 withoutTime(tw::test::readAll(atOnce + "/out.db")));
+        QCOMPARE(tw::test::readAll(streamed.folder + "/out.mb"), tw::test::readAll(atOnce + "/out.mb"));
+        QCOMPARE(streamed.connection.replacedCharacters(), unmapped);
+        QVERIFY(unmapped > 0);
         // The rows were not kept twice: the work table is gone with its drop, nothing else stays.
         streamed.connection.Execute("DROP TABLE [t]");
         QCOMPARE(streamed.files(), QStringList({"out.db", "out.mb"}));
@@ -197,6 +226,7 @@ private slots:
 
     void failuresComeWhereTheExportMeetsThem()
     {
+        // `kept` has no rows and nothing prepared: its export meets the table in the way at once.
         Work kept(m_kept->path());
         Work streamed(m_streamed->path());
         for (Work *work : {&kept, &streamed}) {
@@ -205,7 +235,6 @@ private slots:
         }
         streamed.connection.Prepare(streamed.into(QStringLiteral("out"), QStringLiteral("t")), 1500);
         // Adding the rows does not fail: the table in the way is met by the export.
-        addRows(kept.connection, QStringLiteral("t"), 1500);
         addRows(streamed.connection, QStringLiteral("t"), 1500);
         const QString expected =
             failureOf([&] {
@@ -234,25 +263,33 @@ private slots:
             failureOf([&] { work.connection.Execute(work.into(QStringLiteral("elsewhere"), QStringLiteral("t"))); });
         QVERIFY2(failure.contains(QLatin1String("cannot be written out again")), qPrintable(failure));
         QCOMPARE(work.files(), QStringList());
-        // Rows added after a preparation that named no table of the database go the usual way.
+        // Rows added after a preparation that named no table of the database
+        // are refused; the table's export writes it without rows.
         work.connection.Execute(QStringLiteral("CREATE TABLE `u`") + kColumns);
         work.connection.Prepare(work.into(QStringLiteral("x"), QStringLiteral("nosuch")), 10);
-        addRows(work.connection, QStringLiteral("u"), 10);
+        const QString refused = failureOf([&] { addRows(work.connection, QStringLiteral("u"), 10); });
+        QVERIFY2(refused.contains(QLatin1String("none was prepared for it")), qPrintable(refused));
         work.connection.Execute(work.into(QStringLiteral("u"), QStringLiteral("u")));
         QCOMPARE(work.files(), QStringList({"u.db", "u.mb"}));
+        Connection paradox;
+        paradox.Open(QStringLiteral("Driver={Microsoft Paradox Driver (*.db )};Dbq=%1;").arg(work.folder));
+        Recordset rs;
+        rs.Open(QStringLiteral("SELECT * FROM u"), paradox);
+        QCOMPARE(rs.RecordCount(), 0);
     }
 
     // The permission of a drop the Paradox connection holds reaches the
-    // export's writer through the work connection, streamed or not.
+    // export's writer through the work connection: the streamed one, or the
+    // one that writes a table without rows (nothing was prepared for it).
     void aHeldDropIsReplacedWithThePermissionHandedOver_data()
     {
-        QTest::addColumn<bool>("streamed");
-        QTest::newRow("kept") << false;
-        QTest::newRow("streamed") << true;
+        QTest::addColumn<int>("rows");
+        QTest::newRow("without rows") << 0;
+        QTest::newRow("streamed") << 10;
     }
     void aHeldDropIsReplacedWithThePermissionHandedOver()
     {
-        QFETCH(bool, streamed);
+        QFETCH(int, rows);
         Work work(m_streamed->path());
         tw::test::writeAll(work.folder + "/OUT.DB", "precious");
         Connection paradox;
@@ -261,15 +298,16 @@ private slots:
         paradox.Execute(QStringLiteral("DROP TABLE [out]"));
         work.connection.AllowReplacement(paradox.HeldDrop(QStringLiteral("out")));
         work.connection.Execute(QStringLiteral("CREATE TABLE `t`") + kColumns);
-        if (streamed)
-            work.connection.Prepare(work.into(QStringLiteral("out"), QStringLiteral("t")), 10);
-        addRows(work.connection, QStringLiteral("t"), 10);
+        if (rows > 0) {
+            work.connection.Prepare(work.into(QStringLiteral("out"), QStringLiteral("t")), rows);
+            addRows(work.connection, QStringLiteral("t"), rows);
+        }
         work.connection.Execute(work.into(QStringLiteral("out"), QStringLiteral("t")));
         paradox.CommitTrans();
         QCOMPARE(work.files(), QStringList({"OUT.DB", "OUT.MB"}));
         Recordset rs;
         rs.Open(QStringLiteral("SELECT * FROM out"), paradox);
-        QCOMPARE(rs.RecordCount(), 10);
+        QCOMPARE(rs.RecordCount(), rows);
     }
 
 private:
