@@ -155,6 +155,13 @@ struct Change {
 
 // Why `converted`, the value `value` as `column` holds it, is not the value
 // as given, and what it became.
+// The types whose columns may hold a value otherwise than it was given (see changeOf).
+bool mayChange(WorkType type)
+{
+    return type == WorkType::Float || type == WorkType::Currency || type == WorkType::ScaledDecimal ||
+           type == WorkType::Date || type == WorkType::Binary;
+}
+
 Change changeOf(const WorkColumn &column, const Variant &value, const Variant &converted)
 {
     using Kind = Variant::Kind;
@@ -470,7 +477,7 @@ ado::Variant convertNoting(const WorkColumn &column, const ado::Variant &value, 
 {
     try {
         ado::Variant converted = column.convert(value);
-        if (!converted.isNull()) {
+        if (!converted.isNull() && mayChange(column.type)) {
             const Change change = changeOf(column, value, converted);
             if (!change.reason.isEmpty()) {
                 const QString given = value.kind() == Variant::Kind::Decimal ? value.asDecimal()
