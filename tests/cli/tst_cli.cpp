@@ -39,7 +39,10 @@ private slots:
 private:
     ProcessResult cli(const QStringList &args) { return run(m_cli, args); }
     // Compares two dumps with dumpcmp; returns its report when they differ.
-    QString compare(const QByteArray &ours, const QByteArray &theirs, const QStringList &options = {});
+    QString compare(const QByteArray &ours, const QByteArray &theirs, const QStringList &options = {})
+    {
+        return tw::test::dumpDifferences(m_work.path(), ours, theirs, options);
+    }
 
     QString m_cli;
     QString m_shared;
@@ -58,17 +61,6 @@ void CliTest::initTestCase()
     const ProcessResult built = run("gcc", {"-O2", "-o", m_pxjson, m_shared + "/tools/pxjson.c", "-lpx"});
     if (built.exitCode != 0)
         m_pxjson.clear();
-}
-
-QString CliTest::compare(const QByteArray &ours, const QByteArray &theirs, const QStringList &options)
-{
-    const QString a = m_work.filePath("ours.jsonl");
-    const QString b = m_work.filePath("theirs.jsonl");
-    tw::test::writeAll(a, ours);
-    tw::test::writeAll(b, theirs);
-    const ProcessResult result =
-        run("/usr/bin/python3", QStringList{m_shared + "/tools/dumpcmp.py"} + options + QStringList{a, b});
-    return result.exitCode == 0 ? QString() : QString::fromUtf8(result.out + result.err);
 }
 
 void CliTest::usageAndExitStatus()

@@ -108,11 +108,17 @@ private slots:
 private:
     QString freshFolder(const QString &name);
     ProcessResult cli(const QStringList &args) { return run(m_cli, args, 300000); }
-    ProcessResult dumpParadox(const QString &folder, const QString &table);
+    ProcessResult dumpParadox(const QString &folder, const QString &table)
+    {
+        return tw::test::pxjsonDump(m_pxjson, folder, table);
+    }
     ProcessResult dumpFoxPro(const QString &dbf);
     void writeParadox(const QString &folder, const Sample &sample);
     void writeFoxPro(const QString &folder, const Sample &sample, uint8_t mark);
-    QString compare(const QString &direction, const QByteArray &source, const QByteArray &target);
+    QString compare(const QString &direction, const QByteArray &source, const QByteArray &target)
+    {
+        return tw::test::copyDifferences(m_work.path(), direction, source, target);
+    }
 
     QString m_cli;
     QString m_shared;
@@ -143,15 +149,6 @@ QString CodePageCopyTest::freshFolder(const QString &name)
     QDir(folder).removeRecursively();
     QDir().mkpath(folder);
     return folder;
-}
-
-ProcessResult CodePageCopyTest::dumpParadox(const QString &folder, const QString &table)
-{
-    QStringList args{QDir(folder).entryInfoList({table + ".db"}, QDir::Files).value(0).filePath()};
-    const QFileInfoList memo = QDir(folder).entryInfoList({table + ".mb"}, QDir::Files);
-    if (!memo.isEmpty())
-        args << memo[0].filePath();
-    return run(m_pxjson, args);
 }
 
 ProcessResult CodePageCopyTest::dumpFoxPro(const QString &dbf)
@@ -187,17 +184,6 @@ void CodePageCopyTest::writeFoxPro(const QString &folder, const Sample &sample, 
     for (const QStringList &row : sample.rows)
         writer->append({Variant::text(row[0]), Variant::text(row[1]), Variant::text(row[2])});
     QCOMPARE(writer->replacedCharacters(), qint64(0));
-}
-
-QString CodePageCopyTest::compare(const QString &direction, const QByteArray &source, const QByteArray &target)
-{
-    const QString a = m_work.filePath("source.jsonl");
-    const QString b = m_work.filePath("target.jsonl");
-    tw::test::writeAll(a, source);
-    tw::test::writeAll(b, target);
-    const QString script = qEnvironmentVariable("TW_SOURCE_DIR") + "/tests/e2e/copycheck.py";
-    const ProcessResult result = run("/usr/bin/python3", {script, direction, a, b});
-    return result.exitCode == 0 ? QString() : QString::fromUtf8(result.out + result.err);
 }
 
 void CodePageCopyTest::paradoxToFoxPro_data()

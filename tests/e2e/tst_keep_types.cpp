@@ -97,16 +97,22 @@ private slots:
 private:
     ProcessResult cli(const QStringList &args) { return run(m_cli, args, 300000); }
     QString folder(const QString &name);
-    ProcessResult dumpParadox(const QString &folder, const QString &table);
+    ProcessResult dumpParadox(const QString &folder, const QString &table)
+    {
+        return tw::test::pxjsonDump(m_pxjson, folder, table);
+    }
     ProcessResult dumpFoxPro(const QString &dbf)
     {
         return run("/usr/bin/python3", {m_shared + "/tools/dbfjson.py", dbf});
     }
-    // dumpcmp's verdict on two dumps of one format: empty when they hold the same values.
-    QString differences(const QByteArray &a, const QByteArray &b, const QStringList &options = {});
-    // copycheck's on a source and its copy in the other format ("to-paradox",
-    // "to-foxpro"): the same values, where Paradox keeps no empty text apart from Null.
-    QString copyDifferences(const QString &direction, const QByteArray &source, const QByteArray &target);
+    QString differences(const QByteArray &a, const QByteArray &b, const QStringList &options = {})
+    {
+        return tw::test::dumpDifferences(m_work.path(), a, b, options);
+    }
+    QString copyDifferences(const QString &direction, const QByteArray &source, const QByteArray &target)
+    {
+        return tw::test::copyDifferences(m_work.path(), direction, source, target);
+    }
     void writeFoxProSource(const QString &folder);
     void writeParadoxSource(const QString &folder);
     QString copyOfCorpus(const QString &from, const QString &name);
@@ -135,37 +141,6 @@ QString KeepTypesTest::folder(const QString &name)
     const QString path = m_work.filePath(name);
     QDir().mkpath(path);
     return path;
-}
-
-ProcessResult KeepTypesTest::dumpParadox(const QString &folder, const QString &table)
-{
-    QStringList args{QDir(folder).entryInfoList({table + ".db"}, QDir::Files).value(0).filePath()};
-    const QFileInfoList memo = QDir(folder).entryInfoList({table + ".mb"}, QDir::Files);
-    if (!memo.isEmpty())
-        args << memo[0].filePath();
-    return run(m_pxjson, args);
-}
-
-QString KeepTypesTest::differences(const QByteArray &a, const QByteArray &b, const QStringList &options)
-{
-    const QString first = m_work.filePath("a.jsonl");
-    const QString second = m_work.filePath("b.jsonl");
-    tw::test::writeAll(first, a);
-    tw::test::writeAll(second, b);
-    const ProcessResult result =
-        run("/usr/bin/python3", QStringList{m_shared + "/tools/dumpcmp.py"} + options + QStringList{first, second});
-    return result.exitCode == 0 ? QString() : QString::fromUtf8(result.out + result.err);
-}
-
-QString KeepTypesTest::copyDifferences(const QString &direction, const QByteArray &source, const QByteArray &target)
-{
-    const QString first = m_work.filePath("source.jsonl");
-    const QString second = m_work.filePath("target.jsonl");
-    tw::test::writeAll(first, source);
-    tw::test::writeAll(second, target);
-    const QString script = qEnvironmentVariable("TW_SOURCE_DIR") + "/tests/e2e/copycheck.py";
-    const ProcessResult result = run("/usr/bin/python3", {script, direction, first, second});
-    return result.exitCode == 0 ? QString() : QString::fromUtf8(result.out + result.err);
 }
 
 // Every field type Visual FoxPro tables have, with a row of values and a row of blanks.

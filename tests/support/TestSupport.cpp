@@ -86,4 +86,41 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
+namespace {
+
+QString verdict(const QString &scratch, const QStringList &tool, const QByteArray &a, const QByteArray &b)
+{
+    const QString first = scratch + QStringLiteral("/first.jsonl");
+    const QString second = scratch + QStringLiteral("/second.jsonl");
+    writeAll(first, a);
+    writeAll(second, b);
+    const ProcessResult result = run(QStringLiteral("/usr/bin/python3"), tool + QStringList{first, second});
+    return result.exitCode == 0 ? QString() : QString::fromUtf8(result.out + result.err);
+}
+
+} // namespace
+
+ProcessResult pxjsonDump(const QString &pxjson, const QString &folder, const QString &table)
+{
+    const QDir dir(folder);
+    QStringList args{dir.entryInfoList({table + QStringLiteral(".db")}, QDir::Files).value(0).filePath()};
+    const QFileInfoList memo = dir.entryInfoList({table + QStringLiteral(".mb")}, QDir::Files);
+    if (!memo.isEmpty())
+        args << memo[0].filePath();
+    return run(pxjson, args);
+}
+
+QString dumpDifferences(const QString &scratch, const QByteArray &a, const QByteArray &b, const QStringList &options)
+{
+    return verdict(scratch, QStringList{sharedDir() + QStringLiteral("/tools/dumpcmp.py")} + options, a, b);
+}
+
+QString copyDifferences(const QString &scratch, const QString &direction, const QByteArray &source,
+                        const QByteArray &target)
+{
+    return verdict(scratch,
+                   {qEnvironmentVariable("TW_SOURCE_DIR") + QStringLiteral("/tests/e2e/copycheck.py"), direction},
+                   source, target);
+}
+
 } // namespace tw::test

@@ -45,4 +45,17 @@ void writeAll(const QString &path, const QByteArray &data);
 // with what a test expects then says so rather than comparing with nothing.
 QByteArray readFile(const QString &path);
 
+// The dump of the Paradox table `table` of `folder` (its .db and .mb found
+// in any letter case) by the pxjson built at `pxjson`.
+ProcessResult pxjsonDump(const QString &pxjson, const QString &folder, const QString &table);
+
+// The shared tools' verdicts on two canonical dumps, written into the folder
+// `scratch` first: empty when they agree, else the tool's report. dumpcmp
+// (sharedDir()/tools) wants the same values; tests/e2e/copycheck.py the same
+// values across a copy's change of format ("to-paradox", "to-foxpro").
+QString dumpDifferences(const QString &scratch, const QByteArray &a, const QByteArray &b,
+                        const QStringList &options = {});
+QString copyDifferences(const QString &scratch, const QString &direction, const QByteArray &source,
+                        const QByteArray &target);
+
 } // namespace tw::test
