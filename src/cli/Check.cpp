@@ -94,16 +94,6 @@ QString foxproFieldType(const foxpro::DbfField &field)
     }
 }
 
-QString paradoxFieldType(const paradox::FieldDef &field)
-{
-    const QString letter = paradox::typeLetter(field.type);
-    if (field.type == paradox::FieldType::Alpha || field.type == paradox::FieldType::Bytes)
-        return letter + QString::number(field.size);
-    if (field.type == paradox::FieldType::Bcd)
-        return letter + QString::number(field.decimals);
-    return letter;
-}
-
 // What the header says: format, version, deleted rows, the mark, the memo file.
 void readHeader(TableCheck &check, bool foxproSide, const QString &path, QStringList &types)
 {
@@ -132,7 +122,7 @@ void readHeader(TableCheck &check, bool foxproSide, const QString &path, QString
     check.mark = header.codePage;
     bool blobs = false;
     for (const paradox::FieldDef &field : header.fields) {
-        types << paradoxFieldType(field);
+        types << paradox::shownType(field.type, field.size, field.decimals);
         blobs = blobs || field.type == paradox::FieldType::Memo || field.type == paradox::FieldType::Blob ||
                 field.type == paradox::FieldType::FormattedMemo || field.type == paradox::FieldType::Ole ||
                 field.type == paradox::FieldType::Graphic;

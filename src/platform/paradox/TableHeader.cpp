@@ -44,6 +44,16 @@ QChar typeLetter(FieldType type)
     return info ? QChar(info->letter) : QChar('?');
 }
 
+QString shownType(FieldType type, int size, int decimals)
+{
+    const QString letter = typeLetter(type);
+    if (type == FieldType::Alpha || type == FieldType::Bytes)
+        return letter + QString::number(size);
+    if (type == FieldType::Bcd)
+        return letter + QString::number(decimals);
+    return letter;
+}
+
 bool typeFromLetter(QChar letter, FieldType *type)
 {
     for (const TypeInfo &info : kTypes) {

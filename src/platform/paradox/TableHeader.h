@@ -53,6 +53,9 @@ struct TableHeader {
 // One-letter type as Paradox shows it (A, D, S, ...), and the field size a
 // type has when it is fixed (0 for A, M, B, F, O, G, Y, #).
 QChar typeLetter(FieldType type);
+// A field's type as Paradox shows it: the letter, with an A or Y field's
+// width ("A20", "Y16") or a # field's decimals ("#2") after it.
+QString shownType(FieldType type, int size, int decimals);
 bool typeFromLetter(QChar letter, FieldType *type);
 int fixedSize(FieldType type);
 bool isBlobType(FieldType type);

@@ -81,12 +81,7 @@ ExportPlan exportPlan(const std::vector<WorkColumn> &columns, int codePage)
 
 QString shownType(const paradox::NewField &field)
 {
-    const QString letter = paradox::typeLetter(field.type);
-    if (field.type == paradox::FieldType::Alpha || field.type == paradox::FieldType::Bytes)
-        return letter + QString::number(field.size);
-    if (field.type == paradox::FieldType::Bcd)
-        return letter + QString::number(field.decimals);
-    return letter;
+    return paradox::shownType(field.type, field.size, field.decimals);
 }
 
 ExportResult exportWithoutRows(const ExportPlan &plan, const QString &folder, const QString &target,
