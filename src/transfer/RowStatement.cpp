@@ -29,7 +29,7 @@ void RowStatement::add(const ado::Variant &value)
 {
     if (m_built >= m_values.size())
         m_values.resize(m_built + 1);
-    m_values[m_built++] = value;
+    m_values[m_built++].assign(value);
 }
 
 QString RowStatement::text() const

@@ -238,8 +238,10 @@ bool FoxProSender::writeRow()
     for (int column = 0; column < columns; ++column) {
         steps(158, [&] {
             DoEvents();
-            if (kept)
-                row.add(source.fields()(column).Value());
+            // A text kept as the bytes its table stores goes as it is: the
+            // same text, written unconverted where both pages are the same.
+            if (const ado::Variant &value = source.fields()(column).Value(); kept || value.storedCodePage() != 0)
+                row.add(value);
             else
                 row.add(FoxProValueText(source.fields()(column), valueScratch));
         });

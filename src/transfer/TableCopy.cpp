@@ -100,7 +100,14 @@ bool TableCopy::openSource(const QString &sourceName)
 {
     beforeOpen();
     sourceConnection().setReadCodePage(c.readCodePageOf(sourceSide(), sourceName));
-    if (!steps(m_steps.openSource, [&] { source.Open(sourceQuery(sourceName), sourceConnection()); })) {
+    // Text in the page the new table will write in goes as the bytes it is
+    // stored as: not decoded and encoded again into the same bytes.
+    ado::Connection &target = rowTarget();
+    sourceConnection().setTextKeptAsStored(
+        [&target](int codePage) { return target.TextPageOfNewTable(codePage) == codePage; });
+    const bool opened = steps(m_steps.openSource, [&] { source.Open(sourceQuery(sourceName), sourceConnection()); });
+    sourceConnection().setTextKeptAsStored({});
+    if (!opened) {
         fail(sourceName);
         return false;
     }

@@ -23,6 +23,7 @@ void Connection::Open(const QString &connectionString)
         throw RuntimeError(QStringLiteral("%1 could not open %2.").arg(provider->name(), connectionString));
     session->setNewTableCodePage(m_newTableCodePage);
     session->setReadCodePage(m_readCodePage);
+    session->setTextKeptAsStored(m_storedTextPages);
     session->setDropsToTrash(DropsToTrash);
     m_provider = provider;
     m_session = std::move(session);
@@ -41,6 +42,13 @@ void Connection::setReadCodePage(int codePage)
     m_readCodePage = codePage;
     if (m_session)
         m_session->setReadCodePage(codePage);
+}
+
+void Connection::setTextKeptAsStored(Session::StoredTextPages pages)
+{
+    m_storedTextPages = std::move(pages);
+    if (m_session)
+        m_session->setTextKeptAsStored(m_storedTextPages);
 }
 
 const std::shared_ptr<Session> &Connection::session() const

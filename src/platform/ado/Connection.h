@@ -92,6 +92,14 @@ public:
     // each as marked. Kept across Close and Open.
     void setReadCodePage(int codePage);
     int readCodePage() const { return m_readCodePage; }
+    // Not an ADO member: the code pages whose text the tables opened from now
+    // on keep as stored bytes (see Session::setTextKeptAsStored). Kept across
+    // Close and Open.
+    void setTextKeptAsStored(Session::StoredTextPages pages);
+    // Not an ADO member: the code page a table this connection creates now
+    // writes its text in, given `codePage` (see Session::textPageOfNewTable);
+    // 0 when closed.
+    int TextPageOfNewTable(int codePage) const { return m_session ? m_session->textPageOfNewTable(codePage) : 0; }
     // Not an ADO member: the files DROP TABLE removed since the last call and
     // where each went; empty when closed.
     std::vector<RemovedFile> takeRemovedFiles()
@@ -113,6 +121,7 @@ private:
     bool m_inTransaction = false;
     int m_newTableCodePage = 0;
     int m_readCodePage = 0;
+    Session::StoredTextPages m_storedTextPages;
 };
 
 } // namespace tw::ado

@@ -171,6 +171,20 @@ public:
     // Pages without a converter here are passed over (0).
     void setReadCodePage(int codePage) { m_readCodePage = codePage; }
     int readCodePage() const { return m_readCodePage; }
+    // The code pages whose text the cursors opened from now on keep as the
+    // bytes their table stores (Variant::setStoredText), asked with the page
+    // a table is read in: a copy's target that writes text of that page as it
+    // is. None when not set: every text is decoded as it is read.
+    using StoredTextPages = std::function<bool(int codePage)>;
+    void setTextKeptAsStored(StoredTextPages pages) { m_storedTextPages = std::move(pages); }
+    bool keepsTextAsStored(int codePage) const { return m_storedTextPages && m_storedTextPages(codePage); }
+    // The code page a table created now, given `codePage` for its text (see
+    // setNewTableCodePage), writes its text in; 0 for formats without code pages.
+    virtual int textPageOfNewTable(int codePage) const
+    {
+        (void)codePage;
+        return 0;
+    }
     // Where a DROP TABLE outside a transaction puts the table's files: in the
     // trash of their volume (when it has one) when set, else nowhere. A drop
     // held in a transaction (a copy replacing the table) always deletes.
@@ -194,6 +208,7 @@ protected:
 private:
     int m_newTableCodePage = 0;
     int m_readCodePage = 0;
+    StoredTextPages m_storedTextPages;
     bool m_dropsToTrash = false;
     std::vector<RemovedFile> m_removedFiles;
 };

@@ -3,12 +3,20 @@
 #include "RuntimeError.h"
 #include "ValueText.h"
 
+#include "platform/encoding/TextCodec.h"
+
 #include <algorithm>
 #include <limits>
 
 namespace tw::ado {
 
 namespace {
+
+// Whether a string kept from a long value should be let go rather than refilled with `size` units.
+template <typename Held> bool tooLargeFor(const Held &held, qsizetype size)
+{
+    return !held.isDetached() || held.capacity() > 4 * size + 256;
+}
 
 [[noreturn]] void wrongKind(Variant::Kind have, const char *wanted)
 {
@@ -79,9 +87,62 @@ QString &Variant::textToFill(qsizetype size, Kind kind)
     if (!held)
         return m_storage.emplace<QString>();
     // A string kept from a long value is not kept for a run of short ones.
-    if (!held->isDetached() || held->capacity() > 4 * size + 256)
+    if (tooLargeFor(*held, size))
         *held = QString();
     return *held;
+}
+
+QByteArray &Variant::storedTextToFill(int codePage, qsizetype size)
+{
+    static_assert(std::is_same_v<std::variant_alternative_t<kBytesIndex, Storage>, QByteArray>);
+    m_kind = Kind::Text;
+    m_ms = codePage;
+    QByteArray *held = std::get_if<QByteArray>(&m_storage);
+    if (!held)
+        return m_storage.emplace<QByteArray>();
+    if (tooLargeFor(*held, size))
+        *held = QByteArray();
+    return *held;
+}
+
+void Variant::setStoredText(QByteArrayView bytes, int codePage)
+{
+    QByteArray &out = storedTextToFill(codePage, bytes.size());
+    out.resize(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), out.data());
+}
+
+Variant Variant::storedText(QByteArrayView bytes, int codePage)
+{
+    Variant value;
+    value.setStoredText(bytes, codePage);
+    return value;
+}
+
+void Variant::decodeStored() const
+{
+    const QByteArray &bytes = std::get<QByteArray>(m_storage);
+    QString text;
+    encoding::TextCodec::forCodePage(m_ms).decode(bytes.constData(), bytes.size(), text);
+    m_storage.emplace<QString>(std::move(text));
+    m_ms = 0;
+}
+
+const QByteArray *Variant::storedBytesIn(int codePage) const
+{
+    return keptAsStored() && m_ms == codePage ? &std::get<QByteArray>(m_storage) : nullptr;
+}
+
+int Variant::storedCodePage() const
+{
+    return keptAsStored() ? m_ms : 0;
+}
+
+qsizetype Variant::textLength() const
+{
+    if (keptAsStored() && encoding::TextCodec::forCodePage(m_ms).singleByte())
+        return std::get<QByteArray>(m_storage).size();
+    return asText().size();
 }
 
 void Variant::setText(QStringView text)
@@ -104,6 +165,10 @@ void Variant::assign(const Variant &other)
         return;
     if (other.m_kind != Kind::Text && other.m_kind != Kind::Decimal) {
         *this = other;
+        return;
+    }
+    if (other.keptAsStored()) {
+        setStoredText(std::get<QByteArray>(other.m_storage), other.m_ms);
         return;
     }
     const QString &text = std::get<QString>(other.m_storage);
@@ -190,6 +255,8 @@ const QString &Variant::asText() const
 {
     if (m_kind != Kind::Text)
         wrongKind(m_kind, "text");
+    if (m_storage.index() == kBytesIndex)
+        decodeStored();
     return std::get<QString>(m_storage);
 }
 
@@ -283,6 +350,7 @@ QString Variant::toText() const
     case Kind::Null:
         return {};
     case Kind::Text:
+        return asText();
     case Kind::Decimal:
         return std::get<QString>(m_storage);
     case Kind::Bytes:
@@ -306,6 +374,7 @@ QStringView Variant::textView(QString &scratch) const
     case Kind::Null:
         return {};
     case Kind::Text:
+        return asText();
     case Kind::Decimal:
         return std::get<QString>(m_storage);
     case Kind::Bytes: {
@@ -355,6 +424,10 @@ qint64 Variant::toInteger() const
 
 bool Variant::operator==(const Variant &other) const
 {
+    // A text kept as stored equals the same text decoded, or kept in another page.
+    if (m_kind == Kind::Text && other.m_kind == Kind::Text && (keptAsStored() || other.keptAsStored()) &&
+        !(keptAsStored() && other.keptAsStored() && m_ms == other.m_ms))
+        return asText() == other.asText();
     return m_kind == other.m_kind && m_ms == other.m_ms && m_storage == other.m_storage;
 }
 

@@ -8,6 +8,7 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <type_traits>
 #include <variant>
 
 namespace tw::ado {
@@ -43,6 +44,14 @@ public:
     QString &textToFill(qsizetype size, Kind kind = Kind::Text);
     // Makes this a Text value with a copy of `text`, the same way.
     void setText(QStringView text);
+    // Makes this a Text value kept as a copy of the bytes a table stores it
+    // in, in `codePage` (its memory kept as textToFill keeps it). Only for
+    // bytes the page reads back as themselves (encoding::TextCodec::
+    // keepsAsStored): the text is decoded when it is first asked for (asText,
+    // toText, textView), and a writer of the same page takes the bytes as they
+    // are (storedBytesIn).
+    void setStoredText(QByteArrayView bytes, int codePage);
+    static Variant storedText(QByteArrayView bytes, int codePage);
     // Becomes a copy of other whose text is copied into the memory this value
     // holds (as textToFill keeps it) instead of shared: values that cross to
     // another thread leave their memory behind.
@@ -67,6 +76,15 @@ public:
     int asMsOfDay() const; // Time and DateTime
     bool asBoolean() const;
     const QByteArray &asBytes() const;
+    // The bytes of a Text kept as stored in `codePage`; nullptr for any other
+    // value (a text kept in another page, or already decoded). Valid until its
+    // text is asked for.
+    const QByteArray *storedBytesIn(int codePage) const;
+    // The code page of a Text kept as stored; 0 for any other value.
+    int storedCodePage() const;
+    // The length of a Text in UTF-16 units; a text kept as stored in a
+    // single-byte page is not decoded for it.
+    qsizetype textLength() const;
 
     // The text form ValueText.h describes: numbers with "." and no grouping
     // (doubles in the shortest form that reads back exactly), "YYYY-MM-DD",
@@ -89,11 +107,17 @@ public:
 private:
     using Storage = std::variant<std::monostate, QString, qint64, double, bool, QByteArray, QDate>;
     const char16_t *writeShortText(char16_t *buffer) const;
+    QByteArray &storedTextToFill(int codePage, qsizetype size);
+    bool keptAsStored() const { return m_kind == Kind::Text && m_storage.index() == kBytesIndex; }
+    void decodeStored() const;
+    static constexpr size_t kBytesIndex = 5; // the QByteArray of Storage
     Variant(Kind kind, Storage storage, int ms = 0) : m_kind(kind), m_storage(std::move(storage)), m_ms(ms) {}
 
     Kind m_kind = Kind::Empty;
-    Storage m_storage;
-    int m_ms = 0; // milliseconds of day for Time and DateTime
+    // A Text kept as stored holds its bytes until its text is first asked
+    // for, and then the text (a Variant is used by one thread at a time).
+    mutable Storage m_storage;
+    mutable int m_ms = 0; // milliseconds of day for Time and DateTime; the code page of a Text kept as stored
 };
 
 const char *kindName(Variant::Kind kind);

@@ -224,7 +224,26 @@ void TextCodec::buildSingleByteTables()
     for (int b = 255; b >= 0; --b)
         if (table[b] != kReplacement)
             m_fromUnicode[table[b]] = qint16(b);
+    for (int b = 0; b < 256; ++b)
+        if (table[b] != kReplacement && m_fromUnicode[table[b]] == b)
+            m_keptBytes[size_t(b) / 64] |= quint64(1) << (b % 64);
     m_singleByte = true;
+}
+
+bool TextCodec::keepsAsStored(QByteArrayView bytes) const
+{
+    const auto *in = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype size = bytes.size();
+    qsizetype i = asciiPrefix(in, size);
+    if (!m_singleByte) {
+        while (i < size && in[i] < 0x80)
+            ++i;
+        return i == size;
+    }
+    for (; i < size; ++i)
+        if (!((m_keptBytes[in[i] / 64] >> (in[i] % 64)) & 1))
+            return false;
+    return true;
 }
 
 QString TextCodec::decode(const char *data, qsizetype size) const

@@ -76,6 +76,11 @@ public:
     // exactly those bytes. Checked by encoding, so that a fault of the
     // decoding (a character lost or changed) shows.
     bool givesBack(QStringView text, QByteArrayView bytes) const;
+    // Whether text stored as `bytes` is read and written back as exactly those
+    // bytes by this page's own tables (every byte one character that is
+    // written as itself; on multi-byte pages, ASCII only), so that a copy into
+    // a table of the same page may take the bytes without converting them.
+    bool keepsAsStored(QByteArrayView bytes) const;
 
     // Tests only: the codec of `codePage` loses the last character of every
     // text with a byte beyond ASCII that it decodes, as a faulty converter
@@ -96,6 +101,9 @@ private:
     std::array<char16_t, 256> m_toUnicode{};
     // The byte of each UTF-16 unit, -1 where the page has none (single-byte pages).
     std::vector<qint16> m_fromUnicode;
+    // The bytes that read as a character written back as the same byte
+    // (single-byte pages), one bit each.
+    std::array<quint64, 4> m_keptBytes{};
     void *m_decoder = nullptr;      // iconv_t: code page -> UTF-16LE
     void *m_encoder = nullptr;      // iconv_t: UTF-16LE -> code page
     mutable std::mutex m_iconvLock; // the converters keep state between calls

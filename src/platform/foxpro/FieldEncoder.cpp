@@ -70,6 +70,12 @@ QByteArray textBytes(const Variant &v, const TextCodec &text, int room, qint64 *
             *cut = v.asBytes().size() > room;
         return v.asBytes().left(room);
     }
+    // Text read from a table of this page is written as it was stored.
+    if (const QByteArray *stored = v.storedBytesIn(text.codePage()); stored && stored->size() <= room) {
+        if (cut)
+            *cut = false;
+        return *stored;
+    }
     const QString s = v.toText();
     QStringView view(s);
     if (!text.singleByte()) {

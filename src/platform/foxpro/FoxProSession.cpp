@@ -279,6 +279,11 @@ QStringList columnNamesFor(const QStringList &names, int codePage)
     return encoding::fitNames(names, rule, codecOfMark(markForNewTable(codePage)));
 }
 
+int FoxProSession::textPageOfNewTable(int codePage) const
+{
+    return codecOfMark(markForNewTable(codePage)).codePage();
+}
+
 QString FoxProSession::containerOwning(const QString &path) const
 {
     return owningContainer(path);
@@ -431,6 +436,7 @@ std::unique_ptr<TableReader> FoxProSession::openReader(const QString &name, QStr
     const auto container = loadContainer();
     const Resolved table = resolve(name, container);
     auto reader = std::make_unique<TableReader>(table.path, readCodePage());
+    reader->setTextKeptAsStored(keepsTextAsStored(reader->codec().codePage()));
     if (table.entry) {
         // The long names are the container's; they go only to the file that is its table.
         container->checkTableFile(*table.entry, reader->header(), reader->fileName());

@@ -43,6 +43,7 @@ public:
 
     // By the table file's backlink (see owningContainer()).
     QString containerOwning(const QString &path) const override;
+    int textPageOfNewTable(int codePage) const override;
 
     bool isContainer() const { return !m_containerPath.isEmpty(); }
     // The folder of the tables (the container's folder for a container).

@@ -277,9 +277,7 @@ void TableReader::valueInto(int index, Variant &out) const
             inMemoFile = block != 0;
             if (f.type == 'M' && !f.binary()) {
                 // Decoded where it lies in the memo file's read window.
-                const QByteArrayView data = block != 0 ? memoView(block) : QByteArrayView();
-                m_codePage->decode(data.data(), data.size(), out.textToFill(data.size()));
-                checkText(f, data, out);
+                readText(f, block != 0 ? memoView(block) : QByteArrayView(), out);
                 return;
             }
             if (block == 0)
@@ -297,9 +295,10 @@ void TableReader::valueInto(int index, Variant &out) const
                                        .arg(length)
                                        .arg(f.length - 1));
         }
-        decodeFixedField(f, bytes, length, *m_codePage, out);
-        if (out.kind() == Variant::Kind::Text && (f.type == 'C' || f.type == 'V'))
-            checkText(f, storedText(f, bytes, length), out);
+        if ((f.type == 'C' && !f.binary()) || f.type == 'V')
+            readText(f, storedText(f, bytes, length), out);
+        else
+            decodeFixedField(f, bytes, length, *m_codePage, out);
     } catch (const files::FileError &) {
         out = Variant::null();
         throw; // the file could not be read: no value of it is damaged
@@ -318,6 +317,18 @@ void TableReader::loseValue(const DbfField &f, const RuntimeError &e, Variant &o
     if (e.file() != m_fileName && text.endsWith(u'.'))
         text.chop(1);
     m_lost.add({m_fileName, m_current + 1, f.name, text, QStringLiteral("cannot be read"), {}, memoFile});
+}
+
+void TableReader::readText(const DbfField &f, QByteArrayView stored, Variant &out) const
+{
+    // Bytes the page gives back as they are stay bytes until their text is
+    // asked for: a copy into a table of the same page writes them unconverted.
+    if (m_keepStored && m_codePage->keepsAsStored(stored)) {
+        out.setStoredText(stored, m_codePage->codePage());
+        return;
+    }
+    m_codePage->decode(stored.data(), stored.size(), out.textToFill(stored.size()));
+    checkText(f, stored, out);
 }
 
 void TableReader::checkText(const DbfField &f, QByteArrayView stored, const Variant &out) const

@@ -36,6 +36,10 @@ public:
 
     const DbfHeader &header() const { return m_header; }
     const TextCodec &codec() const { return *m_codePage; }
+    // Text whose bytes the page gives back as they are is kept as those bytes
+    // (ado::Variant::setStoredText) instead of decoded: for a copy into a
+    // table of the same page.
+    void setTextKeptAsStored(bool keep) { m_keepStored = keep; }
     // The code page the text is read in; 0 when the header has no mark it
     // knows and none was chosen.
     int codePage() const
@@ -105,6 +109,9 @@ private:
     void checkRecordLength();
     // `memoFile`: the memo file, when it is what could not give the value.
     void loseValue(const DbfField &field, const ado::RuntimeError &e, ado::Variant &out, const QString &memoFile) const;
+    // A text field's or memo's stored bytes into out: kept as they are where
+    // the page gives them back (Variant::setStoredText), else decoded and checked.
+    void readText(const DbfField &f, QByteArrayView stored, ado::Variant &out) const;
     // Counts the text `out` read from `stored` as changed when it does not give the bytes back.
     void checkText(const DbfField &field, QByteArrayView stored, const ado::Variant &out) const;
 
@@ -113,6 +120,7 @@ private:
     RawFile m_file;
     DbfHeader m_header;
     const TextCodec *m_codePage = nullptr;
+    bool m_keepStored = false;
     bool m_chosenCodePage = false;        // read in the page the caller chose
     std::optional<MemoFile> m_memo;       // .fpt, .dct
     std::optional<DbtMemoFile> m_dbtMemo; // .dbt

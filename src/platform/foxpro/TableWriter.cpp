@@ -373,8 +373,16 @@ uint32_t TableWriter::appendMemo(const DbfField &f, const Variant &value)
             return bytes.size();
         });
     }
-    case Variant::Kind::Text:
-        return encoded(value.asText(), f.type == 'M' && !f.binary());
+    case Variant::Kind::Text: {
+        const bool codePage = f.type == 'M' && !f.binary();
+        // Text read from a table of this page is written as it was stored.
+        if (const QByteArray *stored = codePage ? value.storedBytesIn(m_codePage->codePage()) : nullptr)
+            return m_memo->append(type, stored->size(), [&](char *out) {
+                std::copy(stored->begin(), stored->end(), out);
+                return stored->size();
+            });
+        return encoded(value.asText(), codePage);
+    }
     default:
         return encoded(value.toText(), f.type == 'M');
     }

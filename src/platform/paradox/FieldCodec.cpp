@@ -287,6 +287,11 @@ void encodeScalar(const FieldDef &field, const Variant &value, unsigned char *ou
         return;
     switch (field.type) {
     case FieldType::Alpha: {
+        // Text read from a table of this page is written as it was stored.
+        if (const QByteArray *stored = value.storedBytesIn(codec.codePage()); stored && stored->size() <= field.size) {
+            std::memcpy(out, stored->constData(), static_cast<size_t>(stored->size()));
+            return;
+        }
         const QString text = value.toText();
         if (codec.encode(text, reinterpret_cast<char *>(out), field.size, unmapped) > field.size)
             refuse(field, value, QStringLiteral("is longer than the field's %1 characters").arg(field.size));
@@ -363,6 +368,8 @@ QByteArrayView blobBytes(const FieldDef &field, const Variant &value, const Text
     if (value.kind() == Kind::Bytes)
         return value.asBytes();
     if (field.type == FieldType::Memo) {
+        if (const QByteArray *stored = value.storedBytesIn(codec.codePage()))
+            return *stored;
         if (value.kind() == Kind::Text)
             codec.encode(value.asText(), scratch, unmapped);
         else

@@ -175,7 +175,9 @@ std::unique_ptr<tw::ado::Cursor> ParadoxSession::query(const QString &sql, const
     if (path.isEmpty())
         throw RuntimeError(QStringLiteral("Paradox driver: table '%1' does not exist in %2.")
                                .arg(baseName(select->table), QDir::toNativeSeparators(m_folder)));
-    return std::make_unique<TableCursor>(path, readCodePage());
+    auto cursor = std::make_unique<TableCursor>(path, readCodePage());
+    cursor->setTextKeptAsStored(keepsTextAsStored(cursor->textCodePage()));
+    return cursor;
 }
 
 std::unique_ptr<tw::ado::RowSource> ParadoxSession::openRows(const QString &table)

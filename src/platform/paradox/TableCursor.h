@@ -24,6 +24,9 @@ public:
     // 0 for a table whose header has no code page (read as Windows-1252)
     // and none was chosen.
     int codePage() const override { return m_reader.namedCodePage(); }
+    // The page its text is read in, whether the header names one or not.
+    int textCodePage() const { return m_reader.codePage(); }
+    void setTextKeptAsStored(bool keep) { m_reader.setTextKeptAsStored(keep); }
 
 private:
     TableReader m_reader;

@@ -410,9 +410,7 @@ void TableReader::decodeRecord(const unsigned char *record, std::vector<Variant>
                               damage, QFileInfo(m_mbPath).fileName());
                 }
             } else if (f.type == FieldType::Alpha && data[0] != 0) {
-                const QByteArrayView stored(reinterpret_cast<const char *>(data), alphaLength(data, f.size));
-                m_codec->decode(stored.data(), stored.size(), row[i].textToFill(f.size));
-                checkText(f, stored, row[i]);
+                readText(f, QByteArrayView(reinterpret_cast<const char *>(data), alphaLength(data, f.size)), row[i]);
             } else {
                 row[i] = decodeScalar(f, data, *m_codec);
             }
@@ -436,6 +434,18 @@ void TableReader::decodeRecord(const unsigned char *record, std::vector<Variant>
         }
         offset += f.size;
     }
+}
+
+void TableReader::readText(const FieldDef &field, QByteArrayView stored, Variant &out)
+{
+    // Bytes the page gives back as they are stay bytes until their text is
+    // asked for: a copy into a table of the same page writes them unconverted.
+    if (m_keepStored && m_codec->keepsAsStored(stored)) {
+        out.setStoredText(stored, m_codec->codePage());
+        return;
+    }
+    m_codec->decode(stored.data(), stored.size(), out.textToFill(stored.size()));
+    checkText(field, stored, out);
 }
 
 void TableReader::checkText(const FieldDef &field, QByteArrayView stored, const Variant &out)
@@ -472,10 +482,9 @@ bool TableReader::decodeBlob(const FieldDef &field, const unsigned char *data, V
         if (!m_blobs->read(ref, field.type, &bytes, damage))
             return false;
     }
-    if (memo) {
-        m_codec->decode(bytes.data(), bytes.size(), out.textToFill(bytes.size()));
-        checkText(field, bytes, out);
-    } else
+    if (memo)
+        readText(field, bytes, out);
+    else
         out = Variant::bytes(bytes.toByteArray());
     return true;
 }

@@ -49,6 +49,10 @@ public:
     // The bytes from one record to the next.
     int recordSize() const { return m_recordSize; }
     int codePage() const { return m_codec->codePage(); }
+    // Text whose bytes the page gives back as they are is kept as those bytes
+    // (ado::Variant::setStoredText) instead of decoded: for a copy into a
+    // table of the same page.
+    void setTextKeptAsStored(bool keep) { m_keepStored = keep; }
     // The code page the table is read in as a cursor reports it: 0 for a
     // table whose header has none (read as Windows-1252) unless one was chosen.
     int namedCodePage() const { return m_chosenCodePage || m_header.codePage ? m_codec->codePage() : 0; }
@@ -102,6 +106,9 @@ private:
     // `file`: the .mb, when it is what could not give the value.
     void loseValue(const FieldDef &field, tw::ado::Variant &out, const QString &value, const QString &reason,
                    const QString &file = {});
+    // An alpha field's or memo's stored bytes into out: kept as they are where
+    // the page gives them back (Variant::setStoredText), else decoded and checked.
+    void readText(const FieldDef &field, QByteArrayView stored, tw::ado::Variant &out);
     // Counts the text `out` read from `stored` as changed when it does not give the bytes back.
     void checkText(const FieldDef &field, QByteArrayView stored, const tw::ado::Variant &out);
 
@@ -115,6 +122,7 @@ private:
     unsigned char m_blockHeader[db::kBlockHeaderSize] = {};
     TableHeader m_header;
     const encoding::TextCodec *m_codec = nullptr;
+    bool m_keepStored = false;
     bool m_chosenCodePage = false; // read in the page the caller chose
     std::unique_ptr<BlobFile> m_blobs;
     bool m_hasBlobFields = false;

@@ -417,7 +417,7 @@ Variant WorkColumn::convert(const Variant &value) const
         return value.kind() == Kind::Text ? value : Variant::text(value.toText());
     case WorkType::VarChar: {
         const int limit = width > 0 ? width : kDefaultVarCharWidth;
-        if (value.kind() == Kind::Text && value.asText().size() <= limit)
+        if (value.kind() == Kind::Text && value.textLength() <= limit)
             return value;
         const QString text = value.toText();
         if (text.size() > limit)
