@@ -227,11 +227,14 @@ void TextCodec::buildSingleByteTables()
     for (int b = 0; b < 256; ++b)
         if (table[b] != kReplacement && m_fromUnicode[table[b]] == b)
             m_keptBytes[size_t(b) / 64] |= quint64(1) << (b % 64);
+    m_keepsEveryByte = std::all_of(m_keptBytes.begin(), m_keptBytes.end(), [](quint64 bits) { return ~bits == 0; });
     m_singleByte = true;
 }
 
 bool TextCodec::keepsAsStored(QByteArrayView bytes) const
 {
+    if (m_keepsEveryByte)
+        return true;
     const auto *in = reinterpret_cast<const unsigned char *>(bytes.data());
     const qsizetype size = bytes.size();
     qsizetype i = asciiPrefix(in, size);

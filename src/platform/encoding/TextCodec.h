@@ -104,6 +104,7 @@ private:
     // The bytes that read as a character written back as the same byte
     // (single-byte pages), one bit each.
     std::array<quint64, 4> m_keptBytes{};
+    bool m_keepsEveryByte = false;
     void *m_decoder = nullptr;      // iconv_t: code page -> UTF-16LE
     void *m_encoder = nullptr;      // iconv_t: UTF-16LE -> code page
     mutable std::mutex m_iconvLock; // the converters keep state between calls
