@@ -213,8 +213,8 @@ void VerifyTest::valuesCompareByMeaning()
     QFETCH(Variant, source);
     QFETCH(Variant, target);
     QFETCH(bool, same);
-    ado::Field field(ado::ColumnInfo{"C", type, precision, scale, 0});
-    field.load(source);
+    std::vector<Variant> row{source};
+    const ado::Field field(ado::ColumnInfo{"C", type, precision, scale, 0}, &row, 0);
     QCOMPARE(cli::sameByMeaning(field, target, direction), same);
 }
 

@@ -120,8 +120,8 @@ void SendToFoxProTest::columnNamesAreValidAndUnique()
     const std::vector<std::pair<double, const char *>> money{
         {3.14158, "3.14158"}, {12.5, "12.5"}, {-0.0001, "-0.0001"}, {0.1 + 0.2, "0.30000000000000004"}};
     for (const auto &[amount, text] : money) {
-        ado::Field field(ado::ColumnInfo{"PRICE", adCurrency, 19, 4, 0});
-        field.load(ado::Variant::real(amount));
+        std::vector<ado::Variant> row{ado::Variant::real(amount)};
+        const ado::Field field(ado::ColumnInfo{"PRICE", adCurrency, 19, 4, 0}, &row, 0);
         QString scratch;
         QCOMPARE(transfer::FoxProValueText(field, scratch).toString(), QString(text));
     }

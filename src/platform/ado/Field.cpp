@@ -6,7 +6,7 @@
 namespace tw::ado {
 
 namespace {
-[[noreturn]] void notFound(const QString &what)
+[[noreturn]] void itemNotFound(const QString &what)
 {
     throw RuntimeError(kErrItemNotFound, QStringLiteral("Item cannot be found in the collection corresponding to the "
                                                         "requested name or ordinal (%1).")
@@ -20,26 +20,19 @@ void Field::setValue(const Variant &value)
         throw RuntimeError(
             kErrNotSupported,
             QStringLiteral("Field '%1' cannot be changed: the recordset is not adding a row.").arg(m_info.name));
-    m_value = m_target->convert(m_column, value);
+    (*m_row)[size_t(m_index)] = m_target->convert(m_index, value);
 }
 
-Field &Fields::operator()(int index)
+void Fields::notFound(int index)
 {
-    if (index < 0 || index >= count())
-        notFound(QString::number(index));
-    return m_fields[static_cast<size_t>(index)];
-}
-
-const Field &Fields::operator()(int index) const
-{
-    return const_cast<Fields *>(this)->operator()(index);
+    itemNotFound(QString::number(index));
 }
 
 Field &Fields::operator()(const QString &name)
 {
     const int index = indexOf(name);
     if (index < 0)
-        notFound(name);
+        itemNotFound(name);
     return m_fields[static_cast<size_t>(index)];
 }
 
@@ -53,7 +46,8 @@ void Fields::reset(const std::vector<ColumnInfo> &columns)
     m_fields.clear();
     m_fields.reserve(columns.size());
     for (const ColumnInfo &column : columns)
-        m_fields.emplace_back(column);
+        m_fields.emplace_back(column, m_row.get(), int(m_fields.size()));
+    m_row->assign(columns.size(), Variant());
 }
 
 int Fields::indexOf(const QString &name) const

@@ -52,16 +52,16 @@ void Recordset::requireOpen(const char *member) const
 
 void Recordset::loadRow()
 {
-    m_eof = !m_cursor->fetch(m_row);
-    auto &items = m_fields.items();
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (m_eof || i >= m_row.size())
-            items[i].load(Variant());
-        else
-            // The field's last value goes to the cursor, which fills it again
-            // (on the thread that made it, for a cursor that reads ahead).
-            items[i].valueRef().swap(m_row[i]);
-    }
+    // The fields read the row the cursor fills; the last row goes to the
+    // cursor to be filled again (on the thread that made its values, for a
+    // cursor that reads ahead).
+    std::vector<Variant> &row = m_fields.row();
+    m_eof = !m_cursor->fetch(row);
+    const size_t count = m_fields.items().size();
+    if (m_eof)
+        row.assign(count, Variant());
+    else if (row.size() != count)
+        row.resize(count);
 }
 
 bool Recordset::Eof() const
@@ -101,11 +101,10 @@ void Recordset::AddNew()
     requireOpen("AddNew");
     if (!m_cursor->updatable())
         throw RuntimeError(kErrNotSupported, QStringLiteral("Current Recordset does not support updating."));
-    auto &items = m_fields.items();
-    for (size_t i = 0; i < items.size(); ++i) {
-        items[i].load(Variant());
-        items[i].setTarget(m_cursor.get(), static_cast<int>(i));
-    }
+    for (Variant &value : m_fields.row())
+        value = Variant();
+    for (Field &field : m_fields.items())
+        field.setTarget(m_cursor.get());
     m_adding = true;
 }
 
@@ -114,27 +113,12 @@ void Recordset::Update()
     requireOpen("Update");
     if (!m_adding)
         throw RuntimeError(kErrNotSupported, QStringLiteral("Update needs a new row started with AddNew."));
-    auto &items = m_fields.items();
-    // The values go to the cursor without copies and come back to the fields
-    // afterwards, whether or not the source takes the row.
-    m_update.resize(items.size());
-    for (size_t i = 0; i < items.size(); ++i)
-        m_update[i] = std::move(items[i].valueRef());
-    struct GiveBack {
-        std::vector<Field> &items;
-        std::vector<Variant> &values;
-        ~GiveBack()
-        {
-            for (size_t i = 0; i < items.size(); ++i)
-                items[i].valueRef() = std::move(values[i]);
-        }
-    };
-    const GiveBack giveBack{items, m_update};
-    // The row is finished whether or not the source takes it.
+    // The row is finished whether or not the source takes it; the fields
+    // keep its values.
     m_adding = false;
-    for (Field &field : items)
-        field.setTarget(nullptr, 0);
-    m_cursor->append(m_update);
+    for (Field &field : m_fields.items())
+        field.setTarget(nullptr);
+    m_cursor->append(m_fields.row());
 }
 
 void Recordset::Close()
@@ -143,8 +127,6 @@ void Recordset::Close()
     m_cursor.reset();
     m_session.reset();
     m_fields.reset({});
-    m_row.clear();
-    m_update.clear();
     m_eof = true;
     m_adding = false;
 }

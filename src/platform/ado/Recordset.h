@@ -63,9 +63,7 @@ private:
 
     std::shared_ptr<Session> m_session;
     std::unique_ptr<Cursor> m_cursor;
-    Fields m_fields;
-    std::vector<Variant> m_row;    // the cursor fills it; the fields take its values over
-    std::vector<Variant> m_update; // the new row while Update hands it to the cursor
+    Fields m_fields; // and the current row, which the cursor fills
     bool m_eof = true;
     bool m_adding = false;
 };
