@@ -6,9 +6,10 @@
 
 namespace tw::transfer {
 
-void RowStatement::start(const QString &targetPath, int columns, std::vector<char> literalTypes)
+void RowStatement::start(const QString &targetPath, int columns, std::vector<char> literalTypes, int textPage)
 {
     m_table = targetPath;
+    m_textPage = textPage;
     m_literalTypes = std::move(literalTypes);
     const bool literals = !m_literalTypes.empty();
     m_prefix = FoxproSource::RemoveLineBreaksOutsideValues(
@@ -23,6 +24,18 @@ void RowStatement::add(QStringView text)
     if (m_built >= m_values.size())
         m_values.resize(m_built + 1);
     m_values[m_built++].setText(text);
+}
+
+bool RowStatement::addShortText(const ado::Variant &value)
+{
+    if (m_textPage == 0)
+        return false;
+    if (m_built >= m_values.size())
+        m_values.resize(m_built + 1);
+    if (!m_values[m_built].setShortTextStored(value, m_textPage))
+        return false;
+    ++m_built;
+    return true;
 }
 
 void RowStatement::add(const ado::Variant &value)

@@ -20,7 +20,10 @@ public:
     // Starts the statements of a table: "INSERT INTO `path` VALUES('"; or,
     // given the FoxPro type of each field (`literalTypes`), "INSERT INTO
     // `path` VALUES(" and each value as FoxPro's literal for its field.
-    void start(const QString &targetPath, int columns, std::vector<char> literalTypes = {});
+    // Numbers, dates, times and logicals given by add(const Variant &) as text
+    // are kept as the bytes of their text in `textPage`, the target table's
+    // (0: as text).
+    void start(const QString &targetPath, int columns, std::vector<char> literalTypes = {}, int textPage = 0);
     // Starts a row: no value yet.
     void newRow()
     {
@@ -29,6 +32,9 @@ public:
     }
     // The value of the next column, as the text it is written as (Null as "").
     void add(QStringView text);
+    // The same for a number, date, time or logical, its text kept as bytes
+    // (see start); false, and nothing added, for any other value.
+    bool addShortText(const ado::Variant &value);
     // The value of the next column as it is (with literal types).
     void add(const ado::Variant &value);
     // After the last value: the statement is complete.
@@ -46,6 +52,7 @@ private:
     size_t m_built = 0;
     bool m_closed = false;
     std::vector<char> m_literalTypes; // empty: every value a quoted text
+    int m_textPage = 0;
 };
 
 } // namespace tw::transfer

@@ -223,7 +223,10 @@ bool FoxProSender::startRows(const QString &, const QString &, qint64 lastRow)
         for (const PlannedColumn &column : plan.columns)
             literalTypes.push_back(column.foxproType);
     }
-    row.start(targetPath, columns, std::move(literalTypes));
+    // The copies' memos take numbers, dates and logicals as the bytes of
+    // their text in the page the new table writes.
+    const int textPage = plan.mapping == TypeMapping::Copies ? foxpro.TextPageOfNewTable(foxpro.newTableCodePage()) : 0;
+    row.start(targetPath, columns, std::move(literalTypes), textPage);
     return true;
 }
 
@@ -242,7 +245,7 @@ bool FoxProSender::writeRow()
             // same text, written unconverted where both pages are the same.
             if (const ado::Variant &value = source.fields()(column).Value(); kept || value.storedCodePage() != 0)
                 row.add(value);
-            else
+            else if (!row.addShortText(value))
                 row.add(FoxProValueText(source.fields()(column), valueScratch));
         });
     }

@@ -314,6 +314,43 @@ constexpr qsizetype kMaxDateText = 1 + 10 + 6;
 constexpr qsizetype kMaxTimeText = 2 + 6 + 4;
 static_assert(kMaxDateText + 1 + kMaxTimeText <= kShortTextRoom);
 
+// The shortest text of a double that is a whole number of ten-thousandths of
+// at most 15 digits (money, amounts of a few decimals: most numbers a table
+// holds), without the general search: the smallest count of decimals whose
+// rounded number stands for the double exactly. Two decimals of 15 digits or
+// fewer never stand for the same double, so no shorter text reads back as it,
+// and the text is the one std::to_chars gives. nullptr for other doubles.
+char16_t *writeFewDecimals(char16_t *out, double value)
+{
+    constexpr int kMostDecimals = 4;
+    constexpr double kLargestExact = 1e15; // 15 digits
+    if (value == 0 || !(std::fabs(value) < kLargestExact))
+        return nullptr;
+    double scale = 1;
+    for (int decimals = 0; decimals <= kMostDecimals; ++decimals, scale *= 10) {
+        const double scaled = std::nearbyint(value * scale);
+        if (!(std::fabs(scaled) < kLargestExact))
+            return nullptr;
+        if (scaled / scale != value)
+            continue;
+        const quint64 magnitude = quint64(std::fabs(scaled));
+        char16_t digits[24];
+        char16_t *const end = digits + 24;
+        char16_t *first = end;
+        if (decimals > 0) {
+            first = writeDigitsBackwards(first, magnitude % quint64(scale), decimals);
+            *--first = u'.';
+        }
+        first = writeDigitsBackwards(first, magnitude / quint64(scale), 1);
+        if (value < 0)
+            *out++ = u'-';
+        while (first != end)
+            *out++ = *first++;
+        return out;
+    }
+    return nullptr;
+}
+
 // An empty text is the null text, as the text of an invalid date has always been.
 QString textOf(const char16_t *begin, const char16_t *end)
 {
@@ -680,6 +717,8 @@ char16_t *writeDoubleText(char16_t *out, double value, qsizetype room)
         return writeLatin1(out, "NaN", 3);
     if (std::isinf(value))
         return value > 0 ? writeLatin1(out, "Infinity", 8) : writeLatin1(out, "-Infinity", 9);
+    if (char16_t *end = room >= kShortTextRoom ? writeFewDecimals(out, value) : nullptr)
+        return end;
     char buffer[kLongestDoubleText];
     const double magnitude = std::fabs(value);
     const auto format = (magnitude == 0 || (magnitude >= 1e-6 && magnitude < 1e21)) ? std::chars_format::fixed

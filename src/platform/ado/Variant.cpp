@@ -112,6 +112,18 @@ void Variant::setStoredText(QByteArrayView bytes, int codePage)
     std::copy(bytes.begin(), bytes.end(), out.data());
 }
 
+bool Variant::setShortTextStored(const Variant &value, int codePage)
+{
+    char16_t buffer[kShortTextRoom];
+    const char16_t *end = value.writeShortText(buffer);
+    if (!end)
+        return false;
+    QByteArray &out = storedTextToFill(codePage, end - buffer);
+    out.resize(end - buffer);
+    std::transform(static_cast<const char16_t *>(buffer), end, out.data(), [](char16_t c) { return char(c); });
+    return true;
+}
+
 Variant Variant::storedText(QByteArrayView bytes, int codePage)
 {
     Variant value;

@@ -52,6 +52,11 @@ public:
     // are (storedBytesIn).
     void setStoredText(QByteArrayView bytes, int codePage);
     static Variant storedText(QByteArrayView bytes, int codePage);
+    // Makes this the text of `value` when it is a number, date, time or
+    // logical (see toText), kept as stored in `codePage`: its characters are
+    // ASCII, which every page reads as itself. False, and this unchanged, for
+    // any other value.
+    bool setShortTextStored(const Variant &value, int codePage);
     // Becomes a copy of other whose text is copied into the memory this value
     // holds (as textToFill keeps it) instead of shared: values that cross to
     // another thread leave their memory behind.

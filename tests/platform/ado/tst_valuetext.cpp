@@ -6,8 +6,10 @@
 
 #include <QTest>
 
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <random>
 
 using tw::ado::Converted;
 using tw::ado::Refusal;
@@ -91,6 +93,7 @@ private slots:
     void decimalsRoundHalfAwayFromZero();
     void decimalsADoubleHolds_data();
     void decimalsADoubleHolds();
+    void doubleTextsAreTheShortest();
 };
 
 void ValueTextTest::numbersAndLogicals_data()
@@ -699,6 +702,33 @@ void ValueTextTest::decimalsADoubleHolds()
     QFETCH(double, value);
     QFETCH(bool, holds);
     QCOMPARE(tw::ado::holdsExactly(decimal, value), holds);
+}
+
+// A double's text is the shortest that reads back as it, as std::to_chars
+// writes it: for the numbers of a few decimals written without its search
+// too, and next to them (a last digit off, more digits than a double holds).
+void ValueTextTest::doubleTextsAreTheShortest()
+{
+    const auto shortest = [](double value) {
+        char buffer[512];
+        const double magnitude = std::fabs(value);
+        const auto format = (magnitude == 0 || (magnitude >= 1e-6 && magnitude < 1e21)) ? std::chars_format::fixed
+                                                                                        : std::chars_format::general;
+        return QString::fromLatin1(buffer, std::to_chars(buffer, buffer + sizeof buffer, value, format).ptr - buffer);
+    };
+    std::vector<double> values{0.1 + 0.2,         -0.0,    0.0,     1e15,    1e15 - 1,   999999999999999.9,
+                               99999999999999.99, 1e-5,    0.00005, -0.0001, 1e21,       5e-324,
+                               123456789012.3456, 0.1 * 3, 2.675,   1.005,   -1e14 - 0.5};
+    std::mt19937_64 random(29);
+    for (int i = 0; i < 20000; ++i) {
+        const auto units = std::int64_t(random() % 2000000000000ULL) - 1000000000000LL;
+        for (const double scale : {1.0, 10.0, 100.0, 1000.0, 10000.0, 100000.0, 3.0})
+            values.push_back(double(units) / scale);
+        values.push_back(std::nextafter(double(units) / 100, 0.0));
+        values.push_back(double(units) * 1e-9);
+    }
+    for (const double value : values)
+        QCOMPARE(Variant::real(value).toText(), shortest(value));
 }
 
 QTEST_APPLESS_MAIN(ValueTextTest)
