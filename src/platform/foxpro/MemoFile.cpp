@@ -161,15 +161,15 @@ qint64 MemoFile::fetch(qint64 offset, char *data, qint64 size) const
 
 char *MemoFile::beginAppend(qsizetype maxSize)
 {
-    if (m_pending.isEmpty())
+    if (m_pendingSize == 0)
         m_pendingFirst = m_nextFree;
-    m_appendAt = m_pending.size();
+    m_appendAt = m_pendingSize;
     const qint64 room = (fpt::kBlockHeaderSize + qint64(maxSize) + m_blockSize - 1) / m_blockSize * m_blockSize;
     const qint64 needed = m_appendAt + room;
-    // The buffer keeps its capacity from row to row and grows by doubling.
-    if (needed > m_pending.capacity())
-        m_pending.reserve(qsizetype(std::max<qint64>(needed, 2 * qint64(m_pending.capacity()))));
-    m_pending.resize(qsizetype(needed));
+    // The buffer keeps its size from row to row and grows by doubling.
+    if (needed > m_pending.size())
+        m_pending.resize(qsizetype(std::max<qint64>(needed, 2 * qint64(m_pending.size()))));
+    m_pendingSize = qsizetype(needed);
     return m_pending.data() + m_appendAt + fpt::kBlockHeaderSize;
 }
 
@@ -177,22 +177,22 @@ uint32_t MemoFile::endAppend(uint32_t type, qsizetype size)
 {
     const qsizetype at = m_appendAt;
     if (size == 0) {
-        m_pending.truncate(at);
+        m_pendingSize = at;
         return 0;
     }
     const qint64 total = fpt::kBlockHeaderSize + qint64(size);
     const qint64 blocks = (total + m_blockSize - 1) / m_blockSize;
     const qint64 end = (qint64(m_nextFree) + blocks) * m_blockSize;
     if (end > m_sizeLimit) {
-        m_pending.truncate(at);
+        m_pendingSize = at;
         throw ado::pastLimit({m_file.name(), QFileInfo(m_tableName).completeBaseName(), m_sizeLimit,
                               QStringLiteral("bytes"), QStringLiteral("a FoxPro memo file"), end - m_sizeLimit});
     }
     if (qint64(m_nextFree) + blocks > qint64(kMaxBlocks)) {
-        m_pending.truncate(at);
+        m_pendingSize = at;
         throw RuntimeError::inFile(m_tableName, QStringLiteral("the memo file %1 is full.").arg(m_file.name()));
     }
-    m_pending.truncate(at + qsizetype(blocks * m_blockSize));
+    m_pendingSize = at + qsizetype(blocks * m_blockSize);
     char *block = m_pending.data() + at;
     putU32BE(bytesOf(block) + fpt::kOffBlockType, type);
     putU32BE(bytesOf(block) + fpt::kOffBlockLength, uint32_t(size));
@@ -215,29 +215,29 @@ void MemoFile::refresh()
 
 void MemoFile::discard()
 {
-    if (m_rowAt > m_pending.size() || m_pending.isEmpty()) {
+    if (m_rowAt > m_pendingSize || m_pendingSize == 0) {
         // Nothing of the row is pending (a commit came between).
-        if (!m_pending.isEmpty()) {
+        if (m_pendingSize != 0) {
             m_nextFree = m_pendingFirst;
-            m_pending.truncate(0);
+            m_pendingSize = 0;
         }
         return;
     }
     m_nextFree = m_rowFirst;
-    m_pending.truncate(m_rowAt);
+    m_pendingSize = m_rowAt;
 }
 
 void MemoFile::commit()
 {
-    if (!m_pending.isEmpty()) {
+    if (m_pendingSize != 0) {
         try {
-            m_file.writeAt(qint64(m_pendingFirst) * m_blockSize, m_pending);
+            m_file.writeAt(qint64(m_pendingFirst) * m_blockSize, m_pending.constData(), m_pendingSize);
         } catch (...) {
-            m_pending.truncate(0);
+            m_pendingSize = 0;
             m_nextFree = m_pendingFirst; // the row is not written; its blocks are free again
             throw;
         }
-        m_pending.truncate(0); // its capacity serves the next row
+        m_pendingSize = 0; // its room serves the next row
         m_rowAt = 0;
         m_rowFirst = m_nextFree;
         m_size = std::max(m_size, qint64(m_nextFree) * m_blockSize);

@@ -71,7 +71,7 @@ public:
         try {
             size = write(out);
         } catch (...) {
-            m_pending.truncate(m_appendAt);
+            m_pendingSize = m_appendAt;
             throw;
         }
         return endAppend(type, size);
@@ -84,7 +84,7 @@ public:
     // Marks where a row's memos begin, so that discard() forgets only them.
     void beginRow()
     {
-        m_rowAt = m_pending.size();
+        m_rowAt = m_pendingSize;
         m_rowFirst = m_nextFree;
     }
     // Forgets the memos appended since beginRow() (since the last commit
@@ -98,7 +98,7 @@ public:
         discard();
     }
     // Bytes of blocks appended and not yet written.
-    qsizetype pendingBytes() const { return m_pending.size(); }
+    qsizetype pendingBytes() const { return m_pendingSize; }
     void close()
     {
         m_front = MappedFront();
@@ -124,7 +124,10 @@ private:
     uint32_t m_nextFree = 0;
     qint64 m_sizeLimit = fpt::kMaxFileBytes;
     qint64 m_size = 0;
-    QByteArray m_pending;        // blocks appended but not yet written; keeps its capacity
+    // Blocks appended but not yet written: the first m_pendingSize bytes. The
+    // array only grows, and its room serves the rows after.
+    QByteArray m_pending;
+    qsizetype m_pendingSize = 0;
     uint32_t m_pendingFirst = 0; // block number of m_pending's start
     qsizetype m_appendAt = 0;    // where in m_pending the memo being appended starts
     qsizetype m_rowAt = 0;       // where in m_pending the current row's memos start
