@@ -492,8 +492,20 @@ Converted<double> doubleOf(const Variant &value)
         return accepted(static_cast<double>(value.asCurrency()) / double(kCurrencyUnits));
     case Kind::Boolean:
         return accepted(value.asBoolean() ? -1.0 : 0.0);
-    case Kind::Decimal:
-        return doubleFromText(value.asDecimal());
+    case Kind::Decimal: {
+        // Plain ASCII digits: read as they are, unless long or out of range.
+        const QString &digits = value.asDecimal();
+        constexpr qsizetype kOnStack = 64;
+        if (digits.size() <= kOnStack) {
+            char ascii[kOnStack];
+            std::transform(digits.begin(), digits.end(), ascii, [](QChar c) { return char(c.unicode()); });
+            double number = 0;
+            const auto read = std::from_chars(ascii, ascii + digits.size(), number);
+            if (read.ec == std::errc{} && read.ptr == ascii + digits.size())
+                return accepted(number);
+        }
+        return doubleFromText(digits);
+    }
     case Kind::Text:
         return doubleFromText(value.asText());
     default:

@@ -7,6 +7,8 @@
 #include "platform/ado/ValueText.h"
 #include "platform/encoding/ByteCodec.h"
 
+#include <algorithm>
+
 namespace tw::foxpro {
 
 using namespace encoding; // the byte codecs
@@ -126,16 +128,18 @@ bool plainNumber(const char *bytes, qsizetype length, QString &out)
     }
     if (i != length || (intEnd == intStart && fracEnd == fracStart))
         return false;
-    out.resize(0);
+    const qsizetype intDigits = intEnd - intStart;
+    const qsizetype fracDigits = fracEnd - fracStart;
+    out.resize((negative ? 1 : 0) + (intDigits == 0 ? 1 : intDigits) + (fracDigits > 0 ? fracDigits + 1 : 0));
+    char16_t *o = reinterpret_cast<char16_t *>(out.data());
     if (negative)
-        out += u'-';
-    if (intEnd == intStart)
-        out += u'0';
-    else
-        out += QLatin1StringView(bytes + intStart, intEnd - intStart);
-    if (fracEnd > fracStart) {
-        out += u'.';
-        out += QLatin1StringView(bytes + fracStart, fracEnd - fracStart);
+        *o++ = u'-';
+    if (intDigits == 0)
+        *o++ = u'0';
+    o = std::copy(bytes + intStart, bytes + intEnd, o);
+    if (fracDigits > 0) {
+        *o++ = u'.';
+        std::copy(bytes + fracStart, bytes + fracEnd, o);
     }
     return true;
 }

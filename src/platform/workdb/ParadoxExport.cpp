@@ -2,6 +2,7 @@
 
 #include "WorkDatabase.h"
 
+#include "platform/encoding/TextCodec.h"
 #include "platform/paradox/TableHeader.h"
 #include "platform/paradox/TableWriter.h"
 
@@ -54,6 +55,11 @@ QStringList paradoxFieldNames(const QStringList &names, int codePage)
 ExportPlan exportPlan(WorkDatabase &database, const QString &table)
 {
     return exportPlan(database.columns(table), database.codePageOf(table));
+}
+
+int exportTextPage(int codePage)
+{
+    return encoding::TextCodec::forCodePage(paradox::TableWriter::tableCodePage(codePage)).codePage();
 }
 
 ExportPlan exportPlan(const std::vector<WorkColumn> &columns, int codePage)

@@ -36,6 +36,9 @@ struct ExportPlan {
 ExportPlan exportPlan(WorkDatabase &database, const QString &table);
 // The same for a work table of these columns made for text of `codePage`.
 ExportPlan exportPlan(const std::vector<WorkColumn> &columns, int codePage);
+// The code page the Paradox table of a work table made for text of
+// `codePage` writes its text in.
+int exportTextPage(int codePage);
 // The type of a field of a plan as Paradox shows it: its letter, an alpha or
 // bytes field's width after it, a BCD field's decimals ("M", "I", "N", "@",
 // "B", "A255", "Y16", "#2" for two decimals, "#0" for none; "+", "$", "L",

@@ -7,9 +7,7 @@
 
 #include "platform/ado/DataTypeEnum.h"
 #include "platform/ado/ProviderRegistry.h"
-#include "platform/encoding/TextCodec.h"
 #include "platform/files/FileSystem.h"
-#include "platform/paradox/TableWriter.h"
 #include "platform/sql/Parser.h"
 
 #include <QDir>
@@ -62,10 +60,7 @@ public:
 
     // The work table keeps the page; the Paradox table it is written out as
     // writes its text in it where Paradox can name it.
-    int textPageOfNewTable(int codePage) const override
-    {
-        return encoding::TextCodec::forCodePage(paradox::TableWriter::tableCodePage(codePage)).codePage();
-    }
+    int textPageOfNewTable(int codePage) const override { return exportTextPage(codePage); }
 
     void prepare(const QString &text, qint64 expectedRows) override
     {
