@@ -1,5 +1,6 @@
 #include "Variant.h"
 
+#include "LostValues.h"
 #include "RuntimeError.h"
 #include "ValueText.h"
 
@@ -152,8 +153,11 @@ int Variant::storedCodePage() const
 
 qsizetype Variant::textLength() const
 {
-    if (keptAsStored() && encoding::TextCodec::forCodePage(m_ms).singleByte())
-        return std::get<QByteArray>(m_storage).size();
+    if (keptAsStored()) {
+        const QByteArray &bytes = std::get<QByteArray>(m_storage);
+        if (!beyondAscii(bytes) || encoding::TextCodec::forCodePage(m_ms).singleByte())
+            return bytes.size();
+    }
     return asText().size();
 }
 

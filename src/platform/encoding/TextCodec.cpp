@@ -128,12 +128,19 @@ bool pairAt(const char16_t *units, qsizetype i, qsizetype end)
 
 const TextCodec &TextCodec::forCodePage(int codePage)
 {
+    // Codecs live as long as the program: each thread keeps the last it asked for.
+    thread_local int lastPage = -1;
+    thread_local const TextCodec *last = nullptr;
+    if (last && lastPage == codePage)
+        return *last;
     static std::mutex lock;
     static std::map<int, std::unique_ptr<TextCodec>> codecs;
     const std::lock_guard guard(lock);
     auto &slot = codecs[codePage];
     if (!slot)
         slot = std::make_unique<TextCodec>(codePage);
+    lastPage = codePage;
+    last = slot.get();
     return *slot;
 }
 

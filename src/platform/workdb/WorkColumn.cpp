@@ -407,25 +407,18 @@ ado::ColumnInfo WorkColumn::info() const
     return column;
 }
 
-Variant WorkColumn::convert(const Variant &value, int textPage) const
+Variant WorkColumn::convert(const Variant &value) const
 {
     using Kind = Variant::Kind;
     if (value.isNull() || value.isEmpty())
         return Variant::null();
     switch (type) {
-    case WorkType::Memo: {
-        if (value.kind() == Kind::Text)
-            return value;
-        if (Variant text; textPage != 0 && text.setShortTextStored(value, textPage))
-            return text;
-        return Variant::text(value.toText());
-    }
+    case WorkType::Memo:
+        return value.kind() == Kind::Text ? value : Variant::text(value.toText());
     case WorkType::VarChar: {
         const int limit = width > 0 ? width : kDefaultVarCharWidth;
         if (value.kind() == Kind::Text && value.textLength() <= limit)
             return value;
-        if (Variant text; textPage != 0 && text.setShortTextStored(value, textPage) && text.textLength() <= limit)
-            return text;
         const QString text = value.toText();
         if (text.size() > limit)
             throw RuntimeError(QStringLiteral("The field '%1' is too small to accept the amount of data you "
@@ -480,10 +473,10 @@ Variant WorkColumn::convert(const Variant &value, int textPage) const
 }
 
 ado::Variant convertNoting(const WorkColumn &column, const ado::Variant &value, const QString &table, qint64 row,
-                           ado::LostValues &lost, ado::LostValues &changed, int textPage)
+                           ado::LostValues &lost, ado::LostValues &changed)
 {
     try {
-        ado::Variant converted = column.convert(value, textPage);
+        ado::Variant converted = column.convert(value);
         if (!converted.isNull() && mayChange(column.type)) {
             const Change change = changeOf(column, value, converted);
             if (!change.reason.isEmpty()) {

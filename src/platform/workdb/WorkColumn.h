@@ -55,10 +55,8 @@ struct WorkColumn {
     // storage class for it. workColumn(name, declaredType()) gives the column back.
     QString declaredType() const;
     // The value as this column holds it; Null and Empty stay Null.
-    // RuntimeError when it cannot be converted. Given the page its table's
-    // text is written in, a number, date or logical a text column takes is
-    // kept as the bytes of its text (ado::Variant::setShortTextStored).
-    ado::Variant convert(const ado::Variant &value, int textPage = 0) const;
+    // RuntimeError when it cannot be converted.
+    ado::Variant convert(const ado::Variant &value) const;
 };
 
 // The column a definition makes: its name, type word (without arguments) and
@@ -77,7 +75,7 @@ WorkColumn workColumn(const QString &name, const QString &type);
 // FLOAT's double or a DECIMAL(p,s)'s scale, money a double cannot hold
 // exactly, a date-time's time of day, bytes past a BINARY's width).
 ado::Variant convertNoting(const WorkColumn &column, const ado::Variant &value, const QString &table, qint64 row,
-                           ado::LostValues &lost, ado::LostValues &changed, int textPage = 0);
+                           ado::LostValues &lost, ado::LostValues &changed);
 
 // The day 1899-12-30, which a time of day without a date is put on.
 QDate zeroDate();

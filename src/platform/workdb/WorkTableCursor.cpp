@@ -1,7 +1,5 @@
 #include "WorkTableCursor.h"
 
-#include "ParadoxExport.h"
-
 #include "platform/ado/RuntimeError.h"
 
 namespace tw::workdb {
@@ -16,7 +14,6 @@ WorkTableCursor::WorkTableCursor(std::shared_ptr<WorkDatabase> database, std::sh
         m_infos.push_back(column.info());
     m_rowCount = m_prepared->rowCount(m_table);
     m_codePage = m_database->codePageOf(m_table);
-    m_textPage = exportTextPage(m_codePage);
 }
 
 bool WorkTableCursor::fetch(std::vector<ado::Variant> &)
@@ -30,7 +27,7 @@ ado::Variant WorkTableCursor::convert(int column, const ado::Variant &value) con
     if (column < 0 || column >= static_cast<int>(m_columns.size()))
         throw ado::RuntimeError(QStringLiteral("Column %1 is not in table '%2'.").arg(column).arg(m_table));
     return convertNoting(m_columns[static_cast<size_t>(column)], value, m_table, m_rowCount + 1,
-                         m_database->lostValues(), m_database->changedValues(), m_textPage);
+                         m_database->lostValues(), m_database->changedValues());
 }
 
 void WorkTableCursor::append(const std::vector<ado::Variant> &row)

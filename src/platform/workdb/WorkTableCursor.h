@@ -37,7 +37,6 @@ private:
     std::vector<ado::ColumnInfo> m_infos;
     qint64 m_rowCount = 0;
     int m_codePage = 0;
-    int m_textPage = 0; // the page the table's Paradox table writes its text in
     bool m_updatable;
 };
 
