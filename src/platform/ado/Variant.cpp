@@ -132,6 +132,14 @@ Variant Variant::storedText(QByteArrayView bytes, int codePage)
     return value;
 }
 
+QString Variant::textCopy() const
+{
+    if (!keptAsStored())
+        return std::get<QString>(m_storage);
+    const QByteArray &bytes = std::get<QByteArray>(m_storage);
+    return encoding::TextCodec::forCodePage(m_ms).decode(bytes.constData(), bytes.size());
+}
+
 void Variant::decodeStored() const
 {
     const QByteArray &bytes = std::get<QByteArray>(m_storage);
@@ -440,10 +448,11 @@ qint64 Variant::toInteger() const
 
 bool Variant::operator==(const Variant &other) const
 {
-    // A text kept as stored equals the same text decoded, or kept in another page.
+    // A text kept as stored equals the same text decoded, or kept in another
+    // page; comparing leaves it as it was.
     if (m_kind == Kind::Text && other.m_kind == Kind::Text && (keptAsStored() || other.keptAsStored()) &&
         !(keptAsStored() && other.keptAsStored() && m_ms == other.m_ms))
-        return asText() == other.asText();
+        return textCopy() == other.textCopy();
     return m_kind == other.m_kind && m_ms == other.m_ms && m_storage == other.m_storage;
 }
 

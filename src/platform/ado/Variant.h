@@ -115,6 +115,7 @@ private:
     QByteArray &storedTextToFill(int codePage, qsizetype size);
     bool keptAsStored() const { return m_kind == Kind::Text && m_storage.index() == kBytesIndex; }
     void decodeStored() const;
+    QString textCopy() const;                // of a Text, without decoding it for good
     static constexpr size_t kBytesIndex = 5; // the QByteArray of Storage
     Variant(Kind kind, Storage storage, int ms = 0) : m_kind(kind), m_storage(std::move(storage)), m_ms(ms) {}
 

@@ -20,6 +20,9 @@ private slots:
     void accessorsCheckTheKind();
     void numericConversions();
     void refilledTextsLeaveSharedCopiesAlone();
+    void storedTexts_data();
+    void storedTexts();
+    void shortTextsStored();
 };
 
 void VariantTest::textForms_data()
@@ -171,6 +174,80 @@ void VariantTest::refilledTextsLeaveSharedCopiesAlone()
     a.swap(b);
     QCOMPARE(a, Variant::date(QDate(2001, 2, 3)));
     QCOMPARE(b, Variant::text(QStringLiteral("a")));
+}
+
+void VariantTest::storedTexts_data()
+{
+    QTest::addColumn<int>("codePage");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("1252") << 1252 << QByteArray("Gr\xfc\xdf\x65") << QString::fromUtf8("Grüße");
+    QTest::newRow("1251") << 1251 << QByteArray("\xcf\xf0\xe8") << QString::fromUtf8("При");
+    QTest::newRow("1255") << 1255 << QByteArray("\xf9\xec\xe5\xed") << QString::fromUtf8("שלום");
+    QTest::newRow("932, ASCII") << 932 << QByteArray("plain") << QStringLiteral("plain");
+    QTest::newRow("empty") << 1252 << QByteArray() << QString();
+}
+
+// A text kept as its stored bytes is the same text as the one decoded: its
+// bytes go only to a writer of its page, until its text is asked for.
+void VariantTest::storedTexts()
+{
+    QFETCH(int, codePage);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    const Variant decoded = Variant::text(text);
+    const Variant stored = Variant::storedText(bytes, codePage);
+    QCOMPARE(stored.kind(), Variant::Kind::Text);
+    QCOMPARE(stored.storedCodePage(), codePage);
+    QCOMPARE(*stored.storedBytesIn(codePage), bytes);
+    QVERIFY(!stored.storedBytesIn(codePage == 1252 ? 1251 : 1252));
+    QVERIFY(!decoded.storedBytesIn(codePage));
+    QCOMPARE(stored.textLength(), text.size());
+    QVERIFY(stored == decoded && decoded == stored);
+    QVERIFY(stored != Variant::text(text + u'x'));
+    QCOMPARE(Variant::storedText(bytes, codePage), stored);
+
+    // A copy that crosses to another thread keeps the bytes, in memory of its own.
+    Variant copy = Variant::integer(1);
+    copy.assign(stored);
+    QCOMPARE(*copy.storedBytesIn(codePage), bytes);
+    QVERIFY(bytes.isEmpty() ||
+            copy.storedBytesIn(codePage)->constData() != stored.storedBytesIn(codePage)->constData());
+
+    // Asked for, the text is decoded once and kept; the bytes are gone.
+    QCOMPARE(copy.toText(), text);
+    QString scratch;
+    QCOMPARE(copy.textView(scratch).toString(), text);
+    QCOMPARE(copy.asText(), text);
+    QVERIFY(!copy.storedBytesIn(codePage));
+    QCOMPARE(copy.storedCodePage(), 0);
+    QCOMPARE(copy, stored);
+}
+
+// Numbers, dates, times and logicals as the ASCII bytes of their text.
+void VariantTest::shortTextsStored()
+{
+    const std::vector<Variant> values{Variant::integer(-42),
+                                      Variant::real(12.5),
+                                      Variant::real(0.1 + 0.2),
+                                      Variant::currency(1234567),
+                                      Variant::date(QDate(1999, 12, 31)),
+                                      Variant::time(3723004),
+                                      Variant::dateTime(QDate(2024, 2, 29), 86399000),
+                                      Variant::boolean(true),
+                                      Variant::date(QDate())};
+    for (const Variant &value : values) {
+        Variant stored;
+        QVERIFY(stored.setShortTextStored(value, 1251));
+        QCOMPARE(*stored.storedBytesIn(1251), value.toText().toLatin1());
+        QCOMPARE(stored.asText(), value.toText());
+    }
+    Variant other = Variant::integer(7);
+    for (const Variant &value : {Variant::text(QStringLiteral("1")), Variant::decimal(QStringLiteral("1.5")),
+                                 Variant::bytes("1"), Variant::null(), Variant()}) {
+        QVERIFY(!other.setShortTextStored(value, 1252));
+        QCOMPARE(other, Variant::integer(7));
+    }
 }
 
 QTEST_APPLESS_MAIN(VariantTest)

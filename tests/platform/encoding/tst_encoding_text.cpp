@@ -22,6 +22,8 @@ private slots:
     void encodingIntoGivenRoom();
     void fittingPrefixNeverSplitsACharacter();
     void holds();
+    void keptAsStored_data();
+    void keptAsStored();
 };
 
 void TextCodecTest::singleBytePages_data()
@@ -167,6 +169,35 @@ void TextCodecTest::holds()
     QCOMPARE(dos.byteOf(u'Ж'), 0x86);
     QCOMPARE(dos.byteOf(u'é'), -1);
     QCOMPARE(gbk.byteOf(u'中'), -1);
+}
+
+void TextCodecTest::keptAsStored_data()
+{
+    QTest::addColumn<int>("codePage");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("kept");
+    // Every byte of 1252 reads as a character written back as itself, its gaps too.
+    QTest::newRow("1252, every byte") << 1252 << QByteArray("\x81\x8d\xff\x80 text") << true;
+    QTest::newRow("1255 letters") << 1255 << QByteArray("\xf9\xec\xe5\xed") << true;
+    QTest::newRow("1255, an undefined byte") << 1255 << QByteArray("\xf9\xff") << false;
+    QTest::newRow("1255, one late in a long text")
+        << 1255 << QByteArray("a long run of ASCII letters, then \xfb") << false;
+    QTest::newRow("932, ASCII") << 932 << QByteArray("ASCII only") << true;
+    QTest::newRow("932, a double byte") << 932 << QByteArray("\x82\xa0") << false;
+    QTest::newRow("stored bytes") << int(TextCodec::kStoredBytes) << QByteArray("\x00\xff\x80") << true;
+    QTest::newRow("empty") << 1255 << QByteArray() << true;
+}
+
+// Bytes are kept as stored only where decoding and encoding would give them back.
+void TextCodecTest::keptAsStored()
+{
+    QFETCH(int, codePage);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, kept);
+    const TextCodec &codec = TextCodec::forCodePage(codePage);
+    QCOMPARE(codec.keepsAsStored(bytes), kept);
+    if (kept)
+        QCOMPARE(codec.encode(codec.decode(bytes)), bytes);
 }
 
 QTEST_GUILESS_MAIN(TextCodecTest)
