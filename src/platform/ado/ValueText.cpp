@@ -749,6 +749,22 @@ char16_t *writeDateText(char16_t *out, const QDate &date)
     int month = 0;
     int day = 0;
     date.getDate(&year, &month, &day);
+    constexpr int kFourDigits = 10000;
+    if (year >= 1 && year < kFourDigits) {
+        // The years tables hold: four digits, written at once.
+        const auto digit = [](int n) { return char16_t(u'0' + n); };
+        *out++ = digit(year / 1000);
+        *out++ = digit(year / 100 % 10);
+        *out++ = digit(year / 10 % 10);
+        *out++ = digit(year % 10);
+        *out++ = u'-';
+        *out++ = digit(month / 10);
+        *out++ = digit(month % 10);
+        *out++ = u'-';
+        *out++ = digit(day / 10);
+        *out++ = digit(day % 10);
+        return out;
+    }
     out = writePadded(out, year, year < 0 ? 5 : 4);
     *out++ = u'-';
     out = writePadded(out, month, 2);

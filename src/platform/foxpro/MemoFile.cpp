@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 
+#include <cstring>
 #include <utility>
 
 namespace tw::foxpro {
@@ -196,7 +197,7 @@ uint32_t MemoFile::endAppend(uint32_t type, qsizetype size)
     char *block = m_pending.data() + at;
     putU32BE(bytesOf(block) + fpt::kOffBlockType, type);
     putU32BE(bytesOf(block) + fpt::kOffBlockLength, uint32_t(size));
-    std::fill(block + total, block + blocks * m_blockSize, '\0');
+    std::memset(block + total, 0, size_t(blocks * m_blockSize - total));
     const uint32_t first = m_nextFree;
     m_nextFree = uint32_t(first + blocks);
     return first;
