@@ -43,6 +43,8 @@ const Field &Fields::operator()(const QString &name) const
 
 void Fields::reset(const std::vector<ColumnInfo> &columns)
 {
+    if (!m_row) // moved from
+        m_row = std::make_unique<std::vector<Variant>>();
     m_fields.clear();
     m_fields.reserve(columns.size());
     for (const ColumnInfo &column : columns)

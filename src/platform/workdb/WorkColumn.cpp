@@ -162,6 +162,29 @@ bool mayChange(WorkType type)
            type == WorkType::Date || type == WorkType::Binary;
 }
 
+// Whether the column holds the value as it is: the usual kind of value for
+// its type, which convert() gives back unchanged and which nothing can change.
+bool takenAsItIs(const WorkColumn &column, const Variant &value)
+{
+    using Kind = Variant::Kind;
+    switch (column.type) {
+    case WorkType::Memo:
+        return value.kind() == Kind::Text;
+    case WorkType::Float:
+        return value.kind() == Kind::Double;
+    case WorkType::DateTime:
+        return value.kind() == Kind::DateTime;
+    case WorkType::OleObject:
+    case WorkType::General:
+        return value.kind() == Kind::Bytes;
+    case WorkType::Int:
+        return value.kind() == Kind::Integer && value.asInteger() >= std::numeric_limits<qint32>::min() &&
+               value.asInteger() <= std::numeric_limits<qint32>::max();
+    default:
+        return false;
+    }
+}
+
 Change changeOf(const WorkColumn &column, const Variant &value, const Variant &converted)
 {
     using Kind = Variant::Kind;
@@ -475,6 +498,8 @@ Variant WorkColumn::convert(const Variant &value) const
 ado::Variant convertNoting(const WorkColumn &column, const ado::Variant &value, const QString &table, qint64 row,
                            ado::LostValues &lost, ado::LostValues &changed)
 {
+    if (takenAsItIs(column, value))
+        return value;
     try {
         ado::Variant converted = column.convert(value);
         if (!converted.isNull() && mayChange(column.type)) {
