@@ -88,8 +88,8 @@ class KeepTypesTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void everyFoxProType();
-    void everyParadoxType();
+    void everyType_data();
+    void everyType();
     void roundTrips();
     void corpus_data();
     void corpus();
@@ -210,39 +210,41 @@ void KeepTypesTest::writeParadoxSource(const QString &folder)
     writer.finish();
 }
 
-void KeepTypesTest::everyFoxProType()
+void KeepTypesTest::everyType_data()
 {
-    const QString fox = folder("fox-every");
-    const QString px = folder("px-every");
-    writeFoxProSource(fox);
-    const ProcessResult copied =
-        cli({"copy", "--to-paradox", "--keep-types", "--verify", "--foxpro", fox, "--paradox", px, "every"});
-    QVERIFY2(copied.exitCode == 0, copied.out + copied.err);
-    QCOMPARE(paradoxFields(px + "/every.db"), QStringList({"A10", "A12", "Y6", "B", "N", "#4", "N", "N", "I", "+", "$",
-                                                           "L", "D", "@", "M", "B", "B", "O"}));
-    const ProcessResult source = dumpFoxPro(fox + "/every.dbf");
-    QVERIFY2(source.exitCode == 0, source.err.constData());
-    const ProcessResult target = dumpParadox(px, "every");
-    QVERIFY2(target.exitCode == 0, target.err.constData());
-    const QString diff = copyDifferences("to-paradox", source.out, target.out);
-    QVERIFY2(diff.isEmpty(), qPrintable(diff));
+    QTest::addColumn<bool>("toParadox");
+    QTest::addColumn<QStringList>("fields"); // the target's, as its header holds them
+    QTest::newRow("FoxPro to Paradox") << true
+                                       << QStringList({"A10", "A12", "Y6", "B", "N", "#4", "N", "N", "I", "+", "$", "L",
+                                                       "D", "@", "M", "B", "B", "O"});
+    QTest::newRow("Paradox to FoxPro") << false
+                                       << QStringList({"C20", "I?", "I?", "I+", "B?", "Y?", "N20.2?", "L", "D", "T",
+                                                       "T", "M", "W", "W", "W", "G", "W"});
 }
 
-void KeepTypesTest::everyParadoxType()
+// Every field type of the source becomes its kept field, read back by pxlib
+// or dbfread with the source's values.
+void KeepTypesTest::everyType()
 {
-    const QString px = folder("px-source");
-    const QString fox = folder("fox-target");
-    writeParadoxSource(px);
-    const ProcessResult copied =
-        cli({"copy", "--to-foxpro", "--keep-types", "--verify", "--paradox", px, "--foxpro", fox, "EVERY"});
+    QFETCH(bool, toParadox);
+    QFETCH(QStringList, fields);
+    const QString fox = folder(toParadox ? "fox-every" : "fox-target");
+    const QString px = folder(toParadox ? "px-every" : "px-source");
+    if (toParadox)
+        writeFoxProSource(fox);
+    else
+        writeParadoxSource(px);
+    const QString table = toParadox ? "every" : "EVERY";
+    const ProcessResult copied = cli({"copy", toParadox ? "--to-paradox" : "--to-foxpro", "--keep-types", "--verify",
+                                      "--foxpro", fox, "--paradox", px, table});
     QVERIFY2(copied.exitCode == 0, copied.out + copied.err);
-    QCOMPARE(dbfFields(fox + "/EVERY.DBF"), QStringList({"C20", "I?", "I?", "I+", "B?", "Y?", "N20.2?", "L", "D", "T",
-                                                         "T", "M", "W", "W", "W", "G", "W"}));
-    const ProcessResult source = dumpParadox(px, "EVERY");
-    QVERIFY2(source.exitCode == 0, source.err.constData());
-    const ProcessResult target = dumpFoxPro(fox + "/EVERY.DBF");
-    QVERIFY2(target.exitCode == 0, target.err.constData());
-    const QString diff = copyDifferences("to-foxpro", source.out, target.out);
+    QCOMPARE(toParadox ? paradoxFields(px + "/every.db") : dbfFields(fox + "/EVERY.DBF"), fields);
+    const ProcessResult foxDump = dumpFoxPro(fox + (toParadox ? "/every.dbf" : "/EVERY.DBF"));
+    QVERIFY2(foxDump.exitCode == 0, foxDump.err.constData());
+    const ProcessResult pxDump = dumpParadox(px, table);
+    QVERIFY2(pxDump.exitCode == 0, pxDump.err.constData());
+    const QString diff = toParadox ? copyDifferences("to-paradox", foxDump.out, pxDump.out)
+                                   : copyDifferences("to-foxpro", pxDump.out, foxDump.out);
     QVERIFY2(diff.isEmpty(), qPrintable(diff));
 }
 
