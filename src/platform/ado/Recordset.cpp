@@ -56,8 +56,14 @@ void Recordset::loadRow()
     // cursor to be filled again (on the thread that made its values, for a
     // cursor that reads ahead).
     std::vector<Variant> &row = m_fields.row();
-    m_eof = !m_cursor->fetch(row);
     const size_t count = m_fields.items().size();
+    try {
+        m_eof = !m_cursor->fetch(row);
+    } catch (...) {
+        // A row that could not be read still has a value for every field.
+        row.resize(count);
+        throw;
+    }
     if (m_eof)
         row.assign(count, Variant());
     else if (row.size() != count)
