@@ -20,9 +20,9 @@ public:
     // Starts the statements of a table: "INSERT INTO `path` VALUES('"; or,
     // given the FoxPro type of each field (`literalTypes`), "INSERT INTO
     // `path` VALUES(" and each value as FoxPro's literal for its field.
-    // Numbers, dates, times and logicals given by add(const Variant &) as text
-    // are kept as the bytes of their text in `textPage`, the target table's
-    // (0: as text).
+    // Numbers, dates, times and logicals given to addShortText are kept as
+    // the bytes of their text in `textPage`, the page the target table writes
+    // (0: addShortText takes none).
     void start(const QString &targetPath, int columns, std::vector<char> literalTypes = {}, int textPage = 0);
     // Starts a row: no value yet.
     void newRow()
